@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs every package the build, the tests and the benchmarks need.
+set -euo pipefail
+packages=(cmake ninja-build g++ pkg-config ccache
+          libgtest-dev libgmock-dev libbenchmark-dev
+          liblua5.1-0-dev libtinyxml-dev libjpeg-dev libpng-dev zlib1g-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}"
+fi

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/Kernel.h"
+
+// The game's host: creates the engine singletons, runs the frame loop and
+// tears everything down again. It runs headless; every frame steps the
+// kernel's tasks with a fixed frame time.
+class GameHost {
+public:
+    struct Options {
+        int frames = 300;                   // frames to run before stopping
+        float frameTime = 1.0f / 60.0f;     // seconds per frame
+        std::string dataRoot = ".";         // folder that holds Data\...
+    };
+
+    explicit GameHost(const Options& options);
+    ~GameHost();
+
+    GameHost(const GameHost&) = delete;
+    GameHost& operator=(const GameHost&) = delete;
+
+    // Runs frames until the frame limit passes or Quit is called; returns
+    // the number of frames run.
+    int Run();
+    void Quit() { m_quit = true; }
+
+    CPKernel& GetKernel() { return *m_kernel; }
+
+private:
+    Options m_options;
+    std::unique_ptr<CPKernel> m_kernel;
+    bool m_quit = false;
+};

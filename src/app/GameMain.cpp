@@ -1,0 +1,62 @@
+// The game executable that the launcher starts.
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app/GameHost.h"
+
+namespace {
+
+void PrintUsage(const char* program)
+{
+    std::printf("Usage: %s [--frames N] [--data DIR] [--help]\n"
+                "Runs the game headless on the data folder DIR (default: the working\n"
+                "directory) for N frames of 1/60 s (default 300), then exits.\n",
+                program);
+}
+
+bool ParseCount(const char* text, int& out)
+{
+    char* end = nullptr;
+    long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value < 0 || value > 100000000)
+        return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::setlocale(LC_ALL, "C");
+    GameHost::Options options;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            PrintUsage(argv[0]);
+            return 0;
+        }
+        if (std::strcmp(arg, "--frames") == 0 && i + 1 < argc) {
+            if (!ParseCount(argv[++i], options.frames)) {
+                std::fprintf(stderr, "--frames needs a whole number of frames, not \"%s\"\n", argv[i]);
+                return 2;
+            }
+            continue;
+        }
+        if (std::strcmp(arg, "--data") == 0 && i + 1 < argc) {
+            options.dataRoot = argv[++i];
+            continue;
+        }
+        std::fprintf(stderr, "Unknown argument \"%s\"\n", arg);
+        PrintUsage(argv[0]);
+        return 2;
+    }
+
+    GameHost host(options);
+    int frames = host.Run();
+    std::printf("Ran %d frames.\n", frames);
+    return 0;
+}

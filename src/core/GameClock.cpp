@@ -1,0 +1,7 @@
+#include "core/GameClock.h"
+
+GameClock& GetGameClock()
+{
+    static GameClock clock;
+    return clock;
+}

@@ -1,0 +1,36 @@
+#include "core/Singletons.h"
+
+namespace {
+CPKernel* g_kernel = nullptr;
+CPObjectRegistry* g_registry = nullptr;
+CPSoundManager* g_soundManager = nullptr;
+CPShotManager* g_weaponManager = nullptr;
+CPGameData* g_gameData = nullptr;
+CPInterfaceManager* g_interfaceManager = nullptr;
+CPLevel* g_currentLevel = nullptr;
+CPPhysicsWorld* g_physicsWorld = nullptr;
+} // namespace
+
+CPKernel* GetKernel() { return g_kernel; }
+void SetKernel(CPKernel* kernel) { g_kernel = kernel; }
+
+CPObjectRegistry* GetObjectRegistry() { return g_registry; }
+void SetObjectRegistry(CPObjectRegistry* registry) { g_registry = registry; }
+
+CPSoundManager* GetSoundManager() { return g_soundManager; }
+void SetSoundManager(CPSoundManager* manager) { g_soundManager = manager; }
+
+CPShotManager* GetWeaponManager() { return g_weaponManager; }
+void SetWeaponManager(CPShotManager* manager) { g_weaponManager = manager; }
+
+CPGameData* GetGameData() { return g_gameData; }
+void SetGameData(CPGameData* data) { g_gameData = data; }
+
+CPInterfaceManager* GetInterfaceManager() { return g_interfaceManager; }
+void SetInterfaceManager(CPInterfaceManager* manager) { g_interfaceManager = manager; }
+
+CPLevel* GetCurrentLevel() { return g_currentLevel; }
+void SetCurrentLevel(CPLevel* level) { g_currentLevel = level; }
+
+CPPhysicsWorld* GetPhysicsWorld() { return g_physicsWorld; }
+void SetPhysicsWorld(CPPhysicsWorld* world) { g_physicsWorld = world; }
