@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+// A command sent to a script object: a name and its parameters as text.
+class CPCommand {
+  public:
+    CPCommand() = default;
+    CPCommand(std::string name, std::vector<std::string> params)
+        : m_name(std::move(name)), m_params(std::move(params))
+    {
+    }
+
+    // Builds a command from a parameter text cut at "," with double quotes
+    // grouping: "1, 2,,\"a,b\"" gives "1", "2", "" and "a,b". A trailing
+    // comma adds nothing; an empty or blank text gives no parameters.
+    static CPCommand FromText(const std::string& name, const std::string& paramText);
+    static std::vector<std::string> CutParams(const std::string& paramText);
+
+    const std::string& GetName() const { return m_name; }
+    const std::vector<std::string>& GetParams() const { return m_params; }
+
+  private:
+    std::string m_name;
+    std::vector<std::string> m_params;
+};
