@@ -2,9 +2,12 @@
 
 #include "core/Singletons.h"
 
-GameHost::GameHost(const Options& options) : m_options(options), m_kernel(std::make_unique<CPKernel>())
+GameHost::GameHost(const Options& options)
+    : m_options(options), m_kernel(std::make_unique<CPKernel>()),
+      m_registry(std::make_unique<CPObjectRegistry>())
 {
     SetKernel(m_kernel.get());
+    SetObjectRegistry(m_registry.get());
 }
 
 GameHost::~GameHost()
@@ -13,6 +16,8 @@ GameHost::~GameHost()
     m_kernel->KillAllTasks();
     m_kernel->RemoveKilledTasks();
     SetKernel(nullptr);
+    SetObjectRegistry(nullptr);
+    m_registry.reset();
 }
 
 int GameHost::Run()

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/Kernel.h"
+#include "core/ObjectRegistry.h"
 
 // The game's host: creates the engine singletons, runs the frame loop and
 // tears everything down again. It runs headless; every frame steps the
@@ -32,5 +33,6 @@ public:
 private:
     Options m_options;
     std::unique_ptr<CPKernel> m_kernel;
+    std::unique_ptr<CPObjectRegistry> m_registry;
     bool m_quit = false;
 };
