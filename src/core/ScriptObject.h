@@ -15,6 +15,7 @@ class CPObjectRegistry;
 // command stays put however many commands arrive meanwhile.
 class CPScriptObject : public CPTask {
   public:
+    // Bound updaters are type 0, part animations and particle systems 1.
     static constexpr int kTaskType = 2;
 
     CPScriptObject() = default;

@@ -154,6 +154,8 @@ TEST_F(ObjectRegistryTest, FindObjectAndSendByObject)
     auto jeep = MakeScript(true);
     registry.Register("jeep", "", jeep.get());
 
+    EXPECT_FALSE(registry.Register("nothing", "main", nullptr));
+    EXPECT_EQ(registry.GetCategory("main"), nullptr);
     EXPECT_FALSE(registry.FindObject("car"));
     CPObjectPtr found = registry.FindObject("jeep");
     EXPECT_EQ(found.Get(), jeep.get());
