@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstddef>
+
+#include "platform/MathTypes.h"
+
+// 4x4 matrix operations in the row-vector convention: a point p becomes
+// [p 1] * M, so a product A * B applies A first, then B, and a translation
+// sits in the fourth row. View and projection matrices are left-handed:
+// the camera looks along +z of view space, and depth runs 0 (near) to 1
+// (far) after the divide by w.
+
+Matrix4 IdentityMatrix();
+bool IsIdentity(const Matrix4& m);
+
+// A * B: first A, then B.
+Matrix4 Multiply(const Matrix4& a, const Matrix4& b);
+inline Matrix4 operator*(const Matrix4& a, const Matrix4& b) { return Multiply(a, b); }
+
+Matrix4 Transpose(const Matrix4& m);
+float Determinant(const Matrix4& m);
+
+// Writes the inverse of m into out and returns true. A singular matrix
+// (determinant 0, or too small against the size of its rows to give a
+// meaningful inverse) returns false and leaves out untouched. The
+// determinant is reported either way when asked for.
+bool Invert(const Matrix4& m, Matrix4& out, float* determinant = nullptr);
+
+// --- Builders ---------------------------------------------------------------
+
+Matrix4 TranslationMatrix(float x, float y, float z);
+Matrix4 ScalingMatrix(float x, float y, float z);
+
+// Rotations by an angle in radians. A positive angle turns the next axis
+// towards the one after it: about z, (1, 0, 0) goes to (0, 1, 0).
+Matrix4 RotationMatrixX(float angle);
+Matrix4 RotationMatrixY(float angle);
+Matrix4 RotationMatrixZ(float angle);
+// About an axis through the origin; the axis need not be unit length. A
+// zero axis has no direction to turn about and gives the identity.
+Matrix4 RotationMatrixAxis(const Vector3& axis, float angle);
+// Roll about z first, then pitch about x, then yaw about y.
+Matrix4 RotationMatrixYawPitchRoll(float yaw, float pitch, float roll);
+// The rotation of a quaternion, taken as given (a non-unit quaternion also
+// scales).
+Matrix4 MatrixFromQuaternion(const Quaternion& q);
+
+// View matrix of an eye at `eye` looking at `at`, with `up` pointing up.
+// When up is parallel to the view direction the side axis is zero and the
+// matrix is degenerate but finite.
+Matrix4 LookAtMatrixLH(const Vector3& eye, const Vector3& at, const Vector3& up);
+// Perspective projection: field of view in y (radians), width / height,
+// distances of the near and far planes.
+Matrix4 PerspectiveMatrixLH(float fovY, float aspect, float zNear, float zFar);
+// Orthographic projection of the view-space box [left, right] x [bottom,
+// top] x [zNear, zFar] onto x and y in -1..1 and depth 0..1.
+Matrix4 OrthoOffCenterMatrixLH(float left, float right, float bottom, float top, float zNear, float zFar);
+
+// Flattens geometry onto a plane along a light: light w = 0 is a light
+// direction, w = 1 a light position. The plane is normalised first. With
+// P the normalised plane, L the light and d = P . L, the matrix is
+// d * I - P^T L, so every transformed point lies on the plane.
+Matrix4 ShadowMatrix(const Vector4& light, const Plane& plane);
+
+// --- Transforming vectors ---------------------------------------------------
+
+// [v 1] * M, the full homogeneous result.
+Vector4 TransformHomogeneous(const Vector3& v, const Matrix4& m);
+// v * M with v's own w.
+Vector4 TransformHomogeneous(const Vector4& v, const Matrix4& m);
+
+// [v 1] * M divided by its w. A result with w = 0 is a point at infinity;
+// it is returned undivided (x, y, z as computed), so nothing becomes NaN or
+// infinite here. Callers that must tell such points apart use
+// TransformHomogeneous.
+Vector3 TransformPoint(const Vector3& v, const Matrix4& m);
+// [x y 0 1] * M divided by w, keeping x and y; w = 0 as above.
+Vector2 TransformPoint(const Vector2& v, const Matrix4& m);
+
+// [v 0] * M: a direction, unaffected by the translation row.
+Vector3 TransformNormal(const Vector3& v, const Matrix4& m);
+
+// TransformPoint over `count` points read and written at the given byte
+// strides (the position at the start of each element), so vertex arrays
+// transform in place or into another array.
+void TransformPoints(const void* in, std::size_t inStride, void* out, std::size_t outStride,
+                     std::size_t count, const Matrix4& m);

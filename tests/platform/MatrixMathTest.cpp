@@ -1,0 +1,226 @@
+#include "platform/MatrixMath.h"
+
+#include <cmath>
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "platform/VectorMath.h"
+#include "support/MathExpect.h"
+
+namespace {
+constexpr float kQuarterTurn = 1.5707963f;
+}
+
+TEST(MatrixMath, PositiveQuarterTurnsMoveEachAxisToTheNext)
+{
+    struct Case {
+        const char* name;
+        Matrix4 m;
+        Vector3 in, out;
+    };
+    const float third = 2.0943951f; // 120 degrees: about (1, 1, 1) x -> y -> z
+    const Case cases[] = {
+        {"about z", RotationMatrixZ(kQuarterTurn), {1, 0, 0}, {0, 1, 0}},
+        {"about z, y", RotationMatrixZ(kQuarterTurn), {0, 1, 0}, {-1, 0, 0}},
+        {"about x", RotationMatrixX(kQuarterTurn), {0, 1, 0}, {0, 0, 1}},
+        {"about y", RotationMatrixY(kQuarterTurn), {0, 0, 1}, {1, 0, 0}},
+        {"axis (0,0,2)", RotationMatrixAxis({0, 0, 2}, kQuarterTurn), {1, 0, 0}, {0, 1, 0}},
+        {"axis (1,1,1)", RotationMatrixAxis({1, 1, 1}, third), {1, 0, 0}, {0, 1, 0}},
+        {"axis (1,1,1), z", RotationMatrixAxis({1, 1, 1}, third), {0, 0, 1}, {1, 0, 0}},
+        {"zero axis", RotationMatrixAxis({0, 0, 0}, kQuarterTurn), {1, 2, 3}, {1, 2, 3}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_TRUE(Near(TransformNormal(c.in, c.m), c.out));
+        EXPECT_TRUE(Near(TransformPoint(c.in, c.m), c.out));
+    }
+    EXPECT_TRUE(IsIdentity(RotationMatrixAxis({0, 0, 0}, 1.0f)));
+}
+
+TEST(MatrixMath, TranslationLivesInTheFourthRowAndSkipsNormals)
+{
+    const Matrix4 t = TranslationMatrix(1, 2, 3);
+    EXPECT_TRUE(Near(t, Rows({{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {1, 2, 3, 1}})));
+    EXPECT_TRUE(Near(TransformPoint(Vector3{1, 1, 1}, t), {2, 3, 4}));
+    EXPECT_TRUE(Near(TransformNormal(Vector3{1, 1, 1}, t), {1, 1, 1}));
+    EXPECT_TRUE(Near(TransformHomogeneous(Vector3{1, 1, 1}, t), {2, 3, 4, 1}));
+    EXPECT_TRUE(Near(TransformHomogeneous(Vector4{1, 1, 1, 0}, t), {1, 1, 1, 0}));
+}
+
+TEST(MatrixMath, AProductAppliesTheLeftMatrixFirst)
+{
+    const Matrix4 scale = ScalingMatrix(2, 2, 2);
+    const Matrix4 move = TranslationMatrix(1, 0, 0);
+    EXPECT_TRUE(Near(TransformPoint(Vector3{1, 0, 0}, scale * move), {3, 0, 0}));
+    EXPECT_TRUE(Near(TransformPoint(Vector3{1, 0, 0}, move * scale), {4, 0, 0}));
+    EXPECT_TRUE(Near(Multiply(IdentityMatrix(), move), move));
+}
+
+TEST(MatrixMath, YawPitchRollTurnsByRollThenPitchThenYaw)
+{
+    // Worked by hand, one turn at a time: roll about z, pitch about x, yaw about y.
+    struct Case {
+        float yaw, pitch, roll;
+        Vector3 in, out;
+    };
+    const Case cases[] = {
+        {kQuarterTurn, 0, 0, {1, 0, 0}, {0, 0, -1}},
+        {0, kQuarterTurn, kQuarterTurn, {1, 0, 0}, {0, 0, 1}},
+        {kQuarterTurn, kQuarterTurn, kQuarterTurn, {1, 0, 0}, {1, 0, 0}},
+        {kQuarterTurn, kQuarterTurn, kQuarterTurn, {0, 1, 0}, {0, 0, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.yaw << " " << c.pitch << " " << c.roll);
+        EXPECT_TRUE(Near(TransformNormal(c.in, RotationMatrixYawPitchRoll(c.yaw, c.pitch, c.roll)), c.out));
+    }
+}
+
+TEST(MatrixMath, InverseUndoesTheMatrix)
+{
+    // Scale by (2, 4, 8), then move by (1, 2, 3): undone by moving back, then scaling down.
+    const Matrix4 m = ScalingMatrix(2, 4, 8) * TranslationMatrix(1, 2, 3);
+    Matrix4 inverse;
+    float det = 0;
+    ASSERT_TRUE(Invert(m, inverse, &det));
+    EXPECT_FLOAT_EQ(det, 64.0f);
+    EXPECT_TRUE(Near(
+        inverse, Rows({{0.5f, 0, 0, 0}, {0, 0.25f, 0, 0}, {0, 0, 0.125f, 0}, {-0.5f, -0.5f, -0.375f, 1}})));
+
+    const Matrix4 general = RotationMatrixAxis({1, -2, 0.5f}, 0.7f) * ScalingMatrix(1, 3, 0.5f) *
+                            TranslationMatrix(-4, 5, 6) * PerspectiveMatrixLH(1.0f, 1.5f, 0.5f, 100.0f);
+    ASSERT_TRUE(Invert(general, inverse));
+    EXPECT_TRUE(Near(general * inverse, IdentityMatrix(), 1e-4f));
+    EXPECT_FLOAT_EQ(Determinant(ScalingMatrix(2, 3, 4)), 24.0f);
+}
+
+TEST(MatrixMath, InverseReportsASingularMatrixAndLeavesTheOutputAlone)
+{
+    const Matrix4 sentinel = TranslationMatrix(7, 7, 7);
+    const Matrix4 cases[] = {
+        Matrix4{}, // all zero, as the shadow matrix starts
+        Rows({{1, 2, 3, 0}, {2, 4, 6, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}), // two parallel rows
+        ScalingMatrix(1, 0, 1),                                         // flattens y
+        ShadowMatrix({0.3f, 0.2f, 1, 0}, {0, 0, 1, 0}),                 // flattens onto a plane
+    };
+    for (const Matrix4& m : cases) {
+        Matrix4 out = sentinel;
+        float det = 5;
+        EXPECT_FALSE(Invert(m, out, &det));
+        EXPECT_NEAR(det, 0.0f, 1e-6f);
+        EXPECT_TRUE(Near(out, sentinel));
+    }
+}
+
+TEST(MatrixMath, LookAtAndPerspectiveProjectAKnownPoint)
+{
+    // Eye 10 units down -y looking at the origin, z up: view z runs along +y,
+    // view y along +z, view x = up x forward = (-1, 0, 0).
+    const Matrix4 view = LookAtMatrixLH({0, -10, 0}, {0, 0, 0}, {0, 0, 1});
+    EXPECT_TRUE(Near(TransformPoint(Vector3{1, 0, 2}, view), {-1, 2, 10}));
+    EXPECT_TRUE(Near(TransformPoint(Vector3{0, -10, 0}, view), {0, 0, 0}));
+
+    // 90 degrees, square, near 1, far 11: x and y divide by depth; depth maps
+    // z' = (z - 1) * 11 / 10 / z, so 0 at the near plane and 1 at the far one.
+    const Matrix4 projection = PerspectiveMatrixLH(kQuarterTurn, 1.0f, 1.0f, 11.0f);
+    EXPECT_TRUE(Near(TransformHomogeneous(Vector3{-1, 2, 10}, projection), {-1, 2, 9.9f, 10}, 1e-4f));
+    EXPECT_TRUE(Near(TransformPoint(Vector3{1, 0, 2}, view * projection), {-0.1f, 0.2f, 0.99f}));
+    EXPECT_TRUE(Near(TransformPoint(Vector3{0, 0, 1}, projection), {0, 0, 0}));
+    EXPECT_TRUE(Near(TransformPoint(Vector3{11, 11, 11}, projection), {1, 1, 1}));
+
+    // Twice as wide as high: x is squeezed by the aspect.
+    const Matrix4 wide = PerspectiveMatrixLH(kQuarterTurn, 2.0f, 1.0f, 11.0f);
+    EXPECT_TRUE(Near(TransformPoint(Vector3{-1, 2, 10}, wide), {-0.05f, 0.2f, 0.99f}));
+}
+
+TEST(MatrixMath, LookAtAlongTheUpAxisStaysFinite)
+{
+    const Matrix4 view = LookAtMatrixLH({0, 0, 14.5f}, {0, 0, 0}, {0, 0, 1});
+    for (const auto& row : view.m)
+        for (float v : row)
+            EXPECT_TRUE(std::isfinite(v));
+    EXPECT_FLOAT_EQ(view.m[3][2], 14.5f); // depth still measured along the view direction
+}
+
+TEST(MatrixMath, OrthoOffCenterMapsTheScreenRectangleToClipSpace)
+{
+    // The 2D screen camera: left 0, right 640, bottom 480, top 0, depth 0..1.
+    const Matrix4 m = OrthoOffCenterMatrixLH(0, 640, 480, 0, 0, 1);
+    EXPECT_TRUE(Near(TransformPoint(Vector3{0, 0, 0}, m), {-1, 1, 0}));
+    EXPECT_TRUE(Near(TransformPoint(Vector3{640, 480, 1}, m), {1, -1, 1}));
+    EXPECT_TRUE(Near(TransformPoint(Vector3{320, 240, 0.5f}, m), {0, 0, 0.5f}));
+    // Near 2, far 4: depth (z - 2) / 2.
+    EXPECT_TRUE(
+        Near(TransformPoint(Vector3{0, 0, 3}, OrthoOffCenterMatrixLH(-1, 1, -1, 1, 2, 4)), {0, 0, 0.5f}));
+}
+
+TEST(MatrixMath, ShadowPointsLandOnTheirPlane)
+{
+    struct Case {
+        const char* name;
+        Vector4 light;
+        Plane plane;
+        Vector3 point, expected;
+    };
+    const Case cases[] = {
+        // Straight down onto z = 0.
+        {"overhead", {0, 0, 1, 0}, {0, 0, 1, 0}, {3, 4, 5}, {3, 4, 0}},
+        // Along (1, 0, 1): (0, 0, 2) - 2 * (1, 0, 1).
+        {"slanted", {1, 0, 1, 0}, {0, 0, 1, 0}, {0, 0, 2}, {-2, 0, 0}},
+        // The level's ground (0, 0, -1, 0): p - (P.p / P.L) L = p + 3 L.
+        {"ground", {0.3f, -0.2f, -1, 0}, {0, 0, -1, 0}, {5, 7, 3}, {5.9f, 6.4f, 0}},
+        // A light at (0, 0, 10) through (1, 0, 5) meets z = 1 (given as 2z - 2 = 0) at x = 9/5.
+        {"point light", {0, 0, 10, 1}, {0, 0, 2, -2}, {1, 0, 5}, {1.8f, 0, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Vector3 shadow = TransformPoint(c.point, ShadowMatrix(c.light, c.plane));
+        EXPECT_TRUE(Near(shadow, c.expected, 1e-4f));
+        EXPECT_NEAR(DotCoord(Normalize(c.plane), shadow), 0.0f, 1e-4f);
+    }
+}
+
+TEST(MatrixMath, ShadowOfALightAlongThePlaneHasNoFiniteImage)
+{
+    // Light runs parallel to z = 0: every image has w = 0.
+    const Matrix4 m = ShadowMatrix({1, 0, 0, 0}, {0, 0, 1, 0});
+    EXPECT_TRUE(Near(TransformHomogeneous(Vector3{1, 2, 3}, m), {-3, 0, 0, 0}));
+    // A point at infinity comes back undivided, never as inf or NaN.
+    EXPECT_TRUE(Near(TransformPoint(Vector3{1, 2, 3}, m), {-3, 0, 0}));
+    EXPECT_TRUE(Near(TransformPoint(Vector3{1, 2, 3}, Matrix4{}), {0, 0, 0}));
+}
+
+TEST(MatrixMath, TransformPointDividesByW)
+{
+    Matrix4 m = TranslationMatrix(1, 2, 3);
+    m.m[3][3] = 2;
+    EXPECT_TRUE(Near(TransformPoint(Vector3{1, 2, 3}, m), {1, 2, 3}));
+    EXPECT_TRUE(Near(TransformPoint(Vector2{1, 2}, m), {1, 2}));
+    EXPECT_TRUE(Near(TransformPoint(Vector2{1, 1}, TranslationMatrix(1, 2, 3)), {2, 3}));
+}
+
+TEST(MatrixMath, TransformPointsWalksStridedVerticesAndLeavesTheRestAlone)
+{
+    struct Vertex {
+        Vector3 position;
+        float rest[9];
+    };
+    static_assert(sizeof(Vertex) == 48, "a mesh-sized vertex");
+    Vertex in[2] = {};
+    in[0].position = {1, 0, 0};
+    in[1].position = {0, 1, 0};
+    Vertex out[2] = {};
+    for (Vertex& v : out)
+        for (float& f : v.rest)
+            f = 9;
+    TransformPoints(in, sizeof(Vertex), out, sizeof(Vertex), 2,
+                    RotationMatrixZ(kQuarterTurn) * TranslationMatrix(0, 0, 5));
+    EXPECT_TRUE(Near(out[0].position, {0, 1, 5}));
+    EXPECT_TRUE(Near(out[1].position, {-1, 0, 5}));
+    EXPECT_EQ(out[1].rest[0], 9.0f);
+    EXPECT_EQ(out[1].rest[8], 9.0f);
+
+    // In place.
+    TransformPoints(in, sizeof(Vertex), in, sizeof(Vertex), 2, TranslationMatrix(1, 1, 1));
+    EXPECT_TRUE(Near(in[1].position, {1, 2, 1}));
+}
