@@ -1,0 +1,211 @@
+#include "core/AxisBox.h"
+
+#include <gtest/gtest.h>
+
+#include "core/BoundingBox.h"
+#include "core/ShadowMatrix.h"
+#include "platform/MatrixMath.h"
+#include "platform/VectorMath.h"
+#include "support/MathExpect.h"
+
+namespace {
+
+constexpr float kQuarterTurn = 1.5707963f;
+
+AxisBox MakeBox(const Vector3& minimum, const Vector3& maximum)
+{
+    AxisBox box;
+    box.minimum = minimum;
+    box.maximum = maximum;
+    box.Recompute();
+    return box;
+}
+
+// Restores the program-wide shadow matrix to its start-up state around each test.
+class AxisBoxShadow : public ::testing::Test {
+  protected:
+    void SetUp() override { GetShadowMatrix() = Matrix4{}; }
+    void TearDown() override { GetShadowMatrix() = Matrix4{}; }
+};
+
+} // namespace
+
+TEST(AxisBox, StartsEmpty)
+{
+    const AxisBox box;
+    EXPECT_TRUE(Near(box.minimum, {1e6f, 1e6f, 1e6f}));
+    EXPECT_TRUE(Near(box.maximum, {-1e6f, -1e6f, -1e6f}));
+    EXPECT_TRUE(box.IsEmpty());
+}
+
+TEST(AxisBox, SetFromBoxTakesTheWorldExtremes)
+{
+    CPBoundingBox oriented({1, 0, 0}, {1, 2, 3});
+    oriented.worldMatrix = RotationMatrixZ(kQuarterTurn) * TranslationMatrix(10, 0, 0);
+    oriented.Transform();
+    AxisBox box;
+    box.SetFromBox(oriented);
+    EXPECT_TRUE(Near(box.minimum, {8, 0, -3}, 1e-4f));
+    EXPECT_TRUE(Near(box.maximum, {12, 2, 3}, 1e-4f));
+    EXPECT_TRUE(Near(box.halfSize, {2, 1, 3}, 1e-4f));
+    EXPECT_TRUE(Near(box.centre, {10, 1, 0}, 1e-4f));
+}
+
+TEST(AxisBox, SetFromBoxesCoversThemAllAndNoBoxesLeaveItEmpty)
+{
+    std::vector<CPBoundingBox> boxes{CPBoundingBox({0, 0, 0}, {1, 1, 1}),
+                                     CPBoundingBox({5, 0, 2}, {1, 2, 1})};
+    for (CPBoundingBox& b : boxes)
+        b.Transform();
+    AxisBox box;
+    box.SetFromBoxes(boxes);
+    EXPECT_TRUE(Near(box.minimum, {-1, -2, -1}));
+    EXPECT_TRUE(Near(box.maximum, {6, 2, 3}));
+    EXPECT_TRUE(Near(box.centre, {2.5f, 0, 1}));
+    EXPECT_TRUE(Near(box.halfSize, {3.5f, 2, 2}));
+
+    box.SetFromBoxes({});
+    EXPECT_TRUE(box.IsEmpty());
+    EXPECT_TRUE(Near(box.centre, {2.5f, 0, 1})); // left as it was
+
+    AxisBox real = MakeBox({-1, -2, -3}, {1, 2, 3});
+    real.Merge(box);
+    EXPECT_TRUE(Near(real.minimum, {-1, -2, -3}));
+    EXPECT_TRUE(Near(real.maximum, {1, 2, 3}));
+}
+
+TEST(AxisBox, MergeWidensAndRecomputes)
+{
+    AxisBox box = MakeBox({0, 0, 0}, {1, 1, 1});
+    box.Merge(MakeBox({-3, 0.5f, 0.5f}, {0.5f, 0.6f, 4}));
+    EXPECT_TRUE(Near(box.minimum, {-3, 0, 0}));
+    EXPECT_TRUE(Near(box.maximum, {1, 1, 4}));
+    EXPECT_TRUE(Near(box.centre, {-1, 0.5f, 2}));
+    EXPECT_TRUE(Near(box.halfSize, {2, 0.5f, 2}));
+}
+
+TEST(AxisBox, PointAndSphereTests)
+{
+    const AxisBox box = MakeBox({-1, -1, -1}, {1, 1, 1});
+    struct PointCase {
+        Vector3 point;
+        bool inside;
+    };
+    const PointCase points[] = {
+        {{0, 0, 0}, true},  {{0.99f, -0.99f, 0.5f}, true}, {{1, 0, 0}, false}, {{0, 0, -1}, false},
+        {{2, 0, 0}, false},
+    };
+    for (const PointCase& c : points)
+        EXPECT_EQ(box.Contains(c.point), c.inside) << c.point.x << " " << c.point.y << " " << c.point.z;
+
+    struct SphereCase {
+        Vector3 point;
+        float radius;
+        bool reaches;
+    };
+    const SphereCase spheres[] = {
+        {{0, 0, 0}, 0, true},      // centre inside
+        {{3, 0, 0}, 2, true},      // just touches the x face
+        {{3, 0, 0}, 1.99f, false}, // just short of it
+        {{2, 2, 0}, 1.5f, true},   // edge distance squared 2 <= 2.25
+        {{2, 2, 0}, 1.4f, false},  // 2 > 1.96
+    };
+    for (const SphereCase& c : spheres) {
+        EXPECT_EQ(box.IntersectsSphere(c.point, c.radius), c.reaches) << c.point.x << " r " << c.radius;
+        EXPECT_EQ(box.DistanceSquared(c.point, c.radius), c.reaches);
+    }
+    EXPECT_FALSE(AxisBox().IntersectsSphere({0, 0, 0}, 100));
+}
+
+TEST(AxisBox, SegmentTest)
+{
+    const AxisBox box = MakeBox({-1, -1, -1}, {1, 1, 1});
+    const float r = 0.70710678f;
+    struct Case {
+        const char* name;
+        Vector3 origin, direction;
+        float length;
+        bool hit;
+    };
+    const Case cases[] = {
+        {"through", {-5, 0, 0}, {1, 0, 0}, 10, true},
+        {"stops short", {-5, 0, 0}, {1, 0, 0}, 3, false},
+        {"ends on the face", {-5, 0, 0}, {1, 0, 0}, 4, true},
+        {"starts inside", {0.5f, 0.5f, 0.5f}, {0, 0, 1}, 0.1f, true},
+        {"passes beside", {-5, 2, 0}, {1, 0, 0}, 10, false},
+        // Passes the corner (-1, 1) at a distance; only the cross-axis test rejects it.
+        {"diagonal past a corner", {-3, 0, 0}, {r, r, 0}, 10, false},
+        {"diagonal through", {-3, -2, 0}, {r, r, 0}, 10, true},
+        {"point on a face", {1, 0, 0}, {1, 0, 0}, 0, true},
+        {"point outside", {1.01f, 0, 0}, {1, 0, 0}, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(box.IntersectSegment(c.origin, c.direction, c.length), c.hit);
+        EXPECT_EQ(box.Transform(c.origin, c.direction, c.length), c.hit);
+    }
+}
+
+TEST_F(AxisBoxShadow, ShadowWidensByTheImagesOfTheCorners)
+{
+    // Light along (1, 0, 1) onto z = 0: (x, y, z) casts (x - z, y, 0).
+    GetShadowMatrix() = ShadowMatrix({1, 0, 1, 0}, {0, 0, 1, 0});
+    AxisBox box = MakeBox({0, 0, 0}, {1, 1, 1});
+    box.AddShadow();
+    EXPECT_TRUE(Near(box.minimum, {-1, 0, 0}));
+    EXPECT_TRUE(Near(box.maximum, {1, 1, 1}));
+    EXPECT_TRUE(Near(box.centre, {0.5f, 0.5f, 0.5f})); // the caller recomputes
+}
+
+TEST_F(AxisBoxShadow, CornersWithoutAFiniteShadowAreSkipped)
+{
+    struct Case {
+        const char* name;
+        Matrix4 shadow;
+        Vector3 minimum, maximum;
+        Vector3 expectedMin, expectedMax;
+    };
+    const Case cases[] = {
+        {"all-zero start-up matrix", Matrix4{}, {-1, -2, -3}, {1, 2, 3}, {-1, -2, -3}, {1, 2, 3}},
+        {"light along the ground",
+         ShadowMatrix({1, 0, 0, 0}, {0, 0, 1, 0}),
+         {-1, -2, -3},
+         {1, 2, 3},
+         {-1, -2, -3},
+         {1, 2, 3}},
+        // Light at height 2: the top corners sit level with it (w = 0) and
+        // are skipped; the bottom ones are their own shadows.
+        {"corners level with a point light",
+         ShadowMatrix({0, 0, 2, 1}, {0, 0, 1, 0}),
+         {-1, -1, 0},
+         {1, 1, 2},
+         {-1, -1, 0},
+         {1, 1, 2}},
+        // Light at height 2 over a box 1 high: the top corners cast at twice their distance.
+        {"point light above",
+         ShadowMatrix({0, 0, 2, 1}, {0, 0, 1, 0}),
+         {-1, -1, 0},
+         {1, 1, 1},
+         {-2, -2, 0},
+         {2, 2, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GetShadowMatrix() = c.shadow;
+        AxisBox box = MakeBox(c.minimum, c.maximum);
+        box.AddShadow();
+        box.Recompute();
+        EXPECT_TRUE(IsFinite(box.minimum) && IsFinite(box.maximum) && IsFinite(box.centre));
+        EXPECT_TRUE(Near(box.minimum, c.expectedMin));
+        EXPECT_TRUE(Near(box.maximum, c.expectedMax));
+    }
+}
+
+TEST_F(AxisBoxShadow, AnEmptyBoxCastsNoShadow)
+{
+    GetShadowMatrix() = ShadowMatrix({0.3f, 0.2f, 1, 0}, {0, 0, 1, 0});
+    AxisBox box;
+    box.AddShadow();
+    EXPECT_TRUE(box.IsEmpty());
+    EXPECT_TRUE(Near(box.minimum, {1e6f, 1e6f, 1e6f}));
+}

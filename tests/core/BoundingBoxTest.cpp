@@ -1,0 +1,160 @@
+#include "core/BoundingBox.h"
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "platform/MatrixMath.h"
+#include "platform/VectorMath.h"
+#include "support/MathExpect.h"
+
+namespace {
+
+constexpr float kQuarterTurn = 1.5707963f;
+
+CPBoundingBox UnitBox(const Matrix4& world = IdentityMatrix())
+{
+    CPBoundingBox box({0, 0, 0}, {1, 1, 1});
+    box.worldMatrix = world;
+    box.Transform();
+    return box;
+}
+
+::testing::AssertionResult SamePlane(const Plane& actual, const Plane& expected)
+{
+    return Near(Vector4{actual.a, actual.b, actual.c, actual.d},
+                Vector4{expected.a, expected.b, expected.c, expected.d});
+}
+
+} // namespace
+
+TEST(BoundingBox, ConstructionGivesExtremesAndIdentityMatrices)
+{
+    const CPBoundingBox box({1, 2, 3}, {0.5f, 1, 2});
+    EXPECT_TRUE(Near(box.minimum, {0.5f, 1, 1}));
+    EXPECT_TRUE(Near(box.maximum, {1.5f, 3, 5}));
+    EXPECT_TRUE(IsIdentity(box.orientation));
+    EXPECT_TRUE(IsIdentity(box.worldMatrix));
+    EXPECT_TRUE(IsIdentity(box.localMatrix));
+
+    CPBoundingBox copy({0, 0, 0}, {9, 9, 9});
+    copy = box;
+    EXPECT_TRUE(Near(copy.centre, {1, 2, 3}));
+    EXPECT_TRUE(Near(copy.halfExtents, {0.5f, 1, 2}));
+}
+
+TEST(BoundingBox, TransformPlacesCornersByTheWorldMatrix)
+{
+    // Turned a quarter about z (x -> y, y -> -x), then moved 10 along x.
+    CPBoundingBox box({1, 0, 0}, {1, 2, 3});
+    box.worldMatrix = RotationMatrixZ(kQuarterTurn) * TranslationMatrix(10, 0, 0);
+    box.Transform();
+    EXPECT_TRUE(Near(box.corners[0], {12, 0, -3}, 1e-4f)); // local (0, -2, -3)
+    EXPECT_TRUE(Near(box.corners[6], {8, 2, 3}, 1e-4f));   // local (2, 2, 3)
+    EXPECT_TRUE(Near(box.minimum, {8, 0, -3}, 1e-4f));
+    EXPECT_TRUE(Near(box.maximum, {12, 2, 3}, 1e-4f));
+}
+
+TEST(BoundingBox, TransformGivesFlatBoxesAThickness)
+{
+    CPBoundingBox box({0, 0, 0}, {2, 0, -1});
+    box.Transform();
+    EXPECT_TRUE(Near(box.halfExtents, {2, 0.001f, 0.001f}));
+    EXPECT_TRUE(Near(box.minimum, {-2, -0.001f, -0.001f}));
+    EXPECT_TRUE(Near(box.maximum, {2, 0.001f, 0.001f}));
+}
+
+TEST(BoundingBox, FaceNormalsPointOutOfTheBox)
+{
+    // Unit box: face 1 through corners 1, 5, 6 is x = 1, with n = (C - A) x (B - A) = (4, 0, 0).
+    const CPBoundingBox box = UnitBox();
+    EXPECT_TRUE(SamePlane(box.faces[0], {0, 0, -4, -4}));
+    EXPECT_TRUE(SamePlane(box.faces[1], {4, 0, 0, -4}));
+    EXPECT_TRUE(SamePlane(box.faces[3], {-4, 0, 0, -4}));
+
+    // Outward directions, unturned and turned a quarter about z.
+    const Vector3 plain[6] = {{0, 0, -1}, {1, 0, 0}, {0, 1, 0}, {-1, 0, 0}, {0, -1, 0}, {0, 0, 1}};
+    const Vector3 turned[6] = {{0, 0, -1}, {0, 1, 0}, {-1, 0, 0}, {0, -1, 0}, {1, 0, 0}, {0, 0, 1}};
+    const CPBoundingBox rotated = UnitBox(RotationMatrixZ(kQuarterTurn) * TranslationMatrix(5, 5, 0));
+    for (int f = 0; f < 6; ++f) {
+        SCOPED_TRACE(f);
+        EXPECT_TRUE(Near(Normalize(Vector3{box.faces[f].a, box.faces[f].b, box.faces[f].c}), plain[f]));
+        const Plane& p = rotated.faces[f];
+        EXPECT_TRUE(Near(Normalize(Vector3{p.a, p.b, p.c}), turned[f]));
+        EXPECT_LT(DotCoord(p, {5, 5, 0}), 0.0f); // the centre is inside every face
+    }
+}
+
+TEST(BoundingBox, RayHitsTheFaceItEntersFirst)
+{
+    struct Case {
+        const char* name;
+        Matrix4 world;
+        Vector3 origin, direction;
+        float limit;
+        bool hit;
+        float distance; // the limit when nothing is hit
+        int face;       // -1: no face is stored
+    };
+    const Matrix4 identity = IdentityMatrix();
+    const Case cases[] = {
+        {"from inside", identity, {0.2f, 0.3f, -0.5f}, {1, 0, 0}, 100, true, 0, -1},
+        {"through the middle of the low face", identity, {0, 0, -5}, {0, 0, 1}, 100, true, 4, 0},
+        {"off the middle", identity, {0.5f, -0.3f, -5}, {0, 0, 1}, 100, true, 4, 0},
+        {"direction not unit", identity, {0, 0, -5}, {0, 0, 2}, 100, true, 2, 0},
+        {"from the -x side", identity, {-5, 0.5f, 0}, {1, 0, 0}, 100, true, 4, 3},
+        // Meets the plane y = -1 first (t = 3), but outside that face.
+        {"slanted past the y face", identity, {-5, -4, 0}, {1, 1, 0}, 100, true, 4, 3},
+        {"behind, pointing away", identity, {0, 0, 5}, {0, 0, 1}, 100, false, 100, -1},
+        {"beside", identity, {3, 0, -5}, {0, 0, 1}, 100, false, 100, -1},
+        {"beyond the limit", identity, {0, 0, -5}, {0, 0, 1}, 3, false, 3, -1},
+        {"along a face", identity, {-5, 1, 0}, {1, 0, 0}, 100, false, 100, -1},
+        // Turned a quarter about z and moved to x = 5: its local +y face now faces -x.
+        {"turned box",
+         RotationMatrixZ(kQuarterTurn) * TranslationMatrix(5, 0, 0),
+         {0, 0.5f, 0},
+         {1, 0, 0},
+         100,
+         true,
+         4,
+         2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CPBoundingBox box = UnitBox(c.world);
+        float nearest = c.limit;
+        Plane face{7, 7, 7, 7};
+        EXPECT_EQ(box.IntersectRay(c.origin, c.direction, nearest, face), c.hit);
+        EXPECT_NEAR(nearest, c.distance, 1e-4f);
+        if (c.face < 0)
+            EXPECT_TRUE(SamePlane(face, {7, 7, 7, 7}));
+        else
+            EXPECT_TRUE(SamePlane(face, box.faces[c.face]));
+    }
+}
+
+TEST(BoundingBox, ANearerBoxKeepsTheRayShort)
+{
+    CPBoundingBox far({10, 0, 0}, {1, 1, 1});
+    CPBoundingBox near({3, 0, 0}, {1, 1, 1});
+    far.Transform();
+    near.Transform();
+    float nearest = 1000;
+    Plane face;
+    EXPECT_TRUE(far.IntersectRay({0, 0, 0}, {1, 0, 0}, nearest, face));
+    EXPECT_FLOAT_EQ(nearest, 9);
+    EXPECT_TRUE(near.IntersectRay({0, 0, 0}, {1, 0, 0}, nearest, face));
+    EXPECT_FLOAT_EQ(nearest, 2);
+    EXPECT_FALSE(far.IntersectRay({0, 0, 0}, {1, 0, 0}, nearest, face));
+    EXPECT_FLOAT_EQ(nearest, 2);
+}
+
+TEST(BoundingBox, AnUntransformedBoxIsNeverHit)
+{
+    // Faces are all zero until Transform: no point is inside and no face is entered.
+    const CPBoundingBox box({0, 0, 0}, {1, 1, 1});
+    float nearest = 100;
+    Plane face;
+    EXPECT_FALSE(box.IntersectRay({0, 0, 0}, {1, 0, 0}, nearest, face));
+    EXPECT_EQ(nearest, 100);
+}
