@@ -285,47 +285,6 @@ Matrix4 ShadowMatrix(const Vector4& light, const Plane& plane)
     return m;
 }
 
-Vector4 TransformHomogeneous(const Vector3& v, const Matrix4& m)
-{
-    return {v.x * m.m[0][0] + v.y * m.m[1][0] + v.z * m.m[2][0] + m.m[3][0],
-            v.x * m.m[0][1] + v.y * m.m[1][1] + v.z * m.m[2][1] + m.m[3][1],
-            v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2] + m.m[3][2],
-            v.x * m.m[0][3] + v.y * m.m[1][3] + v.z * m.m[2][3] + m.m[3][3]};
-}
-
-Vector4 TransformHomogeneous(const Vector4& v, const Matrix4& m)
-{
-    return {v.x * m.m[0][0] + v.y * m.m[1][0] + v.z * m.m[2][0] + v.w * m.m[3][0],
-            v.x * m.m[0][1] + v.y * m.m[1][1] + v.z * m.m[2][1] + v.w * m.m[3][1],
-            v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2] + v.w * m.m[3][2],
-            v.x * m.m[0][3] + v.y * m.m[1][3] + v.z * m.m[2][3] + v.w * m.m[3][3]};
-}
-
-Vector3 TransformPoint(const Vector3& v, const Matrix4& m)
-{
-    const Vector4 h = TransformHomogeneous(v, m);
-    if (h.w == 0.0f)
-        return {h.x, h.y, h.z};
-    const float inv = 1.0f / h.w;
-    return {h.x * inv, h.y * inv, h.z * inv};
-}
-
-Vector2 TransformPoint(const Vector2& v, const Matrix4& m)
-{
-    const Vector4 h = TransformHomogeneous(Vector3{v.x, v.y, 0.0f}, m);
-    if (h.w == 0.0f)
-        return {h.x, h.y};
-    const float inv = 1.0f / h.w;
-    return {h.x * inv, h.y * inv};
-}
-
-Vector3 TransformNormal(const Vector3& v, const Matrix4& m)
-{
-    return {v.x * m.m[0][0] + v.y * m.m[1][0] + v.z * m.m[2][0],
-            v.x * m.m[0][1] + v.y * m.m[1][1] + v.z * m.m[2][1],
-            v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2]};
-}
-
 void TransformPoints(const void* in, std::size_t inStride, void* out, std::size_t outStride,
                      std::size_t count, const Matrix4& m)
 {

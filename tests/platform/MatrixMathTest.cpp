@@ -46,6 +46,8 @@ TEST(MatrixMath, TranslationLivesInTheFourthRowAndSkipsNormals)
     EXPECT_TRUE(Near(TransformNormal(Vector3{1, 1, 1}, t), {1, 1, 1}));
     EXPECT_TRUE(Near(TransformHomogeneous(Vector3{1, 1, 1}, t), {2, 3, 4, 1}));
     EXPECT_TRUE(Near(TransformHomogeneous(Vector4{1, 1, 1, 0}, t), {1, 1, 1, 0}));
+    // Transposed, the translation moves to the fourth column.
+    EXPECT_TRUE(Near(Transpose(t), Rows({{1, 0, 0, 1}, {0, 1, 0, 2}, {0, 0, 1, 3}, {0, 0, 0, 1}})));
 }
 
 TEST(MatrixMath, AProductAppliesTheLeftMatrixFirst)
