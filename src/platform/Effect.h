@@ -1,0 +1,93 @@
+#pragma once
+
+#include "platform/EffectParameter.h"
+#include "platform/EffectPool.h"
+#include "platform/MathTypes.h"
+#include "platform/Result.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// One drawn pass: the technique, the pass index, and how many times the
+// values were committed while it was open.
+struct EffectPassRecord {
+    const EffectTechnique* technique = nullptr;
+    unsigned pass = 0;
+    unsigned commits = 0;
+};
+
+// An effect made from the text of an effect file. No shader is compiled:
+// the effect knows its parameters and techniques, keeps the values set on
+// its parameters and records which technique and passes are drawn.
+// Parameter handles are pointers to the parameter records; a handle of a
+// shared parameter is the same in every effect of the pool.
+class Effect {
+  public:
+    // Reads `text`; the parameters it marks shared join `pool` when one is
+    // given. Null, with `error` set, when the text cannot be read.
+    static std::unique_ptr<Effect> Create(const char* text, std::size_t size, EffectPool* pool,
+                                          std::string* error = nullptr);
+
+    std::size_t ParameterCount() const { return m_parameters.size(); }
+    EffectParameter* Parameter(std::size_t index) const;
+    EffectParameter* ParameterByName(std::string_view name) const;
+    // Semantics compare without regard to case.
+    EffectParameter* ParameterBySemantic(std::string_view semantic) const;
+
+    std::size_t TechniqueCount() const { return m_techniques.size(); }
+    const EffectTechnique* Technique(std::size_t index) const;
+    const EffectTechnique* TechniqueByName(std::string_view name) const;
+    // The technique after `after` (the first when null), or null at the end.
+    // Nothing is compiled, so every technique counts as valid.
+    const EffectTechnique* FindNextValidTechnique(const EffectTechnique* after) const;
+    HResult SetTechnique(const EffectTechnique* technique);
+    // The first technique until another is set.
+    const EffectTechnique* CurrentTechnique() const { return m_current; }
+
+    // Numeric parameters take any numeric value (as floats); as many
+    // components are stored as the parameter holds.
+    HResult SetBool(EffectParameter* parameter, bool value);
+    HResult SetInt(EffectParameter* parameter, int value);
+    HResult SetFloat(EffectParameter* parameter, float value);
+    HResult SetFloatArray(EffectParameter* parameter, const float* values, std::size_t count);
+    HResult SetVector(EffectParameter* parameter, const Vector4& value);
+    // Row by row, each row cut to the parameter's columns.
+    HResult SetMatrix(EffectParameter* parameter, const Matrix4& value);
+    HResult SetString(EffectParameter* parameter, const std::string& value);
+    HResult SetTexture(EffectParameter* parameter, const void* texture);
+
+    // Drawing with the current technique: Begin gives its pass count.
+    HResult Begin(unsigned* passes);
+    HResult BeginPass(unsigned pass);
+    HResult CommitChanges();
+    HResult EndPass();
+    HResult End();
+
+    void OnLostDevice() { ++m_lostCount; }
+    void OnResetDevice() { ++m_resetCount; }
+    int LostCount() const { return m_lostCount; }
+    int ResetCount() const { return m_resetCount; }
+
+    const std::vector<EffectPassRecord>& DrawnPasses() const { return m_drawn; }
+    void ClearRecords() { m_drawn.clear(); }
+
+  private:
+    Effect() = default;
+    HResult StoreNumbers(EffectParameter* parameter, const float* values, std::size_t count);
+
+    std::vector<std::shared_ptr<EffectParameter>> m_parameters;
+    std::vector<EffectTechnique> m_techniques;
+    const EffectTechnique* m_current = nullptr;
+    bool m_begun = false;
+    bool m_inPass = false;
+    int m_lostCount = 0;
+    int m_resetCount = 0;
+    std::vector<EffectPassRecord> m_drawn;
+};
+
+} // namespace platform
