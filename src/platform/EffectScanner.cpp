@@ -44,6 +44,9 @@ class Lexer {
 
     bool Run(std::vector<Token>& tokens, std::string& error)
     {
+        // Editors may start the file with a UTF-8 byte-order mark.
+        if (m_text.substr(0, 3) == "\xEF\xBB\xBF")
+            m_pos = 3;
         while (SkipBlanks(error)) {
             if (m_pos >= m_text.size())
                 break;

@@ -366,8 +366,14 @@ TEST(Effect, RandomPiecesOfEffectSyntaxNeverCrashTheScanner)
     }
 }
 
-TEST(Effect, TextWithABinaryByteIsRefused)
+TEST(Effect, TextWithABinaryByteIsRefusedAndAByteOrderMarkIsNot)
 {
+    const std::string marked = "\xEF\xBB\xBF"
+                               "float a;\r\ntechnique T { pass { } }\r\n";
+    auto effect = Make(marked.c_str());
+    ASSERT_TRUE(effect);
+    EXPECT_EQ(effect->ParameterCount(), 1u);
+
     const char text[] = "float a;\n\x01 float b;";
     std::string error;
     EXPECT_EQ(Effect::Create(text, sizeof(text) - 1, nullptr, &error), nullptr);
