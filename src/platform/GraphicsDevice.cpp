@@ -165,17 +165,24 @@ std::size_t GraphicsDevice::GetLiveResourceCount(ResourcePool pool) const
     return count;
 }
 
-void GraphicsDevice::FailNext(DeviceFailure what, std::uint32_t count)
+void GraphicsDevice::FailNext(DeviceFailure what, std::uint32_t count, std::uint32_t skip)
 {
     if (what < DeviceFailure::Count)
-        m_failures[Slot(what)] = count;
+        m_failures[Slot(what)] = PlannedFailure{skip, count};
 }
 
 bool GraphicsDevice::ConsumeFailure(DeviceFailure what)
 {
-    if (what >= DeviceFailure::Count || m_failures[Slot(what)] == 0)
+    if (what >= DeviceFailure::Count)
         return false;
-    --m_failures[Slot(what)];
+    PlannedFailure& planned = m_failures[Slot(what)];
+    if (planned.count == 0)
+        return false;
+    if (planned.skip > 0) {
+        --planned.skip;
+        return false;
+    }
+    --planned.count;
     return true;
 }
 

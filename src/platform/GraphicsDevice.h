@@ -144,7 +144,8 @@ class GraphicsDevice {
     // ---- Test controls and readings ----
     void LoseDevice(); // the device is lost and may not be reset yet
     void AllowReset(); // a lost device may now be reset
-    void FailNext(DeviceFailure what, std::uint32_t count = 1);
+    // Refuses `count` calls of a kind after letting `skip` more succeed.
+    void FailNext(DeviceFailure what, std::uint32_t count = 1, std::uint32_t skip = 0);
     bool ConsumeFailure(DeviceFailure what);
 
     void SetCallLogging(bool on) { m_logCalls = on; }
@@ -201,7 +202,11 @@ class GraphicsDevice {
     IndexBuffer* m_indices = nullptr;
 
     std::unordered_set<GraphicsResource*> m_resources;
-    std::array<std::uint32_t, static_cast<std::size_t>(DeviceFailure::Count)> m_failures{};
+    struct PlannedFailure {
+        std::uint32_t skip = 0;
+        std::uint32_t count = 0;
+    };
+    std::array<PlannedFailure, static_cast<std::size_t>(DeviceFailure::Count)> m_failures{};
 
     bool m_logCalls = false;
     std::vector<DeviceCall> m_callLog;
