@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/Light.h"
+#include "platform/Material.h"
 #include "platform/MathTypes.h"
 #include "platform/Result.h"
 
@@ -196,32 +198,6 @@ constexpr std::uint32_t kTarget = 1;
 constexpr std::uint32_t kZBuffer = 2;
 constexpr std::uint32_t kStencil = 4;
 } // namespace clear
-
-enum class LightType : std::uint32_t { Point = 1, Spot = 2, Directional = 3 };
-
-struct Light {
-    LightType type = LightType::Point;
-    ColorValue diffuse;
-    ColorValue specular;
-    ColorValue ambient;
-    Vector3 position;
-    Vector3 direction;
-    float range = 0.0f;
-    float falloff = 0.0f;
-    float attenuation0 = 0.0f;
-    float attenuation1 = 0.0f;
-    float attenuation2 = 0.0f;
-    float theta = 0.0f;
-    float phi = 0.0f;
-};
-
-struct Material {
-    ColorValue diffuse;
-    ColorValue ambient;
-    ColorValue specular;
-    ColorValue emissive;
-    float power = 0.0f;
-};
 
 // What the device can do, as far as the engine asks.
 struct DeviceCaps {
