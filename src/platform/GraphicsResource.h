@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+
+#include "platform/GraphicsTypes.h"
+
+namespace platform {
+
+class GraphicsDevice;
+
+// Base of everything the graphics device creates. A resource is shared by
+// counting: it starts with one reference and deletes itself when Release
+// drops the last one. It tells its device when it goes, so the device can
+// unbind it and knows which default-pool resources still block a reset.
+class GraphicsResource {
+  public:
+    GraphicsResource(const GraphicsResource&) = delete;
+    GraphicsResource& operator=(const GraphicsResource&) = delete;
+
+    std::uint32_t AddRef() { return ++m_references; }
+    std::uint32_t Release();
+
+    ResourcePool GetPool() const { return m_pool; }
+    // Null once the device that made the resource is gone.
+    GraphicsDevice* GetDevice() const { return m_device; }
+
+  protected:
+    GraphicsResource(GraphicsDevice* device, ResourcePool pool);
+    virtual ~GraphicsResource();
+
+  private:
+    friend class GraphicsDevice;
+    void DetachDevice() { m_device = nullptr; }
+
+    GraphicsDevice* m_device;
+    ResourcePool m_pool;
+    std::uint32_t m_references = 1;
+};
+
+} // namespace platform

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/GraphicsResource.h"
+
+namespace platform {
+
+struct SurfaceDesc {
+    PixelFormat format = PixelFormat::Unknown;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+};
+
+struct LockedRect {
+    std::int32_t pitch = 0; // bytes from one row (of blocks) to the next
+    void* bits = nullptr;
+};
+
+// Part of a level to lock; right and bottom are exclusive.
+struct PixelRect {
+    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// A 2D texture with its chain of mip levels, each backed by real memory.
+// Rows are packed: the pitch is the width in bytes (in 4x4 blocks for the
+// compressed formats).
+class Texture : public GraphicsResource {
+  public:
+    std::uint32_t GetLevelCount() const { return static_cast<std::uint32_t>(m_levels.size()); }
+    HResult GetLevelDesc(std::uint32_t level, SurfaceDesc* desc) const;
+    PixelFormat GetFormat() const { return m_format; }
+    std::uint32_t GetUsage() const { return m_usage; }
+
+    // Locks a level, or a rectangle of it (null: the whole level). Fails for
+    // a level out of range, a rectangle outside the level (or off the block
+    // grid of a compressed format) and a level that is already locked.
+    HResult LockRect(std::uint32_t level, LockedRect* locked, const PixelRect* rect, std::uint32_t flags);
+    HResult UnlockRect(std::uint32_t level);
+    bool IsLevelLocked(std::uint32_t level) const;
+
+    // The packed bytes of a level, for readers that do not lock.
+    const std::uint8_t* GetLevelBytes(std::uint32_t level) const;
+    std::uint32_t GetLevelPitch(std::uint32_t level) const;
+
+  private:
+    friend class GraphicsDevice;
+    Texture(GraphicsDevice* device, std::uint32_t width, std::uint32_t height, std::uint32_t levels,
+            std::uint32_t usage, PixelFormat format, ResourcePool pool);
+
+    struct Level {
+        std::uint32_t width = 0;
+        std::uint32_t height = 0;
+        std::uint32_t pitch = 0;
+        std::vector<std::uint8_t> bytes;
+        bool locked = false;
+    };
+
+    // Levels a full chain down to 1x1 holds.
+    static std::uint32_t FullChainLength(std::uint32_t width, std::uint32_t height);
+
+    PixelFormat m_format;
+    std::uint32_t m_usage;
+    std::vector<Level> m_levels;
+};
+
+} // namespace platform
