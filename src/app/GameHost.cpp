@@ -1,11 +1,14 @@
 #include "app/GameHost.h"
 
 #include "core/Singletons.h"
+#include "platform/FileSystem.h"
 
 GameHost::GameHost(const Options& options)
     : m_options(options), m_kernel(std::make_unique<CPKernel>()),
       m_registry(std::make_unique<CPObjectRegistry>())
 {
+    // Data files are named relative to the data folder.
+    platform::SetDataRoot(m_options.dataRoot);
     SetKernel(m_kernel.get());
     SetObjectRegistry(m_registry.get());
 }

@@ -1,0 +1,294 @@
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+std::string& DataRoot()
+{
+    static std::string root = ".";
+    return root;
+}
+
+char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualFolded(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (FoldCase(a[i]) != FoldCase(b[i]))
+            return false;
+    }
+    return true;
+}
+
+bool LessFolded(const std::string& a, const std::string& b)
+{
+    auto less = [](char x, char y) {
+        return static_cast<unsigned char>(FoldCase(x)) < static_cast<unsigned char>(FoldCase(y));
+    };
+    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), less))
+        return true;
+    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), less))
+        return false;
+    return a < b;
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// A name split into the folder it starts from and its components.
+struct SplitName {
+    std::string base;
+    std::vector<std::string> components;
+};
+
+SplitName Split(const std::string& name)
+{
+    SplitName split;
+    split.base = (!name.empty() && name[0] == '/') ? "/" : DataRoot();
+    std::string component;
+    for (std::size_t i = 0; i <= name.size(); ++i) {
+        if (i < name.size() && !IsSeparator(name[i])) {
+            component += name[i];
+            continue;
+        }
+        if (!component.empty() && component != ".")
+            split.components.push_back(component);
+        component.clear();
+    }
+    return split;
+}
+
+std::string Join(const std::string& folder, const std::string& component)
+{
+    if (folder == ".")
+        return component;
+    if (!folder.empty() && folder.back() == '/')
+        return folder + component;
+    return folder + "/" + component;
+}
+
+bool Exists(const std::string& hostPath)
+{
+    struct stat info;
+    return ::stat(hostPath.c_str(), &info) == 0;
+}
+
+bool IsDirectory(const std::string& hostPath)
+{
+    struct stat info;
+    return ::stat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The names in a folder, "." and ".." left out, in a fixed order.
+std::vector<std::string> ListFolder(const std::string& hostPath)
+{
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(hostPath.c_str());
+    if (!dir)
+        return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+            continue;
+        names.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end(), LessFolded);
+    return names;
+}
+
+// The entry of a folder that stands for a component: the exact name when it
+// exists, else the first name equal to it without regard for case.
+bool FindComponent(const std::string& folder, const std::string& component, std::string& hostPath)
+{
+    std::string exact = Join(folder, component);
+    if (component == ".." || Exists(exact)) {
+        hostPath = exact;
+        return true;
+    }
+    for (const std::string& entry : ListFolder(folder)) {
+        if (EqualFolded(entry, component)) {
+            hostPath = Join(folder, entry);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Resolves components one by one; returns how many resolved and leaves
+// the host path of those in hostPath.
+std::size_t ResolvePrefix(const SplitName& split, std::string& hostPath)
+{
+    hostPath = split.base;
+    std::size_t count = 0;
+    for (const std::string& component : split.components) {
+        std::string next;
+        if (!FindComponent(hostPath, component, next))
+            break;
+        hostPath = next;
+        ++count;
+    }
+    return count;
+}
+
+bool IsReadingMode(const char* mode) { return mode && mode[0] == 'r' && std::strchr(mode, '+') == nullptr; }
+
+bool GlobMatch(const char* pattern, const char* name)
+{
+    const char* starPattern = nullptr;
+    const char* starName = nullptr;
+    while (*name) {
+        if (*pattern == '*') {
+            starPattern = ++pattern;
+            starName = name;
+            continue;
+        }
+        if (*pattern && (*pattern == '?' || FoldCase(*pattern) == FoldCase(*name))) {
+            ++pattern;
+            ++name;
+            continue;
+        }
+        if (!starPattern)
+            return false;
+        pattern = starPattern;
+        name = ++starName;
+    }
+    while (*pattern == '*')
+        ++pattern;
+    return *pattern == '\0';
+}
+
+} // namespace
+
+void SetDataRoot(const std::string& root) { DataRoot() = root.empty() ? std::string(".") : root; }
+
+const std::string& GetDataRoot() { return DataRoot(); }
+
+bool ResolveExistingPath(const std::string& name, std::string& hostPath)
+{
+    SplitName split = Split(name);
+    std::string direct = split.base;
+    for (const std::string& component : split.components)
+        direct = Join(direct, component);
+    if (Exists(direct)) {
+        hostPath = direct;
+        return true;
+    }
+    std::string resolved;
+    if (ResolvePrefix(split, resolved) != split.components.size())
+        return false;
+    hostPath = resolved;
+    return true;
+}
+
+std::string ResolveWritePath(const std::string& name)
+{
+    SplitName split = Split(name);
+    std::string hostPath;
+    std::size_t resolved = ResolvePrefix(split, hostPath);
+    for (std::size_t i = resolved; i < split.components.size(); ++i)
+        hostPath = Join(hostPath, split.components[i]);
+    return hostPath;
+}
+
+std::FILE* OpenFile(const std::string& name, const char* mode)
+{
+    if (IsReadingMode(mode)) {
+        std::string hostPath;
+        if (!ResolveExistingPath(name, hostPath) || IsDirectory(hostPath))
+            return nullptr;
+        return std::fopen(hostPath.c_str(), mode);
+    }
+    std::string hostPath = ResolveWritePath(name);
+    if (IsDirectory(hostPath))
+        return nullptr;
+    return std::fopen(hostPath.c_str(), mode);
+}
+
+bool ReplaceFileContents(const std::string& name, const void* data, std::size_t size)
+{
+    std::string target = ResolveWritePath(name);
+    if (IsDirectory(target))
+        return false;
+    // A file that exists but may not be written stays as it is, as it would
+    // when opened for writing in place.
+    if (Exists(target) && ::access(target.c_str(), W_OK) != 0)
+        return false;
+    std::string temporary = target + ".partial";
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (!file)
+        return false;
+    bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
+    written = std::fflush(file) == 0 && written;
+    bool closed = std::fclose(file) == 0;
+    if (!written || !closed || std::rename(temporary.c_str(), target.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool MatchesWildcard(const std::string& pattern, const std::string& name)
+{
+    if (GlobMatch(pattern.c_str(), name.c_str()))
+        return true;
+    // "name.*" also stands for "name" without an extension, as "*.*" stands
+    // for every file.
+    const std::size_t length = pattern.size();
+    if (length >= 2 && pattern[length - 2] == '.' && pattern[length - 1] == '*')
+        return GlobMatch(pattern.substr(0, length - 2).c_str(), name.c_str());
+    return false;
+}
+
+bool FileSearch::First(const std::string& pattern, FindData& data)
+{
+    Close();
+    SplitName split = Split(pattern);
+    if (split.components.empty())
+        return false;
+    std::string wildcard = split.components.back();
+    split.components.pop_back();
+    std::string folder;
+    if (ResolvePrefix(split, folder) != split.components.size() || !IsDirectory(folder))
+        return false;
+    for (const std::string& entry : ListFolder(folder)) {
+        if (!MatchesWildcard(wildcard, entry))
+            continue;
+        FindData match;
+        match.fileName = entry;
+        struct stat info;
+        if (::stat(Join(folder, entry).c_str(), &info) == 0) {
+            match.isDirectory = S_ISDIR(info.st_mode);
+            match.size = match.isDirectory ? 0 : static_cast<std::uint64_t>(info.st_size);
+        }
+        m_matches.push_back(match);
+    }
+    if (m_matches.empty())
+        return false;
+    m_open = true;
+    return Next(data);
+}
+
+bool FileSearch::Next(FindData& data)
+{
+    if (!m_open || m_next >= m_matches.size())
+        return false;
+    data = m_matches[m_next++];
+    return true;
+}
+
+void FileSearch::Close()
+{
+    m_matches.clear();
+    m_next = 0;
+    m_open = false;
+}
+
+} // namespace platform

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The game names its files the Windows way ("Data\Levels\Level1.LVL"):
+// backslashes between components and no regard for case. These functions
+// map such names onto the disk. Every component is matched against the
+// directory without regard for ASCII case; an exact match wins over a
+// case-folded one. Relative names are taken from the data root; a name
+// that starts with a backslash is rooted at the data root too, while one
+// that starts with "/" is an absolute host path.
+namespace platform {
+
+// The folder relative names resolve against; "." (the working directory)
+// until the host sets another.
+void SetDataRoot(const std::string& root);
+const std::string& GetDataRoot();
+
+// Host path of an existing file or folder. Returns false when some
+// component has no match on disk.
+bool ResolveExistingPath(const std::string& name, std::string& hostPath);
+
+// Host path to create or replace a file under: the existing file when
+// there is one, otherwise the given name with its separators mapped (the
+// folders on the way are matched without regard for case where they exist).
+std::string ResolveWritePath(const std::string& name);
+
+// Opens a file with a C runtime mode. Reading modes open only a file that
+// resolves; writing and appending modes go through ResolveWritePath.
+// Returns null when the file cannot be opened.
+std::FILE* OpenFile(const std::string& name, const char* mode);
+
+// Writes a whole file so that it is either fully replaced or left as it
+// was: the bytes go to a temporary file beside it, which then takes the
+// file's place. Returns false when any step fails.
+bool ReplaceFileContents(const std::string& name, const void* data, std::size_t size);
+
+// What a directory search reports about one match.
+struct FindData {
+    std::string fileName; // name and extension, no folder
+    bool isDirectory = false;
+    std::uint64_t size = 0;
+};
+
+// A directory search with "*" (any run of characters) and "?" (any one
+// character) in the last component of the pattern, matched without regard
+// for case. Matches come in a fixed order (by case-folded name), without
+// "." and "..". A trailing ".*" also matches names without an extension.
+class FileSearch {
+  public:
+    // Starts a search; false when nothing matches (the search is closed).
+    bool First(const std::string& pattern, FindData& data);
+    // The next match; false when there is none left.
+    bool Next(FindData& data);
+    void Close();
+    bool IsOpen() const { return m_open; }
+
+  private:
+    std::vector<FindData> m_matches;
+    std::size_t m_next = 0;
+    bool m_open = false;
+};
+
+// True when name matches pattern under the search rules above.
+bool MatchesWildcard(const std::string& pattern, const std::string& name);
+
+} // namespace platform
