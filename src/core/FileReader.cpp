@@ -1,0 +1,179 @@
+#include "core/FileReader.h"
+
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+
+#include "core/Log.h"
+#include "core/PackFile.h"
+#include "core/Scramble.h"
+#include "core/StringUtils.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// The size of an open file; the file is left at its start.
+bool MeasureFile(std::FILE* file, std::uint64_t& size)
+{
+    if (std::fseek(file, 0, SEEK_END) != 0)
+        return false;
+    long end = std::ftell(file);
+    if (end < 0 || std::fseek(file, 0, SEEK_SET) != 0)
+        return false;
+    size = static_cast<std::uint64_t>(end);
+    return true;
+}
+
+} // namespace
+
+CPFileReader::CPFileReader(const std::string& fileName, bool scrambled)
+    : m_fileName(fileName), m_scrambled(scrambled)
+{
+    ToLowerString(m_fileName);
+}
+
+HResult CPFileReader::Load()
+{
+    m_data.reset();
+    m_dataSize = 0;
+    FileHandle file(platform::OpenFile(m_fileName, "rb"));
+    if (file)
+        return LoadFromDisk(file.get());
+    return LoadFromPack();
+}
+
+HResult CPFileReader::LoadFromDisk(std::FILE* file)
+{
+    std::uint64_t size = 0;
+    if (!MeasureFile(file, size))
+        return Fail("its size cannot be read");
+    if (size == 0)
+        return Fail("it is empty");
+    if (size > std::numeric_limits<std::uint32_t>::max())
+        return Fail("it is larger than 4 GiB");
+    if (Failed(ReadWhole(file, static_cast<std::uint32_t>(size), "it")))
+        return E_FAIL;
+    if (m_scrambled)
+        UnscrambleBuffer(m_data.get(), m_dataSize);
+    return S_OK;
+}
+
+HResult CPFileReader::LoadFromPack()
+{
+    PackFileList& packs = GetPackFileList();
+    if (packs.IsEmpty())
+        return Fail("it is not on disk");
+    const std::string entryName = PackEntryName(m_fileName);
+    const PackEntry* entry = nullptr;
+    FileHandle pack;
+    std::string packName;
+    // A pack that lists the name but cannot be opened is passed over; a
+    // later pack that supplies the bytes still makes the load succeed.
+    for (const PackFile& candidate : packs.GetPacks()) {
+        entry = candidate.Find(entryName);
+        if (!entry)
+            continue;
+        pack.reset(platform::OpenFile(candidate.fileName, "rb"));
+        if (pack) {
+            packName = candidate.fileName;
+            break;
+        }
+        LogLine("Pack file \"" + candidate.fileName + "\" lists \"" + entryName + "\" but cannot be opened");
+    }
+    if (!pack)
+        return Fail("it is neither on disk nor in a pack file");
+
+    const std::string where = "its entry in pack file \"" + packName + "\"";
+    std::uint64_t packSize = 0;
+    if (!MeasureFile(pack.get(), packSize))
+        return Fail(where + " cannot be measured");
+    // The pack may have changed since its table was read: check before
+    // allocating anything for the entry.
+    if (static_cast<std::uint64_t>(entry->offset) + entry->size > packSize)
+        return Fail(where + " lies beyond the end of the pack");
+    if (entry->size == 0)
+        return Fail(where + " is empty");
+    if (std::fseek(pack.get(), static_cast<long>(entry->offset), SEEK_SET) != 0)
+        return Fail(where + " cannot be reached");
+    if (Failed(ReadWhole(pack.get(), entry->size, where)))
+        return E_FAIL;
+    UnscrambleBuffer(m_data.get(), m_dataSize);
+    return S_OK;
+}
+
+// One read of the whole size; after a short read the buffer keeps its
+// size with zeros where nothing arrived.
+HResult CPFileReader::ReadWhole(std::FILE* file, std::uint32_t size, const std::string& where)
+{
+    m_data.reset(new (std::nothrow) std::uint8_t[size]);
+    if (!m_data)
+        return Fail(where + " needs more memory than there is");
+    m_dataSize = size;
+    const std::size_t got = std::fread(m_data.get(), 1, size, file);
+    if (got == size)
+        return S_OK;
+    std::memset(m_data.get() + got, 0, size - got);
+    return Fail(where + " could not be read whole");
+}
+
+HResult CPFileReader::Fail(const std::string& reason)
+{
+    LogLine("Cannot load \"" + m_fileName + "\": " + reason);
+    return E_FAIL;
+}
+
+void CPFileReader::MarkOverrun()
+{
+    m_cursor = m_dataSize;
+    m_readError = true;
+}
+
+HResult CPFileReader::ReadBytes(void* destination, std::size_t count)
+{
+    if (count > GetRemaining()) {
+        std::memset(destination, 0, count);
+        MarkOverrun();
+        return E_FAIL;
+    }
+    if (count > 0)
+        std::memcpy(destination, m_data.get() + m_cursor, count);
+    m_cursor += static_cast<std::uint32_t>(count);
+    return S_OK;
+}
+
+std::int32_t CPFileReader::ReadInt()
+{
+    std::uint8_t bytes[4];
+    ReadBytes(bytes, sizeof bytes);
+    const std::uint32_t bits =
+        bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+    return static_cast<std::int32_t>(bits);
+}
+
+float CPFileReader::ReadFloat()
+{
+    const std::uint32_t bits = static_cast<std::uint32_t>(ReadInt());
+    float value = 0.0f;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+std::string CPFileReader::ReadString()
+{
+    const std::int32_t length = ReadInt();
+    if (length < 0 || static_cast<std::uint32_t>(length) > GetRemaining()) {
+        MarkOverrun();
+        return std::string();
+    }
+    if (length == 0)
+        return std::string();
+    const char* start = reinterpret_cast<const char*>(m_data.get() + m_cursor);
+    m_cursor += static_cast<std::uint32_t>(length);
+    return std::string(start, strnlen(start, static_cast<std::size_t>(length)));
+}
