@@ -1,0 +1,7 @@
+#include "core/GameSettings.h"
+
+GameSettings& GetGameSettings()
+{
+    static GameSettings settings;
+    return settings;
+}

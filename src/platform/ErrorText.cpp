@@ -1,0 +1,65 @@
+#include "platform/ErrorText.h"
+
+#include <cstdint>
+#include <cstdio>
+
+namespace platform {
+namespace {
+
+struct ErrorText {
+    std::uint32_t code;
+    const char* name;
+    const char* description;
+};
+
+// Generic codes first, then those of the graphics, video and sound
+// stand-ins.
+constexpr ErrorText kErrorTexts[] = {
+    {0x00000000u, "S_OK", "The operation succeeded."},
+    {0x00000001u, "S_FALSE", "The operation succeeded without doing anything."},
+    {0x80004005u, "E_FAIL", "The operation failed for an unspecified reason."},
+    {0x80070057u, "E_INVALIDARG", "An argument was not valid."},
+    {0x8007000Eu, "E_OUTOFMEMORY", "There was not enough memory to finish the operation."},
+    {0x80004001u, "E_NOTIMPL", "The operation is not implemented."},
+    {0x88760868u, "DEVICE_LOST", "The graphics device was lost and cannot be used until it is reset."},
+    {0x88760869u, "DEVICE_NOT_RESET", "The graphics device was lost and can now be reset."},
+    {0x8876086Au, "NOT_AVAILABLE", "The device does not offer the requested format or feature."},
+    {0x8876086Cu, "INVALID_CALL", "The call was not valid: an argument or the device state is wrong."},
+    {0x8876017Cu, "OUT_OF_VIDEO_MEMORY", "There is not enough video memory to finish the operation."},
+    {0x88780096u, "BUFFER_LOST", "The sound buffer lost its memory and must be restored."},
+    {0x8878000Au, "SOUND_ALLOCATED", "The sound device is in use by another program."},
+    {0x88780032u, "SOUND_INVALID_PARAM", "A sound call was given an argument that is not valid."},
+};
+
+const ErrorText* Find(HResult code)
+{
+    const std::uint32_t bits = static_cast<std::uint32_t>(code);
+    for (const ErrorText& text : kErrorTexts) {
+        if (text.code == bits)
+            return &text;
+    }
+    return nullptr;
+}
+
+std::string Hex(HResult code)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(static_cast<std::uint32_t>(code)));
+    return text;
+}
+
+} // namespace
+
+std::string GetErrorName(HResult code)
+{
+    const ErrorText* text = Find(code);
+    return text ? text->name : "UNKNOWN_ERROR " + Hex(code);
+}
+
+std::string GetErrorDescription(HResult code)
+{
+    const ErrorText* text = Find(code);
+    return text ? text->description : "The result code " + Hex(code) + " is not known.";
+}
+
+} // namespace platform
