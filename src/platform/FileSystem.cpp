@@ -105,7 +105,8 @@ std::vector<std::string> ListFolder(const std::string& hostPath)
 }
 
 // The entry of a folder that stands for a component: the exact name when it
-// exists, else the first name equal to it without regard for case.
+// exists, else the name equal to it without regard for case (the first in
+// folded order when several are).
 bool FindComponent(const std::string& folder, const std::string& component, std::string& hostPath)
 {
     std::string exact = Join(folder, component);
@@ -113,13 +114,22 @@ bool FindComponent(const std::string& folder, const std::string& component, std:
         hostPath = exact;
         return true;
     }
-    for (const std::string& entry : ListFolder(folder)) {
-        if (EqualFolded(entry, component)) {
-            hostPath = Join(folder, entry);
-            return true;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return false;
+    std::string best;
+    bool found = false;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (EqualFolded(name, component) && (!found || LessFolded(name, best))) {
+            best = name;
+            found = true;
         }
     }
-    return false;
+    ::closedir(dir);
+    if (found)
+        hostPath = Join(folder, best);
+    return found;
 }
 
 // Resolves components one by one; returns how many resolved and leaves
@@ -225,6 +235,10 @@ bool ReplaceFileContents(const std::string& name, const void* data, std::size_t 
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (!file)
         return false;
+    // The new file takes the place of the old one with its permissions.
+    struct stat info;
+    if (::stat(target.c_str(), &info) == 0)
+        ::fchmod(::fileno(file), info.st_mode & 07777);
     bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
     written = std::fflush(file) == 0 && written;
     bool closed = std::fclose(file) == 0;

@@ -1,6 +1,7 @@
 #include "platform/FileSystem.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -90,8 +91,12 @@ TEST_F(FileSystemTest, OpenFileReadsResolvedFilesAndRefusesFolders)
 
 TEST_F(FileSystemTest, ReplaceFileContentsReplacesWholeAndLeavesNoTemporaryFile)
 {
+    namespace fs = std::filesystem;
+    const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(folder.Path("data/levels/level1.lvl"), mode);
     ASSERT_TRUE(ReplaceFileContents("DATA\\LEVELS\\LEVEL1.LVL", "replaced", 8));
     EXPECT_EQ(folder.Read("data/levels/level1.lvl"), "replaced");
+    EXPECT_EQ(fs::status(folder.Path("data/levels/level1.lvl")).permissions(), mode);
     ASSERT_TRUE(ReplaceFileContents("Data\\Levels\\Level1.lvl", "", 0));
     EXPECT_EQ(folder.Read("data/levels/level1.lvl"), "");
     EXPECT_FALSE(folder.Exists("data/levels/level1.lvl.partial"));
