@@ -1,5 +1,6 @@
 #include "app/GameHost.h"
 
+#include "core/PackFile.h"
 #include "core/Singletons.h"
 #include "platform/FileSystem.h"
 
@@ -7,8 +8,10 @@ GameHost::GameHost(const Options& options)
     : m_options(options), m_kernel(std::make_unique<CPKernel>()),
       m_registry(std::make_unique<CPObjectRegistry>())
 {
-    // Data files are named relative to the data folder.
+    // Data files are named relative to the data folder; those not on disk
+    // are looked for in the pack files there.
     platform::SetDataRoot(m_options.dataRoot);
+    GetPackFileList().AddPacks("*.pak");
     SetKernel(m_kernel.get());
     SetObjectRegistry(m_registry.get());
 }

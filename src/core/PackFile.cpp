@@ -171,6 +171,21 @@ HResult PackFileList::AddPack(const std::string& fileName)
     return S_OK;
 }
 
+int PackFileList::AddPacks(const std::string& pattern)
+{
+    // The folder part of the pattern, with its separator, names the matches.
+    const std::size_t slash = pattern.find_last_of("\\/");
+    const std::string folder = slash == std::string::npos ? std::string() : pattern.substr(0, slash + 1);
+    platform::FileSearch search;
+    platform::FindData found;
+    int added = 0;
+    for (bool more = search.First(pattern, found); more; more = search.Next(found)) {
+        if (!found.isDirectory && Succeeded(AddPack(folder + found.fileName)))
+            ++added;
+    }
+    return added;
+}
+
 PackFileList& GetPackFileList()
 {
     static PackFileList list;

@@ -55,6 +55,10 @@ class PackFileList {
   public:
     // Reads the pack's table and appends the pack to the list.
     HResult AddPack(const std::string& fileName);
+    // Adds every file that matches a search pattern ("*.pak"), in the
+    // order of their names; broken packs are left out (and logged).
+    // Returns how many were added.
+    int AddPacks(const std::string& pattern);
     void Clear() { m_packs.clear(); }
 
     bool IsEmpty() const { return m_packs.empty(); }

@@ -110,6 +110,23 @@ TEST_F(PackFileTest, DiskWinsOverPackAndEarlierPackWinsOverLater)
     }
 }
 
+TEST_F(PackFileTest, PacksOfAFolderAreAddedInNameOrderAndBrokenOnesLeftOut)
+{
+    folder.Write("Packs/c.pak", "not a pack");
+    folder.Write("Packs/notes.txt", "");
+    MakePack("Packs/B.pak", {{"x.txt", "from b"}});
+    MakePack("Packs/a.PAK", {{"x.txt", "from a"}});
+    EXPECT_EQ(GetPackFileList().AddPacks("packs\\*.pak"), 2);
+    ASSERT_EQ(GetPackFileList().GetPacks().size(), 2u);
+    EXPECT_EQ(GetPackFileList().GetPacks()[0].fileName, "packs\\a.PAK");
+    EXPECT_TRUE(log.Contains("\"packs\\c.pak\" not used: it is shorter than a pack header"));
+
+    CPFileReader reader("x.txt", false);
+    ASSERT_EQ(reader.Load(), S_OK);
+    EXPECT_EQ(Loaded(reader), "from a");
+    EXPECT_EQ(GetPackFileList().AddPacks("nowhere\\*.pak"), 0);
+}
+
 TEST_F(PackFileTest, AnUnopenablePackIsPassedOverForALaterOne)
 {
     MakePack("gone.pak", {{"x.txt", "gone"}});
