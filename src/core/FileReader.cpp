@@ -13,21 +13,24 @@
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-// The size of an open file; the file is left at its start.
-bool MeasureFile(std::FILE* file, std::uint64_t& size)
+// The first pack, in list order, that lists the name and opens. A pack
+// that lists it but cannot be opened is passed over, so a later pack that
+// supplies the bytes still makes the load succeed.
+platform::FileHandle OpenPackHolding(const std::string& entryName, const PackEntry*& entry,
+                                     std::string& packName)
 {
-    if (std::fseek(file, 0, SEEK_END) != 0)
-        return false;
-    long end = std::ftell(file);
-    if (end < 0 || std::fseek(file, 0, SEEK_SET) != 0)
-        return false;
-    size = static_cast<std::uint64_t>(end);
-    return true;
+    for (const PackFile& candidate : GetPackFileList().GetPacks()) {
+        entry = candidate.Find(entryName);
+        if (!entry)
+            continue;
+        platform::FileHandle pack(platform::OpenFile(candidate.fileName, "rb"));
+        if (pack) {
+            packName = candidate.fileName;
+            return pack;
+        }
+        LogLine("Pack file \"" + candidate.fileName + "\" lists \"" + entryName + "\" but cannot be opened");
+    }
+    return platform::FileHandle();
 }
 
 } // namespace
@@ -42,7 +45,7 @@ HResult CPFileReader::Load()
 {
     m_data.reset();
     m_dataSize = 0;
-    FileHandle file(platform::OpenFile(m_fileName, "rb"));
+    platform::FileHandle file(platform::OpenFile(m_fileName, "rb"));
     if (file)
         return LoadFromDisk(file.get());
     return LoadFromPack();
@@ -51,7 +54,7 @@ HResult CPFileReader::Load()
 HResult CPFileReader::LoadFromDisk(std::FILE* file)
 {
     std::uint64_t size = 0;
-    if (!MeasureFile(file, size))
+    if (!platform::MeasureFile(file, size))
         return Fail("its size cannot be read");
     if (size == 0)
         return Fail("it is empty");
@@ -66,32 +69,17 @@ HResult CPFileReader::LoadFromDisk(std::FILE* file)
 
 HResult CPFileReader::LoadFromPack()
 {
-    PackFileList& packs = GetPackFileList();
-    if (packs.IsEmpty())
+    if (GetPackFileList().IsEmpty())
         return Fail("it is not on disk");
-    const std::string entryName = PackEntryName(m_fileName);
     const PackEntry* entry = nullptr;
-    FileHandle pack;
     std::string packName;
-    // A pack that lists the name but cannot be opened is passed over; a
-    // later pack that supplies the bytes still makes the load succeed.
-    for (const PackFile& candidate : packs.GetPacks()) {
-        entry = candidate.Find(entryName);
-        if (!entry)
-            continue;
-        pack.reset(platform::OpenFile(candidate.fileName, "rb"));
-        if (pack) {
-            packName = candidate.fileName;
-            break;
-        }
-        LogLine("Pack file \"" + candidate.fileName + "\" lists \"" + entryName + "\" but cannot be opened");
-    }
+    platform::FileHandle pack = OpenPackHolding(PackEntryName(m_fileName), entry, packName);
     if (!pack)
         return Fail("it is neither on disk nor in a pack file");
 
     const std::string where = "its entry in pack file \"" + packName + "\"";
     std::uint64_t packSize = 0;
-    if (!MeasureFile(pack.get(), packSize))
+    if (!platform::MeasureFile(pack.get(), packSize))
         return Fail(where + " cannot be measured");
     // The pack may have changed since its table was read: check before
     // allocating anything for the entry.

@@ -39,7 +39,7 @@ class CPFileReader {
     std::string ReadString();
 
     std::uint32_t GetPosition() const { return m_cursor; }
-    std::uint32_t GetRemaining() const { return m_dataSize - m_cursor; }
+    std::uint32_t GetRemaining() const { return m_cursor < m_dataSize ? m_dataSize - m_cursor : 0; }
     // True once any read ran past the loaded bytes.
     bool HasReadError() const { return m_readError; }
 

@@ -10,11 +10,6 @@
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
 // Little-endian fields of a byte range, checked against its end.
 class TableCursor {
   public:
@@ -49,17 +44,6 @@ HResult Reject(const std::string& fileName, const std::string& reason)
 {
     LogLine("Pack file \"" + fileName + "\" not used: " + reason);
     return E_FAIL;
-}
-
-bool FileSize(std::FILE* file, std::uint64_t& size)
-{
-    if (std::fseek(file, 0, SEEK_END) != 0)
-        return false;
-    long end = std::ftell(file);
-    if (end < 0 || std::fseek(file, 0, SEEK_SET) != 0)
-        return false;
-    size = static_cast<std::uint64_t>(end);
-    return true;
 }
 
 HResult ParseTable(const std::string& fileName, const std::vector<std::uint8_t>& bytes, std::uint32_t count,
@@ -117,11 +101,11 @@ std::string PackEntryName(const std::string& fileName)
 HResult ReadPackTable(const std::string& fileName, std::vector<PackTableEntry>& table)
 {
     table.clear();
-    FileHandle file(platform::OpenFile(fileName, "rb"));
+    platform::FileHandle file(platform::OpenFile(fileName, "rb"));
     if (!file)
         return Reject(fileName, "it cannot be opened");
     std::uint64_t packSize = 0;
-    if (!FileSize(file.get(), packSize))
+    if (!platform::MeasureFile(file.get(), packSize))
         return Reject(fileName, "its size cannot be read");
     if (packSize == 0)
         return Reject(fileName, "it is empty");

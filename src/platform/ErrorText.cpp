@@ -21,6 +21,7 @@ constexpr ErrorText kErrorTexts[] = {
     {0x80070057u, "E_INVALIDARG", "An argument was not valid."},
     {0x8007000Eu, "E_OUTOFMEMORY", "There was not enough memory to finish the operation."},
     {0x80004001u, "E_NOTIMPL", "The operation is not implemented."},
+    {0x80004002u, "E_NOINTERFACE", "The object does not offer the requested interface."},
     {0x88760868u, "DEVICE_LOST", "The graphics device was lost and cannot be used until it is reset."},
     {0x88760869u, "DEVICE_NOT_RESET", "The graphics device was lost and can now be reset."},
     {0x8876086Au, "NOT_AVAILABLE", "The device does not offer the requested format or feature."},

@@ -222,6 +222,17 @@ std::FILE* OpenFile(const std::string& name, const char* mode)
     return std::fopen(hostPath.c_str(), mode);
 }
 
+bool MeasureFile(std::FILE* file, std::uint64_t& size)
+{
+    if (std::fseek(file, 0, SEEK_END) != 0)
+        return false;
+    const long end = std::ftell(file);
+    if (end < 0 || std::fseek(file, 0, SEEK_SET) != 0)
+        return false;
+    size = static_cast<std::uint64_t>(end);
+    return true;
+}
+
 bool ReplaceFileContents(const std::string& name, const void* data, std::size_t size)
 {
     std::string target = ResolveWritePath(name);

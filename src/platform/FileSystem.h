@@ -34,6 +34,16 @@ std::string ResolveWritePath(const std::string& name);
 // Returns null when the file cannot be opened.
 std::FILE* OpenFile(const std::string& name, const char* mode);
 
+// Closes a C runtime file when it goes out of scope.
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// The size of an open file in bytes; the file is left at its start.
+// False when the file cannot be measured.
+bool MeasureFile(std::FILE* file, std::uint64_t& size);
+
 // Writes a whole file so that it is either fully replaced or left as it
 // was: the bytes go to a temporary file beside it, which then takes the
 // file's place. Returns false when any step fails.
