@@ -71,6 +71,11 @@ class ScopedLogFile {
 
 inline Vector4 V(float x, float y, float z, float w = 0.0f) { return Vector4{x, y, z, w}; }
 
+inline Vector4 RowOf(const Matrix4& m, int row)
+{
+    return Vector4{m.m[row][0], m.m[row][1], m.m[row][2], m.m[row][3]};
+}
+
 } // namespace phtest
 
 #define EXPECT_VEC3_NEAR(actual, ex, ey, ez, tolerance)                                                      \
