@@ -7,9 +7,6 @@
 // each row is left as the caller had it.
 void PhQuaternionToRows(const Quaternion& q, Vector4 rows[3]);
 
-// The unit quaternion of the rotation matrix whose upper 3x3 block is rows.
-Quaternion PhRowsToQuaternion(const Vector4 rows[3]);
-
 // The rotation by angle a about x followed by the rotation by angle b about
 // z (row vectors: RotationX(a) * RotationZ(b)); b = 0 leaves the second
 // rotation out. The cars turn their wheels with it (spin, then steering).

@@ -111,6 +111,16 @@ TEST_F(RigidBodyTest, AngularMomentumTurnsThroughTheWorldInverseInertia)
     EXPECT_NEAR(body->quaternionRate.z, 1.0f, 1e-6f);
     EXPECT_NEAR(body->quaternionRate.w, 0.0f, 1e-6f);
 
+    // Turned a quarter about x (unit inertia keeps omega = L): the rate is
+    // 0.5 (0, 0, 2, 0) (h, 0, 0, h) = (0, h, h, 0), world spin first.
+    body->SetRotation(Quaternion{kHalfSqrt2, 0, 0, kHalfSqrt2});
+    body->SetAngularMomentum(V(0, 0, 2));
+    EXPECT_VEC3_NEAR(body->angularVelocity, 0, 0, 2, 1e-6f);
+    EXPECT_NEAR(body->quaternionRate.x, 0.0f, 1e-6f);
+    EXPECT_NEAR(body->quaternionRate.y, kHalfSqrt2, 1e-6f);
+    EXPECT_NEAR(body->quaternionRate.z, kHalfSqrt2, 1e-6f);
+    EXPECT_NEAR(body->quaternionRate.w, 0.0f, 1e-6f);
+
     // Inertia (1, 2, 4) turned a quarter about z: world y is body x
     // (I = 1), world x is body y (I = 2), world z stays (I = 4).
     body->SetInertiaTensor(V(1, 2, 4));

@@ -36,27 +36,6 @@ TEST(Rotation, QuaternionRowsFollowTheRowVectorConvention)
     ExpectRows(Quaternion{0, 1, 0, 0}, halfY);
 }
 
-TEST(Rotation, RowsGoBackToTheSameRotation)
-{
-    const Quaternion cases[] = {
-        {0, 0, 0, 1}, {0, 0, std::sin(0.3f), std::cos(0.3f)},
-        {1, 0, 0, 0}, {0, 1, 0, 0},
-        {0, 0, 1, 0}, {0.5f, 0.5f, 0.5f, -0.5f},
-    };
-    for (const Quaternion& q : cases) {
-        SCOPED_TRACE(q.x + 2 * q.y + 4 * q.z + 8 * q.w);
-        Vector4 rows[3];
-        PhQuaternionToRows(q, rows);
-        const Quaternion back = PhRowsToQuaternion(rows);
-        // q and -q are the same rotation.
-        const float sign = (back.x * q.x + back.y * q.y + back.z * q.z + back.w * q.w) < 0 ? -1.0f : 1.0f;
-        EXPECT_NEAR(sign * back.x, q.x, 1e-6f);
-        EXPECT_NEAR(sign * back.y, q.y, 1e-6f);
-        EXPECT_NEAR(sign * back.z, q.z, 1e-6f);
-        EXPECT_NEAR(sign * back.w, q.w, 1e-6f);
-    }
-}
-
 TEST(Rotation, ComposeRotationTurnsAboutXThenZ)
 {
     // Spin alone: (sin a/2, 0, 0, cos a/2).
