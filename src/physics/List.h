@@ -35,13 +35,4 @@ template <typename T> struct PhList {
         item->prev = nullptr;
         --count;
     }
-
-    bool Contains(const T* item) const
-    {
-        for (const T* it = head; it; it = it->next) {
-            if (it == item)
-                return true;
-        }
-        return false;
-    }
 };

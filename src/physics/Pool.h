@@ -97,8 +97,6 @@ template <typename T> class PhPool {
     int GetCapacity() const { return m_capacity; }
     int GetFreeCount() const { return m_free.count; }
     int GetInUseCount() const { return m_inUseCount; }
-    const T* GetFreeHead() const { return m_free.head; }
-    T* GetItem(int index) { return m_items + index; }
 
   private:
     PhAllocator* m_allocator = nullptr;

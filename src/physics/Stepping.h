@@ -14,4 +14,6 @@ class PhSimulator;
 // Stages 2 to 4 belong to the integrator and collision detection; until
 // they are filled in, bodies keep the state their setters gave them. The
 // simulator's Step is the one entry, so its callers do not change with them.
+// Listeners set their controller's force and torque; they must not release
+// bodies while the step runs.
 void PhStepSimulation(PhSimulator& simulator, float stepTime);
