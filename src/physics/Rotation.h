@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/MathTypes.h"
+
+// Rotation rows of a unit quaternion q = (x, y, z, w) in the row-vector
+// convention: a body-frame vector v maps to v * rows. The fourth entry of
+// each row is left as the caller had it.
+void PhQuaternionToRows(const Quaternion& q, Vector4 rows[3]);
+
+// The rotation by angle a about x followed by the rotation by angle b about
+// z (row vectors: RotationX(a) * RotationZ(b)); b = 0 leaves the second
+// rotation out. The cars turn their wheels with it (spin, then steering).
+Quaternion ComposeRotation(float a, float b);
