@@ -1,0 +1,17 @@
+#include "platform/CallRecorder.h"
+
+namespace platform {
+
+namespace {
+std::vector<std::string>* g_calls = nullptr;
+}
+
+void SetCallRecorder(std::vector<std::string>* calls) { g_calls = calls; }
+
+void RecordCall(const std::string& call)
+{
+    if (g_calls)
+        g_calls->push_back(call);
+}
+
+} // namespace platform
