@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the game and runs it on the sample data.
+# Installs what is missing, builds the launcher and the game, and runs the
+# launcher, which presses Start Game and starts the game on the sample data.
+# Options given here are handed on to the game.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j "$(nproc)" --target _exRoadSprint
-./build/bin/_exRoadSprint --data data/sample "$@"
+cmake --build build -j "$(nproc)" --target RoadSprint _exRoadSprint
+./build/bin/RoadSprint --choose "Start Game" --data data/sample -- "$@"
