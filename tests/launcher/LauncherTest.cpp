@@ -100,8 +100,12 @@ TEST_F(LauncherFixture, StartModesWriteTheWindowModeBeforeTheGameStarts)
 {
     struct Case {
         int button;
-        const char* line;
-    } cases[] = {{kWindowedButton, "Fullscreen = 0\r\n"}, {kFullscreenButton, "Fullscreen = 1\r\n"}};
+        const char* config;
+    } cases[] = {
+        {kWindowedButton, "Bloom = 1\r\nFullscreen = 0\r\nLensFlare = 1\r\nMotionBlur = 1\r\nSmoke = 1\r\n"},
+        {kFullscreenButton,
+         "Bloom = 1\r\nFullscreen = 1\r\nLensFlare = 1\r\nMotionBlur = 1\r\nSmoke = 1\r\n"},
+    };
     for (const Case& c : cases) {
         std::remove("config.cfg");
         FullscreenChoice = c.button == kWindowedButton ? 1 : 0; // the opposite of what the button sets
@@ -113,8 +117,7 @@ TEST_F(LauncherFixture, StartModesWriteTheWindowModeBeforeTheGameStarts)
         app.RunLauncher(nullptr, kShowNormal);
 
         EXPECT_TRUE(shell.configExisted) << c.button;
-        EXPECT_NE(shell.config.find(c.line), std::string::npos) << shell.config;
-        EXPECT_NE(shell.config.find("Bloom = 1\r\n"), std::string::npos) << shell.config;
+        EXPECT_EQ(shell.config, c.config);
         EXPECT_EQ(shell.GetRequests().back(), "start " + gamePath);
     }
 
