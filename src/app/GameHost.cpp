@@ -24,6 +24,7 @@ GameHost::~GameHost()
     SetKernel(nullptr);
     SetObjectRegistry(nullptr);
     m_registry.reset();
+    GetPackFileList().Clear();
 }
 
 int GameHost::Run()
