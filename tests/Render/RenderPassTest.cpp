@@ -5,6 +5,46 @@
 #include "Render/BaseCamera.h"
 #include "Render/PRender.h"
 
+namespace {
+
+// Counts the references taken and let go, which the use counter itself
+// does not keep (Release zeroes it).
+struct CountingCamera : CPBaseCamera {
+    void AddRef() override
+    {
+        ++held;
+        CPBaseCamera::AddRef();
+    }
+    void Release() override
+    {
+        --held;
+        CPBaseCamera::Release();
+    }
+    int held = 0;
+};
+
+} // namespace
+
+TEST(RenderPass, TheTableHoldsOneReferenceToEachInstalledCamera)
+{
+    CountingCamera first;
+    CountingCamera second;
+    {
+        CPRender render(nullptr);
+        render.SetCamera(120, &first);
+        EXPECT_EQ(first.held, 1);
+        render.SetCamera(120, &second);
+        EXPECT_EQ(first.held, 0); // replaced: released
+        EXPECT_EQ(second.held, 1);
+        render.SetCamera(16, &second);
+        EXPECT_EQ(second.held, 2);
+
+        CPRenderPass copy(render.GetPasses().at(16));
+        EXPECT_EQ(second.held, 3);
+    }
+    EXPECT_EQ(second.held, 0); // the table let go of everything
+}
+
 TEST(RenderPass, SetCameraKeepsOneRecordPerPassAndHoldsOnlyTheLastCamera)
 {
     // The cameras outlive the table that refers to them.
