@@ -1,12 +1,29 @@
 #include "app/GameHost.h"
 
+#include "Render/PRender.h"
+#include "core/GameSettings.h"
 #include "core/PackFile.h"
 #include "core/Singletons.h"
 #include "platform/FileSystem.h"
+#include "platform/GraphicsDevice.h"
+
+namespace {
+
+platform::PresentParameters ScreenParameters()
+{
+    platform::PresentParameters parameters;
+    parameters.backBufferWidth = static_cast<std::uint32_t>(GetGameSettings().screenWidth);
+    parameters.backBufferHeight = static_cast<std::uint32_t>(GetGameSettings().screenHeight);
+    return parameters;
+}
+
+} // namespace
 
 GameHost::GameHost(const Options& options)
     : m_options(options), m_kernel(std::make_unique<CPKernel>()),
-      m_registry(std::make_unique<CPObjectRegistry>())
+      m_registry(std::make_unique<CPObjectRegistry>()),
+      m_device(std::make_unique<platform::GraphicsDevice>(ScreenParameters())),
+      m_render(std::make_unique<CPRender>(m_device.get()))
 {
     // Data files are named relative to the data folder; those not on disk
     // are looked for in the pack files there.
@@ -14,6 +31,8 @@ GameHost::GameHost(const Options& options)
     GetPackFileList().AddPacks("*.pak");
     SetKernel(m_kernel.get());
     SetObjectRegistry(m_registry.get());
+    SetRender(m_render.get());
+    m_render->InitDeviceState();
 }
 
 GameHost::~GameHost()
@@ -24,14 +43,20 @@ GameHost::~GameHost()
     SetKernel(nullptr);
     SetObjectRegistry(nullptr);
     m_registry.reset();
+    SetRender(nullptr);
+    m_render.reset();
+    m_device.reset();
     GetPackFileList().Clear();
 }
+
+std::uint64_t GameHost::GetDrawCount() const { return m_device->GetDrawCount(); }
 
 int GameHost::Run()
 {
     int frame = 0;
     while (!m_quit && frame < m_options.frames) {
         m_kernel->StepTasks(m_options.frameTime);
+        m_render->RenderFrame(m_options.frameTime);
         ++frame;
     }
     return frame;

@@ -1,14 +1,21 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 #include "core/Kernel.h"
 #include "core/ObjectRegistry.h"
 
+class CPRender;
+namespace platform {
+class GraphicsDevice;
+} // namespace platform
+
 // The game's host: creates the engine singletons, runs the frame loop and
 // tears everything down again. It runs headless; every frame steps the
-// kernel's tasks with a fixed frame time.
+// kernel's tasks with a fixed frame time and draws the frame through the
+// renderer.
 class GameHost {
 public:
     struct Options {
@@ -29,10 +36,14 @@ public:
     void Quit() { m_quit = true; }
 
     CPKernel& GetKernel() { return *m_kernel; }
+    // Draws the device accepted over the whole run.
+    std::uint64_t GetDrawCount() const;
 
 private:
     Options m_options;
     std::unique_ptr<CPKernel> m_kernel;
     std::unique_ptr<CPObjectRegistry> m_registry;
+    std::unique_ptr<platform::GraphicsDevice> m_device;
+    std::unique_ptr<CPRender> m_render;
     bool m_quit = false;
 };

@@ -57,6 +57,6 @@ int main(int argc, char** argv)
 
     GameHost host(options);
     int frames = host.Run();
-    std::printf("Ran %d frames.\n", frames);
+    std::printf("Ran %d frames, %llu draws.\n", frames, static_cast<unsigned long long>(host.GetDrawCount()));
     return 0;
 }

@@ -1,0 +1,83 @@
+#include <algorithm>
+#include <array>
+
+#include "Render/PRender.h"
+#include "Render/TerrainMesh.h"
+#include "platform/Math.h"
+
+namespace {
+
+// The frame that maps a point's (x, y) to (s, t) running 0 to 1 across the
+// footprint; false when the footprint has no area.
+bool FootprintFrame(const Vector3& halfExtents, const Matrix4& placement, Matrix4& toFootprint)
+{
+    const float a = halfExtents.x + 0.1f;
+    const float b = halfExtents.y + 0.1f;
+    const float c = halfExtents.z;
+    const Vector3 origin = TransformPoint(Vector3{-a, -b, -c}, placement);
+    const Vector3 uEnd = TransformPoint(Vector3{a, -b, -c}, placement);
+    const Vector3 vEnd = TransformPoint(Vector3{-a, b, -c}, placement);
+    Matrix4 frame;
+    frame.m[0][0] = uEnd.x - origin.x;
+    frame.m[0][1] = uEnd.y - origin.y;
+    frame.m[1][0] = vEnd.x - origin.x;
+    frame.m[1][1] = vEnd.y - origin.y;
+    frame.m[2][2] = 1.0f;
+    frame.m[3][0] = origin.x;
+    frame.m[3][1] = origin.y;
+    frame.m[3][3] = 1.0f;
+    return Invert(frame, toFootprint);
+}
+
+} // namespace
+
+bool CPRender::BuildGroundDecal(const Vector3& halfExtents, const Matrix4& placement,
+                                const std::int32_t* triangles, std::int32_t triangleCount,
+                                const CPTerrainMesh& mesh, std::vector<CPMeshVertex>& vertices,
+                                std::vector<CPMeshVertex>& worldVertices,
+                                std::vector<std::uint16_t>& indices) const
+{
+    Matrix4 toFootprint;
+    if (!FootprintFrame(halfExtents, placement, toFootprint))
+        return false;
+    vertices.clear();
+    worldVertices.clear();
+    indices.clear();
+
+    // A triangle listed by several cells of the query is laid once; it is
+    // known by its three vertex numbers in any order.
+    std::array<std::array<std::int32_t, 3>, kMaxDecalTriangles> taken;
+    std::size_t takenCount = 0;
+    const std::int32_t listed = triangles ? std::clamp(triangleCount, 0, kMaxDecalTriangles) : 0;
+    const std::int32_t vertexCount = mesh.GetVertexCount();
+    for (std::int32_t i = 0; i < listed; ++i) {
+        std::array<std::int32_t, 3> corners;
+        if (!mesh.GetTriangle(triangles[i], corners.data()))
+            continue;
+        if (std::any_of(corners.begin(), corners.end(),
+                        [vertexCount](std::int32_t v) { return v < 0 || v >= vertexCount; }))
+            continue;
+        std::array<std::int32_t, 3> key = corners;
+        std::sort(key.begin(), key.end());
+        if (std::find(taken.begin(), taken.begin() + takenCount, key) != taken.begin() + takenCount)
+            continue;
+        taken[takenCount++] = key;
+
+        const Vector3 a = mesh.GetVertex(corners[0]);
+        const Vector3 b = mesh.GetVertex(corners[1]);
+        const Vector3 c = mesh.GetVertex(corners[2]);
+        const Vector3 normal = Normalize(Cross(c - a, b - a));
+        for (const Vector3& p : {a, b, c}) {
+            const Vector2 st = TransformPoint(Vector2{p.x, p.y}, toFootprint);
+            CPMeshVertex vertex;
+            vertex.position = {p.x, p.y, p.z + 0.03f};
+            vertex.normal = normal;
+            vertex.diffuse = 0xFFFFFFFFu;
+            vertex.uv1 = {st.x - 1.0f, st.y};
+            indices.push_back(static_cast<std::uint16_t>(vertices.size()));
+            vertices.push_back(vertex);
+        }
+    }
+    worldVertices = vertices;
+    return true;
+}

@@ -1,0 +1,187 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "Render/BlurGrid.h"
+#include "Render/MeshVertex.h"
+#include "Render/RenderPass.h"
+#include "Render/RenderSky.h"
+#include "Render/StaticMesh.h"
+#include "core/Object.h"
+#include "platform/GraphicsDevice.h"
+
+class CPBaseCamera;
+class CPPerspectiveCamera;
+class CPTerrainMesh;
+
+// The renderer: the device's default states, the pass table with its
+// cameras, the frame's light table, fade, ambient and fog, the static
+// meshes registered by name, debug lines, the level's sky, screen
+// projection and the ground decal. One exists for the whole run.
+class CPRender {
+  public:
+    static constexpr int kMaxLights = 30;
+    static constexpr int kMaxDecalTriangles = 1000;
+    static constexpr std::int32_t kScreenPass = 195;
+    static constexpr std::int32_t kDefaultPass = 19;
+
+    // The device must outlive the renderer.
+    explicit CPRender(platform::GraphicsDevice* device);
+    ~CPRender();
+
+    CPRender(const CPRender&) = delete;
+    CPRender& operator=(const CPRender&) = delete;
+
+    platform::GraphicsDevice* GetDevice() const { return m_device; }
+
+    // Device defaults and the screen camera of pass 195.
+    void InitDeviceState();
+    void SetTextureFiltering();
+
+    // Replaces the sky with the one of "skyscape<number>.txt".
+    void LoadSkyscape(std::int32_t number);
+    void SetSkyFactory(CPSkyFactory factory) { m_skyFactory = std::move(factory); }
+    CPRenderSky* GetSky() const { return m_sky.get(); }
+
+    // Pass table.
+    void SetCamera(std::int32_t pass, CPObjectPtr camera);
+    CPRenderPass& SetPassMatrix(const Matrix4& matrix, std::int32_t pass);
+    const std::map<std::int32_t, CPRenderPass>& GetPasses() const { return m_passes; }
+    // A perspective camera of 70 degrees, 1 to 1000, at the origin looking
+    // along +x, installed as pass 19. The renderer owns it.
+    CPPerspectiveCamera* SetDefaultCamera();
+
+    void SetFade(float level);
+    float GetFade() const { return m_fade; }
+    std::int32_t GetFadeMaximum() const { return m_fadeMaximum; }
+    void SetFadeMaximum(std::int32_t maximum) { m_fadeMaximum = maximum; }
+
+    HResult SetAmbient(std::uint32_t argb, float red, float green, float blue);
+    std::uint32_t GetAmbient() const { return m_ambient; }
+    std::uint32_t GetFogColor() const { return m_fogColor; }
+    void SetFogColor(std::uint32_t argb) { m_fogColor = argb; }
+
+    void AddDebugLine(std::uint32_t color, const Vector3& from, const Vector3& to);
+    const std::vector<CPMeshVertex>& GetDebugLines() const { return m_debugLines; }
+    bool HasDebugLines() const { return m_linesPresent != 0; }
+
+    // Pixel position of a world point through the current view-projection.
+    // A point in the eye's plane (w = 0) has no image and lands far off
+    // screen at (kOffScreen, kOffScreen).
+    static constexpr float kOffScreen = -1.0e6f;
+    Vector3 WorldToScreen(const Vector3& point) const;
+    void SetViewProjection(const Matrix4& matrix) { m_viewProjection = matrix; }
+    const Matrix4& GetViewProjection() const { return m_viewProjection; }
+
+    // Registers geometry under its lower-cased name (a name already known
+    // returns its mesh unchanged). Null, with a failure report, when the
+    // counts are unusable or a buffer cannot be made or filled.
+    CPStaticMesh* RegisterStaticMesh(const std::string& name, const CPMeshVertex* vertices,
+                                     const std::uint16_t* indices, std::int32_t vertexCount,
+                                     std::int32_t indexCount);
+    void ReleaseStaticMeshes();
+    const CPStaticMesh* FindStaticMesh(const std::string& name) const;
+    std::size_t GetStaticMeshCount() const { return m_staticMeshes.size(); }
+
+    // The frame's light table: writers append while fewer than 30 are held.
+    bool AddLight(const platform::Light& light);
+    std::int32_t GetLightCount() const { return m_lightCount; }
+    void ApplyLights();
+    const platform::Light& GetMainLight() const { return m_mainLight; }
+
+    // Fills decal geometry on the terrain under a footprint: the box of the
+    // given half extents, widened by 0.1 and placed by `placement`. The
+    // triangles are those a terrain query listed (at most 1000 are read);
+    // numbers that do not name a whole triangle of the mesh are skipped.
+    // False, with the arrays untouched, when the footprint is degenerate.
+    bool BuildGroundDecal(const Vector3& halfExtents, const Matrix4& placement, const std::int32_t* triangles,
+                          std::int32_t triangleCount, const CPTerrainMesh& mesh,
+                          std::vector<CPMeshVertex>& vertices, std::vector<CPMeshVertex>& worldVertices,
+                          std::vector<std::uint16_t>& indices) const;
+
+    // The frame's render list (filled by the render list's own code).
+    void GetSceneObject(CPObjectPtr& out) const { out = m_renderList; }
+    void SetSceneObject(const CPObjectPtr& list) { m_renderList = list; }
+    std::int32_t GetHandedOverCount() const { return m_handedOverCount; }
+    void SetHandedOverCount(std::int32_t count) { m_handedOverCount = count; }
+
+    // Values the game keeps on the renderer.
+    void GetDynamicList(CPObjectPtr& out) const { out = m_dynamicList; }
+    void SetDynamicList(const CPObjectPtr& list) { m_dynamicList = list; }
+    // The gloom tint: a strength of 0 turns it off.
+    void SetTintStrength(float strength);
+    void SetTintAlpha(std::uint8_t alpha) { m_tintAlpha = alpha; }
+    bool IsTintOn() const { return m_tintOn != 0; }
+    float GetTintStrength() const { return m_tintStrength; }
+    std::uint8_t GetTintAlpha() const { return m_tintAlpha; }
+    ColorValue& MaterialColor() { return m_materialColor; }
+    float& LightCoefficient() { return m_lightCoefficient; }
+    float& RadialBlur() { return m_radialBlur; }
+    std::int32_t& TuningIndex() { return m_tuningIndex; }
+    std::int32_t& DrawWalkCount() { return m_drawWalkCount; }
+    // While the motion-blur setting is on, aims the blur grid from
+    // (width / 2, (blur + 1) x height / 2); otherwise does nothing.
+    void SetRadialBlurCenter(float blur);
+    CPBlurGrid& GetBlurGrid() { return m_blurGrid; }
+
+    // One frame: brings a reset device back, clears, draws the sky, the
+    // passes in ascending order, the debug lines and the fade, and
+    // presents. False when the device is lost and nothing was drawn.
+    bool RenderFrame(float frameTime);
+    // Tells the device listeners, resets the device and sets the defaults
+    // again. False while the device cannot be reset yet.
+    bool RestoreDevice();
+
+  private:
+    void DrawDebugLines();
+    void DrawFade();
+
+    std::unordered_map<std::string, std::unique_ptr<CPStaticMesh>> m_staticMeshes;
+    std::int32_t m_handedOverCount = 0;
+    std::uint8_t m_linesPresent = 0;
+    std::vector<CPMeshVertex> m_debugLines;
+    std::array<platform::Light, kMaxLights> m_lights{};
+    std::int32_t m_lightCount = 0;
+    platform::GraphicsDevice* m_device;
+    std::map<std::int32_t, CPRenderPass> m_passes;
+    CPObjectPtr m_renderList;
+    float m_fade = 255.0f;
+    std::int32_t m_fadeMaximum = 255;
+    std::uint32_t m_ambient = 0;
+    float m_ambientRed = 0.0f;
+    float m_ambientGreen = 0.0f;
+    float m_ambientBlue = 0.0f;
+    float m_ambientAlpha = 1.0f;
+    std::int32_t m_maxAnisotropy = 1;
+    std::unique_ptr<CPRenderSky> m_sky;
+    CPSkyFactory m_skyFactory;
+    Matrix4 m_viewProjection;
+    platform::Light m_mainLight;
+    std::uint32_t m_fogColor = 0;
+    bool m_listenersLost = false;
+
+    CPObjectPtr m_dynamicList;
+    std::int32_t m_tintOn = 0;
+    float m_tintStrength = 0.0f;
+    std::uint8_t m_tintAlpha = 255;
+    ColorValue m_materialColor{1.0f, 1.0f, 1.0f, 1.0f};
+    float m_lightCoefficient = 1.0f;
+    float m_radialBlur = 0.0f;
+    std::int32_t m_tuningIndex = 0;
+    std::int32_t m_drawWalkCount = 0;
+    CPBlurGrid m_blurGrid;
+
+    // Cameras the renderer made itself and deletes.
+    CPBaseCamera* m_screenCamera = nullptr;
+    CPPerspectiveCamera* m_defaultCamera = nullptr;
+};
+
+// The renderer singleton; null until the start-up code stores one.
+CPRender* GetRender();
+void SetRender(CPRender* render);

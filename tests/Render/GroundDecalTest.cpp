@@ -1,0 +1,126 @@
+#include <cmath>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "Render/PRender.h"
+#include "Render/TerrainMesh.h"
+
+namespace {
+
+struct Mesh : CPTerrainMesh {
+    std::int32_t GetVertexCount() const override { return static_cast<std::int32_t>(vertices.size()); }
+    Vector3 GetVertex(std::int32_t index) const override { return vertices.at(index); }
+    std::int32_t GetTriangleCount() const override { return static_cast<std::int32_t>(triangles.size()); }
+    bool GetTriangle(std::int32_t index, std::int32_t out[3]) const override
+    {
+        if (index < 0 || index >= GetTriangleCount())
+            return false;
+        for (int i = 0; i < 3; ++i)
+            out[i] = triangles[index][i];
+        return true;
+    }
+    std::vector<Vector3> vertices;
+    std::vector<std::array<std::int32_t, 3>> triangles;
+};
+
+Matrix4 Translation(float x, float y, float z)
+{
+    Matrix4 m;
+    for (int i = 0; i < 4; ++i)
+        m.m[i][i] = 1.0f;
+    m.m[3][0] = x;
+    m.m[3][1] = y;
+    m.m[3][2] = z;
+    return m;
+}
+
+class GroundDecal : public ::testing::Test {
+  protected:
+    GroundDecal()
+    {
+        // A 2 x 2 square of ground, its far corner raised by 1.
+        terrain.vertices = {{0, 0, 0}, {2, 0, 0}, {0, 2, 0}, {2, 2, 1}};
+        terrain.triangles = {{0, 1, 2}, {1, 3, 2}, {2, 1, 0}, {0, 1, 9}, {0, 0, -1}};
+    }
+    CPRender render{nullptr};
+    Mesh terrain;
+    std::vector<CPMeshVertex> vertices, world;
+    std::vector<std::uint16_t> indices;
+};
+
+} // namespace
+
+TEST_F(GroundDecal, LiesOnTwoTerrainTrianglesWithFootprintCoordinates)
+{
+    // Half extents 0.9 widen to 1.0: a footprint from (0, 0) to (2, 2) when
+    // the box sits at (1, 1). (s, t) = (x / 2, y / 2).
+    // Listed: both triangles, the first again in another order, a vertex
+    // past the mesh, a negative vertex and a triangle number past the mesh.
+    const std::int32_t listed[] = {0, 1, 2, 0, 3, 4, 17, -2};
+    ASSERT_TRUE(render.BuildGroundDecal({0.9f, 0.9f, 0.5f}, Translation(1, 1, 0.5f), listed, 8, terrain,
+                                        vertices, world, indices));
+    ASSERT_EQ(vertices.size(), 6u);
+    EXPECT_EQ(indices, (std::vector<std::uint16_t>{0, 1, 2, 3, 4, 5}));
+
+    struct Expected {
+        Vector3 position;
+        float u, v;
+    } expected[] = {
+        {{0, 0, 0.03f}, -1.0f, 0.0f}, {{2, 0, 0.03f}, 0.0f, 0.0f}, {{0, 2, 0.03f}, -1.0f, 1.0f},
+        {{2, 0, 0.03f}, 0.0f, 0.0f},  {{2, 2, 1.03f}, 0.0f, 1.0f}, {{0, 2, 0.03f}, -1.0f, 1.0f},
+    };
+    for (std::size_t i = 0; i < 6; ++i) {
+        const CPMeshVertex& v = vertices[i];
+        EXPECT_NEAR(v.position.x, expected[i].position.x, 1e-6f) << i;
+        EXPECT_NEAR(v.position.y, expected[i].position.y, 1e-6f) << i;
+        EXPECT_NEAR(v.position.z, expected[i].position.z, 1e-6f) << i;
+        EXPECT_NEAR(v.uv1.x, expected[i].u, 1e-5f) << i;
+        EXPECT_NEAR(v.uv1.y, expected[i].v, 1e-5f) << i;
+        EXPECT_EQ(v.uv2.x, 0.0f);
+        EXPECT_EQ(v.uv2.y, 0.0f);
+        EXPECT_EQ(v.diffuse, 0xFFFFFFFFu);
+        EXPECT_EQ(v.specular, 0u);
+    }
+    // Normals: (C - A) x (B - A), normalised.
+    EXPECT_NEAR(vertices[0].normal.z, -1.0f, 1e-6f); // (0,2,0) x (2,0,0) = (0,0,-4)
+    const float k = 1.0f / std::sqrt(6.0f);          // (-2,2,0) x (0,2,1) = (2,2,-4)
+    EXPECT_NEAR(vertices[4].normal.x, k, 1e-6f);
+    EXPECT_NEAR(vertices[4].normal.y, k, 1e-6f);
+    EXPECT_NEAR(vertices[4].normal.z, -2.0f * k, 1e-6f);
+
+    ASSERT_EQ(world.size(), 6u);
+    EXPECT_EQ(world[4].position.z, vertices[4].position.z);
+}
+
+TEST_F(GroundDecal, ASingularFootprintBuildsNothing)
+{
+    vertices.resize(3);
+    indices = {7};
+    Matrix4 flat; // everything onto one point
+    flat.m[3][3] = 1.0f;
+    const std::int32_t listed[] = {0};
+    EXPECT_FALSE(render.BuildGroundDecal({1, 1, 1}, flat, listed, 1, terrain, vertices, world, indices));
+    EXPECT_EQ(vertices.size(), 3u);
+    EXPECT_EQ(indices, std::vector<std::uint16_t>{7});
+}
+
+TEST_F(GroundDecal, ReadsAtMostTheThousandEntriesOfTheQuery)
+{
+    Mesh strip;
+    for (int i = 0; i < 1502; ++i)
+        strip.vertices.push_back({static_cast<float>(i), static_cast<float>(i % 2), 0});
+    for (int i = 0; i < 1500; ++i)
+        strip.triangles.push_back({i, i + 1, i + 2});
+    std::vector<std::int32_t> listed(1000);
+    for (int i = 0; i < 1000; ++i)
+        listed[i] = i;
+    // A count past the buffer's 1000 entries must not read beyond them.
+    ASSERT_TRUE(render.BuildGroundDecal({1, 1, 1}, Translation(0, 0, 0), listed.data(), 5000, strip, vertices,
+                                        world, indices));
+    EXPECT_EQ(vertices.size(), 3000u);
+    EXPECT_EQ(indices.back(), 2999);
+    EXPECT_TRUE(render.BuildGroundDecal({1, 1, 1}, Translation(0, 0, 0), listed.data(), -4, strip, vertices,
+                                        world, indices));
+    EXPECT_TRUE(vertices.empty());
+}
