@@ -1,0 +1,413 @@
+#include "core/GameObject.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <unordered_set>
+#include <utility>
+
+#include "Render/PartAnimation.h"
+#include "core/Kernel.h"
+#include "core/ObjectHandle.h"
+#include "core/ObjectRegistry.h"
+#include "core/ScriptObject.h"
+#include "core/Singletons.h"
+#include "game/Enemy.h"
+#include "physics/PhysicData.h"
+
+namespace {
+
+// Maps of names are created with room for this many entries.
+constexpr std::size_t kNameMapBuckets = 100;
+
+// Damage reaches the enemy behaviour scaled by this factor.
+constexpr float kEnemyDamageFactor = 1.0f;
+
+Matrix4 Identity()
+{
+    Matrix4 m;
+    for (int i = 0; i < 4; ++i)
+        m.m[i][i] = 1.0f;
+    return m;
+}
+
+// Begins a task in the kernel with a priority. A task that was ended but
+// not yet swept out of the list leaves its old place first, so that it is
+// never listed twice.
+void StartTask(CPTask* task, int priority)
+{
+    CPKernel* kernel = GetKernel();
+    if (!task || !kernel)
+        return;
+    if (!task->IsRunning())
+        kernel->RemoveTask(task);
+    task->SetPriority(priority);
+    CPObjectPtr pointer(task);
+    kernel->AddTask(pointer);
+}
+
+// Deletes an object the game object owns; a task leaves the kernel first.
+void DeleteOwned(CPObject* object)
+{
+    if (!object)
+        return;
+    CPKernel* kernel = GetKernel();
+    if (CPTask* task = dynamic_cast<CPTask*>(object); task && kernel)
+        kernel->RemoveTask(task);
+    delete object;
+}
+
+// Takes the pointer's object out of it and deletes it, unless it is the
+// object that replaces it.
+void ReplaceOwned(CPObjectPtr& slot, const CPObjectPtr& replacement)
+{
+    CPObject* old = slot.Get();
+    slot = replacement;
+    if (old != replacement.Get())
+        DeleteOwned(old);
+}
+
+} // namespace
+
+CPGameObject::CPGameObject(std::string name)
+    : m_animations(kNameMapBuckets), m_parentMatrix(Identity()), m_localMatrix(Identity()),
+      m_worldMatrix(Identity()), m_childrenByName(kNameMapBuckets), m_name(std::move(name))
+{
+}
+
+CPGameObject::~CPGameObject()
+{
+    CPGameObject::Deactivate();
+    if (m_parent)
+        m_parent->RemoveChild(this);
+    for (const CPObjectPtr& child : m_children)
+        static_cast<CPGameObject*>(child.Get())->m_parent = nullptr;
+    if (m_renderKind == kTaskObject) {
+        if (CPTask* task = m_renderObject.As<CPTask>())
+            task->End();
+    }
+    m_shadowMaterial = CPObjectPtr();
+    m_fireMaterial = CPObjectPtr();
+    m_physicsCompanion = CPObjectPtr();
+    DeleteOwnedObjects();
+    // The first level of detail is this object: let the pointers go while
+    // it still is one.
+    m_linkedObjects.clear();
+    m_children.clear();
+    m_childrenByName.clear();
+}
+
+void CPGameObject::DeleteOwnedObjects()
+{
+    // An object may sit in more than one slot (an animation under two
+    // names): delete each once, after every slot has let it go.
+    std::vector<CPObject*> owned;
+    auto take = [&owned](CPObjectPtr& slot) {
+        CPObject* object = slot.Get();
+        slot = CPObjectPtr();
+        if (object && std::find(owned.begin(), owned.end(), object) == owned.end())
+            owned.push_back(object);
+    };
+    take(m_physicData);
+    take(m_renderObject);
+    take(m_idleAnimation);
+    for (auto& entry : m_animations)
+        take(entry.second);
+    m_animations.clear();
+    for (CPObject* object : owned)
+        DeleteOwned(object);
+}
+
+void CPGameObject::DeleteTree(CPGameObject* root)
+{
+    if (!root)
+        return;
+    std::vector<CPObjectPtr> gathered;
+    root->CollectObjects(gathered);
+    // Levels of detail hang off objects of the tree; their own trees go too.
+    for (std::size_t i = 0; i < gathered.size(); ++i) {
+        auto* object = static_cast<CPGameObject*>(gathered[i].Get());
+        for (std::size_t k = 1; k < object->m_linkedObjects.size(); ++k) {
+            if (CPGameObject* linked = object->LinkedAt(k))
+                linked->CollectObjects(gathered);
+        }
+    }
+    std::vector<CPGameObject*> doomed;
+    std::unordered_set<CPGameObject*> seen;
+    for (const CPObjectPtr& pointer : gathered) {
+        auto* object = static_cast<CPGameObject*>(pointer.Get());
+        if (seen.insert(object).second)
+            doomed.push_back(object);
+    }
+    gathered.clear();
+    // Parents go before their children, so no child is unlinked from a
+    // parent that is about to go anyway.
+    for (CPGameObject* object : doomed)
+        delete object;
+}
+
+void CPGameObject::CollectObjects(std::vector<CPObjectPtr>& objects)
+{
+    objects.push_back(CPObjectPtr(this));
+    for (std::size_t i = 0; i < m_children.size(); ++i)
+        GetChild(i)->CollectObjects(objects);
+}
+
+// --- Tree ------------------------------------------------------------------
+
+void CPGameObject::AddChild(CPObjectPtr child)
+{
+    auto* object = child.As<CPGameObject>();
+    if (!object || object->IsSelfOrAncestor(this))
+        return;
+    if (object->m_parent)
+        object->m_parent->RemoveChild(object);
+    object->m_parent = this;
+    m_children.push_back(child);
+    m_childrenByName[object->m_name] = child;
+}
+
+bool CPGameObject::IsSelfOrAncestor(const CPGameObject* object) const
+{
+    for (const CPGameObject* up = object; up; up = up->m_parent) {
+        if (up == this)
+            return true;
+    }
+    return false;
+}
+
+void CPGameObject::RemoveChild(CPGameObject* child)
+{
+    auto listed = std::find_if(m_children.begin(), m_children.end(),
+                               [child](const CPObjectPtr& entry) { return entry.Get() == child; });
+    if (listed != m_children.end())
+        m_children.erase(listed);
+    // The name may meanwhile belong to another child.
+    auto named = m_childrenByName.find(child->m_name);
+    if (named != m_childrenByName.end() && named->second.Get() == child)
+        m_childrenByName.erase(named);
+    child->m_parent = nullptr;
+}
+
+CPObjectPtr CPGameObject::GetChildByName(const std::string& name) { return m_childrenByName[name]; }
+
+CPObjectPtr CPGameObject::FindObjectInTree(const std::string& name) const
+{
+    return CPObjectPtr(FindInTree(name));
+}
+
+CPGameObject* CPGameObject::FindInTree(const std::string& name) const
+{
+    // Entries left empty by a failed GetChildByName count as absent.
+    auto named = m_childrenByName.find(name);
+    if (named != m_childrenByName.end() && named->second)
+        return static_cast<CPGameObject*>(named->second.Get());
+    for (std::size_t i = 0; i < m_children.size(); ++i) {
+        if (CPGameObject* found = GetChild(i)->FindInTree(name))
+            return found;
+    }
+    return nullptr;
+}
+
+void CPGameObject::AddLod(CPObjectPtr object, std::int32_t distance)
+{
+    m_linkedObjects.push_back({CPObjectPtr(object.As<CPGameObject>()), distance});
+}
+
+CPGameObject* CPGameObject::LinkedAt(std::size_t index) const
+{
+    auto* object = static_cast<CPGameObject*>(m_linkedObjects[index].object.Get());
+    // A level of detail that is the object itself would recurse for ever.
+    return object == this ? nullptr : object;
+}
+
+// --- Placement -------------------------------------------------------------
+
+void CPGameObject::SetPosition(const Vector3& position)
+{
+    for (std::size_t i = 1; i < m_linkedObjects.size(); ++i) {
+        if (CPGameObject* linked = LinkedAt(i))
+            linked->SetPosition(position);
+    }
+    m_position = position;
+    m_boundsValid = false;
+    m_dirty = true;
+    if (CPPhysicData* data = GetPhysicData())
+        data->SetPosition(position);
+}
+
+void CPGameObject::SetRotation(const Quaternion& rotation)
+{
+    for (std::size_t i = 1; i < m_linkedObjects.size(); ++i) {
+        if (CPGameObject* linked = LinkedAt(i))
+            linked->SetRotation(rotation);
+    }
+    m_rotation = rotation;
+    m_boundsValid = false;
+    m_dirty = true;
+    if (CPPhysicData* data = GetPhysicData())
+        data->SetRotation(rotation);
+}
+
+// --- Activation ------------------------------------------------------------
+
+void CPGameObject::Activate(int priority)
+{
+    if (m_active)
+        return;
+    m_active = true;
+    StartTask(m_idleAnimation.As<CPTask>(), priority);
+    if (m_renderKind == kTaskObject && m_visible) {
+        CPTask* task = m_renderObject.As<CPTask>();
+        if (task && !task->IsRunning())
+            StartTask(task, priority);
+    }
+    for (std::size_t i = 0; i < m_children.size(); ++i)
+        GetChild(i)->Activate(priority);
+    if (m_scriptObject) {
+        StartTask(m_scriptObject, priority);
+        SendEvent("add_object", FormatObjectHandle(this));
+    }
+}
+
+void CPGameObject::Deactivate()
+{
+    if (!m_active)
+        return;
+    if (m_renderKind == kTaskObject) {
+        if (CPTask* task = m_renderObject.As<CPTask>())
+            task->End();
+    }
+    m_active = false;
+    if (CPTask* idle = m_idleAnimation.As<CPTask>())
+        idle->End();
+    for (std::size_t i = 0; i < m_children.size(); ++i)
+        GetChild(i)->Deactivate();
+    SendEvent("delete_object", FormatObjectHandle(this));
+}
+
+void CPGameObject::OnAnimationEnd() { SendEvent("animation_end", FormatObjectHandle(this)); }
+
+// --- Script and events -----------------------------------------------------
+
+void CPGameObject::SendEvent(const char* command, const std::string& params) const
+{
+    if (!m_scriptObject)
+        return;
+    if (CPObjectRegistry* registry = GetObjectRegistry())
+        registry->SendCommandByObject(CPObjectPtr(m_scriptObject), command, params);
+}
+
+void CPGameObject::SetOwnerObject(CPObjectPtr scriptObject)
+{
+    auto* script = scriptObject.As<CPScriptObject>();
+    if (!script)
+        return;
+    ClearTagRecursive();
+    m_scriptObject = script;
+}
+
+void CPGameObject::ClearTagRecursive()
+{
+    m_tag = 0;
+    for (std::size_t i = 0; i < m_children.size(); ++i)
+        GetChild(i)->ClearTagRecursive();
+}
+
+CPObjectPtr CPGameObject::GetOwnerObject() const { return CPObjectPtr(m_scriptObject); }
+
+CPObjectPtr CPGameObject::GetScriptOwner()
+{
+    CPGameObject* object = this;
+    while (!object->m_scriptObject && object->m_parent)
+        object = object->m_parent;
+    return CPObjectPtr(object);
+}
+
+void CPGameObject::OnDamage(const Vector3& source, const Vector3& hitPosition, float amount, bool noHitEffect,
+                            bool quiet)
+{
+    if (m_scriptObject && !quiet) {
+        char text[64];
+        std::snprintf(text, sizeof(text), "%.2f", amount);
+        SendEvent("damage", text);
+    }
+    if (m_enemy)
+        m_enemy->TakeDamage(source, hitPosition, amount * kEnemyDamageFactor, noHitEffect, quiet);
+}
+
+void CPGameObject::ChooseEnemyAttack()
+{
+    if (m_enemy)
+        m_enemy->PlayAttackAnimation();
+}
+
+void CPGameObject::HandleEnemyHit()
+{
+    if (m_enemy)
+        m_enemy->Strike();
+}
+
+// --- Animations ------------------------------------------------------------
+
+void CPGameObject::SetAnimation(const std::string& name, CPObjectPtr animation)
+{
+    m_animationSet = true;
+    m_tag = 0;
+    CPObjectPtr& slot = m_animations[name];
+    CPObject* old = slot.Get();
+    slot = animation;
+    if (name == "idle") {
+        m_idleAnimation = animation;
+        if (auto* partAnimation = animation.As<CPPartAnimation>())
+            partAnimation->SetLooping(true);
+    }
+    if (!old || old == animation.Get())
+        return;
+    // The replaced animation goes unless it is still stored elsewhere.
+    if (m_idleAnimation.Get() == old)
+        return;
+    for (const auto& entry : m_animations) {
+        if (entry.second.Get() == old)
+            return;
+    }
+    DeleteOwned(old);
+}
+
+// --- Render object and physics ---------------------------------------------
+
+void CPGameObject::SetRenderObject(CPObjectPtr renderObject, std::int32_t kind)
+{
+    ReplaceOwned(m_renderObject, renderObject);
+    m_renderKind = kind;
+}
+
+void CPGameObject::SetPhysicData(CPObjectPtr physicData)
+{
+    if (physicData && !physicData.As<CPPhysicData>())
+        return;
+    ReplaceOwned(m_physicData, physicData);
+}
+
+CPPhysicData* CPGameObject::GetPhysicData() const { return static_cast<CPPhysicData*>(m_physicData.Get()); }
+
+// --- Flags -----------------------------------------------------------------
+
+void CPGameObject::SetMarkRecursive(std::uint8_t value)
+{
+    m_tag = value;
+    for (std::size_t i = 1; i < m_linkedObjects.size(); ++i) {
+        if (CPGameObject* linked = LinkedAt(i))
+            linked->SetMarkRecursive(value);
+    }
+}
+
+void CPGameObject::SetSecondPassRecursive(bool value)
+{
+    m_shadow = value;
+    for (std::size_t i = 0; i < m_children.size(); ++i)
+        GetChild(i)->SetSecondPassRecursive(value);
+    for (std::size_t i = 1; i < m_linkedObjects.size(); ++i) {
+        if (CPGameObject* linked = LinkedAt(i))
+            linked->SetSecondPassRecursive(value);
+    }
+}

@@ -1,0 +1,270 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include <tinyxml.h>
+
+#include "core/Object.h"
+#include "platform/MathTypes.h"
+
+class CPEnemy;
+class CPPhysicData;
+class CPScriptObject;
+class CPTask;
+
+// The base of every scriptable scene object: a node of a tree (children by
+// smart pointer, a raw parent link) with a position and rotation, one
+// render object of a given kind, optional physics data, named animations
+// and a script object that hears the object's events as commands:
+// "add_object" on activation, "delete_object" on deactivation,
+// "animation_end" when an animation of the object ends and "damage".
+//
+// Ownership: the object deletes its render object, its physics data and its
+// animations when it is destroyed (tasks among them leave the kernel
+// first). It does not delete its children, its levels of detail, its
+// physics companion, its materials, its script object or its enemy: the
+// children merely lose their parent link, so whoever owns a tree deletes it
+// whole with DeleteTree. A script object must outlive the objects that
+// report to it, since the destructor deactivates the object.
+class CPGameObject : public CPObject {
+  public:
+    // What the render object is.
+    enum RenderKind : std::int32_t {
+        kMeshObject = 0,     // CPRenderObject
+        kAnimatedObject = 1, // CPAnimatedObject
+        kLight = 2,          // CPLight
+        kSprite = 3,         // CPSprite
+        kTaskObject = 4,     // a task: part animation or particle system
+        kNoRenderObject = 5, // empty objects and group roots
+    };
+
+    // One level of detail: an object (or an empty pointer) and the
+    // distance from which it is shown. The object itself is the first entry.
+    struct LinkedObject {
+        CPObjectPtr object;
+        std::int32_t distance = 0;
+    };
+
+    explicit CPGameObject(std::string name);
+    ~CPGameObject() override;
+
+    CPGameObject(const CPGameObject&) = delete;
+    CPGameObject& operator=(const CPGameObject&) = delete;
+
+    std::uint32_t GetObjectSize() const override { return sizeof(CPGameObject); }
+    std::string GetTypeName() const override { return "CPGameObject - " + m_name; }
+
+    // Appends the object, then the subtree of each child in order (parents
+    // before their children).
+    virtual void CollectObjects(std::vector<CPObjectPtr>& objects);
+    // Once until the next Deactivate: adds the object's tasks (its idle
+    // animation, a visible task render object, its script object) to the
+    // kernel with the priority, activates the children and tells the script
+    // "add_object".
+    virtual void Activate(int priority);
+    // Once after Activate: ends the object's tasks (not the script's),
+    // deactivates the children and tells the script "delete_object".
+    virtual void Deactivate();
+    // Called by the object's animation when its track ends.
+    virtual void OnAnimationEnd();
+
+    // Deletes the object, its descendants and their levels of detail, each
+    // once. The tree must not be referenced from outside afterwards.
+    static void DeleteTree(CPGameObject* root);
+
+    const std::string& GetName() const { return m_name; }
+
+    // --- Tree --------------------------------------------------------------
+
+    // Makes the object a child: parent link, end of the child vector and the
+    // name map (an earlier child of that name leaves the map, not the
+    // vector). A child of another parent is taken from it first; null, and
+    // an object that would become its own ancestor, are refused.
+    void AddChild(CPObjectPtr child);
+    // This object's child of that name only; a miss leaves an empty entry
+    // under the name and returns an empty pointer.
+    CPObjectPtr GetChildByName(const std::string& name);
+    // The own children by name first, then each child's tree in order,
+    // depth first. Empty when the name is nowhere in the tree.
+    CPObjectPtr FindObjectInTree(const std::string& name) const;
+
+    CPObjectPtr GetParent() const { return CPObjectPtr(m_parent); }
+    CPGameObject* GetParentObject() const { return m_parent; }
+    const std::vector<CPObjectPtr>& GetChildren() const { return m_children; }
+    CPGameObject* GetChild(std::size_t index) const
+    {
+        return static_cast<CPGameObject*>(m_children[index].Get());
+    }
+
+    // Appends a level of detail; anything but a game object is kept as an
+    // empty entry.
+    void AddLod(CPObjectPtr object, std::int32_t distance);
+    const std::vector<LinkedObject>& GetLinkedObjects() const { return m_linkedObjects; }
+
+    // --- Placement ---------------------------------------------------------
+
+    // Sets the value on every level of detail after the first entry, then on
+    // the object, marks the bounds for rebuilding and moves the physics body.
+    void SetPosition(const Vector3& position);
+    void SetRotation(const Quaternion& rotation);
+    const Vector3& GetPosition() const { return m_position; }
+    const Quaternion& GetRotation() const { return m_rotation; }
+
+    const Matrix4& GetParentMatrix() const { return m_parentMatrix; }
+    const Matrix4& GetLocalMatrix() const { return m_localMatrix; }
+    const Matrix4& GetWorldMatrix() const { return m_worldMatrix; }
+
+    bool IsDirty() const { return m_dirty; }
+    void SetDirty(bool dirty) { m_dirty = dirty; }
+    // Cleared whenever the object moves and set when its bounds are rebuilt;
+    // the mesh render object clears it again once it has followed.
+    bool IsBoundsValid() const { return m_boundsValid; }
+    void SetBoundsValid(bool valid) { m_boundsValid = valid; }
+
+    // --- Script and events -------------------------------------------------
+
+    // A script object makes the object and its whole subtree lose their tag
+    // and becomes the receiver of the object's events (not counted). An
+    // empty pointer, or one to anything but a script object, changes
+    // nothing.
+    void SetOwnerObject(CPObjectPtr scriptObject);
+    CPObjectPtr GetOwnerObject() const;
+    CPScriptObject* GetScriptObject() const { return m_scriptObject; }
+    // The nearest object from here up the tree that has a script object;
+    // the root when none has.
+    CPObjectPtr GetScriptOwner();
+
+    // Tells the script "damage" with the amount unless quiet, then hands
+    // everything to the enemy behaviour. The quiet byte reaches the enemy as
+    // its oil-only flag.
+    void OnDamage(const Vector3& source, const Vector3& hitPosition, float amount, bool noHitEffect,
+                  bool quiet);
+    // The enemy hooks of the animated object: the end of an animation and
+    // its report point. Nothing happens without an enemy behaviour.
+    void ChooseEnemyAttack();
+    void HandleEnemyHit();
+    CPEnemy* GetEnemy() const { return m_enemy; }
+    void SetEnemy(CPEnemy* enemy) { m_enemy = enemy; }
+
+    // --- Animations --------------------------------------------------------
+
+    // Stores the animation under the name (an animation stored there before
+    // is deleted unless it is the same one). Exactly "idle" also makes it
+    // the idle animation, which loops and starts with activation.
+    void SetAnimation(const std::string& name, CPObjectPtr animation);
+    const std::unordered_map<std::string, CPObjectPtr>& GetAnimations() const { return m_animations; }
+    CPObjectPtr GetIdleAnimation() const { return m_idleAnimation; }
+    bool IsAnimationSet() const { return m_animationSet; }
+
+    // --- Render object, physics and materials ------------------------------
+
+    // Takes the render object and its kind; the previous render object is
+    // deleted unless it is the same one.
+    void SetRenderObject(CPObjectPtr renderObject, std::int32_t kind);
+    CPObjectPtr GetRenderObject() const { return m_renderObject; }
+    std::int32_t GetRenderKind() const { return m_renderKind; }
+
+    // Takes the physics data (the previous one is deleted unless it is the
+    // same); anything but CPPhysicData is refused.
+    void SetPhysicData(CPObjectPtr physicData);
+    CPPhysicData* GetPhysicData() const;
+    // The physics-side companion (a car's driving model); held, not owned.
+    CPObjectPtr GetPhysicsObject() const { return m_physicsCompanion; }
+    void SetPhysicsObject(CPObjectPtr companion) { m_physicsCompanion = companion; }
+
+    // Shared materials, held by reference.
+    CPObjectPtr GetShadowMaterial() const { return m_shadowMaterial; }
+    void SetShadowMaterial(CPObjectPtr material) { m_shadowMaterial = material; }
+    CPObjectPtr GetFireMaterial() const { return m_fireMaterial; }
+    void SetFireMaterial(CPObjectPtr material) { m_fireMaterial = material; }
+
+    // --- Flags -------------------------------------------------------------
+
+    bool IsActive() const { return m_active; }
+    bool IsVisible() const { return m_visible; }
+    void SetVisible(bool visible) { m_visible = visible; }
+    // The tag byte: the level code's detail mark.
+    std::uint8_t GetTag() const { return m_tag; }
+    void SetTag(std::uint8_t tag) { m_tag = tag; }
+    // The tag of this object and, recursively, of its levels of detail
+    // after the first entry (not of its children).
+    void SetMarkRecursive(std::uint8_t value);
+    // Whether rays can hit the object (its children are tested regardless).
+    bool IsPickable() const { return m_pickable; }
+    void SetPickable(bool pickable) { m_pickable = pickable; }
+    // Whether the object casts a shadow, drawn in a second pass.
+    bool HasShadow() const { return m_shadow; }
+    void SetShadow(bool shadow) { m_shadow = shadow; }
+    // The shadow flag of this object, of its whole subtree and of the
+    // levels of detail after the first entry, recursively.
+    void SetSecondPassRecursive(bool value);
+
+    // --- Data of the loaders and the game ----------------------------------
+
+    const std::string& GetText() const { return m_text; }
+    void SetText(const std::string& text) { m_text = text; }
+    std::int32_t GetNumber() const { return m_number; }
+    void SetNumber(std::int32_t number) { m_number = number; }
+    const std::string& GetLabel() const { return m_label; }
+    void SetLabel(const std::string& label) { m_label = label; }
+    std::uint32_t GetColour() const { return m_colour; }
+    void SetColour(std::uint32_t colour) { m_colour = colour; }
+    std::int32_t GetFlameEffect() const { return m_flameEffect; }
+    void SetFlameEffect(std::int32_t index) { m_flameEffect = index; }
+    std::vector<Vector3>& GetPoints() { return m_points; }
+
+    // The XML description: the file name is relative to "Data\Descriptions".
+    const std::string& GetDescriptionFile() const { return m_descriptionFile; }
+    void SetDescriptionFile(const std::string& fileName) { m_descriptionFile = fileName; }
+    TiXmlDocument& GetDescription() { return m_description; }
+    const TiXmlDocument& GetDescription() const { return m_description; }
+
+  private:
+    CPGameObject* FindInTree(const std::string& name) const;
+    bool IsSelfOrAncestor(const CPGameObject* object) const;
+    void RemoveChild(CPGameObject* child);
+    void ClearTagRecursive();
+    void SendEvent(const char* command, const std::string& params) const;
+    CPGameObject* LinkedAt(std::size_t index) const;
+    void DeleteOwnedObjects();
+
+    std::vector<LinkedObject> m_linkedObjects;
+    TiXmlDocument m_description;
+    std::int32_t m_flameEffect = -1;
+    bool m_active = false;
+    bool m_animationSet = false;
+    std::unordered_map<std::string, CPObjectPtr> m_animations;
+    CPObjectPtr m_idleAnimation;
+    Matrix4 m_parentMatrix;
+    Matrix4 m_localMatrix;
+    Matrix4 m_worldMatrix;
+    Vector3 m_position;
+    Quaternion m_rotation;
+    bool m_dirty = true;
+    std::vector<CPObjectPtr> m_children;
+    std::unordered_map<std::string, CPObjectPtr> m_childrenByName;
+    CPGameObject* m_parent = nullptr;
+    std::string m_name;
+    bool m_visible = true;
+    std::uint8_t m_tag = 1;
+    CPScriptObject* m_scriptObject = nullptr;
+    bool m_pickable = true;
+    std::string m_text;
+    std::int32_t m_number = 45;
+    std::string m_descriptionFile;
+    CPEnemy* m_enemy = nullptr;
+    CPObjectPtr m_shadowMaterial;
+    CPObjectPtr m_fireMaterial;
+    std::vector<Vector3> m_points;
+    std::uint32_t m_colour = 0xFF4E4E4E;
+    std::string m_label;
+    bool m_boundsValid = true;
+    bool m_shadow = true;
+    CPObjectPtr m_renderObject;
+    std::int32_t m_renderKind = kNoRenderObject;
+    CPObjectPtr m_physicData;
+    CPObjectPtr m_physicsCompanion;
+};
