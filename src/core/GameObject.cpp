@@ -13,6 +13,8 @@
 #include "core/Singletons.h"
 #include "game/Enemy.h"
 #include "physics/PhysicData.h"
+#include "Render/RenderObject.h"
+#include "platform/Math.h"
 
 namespace {
 
@@ -21,14 +23,6 @@ constexpr std::size_t kNameMapBuckets = 100;
 
 // Damage reaches the enemy behaviour scaled by this factor.
 constexpr float kEnemyDamageFactor = 1.0f;
-
-Matrix4 Identity()
-{
-    Matrix4 m;
-    for (int i = 0; i < 4; ++i)
-        m.m[i][i] = 1.0f;
-    return m;
-}
 
 // Begins a task in the kernel with a priority. A task that was ended but
 // not yet swept out of the list leaves its old place first, so that it is
@@ -69,8 +63,8 @@ void ReplaceOwned(CPObjectPtr& slot, const CPObjectPtr& replacement)
 } // namespace
 
 CPGameObject::CPGameObject(std::string name)
-    : m_animations(kNameMapBuckets), m_parentMatrix(Identity()), m_localMatrix(Identity()),
-      m_worldMatrix(Identity()), m_childrenByName(kNameMapBuckets), m_name(std::move(name))
+    : m_animations(kNameMapBuckets), m_parentMatrix(IdentityMatrix()), m_localMatrix(IdentityMatrix()),
+      m_worldMatrix(IdentityMatrix()), m_childrenByName(kNameMapBuckets), m_name(std::move(name))
 {
 }
 
@@ -246,6 +240,78 @@ void CPGameObject::SetRotation(const Quaternion& rotation)
     m_dirty = true;
     if (CPPhysicData* data = GetPhysicData())
         data->SetRotation(rotation);
+}
+
+void CPGameObject::UpdateBounds()
+{
+    if (!m_dirty)
+        return;
+    for (std::size_t i = 1; i < m_linkedObjects.size(); ++i) {
+        if (CPGameObject* linked = LinkedAt(i))
+            linked->UpdateBounds();
+    }
+
+    m_localMatrix =
+        MatrixFromQuaternion(m_rotation) * TranslationMatrix(m_position.x, m_position.y, m_position.z);
+    m_worldMatrix = m_localMatrix * m_parentMatrix;
+
+    for (CPBoundingBox& box : m_partBoxes) {
+        box.worldMatrix = box.localMatrix * m_worldMatrix;
+        box.Transform();
+    }
+    m_orientedBox.worldMatrix = m_orientedBox.localMatrix * m_worldMatrix;
+    m_orientedBox.Transform();
+    m_ownBox.SetFromBox(m_orientedBox);
+    m_treeBox.SetFromBoxes(m_partBoxes);
+
+    for (std::size_t i = 0; i < m_children.size(); ++i) {
+        CPGameObject* child = GetChild(i);
+        child->m_boundsValid = false;
+        child->m_parentMatrix = m_worldMatrix;
+        child->m_dirty = true;
+        child->UpdateBounds();
+        m_treeBox.Merge(child->m_treeBox);
+        m_ownBox.Merge(child->m_ownBox);
+    }
+    if (m_shadow)
+        m_ownBox.AddShadow();
+    m_ownBox.Recompute();
+
+    m_boundsValid = true;
+    m_dirty = false;
+    if (m_renderKind == kMeshObject) {
+        if (auto* mesh = m_renderObject.As<CPRenderObject>())
+            mesh->SetTransform(m_worldMatrix);
+    }
+}
+
+void CPGameObject::SetBoundingBox(const CPBoundingBox& box)
+{
+    m_orientedBox = box;
+    m_ownBox.SetFromBox(m_orientedBox);
+}
+
+bool CPGameObject::IntersectRay(RayQuery& ray)
+{
+    bool hit = false;
+    if (m_pickable && ray.ignored != this &&
+        m_treeBox.IntersectSegment(ray.origin, ray.direction, ray.length)) {
+        bool partHit = false;
+        for (const CPBoundingBox& box : m_partBoxes) {
+            if (box.IntersectRay(ray.origin, ray.direction, ray.length, ray.hitFace))
+                partHit = true;
+        }
+        if (partHit) {
+            ray.hitObject = CPObjectPtr(this);
+            ray.hitOwner = GetScriptOwner();
+            hit = true;
+        }
+    }
+    for (std::size_t i = 0; i < m_children.size(); ++i) {
+        if (GetChild(i)->IntersectRay(ray))
+            hit = true;
+    }
+    return hit;
 }
 
 // --- Activation ------------------------------------------------------------

@@ -7,7 +7,10 @@
 
 #include <tinyxml.h>
 
+#include "core/AxisBox.h"
+#include "core/BoundingBox.h"
 #include "core/Object.h"
+#include "core/RayQuery.h"
 #include "platform/MathTypes.h"
 
 class CPEnemy;
@@ -112,6 +115,31 @@ class CPGameObject : public CPObject {
     void SetRotation(const Quaternion& rotation);
     const Vector3& GetPosition() const { return m_position; }
     const Quaternion& GetRotation() const { return m_rotation; }
+
+    // When the object moved: rebuilds its matrices (local = rotation, then
+    // translation; world = local, then the parent's world), carries its
+    // boxes into the world, does the same for its levels of detail and its
+    // children, merges their boxes into its own and widens its own box by
+    // its shadow. Hands the world matrix to a mesh render object.
+    void UpdateBounds();
+
+    // Takes the box as the object's oriented box and rebuilds the own box.
+    void SetBoundingBox(const CPBoundingBox& box);
+    const CPBoundingBox& GetBoundingBox() const { return m_orientedBox; }
+    // Boxes of the object's parts, each placed by its local matrix.
+    std::vector<CPBoundingBox>& GetPartBoxes() { return m_partBoxes; }
+    const std::vector<CPBoundingBox>& GetPartBoxes() const { return m_partBoxes; }
+    // Over the part boxes of the object and of all its descendants.
+    const AxisBox& GetTreeBox() const { return m_treeBox; }
+    // Over the oriented box, widened by the children's own boxes and the
+    // shadow.
+    const AxisBox& GetOwnBox() const { return m_ownBox; }
+
+    // Tests the ray against the part boxes of the object (unless it is not
+    // pickable or is the ignored one) and then of every descendant. A nearer
+    // hit shortens the ray and records the object and its script owner.
+    // True when anything in the tree was hit.
+    bool IntersectRay(RayQuery& ray);
 
     const Matrix4& GetParentMatrix() const { return m_parentMatrix; }
     const Matrix4& GetLocalMatrix() const { return m_localMatrix; }
@@ -238,6 +266,10 @@ class CPGameObject : public CPObject {
     bool m_animationSet = false;
     std::unordered_map<std::string, CPObjectPtr> m_animations;
     CPObjectPtr m_idleAnimation;
+    AxisBox m_treeBox;
+    AxisBox m_ownBox;
+    CPBoundingBox m_orientedBox;
+    std::vector<CPBoundingBox> m_partBoxes;
     Matrix4 m_parentMatrix;
     Matrix4 m_localMatrix;
     Matrix4 m_worldMatrix;

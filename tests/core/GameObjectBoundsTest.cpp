@@ -1,0 +1,259 @@
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "Render/RenderObject.h"
+#include "core/GameObject.h"
+#include "core/ScriptObject.h"
+#include "core/ShadowMatrix.h"
+#include "platform/Math.h"
+#include "support/MathExpect.h"
+
+namespace {
+
+constexpr float kHalfRoot2 = 0.70710678f;
+// A quarter turn about z: (1, 0, 0) goes to (0, 1, 0).
+constexpr Quaternion kQuarterTurnZ{0.0f, 0.0f, kHalfRoot2, kHalfRoot2};
+
+::testing::AssertionResult BoxIs(const AxisBox& box, const Vector3& minimum, const Vector3& maximum)
+{
+    if (auto r = Near(box.minimum, minimum, 1e-4f); !r)
+        return r << " (minimum)";
+    if (auto r = Near(box.maximum, maximum, 1e-4f); !r)
+        return r << " (maximum)";
+    return ::testing::AssertionSuccess();
+}
+
+// Deletes the trees it was given when the test ends.
+struct Trees {
+    ~Trees()
+    {
+        for (CPGameObject* root : roots)
+            CPGameObject::DeleteTree(root);
+    }
+    CPGameObject* Root(const std::string& name)
+    {
+        roots.push_back(new CPGameObject(name));
+        return roots.back();
+    }
+    static CPGameObject* Child(CPGameObject* parent, const std::string& name)
+    {
+        auto* child = new CPGameObject(name);
+        parent->AddChild(CPObjectPtr(child));
+        return child;
+    }
+    std::vector<CPGameObject*> roots;
+};
+
+// A part box: a cube of half size h around a centre in the object's space.
+CPBoundingBox Cube(const Vector3& centre, float h) { return CPBoundingBox(centre, {h, h, h}); }
+
+} // namespace
+
+TEST(GameObjectBoundsTest, ChildUnderATurnedAndMovedParent)
+{
+    Trees trees;
+    CPGameObject* parent = trees.Root("turret");
+    CPGameObject* child = Trees::Child(parent, "barrel");
+    parent->SetShadow(false);
+    child->SetShadow(false);
+    parent->SetRotation(kQuarterTurnZ);
+    parent->SetPosition({10.0f, 0.0f, 0.0f});
+    child->SetPosition({1.0f, 0.0f, 0.0f});
+    child->SetBoundingBox(CPBoundingBox({0.0f, 0.0f, 0.0f}, {1.0f, 2.0f, 0.5f}));
+    child->GetPartBoxes().push_back(Cube({0.5f, 0.0f, 0.0f}, 0.5f));
+    auto* mesh = new CPRenderObject(child);
+    child->SetRenderObject(CPObjectPtr(mesh), CPGameObject::kMeshObject);
+
+    parent->UpdateBounds();
+
+    // Row vectors: a point p lands at p * local * parent. The parent turns
+    // x into y, then moves by (10, 0, 0); the child's origin (1, 0, 0)
+    // turns to (0, 1, 0) and lands at (10, 1, 0).
+    const Matrix4 parentWorld = Rows({{0, 1, 0, 0}, {-1, 0, 0, 0}, {0, 0, 1, 0}, {10, 0, 0, 1}});
+    const Matrix4 childWorld = Rows({{0, 1, 0, 0}, {-1, 0, 0, 0}, {0, 0, 1, 0}, {10, 1, 0, 1}});
+    EXPECT_TRUE(Near(parent->GetWorldMatrix(), parentWorld));
+    EXPECT_TRUE(Near(child->GetParentMatrix(), parentWorld));
+    EXPECT_TRUE(
+        Near(child->GetLocalMatrix(), Rows({{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {1, 0, 0, 1}})));
+    EXPECT_TRUE(Near(child->GetWorldMatrix(), childWorld));
+    EXPECT_TRUE(Near(mesh->GetTransform(), childWorld));
+
+    // The child's box, 2 x 4 x 1 around its origin, turns its long side
+    // onto world x: x 8..12, y 0..2, z -0.5..0.5.
+    EXPECT_TRUE(BoxIs(child->GetOwnBox(), {8.0f, 0.0f, -0.5f}, {12.0f, 2.0f, 0.5f}));
+    // The part cube around (0.5, 0, 0) lands around (10, 1.5, 0).
+    EXPECT_TRUE(BoxIs(child->GetTreeBox(), {9.5f, 1.0f, -0.5f}, {10.5f, 2.0f, 0.5f}));
+    EXPECT_TRUE(BoxIs(parent->GetTreeBox(), {9.5f, 1.0f, -0.5f}, {10.5f, 2.0f, 0.5f}));
+    // The parent's own box is its empty box (raised to 0.001 around its
+    // origin) merged with the child's.
+    EXPECT_TRUE(BoxIs(parent->GetOwnBox(), {8.0f, -0.001f, -0.5f}, {12.0f, 2.0f, 0.5f}));
+    EXPECT_TRUE(Near(parent->GetOwnBox().centre, {10.0f, 0.9995f, 0.0f}, 1e-4f));
+    EXPECT_TRUE(Near(parent->GetOwnBox().halfSize, {2.0f, 1.0005f, 0.5f}, 1e-4f));
+
+    EXPECT_FALSE(parent->IsDirty());
+    EXPECT_FALSE(child->IsDirty());
+    EXPECT_TRUE(parent->IsBoundsValid());
+    EXPECT_TRUE(child->IsBoundsValid());
+}
+
+TEST(GameObjectBoundsTest, NothingIsRebuiltUntilTheObjectMoves)
+{
+    Trees trees;
+    CPGameObject* object = trees.Root("post");
+    object->SetPosition({3.0f, 4.0f, 5.0f});
+    object->SetDirty(false);
+
+    object->UpdateBounds();
+    EXPECT_EQ(object->GetWorldMatrix().m[3][0], 0.0f);
+
+    object->SetPosition({3.0f, 4.0f, 5.0f});
+    object->UpdateBounds();
+    EXPECT_EQ(object->GetWorldMatrix().m[3][0], 3.0f);
+    EXPECT_EQ(object->GetWorldMatrix().m[3][2], 5.0f);
+}
+
+TEST(GameObjectBoundsTest, LevelsOfDetailAreRebuiltWithTheObject)
+{
+    Trees trees;
+    CPGameObject* object = trees.Root("tree");
+    auto* far = new CPGameObject("tree_far");
+    object->AddLod(CPObjectPtr(object), 0);
+    object->AddLod(CPObjectPtr(far), 100);
+
+    object->SetPosition({-7.0f, 2.0f, 0.0f});
+    object->UpdateBounds();
+
+    EXPECT_FALSE(far->IsDirty());
+    EXPECT_EQ(far->GetWorldMatrix().m[3][0], -7.0f);
+    EXPECT_EQ(far->GetWorldMatrix().m[3][1], 2.0f);
+}
+
+TEST(GameObjectBoundsTest, ShadowWidensTheOwnBoxDownToTheGround)
+{
+    // Light from straight above onto the plane z = 0: (x, y, z) falls on
+    // (x, y, 0).
+    const Matrix4 saved = GetShadowMatrix();
+    GetShadowMatrix() = ShadowMatrix({0.0f, 0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f, 0.0f});
+    Trees trees;
+    CPGameObject* caster = trees.Root("caster");
+    CPGameObject* flat = trees.Root("flat");
+    flat->SetShadow(false);
+    for (CPGameObject* object : {caster, flat}) {
+        object->SetBoundingBox(Cube({0.0f, 0.0f, 0.0f}, 1.0f));
+        object->SetPosition({0.0f, 0.0f, 2.0f});
+        object->UpdateBounds();
+    }
+    GetShadowMatrix() = saved;
+
+    EXPECT_TRUE(BoxIs(caster->GetOwnBox(), {-1.0f, -1.0f, 0.0f}, {1.0f, 1.0f, 3.0f}));
+    EXPECT_TRUE(Near(caster->GetOwnBox().centre, {0.0f, 0.0f, 1.5f}));
+    EXPECT_TRUE(Near(caster->GetOwnBox().halfSize, {1.0f, 1.0f, 1.5f}));
+    EXPECT_TRUE(BoxIs(flat->GetOwnBox(), {-1.0f, -1.0f, 1.0f}, {1.0f, 1.0f, 3.0f}));
+}
+
+TEST(GameObjectBoundsTest, BeforeAnyLevelTheShadowLeavesBoxesFinite)
+{
+    // The shadow matrix is all zero until a level builds it.
+    const Matrix4 saved = GetShadowMatrix();
+    GetShadowMatrix() = Matrix4();
+    Trees trees;
+    CPGameObject* object = trees.Root("crate");
+    object->SetBoundingBox(Cube({0.0f, 0.0f, 0.0f}, 1.0f));
+    object->SetPosition({5.0f, 0.0f, 1.0f});
+    object->UpdateBounds();
+    GetShadowMatrix() = saved;
+
+    EXPECT_TRUE(BoxIs(object->GetOwnBox(), {4.0f, -1.0f, 0.0f}, {6.0f, 1.0f, 2.0f}));
+}
+
+class GameObjectRayTest : public ::testing::Test {
+  protected:
+    // A group that is not pickable, with a cube of its own around the
+    // origin, and two cubes of half size 1 in its children at x = 10 and
+    // x = 20; the group's script owns everything.
+    void SetUp() override
+    {
+        group = trees.Root("group");
+        group->SetPickable(false);
+        group->GetPartBoxes().push_back(Cube({0.0f, 0.0f, 0.0f}, 1.0f));
+        nearBox = Trees::Child(group, "near");
+        nearBox->SetPosition({10.0f, 0.0f, 0.0f});
+        nearBox->GetPartBoxes().push_back(Cube({0.0f, 0.0f, 0.0f}, 1.0f));
+        farBox = Trees::Child(group, "far");
+        farBox->SetPosition({20.0f, 0.0f, 0.0f});
+        farBox->GetPartBoxes().push_back(Cube({0.0f, 0.0f, 0.0f}, 1.0f));
+        group->SetOwnerObject(CPObjectPtr(&script));
+        group->UpdateBounds();
+
+        ray.origin = {-10.0f, 0.0f, 0.0f};
+        ray.direction = {1.0f, 0.0f, 0.0f};
+        ray.length = 100.0f;
+    }
+
+    CPScriptObject script;
+    Trees trees;
+    CPGameObject* group = nullptr;
+    CPGameObject* nearBox = nullptr;
+    CPGameObject* farBox = nullptr;
+    RayQuery ray;
+};
+
+TEST_F(GameObjectRayTest, NearerOfTwoHitsBehindANonPickableParent)
+{
+    ASSERT_TRUE(group->IntersectRay(ray));
+
+    // The group's own cube (entered at 9) is skipped; the near cube is
+    // entered through its x = 9 face at distance 19.
+    EXPECT_EQ(ray.hitObject.Get(), nearBox);
+    EXPECT_EQ(ray.hitOwner.Get(), group);
+    EXPECT_NEAR(ray.length, 19.0f, 1e-4f);
+    // Face x- of the cube: corners 3, 7, 4 give the normal (-4, 0, 0) and
+    // d = 36, so -4 x + 36 = 0 at x = 9.
+    EXPECT_NEAR(ray.hitFace.a, -4.0f, 1e-4f);
+    EXPECT_NEAR(ray.hitFace.b, 0.0f, 1e-4f);
+    EXPECT_NEAR(ray.hitFace.c, 0.0f, 1e-4f);
+    EXPECT_NEAR(ray.hitFace.d, 36.0f, 1e-3f);
+}
+
+TEST_F(GameObjectRayTest, IgnoredObjectLetsTheRayThrough)
+{
+    ray.ignored = nearBox;
+
+    ASSERT_TRUE(group->IntersectRay(ray));
+
+    EXPECT_EQ(ray.hitObject.Get(), farBox);
+    EXPECT_NEAR(ray.length, 29.0f, 1e-4f);
+}
+
+TEST_F(GameObjectRayTest, PickableParentIsHitFirst)
+{
+    group->SetPickable(true);
+
+    ASSERT_TRUE(group->IntersectRay(ray));
+
+    EXPECT_EQ(ray.hitObject.Get(), group);
+    EXPECT_NEAR(ray.length, 9.0f, 1e-4f);
+}
+
+TEST_F(GameObjectRayTest, RayThatFallsShortOrPointsAwayHitsNothing)
+{
+    struct Case {
+        Vector3 direction;
+        float length;
+    };
+    const Case cases[] = {
+        {{1.0f, 0.0f, 0.0f}, 18.0f}, {{0.0f, 0.0f, 1.0f}, 100.0f}, {{-1.0f, 0.0f, 0.0f}, 100.0f}};
+    for (const Case& c : cases) {
+        RayQuery miss;
+        miss.origin = ray.origin;
+        miss.direction = c.direction;
+        miss.length = c.length;
+
+        EXPECT_FALSE(group->IntersectRay(miss));
+        EXPECT_EQ(miss.hitObject.Get(), nullptr);
+        EXPECT_EQ(miss.length, c.length);
+    }
+}
