@@ -6,7 +6,9 @@
 #include <utility>
 
 #include "Render/PartAnimation.h"
+#include "core/FileReader.h"
 #include "core/Kernel.h"
+#include "core/Log.h"
 #include "core/ObjectHandle.h"
 #include "core/ObjectRegistry.h"
 #include "core/ScriptObject.h"
@@ -17,6 +19,9 @@
 #include "platform/Math.h"
 
 namespace {
+
+// The folder of the object descriptions.
+const char kDescriptionFolder[] = "Data\\Descriptions\\";
 
 // Maps of names are created with room for this many entries.
 constexpr std::size_t kNameMapBuckets = 100;
@@ -476,4 +481,26 @@ void CPGameObject::SetSecondPassRecursive(bool value)
         if (CPGameObject* linked = LinkedAt(i))
             linked->SetSecondPassRecursive(value);
     }
+}
+
+// --- Description -----------------------------------------------------------
+
+bool CPGameObject::LoadDescription()
+{
+    const std::string fileName = kDescriptionFolder + m_descriptionFile;
+    m_description.Clear();
+    CPFileReader reader(fileName, false);
+    if (reader.Load() != S_OK)
+        return false;
+    // The reader's bytes carry no terminator; the parser needs one.
+    const std::string text(reinterpret_cast<const char*>(reader.GetData()), reader.GetDataSize());
+    m_description.Parse(text.c_str());
+    if (m_description.Error()) {
+        LogLine("The description " + fileName + " of " + m_name +
+                " is not well-formed XML: " + m_description.ErrorDesc());
+        // Half a document is no description.
+        m_description.Clear();
+        return false;
+    }
+    return true;
 }

@@ -244,6 +244,10 @@ class CPGameObject : public CPObject {
     void SetFlameEffect(std::int32_t index) { m_flameEffect = index; }
     std::vector<Vector3>& GetPoints() { return m_points; }
 
+    // Reads the description file from "Data\Descriptions" (from disk or a
+    // pack) into the description document. False, with a line in the log,
+    // when the file cannot be read or is not well-formed XML.
+    bool LoadDescription();
     // The XML description: the file name is relative to "Data\Descriptions".
     const std::string& GetDescriptionFile() const { return m_descriptionFile; }
     void SetDescriptionFile(const std::string& fileName) { m_descriptionFile = fileName; }

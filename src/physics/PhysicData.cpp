@@ -1,7 +1,21 @@
 #include "physics/PhysicData.h"
 
-// The simulator bodies are linked in with the physics world; until an
-// object has a body there is nothing to move.
-void CPPhysicData::SetPosition(const Vector3&) {}
+#include "physics/KinematicBody.h"
+#include "physics/RigidBody.h"
 
-void CPPhysicData::SetRotation(const Quaternion&) {}
+void CPPhysicData::SetPosition(const Vector3& position)
+{
+    const Vector4 point{position.x, position.y, position.z, 1.0f};
+    if (m_kinematicBody)
+        m_kinematicBody->SetPos(point);
+    else if (m_rigidBody)
+        m_rigidBody->SetPos(point);
+}
+
+void CPPhysicData::SetRotation(const Quaternion& rotation)
+{
+    if (m_kinematicBody)
+        m_kinematicBody->SetRotation(rotation);
+    else if (m_rigidBody)
+        m_rigidBody->SetRotation(rotation);
+}

@@ -12,6 +12,9 @@
 #include "core/ObjectRegistry.h"
 #include "core/ScriptObject.h"
 #include "core/Singletons.h"
+#include "physics/KinematicBody.h"
+#include "physics/PhysicData.h"
+#include "physics/RigidBody.h"
 #include "support/GameObjectFakes.h"
 
 namespace {
@@ -498,7 +501,7 @@ TEST_F(GameObjectTest, MarkFollowsLevelsOfDetailAndSecondPassFollowsBoth)
     EXPECT_FALSE(nearer->HasShadow());
 }
 
-TEST_F(GameObjectTest, PlacementReachesTheLevelsOfDetailAndThePhysicsBody)
+TEST_F(GameObjectTest, PlacementReachesTheLevelsOfDetail)
 {
     CPGameObject* lone = MakeRoot("lone");
     lone->AddLod(CPObjectPtr(lone), 0);
@@ -506,9 +509,7 @@ TEST_F(GameObjectTest, PlacementReachesTheLevelsOfDetailAndThePhysicsBody)
     auto* detail = new CPGameObject("detail");
     root->AddLod(CPObjectPtr(root), 0);
     root->AddLod(CPObjectPtr(detail), 30);
-    auto* physics = new FakePhysicData(root);
-    root->SetPhysicData(CPObjectPtr(physics));
-    root->SetBoundsValid(true);
+    root->AddLod(CPObjectPtr(), 60);
     root->SetDirty(false);
 
     const Vector3 where{10.0f, -2.0f, 0.5f};
@@ -521,18 +522,61 @@ TEST_F(GameObjectTest, PlacementReachesTheLevelsOfDetailAndThePhysicsBody)
     EXPECT_EQ(detail->GetPosition().y, -2.0f);
     EXPECT_EQ(detail->GetRotation().w, turn.w);
     EXPECT_FALSE(root->IsBoundsValid());
+    EXPECT_FALSE(detail->IsBoundsValid());
     EXPECT_TRUE(root->IsDirty());
-    ASSERT_EQ(physics->positions.size(), 1u);
-    EXPECT_EQ(physics->positions[0].z, 0.5f);
-    ASSERT_EQ(physics->rotations.size(), 1u);
-    EXPECT_EQ(physics->rotations[0].z, turn.z);
     EXPECT_EQ(lone->GetPosition().x, 10.0f);
+}
+
+TEST_F(GameObjectTest, PlacementMovesTheKinematicBodyElseTheRigidOne)
+{
+    struct Case {
+        bool kinematic;
+        bool rigid;
+    };
+    const Case cases[] = {{true, false}, {true, true}, {false, true}, {false, false}};
+    const Vector3 where{4.0f, 5.0f, 6.0f};
+    const Quaternion turn{0.0f, 0.0f, 1.0f, 0.0f}; // half a turn about z
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "kinematic " << c.kinematic << ", rigid " << c.rigid);
+        PhKinematicBody kinematicBody;
+        PhRigidBody rigidBody;
+        CPGameObject* object = MakeRoot("crate");
+        auto* physics = new CPPhysicData(object);
+        physics->SetKinematicBody(c.kinematic ? &kinematicBody : nullptr);
+        physics->SetRigidBody(c.rigid ? &rigidBody : nullptr);
+        object->SetPhysicData(CPObjectPtr(physics));
+
+        object->SetPosition(where);
+        object->SetRotation(turn);
+
+        const bool kinematicMoves = c.kinematic;
+        const bool rigidMoves = c.rigid && !c.kinematic;
+        EXPECT_EQ(kinematicBody.position.x, kinematicMoves ? 4.0f : 0.0f);
+        EXPECT_EQ(kinematicBody.position.z, kinematicMoves ? 6.0f : 0.0f);
+        // Half a turn about z flips the first rotation row.
+        EXPECT_EQ(kinematicBody.rotationRows[0].x, kinematicMoves ? -1.0f : 1.0f);
+        EXPECT_EQ(rigidBody.GetPos().y, rigidMoves ? 5.0f : 0.0f);
+        EXPECT_EQ(rigidBody.orientation.z, rigidMoves ? 1.0f : 0.0f);
+        CPGameObject::DeleteTree(object);
+        roots.pop_back();
+    }
+}
+
+TEST_F(GameObjectTest, PhysicDataMustBePhysicData)
+{
+    CPGameObject* object = MakeRoot("object");
+    auto* physics = new CPPhysicData(object);
+    object->SetPhysicData(CPObjectPtr(physics));
+
+    CPScriptObject notPhysics;
+    object->SetPhysicData(CPObjectPtr(&notPhysics));
+
+    EXPECT_EQ(object->GetPhysicData(), physics);
 }
 
 TEST_F(GameObjectTest, DestroyingAnObjectDeletesWhatItOwnsAndTakesItsTasksOutOfTheKernel)
 {
     int animationsDeleted = 0;
-    int physicsDeleted = 0;
     auto* object = new CPGameObject("mill");
     auto* idle = new FakePartAnimation(&animationsDeleted);
     object->SetAnimation("idle", CPObjectPtr(idle));
@@ -540,14 +584,14 @@ TEST_F(GameObjectTest, DestroyingAnObjectDeletesWhatItOwnsAndTakesItsTasksOutOfT
     object->SetAnimation("stop", CPObjectPtr(new FakePartAnimation(&animationsDeleted)));
     object->SetRenderObject(CPObjectPtr(new FakePartAnimation(&animationsDeleted)),
                             CPGameObject::kTaskObject);
-    object->SetPhysicData(CPObjectPtr(new FakePhysicData(object, &physicsDeleted)));
+    // The sanitized run reports the physics data if it is not deleted.
+    object->SetPhysicData(CPObjectPtr(new CPPhysicData(object)));
     object->Activate(5000);
     ASSERT_EQ(kernel.GetTasks().size(), 2u);
 
     delete object;
 
     EXPECT_EQ(animationsDeleted, 3);
-    EXPECT_EQ(physicsDeleted, 1);
     EXPECT_TRUE(kernel.GetTasks().empty());
     kernel.StepTasks(0.02f);
 }

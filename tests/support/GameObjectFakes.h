@@ -6,7 +6,6 @@
 #include "Render/PartAnimation.h"
 #include "core/GameObject.h"
 #include "game/Enemy.h"
-#include "physics/PhysicData.h"
 
 // A part animation without a track: counts its steps, and ends its track
 // when a test says so.
@@ -58,28 +57,4 @@ class FakeEnemy : public CPEnemy {
 
     std::vector<std::string> calls;
     std::vector<Damage> damages;
-};
-
-// Physics data whose body moves are recorded instead of reaching a
-// simulator.
-class FakePhysicData : public CPPhysicData {
-  public:
-    explicit FakePhysicData(CPGameObject* owner, int* deletions = nullptr)
-        : CPPhysicData(owner), m_deletions(deletions)
-    {
-    }
-    ~FakePhysicData() override
-    {
-        if (m_deletions)
-            ++*m_deletions;
-    }
-
-    void SetPosition(const Vector3& position) override { positions.push_back(position); }
-    void SetRotation(const Quaternion& rotation) override { rotations.push_back(rotation); }
-
-    std::vector<Vector3> positions;
-    std::vector<Quaternion> rotations;
-
-  private:
-    int* m_deletions;
 };

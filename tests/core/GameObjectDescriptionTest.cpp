@@ -1,0 +1,86 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/GameObject.h"
+#include "core/PackFile.h"
+#include "core/PackWriter.h"
+#include "support/ScratchFolder.h"
+
+namespace {
+
+const char kCarXml[] =
+    "<car name=\"jeep\">\n  <camera x=\"0\" y=\"-6.5\" z=\"2\"/>\n  <camera2 x=\"1\"/>\n</car>\n";
+
+std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+class GameObjectDescriptionTest : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        GetPackFileList().Clear();
+        folder.UseAsDataRoot();
+    }
+    void TearDown() override { GetPackFileList().Clear(); }
+
+    ScratchFolder folder;
+    LogCapture log;
+    CPGameObject car{"jeep"};
+};
+
+} // namespace
+
+TEST_F(GameObjectDescriptionTest, DescriptionIsReadFromAPack)
+{
+    CPPackWriter writer;
+    ASSERT_TRUE(writer.AddEntry("Data\\Descriptions\\Jeep.xml", Bytes(kCarXml)));
+    ASSERT_EQ(writer.Save("cars.pak"), S_OK);
+    ASSERT_EQ(GetPackFileList().AddPack("cars.pak"), S_OK);
+    car.SetDescriptionFile("Jeep.xml");
+
+    ASSERT_TRUE(car.LoadDescription());
+
+    const TiXmlElement* root = car.GetDescription().RootElement();
+    ASSERT_NE(root, nullptr);
+    EXPECT_STREQ(root->Value(), "car");
+    EXPECT_STREQ(root->Attribute("name"), "jeep");
+    const TiXmlElement* camera = root->FirstChildElement("camera");
+    ASSERT_NE(camera, nullptr);
+    EXPECT_STREQ(camera->Attribute("y"), "-6.5");
+}
+
+TEST_F(GameObjectDescriptionTest, DescriptionIsFoundOnDiskWhateverTheCase)
+{
+    folder.Write("data/descriptions/jeep.xml", std::string(kCarXml));
+    car.SetDescriptionFile("JEEP.XML");
+
+    ASSERT_TRUE(car.LoadDescription());
+
+    ASSERT_NE(car.GetDescription().RootElement(), nullptr);
+    EXPECT_NE(car.GetDescription().RootElement()->FirstChildElement("camera2"), nullptr);
+}
+
+TEST_F(GameObjectDescriptionTest, MissingOrBrokenDescriptionFailsWithALogLine)
+{
+    // A good description first, so the failures must also clear it.
+    folder.Write("data/descriptions/good.xml", std::string(kCarXml));
+    folder.Write("data/descriptions/broken.xml", std::string("<car><camera></car>"));
+    struct Case {
+        const char* file;
+        const char* logged;
+    };
+    const Case cases[] = {{"missing.xml", "missing.xml"}, {"broken.xml", "broken.xml"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        car.SetDescriptionFile("good.xml");
+        ASSERT_TRUE(car.LoadDescription());
+        car.SetDescriptionFile(c.file);
+
+        EXPECT_FALSE(car.LoadDescription());
+
+        EXPECT_EQ(car.GetDescription().RootElement(), nullptr);
+        EXPECT_TRUE(log.Contains(c.logged));
+    }
+    EXPECT_TRUE(log.Contains("not well-formed XML"));
+}
