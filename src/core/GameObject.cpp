@@ -148,7 +148,7 @@ void CPGameObject::CollectObjects(std::vector<CPObjectPtr>& objects)
 {
     objects.push_back(CPObjectPtr(this));
     for (std::size_t i = 0; i < m_children.size(); ++i)
-        GetChild(i)->CollectObjects(objects);
+        GetChildAt(i)->CollectObjects(objects);
 }
 
 // --- Tree ------------------------------------------------------------------
@@ -201,7 +201,7 @@ CPGameObject* CPGameObject::FindInTree(const std::string& name) const
     if (named != m_childrenByName.end() && named->second)
         return static_cast<CPGameObject*>(named->second.Get());
     for (std::size_t i = 0; i < m_children.size(); ++i) {
-        if (CPGameObject* found = GetChild(i)->FindInTree(name))
+        if (CPGameObject* found = GetChildAt(i)->FindInTree(name))
             return found;
     }
     return nullptr;
@@ -270,7 +270,7 @@ void CPGameObject::UpdateBounds()
     m_treeBox.SetFromBoxes(m_partBoxes);
 
     for (std::size_t i = 0; i < m_children.size(); ++i) {
-        CPGameObject* child = GetChild(i);
+        CPGameObject* child = GetChildAt(i);
         child->m_boundsValid = false;
         child->m_parentMatrix = m_worldMatrix;
         child->m_dirty = true;
@@ -313,7 +313,7 @@ bool CPGameObject::IntersectRay(RayQuery& ray)
         }
     }
     for (std::size_t i = 0; i < m_children.size(); ++i) {
-        if (GetChild(i)->IntersectRay(ray))
+        if (GetChildAt(i)->IntersectRay(ray))
             hit = true;
     }
     return hit;
@@ -333,7 +333,7 @@ void CPGameObject::Activate(int priority)
             StartTask(task, priority);
     }
     for (std::size_t i = 0; i < m_children.size(); ++i)
-        GetChild(i)->Activate(priority);
+        GetChildAt(i)->Activate(priority);
     if (m_scriptObject) {
         StartTask(m_scriptObject, priority);
         SendEvent("add_object", FormatObjectHandle(this));
@@ -352,7 +352,7 @@ void CPGameObject::Deactivate()
     if (CPTask* idle = m_idleAnimation.As<CPTask>())
         idle->End();
     for (std::size_t i = 0; i < m_children.size(); ++i)
-        GetChild(i)->Deactivate();
+        GetChildAt(i)->Deactivate();
     SendEvent("delete_object", FormatObjectHandle(this));
 }
 
@@ -381,7 +381,7 @@ void CPGameObject::ClearTagRecursive()
 {
     m_tag = 0;
     for (std::size_t i = 0; i < m_children.size(); ++i)
-        GetChild(i)->ClearTagRecursive();
+        GetChildAt(i)->ClearTagRecursive();
 }
 
 CPObjectPtr CPGameObject::GetOwnerObject() const { return CPObjectPtr(m_scriptObject); }
@@ -476,7 +476,7 @@ void CPGameObject::SetSecondPassRecursive(bool value)
 {
     m_shadow = value;
     for (std::size_t i = 0; i < m_children.size(); ++i)
-        GetChild(i)->SetSecondPassRecursive(value);
+        GetChildAt(i)->SetSecondPassRecursive(value);
     for (std::size_t i = 1; i < m_linkedObjects.size(); ++i) {
         if (CPGameObject* linked = LinkedAt(i))
             linked->SetSecondPassRecursive(value);

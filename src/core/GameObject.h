@@ -97,7 +97,7 @@ class CPGameObject : public CPObject {
     CPObjectPtr GetParent() const { return CPObjectPtr(m_parent); }
     CPGameObject* GetParentObject() const { return m_parent; }
     const std::vector<CPObjectPtr>& GetChildren() const { return m_children; }
-    CPGameObject* GetChild(std::size_t index) const
+    CPGameObject* GetChildAt(std::size_t index) const
     {
         return static_cast<CPGameObject*>(m_children[index].Get());
     }

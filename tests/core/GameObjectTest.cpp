@@ -269,6 +269,7 @@ TEST_F(GameObjectTest, DamageIsToldUnlessQuietThenHandedToTheEnemy)
         if (c.withScript)
             gunner->SetOwnerObject(CPObjectPtr(&listener));
         gunner->SetEnemy(&enemy);
+        enemy.watched = &listener;
 
         gunner->OnDamage(source, hit, 33.333f, true, c.quiet);
 
@@ -282,6 +283,8 @@ TEST_F(GameObjectTest, DamageIsToldUnlessQuietThenHandedToTheEnemy)
         EXPECT_EQ(d.amount, 33.333f);
         EXPECT_TRUE(d.noHitEffect);
         EXPECT_EQ(d.oilOnly, c.quiet);
+        // The script hears of the damage before the enemy handles it.
+        EXPECT_EQ(d.queuedOnScript, c.told.size());
         CPGameObject::DeleteTree(gunner);
         roots.pop_back();
     }
@@ -368,8 +371,8 @@ TEST_F(GameObjectTest, DestroyedChildLeavesBothParentMaps)
     delete first;
 
     ASSERT_EQ(root->GetChildren().size(), 2u);
-    EXPECT_EQ(root->GetChild(0), keep);
-    EXPECT_EQ(root->GetChild(1), last);
+    EXPECT_EQ(root->GetChildAt(0), keep);
+    EXPECT_EQ(root->GetChildAt(1), last);
     EXPECT_EQ(root->FindObjectInTree("wheel").Get(), nullptr);
     EXPECT_EQ(root->GetChildByName("wheel").Get(), nullptr);
 }

@@ -5,6 +5,7 @@
 
 #include "Render/PartAnimation.h"
 #include "core/GameObject.h"
+#include "core/ScriptObject.h"
 #include "game/Enemy.h"
 
 // A part animation without a track: counts its steps, and ends its track
@@ -44,6 +45,8 @@ class FakeEnemy : public CPEnemy {
         float amount = 0.0f;
         bool noHitEffect = false;
         bool oilOnly = false;
+        // Commands queued on the watched script when the damage arrived.
+        std::size_t queuedOnScript = 0;
     };
 
     void PlayAttackAnimation() override { calls.push_back("PlayAttackAnimation"); }
@@ -52,9 +55,11 @@ class FakeEnemy : public CPEnemy {
                     bool oilOnly) override
     {
         calls.push_back("TakeDamage");
-        damages.push_back({source, hitPosition, damage, noHitEffect, oilOnly});
+        damages.push_back(
+            {source, hitPosition, damage, noHitEffect, oilOnly, watched ? watched->GetQueuedCount() : 0});
     }
 
     std::vector<std::string> calls;
     std::vector<Damage> damages;
+    const CPScriptObject* watched = nullptr;
 };
