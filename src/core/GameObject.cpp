@@ -120,26 +120,30 @@ void CPGameObject::DeleteTree(CPGameObject* root)
 {
     if (!root)
         return;
+    // The tree, then the trees of the levels of detail hanging off it, each
+    // object once however the lists meet.
+    std::vector<CPGameObject*> doomed;
+    std::unordered_set<CPGameObject*> seen;
     std::vector<CPObjectPtr> gathered;
     root->CollectObjects(gathered);
-    // Levels of detail hang off objects of the tree; their own trees go too.
-    for (std::size_t i = 0; i < gathered.size(); ++i) {
-        auto* object = static_cast<CPGameObject*>(gathered[i].Get());
+    for (std::size_t next = 0; next < gathered.size(); ++next) {
+        auto* object = static_cast<CPGameObject*>(gathered[next].Get());
+        if (!seen.insert(object).second)
+            continue;
+        doomed.push_back(object);
         for (std::size_t k = 1; k < object->m_linkedObjects.size(); ++k) {
-            if (CPGameObject* linked = object->LinkedAt(k))
+            CPGameObject* linked = object->LinkedAt(k);
+            if (linked && !seen.count(linked))
                 linked->CollectObjects(gathered);
         }
     }
-    std::vector<CPGameObject*> doomed;
-    std::unordered_set<CPGameObject*> seen;
-    for (const CPObjectPtr& pointer : gathered) {
-        auto* object = static_cast<CPGameObject*>(pointer.Get());
-        if (seen.insert(object).second)
-            doomed.push_back(object);
-    }
     gathered.clear();
-    // Parents go before their children, so no child is unlinked from a
-    // parent that is about to go anyway.
+    // Levels of detail may point at objects that go earlier: every list lets
+    // go while all are still there.
+    for (CPGameObject* object : doomed)
+        object->m_linkedObjects.clear();
+    // Any order is safe: a child that goes first leaves its parent, a
+    // parent that goes first leaves its children without parent.
     for (CPGameObject* object : doomed)
         delete object;
 }

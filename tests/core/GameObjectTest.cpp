@@ -599,6 +599,35 @@ TEST_F(GameObjectTest, DestroyingAnObjectDeletesWhatItOwnsAndTakesItsTasksOutOfT
     kernel.StepTasks(0.02f);
 }
 
+TEST_F(GameObjectTest, DeleteTreeDeletesEveryObjectAndLevelOfDetailOnce)
+{
+    struct Counted : CPGameObject {
+        Counted(const std::string& name, int* deletions) : CPGameObject(name), deletions(deletions) {}
+        ~Counted() override { ++*deletions; }
+        int* deletions;
+    };
+    int deletions = 0;
+    auto* root = new Counted("root", &deletions);
+    auto* child = new Counted("child", &deletions);
+    auto* grandchild = new Counted("grandchild", &deletions);
+    auto* lod = new Counted("lod", &deletions);
+    auto* lodChild = new Counted("lodChild", &deletions);
+    root->AddChild(CPObjectPtr(child));
+    child->AddChild(CPObjectPtr(grandchild));
+    lod->AddChild(CPObjectPtr(lodChild));
+    root->AddLod(CPObjectPtr(root), 0);
+    root->AddLod(CPObjectPtr(lod), 50);
+    // Lists that lead back into the tree and round in a circle.
+    lod->AddLod(CPObjectPtr(lod), 0);
+    lod->AddLod(CPObjectPtr(root), 10);
+    lod->AddLod(CPObjectPtr(grandchild), 20);
+    root->Activate(5000);
+
+    CPGameObject::DeleteTree(root);
+
+    EXPECT_EQ(deletions, 5);
+}
+
 TEST_F(GameObjectTest, ReplacingAnAnimationOrRenderObjectDeletesTheOldOne)
 {
     int deleted = 0;
