@@ -16,7 +16,6 @@
 class CPEnemy;
 class CPPhysicData;
 class CPScriptObject;
-class CPTask;
 
 // The base of every scriptable scene object: a node of a tree (children by
 // smart pointer, a raw parent link) with a position and rotation, one

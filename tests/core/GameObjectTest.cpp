@@ -1,7 +1,6 @@
 #include "core/GameObject.h"
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
