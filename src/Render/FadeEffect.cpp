@@ -1,5 +1,6 @@
 #include "Render/FadeEffect.h"
 
+#include "Render/ColourByte.h"
 #include "core/GameClock.h"
 
 void CPFadeEffect::Update(float dt)

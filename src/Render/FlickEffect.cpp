@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "Render/ColourByte.h"
 #include "core/GameClock.h"
 #include "platform/Random.h"
 

@@ -31,8 +31,3 @@ class CPVertexEffect {
     // Copies the vertices unless out already is in.
     static void CopyVertices(CPMeshVertex* out, const CPMeshVertex* in, int count);
 };
-
-// Low 8 bits of a float truncated toward zero, for any finite value
-// (values beyond the integer range do not overflow); 0 for NaN and
-// infinities.
-std::uint32_t TruncatedLowByte(double value);

@@ -10,6 +10,7 @@
 #include "Render/AnimEffect.h"
 #include "Render/EnvironmentEffect.h"
 #include "Render/FadeEffect.h"
+#include "Render/ColourByte.h"
 #include "Render/FlickEffect.h"
 #include "Render/MovingTexEffect.h"
 #include "Render/VertexEffectChain.h"
