@@ -233,22 +233,50 @@ TEST_F(VertexEffectTest, AtlasFrameIsNeverNegative)
     EXPECT_TRUE(Near(v.uv1, Vector2{0.5f, 0.5f}));
 }
 
-TEST_F(VertexEffectTest, MovingTextureStartsAtRandomPhaseAndWraps)
+// Effects made by the factory, applied a number of times at a frame time,
+// each made right after seeding the generator (the first draw is 41).
+TEST_F(VertexEffectTest, EffectValuesAtGivenTimes)
 {
-    CPMovingTexEffect moving(0.5f, -0.25f);
-    // Phase 41 (the first draw after seeding 1) times the rates.
-    EXPECT_FLOAT_EQ(moving.GetOffsetU(), 20.5f);
-    EXPECT_FLOAT_EQ(moving.GetOffsetV(), -10.25f);
-
-    SetFrameTime(0.1f);
-    const CPMeshVertex in = MakeVertex(0x80FFFFFF, 0.1f, 0.2f);
-    CPMeshVertex out;
-    moving.Apply(&out, &in, 1);
-    // 20.55 wraps to 0.55 and -10.275 to 0.725.
-    EXPECT_NEAR(moving.GetOffsetU(), 0.55f, 1e-5f);
-    EXPECT_NEAR(moving.GetOffsetV(), 0.725f, 1e-5f);
-    EXPECT_TRUE(Near(out.uv1, Vector2{0.65f, 0.925f}));
-    EXPECT_EQ(out.diffuse, 0x80FFFFFFu);
+    const struct {
+        const char* name;
+        std::vector<std::string> parameters;
+        int applications;
+        float frameTime;
+        std::uint32_t diffuse;
+        Vector2 uv1;
+        Vector2 uv2;
+    } cases[] = {
+        // 255 - 2 x 50 = 155
+        {"fade", {"50"}, 2, 1.0f, 0x9BFFFFFF, {1, 1}, {0, 0}},
+        // 0.75 s x 8 = 6 cells: third column, second row; the corner (1, 1)
+        // lands at (0.25 + 0.5, 0.5 + 0.5)
+        {"anim", {"4", "2", "8"}, 3, 0.25f, 0x80FFFFFF, {0.75f, 1.0f}, {0, 0}},
+        // phase 41: u 20.5 -> 20.75 -> 0.75 -> 1.0 (exactly 1 stays 1), v
+        // 10.25 -> 10.375 -> 0.375 -> 0.5
+        {"movingtex", {"0.5", "0.25"}, 2, 0.5f, 0x80FFFFFF, {2.0f, 1.5f}, {0, 0}},
+        // sin(41.5 x 2) x 50 + 150 = 198.4 -> 198; alpha 128 x 198 / 255 = 99
+        {"flick", {"2", "100", "200"}, 1, 0.5f, 0x63FFFFFF, {1, 1}, {0, 0}},
+        // (4 / 2 + 0.6 / 2, -2 / 2 + 0.8 / 2), the same at any time
+        {"environment", {"2"}, 3, 0.5f, 0x80FFFFFF, {1, 1}, {2.3f, -0.6f}},
+    };
+    for (const auto& c : cases) {
+        platform::SeedRand(1);
+        std::unique_ptr<CPVertexEffect> effect = CreateVertexEffect(c.name, c.parameters);
+        ASSERT_TRUE(effect) << c.name;
+        SetFrameTime(c.frameTime);
+        CPMeshVertex in = MakeVertex(0x80FFFFFF, 1.0f, 1.0f);
+        in.position = {4.0f, -2.0f, 7.0f};
+        in.normal = {0.6f, 0.8f, 0.0f};
+        in.uv2 = {0.0f, 0.0f};
+        CPMeshVertex out;
+        for (int i = 0; i < c.applications; ++i)
+            effect->Apply(&out, &in, 1);
+        EXPECT_EQ(out.diffuse, c.diffuse) << c.name;
+        EXPECT_TRUE(Near(out.uv1, c.uv1)) << c.name;
+        EXPECT_TRUE(Near(out.uv2, c.uv2)) << c.name;
+        EXPECT_TRUE(Near(out.position, in.position)) << c.name;
+        EXPECT_EQ(out.specular, in.specular) << c.name;
+    }
 }
 
 TEST_F(VertexEffectTest, OffsetWrapTable)
@@ -266,38 +294,16 @@ TEST_F(VertexEffectTest, OffsetWrapTable)
         EXPECT_FLOAT_EQ(WrapTextureOffset(c.offset), c.wrapped) << c.offset;
 }
 
-TEST_F(VertexEffectTest, FlickScalesAlphaBySineLevel)
+TEST_F(VertexEffectTest, FlickStaysBetweenLowAndHigh)
 {
     CPFlickEffect flick(2.0f, 100, 200);
-    EXPECT_FLOAT_EQ(flick.GetTime(), 41.0f); // the random phase
     EXPECT_EQ(flick.GetBase(), 150);
     EXPECT_FLOAT_EQ(flick.GetAmplitude(), 50.0f);
-
-    SetFrameTime(0.5f);
-    const CPMeshVertex in = MakeVertex(0x80123456, 0.0f, 0.0f);
-    CPMeshVertex out;
-    flick.Apply(&out, &in, 1);
-    // sin(41.5 x 2) x 50 + 150 = 198.418 -> 198; alpha 128 x 198 / 255 = 99.4 -> 99.
-    EXPECT_EQ(flick.GetValue(), 198);
-    EXPECT_EQ(out.diffuse, 0x63FFFFFFu);
-
     for (int i = 0; i < 200; ++i) {
         flick.Update(0.037f);
         ASSERT_GE(flick.GetValue(), 100);
         ASSERT_LE(flick.GetValue(), 200);
     }
-}
-
-TEST_F(VertexEffectTest, EnvironmentCoordinatesFromPositionAndNormal)
-{
-    CPEnvironmentEffect environment(2.0f);
-    CPMeshVertex v = MakeVertex(0x80FFFFFF, 0.3f, 0.4f);
-    v.position = {4.0f, -2.0f, 7.0f};
-    v.normal = {0.6f, 0.8f, 0.0f};
-    environment.Apply(&v, &v, 1);
-    EXPECT_TRUE(Near(v.uv2, Vector2{2.3f, -0.6f}));
-    EXPECT_TRUE(Near(v.uv1, Vector2{0.3f, 0.4f}));
-    EXPECT_EQ(v.diffuse, 0x80FFFFFFu);
 }
 
 TEST_F(VertexEffectTest, CloneCarriesTheRunningState)
