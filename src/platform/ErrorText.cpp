@@ -26,6 +26,7 @@ constexpr ErrorText kErrorTexts[] = {
     {0x88760869u, "DEVICE_NOT_RESET", "The graphics device was lost and can now be reset."},
     {0x8876086Au, "NOT_AVAILABLE", "The device does not offer the requested format or feature."},
     {0x8876086Cu, "INVALID_CALL", "The call was not valid: an argument or the device state is wrong."},
+    {0x88760B59u, "INVALID_DATA", "The file could not be read as a picture of a kind the loader knows."},
     {0x8876017Cu, "OUT_OF_VIDEO_MEMORY", "There is not enough video memory to finish the operation."},
     {0x88780096u, "BUFFER_LOST", "The sound buffer lost its memory and must be restored."},
     {0x8878000Au, "SOUND_ALLOCATED", "The sound device is in use by another program."},

@@ -134,12 +134,31 @@ HResult GraphicsDevice::CreateTexture(std::uint32_t width, std::uint32_t height,
     if (width == 0 || height == 0 || width > m_caps.maxTextureWidth || height > m_caps.maxTextureHeight ||
         FormatUnitBytes(format) == 0)
         return kInvalidCall;
-    const std::uint32_t fullChain = Texture::FullChainLength(width, height);
+    const std::uint32_t fullChain = FullSurfaceChainLength(width, height);
     if (levels > fullChain)
         return kInvalidCall;
     if (ConsumeFailure(DeviceFailure::CreateTexture))
         return kOutOfVideoMemory;
     *out = new Texture(this, width, height, levels == 0 ? fullChain : levels, usage, format, pool);
+    Track(*out);
+    return S_OK;
+}
+
+HResult GraphicsDevice::CreateCubeTexture(std::uint32_t edge, std::uint32_t levels, std::uint32_t usage,
+                                          PixelFormat format, ResourcePool pool, CubeTexture** out)
+{
+    if (!out)
+        return kInvalidCall;
+    *out = nullptr;
+    if (edge == 0 || edge > m_caps.maxTextureWidth || edge > m_caps.maxTextureHeight ||
+        FormatUnitBytes(format) == 0)
+        return kInvalidCall;
+    const std::uint32_t fullChain = FullSurfaceChainLength(edge, edge);
+    if (levels > fullChain)
+        return kInvalidCall;
+    if (ConsumeFailure(DeviceFailure::CreateCubeTexture))
+        return kOutOfVideoMemory;
+    *out = new CubeTexture(this, edge, levels == 0 ? fullChain : levels, usage, format, pool);
     Track(*out);
     return S_OK;
 }

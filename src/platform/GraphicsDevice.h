@@ -67,7 +67,14 @@ struct ClearRecord {
 };
 
 // Creation or lock that a test asks the device to refuse.
-enum class DeviceFailure : std::uint8_t { CreateVertexBuffer, CreateIndexBuffer, CreateTexture, Lock, Count };
+enum class DeviceFailure : std::uint8_t {
+    CreateVertexBuffer,
+    CreateIndexBuffer,
+    CreateTexture,
+    Lock,
+    CreateCubeTexture,
+    Count
+};
 
 // The headless graphics device. It keeps every state the engine sets,
 // backs buffers and textures with memory, checks draws against what is
@@ -94,6 +101,9 @@ class GraphicsDevice {
     // levels 0: the full chain down to 1x1.
     HResult CreateTexture(std::uint32_t width, std::uint32_t height, std::uint32_t levels,
                           std::uint32_t usage, PixelFormat format, ResourcePool pool, Texture** out);
+    // Six square faces of `edge` pixels; levels 0: the full chain.
+    HResult CreateCubeTexture(std::uint32_t edge, std::uint32_t levels, std::uint32_t usage,
+                              PixelFormat format, ResourcePool pool, CubeTexture** out);
 
     // States.
     HResult SetRenderState(RenderState state, std::uint32_t value);

@@ -6,39 +6,11 @@
 
 namespace platform {
 
-namespace {
-
-// Rows and columns of storage units: pixels, or 4x4 blocks when compressed.
-std::uint32_t Units(PixelFormat format, std::uint32_t pixels)
-{
-    return IsBlockCompressed(format) ? (pixels + 3) / 4 : pixels;
-}
-
-} // namespace
-
-std::uint32_t Texture::FullChainLength(std::uint32_t width, std::uint32_t height)
-{
-    std::uint32_t levels = 1;
-    while (width > 1 || height > 1) {
-        width = std::max(1u, width / 2);
-        height = std::max(1u, height / 2);
-        ++levels;
-    }
-    return levels;
-}
-
 Texture::Texture(GraphicsDevice* device, std::uint32_t width, std::uint32_t height, std::uint32_t levels,
                  std::uint32_t usage, PixelFormat format, ResourcePool pool)
-    : GraphicsResource(device, pool), m_format(format), m_usage(usage), m_levels(levels)
+    : GraphicsResource(device, pool), m_format(format), m_usage(usage),
+      m_levels(MakeSurfaceChain(format, width, height, levels))
 {
-    for (Level& level : m_levels) {
-        level.width = width;
-        level.height = height;
-        level.pitch = Units(format, width) * FormatUnitBytes(format);
-        level.bytes.assign(static_cast<std::size_t>(level.pitch) * Units(format, height), 0);
-        width = std::max(1u, width / 2);
-        height = std::max(1u, height / 2);
-    }
 }
 
 HResult Texture::GetLevelDesc(std::uint32_t level, SurfaceDesc* desc) const
@@ -56,29 +28,7 @@ HResult Texture::LockRect(std::uint32_t level, LockedRect* locked, const PixelRe
     (void)flags;
     if (!locked || level >= m_levels.size())
         return kInvalidCall;
-    *locked = LockedRect{};
-    Level& target = m_levels[level];
-    if (target.locked)
-        return kInvalidCall;
-    std::uint32_t column = 0;
-    std::uint32_t row = 0;
-    if (rect) {
-        if (rect->left < 0 || rect->top < 0 || rect->right <= rect->left || rect->bottom <= rect->top ||
-            static_cast<std::uint32_t>(rect->right) > target.width ||
-            static_cast<std::uint32_t>(rect->bottom) > target.height)
-            return kInvalidCall;
-        if (IsBlockCompressed(m_format) && (rect->left % 4 != 0 || rect->top % 4 != 0))
-            return kInvalidCall;
-        column = Units(m_format, static_cast<std::uint32_t>(rect->left));
-        row = Units(m_format, static_cast<std::uint32_t>(rect->top));
-    }
-    if (GetDevice() && GetDevice()->ConsumeFailure(DeviceFailure::Lock))
-        return kInvalidCall;
-    target.locked = true;
-    locked->pitch = static_cast<std::int32_t>(target.pitch);
-    locked->bits = target.bytes.data() + static_cast<std::size_t>(row) * target.pitch +
-                   static_cast<std::size_t>(column) * FormatUnitBytes(m_format);
-    return S_OK;
+    return LockSurfaceLevel(m_levels[level], m_format, GetDevice(), locked, rect);
 }
 
 HResult Texture::UnlockRect(std::uint32_t level)
@@ -102,6 +52,87 @@ const std::uint8_t* Texture::GetLevelBytes(std::uint32_t level) const
 std::uint32_t Texture::GetLevelPitch(std::uint32_t level) const
 {
     return level < m_levels.size() ? m_levels[level].pitch : 0;
+}
+
+std::uint32_t Texture::SetLOD(std::uint32_t lod)
+{
+    const std::uint32_t previous = m_lod;
+    m_lod = std::min(lod, GetLevelCount() - 1);
+    ++m_lodSetCount;
+    return previous;
+}
+
+// ---- Cube texture ----
+
+CubeTexture::CubeTexture(GraphicsDevice* device, std::uint32_t edge, std::uint32_t levels,
+                         std::uint32_t usage, PixelFormat format, ResourcePool pool)
+    : GraphicsResource(device, pool), m_format(format), m_usage(usage), m_levelCount(levels)
+{
+    m_levels.reserve(static_cast<std::size_t>(kFaceCount) * levels);
+    for (std::uint32_t face = 0; face < kFaceCount; ++face) {
+        std::vector<SurfaceLevel> chain = MakeSurfaceChain(format, edge, edge, levels);
+        std::move(chain.begin(), chain.end(), std::back_inserter(m_levels));
+    }
+}
+
+const SurfaceLevel* CubeTexture::Find(std::uint32_t face, std::uint32_t level) const
+{
+    if (face >= kFaceCount || level >= m_levelCount)
+        return nullptr;
+    return &m_levels[static_cast<std::size_t>(face) * m_levelCount + level];
+}
+
+SurfaceLevel* CubeTexture::Find(std::uint32_t face, std::uint32_t level)
+{
+    return const_cast<SurfaceLevel*>(static_cast<const CubeTexture*>(this)->Find(face, level));
+}
+
+HResult CubeTexture::GetLevelDesc(std::uint32_t level, SurfaceDesc* desc) const
+{
+    const SurfaceLevel* found = Find(0, level);
+    if (!desc || !found)
+        return kInvalidCall;
+    desc->format = m_format;
+    desc->width = found->width;
+    desc->height = found->height;
+    return S_OK;
+}
+
+HResult CubeTexture::LockRect(std::uint32_t face, std::uint32_t level, LockedRect* locked,
+                              const PixelRect* rect, std::uint32_t flags)
+{
+    (void)flags;
+    SurfaceLevel* found = Find(face, level);
+    if (!locked || !found)
+        return kInvalidCall;
+    return LockSurfaceLevel(*found, m_format, GetDevice(), locked, rect);
+}
+
+HResult CubeTexture::UnlockRect(std::uint32_t face, std::uint32_t level)
+{
+    SurfaceLevel* found = Find(face, level);
+    if (!found || !found->locked)
+        return kInvalidCall;
+    found->locked = false;
+    return S_OK;
+}
+
+bool CubeTexture::IsLevelLocked(std::uint32_t face, std::uint32_t level) const
+{
+    const SurfaceLevel* found = Find(face, level);
+    return found && found->locked;
+}
+
+const std::uint8_t* CubeTexture::GetLevelBytes(std::uint32_t face, std::uint32_t level) const
+{
+    const SurfaceLevel* found = Find(face, level);
+    return found ? found->bytes.data() : nullptr;
+}
+
+std::uint32_t CubeTexture::GetLevelPitch(std::uint32_t face, std::uint32_t level) const
+{
+    const SurfaceLevel* found = Find(face, level);
+    return found ? found->pitch : 0;
 }
 
 } // namespace platform

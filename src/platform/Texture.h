@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/GraphicsResource.h"
+#include "platform/SurfaceLevel.h"
 
 namespace platform {
 
@@ -44,25 +45,54 @@ class Texture : public GraphicsResource {
     const std::uint8_t* GetLevelBytes(std::uint32_t level) const;
     std::uint32_t GetLevelPitch(std::uint32_t level) const;
 
+    // The most detailed level a managed texture hands to drawing; a value
+    // past the last level is cut to it. Returns the previous value.
+    std::uint32_t SetLOD(std::uint32_t lod);
+    std::uint32_t GetLOD() const { return m_lod; }
+    // How many times SetLOD was called, for tests of who sets it.
+    std::uint32_t GetLODSetCount() const { return m_lodSetCount; }
+
   private:
     friend class GraphicsDevice;
     Texture(GraphicsDevice* device, std::uint32_t width, std::uint32_t height, std::uint32_t levels,
             std::uint32_t usage, PixelFormat format, ResourcePool pool);
 
-    struct Level {
-        std::uint32_t width = 0;
-        std::uint32_t height = 0;
-        std::uint32_t pitch = 0;
-        std::vector<std::uint8_t> bytes;
-        bool locked = false;
-    };
+    PixelFormat m_format;
+    std::uint32_t m_usage;
+    std::vector<SurfaceLevel> m_levels;
+    std::uint32_t m_lod = 0;
+    std::uint32_t m_lodSetCount = 0;
+};
 
-    // Levels a full chain down to 1x1 holds.
-    static std::uint32_t FullChainLength(std::uint32_t width, std::uint32_t height);
+// A cube texture: six square faces (in the order +x, -x, +y, -y, +z, -z),
+// each with the same chain of mip levels in real memory.
+class CubeTexture : public GraphicsResource {
+  public:
+    static constexpr std::uint32_t kFaceCount = 6;
+
+    std::uint32_t GetLevelCount() const { return m_levelCount; }
+    HResult GetLevelDesc(std::uint32_t level, SurfaceDesc* desc) const;
+    PixelFormat GetFormat() const { return m_format; }
+    std::uint32_t GetUsage() const { return m_usage; }
+
+    HResult LockRect(std::uint32_t face, std::uint32_t level, LockedRect* locked, const PixelRect* rect,
+                     std::uint32_t flags);
+    HResult UnlockRect(std::uint32_t face, std::uint32_t level);
+    bool IsLevelLocked(std::uint32_t face, std::uint32_t level) const;
+    const std::uint8_t* GetLevelBytes(std::uint32_t face, std::uint32_t level) const;
+    std::uint32_t GetLevelPitch(std::uint32_t face, std::uint32_t level) const;
+
+  private:
+    friend class GraphicsDevice;
+    CubeTexture(GraphicsDevice* device, std::uint32_t edge, std::uint32_t levels, std::uint32_t usage,
+                PixelFormat format, ResourcePool pool);
+    const SurfaceLevel* Find(std::uint32_t face, std::uint32_t level) const;
+    SurfaceLevel* Find(std::uint32_t face, std::uint32_t level);
 
     PixelFormat m_format;
     std::uint32_t m_usage;
-    std::vector<Level> m_levels;
+    std::uint32_t m_levelCount;
+    std::vector<SurfaceLevel> m_levels; // face by face
 };
 
 } // namespace platform
