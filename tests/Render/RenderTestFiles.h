@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/GraphicsDevice.h"
+#include "support/ScratchFolder.h"
+
+// Small picture files and a data folder for the texture, effect and
+// loading-screen tests.
+namespace renderfiles {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// An uncompressed 32-bit TGA, top row first, every pixel `argb`.
+Bytes Tga(int width, int height, std::uint32_t argb);
+
+// A DDS cube map of six `edge` x `edge` A8R8G8B8 faces with one level;
+// face f is filled with `faceColours[f]`.
+Bytes DdsCube(int edge, const std::uint32_t (&faceColours)[6]);
+
+// A scratch data folder with a graphics device the renderer's resources
+// are made on and the log captured, for one test.
+class RenderWorld {
+  public:
+    RenderWorld();
+    ~RenderWorld();
+
+    void WriteTexture(const std::string& name, const Bytes& bytes)
+    {
+        folder.Write("Data/Textures/" + name, bytes);
+    }
+    void WriteEffect(const std::string& name, const std::string& text)
+    {
+        folder.Write("Data/Effects/" + name, text);
+    }
+    // How many failure reports of the source at the line the log holds.
+    int CountReports(const std::string& source, int line) const;
+
+    ScratchFolder folder;
+    LogCapture log;
+    platform::GraphicsDevice device;
+};
+
+} // namespace renderfiles
