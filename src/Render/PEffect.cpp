@@ -87,7 +87,7 @@ bool CPEffect::Load(const std::string& name)
             LogLine("Effect \"" + name + "\" cannot be loaded, nor can \"" + kSimpleEffect + "\"");
             return false;
         }
-        LogLine("Effect file \"" + path + "\" is missing; \"" + kSimpleEffect + "\" stands in for it");
+        LogLine("Effect \"" + name + "\": its file is missing; \"" + kSimpleEffect + "\" stands in for it");
         if (!Create(text, false, kSimpleFailureLine, simplePath))
             return false;
         pooled = false;
