@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-#include "Render/RenderDevice.h"
+#include "Render/PRender.h"
 #include "Render/TextureLibrary.h"
 #include "core/FileReader.h"
 #include "core/GameSettings.h"
@@ -115,7 +115,7 @@ bool CPTexture::Load(const std::string& name)
 
     // A texture loaded again lets its earlier resources go.
     ReleaseOwnTextures();
-    platform::GraphicsDevice* device = GetRenderDevice();
+    platform::GraphicsDevice* device = GetRender() ? GetRender()->GetDevice() : nullptr;
     std::string why;
     platform::SurfaceDesc desc;
     if (cube) {

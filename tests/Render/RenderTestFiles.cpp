@@ -1,7 +1,5 @@
 #include "RenderTestFiles.h"
 
-#include "Render/RenderDevice.h"
-
 namespace renderfiles {
 
 namespace {
@@ -72,10 +70,10 @@ Bytes DdsCube(int edge, const std::uint32_t (&faceColours)[6])
 RenderWorld::RenderWorld()
 {
     folder.UseAsDataRoot();
-    SetRenderDevice(&device);
+    SetRender(&render);
 }
 
-RenderWorld::~RenderWorld() { SetRenderDevice(nullptr); }
+RenderWorld::~RenderWorld() { SetRender(nullptr); }
 
 int RenderWorld::CountReports(const std::string& source, int line) const
 {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "Render/PRender.h"
 #include "platform/GraphicsDevice.h"
 #include "support/ScratchFolder.h"
 
@@ -20,8 +21,8 @@ Bytes Tga(int width, int height, std::uint32_t argb);
 // face f is filled with `faceColours[f]`.
 Bytes DdsCube(int edge, const std::uint32_t (&faceColours)[6]);
 
-// A scratch data folder with a graphics device the renderer's resources
-// are made on and the log captured, for one test.
+// A scratch data folder, the log captured and a renderer (the program's
+// one while the world lasts) with its device, for one test.
 class RenderWorld {
   public:
     RenderWorld();
@@ -41,6 +42,7 @@ class RenderWorld {
     ScratchFolder folder;
     LogCapture log;
     platform::GraphicsDevice device;
+    CPRender render{&device};
 };
 
 } // namespace renderfiles
