@@ -63,6 +63,10 @@ CPRender::~CPRender()
     delete m_defaultCamera;
     ReleaseStaticMeshes();
     m_sky.reset();
+    if (m_loadingBackground)
+        m_loadingBackground->Release();
+    if (m_loadingBar)
+        m_loadingBar->Release();
 }
 
 // ---- Device defaults ----

@@ -138,6 +138,13 @@ class CPRender {
     // again. False while the device cannot be reset yet.
     bool RestoreDevice();
 
+    // Draws and presents one whole frame of the loading screen at once: the
+    // background picture and the progress bar at `percent` (0 to 100,
+    // not clamped). The pictures are read on first use and kept.
+    void ShowLoadingScreen(std::int32_t percent);
+    const platform::Texture* GetLoadingBackground() const { return m_loadingBackground; }
+    const platform::Texture* GetLoadingBar() const { return m_loadingBar; }
+
   private:
     void DrawDebugLines();
     void DrawFade();
@@ -176,6 +183,10 @@ class CPRender {
     std::int32_t m_tuningIndex = 0;
     std::int32_t m_drawWalkCount = 0;
     CPBlurGrid m_blurGrid;
+
+    // The loading screen's pictures, null until read.
+    platform::Texture* m_loadingBackground = nullptr;
+    platform::Texture* m_loadingBar = nullptr;
 
     // Cameras the renderer made itself and deletes.
     CPBaseCamera* m_screenCamera = nullptr;

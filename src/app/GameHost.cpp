@@ -1,6 +1,9 @@
 #include "app/GameHost.h"
 
+#include "Render/EffectLibrary.h"
+#include "Render/MaterialLibrary.h"
 #include "Render/PRender.h"
+#include "Render/TextureLibrary.h"
 #include "core/GameSettings.h"
 #include "core/PackFile.h"
 #include "core/Singletons.h"
@@ -23,7 +26,9 @@ GameHost::GameHost(const Options& options)
     : m_options(options), m_kernel(std::make_unique<CPKernel>()),
       m_registry(std::make_unique<CPObjectRegistry>()),
       m_device(std::make_unique<platform::GraphicsDevice>(ScreenParameters())),
-      m_render(std::make_unique<CPRender>(m_device.get()))
+      m_render(std::make_unique<CPRender>(m_device.get())), m_textures(std::make_unique<CPTextureLibrary>()),
+      m_effects(std::make_unique<CPEffectLibrary>()),
+      m_materials(std::make_unique<CPMaterialLibrary>(*m_effects, *m_textures))
 {
     // Data files are named relative to the data folder; those not on disk
     // are looked for in the pack files there.
@@ -32,6 +37,9 @@ GameHost::GameHost(const Options& options)
     SetKernel(m_kernel.get());
     SetObjectRegistry(m_registry.get());
     SetRender(m_render.get());
+    SetTextureLibrary(m_textures.get());
+    SetEffectLibrary(m_effects.get());
+    SetMaterialLibrary(m_materials.get());
     m_render->InitDeviceState();
 }
 
@@ -43,6 +51,13 @@ GameHost::~GameHost()
     SetKernel(nullptr);
     SetObjectRegistry(nullptr);
     m_registry.reset();
+    // Materials hold effects and texture blocks, which hold textures.
+    SetMaterialLibrary(nullptr);
+    m_materials.reset();
+    SetEffectLibrary(nullptr);
+    m_effects.reset();
+    SetTextureLibrary(nullptr);
+    m_textures.reset();
     SetRender(nullptr);
     m_render.reset();
     m_device.reset();

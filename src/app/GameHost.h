@@ -7,7 +7,10 @@
 #include "core/Kernel.h"
 #include "core/ObjectRegistry.h"
 
+class CPEffectLibrary;
+class CPMaterialLibrary;
 class CPRender;
+class CPTextureLibrary;
 namespace platform {
 class GraphicsDevice;
 } // namespace platform
@@ -45,5 +48,8 @@ private:
     std::unique_ptr<CPObjectRegistry> m_registry;
     std::unique_ptr<platform::GraphicsDevice> m_device;
     std::unique_ptr<CPRender> m_render;
+    std::unique_ptr<CPTextureLibrary> m_textures;
+    std::unique_ptr<CPEffectLibrary> m_effects;
+    std::unique_ptr<CPMaterialLibrary> m_materials;
     bool m_quit = false;
 };
