@@ -1,10 +1,11 @@
 #include "Render/Material.h"
 
 #include "Render/PEffect.h"
+#include "Render/PRender.h"
 #include "Render/TextureBlock.h"
 
 CPMaterial::CPMaterial(int option, CPEffect* effect, CPTextureBlock* textureBlock)
-    : m_effect(effect), m_textureBlock(textureBlock), m_option(option)
+    : m_renderer(GetRender()), m_effect(effect), m_textureBlock(textureBlock), m_option(option)
 {
 }
 

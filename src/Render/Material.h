@@ -7,6 +7,7 @@
 #include "core/Object.h"
 
 class CPEffect;
+class CPRender;
 class CPTextureBlock;
 
 // What a renderable draws with: an effect, its textures and an option
@@ -24,6 +25,8 @@ class CPMaterial : public CPObject {
     CPEffect* GetEffect() const;
     CPTextureBlock* GetTextureBlock() const;
     int GetOption() const { return m_option; }
+    // The renderer of the time the material was made.
+    CPRender* GetRenderer() const { return m_renderer; }
     // Whether the material is made of exactly these parts.
     bool IsMadeOf(int option, const CPEffect* effect, const CPTextureBlock* textureBlock) const;
 
@@ -32,6 +35,7 @@ class CPMaterial : public CPObject {
     std::uint8_t& Flag() { return m_flag; }
 
   private:
+    CPRender* m_renderer;
     CPObjectPtr m_effect;
     CPObjectPtr m_textureBlock;
     std::vector<std::uint32_t> m_words;

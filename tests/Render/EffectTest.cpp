@@ -34,6 +34,7 @@ technique Other { pass P0 { } }
 const char* const kSimple = "texture tex0;\ntechnique Simple { pass P0 { } }\n";
 const char* const kError = "technique Error { pass P0 { } }\n";
 const char* const kBroken = "float time;\ntechnique Broken { pass P0 { ZWriteEnable = true; }\n";
+const char* const kOpenString = "string title = \"no end;\ntechnique T { pass P0 { } }\n";
 
 void WriteEffects(RenderWorld& world)
 {
@@ -124,6 +125,7 @@ TEST(EffectLibrary, MissingAndBrokenEffectsAreReplacedAndReported)
                      (c.writeError ? " with error.fx" : ""));
         RenderWorld world;
         world.WriteEffect("broken.fx", kBroken);
+        world.WriteEffect("string.fx", kOpenString);
         if (c.writeSimple)
             world.WriteEffect("simple.fx", kSimple);
         if (c.writeError)

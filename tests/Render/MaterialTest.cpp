@@ -32,6 +32,7 @@ TEST(MaterialLibrary, SameEffectTexturesAndOptionShareOneMaterial)
     EXPECT_EQ(first->GetEffect(), effects.FindEffect("car.fx"));
     EXPECT_EQ(first->GetTextureBlock(), textures.GetTextureBlock(ab));
     EXPECT_EQ(first->GetOption(), 0);
+    EXPECT_EQ(first->GetRenderer(), &world.render);
 
     EXPECT_EQ(materials.GetMaterial("car.fx", ab, 0), first);
     struct Case {

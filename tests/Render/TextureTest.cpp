@@ -28,6 +28,12 @@ void WriteTextures(RenderWorld& world)
     world.WriteTexture("error.tga", Tga(2, 2, 0xFFFF00FF));
     world.WriteTexture("broken.tga", Bytes{'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c', 't', 'u', 'r', 'e'});
     world.WriteTexture("sky.dds", DdsCube(4, kFaces));
+    Bytes huge = Tga(1, 1, 0); // a header of 4000 x 4000 with one pixel behind it
+    huge[12] = 4000 & 0xFF;
+    huge[13] = 4000 >> 8;
+    huge[14] = 4000 & 0xFF;
+    huge[15] = 4000 >> 8;
+    world.WriteTexture("huge.tga", huge);
     world.folder.Write("Data/Textures/dir.tga/inside.txt", "a folder, not a picture");
     world.WriteTexture("dir.jpg", Tga(16, 16, 0xFF000000));
 }
@@ -62,6 +68,7 @@ TEST(TextureLibrary, LoadsByNameWithOptionsAndFallbacks)
         {"sky.dds,cube", "sky.dds,cube", true, 4, 0, 0},
         {"missing.tga", "error.tga", false, 2, 2, 0},     // neither file: the stand-in
         {"broken.tga", "error.tga", false, 2, 2, 138},    // not a picture: reported
+        {"huge.tga", "error.tga", false, 2, 2, 138},      // truncated picture: reported
         {"wall.tga,cube", "error.tga", false, 2, 2, 107}, // a flat picture is no cube
         {"ab", "error.tga", false, 2, 2, 0},              // shorter than the extension
         {"", "error.tga", false, 2, 2, 0},
