@@ -6,7 +6,7 @@
 #include "Render/PRender.h"
 #include "Render/ScreenVertex.h"
 #include "core/FileReader.h"
-#include "core/GameSettings.h"
+#include "Render/RenderSettings.h"
 #include "core/Log.h"
 #include "platform/TextureLoader.h"
 
@@ -81,8 +81,8 @@ void CPRender::ShowLoadingScreen(std::int32_t percent)
 
     // The picture's top three quarters fill the screen: a 4:3 picture
     // stored in a square texture.
-    const float width = static_cast<float>(GetGameSettings().screenWidth);
-    const float height = static_cast<float>(GetGameSettings().screenHeight);
+    const float width = static_cast<float>(GetScreenWidth());
+    const float height = static_cast<float>(GetScreenHeight());
     const CPScreenVertex background[4] = {
         {width - 0.5f, -0.5f, 1.0f, 1.0f, 0, 1.0f, 0.0f},
         {width - 0.5f, height - 0.5f, 1.0f, 1.0f, 0, 1.0f, 0.75f},

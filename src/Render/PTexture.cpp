@@ -97,6 +97,11 @@ bool CPTexture::Load(const std::string& name)
     std::string fileName;
     tokenizer.NextToken(fileName);
     const std::string path = TexturePath(fileName);
+    // A video frame this texture showed stays with its player.
+    if (IsVideoName(m_name)) {
+        m_texture = nullptr;
+        m_cubeTexture = nullptr;
+    }
     if (m_name != name)
         m_name = name;
 

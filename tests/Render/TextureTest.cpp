@@ -245,6 +245,15 @@ TEST(TextureLibrary, VideoFramesStayWithTheirPlayers)
         delete other;
         EXPECT_EQ(library.FindTexture("video"), entry);
         EXPECT_EQ(world.device.GetLiveResourceCount(), 2u);
+
+        // A texture that showed a frame and then loads a picture of its own
+        // lets go of the picture only.
+        auto* reused = new CPTexture;
+        reused->ShowVideo(frame1, "VIDEO1");
+        ASSERT_TRUE(reused->Load("wall.tga"));
+        EXPECT_EQ(world.device.GetLiveResourceCount(), 3u);
+        delete reused;
+        EXPECT_EQ(world.device.GetLiveResourceCount(), 2u);
     }
     // Neither frame was released by the library: each player releases its own once.
     EXPECT_EQ(world.device.GetLiveResourceCount(), 2u);
