@@ -163,7 +163,11 @@ PhRigidBody* PhSimulator::CreateRigidBody()
 
 PhRigidBody* PhSimulator::CreateRigidParticle()
 {
-    const int first = AtLeastZero(m_sizes.rigidBodiesCount) + AtLeastZero(m_sizes.kinematicBodiesCount);
+    // Particles are numbered after the rigid and kinematic bodies. The pools
+    // count them, not the requested sizes: a particle pool exists only when
+    // both of the others do, and sizes too large for their pools to be had
+    // may not even add up within an int.
+    const int first = m_rigidBodies.GetCapacity() + m_kinematicBodies.GetCapacity();
     return TakeRigid(m_rigidParticles, m_lists.particleActive, kPhRigidParticle, first, kRunOutOfParticles);
 }
 

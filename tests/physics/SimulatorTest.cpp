@@ -281,3 +281,26 @@ TEST(Simulator, AFailedBroadPhaseKeepsNothingHalfBuilt)
         EXPECT_EQ(allocator.outstanding(), 0);
     }
 }
+
+TEST(Simulator, CountsTooLargeForTheirPoolsAreRefusedCleanly)
+{
+    // The rigid-body pool cannot be had, so no body pool is built; asking
+    // for any body afterwards must refuse without the counts being summed.
+    ScopedLogFile log;
+    const std::int32_t most = std::numeric_limits<std::int32_t>::max();
+    PhSizeInfo sizes;
+    sizes.rigidBodiesCount = most;
+    sizes.kinematicBodiesCount = most;
+    CountingAllocator allocator(1);
+    {
+        SimulatorPtr sim = MakeSimulator(sizes, nullptr, &allocator);
+        ASSERT_TRUE(sim);
+        EXPECT_EQ(sim->CreateRigidParticle(), nullptr);
+        EXPECT_EQ(sim->CreateKinematicBody(), nullptr);
+        EXPECT_EQ(sim->CreateRigidBody(), nullptr);
+        ASSERT_EQ(Messages().size(), 3u);
+        EXPECT_EQ(Messages()[0], "Run out of RigidBodies. Increase 'rigidParticleCount'.\n");
+        EXPECT_EQ(Messages()[2], "Run out of RigidBodies. Increase 'rigidBodiesCount'.\n");
+    }
+    EXPECT_EQ(allocator.outstanding(), 0);
+}
