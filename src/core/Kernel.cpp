@@ -15,6 +15,9 @@ bool CPKernel::AddTask(CPObjectPtr& task)
         return false;
     if (!added->Begin())
         return false;
+    // A task ended and added again before the sweep still has its old node;
+    // left there it would be stepped twice a frame.
+    RemoveTask(added);
     auto before = std::find_if(m_tasks.begin(), m_tasks.end(), [added](const CPObjectPtr& listed) {
         return AsTask(listed)->GetPriority() > added->GetPriority();
     });

@@ -12,7 +12,9 @@
 // A task added during the step waits for the next frame; a task killed
 // during the step is not stepped after that point; killed tasks leave the
 // list once the walk is done. A task that its owner wants to delete must
-// first leave the list (killed and swept, or RemoveTask).
+// first leave the list (killed and swept, or RemoveTask). A task that is
+// ended and added again before the sweep keeps one node, at the place its
+// priority gives it now.
 class CPKernel {
 public:
     using TaskList = std::list<CPObjectPtr>;

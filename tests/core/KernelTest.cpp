@@ -155,6 +155,46 @@ TEST(Kernel, TaskRemovedDuringStepIsNotStepped)
     kernel.RemoveTask(&a);
 }
 
+TEST(Kernel, TaskEndedAndAddedAgainBeforeTheSweepIsListedOnce)
+{
+    // A script that stops and restarts a timer in one frame.
+    std::vector<std::string> log;
+    CPKernel kernel;
+    Recorder timer("timer", 5000, &log), physics("physics", 400, &log);
+    for (Recorder* t : {&timer, &physics}) {
+        CPObjectPtr p(t);
+        kernel.AddTask(p);
+    }
+    timer.End();
+    timer.SetPriority(100);
+    CPObjectPtr p(&timer);
+    EXPECT_TRUE(kernel.AddTask(p));
+    EXPECT_EQ(Names(kernel), (std::vector<std::string>{"timer", "physics"}));
+
+    // The same during a step: the timer moves behind the physics at its new
+    // priority, and a restart there leaves it out of this frame's walk.
+    physics.onStep = [&] {
+        timer.End();
+        CPObjectPtr again(&timer);
+        kernel.AddTask(again);
+    };
+    timer.SetPriority(5000);
+    kernel.StepTasks(0.1f);
+    EXPECT_EQ(log, (std::vector<std::string>{"timer", "physics"}));
+    EXPECT_EQ(Names(kernel), (std::vector<std::string>{"physics", "timer"}));
+    log.clear();
+    kernel.StepTasks(0.1f);
+    EXPECT_EQ(log, (std::vector<std::string>{"physics"}));
+    EXPECT_EQ(Names(kernel), (std::vector<std::string>{"physics", "timer"}));
+
+    physics.onStep = nullptr;
+    log.clear();
+    kernel.StepTasks(0.1f);
+    EXPECT_EQ(log, (std::vector<std::string>{"physics", "timer"}));
+    kernel.KillAllTasks();
+    kernel.RemoveKilledTasks();
+}
+
 TEST(ObjUpdater, StepsTheBoundOperationAndReportsItsType)
 {
     int calls = 0;
