@@ -68,5 +68,14 @@ void CPKernel::StepTasks(float frameTime)
 
 void CPKernel::RemoveKilledTasks()
 {
-    m_tasks.remove_if([](const CPObjectPtr& listed) { return AsTask(listed)->IsKilled(); });
+    // A task swept out of the list no longer runs: without this a task
+    // killed by KillAllTasks (which leaves the running flag set) could never
+    // be added again, and a stopped script object would go on taking commands.
+    m_tasks.remove_if([](const CPObjectPtr& listed) {
+        CPTask* task = AsTask(listed);
+        if (!task->IsKilled())
+            return false;
+        task->SetRunning(false);
+        return true;
+    });
 }

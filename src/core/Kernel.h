@@ -16,7 +16,7 @@
 // ended and added again before the sweep keeps one node, at the place its
 // priority gives it now.
 class CPKernel {
-public:
+  public:
     using TaskList = std::list<CPObjectPtr>;
 
     bool AddTask(CPObjectPtr& task);
@@ -29,6 +29,8 @@ public:
     // One frame: store the frame time, step the running tasks in list
     // order, then drop the killed ones.
     void StepTasks(float frameTime);
+    // Drops killed tasks from the list and clears their running flags, so
+    // they can be added again.
     void RemoveKilledTasks();
 
     const TaskList& GetTasks() const { return m_tasks; }
@@ -36,7 +38,7 @@ public:
     void* GetMainWindow() const { return m_mainWindow; }
     void SetMainWindow(void* window) { m_mainWindow = window; }
 
-private:
+  private:
     TaskList m_tasks;
     std::vector<CPTask*> m_stepping; // reused every frame
     bool m_isStepping = false;

@@ -5,7 +5,7 @@
 // Base of everything that works frame by frame. Lower priorities step
 // earlier in the kernel's list.
 class CPTask : public CPObject {
-public:
+  public:
     static constexpr int kDefaultPriority = 5000;
 
     // Refuses a task that already runs; otherwise clears the killed flag
@@ -22,10 +22,11 @@ public:
     bool IsRunning() const { return m_running; }
     bool IsKilled() const { return m_killed; }
     void SetKilled(bool killed) { m_killed = killed; }
+    void SetRunning(bool running) { m_running = running; }
     int GetPriority() const { return m_priority; }
     void SetPriority(int priority) { m_priority = priority; }
 
-protected:
+  protected:
     bool m_running = false;
     bool m_killed = false;
     int m_priority = kDefaultPriority;

@@ -107,7 +107,15 @@ TEST(Kernel, KillAllTasksLeavesRunningFlagsAndTheList)
     EXPECT_EQ(kernel.GetTasks().size(), 2u);
     EXPECT_TRUE(a.IsKilled() && b.IsKilled());
     EXPECT_TRUE(a.IsRunning() && b.IsRunning());
-    kernel.RemoveKilledTasks();
+
+    // Once the frame's sweep has taken them out, they can be added again.
+    kernel.StepTasks(0.0f);
+    EXPECT_TRUE(kernel.GetTasks().empty());
+    EXPECT_FALSE(a.IsRunning());
+    CPObjectPtr again(&a);
+    EXPECT_TRUE(kernel.AddTask(again));
+    EXPECT_EQ(kernel.GetTasks().size(), 1u);
+    kernel.RemoveTask(&a);
 }
 
 TEST(Kernel, StepRunsInOrderSkipsKilledAndDefersNewTasks)
@@ -202,7 +210,8 @@ TEST(ObjUpdater, StepsTheBoundOperationAndReportsItsType)
         int* calls;
         void Update() { ++*calls; }
     } owner{&calls};
-    CPObjUpdater updater(&owner, [&owner] { owner.Update(); }, 0);
+    CPObjUpdater updater(
+        &owner, [&owner] { owner.Update(); }, 0);
     updater.SetPriority(500);
     EXPECT_EQ(updater.GetTypeName(), "CPObjUpdater");
     EXPECT_EQ(updater.GetTaskType(), 0);

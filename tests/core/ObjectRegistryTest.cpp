@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Command.h"
+#include "core/Kernel.h"
 #include "core/ScriptObject.h"
 
 namespace {
@@ -210,4 +211,22 @@ TEST(ObjectRegistry, ScriptObjectsMayOutliveTheRegistry)
     EXPECT_EQ(replaced->GetRegistry(), nullptr);
     // Destroying them now touches no dead registry (the sanitizer build
     // would report it).
+}
+
+TEST(ObjectRegistry, AStoppedScriptTakesNoCommandsOnceTheKernelHasSweptIt)
+{
+    CPObjectRegistry registry;
+    CPKernel kernel;
+    CPScriptObject script;
+    registry.Register("menu", "main", &script);
+    CPObjectPtr task(&script);
+    ASSERT_TRUE(kernel.AddTask(task));
+
+    script.SetKilled(true); // what "StopScript" does
+    registry.SendCommandByName("menu", "queued", "");
+    EXPECT_EQ(script.GetQueuedCount(), 1u); // still running until the sweep
+
+    kernel.StepTasks(0.0f);
+    registry.SendCommandByName("menu", "dropped", "");
+    EXPECT_EQ(Drain(script), std::vector<std::string>{"queued()"});
 }
