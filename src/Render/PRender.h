@@ -57,6 +57,8 @@ class CPRender {
     // along +x, installed as pass 19. The renderer owns it.
     CPPerspectiveCamera* SetDefaultCamera();
 
+    // The level, clamped to 0..1, times the fade maximum; a level that is
+    // no number changes nothing.
     void SetFade(float level);
     float GetFade() const { return m_fade; }
     std::int32_t GetFadeMaximum() const { return m_fadeMaximum; }

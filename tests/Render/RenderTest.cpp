@@ -226,6 +226,12 @@ TEST_F(Renderer, FadeIsClampedToTheMaximum)
         render.SetFade(c.level);
         EXPECT_EQ(render.GetFade(), c.fade) << c.maximum << " x " << c.level;
     }
+
+    // A level that is no number leaves the fade as it was.
+    render.SetFadeMaximum(255);
+    render.SetFade(0.5f);
+    render.SetFade(std::nanf(""));
+    EXPECT_EQ(render.GetFade(), 127.5f);
 }
 
 TEST_F(Renderer, AmbientReachesTheDevice)
