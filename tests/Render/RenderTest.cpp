@@ -443,6 +443,16 @@ TEST_F(Renderer, TintFollowsItsStrength)
     EXPECT_FALSE(render.IsTintOn());
 }
 
+TEST_F(Renderer, MotionBlurStartsOffAndKeepsWhatTheGameWrites)
+{
+    EXPECT_EQ(render.MotionBlurOn(), 0);
+    EXPECT_EQ(render.MotionBlurAmount(), 0.0f);
+    render.MotionBlurOn() = 1;
+    render.MotionBlurAmount() = 0.6f;
+    EXPECT_EQ(render.MotionBlurOn(), 1);
+    EXPECT_EQ(render.MotionBlurAmount(), 0.6f);
+}
+
 TEST_F(Renderer, RadialBlurDirectionsPointAwayFromTheCentreOnlyWithMotionBlur)
 {
     CPBlurGrid& grid = render.GetBlurGrid();
