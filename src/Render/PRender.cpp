@@ -211,6 +211,12 @@ CPPerspectiveCamera* CPRender::SetDefaultCamera()
 
 void CPRender::SetFade(float level)
 {
+    // A level that is no number (a script's 0 / 0) would leave the fade's
+    // darkness undefined; the screen keeps the fade it had.
+    if (std::isnan(level)) {
+        LogLine("SetFade: the fade level is not a number; the fade is left as it was");
+        return;
+    }
     level = std::clamp(level, 0.0f, 1.0f);
     const float maximum = static_cast<float>(m_fadeMaximum);
     m_fade = std::clamp(maximum * level, 0.0f, std::max(maximum, 0.0f));

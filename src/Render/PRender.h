@@ -57,6 +57,8 @@ class CPRender {
     // along +x, installed as pass 19. The renderer owns it.
     CPPerspectiveCamera* SetDefaultCamera();
 
+    // The level, clamped to 0..1, times the fade maximum; a level that is
+    // no number changes nothing.
     void SetFade(float level);
     float GetFade() const { return m_fade; }
     std::int32_t GetFadeMaximum() const { return m_fadeMaximum; }
@@ -121,6 +123,10 @@ class CPRender {
     float GetTintStrength() const { return m_tintStrength; }
     std::uint8_t GetTintAlpha() const { return m_tintAlpha; }
     ColorValue& MaterialColor() { return m_materialColor; }
+    // The motion blur the scripts switch: on (1) with an amount, or off (0)
+    // with amount 0.
+    std::int32_t& MotionBlurOn() { return m_motionBlurOn; }
+    float& MotionBlurAmount() { return m_motionBlurAmount; }
     float& LightCoefficient() { return m_lightCoefficient; }
     float& RadialBlur() { return m_radialBlur; }
     std::int32_t& TuningIndex() { return m_tuningIndex; }
@@ -178,6 +184,8 @@ class CPRender {
     float m_tintStrength = 0.0f;
     std::uint8_t m_tintAlpha = 255;
     ColorValue m_materialColor{1.0f, 1.0f, 1.0f, 1.0f};
+    std::int32_t m_motionBlurOn = 0;
+    float m_motionBlurAmount = 0.0f;
     float m_lightCoefficient = 1.0f;
     float m_radialBlur = 0.0f;
     std::int32_t m_tuningIndex = 0;

@@ -84,11 +84,18 @@ bool CPRender::RestoreDevice()
 
 bool CPRender::RenderFrame(float frameTime)
 {
-    if (!m_device || !RestoreDevice())
+    // The lines were this frame's: a frame not drawn lets them go, or they
+    // would pile up for as long as the device stays lost.
+    const auto skipFrame = [this] {
+        m_debugLines.clear();
+        m_linesPresent = 0;
         return false;
+    };
+    if (!m_device || !RestoreDevice())
+        return skipFrame();
     m_device->Clear(clear::kTarget | clear::kZBuffer, m_fogColor, 1.0f, 0);
     if (Failed(m_device->BeginScene()))
-        return false;
+        return skipFrame();
     if (m_sky)
         m_sky->Render(frameTime);
 

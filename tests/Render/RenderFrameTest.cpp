@@ -106,8 +106,10 @@ TEST_F(Frame, ALostDeviceSkipsFramesAndIsResetWithItsListenersInOrder)
     GetGameSettings().screenWidth = 800;
 
     device.LoseDevice();
+    render.AddDebugLine(0xFFFF0000u, {10, 0, 0}, {10, 1, 0});
     EXPECT_FALSE(render.RenderFrame(0.0f));
     EXPECT_TRUE(events.empty());
+    EXPECT_FALSE(render.HasDebugLines()); // a skipped frame's lines do not pile up
     EXPECT_EQ(device.GetPresentCount(), 0u);
 
     device.AllowReset();

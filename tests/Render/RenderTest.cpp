@@ -226,6 +226,12 @@ TEST_F(Renderer, FadeIsClampedToTheMaximum)
         render.SetFade(c.level);
         EXPECT_EQ(render.GetFade(), c.fade) << c.maximum << " x " << c.level;
     }
+
+    // A level that is no number leaves the fade as it was.
+    render.SetFadeMaximum(255);
+    render.SetFade(0.5f);
+    render.SetFade(std::nanf(""));
+    EXPECT_EQ(render.GetFade(), 127.5f);
 }
 
 TEST_F(Renderer, AmbientReachesTheDevice)
@@ -435,6 +441,16 @@ TEST_F(Renderer, TintFollowsItsStrength)
     EXPECT_EQ(render.GetTintAlpha(), 150);
     render.SetTintStrength(0.0f);
     EXPECT_FALSE(render.IsTintOn());
+}
+
+TEST_F(Renderer, MotionBlurStartsOffAndKeepsWhatTheGameWrites)
+{
+    EXPECT_EQ(render.MotionBlurOn(), 0);
+    EXPECT_EQ(render.MotionBlurAmount(), 0.0f);
+    render.MotionBlurOn() = 1;
+    render.MotionBlurAmount() = 0.6f;
+    EXPECT_EQ(render.MotionBlurOn(), 1);
+    EXPECT_EQ(render.MotionBlurAmount(), 0.6f);
 }
 
 TEST_F(Renderer, RadialBlurDirectionsPointAwayFromTheCentreOnlyWithMotionBlur)
