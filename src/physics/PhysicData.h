@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 
 #include "core/Object.h"
@@ -34,8 +36,20 @@ class CPPhysicData : public CPObject {
     void SetPosition(const Vector3& position);
     void SetRotation(const Quaternion& rotation);
 
+    // The terrain-query buffer: the numbers of the level collision mesh's
+    // triangles near the body, as the physics world's last terrain query
+    // listed them (a triangle may be listed more than once), and how many
+    // entries are in use. Filled in place each step, without allocation.
+    static constexpr std::int32_t kTerrainQuerySize = 1000;
+    std::int32_t* GetTerrainTriangles() { return m_terrainTriangles.data(); }
+    const std::int32_t* GetTerrainTriangles() const { return m_terrainTriangles.data(); }
+    std::int32_t GetTerrainTriangleCount() const { return m_terrainTriangleCount; }
+    void SetTerrainTriangleCount(std::int32_t count) { m_terrainTriangleCount = count; }
+
   private:
     CPGameObject* m_owner = nullptr; // not counted
     PhKinematicBody* m_kinematicBody = nullptr;
+    std::array<std::int32_t, kTerrainQuerySize> m_terrainTriangles{};
+    std::int32_t m_terrainTriangleCount = 0;
     PhRigidBody* m_rigidBody = nullptr;
 };
