@@ -2,7 +2,10 @@
 #include <array>
 
 #include "Render/PRender.h"
+#include "Render/RenderObject.h"
 #include "Render/TerrainMesh.h"
+#include "core/GameObject.h"
+#include "physics/PhysicData.h"
 #include "platform/Math.h"
 
 namespace {
@@ -80,4 +83,20 @@ bool CPRender::BuildGroundDecal(const Vector3& halfExtents, const Matrix4& place
     }
     worldVertices = vertices;
     return true;
+}
+
+void CPRender::AddGroundQuad(CPObjectPtr decalObject, const Matrix4& placement, CPObjectPtr physicData)
+{
+    static_assert(kMaxDecalTriangles == CPPhysicData::kTerrainQuerySize,
+                  "the decal reads the whole terrain-query buffer");
+    const CPGameObject* decal = decalObject.As<CPGameObject>();
+    const CPPhysicData* data = physicData.As<CPPhysicData>();
+    if (!decal || !data || !m_terrainMesh || decal->GetRenderKind() != CPGameObject::kMeshObject)
+        return;
+    CPRenderObject* mesh = decal->GetRenderObject().As<CPRenderObject>();
+    if (!mesh)
+        return;
+    BuildGroundDecal(decal->GetBoundingBox().halfExtents, placement, data->GetTerrainTriangles(),
+                     data->GetTerrainTriangleCount(), *m_terrainMesh, mesh->GetVertices(),
+                     mesh->GetWorldVertices(), mesh->GetIndices());
 }

@@ -106,6 +106,16 @@ class CPRender {
                           std::int32_t triangleCount, const CPTerrainMesh& mesh,
                           std::vector<CPMeshVertex>& vertices, std::vector<CPMeshVertex>& worldVertices,
                           std::vector<std::uint16_t>& indices) const;
+    // Lays the decal object's mesh render object on the terrain triangles
+    // of the physics data's last terrain query, under the decal's local box
+    // placed by `placement`. Nothing changes when there is no collision
+    // mesh, the decal object has no mesh render object, the physics data is
+    // empty or the footprint is degenerate.
+    void AddGroundQuad(CPObjectPtr decalObject, const Matrix4& placement, CPObjectPtr physicData);
+    // The level collision mesh the decals read; not owned. Its owner clears
+    // it before the mesh goes.
+    void SetTerrainMesh(const CPTerrainMesh* mesh) { m_terrainMesh = mesh; }
+    const CPTerrainMesh* GetTerrainMesh() const { return m_terrainMesh; }
 
     // The frame's render list (filled by the render list's own code).
     void GetSceneObject(CPObjectPtr& out) const { out = m_renderList; }
@@ -178,6 +188,7 @@ class CPRender {
     platform::Light m_mainLight;
     std::uint32_t m_fogColor = 0;
     bool m_listenersLost = false;
+    const CPTerrainMesh* m_terrainMesh = nullptr;
 
     CPObjectPtr m_dynamicList;
     std::int32_t m_tintOn = 0;

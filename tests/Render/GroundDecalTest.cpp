@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include "Render/Light.h"
 #include "Render/PRender.h"
+#include "Render/RenderObject.h"
 #include "Render/TerrainMesh.h"
+#include "core/GameObject.h"
+#include "physics/PhysicData.h"
 
 namespace {
 
@@ -123,4 +127,130 @@ TEST_F(GroundDecal, ReadsAtMostTheThousandEntriesOfTheQuery)
     EXPECT_TRUE(render.BuildGroundDecal({1, 1, 1}, Translation(0, 0, 0), listed.data(), -4, strip, vertices,
                                         world, indices));
     EXPECT_TRUE(vertices.empty());
+}
+
+namespace {
+
+// A decal object (a mesh render object under a box) and a car whose physics
+// data carries a terrain query's result, over the 2 x 2 ground.
+class GroundQuad : public GroundDecal {
+  protected:
+    GroundQuad()
+    {
+        decal.SetBoundingBox(CPBoundingBox({0, 0, 0}, {0.9f, 0.4f, 0.5f}));
+        quad = new CPRenderObject(&decal);
+        decal.SetRenderObject(quad, CPGameObject::kMeshObject);
+        data = new CPPhysicData(&car);
+        car.SetPhysicData(data);
+        render.SetTerrainMesh(&terrain);
+
+        // Last frame's decal, which a call that builds nothing must keep.
+        quad->GetVertices().resize(3);
+        quad->GetWorldVertices().resize(3);
+        quad->GetIndices() = {0, 1, 2};
+    }
+
+    void List(std::initializer_list<std::int32_t> triangles)
+    {
+        std::copy(triangles.begin(), triangles.end(), data->GetTerrainTriangles());
+        data->SetTerrainTriangleCount(static_cast<std::int32_t>(triangles.size()));
+    }
+
+    bool KeptLastDecal() const
+    {
+        return quad->GetVertices().size() == 3 && quad->GetWorldVertices().size() == 3 &&
+               quad->GetIndices() == std::vector<std::uint16_t>{0, 1, 2};
+    }
+
+    // A quarter turn about z (x goes to y), then a move to (1, 1, 0.5).
+    static Matrix4 TurnedPlacement()
+    {
+        Matrix4 m = Translation(1, 1, 0.5f);
+        m.m[0][0] = 0.0f;
+        m.m[0][1] = 1.0f;
+        m.m[1][0] = -1.0f;
+        m.m[1][1] = 0.0f;
+        return m;
+    }
+
+    CPGameObject decal{"shadow"};
+    CPGameObject car{"car"};
+    CPRenderObject* quad;
+    CPPhysicData* data;
+};
+
+} // namespace
+
+TEST_F(GroundQuad, LaysTheDecalObjectOnTheTrianglesOfThePhysicsData)
+{
+    // The box's half extents 0.9 and 0.4 widen to 1.0 and 0.5. Turned and
+    // moved, the footprint's origin (-1, -0.5) lands on (1.5, 0), its u edge
+    // runs to (1.5, 2) and its v edge to (0.5, 0): s = y / 2, t = 1.5 - x.
+    // Listed: the second triangle, the first, the first again reordered.
+    List({1, 0, 2});
+    render.AddGroundQuad(&decal, TurnedPlacement(), data);
+
+    struct Expected {
+        Vector3 position;
+        float u, v;
+    } expected[] = {
+        {{2, 0, 0.03f}, -1.0f, -0.5f}, {{2, 2, 1.03f}, 0.0f, -0.5f},  {{0, 2, 0.03f}, 0.0f, 1.5f},
+        {{0, 0, 0.03f}, -1.0f, 1.5f},  {{2, 0, 0.03f}, -1.0f, -0.5f}, {{0, 2, 0.03f}, 0.0f, 1.5f},
+    };
+    const std::vector<CPMeshVertex>& vertices = quad->GetVertices();
+    ASSERT_EQ(vertices.size(), 6u);
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_NEAR(vertices[i].position.x, expected[i].position.x, 1e-6f) << i;
+        EXPECT_NEAR(vertices[i].position.y, expected[i].position.y, 1e-6f) << i;
+        EXPECT_NEAR(vertices[i].position.z, expected[i].position.z, 1e-6f) << i;
+        EXPECT_NEAR(vertices[i].uv1.x, expected[i].u, 1e-5f) << i;
+        EXPECT_NEAR(vertices[i].uv1.y, expected[i].v, 1e-5f) << i;
+    }
+    EXPECT_EQ(quad->GetIndices(), (std::vector<std::uint16_t>{0, 1, 2, 3, 4, 5}));
+    ASSERT_EQ(quad->GetWorldVertices().size(), 6u);
+    EXPECT_EQ(quad->GetWorldVertices()[1].position.z, vertices[1].position.z);
+
+    // Away from the terrain the query lists nothing and the decal goes.
+    data->SetTerrainTriangleCount(0);
+    render.AddGroundQuad(&decal, TurnedPlacement(), data);
+    EXPECT_TRUE(quad->GetVertices().empty());
+    EXPECT_TRUE(quad->GetWorldVertices().empty());
+    EXPECT_TRUE(quad->GetIndices().empty());
+}
+
+TEST_F(GroundQuad, BuildsNothingWithoutADecalMeshPhysicsDataTerrainOrFootprint)
+{
+    List({0, 1});
+    CPGameObject bare("bare");
+    CPGameObject lit("lit");
+    lit.SetRenderObject(new CPLight, CPGameObject::kLight);
+    CPGameObject animated("animated");
+    CPRenderObject* animatedMesh = new CPRenderObject(&animated);
+    animated.SetRenderObject(animatedMesh, CPGameObject::kAnimatedObject);
+    Matrix4 flat; // everything onto one point
+    flat.m[3][3] = 1.0f;
+
+    struct Case {
+        const char* what;
+        CPObjectPtr decal;
+        Matrix4 placement;
+        CPObjectPtr physicData;
+        const CPTerrainMesh* terrain;
+    } cases[] = {
+        {"no decal object", {}, TurnedPlacement(), data, &terrain},
+        {"not a game object", data, TurnedPlacement(), data, &terrain},
+        {"no render object", &bare, TurnedPlacement(), data, &terrain},
+        {"a light", &lit, TurnedPlacement(), data, &terrain},
+        {"not a mesh render object", &animated, TurnedPlacement(), data, &terrain},
+        {"no physics data", &decal, TurnedPlacement(), {}, &terrain},
+        {"not physics data", &decal, TurnedPlacement(), &car, &terrain},
+        {"no collision mesh", &decal, TurnedPlacement(), data, nullptr},
+        {"a footprint without area", &decal, flat, data, &terrain},
+    };
+    for (const Case& c : cases) {
+        render.SetTerrainMesh(c.terrain);
+        render.AddGroundQuad(c.decal, c.placement, c.physicData);
+        EXPECT_TRUE(KeptLastDecal()) << c.what;
+        EXPECT_TRUE(animatedMesh->GetVertices().empty()) << c.what;
+    }
 }
