@@ -254,7 +254,9 @@ TEST(EffectManager, DuplicatesOnlyExistingParticleSystems)
         CPObjectPtr copy = manager.DuplicateParticleSystem(1);
         ASSERT_TRUE(copy);
         EXPECT_NE(copy.As<PrototypeSystem>(), nullptr);
-        delete copy.Get();
+        CPObject* owned = copy.Get();
+        copy = CPObjectPtr();
+        delete owned;
 
         for (int index : {-1, 2, 100})
             EXPECT_FALSE(manager.DuplicateParticleSystem(index)) << index;
