@@ -69,7 +69,8 @@ void ReplaceOwned(CPObjectPtr& slot, const CPObjectPtr& replacement)
 
 CPGameObject::CPGameObject(std::string name)
     : m_animations(kNameMapBuckets), m_parentMatrix(IdentityMatrix()), m_localMatrix(IdentityMatrix()),
-      m_worldMatrix(IdentityMatrix()), m_childrenByName(kNameMapBuckets), m_name(std::move(name))
+      m_worldMatrix(IdentityMatrix()), m_partTransform(IdentityMatrix()), m_childrenByName(kNameMapBuckets),
+      m_name(std::move(name))
 {
 }
 
@@ -251,6 +252,14 @@ void CPGameObject::SetRotation(const Quaternion& rotation)
         data->SetRotation(rotation);
 }
 
+void CPGameObject::SetPartTransform(const Matrix4& transform)
+{
+    m_partTransform = transform;
+    m_hasPartTransform = true;
+    m_boundsValid = false;
+    m_dirty = true;
+}
+
 void CPGameObject::UpdateBounds()
 {
     if (!m_dirty)
@@ -262,6 +271,8 @@ void CPGameObject::UpdateBounds()
 
     m_localMatrix =
         MatrixFromQuaternion(m_rotation) * TranslationMatrix(m_position.x, m_position.y, m_position.z);
+    if (m_hasPartTransform)
+        m_localMatrix = m_partTransform * m_localMatrix;
     m_worldMatrix = m_localMatrix * m_parentMatrix;
 
     for (CPBoundingBox& box : m_partBoxes) {

@@ -140,6 +140,12 @@ class CPGameObject : public CPObject {
     // True when anything in the tree was hit.
     bool IntersectRay(RayQuery& ray);
 
+    // The transform a part animation moves the object by, applied before
+    // its rotation and position; identity until one is set. Setting it marks
+    // the matrices for rebuilding.
+    void SetPartTransform(const Matrix4& transform);
+    const Matrix4& GetPartTransform() const { return m_partTransform; }
+
     const Matrix4& GetParentMatrix() const { return m_parentMatrix; }
     const Matrix4& GetLocalMatrix() const { return m_localMatrix; }
     const Matrix4& GetWorldMatrix() const { return m_worldMatrix; }
@@ -276,6 +282,8 @@ class CPGameObject : public CPObject {
     Matrix4 m_parentMatrix;
     Matrix4 m_localMatrix;
     Matrix4 m_worldMatrix;
+    Matrix4 m_partTransform;
+    bool m_hasPartTransform = false;
     Vector3 m_position;
     Quaternion m_rotation;
     bool m_dirty = true;
