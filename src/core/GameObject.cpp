@@ -5,8 +5,10 @@
 #include <unordered_set>
 #include <utility>
 
+#include "Render/AnimatedObject.h"
 #include "Render/PartAnimation.h"
 #include "core/FileReader.h"
+#include "core/GameClock.h"
 #include "core/Kernel.h"
 #include "core/Log.h"
 #include "core/ObjectHandle.h"
@@ -434,6 +436,31 @@ void CPGameObject::HandleEnemyHit()
 }
 
 // --- Animations ------------------------------------------------------------
+
+void CPGameObject::StartAnimation(const CPAnimationRequest& request, bool restart)
+{
+    if (m_renderKind == kAnimatedObject) {
+        if (auto* animated = m_renderObject.As<CPAnimatedObject>())
+            animated->StartAnimation(request, restart, GetGameClock().gameTime);
+    }
+    for (std::size_t i = 0; i < m_children.size(); ++i)
+        GetChildAt(i)->StartAnimation(request, restart);
+}
+
+void CPGameObject::AttachRenderObject()
+{
+    if (m_fireMaterial) {
+        if (m_renderKind == kMeshObject) {
+            if (auto* mesh = m_renderObject.As<CPRenderObject>())
+                mesh->SetMaterial(m_fireMaterial);
+        } else if (m_renderKind == kAnimatedObject) {
+            if (auto* animated = m_renderObject.As<CPAnimatedObject>())
+                animated->SetMaterial(m_fireMaterial);
+        }
+    }
+    for (std::size_t i = 0; i < m_children.size(); ++i)
+        GetChildAt(i)->AttachRenderObject();
+}
 
 void CPGameObject::SetAnimation(const std::string& name, CPObjectPtr animation)
 {

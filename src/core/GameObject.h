@@ -14,6 +14,7 @@
 #include "platform/MathTypes.h"
 
 class CPEnemy;
+struct CPAnimationRequest;
 class CPPhysicData;
 class CPScriptObject;
 
@@ -183,6 +184,15 @@ class CPGameObject : public CPObject {
     void SetEnemy(CPEnemy* enemy) { m_enemy = enemy; }
 
     // --- Animations --------------------------------------------------------
+
+    // Plays the requested animation on an animated render object from the
+    // current game time (a name already playing is left alone unless
+    // restart is set), then passes the request to every child.
+    void StartAnimation(const CPAnimationRequest& request, bool restart);
+    // Puts the fire material, when there is one, on a mesh render object
+    // or an animated object (other kinds keep theirs), then does the same
+    // for every child.
+    void AttachRenderObject();
 
     // Stores the animation under the name (an animation stored there before
     // is deleted unless it is the same one). Exactly "idle" also makes it
