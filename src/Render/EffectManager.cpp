@@ -4,7 +4,7 @@
 
 #include "core/GameClock.h"
 #include "core/Log.h"
-#include "core/Task.h"
+#include "Render/ParticleSystem.h"
 #include "platform/Random.h"
 
 namespace {
@@ -24,7 +24,7 @@ CPEffectManager::~CPEffectManager()
     m_activeEffects.clear();
     for (auto& entry : m_prototypes)
         delete entry.second;
-    for (CPTask* system : m_particleSystems)
+    for (CPParticleSystem* system : m_particleSystems)
         delete system;
 }
 
@@ -64,7 +64,7 @@ CPEmitterDesc* CPEffectManager::FindEmitter(const std::string& name)
     return found == m_emitters.end() ? nullptr : &found->second;
 }
 
-int CPEffectManager::AddParticleSystem(CPTask* system)
+int CPEffectManager::AddParticleSystem(CPParticleSystem* system)
 {
     m_particleSystems.push_back(system);
     return static_cast<int>(m_particleSystems.size()) - 1;

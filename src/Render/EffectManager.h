@@ -10,7 +10,7 @@
 #include "Render/EffectPrototype.h"
 #include "Render/EmitterDesc.h"
 
-class CPTask;
+class CPParticleSystem;
 
 // The engine-wide registry of visual effects: effect prototypes by name,
 // the emitter records particle systems are built from, and the prototype
@@ -47,7 +47,7 @@ class CPEffectManager {
     CPEmitterDesc* FindEmitter(const std::string& name);
 
     // Takes a prototype particle system; returns its index.
-    int AddParticleSystem(CPTask* system);
+    int AddParticleSystem(CPParticleSystem* system);
     int GetParticleSystemCount() const { return static_cast<int>(m_particleSystems.size()); }
 
     // --- Requests ---------------------------------------------------------
@@ -77,7 +77,7 @@ class CPEffectManager {
   private:
     void ForgetActive(const CPEffectPrototype* prototype);
 
-    std::vector<CPTask*> m_particleSystems;
+    std::vector<CPParticleSystem*> m_particleSystems;
     std::unordered_map<std::string, CPEffectPrototype*> m_prototypes;
     std::list<CPObjectPtr> m_activeEffects;
     std::unordered_map<std::string, CPEmitterDesc> m_emitters;

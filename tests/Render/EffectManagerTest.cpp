@@ -4,7 +4,7 @@
 
 #include "core/GameClock.h"
 #include "core/Kernel.h"
-#include "core/Task.h"
+#include "Render/ParticleSystem.h"
 #include "platform/Random.h"
 #include "support/EffectFakes.h"
 #include "support/ScratchFolder.h"
@@ -17,22 +17,6 @@ const float kDegree = 0.017453292f;
 struct Held : CPObject {
     std::uint32_t GetObjectSize() const override { return sizeof(Held); }
     std::string GetTypeName() const override { return "Held"; }
-};
-
-// A prototype system: its duplicates are new objects of its kind.
-struct PrototypeSystem : CPTask {
-    explicit PrototypeSystem(int* deletions = nullptr) : deletions(deletions) {}
-    ~PrototypeSystem() override
-    {
-        if (deletions)
-            ++*deletions;
-    }
-    std::uint32_t GetObjectSize() const override { return sizeof(PrototypeSystem); }
-    std::string GetTypeName() const override { return "PrototypeSystem"; }
-    int GetTaskType() const override { return 1; }
-    void Step() override {}
-    CPObjectPtr Duplicate() override { return CPObjectPtr(new PrototypeSystem()); }
-    int* deletions;
 };
 
 std::unique_ptr<EffectNode> Node(const std::string& name)
@@ -245,24 +229,27 @@ TEST(EffectManager, EmittersWithoutAPitchRangeAreRefused)
 TEST(EffectManager, DuplicatesOnlyExistingParticleSystems)
 {
     LogCapture log;
-    int deletions = 0;
-    {
-        CPEffectManager manager;
-        EXPECT_EQ(manager.AddParticleSystem(new PrototypeSystem(&deletions)), 0);
-        EXPECT_EQ(manager.AddParticleSystem(new PrototypeSystem(&deletions)), 1);
+    CPEffectManager manager;
+    SetEffectManager(&manager);
+    manager.RegisterEmitter("flame", CPEmitterDesc());
+    EXPECT_EQ(manager.AddParticleSystem(new CPParticleSystem(nullptr, {})), 0);
+    auto* burning = new CPParticleSystem(nullptr, {"flame"});
+    burning->SetLifetime(4.0f);
+    EXPECT_EQ(manager.AddParticleSystem(burning), 1);
 
-        CPObjectPtr copy = manager.DuplicateParticleSystem(1);
-        ASSERT_TRUE(copy);
-        EXPECT_NE(copy.As<PrototypeSystem>(), nullptr);
-        CPObject* owned = copy.Get();
-        copy = CPObjectPtr();
-        delete owned;
+    CPObjectPtr copy = manager.DuplicateParticleSystem(1);
+    auto* system = copy.As<CPParticleSystem>();
+    ASSERT_NE(system, nullptr);
+    EXPECT_NE(system, burning);
+    EXPECT_EQ(system->GetLifetime(), 4.0f);
+    EXPECT_EQ(system->GetEmitters().size(), 1u);
+    copy = CPObjectPtr();
+    delete system;
 
-        for (int index : {-1, 2, 100})
-            EXPECT_FALSE(manager.DuplicateParticleSystem(index)) << index;
-        EXPECT_TRUE(log.Contains("No particle system 2 to duplicate (2 registered)"));
-    }
-    EXPECT_EQ(deletions, 2);
+    for (int index : {-1, 2, 100})
+        EXPECT_FALSE(manager.DuplicateParticleSystem(index)) << index;
+    EXPECT_TRUE(log.Contains("No particle system 2 to duplicate (2 registered)"));
+    SetEffectManager(nullptr);
 }
 
 TEST(EffectManager, RequestBudgetIsSharedWithinAFrameAndRenewedByTheKernel)
