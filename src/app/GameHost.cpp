@@ -1,6 +1,8 @@
 #include "app/GameHost.h"
 
+#include "Render/AnimationCache.h"
 #include "Render/EffectLibrary.h"
+#include "Render/EffectManager.h"
 #include "Render/MaterialLibrary.h"
 #include "Render/PRender.h"
 #include "Render/TextureLibrary.h"
@@ -28,7 +30,9 @@ GameHost::GameHost(const Options& options)
       m_device(std::make_unique<platform::GraphicsDevice>(ScreenParameters())),
       m_render(std::make_unique<CPRender>(m_device.get())), m_textures(std::make_unique<CPTextureLibrary>()),
       m_effects(std::make_unique<CPEffectLibrary>()),
-      m_materials(std::make_unique<CPMaterialLibrary>(*m_effects, *m_textures))
+      m_materials(std::make_unique<CPMaterialLibrary>(*m_effects, *m_textures)),
+      m_effectManager(std::make_unique<CPEffectManager>()),
+      m_animationCache(std::make_unique<CPAnimationCache>())
 {
     // Data files are named relative to the data folder; those not on disk
     // are looked for in the pack files there.
@@ -40,6 +44,8 @@ GameHost::GameHost(const Options& options)
     SetTextureLibrary(m_textures.get());
     SetEffectLibrary(m_effects.get());
     SetMaterialLibrary(m_materials.get());
+    SetEffectManager(m_effectManager.get());
+    SetAnimationCache(m_animationCache.get());
     m_render->InitDeviceState();
 }
 
@@ -48,6 +54,12 @@ GameHost::~GameHost()
     // Tasks may point at singletons, so the list goes before they do.
     m_kernel->KillAllTasks();
     m_kernel->RemoveKilledTasks();
+    // Effect prototypes may hold materials; animations go last of what
+    // the scene refers to.
+    SetEffectManager(nullptr);
+    m_effectManager.reset();
+    SetAnimationCache(nullptr);
+    m_animationCache.reset();
     SetKernel(nullptr);
     SetObjectRegistry(nullptr);
     m_registry.reset();

@@ -7,7 +7,9 @@
 #include "core/Kernel.h"
 #include "core/ObjectRegistry.h"
 
+class CPAnimationCache;
 class CPEffectLibrary;
+class CPEffectManager;
 class CPMaterialLibrary;
 class CPRender;
 class CPTextureLibrary;
@@ -51,5 +53,7 @@ private:
     std::unique_ptr<CPTextureLibrary> m_textures;
     std::unique_ptr<CPEffectLibrary> m_effects;
     std::unique_ptr<CPMaterialLibrary> m_materials;
+    std::unique_ptr<CPEffectManager> m_effectManager;
+    std::unique_ptr<CPAnimationCache> m_animationCache;
     bool m_quit = false;
 };
