@@ -271,10 +271,11 @@ void CPGameObject::UpdateBounds()
             linked->UpdateBounds();
     }
 
-    m_localMatrix =
-        MatrixFromQuaternion(m_rotation) * TranslationMatrix(m_position.x, m_position.y, m_position.z);
     if (m_hasPartTransform)
-        m_localMatrix = m_partTransform * m_localMatrix;
+        m_localMatrix = m_partTransform;
+    else
+        m_localMatrix =
+            MatrixFromQuaternion(m_rotation) * TranslationMatrix(m_position.x, m_position.y, m_position.z);
     m_worldMatrix = m_localMatrix * m_parentMatrix;
 
     for (CPBoundingBox& box : m_partBoxes) {

@@ -141,9 +141,10 @@ class CPGameObject : public CPObject {
     // True when anything in the tree was hit.
     bool IntersectRay(RayQuery& ray);
 
-    // The transform a part animation moves the object by, applied before
-    // its rotation and position; identity until one is set. Setting it marks
-    // the matrices for rebuilding.
+    // The transform a part animation places the object by: once set, it is
+    // the object's local matrix in place of its rotation and position (the
+    // keys of a track are whole local transforms, as the mesh files store
+    // a part's placement). Setting it marks the matrices for rebuilding.
     void SetPartTransform(const Matrix4& transform);
     const Matrix4& GetPartTransform() const { return m_partTransform; }
 

@@ -143,14 +143,14 @@ TEST_F(PartAnimationTest, BlendedKeyIsThePartTransformUnderTheParent)
     root.SetPosition({0, 0, 100});
     root.AddChild(CPObjectPtr(&owner));
     root.UpdateBounds();
-    owner.SetPosition({1, 0, 0}); // the part's own place comes after its key
+    owner.SetPosition({1, 0, 0}); // the key takes the place of the part's own
 
     ASSERT_TRUE(animation.SetKeys(Keys(), {2.0f, 2.0f, 2.0f}));
     animation.SetOwner(&owner);
     Start();
     kernel.StepTasks(0.5f);
     EXPECT_NEAR(animation.GetBlendedKey().m[3][0], 2.5f, 1e-6);
-    EXPECT_NEAR(OwnerPlace().x, 3.5f, 1e-5);
+    EXPECT_NEAR(OwnerPlace().x, 2.5f, 1e-5);
     EXPECT_NEAR(OwnerPlace().z, 100.0f, 1e-5);
     EXPECT_TRUE(owner.IsBoundsValid());
 }
