@@ -12,7 +12,16 @@
 #include "platform/Math.h"
 
 namespace {
+
 const std::size_t kBucketHint = 100;
+
+// The second-to-last frame, where a stopped animation rests; the only one
+// of a single-frame animation.
+int RestingFrame(const CPAnimation& animation)
+{
+    return std::max(0, static_cast<int>(animation.GetFrames().size()) - 2);
+}
+
 } // namespace
 
 CPAnimatedObject::CPAnimatedObject() : m_animations(kBucketHint) {}
@@ -99,13 +108,6 @@ const CPAnimationFrame* CPAnimatedObject::FrameAt(int index) const
         return nullptr;
     // A reload may have left fewer frames than the index was taken from.
     return &frames[std::min<std::size_t>(static_cast<std::size_t>(index), frames.size() - 1)];
-}
-
-// The second-to-last frame, where a stopped animation rests; the only one
-// of a single-frame animation.
-static int RestingFrame(const CPAnimation& animation)
-{
-    return std::max(0, static_cast<int>(animation.GetFrames().size()) - 2);
 }
 
 int CPAnimatedObject::PredictFrame(float elapsed, bool* stops) const
