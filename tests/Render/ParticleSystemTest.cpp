@@ -327,3 +327,32 @@ TEST_F(ParticleSystemTest, IntervalsThatWouldTickForeverAreRefused)
     EXPECT_EQ(spark->spawns.size(), 1u);
     EXPECT_EQ(system->GetAccumulator(), 0.0f);
 }
+
+TEST_F(ParticleSystemTest, AFlameHeldByItsObjectRunsWhileTheObjectIsActive)
+{
+    auto* flame = new CPGameObject("flame");
+    auto* system = new CPParticleSystem(flame, {"up"});
+    flame->SetRenderObject(CPObjectPtr(system), CPGameObject::kTaskObject);
+    flame->SetPosition({0, 0, 50});
+    flame->UpdateBounds();
+
+    flame->Activate(200);
+    EXPECT_TRUE(system->IsRunning());
+    EXPECT_EQ(system->GetPriority(), 200);
+    kernel.StepTasks(0.6f);
+    ASSERT_EQ(spark->spawns.size(), 1u);
+    EXPECT_NEAR(spark->spawns[0].position.z, 50.0f, 1e-5);
+
+    flame->Deactivate();
+    kernel.StepTasks(0.6f);
+    EXPECT_EQ(spark->spawns.size(), 1u);
+    EXPECT_TRUE(kernel.GetTasks().empty());
+
+    // Active again, then deleted with its system while listed.
+    flame->Activate(200);
+    kernel.StepTasks(0.6f);
+    EXPECT_EQ(spark->spawns.size(), 2u);
+    CPGameObject::DeleteTree(flame);
+    kernel.StepTasks(0.6f);
+    EXPECT_EQ(spark->spawns.size(), 2u);
+}
