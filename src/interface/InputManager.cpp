@@ -185,7 +185,8 @@ bool CPInputManager::ReadDevice(const platform::InputDevice& device)
 {
     for (int code = 0; code < kCodeCount; ++code)
         m_keysDown[static_cast<std::size_t>(code)] = device.IsKeyDown(code);
-    for (int index = 0; index < kCodeCount; ++index)
+    // Numeric codes past the device's buttons are never held.
+    for (int index = 0; index < platform::InputDevice::kButtonCount; ++index)
         m_buttonsDown[static_cast<std::size_t>(index)] = device.IsButtonDown(index);
     const bool moved = device.GetMouseX() != m_mouseX || device.GetMouseY() != m_mouseY;
     m_mouseX = device.GetMouseX();

@@ -85,14 +85,16 @@ TEST_F(InputManagerTest, TheCodeTablesFollowARebindingOnlyOnceTheFileIsReadAgain
 
 TEST_F(InputManagerTest, WhenTheFileCannotBeWrittenTheRebindingStaysInMemory)
 {
-    Load("keys.cfg", "fire;Fire;Space;false\r\n");
+    Load("actions.cfg", "fire;Fire;Space;false\r\n");
     ASSERT_TRUE(manager.SetAction("Fire", "F", false));
-    // A folder where the file should be: it cannot be replaced.
+    // A folder where the file is written: it cannot be replaced. The old
+    // file beside it would still read, and must not undo the rebinding.
     folder.Write("Actions.cfg/placeholder", "x");
 
     EXPECT_EQ(manager.SaveAndReloadActions(), E_FAIL);
 
     ExpectAction(manager.GetActionMap().at("fire"), {0x21, "F", "Fire", true, false}, "map fire");
     EXPECT_EQ(folder.Read("Actions.cfg/placeholder"), "x");
+    EXPECT_EQ(folder.Read("actions.cfg"), "fire;Fire;Space;false\r\n");
     EXPECT_TRUE(log.Contains("Actions.cfg"));
 }
