@@ -34,6 +34,13 @@ int TruncateToInt(float value)
     return static_cast<int>(value);
 }
 
+bool Malformed(const CPFileReader& reader, const std::string& line, const std::string& reason)
+{
+    LogLine("Key bindings \"" + reader.GetFileName() + "\" are malformed: the line \"" + line +
+            "\" is no binding (" + reason + "); the bindings stay as they were");
+    return false;
+}
+
 // Reads every line before anything is bound, so a malformed line leaves
 // the bindings as they were.
 bool ReadLines(const CPFileReader& reader, std::vector<ActionLine>& lines)
@@ -46,17 +53,20 @@ bool ReadLines(const CPFileReader& reader, std::vector<ActionLine>& lines)
     CPTextReader text(reinterpret_cast<const char*>(reader.GetData()),
                       static_cast<std::int32_t>(reader.GetDataSize()));
     std::string line;
-    while (text.GetLine(line)) {
+    for (;;) {
+        const bool found = text.GetLine(line);
+        // The line reader takes "[name]" for a section header, which a
+        // bindings file does not have; a bare "[]" even ends its reading.
+        if (!text.IsValueLine())
+            return Malformed(reader, "[" + line + "]", "it is a section header");
+        if (!found)
+            return true;
         ActionLine parsed;
         std::string error;
-        if (!ActionLine::Parse(line, parsed, error)) {
-            LogLine("Key bindings \"" + reader.GetFileName() + "\" are malformed: the line \"" + line +
-                    "\" is no binding (" + error + "); the bindings stay as they were");
-            return false;
-        }
+        if (!ActionLine::Parse(line, parsed, error))
+            return Malformed(reader, line, error);
         lines.push_back(std::move(parsed));
     }
-    return true;
 }
 
 } // namespace

@@ -149,6 +149,9 @@ TEST_F(InputManagerTest, AFileThatCannotBeReadWholeChangesNothing)
          "malformed"},
         {"flag that is no flag", true, "fire;Fire;Space;yes\r\n", "neither \"true\" nor \"false\""},
         {"binding without a name", true, ";Fire;Space;false\r\n", "names no action"},
+        {"section header", true, "[keys;Keys;K;false]\r\nfire;Fire;Space;false\r\n", "section header"},
+        {"empty section header", true, "fire;Fire;Space;false\r\n[]\r\nup;Accelerate;Up;false\r\n",
+         "section header"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
