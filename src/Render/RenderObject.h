@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -107,8 +108,32 @@ class CPRenderObject : public CPRenderable {
     void SetDeformable(bool deformable) { m_deformable = deformable ? 1 : 0; }
     std::vector<CPDamageZone>& GetDamageZones() { return m_damageZones; }
     const std::vector<CPDamageZone>& GetDamageZones() const { return m_damageZones; }
+    // The render objects the zones' vertex references point into.
+    const std::vector<CPDeformSource>& GetDeformSources() const { return m_deformSources; }
+
+    // Makes the body deformable: gathers the vertices of this object and of
+    // the mesh parts of the owner's tree (wheels left out) into groups of
+    // vertices that lie together and the groups into damage zones with a
+    // box each, and paints the gathered vertices opaque white. Zones of an
+    // earlier call stay. Without an owner only this object's vertices are
+    // gathered.
+    void PrepareDeformation();
+    // Dents every unfinished zone whose box the impact reaches: the point is
+    // inside it, or the ray point + t * direction enters it with t below
+    // 1.7. The zone takes the strength as damage and each of its vertices
+    // gets a small random tilt of its normal and a translucent white. An
+    // object never prepared, and a strength of 0.01 or less, change nothing.
+    void ApplyImpact(const Vector3& point, const Vector3& direction, float strength);
+
+    // Expires when this object is destroyed; bodies whose zones reference
+    // this object's vertices hold it.
+    std::weak_ptr<CPRenderObject> GetWeakReference();
 
   private:
+    // The vertex a zone reference stands for; null when its object is gone
+    // or no longer has that many vertices.
+    CPMeshVertex* ReferencedVertex(const CPVertexRef& ref) const;
+
     CPGameObject* m_owner; // not counted
     std::uint8_t m_hasEffects = 0;
     CPVertexEffectChain m_effects;
@@ -118,6 +143,9 @@ class CPRenderObject : public CPRenderable {
     CPObjectPtr m_material;
     std::vector<CPDamageZone> m_damageZones;
     std::uint8_t m_deformable = 0;
+    std::vector<CPDeformSource> m_deformSources;
+    // Deletes nothing: it only lets weak references see the object go.
+    std::shared_ptr<CPRenderObject> m_self;
     std::uint8_t m_disabled = 0;
     Matrix4 m_transform;
     std::string m_name;
