@@ -71,6 +71,16 @@ class CPGameObject : public CPObject {
     // Once after Activate: ends the object's tasks (not the script's),
     // deactivates the children and tells the script "delete_object".
     virtual void Deactivate();
+    // Makes this freshly made object a deep copy of the prototype: boxes,
+    // description, a render object of its own made from the prototype's,
+    // part boxes, animations (a copied "idle" loops as the copy's own idle
+    // animation), a copy of every child built the same way, materials,
+    // placement, flags, script link and physics data of its own. Nothing
+    // that holds render objects, animations or physics data is shared with
+    // the prototype afterwards. A prototype that is empty, of another
+    // class, or this object or one of its ancestors is refused with a line
+    // in the log.
+    virtual void Build(CPObjectPtr prototype);
     // Called by the object's animation when its track ends.
     virtual void OnAnimationEnd();
 
@@ -190,6 +200,11 @@ class CPGameObject : public CPObject {
     // current game time (a name already playing is left alone unless
     // restart is set), then passes the request to every child.
     void StartAnimation(const CPAnimationRequest& request, bool restart);
+    // Once per flame index: a copy of the effect manager's particle system
+    // at the index starts burning in a new child "flame" (priority 200),
+    // placed by this object, and the index is used up. Then every child
+    // does the same. The strength only travels down the tree.
+    void StartFlame(float strength);
     // Puts the fire material, when there is one, on a mesh render object
     // or an animated object (other kinds keep theirs), then does the same
     // for every child.
