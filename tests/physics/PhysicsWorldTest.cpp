@@ -489,3 +489,27 @@ TEST_F(PhysicsWorldTest, ALevelIsBuiltInTheLoadersOrderAndRuns)
         world.Step();
     EXPECT_FLOAT_EQ(world.GetNearestVertexHeight({79, 79, 3}), 0.0f);
 }
+
+TEST(PhysicsWorldLifetime, ObjectsOutlivingTheWorldNoLongerPointIntoItsSimulator)
+{
+    CPPhysicsWorld* previous = GetPhysicsWorld();
+    CPGameObject object("survivor");
+    auto* data = new CPPhysicData(&object);
+    object.SetPhysicData(CPObjectPtr(data));
+    data->SetControllerFlag(true);
+    data->AddBoxPart({}, {}, 1, 1, 1, 1);
+    {
+        CPPhysicsWorld world;
+        SetPhysicsWorld(&world);
+        ASSERT_TRUE(world.Init());
+        ASSERT_TRUE(world.AddLevelObject(CPObjectPtr(&object), 1, 1));
+        ASSERT_TRUE(data->BuildBody());
+    }
+    EXPECT_EQ(data->GetRigidBody(), nullptr);
+    EXPECT_EQ(data->GetController(), nullptr);
+    EXPECT_EQ(data->GetParts()[0].geometry, nullptr);
+    EXPECT_FALSE(data->BuildBody());
+    EXPECT_FALSE(data->RemoveFromWorld());
+    SetPhysicsWorld(previous);
+    // The object and its physics data go after the world, touching nothing of it.
+}
