@@ -174,36 +174,21 @@ TEST_F(PhysicsWorldTest, EachCollisionPartBecomesAGeometryOfTheBody)
     };
     // Boxes take their second and third sizes exchanged; a part's rotation
     // is turned the other way: a quarter turn about z becomes -90 degrees.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    // clang-format off
     const Case cases[] = {
-        {"box, (0, 0, 0, 2) is no rotation",
-         false,
-         {0, 0, 0, 2},
-         {1, 2, 3},
-         kPhGeometryBox,
-         {0.5f, 1.5f, 1.0f},
-         {{1, 0, 0}, {0, 1, 0}}},
-        {"box turned about z",
-         false,
-         {0, 0, s, s},
-         {2, 2, 2},
-         kPhGeometryBox,
-         {1, 1, 1},
-         {{0, -1, 0}, {1, 0, 0}}},
-        {"cylinder (diameter 0.6, height 1.5)",
-         true,
-         {0, 0, 0, 1},
-         {0.6f, 1.5f, 0},
-         kPhGeometryCylinder,
-         {0.3f, 0.09f, 0.75f},
-         {{1, 0, 0}, {0, 1, 0}}},
-        {"a rotation without length is none",
-         false,
-         {0, 0, 0, 0},
-         {1, 1, 1},
-         kPhGeometryBox,
-         {0.5f, 0.5f, 0.5f},
-         {{1, 0, 0}, {0, 1, 0}}},
+        {"box, (0, 0, 0, 2) is no rotation", false, {0, 0, 0, 2}, {1, 2, 3}, kPhGeometryBox,
+         {0.5f, 1.5f, 1.0f}, {{1, 0, 0}, {0, 1, 0}}},
+        {"box turned about z", false, {0, 0, s, s}, {2, 2, 2}, kPhGeometryBox,
+         {1, 1, 1}, {{0, -1, 0}, {1, 0, 0}}},
+        {"cylinder (diameter 0.6, height 1.5)", true, {0, 0, 0, 1}, {0.6f, 1.5f, 0}, kPhGeometryCylinder,
+         {0.3f, 0.09f, 0.75f}, {{1, 0, 0}, {0, 1, 0}}},
+        {"a rotation without length is none", false, {0, 0, 0, 0}, {1, 1, 1}, kPhGeometryBox,
+         {0.5f, 0.5f, 0.5f}, {{1, 0, 0}, {0, 1, 0}}},
+        {"a rotation that is not a number is none", false, {nan, 0, 0, 1}, {1, 1, 1}, kPhGeometryBox,
+         {0.5f, 0.5f, 0.5f}, {{1, 0, 0}, {0, 1, 0}}},
     };
+    // clang-format on
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
         CPGameObject& object = Object(-1);
