@@ -1,5 +1,7 @@
 #include "physics/Rotation.h"
 
+#include <cmath>
+
 #include "platform/Math.h"
 
 void PhQuaternionToRows(const Quaternion& q, Vector4 rows[3])
@@ -16,4 +18,14 @@ Quaternion ComposeRotation(float a, float b)
 {
     const Matrix4 spin = RotationMatrixX(a);
     return QuaternionFromMatrix(b != 0.0f ? spin * RotationMatrixZ(b) : spin);
+}
+
+Quaternion PhUnitRotation(const Quaternion& q)
+{
+    if (!std::isfinite(q.x) || !std::isfinite(q.y) || !std::isfinite(q.z) || !std::isfinite(q.w))
+        return Quaternion{};
+    const float length = std::sqrt(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w);
+    if (!std::isfinite(length) || length < 1e-6f)
+        return Quaternion{};
+    return Quaternion{q.x / length, q.y / length, q.z / length, q.w / length};
 }

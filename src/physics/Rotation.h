@@ -11,3 +11,8 @@ void PhQuaternionToRows(const Quaternion& q, Vector4 rows[3]);
 // z (row vectors: RotationX(a) * RotationZ(b)); b = 0 leaves the second
 // rotation out. The cars turn their wheels with it (spin, then steering).
 Quaternion ComposeRotation(float a, float b);
+
+// The quaternion divided by its length; the identity for a quaternion that
+// has no length (below 1e-6) or is not finite, which has no direction to
+// keep.
+Quaternion PhUnitRotation(const Quaternion& q);
