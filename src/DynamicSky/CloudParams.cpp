@@ -83,7 +83,8 @@ bool CPCloudParams::Load(const std::string& fileName, float scale, float rotatio
         puff.normal = Normalize(puff.centre - cores[coreIndex]);
         puff.cloud = this;
         puffs.push_back(puff);
-        extents.Add(puff.centre, std::sqrt(puff.halfWidth * puff.halfWidth + puff.halfHeight * puff.halfHeight));
+        extents.Add(puff.centre,
+                    std::sqrt(puff.halfWidth * puff.halfWidth + puff.halfHeight * puff.halfHeight));
     }
 
     float parameters[kParameterCount];

@@ -34,7 +34,8 @@ bool CPSkyFile::NextValues(std::size_t count, const char* what)
         if (!token.empty())
             m_values.push_back(token);
     if (m_values.size() < count)
-        return Reject(std::string(what) + " needs " + std::to_string(count) + " value(s) on the line \"" + line + "\"");
+        return Reject(std::string(what) + " needs " + std::to_string(count) + " value(s) on the line \"" +
+                      line + "\"");
     return true;
 }
 

@@ -23,7 +23,10 @@ Vector3 ClampColour(const Vector3& c)
     return {std::clamp(c.x, 0.0f, 255.0f), std::clamp(c.y, 0.0f, 255.0f), std::clamp(c.z, 0.0f, 255.0f)};
 }
 
-float Channel(const Vector3& c, std::int32_t channel) { return channel == 0 ? c.x : channel == 1 ? c.y : c.z; }
+float Channel(const Vector3& c, std::int32_t channel)
+{
+    return channel == 0 ? c.x : channel == 1 ? c.y : c.z;
+}
 
 std::uint32_t Byte(float value) { return static_cast<std::uint32_t>(std::clamp(value, 0.0f, 255.0f)); }
 
@@ -35,7 +38,9 @@ std::uint32_t Argb(float alpha, const Vector3& c)
 // A light colour component in 0..1 as the byte it stands for.
 float LightComponent(float value)
 {
-    const std::uint32_t byte = value >= 1.0f ? 255u : value <= 0.0f ? 0u : static_cast<std::uint32_t>(255.0f * value);
+    const std::uint32_t byte = value >= 1.0f   ? 255u
+                               : value <= 0.0f ? 0u
+                                               : static_cast<std::uint32_t>(255.0f * value);
     return static_cast<float>(byte) / 256.0f;
 }
 
@@ -138,8 +143,8 @@ bool CPSkyscape::ReadHeader(CPSkyFile& file, Description& sky) const
     if (sky.bands < 2)
         return file.Reject("a dome needs at least 2 bands, not " + std::to_string(sky.bands));
     if (sky.slices <= 0 || sky.slices % 4 != 0 || sky.slices > kMaxSlices)
-        return file.Reject("the slice count " + std::to_string(sky.slices) + " is not a multiple of 4 from 4 to " +
-                           std::to_string(kMaxSlices));
+        return file.Reject("the slice count " + std::to_string(sky.slices) +
+                           " is not a multiple of 4 from 4 to " + std::to_string(kMaxSlices));
     if (sky.slices / (4 * sky.bands - 4) < 1)
         return file.Reject(std::to_string(sky.slices) + " slices give no ring to each of " +
                            std::to_string(sky.bands) + " bands");
@@ -300,12 +305,9 @@ void CPSkyscape::BuildDome(float radius, std::int32_t slices, const Vector3& cen
         for (std::int32_t s = 0; s < slices; ++s) {
             const auto a = static_cast<std::uint16_t>(r * width + s);
             const auto w = static_cast<std::uint16_t>(width);
-            const std::uint16_t triangles[6] = {a,
-                                                static_cast<std::uint16_t>(a + w),
-                                                static_cast<std::uint16_t>(a + w + 1),
-                                                a,
-                                                static_cast<std::uint16_t>(a + w + 1),
-                                                static_cast<std::uint16_t>(a + 1)};
+            const std::uint16_t triangles[6] = {
+                a, static_cast<std::uint16_t>(a + w),     static_cast<std::uint16_t>(a + w + 1),
+                a, static_cast<std::uint16_t>(a + w + 1), static_cast<std::uint16_t>(a + 1)};
             indices.insert(indices.end(), triangles, triangles + 6);
         }
     }
@@ -432,7 +434,8 @@ void CPSkyscape::ColourDome()
     std::int32_t ring = 0;
     Vector3 colour = m_bandWork.front();
     for (std::int32_t b = 0; b + 1 < m_bandCount; ++b) {
-        const Vector3 step = (m_bandWork[b + 1] - m_bandWork[b]) * (1.0f / static_cast<float>(m_ringsPerBand));
+        const Vector3 step =
+            (m_bandWork[b + 1] - m_bandWork[b]) * (1.0f / static_cast<float>(m_ringsPerBand));
         const bool lastInterval = b + 2 == m_bandCount;
         const std::int32_t end = (b + 1) * m_ringsPerBand + (lastInterval ? 1 : 0);
         colour = m_bandWork[b];
@@ -453,7 +456,8 @@ void CPSkyscape::ColourRing(std::int32_t ring, const Vector3& colour, const Vect
     const std::uint32_t alpha = Byte(m_current.level);
     for (std::int32_t s = 0; s < width; ++s) {
         CPMeshVertex& vertex = source[static_cast<std::size_t>(ring * width + s)];
-        const float glow = std::min(255.0f, -static_cast<float>(kMaxGlow) * std::min(0.0f, Dot(vertex.normal, sun)));
+        const float glow =
+            std::min(255.0f, -static_cast<float>(kMaxGlow) * std::min(0.0f, Dot(vertex.normal, sun)));
         const Vector3 lit{std::min(255.0f, colour.x + glow), std::min(255.0f, colour.y + glow),
                           std::min(255.0f, colour.z + glow)};
         vertex.diffuse = alpha << 24 | Byte(lit.x) << 16 | Byte(lit.y) << 8 | Byte(lit.z);
@@ -538,7 +542,8 @@ void CPSkyscape::UpdateSunLight(const CPSkyPart& sun)
         platform::Light& light = level->GetSunLight();
         light.direction = Normalize(-sun.GetPosition());
         const Vector3 colour = Blend(m_current.sun, m_overcast.sun) * (1.0f / 255.0f);
-        const ColorValue value{LightComponent(colour.x), LightComponent(colour.y), LightComponent(colour.z), 0.0f};
+        const ColorValue value{LightComponent(colour.x), LightComponent(colour.y), LightComponent(colour.z),
+                               0.0f};
         light.diffuse = value;
         light.specular = value;
         level->RegisterLight();

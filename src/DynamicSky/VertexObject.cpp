@@ -72,8 +72,9 @@ HResult CPVertexObject::LoadTexture(const std::string& fileName)
 
     platform::Texture* texture = nullptr;
     std::string why;
-    const HResult result = platform::CreateTextureFromFileInMemory(
-        RendererDevice(), reader.GetData(), reader.GetDataSize(), platform::TextureFileRequest{}, &texture, &why);
+    const HResult result =
+        platform::CreateTextureFromFileInMemory(RendererDevice(), reader.GetData(), reader.GetDataSize(),
+                                                platform::TextureFileRequest{}, &texture, &why);
     if (Failed(result)) {
         ReportDXError(kSourceName, kTextureFailureLine, result);
         LogLine("Sky texture \"" + fileName + "\" cannot be made a texture: " + why);
@@ -119,7 +120,8 @@ HResult CPVertexObject::LoadEffect(const std::string& fileName, std::unique_ptr<
 HResult CPVertexObject::TransformVertices(const Matrix4& matrix)
 {
     if (m_drawingList.size() < m_sourceList.size())
-        m_drawingList.insert(m_drawingList.end(), m_sourceList.begin() + m_drawingList.size(), m_sourceList.end());
+        m_drawingList.insert(m_drawingList.end(), m_sourceList.begin() + m_drawingList.size(),
+                             m_sourceList.end());
     TransformPoints(m_sourceList.data(), sizeof(CPMeshVertex), m_drawingList.data(), sizeof(CPMeshVertex),
                     m_sourceList.size(), matrix);
     return S_OK;
@@ -128,7 +130,8 @@ HResult CPVertexObject::TransformVertices(const Matrix4& matrix)
 HResult CPVertexObject::FillBuffers(const std::vector<CPMeshVertex>& vertices,
                                     const std::vector<std::uint16_t>& indices, bool keepDrawing)
 {
-    const std::size_t drawingCount = keepDrawing ? std::max(m_drawingList.size(), vertices.size()) : vertices.size();
+    const std::size_t drawingCount =
+        keepDrawing ? std::max(m_drawingList.size(), vertices.size()) : vertices.size();
     if (drawingCount > kMaxVertices || indices.size() > kMaxIndices) {
         LogLine("Sky geometry of " + std::to_string(drawingCount) + " vertices and " +
                 std::to_string(indices.size()) + " indices does not fit its buffers (at most " +
@@ -147,7 +150,8 @@ HResult CPVertexObject::FillBuffers(const std::vector<CPMeshVertex>& vertices,
     if (!keepDrawing)
         m_drawingList = m_sourceList;
     else if (m_drawingList.size() < m_sourceList.size())
-        m_drawingList.insert(m_drawingList.end(), m_sourceList.begin() + m_drawingList.size(), m_sourceList.end());
+        m_drawingList.insert(m_drawingList.end(), m_sourceList.begin() + m_drawingList.size(),
+                             m_sourceList.end());
     if (&indices != &m_indices)
         m_indices = indices;
     return CopyIntoBuffers();
@@ -162,8 +166,9 @@ HResult CPVertexObject::CreateBuffers()
         LogLine("Sky buffers cannot be made: there is no graphics device");
         return E_FAIL;
     }
-    HResult result = device->CreateVertexBuffer(kVertexBufferBytes, platform::usage::kWriteOnly, kMeshVertexFormat,
-                                                platform::ResourcePool::Managed, &m_vertexBuffer);
+    HResult result =
+        device->CreateVertexBuffer(kVertexBufferBytes, platform::usage::kWriteOnly, kMeshVertexFormat,
+                                   platform::ResourcePool::Managed, &m_vertexBuffer);
     if (Succeeded(result))
         result = device->CreateIndexBuffer(kIndexBufferBytes, platform::usage::kWriteOnly,
                                            platform::IndexFormat::Index16, platform::ResourcePool::Managed,

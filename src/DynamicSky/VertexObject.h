@@ -76,7 +76,8 @@ class CPVertexObject : public CPDeviceListener {
     std::vector<CPMeshVertex>& SourceList() { return m_sourceList; }
 
   private:
-    HResult LoadEffect(const std::string& fileName, std::unique_ptr<platform::Effect>& effect, int failureLine);
+    HResult LoadEffect(const std::string& fileName, std::unique_ptr<platform::Effect>& effect,
+                       int failureLine);
     HResult CreateBuffers();
     HResult CopyIntoBuffers();
     HResult DrawWithEffect(platform::GraphicsDevice* device, platform::Effect* effect);

@@ -20,12 +20,18 @@ constexpr float kQuarterTurn = 1.5707963f;
 std::string OnePuff(const std::string& core, const std::string& centre, int coreIndex = 0)
 {
     return "cores 1\n"
-           "core " + core + "\n"
+           "core " +
+           core +
+           "\n"
            "puffs 1\n"
-           "centre " + centre + "\n"
+           "centre " +
+           centre +
+           "\n"
            "values 11 12\n"
            "value3 0.5\n"
-           "corepoint " + std::to_string(coreIndex) + "\n"
+           "corepoint " +
+           std::to_string(coreIndex) +
+           "\n"
            "half 3 4\n"
            "t1 5\nt2 7\nt3 3\nt4 4\nt5 5\nt6 6\nt7 7\nt8 8\n";
 }

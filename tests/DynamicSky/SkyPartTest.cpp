@@ -38,7 +38,8 @@ Vector3 TurnedZ(const Matrix4& m) { return TransformNormal({0.0f, 0.0f, 1.0f}, m
 
 TEST(SkyPart, OrientationTurnsZOntoTheDirection)
 {
-    const Vector3 directions[] = {{0.0f, 0.0f, 1.0f}, {3.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 1.0f}, {0.0f, 0.0f, -2.0f}};
+    const Vector3 directions[] = {
+        {0.0f, 0.0f, 1.0f}, {3.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 1.0f}, {0.0f, 0.0f, -2.0f}};
     for (const Vector3& direction : directions) {
         CPSkyPart part;
         part.SetDirection(direction);
@@ -113,7 +114,8 @@ TEST(SkyPart, EffectChoiceAndAlpha)
         int alpha;
         std::uint32_t diffuse;
     };
-    const Case cases[] = {{55, 0x37000014u}, {0, 0x00000014u}, {255, 0xFF000014u}, {300, 0xFF000014u}, {-4, 0x14u}};
+    const Case cases[] = {
+        {55, 0x37000014u}, {0, 0x00000014u}, {255, 0xFF000014u}, {300, 0xFF000014u}, {-4, 0x14u}};
     for (const Case& c : cases) {
         w.part.SetAlpha(c.alpha);
         for (const CPMeshVertex& vertex : w.part.GetDrawingList())

@@ -84,8 +84,8 @@ std::string SkyText::Text() const
         << "sets " << sets.size() << "\n"
         << "layers " << layerFile << "\n";
     for (const KeyframeText& k : keyframes) {
-        out << "duration " << k.duration << "\nlevel " << k.level << "\nangle " << k.angle << "\ngrey " << k.grey
-            << "\n";
+        out << "duration " << k.duration << "\nlevel " << k.level << "\nangle " << k.angle << "\ngrey "
+            << k.grey << "\n";
         for (const std::string& band : k.bands)
             out << "band " << band << "\n";
         out << "sun " << k.sun << "\nambient " << k.ambient << "\ncolour4 " << k.colour4 << "\ncolour3 "
@@ -110,9 +110,9 @@ std::string LayersText(const std::vector<LayerText>& layers)
     std::ostringstream out;
     out << "count " << layers.size() << "\n";
     for (const LayerText& l : layers)
-        out << "fade " << l.fadeTime << "\nduration " << l.duration << "\nspread " << l.spread << "\nset " << l.set
-            << "\nv1 1\nv2 2\nv3 3.5\nv4 4.5\nv5 5\nv6 6.5\nv7 7\nv8 8\novercast " << l.overcast << "\nweight "
-            << l.weight << "\nv9 9\n";
+        out << "fade " << l.fadeTime << "\nduration " << l.duration << "\nspread " << l.spread << "\nset "
+            << l.set << "\nv1 1\nv2 2\nv3 3.5\nv4 4.5\nv5 5\nv6 6.5\nv7 7\nv8 8\novercast " << l.overcast
+            << "\nweight " << l.weight << "\nv9 9\n";
     return out.str();
 }
 

@@ -30,7 +30,10 @@ class SkyWorld {
     SkyWorld();
     ~SkyWorld();
 
-    void WriteCloudFile(const std::string& name, const std::string& text) { folder.Write("Data/Clouds/" + name, text); }
+    void WriteCloudFile(const std::string& name, const std::string& text)
+    {
+        folder.Write("Data/Clouds/" + name, text);
+    }
     void WriteTexture(const std::string& name, std::uint32_t argb = 0xFF808080)
     {
         folder.Write("Data/Textures/" + name, Tga(2, 2, argb));

@@ -83,10 +83,10 @@ TEST(SkyscapeLoad, BuildsTheDomeRingByRing)
         Vector2 uv;
     };
     const Case cases[] = {
-        {0, 0, {100.0f, 0.0f, 0.0f}, {0.0f, 0.0f}},      // rim
-        {0, 4, {0.0f, 100.0f, 0.0f}, {0.5f, 0.0f}},      // a quarter round
-        {0, 16, {100.0f, 0.0f, 0.0f}, {2.0f, 0.0f}},     // the seam
-        {4, 0, {0.0f, 0.0f, 50.0f}, {0.0f, 1.2f}},       // pole: radius x vertical scale
+        {0, 0, {100.0f, 0.0f, 0.0f}, {0.0f, 0.0f}},  // rim
+        {0, 4, {0.0f, 100.0f, 0.0f}, {0.5f, 0.0f}},  // a quarter round
+        {0, 16, {100.0f, 0.0f, 0.0f}, {2.0f, 0.0f}}, // the seam
+        {4, 0, {0.0f, 0.0f, 50.0f}, {0.0f, 1.2f}},   // pole: radius x vertical scale
         {2, 8, {-70.710678f, 0.0f, 35.355339f}, {1.0f, 0.6f}},
     };
     for (const Case& c : cases) {
@@ -217,7 +217,13 @@ TEST(SkyscapeLoad, ValuesTheSkyCannotBeBuiltFromFailTheLoad)
         const char* logged;
     };
     const Case cases[] = {
-        {"one band", [](SkyText& t) { t.bands = 1; for (auto& k : t.keyframes) k.bands.resize(1); }, "at least 2 bands"},
+        {"one band",
+         [](SkyText& t) {
+             t.bands = 1;
+             for (auto& k : t.keyframes)
+                 k.bands.resize(1);
+         },
+         "at least 2 bands"},
         {"no slices", [](SkyText& t) { t.slices = 0; }, "slice count 0"},
         {"slices not a multiple of 4", [](SkyText& t) { t.slices = 18; }, "slice count 18"},
         {"more slices than the buffers hold", [](SkyText& t) { t.slices = 204; }, "slice count 204"},

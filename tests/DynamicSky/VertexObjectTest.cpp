@@ -142,7 +142,8 @@ TEST(VertexObject, FillWithoutADeviceOrWithARefusedBufferFails)
         EXPECT_TRUE(Failed(object.FillBuffers(Triangle(), kTriangleIndices, false)));
         EXPECT_EQ(object.GetVertexBuffer(), nullptr);
         EXPECT_EQ(world.device.GetLiveResourceCount(), 0u) << "the half-made pair is let go";
-        EXPECT_EQ(object.FillBuffers(Triangle(), kTriangleIndices, false), S_OK) << "the next fill tries again";
+        EXPECT_EQ(object.FillBuffers(Triangle(), kTriangleIndices, false), S_OK)
+            << "the next fill tries again";
     }
     SetRender(nullptr);
     CPVertexObject object;
