@@ -103,14 +103,20 @@ bool CPSkyscape::ReadDescription(CPSkyFile& file, Description& sky) const
 {
     if (!ReadHeader(file, sky))
         return false;
-    sky.keyframes.resize(static_cast<std::size_t>(sky.keyframeCount));
-    for (SkyKeyframe& keyframe : sky.keyframes)
+    // Records are appended as they are read, so a count larger than the
+    // file reserves nothing.
+    for (std::int32_t i = 0; i < sky.keyframeCount; ++i) {
+        SkyKeyframe keyframe;
         if (!ReadKeyframe(file, sky, keyframe))
             return false;
-    sky.parts.resize(static_cast<std::size_t>(sky.partCount));
-    for (PartDescription& part : sky.parts)
+        sky.keyframes.push_back(std::move(keyframe));
+    }
+    for (std::int32_t i = 0; i < sky.partCount; ++i) {
+        PartDescription part;
         if (!ReadPart(file, part))
             return false;
+        sky.parts.push_back(std::move(part));
+    }
     for (std::int32_t i = 0; i < sky.setCount; ++i) {
         std::string name;
         if (!file.ReadName(name, "a cloud-set name"))
@@ -145,7 +151,7 @@ bool CPSkyscape::ReadHeader(CPSkyFile& file, Description& sky) const
     if (sky.slices <= 0 || sky.slices % 4 != 0 || sky.slices > kMaxSlices)
         return file.Reject("the slice count " + std::to_string(sky.slices) +
                            " is not a multiple of 4 from 4 to " + std::to_string(kMaxSlices));
-    if (sky.slices / (4 * sky.bands - 4) < 1)
+    if (sky.slices / (4 * static_cast<std::int64_t>(sky.bands) - 4) < 1)
         return file.Reject(std::to_string(sky.slices) + " slices give no ring to each of " +
                            std::to_string(sky.bands) + " bands");
     if (sky.keyframeCount < 1)
@@ -165,7 +171,6 @@ bool CPSkyscape::ReadKeyframe(CPSkyFile& file, const Description& sky, SkyKeyfra
     keyframe.domeAngle *= kDegrees;
     std::int32_t grey = 0;
     file.ReadInt(grey, "a keyframe grey channel");
-    keyframe.greyChannel = grey - 1;
     keyframe.bandColours.resize(static_cast<std::size_t>(sky.bands));
     for (Vector3& colour : keyframe.bandColours)
         file.ReadVector(colour, "a band colour");
@@ -194,8 +199,9 @@ bool CPSkyscape::ReadKeyframe(CPSkyFile& file, const Description& sky, SkyKeyfra
     }
     if (file.HasFailed())
         return false;
-    if (keyframe.greyChannel < 0 || keyframe.greyChannel > 2)
+    if (grey < 1 || grey > 3)
         return file.Reject("a grey channel of " + std::to_string(grey) + " is not 1, 2 or 3");
+    keyframe.greyChannel = grey - 1;
     if (keyframe.brighten != 0) {
         keyframe.sun *= 2.0f;
         keyframe.ambient *= 2.0f;
@@ -541,9 +547,9 @@ void CPSkyscape::UpdateSunLight(const CPSkyPart& sun)
     if (CPSkyLevel* level = GetSkyLevel()) {
         platform::Light& light = level->GetSunLight();
         light.direction = Normalize(-sun.GetPosition());
-        const Vector3 colour = Blend(m_current.sun, m_overcast.sun) * (1.0f / 255.0f);
-        const ColorValue value{LightComponent(colour.x), LightComponent(colour.y), LightComponent(colour.z),
-                               0.0f};
+        const Vector3 colour = Blend(m_current.sun, m_overcast.sun);
+        const ColorValue value{LightComponent(colour.x / 255.0f), LightComponent(colour.y / 255.0f),
+                               LightComponent(colour.z / 255.0f), 0.0f};
         light.diffuse = value;
         light.specular = value;
         level->RegisterLight();

@@ -228,6 +228,7 @@ TEST(SkyscapeLoad, ValuesTheSkyCannotBeBuiltFromFailTheLoad)
         {"slices not a multiple of 4", [](SkyText& t) { t.slices = 18; }, "slice count 18"},
         {"more slices than the buffers hold", [](SkyText& t) { t.slices = 204; }, "slice count 204"},
         {"no ring per band", [](SkyText& t) { t.slices = 4; }, "give no ring"},
+        {"bands beyond count", [](SkyText& t) { t.bands = 2000000000; }, "give no ring"},
         {"no keyframe", [](SkyText& t) { t.keyframes.clear(); }, "at least one keyframe"},
         {"grey channel 4", [](SkyText& t) { t.keyframes[0].grey = 4; }, "grey channel of 4"},
         {"grey channel 0", [](SkyText& t) { t.keyframes[0].grey = 0; }, "grey channel of 0"},
@@ -264,6 +265,14 @@ TEST(SkyscapeLoad, AFileCutAtAnyLineFailsCleanly)
         EXPECT_EQ(sky.Render(0.1f), E_FAIL);
     }
     EXPECT_TRUE(files.world.log.Contains("cannot be used: it ends before"));
+
+    // Counts far beyond what the file holds fail at its end, having
+    // reserved nothing for them.
+    std::string huge = whole;
+    huge.replace(huge.find("keyframes 2"), 11, "keyframes 2000000000");
+    files.world.WriteCloudFile("huge.txt", huge);
+    CPSkyscape sky;
+    EXPECT_EQ(sky.Load("huge.txt"), E_FAIL);
 }
 
 TEST(SkyscapeLoad, BrokenCloudFilesLeaveTheSkyWithoutThem)
