@@ -1,5 +1,6 @@
 #include "DynamicSky/SkyFile.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include "core/Log.h"
@@ -60,8 +61,11 @@ bool CPSkyFile::ReadFloats(float* values, std::size_t count, const char* what)
 {
     if (!NextValues(count, what))
         return false;
-    for (std::size_t i = 0; i < count; ++i)
+    for (std::size_t i = 0; i < count; ++i) {
         values[i] = static_cast<float>(std::atof(m_values[i].c_str()));
+        if (!std::isfinite(values[i]))
+            return Reject(std::string(what) + " is not a finite number: \"" + m_values[i] + "\"");
+    }
     return true;
 }
 

@@ -28,7 +28,13 @@ float Channel(const Vector3& c, std::int32_t channel)
     return channel == 0 ? c.x : channel == 1 ? c.y : c.z;
 }
 
-std::uint32_t Byte(float value) { return static_cast<std::uint32_t>(std::clamp(value, 0.0f, 255.0f)); }
+// A colour component as a byte; a value that is no number counts as 0.
+std::uint32_t Byte(float value)
+{
+    if (!(value > 0.0f))
+        return 0;
+    return value >= 255.0f ? 255u : static_cast<std::uint32_t>(value);
+}
 
 std::uint32_t Argb(float alpha, const Vector3& c)
 {

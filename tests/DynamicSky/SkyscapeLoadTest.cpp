@@ -1,4 +1,5 @@
 #include <cmath>
+#include <limits>
 
 #include <gtest/gtest.h>
 
@@ -233,6 +234,10 @@ TEST(SkyscapeLoad, ValuesTheSkyCannotBeBuiltFromFailTheLoad)
         {"grey channel 4", [](SkyText& t) { t.keyframes[0].grey = 4; }, "grey channel of 4"},
         {"grey channel 0", [](SkyText& t) { t.keyframes[0].grey = 0; }, "grey channel of 0"},
         {"a band line short", [](SkyText& t) { t.keyframes[0].bands[1] = "1 2"; }, "a band colour needs 3"},
+        {"a colour no number", [](SkyText& t) { t.keyframes[0].fog = "1 nan 2"; },
+         "not a finite number: \"nan\""},
+        {"a radius too large", [](SkyText& t) { t.radius = std::numeric_limits<float>::infinity(); },
+         "dome radius is not a finite"},
     };
     for (const Case& c : cases) {
         SkyFiles files;
