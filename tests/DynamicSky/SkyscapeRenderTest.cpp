@@ -97,6 +97,20 @@ TEST(SkyscapeRender, TheDomeIsColouredBandByBandRingByRing)
     EXPECT_EQ(f.sky.GetDrawingList()[20].diffuse, expected[1]) << "drawn as coloured";
 }
 
+TEST(SkyscapeRender, RingsTheBandsDoNotReachEvenlyKeepTheLastColour)
+{
+    SkyFrame f;
+    // Four bands on 16 slices: 16 / 12 = 1 ring each, the last interval
+    // two rings; the pole is left over.
+    f.text.bands = 4;
+    f.text.keyframes[0].bands = {"0 0 0", "30 30 30", "60 60 60", "90 90 90"};
+    f.Load();
+    ASSERT_EQ(f.sky.Render(0.1f), S_OK);
+    const std::uint32_t expected[5] = {0xC81E1E1Eu, 0xC83C3C3Cu, 0xC85A5A5Au, 0xC8787878u, 0xC8787878u};
+    for (int ring = 0; ring < 5; ++ring)
+        EXPECT_EQ(f.DomeColour(ring, 3), expected[ring]) << ring;
+}
+
 TEST(SkyscapeRender, TheSunGlowsOnTheDomeFacingIt)
 {
     SkyFrame f;
