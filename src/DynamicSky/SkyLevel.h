@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/Light.h"
+
+// What the sky needs of the current level: its sun light, which the sky
+// aims and colours every frame, and the level's way of adding that light
+// to the renderer's light table. The level registers itself while it is
+// the current one.
+class CPSkyLevel {
+  public:
+    virtual platform::Light& GetSunLight() = 0;
+    virtual void RegisterLight() = 0;
+
+  protected:
+    ~CPSkyLevel() = default;
+};
+
+// Null while no level is current.
+CPSkyLevel* GetSkyLevel();
+void SetSkyLevel(CPSkyLevel* level);
