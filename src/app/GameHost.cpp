@@ -1,5 +1,6 @@
 #include "app/GameHost.h"
 
+#include "DynamicSky/Skyscape.h"
 #include "Render/AnimationCache.h"
 #include "Render/EffectLibrary.h"
 #include "Render/EffectManager.h"
@@ -9,8 +10,11 @@
 #include "core/GameSettings.h"
 #include "core/PackFile.h"
 #include "core/Singletons.h"
+#include "interface/InputManager.h"
+#include "physics/PhysicsWorld.h"
 #include "platform/FileSystem.h"
 #include "platform/GraphicsDevice.h"
+#include "platform/InputDevice.h"
 
 namespace {
 
@@ -32,7 +36,9 @@ GameHost::GameHost(const Options& options)
       m_effects(std::make_unique<CPEffectLibrary>()),
       m_materials(std::make_unique<CPMaterialLibrary>(*m_effects, *m_textures)),
       m_effectManager(std::make_unique<CPEffectManager>()),
-      m_animationCache(std::make_unique<CPAnimationCache>())
+      m_animationCache(std::make_unique<CPAnimationCache>()),
+      m_physicsWorld(std::make_unique<CPPhysicsWorld>()), m_input(std::make_unique<platform::InputDevice>()),
+      m_inputManager(std::make_unique<CPInputManager>())
 {
     // Data files are named relative to the data folder; those not on disk
     // are looked for in the pack files there.
@@ -46,6 +52,9 @@ GameHost::GameHost(const Options& options)
     SetMaterialLibrary(m_materials.get());
     SetEffectManager(m_effectManager.get());
     SetAnimationCache(m_animationCache.get());
+    SetPhysicsWorld(m_physicsWorld.get());
+    SetInputManager(m_inputManager.get());
+    InstallSkyscape(*m_render);
     m_render->InitDeviceState();
 }
 
@@ -54,6 +63,11 @@ GameHost::~GameHost()
     // Tasks may point at singletons, so the list goes before they do.
     m_kernel->KillAllTasks();
     m_kernel->RemoveKilledTasks();
+    SetInputManager(nullptr);
+    m_inputManager.reset();
+    // The physics world forgets its collision mesh in the renderer.
+    SetPhysicsWorld(nullptr);
+    m_physicsWorld.reset();
     // Effect prototypes may hold materials; animations go last of what
     // the scene refers to.
     SetEffectManager(nullptr);
@@ -82,6 +96,7 @@ int GameHost::Run()
 {
     int frame = 0;
     while (!m_quit && frame < m_options.frames) {
+        m_inputManager->ReadDevice(*m_input);
         m_kernel->StepTasks(m_options.frameTime);
         m_render->RenderFrame(m_options.frameTime);
         ++frame;

@@ -8,6 +8,8 @@
 #include "core/ObjectRegistry.h"
 
 class CPAnimationCache;
+class CPInputManager;
+class CPPhysicsWorld;
 class CPEffectLibrary;
 class CPEffectManager;
 class CPMaterialLibrary;
@@ -15,6 +17,7 @@ class CPRender;
 class CPTextureLibrary;
 namespace platform {
 class GraphicsDevice;
+class InputDevice;
 } // namespace platform
 
 // The game's host: creates the engine singletons, runs the frame loop and
@@ -22,11 +25,11 @@ class GraphicsDevice;
 // kernel's tasks with a fixed frame time and draws the frame through the
 // renderer.
 class GameHost {
-public:
+  public:
     struct Options {
-        int frames = 300;                   // frames to run before stopping
-        float frameTime = 1.0f / 60.0f;     // seconds per frame
-        std::string dataRoot = ".";         // folder that holds Data\...
+        int frames = 300;               // frames to run before stopping
+        float frameTime = 1.0f / 60.0f; // seconds per frame
+        std::string dataRoot = ".";     // folder that holds Data\...
     };
 
     explicit GameHost(const Options& options);
@@ -41,10 +44,13 @@ public:
     void Quit() { m_quit = true; }
 
     CPKernel& GetKernel() { return *m_kernel; }
+    // The keyboard and mouse the host feeds; the input manager reads it
+    // once a frame.
+    platform::InputDevice& GetInputDevice() { return *m_input; }
     // Draws the device accepted over the whole run.
     std::uint64_t GetDrawCount() const;
 
-private:
+  private:
     Options m_options;
     std::unique_ptr<CPKernel> m_kernel;
     std::unique_ptr<CPObjectRegistry> m_registry;
@@ -55,5 +61,8 @@ private:
     std::unique_ptr<CPMaterialLibrary> m_materials;
     std::unique_ptr<CPEffectManager> m_effectManager;
     std::unique_ptr<CPAnimationCache> m_animationCache;
+    std::unique_ptr<CPPhysicsWorld> m_physicsWorld;
+    std::unique_ptr<platform::InputDevice> m_input;
+    std::unique_ptr<CPInputManager> m_inputManager;
     bool m_quit = false;
 };

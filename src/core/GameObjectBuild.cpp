@@ -195,8 +195,12 @@ void CPGameObject::Build(CPObjectPtr prototype)
     m_scriptObject = source->m_scriptObject;
     m_label = source->m_label;
 
-    if (source->m_physicData)
-        SetPhysicData(CPObjectPtr(new CPPhysicData(this)));
+    if (source->m_physicData) {
+        auto* physicData = new CPPhysicData(this);
+        if (const auto* sourceData = source->m_physicData.As<CPPhysicData>())
+            physicData->CopyDescriptionFrom(*sourceData);
+        SetPhysicData(CPObjectPtr(physicData));
+    }
 
     UpdateBounds();
 }

@@ -389,7 +389,10 @@ TEST_F(GameObjectBuildTest, CopiesPlacementFlagsMaterialsBoxesAndPhysics)
     CPBoundingBox part({0, 0, 0}, {1, 1, 1});
     part.localMatrix = TranslationMatrix(2, 0, 0);
     crate->GetPartBoxes().push_back(part);
-    crate->SetPhysicData(CPObjectPtr(new CPPhysicData(crate)));
+    auto* crateBody = new CPPhysicData(crate);
+    crateBody->SetBodyKind(2);
+    crateBody->SetCylinderDiameter(0.75f);
+    crate->SetPhysicData(CPObjectPtr(crateBody));
     crate->UpdateBounds();
 
     CPGameObject* copy = Build(crate);
@@ -421,6 +424,8 @@ TEST_F(GameObjectBuildTest, CopiesPlacementFlagsMaterialsBoxesAndPhysics)
     ASSERT_TRUE(physics);
     EXPECT_NE(physics, crate->GetPhysicData());
     EXPECT_EQ(physics->GetOwner(), copy);
+    EXPECT_EQ(physics->GetBodyKind(), 2);
+    EXPECT_FLOAT_EQ(physics->GetCylinderDiameter(), 0.75f);
 }
 
 TEST_F(GameObjectBuildTest, RestartZeroLeavesThePlayingNameButReachesTheChildren)
