@@ -31,6 +31,13 @@ constexpr ErrorText kErrorTexts[] = {
     {0x88780096u, "BUFFER_LOST", "The sound buffer lost its memory and must be restored."},
     {0x8878000Au, "SOUND_ALLOCATED", "The sound device is in use by another program."},
     {0x88780032u, "SOUND_INVALID_PARAM", "A sound call was given an argument that is not valid."},
+    {0x88780064u, "SOUND_BAD_FORMAT", "The sound device cannot play samples of this format."},
+    {0x8878001Eu, "SOUND_CONTROL_UNAVAILABLE",
+     "The sound buffer was not made with the control the call needs."},
+    {0x80070002u, "FILE_NOT_FOUND", "The file cannot be found."},
+    {0x8004022Fu, "MEDIA_INVALID_FILE", "The media file is empty or its format is not valid."},
+    {0x80004004u, "E_ABORT", "The operation was aborted or has nothing to give."},
+    {0x800401F0u, "NOT_INITIALIZED", "The object was used before it was opened or started."},
 };
 
 const ErrorText* Find(HResult code)

@@ -1,0 +1,335 @@
+#include "platform/MediaGraph.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <deque>
+#include <new>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "platform/Embedding.h"
+#include "platform/FileSystem.h"
+
+namespace platform {
+namespace {
+
+std::array<HResult, static_cast<std::size_t>(MediaFailure::Count)>& Failures()
+{
+    static std::array<HResult, static_cast<std::size_t>(MediaFailure::Count)> failures{};
+    return failures;
+}
+
+HResult FailureOf(MediaFailure what) { return Failures()[static_cast<std::size_t>(what)]; }
+
+std::size_t& LiveGraphs()
+{
+    static std::size_t count = 0;
+    return count;
+}
+
+std::uint32_t U32At(const std::uint8_t* bytes, std::size_t at)
+{
+    return static_cast<std::uint32_t>(bytes[at]) | (static_cast<std::uint32_t>(bytes[at + 1]) << 8) |
+           (static_cast<std::uint32_t>(bytes[at + 2]) << 16) |
+           (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
+}
+
+std::uint64_t U64At(const std::uint8_t* bytes, std::size_t at)
+{
+    return static_cast<std::uint64_t>(U32At(bytes, at)) |
+           (static_cast<std::uint64_t>(U32At(bytes, at + 4)) << 32);
+}
+
+bool HasTag(const std::uint8_t* bytes, std::size_t size, std::size_t at, const char* tag)
+{
+    const std::size_t length = std::strlen(tag);
+    return at + length <= size && std::memcmp(bytes + at, tag, length) == 0;
+}
+
+// Walks the chunks of a RIFF WAVE file for its rate and data length.
+double WaveDuration(const std::uint8_t* bytes, std::size_t size)
+{
+    std::uint32_t bytesPerSecond = 0;
+    std::size_t at = 12;
+    while (at + 8 <= size) {
+        const std::uint32_t chunkSize = U32At(bytes, at + 4);
+        const std::size_t data = at + 8;
+        if (HasTag(bytes, size, at, "fmt ")) {
+            if (chunkSize < 16 || data + 16 > size)
+                return -1.0;
+            bytesPerSecond = U32At(bytes, data + 8);
+        } else if (HasTag(bytes, size, at, "data")) {
+            if (bytesPerSecond == 0 || data + chunkSize > size)
+                return -1.0;
+            return static_cast<double>(chunkSize) / bytesPerSecond;
+        }
+        at = data + static_cast<std::size_t>(chunkSize) + (chunkSize & 1u);
+    }
+    return -1.0;
+}
+
+// The first page carries the identification header with the sample
+// rate; the last page's granule position counts the samples.
+double OggVorbisDuration(const std::uint8_t* bytes, std::size_t size)
+{
+    constexpr std::size_t kPageHeader = 27;
+    if (size < kPageHeader)
+        return 0.0;
+    const std::size_t packet = kPageHeader + bytes[26];
+    if (!HasTag(bytes, size, packet, "\x01vorbis") || packet + 16 > size)
+        return 0.0;
+    const std::uint32_t rate = U32At(bytes, packet + 12);
+    if (rate == 0)
+        return 0.0;
+    for (std::size_t at = size - kPageHeader + 1; at-- > 0;) {
+        if (!HasTag(bytes, size, at, "OggS"))
+            continue;
+        const std::uint64_t granule = U64At(bytes, at + 6);
+        if (granule == ~std::uint64_t{0})
+            return 0.0;
+        return static_cast<double>(granule) / rate;
+    }
+    return 0.0;
+}
+
+bool ReadWholeFile(const std::string& hostPath, std::vector<std::uint8_t>& bytes)
+{
+    FileHandle file(std::fopen(hostPath.c_str(), "rb"));
+    std::uint64_t size = 0;
+    if (!file || !MeasureFile(file.get(), size) || size > SIZE_MAX)
+        return false;
+    bytes.resize(static_cast<std::size_t>(size));
+    return size == 0 || std::fread(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+}
+
+class FilterGraph final : public MediaGraph,
+                          public MediaControl,
+                          public MediaEvent,
+                          public MediaPosition,
+                          public BasicAudio {
+  public:
+    FilterGraph() { ++LiveGraphs(); }
+
+    std::uint32_t AddRef() override { return ++m_references; }
+    std::uint32_t Release() override
+    {
+        const std::uint32_t left = --m_references;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+
+    HResult QueryInterface(MediaInterface id, void** out) override
+    {
+        if (!out)
+            return E_INVALIDARG;
+        *out = nullptr;
+        const HResult failure = FailureOf(QueryFailure(id));
+        if (Failed(failure))
+            return failure;
+        switch (id) {
+        case MediaInterface::Control:
+            *out = static_cast<MediaControl*>(this);
+            break;
+        case MediaInterface::Event:
+            *out = static_cast<MediaEvent*>(this);
+            break;
+        case MediaInterface::Position:
+            *out = static_cast<MediaPosition*>(this);
+            break;
+        case MediaInterface::Audio:
+            *out = static_cast<BasicAudio*>(this);
+            break;
+        }
+        AddRef();
+        return S_OK;
+    }
+
+    HResult RenderFile(const std::u16string& path) override
+    {
+        if (path.empty())
+            return E_INVALIDARG;
+        std::string hostPath;
+        if (!ResolveExistingPath(NarrowText(path), hostPath))
+            return kMediaFileNotFound;
+        std::vector<std::uint8_t> bytes;
+        if (!ReadWholeFile(hostPath, bytes))
+            return kMediaFileNotFound;
+        const double duration = MediaDurationSeconds(bytes.data(), bytes.size());
+        if (bytes.empty() || duration < 0.0)
+            return kMediaInvalidFile;
+        m_path = hostPath;
+        m_duration = duration;
+        m_position = 0.0;
+        m_state = MediaState::Stopped;
+        m_completePosted = false;
+        m_events.clear();
+        return S_OK;
+    }
+
+    HResult Abort() override
+    {
+        ++m_abortCount;
+        return S_OK;
+    }
+
+    const std::string& GetRenderedPath() const override { return m_path; }
+    double GetDurationSeconds() const override { return m_duration; }
+    std::uint32_t GetAbortCount() const override { return m_abortCount; }
+
+    HResult Run() override { return Enter(MediaState::Running); }
+    HResult Pause() override { return Enter(MediaState::Paused); }
+    HResult Stop() override { return Enter(MediaState::Stopped); }
+    HResult GetState(MediaState* state) override
+    {
+        if (!state)
+            return E_INVALIDARG;
+        Update();
+        *state = m_state;
+        return S_OK;
+    }
+
+    HResult GetEvent(std::int32_t* code) override
+    {
+        if (!code)
+            return E_INVALIDARG;
+        Update();
+        if (m_events.empty())
+            return kMediaNoEvent;
+        *code = m_events.front();
+        m_events.pop_front();
+        return S_OK;
+    }
+
+    HResult GetDuration(double* seconds) override
+    {
+        if (!seconds)
+            return E_INVALIDARG;
+        *seconds = m_duration;
+        return S_OK;
+    }
+    HResult GetCurrentPosition(double* seconds) override
+    {
+        if (!seconds)
+            return E_INVALIDARG;
+        Update();
+        *seconds = m_position;
+        return S_OK;
+    }
+    HResult SetCurrentPosition(double seconds) override
+    {
+        if (!(seconds >= 0.0) || (m_duration > 0.0 && seconds > m_duration))
+            return E_INVALIDARG;
+        Update();
+        m_position = seconds;
+        m_completePosted = false;
+        return S_OK;
+    }
+
+    HResult SetVolume(std::int32_t volume) override
+    {
+        if (volume < -10000 || volume > 0)
+            return E_INVALIDARG;
+        m_volume = volume;
+        return S_OK;
+    }
+    HResult GetVolume(std::int32_t* volume) override
+    {
+        if (!volume)
+            return E_INVALIDARG;
+        *volume = m_volume;
+        return S_OK;
+    }
+
+  private:
+    ~FilterGraph() { --LiveGraphs(); }
+
+    static MediaFailure QueryFailure(MediaInterface id)
+    {
+        switch (id) {
+        case MediaInterface::Control:
+            return MediaFailure::QueryControl;
+        case MediaInterface::Event:
+            return MediaFailure::QueryEvent;
+        case MediaInterface::Position:
+            return MediaFailure::QueryPosition;
+        case MediaInterface::Audio:
+            break;
+        }
+        return MediaFailure::QueryAudio;
+    }
+
+    HResult Enter(MediaState state)
+    {
+        if (m_path.empty())
+            return E_FAIL; // nothing rendered
+        Update();
+        m_state = state;
+        return S_OK;
+    }
+
+    void Update()
+    {
+        const std::uint32_t now = Milliseconds();
+        const std::uint32_t elapsed = now - m_stamp;
+        m_stamp = now;
+        if (m_state != MediaState::Running)
+            return;
+        m_position += elapsed / 1000.0;
+        if (m_duration <= 0.0 || m_position < m_duration)
+            return;
+        m_position = m_duration;
+        if (!m_completePosted) {
+            m_events.push_back(kMediaEventComplete);
+            m_completePosted = true;
+        }
+    }
+
+    std::uint32_t m_references = 1;
+    std::string m_path;
+    double m_duration = 0.0;
+    double m_position = 0.0;
+    std::uint32_t m_stamp = Milliseconds();
+    MediaState m_state = MediaState::Stopped;
+    bool m_completePosted = false;
+    std::deque<std::int32_t> m_events;
+    std::int32_t m_volume = 0;
+    std::uint32_t m_abortCount = 0;
+};
+
+} // namespace
+
+double MediaDurationSeconds(const std::uint8_t* bytes, std::size_t size)
+{
+    if (!bytes)
+        return 0.0;
+    if (HasTag(bytes, size, 0, "RIFF") && HasTag(bytes, size, 8, "WAVE"))
+        return WaveDuration(bytes, size);
+    if (HasTag(bytes, size, 0, "OggS"))
+        return OggVorbisDuration(bytes, size);
+    return 0.0;
+}
+
+HResult CreateMediaGraph(MediaGraph** graph)
+{
+    if (!graph)
+        return E_INVALIDARG;
+    *graph = nullptr;
+    const HResult failure = FailureOf(MediaFailure::Create);
+    if (Failed(failure))
+        return failure;
+    FilterGraph* created = new (std::nothrow) FilterGraph();
+    if (!created)
+        return E_OUTOFMEMORY;
+    *graph = created;
+    return S_OK;
+}
+
+void SetMediaFailure(MediaFailure what, HResult code) { Failures()[static_cast<std::size_t>(what)] = code; }
+
+void ClearMediaFailures() { Failures().fill(S_OK); }
+
+std::size_t CountLiveMediaGraphs() { return LiveGraphs(); }
+
+} // namespace platform

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <cstdint>
+#include <cstddef>
+#include <string>
+
+#include "platform/Result.h"
+
+// The media graph music plays through: a graph renders one file and is
+// then driven through its control, event, position and audio interfaces.
+// Here a graph checks that the file exists, learns its length where the
+// file's format states it (WAVE, Ogg Vorbis), and keeps the play state,
+// the position (moving with the platform clock while it runs) and the
+// volume. A track of known length that reaches its end posts
+// kMediaEventComplete once. Nothing is decoded or heard.
+namespace platform {
+
+constexpr HResult kMediaFileNotFound = static_cast<HResult>(0x80070002u);
+constexpr HResult kMediaInvalidFile = static_cast<HResult>(0x8004022Fu);
+constexpr HResult kMediaNoEvent = static_cast<HResult>(0x80004004u);
+
+constexpr std::int32_t kMediaEventComplete = 1;
+
+enum class MediaInterface : std::uint8_t { Control, Event, Position, Audio };
+enum class MediaState : std::uint8_t { Stopped, Paused, Running };
+
+// Every interface shares the graph's reference count.
+class MediaUnknown {
+  public:
+    virtual std::uint32_t AddRef() = 0;
+    virtual std::uint32_t Release() = 0;
+
+  protected:
+    ~MediaUnknown() = default;
+};
+
+class MediaControl : public MediaUnknown {
+  public:
+    virtual HResult Run() = 0;
+    virtual HResult Pause() = 0;
+    virtual HResult Stop() = 0;
+    virtual HResult GetState(MediaState* state) = 0;
+
+  protected:
+    ~MediaControl() = default;
+};
+
+class MediaEvent : public MediaUnknown {
+  public:
+    // The oldest posted event, or kMediaNoEvent when none waits.
+    virtual HResult GetEvent(std::int32_t* code) = 0;
+
+  protected:
+    ~MediaEvent() = default;
+};
+
+// Times in seconds.
+class MediaPosition : public MediaUnknown {
+  public:
+    virtual HResult GetDuration(double* seconds) = 0;
+    virtual HResult GetCurrentPosition(double* seconds) = 0;
+    virtual HResult SetCurrentPosition(double seconds) = 0;
+
+  protected:
+    ~MediaPosition() = default;
+};
+
+// Volume in hundredths of a decibel, -10000 (silence) to 0 (full).
+class BasicAudio : public MediaUnknown {
+  public:
+    virtual HResult SetVolume(std::int32_t volume) = 0;
+    virtual HResult GetVolume(std::int32_t* volume) = 0;
+
+  protected:
+    ~BasicAudio() = default;
+};
+
+class MediaGraph : public MediaUnknown {
+  public:
+    // On success *out holds the interface with one more reference; it is
+    // cast back to the interface asked for.
+    virtual HResult QueryInterface(MediaInterface id, void** out) = 0;
+    // Builds the graph for a file (a Windows path in UTF-16): E_INVALIDARG
+    // for an empty path, kMediaFileNotFound when it does not resolve to a
+    // readable file, kMediaInvalidFile for an empty file or a WAVE file
+    // that cannot be played. Files of other kinds play with no known length.
+    virtual HResult RenderFile(const std::u16string& path) = 0;
+    virtual HResult Abort() = 0;
+
+    // What the graph holds, for the host and for tests.
+    virtual const std::string& GetRenderedPath() const = 0; // host path
+    virtual double GetDurationSeconds() const = 0;          // 0: not known
+    virtual std::uint32_t GetAbortCount() const = 0;
+
+  protected:
+    ~MediaGraph() = default;
+};
+
+// Makes a graph with one reference for the caller.
+HResult CreateMediaGraph(MediaGraph** graph);
+
+// Test controls: have every graph creation or interface query of a kind
+// answer `code` until it is set back to S_OK or cleared; read how many
+// graphs are alive.
+enum class MediaFailure : std::uint8_t { Create, QueryControl, QueryEvent, QueryPosition, QueryAudio, Count };
+void SetMediaFailure(MediaFailure what, HResult code);
+void ClearMediaFailures();
+std::size_t CountLiveMediaGraphs();
+
+// Length in seconds of a media file's bytes where its format states it:
+// a WAVE file's data bytes over its bytes per second, an Ogg Vorbis
+// stream's last granule position over its sample rate. 0 when the format
+// does not say; -1 for a WAVE file that is not whole.
+double MediaDurationSeconds(const std::uint8_t* bytes, std::size_t size);
+
+} // namespace platform
