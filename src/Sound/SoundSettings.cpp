@@ -1,0 +1,7 @@
+#include "Sound/SoundSettings.h"
+
+SoundSettings& GetSoundSettings()
+{
+    static SoundSettings settings;
+    return settings;
+}
