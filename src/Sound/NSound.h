@@ -66,7 +66,7 @@ class CNSound : public CPObject {
     platform::SoundBuffer* GetBuffer() const { return m_buffer; }
     // Null for a sound made without 3D.
     platform::Sound3DBuffer* Get3DBuffer() const { return m_3dBuffer; }
-    // The sound's copy of its 3D parameters, as last read or written.
+    // The sound's copy of the 3D parameters its buffer last took.
     platform::Sound3DParameters& Get3DParameters() { return m_3dParameters; }
 
   private:
