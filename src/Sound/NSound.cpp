@@ -45,9 +45,12 @@ SoundGlobals& Globals()
 CNSound::CNSound(platform::SoundDevice* device, const std::string& path, std::int32_t is3D)
     : m_reader(std::make_unique<CPWaveReader>()), m_is3D(is3D), m_path(path)
 {
-    // A file that does not open leaves no format and no size, which the
-    // device refuses below; the reader has said why.
-    m_reader->Open(path, CPWaveReader::kModeRead);
+    // The reader has said why a file does not open; there is nothing to
+    // ask the device for.
+    if (Failed(m_reader->Open(path, CPWaveReader::kModeRead))) {
+        LogLine("Sound \"" + m_path + "\" is not loaded");
+        return;
+    }
     m_size = m_reader->GetSize();
 
     platform::SoundBufferDesc desc;

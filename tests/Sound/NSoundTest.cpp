@@ -78,10 +78,12 @@ TEST_F(NSoundTest, FilesThatCannotBecomeABufferLeaveAnUnlistedSoundThatDoesNothi
         std::int32_t is3D;
         const char* error;
     } cases[] = {
+        // The reader refuses these and says why; the device is not asked.
         {"14-byte format", RiffBuilder().Chunk("fmt ", fourteen).Chunk("data", RampBytes(4)).Build(), 0,
-         "E_INVALIDARG"},
+         nullptr},
+        {"samples cut short", cut, 0, nullptr},
+        // The device refuses these.
         {"empty data chunk", MakeWave(1, 22050, 8, {}), 0, "E_INVALIDARG"},
-        {"samples cut short", cut, 0, "E_INVALIDARG"},
         {"compressed samples",
          RiffBuilder()
              .Chunk("fmt ", ExtendedFormatRecord(2, 1, 22050, 4, {}))
@@ -98,8 +100,12 @@ TEST_F(NSoundTest, FilesThatCannotBecomeABufferLeaveAnUnlistedSoundThatDoesNothi
         EXPECT_EQ(sound->GetBuffer(), nullptr) << c.what;
         EXPECT_TRUE(CNSound::GetSoundList().empty()) << c.what;
         const std::string log = m_log.Text().substr(logged);
-        EXPECT_NE(log.find(std::string("DXError if Sound\\NSound on line 46\n") + c.error), std::string::npos)
-            << c.what;
+        if (c.error)
+            EXPECT_NE(log.find(std::string("DXError if Sound\\NSound on line 46\n") + c.error),
+                      std::string::npos)
+                << c.what;
+        else
+            EXPECT_EQ(log.find("DXError"), std::string::npos) << c.what;
         EXPECT_NE(log.find("Sound \"Data\\Sounds\\bad.wav\" is not loaded"), std::string::npos) << c.what;
 
         EXPECT_TRUE(Failed(sound->Play(0, 0))) << c.what;
