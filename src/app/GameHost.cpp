@@ -7,6 +7,8 @@
 #include "Render/MaterialLibrary.h"
 #include "Render/PRender.h"
 #include "Render/TextureLibrary.h"
+#include "Sound/PMusic.h"
+#include "Sound/SoundManager.h"
 #include "core/GameSettings.h"
 #include "core/PackFile.h"
 #include "core/Singletons.h"
@@ -15,6 +17,7 @@
 #include "platform/FileSystem.h"
 #include "platform/GraphicsDevice.h"
 #include "platform/InputDevice.h"
+#include "platform/SoundDevice.h"
 
 namespace {
 
@@ -38,7 +41,8 @@ GameHost::GameHost(const Options& options)
       m_effectManager(std::make_unique<CPEffectManager>()),
       m_animationCache(std::make_unique<CPAnimationCache>()),
       m_physicsWorld(std::make_unique<CPPhysicsWorld>()), m_input(std::make_unique<platform::InputDevice>()),
-      m_inputManager(std::make_unique<CPInputManager>())
+      m_inputManager(std::make_unique<CPInputManager>()),
+      m_soundDevice(std::make_unique<platform::SoundDevice>())
 {
     // Data files are named relative to the data folder; those not on disk
     // are looked for in the pack files there.
@@ -56,6 +60,12 @@ GameHost::GameHost(const Options& options)
     SetInputManager(m_inputManager.get());
     InstallSkyscape(*m_render);
     m_render->InitDeviceState();
+    // The special sounds are read from the data folder, so they come after it.
+    m_soundManager = std::make_unique<CPSoundManager>(m_soundDevice.get());
+    SetSoundManager(m_soundManager.get());
+    m_soundManager->LoadSpecialSounds();
+    m_music = std::make_unique<CPMusic>();
+    SetMusicPlayer(m_music.get());
 }
 
 GameHost::~GameHost()
@@ -68,6 +78,12 @@ GameHost::~GameHost()
     // The physics world forgets its collision mesh in the renderer.
     SetPhysicsWorld(nullptr);
     m_physicsWorld.reset();
+    // The music player may be listed with the kernel; sounds hold device buffers.
+    SetMusicPlayer(nullptr);
+    m_music.reset();
+    SetSoundManager(nullptr);
+    m_soundManager.reset();
+    m_soundDevice.reset();
     // Effect prototypes may hold materials; animations go last of what
     // the scene refers to.
     SetEffectManager(nullptr);

@@ -13,11 +13,14 @@ class CPPhysicsWorld;
 class CPEffectLibrary;
 class CPEffectManager;
 class CPMaterialLibrary;
+class CPMusic;
 class CPRender;
+class CPSoundManager;
 class CPTextureLibrary;
 namespace platform {
 class GraphicsDevice;
 class InputDevice;
+class SoundDevice;
 } // namespace platform
 
 // The game's host: creates the engine singletons, runs the frame loop and
@@ -64,5 +67,8 @@ class GameHost {
     std::unique_ptr<CPPhysicsWorld> m_physicsWorld;
     std::unique_ptr<platform::InputDevice> m_input;
     std::unique_ptr<CPInputManager> m_inputManager;
+    std::unique_ptr<platform::SoundDevice> m_soundDevice;
+    std::unique_ptr<CPSoundManager> m_soundManager;
+    std::unique_ptr<CPMusic> m_music;
     bool m_quit = false;
 };
