@@ -1,5 +1,6 @@
 #include "platform/MediaGraph.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -47,45 +48,61 @@ bool HasTag(const std::uint8_t* bytes, std::size_t size, std::size_t at, const c
     return at + length <= size && std::memcmp(bytes + at, tag, length) == 0;
 }
 
+// What a length is read from: the start and the end of a file and its
+// size, so a long track is never read whole.
+struct FileView {
+    const std::uint8_t* head;
+    std::size_t headSize;
+    const std::uint8_t* tail;
+    std::size_t tailSize;
+    std::uint64_t fileSize;
+};
+
+constexpr std::size_t kHeadBytes = 1u << 20;
+constexpr std::size_t kTailBytes = 1u << 16;
+
 // Walks the chunks of a RIFF WAVE file for its rate and data length.
-double WaveDuration(const std::uint8_t* bytes, std::size_t size)
+double WaveDuration(const FileView& file)
 {
+    const std::uint8_t* bytes = file.head;
     std::uint32_t bytesPerSecond = 0;
-    std::size_t at = 12;
-    while (at + 8 <= size) {
-        const std::uint32_t chunkSize = U32At(bytes, at + 4);
-        const std::size_t data = at + 8;
-        if (HasTag(bytes, size, at, "fmt ")) {
-            if (chunkSize < 16 || data + 16 > size)
+    std::uint64_t at = 12;
+    while (at + 8 <= file.headSize) {
+        const std::uint32_t chunkSize = U32At(bytes, static_cast<std::size_t>(at) + 4);
+        const std::uint64_t data = at + 8;
+        const std::size_t here = static_cast<std::size_t>(at);
+        if (HasTag(bytes, file.headSize, here, "fmt ")) {
+            if (chunkSize < 16 || data + 16 > file.headSize)
                 return -1.0;
-            bytesPerSecond = U32At(bytes, data + 8);
-        } else if (HasTag(bytes, size, at, "data")) {
-            if (bytesPerSecond == 0 || data + chunkSize > size)
+            bytesPerSecond = U32At(bytes, static_cast<std::size_t>(data) + 8);
+        } else if (HasTag(bytes, file.headSize, here, "data")) {
+            if (bytesPerSecond == 0 || data + chunkSize > file.fileSize)
                 return -1.0;
             return static_cast<double>(chunkSize) / bytesPerSecond;
         }
-        at = data + static_cast<std::size_t>(chunkSize) + (chunkSize & 1u);
+        at = data + chunkSize + (chunkSize & 1u);
     }
-    return -1.0;
+    // Chunks beyond what was read say nothing either way.
+    return at + 8 <= file.fileSize && file.headSize < file.fileSize ? 0.0 : -1.0;
 }
 
 // The first page carries the identification header with the sample
 // rate; the last page's granule position counts the samples.
-double OggVorbisDuration(const std::uint8_t* bytes, std::size_t size)
+double OggVorbisDuration(const FileView& file)
 {
     constexpr std::size_t kPageHeader = 27;
-    if (size < kPageHeader)
+    if (file.headSize < kPageHeader)
         return 0.0;
-    const std::size_t packet = kPageHeader + bytes[26];
-    if (!HasTag(bytes, size, packet, "\x01vorbis") || packet + 16 > size)
+    const std::size_t packet = kPageHeader + file.head[26];
+    if (!HasTag(file.head, file.headSize, packet, "\x01vorbis") || packet + 16 > file.headSize)
         return 0.0;
-    const std::uint32_t rate = U32At(bytes, packet + 12);
-    if (rate == 0)
+    const std::uint32_t rate = U32At(file.head, packet + 12);
+    if (rate == 0 || file.tailSize < kPageHeader)
         return 0.0;
-    for (std::size_t at = size - kPageHeader + 1; at-- > 0;) {
-        if (!HasTag(bytes, size, at, "OggS"))
+    for (std::size_t at = file.tailSize - kPageHeader + 1; at-- > 0;) {
+        if (!HasTag(file.tail, file.tailSize, at, "OggS"))
             continue;
-        const std::uint64_t granule = U64At(bytes, at + 6);
+        const std::uint64_t granule = U64At(file.tail, at + 6);
         if (granule == ~std::uint64_t{0})
             return 0.0;
         return static_cast<double>(granule) / rate;
@@ -93,14 +110,34 @@ double OggVorbisDuration(const std::uint8_t* bytes, std::size_t size)
     return 0.0;
 }
 
-bool ReadWholeFile(const std::string& hostPath, std::vector<std::uint8_t>& bytes)
+double DurationOf(const FileView& file)
+{
+    if (!file.head)
+        return 0.0;
+    if (HasTag(file.head, file.headSize, 0, "RIFF") && HasTag(file.head, file.headSize, 8, "WAVE"))
+        return WaveDuration(file);
+    if (HasTag(file.head, file.headSize, 0, "OggS"))
+        return OggVorbisDuration(file);
+    return 0.0;
+}
+
+// Reads the first and the last bytes of a file and measures it.
+bool ReadEnds(const std::string& hostPath, std::vector<std::uint8_t>& head, std::vector<std::uint8_t>& tail,
+              std::uint64_t& size)
 {
     FileHandle file(std::fopen(hostPath.c_str(), "rb"));
-    std::uint64_t size = 0;
-    if (!file || !MeasureFile(file.get(), size) || size > SIZE_MAX)
+    if (!file || !MeasureFile(file.get(), size))
         return false;
-    bytes.resize(static_cast<std::size_t>(size));
-    return size == 0 || std::fread(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    head.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size, kHeadBytes)));
+    if (!head.empty() && std::fread(head.data(), 1, head.size(), file.get()) != head.size())
+        return false;
+    const std::uint64_t tailSize = std::min<std::uint64_t>(size, kTailBytes);
+    tail.resize(static_cast<std::size_t>(tailSize));
+    if (tail.empty())
+        return true;
+    if (std::fseek(file.get(), -static_cast<long>(tailSize), SEEK_END) != 0)
+        return false;
+    return std::fread(tail.data(), 1, tail.size(), file.get()) == tail.size();
 }
 
 class FilterGraph final : public MediaGraph,
@@ -153,11 +190,14 @@ class FilterGraph final : public MediaGraph,
         std::string hostPath;
         if (!ResolveExistingPath(NarrowText(path), hostPath))
             return kMediaFileNotFound;
-        std::vector<std::uint8_t> bytes;
-        if (!ReadWholeFile(hostPath, bytes))
+        std::vector<std::uint8_t> head;
+        std::vector<std::uint8_t> tail;
+        std::uint64_t size = 0;
+        if (!ReadEnds(hostPath, head, tail, size))
             return kMediaFileNotFound;
-        const double duration = MediaDurationSeconds(bytes.data(), bytes.size());
-        if (bytes.empty() || duration < 0.0)
+        const double duration =
+            DurationOf(FileView{head.data(), head.size(), tail.data(), tail.size(), size});
+        if (size == 0 || duration < 0.0)
             return kMediaInvalidFile;
         m_path = hostPath;
         m_duration = duration;
@@ -302,13 +342,7 @@ class FilterGraph final : public MediaGraph,
 
 double MediaDurationSeconds(const std::uint8_t* bytes, std::size_t size)
 {
-    if (!bytes)
-        return 0.0;
-    if (HasTag(bytes, size, 0, "RIFF") && HasTag(bytes, size, 8, "WAVE"))
-        return WaveDuration(bytes, size);
-    if (HasTag(bytes, size, 0, "OggS"))
-        return OggVorbisDuration(bytes, size);
-    return 0.0;
+    return DurationOf(FileView{bytes, size, bytes, size, size});
 }
 
 HResult CreateMediaGraph(MediaGraph** graph)

@@ -102,6 +102,25 @@ TEST_F(MediaGraphTest, RendersOnlyFilesThatExistAndHoldSomething)
     EXPECT_DOUBLE_EQ(m_graph->GetDurationSeconds(), 1.0);
 }
 
+TEST_F(MediaGraphTest, LongTracksAreMeasuredFromTheirEnds)
+{
+    // Larger than what is read from either end of a file.
+    m_folder.Write("Data/Music/long.wav",
+                   MakeWave(1, 22050, 8, std::vector<std::uint8_t>(3 * 22050 * 100, 0x80)));
+    ASSERT_EQ(m_graph->RenderFile(WidenText("Data\\Music\\long.wav")), S_OK);
+    EXPECT_DOUBLE_EQ(m_graph->GetDurationSeconds(), 300.0);
+
+    // The granule position of the last page, megabytes after the first.
+    std::vector<std::uint8_t> ogg = MakeOgg(44100, 44100 * 240);
+    const std::vector<std::uint8_t> last(ogg.end() - 48, ogg.end());
+    ogg.resize(ogg.size() - 48); // the last page: 28 header bytes, 20 of packet
+    ogg.resize(3u << 20, 0x22);
+    ogg.insert(ogg.end(), last.begin(), last.end());
+    m_folder.Write("Data/Music/long.ogg", ogg);
+    ASSERT_EQ(m_graph->RenderFile(WidenText("Data\\Music\\long.ogg")), S_OK);
+    EXPECT_DOUBLE_EQ(m_graph->GetDurationSeconds(), 240.0);
+}
+
 TEST_F(MediaGraphTest, RunningTrackReachesItsEndAndSaysSoOnce)
 {
     m_folder.Write("Data/Music/a.wav", MakeWave(1, 1000, 8, std::vector<std::uint8_t>(2000, 0x80)));
