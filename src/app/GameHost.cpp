@@ -10,6 +10,7 @@
 #include "Sound/PMusic.h"
 #include "Sound/SoundManager.h"
 #include "core/GameSettings.h"
+#include "core/Log.h"
 #include "core/PackFile.h"
 #include "core/Singletons.h"
 #include "interface/InputManager.h"
@@ -47,6 +48,8 @@ GameHost::GameHost(const Options& options)
     // Data files are named relative to the data folder; those not on disk
     // are looked for in the pack files there.
     platform::SetDataRoot(m_options.dataRoot);
+    // The log sits beside the data it speaks of.
+    SetLogFilePath(m_options.dataRoot + "/log.txt");
     GetPackFileList().AddPacks("*.pak");
     SetKernel(m_kernel.get());
     SetObjectRegistry(m_registry.get());
