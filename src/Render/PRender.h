@@ -88,6 +88,11 @@ class CPRender {
                                      const std::uint16_t* indices, std::int32_t vertexCount,
                                      std::int32_t indexCount);
     void ReleaseStaticMeshes();
+
+    // The shadow material of parts whose effect has no shadow effect of its
+    // own; empty until the game sets one.
+    CPObjectPtr GetDefaultShadowMaterial() const { return m_defaultShadowMaterial; }
+    void SetDefaultShadowMaterial(CPObjectPtr material) { m_defaultShadowMaterial = material; }
     const CPStaticMesh* FindStaticMesh(const std::string& name) const;
     std::size_t GetStaticMeshCount() const { return m_staticMeshes.size(); }
 
@@ -166,6 +171,7 @@ class CPRender {
     void DrawFade();
 
     std::unordered_map<std::string, std::unique_ptr<CPStaticMesh>> m_staticMeshes;
+    CPObjectPtr m_defaultShadowMaterial;
     std::int32_t m_handedOverCount = 0;
     std::uint8_t m_linesPresent = 0;
     std::vector<CPMeshVertex> m_debugLines;
