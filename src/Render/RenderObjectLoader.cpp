@@ -228,8 +228,8 @@ CPObjectPtr CPRenderObjectLoader::ReadMeshFile(const SceneFile& scene, int optio
         for (std::int32_t i = 0; i < nodeCount && root; ++i) {
             CPObjectPtr node = readNode();
             if (!node) {
+                root = CPObjectPtr(); // let go before the group goes
                 CPGameObject::DeleteTree(group);
-                root = CPObjectPtr();
                 break;
             }
             group->AddChild(node);

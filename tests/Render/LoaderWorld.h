@@ -35,6 +35,7 @@ class LoaderWorld {
         for (CPGameObject* root : m_roots)
             CPGameObject::DeleteTree(root);
         GetGameSettings().weather = m_weather;
+        files.render.SetDefaultShadowMaterial(CPObjectPtr());
         SetRenderObjectLoader(nullptr);
         SetEffectManager(nullptr);
         SetObjectRegistry(nullptr);
