@@ -251,6 +251,19 @@ CPObjectPtr CPRenderObjectLoader::ReadMeshFile(const SceneFile& scene, int optio
     return root;
 }
 
+CPRenderObjectLoader::ShadowTextures CPRenderObjectLoader::SaveShadowTextures() const
+{
+    return {m_shadowTextureFolder, m_shadowTextureSuffix, m_shadowEffectSuffix, m_shadowTextureMode};
+}
+
+void CPRenderObjectLoader::RestoreShadowTextures(const ShadowTextures& saved)
+{
+    m_shadowTextureFolder = saved.folder;
+    m_shadowTextureSuffix = saved.textureSuffix;
+    m_shadowEffectSuffix = saved.effectSuffix;
+    m_shadowTextureMode = saved.mode;
+}
+
 // --- What the lists add --------------------------------------------------------
 
 void CPRenderObjectLoader::AddSprites(const SceneFile& scene, CPGameObject* root, SpriteForm form,
@@ -361,7 +374,11 @@ void CPRenderObjectLoader::AddLevelsOfDetail(const SceneFile& scene, CPGameObjec
                 LogLine("Scene \"" + scene.name + "\" takes \"" + fileName +
                         "\" as a level of detail inside itself; an empty level stands in");
             } else {
+                // The nested load ends its own shadow-texture mode; the
+                // outer load's parts after it keep the outer one.
+                const ShadowTextures outer = SaveShadowTextures();
                 level = LoadRenderObject(fileName, option);
+                RestoreShadowTextures(outer);
             }
         }
         root->AddLod(level, std::atoi(Field(fields, 1).c_str()));

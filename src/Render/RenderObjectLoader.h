@@ -73,6 +73,15 @@ class CPRenderObjectLoader {
 
   private:
     enum class SpriteForm { kTenFields, kSixFields };
+    struct ShadowTextures {
+        std::string folder;
+        std::string textureSuffix;
+        std::string effectSuffix;
+        bool mode = false;
+    };
+
+    ShadowTextures SaveShadowTextures() const;
+    void RestoreShadowTextures(const ShadowTextures& saved);
 
     CPObjectPtr LoadScene(const std::string& name, int option, bool isFallback);
     CPObjectPtr BuildAnimated(const SceneFile& scene, const std::vector<std::string>& description,

@@ -236,16 +236,47 @@ TEST(SceneLoader, SnowIsLeftOutOnlyWithoutWeather)
     }
 }
 
-TEST(SceneLoader, ShadowTextureModeLastsOneLoadAndEndsWithANestedOne)
+TEST(SceneLoader, ShadowTextureModeLastsOneLoadAndSurvivesANestedOne)
+{
+    LoaderWorld world;
+    world.files.WriteTexture("shadows/glow_sh.tga", renderfiles::Tga(1, 1, 0xFF000000));
+    world.files.WriteEffect("spark_sh.fx", "technique T { pass P { } }\n");
+    world.Mesh("a.msh", PlainFile({TriangleNode("a")}));
+    world.Scene("plain.rdf", "mesh = a.msh\n");
+    // In the animated mode the levels of detail load before the sprites.
+    meshbytes::AnimatedNode flag;
+    flag.name = "flag";
+    flag.frames = {Triangle(0)};
+    world.Mesh("flag.an", meshbytes::AnimatedFile(flag));
+    world.Scene("outer.rdf",
+                "mesh = x\ndescription = anim;wave,flag.an\nshadowtextures = shadows,_sh.tga,_sh.fx\n"
+                "lod = plain.rdf,10\nsprite = glow,0,0,0,1,\n[glow]\neffectfile = spark.fx\n");
+
+    CPGameObject* root = world.Load("outer.rdf");
+    ASSERT_NE(root, nullptr);
+    EXPECT_FALSE(world.loader.IsShadowTextureMode());
+    CPObjectPtr material;
+    Child(root, 0)->GetRenderObject().As<CPSprite>()->GetMaterial(material);
+    EXPECT_EQ(material.Get(), world.Material("spark_sh.fx", {"", "shadows\\glow_sh.tga"}, 0));
+
+    // The next load without the key has no shadow textures.
+    world.Scene("later.rdf", "mesh = empty\nsprite = glow,0,0,0,1,,0,0,0,\n[glow]\neffectfile = spark.fx\n");
+    CPGameObject* later = world.Load("later.rdf");
+    ASSERT_NE(later, nullptr);
+    Child(later, 0)->GetRenderObject().As<CPSprite>()->GetMaterial(material);
+    EXPECT_EQ(material.Get(), world.Material("spark.fx", {""}, 0));
+}
+
+TEST(SceneLoader, TheDescriptionKeyLoadsTheRootsXmlDescription)
 {
     LoaderWorld world;
     world.Mesh("a.msh", PlainFile({TriangleNode("a")}));
-    world.Scene("plain.rdf", "mesh = a.msh\n");
-    world.Scene("shadowed.rdf", "mesh = a.msh\nshadowtextures = shadows,_sh.tga,_sh.fx\n");
-    world.Scene("outer.rdf", "mesh = a.msh\nshadowtextures = shadows,_sh.tga,_sh.fx\nlod = plain.rdf,10\n");
+    world.File("Data/Descriptions/crate.xml", "<object kind=\"crate\"/>\n");
+    world.Scene("a.rdf", "mesh = a.msh\ndescription = Crate.xml\n");
 
-    ASSERT_NE(world.Load("shadowed.rdf"), nullptr);
-    EXPECT_FALSE(world.loader.IsShadowTextureMode());
-    ASSERT_NE(world.Load("outer.rdf"), nullptr);
-    EXPECT_FALSE(world.loader.IsShadowTextureMode());
+    CPGameObject* root = world.Load("a.rdf");
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->GetDescriptionFile(), "crate.xml");
+    ASSERT_NE(root->GetDescription().RootElement(), nullptr);
+    EXPECT_STREQ(root->GetDescription().RootElement()->Attribute("kind"), "crate");
 }
