@@ -111,6 +111,27 @@ TEST(MeshFile, PhysicsNodesArePlacedTurnedTheOtherWayAndBoxedByTheirVertices)
     EXPECT_FLOAT_EQ(box.halfExtents.y, 2.0f);
     EXPECT_FLOAT_EQ(box.halfExtents.z, 2.5f);
 
+    // The body is a box of the body record's sizes and mass.
+    const CPPhysicData& physics = *crate->GetPhysicData();
+    EXPECT_EQ(physics.GetBodyKind(), kBodyBox);
+    EXPECT_FLOAT_EQ(physics.GetBoxSizes().y, 4.0f);
+    EXPECT_FLOAT_EQ(physics.GetMass(), 50.0f);
+    // A box part raised by half its second size and turned as stored; a
+    // cylinder where it stands, turned the other way; other kinds nothing.
+    ASSERT_EQ(physics.GetParts().size(), 2u);
+    const CPCollisionPart& boxPart = physics.GetParts()[0];
+    EXPECT_EQ(boxPart.kind, kCollisionBox);
+    EXPECT_FLOAT_EQ(boxPart.position.z, 2.0f);
+    EXPECT_FLOAT_EQ(boxPart.sizes[2], 6.0f);
+    EXPECT_FLOAT_EQ(boxPart.rotation.w, 1.0f);
+    const CPCollisionPart& cylinder = physics.GetParts()[1];
+    EXPECT_EQ(cylinder.kind, kCollisionCylinder);
+    EXPECT_FLOAT_EQ(cylinder.position.z, 3.0f);
+    EXPECT_FLOAT_EQ(cylinder.rotation.z, -kHalfRoot2);
+    EXPECT_FLOAT_EQ(cylinder.sizes[1], 8.0f); // height s2
+    EXPECT_FLOAT_EQ(cylinder.sizes[3], 0.5f); // diameter r
+    EXPECT_FLOAT_EQ(cylinder.mass, 5.0f);
+
     // Only the box part gives a part box: half extents (s1/2, s3/2, s2/2),
     // raised by s2/2.
     ASSERT_EQ(crate->GetPartBoxes().size(), 1u);
@@ -159,6 +180,7 @@ TEST(MeshFile, AnimatedNodesTakeTheirBodyAndBoxOnlyWithMass)
     AnimatedNode walker = Walker(0);
     walker.body = {0, 1, 1, 1, {}, {}, 0, 3};
     walker.ownPart = {0, 2, 4, 6, {}, {}, 0, 1};
+    walker.children[0].parts = {Part{0, 2, 2, 2, {}, {}, 0, 1}};
     world.Mesh("walk.an", meshbytes::AnimatedFile(walker));
     world.Scene("walker.rdf", "mesh = x\ndescription = anim;walk,walk.an\n");
     world.loader.SetVertexColour(0xFFABCDEF);
@@ -177,9 +199,12 @@ TEST(MeshFile, AnimatedNodesTakeTheirBodyAndBoxOnlyWithMass)
     EXPECT_EQ(walk->GetFrameCount(), 2);
     EXPECT_EQ(walk->GetFrames()[1].vertices[0].diffuse, 0xFFABCDEFu);
 
+    EXPECT_FLOAT_EQ(body->GetPhysicData()->GetMass(), 3.0f);
+
     // The leg has no mass anywhere: no physics, and the animation's box.
     CPGameObject* leg = Child(body, 0);
     EXPECT_EQ(leg->GetPhysicData(), nullptr);
+    EXPECT_EQ(leg->GetPartBoxes().size(), 1u); // its box part still picks
     const CPBoundingBox& bounds = leg->GetRenderObject()
                                       .As<CPAnimatedObject>()
                                       ->GetAnimations()
