@@ -28,6 +28,16 @@ bool TooDeep(const CPFileReader& reader, int depth)
     return true;
 }
 
+bool NodeFits(const CPFileReader& reader, std::uint32_t minimumBytes)
+{
+    if (reader.GetRemaining() >= minimumBytes)
+        return true;
+    LogLine("Mesh file \"" + reader.GetFileName() +
+            "\" ends inside a node: " + std::to_string(reader.GetRemaining()) +
+            " bytes left where a node takes at least " + std::to_string(minimumBytes));
+    return false;
+}
+
 // Gives up a node read so far: the node, its subtree and what they own go.
 CPObjectPtr Abandon(CPGameObject* object)
 {
@@ -125,7 +135,7 @@ void CPRenderObjectLoader::AddCollisionParts(CPGameObject& object, const std::ve
 CPObjectPtr CPRenderObjectLoader::ReadMeshNode(CPFileReader& reader, const SceneSections& sections,
                                                int option, int depth)
 {
-    if (TooDeep(reader, depth) || !HasBytes(reader, kMinPlainNode, "fields", "?"))
+    if (TooDeep(reader, depth) || !NodeFits(reader, kMinPlainNode))
         return CPObjectPtr();
     reader.ReadInt(); // node word
     const std::string name = ReadName(reader);
@@ -160,7 +170,7 @@ CPObjectPtr CPRenderObjectLoader::ReadMeshNode(CPFileReader& reader, const Scene
 CPObjectPtr CPRenderObjectLoader::ReadPhysicsMeshNode(CPFileReader& reader, const SceneSections& sections,
                                                       int option, int depth)
 {
-    if (TooDeep(reader, depth) || !HasBytes(reader, kMinPhysicsNode, "fields", "?"))
+    if (TooDeep(reader, depth) || !NodeFits(reader, kMinPhysicsNode))
         return CPObjectPtr();
     reader.ReadInt(); // node word
     const std::string name = ReadName(reader);
@@ -200,7 +210,7 @@ CPObjectPtr CPRenderObjectLoader::ReadPhysicsMeshNode(CPFileReader& reader, cons
 CPObjectPtr CPRenderObjectLoader::ReadAnimatedNode(CPFileReader& reader, const SceneSections& sections,
                                                    int option, const std::string& animationName, int depth)
 {
-    if (TooDeep(reader, depth) || !HasBytes(reader, kMinAnimatedNode, "fields", "?"))
+    if (TooDeep(reader, depth) || !NodeFits(reader, kMinAnimatedNode))
         return CPObjectPtr();
     const std::string name = ReadName(reader);
     ReadPlacement(reader); // the flip-book frames carry the placement
