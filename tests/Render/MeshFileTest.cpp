@@ -327,3 +327,23 @@ TEST(MeshFile, ACorruptTransformBlockAfterTheNodesIsReportedAndHarmless)
     EXPECT_NE(world.Load("bad.rdf"), nullptr);
     EXPECT_TRUE(world.files.log.Contains("corrupt transform block"));
 }
+
+TEST(MeshFile, NodesNestedBeyondTheLimitAreTakenAsCorrupt)
+{
+    auto chain = [](int depth) {
+        PlainNode node = TriangleNode("n");
+        for (int i = 0; i < depth; ++i) {
+            PlainNode parent = TriangleNode("n");
+            parent.children = {node};
+            node = parent;
+        }
+        return meshbytes::PlainFile({node});
+    };
+    LoaderWorld world;
+    world.Scene("s.rdf", "mesh = m.msh\n");
+    world.Mesh("m.msh", chain(CPRenderObjectLoader::kMaxNodeDepth));
+    EXPECT_NE(world.Load("s.rdf"), nullptr);
+    world.Mesh("m.msh", chain(CPRenderObjectLoader::kMaxNodeDepth + 1));
+    EXPECT_EQ(world.Load("s.rdf"), nullptr);
+    EXPECT_TRUE(world.files.log.Contains("deeper than 64 levels"));
+}
