@@ -88,6 +88,12 @@ class CPRender {
                                      const std::uint16_t* indices, std::int32_t vertexCount,
                                      std::int32_t indexCount);
     void ReleaseStaticMeshes();
+
+    // The shadow material of parts whose effect has no shadow effect of its
+    // own; empty until the game sets one. Not held: materials belong to
+    // their library, and whoever sets one clears it before that goes.
+    CPObjectPtr GetDefaultShadowMaterial() const { return CPObjectPtr(m_defaultShadowMaterial); }
+    void SetDefaultShadowMaterial(CPObjectPtr material) { m_defaultShadowMaterial = material.Get(); }
     const CPStaticMesh* FindStaticMesh(const std::string& name) const;
     std::size_t GetStaticMeshCount() const { return m_staticMeshes.size(); }
 
@@ -166,6 +172,7 @@ class CPRender {
     void DrawFade();
 
     std::unordered_map<std::string, std::unique_ptr<CPStaticMesh>> m_staticMeshes;
+    CPObject* m_defaultShadowMaterial = nullptr;
     std::int32_t m_handedOverCount = 0;
     std::uint8_t m_linesPresent = 0;
     std::vector<CPMeshVertex> m_debugLines;

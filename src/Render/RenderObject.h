@@ -103,6 +103,7 @@ class CPRenderObject : public CPRenderable {
     // The renderer's record of this mesh; null unless a disabled copy
     // registered it. The renderer owns it.
     CPStaticMesh* GetStaticMesh() const { return m_staticMesh; }
+    void SetStaticMesh(CPStaticMesh* mesh) { m_staticMesh = mesh; }
 
     bool IsDeformable() const { return m_deformable != 0; }
     void SetDeformable(bool deformable) { m_deformable = deformable ? 1 : 0; }
