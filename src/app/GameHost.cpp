@@ -6,6 +6,7 @@
 #include "Render/EffectManager.h"
 #include "Render/MaterialLibrary.h"
 #include "Render/PRender.h"
+#include "Render/RenderObjectLoader.h"
 #include "Render/TextureLibrary.h"
 #include "Sound/PMusic.h"
 #include "Sound/SoundManager.h"
@@ -59,6 +60,8 @@ GameHost::GameHost(const Options& options)
     SetMaterialLibrary(m_materials.get());
     SetEffectManager(m_effectManager.get());
     SetAnimationCache(m_animationCache.get());
+    m_loader = std::make_unique<CPRenderObjectLoader>();
+    SetRenderObjectLoader(m_loader.get());
     SetPhysicsWorld(m_physicsWorld.get());
     SetInputManager(m_inputManager.get());
     InstallSkyscape(*m_render);
@@ -78,6 +81,8 @@ GameHost::~GameHost()
     m_kernel->RemoveKilledTasks();
     SetInputManager(nullptr);
     m_inputManager.reset();
+    SetRenderObjectLoader(nullptr);
+    m_loader.reset();
     // The physics world forgets its collision mesh in the renderer.
     SetPhysicsWorld(nullptr);
     m_physicsWorld.reset();

@@ -10,6 +10,7 @@
 class CPAnimationCache;
 class CPInputManager;
 class CPPhysicsWorld;
+class CPRenderObjectLoader;
 class CPEffectLibrary;
 class CPEffectManager;
 class CPMaterialLibrary;
@@ -64,6 +65,7 @@ class GameHost {
     std::unique_ptr<CPMaterialLibrary> m_materials;
     std::unique_ptr<CPEffectManager> m_effectManager;
     std::unique_ptr<CPAnimationCache> m_animationCache;
+    std::unique_ptr<CPRenderObjectLoader> m_loader;
     std::unique_ptr<CPPhysicsWorld> m_physicsWorld;
     std::unique_ptr<platform::InputDevice> m_input;
     std::unique_ptr<CPInputManager> m_inputManager;
