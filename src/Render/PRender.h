@@ -18,6 +18,7 @@
 
 class CPBaseCamera;
 class CPPerspectiveCamera;
+class CPRenderList;
 class CPTerrainMesh;
 
 // The renderer: the device's default states, the pass table with its
@@ -123,7 +124,8 @@ class CPRender {
     void SetTerrainMesh(const CPTerrainMesh* mesh) { m_terrainMesh = mesh; }
     const CPTerrainMesh* GetTerrainMesh() const { return m_terrainMesh; }
 
-    // The frame's render list (filled by the render list's own code).
+    // The frame's render list: filled by the scene walk, its batches drawn
+    // by RenderFrame and emptied after every frame.
     void GetSceneObject(CPObjectPtr& out) const { out = m_renderList; }
     void SetSceneObject(const CPObjectPtr& list) { m_renderList = list; }
     std::int32_t GetHandedOverCount() const { return m_handedOverCount; }
@@ -153,8 +155,9 @@ class CPRender {
     CPBlurGrid& GetBlurGrid() { return m_blurGrid; }
 
     // One frame: brings a reset device back, clears, draws the sky, the
-    // passes in ascending order, the debug lines and the fade, and
-    // presents. False when the device is lost and nothing was drawn.
+    // passes in ascending order with the render list's batches, the debug
+    // lines and the fade, and presents. The list's frame is emptied either
+    // way. False when the device is lost and nothing was drawn.
     bool RenderFrame(float frameTime);
     // Tells the device listeners, resets the device and sets the defaults
     // again. False while the device cannot be reset yet.
@@ -168,6 +171,7 @@ class CPRender {
     const platform::Texture* GetLoadingBar() const { return m_loadingBar; }
 
   private:
+    void DrawPasses(CPRenderList* list, float frameTime);
     void DrawDebugLines();
     void DrawFade();
 

@@ -1,9 +1,15 @@
 #include <algorithm>
+#include <climits>
 
 #include "Render/BaseCamera.h"
+#include "Render/BatchRenderer.h"
+#include "Render/EffectLibrary.h"
+#include "Render/IVBlock.h"
+#include "Render/Material.h"
 #include "Render/DeviceListener.h"
 #include "Render/PRender.h"
 #include "Render/PerspectiveCamera.h"
+#include "Render/RenderList.h"
 #include "Render/RenderSettings.h"
 #include "platform/Math.h"
 
@@ -59,6 +65,13 @@ class SavedStates {
     Matrix4 m_world;
 };
 
+// The material option of a batch; a material of another kind counts as 0.
+int BatchOption(const CPIVBlock& batch)
+{
+    const auto* material = batch.GetMaterial().As<CPMaterial>();
+    return material ? material->GetOption() : 0;
+}
+
 } // namespace
 
 bool CPRender::RestoreDevice()
@@ -84,44 +97,82 @@ bool CPRender::RestoreDevice()
 
 bool CPRender::RenderFrame(float frameTime)
 {
-    // The lines were this frame's: a frame not drawn lets them go, or they
-    // would pile up for as long as the device stays lost.
-    const auto skipFrame = [this] {
+    CPRenderList* list = m_renderList.As<CPRenderList>();
+    // The lines and the batches were this frame's: a frame not drawn lets
+    // them go, or they would pile up for as long as the device stays lost.
+    const auto endFrame = [this, list] {
         m_debugLines.clear();
         m_linesPresent = 0;
-        return false;
+        if (list)
+            list->ClearFrame();
     };
-    if (!m_device || !RestoreDevice())
-        return skipFrame();
+    if (!m_device || !RestoreDevice()) {
+        endFrame();
+        return false;
+    }
     m_device->Clear(clear::kTarget | clear::kZBuffer, m_fogColor, 1.0f, 0);
-    if (Failed(m_device->BeginScene()))
-        return skipFrame();
+    if (Failed(m_device->BeginScene())) {
+        endFrame();
+        return false;
+    }
     if (m_sky)
         m_sky->Render(frameTime);
-
-    // The first perspective pass is the one the screen projection follows.
-    bool projectionTaken = false;
-    for (auto& entry : m_passes) {
-        CPRenderPass& pass = entry.second;
-        auto* camera = pass.GetCamera().As<CPBaseCamera>();
-        if (!camera)
-            continue;
-        if (auto* perspective = dynamic_cast<CPPerspectiveCamera*>(camera)) {
-            perspective->Update();
-            if (!projectionTaken) {
-                m_viewProjection = perspective->GetViewProjection();
-                projectionTaken = true;
-            }
-        }
-        m_device->SetTransform(TransformState::View, camera->GetView());
-        m_device->SetTransform(TransformState::Projection, camera->GetProjection());
-        m_device->SetTransform(TransformState::World, pass.HasMatrix() ? pass.GetMatrix() : IdentityMatrix());
-    }
-
+    DrawPasses(list, frameTime);
     DrawDebugLines();
     DrawFade();
     m_device->EndScene();
+    endFrame();
     return Succeeded(m_device->Present());
+}
+
+// The passes in ascending order. A batch is drawn in the last pass whose
+// number is not above its material's option (in the first pass when all
+// are): the shadow materials of option 16 in the shadow pass 16, the
+// screens of options 200 and up in the screen pass 195. A pass without a
+// camera of its own sees through the camera of the pass before it.
+void CPRender::DrawPasses(CPRenderList* list, float frameTime)
+{
+    CPBatchRenderer batches(*m_device, GetEffectLibrary());
+    const ColorValue ambient{m_ambientRed, m_ambientGreen, m_ambientBlue, m_ambientAlpha};
+    // The first perspective pass is the one the screen projection follows.
+    bool projectionTaken = false;
+    const CPBaseCamera* seenThrough = nullptr;
+    for (auto entry = m_passes.begin(); entry != m_passes.end(); ++entry) {
+        CPRenderPass& pass = entry->second;
+        if (auto* camera = pass.GetCamera().As<CPBaseCamera>()) {
+            if (auto* perspective = dynamic_cast<CPPerspectiveCamera*>(camera)) {
+                perspective->Update();
+                if (!projectionTaken) {
+                    m_viewProjection = perspective->GetViewProjection();
+                    projectionTaken = true;
+                }
+            }
+            seenThrough = camera;
+        }
+        if (!seenThrough)
+            continue;
+        const Matrix4 world = pass.HasMatrix() ? pass.GetMatrix() : IdentityMatrix();
+        m_device->SetTransform(TransformState::View, seenThrough->GetView());
+        m_device->SetTransform(TransformState::Projection, seenThrough->GetProjection());
+        m_device->SetTransform(TransformState::World, world);
+        if (!list || list->GetFrameBatches().empty())
+            continue;
+
+        const int lowest = entry == m_passes.begin() ? INT_MIN : entry->first;
+        const auto following = std::next(entry);
+        const int beyond = following == m_passes.end() ? INT_MAX : following->first;
+        bool begun = false;
+        for (CPIVBlock* batch : list->GetFrameBatches()) {
+            const int option = BatchOption(*batch);
+            if (option < lowest || (option >= beyond && beyond != INT_MAX))
+                continue;
+            if (!begun) {
+                batches.BeginPass(*seenThrough, world, m_mainLight, ambient, frameTime);
+                begun = true;
+            }
+            batches.Draw(*batch);
+        }
+    }
 }
 
 // The frame's debug lines, seen through the screen projection's camera;

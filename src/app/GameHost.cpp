@@ -6,6 +6,7 @@
 #include "Render/EffectManager.h"
 #include "Render/MaterialLibrary.h"
 #include "Render/PRender.h"
+#include "Render/RenderList.h"
 #include "Render/RenderObjectLoader.h"
 #include "Render/TextureLibrary.h"
 #include "Sound/PMusic.h"
@@ -44,7 +45,9 @@ GameHost::GameHost(const Options& options)
       m_animationCache(std::make_unique<CPAnimationCache>()),
       m_physicsWorld(std::make_unique<CPPhysicsWorld>()), m_input(std::make_unique<platform::InputDevice>()),
       m_inputManager(std::make_unique<CPInputManager>()),
-      m_soundDevice(std::make_unique<platform::SoundDevice>())
+      m_soundDevice(std::make_unique<platform::SoundDevice>()),
+      m_sceneList(std::make_unique<CPRenderList>(m_render.get())),
+      m_dynamicList(std::make_unique<CPRenderList>(m_render.get()))
 {
     // Data files are named relative to the data folder; those not on disk
     // are looked for in the pack files there.
@@ -65,6 +68,8 @@ GameHost::GameHost(const Options& options)
     SetPhysicsWorld(m_physicsWorld.get());
     SetInputManager(m_inputManager.get());
     InstallSkyscape(*m_render);
+    m_render->SetSceneObject(m_sceneList.get());
+    m_render->SetDynamicList(m_dynamicList.get());
     m_render->InitDeviceState();
     // The special sounds are read from the data folder, so they come after it.
     m_soundManager = std::make_unique<CPSoundManager>(m_soundDevice.get());
@@ -101,6 +106,11 @@ GameHost::~GameHost()
     SetKernel(nullptr);
     SetObjectRegistry(nullptr);
     m_registry.reset();
+    // The render lists hold materials in their batches.
+    m_render->SetSceneObject(CPObjectPtr());
+    m_render->SetDynamicList(CPObjectPtr());
+    m_sceneList.reset();
+    m_dynamicList.reset();
     // Materials hold effects and texture blocks, which hold textures.
     SetMaterialLibrary(nullptr);
     m_materials.reset();

@@ -17,6 +17,7 @@ class CPMaterialLibrary;
 class CPMusic;
 class CPRender;
 class CPSoundManager;
+class CPRenderList;
 class CPTextureLibrary;
 namespace platform {
 class GraphicsDevice;
@@ -72,5 +73,8 @@ class GameHost {
     std::unique_ptr<platform::SoundDevice> m_soundDevice;
     std::unique_ptr<CPSoundManager> m_soundManager;
     std::unique_ptr<CPMusic> m_music;
+    // The frame's render list and the one of the level's dynamic geometry.
+    std::unique_ptr<CPRenderList> m_sceneList;
+    std::unique_ptr<CPRenderList> m_dynamicList;
     bool m_quit = false;
 };

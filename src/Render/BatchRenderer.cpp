@@ -1,0 +1,180 @@
+#include "Render/BatchRenderer.h"
+
+#include <algorithm>
+
+#include "Render/BaseCamera.h"
+#include "Render/EffectLibrary.h"
+#include "Render/IVBlock.h"
+#include "Render/Material.h"
+#include "Render/PEffect.h"
+#include "Render/PIVertexBuffer.h"
+#include "Render/PTexture.h"
+#include "Render/PerspectiveCamera.h"
+#include "Render/Renderable.h"
+#include "Render/TextureBlock.h"
+#include "core/Log.h"
+#include "platform/Effect.h"
+#include "platform/GraphicsDevice.h"
+#include "platform/Math.h"
+
+using namespace platform;
+
+namespace {
+
+// A renderable too large for a slot is reported once a run, not once a
+// frame.
+bool g_tooLargeReported = false;
+
+const void* TextureOf(const CPTexture* texture)
+{
+    if (!texture)
+        return nullptr;
+    if (texture->GetTexture())
+        return texture->GetTexture();
+    return texture->GetCubeTexture();
+}
+
+} // namespace
+
+CPBatchRenderer::CPBatchRenderer(GraphicsDevice& device, CPEffectLibrary* effects)
+    : m_device(device), m_effects(effects)
+{
+}
+
+void CPBatchRenderer::BeginPass(const CPBaseCamera& camera, const Matrix4& world, const Light& light,
+                                const ColorValue& ambient, float time)
+{
+    m_time = time;
+    CPEffect* shared = m_effects ? m_effects->GetSharedEffect() : nullptr;
+    Effect* effect = shared ? shared->GetEffect() : nullptr;
+    if (!effect)
+        return;
+
+    const Matrix4& view = camera.GetView();
+    const Matrix4& projection = camera.GetProjection();
+    Matrix4 viewInverse;
+    Vector3 eye;
+    if (auto* perspective = dynamic_cast<const CPPerspectiveCamera*>(&camera)) {
+        viewInverse = perspective->GetInverseView();
+        eye = const_cast<CPPerspectiveCamera*>(perspective)->Eye();
+    } else {
+        if (!Invert(view, viewInverse))
+            viewInverse = IdentityMatrix();
+        eye = {viewInverse.m[3][0], viewInverse.m[3][1], viewInverse.m[3][2]};
+    }
+    const Matrix4 worldView = world * view;
+    const auto set = [&](CPEffectLibrary::SharedParameter which, auto&& apply) {
+        if (EffectParameter* handle = m_effects->GetSharedHandle(which))
+            apply(handle);
+    };
+    set(CPEffectLibrary::kViewInverse, [&](EffectParameter* h) { effect->SetMatrix(h, viewInverse); });
+    set(CPEffectLibrary::kLight, [&](EffectParameter* h) {
+        effect->SetVector(h, {light.direction.x, light.direction.y, light.direction.z, 0.0f});
+    });
+    set(CPEffectLibrary::kLightColor, [&](EffectParameter* h) {
+        effect->SetVector(h, {light.diffuse.r, light.diffuse.g, light.diffuse.b, light.diffuse.a});
+    });
+    set(CPEffectLibrary::kWorldViewProjection,
+        [&](EffectParameter* h) { effect->SetMatrix(h, worldView * projection); });
+    set(CPEffectLibrary::kViewProjection,
+        [&](EffectParameter* h) { effect->SetMatrix(h, view * projection); });
+    set(CPEffectLibrary::kWorldView, [&](EffectParameter* h) { effect->SetMatrix(h, worldView); });
+    set(CPEffectLibrary::kAmbient, [&](EffectParameter* h) {
+        effect->SetVector(h, {ambient.r, ambient.g, ambient.b, 1.0f});
+    });
+    set(CPEffectLibrary::kCameraPos, [&](EffectParameter* h) {
+        effect->SetVector(h, {eye.x, eye.y, eye.z, 1.0f});
+    });
+}
+
+int CPBatchRenderer::Draw(CPIVBlock& batch)
+{
+    CPIVertexBuffer* buffer = batch.GetBuffer();
+    if (!buffer || batch.GetVertexCount() <= 0)
+        return 0;
+    const int vertexLimit = std::min(buffer->GetSlotVertices(), CPIVertexBuffer::kMaxBaseVertices);
+    const auto& renderables = batch.GetRenderables();
+    std::size_t next = 0;
+    int draws = 0;
+    bool firstRange = true;
+    while (next < renderables.size()) {
+        // The first range is locked for the batch's counts; a batch larger
+        // than a slot goes on in whole slots.
+        const int vertices = firstRange ? std::min(batch.GetVertexCount(), buffer->GetSlotVertices()) : 0;
+        const int indices = firstRange ? std::min(batch.GetIndexCount(), buffer->GetSlotIndices()) : 0;
+        firstRange = false;
+        if (!buffer->Lock(vertices, indices, true, -1))
+            return draws;
+        buffer->ClearWritten();
+        for (; next < renderables.size(); ++next) {
+            auto* renderable = static_cast<CPRenderable*>(renderables[next].Get());
+            if (renderable->IsDisabled())
+                continue;
+            const int vertexCount = renderable->GetVertexCount();
+            const int indexCount = renderable->GetIndexCount();
+            if (vertexCount <= 0)
+                continue;
+            if (vertexCount > vertexLimit || indexCount > buffer->GetSlotIndices()) {
+                if (!g_tooLargeReported)
+                    LogLine("CPBatchRenderer: " + renderable->GetTypeName() + " of " +
+                            std::to_string(vertexCount) + " vertices and " + std::to_string(indexCount) +
+                            " indices is larger than a buffer slot; not drawn (reported once)");
+                g_tooLargeReported = true;
+                continue;
+            }
+            if (!buffer->HasRoomFor(vertexCount, indexCount))
+                break;
+            buffer->AddRenderable(*renderable);
+        }
+        buffer->Unlock(true);
+        if (buffer->GetIndicesWritten() > 0) {
+            DrawRange(batch);
+            ++draws;
+        }
+    }
+    return draws;
+}
+
+void CPBatchRenderer::DrawRange(CPIVBlock& batch)
+{
+    CPIVertexBuffer& buffer = *batch.GetBuffer();
+    const int slot = buffer.GetFilledSlot();
+    m_device.SetStreamSource(0, buffer.GetVertexBuffer(slot), 0, sizeof(CPMeshVertex));
+    m_device.SetIndices(buffer.GetIndexBuffer(slot));
+    m_device.SetFVF(kMeshVertexFormat);
+    const auto vertexCount = static_cast<std::uint32_t>(buffer.GetVerticesWritten());
+    const auto triangles = static_cast<std::uint32_t>(buffer.GetIndicesWritten() / 3);
+    const auto draw = [&] {
+        m_device.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 0, vertexCount, 0, triangles);
+    };
+
+    auto* material = batch.GetMaterial().As<CPMaterial>();
+    CPEffect* effect = material ? material->GetEffect() : nullptr;
+    CPTextureBlock* textures = material ? material->GetTextureBlock() : nullptr;
+    Effect* fx = effect ? effect->GetEffect() : nullptr;
+    if (!fx) {
+        const CPTexture* first =
+            textures && textures->GetTextureCount() > 0 ? textures->GetTexture(0) : nullptr;
+        m_device.SetTexture(0, first ? first->GetTexture() : nullptr);
+        draw();
+        return;
+    }
+    if (EffectParameter* time = effect->GetTimeHandle())
+        fx->SetFloat(time, m_time);
+    const auto& handles = effect->GetTextureHandles();
+    for (std::size_t i = 0; i < handles.size(); ++i) {
+        const int index = static_cast<int>(i);
+        const CPTexture* texture =
+            textures && index < textures->GetTextureCount() ? textures->GetTexture(index) : nullptr;
+        fx->SetTexture(handles[i], TextureOf(texture));
+    }
+    unsigned passes = 0;
+    if (Failed(fx->Begin(&passes)))
+        return;
+    for (unsigned pass = 0; pass < passes; ++pass) {
+        fx->BeginPass(pass);
+        draw();
+        fx->EndPass();
+    }
+    fx->End();
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Light.h"
+#include "platform/MathTypes.h"
+
+namespace platform {
+class GraphicsDevice;
+} // namespace platform
+
+class CPBaseCamera;
+class CPEffectLibrary;
+class CPIVBlock;
+
+// Draws the batches of a render list within one render pass: writes each
+// batch's renderables into its dynamic buffer and draws them as an indexed
+// triangle list of mesh vertices with the batch's material.
+//
+// The scene-wide values (camera, light, ambient) are set once per pass on
+// the shared parameters of the effect pool; each material's effect gets
+// the time and its textures. A material without a loaded effect draws with
+// its first texture through the fixed pipeline.
+class CPBatchRenderer {
+  public:
+    CPBatchRenderer(platform::GraphicsDevice& device, CPEffectLibrary* effects);
+
+    // The pass's camera and fixed world matrix (identity when it has
+    // none), the scene light and ambient colour, and the time the effects
+    // see.
+    void BeginPass(const CPBaseCamera& camera, const Matrix4& world, const platform::Light& light,
+                   const ColorValue& ambient, float time);
+
+    // Fills and draws one batch: one range when it fits in a slot of the
+    // ring, else as many as it takes. A batch without vertices draws
+    // nothing. Returns the number of ranges drawn.
+    int Draw(CPIVBlock& batch);
+
+  private:
+    void DrawRange(CPIVBlock& batch);
+
+    platform::GraphicsDevice& m_device;
+    CPEffectLibrary* m_effects;
+    float m_time = 0.0f;
+};

@@ -1,0 +1,36 @@
+#include "Render/IVBlock.h"
+
+#include "Render/PIVertexBuffer.h"
+#include "Render/Renderable.h"
+
+CPIVBlock::CPIVBlock(CPObjectPtr material, CPObjectPtr buffer) : m_buffer(buffer), m_material(material) {}
+
+CPIVBlock::~CPIVBlock()
+{
+    m_renderables.clear();
+    m_buffer = CPObjectPtr();
+    m_extraReferences.clear();
+}
+
+CPIVertexBuffer* CPIVBlock::GetBuffer() const { return m_buffer.As<CPIVertexBuffer>(); }
+
+bool CPIVBlock::AddRenderable(CPObjectPtr renderable)
+{
+    auto* r = renderable.As<CPRenderable>();
+    if (!r)
+        return false;
+    m_renderables.push_back(renderable);
+    if (r->IsDisabled())
+        return true;
+    m_indexCount += r->GetIndexCount();
+    m_vertexCount += r->GetVertexCount();
+    return true;
+}
+
+void CPIVBlock::ClearFrame()
+{
+    m_renderables.clear();
+    m_indexCount = 0;
+    m_vertexCount = 0;
+    m_inFrame = false;
+}

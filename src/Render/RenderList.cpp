@@ -1,0 +1,158 @@
+#include "Render/RenderList.h"
+
+#include "Render/IVBlock.h"
+#include "Render/Light.h"
+#include "Render/PRender.h"
+#include "Render/Renderable.h"
+#include "core/GameObject.h"
+#include "core/Log.h"
+
+namespace {
+
+// Faults of the scene reported once per list, not once per frame.
+enum Fault : int {
+    kNoRenderable = 1 << 0,
+    kNoMaterial = 1 << 1,
+    kNoLight = 1 << 2,
+    kNoGameObject = 1 << 3,
+};
+
+} // namespace
+
+CPRenderList::CPRenderList(CPRender* render, int slotCount, int slotVertices, int slotIndices)
+    : m_dynamicBuffer(std::make_unique<CPIVertexBuffer>(render ? render->GetDevice() : nullptr, slotCount,
+                                                        slotVertices, slotIndices)),
+      m_render(render)
+{
+}
+
+CPRenderList::~CPRenderList()
+{
+    // The batches hold the dynamic buffer; they go first.
+    m_frameBatches.clear();
+    m_allBatches.clear();
+}
+
+void CPRenderList::ReportOnce(int fault, const std::string& line)
+{
+    if (m_reported & static_cast<std::uint32_t>(fault))
+        return;
+    m_reported |= static_cast<std::uint32_t>(fault);
+    LogLine(line + " (reported once)");
+}
+
+void CPRenderList::AddObject(CPObjectPtr object)
+{
+    auto* gameObject = object.As<CPGameObject>();
+    if (!gameObject) {
+        if (object)
+            ReportOnce(kNoGameObject,
+                       "CPRenderList: " + object->GetTypeName() + " is no game object; not drawn");
+        return;
+    }
+    if (!gameObject->IsVisible())
+        return;
+    const std::int32_t kind = gameObject->GetRenderKind();
+    switch (kind) {
+    case CPGameObject::kMeshObject:
+    case CPGameObject::kAnimatedObject:
+    case CPGameObject::kSprite:
+        AddRenderable(gameObject, gameObject->GetRenderObject(), kind);
+        break;
+    case CPGameObject::kLight:
+        AddLight(gameObject, gameObject->GetRenderObject());
+        break;
+    default:
+        break;
+    }
+}
+
+void CPRenderList::AddRenderable(CPObject* object, const CPObjectPtr& renderObject, std::int32_t kind)
+{
+    if (!renderObject.As<CPRenderable>()) {
+        ReportOnce(kNoRenderable, "CPRenderList: " + object->GetTypeName() + " of render kind " +
+                                      std::to_string(kind) + " has no renderable; not drawn");
+        return;
+    }
+    CPObjectPtr material;
+    static_cast<CPRenderable*>(renderObject.Get())->GetMaterial(material);
+    if (!material) {
+        ReportOnce(kNoMaterial, "CPRenderList: " + object->GetTypeName() + " has no material; not drawn");
+        return;
+    }
+    std::unique_ptr<CPIVBlock>& slot = m_allBatches[material.Get()];
+    if (!slot)
+        slot = std::make_unique<CPIVBlock>(material, CPObjectPtr(m_dynamicBuffer.get()));
+    CPIVBlock* batch = slot.get();
+    if (!batch->IsInFrame()) {
+        batch->SetInFrame(true);
+        m_frameBatches.push_back(batch);
+    }
+    batch->AddRenderable(renderObject);
+}
+
+void CPRenderList::AddLight(CPObject* object, const CPObjectPtr& renderObject)
+{
+    auto* light = renderObject.As<CPLight>();
+    if (!light) {
+        ReportOnce(kNoLight, "CPRenderList: " + object->GetTypeName() + " of the light kind has no light");
+        return;
+    }
+    const platform::Light* record = light->UpdateLight();
+    if (m_render && record)
+        m_render->AddLight(*record);
+}
+
+void CPRenderList::AddObjectTree(CPObjectPtr object)
+{
+    auto* gameObject = object.As<CPGameObject>();
+    if (!gameObject) {
+        AddObject(object);
+        return;
+    }
+    if (m_taggedOnly && gameObject->GetTag() == 0)
+        return;
+    AddObject(object);
+    if (!gameObject->IsVisible())
+        return;
+    const auto& children = gameObject->GetChildren();
+    for (std::size_t i = 0; i < children.size(); ++i)
+        AddObjectTree(children[i]);
+}
+
+void CPRenderList::AddDynamicTree(CPObjectPtr object)
+{
+    auto* gameObject = object.As<CPGameObject>();
+    if (!gameObject || !gameObject->IsVisible())
+        return;
+    if (gameObject->GetRenderKind() == CPGameObject::kMeshObject && gameObject->GetTag() != 0) {
+        if (auto* renderable = gameObject->GetRenderObject().As<CPRenderable>())
+            m_dynamicBuffer->AddRenderable(*renderable);
+    }
+    const auto& children = gameObject->GetChildren();
+    for (std::size_t i = 0; i < children.size(); ++i)
+        AddDynamicTree(children[i]);
+    // Levels of detail: every entry after the object itself. Read by index,
+    // so a list that changes meanwhile is never walked past its end.
+    const auto& linked = gameObject->GetLinkedObjects();
+    for (std::size_t i = 1; i < linked.size(); ++i)
+        if (linked[i].object.Get() != gameObject)
+            AddDynamicTree(linked[i].object);
+}
+
+bool CPRenderList::LockDynamicBuffer() { return m_dynamicBuffer->Lock(0, 0, true, -1); }
+
+void CPRenderList::UnlockDynamicBuffer() { m_dynamicBuffer->Unlock(true); }
+
+void CPRenderList::ClearFrame()
+{
+    for (CPIVBlock* batch : m_frameBatches)
+        batch->ClearFrame();
+    m_frameBatches.clear();
+}
+
+CPIVBlock* CPRenderList::FindBatch(const CPObject* material) const
+{
+    const auto found = m_allBatches.find(material);
+    return found == m_allBatches.end() ? nullptr : found->second.get();
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "Render/PIVertexBuffer.h"
+#include "core/Object.h"
+
+class CPIVBlock;
+class CPRender;
+
+// The visible objects of a frame. Mesh render objects, animated objects
+// and sprites are grouped by material into batches; lights go into the
+// renderer's light table; task render objects and empty objects add
+// nothing. Tagged mesh objects can also be written straight into the
+// list's dynamic buffer.
+//
+// The frame's batches are listed in the order their materials first drew
+// this frame; every batch ever made stays in the list, one per material,
+// until the list goes. ClearFrame empties the frame for the next one and
+// keeps the memory, so a steady scene allocates nothing per frame.
+class CPRenderList : public CPObject {
+  public:
+    // Lights go to `render`'s table; the dynamic buffer is made on its
+    // device with the given ring. Both must outlive the list.
+    explicit CPRenderList(CPRender* render, int slotCount = CPIVertexBuffer::kDefaultSlotCount,
+                          int slotVertices = CPIVertexBuffer::kDefaultSlotVertices,
+                          int slotIndices = CPIVertexBuffer::kDefaultSlotIndices);
+    ~CPRenderList() override;
+    CPRenderList(const CPRenderList&) = delete;
+    CPRenderList& operator=(const CPRenderList&) = delete;
+
+    std::uint32_t GetObjectSize() const override { return sizeof(CPRenderList); }
+    std::string GetTypeName() const override { return "CPRenderList"; }
+
+    // The object's render object by its kind, when the object is visible.
+    void AddObject(CPObjectPtr object);
+    // The object and, while visible, its children in order. With the
+    // tagged-only switch on, an untagged object hides its whole subtree.
+    void AddObjectTree(CPObjectPtr object);
+    // The visible, tagged mesh objects of a subtree (levels of detail after
+    // the first entry too) into the dynamic buffer, which must be locked.
+    void AddDynamicTree(CPObjectPtr object);
+
+    // The whole dynamic buffer locked for AddDynamicTree, and unlocked.
+    bool LockDynamicBuffer();
+    void UnlockDynamicBuffer();
+
+    // Empties the frame's batches and their renderables and counts.
+    void ClearFrame();
+
+    const std::vector<CPIVBlock*>& GetFrameBatches() const { return m_frameBatches; }
+    // The batch of a material, null before the material first drew.
+    CPIVBlock* FindBatch(const CPObject* material) const;
+    std::size_t GetBatchCount() const { return m_allBatches.size(); }
+    CPIVertexBuffer& GetDynamicBuffer() { return *m_dynamicBuffer; }
+
+    bool IsTaggedOnly() const { return m_taggedOnly != 0; }
+    void SetTaggedOnly(bool taggedOnly) { m_taggedOnly = taggedOnly ? 1 : 0; }
+
+  private:
+    void AddRenderable(CPObject* object, const CPObjectPtr& renderObject, std::int32_t kind);
+    void AddLight(CPObject* object, const CPObjectPtr& renderObject);
+    void ReportOnce(int fault, const std::string& line);
+
+    std::unique_ptr<CPIVertexBuffer> m_dynamicBuffer;
+    std::vector<CPIVBlock*> m_frameBatches;
+    std::unordered_map<const CPObject*, std::unique_ptr<CPIVBlock>> m_allBatches;
+    std::uint8_t m_taggedOnly = 0;
+    CPRender* m_render;
+    std::uint32_t m_reported = 0;
+};

@@ -1,0 +1,187 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "Render/IVBlock.h"
+#include "Render/PRender.h"
+#include "Render/RenderList.h"
+#include "SceneObjects.h"
+#include "support/GameObjectFakes.h"
+#include "support/ScratchFolder.h"
+
+using namespace platform;
+
+namespace {
+
+class RenderListTest : public ::testing::Test {
+  protected:
+    RenderListTest() { SetRender(&render); }
+    ~RenderListTest() override { SetRender(nullptr); }
+
+    // The names of the game objects whose render objects a batch lists.
+    static std::vector<std::string> Owners(const CPIVBlock& batch)
+    {
+        std::vector<std::string> names;
+        for (const CPObjectPtr& renderable : batch.GetRenderables())
+            names.push_back(renderable.As<CPRenderObject>()->GetOwner()->GetName());
+        return names;
+    }
+
+    LogCapture log;
+    GraphicsDevice device;
+    CPRender render{&device};
+    SceneObjects scene;
+    CPRenderList list{&render, 2, 64, 96};
+};
+
+} // namespace
+
+TEST_F(RenderListTest, ObjectsOfOneMaterialShareABatchThatLastsFromFrameToFrame)
+{
+    CPMaterial* stone = scene.Material();
+    CPMaterial* glass = scene.Material();
+    CPGameObject* a = scene.Mesh("a", stone, 3, {0, 1, 2});
+    CPGameObject* b = scene.Mesh("b", glass, 4, {0, 1, 2, 0, 2, 3});
+    CPGameObject* c = scene.Mesh("c", stone, 4, {0, 1, 2, 0, 2, 3});
+
+    list.AddObject(a);
+    list.AddObject(b);
+    list.AddObject(c);
+    ASSERT_EQ(list.GetFrameBatches().size(), 2u);
+    CPIVBlock* stoneBatch = list.GetFrameBatches()[0];
+    EXPECT_EQ(stoneBatch, list.FindBatch(stone));
+    EXPECT_EQ(list.GetFrameBatches()[1], list.FindBatch(glass));
+    EXPECT_EQ(Owners(*stoneBatch), (std::vector<std::string>{"a", "c"}));
+    EXPECT_EQ(stoneBatch->GetVertexCount(), 7);
+    EXPECT_EQ(stoneBatch->GetIndexCount(), 9);
+    EXPECT_EQ(stoneBatch->GetMaterial().Get(), stone);
+    EXPECT_EQ(stoneBatch->GetBuffer(), &list.GetDynamicBuffer());
+    EXPECT_EQ(stoneBatch->GetTypeName(), "CPIVBlock");
+
+    list.ClearFrame();
+    EXPECT_TRUE(list.GetFrameBatches().empty());
+    EXPECT_TRUE(stoneBatch->GetRenderables().empty());
+    EXPECT_EQ(stoneBatch->GetVertexCount(), 0);
+
+    // The next frame finds the same batch, in the order of this frame.
+    list.AddObject(c);
+    list.AddObject(b);
+    EXPECT_EQ(list.GetFrameBatches(), (std::vector<CPIVBlock*>{stoneBatch, list.FindBatch(glass)}));
+    EXPECT_EQ(Owners(*stoneBatch), std::vector<std::string>{"c"});
+    EXPECT_EQ(list.GetBatchCount(), 2u);
+}
+
+TEST_F(RenderListTest, ADisabledRenderObjectIsListedWithoutCounts)
+{
+    CPMaterial* stone = scene.Material();
+    CPGameObject* shown = scene.Mesh("shown", stone);
+    CPGameObject* off = scene.Mesh("off", stone, 4, {0, 1, 2, 0, 2, 3});
+    SceneObjects::MeshOf(off)->SetDisabled(true);
+    list.AddObject(shown);
+    list.AddObject(off);
+    CPIVBlock* batch = list.FindBatch(stone);
+    EXPECT_EQ(Owners(*batch), (std::vector<std::string>{"shown", "off"}));
+    EXPECT_EQ(batch->GetVertexCount(), 3);
+    EXPECT_EQ(batch->GetIndexCount(), 3);
+}
+
+TEST_F(RenderListTest, TreesAreVisitedByVisibilityKindAndTag)
+{
+    CPMaterial* stone = scene.Material();
+    // root (empty) -> mesh, hidden -> hidden child, particles (kind 4) -> under particles
+    CPGameObject* root = scene.Object("root", CPGameObject::kNoRenderObject, nullptr);
+    scene.Mesh("mesh", stone, 3, {0, 1, 2}, root);
+    CPGameObject* hidden = scene.Mesh("hidden", stone, 3, {0, 1, 2}, root);
+    hidden->SetVisible(false);
+    scene.Mesh("hidden child", stone, 3, {0, 1, 2}, hidden);
+    CPGameObject* particles =
+        scene.Object("particles", CPGameObject::kTaskObject, new FakePartAnimation(), root);
+    CPGameObject* under = scene.Mesh("under particles", stone, 3, {0, 1, 2}, particles);
+
+    list.AddObjectTree(root);
+    EXPECT_EQ(Owners(*list.FindBatch(stone)), (std::vector<std::string>{"mesh", "under particles"}));
+
+    // With the tagged-only switch an untagged parent hides a tagged child.
+    list.ClearFrame();
+    list.SetTaggedOnly(true);
+    particles->SetTag(0);
+    under->SetTag(1);
+    list.AddObjectTree(root);
+    EXPECT_EQ(Owners(*list.FindBatch(stone)), std::vector<std::string>{"mesh"});
+}
+
+TEST_F(RenderListTest, VisibleLightsFillTheLightTableUpToThirty)
+{
+    CPGameObject* root = scene.Object("root", CPGameObject::kNoRenderObject, nullptr);
+    for (int i = 0; i < 31; ++i)
+        scene.LightObject("lamp" + std::to_string(i), static_cast<float>(i), root);
+    scene.LightObject("dark", 99.0f, root)->SetVisible(false);
+    root->SetPosition({5.0f, 6.0f, 7.0f});
+    root->UpdateBounds();
+
+    list.AddObjectTree(root);
+    EXPECT_EQ(render.GetLightCount(), 30);
+    EXPECT_TRUE(list.GetFrameBatches().empty());
+    // The records reach the device in order with their owners' positions;
+    // the 31st light and the hidden one are dropped.
+    render.ApplyLights();
+    Light applied;
+    ASSERT_EQ(device.GetLight(29, &applied), S_OK);
+    EXPECT_EQ(applied.range, 29.0f);
+    EXPECT_EQ(applied.position.x, 5.0f);
+    EXPECT_EQ(applied.position.z, 7.0f);
+}
+
+TEST_F(RenderListTest, ObjectsThatCannotBeBatchedAreLeftOutAndReportedOnce)
+{
+    CPGameObject* bare = scene.Mesh("bare", nullptr);
+    CPGameObject* hollow = scene.Object("hollow", CPGameObject::kSprite, nullptr);
+    for (int frame = 0; frame < 2; ++frame) {
+        list.AddObject(bare);
+        list.AddObject(hollow);
+        list.AddObject(CPObjectPtr());
+        list.AddObjectTree(CPObjectPtr());
+    }
+    EXPECT_TRUE(list.GetFrameBatches().empty());
+    EXPECT_EQ(list.GetBatchCount(), 0u);
+    const std::string text = log.Text();
+    EXPECT_EQ(text.find("has no material"), text.rfind("has no material"));
+    EXPECT_NE(text.find("has no material"), std::string::npos);
+    EXPECT_NE(text.find("CPGameObject - hollow of render kind 3 has no renderable"), std::string::npos);
+}
+
+TEST_F(RenderListTest, DynamicTreesWriteVisibleTaggedMeshesAndTheirLevelsOfDetail)
+{
+    CPMaterial* stone = scene.Material();
+    CPGameObject* root = scene.Mesh("root", stone, 3, {0, 1, 2});
+    CPGameObject* untagged = scene.Mesh("untagged", stone, 3, {0, 1, 2}, root);
+    untagged->SetTag(0);
+    CPGameObject* below = scene.Mesh("below untagged", stone, 3, {0, 1, 2}, untagged);
+    CPGameObject* hidden = scene.Mesh("hidden", stone, 3, {0, 1, 2}, root);
+    hidden->SetVisible(false);
+    CPGameObject* belowHidden = scene.Mesh("below hidden", stone, 3, {0, 1, 2}, hidden);
+    CPGameObject* sprite = scene.Object("sprite", CPGameObject::kSprite, new CPSprite(1.0f), root);
+    static_cast<CPSprite*>(sprite->GetRenderObject().Get())->SetMaterial(stone);
+    CPGameObject* far = scene.Mesh("far", stone, 4, {0, 1, 2, 0, 2, 3});
+    scene.Unroot(far);
+    root->AddLod(root, 0);
+    root->AddLod(far, 100);
+    root->AddLod(CPObjectPtr(), 200);
+
+    ASSERT_TRUE(list.LockDynamicBuffer());
+    list.AddDynamicTree(root);
+    list.UnlockDynamicBuffer();
+
+    CPIVertexBuffer& buffer = list.GetDynamicBuffer();
+    EXPECT_EQ(buffer.FindWritten(SceneObjects::MeshOf(root)), 0);
+    EXPECT_EQ(buffer.FindWritten(SceneObjects::MeshOf(untagged)), -1);
+    EXPECT_EQ(buffer.FindWritten(SceneObjects::MeshOf(below)), 3); // untagged parents still lead on
+    EXPECT_EQ(buffer.FindWritten(SceneObjects::MeshOf(hidden)), -1);
+    EXPECT_EQ(buffer.FindWritten(SceneObjects::MeshOf(belowHidden)), -1);
+    EXPECT_EQ(buffer.FindWritten(SceneObjects::MeshOf(far)), 6);
+    EXPECT_EQ(buffer.GetWrittenCount(), 3u);
+    EXPECT_EQ(buffer.GetVerticesWritten(), 10);
+    // Nothing of it joins the frame's batches.
+    EXPECT_TRUE(list.GetFrameBatches().empty());
+}
