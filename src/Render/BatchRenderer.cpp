@@ -21,10 +21,6 @@ using namespace platform;
 
 namespace {
 
-// A renderable too large for a slot is reported once a run, not once a
-// frame.
-bool g_tooLargeReported = false;
-
 const void* TextureOf(const CPTexture* texture)
 {
     if (!texture)
@@ -115,11 +111,11 @@ int CPBatchRenderer::Draw(CPIVBlock& batch)
             if (vertexCount <= 0)
                 continue;
             if (vertexCount > vertexLimit || indexCount > buffer->GetSlotIndices()) {
-                if (!g_tooLargeReported)
+                if (!batch.IsOversizeReported())
                     LogLine("CPBatchRenderer: " + renderable->GetTypeName() + " of " +
                             std::to_string(vertexCount) + " vertices and " + std::to_string(indexCount) +
                             " indices is larger than a buffer slot; not drawn (reported once)");
-                g_tooLargeReported = true;
+                batch.SetOversizeReported();
                 continue;
             }
             if (!buffer->HasRoomFor(vertexCount, indexCount))

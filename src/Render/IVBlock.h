@@ -48,6 +48,11 @@ class CPIVBlock : public CPObject, public CPDeviceListener {
     bool IsInFrame() const { return m_inFrame; }
     void SetInFrame(bool inFrame) { m_inFrame = inFrame; }
 
+    // Set once a renderable of the batch was reported too large to draw, so
+    // the report is not repeated every frame.
+    bool IsOversizeReported() const { return m_oversizeReported; }
+    void SetOversizeReported() { m_oversizeReported = true; }
+
   private:
     std::int32_t m_words[2] = {0, 0};
     std::int32_t m_indexCount = 0;
@@ -58,4 +63,5 @@ class CPIVBlock : public CPObject, public CPDeviceListener {
     std::vector<CPObjectPtr> m_renderables;
     CPObjectPtr m_material;
     bool m_inFrame = false;
+    bool m_oversizeReported = false;
 };
