@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "Render/AnimatedObject.h"
 #include "Render/IVBlock.h"
 #include "Render/PRender.h"
 #include "Render/RenderList.h"
@@ -70,6 +71,27 @@ TEST_F(RenderListTest, ObjectsOfOneMaterialShareABatchThatLastsFromFrameToFrame)
     EXPECT_EQ(list.GetFrameBatches(), (std::vector<CPIVBlock*>{stoneBatch, list.FindBatch(glass)}));
     EXPECT_EQ(Owners(*stoneBatch), std::vector<std::string>{"c"});
     EXPECT_EQ(list.GetBatchCount(), 2u);
+}
+
+TEST_F(RenderListTest, SpritesAndAnimatedObjectsJoinTheBatchOfTheirMaterial)
+{
+    CPMaterial* glow = scene.Material();
+    auto* sprite = new CPSprite(1.0f);
+    sprite->SetMaterial(glow);
+    auto* animated = new CPAnimatedObject();
+    animated->SetMaterial(glow);
+    CPGameObject* lamp = scene.Object("lamp", CPGameObject::kSprite, sprite);
+    sprite->SetOwner(lamp);
+    CPGameObject* flag = scene.Object("flag", CPGameObject::kAnimatedObject, animated);
+    animated->SetOwner(flag);
+
+    list.AddObject(lamp);
+    list.AddObject(flag);
+    ASSERT_EQ(list.GetFrameBatches().size(), 1u);
+    const auto& renderables = list.FindBatch(glow)->GetRenderables();
+    ASSERT_EQ(renderables.size(), 2u);
+    EXPECT_EQ(renderables[0].Get(), sprite);
+    EXPECT_EQ(renderables[1].Get(), animated);
 }
 
 TEST_F(RenderListTest, ADisabledRenderObjectIsListedWithoutCounts)
