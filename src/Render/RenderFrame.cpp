@@ -3,10 +3,10 @@
 
 #include "Render/BaseCamera.h"
 #include "Render/BatchRenderer.h"
+#include "Render/DeviceListener.h"
 #include "Render/EffectLibrary.h"
 #include "Render/IVBlock.h"
 #include "Render/Material.h"
-#include "Render/DeviceListener.h"
 #include "Render/PRender.h"
 #include "Render/PerspectiveCamera.h"
 #include "Render/RenderList.h"
@@ -126,8 +126,8 @@ bool CPRender::RenderFrame(float frameTime)
 }
 
 // The passes in ascending order. A batch is drawn in the last pass whose
-// number is not above its material's option (in the first pass when all
-// are): the shadow materials of option 16 in the shadow pass 16, the
+// number is not above its material's option (in the first pass that has a
+// camera when all are): the shadow materials of option 16 in the shadow pass 16, the
 // screens of options 200 and up in the screen pass 195. A pass without a
 // camera of its own sees through the camera of the pass before it.
 void CPRender::DrawPasses(CPRenderList* list, float frameTime)
@@ -137,6 +137,7 @@ void CPRender::DrawPasses(CPRenderList* list, float frameTime)
     // The first perspective pass is the one the screen projection follows.
     bool projectionTaken = false;
     const CPBaseCamera* seenThrough = nullptr;
+    bool firstSeen = true;
     for (auto entry = m_passes.begin(); entry != m_passes.end(); ++entry) {
         CPRenderPass& pass = entry->second;
         if (auto* camera = pass.GetCamera().As<CPBaseCamera>()) {
@@ -155,10 +156,10 @@ void CPRender::DrawPasses(CPRenderList* list, float frameTime)
         m_device->SetTransform(TransformState::View, seenThrough->GetView());
         m_device->SetTransform(TransformState::Projection, seenThrough->GetProjection());
         m_device->SetTransform(TransformState::World, world);
+        const int lowest = firstSeen ? INT_MIN : entry->first;
+        firstSeen = false;
         if (!list || list->GetFrameBatches().empty())
             continue;
-
-        const int lowest = entry == m_passes.begin() ? INT_MIN : entry->first;
         const auto following = std::next(entry);
         const int beyond = following == m_passes.end() ? INT_MAX : following->first;
         bool begun = false;

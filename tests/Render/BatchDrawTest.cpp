@@ -132,12 +132,13 @@ TEST_F(BatchDraw, AFrameWritesABatchIntoTheRingAndDrawsItWithItsMaterial)
 
 TEST_F(BatchDraw, EachBatchIsDrawnInTheLastPassNotAboveItsMaterialOption)
 {
-    // Passes 16 (a camera and a fixed matrix), 17 (a matrix only), 19 and
-    // the screen pass 195.
+    // Passes 5 (a matrix and no camera before it), 16 (a camera and a fixed
+    // matrix), 17 (a matrix only), 19 and the screen pass 195.
     CPPerspectiveCamera* main = world.render.SetDefaultCamera();
     world.render.SetCamera(16, main);
     world.render.SetPassMatrix(ScalingMatrix(1.0f, 1.0f, 0.0f), 16);
     world.render.SetPassMatrix(IdentityMatrix(), 17);
+    world.render.SetPassMatrix(IdentityMatrix(), 5);
     // Added in this order; each has its own vertex count.
     const int options[] = {205, 20, 16, 0, 19, 17, 120};
     int vertices = 3;
@@ -151,8 +152,8 @@ TEST_F(BatchDraw, EachBatchIsDrawnInTheLastPassNotAboveItsMaterialOption)
     }
     ASSERT_TRUE(world.render.RenderFrame(0.0f));
     EXPECT_TRUE(world.log.Text().empty());
-    // Pass 16: options 16 and 0; pass 17: 17; pass 19: 20, 19 and 120;
-    // pass 195: 205.
+    // Pass 16, the first one with a camera: options 16 and 0; pass 17: 17;
+    // pass 19: 20, 19 and 120; pass 195: 205.
     EXPECT_EQ(DrawnVertexCounts(), (std::vector<std::uint32_t>{5, 6, 8, 4, 7, 9, 3}));
 }
 
