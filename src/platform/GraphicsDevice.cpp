@@ -213,18 +213,25 @@ void GraphicsDevice::Log(const DeviceCall& call)
         m_callLog.push_back(call);
 }
 
+void GraphicsDevice::LogStateCall(DeviceCall::Kind kind, std::uint32_t index, std::uint32_t state,
+                                  std::uint32_t value)
+{
+    if (!m_logCalls)
+        return;
+    DeviceCall call;
+    call.kind = kind;
+    call.index = index;
+    call.state = state;
+    call.value = value;
+    Log(call);
+}
+
 HResult GraphicsDevice::SetRenderState(RenderState state, std::uint32_t value)
 {
     if (state >= RenderState::Count)
         return kInvalidCall;
     m_renderStates[Slot(state)] = value;
-    if (m_logCalls) {
-        DeviceCall call;
-        call.kind = DeviceCall::Kind::RenderState;
-        call.state = static_cast<std::uint32_t>(state);
-        call.value = value;
-        Log(call);
-    }
+    LogStateCall(DeviceCall::Kind::RenderState, 0, static_cast<std::uint32_t>(state), value);
     return S_OK;
 }
 
@@ -238,14 +245,7 @@ HResult GraphicsDevice::SetSamplerState(std::uint32_t sampler, SamplerState stat
     if (sampler >= kMaxSamplers || state >= SamplerState::Count)
         return kInvalidCall;
     m_samplerStates[sampler][Slot(state)] = value;
-    if (m_logCalls) {
-        DeviceCall call;
-        call.kind = DeviceCall::Kind::SamplerState;
-        call.index = sampler;
-        call.state = static_cast<std::uint32_t>(state);
-        call.value = value;
-        Log(call);
-    }
+    LogStateCall(DeviceCall::Kind::SamplerState, sampler, static_cast<std::uint32_t>(state), value);
     return S_OK;
 }
 
@@ -261,14 +261,7 @@ HResult GraphicsDevice::SetTextureStageState(std::uint32_t stage, StageState sta
     if (stage >= kMaxTextureStages || state >= StageState::Count)
         return kInvalidCall;
     m_stageStates[stage][Slot(state)] = value;
-    if (m_logCalls) {
-        DeviceCall call;
-        call.kind = DeviceCall::Kind::StageState;
-        call.index = stage;
-        call.state = static_cast<std::uint32_t>(state);
-        call.value = value;
-        Log(call);
-    }
+    LogStateCall(DeviceCall::Kind::StageState, stage, static_cast<std::uint32_t>(state), value);
     return S_OK;
 }
 

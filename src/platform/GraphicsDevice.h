@@ -182,6 +182,7 @@ class GraphicsDevice {
     void Track(GraphicsResource* resource) { m_resources.insert(resource); }
     void RestoreDefaultStates();
     void Log(const DeviceCall& call);
+    void LogStateCall(DeviceCall::Kind kind, std::uint32_t index, std::uint32_t state, std::uint32_t value);
     bool CanDraw() const { return m_status == Status::Operational; }
     HResult RecordDraw(DrawRecord& record);
 
