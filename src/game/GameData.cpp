@@ -1,6 +1,7 @@
 #include "game/GameData.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "core/Log.h"
 
@@ -15,6 +16,15 @@ template <class Item> double PriceOf(const CPShopTable<Item>& table, const std::
         return 0.0;
     const Item* item = table.Find(name);
     return item ? item->price : 0.0;
+}
+
+// Price times count as a 32-bit whole number; a product beyond its range
+// stays at the range's end instead of wrapping to a wrong sign.
+std::int32_t SuperWeaponCost(std::int32_t price, std::int32_t count)
+{
+    const std::int64_t product = static_cast<std::int64_t>(price) * count;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        product, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 } // namespace
@@ -40,8 +50,7 @@ double CPGameData::GetCarSettingsPrice(const CPCarSettings& settings) const
     if (!settings.superWeapon.empty()) {
         const CPSuperWeaponInfo* item = superWeapons.Find(settings.superWeapon);
         if (item)
-            price +=
-                static_cast<std::int32_t>(static_cast<std::int64_t>(item->price) * settings.superWeaponCount);
+            price += SuperWeaponCost(item->price, settings.superWeaponCount);
     }
     return price;
 }

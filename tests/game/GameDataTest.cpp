@@ -50,6 +50,7 @@ class GameDataTest : public ::testing::Test {
         data.engines.Add("v8", Priced<CPEngineInfo>(640));
         data.mines.Add("spike", Priced<CPMineInfo>(1280));
         data.superWeapons.Add("nuke", Priced<CPSuperWeaponInfo>(100));
+        data.superWeapons.Add("sun", Priced<CPSuperWeaponInfo>(2000000000));
     }
 
     // A full table of seven: 1:00.00 to 1:06.00, entered out of order.
@@ -89,6 +90,9 @@ TEST_F(GameDataTest, PriceOfAConfigurationSumsTheFittedItems)
     unknown.engine = "gun"; // a weapon's name in the engine slot
     unknown.superWeapon = "none";
     unknown.superWeaponCount = 5;
+    CPCarSettings huge;
+    huge.superWeapon = "sun";
+    huge.superWeaponCount = 3;
     CPCarSettings countOnly;
     countOnly.superWeaponCount = 7;
     const Case cases[] = {
@@ -96,6 +100,7 @@ TEST_F(GameDataTest, PriceOfAConfigurationSumsTheFittedItems)
         {"every slot", full, 10 + 20 + 10 + 40 + 80 + 160 + 320 + 640 + 1280},
         {"super weapon times its count", super, 300.0},
         {"names the tables lack", unknown, 0.0},
+        {"a super-weapon cost beyond 32 bits stops at its end", huge, 2147483647.0},
         {"a count without a super weapon", countOnly, 0.0},
     };
     for (const Case& c : cases)
