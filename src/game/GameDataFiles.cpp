@@ -125,19 +125,17 @@ bool CPGameData::LoadMissionInfo(const std::string& name, const CPSourcePosition
 
 bool CPGameData::LoadPlayer()
 {
-    CPCarSettings settings;
+    // A file that cannot be used counts as no file: nothing fitted.
     std::vector<std::string> lines;
     bool loaded = ReadTextLines(kPlayerFile, lines);
-    if (loaded && lines.size() < kPlayerLineCount) {
+    if (!loaded) {
+        LogLine(std::string("\"") + kPlayerFile + "\" cannot be read: the car starts with nothing fitted");
+    } else if (lines.size() < kPlayerLineCount) {
         LogLine(std::string("\"") + kPlayerFile + "\" has " + std::to_string(lines.size()) + " of " +
                 std::to_string(kPlayerLineCount) + " lines: the car starts with nothing fitted");
         loaded = false;
-    } else if (!loaded) {
-        LogLine(std::string("\"") + kPlayerFile + "\" cannot be read: the car starts with nothing fitted");
     }
-    if (loaded)
-        settings = CarSettingsFromLines(lines);
-    SetCarSettings(settings);
+    SetCarSettings(loaded ? CarSettingsFromLines(lines) : CPCarSettings());
     CommitCarSettings();
     return loaded;
 }
