@@ -1,0 +1,157 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <list>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/Object.h"
+#include "game/CarSettings.h"
+#include "game/LapRecord.h"
+#include "game/MissionInfo.h"
+#include "game/ProgressEntry.h"
+#include "game/ShopItems.h"
+#include "game/ShopTable.h"
+#include "game/SourcePositions.h"
+#include "game/TimeRecord.h"
+#include "platform/MathTypes.h"
+
+// Everything that outlives one race: the profile, the money, the car
+// configurations, the shop and text tables, the current mission, the
+// difficulty coefficients, the best times, and the counters and times of
+// the running race. One instance exists (GetGameData). The script bindings
+// and the race code read and write its fields directly; the operations
+// below are the ones with rules of their own.
+class CPGameData {
+  public:
+    static constexpr std::size_t kProgressEntryCount = 10;
+    static constexpr std::size_t kRoundTimeCount = 20;
+    // A best-time table keeps at most this many records.
+    static constexpr std::size_t kRecordsPerTrack = 7;
+    // Track numbers beyond this are refused rather than growing the tables
+    // without bound from a script's or a file's number.
+    static constexpr std::int32_t kMaxTrack = 1000;
+    static constexpr std::int32_t kPlayerTypeHuman = 10;
+    static constexpr std::int32_t kPlayerTypeOther = 9;
+
+    CPGameData();
+    ~CPGameData();
+    CPGameData(const CPGameData&) = delete;
+    CPGameData& operator=(const CPGameData&) = delete;
+
+    // The display text of a key; a key the table lacks is added with an
+    // empty text.
+    const std::string& GetText(const std::string& key);
+
+    void SetCarSettings(const CPCarSettings& settings) { carSettings = settings; }
+    void CommitCarSettings() { committedCarSettings = carSettings; }
+    // The sum of the prices of the fitted items; names the tables lack add
+    // nothing.
+    double GetCarSettingsPrice(const CPCarSettings& settings) const;
+
+    // Enters a time into the best-time table of a track (1-based). A table
+    // below its size takes any time at its end; a full one takes only a
+    // time better than its worst, which then drops out. False, changing
+    // nothing, when the time does not enter or the track number is not a
+    // valid one (logged).
+    bool InsertRecord(std::int32_t track, const CPTimeRecord& record);
+
+    // Resets the state of the running race: round 1, the round times, the
+    // track progress, the opponents' positions and lap records, the bonus
+    // list.
+    void ClearGameData();
+    void ClearLevelTimers() { levelTimer = 0.0f; }
+
+    // A new profile: no save slot, mission 1, no points, empty progress
+    // entries (their recorded runs are kept).
+    void ResetProfile();
+    // Resets the profile when the name differs from the current one, then
+    // keeps the name.
+    void SetProfile(const std::string& name);
+
+    // The lap record of an opponent key; a new key starts a fresh record.
+    CPLapRecord& GetLapRecord(const std::string& key) { return lapRecords[key]; }
+
+    void SetRoundTime(float time)
+    {
+        roundTime = time;
+        roundTimeCopy = time;
+    }
+    float GetRoundTime() const { return roundTime; }
+    void SetPlayerType(bool human) { playerType = human ? kPlayerTypeHuman : kPlayerTypeOther; }
+
+    // The data files. Each logs why it fails and returns false; none
+    // leaves a half-changed table behind.
+
+    // Reads "Data\Levels\<name>" into the checkpoints and the enemy
+    // sources, taking source positions from the level's table (null when
+    // no level is loaded: the sources then stand at the origin).
+    bool LoadMissionInfo(const std::string& name, const CPSourcePositions* sourcePositions);
+    // Reads "DATA\player.dat" into the working configuration and commits
+    // it. A file that cannot be used gives the empty configuration.
+    bool LoadPlayer();
+    // Sets the four coefficients: all 1.0 on the difficult setting, else
+    // from "DATA\coeff.dat" (kept as they were when it cannot be used).
+    bool LoadDifficulty();
+    // Writes every best-time table to "Data\scores.dat", scrambled.
+    bool SaveScores() const;
+    // Reads "Data\scores.dat" back into the best-time tables; on any fault
+    // the tables stay as they were.
+    bool LoadScores();
+
+    // Fields, in the order the game keeps them.
+    float roundTimeCopy = 0.0f;
+    std::int32_t transportCount = 0;
+    std::list<CPObjectPtr> bonuses;
+    std::vector<std::vector<CPTimeRecord>> bestTimes; // track 1 is element 0
+
+    CPShopTable<CPWeaponInfo> weapons;
+    CPShopTable<CPMineInfo> mines;
+    CPShopTable<CPSuperWeaponInfo> superWeapons;
+    CPShopTable<CPPartInfo> bumpers;
+    CPShopTable<CPPartInfo> equipment;
+    CPShopTable<CPPartInfo> armour;
+    CPShopTable<CPEngineInfo> engines;
+
+    CPCarSettings carSettings;          // being edited in the garage
+    CPCarSettings committedCarSettings; // the one the race uses
+    float money = 0.0f;
+
+    std::vector<CPCheckpointInfo> checkpoints;
+    CPEnemySources enemySources; // by group name
+    std::map<std::string, std::string> texts;
+    std::int32_t currentMission = 1;
+    // Three per mission: mission m may choose presets 0 to 3m-1.
+    std::vector<CPCarSettings> presets;
+
+    float firstCoefficient = 1.0f;
+    float bonusCoefficient = 1.0f;
+    float damageCoefficient = 1.0f;
+    float levelTimeCoefficient = 1.0f;
+
+    std::int32_t kills = 0;
+    bool difficult = false;     // every item up to mission 15 is on offer
+    std::int32_t saveSlot = -1; // 0 to 5, -1 for none chosen yet
+    std::int32_t racesPassed = 0;
+    std::int32_t currentRound = 1;
+    std::vector<float> roundTimes;
+    std::int32_t trackProgress = -1;
+    std::string playerName;
+    std::string profileName;
+    std::uint32_t clearedWord1 = 0;
+    std::map<std::string, Vector2> opponentPositions;        // by opponent index "%d"
+    std::unordered_map<std::string, CPLapRecord> lapRecords; // by opponent index "%d"
+    std::uint32_t clearedWord2 = 0;
+    std::int32_t roundCount = 0;
+    std::int32_t playerType = kPlayerTypeHuman;
+    float roundTime = 0.0f;
+    float levelTimer = 0.0f; // seconds
+    std::int32_t maxAbilityCount = 0;
+    std::int32_t mana = 0;
+    bool levelStarted = false;
+    std::array<CPProgressEntry, kProgressEntryCount> progress;
+    std::int32_t points = 0;
+};
