@@ -15,6 +15,7 @@
 #include "core/Log.h"
 #include "core/PackFile.h"
 #include "core/Singletons.h"
+#include "game/GameData.h"
 #include "interface/InputManager.h"
 #include "physics/PhysicsWorld.h"
 #include "platform/FileSystem.h"
@@ -66,6 +67,8 @@ GameHost::GameHost(const Options& options)
     m_loader = std::make_unique<CPRenderObjectLoader>();
     SetRenderObjectLoader(m_loader.get());
     SetPhysicsWorld(m_physicsWorld.get());
+    m_gameData = std::make_unique<CPGameData>();
+    SetGameData(m_gameData.get());
     SetInputManager(m_inputManager.get());
     InstallSkyscape(*m_render);
     m_render->SetSceneObject(m_sceneList.get());
@@ -88,6 +91,8 @@ GameHost::~GameHost()
     m_inputManager.reset();
     SetRenderObjectLoader(nullptr);
     m_loader.reset();
+    SetGameData(nullptr);
+    m_gameData.reset();
     // The physics world forgets its collision mesh in the renderer.
     SetPhysicsWorld(nullptr);
     m_physicsWorld.reset();

@@ -10,6 +10,7 @@
 class CPAnimationCache;
 class CPInputManager;
 class CPPhysicsWorld;
+class CPGameData;
 class CPRenderObjectLoader;
 class CPEffectLibrary;
 class CPEffectManager;
@@ -68,6 +69,7 @@ class GameHost {
     std::unique_ptr<CPAnimationCache> m_animationCache;
     std::unique_ptr<CPRenderObjectLoader> m_loader;
     std::unique_ptr<CPPhysicsWorld> m_physicsWorld;
+    std::unique_ptr<CPGameData> m_gameData;
     std::unique_ptr<platform::InputDevice> m_input;
     std::unique_ptr<CPInputManager> m_inputManager;
     std::unique_ptr<platform::SoundDevice> m_soundDevice;
