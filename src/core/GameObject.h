@@ -159,6 +159,14 @@ class CPGameObject : public CPObject {
     const Matrix4& GetPartTransform() const { return m_partTransform; }
 
     const Matrix4& GetParentMatrix() const { return m_parentMatrix; }
+    // Places the object under a transform of its own choosing in place of
+    // its parent's; the bounds are rebuilt on the next UpdateBounds.
+    void SetParentMatrix(const Matrix4& matrix)
+    {
+        m_parentMatrix = matrix;
+        m_boundsValid = false;
+        m_dirty = true;
+    }
     const Matrix4& GetLocalMatrix() const { return m_localMatrix; }
     const Matrix4& GetWorldMatrix() const { return m_worldMatrix; }
 

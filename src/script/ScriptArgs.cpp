@@ -1,0 +1,48 @@
+#include "script/ScriptArgs.h"
+
+#include <cmath>
+#include <limits>
+
+#include "core/Object.h"
+
+CPObject* LuaToObject(lua_State* L, int index)
+{
+    if (lua_type(L, index) != LUA_TLIGHTUSERDATA)
+        return nullptr;
+    return static_cast<CPObject*>(lua_touserdata(L, index));
+}
+
+void LuaPushObject(lua_State* L, CPObject* object) { lua_pushlightuserdata(L, static_cast<void*>(object)); }
+
+float LuaToFloat(lua_State* L, int index) { return static_cast<float>(lua_tonumber(L, index)); }
+
+std::int32_t TruncateToInt(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    constexpr double kMin = std::numeric_limits<std::int32_t>::min();
+    constexpr double kMax = std::numeric_limits<std::int32_t>::max();
+    if (value <= kMin)
+        return std::numeric_limits<std::int32_t>::min();
+    if (value >= kMax)
+        return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(value);
+}
+
+std::int32_t LuaToInt(lua_State* L, int index) { return TruncateToInt(lua_tonumber(L, index)); }
+
+std::string LuaToText(lua_State* L, int index)
+{
+    if (!lua_isstring(L, index))
+        return std::string();
+    std::size_t size = 0;
+    const char* data = lua_tolstring(L, index, &size);
+    return std::string(data, size);
+}
+
+LuaTextArg LuaCheckText(lua_State* L, int index)
+{
+    LuaTextArg arg{nullptr, 0};
+    arg.data = luaL_checklstring(L, index, &arg.size);
+    return arg;
+}

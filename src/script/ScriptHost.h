@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <lua.hpp>
+
+class CPLuaScriptObject;
+
+// The game's Lua state: the standard libraries, the three tables of script
+// functions and CreateScriptObject, through which the scripts make the
+// script objects that receive the engine's commands. Scripts are run from
+// source; their errors go to the log.
+//
+// CreateScriptObject(name, category, step) registers a new script object
+// under the name (and the category, unless it is ""), starts it in the
+// kernel and returns it; from then on the kernel calls step(object) once a
+// frame until the object is stopped. The host owns the objects it made and
+// deletes them, before it closes the state.
+class CPScriptHost {
+  public:
+    static constexpr const char* kStartScript = "Data\\Scripts\\main.lua";
+
+    CPScriptHost();
+    ~CPScriptHost();
+
+    CPScriptHost(const CPScriptHost&) = delete;
+    CPScriptHost& operator=(const CPScriptHost&) = delete;
+
+    lua_State* GetState() const { return m_state; }
+
+    // Reads the script through the file reader (from disk or a pack) and
+    // runs it. False, with the reason in the log, when it cannot be read,
+    // does not compile or fails.
+    bool RunFile(const std::string& fileName);
+    bool RunText(const std::string& text, const std::string& chunkName);
+
+    // Runs kStartScript when the data holds one; a missing start script
+    // is only noted in the log.
+    bool RunStartScript();
+
+    const std::vector<CPLuaScriptObject*>& GetScriptObjects() const { return m_scriptObjects; }
+
+  private:
+    static int CreateScriptObject(lua_State* L);
+    bool Run(const char* data, std::size_t size, const std::string& chunkName);
+
+    lua_State* m_state = nullptr;
+    std::vector<CPLuaScriptObject*> m_scriptObjects;
+};

@@ -1,0 +1,79 @@
+#include "script/ScriptTables.h"
+
+#include "script/ActionBindings.h"
+#include "script/CoreBindings.h"
+
+namespace {
+
+const luaL_Reg kEngineCoreTable[] = {
+    {"GetDeltaTime", bind::GetDeltaTime},
+    {"AddRef", bind::AddRef},
+    {"DumpObjects", bind::DumpObjects},
+    {"Release", bind::Release},
+    {"SendCommandByName", bind::SendCommandByName},
+    {"SendCommandByObject", bind::SendCommandByObject},
+    {"SendCommandByCategory", bind::SendCommandByCategory},
+    {"SetNextCommand", bind::SetNextCommand},
+    {"GetCurrentCommand", bind::GetCurrentCommand},
+    {"GetCurrentParams", bind::GetCurrentParams},
+    {"PointerToString", bind::PointerToString},
+    {"StringToPointer", bind::StringToPointer},
+    {"SetPTransformation", bind::SetPTransformation},
+    {"CheckString", bind::CheckString},
+    {"GetChildObject", bind::GetChildObject},
+    {"SetVisible", bind::SetVisible},
+    {"SetCollision", bind::SetCollision},
+    {"SplitString", bind::SplitString},
+    {"SetAnimation", bind::SetAnimation},
+    {"GetParentObject", bind::GetParentObject},
+    {"ActivateObject", bind::ActivateObject},
+    {"DeactivateObject", bind::DeactivateObject},
+    {"SetFade", bind::SetFade},
+    {"KillAllTasks", bind::KillAllTasks},
+    {"ToInt", bind::ToInt},
+    {nullptr, nullptr},
+};
+
+const luaL_Reg kGameTable[] = {
+    {"StopScript", bind::StopScript},
+    {"ClearTimer", bind::ClearTimer},
+    {"DeactivateInterface", bind::DeactivateObject},
+    {"SaveLog", bind::SaveLog},
+    {"SetBrightness", bind::DoNothing},
+    {"GetActionNames", bind::GetActionNames},
+    {"SetAssignKey", bind::SetAssignKey},
+    {"SetAction", bind::SetAction},
+    {"DumpAIInfo", bind::DoNothing},
+    {"CreateArrow", bind::DoNothing},
+    {"DrawArrow", bind::DoNothing},
+    {"SaveActions", bind::SaveActions},
+    {"LoadActions", bind::LoadActions},
+    {"UpdateActions", bind::UpdateActions},
+    {nullptr, nullptr},
+};
+
+const luaL_Reg kHudTable[] = {
+    {"ClearGlobalTimer", bind::ClearTimer},
+    {nullptr, nullptr},
+};
+
+void RegisterTable(lua_State* L, const luaL_Reg* table)
+{
+    for (const luaL_Reg* entry = table; entry->name; ++entry) {
+        lua_pushcfunction(L, entry->func);
+        lua_setglobal(L, entry->name);
+    }
+}
+
+} // namespace
+
+const luaL_Reg* GetEngineCoreTable() { return kEngineCoreTable; }
+const luaL_Reg* GetGameTable() { return kGameTable; }
+const luaL_Reg* GetHudTable() { return kHudTable; }
+
+void RegisterScriptTables(lua_State* L)
+{
+    RegisterTable(L, kEngineCoreTable);
+    RegisterTable(L, kGameTable);
+    RegisterTable(L, kHudTable);
+}
