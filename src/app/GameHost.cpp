@@ -22,6 +22,7 @@
 #include "platform/GraphicsDevice.h"
 #include "platform/InputDevice.h"
 #include "platform/SoundDevice.h"
+#include "script/ScriptHost.h"
 
 namespace {
 
@@ -80,10 +81,15 @@ GameHost::GameHost(const Options& options)
     m_soundManager->LoadSpecialSounds();
     m_music = std::make_unique<CPMusic>();
     SetMusicPlayer(m_music.get());
+    // The scripts need every singleton from their first line on.
+    m_scripts = std::make_unique<CPScriptHost>();
+    m_scripts->RunStartScript();
 }
 
 GameHost::~GameHost()
 {
+    // The script objects leave the kernel and the registry with the state.
+    m_scripts.reset();
     // Tasks may point at singletons, so the list goes before they do.
     m_kernel->KillAllTasks();
     m_kernel->RemoveKilledTasks();

@@ -19,6 +19,7 @@ class CPMusic;
 class CPRender;
 class CPSoundManager;
 class CPRenderList;
+class CPScriptHost;
 class CPTextureLibrary;
 namespace platform {
 class GraphicsDevice;
@@ -55,6 +56,8 @@ class GameHost {
     platform::InputDevice& GetInputDevice() { return *m_input; }
     // Draws the device accepted over the whole run.
     std::uint64_t GetDrawCount() const;
+    // The Lua state the start script ran in.
+    CPScriptHost& GetScriptHost() { return *m_scripts; }
 
   private:
     Options m_options;
@@ -78,5 +81,6 @@ class GameHost {
     // The frame's render list and the one of the level's dynamic geometry.
     std::unique_ptr<CPRenderList> m_sceneList;
     std::unique_ptr<CPRenderList> m_dynamicList;
+    std::unique_ptr<CPScriptHost> m_scripts;
     bool m_quit = false;
 };
