@@ -5,9 +5,12 @@
 
 #include "Render/AnimationRequest.h"
 #include "Render/PRender.h"
+#include "Render/RenderObjectLoader.h"
+#include "Sound/PMusic.h"
 #include "core/GameClock.h"
 #include "core/GameObject.h"
 #include "core/Kernel.h"
+#include "core/Log.h"
 #include "core/ObjectHandle.h"
 #include "core/ObjectRegistry.h"
 #include "core/ScriptObject.h"
@@ -16,6 +19,7 @@
 #include "physics/PhysicData.h"
 #include "platform/MatrixMath.h"
 #include "script/ScriptArgs.h"
+#include "script/ScriptHost.h"
 
 namespace bind {
 
@@ -209,6 +213,32 @@ int SplitString(lua_State* L)
     return count;
 }
 
+int LoadRenderObject(lua_State* L)
+{
+    LuaTextArg name = LuaCheckText(L, 1);
+    const std::int32_t option = TruncateToInt(luaL_checknumber(L, 2));
+    CPRenderObjectLoader* loader = GetRenderObjectLoader();
+    CPScriptHost* host = CPScriptHost::FromState(L);
+    CPGameObject* root = nullptr;
+    if (loader && host) {
+        CPObjectPtr loaded = loader->LoadRenderObject(name.Str(), option);
+        root = loaded.As<CPGameObject>();
+        if (loaded && !root) {
+            // Only game objects can be handed to the scripts.
+            LogLine("LoadRenderObject: " + name.Str() + " is no scene object");
+            CPObject* other = loaded.Get();
+            loaded = CPObjectPtr();
+            delete other;
+        }
+    }
+    if (root) {
+        host->AdoptTree(root);
+        root->AddRef(); // the script's reference
+    }
+    LuaPushObject(L, root);
+    return 1;
+}
+
 int SetAnimation(lua_State* L)
 {
     auto* object = LuaToObjectAs<CPGameObject>(L, 1);
@@ -267,6 +297,13 @@ int ToInt(lua_State* L)
 {
     lua_pushnumber(L, LuaToInt(L, 1));
     return 1;
+}
+
+int PlayMusic(lua_State* L)
+{
+    if (CPMusic* music = GetMusicPlayer())
+        music->Play(LuaToText(L, 1), true);
+    return 0;
 }
 
 int StopScript(lua_State* L)

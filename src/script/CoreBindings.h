@@ -25,6 +25,8 @@ int GetChildObject(lua_State* L);
 int SetVisible(lua_State* L);
 int SetCollision(lua_State* L);
 int SplitString(lua_State* L);
+// The loaded tree stays with the script host until the state closes.
+int LoadRenderObject(lua_State* L);
 int SetAnimation(lua_State* L);
 int GetParentObject(lua_State* L);
 int ActivateObject(lua_State* L);
@@ -33,6 +35,7 @@ int DeactivateObject(lua_State* L);
 int SetFade(lua_State* L);
 int KillAllTasks(lua_State* L);
 int ToInt(lua_State* L);
+int PlayMusic(lua_State* L);
 
 // Tasks and the clock, registered in the game tables.
 int StopScript(lua_State* L);

@@ -1,6 +1,7 @@
 #include "script/ScriptHost.h"
 
 #include "core/FileReader.h"
+#include "core/GameObject.h"
 #include "core/Kernel.h"
 #include "core/Log.h"
 #include "core/ObjectRegistry.h"
@@ -10,6 +11,9 @@
 #include "script/ScriptTables.h"
 
 namespace {
+
+// The registry key under which the state keeps its host.
+const char kHostKey = 0;
 
 // Reached only by an error outside any protected call; Lua ends the
 // program after it, so the reason must be in the log first.
@@ -26,6 +30,9 @@ CPScriptHost::CPScriptHost() : m_state(luaL_newstate())
 {
     lua_atpanic(m_state, OnPanic);
     luaL_openlibs(m_state);
+    lua_pushlightuserdata(m_state, const_cast<char*>(&kHostKey));
+    lua_pushlightuserdata(m_state, this);
+    lua_settable(m_state, LUA_REGISTRYINDEX);
     RegisterScriptTables(m_state);
     lua_pushlightuserdata(m_state, this);
     lua_pushcclosure(m_state, CreateScriptObject, 1);
@@ -34,6 +41,9 @@ CPScriptHost::CPScriptHost() : m_state(luaL_newstate())
 
 CPScriptHost::~CPScriptHost()
 {
+    // The trees report to script objects, so they go first.
+    for (CPGameObject* root : m_trees)
+        CPGameObject::DeleteTree(root);
     for (CPLuaScriptObject* object : m_scriptObjects) {
         if (CPKernel* kernel = GetKernel())
             kernel->RemoveTask(object);
@@ -101,4 +111,19 @@ int CPScriptHost::CreateScriptObject(lua_State* L)
         object->Begin();
     LuaPushObject(L, object);
     return 1;
+}
+
+CPScriptHost* CPScriptHost::FromState(lua_State* L)
+{
+    lua_pushlightuserdata(L, const_cast<char*>(&kHostKey));
+    lua_gettable(L, LUA_REGISTRYINDEX);
+    auto* host = static_cast<CPScriptHost*>(lua_touserdata(L, -1));
+    lua_pop(L, 1);
+    return host;
+}
+
+void CPScriptHost::AdoptTree(CPGameObject* root)
+{
+    if (root)
+        m_trees.push_back(root);
 }

@@ -5,6 +5,7 @@
 
 #include <lua.hpp>
 
+class CPGameObject;
 class CPLuaScriptObject;
 
 // The game's Lua state: the standard libraries, the three tables of script
@@ -16,7 +17,8 @@ class CPLuaScriptObject;
 // under the name (and the category, unless it is ""), starts it in the
 // kernel and returns it; from then on the kernel calls step(object) once a
 // frame until the object is stopped. The host owns the objects it made and
-// deletes them, before it closes the state.
+// the trees the scripts loaded, and deletes them before it closes the
+// state.
 class CPScriptHost {
   public:
     static constexpr const char* kStartScript = "Data\\Scripts\\main.lua";
@@ -41,10 +43,18 @@ class CPScriptHost {
 
     const std::vector<CPLuaScriptObject*>& GetScriptObjects() const { return m_scriptObjects; }
 
+    // The host of the state; null for a state that no host opened.
+    static CPScriptHost* FromState(lua_State* L);
+    // Keeps a tree the scripts loaded until the state closes: the scripts
+    // hold it by address only, so nothing else could delete it.
+    void AdoptTree(CPGameObject* root);
+    const std::vector<CPGameObject*>& GetAdoptedTrees() const { return m_trees; }
+
   private:
     static int CreateScriptObject(lua_State* L);
     bool Run(const char* data, std::size_t size, const std::string& chunkName);
 
     lua_State* m_state = nullptr;
     std::vector<CPLuaScriptObject*> m_scriptObjects;
+    std::vector<CPGameObject*> m_trees;
 };

@@ -24,6 +24,7 @@ const luaL_Reg kEngineCoreTable[] = {
     {"SetVisible", bind::SetVisible},
     {"SetCollision", bind::SetCollision},
     {"SplitString", bind::SplitString},
+    {"LoadRenderObject", bind::LoadRenderObject},
     {"SetAnimation", bind::SetAnimation},
     {"GetParentObject", bind::GetParentObject},
     {"ActivateObject", bind::ActivateObject},
@@ -31,6 +32,7 @@ const luaL_Reg kEngineCoreTable[] = {
     {"SetFade", bind::SetFade},
     {"KillAllTasks", bind::KillAllTasks},
     {"ToInt", bind::ToInt},
+    {"PlayMusic", bind::PlayMusic},
     {nullptr, nullptr},
 };
 

@@ -1,0 +1,109 @@
+#include <string>
+
+#include "../Render/MeshFileBytes.h"
+#include "Render/AnimationCache.h"
+#include "Render/EffectLibrary.h"
+#include "Render/EffectManager.h"
+#include "Render/MaterialLibrary.h"
+#include "Render/PRender.h"
+#include "Render/RenderObjectLoader.h"
+#include "Render/TextureLibrary.h"
+#include "ScriptTestSupport.h"
+#include "Sound/PMusic.h"
+#include "platform/GraphicsDevice.h"
+
+namespace {
+
+meshbytes::PlainNode Triangle(const std::string& name)
+{
+    meshbytes::PlainNode node;
+    node.name = name;
+    CPMeshVertex corner{};
+    node.vertices = {corner, corner, corner};
+    node.vertices[1].position = {1, 0, 0};
+    node.vertices[2].position = {0, 1, 0};
+    node.indices = {0, 1, 2};
+    return node;
+}
+
+// The renderer and what loading a scene needs, over a scratch data folder.
+class RenderScriptTest : public ScriptTest {
+  protected:
+    void SetUp() override
+    {
+        folder.UseAsDataRoot();
+        SetRender(&render);
+        SetMaterialLibrary(&materials);
+        SetAnimationCache(&cache);
+        SetEffectManager(&effectManager);
+        SetRenderObjectLoader(&loader);
+    }
+    void TearDown() override
+    {
+        // The loaded trees go with the state, while the libraries still exist.
+        host.reset();
+        SetRenderObjectLoader(nullptr);
+        SetEffectManager(nullptr);
+        SetAnimationCache(nullptr);
+        SetMaterialLibrary(nullptr);
+        render.SetDefaultShadowMaterial(CPObjectPtr());
+        SetRender(nullptr);
+    }
+
+    ScratchFolder folder;
+    platform::GraphicsDevice device;
+    CPRender render{&device};
+    CPEffectLibrary effects;
+    CPTextureLibrary textures;
+    CPMaterialLibrary materials{effects, textures};
+    CPAnimationCache cache;
+    CPEffectManager effectManager;
+    CPRenderObjectLoader loader;
+};
+
+} // namespace
+
+TEST_F(RenderScriptTest, LoadRenderObjectHandsTheSceneToTheScriptWithOneReference)
+{
+    folder.Write("Data/Meshes/rock.msh", meshbytes::PlainFile({Triangle("Rock")}));
+    folder.Write("Data/Meshes/rock.rdf", "mesh = rock.msh\n");
+    ASSERT_TRUE(Run("rock = LoadRenderObject('rock.rdf', 0); missing = LoadRenderObject('none.rdf', 0)"))
+        << log.Text();
+    auto* rock = static_cast<CPObject*>(GlobalPointer("rock"));
+    ASSERT_NE(rock, nullptr) << log.Text();
+    EXPECT_EQ(rock->GetUseCount(), 1u);
+    ASSERT_TRUE(Run("child = GetChildObject(rock, 'rock')"));
+    EXPECT_EQ(GlobalPointer("child"), rock);
+    EXPECT_EQ(GlobalPointer("missing"), nullptr);
+    ASSERT_EQ(host->GetAdoptedTrees().size(), 1u);
+    EXPECT_EQ(static_cast<CPObject*>(host->GetAdoptedTrees()[0]), rock);
+
+    EXPECT_EQ(Error("LoadRenderObject('rock.rdf')"),
+              "test:1: bad argument #2 to 'LoadRenderObject' (number expected, got no value)");
+    SetRenderObjectLoader(nullptr);
+    ASSERT_TRUE(Run("none = LoadRenderObject('rock.rdf', 0)"));
+    EXPECT_EQ(GlobalPointer("none"), nullptr);
+    SetRenderObjectLoader(&loader);
+}
+
+TEST_F(RenderScriptTest, SetFadeReachesTheRenderer)
+{
+    ASSERT_TRUE(Run("SetFade(0.25)"));
+    EXPECT_FLOAT_EQ(render.GetFade(), 0.25f * static_cast<float>(render.GetFadeMaximum()));
+    SetRender(nullptr);
+    EXPECT_TRUE(Run("SetFade(0.5)"));
+    SetRender(&render);
+}
+
+TEST_F(ScriptTest, PlayMusicPlaysTheTrackLooping)
+{
+    ScratchFolder folder;
+    folder.UseAsDataRoot();
+    CPMusic music;
+    SetMusicPlayer(&music);
+    ASSERT_TRUE(Run("PlayMusic('theme.mp3')"));
+    EXPECT_EQ(music.GetName(), "theme.mp3");
+    EXPECT_TRUE(music.IsLooping());
+    SetMusicPlayer(nullptr);
+    EXPECT_TRUE(Run("PlayMusic('theme.mp3')"));
+}
