@@ -5,6 +5,7 @@
 
 #include "Render/AnimationRequest.h"
 #include "Render/PRender.h"
+#include "Render/RenderList.h"
 #include "Render/RenderObjectLoader.h"
 #include "Sound/PMusic.h"
 #include "core/GameClock.h"
@@ -237,6 +238,19 @@ int LoadRenderObject(lua_State* L)
     }
     LuaPushObject(L, root);
     return 1;
+}
+
+int DrawDynamicObject(lua_State* L)
+{
+    auto* object = LuaToObjectAs<CPGameObject>(L, 1);
+    CPRender* render = GetRender();
+    if (!object || !render)
+        return 0;
+    CPObjectPtr scene;
+    render->GetSceneObject(scene);
+    if (auto* list = scene.As<CPRenderList>())
+        list->AddObjectTree(CPObjectPtr(object));
+    return 0;
 }
 
 int SetAnimation(lua_State* L)

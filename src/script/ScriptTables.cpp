@@ -25,6 +25,7 @@ const luaL_Reg kEngineCoreTable[] = {
     {"SetCollision", bind::SetCollision},
     {"SplitString", bind::SplitString},
     {"LoadRenderObject", bind::LoadRenderObject},
+    {"DrawDynamicObject", bind::DrawDynamicObject},
     {"SetAnimation", bind::SetAnimation},
     {"GetParentObject", bind::GetParentObject},
     {"ActivateObject", bind::ActivateObject},

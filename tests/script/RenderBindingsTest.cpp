@@ -6,6 +6,8 @@
 #include "Render/EffectManager.h"
 #include "Render/MaterialLibrary.h"
 #include "Render/PRender.h"
+#include "Render/IVBlock.h"
+#include "Render/RenderList.h"
 #include "Render/RenderObjectLoader.h"
 #include "Render/TextureLibrary.h"
 #include "ScriptTestSupport.h"
@@ -106,4 +108,23 @@ TEST_F(ScriptTest, PlayMusicPlaysTheTrackLooping)
     EXPECT_TRUE(music.IsLooping());
     SetMusicPlayer(nullptr);
     EXPECT_TRUE(Run("PlayMusic('theme.mp3')"));
+}
+
+TEST_F(RenderScriptTest, DrawDynamicObjectPutsTheVisibleTreeIntoTheFramesList)
+{
+    folder.Write("Data/Meshes/rock.msh", meshbytes::PlainFile({Triangle("Rock")}));
+    folder.Write("Data/Meshes/rock.rdf", "mesh = rock.msh\n");
+    ASSERT_TRUE(
+        Run("rock = LoadRenderObject('rock.rdf', 0); DrawDynamicObject(rock); DrawDynamicObject(nil)"))
+        << log.Text();
+    // No scene list yet: nothing to add to.
+    CPRenderList list(&render);
+    render.SetSceneObject(CPObjectPtr(&list));
+    ASSERT_TRUE(Run("DrawDynamicObject(rock)"));
+    ASSERT_EQ(list.GetFrameBatches().size(), 1u) << log.Text();
+    EXPECT_EQ(list.GetFrameBatches()[0]->GetRenderables().size(), 1u);
+    list.ClearFrame();
+    ASSERT_TRUE(Run("SetVisible(rock, false); DrawDynamicObject(rock)"));
+    EXPECT_TRUE(list.GetFrameBatches().empty());
+    render.SetSceneObject(CPObjectPtr());
 }
