@@ -107,7 +107,14 @@ class CPPhysicsWorld : public CPTask {
                                       const PhTerrainTriangle** triangles, const Vector4** vertices,
                                       std::int32_t* indexCount, std::int32_t* triangleCount, PhBody* body);
 
-    // The simulator's collision callback.
+    // The simulator's collision callback. A car against a static side, or
+    // against another moving body, is flagged as hit (not on flat ground),
+    // dented by its relative speed, throws "iskra" sparks and, when it is
+    // the level's own player, plays "slam"; car-against-car sparks are
+    // paced by the spark timer (physics/Sparks.h). A car's rigid body holds
+    // its player object (CPCollisionPlayer) as user data; contacts of bodies
+    // that are no car, and contacts with numbers that are no numbers, leave
+    // no trace.
     static void OnCollision(PhContact* contact);
 
   private:
