@@ -48,8 +48,10 @@ CPLevel::CPLevel()
 
 CPLevel::~CPLevel()
 {
+    // The spatial indexes and the reference-only lists go before the
+    // objects they refer to.
     m_quadTreeRoot.reset();
-    // The reference-only lists go before the objects they refer to.
+    DeleteHeld(m_branchRoot);
     firstObjects.clear();
     secondObjects.clear();
     speedZones.clear();
@@ -72,7 +74,6 @@ CPLevel::~CPLevel()
     m_opponents.clear();
     DeleteHeld(m_player);
     DeleteHeld(m_camera);
-    DeleteHeld(m_branchRoot);
     DeleteHeld(m_levelScene);
     DeleteHeld(m_roadCollision);
     DeleteHeld(m_terrain);
