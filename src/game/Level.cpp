@@ -1,9 +1,12 @@
 #include "game/Level.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <unordered_set>
 
 #include "Render/PRender.h"
+#include "Render/QuadTreeNode.h"
 #include "core/GameObject.h"
 #include "core/GameSettings.h"
 #include "core/Log.h"
@@ -62,26 +65,7 @@ CPLevel::~CPLevel()
     for (CPObjectPtr& task : tasks)
         task = CPObjectPtr();
     cameraTarget = nullptr;
-
-    for (CPObjectPtr& object : m_ownedObjects)
-        DeleteHeld(object);
-    m_ownedObjects.clear();
-    for (CPGameObject*& car : m_opponents) {
-        CPObjectPtr held(car);
-        car = nullptr;
-        DeleteHeld(held);
-    }
-    m_opponents.clear();
-    DeleteHeld(m_player);
-    DeleteHeld(m_camera);
-    DeleteHeld(m_levelScene);
-    DeleteHeld(m_roadCollision);
-    DeleteHeld(m_terrain);
-    DeleteHeld(m_pathSpline);
-    DeleteHeld(m_leftBorder);
-    DeleteHeld(m_rightBorder);
-    DeleteHeld(m_recordGhost);
-    DeleteHeld(m_lensFlare);
+    DeleteOwnedObjects();
 
     // A level destroyed after a newer one was made current leaves the newer
     // one current.
@@ -89,6 +73,30 @@ CPLevel::~CPLevel()
         SetCurrentLevel(nullptr);
     if (GetSkyLevel() == this)
         SetSkyLevel(nullptr);
+}
+
+void CPLevel::DeleteOwnedObjects()
+{
+    // Every reference is let go before anything is deleted, and an object
+    // entered in two slots is deleted once.
+    std::vector<CPObject*> held;
+    for (CPObjectPtr& object : m_ownedObjects)
+        held.push_back(object.Get());
+    m_ownedObjects.clear();
+    held.insert(held.end(), m_opponents.begin(), m_opponents.end());
+    m_opponents.clear();
+    for (CPObjectPtr* slot : {&m_player, &m_camera, &m_levelScene, &m_roadCollision, &m_terrain,
+                              &m_pathSpline, &m_leftBorder, &m_rightBorder, &m_recordGhost, &m_lensFlare}) {
+        held.push_back(slot->Get());
+        *slot = CPObjectPtr();
+    }
+    std::unordered_set<CPObject*> deleted;
+    for (CPObject* object : held) {
+        if (!object || !deleted.insert(object).second)
+            continue;
+        CPObjectPtr last(object);
+        DeleteHeld(last);
+    }
 }
 
 std::string CPLevel::FormatFloat(float value) const
@@ -145,6 +153,8 @@ void CPLevel::AddOpponent(CPObjectPtr car)
         LogLine("CPLevel: an opponent car must be a game object");
         return;
     }
+    if (std::find(m_opponents.begin(), m_opponents.end(), gameObject) != m_opponents.end())
+        return;
     m_opponents.push_back(gameObject);
 }
 
@@ -172,6 +182,8 @@ void CPLevel::AddOwnedObject(CPObjectPtr object)
     if (object)
         m_ownedObjects.push_back(object);
 }
+
+void CPLevel::SetQuadTreeRoot(std::unique_ptr<CPQuadTreeNode> root) { m_quadTreeRoot = std::move(root); }
 
 void CPLevel::SetBranchRoot(CPObjectPtr root)
 {

@@ -151,7 +151,7 @@ class CPLevel : public CPSkyLevel {
     CPObjectPtr GetBranchRoot() const { return m_branchRoot; }
     // The quad-tree root (built instead of the branches when the quad-tree
     // switch is set); the level deletes it.
-    void SetQuadTreeRoot(std::shared_ptr<CPQuadTreeNode> root) { m_quadTreeRoot = std::move(root); }
+    void SetQuadTreeRoot(std::unique_ptr<CPQuadTreeNode> root);
     CPQuadTreeNode* GetQuadTreeRoot() const { return m_quadTreeRoot.get(); }
 
     // The player car's weapon step; nothing without a player car (or one
@@ -245,6 +245,7 @@ class CPLevel : public CPSkyLevel {
 
   private:
     CPLevelIndex* GetIndex() const;
+    void DeleteOwnedObjects();
     bool IsNearPlayer(const RayQuery& ray) const;
     void TestObjectLists(RayQuery& ray, bool& hit);
     void FinishRay(RayQuery& ray) const;
@@ -268,7 +269,7 @@ class CPLevel : public CPSkyLevel {
     CPObjectPtr m_roadCollision;
     CPObjectPtr m_terrain;
     CPObjectPtr m_branchRoot;
-    std::shared_ptr<CPQuadTreeNode> m_quadTreeRoot;
+    std::unique_ptr<CPQuadTreeNode> m_quadTreeRoot;
     CPObjectPtr m_camera;
     CPObjectPtr m_player;
     std::vector<CPGameObject*> m_opponents;

@@ -9,6 +9,8 @@
 #include "game/LevelTestObjects.h"
 #include "game/Spline.h"
 #include "platform/Clock.h"
+#include "Render/QuadTreeNode.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
@@ -130,6 +132,25 @@ TEST(LevelTest, DeletesEveryOwnedObjectOnce)
     EXPECT_EQ(deletions, 12);
 }
 
+TEST(LevelTest, AnObjectHeldTwiceIsDeletedOnce)
+{
+    LogCapture log;
+    int deletions = 0;
+    {
+        CPLevel level;
+        auto* car = new FakeCar(&deletions);
+        level.SetPlayer(CPObjectPtr(car));
+        level.AddOwnedObject(CPObjectPtr(car));
+        auto* opponent = new CountedObject("bmw1", &deletions);
+        level.AddOpponent(CPObjectPtr(opponent));
+        level.AddOpponent(CPObjectPtr(opponent));
+        level.AddOwnedObject(CPObjectPtr(opponent));
+        EXPECT_EQ(level.GetOpponents().size(), 1u);
+        level.SetQuadTreeRoot(std::make_unique<CPQuadTreeNode>());
+    }
+    EXPECT_EQ(deletions, 2);
+}
+
 TEST(LevelTest, ReplacingAnOwnedObjectDeletesTheOldOne)
 {
     int deletions = 0;
@@ -180,6 +201,7 @@ TEST(LevelTest, WeaponStepGoesToThePlayerCar)
 
 TEST(LevelTest, RefusesObjectsOfTheWrongKind)
 {
+    LogCapture log;
     int deletions = 0;
     CPLevel level;
     auto* plain = new CountedPlainObject(&deletions);
@@ -191,4 +213,5 @@ TEST(LevelTest, RefusesObjectsOfTheWrongKind)
     level.SetBranchRoot(CPObjectPtr(plain));
     EXPECT_FALSE(level.GetBranchRoot());
     delete plain;
+    EXPECT_TRUE(log.Contains("CPLevel"));
 }
