@@ -255,8 +255,6 @@ void CPSpline::CloseRing(CPLine* current)
     }
     m_firstLine->previous = last;
     last->next = m_firstLine;
-    // The spare line keeps no link into the ring.
-    current->previous = nullptr;
     m_currentLine = m_firstLine;
 }
 
@@ -287,7 +285,8 @@ float CPSpline::FindClosestSegment(const Vector3& point, float& halfSizeAndOffse
                                    CPLine*& line, std::int32_t)
 {
     CPLine* start = line ? line : m_firstLine;
-    // A line outside the ring (the spare one) cannot start a walk.
+    // A line outside the ring (the spare one, which has no next line)
+    // cannot start a walk.
     if (start && (!start->previous || !start->next))
         start = m_firstLine;
     if (!start || !m_firstLine) {

@@ -147,8 +147,28 @@ TEST_F(SplineTest, OpenSplineKeepsNoLineRunningPastItsEnd)
     }
     EXPECT_EQ(spline.GetFirstLine(), Line(0));
     EXPECT_EQ(spline.GetCurrentLine(), Line(0));
-    EXPECT_EQ(Line(8)->previous, nullptr);
+    // The spare line hangs off the last line but is not in the ring.
+    EXPECT_EQ(Line(8)->previous, Line(7));
     EXPECT_EQ(Line(8)->next, nullptr);
+}
+
+TEST_F(SplineTest, RecordsFollowOneAnotherInTheFile)
+{
+    Bytes bytes;
+    bytes.Spline("left", false, {Straight({0, 0, 0}, {100, 0, 0})});
+    bytes.Spline("right", true, {Straight({0, 10, 0}, {100, 10, 0}), Straight({100, 10, 0}, {0, 10, 0})});
+    bytes.Int(77);
+    folder.Write("two.bin", bytes.data);
+    CPFileReader reader("two.bin", false);
+    ASSERT_EQ(reader.Load(), S_OK);
+    CPSpline left, right;
+    EXPECT_TRUE(left.Load(reader));
+    EXPECT_TRUE(right.Load(reader));
+    EXPECT_EQ(left.GetSplineName(), "left");
+    EXPECT_EQ(right.GetSplineName(), "right");
+    EXPECT_TRUE(right.IsClosed());
+    EXPECT_EQ(right.GetSegments().size(), 2u);
+    EXPECT_EQ(reader.ReadInt(), 77);
 }
 
 TEST_F(SplineTest, ClosedSplineWrapsItsLastLineToTheStart)
