@@ -5,7 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "Render/EffectLibrary.h"
+#include "Render/Material.h"
+#include "Render/MaterialLibrary.h"
 #include "Render/RenderObject.h"
+#include "Render/TextureLibrary.h"
 #include "core/FileReader.h"
 #include "core/PackFile.h"
 #include "core/Singletons.h"
@@ -243,6 +247,29 @@ TEST_F(SplineTest, LineMeshHasThreeWhiteVerticesPerLine)
     EXPECT_EQ(mesh->GetVertices()[5].position.x, Line(1)->end.x);
     EXPECT_EQ(mesh->GetVertices()[5].diffuse, 0xFFFFFFFFu);
     EXPECT_EQ(mesh->GetWorldVertices().size(), 24u);
+}
+
+TEST_F(SplineTest, LineMeshTakesTheSharedTestMaterial)
+{
+    CPEffectLibrary effects;
+    CPTextureLibrary textures;
+    CPMaterialLibrary materials{effects, textures};
+    SetMaterialLibrary(&materials);
+    {
+        CPSpline lines;
+        Bytes bytes;
+        bytes.Spline("c_path", false, {Straight({0, 0, 0}, {100, 0, 0})});
+        folder.Write("mesh.bin", bytes.data);
+        CPFileReader reader("mesh.bin", false);
+        ASSERT_EQ(reader.Load(), S_OK);
+        ASSERT_TRUE(lines.Load(reader));
+        CPObjectPtr material;
+        lines.GetRenderObject().As<CPRenderObject>()->GetMaterial(material);
+        ASSERT_TRUE(material);
+        EXPECT_EQ(material.Get(), materials.GetMaterial("test.fx", {"error.tga"}, 10));
+        EXPECT_EQ(material.As<CPMaterial>()->GetOption(), 10);
+    }
+    SetMaterialLibrary(nullptr);
 }
 
 TEST_F(SplineTest, SplineNeverJoinsTheKernel)
