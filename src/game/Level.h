@@ -1,0 +1,276 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "DynamicSky/SkyLevel.h"
+#include "core/Object.h"
+#include "core/RayQuery.h"
+#include "platform/Light.h"
+#include "platform/MathTypes.h"
+
+class CPGameObject;
+class CPLevelIndex;
+class CPQuadTreeNode;
+class CPSpline;
+struct CPLine;
+
+// The race in progress: everything a loaded track needs (scene, terrain,
+// splines, camera, light, the cars, checkpoints, speed zones, track
+// points) and the state of the race. Exactly one level is current at a
+// time; the constructor makes the new level current.
+//
+// Ownership: the level deletes what it holds in its owning slots (the
+// record ghost, the owned objects, the lens flare, the splines, the level
+// scene, the road collision object, the terrain, the spatial index, the
+// camera, the player car and the opponent cars), each exactly once, so an
+// object must sit in only one of them. The object lists, the grid cells,
+// the speed zones, the checkpoints and the numbered objects only refer to
+// objects owned elsewhere.
+class CPLevel : public CPSkyLevel {
+  public:
+    // Side length of a grid cell, and how far around the player car the
+    // level's own object lists are searched.
+    static constexpr float kCellSize = 10.0f;
+    static constexpr float kNearMargin = 10.0f;
+    static constexpr float kLevelSize = 3000.0f;
+    static constexpr std::size_t kMaxOpponentSlots = 20;
+
+    struct Checkpoint {
+        CPObjectPtr object;
+        float grantedTime = 0.0f;
+    };
+    struct NumberedObject {
+        CPObjectPtr object;
+        std::int32_t number = 0;
+    };
+    // A sample of the player car in record mode.
+    struct RecordSample {
+        Vector3 position;
+        Quaternion rotation;
+        float raceClock = 0.0f;
+    };
+
+    CPLevel();
+    virtual ~CPLevel();
+    CPLevel(const CPLevel&) = delete;
+    CPLevel& operator=(const CPLevel&) = delete;
+
+    virtual std::string GetTypeName() const { return "CPLevel"; }
+    // "%.3f" of the value.
+    virtual std::string FormatFloat(float value) const;
+
+    // 1 to 10 for exactly "level1" to "level10", else 0.
+    static std::int32_t LevelNumberFromName(const std::string& name);
+
+    // --- Light -----------------------------------------------------------
+
+    // The fixed directional light every level uses: straight down, nearly
+    // white, no ambient part, range 10000.
+    void ResetLight();
+    // Appends the level light to the renderer's light table; a full table
+    // (30 lights), or no renderer, leaves it as it is.
+    void RegisterLight() override;
+    platform::Light& GetSunLight() override { return m_light; }
+
+    // --- Grid ------------------------------------------------------------
+
+    // Sizes the grid to the level size (one cell per 10 x 10 units,
+    // truncated) and empties every cell and grid word.
+    void AllocateGrid();
+    std::int32_t GetGridColumns() const { return m_gridColumns; }
+    std::int32_t GetGridRows() const { return m_gridRows; }
+    // The cell under a point, clamped to the grid; -1 without a grid or for
+    // a point that is not finite.
+    std::int32_t GetCellIndex(float x, float y) const;
+    const std::vector<CPObjectPtr>& GetCell(std::int32_t index) const { return m_gridCells[index]; }
+    std::vector<std::uint32_t>& GetGridWords() { return m_gridWords; }
+    // Appends the object to the cell under its position; an object outside
+    // the level area goes to the nearest border cell.
+    void AddToGrid(CPObjectPtr object);
+
+    // --- Ray tests and nearby objects ------------------------------------
+
+    // The static scene, then (near the player car) the level's two object
+    // lists. Writes the hit point, origin + direction * length, at the end.
+    bool IntersectRay(RayQuery& ray);
+    // As IntersectRay, with the player car tested before the object lists.
+    bool IntersectRayAll(RayQuery& ray);
+    // The opponent cars in order, true at the first hit; else the player
+    // car.
+    bool IntersectCars(RayQuery& ray);
+    // Appends every object near the position: static objects, the player
+    // car, the object lists and the grid cells around the player car.
+    void CollectNearObjects(const Vector3& position, float radius, std::vector<CPObjectPtr>& result);
+    // The items of the spatial index's root (nothing with the quad tree).
+    void CollectBranchItems(std::vector<CPObjectPtr>& result);
+
+    // --- Owned objects ---------------------------------------------------
+
+    void SetPlayer(CPObjectPtr player);
+    CPGameObject* GetPlayer() const;
+    // The opponent cars in creation order; their index is their identity in
+    // the race places.
+    void AddOpponent(CPObjectPtr car);
+    const std::vector<CPGameObject*>& GetOpponents() const { return m_opponents; }
+    // The car the camera follows (not owned).
+    CPGameObject* cameraTarget = nullptr;
+
+    void SetCamera(CPObjectPtr camera);
+    // The game camera with a reference added; empty before loading.
+    CPObjectPtr GetCamera() const { return m_camera; }
+
+    // The splines named "c_path", "left" and "right".
+    void SetSplines(CPObjectPtr path, CPObjectPtr left, CPObjectPtr right);
+    // The path spline with a reference added.
+    CPObjectPtr GetSpline() const { return m_pathSpline; }
+    CPSpline* GetPathSpline() const;
+    CPSpline* GetLeftBorder() const;
+    CPSpline* GetRightBorder() const;
+
+    void SetLevelScene(CPObjectPtr scene);
+    CPObjectPtr GetLevelScene() const { return m_levelScene; }
+    void SetRoadCollision(CPObjectPtr object);
+    CPObjectPtr GetRoadCollision() const { return m_roadCollision; }
+    void SetTerrain(CPObjectPtr terrain);
+    CPObjectPtr GetTerrain() const { return m_terrain; }
+    void SetRecordGhost(CPObjectPtr ghost);
+    CPObjectPtr GetRecordGhost() const { return m_recordGhost; }
+    void SetLensFlare(CPObjectPtr lensFlare);
+    CPObjectPtr GetLensFlare() const { return m_lensFlare; }
+    void AddOwnedObject(CPObjectPtr object);
+    const std::vector<CPObjectPtr>& GetOwnedObjects() const { return m_ownedObjects; }
+
+    // The root of the level branches; it must implement CPLevelIndex.
+    void SetBranchRoot(CPObjectPtr root);
+    CPObjectPtr GetBranchRoot() const { return m_branchRoot; }
+    // The quad-tree root (built instead of the branches when the quad-tree
+    // switch is set); the level deletes it.
+    void SetQuadTreeRoot(std::unique_ptr<CPQuadTreeNode> root);
+    CPQuadTreeNode* GetQuadTreeRoot() const { return m_quadTreeRoot.get(); }
+
+    // The player car's weapon step; nothing without a player car (or one
+    // that has no weapons).
+    void SetWeaponPos(const Vector3& aimPoint, CPGameObject* target);
+
+    // --- Lists the loader fills and the race reads -----------------------
+
+    std::list<CPObjectPtr> firstObjects;
+    std::list<CPObjectPtr> secondObjects;
+    std::list<CPObjectPtr> speedZones;
+    std::vector<Checkpoint> checkpoints;
+    std::list<NumberedObject> numberedObjects;
+    std::unordered_map<std::string, Vector3> enemySources{100};
+    std::vector<RecordSample> recordData;
+    // The path spline's lines in driving order.
+    std::vector<CPLine*> trackPoints;
+    std::vector<std::int32_t> opponentNearestPoint = std::vector<std::int32_t>(kMaxOpponentSlots, 0);
+    std::vector<std::int32_t> opponentProgress = std::vector<std::int32_t>(kMaxOpponentSlots, 0);
+    std::string playerModel = "zil_130_";
+    std::vector<std::string> opponentModels;
+    std::string recordName;
+    // The race-progress task and two further task slots; ended and
+    // released by the level shutdown.
+    std::array<CPObjectPtr, 3> tasks;
+
+    // --- Race state --------------------------------------------------------
+
+    float raceClock = 0.0f;
+    float lastSampleTime = 0.0f;
+    std::int32_t ghostSampleIndex = 0;
+    float elapsedTime = 0.0f;
+    float startClock = 0.0f;
+    std::int32_t transportCount = 0;
+    std::int32_t cameraPreset = 0;
+    Vector3 sunPoint;
+    float camera2Angle = 0.0f;
+    float camera1Angle = 0.0f;
+    float currentAngle = 0.0f;
+    float orbitDirection = 1.0f;
+    bool demoMode = true;
+    // Multimedia timer at the previous race frame, milliseconds.
+    std::uint32_t lastRealTime = 0;
+    bool levelFailedSent = false;
+    float levelWidth = 10.0f;
+    float levelDepth = 10.0f;
+    float levelFailedCountdown = 0.0f;
+    float followedCarSpeed = 0.0f;
+    std::uint32_t ambientColour = 0;
+    float cameraDistance = 7.0f;
+    float cameraHeight = 2.0f;
+    // "distance" and "height" of "camera2", "camera", "camera3".
+    std::array<float, 3> presetDistance{};
+    std::array<float, 3> presetHeight{};
+    // "blur" of "camera2", "camera", "camera3".
+    std::array<float, 3> presetBlur{};
+    float angleDivisor = 0.0f;
+    float distanceDivisor = 0.0f;
+    // "angle_div" and "distance_div" of "camera2" and "camera".
+    std::array<float, 2> presetAngleDivisor{};
+    std::array<float, 2> presetDistanceDivisor{};
+    std::int32_t levelNumber = 0;
+    float referenceHeading = 0.0f;
+    Vector3 forwardDirection;
+    std::int32_t cameraView = 0;
+    float demoTimer = 0.0f;
+    bool allOpponents = true;
+    bool raceRunning = false;
+    std::int32_t playerNearestPoint = 0;
+    std::int32_t playerProgress = 0;
+    std::int32_t startPoint = 0;
+    Vector3 finishLineDirection;
+    Vector3 startPosition;
+    std::array<std::int32_t, 3> places{-1, -1, -1};
+    bool raceDecided = false;
+    float speedZoneCooldown = 0.0f;
+    bool recordMode = false;
+    bool noCheckpoints = false;
+    float viewTimer = 0.0f;
+    bool raceOver = false;
+    float heading = 0.0f;
+    bool reversed = false;
+    std::int32_t requiredPlace = 0;
+    float timeLeft = 0.0f;
+    std::int32_t lastCheckpoint = -1;
+    std::int32_t checkpointsPassed = 0;
+    float camera1Fov = 50.0f;
+    float camera2Fov = 50.0f;
+    bool stopped = false;
+    float fixedStepRemainder = 0.0f;
+
+  private:
+    CPLevelIndex* GetIndex() const;
+    void DeleteOwnedObjects();
+    bool IsNearPlayer(const RayQuery& ray) const;
+    void TestObjectLists(RayQuery& ray, bool& hit);
+    void FinishRay(RayQuery& ray) const;
+    void CollectFromList(const std::list<CPObjectPtr>& list, const Vector3& position, float radius,
+                         std::vector<CPObjectPtr>& result) const;
+    void CollectFromGrid(const Vector3& position, float radius, std::vector<CPObjectPtr>& result) const;
+
+    platform::Light m_light;
+    std::int32_t m_gridColumns = 0;
+    std::int32_t m_gridRows = 0;
+    std::vector<std::vector<CPObjectPtr>> m_gridCells;
+    std::vector<std::uint32_t> m_gridWords;
+
+    CPObjectPtr m_recordGhost;
+    std::vector<CPObjectPtr> m_ownedObjects;
+    CPObjectPtr m_lensFlare;
+    CPObjectPtr m_pathSpline;
+    CPObjectPtr m_leftBorder;
+    CPObjectPtr m_rightBorder;
+    CPObjectPtr m_levelScene;
+    CPObjectPtr m_roadCollision;
+    CPObjectPtr m_terrain;
+    CPObjectPtr m_branchRoot;
+    std::unique_ptr<CPQuadTreeNode> m_quadTreeRoot;
+    CPObjectPtr m_camera;
+    CPObjectPtr m_player;
+    std::vector<CPGameObject*> m_opponents;
+};
