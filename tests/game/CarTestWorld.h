@@ -95,6 +95,7 @@ class CarTest : public ::testing::Test {
     // Gives the owner the description and makes its car in the level.
     CPCar& MakeCar(const std::string& xml = "<physics/>", bool withSounds = false)
     {
+        m_owner->GetDescription().Clear();
         m_owner->GetDescription().Parse(xml.c_str());
         if (!m_owner->GetPhysicData()->GetRigidBody())
             EXPECT_TRUE(m_world.AddLevelObject(CPObjectPtr(m_owner), 1, 1));
