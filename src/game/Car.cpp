@@ -10,14 +10,13 @@
 #include "core/GameObject.h"
 #include "core/Log.h"
 #include "core/Singletons.h"
+#include "game/GameData.h"
 #include "physics/PhysicData.h"
 #include "physics/RigidBody.h"
 #include "platform/Math.h"
 #include "platform/Random.h"
 
 namespace {
-
-CPCar::LevelStartedQuery g_levelStarted = nullptr;
 
 float RandomFraction() { return static_cast<float>(platform::Rand()) / 32767.0f; }
 
@@ -56,8 +55,6 @@ CPCar::~CPCar()
     }
     DetachFromBody();
 }
-
-void CPCar::SetLevelStartedQuery(LevelStartedQuery query) { g_levelStarted = query; }
 
 CNSound* CPCar::GetSound(int slot) const
 {
@@ -159,7 +156,8 @@ void CPCar::FindLights()
 void CPCar::FrameHousekeeping()
 {
     const GameClock& clock = GetGameClock();
-    if (clock.frameCount == m_frameStamp || !g_levelStarted || !g_levelStarted())
+    const CPGameData* gameData = GetGameData();
+    if (clock.frameCount == m_frameStamp || !gameData || !gameData->levelStarted)
         return;
     m_frameStamp = clock.frameCount;
 

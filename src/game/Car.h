@@ -55,12 +55,6 @@ class CPCar : public CPCarBase, public CPCarControls, public CPFrameListener {
     std::uint32_t GetObjectSize() const override { return sizeof(CPCar); }
     std::string GetTypeName() const override { return "CPCar"; }
 
-    // Whether the once-a-frame work (nitro, glow, engine sound) runs: the
-    // game data's level-started flag. Until a query is installed the level
-    // counts as not started.
-    using LevelStartedQuery = bool (*)();
-    static void SetLevelStartedQuery(LevelStartedQuery query);
-
     // --- Set-up ----------------------------------------------------------
 
     // Reads the description (notifying the scripts when withSounds is
@@ -87,7 +81,9 @@ class CPCar : public CPCarBase, public CPCarControls, public CPFrameListener {
 
     // --- The step ----------------------------------------------------------
 
-    // The simulator's call for the body's controller.
+    // The simulator's call for the body's controller. The once-a-frame work
+    // at its end (nitro, glass glow, engine sound) waits for the game
+    // data's level-started flag; without game data it does not run.
     void OnFrame(PhController* controller, float stepTime) override { OnStep(controller, stepTime); }
     void OnStep(PhController* controller, float dt);
     // Adds wheel i's forces at its contact point to the world force and

@@ -104,7 +104,7 @@ TEST_F(CarTest, ACarWithoutLightsOrSetUpTakesInputs)
 TEST_F(CarTest, AFullNitroStockLastsFourSecondsOfFrames)
 {
     CPCar& car = MakeCar();
-    levelStarted = true;
+    StartLevel();
     car.SetNitro(1.0f);
     for (int frame = 1; frame <= 39; ++frame) {
         NextFrame(0.1f);
@@ -140,7 +140,7 @@ TEST_F(CarTest, EnginePitchApproachesItsTargetAndTheEngineLoops)
         float pitch;
     } cases[] = {{0.0f, 0.5f}, {20.0f, 1.5f}, {50.0f, 3.0f}, {200.0f, 3.0f}};
     CPCar& car = MakeCar("<physics/>", true);
-    levelStarted = true;
+    StartLevel();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.speed);
         SetVelocity({0.0f, -c.speed, 0.0f});
@@ -188,7 +188,7 @@ TEST_F(CarTest, ACarSoundThatDoesNotLoadLeavesItsSlotEmptyAndIsSkipped)
     EXPECT_EQ(car.GetSound(CPCar::kSkidSound), nullptr);
     EXPECT_NE(car.GetSound(CPCar::kEngineSound), nullptr);
     // Sliding fast over the ground would play the skid: nothing to play.
-    levelStarted = true;
+    StartLevel();
     car.SetBrake(true);
     SetVelocity({0.0f, -20.0f, 0.0f});
     OnGround(car, 0.5f);
@@ -200,7 +200,7 @@ TEST_F(CarTest, ACarSoundThatDoesNotLoadLeavesItsSlotEmptyAndIsSkipped)
 TEST_F(CarTest, OpponentsPlayNoSoundAndTheNitroSoundPlaysOnceForThePlayer)
 {
     CPCar& opponent = MakeCar("<physics/>", false);
-    levelStarted = true;
+    StartLevel();
     opponent.SetNitro(1.0f);
     opponent.SetBrake(true);
     SetVelocity({0.0f, -20.0f, 0.0f});
@@ -232,7 +232,7 @@ TEST_F(CarTest, TheGlassGlowsWithTheNitro)
     glass.AddChild(CPObjectPtr(frame));
 
     CPCar& car = MakeCar();
-    levelStarted = true;
+    StartLevel();
     car.SetNitro(2.0f);
     platform::SeedRand(7);
     const float r = static_cast<float>(platform::Rand()) / 32767.0f;

@@ -14,6 +14,7 @@
 #include "core/ScriptObject.h"
 #include "core/Singletons.h"
 #include "game/Car.h"
+#include "game/GameData.h"
 #include "physics/Controller.h"
 #include "physics/PhysicData.h"
 #include "physics/PhysicsWorld.h"
@@ -27,11 +28,9 @@
 // A level's physics world, a registry with a running "jeep" script, a data
 // folder with the three car sounds, a sound manager, and a car's scene
 // object with four wheels "w0".."w3" and the four light children. The
-// level counts as started while `levelStarted` is set.
+// game data's level-started flag starts clear.
 class CarTest : public ::testing::Test {
   protected:
-    static inline bool levelStarted = false;
-
     void SetUp() override
     {
         m_folder.UseAsDataRoot();
@@ -50,8 +49,8 @@ class CarTest : public ::testing::Test {
         m_registry.Register("jeep", "", &m_jeep);
         m_sounds = std::make_unique<CPSoundManager>(&m_device);
         SetSoundManager(m_sounds.get());
-        levelStarted = false;
-        CPCar::SetLevelStartedQuery([] { return levelStarted; });
+        m_previousGameData = GetGameData();
+        SetGameData(&m_gameData);
         GetGameClock() = GameClock();
         GetGameSettings().smoke = 1;
         platform::SeedRand(1);
@@ -72,7 +71,7 @@ class CarTest : public ::testing::Test {
     {
         DestroyCar(*m_owner);
         CPGameObject::DeleteTree(m_owner);
-        CPCar::SetLevelStartedQuery(nullptr);
+        SetGameData(m_previousGameData);
         GetGameClock() = GameClock();
         SetSoundManager(m_previousSounds);
         m_sounds.reset();
@@ -165,9 +164,13 @@ class CarTest : public ::testing::Test {
     CPScriptObject m_jeep;
     CPObjectRegistry m_registry;
     std::unique_ptr<CPSoundManager> m_sounds;
+    CPGameData m_gameData;
     CPGameObject* m_owner = nullptr;
 
+    void StartLevel() { m_gameData.levelStarted = true; }
+
   private:
+    CPGameData* m_previousGameData = nullptr;
     CPPhysicsWorld* m_previousWorld = nullptr;
     CPObjectRegistry* m_previousRegistry = nullptr;
     CPSoundManager* m_previousSounds = nullptr;
