@@ -194,8 +194,9 @@ TEST_F(CarTest, AMissingOrBrokenDescriptionIsLoggedAndTheCarKeepsItsDefaults)
         SCOPED_TRACE(file);
         m_owner->SetDescriptionFile(file);
         m_owner->GetDescription().Clear();
-        if (!m_owner->GetPhysicData()->GetRigidBody())
+        if (!m_owner->GetPhysicData()->GetRigidBody()) {
             ASSERT_TRUE(m_world.AddLevelObject(CPObjectPtr(m_owner), 1, 1));
+        }
         EXPECT_FALSE(CreateCar(CPObjectPtr(m_owner), true));
         CPCar* car = m_owner->GetPhysicsObject().As<CPCar>();
         ASSERT_NE(car, nullptr);

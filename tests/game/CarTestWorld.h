@@ -96,8 +96,9 @@ class CarTest : public ::testing::Test {
     {
         m_owner->GetDescription().Clear();
         m_owner->GetDescription().Parse(xml.c_str());
-        if (!m_owner->GetPhysicData()->GetRigidBody())
+        if (!m_owner->GetPhysicData()->GetRigidBody()) {
             EXPECT_TRUE(m_world.AddLevelObject(CPObjectPtr(m_owner), 1, 1));
+        }
         CreateCar(CPObjectPtr(m_owner), withSounds);
         CPCar* car = m_owner->GetPhysicsObject().As<CPCar>();
         EXPECT_NE(car, nullptr);
