@@ -96,6 +96,11 @@ class CPRenderObject : public CPRenderable {
     const Matrix4& GetTransform() const { return m_transform; }
     void SetTransform(const Matrix4& transform) { m_transform = transform; }
 
+    // A glow the game drives (the nitro glow of a car's glass): kept for the
+    // drawing code, zero until set.
+    const Vector4& GetGlow() const { return m_glow; }
+    void SetGlow(const Vector4& glow) { m_glow = glow; }
+
     // --- Static mesh and deformation -------------------------------------------
 
     const std::string& GetName() const { return m_name; }
@@ -151,4 +156,5 @@ class CPRenderObject : public CPRenderable {
     Matrix4 m_transform;
     std::string m_name;
     CPStaticMesh* m_staticMesh = nullptr;
+    Vector4 m_glow;
 };

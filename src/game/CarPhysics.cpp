@@ -1,0 +1,293 @@
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "Render/EffectManager.h"
+#include "Render/EffectNode.h"
+#include "Render/PRender.h"
+#include "Sound/NSound.h"
+#include "core/GameObject.h"
+#include "core/GameSettings.h"
+#include "core/Log.h"
+#include "core/Singletons.h"
+#include "core/StringUtils.h"
+#include "game/Car.h"
+#include "physics/Controller.h"
+#include "physics/PhysicData.h"
+#include "physics/RigidBody.h"
+#include "physics/Rotation.h"
+#include "physics/Sensor.h"
+#include "platform/Math.h"
+#include "platform/Random.h"
+
+namespace {
+
+Vector3 V3(const Vector4& v) { return Vector3{v.x, v.y, v.z}; }
+Vector4 V4(const Vector3& v) { return Vector4{v.x, v.y, v.z, 0.0f}; }
+
+// The direction of v, or zero when v is too short to have one.
+Vector3 DirectionOf(const Vector3& v)
+{
+    const float length = Length(v);
+    if (!(length >= 1e-6f))
+        return Vector3{};
+    return v * (1.0f / length);
+}
+
+// Rotation rows transposed and the translation carried back through them.
+Matrix4 RigidInverse(const Matrix4& m)
+{
+    Matrix4 inverse = IdentityMatrix();
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            inverse.m[i][j] = m.m[j][i];
+    for (int j = 0; j < 3; ++j)
+        inverse.m[3][j] = -(m.m[3][0] * m.m[j][0] + m.m[3][1] * m.m[j][1] + m.m[3][2] * m.m[j][2]);
+    return inverse;
+}
+
+float RandomFraction() { return static_cast<float>(platform::Rand()) / 32767.0f; }
+
+bool IsFrontWheel(int i) { return i < 2; }
+
+} // namespace
+
+Vector3 CPCar::CarAxis(int row) const
+{
+    return Vector3{m_transform.m[row][0], m_transform.m[row][1], m_transform.m[row][2]};
+}
+
+Vector3 CPCar::ToWorldPoint(const Vector4& local) const { return TransformPoint(V3(local), m_transform); }
+
+Vector3 CPCar::ToWorldDirection(const Vector4& local) const
+{
+    return TransformNormal(V3(local), m_transform);
+}
+
+// --- Set-up -------------------------------------------------------------------
+
+bool CPCar::SetupPhysics(PhSimulator* /*simulator*/, bool withSounds)
+{
+    m_alternateDrive = false;
+    bool ok = ReadDescription(withSounds);
+    m_level = GetCurrentLevel();
+    if (!m_owner)
+        return false;
+
+    char name[16];
+    for (int i = 0; i < m_wheelCount; ++i) {
+        std::snprintf(name, sizeof(name), "w%d", i);
+        m_wheels[i].object = m_owner->GetChildByName(name);
+    }
+
+    CPPhysicData* data = m_owner->GetPhysicData();
+    PhRigidBody* body = data ? data->GetRigidBody() : nullptr;
+    if (!body) {
+        LogLine("CPCar: " + m_owner->GetName() + " has no rigid body; the car cannot drive");
+        FindLights();
+        return false;
+    }
+    for (int i = 0; i < m_wheelCount; ++i) {
+        Wheel& wheel = m_wheels[i];
+        // A slot without a wheel object hangs its sensor at the car's centre.
+        auto* object = wheel.object.As<CPGameObject>();
+        const Vector3 p = object ? object->GetPosition() : Vector3{};
+        const float side = i % 2 == 0 ? 1.0f : -1.0f;
+        const Vector4 start{p.x - side * m_sensorInset, p.y, m_sensorHeight, 0.0f};
+        wheel.restPosition = Vector3{p.x, p.y, m_sensorHeight};
+        wheel.lastDustPoint = Vector3{start.x, start.y, 0.0f};
+        wheel.suspensionOffset = m_wheelRadius - m_sensorLength;
+        wheel.sensor = body->AddSensor();
+        if (!wheel.sensor) {
+            LogLine("CPCar: no sensor left for wheel " + std::to_string(i) + " of " + m_owner->GetName());
+            ok = false;
+            continue;
+        }
+        wheel.sensor->SetLineSensor(start, Vector4{0.0f, 0.0f, -m_sensorLength, 0.0f});
+    }
+    if (!body->AddController(this, 0)) {
+        LogLine("CPCar: no controller left for " + m_owner->GetName() + "; the car cannot drive");
+        ok = false;
+    }
+    data->BuildBody();
+    FindLights();
+    return ok;
+}
+
+// --- The step -------------------------------------------------------------------
+
+void CPCar::OnStep(PhController* controller, float dt)
+{
+    PhRigidBody* body = controller ? controller->owner : nullptr;
+    if (!body)
+        return;
+    m_stepBody = body;
+
+    m_slide = m_handBrake ? m_slideFriction : std::max(0.0f, m_slide - dt * 3.0f);
+
+    m_transform = body->GetTransform();
+    m_inverseTransform = RigidInverse(m_transform);
+
+    m_velocity = V3(body->GetVelocity());
+    const float speedSquared = LengthSquared(m_velocity);
+    m_speed = speedSquared < 1e-6f ? 0.0f : std::sqrt(speedSquared);
+
+    const float k = m_slide > 0.0f ? 1.0f : 1.0f - std::min(m_speed * 0.025f, 0.9f);
+    m_steeringAngle = m_steering * k;
+    Vector3 heading =
+        ToWorldDirection(Vector4{std::sin(m_steeringAngle), std::cos(m_steeringAngle), 0.0f, 0.0f});
+    heading.z = 0.0f;
+    m_frontHeading = DirectionOf(heading);
+
+    m_meanContactPoint = Vector3{};
+    for (int i = 0; i < m_wheelCount; ++i)
+        m_wheels[i].inContact = false;
+    Vector3 forceSum;
+    Vector3 torqueSum;
+    for (int i = 0; i < m_wheelCount; ++i)
+        UpdateWheelForces(i, forceSum, torqueSum);
+    m_meanContactPoint *= 0.25f;
+    for (int i = 0; i < m_wheelCount; ++i)
+        UpdateWheel(i, dt);
+
+    m_nitroDirection = DirectionOf(ToWorldDirection(Vector4{0.0f, -1.0f, 0.0f, 0.0f}));
+    forceSum += m_nitroDirection * (80.0f * m_accelFront * m_nitro * dt);
+    PlayNitroSound();
+
+    controller->SetControllerForce(V4(forceSum));
+    controller->SetControllerTorque(V4(torqueSum));
+    m_stepBody = nullptr;
+
+    FrameHousekeeping();
+}
+
+void CPCar::ApplyWheelForce(const Vector3& force, const Vector3& point, Vector3& forceSum,
+                            Vector3& torqueSum) const
+{
+    const Vector3 position = CarAxis(3);
+    forceSum += force;
+    torqueSum += Cross(point - position, force);
+}
+
+float CPCar::UpdateWheelForces(int i, Vector3& forceSum, Vector3& torqueSum)
+{
+    Wheel& wheel = m_wheels[i];
+    const float depth = wheel.sensor ? wheel.sensor->GetDetectDepth() : 0.0f;
+    if (!(depth > 0.0f)) {
+        wheel.airborne = true;
+        return 0.0f;
+    }
+    const Vector3 contact = V3(wheel.sensor->GetDetectContactPoint());
+    const Vector3 start = ToWorldPoint(wheel.sensor->GetLinePos());
+    m_meanContactPoint += contact;
+    if (m_debug)
+        if (CPRender* render = GetRender())
+            render->AddDebugLine(kDebugLineColour, start, contact);
+    wheel.inContact = true;
+    wheel.contactPoint = contact;
+    wheel.airborne = false;
+
+    const bool front = IsFrontWheel(i);
+    float offset = m_wheelRadius - (m_sensorLength - depth);
+    if (m_fixedMax)
+        offset = m_wheelRadius - m_sensorLength;
+    else if (front)
+        offset = m_fixedMin ? m_frontMinRadius : std::min(offset, m_frontMinRadius);
+    else
+        offset = m_fixedMin ? m_backMinRadius : std::min(offset, m_backMinRadius);
+    wheel.suspensionOffset = offset;
+
+    Vector3 n = V3(wheel.sensor->GetDetectNormal());
+    if (n.z < 0.0f)
+        n = -n;
+    const Vector3 u = ToWorldDirection(wheel.sensor->GetLineUnitVector());
+    const Vector3 carY = CarAxis(1);
+
+    // Spring along the ground's normal, damper along the sensor.
+    ApplyWheelForce(n * (depth * (front ? m_springFront : m_springRear)), contact, forceSum, torqueSum);
+    const Vector3 relative = contact - CarAxis(3);
+    const Vector3 w = m_stepBody ? V3(m_stepBody->GetVelocityAtPoint(V4(relative))) : m_velocity;
+    ApplyWheelForce(u * (-Dot(w, u) * m_damping), contact, forceSum, torqueSum);
+
+    wheel.rollingSpeed = -Dot(w, carY);
+
+    // Side grip: against the drift across the wheel's rolling direction.
+    const Vector3 t = w - n * Dot(w, n);
+    const Vector3 along = front ? m_frontHeading : carY;
+    const Vector3 drift = DirectionOf(t - along * Dot(t, along));
+    Vector3 grip = front ? drift * -m_frictionFront : drift * (-m_frictionBack * (1.0f - m_slide));
+    grip.z = 0.0f;
+    ApplyWheelForce(grip, contact, forceSum, torqueSum);
+
+    const float b = Dot(w, carY);
+    if (m_alternateDrive) {
+        const Vector3 nose = front ? -m_frontHeading : -carY;
+        const Vector3 brake = nose * (2.0f * b);
+        forceSum += brake;
+        torqueSum += Cross(relative, brake * m_pitchInertion);
+        return b;
+    }
+    if (m_throttleForce == 0.0f)
+        return b;
+    Vector3 drive;
+    float slope = 0.0f;
+    if (front) {
+        drive = DirectionOf(-m_frontHeading);
+    } else {
+        // The ground's forward direction: the normal turned a right angle
+        // about the car's side axis.
+        const Vector3 side = CarAxis(0);
+        drive = Cross(side, n) + side * Dot(side, n);
+        const Vector3 flat = DirectionOf(Vector3{drive.x, drive.y, 0.0f});
+        slope = static_cast<float>(ClampedAcos(Dot(DirectionOf(drive), flat)));
+    }
+    const float sign = m_throttleForce > 0.0f ? 1.0f : -1.0f;
+    const float accel = m_throttleForce > 0.0f ? m_accelFront : m_accelBack;
+    ApplyWheelForce(drive * ((std::fabs(slope) * 5.0f + 1.0f) * sign * accel), contact, forceSum, torqueSum);
+    return b;
+}
+
+void CPCar::UpdateWheel(int i, float dt)
+{
+    Wheel& wheel = m_wheels[i];
+    const bool front = IsFrontWheel(i);
+    const float halfRadius = m_wheelRadius * 0.5f;
+    if (front || !m_handBrake) {
+        if (!wheel.inContact)
+            wheel.spin -= dt * m_throttleForce;
+        else if (halfRadius != 0.0f)
+            wheel.spin += dt * wheel.rollingSpeed / halfRadius;
+    }
+    if (wheel.inContact && LengthSquared(m_velocity) > 80.0f && GetGameSettings().smoke != 0 &&
+        m_slide > 0.0f)
+        RaiseDust(wheel);
+
+    auto* object = wheel.object.As<CPGameObject>();
+    if (!object)
+        return;
+    object->SetRotation(ComposeRotation(wheel.spin, front ? -m_steering : 0.0f));
+    object->SetPosition(
+        Vector3{wheel.restPosition.x, wheel.restPosition.y, wheel.suspensionOffset + m_sensorHeight});
+}
+
+void CPCar::RaiseDust(Wheel& wheel)
+{
+    const float size = 0.5f + 0.2f * RandomFraction() - 0.1f;
+    const float spacing = (RandomFraction() + 1.0f) * 0.5f * (m_hasSounds ? 1.0f : 5.0f) * size * size;
+    const Vector3 puff = wheel.contactPoint + Vector3{0.0f, 0.0f, 0.25f};
+    CPEffectManager* effects = GetEffectManager();
+    if (effects && CPEffectManager::GetRemainingRequests() > 0 &&
+        LengthSquared(puff - wheel.lastDustPoint) >= spacing) {
+        EffectNode request;
+        request.name = "pil_";
+        request.position = puff;
+        request.word1 = size;
+        effects->SpawnEffect(request);
+        CPEffectManager::ReserveRequests(1);
+        wheel.dustPuffs += 1.0f;
+        wheel.lastDustPoint = puff;
+    }
+    CNSound* skid = GetSound(kSkidSound);
+    if (m_hasSounds && skid && !skid->IsPlaying())
+        skid->Play(0, 0);
+}
