@@ -302,6 +302,8 @@ TEST_F(VideoPlayerTest, AMissingOrDamagedFileFailsWithAClearLine)
         EXPECT_FALSE(player.IsRunning());
         EXPECT_TRUE(player.IsKilled());
     }
+    EXPECT_TRUE(m_world.log.Contains("DXError if Render\\PAVIPlayer on line 82\nFILE_NOT_FOUND\n"));
+    EXPECT_TRUE(m_world.log.Contains("DXError if Render\\PAVIPlayer on line 82\nMEDIA_INVALID_FILE\n"));
     // A name too long for the path buffer is refused before anything is opened.
     CPAVIPlayer player;
     EXPECT_EQ(player.Play(std::string(300, 'a') + ".avi", false), E_INVALIDARG);
