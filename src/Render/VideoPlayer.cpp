@@ -204,7 +204,9 @@ HResult CPVideoPlayer::OpenStreams(const std::u16string& path)
 HResult CPVideoPlayer::MakeTexture(std::int32_t width, std::int32_t height)
 {
     const std::int32_t depth = GetGameSettings().videoPlayerValue;
-    if (m_texture && m_textureDepth == depth && m_textureWidth == width && m_textureHeight == height)
+    // A texture of a device that is no longer the renderer's cannot be drawn.
+    if (m_texture && m_texture->GetDevice() == m_device && m_textureDepth == depth &&
+        m_textureWidth == width && m_textureHeight == height)
         return S_OK;
     ReleaseAndClear(m_texture);
     m_textureWidth = width;

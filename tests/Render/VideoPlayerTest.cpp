@@ -398,3 +398,26 @@ TEST(VideoPlayer, WithoutAGraphicsDeviceNothingPlays)
     EXPECT_EQ(player.GetStream(), nullptr);
     EXPECT_EQ(platform::CountLiveVideoObjects(), liveBefore);
 }
+
+TEST(VideoPlayer, ANewGraphicsDeviceGetsANewTexture)
+{
+    CPTextureLibrary library;
+    SetTextureLibrary(&library);
+    {
+        CPAVIPlayer player;
+        auto first = std::make_unique<RenderWorld>();
+        first->folder.Write("Data/Video/intro.avi", Avi(64, 64, 1, 40000));
+        ASSERT_EQ(player.Play("intro.avi", true), S_OK);
+        ASSERT_NE(player.GetTexture(), nullptr);
+        EXPECT_EQ(player.GetTexture()->GetDevice(), &first->device);
+        first.reset();
+
+        RenderWorld second;
+        second.folder.Write("Data/Video/intro.avi", Avi(64, 64, 1, 40000));
+        ASSERT_EQ(player.Play("intro.avi", true), S_OK);
+        ASSERT_NE(player.GetTexture(), nullptr);
+        EXPECT_EQ(player.GetTexture()->GetDevice(), &second.device);
+        EXPECT_EQ(library.FindTexture("video")->GetTexture(), player.GetTexture());
+    }
+    SetTextureLibrary(nullptr);
+}
