@@ -73,6 +73,7 @@ std::int32_t CPVideoPlayer::VolumeFor(float soundVolume)
 
 void CPVideoPlayer::ReleaseStreams()
 {
+    m_ready = false;
     ReleaseAndClear(m_audio);
     ReleaseAndClear(m_control);
     ReleaseAndClear(m_position);
@@ -128,6 +129,8 @@ HResult CPVideoPlayer::Init()
 HResult CPVideoPlayer::PlayFile(const std::string& name, bool noSound)
 {
     m_noSound = noSound ? 1 : 0;
+    m_status = 0;
+    m_ready = false;
     HResult result = Init();
     if (Failed(result))
         return Fail(m_site.init, result);
@@ -156,6 +159,7 @@ HResult CPVideoPlayer::PlayFile(const std::string& name, bool noSound)
     }
     m_status = 0;
     Publish();
+    m_ready = true;
     return result;
 }
 
@@ -267,7 +271,8 @@ void CPVideoPlayer::Publish()
 
 void CPVideoPlayer::Step()
 {
-    if (!m_sample || !m_stream) {
+    // Nothing to show after a play that failed half way.
+    if (!m_ready) {
         End();
         return;
     }

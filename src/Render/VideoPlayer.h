@@ -110,4 +110,5 @@ class CPVideoPlayer : public CPTask {
     std::int32_t m_textureDepth = 0;
     std::uint8_t m_status = 0;
     std::uint8_t m_noSound = 0;
+    bool m_ready = false; // the last Play built everything
 };

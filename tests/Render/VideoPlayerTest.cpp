@@ -264,6 +264,10 @@ TEST_F(VideoPlayerTest, AFailingCallIsReportedAtItsLineAndItsResultReturned)
                 EXPECT_NE(player->GetStream(), nullptr);
                 EXPECT_TRUE(world.log.Contains("Data\\Video\\intro.avi\" cannot be played"));
             }
+            // A half-built player ends at its first step instead of playing.
+            ASSERT_TRUE(player->Begin());
+            player->Step();
+            EXPECT_FALSE(player->IsRunning());
             // The library never shows a texture other than the player's.
             CPTexture* entry = library.FindTexture(which ? "video1" : "video");
             if (entry)
