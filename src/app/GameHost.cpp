@@ -5,6 +5,8 @@
 #include "Render/EffectLibrary.h"
 #include "Render/EffectManager.h"
 #include "Render/MaterialLibrary.h"
+#include "Render/PAVIPlayer.h"
+#include "Render/PAVIPlayer1.h"
 #include "Render/PRender.h"
 #include "Render/RenderList.h"
 #include "Render/RenderObjectLoader.h"
@@ -81,6 +83,10 @@ GameHost::GameHost(const Options& options)
     m_soundManager->LoadSpecialSounds();
     m_music = std::make_unique<CPMusic>();
     SetMusicPlayer(m_music.get());
+    m_videoPlayer = std::make_unique<CPAVIPlayer>();
+    SetAVIPlayer(m_videoPlayer.get());
+    m_videoPlayer1 = std::make_unique<CPAVIPlayer1>();
+    SetAVIPlayer1(m_videoPlayer1.get());
     // The scripts need every singleton from their first line on.
     m_scripts = std::make_unique<CPScriptHost>();
     m_scripts->RunStartScript();
@@ -105,6 +111,11 @@ GameHost::~GameHost()
     // The music player may be listed with the kernel; sounds hold device buffers.
     SetMusicPlayer(nullptr);
     m_music.reset();
+    // The video players take their frames out of the texture library.
+    SetAVIPlayer(nullptr);
+    m_videoPlayer.reset();
+    SetAVIPlayer1(nullptr);
+    m_videoPlayer1.reset();
     SetSoundManager(nullptr);
     m_soundManager.reset();
     m_soundDevice.reset();

@@ -8,6 +8,8 @@
 #include "core/ObjectRegistry.h"
 
 class CPAnimationCache;
+class CPAVIPlayer;
+class CPAVIPlayer1;
 class CPInputManager;
 class CPPhysicsWorld;
 class CPGameData;
@@ -78,6 +80,8 @@ class GameHost {
     std::unique_ptr<platform::SoundDevice> m_soundDevice;
     std::unique_ptr<CPSoundManager> m_soundManager;
     std::unique_ptr<CPMusic> m_music;
+    std::unique_ptr<CPAVIPlayer> m_videoPlayer;
+    std::unique_ptr<CPAVIPlayer1> m_videoPlayer1;
     // The frame's render list and the one of the level's dynamic geometry.
     std::unique_ptr<CPRenderList> m_sceneList;
     std::unique_ptr<CPRenderList> m_dynamicList;

@@ -38,6 +38,9 @@ constexpr ErrorText kErrorTexts[] = {
     {0x8004022Fu, "MEDIA_INVALID_FILE", "The media file is empty or its format is not valid."},
     {0x80004004u, "E_ABORT", "The operation was aborted or has nothing to give."},
     {0x800401F0u, "NOT_INITIALIZED", "The object was used before it was opened or started."},
+    {0x00040003u, "STREAM_ENDED", "The stream has given its last frame."},
+    {0x80040411u, "NO_SUCH_STREAM", "The multimedia stream holds no stream of that purpose."},
+    {0x80040413u, "STREAM_NOT_RUNNING", "The stream is stopped, so no frame can be read."},
 };
 
 const ErrorText* Find(HResult code)

@@ -11,6 +11,7 @@
 #include "platform/Clock.h"
 #include "platform/Embedding.h"
 #include "platform/FileSystem.h"
+#include "platform/VideoFile.h"
 
 namespace platform {
 namespace {
@@ -116,6 +117,10 @@ double DurationOf(const FileView& file)
         return 0.0;
     if (HasTag(file.head, file.headSize, 0, "RIFF") && HasTag(file.head, file.headSize, 8, "WAVE"))
         return WaveDuration(file);
+    if (IsVideoFile(file.head, file.headSize)) {
+        VideoFileHeader header;
+        return ReadVideoFileHeader(file.head, file.headSize, header) ? header.DurationSeconds() : -1.0;
+    }
     if (HasTag(file.head, file.headSize, 0, "OggS"))
         return OggVorbisDuration(file);
     return 0.0;

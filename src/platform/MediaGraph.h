@@ -9,7 +9,7 @@
 // The media graph music plays through: a graph renders one file and is
 // then driven through its control, event, position and audio interfaces.
 // Here a graph checks that the file exists, learns its length where the
-// file's format states it (WAVE, Ogg Vorbis), and keeps the play state,
+// file's format states it (WAVE, Ogg Vorbis, AVI), and keeps the play state,
 // the position (moving with the platform clock while it runs) and the
 // volume. A track of known length that reaches its end posts
 // kMediaEventComplete once. Nothing is decoded or heard.
@@ -82,7 +82,7 @@ class MediaGraph : public MediaUnknown {
     virtual HResult QueryInterface(MediaInterface id, void** out) = 0;
     // Builds the graph for a file (a Windows path in UTF-16): E_INVALIDARG
     // for an empty path, kMediaFileNotFound when it does not resolve to a
-    // readable file, kMediaInvalidFile for an empty file or a WAVE file
+    // readable file, kMediaInvalidFile for an empty file or a WAVE or AVI file
     // that cannot be played. Files of other kinds play with no known length.
     virtual HResult RenderFile(const std::u16string& path) = 0;
     virtual HResult Abort() = 0;
@@ -109,8 +109,9 @@ std::size_t CountLiveMediaGraphs();
 
 // Length in seconds of a media file's bytes where its format states it:
 // a WAVE file's data bytes over its bytes per second, an Ogg Vorbis
-// stream's last granule position over its sample rate. 0 when the format
-// does not say; -1 for a WAVE file that is not whole.
+// stream's last granule position over its sample rate, an AVI file's
+// frame count times its frame time. 0 when the format does not say; -1 for
+// a WAVE file that is not whole or an AVI file without a usable header.
 double MediaDurationSeconds(const std::uint8_t* bytes, std::size_t size);
 
 } // namespace platform

@@ -1,0 +1,151 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/DrawSurface.h"
+#include "platform/MediaGraph.h"
+#include "platform/Result.h"
+#include "platform/VideoFile.h"
+
+// Multimedia streaming: a stream object opens a video file, offers its
+// video (and optionally its audio) as streams, and hands decoded frames
+// to a surface through a stream sample. Here opening checks the file and
+// reads the AVI header for the frame size and length; the filter graph
+// behind it is a MediaGraph, whose clock moves the play position. Frames
+// come out blank. Every object is counted: one reference at creation,
+// deleted by the last Release.
+namespace platform {
+
+class MultiMediaStream;
+class StreamSample;
+
+// Makes a sample of `owner`'s video bound to `surface`; both are held.
+HResult MakeStreamSample(MultiMediaStream* owner, DrawSurface* surface, StreamSample** out);
+
+enum class StreamPurpose : std::uint8_t { PrimaryVideo, PrimaryAudio };
+enum class StreamRunState : std::uint8_t { Stopped, Running };
+
+constexpr std::uint32_t kAddDefaultRenderer = 0x1;
+
+// A sample update after the last frame; a success code.
+constexpr HResult kStreamEnded = static_cast<HResult>(0x00040003u);
+constexpr HResult kStreamNotRunning = static_cast<HResult>(0x80040413u);
+constexpr HResult kNoSuchStream = static_cast<HResult>(0x80040411u);
+constexpr HResult kStreamNotReady = static_cast<HResult>(0x800401F0u);
+
+class StreamSample {
+  public:
+    StreamSample(const StreamSample&) = delete;
+    StreamSample& operator=(const StreamSample&) = delete;
+    std::uint32_t AddRef() { return ++m_references; }
+    std::uint32_t Release();
+
+    // Writes the current frame into the surface: S_OK while the stream
+    // runs, kStreamEnded once its known length has passed,
+    // kStreamNotRunning while it is stopped.
+    HResult Update();
+    DrawSurface* GetSurface() const { return m_surface; }
+
+  private:
+    friend HResult MakeStreamSample(MultiMediaStream* owner, DrawSurface* surface, StreamSample** out);
+    StreamSample(MultiMediaStream* owner, DrawSurface* surface);
+    ~StreamSample();
+
+    MultiMediaStream* m_owner;
+    DrawSurface* m_surface;
+    std::uint32_t m_references = 1;
+};
+
+// The video stream as the drawing object sees it.
+class DrawMediaStream {
+  public:
+    virtual std::uint32_t AddRef() = 0;
+    virtual std::uint32_t Release() = 0;
+    // The frame size of the opened file; kStreamNotReady before a file is
+    // open.
+    virtual HResult GetFormat(DrawSurfaceDesc* desc) = 0;
+    // A sample that updates `surface`, which must be at least as large as
+    // a frame.
+    virtual HResult CreateSample(DrawSurface* surface, StreamSample** out) = 0;
+
+  protected:
+    ~DrawMediaStream() = default;
+};
+
+class MediaStream {
+  public:
+    virtual std::uint32_t AddRef() = 0;
+    virtual std::uint32_t Release() = 0;
+    virtual StreamPurpose GetPurpose() const = 0;
+    // The drawing view of a video stream; E_NOINTERFACE for audio.
+    virtual HResult QueryDrawStream(DrawMediaStream** out) = 0;
+
+  protected:
+    ~MediaStream() = default;
+};
+
+class MultiMediaStream {
+  public:
+    virtual std::uint32_t AddRef() = 0;
+    virtual std::uint32_t Release() = 0;
+
+    // Readies the stream for reading; a filter graph of one's own is not
+    // supported (pass null). Fails when called twice.
+    virtual HResult Initialize(MediaGraph* graph) = 0;
+    // Adds the video stream (with the drawing object its frames go
+    // through) or the audio stream (which needs kAddDefaultRenderer).
+    // `out` may be null.
+    virtual HResult AddMediaStream(DrawDevice* device, StreamPurpose purpose, std::uint32_t flags,
+                                   MediaStream** out) = 0;
+    // Opens a video file (a Windows path in UTF-16) for the streams added:
+    // kMediaFileNotFound when it does not resolve, kMediaInvalidFile when
+    // it is not an AVI file with a usable header.
+    virtual HResult OpenFile(const std::u16string& path) = 0;
+    virtual HResult GetMediaStream(StreamPurpose purpose, MediaStream** out) = 0;
+    // The filter graph of the opened file, with one reference added.
+    virtual HResult GetFilterGraph(MediaGraph** out) = 0;
+    virtual HResult SetState(StreamRunState state) = 0;
+    virtual StreamRunState GetState() const = 0;
+    // Play position and length in seconds, from the filter graph; the
+    // length is 0 when the file does not give it.
+    virtual HResult GetTime(double* seconds) = 0;
+    virtual HResult GetDuration(double* seconds) = 0;
+
+    virtual bool HasAudio() const = 0;
+    virtual const VideoFileHeader& GetHeader() const = 0;
+
+  protected:
+    ~MultiMediaStream() = default;
+};
+
+HResult CreateMultiMediaStream(MultiMediaStream** out);
+
+// Test controls: make one kind of call answer `code` until it is set back
+// to S_OK or cleared; count the stream and drawing objects alive.
+enum class VideoFailure : std::uint8_t {
+    CreateDrawDevice,
+    CooperativeLevel,
+    CreateStream,
+    Initialize,
+    AddAudio,
+    AddVideo,
+    GetMediaStream,
+    QueryDrawStream,
+    GetFormat,
+    CreateSurface,
+    CreateSample,
+    GetFilterGraph,
+    SetState,
+    Count
+};
+void SetVideoFailure(VideoFailure what, HResult code);
+void ClearVideoFailures();
+HResult VideoFailureOf(VideoFailure what);
+std::size_t CountLiveVideoObjects();
+
+// Counting of live objects, for the objects themselves.
+void CountVideoObject(int change);
+
+} // namespace platform
