@@ -31,6 +31,9 @@ class InterfaceWorld {
     InterfaceWorld()
     {
         folder.UseAsDataRoot();
+        for (const char* effect : {"interface.fx", "interface2.fx", "lensflare.fx"})
+            folder.Write(std::string("Data/Effects/") + effect,
+                         "texture tex0;\ntechnique T { pass P { } }\n");
         savedSettings = GetGameSettings();
         SetScreenSize(1024, 768);
         SetObjectRegistry(&registry);
