@@ -5,6 +5,7 @@
 #include "Render/Material.h"
 #include "Render/MaterialLibrary.h"
 #include "Render/PRender.h"
+#include "Render/RenderList.h"
 #include "Render/RenderObject.h"
 #include "core/FileReader.h"
 #include "core/Log.h"
@@ -19,7 +20,6 @@
 #include "interface/GameText.h"
 #include "interface/InputManager.h"
 #include "interface/InterfaceManager.h"
-#include "interface/InterfaceScene.h"
 #include "interface/NumberText.h"
 #include "interface/Window.h"
 
@@ -357,7 +357,12 @@ void CPInterface::Submit()
     CPRender* render = GetRender();
     if (m_lightOn && render && render->GetLightCount() < CPRender::kMaxLights)
         render->AddLight(m_light);
-    AddTreeToScene(CPObjectPtr(this));
+    if (!render)
+        return;
+    CPObjectPtr scene;
+    render->GetSceneObject(scene);
+    if (auto* list = scene.As<CPRenderList>())
+        list->AddObjectTree(CPObjectPtr(this));
 }
 
 CPWindow* CPInterface::FindWindow(const std::string& name) const

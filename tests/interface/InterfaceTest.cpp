@@ -4,6 +4,7 @@
 
 #include "InterfaceTestWorld.h"
 #include "Render/Material.h"
+#include "Render/RenderList.h"
 #include "interface/Button.h"
 #include "interface/EditBox.h"
 #include "interface/Interface.h"
@@ -227,24 +228,26 @@ TEST_F(InterfaceTest, NamesGivenTwiceReplaceTheMapEntryOnly)
 
 TEST_F(InterfaceTest, SubmitAddsTheLightWhileTheTableHasRoomAndAlwaysTheTree)
 {
-    world.WriteScreen("hud", "menu\nt.tga,64,64\nl,on,0,0,-1,1,1,1\n");
+    world.AddPlainFont("small");
+    world.WriteScreen("hud", "menu\nt.tga,64,64\nl,on,0,0,-1,1,1,1\n"
+                             "window\nw 0,0,10,10,0,0,10,10\ntext\nlabel small,0,0,k\n");
     CPInterface screen;
     ASSERT_TRUE(screen.Load("hud", 0));
-    CPGameObject scene("scene");
-    world.render.SetSceneObject(CPObjectPtr(&scene));
-    std::vector<CPObject*> trees;
-    SetSceneTreeSink([&](const CPObjectPtr& list, const CPObjectPtr& tree) {
-        EXPECT_EQ(list.Get(), &scene);
-        trees.push_back(tree.Get());
-    });
+    CPRenderList list(&world.render);
+    world.render.SetSceneObject(CPObjectPtr(&list));
 
     screen.Submit();
     EXPECT_EQ(world.render.GetLightCount(), 1);
+    CPObject* material = MaterialOf(*screen.GetScreenRenderObject()).Get();
+    ASSERT_NE(list.FindBatch(material), nullptr);
+    EXPECT_EQ(list.GetFrameBatches().size(), 1u); // the text has no font material
+
     for (int i = 1; i < CPRender::kMaxLights; ++i)
         world.render.AddLight(platform::Light());
+    list.ClearFrame();
     screen.Submit();
     EXPECT_EQ(world.render.GetLightCount(), CPRender::kMaxLights);
-    EXPECT_EQ(trees, (std::vector<CPObject*>{&screen, &screen}));
+    EXPECT_EQ(list.GetFrameBatches().size(), 1u);
     world.render.SetSceneObject(CPObjectPtr());
 }
 

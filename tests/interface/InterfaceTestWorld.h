@@ -18,7 +18,6 @@
 #include "interface/Font.h"
 #include "interface/GameText.h"
 #include "interface/InterfaceManager.h"
-#include "interface/InterfaceScene.h"
 #include "platform/GraphicsDevice.h"
 #include "support/ScratchFolder.h"
 
@@ -48,7 +47,6 @@ class InterfaceWorld {
     ~InterfaceWorld()
     {
         SetGameTextLookup(nullptr);
-        SetSceneTreeSink(nullptr);
         SetMaterialLibrary(nullptr);
         SetRender(nullptr);
         SetInterfaceManager(nullptr);
