@@ -13,11 +13,11 @@
 #include "core/Singletons.h"
 #include "core/StringUtils.h"
 #include "core/TextReader.h"
+#include "game/GameData.h"
 #include "core/Tokenizer.h"
 #include "interface/Anchor.h"
 #include "interface/Button.h"
 #include "interface/EditBox.h"
-#include "interface/GameText.h"
 #include "interface/InputManager.h"
 #include "interface/InterfaceManager.h"
 #include "interface/NumberText.h"
@@ -298,8 +298,12 @@ bool CPInterface::ReadTextBlock(CPTextReader& reader)
     item.textObject = CPObjectPtr(text);
     m_texts[name] = item;
     AddChild(item.textObject);
+    // The game data's text of the key; without game data the text is empty.
+    std::string shown;
+    if (CPGameData* data = GetGameData())
+        shown = data->GetText(TokenAt(values, 3));
     if (CPInterfaceManager* manager = GetInterfaceManager())
-        manager->LayoutText(item.textObject, item.x, item.y, item.font, LookupGameText(TokenAt(values, 3)));
+        manager->LayoutText(item.textObject, item.x, item.y, item.font, shown);
     return true;
 }
 

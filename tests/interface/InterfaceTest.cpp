@@ -37,7 +37,7 @@ class InterfaceTest : public ::testing::Test {
     void SetUp() override
     {
         world.AddPlainFont("small");
-        SetGameTextLookup([](const std::string& key) { return key == "menu_title" ? "MAIN" : ""; });
+        world.gameData.texts["menu_title"] = "MAIN";
     }
 
     InterfaceWorld world;
@@ -223,6 +223,9 @@ TEST_F(InterfaceTest, NamesGivenTwiceReplaceTheMapEntryOnly)
     EXPECT_EQ(screen.FindWindow("same"), screen.GetElements()[1]);
     EXPECT_EQ(QuadCorners(*screen.GetScreenRenderObject()).size(), 2u);
     EXPECT_FLOAT_EQ(screen.FindText("label")->x, 5.5f);
+    // A key the text table lacks shows nothing.
+    auto* label = screen.FindText("label")->textObject.As<CPGameObject>();
+    EXPECT_TRUE(label->GetRenderObject().As<CPRenderObject>()->GetVertices().empty());
     EXPECT_EQ(screen.GetChildren().size(), 2u);
 }
 

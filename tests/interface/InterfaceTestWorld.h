@@ -16,12 +16,12 @@
 #include "core/ScriptObject.h"
 #include "core/Singletons.h"
 #include "interface/Font.h"
-#include "interface/GameText.h"
+#include "game/GameData.h"
 #include "interface/InterfaceManager.h"
 #include "platform/GraphicsDevice.h"
 #include "support/ScratchFolder.h"
 
-// The neighbours a screen works with: a data folder, the log, a registry
+// The neighbours a screen works with: a data folder, the log, the game data, a registry
 // with the screen's owner script "menu" and a listener of the category
 // "interface", the renderer, the libraries, a font manager and a screen
 // of 1024 x 768. Screens made in a test must go before the world.
@@ -37,6 +37,7 @@ class InterfaceWorld {
         SetScreenSize(1024, 768);
         SetObjectRegistry(&registry);
         SetInterfaceManager(&fonts);
+        SetGameData(&gameData);
         SetRender(&render);
         SetMaterialLibrary(&materials);
         menu.Begin();
@@ -46,7 +47,7 @@ class InterfaceWorld {
     }
     ~InterfaceWorld()
     {
-        SetGameTextLookup(nullptr);
+        SetGameData(nullptr);
         SetMaterialLibrary(nullptr);
         SetRender(nullptr);
         SetInterfaceManager(nullptr);
@@ -99,6 +100,7 @@ class InterfaceWorld {
     CPScriptObject menu;
     CPScriptObject listener;
     CPInterfaceManager fonts;
+    CPGameData gameData;
     platform::GraphicsDevice device;
     CPRender render{&device};
     CPEffectLibrary effects;
