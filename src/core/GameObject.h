@@ -89,6 +89,8 @@ class CPGameObject : public CPObject {
     static void DeleteTree(CPGameObject* root);
 
     const std::string& GetName() const { return m_name; }
+    // Renames a root object (a parent's name map keeps the old name).
+    void SetName(const std::string& name) { m_name = name; }
 
     // --- Tree --------------------------------------------------------------
 
