@@ -270,8 +270,9 @@ TEST_F(VideoPlayerTest, AFailingCallIsReportedAtItsLineAndItsResultReturned)
             EXPECT_FALSE(player->IsRunning());
             // The library never shows a texture other than the player's.
             CPTexture* entry = library.FindTexture(which ? "video1" : "video");
-            if (entry)
+            if (entry) {
                 EXPECT_EQ(entry->GetTexture(), player->GetTexture());
+            }
             player.reset();
             SetTextureLibrary(&m_library);
         }
