@@ -19,6 +19,8 @@
 #include "core/Singletons.h"
 #include "game/GameData.h"
 #include "interface/InputManager.h"
+#include "interface/Interface.h"
+#include "interface/InterfaceManager.h"
 #include "physics/PhysicsWorld.h"
 #include "platform/FileSystem.h"
 #include "platform/GraphicsDevice.h"
@@ -73,6 +75,8 @@ GameHost::GameHost(const Options& options)
     m_gameData = std::make_unique<CPGameData>();
     SetGameData(m_gameData.get());
     SetInputManager(m_inputManager.get());
+    m_interfaceManager = std::make_unique<CPInterfaceManager>();
+    SetInterfaceManager(m_interfaceManager.get());
     InstallSkyscape(*m_render);
     m_render->SetSceneObject(m_sceneList.get());
     m_render->SetDynamicList(m_dynamicList.get());
@@ -99,6 +103,8 @@ GameHost::~GameHost()
     // Tasks may point at singletons, so the list goes before they do.
     m_kernel->KillAllTasks();
     m_kernel->RemoveKilledTasks();
+    SetInterfaceManager(nullptr);
+    m_interfaceManager.reset();
     SetInputManager(nullptr);
     m_inputManager.reset();
     SetRenderObjectLoader(nullptr);
@@ -152,10 +158,29 @@ int GameHost::Run()
 {
     int frame = 0;
     while (!m_quit && frame < m_options.frames) {
-        m_inputManager->ReadDevice(*m_input);
+        DispatchInput();
         m_kernel->StepTasks(m_options.frameTime);
         m_render->RenderFrame(m_options.frameTime);
         ++frame;
     }
     return frame;
+}
+
+void GameHost::DispatchInput()
+{
+    const bool moved = m_inputManager->ReadDevice(*m_input);
+    const float x = m_inputManager->GetMouseX();
+    const float y = m_inputManager->GetMouseY();
+    if (moved)
+        CPInterface::DispatchMouseMove(x, y);
+    for (int button = 0; button < static_cast<int>(m_buttonsDown.size()); ++button) {
+        const bool down = m_input->IsButtonDown(button);
+        if (down == m_buttonsDown[static_cast<std::size_t>(button)])
+            continue;
+        m_buttonsDown[static_cast<std::size_t>(button)] = down;
+        if (down)
+            CPInterface::DispatchMouseDown(button, x, y);
+        else
+            CPInterface::DispatchMouseUp(button, x, y);
+    }
 }

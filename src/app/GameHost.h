@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,6 +14,7 @@ class CPAVIPlayer1;
 class CPInputManager;
 class CPPhysicsWorld;
 class CPGameData;
+class CPInterfaceManager;
 class CPRenderObjectLoader;
 class CPEffectLibrary;
 class CPEffectManager;
@@ -50,6 +52,9 @@ class GameHost {
     // Runs frames until the frame limit passes or Quit is called; returns
     // the number of frames run.
     int Run();
+    // Hands this frame's mouse to the interface screens: a move when the
+    // mouse moved, a press or release for each button that changed.
+    void DispatchInput();
     void Quit() { m_quit = true; }
 
     CPKernel& GetKernel() { return *m_kernel; }
@@ -77,6 +82,8 @@ class GameHost {
     std::unique_ptr<CPGameData> m_gameData;
     std::unique_ptr<platform::InputDevice> m_input;
     std::unique_ptr<CPInputManager> m_inputManager;
+    std::unique_ptr<CPInterfaceManager> m_interfaceManager;
+    std::array<bool, 8> m_buttonsDown{}; // mouse buttons as the last frame saw them
     std::unique_ptr<platform::SoundDevice> m_soundDevice;
     std::unique_ptr<CPSoundManager> m_soundManager;
     std::unique_ptr<CPMusic> m_music;
