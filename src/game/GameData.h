@@ -72,6 +72,28 @@ class CPGameData {
     // keeps the name.
     void SetProfile(const std::string& name);
 
+    // Save games: one file per slot, "save0.sav" to "save5.sav", in the
+    // folder "DATA\Saves\". File names are plain names inside that folder;
+    // one with a folder separator in it, or an empty one, is refused
+    // (logged) so a script cannot reach other files.
+    static constexpr std::int32_t kSaveSlotCount = 6;
+    static bool IsSaveFileName(const std::string& fileName);
+    // "save%d.sav" of a slot.
+    static std::string SaveFileName(std::int32_t slot);
+    // Writes the profile, the time of saving, races passed, points and the
+    // progress entries into the file, replacing it whole or not at all.
+    // False (logged) when the name is refused or the file cannot be written.
+    bool WriteSave(const std::string& fileName) const;
+    // Saves into the current slot; without one, takes the first free slot,
+    // or else the one saved longest ago, and keeps it as the current slot.
+    bool SaveGame();
+    // Reads a save back: the profile (reset when its name differs), the slot
+    // named by the file, the player name, races passed, points and the
+    // progress entries. A missing or empty file changes nothing; a file cut
+    // short applies the fields it holds whole and leaves the rest as they
+    // were. False (logged) when the file cannot be read or is cut short.
+    bool LoadSave(const std::string& fileName);
+
     // The lap record of an opponent key; a new key starts a fresh record.
     CPLapRecord& GetLapRecord(const std::string& key) { return lapRecords[key]; }
 

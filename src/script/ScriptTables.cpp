@@ -2,6 +2,8 @@
 
 #include "script/ActionBindings.h"
 #include "script/CoreBindings.h"
+#include "script/SaveBindings.h"
+#include "script/ShopBindings.h"
 
 namespace {
 
@@ -41,16 +43,48 @@ const luaL_Reg kGameTable[] = {
     {"StopScript", bind::StopScript},
     {"ClearTimer", bind::ClearTimer},
     {"DeactivateInterface", bind::DeactivateObject},
+    {"GetWeaponInfo", bind::GetWeaponInfo},
+    {"GetMineInfo", bind::GetMineInfo},
+    {"GetSuperWeaponInfo", bind::GetSuperWeaponInfo},
+    {"GetBumperInfo", bind::GetBumperInfo},
+    {"GetEquipmentInfo", bind::GetEquipmentInfo},
+    {"GetArmorInfo", bind::GetArmorInfo},
+    {"GetEngineInfo", bind::GetEngineInfo},
+    {"GetWeaponNames", bind::GetWeaponNames},
+    {"GetMineNames", bind::GetMineNames},
+    {"GetSuperWeaponNames", bind::GetSuperWeaponNames},
+    {"GetBumperNames", bind::GetBumperNames},
+    {"GetEquipmentNames", bind::GetEquipmentNames},
+    {"GetArmorNames", bind::GetArmorNames},
+    {"GetEngineNames", bind::GetEngineNames},
     {"SaveLog", bind::SaveLog},
+    {"GetCarInfo", bind::GetCarInfo},
+    {"SetCarInfo", bind::SetCarInfo},
+    {"SetMoney", bind::SetMoney},
+    {"GetMoney", bind::GetMoney},
+    {"IsValidGameDataName", bind::IsValidGameDataName},
+    {"CommitCarSettings", bind::CommitCarSettings},
     {"SetBrightness", bind::DoNothing},
     {"GetActionNames", bind::GetActionNames},
     {"SetAssignKey", bind::SetAssignKey},
     {"SetAction", bind::SetAction},
+    {"GetCurrentMission", bind::GetCurrentMission},
+    {"SetCurrentMission", bind::SetCurrentMission},
+    {"SaveGame", bind::SaveGame},
+    {"LoadGame", bind::LoadGame},
+    {"GetSaves", bind::GetSaves},
+    {"DeleteSave", bind::DeleteSave},
+    {"AutoSetting", bind::AutoSetting},
     {"DumpAIInfo", bind::DoNothing},
+    {"GetActiveCar", bind::GetActiveCar},
+    {"NewPlayer", bind::NewPlayer},
     {"CreateArrow", bind::DoNothing},
     {"DrawArrow", bind::DoNothing},
     {"SaveActions", bind::SaveActions},
     {"LoadActions", bind::LoadActions},
+    {"SetProfileName", bind::SetProfileName},
+    {"GetCurrentRace", bind::GetCurrentMission},
+    {"SetCurrentRace", bind::SetCurrentMission},
     {"UpdateActions", bind::UpdateActions},
     {nullptr, nullptr},
 };

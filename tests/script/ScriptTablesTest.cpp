@@ -404,6 +404,8 @@ TEST_F(ScriptTest, EveryEntryIsAGlobalFunctionAndSharedFunctionsStayShared)
         {"SetBrightness", "DumpAIInfo"},
         {"SetBrightness", "CreateArrow"},
         {"SetBrightness", "DrawArrow"},
+        {"GetCurrentMission", "GetCurrentRace"},
+        {"SetCurrentMission", "SetCurrentRace"},
     };
     for (const auto& pair : same) {
         lua_getglobal(L, pair[0]);
