@@ -2,6 +2,7 @@
 
 #include "script/ActionBindings.h"
 #include "script/CoreBindings.h"
+#include "script/MediaBindings.h"
 #include "script/SaveBindings.h"
 #include "script/ShopBindings.h"
 
@@ -42,6 +43,8 @@ const luaL_Reg kEngineCoreTable[] = {
 const luaL_Reg kGameTable[] = {
     {"StopScript", bind::StopScript},
     {"ClearTimer", bind::ClearTimer},
+    {"PlaySpecialSound3D", bind::PlaySpecialSound3D},
+    {"PlaySpecialSound", bind::PlaySpecialSound},
     {"DeactivateInterface", bind::DeactivateObject},
     {"GetWeaponInfo", bind::GetWeaponInfo},
     {"GetMineInfo", bind::GetMineInfo},
@@ -64,7 +67,17 @@ const luaL_Reg kGameTable[] = {
     {"GetMoney", bind::GetMoney},
     {"IsValidGameDataName", bind::IsValidGameDataName},
     {"CommitCarSettings", bind::CommitCarSettings},
+    {"StopSounds", bind::StopSounds},
+    {"PlayMusicNoLoop", bind::PlayMusicNoLoop},
+    {"GetSoundVolume", bind::GetSoundVolume},
+    {"SetSoundVolume", bind::SetSoundVolume},
+    {"GetMusicVolume", bind::GetMusicVolume},
+    {"SetMusicVolume", bind::SetMusicVolume},
+    {"GetMouse", bind::GetMouse},
+    {"SetMouse", bind::SetMouse},
+    {"GetBrightness", bind::GetBrightness},
     {"SetBrightness", bind::DoNothing},
+    {"GetMusicName", bind::GetMusicName},
     {"GetActionNames", bind::GetActionNames},
     {"SetAssignKey", bind::SetAssignKey},
     {"SetAction", bind::SetAction},
@@ -83,8 +96,11 @@ const luaL_Reg kGameTable[] = {
     {"SaveActions", bind::SaveActions},
     {"LoadActions", bind::LoadActions},
     {"SetProfileName", bind::SetProfileName},
+    {"UpdateSoundPosition", bind::UpdateSoundPosition},
     {"GetCurrentRace", bind::GetCurrentMission},
     {"SetCurrentRace", bind::SetCurrentMission},
+    {"StopSpecialSound", bind::StopSpecialSound},
+    {"IsSpecialSoundPlaying", bind::IsSpecialSoundPlaying},
     {"UpdateActions", bind::UpdateActions},
     {nullptr, nullptr},
 };
