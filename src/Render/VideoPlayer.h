@@ -69,6 +69,10 @@ class CPVideoPlayer : public CPTask {
     std::int32_t GetVideoWidth() const { return m_sourceRight; }
     std::int32_t GetVideoHeight() const { return m_sourceBottom; }
     bool IsNoSound() const { return m_noSound != 0; }
+    // A flag the scripts set when they start a video; playback does not
+    // read it.
+    bool HasOption() const { return m_option != 0; }
+    void SetOption(bool option) { m_option = option ? 1 : 0; }
     platform::MultiMediaStream* GetStream() const { return m_stream; }
     platform::DrawDevice* GetDrawDevice() const { return m_drawDevice; }
     platform::DrawSurface* GetFrameSurface() const { return m_frameSurface; }
@@ -110,5 +114,6 @@ class CPVideoPlayer : public CPTask {
     std::int32_t m_textureDepth = 0;
     std::uint8_t m_status = 0;
     std::uint8_t m_noSound = 0;
+    std::uint8_t m_option = 0;
     bool m_ready = false; // the last Play built everything
 };

@@ -2,11 +2,14 @@
 
 #include <string>
 
+#include "Render/PAVIPlayer.h"
+#include "Render/PAVIPlayer1.h"
 #include "Sound/NSound.h"
 #include "Sound/PMusic.h"
 #include "Sound/SoundLibrary.h"
 #include "Sound/SoundManager.h"
 #include "core/GameSettings.h"
+#include "core/Kernel.h"
 #include "core/Singletons.h"
 #include "script/ScriptArgs.h"
 
@@ -33,6 +36,33 @@ Vector3 ReadVector(lua_State* L, int first)
 bool IsBooleanTrue(lua_State* L, int index)
 {
     return lua_type(L, index) == LUA_TBOOLEAN && lua_toboolean(L, index);
+}
+
+// Videos step before the tasks of default priority.
+constexpr int kVideoPriority = 400;
+
+void StartVideoTask(CPVideoPlayer& player)
+{
+    player.SetPriority(kVideoPriority);
+    CPKernel* kernel = GetKernel();
+    if (!kernel)
+        return;
+    CPObjectPtr task(&player);
+    kernel->AddTask(task); // refuses a player that already runs
+}
+
+int PlayInFirstPlayer(lua_State* L, bool noSound)
+{
+    const std::string name = LuaToText(L, 1);
+    const bool option = lua_gettop(L) >= 2 && lua_toboolean(L, 2);
+    CPAVIPlayer* player = GetAVIPlayer();
+    if (!player)
+        return 0;
+    player->Play(name, noSound);
+    if (option)
+        player->SetOption(true);
+    StartVideoTask(*player);
+    return 0;
 }
 
 void StopAndRewind(CNSound& sound)
@@ -178,6 +208,38 @@ int GetBrightness(lua_State* L)
 {
     lua_pushnumber(L, GetGameSettings().brightness);
     return 1;
+}
+
+int PlayVideo(lua_State* L) { return PlayInFirstPlayer(L, false); }
+
+int PlayVideoNoSound(lua_State* L) { return PlayInFirstPlayer(L, true); }
+
+int PlayVideo1(lua_State* L)
+{
+    const std::string name = LuaCheckText(L, 1).Str();
+    CPAVIPlayer1* player = GetAVIPlayer1();
+    if (!player)
+        return 0;
+    player->Play(name);
+    player->SetOption(true);
+    StartVideoTask(*player);
+    return 0;
+}
+
+int StopVideo(lua_State*)
+{
+    CPAVIPlayer* player = GetAVIPlayer();
+    if (player && player->IsRunning())
+        player->End();
+    return 0;
+}
+
+int StopVideo1(lua_State*)
+{
+    CPAVIPlayer1* player = GetAVIPlayer1();
+    if (player && player->IsRunning())
+        player->End();
+    return 0;
 }
 
 } // namespace bind

@@ -3,7 +3,7 @@
 #include <lua.hpp>
 
 // The special sounds, the music played once, the sound and music volumes
-// and the settings the options menu shows.
+// the settings the options menu shows and the videos.
 namespace bind {
 
 int PlaySpecialSound(lua_State* L);
@@ -21,5 +21,12 @@ int SetMusicVolume(lua_State* L);
 int GetMouse(lua_State* L);
 int SetMouse(lua_State* L);
 int GetBrightness(lua_State* L);
+
+// The two video players, which the kernel steps while a video runs.
+int PlayVideo(lua_State* L);
+int PlayVideoNoSound(lua_State* L);
+int PlayVideo1(lua_State* L);
+int StopVideo(lua_State* L);
+int StopVideo1(lua_State* L);
 
 } // namespace bind

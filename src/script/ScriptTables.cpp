@@ -106,6 +106,11 @@ const luaL_Reg kGameTable[] = {
 };
 
 const luaL_Reg kHudTable[] = {
+    {"PlayVideo", bind::PlayVideo},
+    {"PlayVideoNoSound", bind::PlayVideoNoSound},
+    {"PlayVideo1", bind::PlayVideo1},
+    {"StopVideo", bind::StopVideo},
+    {"StopVideo1", bind::StopVideo1},
     {"ClearGlobalTimer", bind::ClearTimer},
     {nullptr, nullptr},
 };
