@@ -1,5 +1,6 @@
 #include "game/Player.h"
 
+#include "Render/PRender.h"
 #include "Sound/NSound.h"
 #include "core/Log.h"
 #include "core/Singletons.h"
@@ -136,6 +137,45 @@ void CPPlayer::ApplyBodyImpulse(const Vector3& point, const Vector3& impulse)
         return;
     body->ApplyImpulse(Vector4{impulse.x, impulse.y, impulse.z, 0.0f},
                        Vector4{point.x, point.y, point.z, 1.0f});
+}
+
+void CPPlayer::StartRespawnFade()
+{
+    if (!humanPlayer)
+        return;
+    fadeTimer = 0.0f;
+    fadeOutRunning = true;
+    fadeInRunning = false;
+}
+
+void CPPlayer::UpdateRespawnFade(float frameTime)
+{
+    if (!humanPlayer)
+        return;
+    CPRender* render = GetRender();
+    if (fadeOutRunning) {
+        fadeTimer += frameTime;
+        float brightness = (0.1f - fadeTimer) * 10.0f;
+        if (fadeTimer >= 0.1f) {
+            fadeOutRunning = false;
+            fadeInRunning = true;
+            brightness = 0.0f;
+            fadeTimer = 0.0f;
+        }
+        if (render)
+            render->SetFade(brightness);
+    }
+    if (fadeInRunning) {
+        fadeTimer += frameTime;
+        float brightness = fadeTimer * 2.5f;
+        if (fadeTimer >= 0.4f) {
+            fadeInRunning = false;
+            fadeOutRunning = false;
+            brightness = 1.0f;
+        }
+        if (render)
+            render->SetFade(brightness);
+    }
 }
 
 void CPPlayer::GetCarRotation(Quaternion& rotation) const

@@ -72,6 +72,13 @@ class CPPlayer : public CPGameObject, public CPCollisionPlayer, public CPLevelCa
     void ApplyBodyImpulse(const Vector3& point, const Vector3& impulse);
     void SetPushCooldown(float seconds) { pushCooldown = seconds; }
 
+    // --- Respawn fade (the human player's car only) ---------------------
+
+    // Starts the fade: 0.1 s to black, then 0.4 s back to full brightness.
+    void StartRespawnFade();
+    // Advances the fade by the frame time and sets the screen brightness.
+    void UpdateRespawnFade(float frameTime);
+
     // --- Seams of the collision callback and the level --------------------
 
     void SetCollisionHit(std::uint8_t hit) override { collisionHit = hit; }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "Render/PRender.h"
 #include "Sound/NSound.h"
+#include "platform/GraphicsDevice.h"
 #include "game/Level.h"
 #include "CarTestWorld.h"
 
@@ -143,6 +145,37 @@ TEST(PlayerObject, WithoutACarOperationsDoNothing)
     EXPECT_EQ(q.z, 0.0f);
     EXPECT_EQ(q.w, 0.0f);
     EXPECT_FALSE(player.IsLevelPlayer());
+}
+
+TEST(PlayerObject, TheRespawnFadeDarkensForATenthAndBrightensOverFourTenths)
+{
+    platform::GraphicsDevice device;
+    CPRender render(&device);
+    CPRender* previous = GetRender();
+    SetRender(&render);
+    render.SetFadeMaximum(100);
+
+    CPPlayer opponent;
+    opponent.StartRespawnFade();
+    EXPECT_FALSE(opponent.fadeOutRunning);
+
+    CPPlayer player;
+    player.humanPlayer = true;
+    player.StartRespawnFade();
+    // Frames of 1/16 s. Out: (0.1 - t) x 10; the frame that ends the
+    // fade-out starts the fade-in at once: t x 2.5; full at t >= 0.4.
+    const float expected[] = {37.5f, 15.625f, 31.25f, 46.875f, 62.5f, 78.125f, 93.75f, 100.0f};
+    for (float fade : expected) {
+        player.UpdateRespawnFade(0.0625f);
+        EXPECT_NEAR(render.GetFade(), fade, 0.01f);
+    }
+    EXPECT_FALSE(player.fadeOutRunning);
+    EXPECT_FALSE(player.fadeInRunning);
+    // Once over, the fade leaves the screen alone.
+    render.SetFade(0.3f);
+    player.UpdateRespawnFade(0.05f);
+    EXPECT_NEAR(render.GetFade(), 30.0f, 0.01f);
+    SetRender(previous);
 }
 
 TEST_F(PlayerTest, TheCarBodyHoldsThePlayerAsItsGameObject)
