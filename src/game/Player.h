@@ -1,0 +1,165 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <unordered_set>
+
+#include "core/GameObject.h"
+#include "game/LevelCar.h"
+#include "physics/CollisionPlayer.h"
+#include "platform/MathTypes.h"
+
+class CPCar;
+
+// The scene object of one car in the race, the human player's and every
+// opponent's alike. On top of the driving model (its CPCar companion) it
+// keeps what makes a car a combatant: the driver's inputs as the scripts
+// give them, the lock and halt states, the side, the damage, the weapon,
+// bonus and respawn state.
+//
+// Ownership: the player owns its shadow, weapon object and flares; the car
+// sits in the companion slot and is deleted with DestroyCar when the player
+// goes.
+class CPPlayer : public CPGameObject, public CPCollisionPlayer, public CPLevelCar {
+  public:
+    // Side bits.
+    static constexpr std::int32_t kLightSide = 1;
+    static constexpr std::int32_t kDarkSide = 2;
+    static constexpr std::int32_t kBothSides = 4;
+    static constexpr std::int32_t kOwnCar = 8;
+    // Damage at which the car is wrecked.
+    static constexpr float kWreckDamage = 100.0f;
+
+    CPPlayer();
+    ~CPPlayer() override;
+
+    std::uint32_t GetObjectSize() const override { return sizeof(CPPlayer); }
+
+    // The side an opponent of the model belongs to: 1 for the light side's
+    // models, 2 for the dark side's, 0 for any other.
+    static std::int32_t SideOfModel(const std::string& model);
+
+    // The companion driving model; null before CreateCar.
+    CPCar* GetCar() const;
+    // Makes the car's driving model and makes this object the user data of
+    // the car's rigid body. False, with a line in the log, when the set-up
+    // failed.
+    bool CreateCar(bool withSounds);
+
+    // --- Driver's inputs -------------------------------------------------
+
+    // Ignored while locked; while halted the throttle is stored as 0.
+    void SetControls(float throttle, float steering);
+    // On: the car's throttle goes to 0 and its alternate drive is set; off:
+    // the alternate drive is cleared.
+    void SetLocked(bool locked);
+    // Forces the throttle to 0 from now on (the stored throttle changes only
+    // when the car is not locked).
+    void Halt();
+    // The car's nitro: 0 while locked or when the nitro stock is spent; a
+    // nitro of 0 silences the nitro sound of a car with sounds.
+    void SetNitro(float power);
+    // Nothing while locked; while slowed the rear flares show the brake,
+    // otherwise the car's stop lights do.
+    void SetBrakeLights(bool on);
+    // Engine, skid and nitro sound volume (0..1) of a car with sounds.
+    void SetCarSoundVolume(float volume);
+    // The car's velocity; zeros without a car.
+    Vector4 GetCarVelocity() const;
+    // Applies the impulse at the point to the car's rigid body; nothing
+    // without one.
+    void ApplyBodyImpulse(const Vector3& point, const Vector3& impulse);
+    void SetPushCooldown(float seconds) { pushCooldown = seconds; }
+
+    // --- Respawn fade (the human player's car only) ---------------------
+
+    // Starts the fade: 0.1 s to black, then 0.4 s back to full brightness.
+    void StartRespawnFade();
+    // Advances the fade by the frame time and sets the screen brightness.
+    void UpdateRespawnFade(float frameTime);
+
+    // --- Seams of the collision callback and the level --------------------
+
+    void SetCollisionHit(std::uint8_t hit) override { collisionHit = hit; }
+    void GetCarRotation(Quaternion& rotation) const override;
+    bool IsLevelPlayer() const override;
+    // Keeps the aim point for the weapon step.
+    void UpdateWeapon(const Vector3& aimPoint, CPGameObject* target) override;
+
+    // --- State -----------------------------------------------------------
+
+    bool IsLocked() const { return locked; }
+    bool IsHalted() const { return halted; }
+    float GetThrottle() const { return throttle; }
+    float GetSteering() const { return steering; }
+    // Damage of 100 or more.
+    bool IsDead() const { return damage >= kWreckDamage; }
+    bool IsOwnCar() const { return (side & kOwnCar) != 0; }
+
+    CPObjectPtr shadow;
+    float respawnCooldown = 0.0f;
+    bool fadeInRunning = false;
+    bool fadeOutRunning = false;
+    float fadeTimer = 0.0f;
+    float flameTimer = 0.0f;
+    float barrelAngle = 0.0f;
+    std::int32_t weaponSlot = 0;
+    std::string weaponName;
+    bool weaponDisabled = false;
+    float engineTemperature = 0.0f;
+    CPObjectPtr weaponObject;
+    std::array<CPObjectPtr, 4> flares{};
+    std::int32_t flareIndex = 0;
+    float flareTime = 0.0f;
+    bool flareShown = false;
+    std::int32_t arrowDirection = 0;
+    float driftTime = 0.0f;
+    Vector3 aim;
+    std::array<float, 3> ammunition{1.0f, 1.0f, 1.0f};
+    bool mineShot = false;
+    bool mineReady = false;
+    bool firePressed = false;
+    std::int32_t weaponKind = 0;
+    float fireCooldown = 0.0f;
+    std::array<float, 2> combatValues{100000.0f, 100000.0f};
+    // Objects the flame thrower reached this frame (not counted).
+    std::unordered_set<CPObject*> hitSet{100};
+    float ammunitionUseFactor = 1.0f;
+    float fireRateFactor = 1.0f;
+    bool combatFlag = false;
+    std::int32_t abilities = 0;
+    float defeatTimer = 0.0f;
+    bool gameOverSent = false;
+    std::int32_t repelCount = 0;
+    double repelWindowStart = 0.0;
+    Vector3 repelDirection;
+    double haloTime = 0.0;
+    std::string modelName;
+    float damageBonusTimer = 0.0f;
+    bool damageBonus = false;
+    std::int32_t side = 0;
+    float damage = 0.0f;
+    float smokeTimer = 0.0f;
+    bool inGloom = false;
+    float gloomTimer = 0.0f;
+    bool slowed = false;
+    float slowTimer = 0.0f;
+    float pushCooldown = 0.0f;
+    float slamTimer = 0.0f;
+    bool humanPlayer = false;
+    bool wrecked = false;
+    bool contact = false;
+    // Set by the collision callback (1 = hit); the race code reads it.
+    std::uint8_t collisionHit = 0;
+    // The target of the last weapon step (not counted).
+    CPGameObject* aimTarget = nullptr;
+
+  private:
+    float steering = 0.0f;
+    float throttle = 0.0f;
+    bool locked = false;
+    bool halted = false;
+    bool releasePending = false;
+    float releaseTimer = 0.0f;
+};
