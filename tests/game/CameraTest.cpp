@@ -355,3 +355,19 @@ TEST_F(CameraTest, DegenerateInputsLeaveAFiniteView)
     camera->Update(nullptr);
     expectFinite();
 }
+
+TEST_F(CameraTest, TiltRaisesTheEyeAndTurnsLookAndUpAboutTheSideAxis)
+{
+    const float tilt = 0.3f;
+    camera->tilt = camera->targetTilt = tilt;
+    camera->Update();
+
+    // The tilt joins the pitch: the eye sits 7 x (0, cos t, sin t) out. Look
+    // (0, -1, 0) and up (0, -sin t, cos t) then turn by t about the side
+    // axis (-1, 0, 0) the other way, which tips both once more.
+    const float c = std::cos(tilt);
+    const float s = std::sin(tilt);
+    const Vector3 eye{0.0f, 7.0f * c, 7.0f * s};
+    ExpectBothCameras(eye, eye + Vector3{0.0f, -c, -s},
+                      {0.0f, -std::sin(2.0f * tilt), std::cos(2.0f * tilt)});
+}
