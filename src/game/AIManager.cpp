@@ -103,11 +103,12 @@ CPDriverCommand CPAIManager::Decide(AI_Vehicle& driver)
     const float dx = target->centre.x - driver.position.x;
     const float dy = target->centre.y - driver.position.y;
     // Right on the target point the line's own direction is the aim.
-    float wanted = dx * dx + dy * dy > 1.0f ? std::atan2(dy, dx)
-                                            : target->angle + (driver.reversed ? kPi : 0.0f);
+    float wanted =
+        dx * dx + dy * dy > 1.0f ? std::atan2(dy, dx) : target->angle + (driver.reversed ? kPi : 0.0f);
     // A car with no known heading is taken to face its aim.
     const bool headingKnown = driver.heading.x != 0.0f || driver.heading.y != 0.0f;
-    const float error = headingKnown ? WrapAngle(wanted - std::atan2(driver.heading.y, driver.heading.x)) : 0.0f;
+    const float error =
+        headingKnown ? WrapAngle(wanted - std::atan2(driver.heading.y, driver.heading.x)) : 0.0f;
 
     CPDriverCommand command;
     // The error counts anticlockwise; the car steers right for positive values.

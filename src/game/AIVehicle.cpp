@@ -12,8 +12,8 @@ AI_Vehicle::AI_Vehicle() : clock(static_cast<float>(GetGameClock().gameTime)) {}
 
 AI_Vehicle::~AI_Vehicle() { ReleaseCar(); }
 
-void AI_Vehicle::Update(CPGameObject* sceneObject, const Vector3& direction, float signedSpeed, CPObjectPtr newCar,
-                        std::int32_t newRangeMin, std::int32_t newRangeMax)
+void AI_Vehicle::Update(CPGameObject* sceneObject, const Vector3& direction, float signedSpeed,
+                        CPObjectPtr newCar, std::int32_t newRangeMin, std::int32_t newRangeMax)
 {
     rangeMin = newRangeMin;
     rangeMax = newRangeMax;
@@ -25,8 +25,9 @@ void AI_Vehicle::Update(CPGameObject* sceneObject, const Vector3& direction, flo
     // A vertical or zero direction has no ground heading; normalising it
     // would give NaN and poison every later steering decision.
     const float length = std::sqrt(direction.x * direction.x + direction.y * direction.y);
-    heading = length > 1e-6f && std::isfinite(length) ? Vector3{direction.x / length, direction.y / length, 0.0f}
-                                                      : Vector3{0.0f, 0.0f, 0.0f};
+    heading = length > 1e-6f && std::isfinite(length)
+                  ? Vector3{direction.x / length, direction.y / length, 0.0f}
+                  : Vector3{0.0f, 0.0f, 0.0f};
     speed = std::isfinite(signedSpeed) ? std::fabs(signedSpeed) : 0.0f;
     car = newCar;
     const CPLevel* level = GetCurrentLevel();

@@ -117,10 +117,8 @@ TEST(AIVehicleTest, SetLineSetsOneLineAndRefreshesTheSplines)
         CPLine* left;
         CPLine* right;
     } cases[] = {
-        {0, &a, &a, nullptr, nullptr},
-        {1, &b, nullptr, &b, nullptr},
-        {2, &c, nullptr, nullptr, &c},
-        {3, &a, nullptr, nullptr, nullptr},
+        {0, &a, &a, nullptr, nullptr},       {1, &b, nullptr, &b, nullptr},
+        {2, &c, nullptr, nullptr, &c},       {3, &a, nullptr, nullptr, nullptr},
         {-1, &a, nullptr, nullptr, nullptr},
     };
     for (const Case& t : cases) {
