@@ -127,8 +127,9 @@ TEST_F(AIManagerTest, DecisionsFollowThePath)
         const CPDriverCommand command = CPAIManager::Decide(d);
         EXPECT_NEAR(std::fabs(command.steering), std::fabs(c.steering), 0.05f) << c.what;
         const bool halfTurn = c.heading.x > 0.0f && !c.reversed;
-        if (c.steering != 0.0f && !halfTurn)
+        if (c.steering != 0.0f && !halfTurn) {
             EXPECT_EQ(command.steering > 0.0f, c.steering > 0.0f) << c.what;
+        }
         EXPECT_NEAR(command.throttle, c.throttle, 0.02f) << c.what;
         EXPECT_EQ(command.brake, c.brake) << c.what;
         EXPECT_NE(d.pathLine, nullptr) << c.what;
