@@ -77,6 +77,9 @@ class CPInterface : public CPGameObject {
     // When a button is hovered: it goes back to normal
     // ("mouse_button_out") and nothing stays hovered.
     void DeselectCurrentButton();
+    // When the element is the hovered one: it goes back to normal (its
+    // mouse-out at (0, 0)) and nothing stays hovered. No rebuild.
+    void DropHover(CPWindow* element);
 
     // Makes the object of that name (from the object map) the cursor: the
     // old cursor is hidden, the new one shown at the last mouse position.

@@ -190,6 +190,14 @@ void CPInterface::DeselectCurrentButton()
         RebuildBuffers();
 }
 
+void CPInterface::DropHover(CPWindow* element)
+{
+    if (!element || element != m_hovered)
+        return;
+    m_hovered = nullptr;
+    element->OnMouseOut(0.0f, 0.0f);
+}
+
 void SelectNextButtonInAll()
 {
     const std::list<CPInterface*>& screens = CPInterface::GetInterfaceList();
