@@ -24,7 +24,7 @@ Bytes Tga(int width, int height, std::uint32_t argb)
     U8(out, 0);                    // no id
     U8(out, 0);                    // no colour map
     U8(out, 2);                    // true colour
-    out.resize(out.size() + 5, 0); // colour map spec
+    out.resize(out.size() + 5, 0); // colour map fields
     U16(out, 0);                   // x origin
     U16(out, 0);                   // y origin
     U16(out, static_cast<std::uint32_t>(width));
