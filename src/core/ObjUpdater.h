@@ -9,7 +9,7 @@
 // is bound as a callable, usually a lambda that calls the owner's member
 // function: ObjUpdater(level, [level] { level->UpdateRace(); }, 0).
 class CPObjUpdater : public CPTask {
-public:
+  public:
     CPObjUpdater() = default;
     CPObjUpdater(void* owner, std::function<void()> operation, int taskType)
         : m_owner(owner), m_operation(std::move(operation)), m_taskType(taskType)
@@ -33,7 +33,7 @@ public:
     int GetTaskType() const override { return m_taskType; }
     void* GetOwner() const { return m_owner; }
 
-private:
+  private:
     void* m_owner = nullptr;
     std::function<void()> m_operation;
     int m_taskType = 0;

@@ -9,7 +9,7 @@
 // delete their objects explicitly, directly or through the deferred-delete
 // list.
 class CPObject {
-public:
+  public:
     CPObject() = default;
     virtual ~CPObject() = default;
 
@@ -20,14 +20,14 @@ public:
 
     std::uint32_t GetUseCount() const { return m_useCount; }
 
-private:
+  private:
     std::uint32_t m_useCount = 0;
 };
 
 // Intrusive smart pointer: takes a reference with AddRef and lets it go
 // with Release. It never deletes the object it points to.
 class CPObjectPtr {
-public:
+  public:
     CPObjectPtr() = default;
     CPObjectPtr(CPObject* object) : m_object(object)
     {
@@ -64,7 +64,7 @@ public:
     // The held object as a derived class; null when empty or of another class.
     template <class T> T* As() const { return dynamic_cast<T*>(m_object); }
 
-private:
+  private:
     CPObject* m_object = nullptr;
 };
 
