@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ToolPath.h"
+
 #include "LoaderWorld.h"
 #include "Render/AnimatedObject.h"
 #include "Render/Animation.h"
@@ -14,14 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The tools are built into bin/ of the build folder, the tests into tests/.
-std::string BuilderPath()
-{
-    std::error_code error;
-    const fs::path self = fs::read_symlink("/proc/self/exe", error);
-    const fs::path builder = self.parent_path().parent_path() / "bin" / "rsmesh";
-    return !error && fs::exists(builder) ? builder.string() : std::string();
-}
+std::string BuilderPath() { return ToolPath("rsmesh"); }
 
 // Builds MESH and SCENE in the world's mesh folder from the description;
 // the builder's exit status.

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ToolPath.h"
+
 #include "core/FileReader.h"
 #include "core/PackFile.h"
 #include "platform/Random.h"
@@ -15,16 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The tools are built into bin/ of the build folder, the tests into tests/.
-std::string PackerPath()
-{
-    std::error_code error;
-    fs::path self = fs::read_symlink("/proc/self/exe", error);
-    if (error)
-        return std::string();
-    fs::path packer = self.parent_path().parent_path() / "bin" / "rspack";
-    return fs::exists(packer) ? packer.string() : std::string();
-}
+std::string PackerPath() { return ToolPath("rspack"); }
 
 int RunPacker(const std::string& arguments, const std::string& output)
 {

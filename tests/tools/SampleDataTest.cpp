@@ -10,20 +10,11 @@
 #include <gtest/gtest.h>
 
 #include "support/ScratchFolder.h"
+#include "support/ToolPath.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path ToolPath(const char* name)
-{
-    std::error_code error;
-    fs::path self = fs::read_symlink("/proc/self/exe", error);
-    if (error)
-        return fs::path();
-    fs::path tool = self.parent_path().parent_path() / "bin" / name;
-    return fs::exists(tool) ? tool : fs::path();
-}
 
 std::vector<char> ReadAll(const fs::path& path)
 {
