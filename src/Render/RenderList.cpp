@@ -35,7 +35,7 @@ CPRenderList::~CPRenderList()
 
 void CPRenderList::ReportOnce(int fault, const std::string& line)
 {
-    if (m_reported & static_cast<std::uint32_t>(fault))
+    if (IsReported(fault))
         return;
     m_reported |= static_cast<std::uint32_t>(fault);
     LogLine(line + " (reported once)");
@@ -45,7 +45,7 @@ void CPRenderList::AddObject(CPObjectPtr object)
 {
     auto* gameObject = object.As<CPGameObject>();
     if (!gameObject) {
-        if (object)
+        if (object && !IsReported(kNoGameObject))
             ReportOnce(kNoGameObject,
                        "CPRenderList: " + object->GetTypeName() + " is no game object; not drawn");
         return;
@@ -70,14 +70,16 @@ void CPRenderList::AddObject(CPObjectPtr object)
 void CPRenderList::AddRenderable(CPObject* object, const CPObjectPtr& renderObject, std::int32_t kind)
 {
     if (!renderObject.As<CPRenderable>()) {
-        ReportOnce(kNoRenderable, "CPRenderList: " + object->GetTypeName() + " of render kind " +
-                                      std::to_string(kind) + " has no renderable; not drawn");
+        if (!IsReported(kNoRenderable))
+            ReportOnce(kNoRenderable, "CPRenderList: " + object->GetTypeName() + " of render kind " +
+                                          std::to_string(kind) + " has no renderable; not drawn");
         return;
     }
     CPObjectPtr material;
     static_cast<CPRenderable*>(renderObject.Get())->GetMaterial(material);
     if (!material) {
-        ReportOnce(kNoMaterial, "CPRenderList: " + object->GetTypeName() + " has no material; not drawn");
+        if (!IsReported(kNoMaterial))
+            ReportOnce(kNoMaterial, "CPRenderList: " + object->GetTypeName() + " has no material; not drawn");
         return;
     }
     std::unique_ptr<CPIVBlock>& slot = m_allBatches[material.Get()];
@@ -95,7 +97,9 @@ void CPRenderList::AddLight(CPObject* object, const CPObjectPtr& renderObject)
 {
     auto* light = renderObject.As<CPLight>();
     if (!light) {
-        ReportOnce(kNoLight, "CPRenderList: " + object->GetTypeName() + " of the light kind has no light");
+        if (!IsReported(kNoLight))
+            ReportOnce(kNoLight,
+                       "CPRenderList: " + object->GetTypeName() + " of the light kind has no light");
         return;
     }
     const platform::Light* record = light->UpdateLight();

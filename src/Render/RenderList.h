@@ -63,6 +63,9 @@ class CPRenderList : public CPObject {
   private:
     void AddRenderable(CPObject* object, const CPObjectPtr& renderObject, std::int32_t kind);
     void AddLight(CPObject* object, const CPObjectPtr& renderObject);
+    // Faulty objects come back every frame: callers test IsReported first so
+    // the report's text is only built once.
+    bool IsReported(int fault) const { return (m_reported & static_cast<std::uint32_t>(fault)) != 0; }
     void ReportOnce(int fault, const std::string& line);
 
     std::unique_ptr<CPIVertexBuffer> m_dynamicBuffer;
