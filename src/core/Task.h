@@ -1,12 +1,13 @@
 #pragma once
 
 #include "core/Object.h"
+#include "core/TaskPriorities.h"
 
 // Base of everything that works frame by frame. Lower priorities step
 // earlier in the kernel's list.
 class CPTask : public CPObject {
   public:
-    static constexpr int kDefaultPriority = 5000;
+    static constexpr int kDefaultPriority = taskpriority::kDefault;
 
     // Refuses a task that already runs; otherwise clears the killed flag
     // and marks the task running.

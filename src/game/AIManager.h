@@ -22,7 +22,7 @@ struct CPDriverCommand {
 // speed that falls as the turn sharpens. The drivers are owned here.
 class CPAIManager : public CPTask {
   public:
-    static constexpr int kPriority = 100;
+    static constexpr int kPriority = taskpriority::kAIManager;
     static constexpr int kTaskType = 100;
     static constexpr std::size_t kOpponentCount = 5;
     // How far around the last known path line the nearest line is sought.

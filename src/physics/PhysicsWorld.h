@@ -25,7 +25,7 @@ struct PhRigidBody;
 class CPPhysicsWorld : public CPTask {
   public:
     static constexpr int kTaskType = 3;
-    static constexpr int kPriority = 400;
+    static constexpr int kPriority = taskpriority::kPhysicsWorld;
     // Event code of a body taken out of play.
     static constexpr std::int32_t kEventRemoved = 2;
     // Removed bodies are parked this far down, 500 lower each time, and

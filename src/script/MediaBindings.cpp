@@ -11,6 +11,7 @@
 #include "core/GameSettings.h"
 #include "core/Kernel.h"
 #include "core/Singletons.h"
+#include "core/TaskPriorities.h"
 #include "script/ScriptArgs.h"
 
 namespace bind {
@@ -38,12 +39,9 @@ bool IsBooleanTrue(lua_State* L, int index)
     return lua_type(L, index) == LUA_TBOOLEAN && lua_toboolean(L, index);
 }
 
-// Videos step before the tasks of default priority.
-constexpr int kVideoPriority = 400;
-
 void StartVideoTask(CPVideoPlayer& player)
 {
-    player.SetPriority(kVideoPriority);
+    player.SetPriority(taskpriority::kVideoPlayer);
     CPKernel* kernel = GetKernel();
     if (!kernel)
         return;
