@@ -10,7 +10,9 @@
 #include "Render/PIVertexBuffer.h"
 #include "Render/PTexture.h"
 #include "Render/PerspectiveCamera.h"
+#include "Render/RenderObject.h"
 #include "Render/Renderable.h"
+#include "Render/StaticMesh.h"
 #include "Render/TextureBlock.h"
 #include "core/Log.h"
 #include "platform/Effect.h"
@@ -33,7 +35,8 @@ const void* TextureOf(const CPTexture* texture)
 } // namespace
 
 CPBatchRenderer::CPBatchRenderer(GraphicsDevice& device, CPEffectLibrary* effects)
-    : m_device(device), m_effects(effects)
+    : m_device(device), m_effects(effects), m_view(IdentityMatrix()), m_projection(IdentityMatrix()),
+      m_passWorld(IdentityMatrix())
 {
 }
 
@@ -41,6 +44,9 @@ void CPBatchRenderer::BeginPass(const CPBaseCamera& camera, const Matrix4& world
                                 const ColorValue& ambient, float time)
 {
     m_time = time;
+    m_view = camera.GetView();
+    m_projection = camera.GetProjection();
+    m_passWorld = world;
     CPEffect* shared = m_effects ? m_effects->GetSharedEffect() : nullptr;
     Effect* effect = shared ? shared->GetEffect() : nullptr;
     if (!effect)
@@ -138,13 +144,57 @@ void CPBatchRenderer::DrawRange(CPIVBlock& batch)
     m_device.SetStreamSource(0, buffer.GetVertexBuffer(slot), 0, sizeof(CPMeshVertex));
     m_device.SetIndices(buffer.GetIndexBuffer(slot));
     m_device.SetFVF(kMeshVertexFormat);
-    const auto vertexCount = static_cast<std::uint32_t>(buffer.GetVerticesWritten());
-    const auto triangles = static_cast<std::uint32_t>(buffer.GetIndicesWritten() / 3);
+    DrawIndexed(batch.GetMaterial(), static_cast<std::uint32_t>(buffer.GetVerticesWritten()),
+                static_cast<std::uint32_t>(buffer.GetIndicesWritten() / 3));
+}
+
+int CPBatchRenderer::DrawStaticMeshes(CPIVBlock& batch)
+{
+    int draws = 0;
+    for (const CPObjectPtr& listed : batch.GetRenderables()) {
+        auto* renderable = static_cast<CPRenderable*>(listed.Get());
+        if (!renderable->IsDisabled())
+            continue;
+        auto* holder = dynamic_cast<CPRenderObject*>(renderable);
+        const CPStaticMesh* mesh = holder ? holder->GetStaticMesh() : nullptr;
+        if (!mesh || !mesh->vertexBuffer || !mesh->indexBuffer || mesh->triangleCount <= 0)
+            continue;
+        SetWorld(holder->GetTransform() * m_passWorld);
+        m_device.SetStreamSource(0, mesh->vertexBuffer, 0, sizeof(CPMeshVertex));
+        m_device.SetIndices(mesh->indexBuffer);
+        m_device.SetFVF(kMeshVertexFormat);
+        DrawIndexed(batch.GetMaterial(), static_cast<std::uint32_t>(mesh->vertexCount),
+                    static_cast<std::uint32_t>(mesh->triangleCount));
+        ++draws;
+    }
+    // The batches after these are written in world space.
+    if (draws > 0)
+        SetWorld(m_passWorld);
+    return draws;
+}
+
+void CPBatchRenderer::SetWorld(const Matrix4& world)
+{
+    m_device.SetTransform(TransformState::World, world);
+    CPEffect* shared = m_effects ? m_effects->GetSharedEffect() : nullptr;
+    Effect* effect = shared ? shared->GetEffect() : nullptr;
+    if (!effect)
+        return;
+    const Matrix4 worldView = world * m_view;
+    if (EffectParameter* handle = m_effects->GetSharedHandle(CPEffectLibrary::kWorldViewProjection))
+        effect->SetMatrix(handle, worldView * m_projection);
+    if (EffectParameter* handle = m_effects->GetSharedHandle(CPEffectLibrary::kWorldView))
+        effect->SetMatrix(handle, worldView);
+}
+
+void CPBatchRenderer::DrawIndexed(const CPObjectPtr& materialObject, std::uint32_t vertexCount,
+                                  std::uint32_t triangles)
+{
     const auto draw = [&] {
         m_device.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 0, vertexCount, 0, triangles);
     };
 
-    auto* material = batch.GetMaterial().As<CPMaterial>();
+    auto* material = materialObject.As<CPMaterial>();
     CPEffect* effect = material ? material->GetEffect() : nullptr;
     CPTextureBlock* textures = material ? material->GetTextureBlock() : nullptr;
     Effect* fx = effect ? effect->GetEffect() : nullptr;

@@ -12,6 +12,8 @@ class GraphicsDevice;
 class CPBaseCamera;
 class CPEffectLibrary;
 class CPIVBlock;
+class CPObjectPtr;
+struct CPStaticMesh;
 
 // Draws the batches of a render list within one render pass: writes each
 // batch's renderables into its dynamic buffer and draws them as an indexed
@@ -35,11 +37,23 @@ class CPBatchRenderer {
     // ring, else as many as it takes. A batch without vertices draws
     // nothing. Returns the number of ranges drawn.
     int Draw(CPIVBlock& batch);
+    // Draws the static meshes of the batch's disabled mesh render objects
+    // from their own device buffers, each placed by its object's transform
+    // within the pass, with the batch's material. Returns the number drawn.
+    int DrawStaticMeshes(CPIVBlock& batch);
 
   private:
     void DrawRange(CPIVBlock& batch);
+    // The draws of the bound buffers with the material's effect and
+    // textures (its first texture alone without an effect).
+    void DrawIndexed(const CPObjectPtr& material, std::uint32_t vertexCount, std::uint32_t triangles);
+    // The world matrix on the device and in the shared effect parameters.
+    void SetWorld(const Matrix4& world);
 
     platform::GraphicsDevice& m_device;
     CPEffectLibrary* m_effects;
     float m_time = 0.0f;
+    Matrix4 m_view;
+    Matrix4 m_projection;
+    Matrix4 m_passWorld;
 };

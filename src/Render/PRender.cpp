@@ -8,6 +8,8 @@
 #include "Render/BaseCamera.h"
 #include "Render/DeviceListener.h"
 #include "Render/PerspectiveCamera.h"
+#include "Render/RenderList.h"
+#include "Render/RenderObject.h"
 #include "Render/RenderSettings.h"
 #include "Render/TerrainMesh.h"
 #include "core/GameSettings.h"
@@ -329,6 +331,11 @@ CPStaticMesh* CPRender::RegisterStaticMesh(const std::string& name, const CPMesh
 
     mesh->vertexCount = vertexCount;
     mesh->triangleCount = indexCount / 3;
+    mesh->minimum = mesh->maximum = vertices[0].position;
+    for (const CPMeshVertex& vertex : mesh->vertices) {
+        mesh->minimum = ComponentMin(mesh->minimum, vertex.position);
+        mesh->maximum = ComponentMax(mesh->maximum, vertex.position);
+    }
     CPStaticMesh* registered = mesh.get();
     m_staticMeshes.emplace(key, std::move(mesh));
     return registered;
@@ -336,6 +343,10 @@ CPStaticMesh* CPRender::RegisterStaticMesh(const std::string& name, const CPMesh
 
 void CPRender::ReleaseStaticMeshes()
 {
+    // Nobody may go on drawing a mesh that is about to go.
+    for (CPRenderObject* holder : m_staticMeshHolders)
+        holder->ForgetStaticMesh();
+    m_staticMeshHolders.clear();
     for (auto& entry : m_staticMeshes)
         entry.second->ReleaseBuffers();
     m_staticMeshes.clear();
@@ -345,6 +356,40 @@ const CPStaticMesh* CPRender::FindStaticMesh(const std::string& name) const
 {
     const auto found = m_staticMeshes.find(LowerCase(name));
     return found == m_staticMeshes.end() ? nullptr : found->second.get();
+}
+
+void CPRender::AddStaticMeshHolder(CPRenderObject* holder)
+{
+    if (holder && std::find(m_staticMeshHolders.begin(), m_staticMeshHolders.end(), holder) ==
+                      m_staticMeshHolders.end())
+        m_staticMeshHolders.push_back(holder);
+}
+
+void CPRender::RemoveStaticMeshHolder(CPRenderObject* holder)
+{
+    const auto found = std::find(m_staticMeshHolders.begin(), m_staticMeshHolders.end(), holder);
+    if (found != m_staticMeshHolders.end())
+        m_staticMeshHolders.erase(found);
+}
+
+CPPerspectiveCamera* CPRender::GetSceneCamera()
+{
+    for (auto& entry : m_passes) {
+        if (auto* camera = entry.second.GetCamera().As<CPPerspectiveCamera>()) {
+            camera->Update();
+            return camera;
+        }
+    }
+    return nullptr;
+}
+
+void CPRender::CollectStaticMeshes()
+{
+    auto* list = m_renderList.As<CPRenderList>();
+    CPPerspectiveCamera* camera = GetSceneCamera();
+    if (!list || !camera)
+        return;
+    list->AddStaticMeshes(*camera, m_staticMeshHolders);
 }
 
 // ---- Lights ----
@@ -359,6 +404,7 @@ bool CPRender::AddLight(const Light& light)
 
 void CPRender::ApplyLights()
 {
+    m_lightsApplied = true;
     if (m_device) {
         std::int32_t i = 0;
         for (; i < m_lightCount; ++i) {

@@ -19,6 +19,7 @@
 class CPBaseCamera;
 class CPPerspectiveCamera;
 class CPRenderList;
+class CPRenderObject;
 class CPTerrainMesh;
 
 // The renderer: the device's default states, the pass table with its
@@ -98,9 +99,25 @@ class CPRender {
     const CPStaticMesh* FindStaticMesh(const std::string& name) const;
     std::size_t GetStaticMeshCount() const { return m_staticMeshes.size(); }
 
+    // The mesh render objects that draw a registered static mesh; each
+    // enters when it takes its mesh and leaves when it lets it go or is
+    // destroyed. ReleaseStaticMeshes makes them all let go.
+    void AddStaticMeshHolder(CPRenderObject* holder);
+    void RemoveStaticMeshHolder(CPRenderObject* holder);
+    const std::vector<CPRenderObject*>& GetStaticMeshHolders() const { return m_staticMeshHolders; }
+    // The scene walk for a frame that has no level index to walk: lists in
+    // the render list every static mesh that nothing listed this frame,
+    // whose owner is shown and whose box the scene camera sees.
+    void CollectStaticMeshes();
+    // The camera the 3D scene is seen through: the perspective camera of
+    // the lowest pass that has one, brought up to date; null without one.
+    CPPerspectiveCamera* GetSceneCamera();
+
     // The frame's light table: writers append while fewer than 30 are held.
     bool AddLight(const platform::Light& light);
     std::int32_t GetLightCount() const { return m_lightCount; }
+    // Every frame applies the table once: the sky does it after adding the
+    // sun light, and the frame itself when nothing did before its objects.
     void ApplyLights();
     const platform::Light& GetMainLight() const { return m_mainLight; }
 
@@ -154,10 +171,13 @@ class CPRender {
     void SetRadialBlurCenter(float blur);
     CPBlurGrid& GetBlurGrid() { return m_blurGrid; }
 
-    // One frame: brings a reset device back, clears, draws the sky, the
-    // passes in ascending order with the render list's batches, the debug
-    // lines and the fade, and presents. The list's frame is emptied either
-    // way. False when the device is lost and nothing was drawn.
+    // One frame: brings a reset device back, clears, brings the pass
+    // cameras up to date, draws the sky through the scene camera, applies
+    // the frame's lights, draws the passes in ascending order with the
+    // render list's batches and the static meshes listed in them, the debug
+    // lines and the fade, and presents. The list's frame and the light
+    // table are emptied either way. False when the device is lost and
+    // nothing was drawn.
     bool RenderFrame(float frameTime);
     // Tells the device listeners, resets the device and sets the defaults
     // again. False while the device cannot be reset yet.
@@ -171,17 +191,21 @@ class CPRender {
     const platform::Texture* GetLoadingBar() const { return m_loadingBar; }
 
   private:
+    void UpdatePassCameras();
+    void DrawSky(float frameTime);
     void DrawPasses(CPRenderList* list, float frameTime);
     void DrawDebugLines();
     void DrawFade();
 
     std::unordered_map<std::string, std::unique_ptr<CPStaticMesh>> m_staticMeshes;
+    std::vector<CPRenderObject*> m_staticMeshHolders;
     CPObject* m_defaultShadowMaterial = nullptr;
     std::int32_t m_handedOverCount = 0;
     std::uint8_t m_linesPresent = 0;
     std::vector<CPMeshVertex> m_debugLines;
     std::array<platform::Light, kMaxLights> m_lights{};
     std::int32_t m_lightCount = 0;
+    bool m_lightsApplied = false; // this frame
     platform::GraphicsDevice* m_device;
     std::map<std::int32_t, CPRenderPass> m_passes;
     CPObjectPtr m_renderList;

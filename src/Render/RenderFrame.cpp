@@ -72,6 +72,10 @@ int BatchOption(const CPIVBlock& batch)
     return material ? material->GetOption() : 0;
 }
 
+// A pass that places what it draws by a matrix of its own (the shadow
+// pass flattens onto the ground) draws only the options of its own range.
+bool Projects(const CPRenderPass& pass) { return pass.HasMatrix() && !IsIdentity(pass.GetMatrix()); }
+
 } // namespace
 
 bool CPRender::RestoreDevice()
@@ -103,9 +107,12 @@ bool CPRender::RenderFrame(float frameTime)
     const auto endFrame = [this, list] {
         m_debugLines.clear();
         m_linesPresent = 0;
+        // Lights of a frame not drawn would take places in the next one.
+        m_lightCount = 0;
         if (list)
             list->ClearFrame();
     };
+    m_lightsApplied = false;
     if (!m_device || !RestoreDevice()) {
         endFrame();
         return false;
@@ -115,8 +122,12 @@ bool CPRender::RenderFrame(float frameTime)
         endFrame();
         return false;
     }
-    if (m_sky)
-        m_sky->Render(frameTime);
+    UpdatePassCameras();
+    DrawSky(frameTime);
+    // The sky applies the table with its sun light; without a sky (or one
+    // that drew nothing) the frame's lights still reach the device.
+    if (!m_lightsApplied)
+        ApplyLights();
     DrawPasses(list, frameTime);
     DrawDebugLines();
     DrawFade();
@@ -125,53 +136,98 @@ bool CPRender::RenderFrame(float frameTime)
     return Succeeded(m_device->Present());
 }
 
+// The cameras as this frame sees them, before anything is drawn: the
+// sky and the screen projection follow the scene camera.
+void CPRender::UpdatePassCameras()
+{
+    for (auto& entry : m_passes)
+        if (auto* perspective = entry.second.GetCamera().As<CPPerspectiveCamera>())
+            perspective->Update();
+    if (const CPPerspectiveCamera* scene = GetSceneCamera())
+        m_viewProjection = scene->GetViewProjection();
+}
+
+// The sky turns with the scene camera but never comes nearer: it is seen
+// from the origin along the camera's direction, out to the far projection.
+void CPRender::DrawSky(float frameTime)
+{
+    if (!m_sky)
+        return;
+    if (const CPPerspectiveCamera* scene = GetSceneCamera()) {
+        m_device->SetTransform(TransformState::World, IdentityMatrix());
+        m_device->SetTransform(TransformState::View, scene->GetOrientationView());
+        m_device->SetTransform(TransformState::Projection, scene->GetFarProjection());
+    }
+    m_sky->Render(frameTime);
+}
+
 // The passes in ascending order. A batch is drawn in the last pass whose
-// number is not above its material's option (in the first pass that has a
-// camera when all are): the shadow materials of option 16 in the shadow pass 16, the
-// screens of options 200 and up in the screen pass 195. A pass without a
-// camera of its own sees through the camera of the pass before it.
+// number is not above its material's option: the shadow materials of
+// option 16 in the shadow pass 16, the screens of options 200 and up in the
+// screen pass 195. Options below every pass (the level's own objects) are
+// drawn in the scene pass: the first pass with a camera that does not
+// place by a matrix of its own (pass 17 of a level, seen through the game
+// camera), else the first pass with a camera. A pass without a camera of
+// its own sees through the camera of the pass before it; so does the
+// renderer's default camera once a scene camera is installed before it.
 void CPRender::DrawPasses(CPRenderList* list, float frameTime)
 {
     CPBatchRenderer batches(*m_device, GetEffectLibrary());
     const ColorValue ambient{m_ambientRed, m_ambientGreen, m_ambientBlue, m_ambientAlpha};
-    // The first perspective pass is the one the screen projection follows.
-    bool projectionTaken = false;
+    const auto passCamera = [this](const CPRenderPass& pass, const CPBaseCamera* previous) {
+        auto* camera = pass.GetCamera().As<CPBaseCamera>();
+        if (!camera)
+            return previous;
+        if (camera == m_defaultCamera && dynamic_cast<const CPPerspectiveCamera*>(previous))
+            return previous;
+        return static_cast<const CPBaseCamera*>(camera);
+    };
+
+    // The first pass that draws, and the scene pass.
+    int firstDrawing = INT_MAX;
+    int scenePass = INT_MAX;
     const CPBaseCamera* seenThrough = nullptr;
-    bool firstSeen = true;
+    for (const auto& entry : m_passes) {
+        seenThrough = passCamera(entry.second, seenThrough);
+        if (!seenThrough)
+            continue;
+        if (firstDrawing == INT_MAX)
+            firstDrawing = entry.first;
+        if (!Projects(entry.second)) {
+            scenePass = entry.first;
+            break;
+        }
+    }
+    if (scenePass == INT_MAX)
+        scenePass = firstDrawing;
+
+    seenThrough = nullptr;
     for (auto entry = m_passes.begin(); entry != m_passes.end(); ++entry) {
         CPRenderPass& pass = entry->second;
-        if (auto* camera = pass.GetCamera().As<CPBaseCamera>()) {
-            if (auto* perspective = dynamic_cast<CPPerspectiveCamera*>(camera)) {
-                perspective->Update();
-                if (!projectionTaken) {
-                    m_viewProjection = perspective->GetViewProjection();
-                    projectionTaken = true;
-                }
-            }
-            seenThrough = camera;
-        }
+        seenThrough = passCamera(pass, seenThrough);
         if (!seenThrough)
             continue;
         const Matrix4 world = pass.HasMatrix() ? pass.GetMatrix() : IdentityMatrix();
         m_device->SetTransform(TransformState::View, seenThrough->GetView());
         m_device->SetTransform(TransformState::Projection, seenThrough->GetProjection());
         m_device->SetTransform(TransformState::World, world);
-        const int lowest = firstSeen ? INT_MIN : entry->first;
-        firstSeen = false;
         if (!list || list->GetFrameBatches().empty())
             continue;
         const auto following = std::next(entry);
         const int beyond = following == m_passes.end() ? INT_MAX : following->first;
+        const bool isScene = entry->first == scenePass;
         bool begun = false;
         for (CPIVBlock* batch : list->GetFrameBatches()) {
             const int option = BatchOption(*batch);
-            if (option < lowest || (option >= beyond && beyond != INT_MAX))
+            const bool inRange = option >= entry->first && (option < beyond || beyond == INT_MAX);
+            if (!inRange && !(isScene && option < firstDrawing))
                 continue;
             if (!begun) {
                 batches.BeginPass(*seenThrough, world, m_mainLight, ambient, frameTime);
                 begun = true;
             }
             batches.Draw(*batch);
+            batches.DrawStaticMeshes(*batch);
         }
     }
 }

@@ -1,11 +1,16 @@
 #include "Render/RenderList.h"
 
+#include <algorithm>
+
 #include "Render/IVBlock.h"
 #include "Render/Light.h"
 #include "Render/PRender.h"
+#include "Render/PerspectiveCamera.h"
+#include "Render/RenderObject.h"
 #include "Render/Renderable.h"
 #include "core/GameObject.h"
 #include "core/Log.h"
+#include "platform/Math.h"
 
 namespace {
 
@@ -16,6 +21,32 @@ enum Fault : int {
     kNoLight = 1 << 2,
     kNoGameObject = 1 << 3,
 };
+
+bool IsShown(const CPGameObject& object)
+{
+    for (const CPGameObject* level = &object; level; level = level->GetParentObject())
+        if (!level->IsVisible())
+            return false;
+    return true;
+}
+
+// The world box of the holder's mesh: the eight corners of its own box
+// placed by the holder.
+bool IsMeshSeen(const CPPerspectiveCamera& camera, const CPRenderObject& holder)
+{
+    const CPStaticMesh& mesh = *holder.GetStaticMesh();
+    Vector3 minimum;
+    Vector3 maximum;
+    for (int corner = 0; corner < 8; ++corner) {
+        const Vector3 local{(corner & 1) ? mesh.maximum.x : mesh.minimum.x,
+                            (corner & 2) ? mesh.maximum.y : mesh.minimum.y,
+                            (corner & 4) ? mesh.maximum.z : mesh.minimum.z};
+        const Vector3 placed = TransformPoint(local, holder.GetTransform());
+        minimum = corner == 0 ? placed : ComponentMin(minimum, placed);
+        maximum = corner == 0 ? placed : ComponentMax(maximum, placed);
+    }
+    return camera.IsBoxVisible(minimum, maximum);
+}
 
 } // namespace
 
@@ -85,6 +116,12 @@ void CPRenderList::AddRenderable(CPObject* object, const CPObjectPtr& renderObje
     std::unique_ptr<CPIVBlock>& slot = m_allBatches[material.Get()];
     if (!slot)
         slot = std::make_unique<CPIVBlock>(material, CPObjectPtr(m_dynamicBuffer.get()));
+    auto* renderable = static_cast<CPRenderable*>(renderObject.Get());
+    if (renderable->IsDisabled()) {
+        auto* holder = dynamic_cast<const CPRenderObject*>(renderable);
+        if (holder && holder->GetStaticMesh())
+            m_frameStatics.push_back(holder);
+    }
     CPIVBlock* batch = slot.get();
     if (!batch->IsInFrame()) {
         batch->SetInFrame(true);
@@ -148,11 +185,32 @@ bool CPRenderList::LockDynamicBuffer() { return m_dynamicBuffer->Lock(0, 0, true
 
 void CPRenderList::UnlockDynamicBuffer() { m_dynamicBuffer->Unlock(true); }
 
+void CPRenderList::AddStaticMeshes(const CPPerspectiveCamera& camera,
+                                   const std::vector<CPRenderObject*>& holders)
+{
+    // Listing adds to the frame's holders; those listed before are sorted
+    // once and searched.
+    std::sort(m_frameStatics.begin(), m_frameStatics.end());
+    const auto listedBefore = static_cast<std::ptrdiff_t>(m_frameStatics.size());
+    for (std::size_t i = 0; i < holders.size(); ++i) {
+        const CPRenderObject* holder = holders[i];
+        if (std::binary_search(m_frameStatics.begin(), m_frameStatics.begin() + listedBefore, holder))
+            continue;
+        CPGameObject* owner = holder->GetOwner();
+        if (!owner || owner->GetRenderObject().Get() != holder || !holder->GetStaticMesh())
+            continue;
+        if (!IsShown(*owner) || !IsMeshSeen(camera, *holder))
+            continue;
+        AddObject(CPObjectPtr(owner));
+    }
+}
+
 void CPRenderList::ClearFrame()
 {
     for (CPIVBlock* batch : m_frameBatches)
         batch->ClearFrame();
     m_frameBatches.clear();
+    m_frameStatics.clear();
 }
 
 CPIVBlock* CPRenderList::FindBatch(const CPObject* material) const

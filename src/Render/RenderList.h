@@ -9,7 +9,9 @@
 #include "core/Object.h"
 
 class CPIVBlock;
+class CPPerspectiveCamera;
 class CPRender;
+class CPRenderObject;
 
 // The visible objects of a frame. Mesh render objects, animated objects
 // and sprites are grouped by material into batches; lights go into the
@@ -48,6 +50,12 @@ class CPRenderList : public CPObject {
     bool LockDynamicBuffer();
     void UnlockDynamicBuffer();
 
+    // The given static-mesh holders (CPRender::GetStaticMeshHolders) that
+    // this frame has not listed yet, each through its owner, when the owner
+    // and all its parents are shown and the camera sees the mesh's box
+    // where the holder places it.
+    void AddStaticMeshes(const CPPerspectiveCamera& camera, const std::vector<CPRenderObject*>& holders);
+
     // Empties the frame's batches and their renderables and counts.
     void ClearFrame();
 
@@ -70,6 +78,8 @@ class CPRenderList : public CPObject {
 
     std::unique_ptr<CPIVertexBuffer> m_dynamicBuffer;
     std::vector<CPIVBlock*> m_frameBatches;
+    // The static-mesh holders listed this frame, so no walk lists one twice.
+    std::vector<const CPRenderObject*> m_frameStatics;
     std::unordered_map<const CPObject*, std::unique_ptr<CPIVBlock>> m_allBatches;
     std::uint8_t m_taggedOnly = 0;
     CPRender* m_render;

@@ -22,7 +22,26 @@ Vector3 TransformPosition(const Vector3& p, const Matrix4& m)
 
 CPRenderObject::CPRenderObject(CPGameObject* owner) : m_owner(owner) { m_transform = IdentityMatrix(); }
 
-CPRenderObject::~CPRenderObject() = default;
+CPRenderObject::~CPRenderObject() { SetStaticMesh(nullptr); }
+
+void CPRenderObject::SetStaticMesh(CPStaticMesh* mesh)
+{
+    if (mesh == m_staticMesh)
+        return;
+    if (m_meshHolder)
+        m_meshHolder->RemoveStaticMeshHolder(this);
+    m_meshHolder = nullptr;
+    m_staticMesh = mesh;
+    // The renderer that draws the mesh must know who places it.
+    if (mesh && (m_meshHolder = GetRender()) != nullptr)
+        m_meshHolder->AddStaticMeshHolder(this);
+}
+
+void CPRenderObject::ForgetStaticMesh()
+{
+    m_staticMesh = nullptr;
+    m_meshHolder = nullptr;
+}
 
 void CPRenderObject::WriteVertices(CPMeshVertex* vertices, std::uint16_t* indices, std::uint16_t base, int)
 {
@@ -64,12 +83,12 @@ void CPRenderObject::CopyFrom(CPObjectPtr source)
     m_indices = other->m_indices;
     SetMaterial(other->m_material);
     SetDisabled(other->IsDisabled());
-    m_staticMesh = nullptr;
+    SetStaticMesh(nullptr);
     if (IsDisabled()) {
         m_name = other->m_name;
         if (CPRender* render = GetRender()) {
-            m_staticMesh = render->RegisterStaticMesh(m_name, m_vertices.data(), m_indices.data(),
-                                                      GetVertexCount(), GetIndexCount());
+            SetStaticMesh(render->RegisterStaticMesh(m_name, m_vertices.data(), m_indices.data(),
+                                                     GetVertexCount(), GetIndexCount()));
         } else {
             LogLine("CPRenderObject: no renderer to hold the static mesh \"" + m_name + "\"");
         }

@@ -12,6 +12,7 @@
 #include "platform/MathTypes.h"
 
 class CPGameObject;
+class CPRender;
 struct CPStaticMesh;
 
 // The mesh render object of a game object (render kind 0): a triangle list
@@ -106,9 +107,13 @@ class CPRenderObject : public CPRenderable {
     const std::string& GetName() const { return m_name; }
     void SetName(const std::string& name) { m_name = name; }
     // The renderer's record of this mesh; null unless a disabled copy
-    // registered it. The renderer owns it.
+    // registered it. The renderer owns it. Taking a mesh lists this object
+    // with the renderer as one that places it; letting it go (or being
+    // destroyed) takes it off that list again.
     CPStaticMesh* GetStaticMesh() const { return m_staticMesh; }
-    void SetStaticMesh(CPStaticMesh* mesh) { m_staticMesh = mesh; }
+    void SetStaticMesh(CPStaticMesh* mesh);
+    // The renderer released its meshes: the record is gone.
+    void ForgetStaticMesh();
 
     bool IsDeformable() const { return m_deformable != 0; }
     void SetDeformable(bool deformable) { m_deformable = deformable ? 1 : 0; }
@@ -156,5 +161,6 @@ class CPRenderObject : public CPRenderable {
     Matrix4 m_transform;
     std::string m_name;
     CPStaticMesh* m_staticMesh = nullptr;
+    CPRender* m_meshHolder = nullptr; // the renderer that lists this object
     Vector4 m_glow;
 };

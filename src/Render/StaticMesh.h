@@ -30,4 +30,8 @@ struct CPStaticMesh {
     std::int32_t triangleCount = 0; // index count / 3, rounded down
     std::vector<CPMeshVertex> vertices;
     std::vector<std::uint16_t> indices;
+    // The box of the vertices in the mesh's own space: the frame draws a
+    // placed mesh only when the camera sees this box where it stands.
+    Vector3 minimum;
+    Vector3 maximum;
 };

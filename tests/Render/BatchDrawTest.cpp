@@ -152,8 +152,9 @@ TEST_F(BatchDraw, EachBatchIsDrawnInTheLastPassNotAboveItsMaterialOption)
     }
     ASSERT_TRUE(world.render.RenderFrame(0.0f));
     EXPECT_TRUE(world.log.Text().empty());
-    // Pass 16, the first one with a camera: options 16 and 0; pass 17: 17;
-    // pass 19: 20, 19 and 120; pass 195: 205.
+    // Pass 16, the first one with a camera, flattens: option 16 only; pass
+    // 17, the first plain one: 0 (below every pass) and 17; pass 19: 20, 19
+    // and 120; pass 195: 205.
     EXPECT_EQ(DrawnVertexCounts(), (std::vector<std::uint32_t>{5, 6, 8, 4, 7, 9, 3}));
 }
 
