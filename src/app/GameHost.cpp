@@ -18,10 +18,12 @@
 #include "core/PackFile.h"
 #include "core/Singletons.h"
 #include "game/GameData.h"
+#include "game/Level.h"
 #include "interface/InputManager.h"
 #include "interface/Interface.h"
 #include "interface/InterfaceManager.h"
 #include "physics/PhysicsWorld.h"
+#include "platform/Dialog.h"
 #include "platform/FileSystem.h"
 #include "platform/GraphicsDevice.h"
 #include "platform/InputDevice.h"
@@ -58,6 +60,8 @@ GameHost::GameHost(const Options& options)
     // Data files are named relative to the data folder; those not on disk
     // are looked for in the pack files there.
     platform::SetDataRoot(m_options.dataRoot);
+    // A quit asked for before this run is not this run's.
+    platform::ClearPostedQuit();
     // The log sits beside the data it speaks of.
     SetLogFilePath(m_options.dataRoot + "/log.txt");
     GetPackFileList().AddPacks("*.pak");
@@ -103,6 +107,8 @@ GameHost::~GameHost()
     // Tasks may point at singletons, so the list goes before they do.
     m_kernel->KillAllTasks();
     m_kernel->RemoveKilledTasks();
+    // Objects queued for deletion may still need the singletons.
+    DeleteQueuedObjects();
     SetInterfaceManager(nullptr);
     m_interfaceManager.reset();
     SetInputManager(nullptr);
@@ -157,13 +163,42 @@ std::uint64_t GameHost::GetDrawCount() const { return m_device->GetDrawCount(); 
 int GameHost::Run()
 {
     int frame = 0;
-    while (!m_quit && frame < m_options.frames) {
-        DispatchInput();
-        m_kernel->StepTasks(m_options.frameTime);
-        m_render->RenderFrame(m_options.frameTime);
+    while (!IsQuitAsked() && frame < m_options.frames) {
+        RunFrame();
         ++frame;
     }
     return frame;
+}
+
+bool GameHost::IsQuitAsked() const { return m_quit || platform::IsQuitPosted(); }
+
+// The order of a frame.
+void GameHost::RunFrame()
+{
+    // 1. Input: the tasks see this frame's keys and mouse.
+    DispatchInput();
+    // 2. Tasks, by ascending priority (core/TaskPriorities.h): AI, physics
+    //    and videos, race progress (which walks the level into the render
+    //    list), then everything else; the frame time is set first.
+    m_kernel->StepTasks(m_options.frameTime);
+    // 3. Deferred deletes: objects the tasks let go of, once no step runs.
+    DeleteQueuedObjects();
+    // 4. Render: the scene completed, the sky, lights, passes and overlays
+    //    drawn, and 5. presented.
+    PrepareScene();
+    m_render->RenderFrame(m_options.frameTime);
+}
+
+void GameHost::PrepareScene()
+{
+    CPLevel* level = GetCurrentLevel();
+    // The sky adds the level's sun light as it draws.
+    if (level && !m_render->GetSky())
+        level->RegisterLight();
+    // A level's index is walked by the race; without one, the renderer
+    // finds the registered scenery the camera sees.
+    if (!level || (!level->GetBranchRoot() && !level->GetQuadTreeRoot()))
+        m_render->CollectStaticMeshes();
 }
 
 void GameHost::DispatchInput()

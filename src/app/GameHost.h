@@ -32,9 +32,8 @@ class SoundDevice;
 } // namespace platform
 
 // The game's host: creates the engine singletons, runs the frame loop and
-// tears everything down again. It runs headless; every frame steps the
-// kernel's tasks with a fixed frame time and draws the frame through the
-// renderer.
+// tears everything down again. It runs headless with a fixed frame time;
+// RunFrame holds the order of a frame.
 class GameHost {
   public:
     struct Options {
@@ -49,13 +48,20 @@ class GameHost {
     GameHost(const GameHost&) = delete;
     GameHost& operator=(const GameHost&) = delete;
 
-    // Runs frames until the frame limit passes or Quit is called; returns
-    // the number of frames run.
+    // Runs frames until the frame limit passes or a quit is asked for;
+    // returns the number of frames run. The frame that asks still ends.
     int Run();
+    // One frame: input, the kernel's tasks by priority, the deferred
+    // deletes, then the frame drawn and presented.
+    void RunFrame();
     // Hands this frame's mouse to the interface screens: a move when the
     // mouse moved, a press or release for each button that changed.
     void DispatchInput();
+    // Ends the run after the current frame. Scripts and the game ask the
+    // same way a windowed game does, by posting the quit message
+    // (platform::PostQuit); the host sees it between frames.
     void Quit() { m_quit = true; }
+    bool IsQuitAsked() const;
 
     CPKernel& GetKernel() { return *m_kernel; }
     // The keyboard and mouse the host feeds; the input manager reads it
@@ -63,10 +69,16 @@ class GameHost {
     platform::InputDevice& GetInputDevice() { return *m_input; }
     // Draws the device accepted over the whole run.
     std::uint64_t GetDrawCount() const;
+    platform::GraphicsDevice& GetDevice() { return *m_device; }
     // The Lua state the start script ran in.
     CPScriptHost& GetScriptHost() { return *m_scripts; }
 
   private:
+    // What the frame's scene needs beyond the tasks' walks: the level's
+    // sun light when no sky adds it, and the static scenery when no level
+    // index walks it.
+    void PrepareScene();
+
     Options m_options;
     std::unique_ptr<CPKernel> m_kernel;
     std::unique_ptr<CPObjectRegistry> m_registry;

@@ -300,6 +300,7 @@ TEST_F(StaticDraw, LevelObjectsAreSeenThroughTheGameCamerasScenePass)
     const std::vector<Matrix4> views = SentTransforms(world.device, TransformState::View);
     EXPECT_TRUE(WasSent(views, game.GetView()));
     EXPECT_FALSE(WasSent(views, camera->GetView()));
+    world.render.SetCamera(16, CPObjectPtr()); // the camera goes before the renderer
 }
 
 TEST_F(StaticDraw, TheFramesLightsReachTheDeviceWithOrWithoutASky)
