@@ -62,8 +62,7 @@ CPLevel::~CPLevel()
     numberedObjects.clear();
     m_gridCells.clear();
     trackPoints.clear();
-    for (CPObjectPtr& task : tasks)
-        task = CPObjectPtr();
+    DeleteTasks();
     cameraTarget = nullptr;
     DeleteOwnedObjects();
 
