@@ -63,6 +63,7 @@ CPLevel::~CPLevel()
     m_gridCells.clear();
     trackPoints.clear();
     DeleteTasks();
+    ReleaseDriverCars();
     cameraTarget = nullptr;
     DeleteOwnedObjects();
 

@@ -335,6 +335,8 @@ class CPLevel : public CPSkyLevel {
     // ===== Race (LevelStart.cpp, LevelShutdown.cpp) =====================
     // Ends the level's tasks, takes them out of the kernel and deletes them.
     void DeleteTasks();
+    // The computer drivers let go of their cars, which the level deletes.
+    void ReleaseDriverCars();
     // Keeps an object the level owns alive, out of its slot, until the
     // level is deleted.
     void RetireObject(CPObjectPtr& slot);

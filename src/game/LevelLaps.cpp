@@ -39,7 +39,7 @@ std::int32_t ProgressStep(std::int32_t from, std::int32_t to, std::int32_t count
     std::int32_t d = to - from;
     if (d < -kWrapJump)
         d += count - 1;
-    if (d > kWrapJump)
+    else if (d > kWrapJump)
         d -= count - 1;
     return d;
 }
@@ -89,12 +89,14 @@ void CPLevel::InitRaceTrack()
     trackPoints.clear();
     const CPSpline* path = GetPathSpline();
     CPLine* first = path ? path->GetFirstLine() : nullptr;
-    // A ring that does not come round to its first line is walked once at
-    // most.
+    // The points follow the driving direction, in which a car's progress
+    // grows: from a line to its previous line (to its next one on a level
+    // driven in reverse). A ring that does not come round to its first line
+    // is walked once at most.
     const std::size_t limit = path ? path->GetLines().size() : 0;
     for (CPLine* line = first; line && trackPoints.size() < limit;) {
         trackPoints.push_back(line);
-        line = reversed ? line->previous : line->next;
+        line = reversed ? line->next : line->previous;
         if (line == first)
             break;
     }

@@ -8,6 +8,7 @@
 #include "core/Kernel.h"
 #include "core/Singletons.h"
 #include "game/AIManager.h"
+#include "game/AIVehicle.h"
 #include "game/GameData.h"
 #include "game/Level.h"
 #include "game/RaceFrame.h"
@@ -113,6 +114,17 @@ void CPLevel::DeleteTasks()
         if (kernel)
             kernel->RemoveTask(task);
         delete task;
+    }
+}
+
+void CPLevel::ReleaseDriverCars()
+{
+    CPAIManager* ai = GetAIManager();
+    if (!ai)
+        return;
+    for (const std::vector<AI_Vehicle*>* list : {&ai->GetOpponents(), &ai->GetTraffic()}) {
+        for (AI_Vehicle* driver : *list)
+            driver->ReleaseCar();
     }
 }
 
