@@ -6,6 +6,7 @@
 #include "game/AIVehicle.h"
 #include "game/RaceTestWorld.h"
 #include "platform/Math.h"
+#include "platform/Random.h"
 
 namespace {
 
@@ -381,6 +382,40 @@ TEST_F(RaceFrameTest, CameraPresetsTakeTheirValues)
     EXPECT_EQ(level->cameraPreset, 7);
     EXPECT_EQ(level->cameraDistance, 7.0f);
     EXPECT_TRUE(Camera().behindView);
+}
+
+TEST_F(RaceFrameTest, TheDemoTakesANewPresetOrViewEveryOneAndAHalfSeconds)
+{
+    level->demoMode = true;
+    level->presetDistance = {5.0f, 7.0f, 9.0f};
+    bool sawPreset = false;
+    bool sawView = false;
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        platform::SeedRand(seed);
+        level->cameraPreset = 5;
+        level->cameraView = 3;
+        level->viewTimer = 9.0f;
+        level->demoTimer = 1.4f;
+        Frame(0.05f);
+        EXPECT_EQ(level->cameraPreset, 5);
+        EXPECT_EQ(level->cameraView, 3);
+        Frame(0.1f);
+        EXPECT_EQ(level->demoTimer, 0.0f);
+        if (level->cameraPreset != 5) {
+            sawPreset = true;
+            ASSERT_TRUE(level->cameraPreset == 0 || level->cameraPreset == 1);
+            EXPECT_EQ(level->cameraDistance, level->cameraPreset == 1 ? 5.0f : 7.0f);
+            EXPECT_EQ(level->cameraView, 3);
+        } else {
+            sawView = true;
+            EXPECT_TRUE(level->cameraView >= 0 && level->cameraView <= 2);
+            // Restarted, then grown by this frame's real time.
+            EXPECT_NEAR(level->viewTimer, 0.1f, 1e-4f);
+            EXPECT_EQ(std::fabs(level->orbitDirection), 1.0f);
+        }
+    }
+    EXPECT_TRUE(sawPreset);
+    EXPECT_TRUE(sawView);
 }
 
 TEST_F(RaceFrameTest, MovingBackwardsAgainstTheTrack)
