@@ -154,7 +154,10 @@ void CPLevel::UpdateLaps()
     if (atStart && playerProgress < kBehindStart && data->currentRound == 1)
         data->trackProgress = 0;
 
-    for (std::size_t i = 0; i < m_opponents.size() && i < kCountedOpponents; ++i) {
+    // A stopped level keeps no per-opponent entries.
+    const std::size_t counted = std::min(
+        {m_opponents.size(), kCountedOpponents, opponentNearestPoint.size(), opponentProgress.size()});
+    for (std::size_t i = 0; i < counted; ++i) {
         const CPGameObject* car = m_opponents[i];
         if (SideOf(car) & CPPlayer::kOwnCar)
             continue;
