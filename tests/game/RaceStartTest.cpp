@@ -188,6 +188,37 @@ TEST_F(RaceStartTest, ALevelDeletedWhileRunningLeavesTheKernel)
     kernel.StepTasks(0.02f);
 }
 
+TEST_F(RaceStartTest, AWholeRaceDrivenThroughTheKernel)
+{
+    CountingCar* opponent = AddOpponent();
+    level->InitRaceTrack();
+    SetStartLine();
+    data.roundCount = 1;
+    level->requiredPlace = 0;
+    Place(*player, 0);
+    Place(*opponent, -2);
+    level->Start();
+    ClearSent();
+    level->raceRunning = true;
+    const std::int32_t n = TrackSize();
+    for (std::int32_t at = 1; at <= n + 1; ++at) {
+        Place(*player, at);
+        Place(*opponent, at - 2);
+        kernel.StepTasks(0.02f);
+    }
+    EXPECT_EQ(level->places, (std::array<std::int32_t, 3>{CPLevel::kPlayerPlace, -1, -1}));
+    EXPECT_EQ(Sent("game_interface"), (std::vector<std::string>{"place(1st)", "show_message(finish!)"}));
+    EXPECT_EQ(Sent("jeep"), (std::vector<std::string>{"game_over()"}));
+    // Sixty steps a second, give or take the rest carried at the end.
+    EXPECT_NEAR(static_cast<float>(player->steps.size()), (n + 1) * 0.02f * 60.0f, 1.0f);
+    EXPECT_EQ(opponent->steps.size(), static_cast<std::size_t>(n + 1));
+    EXPECT_EQ(ai.GetOpponent(0)->car.Get(), opponent);
+
+    level->Shutdown();
+    kernel.RemoveKilledTasks();
+    EXPECT_TRUE(kernel.GetTasks().empty());
+}
+
 TEST_F(RaceStartTest, ClearCurrentLevelLeavesTheLevelAlone)
 {
     ClearCurrentLevel();
