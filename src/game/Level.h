@@ -246,8 +246,9 @@ class CPLevel : public CPSkyLevel {
 
     // ====================================================================
     // Race: start, progress, camera presets and tear-down
-    // (LevelStart.cpp, LevelRace.cpp, LevelRaceCamera.cpp,
-    // LevelShutdown.cpp)
+    // (LevelStart.cpp, LevelRace.cpp, LevelLaps.cpp, LevelRaceCamera.cpp,
+    // LevelShutdown.cpp). The race updater in the first task slot is the
+    // level's own: it leaves the kernel and is deleted with the level.
     // ====================================================================
 
     // The player's entry in the race places.
