@@ -6,9 +6,13 @@
 #include "game/AIVehicle.h"
 #include "game/Car.h"
 #include "game/DriverControls.h"
+#include "game/Player.h"
+#include "game/PlayerControls.h"
 #include "game/Spline.h"
 
 namespace {
+
+CPAIManager* g_aiManager = nullptr;
 
 constexpr float kPi = 3.14159265358979f;
 
@@ -43,6 +47,9 @@ const CPLine* LineAhead(const CPLine* line, int count, bool reversed)
 }
 
 } // namespace
+
+CPAIManager* GetAIManager() { return g_aiManager; }
+void SetAIManager(CPAIManager* manager) { g_aiManager = manager; }
 
 CPAIManager::CPAIManager() { SetPriority(kPriority); }
 
@@ -81,6 +88,8 @@ void CPAIManager::Step()
     if (!m_enabled)
         return;
     for (const std::vector<AI_Vehicle*>* list : {&m_opponents, &m_traffic}) {
+        if (list == &m_traffic && !m_trafficOn)
+            continue;
         for (AI_Vehicle* driver : *list) {
             if (driver->car)
                 Apply(Decide(*driver), driver->car.Get());
@@ -128,6 +137,12 @@ bool CPAIManager::Apply(const CPDriverCommand& command, CPObject* carObject)
     if (CPCar* car = dynamic_cast<CPCar*>(carObject)) {
         car->SetControls(command.throttle, command.steering);
         car->SetBrake(command.brake);
+        return true;
+    }
+    if (CPPlayer* player = dynamic_cast<CPPlayer*>(carObject)) {
+        CPPlayerControls controls(*player);
+        controls.SetControls(command.throttle, command.steering);
+        controls.SetBrake(command.brake);
         return true;
     }
     if (CPDriverControls* controls = dynamic_cast<CPDriverControls*>(carObject)) {

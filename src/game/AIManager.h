@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -61,19 +62,33 @@ class CPAIManager : public CPTask {
     bool IsEnabled() const { return m_enabled; }
     void SetEnabled(bool enabled) { m_enabled = enabled; }
 
-    // Steers every driver that has a car, while enabled.
+    // The level's traffic count, and whether the traffic drivers steer.
+    std::int32_t GetTrafficCount() const { return m_trafficCount; }
+    void SetTrafficCount(std::int32_t count) { m_trafficCount = count; }
+    bool IsTrafficOn() const { return m_trafficOn; }
+    void SetTrafficOn(bool on) { m_trafficOn = on; }
+
+    // Steers every driver that has a car, while enabled (the traffic only
+    // while its switch is on).
     void Step() override;
 
     // The controls for one driver, from its last report and the path
     // spline; moves the driver's path line to the line nearest the car. A
     // driver without a path to follow stops: no throttle, the brake on.
     static CPDriverCommand Decide(AI_Vehicle& driver);
-    // Hands the command to the car object; false when the object takes no
-    // controls.
+    // Hands the command to the car: a driving model, a car object (through
+    // its driver controls) or anything else that takes driver controls;
+    // false when the object takes no controls.
     static bool Apply(const CPDriverCommand& command, CPObject* carObject);
 
   private:
     std::vector<AI_Vehicle*> m_opponents;
     std::vector<AI_Vehicle*> m_traffic;
     bool m_enabled = true;
+    std::int32_t m_trafficCount = 0;
+    bool m_trafficOn = true;
 };
+
+// The AI manager singleton; null until the start-up code stores one.
+CPAIManager* GetAIManager();
+void SetAIManager(CPAIManager* manager);

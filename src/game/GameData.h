@@ -105,12 +105,14 @@ class CPGameData {
     float GetRoundTime() const { return roundTime; }
     void SetPlayerType(bool human) { playerType = human ? kPlayerTypeHuman : kPlayerTypeOther; }
 
-    // The data files. Each logs why it fails and returns false; none
-    // leaves a half-changed table behind.
+    // The data files. Each logs why it fails and returns false.
 
     // Reads "Data\Levels\<name>" into the checkpoints and the enemy
     // sources, taking source positions from the level's table (null when
-    // no level is loaded: the sources then stand at the origin).
+    // no level is loaded: the sources then stand at the origin). A list
+    // that cannot be read leaves no checkpoints and the sources as they
+    // were; a malformed line is dropped (logged, false) and the other
+    // lines are kept.
     bool LoadMissionInfo(const std::string& name, const CPSourcePositions* sourcePositions);
     // Reads "DATA\player.dat" into the working configuration and commits
     // it. A file that cannot be used gives the empty configuration.

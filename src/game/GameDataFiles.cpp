@@ -74,22 +74,22 @@ bool IsEmptyFileOnDisk(const std::string& fileName)
 
 bool CPGameData::LoadMissionInfo(const std::string& name, const CPSourcePositions* sourcePositions)
 {
-    // Checkpoints and sources belong to one mission: a list that cannot be
-    // used leaves neither of an older one behind.
+    // The checkpoints always belong to the list asked for; the sources are
+    // replaced only once a list has been read, so a list that cannot be
+    // read leaves the last mission's sources in place.
     checkpoints.clear();
-    enemySources.clear();
     const std::string fileName = std::string(kMissionFolder) + "\\" + name;
     std::vector<std::string> lines;
     if (!ReadTextLines(fileName, lines)) {
-        LogLine("Mission list \"" + fileName +
-                "\" cannot be read: the mission has no checkpoints or sources");
+        LogLine("Mission list \"" + fileName + "\" cannot be read: the mission has no checkpoints");
         return false;
     }
+    enemySources.clear();
     if (!sourcePositions)
         LogLine("Mission list \"" + fileName + "\": no level is loaded, its sources stand at the origin");
 
-    std::vector<CPCheckpointInfo> newCheckpoints;
-    CPEnemySources newSources;
+    // A malformed line is dropped on its own; the rest of the mission stays.
+    bool allLinesRead = true;
     std::string reason;
     bool inSources = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -102,25 +102,22 @@ bool CPGameData::LoadMissionInfo(const std::string& name, const CPSourcePosition
             CPCheckpointInfo checkpoint;
             parsed = ParseCheckpointLine(lines[i], checkpoint, reason);
             if (parsed)
-                newCheckpoints.push_back(checkpoint);
+                checkpoints.push_back(checkpoint);
         } else {
             CPSourceInfo source;
             std::string group;
             parsed = ParseSourceLine(lines[i], sourcePositions, group, source, reason);
             if (parsed)
-                newSources[group].push_back(source);
+                enemySources[group].push_back(source);
             if (parsed && sourcePositions && !reason.empty())
                 LogLine(LineFault(fileName, i, lines[i], reason + "; it stands at the origin"));
         }
         if (!parsed) {
-            LogLine("Mission list " + LineFault(fileName, i, lines[i], reason) +
-                    "; the mission has no checkpoints or sources");
-            return false;
+            LogLine("Mission list " + LineFault(fileName, i, lines[i], reason) + "; the line is dropped");
+            allLinesRead = false;
         }
     }
-    checkpoints.swap(newCheckpoints);
-    enemySources.swap(newSources);
-    return true;
+    return allLinesRead;
 }
 
 bool CPGameData::LoadPlayer()

@@ -62,8 +62,8 @@ CPLevel::~CPLevel()
     numberedObjects.clear();
     m_gridCells.clear();
     trackPoints.clear();
-    for (CPObjectPtr& task : tasks)
-        task = CPObjectPtr();
+    DeleteTasks();
+    ReleaseDriverCars();
     cameraTarget = nullptr;
     DeleteOwnedObjects();
 

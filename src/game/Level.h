@@ -11,6 +11,7 @@
 #include "DynamicSky/SkyLevel.h"
 #include "core/Object.h"
 #include "core/RayQuery.h"
+#include "game/CarCameraSubject.h"
 #include "platform/Light.h"
 #include "platform/MathTypes.h"
 
@@ -243,6 +244,64 @@ class CPLevel : public CPSkyLevel {
     bool stopped = false;
     float fixedStepRemainder = 0.0f;
 
+    // ====================================================================
+    // Race: start, progress, camera presets and tear-down
+    // (LevelStart.cpp, LevelRace.cpp, LevelLaps.cpp, LevelRaceCamera.cpp,
+    // LevelShutdown.cpp). The race updater in the first task slot is the
+    // level's own: it leaves the kernel and is deleted with the level.
+    // ====================================================================
+
+    // The player's entry in the race places.
+    static constexpr std::int32_t kPlayerPlace = 10;
+    // Opponents counted for laps and places, and updated while the
+    // traffic is held.
+    static constexpr std::size_t kCountedOpponents = 5;
+    // The player's state update runs at 60 steps a second.
+    static constexpr float kFixedStep = 0.016666668f;
+    static constexpr float kLevelTimeLimit = 600.0f;
+
+    // Starts the race: resets the race state, adds the AI manager (100),
+    // the physics world (400) and the race updater (500) to the kernel,
+    // registers the camera passes, activates the player car and the scene,
+    // tells "gamemenu" the money, readies the round time and lap records,
+    // and builds the track points.
+    void Start();
+    // The track points in driving order and where the cars stand on them.
+    void InitRaceTrack();
+    // One race frame (the race updater's step).
+    void UpdateRace();
+    // Lap counting and finishing places of the player and the first five
+    // opponents.
+    void UpdateLaps();
+    // Preset 0 and 2 follow with the "camera" values, 1 with "camera2";
+    // 2 is the behind view. Any other number is only stored.
+    void SetCameraPreset(std::int32_t preset);
+    // The track point nearest in x and y within about 316 units, the later
+    // of equals; -1 when none is that near.
+    std::int32_t FindNearestTrackPoint(const Vector3& position) const;
+
+    // Stops the level: cars, drivers, tasks, grid, effects and sounds go
+    // out of play. The objects stay allocated until the level is deleted.
+    void Shutdown();
+    // Only the first five opponents are updated.
+    void HoldTraffic();
+    // Every opponent is updated, and the traffic cars (from the sixth on)
+    // are put back on the road at height 3 with their motion cleared.
+    void ReleaseTraffic();
+    // Whether the followed car faces more than about a quarter turn away
+    // from the track's direction.
+    bool IsMovingBackwards() const;
+
+    // The checkpoint the scripts show next (an index into checkpoints; the
+    // size of the list when none is left).
+    std::size_t currentCheckpoint = 0;
+    // Wall-clock length of the last race frame, seconds.
+    float realFrameTime = 0.0f;
+    // The path line the heading search starts from; kept between frames.
+    CPLine* headingLine = nullptr;
+    // What the game camera reads of the player car.
+    CPCarCameraSubject cameraSubject;
+
   private:
     CPLevelIndex* GetIndex() const;
     void DeleteOwnedObjects();
@@ -273,4 +332,16 @@ class CPLevel : public CPSkyLevel {
     CPObjectPtr m_camera;
     CPObjectPtr m_player;
     std::vector<CPGameObject*> m_opponents;
+
+    // ===== Race (LevelStart.cpp, LevelShutdown.cpp) =====================
+    // Ends the level's tasks, takes them out of the kernel and deletes them.
+    void DeleteTasks();
+    // The computer drivers let go of their cars, which the level deletes.
+    void ReleaseDriverCars();
+    // Keeps an object the level owns alive, out of its slot, until the
+    // level is deleted.
+    void RetireObject(CPObjectPtr& slot);
 };
+
+// Leaves no level current (the level itself stays as it is).
+void ClearCurrentLevel();

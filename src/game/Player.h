@@ -154,6 +154,10 @@ class CPPlayer : public CPGameObject, public CPCollisionPlayer, public CPLevelCa
     std::uint8_t collisionHit = 0;
     // The target of the last weapon step (not counted).
     CPGameObject* aimTarget = nullptr;
+    // The "min" and "max" of the car's "camera" description, handed to its
+    // computer driver every frame.
+    std::int32_t rangeMin = 0;
+    std::int32_t rangeMax = 0;
 
   private:
     float steering = 0.0f;

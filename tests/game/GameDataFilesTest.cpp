@@ -115,33 +115,56 @@ TEST_F(GameDataFilesTest, SourcesTheLevelLacksStandAtTheOrigin)
     EXPECT_TRUE(log.Contains("no level is loaded"));
 }
 
-TEST_F(GameDataFilesTest, AMissionListThatCannotBeUsedLeavesNoMissionBehind)
+TEST_F(GameDataFilesTest, AMissionListThatCannotBeReadKeepsTheSources)
+{
+    const CPSourcePositions positions = LevelSources();
+    for (const char* text : {static_cast<const char*>(nullptr), ""}) {
+        folder.Write("Data/Levels/good.txt", kMission);
+        ASSERT_TRUE(data.LoadMissionInfo("good.txt", &positions));
+        if (text)
+            folder.Write("Data/Levels/bad.txt", text);
+        EXPECT_FALSE(data.LoadMissionInfo(text ? "bad.txt" : "absent.txt", &positions));
+        EXPECT_TRUE(data.checkpoints.empty());
+        ASSERT_EQ(data.enemySources.size(), 2u);
+        EXPECT_EQ(data.enemySources.at("north").size(), 2u);
+        EXPECT_TRUE(log.Contains("cannot be read"));
+    }
+}
+
+TEST_F(GameDataFilesTest, AMalformedMissionLineIsDroppedAlone)
 {
     struct Case {
         const char* what;
-        const char* text; // null: no file
+        const char* text;
         const char* logged;
+        std::size_t checkpoints;
+        std::size_t sources; // in group "north"
     };
     const Case cases[] = {
-        {"missing file", nullptr, "cannot be read"},
-        {"empty file", "", "cannot be read"},
-        {"checkpoint line cut short", "1 2 3 4 a,1 5 b,1\n1 2 3 4 a,1\n",
-         "line 2 \"1 2 3 4 a,1\": it has 5 of 7"},
-        {"source line cut short", "1 2 3 4 a,1 5 b,1\nsources\ngate north\n", "line 3"},
-        {"negative weight", "1 2 3 4 a,-1 5 b,1\n", "negative"},
+        {"checkpoint line cut short", "1 2 3 4 a,1 5 b,1\n1 2 3 4 a,1\n2 2 3 4 a,1 5 b,1\n",
+         "line 2 \"1 2 3 4 a,1\": it has 5 of 7", 2, 0},
+        {"source line cut short", "1 2 3 4 a,1 5 b,1\nsources\ngate north\npit north 0 0.5 bat,100\n",
+         "line 3", 1, 1},
+        {"negative weight", "1 2 3 4 a,-1 5 b,1\n1 2 3 4 a,1 5 b,1\nsources\npit north 0 0.5 bat,100\n",
+         "negative", 1, 1},
     };
     const CPSourcePositions positions = LevelSources();
     for (const Case& c : cases) {
-        folder.Write("Data/Levels/good.txt", kMission);
-        ASSERT_TRUE(data.LoadMissionInfo("good.txt", &positions));
-        if (c.text)
-            folder.Write("Data/Levels/bad.txt", c.text);
-        const std::string name = c.text ? "bad.txt" : "absent.txt";
-        EXPECT_FALSE(data.LoadMissionInfo(name, &positions)) << c.what;
-        EXPECT_TRUE(data.checkpoints.empty()) << c.what;
-        EXPECT_TRUE(data.enemySources.empty()) << c.what;
+        folder.Write("Data/Levels/bad.txt", c.text);
+        EXPECT_FALSE(data.LoadMissionInfo("bad.txt", &positions)) << c.what;
+        EXPECT_EQ(data.checkpoints.size(), c.checkpoints) << c.what;
+        const std::size_t sources =
+            data.enemySources.count("north") ? data.enemySources.at("north").size() : 0;
+        EXPECT_EQ(sources, c.sources) << c.what;
         EXPECT_TRUE(log.Contains(c.logged)) << c.what << "\n" << log.Text();
+        EXPECT_TRUE(log.Contains("the line is dropped")) << c.what;
     }
+    // The kept checkpoint is the whole line after the dropped one.
+    folder.Write("Data/Levels/bad.txt", "1 2 3 4 a,1\n2.5 7 8 9 a,1 5 b,1\n");
+    EXPECT_FALSE(data.LoadMissionInfo("bad.txt", &positions));
+    ASSERT_EQ(data.checkpoints.size(), 1u);
+    EXPECT_EQ(data.checkpoints[0].value, 2.5f);
+    EXPECT_EQ(data.checkpoints[0].values[2], 9);
 }
 
 // ---- player.dat

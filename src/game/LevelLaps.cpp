@@ -1,0 +1,183 @@
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "core/GameObject.h"
+#include "core/Singletons.h"
+#include "game/GameData.h"
+#include "game/Level.h"
+#include "game/Player.h"
+#include "game/RaceFrame.h"
+#include "game/Spline.h"
+#include "platform/Math.h"
+
+namespace {
+
+// Farther than this (squared, in x and y) a track point does not count as
+// near at all.
+constexpr float kNearestLimit = 100000.0f;
+// A jump of the nearest point by more than this wraps round the start.
+constexpr std::int32_t kWrapJump = 14;
+// How close to the end of a lap the player, and an opponent, must have come
+// before passing the start point completes it.
+constexpr std::int32_t kPlayerLapSlack = 20;
+constexpr std::int32_t kOpponentLapSlack = 50;
+// Progress below this on the first lap means standing behind the start.
+constexpr std::int32_t kBehindStart = 70;
+constexpr float kFinishLineReach = 2.0f;
+
+std::int32_t SideOf(const CPGameObject* car)
+{
+    const auto* player = dynamic_cast<const CPPlayer*>(car);
+    return player ? player->side : 0;
+}
+
+// The step from one nearest point to the next, a jump across the start
+// taken as the short way round.
+std::int32_t ProgressStep(std::int32_t from, std::int32_t to, std::int32_t count)
+{
+    std::int32_t d = to - from;
+    if (d < -kWrapJump)
+        d += count - 1;
+    else if (d > kWrapJump)
+        d -= count - 1;
+    return d;
+}
+
+void EnterPlace(std::array<std::int32_t, 3>& places, std::int32_t who)
+{
+    if (std::find(places.begin(), places.end(), who) != places.end())
+        return;
+    const auto empty = std::find(places.begin(), places.end(), -1);
+    if (empty != places.end())
+        *empty = who;
+}
+
+float DistanceToLine(const Vector3& point, const Vector3& origin, const Vector3& direction)
+{
+    const Vector3 offset = point - origin;
+    if (!(LengthSquared(direction) > 0.0f))
+        return Length(offset);
+    const Vector3 along = Normalize(direction);
+    return Length(offset - along * Dot(offset, along));
+}
+
+std::string IndexKey(std::size_t index) { return std::to_string(index); }
+
+} // namespace
+
+std::int32_t CPLevel::FindNearestTrackPoint(const Vector3& position) const
+{
+    float best = kNearestLimit;
+    std::int32_t nearest = -1;
+    for (std::size_t i = 0; i < trackPoints.size(); ++i) {
+        const Vector3& point = trackPoints[i]->start;
+        const float dx = position.x - point.x;
+        const float dy = position.y - point.y;
+        const float distance = dx * dx + dy * dy;
+        if (distance <= best) {
+            best = distance;
+            nearest = static_cast<std::int32_t>(i);
+        }
+    }
+    return nearest;
+}
+
+void CPLevel::InitRaceTrack()
+{
+    playerProgress = 0;
+    trackPoints.clear();
+    const CPSpline* path = GetPathSpline();
+    CPLine* first = path ? path->GetFirstLine() : nullptr;
+    // The points follow the driving direction, in which a car's progress
+    // grows: from a line to its previous line (to its next one on a level
+    // driven in reverse). A ring that does not come round to its first line
+    // is walked once at most.
+    const std::size_t limit = path ? path->GetLines().size() : 0;
+    for (CPLine* line = first; line && trackPoints.size() < limit;) {
+        trackPoints.push_back(line);
+        line = reversed ? line->next : line->previous;
+        if (line == first)
+            break;
+    }
+
+    CPGameObject* player = GetPlayer();
+    playerNearestPoint = player ? FindNearestTrackPoint(player->GetPosition()) : -1;
+    startPoint = FindNearestTrackPoint(startPosition);
+    finishLineDirection.z = 0.0f;
+
+    // A level stopped before keeps no per-opponent entries.
+    opponentNearestPoint.resize(kMaxOpponentSlots, 0);
+    opponentProgress.assign(kMaxOpponentSlots, 0);
+    for (std::size_t i = 0; i < m_opponents.size() && i < kMaxOpponentSlots; ++i) {
+        if (SideOf(m_opponents[i]) & CPPlayer::kBothSides)
+            continue;
+        opponentNearestPoint[i] = FindNearestTrackPoint(m_opponents[i]->GetPosition());
+    }
+}
+
+void CPLevel::UpdateLaps()
+{
+    CPGameData* data = GetGameData();
+    CPGameObject* player = GetPlayer();
+    if (!data || !player)
+        return;
+    const auto n = static_cast<std::int32_t>(trackPoints.size());
+
+    const Vector3& position = player->GetPosition();
+    const std::int32_t p = FindNearestTrackPoint(position);
+    if (p != -1 && p != playerNearestPoint) {
+        const std::int32_t d = ProgressStep(playerNearestPoint, p, n);
+        playerProgress += d;
+        data->trackProgress += d;
+        playerNearestPoint = p;
+    }
+    // Without a nearest point the player is nowhere on the track, so it
+    // cannot be at the start either.
+    const bool atStart = p != -1 && p == startPoint;
+    if (atStart && playerProgress >= n - kPlayerLapSlack &&
+        DistanceToLine(position, startPosition, finishLineDirection) <= kFinishLineReach) {
+        ++data->currentRound;
+        const auto running = static_cast<std::size_t>(data->currentRound - 1);
+        if (data->roundTimes.size() <= running)
+            data->roundTimes.resize(running + 1, 0.0f);
+        data->roundTimes[running] = 0.0f;
+        playerProgress = 0;
+        data->trackProgress = (n - 1) * (data->currentRound - 1);
+        if (data->roundCount < data->currentRound)
+            EnterPlace(places, kPlayerPlace);
+        else if (data->roundCount == data->currentRound)
+            race::Send("game_interface", "show_message", "posledniy_krug!");
+        else
+            race::Send("game_interface", "show_message", "krug_proiden!");
+    }
+    if (atStart && playerProgress < kBehindStart && data->currentRound == 1)
+        data->trackProgress = 0;
+
+    // A stopped level keeps no per-opponent entries.
+    const std::size_t counted = std::min(
+        {m_opponents.size(), kCountedOpponents, opponentNearestPoint.size(), opponentProgress.size()});
+    for (std::size_t i = 0; i < counted; ++i) {
+        const CPGameObject* car = m_opponents[i];
+        if (SideOf(car) & CPPlayer::kOwnCar)
+            continue;
+        CPLapRecord& record = data->GetLapRecord(IndexKey(i));
+        const std::int32_t q = FindNearestTrackPoint(car->GetPosition());
+        if (q != -1 && q != opponentNearestPoint[i]) {
+            const std::int32_t d = ProgressStep(opponentNearestPoint[i], q, n);
+            opponentProgress[i] += d;
+            record.trackProgress += d;
+            opponentNearestPoint[i] = q;
+        }
+        const bool onStart = opponentNearestPoint[i] != -1 && opponentNearestPoint[i] == startPoint;
+        if (onStart && opponentProgress[i] >= n - kOpponentLapSlack) {
+            ++record.lapNumber;
+            record.trackProgress = (n - 1) * (record.lapNumber - 1);
+            if (data->roundCount < record.lapNumber)
+                EnterPlace(places, static_cast<std::int32_t>(i));
+            opponentProgress[i] = 0;
+        }
+        if (onStart && record.lapNumber == 1 && opponentProgress[i] < kBehindStart)
+            record.trackProgress = 0;
+    }
+}

@@ -1,0 +1,111 @@
+#include <cstdio>
+
+#include "Render/PRender.h"
+#include "core/GameClock.h"
+#include "core/GameObject.h"
+#include "core/Kernel.h"
+#include "core/ObjectRegistry.h"
+#include "core/Singletons.h"
+#include "game/AIManager.h"
+#include "game/Camera.h"
+#include "game/GameData.h"
+#include "game/Level.h"
+#include "game/RaceUpdater.h"
+#include "physics/PhysicsWorld.h"
+#include "platform/Math.h"
+
+namespace {
+
+constexpr std::int32_t kMainCameraPass = 16;
+constexpr std::int32_t kFarCameraPass = 120;
+constexpr std::int32_t kIdentityPass = 17;
+constexpr int kActivationPriority = 200;
+
+void AddToKernel(CPTask* task)
+{
+    CPKernel* kernel = GetKernel();
+    if (!kernel || !task)
+        return;
+    CPObjectPtr listed(task);
+    kernel->AddTask(listed);
+}
+
+void ReadyGameData(CPGameData& data)
+{
+    const std::int32_t round = data.currentRound;
+    if (round >= 1) {
+        const auto index = static_cast<std::size_t>(round - 1);
+        if (index < data.roundTimes.size())
+            data.roundTimes[index] = 0.0f;
+        else
+            data.roundTimes.push_back(0.0f);
+    }
+    for (auto& entry : data.lapRecords) {
+        std::vector<float>& countdowns = entry.second.countdowns;
+        for (std::size_t i = 0; i < 5 && i < countdowns.size(); ++i)
+            countdowns[i] = data.roundTime;
+    }
+}
+
+} // namespace
+
+void CPLevel::Start()
+{
+    requiredPlace = 0;
+    raceDecided = false;
+    places = {-1, -1, -1};
+    fixedStepRemainder = 0.0f;
+    SetFrameTime(0.0f);
+
+    CPAIManager* ai = GetAIManager();
+    CPPhysicsWorld* world = GetPhysicsWorld();
+    if (ai)
+        ai->SetPriority(CPAIManager::kPriority);
+    if (world) {
+        world->SetPriority(CPPhysicsWorld::kPriority);
+        AddToKernel(world);
+    }
+
+    auto* camera = m_camera.As<CPCamera>();
+    if (camera) {
+        camera->SetMainCameraPass(kMainCameraPass);
+        camera->SetFarCameraPass(kFarCameraPass);
+        cameraSubject.SetCar(GetPlayer());
+        camera->SetSubject(&cameraSubject);
+    }
+    if (CPRender* render = GetRender()) {
+        render->SetPassMatrix(IdentityMatrix(), kIdentityPass);
+        const Vector4 light{m_light.direction.x, m_light.direction.y, m_light.direction.z, 0.0f};
+        render->SetPassMatrix(ShadowMatrix(light, Plane{0.0f, 0.0f, -1.0f, 0.0f}), kMainCameraPass);
+    }
+
+    // A level started again gets a fresh updater; the old one leaves the
+    // kernel first.
+    DeleteTasks();
+    tasks[0] = MakeRaceUpdater(*this);
+    AddToKernel(tasks[0].As<CPTask>());
+    AddToKernel(ai);
+
+    stopped = false;
+    if (CPGameObject* player = GetPlayer())
+        player->Activate(kActivationPriority);
+    if (auto* scene = m_levelScene.As<CPGameObject>())
+        scene->Activate(kActivationPriority);
+
+    levelFailedCountdown = kLevelTimeLimit;
+    currentCheckpoint = 0;
+
+    CPGameData* data = GetGameData();
+    if (CPObjectRegistry* registry = GetObjectRegistry()) {
+        char money[64];
+        std::snprintf(money, sizeof(money), "%.2f", data ? static_cast<double>(data->money) : 0.0);
+        registry->SendCommandByName("gamemenu", "set_money", money);
+        registry->SendCommandByName("gamemenu", "init_game_interface", "");
+    }
+    if (data)
+        ReadyGameData(*data);
+
+    InitRaceTrack();
+    elapsedTime = 0.0f;
+    startClock = 0.0f;
+}
