@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr std::size_t kParamCount = 6;
+constexpr std::size_t kParamCount = 7;
 
 } // namespace
 
@@ -18,15 +18,18 @@ bool CPProjectileShot::Init(const std::vector<std::string>& params)
 {
     if (params.size() < kParamCount) {
         LogLine("CPShot " + m_kindName +
-                ": a projectile needs model, speed, range, hit kind, gravity and sound");
+                ": a projectile needs model, speed, range, hit kind, gravity, damage and sound");
         return false;
     }
     float speed = 0.0f;
     float range = 0.0f;
     float gravity = 0.0f;
+    float damage = 0.0f;
     if (!ParseNumber(params[1], speed) || !ParseNumber(params[2], range) ||
-        !ParseNumber(params[4], gravity) || speed <= 0.0f || range <= 0.0f) {
-        LogLine("CPShot " + m_kindName + ": speed and range must be numbers above 0, gravity a number");
+        !ParseNumber(params[4], gravity) || !ParseNumber(params[5], damage) || speed <= 0.0f ||
+        range <= 0.0f) {
+        LogLine("CPShot " + m_kindName +
+                ": speed and range must be numbers above 0, gravity and damage numbers");
         return false;
     }
     m_model = params[0] == "none" ? std::string() : params[0];
@@ -34,6 +37,7 @@ bool CPProjectileShot::Init(const std::vector<std::string>& params)
     m_range = range;
     m_hitKind = params[3] == "none" ? std::string() : params[3];
     m_gravity = gravity;
+    m_damage = damage;
     if (!m_model.empty() && !LoadModel())
         return false;
     return CPShot::Init(params);
@@ -60,6 +64,7 @@ CPObjectPtr CPProjectileShot::Clone()
     shot->m_range = m_range;
     shot->m_hitKind = m_hitKind;
     shot->m_gravity = m_gravity;
+    shot->m_damage = m_damage;
     return CPObjectPtr(shot);
 }
 
@@ -101,8 +106,9 @@ bool CPProjectileShot::Update()
 void CPProjectileShot::Hit(const RayQuery& ray)
 {
     CPObjectPtr target = ray.hitOwner ? ray.hitOwner : ray.hitObject;
-    if (auto* object = target.As<CPGameObject>(); object && m_launchValue >= 0.0f)
-        object->OnDamage(m_head, ray.hitPoint, m_launchValue, false, false);
+    const float damage = m_launchValue >= 0.0f ? m_launchValue : m_damage;
+    if (auto* object = target.As<CPGameObject>(); object && damage > 0.0f)
+        object->OnDamage(m_head, ray.hitPoint, damage, false, false);
     if (m_hitKind.empty())
         return;
     if (CPShotManager* manager = GetWeaponManager())
