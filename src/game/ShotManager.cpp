@@ -71,16 +71,11 @@ bool CPShotManager::AddKind(const std::string& kindName, CPObjectPtr prototype)
     auto* shot = prototype.As<CPShot>();
     if (!shot) {
         LogLine("CPShotManager: the kind \"" + kindName + "\" needs a shot as its prototype");
-        if (auto* object = prototype.As<CPGameObject>())
-            CPGameObject::DeleteTree(object);
-        else
-            delete prototype.Get();
         return false;
     }
     Kind& kind = m_kinds[kindName];
     if (!kind.shots.empty()) {
         LogLine("CPShotManager: the kind \"" + kindName + "\" has a prototype already");
-        CPGameObject::DeleteTree(shot);
         return false;
     }
     shot->SetKindName(kindName);
@@ -99,12 +94,16 @@ bool CPShotManager::CreateKind(const std::string& kindName, const std::string& c
         return false;
     }
     shot->SetKindName(kindName);
-    if (!shot->Init(params)) {
+    bool added = shot->Init(params);
+    if (added) {
+        CPObjectPtr prototype(shot);
+        added = AddKind(kindName, prototype);
+    }
+    if (!added) {
         LogLine("CPShotManager: the kind \"" + kindName + "\" is left out");
         CPGameObject::DeleteTree(shot);
-        return false;
     }
-    return AddKind(kindName, CPObjectPtr(shot));
+    return added;
 }
 
 int CPShotManager::LoadKinds(const std::string& fileName)
@@ -119,11 +118,13 @@ int CPShotManager::LoadKinds(const std::string& fileName)
     int made = 0;
     std::string line;
     while (text.GetLine(line)) {
-        CPTokenizer tokens(line, " \t", true);
+        CPTokenizer tokens(line, " ", true);
         std::vector<std::string> words;
         std::string word;
-        while (tokens.NextToken(word))
-            words.push_back(word);
+        while (tokens.NextToken(word)) {
+            if (!word.empty())
+                words.push_back(word);
+        }
         if (words.size() < 2) {
             LogLine("CPShotManager: a shot kind line needs a name and a class: \"" + line + "\"");
             continue;
@@ -207,7 +208,6 @@ bool CPShotManager::StartShot(CPObjectPtr shotPointer, const Vector3& position, 
     auto* shot = shotPointer.As<CPShot>();
     if (!shot || !IsFinite(position) || !IsFinite(direction) || std::isnan(value)) {
         LogLine("CPShotManager: a shot to start needs a shot and finite numbers");
-        DeleteShot(shotPointer);
         return false;
     }
     shot->Start(position, direction, value);

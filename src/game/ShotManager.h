@@ -40,14 +40,15 @@ class CPShotManager {
 
     // Takes the shot as the prototype of the kind and names it after the
     // kind. A kind that has a prototype already, null and anything but a
-    // shot are refused with a line in the log (the shot is then deleted).
+    // shot are refused with a line in the log; the caller keeps what was
+    // refused.
     bool AddKind(const std::string& kindName, CPObjectPtr prototype);
     // Makes a prototype of a shot class ("projectile", "effect") from the
     // parameters and adds it as the kind. False, with a line in the log,
     // for an unknown class or parameters the class refuses.
     bool CreateKind(const std::string& kindName, const std::string& className,
                     const std::vector<std::string>& params);
-    // Reads kind lines "name class param1 param2 ... sound" (blank
+    // Reads kind lines "name class param1 param2 ... sound" (space
     // separated, double quotes group) from a text file; returns how many
     // kinds were made. Lines that make no kind are logged and skipped.
     int LoadKinds(const std::string& fileName);
@@ -70,7 +71,7 @@ class CPShotManager {
                 CPObjectPtr owner);
     // Starts a shot made directly (the lightning), which the manager takes
     // and deletes once it has finished. False, with a line in the log, for
-    // anything but a shot or bad numbers; the shot is deleted then.
+    // anything but a shot or bad numbers; the caller keeps it then.
     bool StartShot(CPObjectPtr shot, const Vector3& position, const Vector3& direction, float value);
 
     // --- The frame -------------------------------------------------------------
