@@ -52,7 +52,9 @@ std::size_t CPShotManager::NameHash::operator()(const std::string& name) const
 
 CPShotManager::CPShotManager() = default;
 
-CPShotManager::~CPShotManager()
+CPShotManager::~CPShotManager() { Clear(); }
+
+void CPShotManager::Clear()
 {
     for (Active& entry : m_active)
         DeleteShot(entry.shot);

@@ -81,6 +81,9 @@ class CPShotManager {
     void Update();
     // Puts every active shot back without stepping it (the level's stop).
     void ClearActive();
+    // Deletes every shot and forgets every kind. Shots hold sounds of the
+    // sound manager: they must go before it does.
+    void Clear();
 
     std::size_t GetActiveCount() const { return m_active.size(); }
     // The active shots in launch order.

@@ -6,11 +6,16 @@
 
 #include "CombatTestWorld.h"
 #include "Render/RenderObject.h"
+#include "Sound/NSound.h"
+#include "Sound/SoundManager.h"
 #include "game/EffectShot.h"
 #include "game/LightningShot.h"
 #include "game/ProjectileShot.h"
+#include "platform/Clock.h"
 #include "platform/Math.h"
+#include "platform/SoundDevice.h"
 #include "support/MathExpect.h"
+#include "support/WaveFiles.h"
 
 namespace {
 
@@ -398,4 +403,73 @@ TEST_F(LightningTest, ManagerStepsADirectShotAndDeletesItWhenDone)
     }
     shots.Update();
     EXPECT_EQ(shots.GetActiveCount(), 0u);
+}
+
+// --- Sounds ------------------------------------------------------------------------------
+
+namespace {
+
+// A data folder with "bang.wav" and a sound manager over a device whose
+// clock stands still, so what plays keeps playing.
+class ShotSoundTest : public CombatTest {
+  protected:
+    void SetUp() override
+    {
+        CombatTest::SetUp();
+        folder.UseAsDataRoot();
+        platform::SetClockSource([] { return 1000u; });
+        folder.Write("Data/Sounds/bang.wav", MakeWave(1, 22050, 8, RampBytes(64)));
+        m_previousSounds = GetSoundManager();
+        sounds = std::make_unique<CPSoundManager>(&device);
+        SetSoundManager(sounds.get());
+    }
+    void TearDown() override
+    {
+        shots.Clear();
+        CombatTest::TearDown();
+        SetSoundManager(m_previousSounds);
+        sounds.reset();
+        platform::SetClockSource(nullptr);
+    }
+
+    ScratchFolder folder;
+    platform::SoundDevice device;
+    std::unique_ptr<CPSoundManager> sounds;
+
+  private:
+    CPSoundManager* m_previousSounds = nullptr;
+};
+
+} // namespace
+
+TEST_F(ShotSoundTest, SoundSpecChoosesNoneFlatOrPlaced)
+{
+    const struct {
+        const char* kind;
+        const char* spec;
+        bool hasSound;
+        bool flat;
+    } cases[] = {
+        {"quiet", "none", false, false},
+        {"flat", "bang.wav,2d", true, true},
+        {"placed", "bang.wav,3d", true, false},
+        {"missing", "gone.wav,3d", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        ASSERT_TRUE(shots.CreateKind(c.kind, "effect", {"none", "1", c.spec}));
+        shots.Launch(c.kind, {5.0f, 6.0f, 7.0f}, {0.0f, 0.0f, 1.0f}, -1.0f, CPObjectPtr());
+        const CPShot* shot = shots.GetActiveShots().back();
+        EXPECT_EQ(shot->GetSoundSpec(), c.spec);
+        auto* sound = shot->GetSound().As<CNSound>();
+        ASSERT_EQ(sound != nullptr, c.hasSound);
+        if (!sound)
+            continue;
+        EXPECT_EQ(shot->IsSound2D(), c.flat);
+        EXPECT_EQ(sound->Is3D(), c.flat ? 0 : 1);
+        EXPECT_TRUE(sound->IsPlaying());
+        if (!c.flat) {
+            EXPECT_TRUE(Near(sound->Get3DParameters().position, {5.0f, 6.0f, 7.0f}));
+        }
+    }
 }
