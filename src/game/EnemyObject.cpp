@@ -44,6 +44,12 @@ CPEnemyObject::~CPEnemyObject()
 {
     if (m_owner && m_owner->GetEnemy() == this)
         m_owner->SetEnemy(nullptr);
+    CPSoundManager* manager = GetSoundManager();
+    for (auto& entry : sounds) {
+        if (manager)
+            manager->FreeSound(entry.second); // library sounds stay
+    }
+    sounds.clear();
 }
 
 // --- Animations ---------------------------------------------------------------
@@ -185,7 +191,10 @@ bool CPEnemyObject::LoadSound(const std::string& soundName, const std::string& f
         LogLine("CPEnemy " + name + ": the sound \"" + soundName + "\" (" + file + ") does not load");
         return false;
     }
-    sounds[soundName] = sound;
+    CPObjectPtr& slot = sounds[soundName];
+    if (slot != sound)
+        manager->FreeSound(slot);
+    slot = sound;
     return true;
 }
 

@@ -26,9 +26,12 @@ class CPEnemyListener {
 // blow at random, "fire_in" opens the "fire" loop, which repeats while
 // firing, "fire_out" returns to idle.
 //
-// Ownership: whoever makes the enemy owns it; it attaches itself to its
-// scene object (which only points to it) and detaches in its destructor.
-// The listener and the scene object are not owned.
+// Ownership: whoever makes the enemy owns it and deletes it before its
+// scene object; the enemy attaches itself to the scene object (which only
+// points to it) and detaches in its destructor. Sounds the sound manager
+// made anew for the enemy are given back by the destructor, which must run
+// while the sound manager exists. The listener and the scene object are
+// not owned.
 class CPEnemyObject : public CPEnemy {
   public:
     static constexpr std::uint32_t kIdleState = 1;

@@ -16,7 +16,23 @@ CPShot::CPShot() : CPGameObject("CPShot")
     SetRenderObject(CPObjectPtr(new CPRenderObject(this)), kMeshObject);
 }
 
-CPShot::~CPShot() = default;
+CPShot::~CPShot() { DropSound(); }
+
+void CPShot::DropSound()
+{
+    if (!m_ownsSound) {
+        m_sound = CPObjectPtr();
+        return;
+    }
+    m_ownsSound = false;
+    if (CPSoundManager* manager = GetSoundManager()) {
+        manager->FreeSound(m_sound);
+        return;
+    }
+    CPObject* sound = m_sound.Get();
+    m_sound = CPObjectPtr();
+    delete sound;
+}
 
 CPRenderObject* CPShot::GetOwnRenderObject() const { return GetRenderObject().As<CPRenderObject>(); }
 
@@ -34,7 +50,7 @@ bool CPShot::ParseNumber(const std::string& text, float& value)
 
 bool CPShot::Init(const std::vector<std::string>& params)
 {
-    m_sound = CPObjectPtr();
+    DropSound();
     m_soundIs2D = false;
     m_soundSpec = params.empty() ? std::string("none") : params.back();
 
@@ -55,9 +71,10 @@ bool CPShot::Init(const std::vector<std::string>& params)
         LogLine("CPShot " + m_kindName + ": no sound manager for \"" + name + "\"; the shot is silent");
         return true;
     }
-    // A sound that does not load leaves the shot silent; the manager has
-    // logged why.
-    manager->LoadSound(m_sound, name, m_soundIs2D ? 0 : 1, false);
+    // A sound that does not load leaves the shot silent. One made anew
+    // (not the library's) is this shot's to give back; its clones share it.
+    if (manager->LoadSound(m_sound, name, m_soundIs2D ? 0 : 1, false))
+        m_ownsSound = !manager->GetLibrary()->Holds(m_sound.As<CNSound>());
     return true;
 }
 

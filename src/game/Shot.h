@@ -15,8 +15,10 @@ class CPRenderObject;
 // Update answers false.
 //
 // Ownership: the shot manager deletes every shot (prototypes, idle and
-// active ones) with DeleteTree. Sounds come shared from the sound manager
-// and are never deleted by the shot.
+// active ones) with DeleteTree, a prototype after its copies. A sound the
+// sound manager made anew for a prototype is the prototype's, shared by its
+// copies and given back when the prototype goes; library sounds are only
+// referred to.
 class CPShot : public CPGameObject {
   public:
     static constexpr float kNoLaunchValue = -1.0f;
@@ -66,6 +68,8 @@ class CPShot : public CPGameObject {
     // For Clone: the kind name, the sound and its spec, and copies of the
     // prototype's geometry and of its children.
     void CopySetupFrom(const CPShot& prototype);
+    // Lets go of the sound, giving it back when this shot loaded it.
+    void DropSound();
 
     Vector3 m_startPosition;
     Vector3 m_direction;
@@ -74,5 +78,6 @@ class CPShot : public CPGameObject {
     std::string m_soundSpec;
     float m_launchValue = kNoLaunchValue;
     bool m_soundIs2D = false;
+    bool m_ownsSound = false;
     const CPGameObject* m_shooter = nullptr;
 };

@@ -59,9 +59,11 @@ void CPShotManager::Clear()
     for (Active& entry : m_active)
         DeleteShot(entry.shot);
     m_active.clear();
+    // Copies go before their prototype, which may own the sound they share.
     for (auto& entry : m_kinds) {
-        for (CPObjectPtr& shot : entry.second.shots)
-            DeleteShot(shot);
+        std::vector<CPObjectPtr>& shots = entry.second.shots;
+        for (auto shot = shots.rbegin(); shot != shots.rend(); ++shot)
+            DeleteShot(*shot);
     }
     m_kinds.clear();
 }

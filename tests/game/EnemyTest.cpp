@@ -347,8 +347,9 @@ TEST_F(EnemyTest, StrikeWithoutAPlayerDoesNothing)
     enemy->weapon = "mgun";
     enemy->currentAnimation = "fire";
     enemy->Strike();
-    level.reset();
+    SetCurrentLevel(nullptr);
     enemy->Strike();
+    SetCurrentLevel(level.get());
     EXPECT_EQ(shots.GetActiveCount(), 0u);
 }
 
