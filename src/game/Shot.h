@@ -46,8 +46,8 @@ class CPShot : public CPGameObject {
     void SetKindName(const std::string& name) { m_kindName = name; }
     // The object the shot must not hit (the root of the shooter's tree);
     // not counted, cleared when the shot goes back to its pool.
-    void SetShooter(const CPGameObject* shooter) { m_shooter = shooter; }
-    const CPGameObject* GetShooter() const { return m_shooter; }
+    void SetShooter(CPGameObject* shooter) { m_shooter = shooter; }
+    CPGameObject* GetShooter() const { return m_shooter; }
 
     const Vector3& GetStartPosition() const { return m_startPosition; }
     const Vector3& GetDirection() const { return m_direction; }
@@ -79,5 +79,5 @@ class CPShot : public CPGameObject {
     float m_launchValue = kNoLaunchValue;
     bool m_soundIs2D = false;
     bool m_ownsSound = false;
-    const CPGameObject* m_shooter = nullptr;
+    CPGameObject* m_shooter = nullptr;
 };

@@ -9,6 +9,7 @@
 #include "core/TextReader.h"
 #include "core/Tokenizer.h"
 #include "game/EffectShot.h"
+#include "game/FlameShot.h"
 #include "game/ProjectileShot.h"
 #include "game/Shot.h"
 #include "platform/Math.h"
@@ -29,12 +30,14 @@ CPShot* MakeShotOfClass(const std::string& className)
         return new CPProjectileShot();
     if (className == "effect")
         return new CPEffectShot();
+    if (className == "flame")
+        return new CPFlameShot();
     return nullptr;
 }
 
-const CPGameObject* TreeRoot(const CPObjectPtr& owner)
+CPGameObject* TreeRoot(const CPObjectPtr& owner)
 {
-    const auto* object = owner.As<CPGameObject>();
+    auto* object = owner.As<CPGameObject>();
     while (object && object->GetParentObject())
         object = object->GetParentObject();
     return object;

@@ -43,7 +43,7 @@ class CPShotManager {
     // shot are refused with a line in the log; the caller keeps what was
     // refused.
     bool AddKind(const std::string& kindName, CPObjectPtr prototype);
-    // Makes a prototype of a shot class ("projectile", "effect") from the
+    // Makes a prototype of a shot class ("projectile", "effect", "flame") from the
     // parameters and adds it as the kind. False, with a line in the log,
     // for an unknown class or parameters the class refuses.
     bool CreateKind(const std::string& kindName, const std::string& className,

@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "CombatTestWorld.h"
+#include "game/FlameEffect.h"
+#include "game/FlameShot.h"
 #include "game/Player.h"
 #include "game/WeaponKind.h"
 #include "platform/Math.h"
@@ -275,6 +277,38 @@ TEST_F(WeaponTest, FlameBurnsWhatItReachedEveryFifthOfASecond)
     car->OnShotHit(own);
     EXPECT_FLOAT_EQ(otherLife, 0.3f);
     EXPECT_TRUE(car->hitSet.empty());
+}
+
+TEST_F(WeaponTest, FlameParticlesSetWhatTheyReachBurning)
+{
+    // The real flame effect in place of the recording one: its particles
+    // are shots of the kind "flame".
+    ASSERT_TRUE(effects.RegisterPrototype("firethrower", new CPFlameEffect));
+    ASSERT_TRUE(shots.CreateKind("flame", "flame", {"0", "none"}));
+    CPGameObject* barrel = Cube("barrel", {0.0f, -5.0f, 1.0f});
+    DamageRecorder barrelDamage;
+    barrel->SetEnemy(&barrelDamage);
+    level->firstObjects.push_back(CPObjectPtr(barrel));
+
+    Fit("firethrower", 1, 4.0f, 100, 10.0f, 1.0f);
+    car->SetFirePressed(true);
+    for (int frame = 0; frame < 12; ++frame) {
+        shots.Update();
+        car->UpdateWeapon({0.0f, -50.0f, 1.0f}, nullptr);
+    }
+    // Flames leave every 0.1 s at a speed of about 14 and reach the barrel
+    // 3 units ahead within three frames; from then on it burns every 0.2 s.
+    EXPECT_GE(barrelDamage.hits.size(), 3u);
+    EXPECT_LE(barrelDamage.hits.size(), 6u);
+    for (const DamageRecorder::Hit& hit : barrelDamage.hits)
+        EXPECT_FLOAT_EQ(hit.damage, 4.0f);
+    // No flame flies on past the barrel.
+    for (const CPShot* shot : shots.GetActiveShots()) {
+        const auto* flame = dynamic_cast<const CPFlameShot*>(shot);
+        ASSERT_NE(flame, nullptr);
+        EXPECT_GT(flame->GetHead().y, -4.0f - 1e-4f);
+    }
+    barrel->SetEnemy(nullptr);
 }
 
 TEST(WeaponKinds, NamesCompareWhole)
