@@ -131,6 +131,9 @@ void CPPlayer::UpdateWeapon(const Vector3& aimPoint, CPGameObject* target)
     AimWeapon();
     if (weaponDisabled || !firePressed || !(fireCooldown < 0.0f))
         return;
+    // A slot changed without a new selection has no ammunition of its own.
+    if (weaponSlot < 0 || weaponSlot >= static_cast<std::int32_t>(ammunition.size()))
+        return;
     FireWeapon();
 }
 

@@ -292,6 +292,11 @@ TEST_F(ShotPoolTest, BadInputIsLoggedAndLaunchesNothing)
         EXPECT_TRUE(log.Contains(c.logged));
         EXPECT_EQ(shots.GetActiveCount(), 0u);
     }
+    // A kind whose prototype makes no copies launches nothing.
+    ASSERT_TRUE(shots.AddKind("bolt", CPObjectPtr(new CPLightningShot)));
+    shots.Launch("bolt", {0, 0, 0}, {1, 0, 0}, -1.0f, CPObjectPtr());
+    EXPECT_TRUE(log.Contains("the prototype of \"bolt\" makes no copies"));
+    EXPECT_EQ(shots.GetActiveCount(), 0u);
     for (const char* kind : {"odd", "short", "comma", "ghost", "empty"})
         EXPECT_FALSE(shots.HasKind(kind)) << kind;
 }

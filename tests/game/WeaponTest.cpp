@@ -145,6 +145,17 @@ TEST_F(WeaponTest, SlotShortOfOneShotTriesOnceAndIsDisabled)
     EXPECT_EQ(GameInterfaceUpdates(), 1);
 }
 
+TEST_F(WeaponTest, RecordWithoutShotsPerUnitNeverFires)
+{
+    // The cost would divide by zero shots per unit.
+    Fit("mgun", 1, 5.0f, 0, 4.0f, 1.0f);
+    car->SetFirePressed(true);
+    car->UpdateWeapon({0.0f, -50.0f, 1.0f}, nullptr);
+    EXPECT_EQ(shots.GetActiveCount(), 0u);
+    EXPECT_TRUE(car->weaponDisabled);
+    EXPECT_FLOAT_EQ(car->ammunition[0], 1.0f);
+}
+
 TEST_F(WeaponTest, ShotgunSpendsOneUnitOnSixPelletsAndSixCases)
 {
     Fit("shotgun", 6, 2.0f, 6, 1.0f, 3.0f);
@@ -218,6 +229,19 @@ TEST_F(WeaponTest, SelectionShowsOnlyTheChosenWeapon)
     EXPECT_FALSE(mgun->IsVisible());
     car->SetFirePressed(true);
     EXPECT_FALSE(car->firePressed);
+
+    // A slot changed past the three without a selection fires nothing.
+    Fit("mgun", 1, 5.0f, 4, 4.0f, 1.0f);
+    car->SetFirePressed(true);
+    car->weaponSlot = 3;
+    car->UpdateWeapon({0.0f, -50.0f, 1.0f}, nullptr);
+    EXPECT_EQ(shots.GetActiveCount(), 0u);
+
+    // A slot past the three weapon slots holds no weapon.
+    car->weaponSlot = 3;
+    car->SelectWeapon();
+    EXPECT_EQ(car->weaponObject.Get(), nullptr);
+    EXPECT_TRUE(log.Contains("no weapon in slot 3"));
 
     // A slot with negative ammunition is disabled; a fresh one is not.
     Fit("shotgun", 6, 2.0f, 6, 1.0f, -1.0f);
