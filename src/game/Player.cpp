@@ -194,9 +194,3 @@ bool CPPlayer::IsLevelPlayer() const
     CPLevel* level = GetCurrentLevel();
     return level && level->GetPlayer() == this;
 }
-
-void CPPlayer::UpdateWeapon(const Vector3& aimPoint, CPGameObject* target)
-{
-    aim = aimPoint;
-    aimTarget = target;
-}

@@ -7,6 +7,8 @@
 
 #include "core/GameObject.h"
 #include "game/LevelCar.h"
+#include "game/ShopItems.h"
+#include "game/ShotHit.h"
 #include "physics/CollisionPlayer.h"
 #include "platform/MathTypes.h"
 
@@ -21,7 +23,7 @@ class CPCar;
 // Ownership: the player owns its shadow, weapon object and flares; the car
 // sits in the companion slot and is deleted with DestroyCar when the player
 // goes.
-class CPPlayer : public CPGameObject, public CPCollisionPlayer, public CPLevelCar {
+class CPPlayer : public CPGameObject, public CPCollisionPlayer, public CPLevelCar, public CPShotHitHandler {
   public:
     // Side bits.
     static constexpr std::int32_t kLightSide = 1;
@@ -84,7 +86,9 @@ class CPPlayer : public CPGameObject, public CPCollisionPlayer, public CPLevelCa
     void SetCollisionHit(std::uint8_t hit) override { collisionHit = hit; }
     void GetCarRotation(Quaternion& rotation) const override;
     bool IsLevelPlayer() const override;
-    // Keeps the aim point for the weapon step.
+    // The per-frame weapon step: burns what the flame reached, turns the
+    // weapon to the aim point (at the target's centre height when the
+    // target has a body) and fires while the trigger is held.
     void UpdateWeapon(const Vector3& aimPoint, CPGameObject* target) override;
 
     // --- State -----------------------------------------------------------
@@ -166,4 +170,41 @@ class CPPlayer : public CPGameObject, public CPCollisionPlayer, public CPLevelCa
     bool halted = false;
     bool releasePending = false;
     float releaseTimer = 0.0f;
+
+    // === Weapons and firing ================================================
+  public:
+    // Shows the weapon of the selected slot of the committed car
+    // configuration, takes its record from the game data's weapon table,
+    // finds and hides its four muzzle flashes and sets its kind; a slot
+    // with negative ammunition is disabled. Then runs the weapon step.
+    // Nothing for a wrecked car; a negative slot shows no weapon.
+    void SelectWeapon();
+    // The trigger: held only when pressed, a slot is selected and the
+    // weapon is not disabled; pressing the flame thrower restarts its
+    // damage clock.
+    void SetFirePressed(bool pressed);
+    // A flame particle's step: what it met first (not this car) joins the
+    // hit set and the particle is spent.
+    void OnShotHit(CPShotHit& hit) override;
+    // Throws one "gilze" cartridge case out of the weapon.
+    void EjectCartridgeCase(CPGameObject* weapon);
+
+    // Copy of the selected weapon's record.
+    CPWeaponInfo weaponParameters;
+
+    // The values of the weapon record the firing reads.
+    std::int32_t GetPellets() const { return weaponParameters.value1; }
+    float GetShotDamage() const { return weaponParameters.groupA3; }
+    std::int32_t GetShotsPerUnit() const { return weaponParameters.groupB2; }
+    float GetFireRate() const { return weaponParameters.groupB3; }
+
+  private:
+    void BurnHitSet(float dt);
+    void SpinBarrel(float dt);
+    void AimWeapon();
+    void FireWeapon();
+    // Shows the next muzzle flash and answers where the shot starts.
+    Vector3 AdvanceFlare();
+    void LaunchByKind(const Vector3& start, const Vector3& direction);
+    void SpawnFlame(const Vector3& start, const Vector3& direction);
 };
