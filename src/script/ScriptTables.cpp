@@ -1,12 +1,14 @@
 #include "script/ScriptTables.h"
 
 #include "script/ActionBindings.h"
+#include "script/CameraBindings.h"
 #include "script/CoreBindings.h"
 #include "script/InterfaceBindings.h"
 #include "script/MediaBindings.h"
 #include "script/ProgressBindings.h"
 #include "script/SaveBindings.h"
 #include "script/ShopBindings.h"
+#include "script/SystemBindings.h"
 
 namespace {
 
@@ -46,7 +48,10 @@ const luaL_Reg kEngineCoreTable[] = {
 
 const luaL_Reg kGameTable[] = {
     {"SetPlayerName", bind::SetPlayerName},
+    {"ChangeGameCamera", bind::ChangeGameCamera},
     {"GetPlayerName", bind::GetPlayerName},
+    {"SetFOV", bind::SetFOV},
+    {"SetCamera", bind::SetCamera},
     {"SetKills", bind::SetKills},
     {"GetAICount", bind::GetAICount},
     {"InitPlayer", bind::InitPlayer},
@@ -60,6 +65,9 @@ const luaL_Reg kGameTable[] = {
     {"ActivateInterface", bind::ActivateInterface},
     {"DeactivateInterface", bind::DeactivateObject},
     {"SetDefaultCamera", bind::SetDefaultCamera},
+    {"SetCameraPos", bind::SetCameraPos},
+    {"SetCameraZAngle", bind::SetCameraZAngle},
+    {"CrossInterfaceRay", bind::CrossInterfaceRay},
     {"GetWeaponInfo", bind::GetWeaponInfo},
     {"GetMineInfo", bind::GetMineInfo},
     {"GetSuperWeaponInfo", bind::GetSuperWeaponInfo},
@@ -135,10 +143,19 @@ const luaL_Reg kGameTable[] = {
     {"SetFont", bind::SetFont},
     {"SetFontString", bind::SetFontString},
     {"DeselectCurrentButton", bind::DeselectCurrentButton},
+    {"GetCameraPositions", bind::GetCameraPositions},
+    {"GetCameraZAngle", bind::GetCameraZAngle},
+    {"IsPlayerMoveForward", bind::IsPlayerMoveForward},
+    {"GetLight", bind::GetLight},
+    {"SetLight", bind::SetLight},
     {"SilentActivateInterface", bind::SilentActivateInterface},
+    {"GetPlayerSplineAngle", bind::GetPlayerSplineAngle},
     {"SetProfileName", bind::SetProfileName},
     {"GetProfileName", bind::GetProfileName},
     {"UpdateSoundPosition", bind::UpdateSoundPosition},
+    {"GetSplineLinePoint", bind::GetSplineLinePoint},
+    {"GetSplineLineCount", bind::GetSplineLineCount},
+    {"GetClosestLineCenter", bind::GetClosestLineCenter},
     {"ClearLevelTimers", bind::ClearLevelTimers},
     {"SetUpdateTime", bind::SetUpdateTime},
     {"SetPlayerType", bind::SetPlayerType},
@@ -154,11 +171,17 @@ const luaL_Reg kGameTable[] = {
     {"GetRoundTime", bind::GetRoundTime},
     {"SetWindowSize", bind::SetWindowSize},
     {"SetLevelStarted", bind::SetLevelStarted},
+    {"SetLensFlare", bind::SetLensFlare},
     {"GetFullTime", bind::GetFullTime},
+    {"Pup", bind::Pup},
+    {"Pdown", bind::Pdown},
+    {"Pleft", bind::Pleft},
+    {"Pright", bind::Pright},
     {"StopSpecialSound", bind::StopSpecialSound},
     {"IsSpecialSoundPlaying", bind::IsSpecialSoundPlaying},
     {"IsRaceStarted", bind::IsRaceStarted},
     {"IsWeather", bind::IsWeather},
+    {"StopPlayingMusic", bind::StopPlayingMusic},
     {"UpdateActions", bind::UpdateActions},
     {"InitWarning", bind::InitWarning},
     {"SetReversed", bind::SetReversed},
@@ -171,13 +194,18 @@ const luaL_Reg kGameTable[] = {
     {"GetTextPosition", bind::GetTextPosition},
     {"SetTextPosition", bind::SetTextPosition},
     {"IsSingleMode", bind::IsSingleMode},
+    {"IsFileExists", bind::IsFileExists},
+    {"GetTextureSize", bind::GetTextureSize},
+    {"GoURL", bind::GoURL},
     {"IsTimeMode", bind::IsTimeMode},
     {"GetBestTimeAttack", bind::GetBestTimeAttack},
     {"GetTimeAttack", bind::GetTimeAttack},
+    {"GoURLlink", bind::GoURLlink},
     {nullptr, nullptr},
 };
 
 const luaL_Reg kHudTable[] = {
+    {"SetCameraPlayer", bind::SetCameraPlayer},
     {"AddScore", bind::AddScore},
     {"GetScore", bind::GetScore},
     {"IsInTable", bind::IsInTable},
@@ -190,7 +218,10 @@ const luaL_Reg kHudTable[] = {
     {"StopVideo", bind::StopVideo},
     {"StopVideo1", bind::StopVideo1},
     {"GetWindowPosition", bind::GetWindowPosition},
+    {"StopGlobalTimer", bind::StopGlobalTimer},
+    {"StartGlobalTimer", bind::StartGlobalTimer},
     {"ClearGlobalTimer", bind::ClearTimer},
+    {"GetCameraPlayer", bind::GetCameraPlayer},
     {nullptr, nullptr},
 };
 
