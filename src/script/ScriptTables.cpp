@@ -3,6 +3,7 @@
 #include "script/ActionBindings.h"
 #include "script/CameraBindings.h"
 #include "script/CoreBindings.h"
+#include "script/HudBindings.h"
 #include "script/InterfaceBindings.h"
 #include "script/MediaBindings.h"
 #include "script/ProgressBindings.h"
@@ -124,6 +125,7 @@ const luaL_Reg kGameTable[] = {
     {"GetDifficult", bind::GetDifficult},
     {"GetActiveCar", bind::GetActiveCar},
     {"ActivateAbilities", bind::ActivateAbilities},
+    {"SetPlayersPanel", bind::SetPlayersPanel},
     {"NewPlayer", bind::NewPlayer},
     {"IMenuRight", bind::IMenuRight},
     {"IMenuLeft", bind::IMenuLeft},
@@ -170,6 +172,7 @@ const luaL_Reg kGameTable[] = {
     {"SetRoundTime", bind::SetRoundTime},
     {"GetRoundTime", bind::GetRoundTime},
     {"SetWindowSize", bind::SetWindowSize},
+    {"GetHelthBarCoord", bind::GetHelthBarCoord},
     {"SetLevelStarted", bind::SetLevelStarted},
     {"SetLensFlare", bind::SetLensFlare},
     {"GetFullTime", bind::GetFullTime},
@@ -212,16 +215,23 @@ const luaL_Reg kHudTable[] = {
     {"SetScoreLine", bind::SetScoreLine},
     {"GetScoreLine", bind::GetScoreLine},
     {"SetCursor", bind::SetCursorChecked},
+    {"EngineState", bind::EngineState},
+    {"GetCursor", bind::GetCursor},
     {"PlayVideo", bind::PlayVideo},
     {"PlayVideoNoSound", bind::PlayVideoNoSound},
     {"PlayVideo1", bind::PlayVideo1},
     {"StopVideo", bind::StopVideo},
     {"StopVideo1", bind::StopVideo1},
+    {"UpdateScore", bind::UpdateScore},
+    {"UpdateTime", bind::UpdateTime},
     {"GetWindowPosition", bind::GetWindowPosition},
+    {"InitGameInterface", bind::InitGameInterface},
     {"StopGlobalTimer", bind::StopGlobalTimer},
     {"StartGlobalTimer", bind::StartGlobalTimer},
     {"ClearGlobalTimer", bind::ClearTimer},
     {"GetCameraPlayer", bind::GetCameraPlayer},
+    {"GetFov1", bind::GetFov1},
+    {"GetFov2", bind::GetFov2},
     {nullptr, nullptr},
 };
 
