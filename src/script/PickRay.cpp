@@ -15,6 +15,9 @@ namespace bind {
 namespace {
 
 constexpr float kPickRayLength = 100000.0f;
+// A direction this close to level reaches the ground millions of units away
+// at best; it counts as level.
+constexpr float kLevelRay = 1e-6f;
 
 int PushPick(lua_State* L, bool hit, CPObject* object, float x, float y)
 {
@@ -62,11 +65,11 @@ int CrossInterfaceRay(lua_State* L)
     ray.direction = direction;
     ray.length = kPickRayLength;
     const bool hit = level->IntersectRayAll(ray);
-    // A ray level with the ground never reaches it: the point below the eye
-    // stands in for it.
+    // A ray level with the ground (to within rounding) never reaches it:
+    // the point below the eye stands in for it.
     float groundX = eye.x;
     float groundY = eye.y;
-    if (direction.z != 0.0f) {
+    if (std::fabs(direction.z) > kLevelRay) {
         groundX = eye.x - direction.x * eye.z / direction.z;
         groundY = eye.y - direction.y * eye.z / direction.z;
     }
