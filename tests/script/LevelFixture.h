@@ -8,6 +8,7 @@
 #include "core/FileReader.h"
 #include "core/PackFile.h"
 #include "game/Camera.h"
+#include "game/Car.h"
 #include "game/GameData.h"
 #include "game/Level.h"
 #include "game/Player.h"
@@ -46,6 +47,14 @@ class LevelScriptTest : public ScriptTest {
         car->SetPosition(position);
         level->AddOpponent(CPObjectPtr(car));
         return car;
+    }
+
+    // Gives the car its driving model, which the car then deletes.
+    static CPCar* GiveCar(CPPlayer* car)
+    {
+        auto* model = new CPCar(car);
+        car->SetPhysicsObject(CPObjectPtr(model));
+        return model;
     }
 
     // A closed path spline through the corners, one straight segment per
