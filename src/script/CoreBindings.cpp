@@ -175,9 +175,9 @@ int SetPTransformation(lua_State* L)
 
 int CheckString(lua_State* L)
 {
-    // Hands back the checked text itself, whatever else was passed.
+    // The check turns a number into its text in place. Nothing is pushed:
+    // the caller gets the value on top of the stack, its last argument.
     LuaCheckText(L, 1);
-    lua_pushvalue(L, 1);
     return 1;
 }
 
