@@ -73,7 +73,10 @@ void ApplyCameraMode(CPLevel& level, int mode)
 }
 
 // The point the camera looks at: placed in behind view, followed otherwise.
-Vector3 LookPoint(const CPCamera& camera) { return camera.behindView ? camera.placedTarget : camera.followPoint; }
+Vector3 LookPoint(const CPCamera& camera)
+{
+    return camera.behindView ? camera.placedTarget : camera.followPoint;
+}
 
 CPSpline* LevelSpline(const CPLevel* level) { return level ? level->GetPathSpline() : nullptr; }
 
@@ -339,7 +342,8 @@ int GetSplineLinePoint(lua_State* L)
     CPSpline* spline = LevelSpline(GetCurrentLevel());
     if (!spline || !spline->GetFirstLine())
         return 0;
-    const auto count = std::isfinite(steps) ? static_cast<std::int64_t>(std::fmod(std::trunc(steps), 1e15)) : 0;
+    const auto count =
+        std::isfinite(steps) ? static_cast<std::int64_t>(std::fmod(std::trunc(steps), 1e15)) : 0;
     return PushVector(L, StepLines(*spline, spline->GetFirstLine(), count)->centre);
 }
 

@@ -192,8 +192,8 @@ int GetNearestSollaryPlayer(lua_State* L)
     const CPLevel* level = GetCurrentLevel();
     if (!level)
         return 0;
-    return PushNearest(L, FindNearest(*level, point, CPPlayer::kLightSide, wide ? kWideScanLimit : kScanLimit,
-                                      wide, true));
+    return PushNearest(
+        L, FindNearest(*level, point, CPPlayer::kLightSide, wide ? kWideScanLimit : kScanLimit, wide, true));
 }
 
 int GetNearestCorvanePlayer(lua_State* L)

@@ -33,9 +33,10 @@ constexpr float kHiddenBar = -100.0f;
 constexpr float kBarLengthPerHealth = 0.47001317f;
 
 const char* const kEquipmentWindows[] = {
-    "krest",        "steel",     "steelfibre", "titan",    "energy",    "engine1",       "engine2",      "engine3",
-    "analyzer",     "repair",    "laser",      "bullets",  "firerate",  "damage",        "regeneration", "analyzer2",
-    "repair2",      "laser2",    "bullets2",   "firerate2", "damage2",  "regeneration2", "noequipment1", "noequipment2",
+    "krest",    "steel",     "steelfibre",   "titan",         "energy",       "engine1",
+    "engine2",  "engine3",   "analyzer",     "repair",        "laser",        "bullets",
+    "firerate", "damage",    "regeneration", "analyzer2",     "repair2",      "laser2",
+    "bullets2", "firerate2", "damage2",      "regeneration2", "noequipment1", "noequipment2",
 };
 
 CPInterface* ScreenArg(lua_State* L) { return LuaToObjectAs<CPInterface>(L, 1); }

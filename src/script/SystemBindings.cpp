@@ -22,7 +22,7 @@ constexpr std::int32_t kLastTuning = CPCar::kTuningCount - 1;
 
 // How far one key press moves each tuned value, by its number.
 constexpr float kTuningSteps[CPCar::kTuningCount] = {
-    0.01f, 0.01f, 0.01f, 0.01f, 0.01f, 0.01f, 1.0f, 1.0f, 10.0f, 1.0f,
+    0.01f, 0.01f, 0.01f, 0.01f, 0.01f, 0.01f, 1.0f, 1.0f,  10.0f, 1.0f,
     1.0f,  1.0f,  1.0f,  0.05f, 1.0f,  1.0f,  0.1f, 0.05f, 0.05f,
 };
 

@@ -28,7 +28,8 @@ class CameraBindingsTest : public LevelScriptTest {
 
     std::string Results(const std::string& call)
     {
-        EXPECT_TRUE(Run("local t = {" + call + "}; local s = {}"
+        EXPECT_TRUE(Run("local t = {" + call +
+                        "}; local s = {}"
                         " for i = 1, table.getn(t) do s[i] = string.format('%.3f', t[i]) end"
                         " r = table.concat(s, ',')"))
             << call << "\n"
@@ -117,7 +118,8 @@ TEST_F(CameraBindingsTest, PositionsAnglesAndTheLookPoint)
     EXPECT_FLOAT_EQ(camera->yaw, 0.5f);
     camera->GetMainCamera()->Eye() = Vector3{7, 8, 9};
     camera->placedTarget = Vector3{4, 5, 6};
-    EXPECT_EQ(Results("GetCameraZAngle(), GetCameraPositions()"), "0.500,7.000,8.000,9.000,1.000,2.000,3.000");
+    EXPECT_EQ(Results("GetCameraZAngle(), GetCameraPositions()"),
+              "0.500,7.000,8.000,9.000,1.000,2.000,3.000");
     camera->behindView = true;
     EXPECT_EQ(Results("GetCameraPositions()"), "7.000,8.000,9.000,4.000,5.000,6.000");
 }
@@ -159,7 +161,8 @@ TEST_F(CameraBindingsTest, SplineWalks)
     while (std::hypot(near->centre.x - third.x, near->centre.y - third.y) >= 20.0f)
         near = near->next;
     const CPLine* back = near->previous->previous;
-    Do("x, y, h = GetClosestLineCenter(" + std::to_string(third.x) + ", " + std::to_string(third.y) + ", 0, 2)");
+    Do("x, y, h = GetClosestLineCenter(" + std::to_string(third.x) + ", " + std::to_string(third.y) +
+       ", 0, 2)");
     EXPECT_FLOAT_EQ(static_cast<float>(GlobalNumber("x")), back->centre.x);
     EXPECT_FLOAT_EQ(static_cast<float>(GlobalNumber("y")), back->centre.y);
     EXPECT_EQ(GlobalNumber("h"), 0.5);

@@ -16,7 +16,8 @@ class CarBindingsTest : public LevelScriptTest {
     // The values a call returns, as "a,b,c" with numbers to three places.
     std::string Results(const std::string& call)
     {
-        EXPECT_TRUE(Run("local t = {" + call + "}; local s = {}; for i = 1, table.getn(t) do"
+        EXPECT_TRUE(Run("local t = {" + call +
+                        "}; local s = {}; for i = 1, table.getn(t) do"
                         "  local v = t[i]; if type(v) == 'number' then v = string.format('%.3f', v) end"
                         "  if type(v) == 'userdata' then v = PointerToString(v) end"
                         "  s[i] = tostring(v) end; r = table.concat(s, ',')"))
@@ -100,8 +101,9 @@ TEST_F(CarBindingsTest, DeathAndDamageByTheScriptsModelNames)
                       " GetAIDamage('uaz'), GetAIDamage('audi_tt')"),
               "40.000,100.000,12.000,40.000,0.000");
     // No opponent drives the truck: the followed car answers for it.
-    EXPECT_EQ(Results("IsPlayerDead(), IsPlayerDead('uaz_469'), IsPlayerDead('bmw_i745'), IsPlayerDead('zil_130')"),
-              "true,false,true,true");
+    EXPECT_EQ(
+        Results("IsPlayerDead(), IsPlayerDead('uaz_469'), IsPlayerDead('bmw_i745'), IsPlayerDead('zil_130')"),
+        "true,false,true,true");
     level->cameraTarget = nullptr;
     EXPECT_EQ(Results("IsPlayerDead('zil_130')"), "false");
 }

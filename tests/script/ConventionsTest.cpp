@@ -69,7 +69,8 @@ TEST_F(ScriptTest, RequiredTextsRaiseTheArgumentErrorOtherArgumentsDoNot)
 
 TEST_F(ScriptTest, CheckStringAnswersItsLastArgumentWithACheckedNumberAsText)
 {
-    ASSERT_TRUE(Run("a = CheckString(5); b = CheckString('x', 7); c = CheckString(3, 'y', 4.5); t = type(a)"));
+    ASSERT_TRUE(
+        Run("a = CheckString(5); b = CheckString('x', 7); c = CheckString(3, 'y', 4.5); t = type(a)"));
     EXPECT_EQ(GlobalString("a"), "5");
     EXPECT_EQ(GlobalString("t"), "string");
     // Whatever was passed last, not the checked text.

@@ -18,10 +18,10 @@
 namespace {
 
 const char* const kWindowNames[] = {
-    "krest",    "steel",     "steelfibre", "titan",        "energy",   "engine1",   "engine2",      "engine3",
-    "analyzer", "repair",    "laser",      "bullets",      "firerate", "damage",    "regeneration", "analyzer2",
-    "repair2",  "laser2",    "bullets2",   "firerate2",    "damage2",  "regeneration2", "noequipment1",
-    "noequipment2",
+    "krest",    "steel",     "steelfibre",   "titan",         "energy",       "engine1",
+    "engine2",  "engine3",   "analyzer",     "repair",        "laser",        "bullets",
+    "firerate", "damage",    "regeneration", "analyzer2",     "repair2",      "laser2",
+    "bullets2", "firerate2", "damage2",      "regeneration2", "noequipment1", "noequipment2",
 };
 
 std::string HudScreen()
@@ -150,7 +150,10 @@ TEST_F(HudBindingsTest, ScoreTimeKillsAndOverheat)
         const char* time;
         int lit;
     } cases[] = {
-        {125.0f, 0.5f, "02:05", 6}, {59.9f, 0.0f, "00:59", 0}, {600.0f, 1.0f, "10:00", 12}, {1.0f, 0.04f, "00:01", 0},
+        {125.0f, 0.5f, "02:05", 6},
+        {59.9f, 0.0f, "00:59", 0},
+        {600.0f, 1.0f, "10:00", 12},
+        {1.0f, 0.04f, "00:01", 0},
     };
     world.gameData.kills = 7;
     for (const Case& c : cases) {

@@ -38,7 +38,8 @@ class LevelScriptTest : public ScriptTest {
         SetGameData(nullptr);
     }
 
-    CPPlayer* AddOpponent(const std::string& model, std::int32_t side, const Vector3& position, float damage = 0.0f)
+    CPPlayer* AddOpponent(const std::string& model, std::int32_t side, const Vector3& position,
+                          float damage = 0.0f)
     {
         auto* car = new CPPlayer();
         car->modelName = model;

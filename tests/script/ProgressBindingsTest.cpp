@@ -11,7 +11,8 @@ class ProgressBindingsTest : public LevelScriptTest {
     // The values a chunk leaves in the global list "r", as "a,b,c".
     std::string Results(const std::string& call)
     {
-        EXPECT_TRUE(Run("local t = {" + call + "}; local s = {}"
+        EXPECT_TRUE(Run("local t = {" + call +
+                        "}; local s = {}"
                         " for i = 1, table.getn(t) do s[i] = tostring(t[i]) end"
                         " r = table.concat(s, ',')"))
             << call << "\n"

@@ -62,8 +62,10 @@ TEST_F(SystemBindingsTest, FilesExistOnlyWhenTheyOpenForReading)
 TEST_F(SystemBindingsTest, AddressesAndExistingDocumentsGoToTheDesktop)
 {
     folder.Write("Data/Docs/Manual.txt", "read me");
-    Do("GoURLlink('http://example.test/stats'); GoURL('Data\\\\Docs\\\\Manual.txt'); GoURL('Data\\\\nothing.txt')");
-    const std::vector<std::string> expected = {"open http://example.test/stats", "open Data\\Docs\\Manual.txt"};
+    Do("GoURLlink('http://example.test/stats'); GoURL('Data\\\\Docs\\\\Manual.txt'); "
+       "GoURL('Data\\\\nothing.txt')");
+    const std::vector<std::string> expected = {"open http://example.test/stats",
+                                               "open Data\\Docs\\Manual.txt"};
     EXPECT_EQ(shell.GetRequests(), expected);
     shell.FailRequests(true);
     Do("GoURLlink('http://example.test/')");
@@ -101,12 +103,15 @@ TEST_F(SystemBindingsTest, EachTuningIndexMovesItsOwnValueByItsStep)
         Getter get;
         float step;
     } fields[] = {
-        {&CPCar::GetSensorInset, 0.01f},   {&CPCar::GetSensorHeight, 0.01f}, {&CPCar::GetSensorLength, 0.01f},
-        {&CPCar::GetWheelRadius, 0.01f},   {&CPCar::GetFrontMinRadius, 0.01f}, {&CPCar::GetBackMinRadius, 0.01f},
-        {&CPCar::GetSpringFront, 1.0f},    {&CPCar::GetSpringRear, 1.0f},    {&CPCar::GetDamping, 10.0f},
-        {&CPCar::GetMaxFrontSpeed, 1.0f},  {&CPCar::GetMaxRearSpeed, 1.0f},  {&CPCar::GetFrictionFront, 1.0f},
-        {&CPCar::GetFrictionBack, 1.0f},   {&CPCar::GetSlideFriction, 0.05f}, {&CPCar::GetAccelFront, 1.0f},
-        {&CPCar::GetAccelBack, 1.0f},      {&CPCar::GetBrake, 0.1f},         {&CPCar::GetYawInertion, 0.05f},
+        {&CPCar::GetSensorInset, 0.01f},    {&CPCar::GetSensorHeight, 0.01f},
+        {&CPCar::GetSensorLength, 0.01f},   {&CPCar::GetWheelRadius, 0.01f},
+        {&CPCar::GetFrontMinRadius, 0.01f}, {&CPCar::GetBackMinRadius, 0.01f},
+        {&CPCar::GetSpringFront, 1.0f},     {&CPCar::GetSpringRear, 1.0f},
+        {&CPCar::GetDamping, 10.0f},        {&CPCar::GetMaxFrontSpeed, 1.0f},
+        {&CPCar::GetMaxRearSpeed, 1.0f},    {&CPCar::GetFrictionFront, 1.0f},
+        {&CPCar::GetFrictionBack, 1.0f},    {&CPCar::GetSlideFriction, 0.05f},
+        {&CPCar::GetAccelFront, 1.0f},      {&CPCar::GetAccelBack, 1.0f},
+        {&CPCar::GetBrake, 0.1f},           {&CPCar::GetYawInertion, 0.05f},
         {&CPCar::GetPitchInertion, 0.05f},
     };
     for (int index = 0; index < 19; ++index) {
@@ -117,7 +122,8 @@ TEST_F(SystemBindingsTest, EachTuningIndexMovesItsOwnValueByItsStep)
         Do("Pright()");
         for (int other = 0; other < 19; ++other) {
             const float moved = (car->*fields[other].get)() - before[static_cast<std::size_t>(other)];
-            EXPECT_NEAR(moved, other == index ? fields[other].step : 0.0f, 1e-4f) << index << " moved " << other;
+            EXPECT_NEAR(moved, other == index ? fields[other].step : 0.0f, 1e-4f)
+                << index << " moved " << other;
         }
         Do("Pleft()");
         EXPECT_NEAR((car->*fields[index].get)(), before[static_cast<std::size_t>(index)], 1e-4f) << index;
