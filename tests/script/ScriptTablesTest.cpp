@@ -1,9 +1,12 @@
+#include <algorithm>
+#include <list>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "ScriptTestSupport.h"
+#include "interface/Interface.h"
 #include "platform/Shell.h"
 #include "script/ScriptTables.h"
 
@@ -514,6 +517,7 @@ TEST_F(ScriptTest, EveryNameIsRegisteredAndSurvivesBadArgumentsUnlessListedAsNot
     folder.UseAsDataRoot();
     platform::RecordingShell shell;
     platform::SetShell(&shell);
+    const std::list<CPInterface*> screensBefore = CPInterface::GetInterfaceList();
     std::set<std::string> all(kGameNames.begin(), kGameNames.end());
     all.insert(kHudNames.begin(), kHudNames.end());
     all.insert(kEngineCoreNames.begin(), kEngineCoreNames.end());
@@ -540,4 +544,11 @@ TEST_F(ScriptTest, EveryNameIsRegisteredAndSurvivesBadArgumentsUnlessListedAsNot
         }
     }
     platform::SetShell(nullptr);
+    // Screens made from the careless names belong to the script: gone with it.
+    std::vector<CPInterface*> made;
+    for (CPInterface* screen : CPInterface::GetInterfaceList())
+        if (std::find(screensBefore.begin(), screensBefore.end(), screen) == screensBefore.end())
+            made.push_back(screen);
+    for (CPInterface* screen : made)
+        delete screen;
 }
