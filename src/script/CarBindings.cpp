@@ -4,7 +4,7 @@
 #include "game/Car.h"
 #include "game/GameData.h"
 #include "physics/PhysicData.h"
-#include "script/CarScriptSupport.h"
+#include "script/CarBindingsSupport.h"
 
 namespace bind {
 

@@ -3,7 +3,7 @@
 
 #include "physics/PhysicData.h"
 #include "script/CarBindings.h"
-#include "script/CarScriptSupport.h"
+#include "script/CarBindingsSupport.h"
 
 // The car functions that look through the level's opponents.
 namespace bind {

@@ -3,7 +3,7 @@
 #include "physics/PhysicData.h"
 #include "physics/RigidBody.h"
 #include "script/CarBindings.h"
-#include "script/CarScriptSupport.h"
+#include "script/CarBindingsSupport.h"
 
 // Placement, box and speed of any game object, and the renderer values the
 // race scripts set.
