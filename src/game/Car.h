@@ -155,6 +155,13 @@ class CPCar : public CPCarBase, public CPCarControls, public CPFrameListener {
     float GetBrake() const { return m_brake; }
     float GetYawInertion() const { return m_yawInertion; }
     float GetPitchInertion() const { return m_pitchInertion; }
+    // The handling values a tester may nudge while driving, by number:
+    // sensor inset, sensor height, sensor length, wheel radius, front and
+    // back min radius, front and rear spring, damping, max front and rear
+    // speed, front and back friction, slide friction, front and back
+    // acceleration, brake, yaw and pitch inertion. Null past the last.
+    static constexpr std::int32_t kTuningCount = 19;
+    float* TuningField(std::int32_t index);
 
     // --- Wheels --------------------------------------------------------------
 

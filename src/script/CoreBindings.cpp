@@ -19,6 +19,7 @@
 #include "core/Tokenizer.h"
 #include "physics/PhysicData.h"
 #include "platform/MatrixMath.h"
+#include "script/GlobalTimer.h"
 #include "script/ScriptArgs.h"
 #include "script/ScriptHost.h"
 
@@ -174,9 +175,9 @@ int SetPTransformation(lua_State* L)
 
 int CheckString(lua_State* L)
 {
-    // Hands back the checked text itself, whatever else was passed.
+    // The check turns a number into its text in place. Nothing is pushed:
+    // the caller gets the value on top of the stack, its last argument.
     LuaCheckText(L, 1);
-    lua_pushvalue(L, 1);
     return 1;
 }
 
@@ -317,6 +318,30 @@ int PlayMusic(lua_State* L)
 {
     if (CPMusic* music = GetMusicPlayer())
         music->Play(LuaToText(L, 1), true);
+    return 0;
+}
+
+int StopPlayingMusic(lua_State*)
+{
+    if (CPMusic* music = GetMusicPlayer())
+        music->End();
+    return 0;
+}
+
+int StartGlobalTimer(lua_State*)
+{
+    CPKernel* kernel = GetKernel();
+    if (!kernel)
+        return 0;
+    CPObjectPtr timer(&GetGlobalTimer());
+    kernel->AddTask(timer);
+    return 0;
+}
+
+int StopGlobalTimer(lua_State*)
+{
+    GetGlobalTimer().End();
+    SetFrameTime(0.0f);
     return 0;
 }
 

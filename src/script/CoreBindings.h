@@ -37,9 +37,15 @@ int SetFade(lua_State* L);
 int KillAllTasks(lua_State* L);
 int ToInt(lua_State* L);
 int PlayMusic(lua_State* L);
+// Registered in the game table.
+int StopPlayingMusic(lua_State* L);
 
 // Tasks and the clock, registered in the game tables.
 int StopScript(lua_State* L);
+// The global timer task: added to the kernel, and ended with the frame
+// time cleared.
+int StartGlobalTimer(lua_State* L);
+int StopGlobalTimer(lua_State* L);
 // Registered as ClearTimer and ClearGlobalTimer.
 int ClearTimer(lua_State* L);
 // Registered under the names the scripts call that have nothing to do:

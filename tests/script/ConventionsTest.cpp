@@ -67,13 +67,18 @@ TEST_F(ScriptTest, RequiredTextsRaiseTheArgumentErrorOtherArgumentsDoNot)
     }
 }
 
-TEST_F(ScriptTest, CheckStringAnswersTheCheckedTextAsAString)
+TEST_F(ScriptTest, CheckStringAnswersItsLastArgumentWithACheckedNumberAsText)
 {
-    ASSERT_TRUE(Run("a = CheckString(5); b = CheckString('x', 7); t = type(a)"));
+    ASSERT_TRUE(
+        Run("a = CheckString(5); b = CheckString('x', 7); c = CheckString(3, 'y', 4.5); t = type(a)"));
     EXPECT_EQ(GlobalString("a"), "5");
     EXPECT_EQ(GlobalString("t"), "string");
-    // The checked text, not whatever was passed last.
-    EXPECT_EQ(GlobalString("b"), "x");
+    // Whatever was passed last, not the checked text.
+    lua_getglobal(L, "b");
+    EXPECT_EQ(lua_type(L, -1), LUA_TNUMBER);
+    EXPECT_EQ(lua_tonumber(L, -1), 7.0);
+    lua_pop(L, 1);
+    EXPECT_EQ(GlobalNumber("c"), 4.5);
 }
 
 TEST_F(ScriptTest, NumbersAreTruncatedTowardZeroAndHeldToThe32BitRange)

@@ -1,0 +1,134 @@
+#include "Render/PRender.h"
+#include "core/GameSettings.h"
+#include "physics/PhysicData.h"
+#include "physics/RigidBody.h"
+#include "script/CarBindings.h"
+#include "script/CarBindingsSupport.h"
+
+// Placement, box and speed of any game object, and the renderer values the
+// race scripts set.
+namespace bind {
+
+namespace {
+
+constexpr std::uint32_t kDebugLineColour = 0xFFFF0000; // opaque red
+
+CPGameObject* ObjectArg(lua_State* L) { return LuaToObjectAs<CPGameObject>(L, 1); }
+
+} // namespace
+
+int SetPosition(lua_State* L)
+{
+    if (CPGameObject* object = ObjectArg(L)) {
+        object->SetPosition(VectorArgs(L, 2));
+        object->UpdateBounds();
+    }
+    return 0;
+}
+
+int GetPosition(lua_State* L)
+{
+    const CPGameObject* object = ObjectArg(L);
+    return PushVector3(L, object ? object->GetPosition() : Vector3{});
+}
+
+int SetRotation(lua_State* L)
+{
+    CPGameObject* object = ObjectArg(L);
+    if (!object)
+        return 0;
+    const Matrix4 turn = RotationMatrixX(LuaToFloat(L, 2)) * RotationMatrixY(LuaToFloat(L, 3)) *
+                         RotationMatrixZ(LuaToFloat(L, 4));
+    object->SetRotation(QuaternionFromMatrix(turn));
+    object->UpdateBounds();
+    return 0;
+}
+
+int GetBBoxInfo(lua_State* L)
+{
+    const CPGameObject* object = ObjectArg(L);
+    if (!object)
+        return 0;
+    const AxisBox& box = object->GetOwnBox();
+    PushVector3(L, box.centre);
+    PushVector3(L, box.minimum);
+    PushVector3(L, box.maximum);
+    return 9;
+}
+
+int GetObjectSpeed(lua_State* L)
+{
+    const CPGameObject* object = ObjectArg(L);
+    const CPPhysicData* data = object ? object->GetPhysicData() : nullptr;
+    const PhRigidBody* body = data ? data->GetRigidBody() : nullptr;
+    float speed = 0.0f;
+    if (body) {
+        const Vector4& v = body->GetVelocity();
+        const float squared = v.x * v.x + v.y * v.y + v.z * v.z;
+        speed = squared < 1e-6f ? 0.0f : std::sqrt(squared);
+    }
+    lua_pushnumber(L, speed);
+    return 1;
+}
+
+int Clone(lua_State* L)
+{
+    CPGameObject* source = ObjectArg(L);
+    if (!source) {
+        LuaPushObject(L, nullptr);
+        return 1;
+    }
+    auto* copy = new CPGameObject(source->GetName());
+    copy->Build(CPObjectPtr(source));
+    LuaPushObject(L, copy);
+    return 1;
+}
+
+int DrawLine(lua_State* L)
+{
+    const Vector3 from = VectorArgs(L, 1);
+    const Vector3 to = VectorArgs(L, 4);
+    if (CPRender* render = GetRender())
+        render->AddDebugLine(kDebugLineColour, from, to);
+    return 0;
+}
+
+int SetMotionBlur(lua_State* L)
+{
+    const float amount = LuaToFloat(L, 1);
+    if (CPRender* render = GetRender()) {
+        render->MotionBlurOn() = amount != 0.0f ? 1 : 0;
+        render->MotionBlurAmount() = amount != 0.0f ? amount : 0.0f;
+    }
+    return 0;
+}
+
+int SetLightCoeff(lua_State* L)
+{
+    const float coefficient = LuaToFloat(L, 1);
+    if (CPRender* render = GetRender())
+        render->LightCoefficient() = coefficient;
+    return 0;
+}
+
+int SetRadialBlur(lua_State* L)
+{
+    const float blur = LuaToFloat(L, 1);
+    if (CPRender* render = GetRender())
+        render->RadialBlur() = blur;
+    return 0;
+}
+
+int SetTemp(lua_State* L)
+{
+    GetGameSettings().temp = LuaToFloat(L, 1);
+    return 0;
+}
+
+int GetTemp(lua_State* L)
+{
+    lua_pushnumber(L, GetGameSettings().temp);
+    return 1;
+}
+
+} // namespace bind

@@ -1,0 +1,239 @@
+#include "script/HudBindings.h"
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "Render/PerspectiveCamera.h"
+#include "Render/RenderSettings.h"
+#include "core/Singletons.h"
+#include "core/StringUtils.h"
+#include "game/Camera.h"
+#include "game/GameData.h"
+#include "game/Level.h"
+#include "game/Player.h"
+#include "interface/Interface.h"
+#include "interface/InterfaceManager.h"
+#include "interface/TextItem.h"
+#include "interface/Window.h"
+#include "launcher/LauncherApp.h"
+#include "platform/MatrixMath.h"
+#include "platform/VectorMath.h"
+#include "script/ScriptArgs.h"
+
+namespace bind {
+
+namespace {
+
+constexpr int kOverheatWindows = 12;
+// Health bar: off screen when the car is out of view; its length shrinks
+// with the damage.
+constexpr float kHiddenBar = -100.0f;
+constexpr float kBarLengthPerHealth = 0.47001317f;
+
+const char* const kEquipmentWindows[] = {
+    "krest",    "steel",     "steelfibre",   "titan",         "energy",       "engine1",
+    "engine2",  "engine3",   "analyzer",     "repair",        "laser",        "bullets",
+    "firerate", "damage",    "regeneration", "analyzer2",     "repair2",      "laser2",
+    "bullets2", "firerate2", "damage2",      "regeneration2", "noequipment1", "noequipment2",
+};
+
+CPInterface* ScreenArg(lua_State* L) { return LuaToObjectAs<CPInterface>(L, 1); }
+
+void ShowWindow(CPInterface& screen, const std::string& name, bool visible)
+{
+    if (CPWindow* window = screen.FindWindow(name))
+        window->SetVisible(visible);
+}
+
+// Writes a text of the screen and lays it out again; nothing during
+// shutdown, when the fonts may be gone.
+void WriteText(CPInterface& screen, const std::string& name, const std::string& text)
+{
+    CPTextItem* item = screen.FindText(name);
+    if (!item || ExitingFlag)
+        return;
+    item->text = text;
+    if (CPInterfaceManager* manager = GetInterfaceManager())
+        manager->LayoutText(item->textObject, item->x, item->y, item->font, text);
+}
+
+std::string Format(const char* format, int value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// Windows 1..count named by the pattern are shown up to `shown`.
+void ShowRun(CPInterface& screen, const char* pattern, int count, int shown)
+{
+    for (int i = 1; i <= count; ++i)
+        ShowWindow(screen, Format(pattern, i), i <= shown);
+}
+
+const CPCarSettings* CommittedSettings()
+{
+    const CPGameData* data = GetGameData();
+    return data ? &data->committedCarSettings : nullptr;
+}
+
+int PushLevelFov(lua_State* L, float CPLevel::*field)
+{
+    const CPLevel* level = GetCurrentLevel();
+    if (!level)
+        return 0;
+    lua_pushnumber(L, level->*field);
+    return 1;
+}
+
+// The world centre of the box, and its corners pulled half way to it.
+void HalfCorners(const CPBoundingBox& box, Vector3 (&out)[8])
+{
+    Vector3 centre;
+    for (const Vector3& corner : box.corners)
+        centre += corner * 0.125f;
+    for (int i = 0; i < 8; ++i)
+        out[i] = centre + (box.corners[i] - centre) * 0.5f;
+}
+
+} // namespace
+
+int InitGameInterface(lua_State* L)
+{
+    CPInterface* screen = ScreenArg(L);
+    const CPCarSettings* car = CommittedSettings();
+    if (!screen || !car)
+        return 0;
+    for (const char* name : kEquipmentWindows)
+        ShowWindow(*screen, name, false);
+    ShowWindow(*screen, car->armour.empty() ? "krest" : car->armour, true);
+    if (!car->engine.empty())
+        ShowWindow(*screen, car->engine, true);
+    ShowWindow(*screen, car->equipment1.empty() ? "noequipment1" : car->equipment1, true);
+    ShowWindow(*screen, car->equipment2.empty() ? "noequipment2" : car->equipment2 + "2", true);
+    return 0;
+}
+
+int UpdateScore(lua_State* L)
+{
+    const std::int32_t score = LuaToInt(L, 2);
+    if (CPInterface* screen = ScreenArg(L))
+        WriteText(*screen, "score", Format("%05d", score));
+    return 0;
+}
+
+int UpdateTime(lua_State* L)
+{
+    CPInterface* screen = ScreenArg(L);
+    const CPLevel* level = GetCurrentLevel();
+    if (!screen || !level)
+        return 0;
+    const float countdown = level->levelFailedCountdown;
+    const std::int32_t minutes = TruncateToInt(countdown * (1.0f / 60.0f));
+    const std::int32_t seconds = TruncateToInt(countdown - 60.0f * static_cast<float>(minutes));
+    char time[48];
+    std::snprintf(time, sizeof time, "%02d:%02d", minutes, seconds);
+    WriteText(*screen, "time", time);
+
+    const auto* player = dynamic_cast<const CPPlayer*>(level->GetPlayer());
+    const float heat = (player ? player->engineTemperature : 0.0f) * kOverheatWindows;
+    std::int32_t lit = TruncateToInt(heat);
+    if (heat - static_cast<float>(lit) >= 0.5f)
+        ++lit;
+    ShowRun(*screen, "overheat%d", kOverheatWindows, lit);
+
+    const CPGameData* data = GetGameData();
+    WriteText(*screen, "kills", Format("%05d", data ? data->kills : 0));
+    screen->RebuildBuffers();
+    return 0;
+}
+
+int EngineState(lua_State* L)
+{
+    CPInterface* screen = ScreenArg(L);
+    const CPCarSettings* car = CommittedSettings();
+    if (screen && car && !car->engine.empty())
+        ShowWindow(*screen, car->engine, lua_toboolean(L, 2) != 0);
+    return 0;
+}
+
+int GetCursor(lua_State* L)
+{
+    CPInterface* screen = ScreenArg(L);
+    if (!screen)
+        return 0;
+    const std::string& name = screen->GetCursorName();
+    lua_pushlstring(L, name.data(), name.size());
+    return 1;
+}
+
+int GetFov1(lua_State* L) { return PushLevelFov(L, &CPLevel::camera1Fov); }
+int GetFov2(lua_State* L) { return PushLevelFov(L, &CPLevel::camera2Fov); }
+
+int GetHelthBarCoord(lua_State* L)
+{
+    const auto* car = LuaToObjectAs<CPPlayer>(L, 1);
+    const CPLevel* level = GetCurrentLevel();
+    if (!level)
+        return 0;
+    CPObjectPtr held = level->GetCamera();
+    const auto* camera = held.As<CPCamera>();
+    CPPerspectiveCamera* view = camera ? camera->GetMainCamera() : nullptr;
+    if (!car || !view)
+        return 0;
+    const Vector3 eye = view->Eye();
+    const Vector3 look = Normalize(view->Target() - eye);
+    const Vector3 toCar = Normalize(car->GetPosition() - eye);
+    if (ClampedAcos(Dot(look, toCar)) > view->FieldOfView()) {
+        lua_pushnumber(L, kHiddenBar);
+        lua_pushnumber(L, kHiddenBar);
+        lua_pushnumber(L, 0);
+        return 3;
+    }
+    Vector3 corners[8];
+    HalfCorners(car->GetBoundingBox(), corners);
+    float left = 0.0f;
+    float top = 0.0f;
+    for (int i = 0; i < 8; ++i) {
+        const Vector4 p = TransformHomogeneous(Vector4{corners[i].x, corners[i].y, corners[i].z, 1.0f},
+                                               view->GetViewProjection());
+        const float x = p.x / p.w;
+        const float y = -p.y / p.w;
+        left = i == 0 ? x : std::fmin(left, x);
+        top = i == 0 ? y : std::fmin(top, y);
+    }
+    lua_pushnumber(L, (left + 1.0f) * static_cast<float>(GetScreenWidth()) * 0.5f);
+    lua_pushnumber(L, (top + 1.0f) * static_cast<float>(GetScreenHeight()) * 0.5f);
+    lua_pushnumber(L, (100.0f - car->damage) * kBarLengthPerHealth);
+    return 3;
+}
+
+int SetPlayersPanel(lua_State* L)
+{
+    CPGameData* data = GetGameData();
+    if (!GetCurrentLevel() || !data)
+        return 0;
+    // Equal scores keep the order they were entered in.
+    std::multimap<std::int32_t, std::string> order;
+    for (const char* key : {"0", "1", "2", "3", "4"}) {
+        const CPLapRecord& laps = data->GetLapRecord(key);
+        order.emplace(static_cast<std::int32_t>(static_cast<std::uint32_t>(laps.lapNumber) *
+                                                static_cast<std::uint32_t>(laps.trackProgress)),
+                      key);
+    }
+    order.emplace(static_cast<std::int32_t>(static_cast<std::uint32_t>(data->currentRound) *
+                                            static_cast<std::uint32_t>(data->trackProgress)),
+                  "10");
+    lua_newtable(L);
+    int index = 1;
+    for (const auto& entry : order) {
+        lua_pushnumber(L, index++);
+        lua_pushlstring(L, entry.second.data(), entry.second.size());
+        lua_settable(L, -3);
+    }
+    return 1;
+}
+
+} // namespace bind

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <lua.hpp>
+
+// The race's heads-up display: a screen the scripts pass in, whose windows
+// are switched and texts written by name (a name the screen lacks is
+// skipped), and a few questions the display asks of the race.
+namespace bind {
+
+int InitGameInterface(lua_State* L);
+int UpdateScore(lua_State* L);
+int UpdateTime(lua_State* L);
+int EngineState(lua_State* L);
+int GetCursor(lua_State* L);
+int GetFov1(lua_State* L);
+int GetFov2(lua_State* L);
+int GetHelthBarCoord(lua_State* L);
+int SetPlayersPanel(lua_State* L);
+
+} // namespace bind
