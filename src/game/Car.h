@@ -156,6 +156,12 @@ class CPCar : public CPCarBase, public CPCarControls, public CPFrameListener {
     float GetYawInertion() const { return m_yawInertion; }
     float GetPitchInertion() const { return m_pitchInertion; }
 
+    // --- Pushes from the race ------------------------------------------------
+
+    // Applies the impulse at the world point to the owner's rigid body;
+    // nothing without one.
+    void ApplyOwnerImpulse(const Vector3& point, const Vector3& impulse);
+
     // --- Wheels --------------------------------------------------------------
 
     // Per-wheel state; the tables are fixed at eight slots.

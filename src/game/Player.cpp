@@ -2,6 +2,7 @@
 
 #include "Render/PRender.h"
 #include "Sound/NSound.h"
+#include "core/GameClock.h"
 #include "core/Log.h"
 #include "core/Singletons.h"
 #include "game/Car.h"
@@ -44,6 +45,7 @@ CPCar* CPPlayer::GetCar() const { return GetPhysicsObject().As<CPCar>(); }
 bool CPPlayer::CreateCar(bool withSounds)
 {
     const bool ok = ::CreateCar(CPObjectPtr(this), withSounds);
+    TakeCarRecords();
     if (PhRigidBody* body = BodyOf(*this))
         body->SetUserData(static_cast<CPGameObject*>(this));
     if (!ok)
@@ -197,6 +199,11 @@ bool CPPlayer::IsLevelPlayer() const
 
 void CPPlayer::UpdateWeapon(const Vector3& aimPoint, CPGameObject* target)
 {
+    if (wrecked)
+        return;
     aim = aimPoint;
     aimTarget = target;
+    if (!weaponObject)
+        return;
+    fireCooldown -= GetFrameTime();
 }

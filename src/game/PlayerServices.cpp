@@ -1,0 +1,7 @@
+#include "game/PlayerServices.h"
+
+CPPlayerServices& GetPlayerServices()
+{
+    static CPPlayerServices services;
+    return services;
+}
