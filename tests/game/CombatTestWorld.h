@@ -47,7 +47,9 @@ class CombatTest : public CarTest {
         SetRender(&m_render);
         Shots().clear();
         TrafficReleases() = 0;
-        GetPlayerServices().launchShot = [](const std::string& name, const Vector3&) { Shots().push_back(name); };
+        GetPlayerServices().launchShot = [](const std::string& name, const Vector3&) {
+            Shots().push_back(name);
+        };
         GetPlayerServices().releaseTraffic = [](CPLevel&) { ++TrafficReleases(); };
 
         level = std::make_unique<CPLevel>();
@@ -61,7 +63,8 @@ class CombatTest : public CarTest {
         m_owner->SetPhysicData(CPObjectPtr(data));
         for (int i = 0; i < 4; ++i)
             Child("w" + std::to_string(i));
-        for (const char* light : {"stoplights", "stoplights2", "backlights", "backlights2", "lflarerear", "rflarerear"})
+        for (const char* light :
+             {"stoplights", "stoplights2", "backlights", "backlights2", "lflarerear", "rflarerear"})
             Child(light);
         m_player->SetBoundingBox(CPBoundingBox({}, {1.0f, 2.0f, 0.5f}));
         Place(*m_player, {0.0f, 0.0f, 0.0f});

@@ -16,14 +16,21 @@ TEST(Bonus, KindsAreRecognisedByNameOrByAChildAnywhereInTheTree)
         const char* child;
         Kind kind;
     } cases[] = {
-        {"bonus_remont", "", CPBonus::kRepair},   {"b", "glow3", CPBonus::kFast},
-        {"b", "glow2", CPBonus::kSlow},           {"b", "glow6", CPBonus::kAbilityMinus},
-        {"b", "glow4", CPBonus::kAbilityPlus},    {"b", "sphera", CPBonus::kSphera},
-        {"b", "portal_a", CPBonus::kGloomPortal}, {"b", "v_bii", CPBonus::kVBii},
-        {"light", "", CPBonus::kLight},           {"halo", "", CPBonus::kHalo},
+        {"bonus_remont", "", CPBonus::kRepair},
+        {"b", "glow3", CPBonus::kFast},
+        {"b", "glow2", CPBonus::kSlow},
+        {"b", "glow6", CPBonus::kAbilityMinus},
+        {"b", "glow4", CPBonus::kAbilityPlus},
+        {"b", "sphera", CPBonus::kSphera},
+        {"b", "portal_a", CPBonus::kGloomPortal},
+        {"b", "v_bii", CPBonus::kVBii},
+        {"light", "", CPBonus::kLight},
+        {"halo", "", CPBonus::kHalo},
         // The first kind of the order wins.
-        {"bonus_remont", "glow3", CPBonus::kRepair}, {"light", "sphera", CPBonus::kSphera},
-        {"halo", "glow2", CPBonus::kSlow},           {"box", "", CPBonus::kNone},
+        {"bonus_remont", "glow3", CPBonus::kRepair},
+        {"light", "sphera", CPBonus::kSphera},
+        {"halo", "glow2", CPBonus::kSlow},
+        {"box", "", CPBonus::kNone},
         {"glow3", "", CPBonus::kNone},
     };
     for (const auto& c : cases) {
@@ -63,7 +70,8 @@ TEST(Bonus, PickUpsSpareCarsOfBothSidesAndBarriersHitTheirOwnSides)
     };
     for (const auto& c : cases) {
         for (int i = 0; i < 5; ++i)
-            EXPECT_EQ(CPBonus::ActsOn(c.kind, sides[i]), c.acts[i]) << "kind " << c.kind << " side " << sides[i];
+            EXPECT_EQ(CPBonus::ActsOn(c.kind, sides[i]), c.acts[i])
+                << "kind " << c.kind << " side " << sides[i];
         EXPECT_EQ(CPBonus::IsConsumed(c.kind), c.consumed) << "kind " << c.kind;
     }
 }
@@ -87,14 +95,9 @@ TEST(Bonus, BoxesTouchWhenTheCentresLieWithinTheHalfSizesOverTheDivisor)
         bool touch;
     } cases[] = {
         // Half-sizes 1 + 1 on x: 2 / 3.3 = 0.606.
-        {{0.6f, 0, 0}, 3.3f, true},
-        {{0.62f, 0, 0}, 3.3f, false},
-        {{2.0f, 0, 0}, 1.0f, true},
-        {{2.01f, 0, 0}, 1.0f, false},
-        {{0, 0, 0.9f}, 1.0f, true},
-        {{0, 0, 0.9f}, 2.0f, false},
-        {{0, 3.0f, 0}, 1.0f, true},
-        {{std::nanf(""), 0, 0}, 1.0f, false},
+        {{0.6f, 0, 0}, 3.3f, true},   {{0.62f, 0, 0}, 3.3f, false},         {{2.0f, 0, 0}, 1.0f, true},
+        {{2.01f, 0, 0}, 1.0f, false}, {{0, 0, 0.9f}, 1.0f, true},           {{0, 0, 0.9f}, 2.0f, false},
+        {{0, 3.0f, 0}, 1.0f, true},   {{std::nanf(""), 0, 0}, 1.0f, false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CPBonus::BoxesTouch(Box(c.centre, {1, 1, 1}), car, c.divisor), c.touch)
@@ -113,14 +116,14 @@ TEST_F(BonusTest, ContactUsesEachKindsDivisorAndBox)
         float x;
         bool touch;
     } cases[] = {
-        {"bonus_remont", "", 0.6f, true},  // (1 + 1) / 3.3 = 0.606
+        {"bonus_remont", "", 0.6f, true}, // (1 + 1) / 3.3 = 0.606
         {"bonus_remont", "", 0.65f, false},
-        {"fake", "", 1.95f, true},         // divisor 1
-        {"light", "", 0.95f, true},        // divisor 2
+        {"fake", "", 1.95f, true},  // divisor 1
+        {"light", "", 0.95f, true}, // divisor 2
         {"light", "", 1.05f, false},
-        {"halo", "", 1.3f, true},          // a third of the width: (1/3 + 1) / 1
+        {"halo", "", 1.3f, true}, // a third of the width: (1/3 + 1) / 1
         {"halo", "", 1.4f, false},
-        {"b", "sphera", 1.35f, true},      // half-size 3.5: (3.5 + 1) / 3.3 = 1.36
+        {"b", "sphera", 1.35f, true}, // half-size 3.5: (3.5 + 1) / 3.3 = 1.36
         {"b", "sphera", 1.4f, false},
     };
     for (const auto& c : cases) {
@@ -188,8 +191,10 @@ TEST_F(BonusTest, EachPickUpSparksSoundsTellsReportsAndLeavesTheList)
         EXPECT_FLOAT_EQ(sound->Get3DParameters().maxDistance, 200.0f);
         sound->StopPlaying();
         const std::vector<std::string> told = Commands(m_interface);
-        EXPECT_NE(std::find(told.begin(), told.end(), std::string("show_message(") + c.message + ")"), told.end());
-        EXPECT_EQ(Commands(m_main), std::vector<std::string>{std::string("update_bonus_list(") + c.report + ")"});
+        EXPECT_NE(std::find(told.begin(), told.end(), std::string("show_message(") + c.message + ")"),
+                  told.end());
+        EXPECT_EQ(Commands(m_main),
+                  std::vector<std::string>{std::string("update_bonus_list(") + c.report + ")"});
         // The taken bonus left the list; the one out of reach stayed.
         ASSERT_EQ(m_gameData.bonuses.size(), 1u);
         EXPECT_EQ(m_gameData.bonuses.front().Get(), &untouched);
@@ -238,7 +243,8 @@ TEST_F(BonusTest, PickUpEffectsOnTheCar)
         std::int32_t before;
         std::int32_t after;
         bool redraw;
-    } abilities[] = {{"glow6", 0, 0, false}, {"glow6", 2, 1, true}, {"glow4", 2, 3, true}, {"glow4", 3, 3, false}};
+    } abilities[] = {
+        {"glow6", 0, 0, false}, {"glow6", 2, 1, true}, {"glow4", 2, 3, true}, {"glow4", 3, 3, false}};
     for (const auto& a : abilities) {
         SCOPED_TRACE(std::string(a.child) + " from " + std::to_string(a.before));
         m_player->abilities = a.before;
