@@ -148,6 +148,8 @@ TEST_F(SpawnTest, TheFirstFreePlaceOfTheLineIsTaken)
     } cases[] = {
         {"all free", {}, 0.5f, start},
         {"a car just before the start", {{start - 1.5f, 0, 0}}, 0.5f, centre},
+        {"a car 4.5 before the start", {{start - 5.5f, 0, 0}}, 0.5f, centre},
+        {"a car 5.5 before the start", {{start - 6.5f, 0, 0}}, 0.5f, start},
         {"a car between start and centre", {{centre - 2.0f, 0, 0}}, 0.5f, end},
         {"every place taken: the end all the same",
          {{start - 1.5f, 0, 0}, {centre - 2.0f, 0, 0}, {end + 1.0f, 0, 0}},

@@ -46,8 +46,10 @@ TEST_F(CarStateTest, EngineTemperatureRisesWithTheThrottleAndTellsTheMenuOnceEac
         {0.9f, 1.0f, 1.0f, 1.0f, nullptr}, // stops at 1
         {0.81f, 0.0f, 0.08f, 0.79f, "engine_temp(0)"},
         {0.79f, 0.0f, 0.04f, 0.78f, nullptr},
-        {0.1f, 0.0f, 1.0f, 0.0f, nullptr},           // stops at 0
-        {0.8f, 1.0f, 0.0f, 0.8f, nullptr},           // already hot: nothing new
+        {0.1f, 0.0f, 1.0f, 0.0f, nullptr}, // stops at 0
+        {0.8f, 1.0f, 0.0f, 0.8f, nullptr},
+        {0.8f, 0.0f, 0.04f, 0.79f,
+         "engine_temp(0)"},                          // from exactly hot           // already hot: nothing new
         {0.6f, -1.0f, 0.4f, 0.8f, "engine_temp(1)"}, // reversing heats too
     };
     for (const auto& c : cases) {
