@@ -15,6 +15,7 @@
 #include "game/PlayerServices.h"
 #include "game/Spline.h"
 #include "platform/GraphicsDevice.h"
+#include "platform/Math.h"
 #include "support/EffectFakes.h"
 
 // The car test world with a player car object racing in a level: running
@@ -133,6 +134,39 @@ class CombatTest : public CarTest {
         m_bonuses.push_back(bonus);
         m_gameData.bonuses.push_back(CPObjectPtr(bonus));
         return *bonus;
+    }
+
+    // Gives the level a path spline through the points, each leg a straight,
+    // evenly paced segment, as the level file stores it.
+    CPSpline& LoadPath(const std::vector<Vector3>& points)
+    {
+        std::string data;
+        auto append = [&](const void* p, std::size_t n) { data.append(static_cast<const char*>(p), n); };
+        auto integer = [&](std::int32_t v) { append(&v, 4); };
+        auto point = [&](const Vector3& p) {
+            for (float v : {p.x, p.y, p.z})
+                append(&v, 4);
+        };
+        const std::string name = "c_path";
+        integer(static_cast<std::int32_t>(name.size()));
+        append(name.data(), name.size());
+        integer(0); // open
+        integer(static_cast<std::int32_t>(points.size() - 1));
+        for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+            const Vector3 a = points[i];
+            const Vector3 d = points[i + 1] - a;
+            point(a);
+            point(points[i + 1]);
+            point(a + d * (1.0f / 3.0f));
+            point(a + d * (2.0f / 3.0f));
+        }
+        m_folder.Write("spline.bin", data);
+        CPFileReader reader("spline.bin", false);
+        EXPECT_EQ(reader.Load(), S_OK);
+        auto* spline = new CPSpline();
+        EXPECT_TRUE(spline->Load(reader));
+        level->SetSplines(CPObjectPtr(spline), CPObjectPtr(), CPObjectPtr());
+        return *spline;
     }
 
     // Every command the script object received, oldest first, as

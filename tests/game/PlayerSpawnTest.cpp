@@ -10,30 +10,6 @@ namespace {
 
 constexpr float kPi = 3.1415927f;
 
-// A spline record of one straight, evenly paced segment, as the level
-// file stores it.
-std::string StraightSplineRecord(const Vector3& a, const Vector3& b)
-{
-    std::string data;
-    auto append = [&](const void* p, std::size_t n) { data.append(static_cast<const char*>(p), n); };
-    auto integer = [&](std::int32_t v) { append(&v, 4); };
-    auto point = [&](const Vector3& p) {
-        for (float v : {p.x, p.y, p.z})
-            append(&v, 4);
-    };
-    const std::string name = "c_path";
-    integer(static_cast<std::int32_t>(name.size()));
-    append(name.data(), name.size());
-    integer(0); // open
-    integer(1);
-    const Vector3 d = b - a;
-    point(a);
-    point(b);
-    point(a + d * (1.0f / 3.0f));
-    point(a + d * (2.0f / 3.0f));
-    return data;
-}
-
 // The level's path runs 100 units along +x (driven towards -x); its lines
 // start every 100 * 10.5 / 90 = 11.67 units. The car stands at x = 30,
 // over the line from 23.33 to 35, upright on the ground.
@@ -42,13 +18,7 @@ class SpawnTest : public CombatTest {
     void SetUp() override
     {
         CombatTest::SetUp();
-        m_folder.Write("spline.bin", StraightSplineRecord({0, 0, 0}, {100, 0, 0}));
-        CPFileReader reader("spline.bin", false);
-        ASSERT_EQ(reader.Load(), S_OK);
-        auto* spline = new CPSpline();
-        ASSERT_TRUE(spline->Load(reader));
-        level->SetSplines(CPObjectPtr(spline), CPObjectPtr(), CPObjectPtr());
-        ASSERT_GT(spline->GetRingSize(), 3u);
+        ASSERT_GT(LoadPath({{0, 0, 0}, {100, 0, 0}}).GetRingSize(), 3u);
         Place(*m_player, {30.0f, 0.5f, 0.0f});
     }
 

@@ -335,3 +335,41 @@ TEST_F(CarStateTest, PushAndRespawnCooldownsRunDown)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CarStateTest, TheBendArrowPointsWhereThePathTurnsFourLinesAhead)
+{
+    MakeLevelPlayer();
+    // 100 along +x, then 100 along +y: lines 0-7 run along x (driven
+    // towards -x), line 8 turns the corner, lines 9-16 run along y (driven
+    // towards -y).
+    CPSpline& path = LoadPath({{0, 0, 0}, {100, 0, 0}, {100, 100, 0}});
+    ASSERT_EQ(path.GetRingSize(), 17u);
+    // The level's heading is the angle of the line the search found.
+    const struct {
+        int line;
+        bool reversed;
+        int arrow;
+    } cases[] = {
+        {13, false, 0},                // four lines ahead is still straight
+        {12, false, -1},               // the corner ahead, turning from -y to -x
+        {6, false, 0},   {3, true, 0}, // driven the other way: ahead lies along next
+        {4, true, 1},                  // the corner ahead, turning from +x to +y
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        CPLine* line = path.GetLines()[c.line].get();
+        float half = 1.0f;
+        level->heading = path.FindClosestSegment(line->centre, half, 0, line, -1);
+        ASSERT_EQ(path.GetCurrentLine(), path.GetLines()[c.line].get());
+        level->reversed = c.reversed;
+        Commands(m_interface);
+        Frame(0.1f);
+        EXPECT_EQ(m_player->arrowDirection, c.arrow);
+        EXPECT_EQ(Commands(m_interface),
+                  std::vector<std::string>{"update_arrows(" + std::to_string(c.arrow) + ")"});
+    }
+}
+
+} // namespace
