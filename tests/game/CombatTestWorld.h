@@ -38,6 +38,7 @@ class CombatTest : public CarTest {
         m_registry.Register("main", "", &m_main);
         m_registry.Register("gamemenu", "", &m_gameMenu);
 
+        m_previousSettings = GetGameSettings();
         m_previousEffects = GetEffectManager();
         m_previousRender = GetRender();
         for (const char* name : {"smoke3car", "iskra3blue", "wall", "gilze"}) {
@@ -87,6 +88,7 @@ class CombatTest : public CarTest {
             m_owner = new CPGameObject("PLAYER");
         SetRender(m_previousRender);
         SetEffectManager(m_previousEffects);
+        GetGameSettings() = m_previousSettings;
         CarTest::TearDown();
     }
 
@@ -209,5 +211,6 @@ class CombatTest : public CarTest {
     std::vector<CPGameObject*> m_bonuses;
     bool m_levelOwnsPlayer = false;
     CPEffectManager* m_previousEffects = nullptr;
+    GameSettings m_previousSettings;
     CPRender* m_previousRender = nullptr;
 };

@@ -373,3 +373,26 @@ TEST_F(CarStateTest, TheBendArrowPointsWhereThePathTurnsFourLinesAhead)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CarStateTest, TheHumanPlayersCarSparksInTheGloomOnlyInTheFirstCameraPreset)
+{
+    MakeLevelPlayer();
+    m_player->inGloom = true;
+    const auto& sparks = effects["iskra3blue"]->spawns;
+    level->cameraPreset = 1;
+    Frame(0.1f);
+    EXPECT_TRUE(sparks.empty());
+    EXPECT_TRUE(m_player->IsVisible());
+    level->cameraPreset = 0;
+    Frame(0.1f);
+    EXPECT_EQ(sparks.size(), 60u);
+    // A lower spark quality gives fewer: 60 / (25 / 10).
+    GetGameSettings().physicsValue = 10;
+    Frame(0.1f);
+    EXPECT_EQ(sparks.size(), 84u);
+    GetGameSettings().physicsValue = 25;
+}
+
+} // namespace
