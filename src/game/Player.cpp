@@ -29,6 +29,7 @@ CPPlayer::~CPPlayer()
     if (PhRigidBody* body = BodyOf(*this); body && body->GetUserData() == static_cast<CPGameObject*>(this))
         body->SetUserData(nullptr);
     DestroyCar(*this);
+    DeleteShadow();
 }
 
 std::int32_t CPPlayer::SideOfModel(const std::string& model)

@@ -188,6 +188,8 @@ class CPPlayer : public CPGameObject, public CPCollisionPlayer, public CPLevelCa
     // Places the shadow under a car the camera sees within 100 units and
     // submits it; runs the respawn fade of the human player's car.
     void DrawShadow(CPPerspectiveCamera* camera);
+    // Deletes the shadow object, which the car owns.
+    void DeleteShadow();
     // Spawns one "gilze" cartridge case thrown from the weapon object.
     void EjectCartridgeCase(CPGameObject* weaponObject);
 

@@ -35,6 +35,7 @@ void CPPlayer::CreateShadow()
 {
     wrecked = false;
     combatFlag = false;
+    DeleteShadow();
     CPRenderObjectLoader* loader = GetRenderObjectLoader();
     shadow = loader ? loader->LoadRenderObject("shadow.rdf", 0) : CPObjectPtr();
     auto* object = shadow.As<CPGameObject>();
@@ -47,6 +48,14 @@ void CPPlayer::CreateShadow()
     if (!car || car->GetShadowName().empty() || !library)
         return;
     SetTreeMaterial(*object, library->GetMaterial("shadow.fx", {car->GetShadowName()}, 0));
+}
+
+void CPPlayer::DeleteShadow()
+{
+    auto* object = shadow.As<CPGameObject>();
+    shadow = CPObjectPtr();
+    if (object)
+        CPGameObject::DeleteTree(object);
 }
 
 void CPPlayer::DrawShadow(CPPerspectiveCamera* camera)

@@ -40,15 +40,13 @@ class ShadowTest : public CombatTest {
         m_quad = new CPRenderObject(shadow);
         shadow->SetRenderObject(m_quad, CPGameObject::kMeshObject);
         m_player->shadow = CPObjectPtr(shadow);
-        m_shadow = shadow;
         CPPhysicData* data = m_player->GetPhysicData();
         data->GetTerrainTriangles()[0] = 0;
         data->SetTerrainTriangleCount(1);
     }
     void TearDown() override
     {
-        m_player->shadow = CPObjectPtr();
-        CPGameObject::DeleteTree(m_shadow);
+        // The player deletes its shadow.
         m_render.SetTerrainMesh(nullptr);
         CombatTest::TearDown();
     }
@@ -68,7 +66,6 @@ class ShadowTest : public CombatTest {
     }
 
     GroundTriangle m_ground;
-    CPGameObject* m_shadow = nullptr;
     CPRenderObject* m_quad = nullptr;
     CPPerspectiveCamera m_camera;
 };
