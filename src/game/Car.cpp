@@ -214,6 +214,18 @@ void CPCar::PlayNitroSound()
     nitro->Play(0, 0);
 }
 
+// --- Pushes from the race ------------------------------------------------------
+
+void CPCar::ApplyOwnerImpulse(const Vector3& point, const Vector3& impulse)
+{
+    CPPhysicData* data = m_owner ? m_owner->GetPhysicData() : nullptr;
+    PhRigidBody* body = data ? data->GetRigidBody() : nullptr;
+    if (!body)
+        return;
+    body->ApplyImpulse(Vector4{impulse.x, impulse.y, impulse.z, 0.0f},
+                       Vector4{point.x, point.y, point.z, 1.0f});
+}
+
 // --- Creation ---------------------------------------------------------------
 
 bool CreateCar(CPObjectPtr object, bool withSounds)

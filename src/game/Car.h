@@ -163,6 +163,12 @@ class CPCar : public CPCarBase, public CPCarControls, public CPFrameListener {
     static constexpr std::int32_t kTuningCount = 19;
     float* TuningField(std::int32_t index);
 
+    // --- Pushes from the race ------------------------------------------------
+
+    // Applies the impulse at the world point to the owner's rigid body;
+    // nothing without one.
+    void ApplyOwnerImpulse(const Vector3& point, const Vector3& impulse);
+
     // --- Wheels --------------------------------------------------------------
 
     // Per-wheel state; the tables are fixed at eight slots.

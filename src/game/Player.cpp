@@ -28,6 +28,7 @@ CPPlayer::~CPPlayer()
     if (PhRigidBody* body = BodyOf(*this); body && body->GetUserData() == static_cast<CPGameObject*>(this))
         body->SetUserData(nullptr);
     DestroyCar(*this);
+    DeleteShadow();
 }
 
 std::int32_t CPPlayer::SideOfModel(const std::string& model)
@@ -44,6 +45,7 @@ CPCar* CPPlayer::GetCar() const { return GetPhysicsObject().As<CPCar>(); }
 bool CPPlayer::CreateCar(bool withSounds)
 {
     const bool ok = ::CreateCar(CPObjectPtr(this), withSounds);
+    TakeCarRecords();
     if (PhRigidBody* body = BodyOf(*this))
         body->SetUserData(static_cast<CPGameObject*>(this));
     if (!ok)

@@ -7,12 +7,16 @@
 
 #include "core/GameObject.h"
 #include "game/LevelCar.h"
+#include "game/RaceCar.h"
 #include "game/ShopItems.h"
 #include "game/ShotHit.h"
 #include "physics/CollisionPlayer.h"
 #include "platform/MathTypes.h"
 
+class CPPerspectiveCamera;
 class CPCar;
+class CPLevel;
+struct CPLine;
 
 // The scene object of one car in the race, the human player's and every
 // opponent's alike. On top of the driving model (its CPCar companion) it
@@ -23,7 +27,11 @@ class CPCar;
 // Ownership: the player owns its shadow, weapon object and flares; the car
 // sits in the companion slot and is deleted with DestroyCar when the player
 // goes.
-class CPPlayer : public CPGameObject, public CPCollisionPlayer, public CPLevelCar, public CPShotHitHandler {
+class CPPlayer : public CPGameObject,
+                 public CPCollisionPlayer,
+                 public CPLevelCar,
+                 public CPShotHitHandler,
+                 public CPRaceCar {
   public:
     // Side bits.
     static constexpr std::int32_t kLightSide = 1;
@@ -83,7 +91,13 @@ class CPPlayer : public CPGameObject, public CPCollisionPlayer, public CPLevelCa
 
     // --- Seams of the collision callback and the level --------------------
 
-    void SetCollisionHit(std::uint8_t hit) override { collisionHit = hit; }
+    // A hit is also the contact the per-frame update hears.
+    void SetCollisionHit(std::uint8_t hit) override
+    {
+        collisionHit = hit;
+        if (hit)
+            contact = true;
+    }
     void GetCarRotation(Quaternion& rotation) const override;
     bool IsLevelPlayer() const override;
     // The per-frame weapon step: burns what the flame reached, turns the
@@ -162,6 +176,82 @@ class CPPlayer : public CPGameObject, public CPCollisionPlayer, public CPLevelCa
     // computer driver every frame.
     std::int32_t rangeMin = 0;
     std::int32_t rangeMax = 0;
+
+    // ===== Combat state: respawn, shadow, bonuses, barriers, gloom and the
+    // per-frame state update =============================================
+
+    // Stun length of a light barrier, and how long the state timers run.
+    static constexpr float kStunTime = 4.0f;
+    static constexpr float kGloomTime = 15.0f;
+    static constexpr float kSlowTime = 4.0f;
+    static constexpr float kPushCooldown = 4.0f;
+    // Engine temperature at which the scripts hear of an overheated engine.
+    static constexpr float kHotEngine = 0.8f;
+
+    // Respawns the car onto the track when it is not locked, its respawn
+    // cooldown is over and it lies off the ground, falls, leans over more
+    // than 70 degrees, or force is set. True when the car was moved. A car
+    // off any usable track (no level, no spline ring, a position that is
+    // not finite) stays where it is, with a line in the log.
+    bool Spawn(bool force);
+    // Clears the wreck and combat flags and loads the shadow object named
+    // by the car's description.
+    void CreateShadow();
+    // Places the shadow under a car the camera sees within 100 units and
+    // submits it; runs the respawn fade of the human player's car.
+    void DrawShadow(CPPerspectiveCamera* camera) override;
+    // Deletes the shadow object, which the car owns.
+    void DeleteShadow();
+
+    // Tests the car against every object of the game data's bonus list
+    // while the race runs: pick-ups act and leave the list, barriers act on
+    // the cars of their side.
+    void CheckBonuses();
+    // The per-frame state of the car (frame time in seconds).
+    void UpdateState(float frameTime) override;
+
+    bool IsReleasePending() const { return releasePending; }
+    float GetReleaseTimer() const { return releaseTimer; }
+
+    // Copies of the committed configuration's records: the car's mine and
+    // engine (the engine's fourth value is the heat rate, its fifth the
+    // cool rate, per second); the selected weapon's is weaponParameters.
+    CPMineInfo mineParameters;
+    CPEngineInfo engineParameters;
+    // Fills the mine and engine records from the game data's committed
+    // configuration; items the shop tables lack leave a record empty.
+    void TakeCarRecords();
+
+  private:
+    // Pick-ups and barriers.
+    bool ApplyBonus(CPGameObject& bonus);
+    void RepairBonus(CPGameObject& bonus);
+    void FastBonus(CPGameObject& bonus);
+    void SlowBonus(CPGameObject& bonus);
+    void AbilityBonus(CPGameObject& bonus, int change);
+    void GloomBonus(CPGameObject& bonus);
+    void RepelFromSphere(CPGameObject& barrier);
+    void LiftByVBii();
+    void StunByLight();
+    void PushFromHalo(CPGameObject& halo);
+    void TellPlayer(const char* text) const;
+    // Per-frame steps.
+    void UpdateWreck(float dt);
+    void UpdateDefeat(float dt);
+    void UpdateDriftAndArrows();
+    void UpdateCountdowns(float dt);
+    void UpdateGloom(float dt);
+    void UpdateSlow(float dt);
+    void UpdateEngineTemperature(float dt);
+    void UpdateStunRelease(float dt);
+    void UpdateCollisionSound(float dt);
+    void GiveOffGloomSparks();
+    bool RearFlareHidden();
+    // Respawn.
+    bool PlaceIsTaken(const Vector3& candidate) const;
+    float TrackHeading(CPLevel& level, CPLine*& line);
+    void TellCameraHeading(CPLevel& level, float angle) const;
+    bool m_spawnRefusalLogged = false;
 
   private:
     float steering = 0.0f;

@@ -371,3 +371,28 @@ TEST_F(CameraTest, TiltRaisesTheEyeAndTurnsLookAndUpAboutTheSideAxis)
     ExpectBothCameras(eye, eye + Vector3{0.0f, -c, -s},
                       {0.0f, -std::sin(2.0f * tilt), std::cos(2.0f * tilt)});
 }
+
+TEST_F(CameraTest, WithTheTempValueAtZeroTheViewSpinsWithTheViewTimer)
+{
+    const struct {
+        float temp;
+        float viewTimer;
+        Vector3 eye;
+    } cases[] = {
+        {1.0f, kPi / 2.0f, {0.0f, 7.0f, 0.0f}},
+        {0.0f, 0.0f, {0.0f, 7.0f, 0.0f}},
+        // A quarter turn more about z carries the eye from +y to -x.
+        {0.0f, kPi / 2.0f, {-7.0f, 0.0f, 0.0f}},
+        {0.0f, kPi, {0.0f, -7.0f, 0.0f}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.temp) + " " + std::to_string(c.viewTimer));
+        TearDown();
+        SetUp();
+        GetGameSettings().temp = c.temp;
+        level->viewTimer = c.viewTimer;
+        camera->Update(level.get());
+        EXPECT_TRUE(Near(camera->GetMainCamera()->Eye(), c.eye, 1e-4f));
+    }
+    GetGameSettings().temp = 1.0f;
+}

@@ -407,3 +407,62 @@ TEST_F(CarEffectsTest, DebugDrawsEachSensorHit)
     EXPECT_EQ(lines[0].diffuse, CPCar::kDebugLineColour);
     EXPECT_FLOAT_EQ(lines[1].position.z, -1.0f);
 }
+
+TEST_F(CarPhysicsTest, AlternateDriveTurnsTheBodyByThePitchInertion)
+{
+    // Springs: front 0.5 x 140 at y -1.5, rear 0.5 x 150 at y 1.5, one
+    // unit below the centre: 2 (1.5 x 75 - 1.5 x 70) = 15 about x. The brake
+    // force 20 per wheel along +y, scaled by the pitch inertion p, acts one
+    // unit below the centre: 4 x 20 p about x.
+    const struct {
+        const char* xml;
+        float torqueX;
+    } cases[] = {
+        {"<physics/>", 15.0f + 4 * 20.0f * 0.1f},
+        {"<physics><params><inertion pitch=\"0.5\"/></params></physics>", 15.0f + 4 * 20.0f * 0.5f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.xml);
+        CPCar& car = MakeCar(std::string("<car>") + c.xml + "</car>");
+        car.SetAlternateDrive(true);
+        SetVelocity({0.0f, -10.0f, 0.0f});
+        OnGround(car, 0.5f);
+        const Sums sums = StepSums(car, 0.1f);
+        EXPECT_NEAR(sums.torque.x, c.torqueX, 1e-3f);
+        EXPECT_NEAR(sums.torque.z, 0.0f, 1e-3f);
+    }
+}
+
+TEST_F(CarPhysicsTest, TheMeanContactPointIsAQuarterOfTheContactsWhateverTheirCount)
+{
+    CPCar& car = MakeCar();
+    OnGround(car, 0.5f);
+    Step(car, 0.1f);
+    const Vector3 all = car.GetMeanContactPoint();
+    EXPECT_NEAR(all.x, 0.0f, 1e-5f);
+    EXPECT_NEAR(all.y, 0.0f, 1e-5f);
+    EXPECT_NEAR(all.z, -1.0f, 1e-5f);
+
+    // Wheel 3 in the air: (1 - 1 + 1, -1.5 - 1.5 + 1.5, -3) / 4.
+    Detect(car, 3, 0.0f, {0, 0, 0});
+    Step(car, 0.1f);
+    const Vector3 three = car.GetMeanContactPoint();
+    EXPECT_NEAR(three.x, 0.25f, 1e-5f);
+    EXPECT_NEAR(three.y, -0.375f, 1e-5f);
+    EXPECT_NEAR(three.z, -0.75f, 1e-5f);
+}
+
+TEST_F(CarPhysicsTest, SteeredFrontWheelsGripAcrossTheirOwnHeading)
+{
+    CPCar& car = MakeCar();
+    car.SetControls(0.0f, 0.4f);
+    SetVelocity({5.0f, 0.0f, 0.0f}); // sliding sideways at 5
+    OnGround(car, 0.5f);
+    const Sums sums = StepSums(car, 0.1f);
+    // At speed 5 the wheels turn 0.4 x (1 - 0.125) = 0.35. Across that
+    // heading the front drift points along (cos a, -sin a); the rear grips
+    // across the car.
+    const float a = 0.4f * 0.875f;
+    EXPECT_NEAR(sums.force.x, -2 * 100.0f * std::cos(a) - 2 * 240.0f, 1e-2f);
+    EXPECT_NEAR(sums.force.y, 2 * 100.0f * std::sin(a), 1e-2f);
+}

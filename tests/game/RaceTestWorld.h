@@ -29,7 +29,7 @@
 #include "support/ScratchFolder.h"
 
 // A car object that counts its state updates and draw calls.
-class CountingCar : public CPPlayer, public CPRaceCar {
+class CountingCar : public CPPlayer {
   public:
     void UpdateState(float frameTime) override { steps.push_back(frameTime); }
     void DrawShadow(CPPerspectiveCamera* camera) override { drawnWith.push_back(camera); }

@@ -431,3 +431,75 @@ TEST_F(SplineSearchTest, DropToGroundTakesTheGroundHeightOfEveryLine)
         EXPECT_EQ(line->centre.z, 0.0f);
     }
 }
+
+TEST_F(SplineSearchTest, OfTwoEquallyNearLinesTheOneReachedFirstStays)
+{
+    // Lines 3 and 4 lie exactly 5 from the point on either side.
+    Line(3)->centre = Vector3{40, 0, 0};
+    Line(4)->centre = Vector3{50, 0, 0};
+    const struct {
+        int start;
+        int found;
+    } cases[] = {{0, 3}, {6, 4}, {3, 3}, {4, 4}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.start);
+        CPLine* line = Line(c.start);
+        float offset = 20.0f;
+        spline.FindClosestSegment({45, 0, 0}, offset, 0, line, -1);
+        EXPECT_EQ(line, Line(c.found));
+    }
+}
+
+TEST_F(SplineSearchTest, DropToGroundGivesStartEndAndCentreTheHeightsUnderThem)
+{
+    // Ground that rises one unit every 8 along x: vertices at x = 0, 8, ...,
+    // 104 on the rows y = -4 and y = 4, each at height x / 8.
+    CPGameObject ground("land");
+    auto* mesh = new CPRenderObject(&ground);
+    ground.SetRenderObject(CPObjectPtr(mesh), CPGameObject::kMeshObject);
+    ground.UpdateBounds();
+    for (int i = 0; i <= 13; ++i) {
+        for (float y : {-4.0f, 4.0f}) {
+            CPMeshVertex v;
+            v.position = Vector3{8.0f * i, y, static_cast<float>(i)};
+            mesh->GetVertices().push_back(v);
+        }
+        if (i < 13) {
+            const std::uint16_t k = static_cast<std::uint16_t>(2 * i);
+            for (std::uint16_t index : {k, static_cast<std::uint16_t>(k + 1),
+                                        static_cast<std::uint16_t>(k + 2), static_cast<std::uint16_t>(k + 1),
+                                        static_cast<std::uint16_t>(k + 3), static_cast<std::uint16_t>(k + 2)})
+                mesh->GetIndices().push_back(index);
+        }
+    }
+    CPPhysicsWorld world;
+    ASSERT_TRUE(world.BuildCollisionMesh(CPObjectPtr(mesh)));
+    SetPhysicsWorld(&world);
+    Load("c_path", false, {Straight({0, 0, 7}, {100, 0, 7})});
+    spline.DropToGround();
+    SetPhysicsWorld(nullptr);
+
+    // The height of the vertex nearest to (x, 0, 0), found by hand from
+    // the rows: the nearest column c with the distance (x - 8c)^2 + 16 + c^2.
+    auto height = [](float x) {
+        int best = 0;
+        float bestDistance = 1e30f;
+        for (int c = 0; c <= 13; ++c) {
+            const float d = (x - 8.0f * c) * (x - 8.0f * c) + 16.0f + static_cast<float>(c * c);
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = c;
+            }
+        }
+        return static_cast<float>(best);
+    };
+    for (std::size_t i = 0; i + 1 < spline.GetLines().size(); ++i) {
+        SCOPED_TRACE(i);
+        const CPLine& line = *Line(i);
+        EXPECT_EQ(line.start.z, height(line.start.x));
+        EXPECT_EQ(line.end.z, height(line.end.x));
+        EXPECT_EQ(line.centre.z, height(line.centre.x));
+    }
+    // Start and end of one line stand on different ground.
+    EXPECT_NE(Line(2)->start.z, Line(2)->end.z);
+}

@@ -1,0 +1,121 @@
+#include "game/Bonus.h"
+
+#include <cmath>
+
+#include "core/GameObject.h"
+#include "game/Player.h"
+
+namespace {
+
+bool HasInTree(const CPGameObject& object, const char* name)
+{
+    return static_cast<bool>(object.FindObjectInTree(name));
+}
+
+// The box kept around its centre with new half-sizes on the two ground
+// axes.
+AxisBox Reshaped(const AxisBox& box, float halfX, float halfY)
+{
+    AxisBox result = box;
+    result.halfSize.x = halfX;
+    result.halfSize.y = halfY;
+    result.minimum = Vector3{box.centre.x - halfX, box.centre.y - halfY, box.minimum.z};
+    result.maximum = Vector3{box.centre.x + halfX, box.centre.y + halfY, box.maximum.z};
+    return result;
+}
+
+} // namespace
+
+CPBonus::Kind CPBonus::Classify(const CPGameObject& object)
+{
+    const std::string& name = object.GetName();
+    if (name == "bonus_remont")
+        return kRepair;
+    const struct {
+        const char* child;
+        Kind kind;
+    } children[] = {{"glow3", kFast},        {"glow2", kSlow},    {"glow6", kAbilityMinus},
+                    {"glow4", kAbilityPlus}, {"sphera", kSphera}, {"portal_a", kGloomPortal},
+                    {"v_bii", kVBii}};
+    for (const auto& entry : children)
+        if (HasInTree(object, entry.child))
+            return entry.kind;
+    if (name == "light")
+        return kLight;
+    if (name == "halo")
+        return kHalo;
+    return kNone;
+}
+
+bool CPBonus::ActsOn(Kind kind, std::int32_t side)
+{
+    const bool both = (side & CPPlayer::kBothSides) != 0;
+    switch (kind) {
+    case kSphera:
+    case kLight:
+        return both || (side & CPPlayer::kDarkSide) != 0;
+    case kVBii:
+    case kHalo:
+        return both || (side & CPPlayer::kLightSide) != 0;
+    case kNone:
+        return false;
+    default:
+        return !both;
+    }
+}
+
+bool CPBonus::IsConsumed(Kind kind)
+{
+    switch (kind) {
+    case kRepair:
+    case kFast:
+    case kSlow:
+    case kAbilityMinus:
+    case kAbilityPlus:
+    case kGloomPortal:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CPBonus::BoxesTouch(const AxisBox& bonus, const AxisBox& car, float divisor)
+{
+    const float b[3] = {bonus.centre.x, bonus.centre.y, bonus.centre.z};
+    const float c[3] = {car.centre.x, car.centre.y, car.centre.z};
+    const float hb[3] = {bonus.halfSize.x, bonus.halfSize.y, bonus.halfSize.z};
+    const float hc[3] = {car.halfSize.x, car.halfSize.y, car.halfSize.z};
+    for (int axis = 0; axis < 3; ++axis) {
+        // Written so that a box that is not finite never touches.
+        if (!(std::fabs(b[axis] - c[axis]) <= (hb[axis] + hc[axis]) / divisor))
+            return false;
+    }
+    return true;
+}
+
+bool CPBonus::Touches(CPGameObject& bonus, const CPPlayer& car)
+{
+    AxisBox bonusBox = bonus.GetOwnBox();
+    AxisBox carBox = car.GetOwnBox();
+    float divisor = kContactDivisor;
+    const std::string& name = bonus.GetName();
+    if (name == "empty") {
+        divisor = 0.8f;
+        if (auto* gate = bonus.GetChildByName("v_bii").As<CPGameObject>())
+            bonusBox = gate->GetOwnBox();
+    }
+    // This model's own box is too loose to pick things up by.
+    if (car.modelName == "uaz")
+        carBox = car.GetTreeBox();
+    if (HasInTree(bonus, "sphera"))
+        bonusBox = Reshaped(bonusBox, 3.5f, 3.5f);
+    if (name == "fake") {
+        divisor = 1.0f;
+    } else if (name == "light") {
+        divisor = 2.0f;
+    } else if (name == "halo") {
+        divisor = 1.0f;
+        bonusBox = Reshaped(bonusBox, bonusBox.halfSize.x * 0.33333334f, bonusBox.halfSize.y * 0.33333334f);
+    }
+    return BoxesTouch(bonusBox, carBox, divisor);
+}

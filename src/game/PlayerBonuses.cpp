@@ -1,0 +1,212 @@
+#include <algorithm>
+
+#include "Render/PRender.h"
+#include "Sound/NSound.h"
+#include "Sound/SoundManager.h"
+#include "core/Singletons.h"
+#include "game/Bonus.h"
+#include "game/Car.h"
+#include "game/GameData.h"
+#include "game/Level.h"
+#include "game/Player.h"
+#include "game/PlayerCommands.h"
+#include "game/PlayerServices.h"
+
+namespace {
+
+// What every pick-up does besides its effect on the car.
+struct PickUp {
+    const char* sparks;
+    const char* sound;
+    const char* message;
+    const char* report;
+};
+
+const PickUp* PickUpOf(CPBonus::Kind kind)
+{
+    static const PickUp repair{"sparks4_remont", "chik", "remont!", "repair"};
+    static const PickUp fast{"sparks4", "bonus_fast", "uskorenie!", "axel"};
+    static const PickUp slow{"sparks4red", "bonus_slow", "zamedlenie!", "brake"};
+    static const PickUp minus{"sparks4red", "bonus_minus", "sposobnost-1!", "minus"};
+    static const PickUp plus{"sparks4", "bonus_plus", "sposobnost+1!", "plus"};
+    static const PickUp gloom{"sparks4_gloom", "enter_sumrak", "uron_x2!", "gloom"};
+    switch (kind) {
+    case CPBonus::kRepair:
+        return &repair;
+    case CPBonus::kFast:
+        return &fast;
+    case CPBonus::kSlow:
+        return &slow;
+    case CPBonus::kAbilityMinus:
+        return &minus;
+    case CPBonus::kAbilityPlus:
+        return &plus;
+    case CPBonus::kGloomPortal:
+        return &gloom;
+    default:
+        return nullptr;
+    }
+}
+
+void LaunchSparks(const char* name, const Vector3& position)
+{
+    if (auto launch = GetPlayerServices().launchShot)
+        launch(name, position);
+}
+
+// Plays the named sound once from the bonus, heard up to 200 units away.
+void PlayBonusSound(const char* name, const Vector3& position)
+{
+    CPSoundManager* manager = GetSoundManager();
+    CPObjectPtr sound = manager ? manager->GetSound(name) : CPObjectPtr();
+    auto* buffer = sound.As<CNSound>();
+    if (!buffer)
+        return;
+    SetSound3DPosition(sound, position, Vector3{});
+    SetSound3DDistances(sound, 0.0f, 200.0f);
+    if (buffer->IsPlaying()) {
+        buffer->StopPlaying();
+        buffer->Rewind();
+    }
+    buffer->Play(0, 0);
+}
+
+} // namespace
+
+void CPPlayer::CheckBonuses()
+{
+    CPLevel* level = GetCurrentLevel();
+    CPGameData* gameData = GetGameData();
+    if (!level || !level->raceRunning || !gameData)
+        return;
+    auto& bonuses = gameData->bonuses;
+    for (auto it = bonuses.begin(); it != bonuses.end();) {
+        auto* bonus = it->As<CPGameObject>();
+        if (bonus && CPBonus::Touches(*bonus, *this) && ApplyBonus(*bonus))
+            it = bonuses.erase(it);
+        else
+            ++it;
+    }
+}
+
+bool CPPlayer::ApplyBonus(CPGameObject& bonus)
+{
+    const CPBonus::Kind kind = CPBonus::Classify(bonus);
+    if (!CPBonus::ActsOn(kind, side))
+        return false;
+    switch (kind) {
+    case CPBonus::kSphera:
+        RepelFromSphere(bonus);
+        return false;
+    case CPBonus::kVBii:
+        LiftByVBii();
+        return false;
+    case CPBonus::kLight:
+        StunByLight();
+        return false;
+    case CPBonus::kHalo:
+        PushFromHalo(bonus);
+        return false;
+    default:
+        break;
+    }
+    const PickUp* pickUp = PickUpOf(kind);
+    if (!pickUp)
+        return false;
+    const Vector3 where = bonus.GetPosition();
+    LaunchSparks(pickUp->sparks, where);
+    // The effect does not wait for the sound: a pick-up that is taken
+    // always acts, loaded sound or not.
+    PlayBonusSound(pickUp->sound, where);
+    switch (kind) {
+    case CPBonus::kRepair:
+        RepairBonus(bonus);
+        break;
+    case CPBonus::kFast:
+        FastBonus(bonus);
+        break;
+    case CPBonus::kSlow:
+        SlowBonus(bonus);
+        break;
+    case CPBonus::kAbilityMinus:
+        AbilityBonus(bonus, -1);
+        break;
+    case CPBonus::kAbilityPlus:
+        AbilityBonus(bonus, +1);
+        break;
+    case CPBonus::kGloomPortal:
+        GloomBonus(bonus);
+        break;
+    default:
+        break;
+    }
+    TellPlayer(pickUp->message);
+    if (kind == CPBonus::kGloomPortal && !IsOwnCar())
+        SetVisible(false);
+    SendToScript("main", "update_bonus_list", pickUp->report);
+    return true;
+}
+
+void CPPlayer::TellPlayer(const char* text) const
+{
+    if (IsOwnCar())
+        SendToScript("game_interface", "show_message", text);
+}
+
+void CPPlayer::RepairBonus(CPGameObject&) { damage = std::max(0.0f, damage - 20.0f); }
+
+void CPPlayer::FastBonus(CPGameObject&)
+{
+    // No drive for two seconds: the release comes with the stun clock
+    // started halfway.
+    halted = true;
+    SetControls(0.0f, steering);
+    releasePending = true;
+    releaseTimer = 2.0f;
+}
+
+void CPPlayer::SlowBonus(CPGameObject&)
+{
+    if (CPCar* car = GetCar())
+        car->SetBrake(true);
+    RearFlareHidden();
+    slowed = true;
+    slowTimer = 0.0f;
+}
+
+void CPPlayer::AbilityBonus(CPGameObject&, int change)
+{
+    const CPGameData* gameData = GetGameData();
+    const std::int32_t most = gameData ? gameData->maxAbilityCount : 0;
+    if (change < 0 && abilities <= 0)
+        return;
+    if (change > 0 && abilities >= most)
+        return;
+    abilities += change;
+    SendToScript("game_interface", "redraw_abilities");
+}
+
+void CPPlayer::GloomBonus(CPGameObject&)
+{
+    inGloom = true;
+    gloomTimer = 0.0f;
+    CPLevel* level = GetCurrentLevel();
+    if (!level || level->GetPlayer() != this)
+        return;
+    if (CPRender* render = GetRender()) {
+        render->SetTintStrength(0.3f);
+        render->SetTintAlpha(150);
+    }
+    damageBonus = true;
+    damageBonusTimer = 0.0f;
+}
+
+bool CPPlayer::RearFlareHidden()
+{
+    auto* left = GetChildByName("lflarerear").As<CPGameObject>();
+    if (!left || left->IsVisible())
+        return false;
+    if (auto* right = GetChildByName("rflarerear").As<CPGameObject>())
+        right->SetVisible(false);
+    return true;
+}

@@ -1,0 +1,74 @@
+#include "Render/EffectManager.h"
+#include "Render/EffectNode.h"
+#include "Render/Material.h"
+#include "Render/MaterialLibrary.h"
+#include "Render/PRender.h"
+#include "Render/PerspectiveCamera.h"
+#include "Render/RenderObject.h"
+#include "Render/RenderObjectLoader.h"
+#include "core/GameClock.h"
+#include "core/Log.h"
+#include "game/Car.h"
+#include "game/Player.h"
+#include "physics/PhysicData.h"
+#include "platform/Math.h"
+#include "platform/Random.h"
+
+namespace {
+
+// Gives every mesh part of the tree the material.
+void SetTreeMaterial(CPGameObject& object, CPMaterial* material)
+{
+    if (object.GetRenderKind() == CPGameObject::kMeshObject)
+        if (auto* mesh = object.GetRenderObject().As<CPRenderObject>())
+            mesh->SetMaterial(CPObjectPtr(material));
+    for (const CPObjectPtr& child : object.GetChildren())
+        if (auto* part = child.As<CPGameObject>())
+            SetTreeMaterial(*part, material);
+}
+
+} // namespace
+
+void CPPlayer::CreateShadow()
+{
+    wrecked = false;
+    combatFlag = false;
+    DeleteShadow();
+    CPRenderObjectLoader* loader = GetRenderObjectLoader();
+    shadow = loader ? loader->LoadRenderObject("shadow.rdf", 0) : CPObjectPtr();
+    auto* object = shadow.As<CPGameObject>();
+    if (!object) {
+        LogLine("CPPlayer::CreateShadow: \"shadow.rdf\" did not load; " + modelName + " casts no shadow");
+        return;
+    }
+    const CPCar* car = GetCar();
+    CPMaterialLibrary* library = GetMaterialLibrary();
+    if (!car || car->GetShadowName().empty() || !library)
+        return;
+    SetTreeMaterial(*object, library->GetMaterial("shadow.fx", {car->GetShadowName()}, 0));
+}
+
+void CPPlayer::DeleteShadow()
+{
+    auto* object = shadow.As<CPGameObject>();
+    shadow = CPObjectPtr();
+    if (object)
+        CPGameObject::DeleteTree(object);
+}
+
+void CPPlayer::DrawShadow(CPPerspectiveCamera* camera)
+{
+    UpdateRespawnFade(GetFrameTime());
+    CPRender* render = GetRender();
+    if (!camera || !render || !shadow)
+        return;
+    const AxisBox& box = GetOwnBox();
+    if (!camera->IsBoxVisible(box.minimum, box.maximum))
+        return;
+    if (!(LengthSquared(GetPosition() - camera->Eye()) < 10000.0f))
+        return;
+    // The decal is laid under the car as the car stands.
+    const Matrix4 placement = MatrixFromQuaternion(GetRotation()) *
+                              TranslationMatrix(GetPosition().x, GetPosition().y, GetPosition().z);
+    render->AddGroundQuad(shadow, placement, CPObjectPtr(GetPhysicData()));
+}

@@ -1,0 +1,135 @@
+#include <cmath>
+
+#include "core/Log.h"
+#include "core/Singletons.h"
+#include "core/StringUtils.h"
+#include "game/Camera.h"
+#include "game/Level.h"
+#include "game/Player.h"
+#include "game/Spline.h"
+#include "physics/PhysicData.h"
+#include "physics/RigidBody.h"
+#include "platform/Math.h"
+
+namespace {
+
+constexpr float kPi = 3.1415927f;
+constexpr float kHalfPi = 1.5707964f;
+// A car leaning further than 70 degrees goes back onto the track.
+constexpr float kMaxTilt = 1.2217305f;
+constexpr float kSearchHalfSize = 20.0f;
+constexpr float kClearRadius = 5.0f;
+constexpr float kDropHeight = 2.0f;
+
+// On every axis the centres lie no further apart than the half-sizes
+// reach.
+bool BoxesOverlap(const AxisBox& a, const AxisBox& b)
+{
+    return std::fabs(a.centre.x - b.centre.x) <= a.halfSize.x + b.halfSize.x &&
+           std::fabs(a.centre.y - b.centre.y) <= a.halfSize.y + b.halfSize.y &&
+           std::fabs(a.centre.z - b.centre.z) <= a.halfSize.z + b.halfSize.z;
+}
+
+void StopBody(CPGameObject& object)
+{
+    CPPhysicData* data = object.GetPhysicData();
+    PhRigidBody* body = data ? data->GetRigidBody() : nullptr;
+    if (!body)
+        return;
+    body->velocity = Vector4{};
+    body->angularMomentum = Vector4{};
+    body->angularVelocity = Vector4{};
+    body->force = Vector4{};
+    body->torque = Vector4{};
+}
+
+} // namespace
+
+bool CPPlayer::Spawn(bool force)
+{
+    if (locked || respawnCooldown > 0.0f)
+        return false;
+    const Vector4 v = GetCarVelocity();
+    const bool falling = 1.5f * (v.x * v.x + v.y * v.y) < v.z * v.z && v.z < -5.0f;
+    const Vector3 down = Rotate(Vector3{0.0f, 0.0f, -1.0f}, GetRotation());
+    const float tilt = std::fabs(down.z) < 0.0001f ? 0.0f : static_cast<float>(ClampedAcos(-down.z));
+    const CPPhysicData* data = GetPhysicData();
+    const bool offGround = !data || data->GetTerrainTriangleCount() == 0;
+    if (!offGround && !force && !falling && !(tilt > kMaxTilt))
+        return false;
+
+    CPLevel* level = GetCurrentLevel();
+    CPSpline* spline = level ? level->GetPathSpline() : nullptr;
+    if (!spline || !spline->GetFirstLine() || !IsFinite(GetPosition())) {
+        // Said once per car: the check runs every frame.
+        if (!m_spawnRefusalLogged)
+            LogLine("CPPlayer::Spawn: " + modelName +
+                    " has no track to go back to (no level, no path spline or " +
+                    "a position that is not finite)");
+        m_spawnRefusalLogged = true;
+        return false;
+    }
+
+    respawnCooldown = 1.0f;
+    StartRespawnFade();
+    CPLine* line = spline->GetCurrentLine();
+    const float angle = TrackHeading(*level, line);
+    if (humanPlayer)
+        TellCameraHeading(*level, angle);
+    StopBody(*this);
+
+    const Vector3 candidates[] = {line->start, line->centre, line->end};
+    Vector3 chosen = candidates[2];
+    for (const Vector3& candidate : candidates) {
+        if (!PlaceIsTaken(candidate)) {
+            chosen = candidate;
+            break;
+        }
+    }
+    SetPosition(chosen + Vector3{0.0f, 0.0f, kDropHeight});
+    SetDirty(true);
+
+    const float newAngle = TrackHeading(*level, line);
+    if (humanPlayer)
+        TellCameraHeading(*level, newAngle);
+    SetRotation(QuaternionFromAxisAngle(Vector3{0.0f, 0.0f, 1.0f}, newAngle + kHalfPi));
+    return true;
+}
+
+float CPPlayer::TrackHeading(CPLevel& level, CPLine*& line)
+{
+    CPSpline* spline = level.GetPathSpline();
+    float halfSize = kSearchHalfSize;
+    float angle = spline->FindClosestSegment(GetPosition(), halfSize, 0, line, -1);
+    if (level.reversed)
+        angle += kPi;
+    return angle;
+}
+
+void CPPlayer::TellCameraHeading(CPLevel& level, float angle) const
+{
+    auto* camera = level.GetCamera().As<CPCamera>();
+    if (!camera)
+        return;
+    // A jump: the view does not swing round to the new heading.
+    camera->yaw = angle;
+    camera->smoothYaw = angle;
+    camera->changed = true;
+}
+
+bool CPPlayer::PlaceIsTaken(const Vector3& candidate) const
+{
+    const CPLevel* level = GetCurrentLevel();
+    if (!level)
+        return false;
+    auto taken = [&](const CPGameObject* other) {
+        if (!other || other == this)
+            return false;
+        const AxisBox& box = other->GetOwnBox();
+        return BoxesOverlap(GetOwnBox(), box) || box.IntersectsSphere(candidate, kClearRadius);
+    };
+    for (const CPGameObject* opponent : level->GetOpponents())
+        if (taken(opponent))
+            return true;
+    return taken(level->GetPlayer());
+}
