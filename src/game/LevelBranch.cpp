@@ -14,6 +14,16 @@ namespace {
 
 CPGameObject* GameObjectOf(const CPObjectPtr& object) { return object.As<CPGameObject>(); }
 
+// Where an object stands for the tree: its own box widened by its tree box.
+// Scene parts read from plain mesh nodes carry no oriented box of their own,
+// only part boxes; a node box without them would turn away rays that hit.
+AxisBox ObjectBox(const CPGameObject& object)
+{
+    AxisBox box = object.GetOwnBox();
+    box.Merge(object.GetTreeBox());
+    return box;
+}
+
 float Axis(const Vector3& v, int axis) { return axis == 0 ? v.x : (axis == 1 ? v.y : v.z); }
 
 float SquaredDistance(const Vector3& a, const Vector3& b)
@@ -80,7 +90,7 @@ void CPLevelBranch::Build(const std::vector<CPObjectPtr>& objects)
     std::vector<CPObjectPtr> subtree;
     for (const CPObjectPtr& object : m_objects) {
         CPGameObject* gameObject = GameObjectOf(object);
-        m_box.Merge(gameObject->GetOwnBox());
+        m_box.Merge(ObjectBox(*gameObject));
         gameObject->CollectObjects(subtree);
     }
     for (const CPObjectPtr& object : subtree) {
@@ -102,7 +112,7 @@ bool CPLevelBranch::Cut(int axis, const Vector3& middle, CPLevelBranch*& high, C
     std::vector<CPObjectPtr> lowObjects;
     std::vector<CPObjectPtr> highObjects;
     for (const CPObjectPtr& object : m_objects) {
-        const float centre = Axis(GameObjectOf(object)->GetOwnBox().centre, axis);
+        const float centre = Axis(ObjectBox(*GameObjectOf(object)).centre, axis);
         // A centre on the middle goes to the low side, so equal centres are
         // never parted.
         if (centre <= Axis(middle, axis))
@@ -145,7 +155,7 @@ void CPLevelBranch::Split()
     if (!m_objects.empty() && IsLeaf()) {
         AxisBox centres;
         for (const CPObjectPtr& object : m_objects) {
-            const Vector3& c = GameObjectOf(object)->GetOwnBox().centre;
+            const Vector3 c = ObjectBox(*GameObjectOf(object)).centre;
             centres.minimum = {std::min(centres.minimum.x, c.x), std::min(centres.minimum.y, c.y),
                                std::min(centres.minimum.z, c.z)};
             centres.maximum = {std::max(centres.maximum.x, c.x), std::max(centres.maximum.y, c.y),

@@ -49,11 +49,13 @@ bool IsGameObject(const CPObjectPtr& object) { return object.As<CPGameObject>() 
 
 void DeleteLoaded(CPObjectPtr& object)
 {
-    if (auto* gameObject = object.As<CPGameObject>())
+    // The pointer lets go before the object goes.
+    CPObject* held = object.Get();
+    object = CPObjectPtr();
+    if (auto* gameObject = dynamic_cast<CPGameObject*>(held))
         CPGameObject::DeleteTree(gameObject);
     else
-        delete object.Get();
-    object = CPObjectPtr();
+        delete held;
 }
 
 // Scales the object's geometry, its boxes and the placement of its parts.
@@ -252,6 +254,7 @@ HResult CPLevel::Load(const std::string& name, bool noCheckpoints, bool recordMo
         state.CreatePlayer();
     } else {
         LogLine("CPLevel: the level \"" + name + "\" is not loaded");
+        state.ForgetObjects();
         DiscardContents();
     }
     state.FinishRaceState();
@@ -271,6 +274,8 @@ CPLevelLoadState::~CPLevelLoadState()
         entry.reset();
     DeleteLoaded(m_playerPrototype);
 }
+
+void CPLevelLoadState::ForgetObjects() { m_staticObjects.clear(); }
 
 bool CPLevelLoadState::ReadFile()
 {

@@ -143,11 +143,13 @@ CPObjectPtr LoadModel(const std::string& fileName)
 
 void DeleteTreeOf(CPObjectPtr& object)
 {
-    if (auto* gameObject = object.As<CPGameObject>())
+    // The pointer lets go before the object goes.
+    CPObject* held = object.Get();
+    object = CPObjectPtr();
+    if (auto* gameObject = dynamic_cast<CPGameObject*>(held))
         CPGameObject::DeleteTree(gameObject);
     else
-        delete object.Get();
-    object = CPObjectPtr();
+        delete held;
 }
 
 AI_Vehicle* DriverOf(std::size_t index)

@@ -35,6 +35,8 @@ class CPLevelLoadState {
     void BuildWorld();
     void CreateOpponents();
     void CreatePlayer();
+    // Lets go of the level's objects before a failed load deletes them.
+    void ForgetObjects();
     // Runs in every case.
     void FinishRaceState();
 

@@ -219,22 +219,31 @@ TEST_F(LevelBranchTest, RayThroughALeafTestsEveryObjectAndKeepsTheNearest)
     EXPECT_FALSE(away.hitObject);
 }
 
-TEST_F(LevelBranchTest, RayMissingANodeBoxTestsNoneOfItsObjects)
+TEST_F(LevelBranchTest, NodeBoxesReachAsFarAsTheObjectsParts)
 {
-    // The object's part box reaches far beyond its own box, which is all
-    // the branch knows of it.
-    CPGameObject* object = Cube({0, 0, 0});
-    object->GetPartBoxes()[0] = CPBoundingBox({0, 0, 0}, {1, 30, 1});
-    object->SetPosition({0, 0, 0.5f});
-    object->UpdateBounds();
+    // Mesh parts read from a scene file have part boxes but no box of
+    // their own: the tree must still place them, cut between them and let
+    // rays reach them.
+    auto partOnly = [this](const Vector3& centre) {
+        CPGameObject* object = Cube({0, 0, 0});
+        object->SetBoundingBox(CPBoundingBox());
+        object->GetPartBoxes()[0] = CPBoundingBox(centre, {1, 1, 1});
+        object->SetPosition({0, 0, 0.5f});
+        object->UpdateBounds();
+        return object;
+    };
+    CPGameObject* near = partOnly({10, 0, 0});
+    CPGameObject* far = partOnly({30, 0, 0});
     CPLevelBranch root;
-    root.Build(List({object}));
+    root.Build(List({near, far}));
     root.Split();
+    EXPECT_FALSE(root.IsLeaf());
+    EXPECT_FLOAT_EQ(root.GetBox().maximum.x, 31.0f);
 
-    RayQuery ray = Ray({-10, 20, 0}, {1, 0, 0}, 100.0f);
-    EXPECT_FALSE(root.IntersectRay(ray));
-    RayQuery direct = Ray({-10, 20, 0}, {1, 0, 0}, 100.0f);
-    EXPECT_TRUE(object->IntersectRay(direct)); // the object itself would be hit
+    RayQuery ray = Ray({0, 0, 0.5f}, {1, 0, 0}, 100.0f);
+    EXPECT_TRUE(root.IntersectRay(ray));
+    EXPECT_EQ(ray.hitObject.Get(), near);
+    EXPECT_FLOAT_EQ(ray.length, 9.0f);
 }
 
 TEST_F(LevelBranchTest, SphereQueryAppendsTheObjectsWithinTheRadius)
