@@ -17,7 +17,9 @@
 #include "core/Log.h"
 #include "core/PackFile.h"
 #include "core/Singletons.h"
+#include "game/AIManager.h"
 #include "game/GameData.h"
+#include "game/Level.h"
 #include "interface/InputManager.h"
 #include "interface/Interface.h"
 #include "interface/InterfaceManager.h"
@@ -49,8 +51,8 @@ GameHost::GameHost(const Options& options)
       m_materials(std::make_unique<CPMaterialLibrary>(*m_effects, *m_textures)),
       m_effectManager(std::make_unique<CPEffectManager>()),
       m_animationCache(std::make_unique<CPAnimationCache>()),
-      m_physicsWorld(std::make_unique<CPPhysicsWorld>()), m_input(std::make_unique<platform::InputDevice>()),
-      m_inputManager(std::make_unique<CPInputManager>()),
+      m_physicsWorld(std::make_unique<CPPhysicsWorld>()), m_aiManager(std::make_unique<CPAIManager>()),
+      m_input(std::make_unique<platform::InputDevice>()), m_inputManager(std::make_unique<CPInputManager>()),
       m_soundDevice(std::make_unique<platform::SoundDevice>()),
       m_sceneList(std::make_unique<CPRenderList>(m_render.get())),
       m_dynamicList(std::make_unique<CPRenderList>(m_render.get()))
@@ -72,6 +74,7 @@ GameHost::GameHost(const Options& options)
     m_loader = std::make_unique<CPRenderObjectLoader>();
     SetRenderObjectLoader(m_loader.get());
     SetPhysicsWorld(m_physicsWorld.get());
+    SetAIManager(m_aiManager.get());
     m_gameData = std::make_unique<CPGameData>();
     SetGameData(m_gameData.get());
     SetInputManager(m_inputManager.get());
@@ -103,6 +106,11 @@ GameHost::~GameHost()
     // Tasks may point at singletons, so the list goes before they do.
     m_kernel->KillAllTasks();
     m_kernel->RemoveKilledTasks();
+    // The level's objects hold bodies of the physics world and materials of
+    // the libraries, and its cars are driven by the AI manager.
+    m_level.reset();
+    SetAIManager(nullptr);
+    m_aiManager.reset();
     SetInterfaceManager(nullptr);
     m_interfaceManager.reset();
     SetInputManager(nullptr);
@@ -150,6 +158,24 @@ GameHost::~GameHost()
     m_render.reset();
     m_device.reset();
     GetPackFileList().Clear();
+}
+
+bool GameHost::StartLevel(const std::string& name)
+{
+    m_level.reset();
+    m_level = std::make_unique<CPLevel>();
+    if (Failed(m_level->Load(name, false, false))) {
+        m_level.reset();
+        return false;
+    }
+    CPObjectPtr aiManager(m_aiManager.get());
+    m_aiManager->SetPriority(CPAIManager::kPriority);
+    m_kernel->AddTask(aiManager);
+    CPObjectPtr physicsWorld(m_physicsWorld.get());
+    m_physicsWorld->SetPriority(CPPhysicsWorld::kPriority);
+    m_kernel->AddTask(physicsWorld);
+    LogLine("Level \"" + name + "\" started");
+    return true;
 }
 
 std::uint64_t GameHost::GetDrawCount() const { return m_device->GetDrawCount(); }
