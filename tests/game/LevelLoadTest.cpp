@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/GameSettings.h"
 #include "game/AIVehicle.h"
 #include "game/Camera.h"
 #include "game/LevelBranch.h"
@@ -405,4 +406,18 @@ TEST_F(LevelLoadTest, MissingPartsAroundAReadableFileFailTheLoadAsWell)
         EXPECT_FALSE(level.GetLevelScene());
         EXPECT_FALSE(level.GetCamera());
     }
+}
+
+TEST_F(LevelLoadTest, QuadTreeSwitchBuildsTheQuadTreeInsteadOfTheBranches)
+{
+    ASSERT_TRUE(world.Level("testtrack", FullLevel())) << world.toolOutput;
+    GetGameSettings().quadTree = 2;
+    ASSERT_EQ(world.Load("testtrack"), S_OK) << world.log.Text();
+    EXPECT_NE(Level().GetQuadTreeRoot(), nullptr);
+    EXPECT_FALSE(Level().GetBranchRoot());
+
+    GetGameSettings().quadTree = 0;
+    ASSERT_EQ(world.Load("testtrack"), S_OK) << world.log.Text();
+    EXPECT_EQ(Level().GetQuadTreeRoot(), nullptr);
+    EXPECT_TRUE(Level().GetBranchRoot());
 }
