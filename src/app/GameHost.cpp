@@ -101,14 +101,16 @@ GameHost::GameHost(const Options& options)
 
 GameHost::~GameHost()
 {
-    // The script objects leave the kernel and the registry with the state.
-    m_scripts.reset();
-    // Tasks may point at singletons, so the list goes before they do.
+    // Tasks may point at singletons and at the level's objects, so the list
+    // goes before they do.
     m_kernel->KillAllTasks();
     m_kernel->RemoveKilledTasks();
-    // The level's objects hold bodies of the physics world and materials of
-    // the libraries, and its cars are driven by the AI manager.
+    // The level's objects report to script objects, hold bodies of the
+    // physics world and materials of the libraries, and its cars are driven
+    // by the AI manager: it goes before all of them.
     m_level.reset();
+    // The script objects leave the registry with the state.
+    m_scripts.reset();
     SetAIManager(nullptr);
     m_aiManager.reset();
     SetInterfaceManager(nullptr);

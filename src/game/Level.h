@@ -169,7 +169,8 @@ class CPLevel : public CPSkyLevel {
     // E_FAIL, with a line in the log naming the file and the fault, when
     // the file is missing, cut short or malformed, a spline is broken, there
     // is no "c_path" spline, or the level scene or the player's car cannot
-    // be loaded: the level then holds nothing of the file.
+    // be loaded: the level then holds nothing of the file. A level loaded
+    // before is replaced.
     HResult Load(const std::string& name, bool noCheckpoints, bool recordMode);
     // A "chk" record: "chk", a number, one separator and a model. Loads the
     // model's scene file, places it and lists it with its number.
@@ -178,8 +179,6 @@ class CPLevel : public CPSkyLevel {
     // road collision, spatial index, camera and cars), leaving the level
     // empty.
     void DiscardContents();
-    // The level name that was loaded; empty before.
-    const std::string& GetLevelName() const { return m_levelName; }
 
     // --- Lists the loader fills and the race reads -----------------------
 
@@ -296,7 +295,4 @@ class CPLevel : public CPSkyLevel {
     CPObjectPtr m_camera;
     CPObjectPtr m_player;
     std::vector<CPGameObject*> m_opponents;
-
-    // Loading.
-    std::string m_levelName;
 };

@@ -239,15 +239,18 @@ HResult CPLevel::Load(const std::string& name, bool noCheckpoints, bool recordMo
     PrepareDrivers(*this);
     platform::SeedRand(platform::Milliseconds());
     levelNumber = LevelNumberFromName(name);
-    m_levelName = name;
     if (CPRender* render = GetRender())
         render->LoadSkyscape(levelNumber);
     demoMode = GetGameSettings().demo != 0;
     levelFailedSent = false;
 
+    DiscardContents();
     CPLevelLoadState state(*this, name);
-    const bool built = state.ReadFile() && state.PlaceObjects() && state.TakeSplines() &&
-                       state.LoadLevelScene() && state.LoadPlayerModel();
+    bool built = state.ReadFile() && state.TakeSplines();
+    if (built) {
+        state.PlaceObjects();
+        built = state.LoadLevelScene() && state.LoadPlayerModel();
+    }
     if (built) {
         state.BuildWorld();
         state.CreateOpponents();
@@ -293,11 +296,10 @@ bool CPLevelLoadState::ReadFile()
     return true;
 }
 
-bool CPLevelLoadState::PlaceObjects()
+void CPLevelLoadState::PlaceObjects()
 {
     for (const CPLevelObjectRecord& record : m_file.objects)
         PlaceObject(record);
-    return true;
 }
 
 void CPLevelLoadState::PlaceObject(const CPLevelObjectRecord& record)

@@ -24,10 +24,11 @@ class CPLevelLoadState {
     CPLevelLoadState(const CPLevelLoadState&) = delete;
     CPLevelLoadState& operator=(const CPLevelLoadState&) = delete;
 
-    // Steps that may fail, in this order.
+    // Steps that may fail, and the placing of the objects between them, in
+    // this order.
     bool ReadFile();
-    bool PlaceObjects();
     bool TakeSplines();
+    void PlaceObjects();
     bool LoadLevelScene();
     bool LoadPlayerModel();
 

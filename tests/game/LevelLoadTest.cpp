@@ -421,3 +421,28 @@ TEST_F(LevelLoadTest, QuadTreeSwitchBuildsTheQuadTreeInsteadOfTheBranches)
     EXPECT_EQ(Level().GetQuadTreeRoot(), nullptr);
     EXPECT_TRUE(Level().GetBranchRoot());
 }
+
+TEST_F(LevelLoadTest, RecordModeBringsTheStoredRecordAsAGhost)
+{
+    ASSERT_TRUE(world.Level("level3", FullLevel())) << world.toolOutput;
+    world.Scene("level3.rdf", "mesh = track.msh\n");
+    world.Scene("rival_.rdf", "mesh = empty\n");
+    world.data.progress[2].name = "rival"; // the record of level number 3
+    ASSERT_EQ(world.Load("level3", false, true), S_OK) << world.log.Text();
+    EXPECT_TRUE(Level().GetRecordGhost());
+    EXPECT_TRUE(Level().GetOpponents().empty());
+    ASSERT_EQ(world.Load("level3", false, false), S_OK) << world.log.Text();
+    EXPECT_FALSE(Level().GetRecordGhost());
+}
+
+TEST_F(LevelLoadTest, LoadingAgainReplacesWhatTheLevelHeld)
+{
+    ASSERT_TRUE(world.Level("testtrack", FullLevel())) << world.toolOutput;
+    ASSERT_EQ(world.Load("testtrack"), S_OK) << world.log.Text();
+    const std::size_t owned = Level().GetOwnedObjects().size();
+    ASSERT_EQ(Level().Load("testtrack", false, false), S_OK) << world.log.Text();
+    EXPECT_EQ(Level().GetOwnedObjects().size(), owned);
+    EXPECT_EQ(Level().GetOpponents().size(), 2u);
+    EXPECT_EQ(Level().checkpoints.size(), 1u);
+    EXPECT_EQ(Level().opponentModels.size(), 2u);
+}
