@@ -13,6 +13,7 @@
 #include "game/LevelWorld.h"
 #include "game/Player.h"
 #include "game/Spline.h"
+#include "physics/PhysicData.h"
 #include "support/MathExpect.h"
 
 namespace {
@@ -445,4 +446,56 @@ TEST_F(LevelLoadTest, LoadingAgainReplacesWhatTheLevelHeld)
     EXPECT_EQ(Level().GetOpponents().size(), 2u);
     EXPECT_EQ(Level().checkpoints.size(), 1u);
     EXPECT_EQ(Level().opponentModels.size(), 2u);
+}
+
+TEST_F(LevelLoadTest, SceneObjectsAreScaledUnlessTheyHaveABodyWhichKeepsThemOutOfTheBranches)
+{
+    ASSERT_TRUE(world.Mesh("block.msh", "layout plain\n"
+                                        "node block\n"
+                                        "  vertex -1 -1 0\n  vertex 1 -1 0\n  vertex 0 1 0\n"
+                                        "  triangle 0 1 2\n"
+                                        "  box 0 0 0 1 1 1\n"
+                                        "end\n"))
+        << world.toolOutput;
+    world.Scene("block.rdf", "mesh = block.msh\n");
+    world.Scene("barrel.rdf", "mesh = car.p3d\n");
+    ASSERT_TRUE(world.Level("testtrack", std::string("object player 0 0 0\n"
+                                                     "object block1 150 150 0 0 0 0 1 2 3 4\n"
+                                                     "object barrel 120 0 0 0 0 0 1 5 5 5\n") +
+                                             kSplines))
+        << world.toolOutput;
+    ASSERT_EQ(world.Load("testtrack"), S_OK) << world.log.Text();
+
+    ASSERT_EQ(Level().firstObjects.size(), 2u);
+    auto* block = Level().firstObjects.front().As<CPGameObject>();
+    auto* barrel = Level().firstObjects.back().As<CPGameObject>();
+    // The block's part box of half size 1 is scaled by 2, 3 and 4.
+    EXPECT_TRUE(Near(block->GetTreeBox().minimum, Vector3{148, 147, -4}));
+    EXPECT_TRUE(Near(block->GetTreeBox().maximum, Vector3{152, 153, 4}));
+    // The barrel has a body in the physics world and keeps its size.
+    ASSERT_NE(barrel->GetPhysicData(), nullptr);
+    EXPECT_NE(barrel->GetPhysicData()->GetRigidBody(), nullptr);
+    EXPECT_TRUE(Near(barrel->GetPosition(), Vector3{120, 0, 0}));
+
+    auto* root = Level().GetBranchRoot().As<CPLevelBranch>();
+    ASSERT_NE(root, nullptr);
+    // The scene's road and house, and the block.
+    EXPECT_EQ(root->GetObjects().size(), 3u);
+}
+
+TEST_F(LevelLoadTest, DriversAreMadeAfreshWithTheTrafficCapped)
+{
+    ASSERT_TRUE(world.Level("testtrack", FullLevel())) << world.toolOutput;
+    const struct Case {
+        std::int32_t transportCount;
+        std::size_t traffic;
+    } cases[] = {{0, 0}, {3, 3}, {-4, 0}, {1000000, 100}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.transportCount);
+        world.data.transportCount = c.transportCount;
+        ASSERT_EQ(world.Load("testtrack"), S_OK) << world.log.Text();
+        EXPECT_EQ(Level().transportCount, c.transportCount);
+        EXPECT_EQ(world.ai.GetOpponents().size(), CPAIManager::kOpponentCount);
+        EXPECT_EQ(world.ai.GetTraffic().size(), c.traffic);
+    }
 }
