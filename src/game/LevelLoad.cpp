@@ -167,6 +167,8 @@ void PlaceLevelObject(CPGameObject& object, const CPLevelObjectRecord& record, b
     StartIdleAnimation(object);
 }
 
+namespace {
+
 CPGameObject* LoadSceneObject(CPLevel& level, const std::string& model, const CPLevelObjectRecord& record,
                               float seconds)
 {
@@ -188,6 +190,8 @@ CPGameObject* LoadSceneObject(CPLevel& level, const std::string& model, const CP
         level.checkpoints.push_back({loaded, seconds + 9.0f});
     return object;
 }
+
+} // namespace
 
 void CPLevel::LoadNumberedObject(const std::string& name, const Vector3& position, const Quaternion& rotation)
 {
