@@ -17,6 +17,7 @@
 #include "core/Log.h"
 #include "core/PackFile.h"
 #include "core/Singletons.h"
+#include "game/AIManager.h"
 #include "game/GameData.h"
 #include "game/Level.h"
 #include "interface/InputManager.h"
@@ -51,8 +52,8 @@ GameHost::GameHost(const Options& options)
       m_materials(std::make_unique<CPMaterialLibrary>(*m_effects, *m_textures)),
       m_effectManager(std::make_unique<CPEffectManager>()),
       m_animationCache(std::make_unique<CPAnimationCache>()),
-      m_physicsWorld(std::make_unique<CPPhysicsWorld>()), m_input(std::make_unique<platform::InputDevice>()),
-      m_inputManager(std::make_unique<CPInputManager>()),
+      m_physicsWorld(std::make_unique<CPPhysicsWorld>()), m_aiManager(std::make_unique<CPAIManager>()),
+      m_input(std::make_unique<platform::InputDevice>()), m_inputManager(std::make_unique<CPInputManager>()),
       m_soundDevice(std::make_unique<platform::SoundDevice>()),
       m_sceneList(std::make_unique<CPRenderList>(m_render.get())),
       m_dynamicList(std::make_unique<CPRenderList>(m_render.get()))
@@ -76,6 +77,7 @@ GameHost::GameHost(const Options& options)
     m_loader = std::make_unique<CPRenderObjectLoader>();
     SetRenderObjectLoader(m_loader.get());
     SetPhysicsWorld(m_physicsWorld.get());
+    SetAIManager(m_aiManager.get());
     m_gameData = std::make_unique<CPGameData>();
     SetGameData(m_gameData.get());
     SetInputManager(m_inputManager.get());
@@ -102,13 +104,20 @@ GameHost::GameHost(const Options& options)
 
 GameHost::~GameHost()
 {
-    // The script objects leave the kernel and the registry with the state.
-    m_scripts.reset();
-    // Tasks may point at singletons, so the list goes before they do.
+    // Tasks may point at singletons and at the level's objects, so the list
+    // goes before they do.
     m_kernel->KillAllTasks();
     m_kernel->RemoveKilledTasks();
+    // The level's objects report to script objects, hold bodies of the
+    // physics world and materials of the libraries, and its cars are driven
+    // by the AI manager: it goes before all of them.
+    m_level.reset();
+    // The script objects leave the registry with the state.
+    m_scripts.reset();
     // Objects queued for deletion may still need the singletons.
     DeleteQueuedObjects();
+    SetAIManager(nullptr);
+    m_aiManager.reset();
     SetInterfaceManager(nullptr);
     m_interfaceManager.reset();
     SetInputManager(nullptr);
@@ -156,6 +165,20 @@ GameHost::~GameHost()
     m_render.reset();
     m_device.reset();
     GetPackFileList().Clear();
+}
+
+bool GameHost::StartLevel(const std::string& name)
+{
+    m_level.reset();
+    m_level = std::make_unique<CPLevel>();
+    if (Failed(m_level->Load(name, false, false))) {
+        m_level.reset();
+        return false;
+    }
+    // The AI manager, the physics world and the race join the kernel.
+    m_level->Start();
+    LogLine("Level \"" + name + "\" started");
+    return true;
 }
 
 std::uint64_t GameHost::GetDrawCount() const { return m_device->GetDrawCount(); }

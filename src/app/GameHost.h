@@ -8,6 +8,7 @@
 #include "core/Kernel.h"
 #include "core/ObjectRegistry.h"
 
+class CPAIManager;
 class CPAnimationCache;
 class CPAVIPlayer;
 class CPAVIPlayer1;
@@ -15,6 +16,7 @@ class CPInputManager;
 class CPPhysicsWorld;
 class CPGameData;
 class CPInterfaceManager;
+class CPLevel;
 class CPRenderObjectLoader;
 class CPEffectLibrary;
 class CPEffectManager;
@@ -54,6 +56,13 @@ class GameHost {
     // One frame: input, the kernel's tasks by priority, the deferred
     // deletes, then the frame drawn and presented.
     void RunFrame();
+    // Makes the level of that name current, loads it from "Data\Levels"
+    // and starts it: the AI manager, the physics world and the race join
+    // the kernel, so that every frame steps them. False, leaving no level, when it does
+    // not load (the log says why).
+    bool StartLevel(const std::string& name);
+    // The level StartLevel made; null before.
+    CPLevel* GetLevel() const { return m_level.get(); }
     // Hands this frame's mouse to the interface screens: a move when the
     // mouse moved, a press or release for each button that changed.
     void DispatchInput();
@@ -91,6 +100,7 @@ class GameHost {
     std::unique_ptr<CPAnimationCache> m_animationCache;
     std::unique_ptr<CPRenderObjectLoader> m_loader;
     std::unique_ptr<CPPhysicsWorld> m_physicsWorld;
+    std::unique_ptr<CPAIManager> m_aiManager;
     std::unique_ptr<CPGameData> m_gameData;
     std::unique_ptr<platform::InputDevice> m_input;
     std::unique_ptr<CPInputManager> m_inputManager;
@@ -105,5 +115,6 @@ class GameHost {
     std::unique_ptr<CPRenderList> m_sceneList;
     std::unique_ptr<CPRenderList> m_dynamicList;
     std::unique_ptr<CPScriptHost> m_scripts;
+    std::unique_ptr<CPLevel> m_level;
     bool m_quit = false;
 };

@@ -11,9 +11,10 @@ namespace {
 
 void PrintUsage(const char* program)
 {
-    std::printf("Usage: %s [--frames N] [--data DIR] [--help]\n"
+    std::printf("Usage: %s [--frames N] [--data DIR] [--level NAME] [--help]\n"
                 "Runs the game headless on the data folder DIR (default: the working\n"
-                "directory) for N frames of 1/60 s (default 300), then exits.\n",
+                "directory) for N frames of 1/60 s (default 300), then exits. With\n"
+                "--level it first loads and starts Data\\Levels\\NAME.lvl.\n",
                 program);
 }
 
@@ -33,6 +34,7 @@ int main(int argc, char** argv)
 {
     std::setlocale(LC_ALL, "C");
     GameHost::Options options;
+    std::string level;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
@@ -50,12 +52,27 @@ int main(int argc, char** argv)
             options.dataRoot = argv[++i];
             continue;
         }
+        if (std::strcmp(arg, "--level") == 0 && i + 1 < argc) {
+            level = argv[++i];
+            if (level.empty()) {
+                std::fprintf(stderr, "--level needs a level name\n");
+                return 2;
+            }
+            continue;
+        }
         std::fprintf(stderr, "Unknown argument \"%s\"\n", arg);
         PrintUsage(argv[0]);
         return 2;
     }
 
     GameHost host(options);
+    if (!level.empty()) {
+        if (!host.StartLevel(level)) {
+            std::fprintf(stderr, "The level \"%s\" could not be loaded; the log says why.\n", level.c_str());
+            return 1;
+        }
+        std::printf("Level \"%s\" started.\n", level.c_str());
+    }
     int frames = host.Run();
     std::printf("Ran %d frames, %llu draws.\n", frames, static_cast<unsigned long long>(host.GetDrawCount()));
     return 0;

@@ -9,6 +9,7 @@ CPGameData* g_gameData = nullptr;
 CPInterfaceManager* g_interfaceManager = nullptr;
 CPLevel* g_currentLevel = nullptr;
 CPPhysicsWorld* g_physicsWorld = nullptr;
+CPAIManager* g_aiManager = nullptr;
 } // namespace
 
 CPKernel* GetKernel() { return g_kernel; }
@@ -34,3 +35,6 @@ void SetCurrentLevel(CPLevel* level) { g_currentLevel = level; }
 
 CPPhysicsWorld* GetPhysicsWorld() { return g_physicsWorld; }
 void SetPhysicsWorld(CPPhysicsWorld* world) { g_physicsWorld = world; }
+
+CPAIManager* GetAIManager() { return g_aiManager; }
+void SetAIManager(CPAIManager* manager) { g_aiManager = manager; }

@@ -11,6 +11,7 @@ class CPGameData;
 class CPInterfaceManager;
 class CPLevel;
 class CPPhysicsWorld;
+class CPAIManager;
 
 CPKernel* GetKernel();
 void SetKernel(CPKernel* kernel);
@@ -35,3 +36,6 @@ void SetCurrentLevel(CPLevel* level);
 
 CPPhysicsWorld* GetPhysicsWorld();
 void SetPhysicsWorld(CPPhysicsWorld* world);
+
+CPAIManager* GetAIManager();
+void SetAIManager(CPAIManager* manager);

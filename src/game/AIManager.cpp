@@ -12,8 +12,6 @@
 
 namespace {
 
-CPAIManager* g_aiManager = nullptr;
-
 constexpr float kPi = 3.14159265358979f;
 
 float WrapAngle(float angle)
@@ -47,9 +45,6 @@ const CPLine* LineAhead(const CPLine* line, int count, bool reversed)
 }
 
 } // namespace
-
-CPAIManager* GetAIManager() { return g_aiManager; }
-void SetAIManager(CPAIManager* manager) { g_aiManager = manager; }
 
 CPAIManager::CPAIManager() { SetPriority(kPriority); }
 

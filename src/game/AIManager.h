@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Singletons.h"
 #include "core/Task.h"
 
 class AI_Vehicle;
@@ -88,7 +89,3 @@ class CPAIManager : public CPTask {
     std::int32_t m_trafficCount = 0;
     bool m_trafficOn = true;
 };
-
-// The AI manager singleton; null until the start-up code stores one.
-CPAIManager* GetAIManager();
-void SetAIManager(CPAIManager* manager);

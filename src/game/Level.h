@@ -14,6 +14,7 @@
 #include "game/CarCameraSubject.h"
 #include "platform/Light.h"
 #include "platform/MathTypes.h"
+#include "platform/Result.h"
 
 class CPGameObject;
 class CPLevelIndex;
@@ -158,6 +159,27 @@ class CPLevel : public CPSkyLevel {
     // The player car's weapon step; nothing without a player car (or one
     // that has no weapons).
     void SetWeaponPos(const Vector3& aimPoint, CPGameObject* target);
+
+    // --- Loading (LevelLoad.cpp, LevelLoadCars.cpp) ---------------------------
+
+    // Builds the level from "Data\Levels\<name>.lvl": the objects it lists,
+    // its splines, the level scene, terrain and road collision, the branch
+    // tree, the physics world, the opponents with their drivers and the
+    // player's car. Without checkpoints the gates and the level's own
+    // opponent model are left out; in record mode the opponents are. S_OK;
+    // E_FAIL, with a line in the log naming the file and the fault, when
+    // the file is missing, cut short or malformed, a spline is broken, there
+    // is no "c_path" spline, or the level scene or the player's car cannot
+    // be loaded: the level then holds nothing of the file. A level loaded
+    // before is replaced.
+    HResult Load(const std::string& name, bool noCheckpoints, bool recordMode);
+    // A "chk" record: "chk", a number, one separator and a model. Loads the
+    // model's scene file, places it and lists it with its number.
+    void LoadNumberedObject(const std::string& name, const Vector3& position, const Quaternion& rotation);
+    // Deletes what a load built (objects, lists, splines, scene, terrain,
+    // road collision, spatial index, camera and cars), leaving the level
+    // empty.
+    void DiscardContents();
 
     // --- Lists the loader fills and the race reads -----------------------
 
