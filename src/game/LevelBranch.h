@@ -9,6 +9,7 @@
 #include "core/Object.h"
 #include "core/RayQuery.h"
 #include "game/LevelIndex.h"
+#include "game/SceneBranches.h"
 #include "platform/MathTypes.h"
 
 class CPGameObject;
@@ -22,7 +23,7 @@ class CPPerspectiveCamera;
 // its leaves list the bonus objects they hold.
 //
 // Ownership: a node owns its two children; the objects belong to the level.
-class CPLevelBranch : public CPObject, public CPLevelIndex {
+class CPLevelBranch : public CPObject, public CPLevelIndex, public CPSceneBranches {
   public:
     // Beyond this distance from the eye an object with levels of detail is
     // not drawn at all.
@@ -55,8 +56,14 @@ class CPLevelBranch : public CPObject, public CPLevelIndex {
     // to the renderer's scene list, objects with levels of detail by their
     // distance from the current camera's eye.
     void CollectVisible(CPPerspectiveCamera& camera);
+    // The walk as the race asks it each frame; nothing without a camera.
+    void CollectVisible(CPPerspectiveCamera* camera) override
+    {
+        if (camera)
+            CollectVisible(*camera);
+    }
     // Deactivates the plain objects of this node.
-    void DeactivatePlainObjects();
+    void DeactivatePlainObjects() override;
 
     bool IsLeaf() const { return !m_left && !m_right; }
     CPLevelBranch* GetLeft() const { return m_left; }
