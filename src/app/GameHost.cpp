@@ -20,6 +20,7 @@
 #include "game/AIManager.h"
 #include "game/GameData.h"
 #include "game/Level.h"
+#include "game/ShotManager.h"
 #include "interface/InputManager.h"
 #include "interface/Interface.h"
 #include "interface/InterfaceManager.h"
@@ -80,6 +81,8 @@ GameHost::GameHost(const Options& options)
     SetAIManager(m_aiManager.get());
     m_gameData = std::make_unique<CPGameData>();
     SetGameData(m_gameData.get());
+    m_shots = std::make_unique<CPShotManager>();
+    SetWeaponManager(m_shots.get());
     SetInputManager(m_inputManager.get());
     m_interfaceManager = std::make_unique<CPInterfaceManager>();
     SetInterfaceManager(m_interfaceManager.get());
@@ -118,6 +121,8 @@ GameHost::~GameHost()
     DeleteQueuedObjects();
     SetAIManager(nullptr);
     m_aiManager.reset();
+    SetWeaponManager(nullptr);
+    m_shots.reset();
     SetInterfaceManager(nullptr);
     m_interfaceManager.reset();
     SetInputManager(nullptr);

@@ -15,6 +15,7 @@ class CPAVIPlayer1;
 class CPInputManager;
 class CPPhysicsWorld;
 class CPGameData;
+class CPShotManager;
 class CPInterfaceManager;
 class CPLevel;
 class CPRenderObjectLoader;
@@ -102,6 +103,7 @@ class GameHost {
     std::unique_ptr<CPPhysicsWorld> m_physicsWorld;
     std::unique_ptr<CPAIManager> m_aiManager;
     std::unique_ptr<CPGameData> m_gameData;
+    std::unique_ptr<CPShotManager> m_shots;
     std::unique_ptr<platform::InputDevice> m_input;
     std::unique_ptr<CPInputManager> m_inputManager;
     std::unique_ptr<CPInterfaceManager> m_interfaceManager;

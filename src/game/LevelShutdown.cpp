@@ -11,6 +11,7 @@
 #include "game/AIVehicle.h"
 #include "game/GameData.h"
 #include "game/Level.h"
+#include "game/ShotManager.h"
 #include "game/RaceFrame.h"
 #include "game/SceneBranches.h"
 #include "physics/PhysicData.h"
@@ -140,6 +141,9 @@ void CPLevel::Shutdown()
     opponentNearestPoint.clear();
     opponentProgress.clear();
     raceRunning = false;
+    // Shots in flight belong to this race.
+    if (CPShotManager* shots = GetWeaponManager())
+        shots->ClearActive();
 
     for (const CPObjectPtr& object : firstObjects) {
         if (auto* gameObject = object.As<CPGameObject>())
