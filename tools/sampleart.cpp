@@ -177,7 +177,8 @@ std::string DdsBytes(int size, const std::vector<std::uint32_t>& pixels)
 bool WriteTextures(const fs::path& folder)
 {
     for (const Picture& picture : Pictures()) {
-        const std::string bytes = sample::TgaBytes(picture.size, picture.size, Paint(picture.size, picture.painter));
+        const std::string bytes =
+            sample::TgaBytes(picture.size, picture.size, Paint(picture.size, picture.painter));
         if (!sample::WriteFile(folder / picture.name, bytes))
             return false;
     }
@@ -189,8 +190,9 @@ bool WriteTextures(const fs::path& folder)
 // scanner resolves them by name and draws one pass per pass listed.
 std::string Effect(const std::string& technique, int textures, const std::string& states)
 {
-    std::string text = "// " + technique + "\nfloat4x4 g_mWorldViewProjection : WORLDVIEWPROJECTION;\n"
-                                           "float4 g_vLight : LIGHTDIRECTION;\n";
+    std::string text = "// " + technique +
+                       "\nfloat4x4 g_mWorldViewProjection : WORLDVIEWPROJECTION;\n"
+                       "float4 g_vLight : LIGHTDIRECTION;\n";
     for (int i = 0; i < textures; ++i)
         text += "texture tex" + std::to_string(i) + ";\n";
     return text + "technique " + technique + " { pass P0 { " + states + "} }\n";
@@ -223,14 +225,18 @@ bool WriteEffects(const fs::path& folder)
     return true;
 }
 
-std::string Rgb(int r, int g, int b) { return std::to_string(r) + " " + std::to_string(g) + " " + std::to_string(b); }
+std::string Rgb(int r, int g, int b)
+{
+    return std::to_string(r) + " " + std::to_string(g) + " " + std::to_string(b);
+}
 
 // The skyscape: a header, keyframes, one sky part (the sun), one cloud set
 // and the layer file. Each line starts with a label the reader skips.
 std::string Skyscape()
 {
     std::string t = "// sample sky: a day that slowly turns to evening and back\n";
-    t += "time_scale 1.0\nstart_keyframe 0\nradius 1400.0\nvertical_scale 0.5\nslices 16\ncentre 0.0 0.0 -100.0\n";
+    t += "time_scale 1.0\nstart_keyframe 0\nradius 1400.0\nvertical_scale 0.5\nslices 16\ncentre 0.0 0.0 "
+         "-100.0\n";
     t += "texture sky.tga\neffect sky.fx\nbands 3\nkeyframes 2\nparts 1\npart_effect1 skypart.fx\n"
          "part_effect2 skypart2.fx\ncloud_sets 1\nlayers layers1.txt\n";
     const struct {
@@ -241,9 +247,17 @@ std::string Skyscape()
         int fog[3];
         double sunAngle;
     } keys[] = {
-        {"day", {{200, 220, 240}, {120, 170, 230}, {60, 110, 210}}, {255, 250, 230}, {120, 120, 130}, {190, 200, 220},
+        {"day",
+         {{200, 220, 240}, {120, 170, 230}, {60, 110, 210}},
+         {255, 250, 230},
+         {120, 120, 130},
+         {190, 200, 220},
          40.0},
-        {"evening", {{240, 170, 120}, {150, 110, 160}, {50, 50, 120}}, {255, 180, 120}, {90, 80, 90}, {200, 160, 140},
+        {"evening",
+         {{240, 170, 120}, {150, 110, 160}, {50, 50, 120}},
+         {255, 180, 120},
+         {90, 80, 90},
+         {200, 160, 140},
          15.0},
     };
     for (const auto& key : keys) {
@@ -258,18 +272,20 @@ std::string Skyscape()
         t += "extra_x 0.0\nextra_y 0.0\nextra_z 0.0\nbrighten 0\n";
         t += "sun_angle " + Num(key.sunAngle) + "\nsun_effect 0\nsun_size 1.0\nsun_frame_step 0\n";
     }
-    t += "// the sun\ndirection 0.3 0.5 0.8\nsize 120.0\ndistance 1200.0\nbase_angle 0.0\nframes 1\nframe sun.tga\n";
+    t += "// the sun\ndirection 0.3 0.5 0.8\nsize 120.0\ndistance 1200.0\nbase_angle 0.0\nframes 1\nframe "
+         "sun.tga\n";
     t += "cloud_set cloudset1.txt\n";
     return t;
 }
 
 std::string CloudSet()
 {
-    std::string t = "position 0.0 0.0 400.0\nvalue1 1.0\nvalue2 0\nvector 0.0 0.0 0.0\nvalue3 1.0\nclouds 4\n";
+    std::string t =
+        "position 0.0 0.0 400.0\nvalue1 1.0\nvalue2 0\nvector 0.0 0.0 0.0\nvalue3 1.0\nclouds 4\n";
     const double offsets[4][2] = {{-600, 200}, {300, 500}, {500, -400}, {-300, -600}};
     for (int i = 0; i < 4; ++i)
-        t += "cloud cloud1.txt\noffset " + Num(offsets[i][0]) + " " + Num(offsets[i][1]) +
-             " 0.0\nscale " + Num(1.0 + 0.25 * i) + "\nrotation " + Num(0.7 * i) + "\nextra 0.0\n";
+        t += "cloud cloud1.txt\noffset " + Num(offsets[i][0]) + " " + Num(offsets[i][1]) + " 0.0\nscale " +
+             Num(1.0 + 0.25 * i) + "\nrotation " + Num(0.7 * i) + "\nextra 0.0\n";
     return t;
 }
 
@@ -283,8 +299,9 @@ std::string Cloud()
         for (int i = 0; i < perCore; ++i) {
             const double a = 6.283185307 * i / perCore;
             const double cx = (core == 0 ? -40.0 : 40.0) + 30.0 * std::cos(a);
-            t += "centre " + Num(cx) + " " + Num(30.0 * std::sin(a)) + " " + Num(10.0 * core + 8.0 * std::sin(2 * a)) +
-                 "\nvalues 0 0\nvalue3 1.0\ncore " + std::to_string(core) + "\nhalf_sizes 40.0 30.0\n";
+            t += "centre " + Num(cx) + " " + Num(30.0 * std::sin(a)) + " " +
+                 Num(10.0 * core + 8.0 * std::sin(2 * a)) + "\nvalues 0 0\nvalue3 1.0\ncore " +
+                 std::to_string(core) + "\nhalf_sizes 40.0 30.0\n";
         }
     t += "p1 20.0\np2 20.0\np3 128.0\np4 128.0\np5 128.0\np6 128.0\np7 128.0\np8 128.0\n";
     return t;
@@ -292,8 +309,10 @@ std::string Cloud()
 
 std::string Layers()
 {
-    return "layers 1\nfade_time 10.0\nduration 300.0\nspread 0.2\ncloud_set cloudset1.txt\nvalue1 0\nvalue2 0\n"
-           "value3 0.0\nvalue4 0.0\nvalue5 0\nvalue6 0.0\nvalue7 0\nvalue8 0\novercast 0\nweight 1.0\nvalue9 0\n";
+    return "layers 1\nfade_time 10.0\nduration 300.0\nspread 0.2\ncloud_set cloudset1.txt\nvalue1 0\nvalue2 "
+           "0\n"
+           "value3 0.0\nvalue4 0.0\nvalue5 0\nvalue6 0.0\nvalue7 0\nvalue8 0\novercast 0\nweight 1.0\nvalue9 "
+           "0\n";
 }
 
 bool WriteSky(const fs::path& folder)
@@ -301,7 +320,8 @@ bool WriteSky(const fs::path& folder)
     // Level 0 (a level of another name, the menus) and level 1 share the sky.
     return sample::WriteFile(folder / "skyscape0.txt", Skyscape()) &&
            sample::WriteFile(folder / "skyscape1.txt", Skyscape()) &&
-           sample::WriteFile(folder / "cloudset1.txt", CloudSet()) && sample::WriteFile(folder / "cloud1.txt", Cloud()) &&
+           sample::WriteFile(folder / "cloudset1.txt", CloudSet()) &&
+           sample::WriteFile(folder / "cloud1.txt", Cloud()) &&
            sample::WriteFile(folder / "layers1.txt", Layers());
 }
 
@@ -321,7 +341,8 @@ std::string Particles()
         {"smoke", "smoke.tga", 2.5, 1.0, 2.0, 0.6, 3},
     };
     for (const auto& p : prototypes)
-        t += std::string("[") + p.name + "]\nkind = particles\neffectfile = particle.fx\ntexturefile1 = " + p.texture +
+        t += std::string("[") + p.name +
+             "]\nkind = particles\neffectfile = particle.fx\ntexturefile1 = " + p.texture +
              "\nlife = " + Num(p.life) + "\nsize = " + Num(p.size) + "\ngrow = " + Num(p.grow) +
              "\ngravity = " + Num(p.gravity) + "\ncount = " + std::to_string(p.count) + "\n";
     t += "// Emitters: what a particle system's tick asks for.\n";
@@ -338,8 +359,9 @@ std::string Particles()
     };
     for (const auto& e : emitters)
         t += std::string("[") + e.name + "]\nkind = emitter\neffect = " + e.effect +
-             "\ndirection = 0.000,0.000,1.000\nspeed = " + Num(e.speed) + "\ncone = " + std::to_string(e.cone) +
-             "\nspread = " + Num(e.spread) + "," + Num(e.spread) + "," + Num(e.spread) +
+             "\ndirection = 0.000,0.000,1.000\nspeed = " + Num(e.speed) +
+             "\ncone = " + std::to_string(e.cone) + "\nspread = " + Num(e.spread) + "," + Num(e.spread) +
+             "," + Num(e.spread) +
              "\nparam_a = 0.000\nparam_b = 0.000\nparam_d = 0.000\nvector_c = 0.000,0.000,0.000\nflag = 0\n";
     return t;
 }

@@ -23,8 +23,8 @@ namespace {
 struct CarShape {
     const char* model;
     const char* texture;
-    Point body;  // half extents of the lower body
-    Point cabin; // half extents of the cabin on top of it
+    Point body;        // half extents of the lower body
+    Point cabin;       // half extents of the cabin on top of it
     double cabinShift; // cabin centre along y (forward is -y)
     double wheelbase;  // half the distance between the axles
     double track;      // half the distance between left and right wheels
@@ -40,10 +40,36 @@ struct CarShape {
 };
 
 const CarShape kCars[] = {
-    {"zil_130_", "car_zil.tga", {1.1, 2.8, 0.55}, {1.0, 0.9, 0.6}, -1.6, 1.9, 1.0, 0.55, 2400.0, 34.0, 110.0,
-     110.0, 250.0, 160.0, 170.0},
-    {"tvr", "car_tvr.tga", {0.9, 2.1, 0.35}, {0.75, 0.8, 0.3}, 0.3, 1.3, 0.85, 0.4, 1200.0, 32.0, 100.0, 100.0,
-     240.0, 140.0, 150.0},
+    {"zil_130_",
+     "car_zil.tga",
+     {1.1, 2.8, 0.55},
+     {1.0, 0.9, 0.6},
+     -1.6,
+     1.9,
+     1.0,
+     0.55,
+     2400.0,
+     34.0,
+     110.0,
+     110.0,
+     250.0,
+     160.0,
+     170.0},
+    {"tvr",
+     "car_tvr.tga",
+     {0.9, 2.1, 0.35},
+     {0.75, 0.8, 0.3},
+     0.3,
+     1.3,
+     0.85,
+     0.4,
+     1200.0,
+     32.0,
+     100.0,
+     100.0,
+     240.0,
+     140.0,
+     150.0},
 };
 
 constexpr int kOpponents = 7;
@@ -98,9 +124,9 @@ std::string Description(const CarShape& car)
     x += "      <speed max_front_speed=\"" + Num(car.maxFrontSpeed) + "\" max_rear_speed=\"" +
          Num(car.maxFrontSpeed / 2) + "\" angle=\"30.0\" />\n";
     x += "      <acceleration front=\"" + Num(car.accelFront) + "\" back=\"" + Num(car.accelFront) +
-         "\" brake=\"120.0\" accel_front=\"" + Num(car.accelFront) + "\" accel_back=\"" + Num(car.accelFront / 2) +
-         "\" speed_front=\"" + Num(car.maxFrontSpeed) + "\" speed_back=\"" + Num(car.maxFrontSpeed / 2) +
-         "\" />\n";
+         "\" brake=\"120.0\" accel_front=\"" + Num(car.accelFront) + "\" accel_back=\"" +
+         Num(car.accelFront / 2) + "\" speed_front=\"" + Num(car.maxFrontSpeed) + "\" speed_back=\"" +
+         Num(car.maxFrontSpeed / 2) + "\" />\n";
     x += "      <friction front=\"" + Num(car.frictionFront) + "\" back=\"" + Num(car.frictionBack) +
          "\" slide=\"0.9\" />\n";
     x += "      <inertion yaw=\"0.2\" pitch=\"0.1\" />\n";
@@ -115,7 +141,8 @@ std::string Description(const CarShape& car)
     return x;
 }
 
-bool WriteCar(const CarShape& car, const fs::path& sources, const fs::path& meshes, const fs::path& descriptions)
+bool WriteCar(const CarShape& car, const fs::path& sources, const fs::path& meshes,
+              const fs::path& descriptions)
 {
     const std::string model = car.model;
     const std::string meshFile = model + ".p3d";

@@ -32,7 +32,8 @@ struct BestTime {
 };
 
 const BestTime kBestTimes[] = {
-    {0, "Ada", 2, 48, 12}, {0, "Boris", 2, 55, 40}, {0, "Chen", 3, 2, 5}, {0, "Dana", 3, 10, 77}, {0, "Emil", 3, 21, 0},
+    {0, "Ada", 2, 48, 12},  {0, "Boris", 2, 55, 40}, {0, "Chen", 3, 2, 5},
+    {0, "Dana", 3, 10, 77}, {0, "Emil", 3, 21, 0},
 };
 
 bool WriteScores(const fs::path& path)
@@ -63,7 +64,7 @@ int main(int argc, char** argv)
     const fs::path data = argv[1];
     // The game writes its saves into Saves; the empty file keeps the folder.
     const bool ok = sample::WriteFile(data / "player.dat", kPlayer) &&
-                    sample::WriteFile(data / "coeff.dat", kCoefficients) && WriteScores(data / "scores.dat") &&
-                    sample::WriteFile(data / "Saves" / ".keep", "");
+                    sample::WriteFile(data / "coeff.dat", kCoefficients) &&
+                    WriteScores(data / "scores.dat") && sample::WriteFile(data / "Saves" / ".keep", "");
     return ok ? 0 : 1;
 }

@@ -27,17 +27,17 @@ constexpr double kPi = 3.14159265358979323846;
 
 // What shapes the circuit; change these and run scripts/make-sample-data.sh.
 struct TrackParams {
-    double length = 3000.0;     // centre line, metres
-    double width = 14.0;        // between the walls
-    double step = 8.0;          // distance between the road's cross sections
-    double bend = 0.2;          // how far the outline swings in and out
-    int lobes = 3;              // bends of the outline per lap
+    double length = 3000.0; // centre line, metres
+    double width = 14.0;    // between the walls
+    double step = 8.0;      // distance between the road's cross sections
+    double bend = 0.2;      // how far the outline swings in and out
+    int lobes = 3;          // bends of the outline per lap
     double wallHeight = 1.2;
     double wallThickness = 0.4;
     double hillHeight = 12.0;
-    double hillLength = 420.0;  // the hill's foot to foot, along the road
-    double hillCentre = 0.55;   // share of the lap where its top stands
-    int splineEvery = 4;        // cross sections per spline segment
+    double hillLength = 420.0; // the hill's foot to foot, along the road
+    double hillCentre = 0.55;  // share of the lap where its top stands
+    int splineEvery = 4;       // cross sections per spline segment
     int checkpoints = 4;
     int opponents = 7;
     double terrainSize = 3000.0;
@@ -206,7 +206,8 @@ std::string SceneMesh(const std::vector<Section>& sections, const TrackParams& p
     AddWalls(mesh, sections, params);
     mesh.EndNode();
     AddStartPosts(mesh, sections, params);
-    mesh.Scene(sample::Section("road", "diffuse.fx", "road.tga") + sample::Section("walls", "diffuse.fx", "wall.tga") +
+    mesh.Scene(sample::Section("road", "diffuse.fx", "road.tga") +
+               sample::Section("walls", "diffuse.fx", "wall.tga") +
                sample::Section("start_post_left", "diffuse.fx", "post.tga") +
                sample::Section("start_post_right", "diffuse.fx", "post.tga") +
                sample::Section("start_banner", "diffuse.fx", "banner.tga"));
@@ -336,8 +337,8 @@ std::string ObjectLine(const std::string& name, const Point& p, double yaw)
 // A closed spline through the points at `across` from the centre line,
 // its segments in the file against the driving direction (the game drives
 // from each line to the one before it).
-std::string SplineText(const std::string& name, const std::vector<Section>& sections, const TrackParams& params,
-                       double across)
+std::string SplineText(const std::string& name, const std::vector<Section>& sections,
+                       const TrackParams& params, double across)
 {
     const int count = static_cast<int>(sections.size());
     const int every = params.splineEvery;
@@ -352,7 +353,8 @@ std::string SplineText(const std::string& name, const std::vector<Section>& sect
         const Point& before = knots[(k + n - 1) % n];
         const Point& after = knots[(k + 2) % n];
         // Catmull-Rom tangents as Bezier control points.
-        const Point p1{p0.x + (p3.x - before.x) / 6, p0.y + (p3.y - before.y) / 6, p0.z + (p3.z - before.z) / 6};
+        const Point p1{p0.x + (p3.x - before.x) / 6, p0.y + (p3.y - before.y) / 6,
+                       p0.z + (p3.z - before.z) / 6};
         const Point p2{p3.x - (after.x - p0.x) / 6, p3.y - (after.y - p0.y) / 6, p3.z - (after.z - p0.z) / 6};
         text += "segment";
         for (const Point* p : {&p0, &p3, &p1, &p2})
@@ -365,18 +367,17 @@ std::string SplineText(const std::string& name, const std::vector<Section>& sect
 std::string LevelText(const std::vector<Section>& sections, const TrackParams& params)
 {
     const int count = static_cast<int>(sections.size());
-    std::string text =
-        "# The sample circuit, level1: " + Num(params.length) + " m of road, " + Num(params.width) +
-        " m wide, a hill of " + Num(params.hillHeight) +
-        " m.\n"
-        "# Scene files the game finds by the level's name, not through this file:\n"
-        "#   level1.rdf (scene), road_phys1.rdf (road collision), land.rdf (terrain),\n"
-        "#   skyscape1.txt (sky); the mission list is level1.mis.\n"
-        "# Objects stand at x y z, turned by the quaternion qx qy qz qw as it is\n"
-        "# stored (the game takes its conjugate), scaled by sx sy sz. A scene\n"
-        "# object is loaded from its name without trailing digits plus \".rdf\".\n"
-        "header 0.000 0.000 " +
-        Num(params.terrainSize / 2) + " 0.000\nlights 0\n";
+    std::string text = "# The sample circuit, level1: " + Num(params.length) + " m of road, " +
+                       Num(params.width) + " m wide, a hill of " + Num(params.hillHeight) +
+                       " m.\n"
+                       "# Scene files the game finds by the level's name, not through this file:\n"
+                       "#   level1.rdf (scene), road_phys1.rdf (road collision), land.rdf (terrain),\n"
+                       "#   skyscape1.txt (sky); the mission list is level1.mis.\n"
+                       "# Objects stand at x y z, turned by the quaternion qx qy qz qw as it is\n"
+                       "# stored (the game takes its conjugate), scaled by sx sy sz. A scene\n"
+                       "# object is loaded from its name without trailing digits plus \".rdf\".\n"
+                       "header 0.000 0.000 " +
+                       Num(params.terrainSize / 2) + " 0.000\nlights 0\n";
     const double lane = params.width / 4;
     auto grid = [&](int slot) {
         // Two columns behind the start line, the player in front.
