@@ -231,14 +231,16 @@ std::string Rgb(int r, int g, int b)
 }
 
 // The skyscape: a header, keyframes, one sky part (the sun), one cloud set
-// and the layer file. Each line starts with a label the reader skips.
+// and the layer file. Each line starts with a label the reader skips. The
+// sky names its pictures and effects by their path in the data folder.
 std::string Skyscape()
 {
     std::string t = "// sample sky: a day that slowly turns to evening and back\n";
     t += "time_scale 1.0\nstart_keyframe 0\nradius 1400.0\nvertical_scale 0.5\nslices 16\ncentre 0.0 0.0 "
          "-100.0\n";
-    t += "texture sky.tga\neffect sky.fx\nbands 3\nkeyframes 2\nparts 1\npart_effect1 skypart.fx\n"
-         "part_effect2 skypart2.fx\ncloud_sets 1\nlayers layers1.txt\n";
+    t += "texture data\\textures\\sky.tga\neffect data\\effects\\sky.fx\nbands 3\nkeyframes 2\nparts 1\n"
+         "part_effect1 data\\effects\\skypart.fx\n"
+         "part_effect2 data\\effects\\skypart2.fx\ncloud_sets 1\nlayers layers1.txt\n";
     const struct {
         const char* name;
         int band[3][3];
@@ -273,7 +275,7 @@ std::string Skyscape()
         t += "sun_angle " + Num(key.sunAngle) + "\nsun_effect 0\nsun_size 1.0\nsun_frame_step 0\n";
     }
     t += "// the sun\ndirection 0.3 0.5 0.8\nsize 120.0\ndistance 1200.0\nbase_angle 0.0\nframes 1\nframe "
-         "sun.tga\n";
+         "data\\textures\\sun.tga\n";
     t += "cloud_set cloudset1.txt\n";
     return t;
 }
