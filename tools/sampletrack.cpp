@@ -6,6 +6,17 @@
 // MESH_SOURCES receives "NAME.EXT.txt" for each mesh file NAME.EXT (its
 // scene file is NAME.rdf); LEVEL_FOLDER receives "level1.lvl.txt" and the
 // mission list "level1.mis".
+//
+// The level description holds the level file's records in file order, one
+// statement a line ("#" starts a comment):
+//   header A B C D                  the four header floats
+//   lights 0                        the light count (no light records)
+//   object NAME X Y Z QX QY QZ QW SX SY SZ
+//                                   an object record, its rotation as stored
+//   spline NAME closed|open         a spline record, then its segments:
+//   segment X0 Y0 Z0 X3 Y3 Z3 X1 Y1 Z1 X2 Y2 Z2
+//                                   start, end, first and second control point
+//   end                             closes the spline
 #include <clocale>
 #include <cmath>
 #include <cstdio>
