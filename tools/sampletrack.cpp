@@ -426,8 +426,12 @@ std::string LevelText(const std::vector<Section>& sections, const TrackParams& p
         text += ObjectLine(sourceNames[i], Offset(sections[sources[i]], params.width / 2 + 12, 0),
                            Yaw(sections, sources[i]));
     text += SplineText("c_path", sections, params, 0.0);
-    text += SplineText("left", sections, params, params.width / 2);
-    text += SplineText("right", sections, params, -params.width / 2);
+    // The borders keep half a metre off the walls, whose tops stand over the
+    // same points as the road's edge: the game drops the splines onto the
+    // nearest vertex of the road collision.
+    const double border = params.width / 2 - 0.5;
+    text += SplineText("left", sections, params, border);
+    text += SplineText("right", sections, params, -border);
     return text;
 }
 
