@@ -338,6 +338,17 @@ std::string FastBonusMesh()
     return mesh.Text();
 }
 
+// What the scene loader shows in place of a scene file it cannot read.
+std::string StandInMesh()
+{
+    MeshText mesh("plain");
+    mesh.BeginNode("wrong");
+    mesh.Block(Point{0, 0, 0.5}, Point{0.5, 0.5, 0.5});
+    mesh.EndNode();
+    mesh.Scene(sample::Section("wrong", "error.fx", "error.tga"));
+    return mesh.Text();
+}
+
 std::string ObjectLine(const std::string& name, const Point& p, double yaw)
 {
     // The file keeps the conjugate of the orientation the object takes.
@@ -471,6 +482,7 @@ int main(int argc, char** argv)
                     WriteMesh(meshes, "arrow_blue.msh", ArrowMesh()) &&
                     WriteMesh(meshes, "bonus_remont.msh", RepairMesh()) &&
                     WriteMesh(meshes, "bonus_fast.msh", FastBonusMesh()) &&
+                    WriteMesh(meshes, "wrong.msh", StandInMesh()) &&
                     sample::WriteFile(levels / "level1.lvl.txt", LevelText(sections, params)) &&
                     sample::WriteFile(levels / "level1.mis", MissionText(params));
     return ok ? 0 : 1;

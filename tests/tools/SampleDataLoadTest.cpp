@@ -55,6 +55,11 @@ TEST(SampleDataLoad, ScenesOfTheLevelAndItsObjects)
     ASSERT_NE(fast, nullptr);
     EXPECT_EQ(ChildNames(*fast), (std::vector<std::string>{"bonus_fast", "glow3"}));
     EXPECT_EQ(world.log.Text(), "");
+
+    // A scene the data does not hold is shown by the stand-in.
+    CPGameObject* missing = world.Load("no_such_object.rdf");
+    ASSERT_NE(missing, nullptr);
+    EXPECT_EQ(missing->GetName(), "wrong");
 }
 
 TEST(SampleDataLoad, CarsHaveWheelsABodyAndTheirDescription)
