@@ -98,9 +98,22 @@ TEST(SampleDataLoad, ScreensAndFonts)
 {
     SampleWorld world;
     ASSERT_TRUE(CPFontFile::Load(CPFontFile::kDefaultFile, world.fonts));
-    for (const char* screen : {"mainmenu", "hud", "results"}) {
+    const struct {
+        const char* screen;
+        std::size_t buttons;
+        std::vector<std::string> windows;
+    } screens[] = {
+        {"mainmenu", 3, {"panel", "start", "profile", "exit"}},
+        {"hud", 0, {"top_panel", "damage_bar", "nitro_bar"}},
+        {"results", 1, {"panel", "continue"}},
+    };
+    for (const auto& expected : screens) {
+        SCOPED_TRACE(expected.screen);
         CPInterface interface;
-        EXPECT_TRUE(interface.Load(screen, 0)) << screen;
+        EXPECT_TRUE(interface.Load(expected.screen, 0));
+        EXPECT_EQ(interface.GetButtons().size(), expected.buttons);
+        for (const std::string& window : expected.windows)
+            EXPECT_NE(interface.FindWindow(window), nullptr) << window;
     }
     EXPECT_EQ(world.log.Text(), "");
 }
