@@ -1,21 +1,37 @@
 #!/usr/bin/env bash
-# Rebuilds the packs of the sample data folder from the project's own
-# generators. Needs a build (bash scripts/test.sh or scripts/run.sh first).
+# Rebuilds the sample data folder from the project's own generators.
+# Needs a build (bash scripts/test.sh or scripts/run.sh first).
+#   make-sample-data.sh [OUT [BIN]]   OUT defaults to data/sample, BIN to build/bin
+# Text files stay loose under OUT/Data so they can be read; meshes, textures
+# and sounds go into packs beside it. Data/Scripts is not generated.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bin=build/bin
+out=$(realpath -m "${1:-data/sample}")
+bin=$(realpath -m "${2:-build/bin}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/sounds"
+
+# What this script makes is made anew, so nothing stale stays behind.
+rm -rf "$out/Data/Levels" "$out/Data/Descriptions" "$out/Data/Effects" "$out/Data/Clouds" \
+       "$out/Data/Interface" "$out/Data/Saves" "$out/Data/player.dat" "$out/Data/coeff.dat" \
+       "$out/Data/scores.dat" "$out"/*.pak
+mkdir -p "$out/Data" "$work/sounds" "$work/meshsrc" "$work/meshes" "$work/textures"
+
 "$bin/samplesounds" "$work/sounds"
-"$bin/rspack" build data/sample/sounds.pak "$work/sounds" 'data\sounds'
-# The sample level: its level file, meshes and car from their descriptions
-# in data/sample-src (the scene files and car descriptions are plain text
-# in data/sample and need no building).
-src=data/sample-src
-meshes=data/sample/Data/Meshes
-"$bin/rslevel" "$src/sample.level.txt" data/sample/Data/Levels/sample.lvl
-"$bin/rsmesh" "$src/track.mesh.txt" "$meshes/track.msh"
-"$bin/rsmesh" "$src/road.mesh.txt" "$meshes/road.msh"
-"$bin/rsmesh" "$src/box.mesh.txt" "$meshes/box.msh"
-"$bin/rsmesh" "$src/car.mesh.txt" "$meshes/car.p3d"
+"$bin/sampletrack" "$work/meshsrc" "$out/Data/Levels"
+"$bin/samplecars" "$work/meshsrc" "$work/meshes" "$out/Data/Descriptions"
+"$bin/sampleart" "$work/textures" "$out/Data"
+"$bin/sampleinterface" "$work/textures" "$out/Data/Interface"
+"$bin/samplegamedata" "$out/Data"
+
+# Each description NAME.EXT.txt gives the mesh file NAME.EXT and the scene
+# file NAME.rdf.
+for source in "$work/meshsrc"/*.txt; do
+  mesh=$(basename "$source" .txt)
+  "$bin/rsmesh" "$source" "$work/meshes/$mesh" "$work/meshes/${mesh%.*}.rdf"
+done
+
+# rspack logs beside where it runs.
+(cd "$work" && "$bin/rspack" build "$out/sounds.pak" "$work/sounds" 'data\sounds' \
+  && "$bin/rspack" build "$out/meshes.pak" "$work/meshes" 'data\meshes' \
+  && "$bin/rspack" build "$out/textures.pak" "$work/textures" 'data\textures')

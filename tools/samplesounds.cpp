@@ -1,4 +1,4 @@
-// Writes the special sounds of the sample data as short synthesised WAVE
+// Writes the special sounds and the car sounds of the sample data as short synthesised WAVE
 // files (22050 Hz, mono, 16-bit), the same bytes on every run.
 //   samplesounds FOLDER
 #include <clocale>
@@ -25,11 +25,20 @@ struct Voice {
 
 // One distinct voice per special sound, so each can be told apart by ear.
 const Voice kVoices[] = {
-    {"change_weapon.wav", 0.12f, 660.0f, 880.0f, 0.0f}, {"undo_weapon.wav", 0.12f, 440.0f, 330.0f, 0.0f},
-    {"fast.wav", 0.30f, 300.0f, 900.0f, 0.1f},          {"bonus_plus.wav", 0.25f, 523.0f, 784.0f, 0.0f},
-    {"bonus_minus.wav", 0.25f, 784.0f, 523.0f, 0.0f},   {"bonus_slow.wav", 0.35f, 400.0f, 200.0f, 0.0f},
-    {"bonus_fast.wav", 0.35f, 400.0f, 1200.0f, 0.0f},   {"enter_sumrak.wav", 0.60f, 110.0f, 55.0f, 0.3f},
-    {"chik.wav", 0.05f, 2000.0f, 2000.0f, 0.5f},        {"slam.wav", 0.40f, 80.0f, 40.0f, 0.8f},
+    {"change_weapon.wav", 0.12f, 660.0f, 880.0f, 0.0f},
+    {"undo_weapon.wav", 0.12f, 440.0f, 330.0f, 0.0f},
+    {"fast.wav", 0.30f, 300.0f, 900.0f, 0.1f},
+    {"bonus_plus.wav", 0.25f, 523.0f, 784.0f, 0.0f},
+    {"bonus_minus.wav", 0.25f, 784.0f, 523.0f, 0.0f},
+    {"bonus_slow.wav", 0.35f, 400.0f, 200.0f, 0.0f},
+    {"bonus_fast.wav", 0.35f, 400.0f, 1200.0f, 0.0f},
+    {"enter_sumrak.wav", 0.60f, 110.0f, 55.0f, 0.3f},
+    {"chik.wav", 0.05f, 2000.0f, 2000.0f, 0.5f},
+    {"slam.wav", 0.40f, 80.0f, 40.0f, 0.8f},
+    // The cars: an engine hum that loops, tyres skidding and the nitro.
+    {"main.wav", 1.00f, 90.0f, 90.0f, 0.15f},
+    {"vizg.wav", 0.60f, 1200.0f, 1100.0f, 0.7f},
+    {"nitro.wav", 0.80f, 200.0f, 600.0f, 0.6f},
 };
 
 void WriteShort(CPFileWriter& writer, std::int16_t value)

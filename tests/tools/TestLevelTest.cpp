@@ -1,5 +1,6 @@
-// The sample level is made by the project's own builders, and the game host
-// loads, starts and steps it.
+// A small test level (tests/fixtures/level) is made by the project's own
+// builders from its descriptions in tests/fixtures/level-src, and the game
+// host loads, starts and steps it.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -31,12 +32,12 @@ int RunCommand(const std::string& command, const ScratchFolder& folder, std::str
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-const fs::path kSource = fs::path(RS_SOURCE_DIR) / "data" / "sample-src";
-const fs::path kSample = fs::path(RS_SOURCE_DIR) / "data" / "sample";
+const fs::path kSource = fs::path(RS_FIXTURES_DIR) / "level-src";
+const fs::path kSample = fs::path(RS_FIXTURES_DIR) / "level";
 
 } // namespace
 
-TEST(SampleLevel, FilesAreWhatTheBuildersMake)
+TEST(TestLevel, FilesAreWhatTheBuildersMake)
 {
     const std::string level = ToolPath("rslevel");
     const std::string mesh = ToolPath("rsmesh");
@@ -46,7 +47,7 @@ TEST(SampleLevel, FilesAreWhatTheBuildersMake)
     const struct Build {
         std::string tool;
         const char* description;
-        const char* built; // below data/sample
+        const char* built; // below the fixture folder
     } builds[] = {
         {level, "sample.level.txt", "Data/Levels/sample.lvl"},
         {mesh, "track.mesh.txt", "Data/Meshes/track.msh"},
@@ -65,11 +66,11 @@ TEST(SampleLevel, FilesAreWhatTheBuildersMake)
             << output;
         const std::vector<char> expected = ReadAll(kSample / build.built);
         ASSERT_FALSE(expected.empty()) << build.built;
-        EXPECT_TRUE(ReadAll(out) == expected) << "run scripts/make-sample-data.sh and commit the result";
+        EXPECT_TRUE(ReadAll(out) == expected) << "build it again with rslevel or rsmesh from its description";
     }
 }
 
-TEST(SampleLevel, GameHostLoadsStartsAndStepsALevelByName)
+TEST(TestLevel, GameHostLoadsStartsAndStepsALevelByName)
 {
     const std::string host = ToolPath("_exRoadSprint");
     if (host.empty())

@@ -1,0 +1,5 @@
+// Diffuse
+float4x4 g_mWorldViewProjection : WORLDVIEWPROJECTION;
+float4 g_vLight : LIGHTDIRECTION;
+texture tex0;
+technique Diffuse { pass P0 { } }

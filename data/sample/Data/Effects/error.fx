@@ -1,0 +1,4 @@
+// Error
+float4x4 g_mWorldViewProjection : WORLDVIEWPROJECTION;
+float4 g_vLight : LIGHTDIRECTION;
+technique Error { pass P0 { } }

@@ -1,0 +1,5 @@
+// Holey
+float4x4 g_mWorldViewProjection : WORLDVIEWPROJECTION;
+float4 g_vLight : LIGHTDIRECTION;
+texture tex0;
+technique Holey { pass P0 { AlphaTestEnable = true; } }

@@ -1,0 +1,5 @@
+// HoleyShadow
+float4x4 g_mWorldViewProjection : WORLDVIEWPROJECTION;
+float4 g_vLight : LIGHTDIRECTION;
+texture tex0;
+technique HoleyShadow { pass P0 { AlphaTestEnable = true; } }

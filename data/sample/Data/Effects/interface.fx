@@ -1,0 +1,5 @@
+// Interface
+float4x4 g_mWorldViewProjection : WORLDVIEWPROJECTION;
+float4 g_vLight : LIGHTDIRECTION;
+texture tex0;
+technique Interface { pass P0 { AlphaBlendEnable = true; ZWriteEnable = false; } }

@@ -1,0 +1,5 @@
+// Simple
+float4x4 g_mWorldViewProjection : WORLDVIEWPROJECTION;
+float4 g_vLight : LIGHTDIRECTION;
+texture tex0;
+technique Simple { pass P0 { } }

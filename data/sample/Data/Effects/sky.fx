@@ -1,0 +1,5 @@
+// Sky
+float4x4 g_mWorldViewProjection : WORLDVIEWPROJECTION;
+float4 g_vLight : LIGHTDIRECTION;
+texture tex0;
+technique Sky { pass P0 { ZWriteEnable = false; } }

@@ -1,0 +1,4 @@
+// SkyLight
+float4x4 g_mWorldViewProjection : WORLDVIEWPROJECTION;
+float4 g_vLight : LIGHTDIRECTION;
+technique SkyLight { pass P0 { } }

@@ -1,0 +1,70 @@
+// Generates the sample game data: the starting car configuration
+// (player.dat), the difficulty coefficients (coeff.dat), a best-time table
+// (scores.dat, scrambled as the game writes it) and the save folder. The
+// same bytes on every run.
+//   samplegamedata DATA_FOLDER
+#include <clocale>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "SampleFiles.h"
+#include "core/FileWriter.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Eleven lines: weapons 1 to 3, mine, armour, bumper, engine, super weapon,
+// its count, equipment 1 and 2. The sample car starts with nothing fitted.
+const char kPlayer[] = "none\nnone\nnone\nnone\nnone\nnone\nnone\nnone\n0\nnone\nnone\n";
+
+// First, damage, bonus and level-time coefficients.
+const char kCoefficients[] = "1.0\n1.0\n1.0\n1.0\n";
+
+struct BestTime {
+    std::int32_t track;
+    const char* name;
+    std::int32_t minutes;
+    std::int32_t seconds;
+    std::int32_t hundredths;
+};
+
+const BestTime kBestTimes[] = {
+    {0, "Ada", 2, 48, 12},  {0, "Boris", 2, 55, 40}, {0, "Chen", 3, 2, 5},
+    {0, "Dana", 3, 10, 77}, {0, "Emil", 3, 21, 0},
+};
+
+bool WriteScores(const fs::path& path)
+{
+    CPFileWriter writer(path.string(), true);
+    for (const BestTime& time : kBestTimes) {
+        writer.WriteInt(time.track);
+        writer.WriteString(time.name);
+        writer.WriteInt(time.minutes);
+        writer.WriteInt(time.seconds);
+        writer.WriteInt(time.hundredths);
+    }
+    if (writer.Save() == 0)
+        return true;
+    std::fprintf(stderr, "Cannot write \"%s\"\n", path.string().c_str());
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::setlocale(LC_ALL, "C");
+    if (argc != 2) {
+        std::fprintf(stderr, "Usage: samplegamedata DATA_FOLDER\n");
+        return 2;
+    }
+    const fs::path data = argv[1];
+    // The game writes its saves into Saves; the empty file keeps the folder.
+    const bool ok = sample::WriteFile(data / "player.dat", kPlayer) &&
+                    sample::WriteFile(data / "coeff.dat", kCoefficients) &&
+                    WriteScores(data / "scores.dat") && sample::WriteFile(data / "Saves" / ".keep", "");
+    return ok ? 0 : 1;
+}
