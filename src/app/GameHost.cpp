@@ -160,6 +160,10 @@ int GameHost::Run()
     while (!m_quit && frame < m_options.frames) {
         DispatchInput();
         m_kernel->StepTasks(m_options.frameTime);
+        // The level start lists the physics world as a task; until then (or
+        // without a level) the host steps it itself, once a frame.
+        if (!m_physicsWorld->IsRunning())
+            m_physicsWorld->Step();
         m_render->RenderFrame(m_options.frameTime);
         ++frame;
     }
