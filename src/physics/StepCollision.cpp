@@ -57,6 +57,39 @@ float Restitution(const PhMaterial& a, const PhMaterial& b)
     return std::min(std::max(std::max(a.value[1], b.value[1]), 0.0f), 1.0f);
 }
 
+// The plane of a terrain triangle; false for a triangle without area.
+bool FaceOf(const btVector3& v0, const btVector3& v1, const btVector3& v2, Face& face)
+{
+    const btVector3 n = (v1 - v0).cross(v2 - v0);
+    const float length = n.length();
+    if (!(length > 1e-12f))
+        return false;
+    face.normal = n / length;
+    face.origin = v0;
+    return true;
+}
+
+// A contact with a terrain triangle that comes near the triangle's own
+// normal takes that normal, with its point on the plane: bodies resting or
+// sliding on the ground are pushed straight out of it, not off the edges
+// between its triangles, and flat ground reports a normal that is exactly
+// upright.
+void OntoFace(btManifoldPoint& point, const Face& face)
+{
+    constexpr float kSnap = 0.9f; // about 25 degrees
+    btVector3 n = face.normal;
+    if (point.m_normalWorldOnB.dot(n) < 0.0f)
+        n = -n;
+    if (point.m_normalWorldOnB.dot(n) < kSnap)
+        return;
+    const btVector3 onA = point.getPositionWorldOnA();
+    const float distance = (onA - face.origin).dot(n);
+    point.m_normalWorldOnB = n;
+    point.m_distance1 = distance;
+    point.m_positionWorldOnB = onA - n * distance;
+    point.m_localPointB = point.m_positionWorldOnB;
+}
+
 } // namespace
 
 void PhStepWorld::UpdateBounds(float h)
@@ -83,8 +116,12 @@ void PhStepWorld::UpdateBounds(float h)
                                  phmath::Component(centre, i) + extent + turn + std::max(travel, 0.0f));
         }
         body.worldMin.w = body.worldMax.w = 0.0f;
+        // A body with sensors alone is paired too: its sensors see the
+        // geometries of others.
         if (body.inBroadPhase)
             broadPhase.Move(body);
+        else
+            broadPhase.Enter(body, 0);
     }
 }
 
@@ -395,8 +432,11 @@ void PhStepWorld::CollideTerrain(float h)
                 shape.setMargin(0.0f);
                 const btCollisionObjectWrapper wb(nullptr, &shape, &m_terrainObject,
                                                   btTransform::getIdentity(), -1, t);
+                Face face;
+                if (!FaceOf(v0, v1, v2, face))
+                    continue;
                 Collide(wa, wb, body, nullptr, keyA | kTerrainBit | static_cast<std::uint64_t>(t), margin,
-                        Friction(material, ground), Restitution(material, ground), response, h);
+                        Friction(material, ground), Restitution(material, ground), response, h, &face);
             }
         }
     }
@@ -404,7 +444,7 @@ void PhStepWorld::CollideTerrain(float h)
 
 void PhStepWorld::Collide(const btCollisionObjectWrapper& wa, const btCollisionObjectWrapper& wb, PhBody& a,
                           PhBody* b, std::uint64_t key, float margin, float friction, float restitution,
-                          std::int32_t response, float h)
+                          std::int32_t response, float h, const Face* face)
 {
     btPersistentManifold* manifold = Manifold(key, wa.getCollisionObject(), wb.getCollisionObject());
     manifold->setContactBreakingThreshold(margin);
@@ -418,8 +458,12 @@ void PhStepWorld::Collide(const btCollisionObjectWrapper& wa, const btCollisionO
     algorithm->~btCollisionAlgorithm();
     m_dispatcher.freeCollisionAlgorithm(algorithm);
     result.refreshContactPoints();
-    for (int i = 0; i < manifold->getNumContacts(); ++i)
-        AddContact(manifold->getContactPoint(i), a, b, friction, restitution, response, h);
+    for (int i = 0; i < manifold->getNumContacts(); ++i) {
+        btManifoldPoint& point = manifold->getContactPoint(i);
+        if (face)
+            OntoFace(point, *face);
+        AddContact(point, a, b, friction, restitution, response, h);
+    }
 }
 
 int PhStepWorld::TouchOf(PhBody& a, PhBody* b, bool report)
@@ -473,9 +517,12 @@ void PhStepWorld::AddContact(btManifoldPoint& point, PhBody& a, PhBody* b, float
     c.touch = TouchOf(a, b, (response & kReport) != 0);
     const int index = static_cast<int>(m_contacts.size());
     m_contacts.push_back(c);
+    // A pair that closes within the step counts as touching now, so the
+    // callback hears the speed it meets with, before the response takes it.
+    const float reach = std::min(d, d + vn * h);
     Touch& touch = m_touches[static_cast<std::size_t>(c.touch)];
-    if (d < touch.depth) {
-        touch.depth = d;
+    if (reach < touch.depth) {
+        touch.depth = reach;
         touch.deepest = index;
         touch.relativeVelocity = velocity;
     }

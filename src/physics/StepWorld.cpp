@@ -39,6 +39,8 @@ int BodySlots(const PhSimulator& simulator)
 
 bool PhIsAsleep(const PhRigidBody& body) { return body.restCounter1 >= kStepsToSleep; }
 
+bool PhRigidBody::IsAsleep() const { return PhIsAsleep(*this); }
+
 PhStepWorld::PhStepWorld(PhSimulator& simulator) : m_simulator(simulator), m_dispatcher(&m_configuration)
 {
     // Boxes meet through the general convex algorithm rather than the

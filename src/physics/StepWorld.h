@@ -63,6 +63,14 @@ constexpr std::int32_t kReport = 2;
 // second counts the steps spent asleep.
 bool PhIsAsleep(const PhRigidBody& body);
 
+namespace phstep {
+// The plane of a terrain triangle.
+struct Face {
+    btVector3 normal;
+    btVector3 origin;
+};
+} // namespace phstep
+
 class PhStepWorld {
   public:
     explicit PhStepWorld(PhSimulator& simulator);
@@ -144,7 +152,7 @@ class PhStepWorld {
     btPersistentManifold* Manifold(std::uint64_t key, const btCollisionObject* a, const btCollisionObject* b);
     void Collide(const btCollisionObjectWrapper& wa, const btCollisionObjectWrapper& wb, PhBody& a, PhBody* b,
                  std::uint64_t key, float margin, float friction, float restitution, std::int32_t response,
-                 float h);
+                 float h, const phstep::Face* face = nullptr);
     void AddContact(btManifoldPoint& point, PhBody& a, PhBody* b, float friction, float restitution,
                     std::int32_t response, float h);
     int TouchOf(PhBody& a, PhBody* b, bool report);
