@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "physics/PhysicsMath.h"
 #include "physics/Rotation.h"
@@ -29,6 +30,9 @@ bool ControllerPushes(const PhRigidBody& body)
     return false;
 }
 
+// Not a value any caller writes into a vector's fourth component.
+const float kUntouched = -7.7e-33f;
+
 int BodySlots(const PhSimulator& simulator)
 {
     return simulator.GetRigidBodyPool().GetCapacity() + simulator.GetKinematicBodyPool().GetCapacity() +
@@ -54,6 +58,7 @@ PhStepWorld::PhStepWorld(PhSimulator& simulator) : m_simulator(simulator), m_dis
     m_slotCount = simulator.GetGeometryPool().GetCapacity();
     m_slots.reset(new ShapeSlot[static_cast<std::size_t>(std::max(m_slotCount, 0))]);
     m_motionOfBody.assign(static_cast<std::size_t>(BodySlots(simulator)), -1);
+    m_imposed.assign(m_motionOfBody.size(), 0);
     const std::size_t bodies = static_cast<std::size_t>(simulator.GetRigidBodyPool().GetCapacity() +
                                                         simulator.GetRigidParticlePool().GetCapacity());
     m_motions.reserve(bodies);
@@ -88,8 +93,8 @@ void PhStepWorld::Advance(float frameTime)
 void PhStepWorld::StepOnce(float h)
 {
     ++m_stamp;
-    ApplyBodyForces(h);
     RunControllers(h);
+    ApplyBodyForces(h);
     BeginMotions(h);
     UpdateBounds(h);
     FindPairs(h);
@@ -114,17 +119,43 @@ void PhStepWorld::RunControllers(float h)
     for (PhRigidBody* first : {lists.rigidActive.head, lists.particleActive.head}) {
         for (PhRigidBody* body = first; body;) {
             PhRigidBody* nextBody = body->next;
+            // The fourth components carry a mark through the listeners: one
+            // that sets the motion, even to what it was, replaces the mark
+            // and so imposes its velocity or momentum on the step.
+            body->velocity.w = kUntouched;
+            body->angularMomentum.w = kUntouched;
             for (PhController* controller = body->controllers.head; controller;) {
                 PhController* nextController = controller->next;
                 controller->Tick(h);
                 controller = nextController;
             }
+            std::uint8_t imposed = 0;
+            if (std::memcmp(&body->velocity.w, &kUntouched, sizeof kUntouched) != 0)
+                imposed |= kImposedVelocity;
+            if (std::memcmp(&body->angularMomentum.w, &kUntouched, sizeof kUntouched) != 0)
+                imposed |= kImposedSpin;
+            body->velocity.w = 0.0f;
+            body->angularMomentum.w = 0.0f;
+            SetImposed(*body, imposed);
             // A controller that starts pushing a sleeping body wakes it.
             if (PhIsAsleep(*body) && ControllerPushes(*body))
                 body->Wake();
             body = nextBody;
         }
     }
+}
+
+void PhStepWorld::SetImposed(const PhRigidBody& body, std::uint8_t imposed)
+{
+    if (body.bodyIndex >= 0 && body.bodyIndex < static_cast<int>(m_imposed.size()))
+        m_imposed[static_cast<std::size_t>(body.bodyIndex)] = imposed;
+}
+
+std::uint8_t PhStepWorld::ImposedOn(const PhRigidBody& body) const
+{
+    if (body.bodyIndex < 0 || body.bodyIndex >= static_cast<int>(m_imposed.size()))
+        return 0;
+    return m_imposed[static_cast<std::size_t>(body.bodyIndex)];
 }
 
 void PhStepWorld::BeginMotions(float h)
@@ -176,6 +207,11 @@ void PhStepWorld::ApplyBodyForces(float h)
         for (PhRigidBody* body = first; body; body = body->next) {
             if (PhIsAsleep(*body) || body->inverseMass == 0.0f)
                 continue;
+            const std::uint8_t imposed = ImposedOn(*body);
+            if ((imposed & kImposedSpin) == 0)
+                body->angularMomentum = Ph(Bt(body->angularMomentum) + Bt(body->torque) * h);
+            if (imposed & kImposedVelocity)
+                continue;
             btVector3 v = Bt(body->velocity) + (Bt(body->force) * body->inverseMass + gravity) * h;
             // Air drag, felt only above a walking pace's worth of speed, so
             // slow and imposed motion stays exact: it gives driven bodies a
@@ -186,8 +222,6 @@ void PhStepWorld::ApplyBodyForces(float h)
                 v *= 1.0f - (kAirDrag * excess * excess * h / speed) / (1.0f + 2.0f * kAirDrag * excess * h);
             }
             body->velocity = Ph(v);
-            body->velocity.w = 0.0f;
-            body->angularMomentum = Ph(Bt(body->angularMomentum) + Bt(body->torque) * h);
         }
     }
 }
@@ -202,7 +236,11 @@ void PhStepWorld::ApplyControllerForces(Motion& motion, float h) const
         force += Bt(c->force);
         torque += Bt(c->torque);
     }
-    motion.v += force * (motion.invMass * h);
+    const std::uint8_t imposed = ImposedOn(body);
+    if ((imposed & kImposedVelocity) == 0)
+        motion.v += force * (motion.invMass * h);
+    if (imposed & kImposedSpin)
+        return;
     const btVector3 momentum = Bt(body.angularMomentum) + torque * h;
     body.angularMomentum = Ph(momentum);
     motion.w = motion.invInertia * momentum;

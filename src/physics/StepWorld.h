@@ -134,6 +134,10 @@ class PhStepWorld {
     void BeginMotions(float h);
     int AddMotion(PhRigidBody& body, float h, bool integrate);
     void WakeIntoStep(PhRigidBody& body, float h);
+    static constexpr std::uint8_t kImposedVelocity = 1;
+    static constexpr std::uint8_t kImposedSpin = 2;
+    void SetImposed(const PhRigidBody& body, std::uint8_t imposed);
+    std::uint8_t ImposedOn(const PhRigidBody& body) const;
     void ApplyBodyForces(float h);
     void ApplyControllerForces(Motion& motion, float h) const;
     void EndMotions(float h);
@@ -186,7 +190,8 @@ class PhStepWorld {
     std::vector<CacheEntry> m_newEntries;
 
     std::vector<Motion> m_motions;
-    std::vector<int> m_motionOfBody; // by global body index, -1 for none
+    std::vector<int> m_motionOfBody;     // by global body index, -1 for none
+    std::vector<std::uint8_t> m_imposed; // by global body index: what listeners set this step
     std::vector<Pair> m_pairs;
     std::vector<PhBody*> m_open; // the sweep's open intervals
     std::vector<Contact> m_contacts;

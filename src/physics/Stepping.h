@@ -7,9 +7,11 @@ class PhSimulator;
 // remainder carried to the next frame; the same state and inputs give the
 // same results, bit for bit, on the same build. Each step, in order:
 //   1. controllers: each active body's controllers count down and call
-//      their listeners, which set the controller force and torque;
+//      their listeners, which see the state the last step left and set the
+//      controller force and torque (or impose a velocity or momentum);
 //   2. forces: gravity, the body's force and torque, the controllers'
-//      force and torque and drag change the velocities of awake bodies;
+//      force and torque and drag change the velocities of awake bodies,
+//      except a velocity or momentum a listener imposed for the step;
 //   3. contacts: world bounds, the sweep over the sorted end points, the
 //      terrain query, contact generation between geometries and against
 //      the terrain's triangles;
