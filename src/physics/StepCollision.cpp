@@ -90,6 +90,21 @@ void OntoFace(btManifoldPoint& point, const Face& face)
     point.m_localPointB = point.m_positionWorldOnB;
 }
 
+// True when the shape lies wholly more than margin above the triangle's
+// plane, on the side its normal points to: nothing to collide.
+bool AbovePlane(const btCollisionShape& shape, const btTransform& transform, const Face& face, float margin)
+{
+    // The normal turned to the shape's side, then the shape's point
+    // furthest down it.
+    btVector3 n = face.normal;
+    if ((transform.getOrigin() - face.origin).dot(n) < 0.0f)
+        n = -n;
+    const auto& convex = static_cast<const btConvexShape&>(shape);
+    const btVector3 lowest =
+        transform(convex.localGetSupportingVertex(transform.getBasis().transpose() * -n));
+    return (lowest - face.origin).dot(n) > margin;
+}
+
 } // namespace
 
 void PhStepWorld::UpdateBounds(float h)
@@ -366,23 +381,48 @@ void PhStepWorld::QueryTerrain(Motion& motion)
     query(body.worldMin, body.worldMax, &indices, &triangles, &vertices, &indexCount, &triangleCount, &body);
     if (!indices || !triangles || !vertices || indexCount <= 0 || triangleCount <= 0)
         return;
-    m_terrainTriangles = triangles;
-    m_terrainVertices = vertices;
-    m_terrainTriangleCount = triangleCount;
+    if (m_terrainSource != vertices || m_terrain.size() != static_cast<std::size_t>(triangleCount)) {
+        m_terrainSource = vertices;
+        m_terrain.assign(static_cast<std::size_t>(triangleCount), Triangle());
+        m_terrainReady.assign(static_cast<std::size_t>(triangleCount), 0);
+        m_triangleStamps.assign(static_cast<std::size_t>(triangleCount), 0);
+    }
+    // Cells list a triangle once each: it is collided once, in the order
+    // the query first gave it.
+    if (++m_queryStamp == 0) {
+        std::fill(m_triangleStamps.begin(), m_triangleStamps.end(), 0u);
+        m_queryStamp = 1;
+    }
     for (std::int32_t i = 0; i < indexCount; ++i) {
         const std::int32_t t = indices[i];
         if (t < 0 || t >= triangleCount)
             continue;
-        const PhTerrainTriangle& triangle = triangles[t];
-        if (triangle.vertex[0] < 0 || triangle.vertex[1] < 0 || triangle.vertex[2] < 0)
+        const std::size_t at = static_cast<std::size_t>(t);
+        if (m_triangleStamps[at] == m_queryStamp)
             continue;
-        m_triangles.push_back(t);
+        m_triangleStamps[at] = m_queryStamp;
+        if (m_terrainReady[at] == 0)
+            m_terrainReady[at] = MakeTriangle(triangles[t], vertices, m_terrain[at]) ? 1 : 2;
+        if (m_terrainReady[at] == 1)
+            m_triangles.push_back(t);
     }
-    // Cells list a triangle once each: it is collided once.
-    auto first = m_triangles.begin() + motion.triangleFirst;
-    std::sort(first, m_triangles.end());
-    m_triangles.erase(std::unique(first, m_triangles.end()), m_triangles.end());
     motion.triangleCount = static_cast<int>(m_triangles.size()) - motion.triangleFirst;
+}
+
+bool PhStepWorld::MakeTriangle(const PhTerrainTriangle& source, const Vector4* vertices, Triangle& triangle)
+{
+    if (source.vertex[0] < 0 || source.vertex[1] < 0 || source.vertex[2] < 0)
+        return false;
+    for (int k = 0; k < 3; ++k)
+        triangle.v[k] = Bt(vertices[source.vertex[k]]);
+    if (!FaceOf(triangle.v[0], triangle.v[1], triangle.v[2], triangle.face))
+        return false;
+    triangle.low = triangle.high = triangle.v[0];
+    for (int k = 1; k < 3; ++k) {
+        triangle.low.setMin(triangle.v[k]);
+        triangle.high.setMax(triangle.v[k]);
+    }
+    return true;
 }
 
 void PhStepWorld::CollideTerrain(float h)
@@ -416,27 +456,19 @@ void PhStepWorld::CollideTerrain(float h)
             const std::uint64_t keyA = static_cast<std::uint64_t>(m_simulator.GetGeometryPool().IndexOf(g))
                                        << 32;
             for (int i = 0; i < motion.triangleCount; ++i) {
-                const std::int32_t t = m_triangles[static_cast<std::size_t>(motion.triangleFirst + i)];
-                const PhTerrainTriangle& triangle = m_terrainTriangles[t];
-                const btVector3 v0 = Bt(m_terrainVertices[triangle.vertex[0]]);
-                const btVector3 v1 = Bt(m_terrainVertices[triangle.vertex[1]]);
-                const btVector3 v2 = Bt(m_terrainVertices[triangle.vertex[2]]);
-                btVector3 tmin = v0, tmax = v0;
-                tmin.setMin(v1);
-                tmin.setMin(v2);
-                tmax.setMax(v1);
-                tmax.setMax(v2);
-                if (!Overlap(low, high, tmin, tmax))
+                const Triangle& triangle = m_terrain[static_cast<std::size_t>(
+                    m_triangles[static_cast<std::size_t>(motion.triangleFirst + i)])];
+                if (!Overlap(low, high, triangle.low, triangle.high) ||
+                    AbovePlane(*slot->shape, transform, triangle.face, margin))
                     continue;
-                btTriangleShape shape(v0, v1, v2);
+                const std::int32_t t = m_triangles[static_cast<std::size_t>(motion.triangleFirst + i)];
+                btTriangleShape shape(triangle.v[0], triangle.v[1], triangle.v[2]);
                 shape.setMargin(0.0f);
                 const btCollisionObjectWrapper wb(nullptr, &shape, &m_terrainObject,
                                                   btTransform::getIdentity(), -1, t);
-                Face face;
-                if (!FaceOf(v0, v1, v2, face))
-                    continue;
                 Collide(wa, wb, body, nullptr, keyA | kTerrainBit | static_cast<std::uint64_t>(t), margin,
-                        Friction(material, ground), Restitution(material, ground), response, h, &face);
+                        Friction(material, ground), Restitution(material, ground), response, h,
+                        &triangle.face);
             }
         }
     }

@@ -135,12 +135,17 @@ void PhStepWorld::CastSensor(const Motion& motion, PhSensor& sensor)
 
     Hit hit{length, btVector3(0, 0, 0)};
     bool any = false;
+    btVector3 low = s, high = s;
+    low.setMin(s + d * length);
+    high.setMax(s + d * length);
     for (int i = 0; i < motion.triangleCount; ++i) {
-        const std::int32_t t = m_triangles[static_cast<std::size_t>(motion.triangleFirst + i)];
-        const PhTerrainTriangle& triangle = m_terrainTriangles[t];
-        any |= RayTriangle(s, d, Bt(m_terrainVertices[triangle.vertex[0]]),
-                           Bt(m_terrainVertices[triangle.vertex[1]]),
-                           Bt(m_terrainVertices[triangle.vertex[2]]), hit);
+        const Triangle& triangle = m_terrain[static_cast<std::size_t>(
+            m_triangles[static_cast<std::size_t>(motion.triangleFirst + i)])];
+        // Triangles beside the segment are passed over on their boxes.
+        if (triangle.high.x() < low.x() || triangle.low.x() > high.x() || triangle.high.y() < low.y() ||
+            triangle.low.y() > high.y() || triangle.high.z() < low.z() || triangle.low.z() > high.z())
+            continue;
+        any |= RayTriangle(s, d, triangle.v[0], triangle.v[1], triangle.v[2], hit);
     }
     for (const Pair& pair : m_pairs) {
         const PhBody* other = pair.a == &body ? pair.b : (pair.b == &body ? pair.a : nullptr);

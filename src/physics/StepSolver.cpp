@@ -62,81 +62,50 @@ void PhStepWorld::PrepareContacts()
     }
 }
 
-namespace {
-
-struct Sides {
-    btVector3* va = nullptr;
-    btVector3* wa = nullptr;
-    btVector3* la = nullptr;
-    const btMatrix3x3* ia = nullptr;
-    float ma = 0.0f;
-    btVector3* vb = nullptr;
-    btVector3* wb = nullptr;
-    btVector3* lb = nullptr;
-    const btMatrix3x3* ib = nullptr;
-    float mb = 0.0f;
-};
-
-btVector3 Relative(const Sides& s, const btVector3& rA, const btVector3& rB)
-{
-    btVector3 v(0, 0, 0);
-    if (s.va)
-        v += *s.va + s.wa->cross(rA);
-    if (s.vb)
-        v -= *s.vb + s.wb->cross(rB);
-    return v;
-}
-
-void Push(const Sides& s, const btVector3& rA, const btVector3& rB, const btVector3& impulse)
-{
-    if (s.va) {
-        *s.va += impulse * s.ma;
-        *s.wa += *s.ia * rA.cross(impulse);
-        if (s.la)
-            *s.la += rA.cross(impulse);
-    }
-    if (s.vb) {
-        *s.vb -= impulse * s.mb;
-        *s.wb -= *s.ib * rB.cross(impulse);
-        if (s.lb)
-            *s.lb -= rB.cross(impulse);
-    }
-}
-
-} // namespace
-
 void PhStepWorld::SolveVelocities()
 {
     for (int iteration = 0; iteration < phstep::kVelocityIterations; ++iteration) {
         for (Contact& c : m_contacts) {
             if (c.a < 0 && c.b < 0)
                 continue;
-            Sides s;
-            if (c.a >= 0) {
-                Motion& a = m_motions[static_cast<std::size_t>(c.a)];
-                s = Sides{&a.v, &a.w, &a.dL, &a.invInertia, a.invMass};
-            }
-            if (c.b >= 0) {
-                Motion& b = m_motions[static_cast<std::size_t>(c.b)];
-                s.vb = &b.v;
-                s.wb = &b.w;
-                s.lb = &b.dL;
-                s.ib = &b.invInertia;
-                s.mb = b.invMass;
-            }
+            Motion* a = c.a >= 0 ? &m_motions[static_cast<std::size_t>(c.a)] : nullptr;
+            Motion* b = c.b >= 0 ? &m_motions[static_cast<std::size_t>(c.b)] : nullptr;
+            auto relative = [&]() {
+                btVector3 v(0, 0, 0);
+                if (a)
+                    v += a->v + a->w.cross(c.rA);
+                if (b)
+                    v -= b->v + b->w.cross(c.rB);
+                return v;
+            };
+            auto push = [&](const btVector3& impulse) {
+                if (a) {
+                    const btVector3 turn = c.rA.cross(impulse);
+                    a->v += impulse * a->invMass;
+                    a->w += a->invInertia * turn;
+                    a->dL += turn;
+                }
+                if (b) {
+                    const btVector3 turn = c.rB.cross(impulse);
+                    b->v -= impulse * b->invMass;
+                    b->w -= b->invInertia * turn;
+                    b->dL -= turn;
+                }
+            };
             // Friction first, bounded by the normal impulse of the pass
             // before, then the normal.
             const float limit = c.friction * c.jn;
-            btVector3 rel = Relative(s, c.rA, c.rB);
-            const float old1 = c.jt1, old2 = c.jt2;
-            c.jt1 = std::max(-limit, std::min(limit, c.jt1 - rel.dot(c.t1) * c.massT1));
-            c.jt2 = std::max(-limit, std::min(limit, c.jt2 - rel.dot(c.t2) * c.massT2));
-            Push(s, c.rA, c.rB, c.t1 * (c.jt1 - old1) + c.t2 * (c.jt2 - old2));
-
-            rel = Relative(s, c.rA, c.rB);
+            if (limit > 0.0f || c.jt1 != 0.0f || c.jt2 != 0.0f) {
+                const btVector3 rel = relative();
+                const float old1 = c.jt1, old2 = c.jt2;
+                c.jt1 = std::max(-limit, std::min(limit, c.jt1 - rel.dot(c.t1) * c.massT1));
+                c.jt2 = std::max(-limit, std::min(limit, c.jt2 - rel.dot(c.t2) * c.massT2));
+                push(c.t1 * (c.jt1 - old1) + c.t2 * (c.jt2 - old2));
+            }
             const float oldN = c.jn;
-            c.jn = std::max(0.0f, c.jn + (c.target - rel.dot(c.n)) * c.massN);
-            Push(s, c.rA, c.rB, c.n * (c.jn - oldN));
+            c.jn = std::max(0.0f, c.jn + (c.target - relative().dot(c.n)) * c.massN);
+            if (c.jn != oldN)
+                push(c.n * (c.jn - oldN));
         }
     }
 }
@@ -152,22 +121,24 @@ void PhStepWorld::SolvePositions()
         for (Contact& c : m_contacts) {
             if ((c.a < 0 && c.b < 0) || c.pseudoTarget <= 0.0f)
                 continue;
-            Sides s;
-            if (c.a >= 0) {
-                Motion& a = m_motions[static_cast<std::size_t>(c.a)];
-                s = Sides{&a.vp, &a.wp, nullptr, &a.invInertia, a.invMass};
-            }
-            if (c.b >= 0) {
-                Motion& b = m_motions[static_cast<std::size_t>(c.b)];
-                s.vb = &b.vp;
-                s.wb = &b.wp;
-                s.ib = &b.invInertia;
-                s.mb = b.invMass;
-            }
-            const btVector3 rel = Relative(s, c.rA, c.rB);
+            Motion* a = c.a >= 0 ? &m_motions[static_cast<std::size_t>(c.a)] : nullptr;
+            Motion* b = c.b >= 0 ? &m_motions[static_cast<std::size_t>(c.b)] : nullptr;
+            btVector3 rel(0, 0, 0);
+            if (a)
+                rel += a->vp + a->wp.cross(c.rA);
+            if (b)
+                rel -= b->vp + b->wp.cross(c.rB);
             const float old = c.jp;
             c.jp = std::max(0.0f, c.jp + (c.pseudoTarget - rel.dot(c.n)) * c.massN);
-            Push(s, c.rA, c.rB, c.n * (c.jp - old));
+            const btVector3 impulse = c.n * (c.jp - old);
+            if (a) {
+                a->vp += impulse * a->invMass;
+                a->wp += a->invInertia * c.rA.cross(impulse);
+            }
+            if (b) {
+                b->vp -= impulse * b->invMass;
+                b->wp -= b->invInertia * c.rB.cross(impulse);
+            }
         }
     }
 }

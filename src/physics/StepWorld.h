@@ -196,8 +196,19 @@ class PhStepWorld {
     std::vector<PhBody*> m_open; // the sweep's open intervals
     std::vector<Contact> m_contacts;
     std::vector<Touch> m_touches;
-    std::vector<std::int32_t> m_triangles; // terrain near each motion, sorted
-    const PhTerrainTriangle* m_terrainTriangles = nullptr;
-    const Vector4* m_terrainVertices = nullptr;
-    std::int32_t m_terrainTriangleCount = 0;
+    // A terrain triangle near a body, as the step uses it.
+    struct Triangle {
+        btVector3 v[3];
+        btVector3 low, high; // its box
+        phstep::Face face;
+    };
+    static bool MakeTriangle(const PhTerrainTriangle& source, const Vector4* vertices, Triangle& triangle);
+    std::vector<std::int32_t> m_triangles; // terrain near each motion, into m_terrain
+    // The terrain's triangles as the step uses them, made the first time a
+    // query lists them, for as long as the query answers with the same mesh.
+    std::vector<Triangle> m_terrain;
+    std::vector<std::uint8_t> m_terrainReady; // 0 not made, 1 made, 2 without area
+    const void* m_terrainSource = nullptr;
+    std::vector<std::uint32_t> m_triangleStamps; // by triangle: the query that last listed it
+    std::uint32_t m_queryStamp = 0;
 };
