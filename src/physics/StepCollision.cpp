@@ -112,6 +112,7 @@ void PhStepWorld::UpdateBounds(float h)
     PhBroadPhase& broadPhase = m_simulator.GetBroadPhase();
     for (const Motion& motion : m_motions) {
         PhRigidBody& body = *motion.body;
+        NoteSettling(body);
         if (body.geometries.count == 0 && !body.sensors.head)
             continue;
         Vector4 rows[3], position;
@@ -183,8 +184,6 @@ void PhStepWorld::FindPairs(float h)
         }
         m_open.push_back(body);
     }
-    for (PhKinematicBody* k = m_simulator.GetBodyLists().kinematicActive.head; k; k = k->next)
-        k->moved = 0;
 }
 
 PhStepWorld::ShapeSlot* PhStepWorld::Slot(const PhGeometry& geometry)
@@ -237,13 +236,14 @@ btTransform PhStepWorld::GeometryTransform(const PhBody& body, const PhGeometry&
     return transform;
 }
 
-btPersistentManifold* PhStepWorld::Manifold(std::uint64_t key, const btCollisionObject* a,
+btPersistentManifold* PhStepWorld::Manifold(std::uint64_t key, bool& kept, const btCollisionObject* a,
                                             const btCollisionObject* b)
 {
     auto found = std::lower_bound(m_cache.begin(), m_cache.end(), key,
                                   [](const CacheEntry& entry, std::uint64_t k) { return entry.key < k; });
     int index;
-    if (found != m_cache.end() && found->key == key) {
+    kept = found != m_cache.end() && found->key == key;
+    if (kept) {
         found->stamp = m_stamp;
         index = found->manifold;
     } else {
@@ -326,6 +326,7 @@ void PhStepWorld::CollidePairs(float h)
     const PhResponseTable& responses = m_simulator.GetResponseTable();
     for (const Pair& pair : m_pairs) {
         const float margin = SpeculativeMargin(*pair.a, pair.b, h);
+        const bool settled = IsSettled(*pair.a) && IsSettled(*pair.b);
         const btVector3 room(margin, margin, margin);
         for (const PhGeometry* ga = pair.a->geometries.head; ga; ga = ga->next) {
             ShapeSlot* slotA = Slot(*ga);
@@ -358,7 +359,7 @@ void PhStepWorld::CollidePairs(float h)
                 const PhMaterial& materialA = m_simulator.GetMaterial(ga->materialIndex);
                 const PhMaterial& materialB = m_simulator.GetMaterial(gb->materialIndex);
                 Collide(wa, wb, *pair.a, pair.b, key, margin, Friction(materialA, materialB),
-                        Restitution(materialA, materialB), response, h);
+                        Restitution(materialA, materialB), response, h, nullptr, settled);
             }
         }
     }
@@ -409,6 +410,35 @@ void PhStepWorld::QueryTerrain(Motion& motion)
     motion.triangleCount = static_cast<int>(m_triangles.size()) - motion.triangleFirst;
 }
 
+void PhStepWorld::NoteSettling(const PhRigidBody& body)
+{
+    constexpr float kStill = 0.002f; // metres, and the like in the rotation rows
+    const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
+    if (at >= m_placements.size())
+        return;
+    Placement& placement = m_placements[at];
+    bool still = placement.made;
+    for (int r = 0; r < 4 && still; ++r) {
+        for (int c = 0; c < 3 && still; ++c)
+            still = std::fabs(body.transform.m[r][c] - placement.transform.m[r][c]) < kStill;
+    }
+    placement.settled = still;
+    if (!still) {
+        placement.transform = body.transform;
+        placement.made = true;
+    }
+}
+
+bool PhStepWorld::IsSettled(const PhBody& body) const
+{
+    if (body.dynamic == 0)
+        return static_cast<const PhKinematicBody&>(body).moved == 0;
+    const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
+    if (MotionOf(&body) < 0)
+        return true; // asleep
+    return at < m_placements.size() && m_placements[at].settled;
+}
+
 bool PhStepWorld::MakeTriangle(const PhTerrainTriangle& source, const Vector4* vertices, Triangle& triangle)
 {
     if (source.vertex[0] < 0 || source.vertex[1] < 0 || source.vertex[2] < 0)
@@ -437,6 +467,8 @@ void PhStepWorld::CollideTerrain(float h)
             continue;
         PhRigidBody& body = *motion.body;
         const float margin = SpeculativeMargin(body, nullptr, h);
+        const float spin = motion.w.length() * body.boundingRadius;
+        const bool settled = IsSettled(body);
         const btVector3 room(margin, margin, margin);
         for (const PhGeometry* g = body.geometries.head; g; g = g->next) {
             const std::int32_t response = responses.Get(g->collisionClass, -1);
@@ -458,8 +490,15 @@ void PhStepWorld::CollideTerrain(float h)
             for (int i = 0; i < motion.triangleCount; ++i) {
                 const Triangle& triangle = m_terrain[static_cast<std::size_t>(
                     m_triangles[static_cast<std::size_t>(motion.triangleFirst + i)])];
-                if (!Overlap(low, high, triangle.low, triangle.high) ||
-                    AbovePlane(*slot->shape, transform, triangle.face, margin))
+                if (!Overlap(low, high, triangle.low, triangle.high))
+                    continue;
+                // Clear of the plane by more than the body can close on it
+                // in the step: nothing to collide.
+                btVector3 n = triangle.face.normal;
+                if ((transform.getOrigin() - triangle.face.origin).dot(n) < 0.0f)
+                    n = -n;
+                const float closing = kContactMargin + (std::max(0.0f, -motion.v.dot(n)) + spin) * h;
+                if (AbovePlane(*slot->shape, transform, triangle.face, closing))
                     continue;
                 const std::int32_t t = m_triangles[static_cast<std::size_t>(motion.triangleFirst + i)];
                 btTriangleShape shape(triangle.v[0], triangle.v[1], triangle.v[2]);
@@ -468,7 +507,7 @@ void PhStepWorld::CollideTerrain(float h)
                                                   btTransform::getIdentity(), -1, t);
                 Collide(wa, wb, body, nullptr, keyA | kTerrainBit | static_cast<std::uint64_t>(t), margin,
                         Friction(material, ground), Restitution(material, ground), response, h,
-                        &triangle.face);
+                        &triangle.face, settled);
             }
         }
     }
@@ -476,19 +515,24 @@ void PhStepWorld::CollideTerrain(float h)
 
 void PhStepWorld::Collide(const btCollisionObjectWrapper& wa, const btCollisionObjectWrapper& wb, PhBody& a,
                           PhBody* b, std::uint64_t key, float margin, float friction, float restitution,
-                          std::int32_t response, float h, const Face* face)
+                          std::int32_t response, float h, const Face* face, bool settled)
 {
-    btPersistentManifold* manifold = Manifold(key, wa.getCollisionObject(), wb.getCollisionObject());
+    bool kept = false;
+    btPersistentManifold* manifold = Manifold(key, kept, wa.getCollisionObject(), wb.getCollisionObject());
     manifold->setContactBreakingThreshold(margin);
-    btCollisionAlgorithm* algorithm =
-        m_dispatcher.findAlgorithm(&wa, &wb, manifold, BT_CONTACT_POINT_ALGORITHMS);
-    if (!algorithm)
-        return;
     btManifoldResult result(&wa, &wb);
     result.setPersistentManifold(manifold);
-    algorithm->processCollision(&wa, &wb, m_dispatchInfo, &result);
-    algorithm->~btCollisionAlgorithm();
-    m_dispatcher.freeCollisionAlgorithm(algorithm);
+    // Sides that have barely moved since their contacts were made keep
+    // them: the points are only brought up to date.
+    if (!(kept && settled)) {
+        btCollisionAlgorithm* algorithm =
+            m_dispatcher.findAlgorithm(&wa, &wb, manifold, BT_CONTACT_POINT_ALGORITHMS);
+        if (!algorithm)
+            return;
+        algorithm->processCollision(&wa, &wb, m_dispatchInfo, &result);
+        algorithm->~btCollisionAlgorithm();
+        m_dispatcher.freeCollisionAlgorithm(algorithm);
+    }
     result.refreshContactPoints();
     for (int i = 0; i < manifold->getNumContacts(); ++i) {
         btManifoldPoint& point = manifold->getContactPoint(i);

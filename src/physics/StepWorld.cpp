@@ -59,6 +59,7 @@ PhStepWorld::PhStepWorld(PhSimulator& simulator) : m_simulator(simulator), m_dis
     m_slots.reset(new ShapeSlot[static_cast<std::size_t>(std::max(m_slotCount, 0))]);
     m_motionOfBody.assign(static_cast<std::size_t>(BodySlots(simulator)), -1);
     m_imposed.assign(m_motionOfBody.size(), 0);
+    m_placements.assign(m_motionOfBody.size(), Placement());
     const std::size_t bodies = static_cast<std::size_t>(simulator.GetRigidBodyPool().GetCapacity() +
                                                         simulator.GetRigidParticlePool().GetCapacity());
     m_motions.reserve(bodies);
@@ -111,6 +112,8 @@ void PhStepWorld::StepOnce(float h)
     CastSensors();
     RestBodies();
     ReportTouches();
+    for (PhKinematicBody* k = m_simulator.GetBodyLists().kinematicActive.head; k; k = k->next)
+        k->moved = 0;
 }
 
 void PhStepWorld::RunControllers(float h)
@@ -303,7 +306,10 @@ void PhStepWorld::RestBodies()
             const bool quiet = v2 < speed2 && phmath::LengthSquared(body->angularVelocity) < spin2 &&
                                !ControllerPushes(*body);
             if (!quiet) {
-                body->restCounter1 = 0;
+                // A jolt now and then between long quiet spells (a box on
+                // the edges of several triangles) does not keep a body
+                // awake for ever; steady motion empties the count at once.
+                body->restCounter1 /= 2;
                 continue;
             }
             if (++body->restCounter1 < kStepsToSleep)

@@ -58,9 +58,10 @@ constexpr std::int32_t kReport = 2;
 
 } // namespace phstep
 
-// Sleep is kept in the first rest counter: the number of quiet steps in a
-// row; a body sleeps once it reaches kStepsToSleep (waking clears it). The
-// second counts the steps spent asleep.
+// Sleep is kept in the first rest counter: it counts quiet steps and is
+// halved by each step that is not; a body sleeps once it reaches
+// kStepsToSleep (waking clears it). The second counts the steps spent
+// asleep.
 bool PhIsAsleep(const PhRigidBody& body);
 
 namespace phstep {
@@ -153,10 +154,13 @@ class PhStepWorld {
     void QueryTerrain(Motion& motion);
     ShapeSlot* Slot(const PhGeometry& geometry);
     btTransform GeometryTransform(const PhBody& body, const PhGeometry& geometry) const;
-    btPersistentManifold* Manifold(std::uint64_t key, const btCollisionObject* a, const btCollisionObject* b);
+    btPersistentManifold* Manifold(std::uint64_t key, bool& kept, const btCollisionObject* a,
+                                   const btCollisionObject* b);
+    void NoteSettling(const PhRigidBody& body);
+    bool IsSettled(const PhBody& body) const;
     void Collide(const btCollisionObjectWrapper& wa, const btCollisionObjectWrapper& wb, PhBody& a, PhBody* b,
                  std::uint64_t key, float margin, float friction, float restitution, std::int32_t response,
-                 float h, const phstep::Face* face = nullptr);
+                 float h, const phstep::Face* face, bool settled);
     void AddContact(btManifoldPoint& point, PhBody& a, PhBody* b, float friction, float restitution,
                     std::int32_t response, float h);
     int TouchOf(PhBody& a, PhBody* b, bool report);
@@ -192,6 +196,14 @@ class PhStepWorld {
     std::vector<Motion> m_motions;
     std::vector<int> m_motionOfBody;     // by global body index, -1 for none
     std::vector<std::uint8_t> m_imposed; // by global body index: what listeners set this step
+    // Where each body was when its contacts were last made, and whether it
+    // is still there this step (by global body index).
+    struct Placement {
+        Matrix4 transform;
+        bool made = false;
+        bool settled = false;
+    };
+    std::vector<Placement> m_placements;
     std::vector<Pair> m_pairs;
     std::vector<PhBody*> m_open; // the sweep's open intervals
     std::vector<Contact> m_contacts;
