@@ -304,6 +304,11 @@ void PhStepWorld::Forget(const PhBody& body)
         m_cache.resize(kept);
         m_slots[static_cast<std::size_t>(index)].kind = -1;
     }
+    const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
+    if (at < m_placements.size()) {
+        m_placements[at] = Placement();
+        m_imposed[at] = 0;
+    }
     for (int& motion : m_motionOfBody)
         motion = motion >= 0 && m_motions[static_cast<std::size_t>(motion)].body == &body ? -1 : motion;
 }
