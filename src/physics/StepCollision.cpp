@@ -173,10 +173,11 @@ void PhStepWorld::FindPairs(float h)
                     continue;
                 WakeIntoStep(*rigidA, h);
             } else if (b->dynamic != 0 && (ma < 0 || mb < 0)) {
-                // A moving body wakes a sleeping one it runs into.
-                const Motion& moving = m_motions[static_cast<std::size_t>(ma >= 0 ? ma : mb)];
-                const bool lively = moving.v.length2() > kSleepSpeed * kSleepSpeed ||
-                                    moving.w.length2() > kSleepSpin * kSleepSpin;
+                // A moving body wakes a sleeping one it runs into. Moving:
+                // as the last step left it, before this step's gravity.
+                const PhRigidBody& moving = *static_cast<PhRigidBody*>(ma >= 0 ? a : b);
+                const bool lively = moving.speed > kSleepSpeed ||
+                                    phmath::LengthSquared(moving.angularVelocity) > kSleepSpin * kSleepSpin;
                 if (lively)
                     WakeIntoStep(*static_cast<PhRigidBody*>(ma < 0 ? a : b), h);
             }

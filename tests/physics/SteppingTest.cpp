@@ -299,6 +299,20 @@ TEST(Stepping, ForcesTorquesAndImpulsesMoveBodiesAndWakeSleepers)
     EXPECT_GT(body->GetPos().y, 0.05f);
 }
 
+TEST(Stepping, BoxesRestingOnEachOtherAllFallAsleep)
+{
+    Ground ground(20, 2);
+    SteppingWorld world(&ground);
+    PhRigidBody* bottom = world.Box(kUnitBox, 1, V(0, 0, 0.5f));
+    PhRigidBody* top = world.Box(V(0.8f, 0.8f, 0.8f), 1, V(0.1f, 0, 1.45f));
+    PhRigidBody* beside = world.Box(kUnitBox, 1, V(1.01f, 0, 0.5f));
+    world.Run(3.0f);
+    // A neighbour that only rests does not keep waking the others.
+    for (PhRigidBody* box : {bottom, top, beside})
+        EXPECT_TRUE(box->IsAsleep()) << box->bodyIndex;
+    EXPECT_NEAR(top->GetPos().z, 1.4f, 0.01f);
+}
+
 TEST(Stepping, ASleepingBoxWakesWhenAnotherRunsIntoIt)
 {
     Ground ground(20, 2);
