@@ -36,6 +36,36 @@ TEST(Stepping, ABoxDroppedOnTheGroundRestsAtItsHalfHeightAndSleeps)
     EXPECT_NEAR(box->transform.m[2][2], 1.0f, 1e-3f);
 }
 
+TEST(Stepping, CylindersAndSpheresRestOnTheGroundAndCarryABox)
+{
+    Ground ground(20, 2);
+    SteppingWorld world(&ground);
+    auto shaped = [&](const Vector4& at, const Quaternion& turn, auto shape) {
+        PhRigidBody* body = world.Box(kUnitBox, 1, at);
+        shape(*body->geometries.head);
+        body->SetInertiaTensor(V(0.1f, 0.1f, 0.1f));
+        body->UpdateBoundingInfo();
+        body->SetRotation(turn);
+        return body;
+    };
+    // Its axis is its own y: lying on its side as it is, upright turned
+    // a right angle about x.
+    PhRigidBody* lying = shaped(V(-3, 0, 1), Quaternion{}, [](PhGeometry& g) { g.SetCylinder(0.8f, 1.0f); });
+    PhRigidBody* upright =
+        shaped(V(3, 0, 0.6f), AboutX(90), [](PhGeometry& g) { g.SetCylinder(0.8f, 1.0f); });
+    PhRigidBody* sphere = shaped(V(0, 4, 1), Quaternion{}, [](PhGeometry& g) {
+        g.kind = kPhGeometrySphere;
+        g.shape[0] = 0.3f;
+    });
+    PhRigidBody* load = world.Box(V(0.6f, 0.6f, 0.4f), 0.5f, V(3, 0, 1.5f));
+    world.Run(3.0f);
+    EXPECT_NEAR(lying->GetPos().z, 0.4f, 0.01f);
+    EXPECT_NEAR(upright->GetPos().z, 0.5f, 0.01f);
+    EXPECT_NEAR(sphere->GetPos().z, 0.3f, 0.01f);
+    EXPECT_NEAR(load->GetPos().z, 1.2f, 0.01f);
+    EXPECT_NEAR(load->GetPos().x, 3.0f, 0.01f);
+}
+
 TEST(Stepping, OnASlopeABoxHoldsWithHighFrictionAndSlidesWithLow)
 {
     struct Case {
