@@ -324,7 +324,7 @@ float PhStepWorld::SpeculativeMargin(const PhBody& a, const PhBody* b, float h) 
         const Motion& motion = m_motions[static_cast<std::size_t>(m)];
         reach += (motion.v.length() + motion.w.length() * body->boundingRadius) * h;
     }
-    return kContactMargin + reach;
+    return kContactMargin + std::min(reach, kMostAhead);
 }
 
 void PhStepWorld::CollidePairs(float h)
@@ -503,7 +503,8 @@ void PhStepWorld::CollideTerrain(float h)
                 btVector3 n = triangle.face.normal;
                 if ((transform.getOrigin() - triangle.face.origin).dot(n) < 0.0f)
                     n = -n;
-                const float closing = kContactMargin + (std::max(0.0f, -motion.v.dot(n)) + spin) * h;
+                const float closing =
+                    kContactMargin + std::min((std::max(0.0f, -motion.v.dot(n)) + spin) * h, kMostAhead);
                 if (AbovePlane(*slot->shape, transform, triangle.face, closing))
                     continue;
                 const std::int32_t t = m_triangles[static_cast<std::size_t>(motion.triangleFirst + i)];

@@ -108,6 +108,7 @@ void PhStepWorld::StepOnce(float h)
     SolveVelocities();
     SolvePositions();
     StoreImpulses();
+    SweepFastBodies(h);
     EndMotions(h);
     CastSensors();
     RestBodies();
@@ -257,7 +258,7 @@ void PhStepWorld::EndMotions(float h)
         body.angularMomentum = Ph(Bt(body.angularMomentum) + motion.dL);
         if (motion.invMass == 0.0f && body.inverseMass == 0.0f && motion.v.isZero())
             continue;
-        const btVector3 v = motion.v + motion.vp;
+        const btVector3 v = (motion.v + motion.vp) * motion.sweep;
         const btVector3 w = motion.w + motion.wp;
         Vector4 position = body.GetPos();
         position.x += v.x() * h;

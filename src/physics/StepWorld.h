@@ -46,12 +46,16 @@ constexpr float kPenetrationSlop = 0.005f;
 constexpr float kPenetrationRecovery = 0.2f; // share of the depth recovered a step
 constexpr float kBounceThreshold = 0.5f;     // m/s below which nothing bounces
 constexpr float kContactMargin = 0.02f;      // contacts are kept this far apart
-constexpr float kTouchDistance = 0.01f;      // reported as touching within this
-constexpr float kDragFreeSpeed = 5.0f;       // m/s below which there is no drag
-constexpr float kAirDrag = 0.02f;            // per metre: a = k (|v| - free speed)^2
-constexpr float kSleepSpeed = 0.06f;         // m/s
-constexpr float kSleepSpin = 0.1f;           // rad/s
-constexpr int kStepsToSleep = 50;            // quiet steps before a body sleeps
+// How far ahead contacts are looked for, beyond the margin, at most:
+// contact points closer together than the look-ahead merge, so fast bodies
+// rely on the sweep instead.
+constexpr float kMostAhead = 0.05f;
+constexpr float kTouchDistance = 0.01f; // reported as touching within this
+constexpr float kDragFreeSpeed = 5.0f;  // m/s below which there is no drag
+constexpr float kAirDrag = 0.02f;       // per metre: a = k (|v| - free speed)^2
+constexpr float kSleepSpeed = 0.06f;    // m/s
+constexpr float kSleepSpin = 0.1f;      // rad/s
+constexpr int kStepsToSleep = 50;       // quiet steps before a body sleeps
 
 constexpr std::int32_t kRespond = 1;
 constexpr std::int32_t kReport = 2;
@@ -95,6 +99,7 @@ class PhStepWorld {
         btMatrix3x3 invInertia;
         float invMass = 0.0f;
         int triangleFirst = 0, triangleCount = 0; // terrain near the body
+        float sweep = 1.0f;                       // share of the step's travel the body may make
     };
     struct Pair {
         PhBody* a = nullptr;
@@ -173,6 +178,9 @@ class PhStepWorld {
     void SolveVelocities();
     void SolvePositions();
     void StoreImpulses();
+
+    // StepSweep.cpp
+    void SweepFastBodies(float h);
 
     // StepSensors.cpp
     void CastSensors();

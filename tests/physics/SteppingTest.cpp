@@ -123,6 +123,25 @@ TEST(Stepping, AFastBodyNeverEndsUpBehindAThinWall)
     }
 }
 
+TEST(Stepping, AFastBodyNeverFallsThroughTheGround)
+{
+    for (float speed : {50.0f, 150.0f}) {
+        SCOPED_TRACE(speed);
+        Ground ground(40, 8);
+        SteppingWorld world(&ground);
+        world.simulator->SetMaterial(0, 0.5f, 0.0f); // lands without bouncing
+        PhRigidBody* box = world.Box(V(0.4f, 0.4f, 0.2f), 1, V(1.3f, 0.7f, 20));
+        box->SetVelocity(V(0, 0, -speed));
+        float lowest = 1e9f;
+        for (int frame = 0; frame < 120; ++frame) {
+            world.simulator->Step(1.0f / 60.0f);
+            lowest = std::min(lowest, box->GetPos().z);
+        }
+        EXPECT_GT(lowest, 0.1f - 0.03f);
+        EXPECT_NEAR(box->GetPos().z, 0.1f, 0.01f);
+    }
+}
+
 TEST(Stepping, EqualBoxesMeetingHeadOnKeepTheirMomentum)
 {
     SteppingWorld world(nullptr, false);
