@@ -48,8 +48,9 @@ bool PhRigidBody::IsAsleep() const { return PhIsAsleep(*this); }
 PhStepWorld::PhStepWorld(PhSimulator& simulator) : m_simulator(simulator), m_dispatcher(&m_configuration)
 {
     // Boxes meet through the general convex algorithm rather than the
-    // box-box one: it also reports pairs that are still apart, which keeps
-    // fast bodies from passing through thin walls (speculative contacts).
+    // box-box one: it also reports pairs a little apart, whose contacts
+    // then keep an approaching body from overshooting into the other
+    // (contacts ahead of time; the sweep deals with bodies faster still).
     m_configuration.setConvexConvexMultipointIterations(3, 3);
     m_dispatcher.registerCollisionCreateFunc(BOX_SHAPE_PROXYTYPE, BOX_SHAPE_PROXYTYPE,
                                              m_configuration.getCollisionAlgorithmCreateFunc(
