@@ -362,6 +362,17 @@ TEST(Stepping, BoxesRestingOnEachOtherAllFallAsleep)
     EXPECT_NEAR(top->GetPos().z, 1.4f, 0.01f);
 }
 
+TEST(Stepping, AGravityThatIsNoNumberMovesNothing)
+{
+    const Vector4 broken{0.0f, std::nanf(""), -9.8f, 0.0f};
+    SimulatorPtr simulator = MakeSimulator(PhSizeInfo(), &broken);
+    PhRigidBody* body = simulator->CreateRigidBody();
+    body->SetPos(V(1, 2, 3));
+    simulator->Step(0.5f);
+    EXPECT_VEC3_NEAR(body->GetPos(), 1, 2, 3, 0.0f);
+    EXPECT_VEC3_NEAR(body->velocity, 0, 0, 0, 0.0f);
+}
+
 TEST(Stepping, ASleepingBoxWakesWhenAnotherRunsIntoIt)
 {
     Ground ground(20, 2);
