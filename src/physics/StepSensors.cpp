@@ -114,8 +114,39 @@ bool RayShape(const btVector3& s, const btVector3& d, float length, btCollisionO
 void PhStepWorld::CastSensors()
 {
     for (const Motion& motion : m_motions) {
+        if (!motion.body->sensors.head)
+            continue;
+        NearSensors(motion);
         for (PhSensor* sensor = motion.body->sensors.head; sensor; sensor = sensor->next)
             CastSensor(motion, *sensor);
+    }
+}
+
+void PhStepWorld::NearSensors(const Motion& motion)
+{
+    // The terrain's triangles whose boxes meet the box of all the body's
+    // segments: each segment then looks at these few.
+    const PhRigidBody& body = *motion.body;
+    const Vector4 rows[3] = {phmath::Row(body.transform, 0), phmath::Row(body.transform, 1),
+                             phmath::Row(body.transform, 2)};
+    const btVector3 origin = Bt(phmath::Row(body.transform, 3));
+    btVector3 low(BT_LARGE_FLOAT, BT_LARGE_FLOAT, BT_LARGE_FLOAT), high = -low;
+    for (const PhSensor* sensor = body.sensors.head; sensor; sensor = sensor->next) {
+        const btVector3 s = Bt(phmath::MulRows(sensor->start, rows)) + origin;
+        const btVector3 e = s + Bt(phmath::MulRows(sensor->unitDirection, rows)) * sensor->length;
+        low.setMin(s);
+        low.setMin(e);
+        high.setMax(s);
+        high.setMax(e);
+    }
+    m_nearSensors.clear();
+    for (int i = 0; i < motion.triangleCount; ++i) {
+        const std::int32_t t = m_triangles[static_cast<std::size_t>(motion.triangleFirst + i)];
+        const Triangle& triangle = m_terrain[static_cast<std::size_t>(t)];
+        if (triangle.high.x() < low.x() || triangle.low.x() > high.x() || triangle.high.y() < low.y() ||
+            triangle.low.y() > high.y() || triangle.high.z() < low.z() || triangle.low.z() > high.z())
+            continue;
+        m_nearSensors.push_back(t);
     }
 }
 
@@ -138,9 +169,8 @@ void PhStepWorld::CastSensor(const Motion& motion, PhSensor& sensor)
     btVector3 low = s, high = s;
     low.setMin(s + d * length);
     high.setMax(s + d * length);
-    for (int i = 0; i < motion.triangleCount; ++i) {
-        const Triangle& triangle = m_terrain[static_cast<std::size_t>(
-            m_triangles[static_cast<std::size_t>(motion.triangleFirst + i)])];
+    for (const std::int32_t t : m_nearSensors) {
+        const Triangle& triangle = m_terrain[static_cast<std::size_t>(t)];
         // Triangles beside the segment are passed over on their boxes.
         if (triangle.high.x() < low.x() || triangle.low.x() > high.x() || triangle.high.y() < low.y() ||
             triangle.low.y() > high.y() || triangle.high.z() < low.z() || triangle.low.z() > high.z())

@@ -69,6 +69,7 @@ PhStepWorld::PhStepWorld(PhSimulator& simulator) : m_simulator(simulator), m_dis
     m_contacts.reserve(1024);
     m_touches.reserve(256);
     m_triangles.reserve(4096);
+    m_nearSensors.reserve(256);
 }
 
 PhStepWorld::~PhStepWorld() = default;

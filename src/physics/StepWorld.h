@@ -184,6 +184,7 @@ class PhStepWorld {
 
     // StepSensors.cpp
     void CastSensors();
+    void NearSensors(const Motion& motion);
     void CastSensor(const Motion& motion, PhSensor& sensor);
 
     PhSimulator& m_simulator;
@@ -229,6 +230,7 @@ class PhStepWorld {
     std::vector<Triangle> m_terrain;
     std::vector<std::uint8_t> m_terrainReady; // 0 not made, 1 made, 2 without area
     const void* m_terrainSource = nullptr;
+    std::vector<std::int32_t> m_nearSensors;     // triangles near one body's sensors
     std::vector<std::uint32_t> m_triangleStamps; // by triangle: the query that last listed it
     std::uint32_t m_queryStamp = 0;
 };
