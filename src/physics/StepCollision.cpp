@@ -309,6 +309,7 @@ void PhStepWorld::Forget(const PhBody& body)
     if (at < m_placements.size()) {
         m_placements[at] = Placement();
         m_imposed[at] = 0;
+        m_terrainCaches[at].valid = false;
     }
     for (int& motion : m_motionOfBody)
         motion = motion >= 0 && m_motions[static_cast<std::size_t>(motion)].body == &body ? -1 : motion;
@@ -375,24 +376,51 @@ void PhStepWorld::QueryTerrain(Motion& motion)
 {
     motion.triangleFirst = static_cast<int>(m_triangles.size());
     motion.triangleCount = 0;
-    const PhTerrainQueryCallback query = m_simulator.GetTerrainQueryCallback();
     PhRigidBody& body = *motion.body;
     // The query answers for the game object a body stands for; a body
     // without one has nothing to ask about.
-    if (!query || !body.userData || (body.geometries.count == 0 && !body.sensors.head))
+    if (!m_simulator.GetTerrainQueryCallback() || !body.userData ||
+        (body.geometries.count == 0 && !body.sensors.head))
         return;
+    const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
+    TerrainCache& cache = at < m_terrainCaches.size() ? m_terrainCaches[at] : m_scratchCache;
+    const btVector3 low = Bt(body.worldMin), high = Bt(body.worldMax);
+    const bool inside = cache.valid && low.x() >= cache.low.x() && low.y() >= cache.low.y() &&
+                        low.z() >= cache.low.z() && high.x() <= cache.high.x() &&
+                        high.y() <= cache.high.y() && high.z() <= cache.high.z();
+    if (!inside && !AskTerrain(body, low, high, cache))
+        return;
+    m_triangles.insert(m_triangles.end(), cache.triangles.begin(), cache.triangles.end());
+    motion.triangleCount = static_cast<int>(cache.triangles.size());
+}
+
+bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3& high, TerrainCache& cache)
+{
+    // A box a little larger than the body's, so the answer serves the
+    // steps while the body stays within it.
+    const btVector3 slack(kQuerySlack, kQuerySlack, kQuerySlack);
+    cache.low = low - slack;
+    cache.high = high + slack;
+    cache.valid = false;
+    cache.triangles.clear();
+    const Vector4 cornerA{cache.low.x(), cache.low.y(), cache.low.z(), 0.0f};
+    const Vector4 cornerB{cache.high.x(), cache.high.y(), cache.high.z(), 0.0f};
     const std::int32_t* indices = nullptr;
     const PhTerrainTriangle* triangles = nullptr;
     const Vector4* vertices = nullptr;
     std::int32_t indexCount = 0, triangleCount = 0;
-    query(body.worldMin, body.worldMax, &indices, &triangles, &vertices, &indexCount, &triangleCount, &body);
+    m_simulator.GetTerrainQueryCallback()(cornerA, cornerB, &indices, &triangles, &vertices, &indexCount,
+                                          &triangleCount, &body);
     if (!indices || !triangles || !vertices || indexCount <= 0 || triangleCount <= 0)
-        return;
+        return false;
     if (m_terrainSource != vertices || m_terrain.size() != static_cast<std::size_t>(triangleCount)) {
+        // Another mesh: what was made of the last one goes.
         m_terrainSource = vertices;
         m_terrain.assign(static_cast<std::size_t>(triangleCount), Triangle());
         m_terrainReady.assign(static_cast<std::size_t>(triangleCount), 0);
         m_triangleStamps.assign(static_cast<std::size_t>(triangleCount), 0);
+        for (TerrainCache& other : m_terrainCaches)
+            other.valid = false;
     }
     // Cells list a triangle once each: it is collided once, in the order
     // the query first gave it.
@@ -411,9 +439,10 @@ void PhStepWorld::QueryTerrain(Motion& motion)
         if (m_terrainReady[at] == 0)
             m_terrainReady[at] = MakeTriangle(triangles[t], vertices, m_terrain[at]) ? 1 : 2;
         if (m_terrainReady[at] == 1)
-            m_triangles.push_back(t);
+            cache.triangles.push_back(t);
     }
-    motion.triangleCount = static_cast<int>(m_triangles.size()) - motion.triangleFirst;
+    cache.valid = true;
+    return true;
 }
 
 void PhStepWorld::NoteSettling(const PhRigidBody& body)

@@ -61,6 +61,7 @@ PhStepWorld::PhStepWorld(PhSimulator& simulator) : m_simulator(simulator), m_dis
     m_motionOfBody.assign(static_cast<std::size_t>(BodySlots(simulator)), -1);
     m_imposed.assign(m_motionOfBody.size(), 0);
     m_placements.assign(m_motionOfBody.size(), Placement());
+    m_terrainCaches.resize(m_motionOfBody.size());
     const std::size_t bodies = static_cast<std::size_t>(simulator.GetRigidBodyPool().GetCapacity() +
                                                         simulator.GetRigidParticlePool().GetCapacity());
     m_motions.reserve(bodies);

@@ -50,6 +50,7 @@ constexpr float kContactMargin = 0.02f;      // contacts are kept this far apart
 // contact points closer together than the look-ahead merge, so fast bodies
 // rely on the sweep instead.
 constexpr float kMostAhead = 0.05f;
+constexpr float kQuerySlack = 1.0f;     // metres the terrain is asked about around a body
 constexpr float kTouchDistance = 0.01f; // reported as touching within this
 constexpr float kDragFreeSpeed = 5.0f;  // m/s below which there is no drag
 constexpr float kAirDrag = 0.02f;       // per metre: a = k (|v| - free speed)^2
@@ -230,6 +231,16 @@ class PhStepWorld {
     std::vector<Triangle> m_terrain;
     std::vector<std::uint8_t> m_terrainReady; // 0 not made, 1 made, 2 without area
     const void* m_terrainSource = nullptr;
+    // The terrain a query answered for a body, kept while the body stays
+    // within the box asked about (by global body index).
+    struct TerrainCache {
+        btVector3 low, high;
+        std::vector<std::int32_t> triangles;
+        bool valid = false;
+    };
+    bool AskTerrain(PhBody& body, const btVector3& low, const btVector3& high, TerrainCache& cache);
+    std::vector<TerrainCache> m_terrainCaches;
+    TerrainCache m_scratchCache;
     std::vector<std::int32_t> m_nearSensors;     // triangles near one body's sensors
     std::vector<std::uint32_t> m_triangleStamps; // by triangle: the query that last listed it
     std::uint32_t m_queryStamp = 0;
