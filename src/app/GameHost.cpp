@@ -209,6 +209,10 @@ void GameHost::RunFrame()
     //    and videos, race progress (which walks the level into the render
     //    list), then everything else; the frame time is set first.
     m_kernel->StepTasks(m_options.frameTime);
+    //    The level start lists the physics world as a task; until then (or
+    //    without a level) the host steps it itself, once a frame.
+    if (!m_physicsWorld->IsRunning())
+        m_physicsWorld->Step();
     // 3. Deferred deletes: objects the tasks let go of, once no step runs.
     DeleteQueuedObjects();
     // 4. Render: the scene completed, the sky, lights, passes and overlays

@@ -50,6 +50,9 @@ float RandomFraction() { return static_cast<float>(platform::Rand()) / 32767.0f;
 
 bool IsFrontWheel(int i) { return i < 2; }
 
+// Sideways speed (m/s) from which a wheel grips with its full side friction.
+constexpr float kFullGripDrift = 1.0f;
+
 } // namespace
 
 Vector3 CPCar::CarAxis(int row) const
@@ -214,7 +217,11 @@ float CPCar::UpdateWheelForces(int i, Vector3& forceSum, Vector3& torqueSum)
     // Side grip: against the drift across the wheel's rolling direction.
     const Vector3 t = w - n * Dot(w, n);
     const Vector3 along = front ? m_frontHeading : carY;
-    const Vector3 drift = DirectionOf(t - along * Dot(t, along));
+    // Below kFullGripDrift the grip grows with the drift: at full strength
+    // for any drift it would overshoot each step and leave a car at rest
+    // creeping sideways on its own chatter.
+    const Vector3 across = t - along * Dot(t, along);
+    const Vector3 drift = DirectionOf(across) * std::min(1.0f, Length(across) / kFullGripDrift);
     Vector3 grip = front ? drift * -m_frictionFront : drift * (-m_frictionBack * (1.0f - m_slide));
     grip.z = 0.0f;
     ApplyWheelForce(grip, contact, forceSum, torqueSum);

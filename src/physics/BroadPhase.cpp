@@ -138,12 +138,34 @@ void PhBroadPhase::Unlink(PhEndPoint* point)
 
 void PhBroadPhase::Resort(PhEndPoint* point)
 {
-    const bool outOfPlace = (point->prev && point->prev->value > point->value) ||
-                            (point->next && point->next->value < point->value);
-    if (!outOfPlace)
+    // Bodies move little from one step to the next, so the point walks to
+    // its place from where it was instead of being inserted from the head.
+    // left: the point it is to follow (nothing: it goes first).
+    PhEndPoint* left = point->prev;
+    while (left && left->value > point->value)
+        left = left->prev;
+    if (left == point->prev) {
+        for (PhEndPoint* scan = point->next; scan && scan->value < point->value; scan = scan->next)
+            left = scan;
+    }
+    if (left == point->prev)
         return;
-    Unlink(point);
-    Insert(point);
+    const int axis = point->axis;
+    if (point->prev)
+        point->prev->next = point->next;
+    else
+        m_first[axis] = point->next;
+    if (point->next)
+        point->next->prev = point->prev;
+    PhEndPoint* right = left ? left->next : m_first[axis];
+    point->prev = left;
+    point->next = right;
+    if (left)
+        left->next = point;
+    else
+        m_first[axis] = point;
+    if (right)
+        right->prev = point;
 }
 
 void PhBroadPhase::Enter(PhBody& body, std::uint32_t /*word*/)

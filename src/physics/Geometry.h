@@ -24,7 +24,8 @@ struct PhGeometry {
     std::int32_t reserved1 = 0;
     std::int32_t kind = kPhGeometryBox;
     std::int32_t materialIndex = 0;
-    std::int32_t reserved2 = 0;
+    // The class the response table is looked up by (0 unless set).
+    std::int32_t collisionClass = 0;
     // Mass properties the stepping reads: those of a unit box of mass 1.
     Vector4 massInertia = {2.0f / 3.0f, 2.0f / 3.0f, 2.0f / 3.0f, 0.0f};
     Vector4 massCentre = {};

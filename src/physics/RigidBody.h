@@ -79,6 +79,10 @@ struct PhRigidBody : PhBody {
     void SetVelocity(const Vector4& value);
     void SetAngularMomentum(const Vector4& momentum);
     float GetSpeed() const { return speed; }
+    // A body that stayed quiet long enough sleeps: the stepping leaves it
+    // where it is until a wake (a push, a touch, a setter) clears the rest
+    // counters.
+    bool IsAsleep() const;
 
     // The force replaces the force and, about the point, the torque.
     // Negligible values (every component below 1e-6) do not wake the body.

@@ -5,6 +5,7 @@
 
 #include "physics/ContactGroup.h"
 #include "physics/PhysicsMath.h"
+#include "physics/StepWorld.h"
 #include "physics/Stepping.h"
 
 namespace {
@@ -44,13 +45,29 @@ PhSimulator::PhSimulator(const PhSizeInfo& sizes, PhAllocator* allocator, const 
             Log(kFailedToAllocate);
     }
     CreateRecordPools();
+    CreateStepWorld();
     m_timer.Calibrate();
+}
+
+void PhSimulator::CreateStepWorld()
+{
+    void* block = m_allocator->Alloc(sizeof(PhStepWorld), 0);
+    if (!block) {
+        Log(kFailedToAllocate);
+        return;
+    }
+    m_stepWorld = new (block) PhStepWorld(*this);
 }
 
 PhSimulator::~PhSimulator()
 {
     // Everything goes back to the allocator it came from, before that
     // allocator can go.
+    if (m_stepWorld) {
+        m_stepWorld->~PhStepWorld();
+        m_allocator->Free(m_stepWorld);
+        m_stepWorld = nullptr;
+    }
     m_broadPhase.Release();
     m_sensors.Release();
     m_geometries.Release();
@@ -227,6 +244,8 @@ void PhSimulator::MoveBetweenLists(PhBody& body, bool toActive)
 
 void PhSimulator::ReleaseParts(PhBody& body)
 {
+    if (m_stepWorld)
+        m_stepWorld->Forget(body);
     m_broadPhase.Leave(body);
     GiveBackAll(body.geometries, m_geometries);
     GiveBackAll(body.sensors, m_sensors);
@@ -259,7 +278,11 @@ bool PhSimulator::ReleaseBody(PhBody* body)
     return pool.Give(rigid);
 }
 
-void PhSimulator::Step(float stepTime) { PhStepSimulation(*this, stepTime); }
+void PhSimulator::Step(float frameTime) { PhStepSimulation(*this, frameTime); }
+
+float PhSimulator::GetFixedStep() { return phstep::kFixedStep; }
+
+float PhSimulator::GetCarriedTime() const { return m_stepWorld ? m_stepWorld->GetCarriedTime() : 0.0f; }
 
 PhSimulator* PhCreateSimulator(const PhSizeInfo& sizes, PhAllocator* allocator, const Vector4* gravity)
 {

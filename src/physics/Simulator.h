@@ -26,6 +26,8 @@
 //
 // The simulator starts with the program's log as its log callback, at
 // level 1, so those messages are seen; SetLogCallback changes both.
+class PhStepWorld;
+
 class PhSimulator {
   public:
     struct BodyLists {
@@ -68,8 +70,13 @@ class PhSimulator {
     // body of this simulator.
     bool ReleaseBody(PhBody* body);
 
-    // Advances the simulation by stepTime seconds (see Stepping.h).
-    void Step(float stepTime);
+    // Advances the simulation by a frame's time in fixed steps, carrying
+    // what is left over to the next frame (see Stepping.h).
+    void Step(float frameTime);
+    // The length of one step, and the time carried to the next frame.
+    static float GetFixedStep();
+    float GetCarriedTime() const;
+    PhStepWorld* GetStepWorld() { return m_stepWorld; }
 
     const PhSizeInfo& GetSizeInfo() const { return m_sizes; }
     PhAllocator& GetAllocator() { return *m_allocator; }
@@ -100,6 +107,7 @@ class PhSimulator {
     void SetGravity(const Vector4* gravity);
     bool CreateBodyPools();
     void CreateRecordPools();
+    void CreateStepWorld();
     PhRigidBody* TakeRigid(PhPool<PhRigidBody>& pool, PhList<PhRigidBody>& list, std::int32_t kind,
                            int firstIndex, const char* message);
     void InitBody(PhBody& body, int index);
@@ -127,6 +135,7 @@ class PhSimulator {
     PhLogCallback m_logCallback = PhWriteToSystemLog;
     int m_logLevel = kPhMessageLevel;
     PhTimer m_timer;
+    PhStepWorld* m_stepWorld = nullptr; // the stepping's working state
 };
 
 // Creates a simulator from the twelve counts (read whole), an allocator

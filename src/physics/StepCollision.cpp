@@ -1,0 +1,641 @@
+// Collision detection of the step: world bounds, the sweep over the sorted
+// end points, and contact generation by Bullet's shapes and algorithms
+// between geometries and against the terrain's triangles.
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+#include "physics/PhysicsMath.h"
+#include "physics/Simulator.h"
+#include "physics/StepWorld.h"
+
+using namespace phstep;
+
+namespace {
+
+constexpr std::uint64_t kTerrainBit = 0x80000000u;
+
+btVector3 Bt(const Vector4& v) { return btVector3(v.x, v.y, v.z); }
+
+// Rotation rows and position of a body as the stepping sees it.
+void BodyFrame(const PhBody& body, Vector4 rows[3], Vector4& position)
+{
+    if (body.dynamic) {
+        const auto& rigid = static_cast<const PhRigidBody&>(body);
+        for (int i = 0; i < 3; ++i)
+            rows[i] = phmath::Row(rigid.transform, i);
+        position = phmath::Row(rigid.transform, 3);
+    } else {
+        const auto& kinematic = static_cast<const PhKinematicBody&>(body);
+        for (int i = 0; i < 3; ++i)
+            rows[i] = kinematic.rotationRows[i];
+        position = kinematic.position;
+    }
+}
+
+bool Overlap(const btVector3& minA, const btVector3& maxA, const btVector3& minB, const btVector3& maxB)
+{
+    return minA.x() <= maxB.x() && maxA.x() >= minB.x() && minA.y() <= maxB.y() && maxA.y() >= minB.y() &&
+           minA.z() <= maxB.z() && maxA.z() >= minB.z();
+}
+
+bool OverlapYZ(const PhBody& a, const PhBody& b)
+{
+    return a.worldMin.y <= b.worldMax.y && a.worldMax.y >= b.worldMin.y && a.worldMin.z <= b.worldMax.z &&
+           a.worldMax.z >= b.worldMin.z;
+}
+
+float Friction(const PhMaterial& a, const PhMaterial& b)
+{
+    const float product = std::max(a.value[0], 0.0f) * std::max(b.value[0], 0.0f);
+    return std::sqrt(product);
+}
+
+float Restitution(const PhMaterial& a, const PhMaterial& b)
+{
+    return std::min(std::max(std::max(a.value[1], b.value[1]), 0.0f), 1.0f);
+}
+
+// The plane of a terrain triangle; false for a triangle without area.
+bool FaceOf(const btVector3& v0, const btVector3& v1, const btVector3& v2, Face& face)
+{
+    const btVector3 n = (v1 - v0).cross(v2 - v0);
+    const float length = n.length();
+    if (!(length > 1e-12f))
+        return false;
+    face.normal = n / length;
+    face.origin = v0;
+    return true;
+}
+
+// A contact with a terrain triangle that comes near the triangle's own
+// normal takes that normal, with its point on the plane: bodies resting or
+// sliding on the ground are pushed straight out of it, not off the edges
+// between its triangles, and flat ground reports a normal that is exactly
+// upright.
+void OntoFace(btManifoldPoint& point, const Face& face)
+{
+    constexpr float kSnap = 0.9f; // about 25 degrees
+    btVector3 n = face.normal;
+    if (point.m_normalWorldOnB.dot(n) < 0.0f)
+        n = -n;
+    if (point.m_normalWorldOnB.dot(n) < kSnap)
+        return;
+    const btVector3 onA = point.getPositionWorldOnA();
+    const float distance = (onA - face.origin).dot(n);
+    point.m_normalWorldOnB = n;
+    point.m_distance1 = distance;
+    point.m_positionWorldOnB = onA - n * distance;
+    point.m_localPointB = point.m_positionWorldOnB;
+}
+
+// True when the shape lies wholly more than margin above the triangle's
+// plane, on the side its normal points to: nothing to collide.
+bool AbovePlane(const btCollisionShape& shape, const btTransform& transform, const Face& face, float margin)
+{
+    // The normal turned to the shape's side, then the shape's point
+    // furthest down it.
+    btVector3 n = face.normal;
+    if ((transform.getOrigin() - face.origin).dot(n) < 0.0f)
+        n = -n;
+    const auto& convex = static_cast<const btConvexShape&>(shape);
+    const btVector3 lowest =
+        transform(convex.localGetSupportingVertex(transform.getBasis().transpose() * -n));
+    return (lowest - face.origin).dot(n) > margin;
+}
+
+} // namespace
+
+void PhStepWorld::UpdateBounds(float h)
+{
+    PhBroadPhase& broadPhase = m_simulator.GetBroadPhase();
+    for (const Motion& motion : m_motions) {
+        PhRigidBody& body = *motion.body;
+        NoteSettling(body);
+        if (body.geometries.count == 0 && !body.sensors.head)
+            continue;
+        Vector4 rows[3], position;
+        BodyFrame(body, rows, position);
+        const Vector4 centre = phmath::Add(phmath::MulRows(body.localCentre, rows), position);
+        // Room for the motion of the step, so what the body may reach is
+        // paired with it before it gets there.
+        const float turn = motion.w.length() * body.boundingRadius * h + kContactMargin;
+        for (int i = 0; i < 3; ++i) {
+            float extent = 0.0f;
+            for (const Vector4& axis : body.localAxes)
+                extent += std::fabs(phmath::Component(phmath::MulRows(axis, rows), i));
+            const float travel = motion.v[i] * h;
+            phmath::SetComponent(body.worldMin, i,
+                                 phmath::Component(centre, i) - extent - turn + std::min(travel, 0.0f));
+            phmath::SetComponent(body.worldMax, i,
+                                 phmath::Component(centre, i) + extent + turn + std::max(travel, 0.0f));
+        }
+        body.worldMin.w = body.worldMax.w = 0.0f;
+        // A body with sensors alone is paired too: its sensors see the
+        // geometries of others.
+        if (body.inBroadPhase)
+            broadPhase.Move(body);
+        else
+            broadPhase.Enter(body, 0);
+    }
+}
+
+void PhStepWorld::FindPairs(float h)
+{
+    m_pairs.clear();
+    m_open.clear();
+    for (const PhEndPoint* point = m_simulator.GetBroadPhase().GetFirst(0); point; point = point->next) {
+        PhBody* body = point->body;
+        if (point->isMaximum) {
+            auto found = std::find(m_open.begin(), m_open.end(), body);
+            if (found != m_open.end())
+                m_open.erase(found);
+            continue;
+        }
+        for (std::size_t i = 0; i < m_open.size(); ++i) {
+            PhBody* other = m_open[i];
+            if (!OverlapYZ(*body, *other))
+                continue;
+            PhBody* a = body;
+            PhBody* b = other;
+            if (a->dynamic == 0 && b->dynamic == 0)
+                continue;
+            // The dynamic body, or the one numbered first, is A.
+            if (a->dynamic == 0 || (b->dynamic != 0 && b->bodyIndex < a->bodyIndex))
+                std::swap(a, b);
+            const int ma = MotionOf(a), mb = MotionOf(b);
+            auto* rigidA = static_cast<PhRigidBody*>(a);
+            if (ma < 0 && mb < 0) {
+                // Both at rest (or one static): a moved static side wakes.
+                const bool movedSide = b->dynamic == 0 && static_cast<PhKinematicBody*>(b)->moved;
+                if (!movedSide)
+                    continue;
+                WakeIntoStep(*rigidA, h);
+            } else if (b->dynamic != 0 && (ma < 0 || mb < 0)) {
+                // A moving body wakes a sleeping one it runs into. Moving:
+                // as the last step left it, before this step's gravity.
+                const PhRigidBody& moving = *static_cast<PhRigidBody*>(ma >= 0 ? a : b);
+                const bool lively = moving.speed > kSleepSpeed ||
+                                    phmath::LengthSquared(moving.angularVelocity) > kSleepSpin * kSleepSpin;
+                if (lively)
+                    WakeIntoStep(*static_cast<PhRigidBody*>(ma < 0 ? a : b), h);
+            }
+            m_pairs.push_back(Pair{a, b});
+        }
+        m_open.push_back(body);
+    }
+}
+
+PhStepWorld::ShapeSlot* PhStepWorld::Slot(const PhGeometry& geometry)
+{
+    const int index = m_simulator.GetGeometryPool().IndexOf(&geometry);
+    if (index < 0 || index >= m_slotCount)
+        return nullptr;
+    ShapeSlot& slot = m_slots[static_cast<std::size_t>(index)];
+    const bool same = slot.kind == geometry.kind && slot.size[0] == geometry.shape[0] &&
+                      slot.size[1] == geometry.shape[1] && slot.size[2] == geometry.shape[2];
+    if (same)
+        return slot.shape ? &slot : nullptr;
+    slot.kind = geometry.kind;
+    std::copy(geometry.shape, geometry.shape + 3, slot.size);
+    slot.shape.reset();
+    const float tiny = 1e-3f;
+    if (geometry.kind == kPhGeometryBox) {
+        const btVector3 half(std::max(geometry.shape[0], tiny), std::max(geometry.shape[1], tiny),
+                             std::max(geometry.shape[2], tiny));
+        auto box = std::make_unique<btBoxShape>(half);
+        // The margin rounds the edges inside the box; the faces stay put.
+        box->setMargin(std::min(0.02f, 0.5f * half[half.minAxis()]));
+        box->initializePolyhedralFeatures();
+        slot.shape = std::move(box);
+    } else if (geometry.kind == kPhGeometryCylinder) {
+        const float radius = std::max(geometry.shape[0], tiny), half = std::max(geometry.shape[2], tiny);
+        auto cylinder = std::make_unique<btCylinderShape>(btVector3(radius, half, radius));
+        cylinder->setMargin(std::min(0.02f, 0.5f * std::min(radius, half)));
+        slot.shape = std::move(cylinder);
+    } else if (geometry.kind == kPhGeometrySphere) {
+        slot.shape = std::make_unique<btSphereShape>(std::max(geometry.shape[0], tiny));
+    }
+    slot.object.setCollisionShape(slot.shape.get());
+    return slot.shape ? &slot : nullptr;
+}
+
+btTransform PhStepWorld::GeometryTransform(const PhBody& body, const PhGeometry& geometry) const
+{
+    Vector4 rows[3], position;
+    BodyFrame(body, rows, position);
+    Vector4 axes[3];
+    for (int i = 0; i < 3; ++i)
+        axes[i] = phmath::MulRows(phmath::Row(geometry.localTransform, i), rows);
+    const Vector4 origin =
+        phmath::Add(phmath::MulRows(phmath::Row(geometry.localTransform, 3), rows), position);
+    // Bullet's basis takes the turned axes as its columns.
+    btMatrix3x3 basis(axes[0].x, axes[1].x, axes[2].x, axes[0].y, axes[1].y, axes[2].y, axes[0].z, axes[1].z,
+                      axes[2].z);
+    btTransform transform(basis, btVector3(origin.x, origin.y, origin.z));
+    return transform;
+}
+
+btPersistentManifold* PhStepWorld::Manifold(std::uint64_t key, bool& kept, const btCollisionObject* a,
+                                            const btCollisionObject* b)
+{
+    auto found = std::lower_bound(m_cache.begin(), m_cache.end(), key,
+                                  [](const CacheEntry& entry, std::uint64_t k) { return entry.key < k; });
+    int index;
+    kept = found != m_cache.end() && found->key == key;
+    if (kept) {
+        found->stamp = m_stamp;
+        index = found->manifold;
+    } else {
+        if (!m_freeManifolds.empty()) {
+            index = m_freeManifolds.back();
+            m_freeManifolds.pop_back();
+        } else {
+            index = static_cast<int>(m_manifolds.size());
+            m_manifolds.emplace_back();
+        }
+        m_manifolds[static_cast<std::size_t>(index)].clearManifold();
+        m_newEntries.push_back(CacheEntry{key, index, m_stamp});
+    }
+    btPersistentManifold* manifold = &m_manifolds[static_cast<std::size_t>(index)];
+    manifold->setBodies(a, b);
+    return manifold;
+}
+
+void PhStepWorld::PruneCache()
+{
+    std::size_t kept = 0;
+    for (const CacheEntry& entry : m_cache) {
+        if (entry.stamp == m_stamp) {
+            m_cache[kept++] = entry;
+            continue;
+        }
+        m_manifolds[static_cast<std::size_t>(entry.manifold)].clearManifold();
+        m_freeManifolds.push_back(entry.manifold);
+    }
+    m_cache.resize(kept);
+    if (m_newEntries.empty())
+        return;
+    m_cache.insert(m_cache.end(), m_newEntries.begin(), m_newEntries.end());
+    m_newEntries.clear();
+    std::sort(m_cache.begin(), m_cache.end(),
+              [](const CacheEntry& x, const CacheEntry& y) { return x.key < y.key; });
+}
+
+void PhStepWorld::Forget(const PhBody& body)
+{
+    for (const PhGeometry* g = body.geometries.head; g; g = g->next) {
+        const int index = m_simulator.GetGeometryPool().IndexOf(g);
+        if (index < 0 || index >= m_slotCount)
+            continue;
+        const std::uint64_t slot = static_cast<std::uint64_t>(index);
+        auto uses = [slot](const CacheEntry& e) {
+            return (e.key >> 32) == slot || ((e.key & kTerrainBit) == 0 && (e.key & 0xffffffffu) == slot);
+        };
+        std::size_t kept = 0;
+        for (const CacheEntry& entry : m_cache) {
+            if (uses(entry)) {
+                m_manifolds[static_cast<std::size_t>(entry.manifold)].clearManifold();
+                m_freeManifolds.push_back(entry.manifold);
+            } else {
+                m_cache[kept++] = entry;
+            }
+        }
+        m_cache.resize(kept);
+        m_slots[static_cast<std::size_t>(index)].kind = -1;
+    }
+    const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
+    if (at < m_placements.size()) {
+        m_placements[at] = Placement();
+        m_imposed[at] = 0;
+        m_terrainCaches[at].valid = false;
+    }
+    for (int& motion : m_motionOfBody)
+        motion = motion >= 0 && m_motions[static_cast<std::size_t>(motion)].body == &body ? -1 : motion;
+}
+
+float PhStepWorld::SpeculativeMargin(const PhBody& a, const PhBody* b, float h) const
+{
+    float reach = 0.0f;
+    for (const PhBody* body : {&a, b}) {
+        const int m = MotionOf(body);
+        if (m < 0)
+            continue;
+        const Motion& motion = m_motions[static_cast<std::size_t>(m)];
+        reach += (motion.v.length() + motion.w.length() * body->boundingRadius) * h;
+    }
+    return kContactMargin + std::min(reach, kMostAhead);
+}
+
+void PhStepWorld::CollidePairs(float h)
+{
+    const PhResponseTable& responses = m_simulator.GetResponseTable();
+    for (const Pair& pair : m_pairs) {
+        const float margin = SpeculativeMargin(*pair.a, pair.b, h);
+        const bool settled = IsSettled(*pair.a) && IsSettled(*pair.b);
+        const btVector3 room(margin, margin, margin);
+        for (const PhGeometry* ga = pair.a->geometries.head; ga; ga = ga->next) {
+            ShapeSlot* slotA = Slot(*ga);
+            if (!slotA)
+                continue;
+            const btTransform ta = GeometryTransform(*pair.a, *ga);
+            slotA->object.setWorldTransform(ta);
+            btVector3 minA, maxA;
+            slotA->shape->getAabb(ta, minA, maxA);
+            minA -= room;
+            maxA += room;
+            for (const PhGeometry* gb = pair.b->geometries.head; gb; gb = gb->next) {
+                const std::int32_t response = responses.Get(ga->collisionClass, gb->collisionClass);
+                if ((response & (kRespond | kReport)) == 0)
+                    continue;
+                ShapeSlot* slotB = Slot(*gb);
+                if (!slotB)
+                    continue;
+                const btTransform tb = GeometryTransform(*pair.b, *gb);
+                btVector3 minB, maxB;
+                slotB->shape->getAabb(tb, minB, maxB);
+                if (!Overlap(minA, maxA, minB, maxB))
+                    continue;
+                slotB->object.setWorldTransform(tb);
+                const btCollisionObjectWrapper wa(nullptr, slotA->shape.get(), &slotA->object, ta, -1, -1);
+                const btCollisionObjectWrapper wb(nullptr, slotB->shape.get(), &slotB->object, tb, -1, -1);
+                const std::uint64_t key =
+                    (static_cast<std::uint64_t>(m_simulator.GetGeometryPool().IndexOf(ga)) << 32) |
+                    static_cast<std::uint64_t>(m_simulator.GetGeometryPool().IndexOf(gb));
+                const PhMaterial& materialA = m_simulator.GetMaterial(ga->materialIndex);
+                const PhMaterial& materialB = m_simulator.GetMaterial(gb->materialIndex);
+                Collide(wa, wb, *pair.a, pair.b, key, margin, Friction(materialA, materialB),
+                        Restitution(materialA, materialB), response, h, nullptr, settled);
+            }
+        }
+    }
+}
+
+void PhStepWorld::QueryTerrain(Motion& motion)
+{
+    motion.triangleFirst = static_cast<int>(m_triangles.size());
+    motion.triangleCount = 0;
+    PhRigidBody& body = *motion.body;
+    // The query answers for the game object a body stands for; a body
+    // without one has nothing to ask about.
+    if (!m_simulator.GetTerrainQueryCallback() || !body.userData ||
+        (body.geometries.count == 0 && !body.sensors.head))
+        return;
+    const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
+    TerrainCache& cache = at < m_terrainCaches.size() ? m_terrainCaches[at] : m_scratchCache;
+    const btVector3 low = Bt(body.worldMin), high = Bt(body.worldMax);
+    const bool inside = cache.valid && low.x() >= cache.low.x() && low.y() >= cache.low.y() &&
+                        low.z() >= cache.low.z() && high.x() <= cache.high.x() &&
+                        high.y() <= cache.high.y() && high.z() <= cache.high.z();
+    if (!inside && !AskTerrain(body, low, high, cache))
+        return;
+    m_triangles.insert(m_triangles.end(), cache.triangles.begin(), cache.triangles.end());
+    motion.triangleCount = static_cast<int>(cache.triangles.size());
+}
+
+bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3& high, TerrainCache& cache)
+{
+    // A box a little larger than the body's, so the answer serves the
+    // steps while the body stays within it.
+    const btVector3 slack(kQuerySlack, kQuerySlack, kQuerySlack);
+    cache.low = low - slack;
+    cache.high = high + slack;
+    cache.valid = false;
+    cache.triangles.clear();
+    const Vector4 cornerA{cache.low.x(), cache.low.y(), cache.low.z(), 0.0f};
+    const Vector4 cornerB{cache.high.x(), cache.high.y(), cache.high.z(), 0.0f};
+    const std::int32_t* indices = nullptr;
+    const PhTerrainTriangle* triangles = nullptr;
+    const Vector4* vertices = nullptr;
+    std::int32_t indexCount = 0, triangleCount = 0;
+    m_simulator.GetTerrainQueryCallback()(cornerA, cornerB, &indices, &triangles, &vertices, &indexCount,
+                                          &triangleCount, &body);
+    if (!indices || !triangles || !vertices || indexCount <= 0 || triangleCount <= 0)
+        return false;
+    if (m_terrainSource != vertices || m_terrain.size() != static_cast<std::size_t>(triangleCount)) {
+        // Another mesh: what was made of the last one goes.
+        m_terrainSource = vertices;
+        m_terrain.assign(static_cast<std::size_t>(triangleCount), Triangle());
+        m_terrainReady.assign(static_cast<std::size_t>(triangleCount), 0);
+        m_triangleStamps.assign(static_cast<std::size_t>(triangleCount), 0);
+        for (TerrainCache& other : m_terrainCaches)
+            other.valid = false;
+    }
+    // Cells list a triangle once each: it is collided once, in the order
+    // the query first gave it.
+    if (++m_queryStamp == 0) {
+        std::fill(m_triangleStamps.begin(), m_triangleStamps.end(), 0u);
+        m_queryStamp = 1;
+    }
+    for (std::int32_t i = 0; i < indexCount; ++i) {
+        const std::int32_t t = indices[i];
+        if (t < 0 || t >= triangleCount)
+            continue;
+        const std::size_t at = static_cast<std::size_t>(t);
+        if (m_triangleStamps[at] == m_queryStamp)
+            continue;
+        m_triangleStamps[at] = m_queryStamp;
+        if (m_terrainReady[at] == 0)
+            m_terrainReady[at] = MakeTriangle(triangles[t], vertices, m_terrain[at]) ? 1 : 2;
+        if (m_terrainReady[at] == 1)
+            cache.triangles.push_back(t);
+    }
+    cache.valid = true;
+    return true;
+}
+
+void PhStepWorld::NoteSettling(const PhRigidBody& body)
+{
+    constexpr float kStill = 0.002f; // metres, and the like in the rotation rows
+    const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
+    if (at >= m_placements.size())
+        return;
+    Placement& placement = m_placements[at];
+    bool still = placement.made;
+    for (int r = 0; r < 4 && still; ++r) {
+        for (int c = 0; c < 3 && still; ++c)
+            still = std::fabs(body.transform.m[r][c] - placement.transform.m[r][c]) < kStill;
+    }
+    placement.settled = still;
+    if (!still) {
+        placement.transform = body.transform;
+        placement.made = true;
+    }
+}
+
+bool PhStepWorld::IsSettled(const PhBody& body) const
+{
+    if (body.dynamic == 0)
+        return static_cast<const PhKinematicBody&>(body).moved == 0;
+    const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
+    if (MotionOf(&body) < 0)
+        return true; // asleep
+    return at < m_placements.size() && m_placements[at].settled;
+}
+
+bool PhStepWorld::MakeTriangle(const PhTerrainTriangle& source, const Vector4* vertices, Triangle& triangle)
+{
+    if (source.vertex[0] < 0 || source.vertex[1] < 0 || source.vertex[2] < 0)
+        return false;
+    for (int k = 0; k < 3; ++k)
+        triangle.v[k] = Bt(vertices[source.vertex[k]]);
+    if (!FaceOf(triangle.v[0], triangle.v[1], triangle.v[2], triangle.face))
+        return false;
+    triangle.low = triangle.high = triangle.v[0];
+    for (int k = 1; k < 3; ++k) {
+        triangle.low.setMin(triangle.v[k]);
+        triangle.high.setMax(triangle.v[k]);
+    }
+    return true;
+}
+
+void PhStepWorld::CollideTerrain(float h)
+{
+    m_triangles.clear();
+    const PhResponseTable& responses = m_simulator.GetResponseTable();
+    const PhMaterial& ground = m_simulator.GetMaterial(0);
+    for (std::size_t m = 0; m < m_motions.size(); ++m) {
+        QueryTerrain(m_motions[m]);
+        const Motion& motion = m_motions[m];
+        if (motion.triangleCount == 0)
+            continue;
+        PhRigidBody& body = *motion.body;
+        const float margin = SpeculativeMargin(body, nullptr, h);
+        const float spin = motion.w.length() * body.boundingRadius;
+        const bool settled = IsSettled(body);
+        const btVector3 room(margin, margin, margin);
+        for (const PhGeometry* g = body.geometries.head; g; g = g->next) {
+            const std::int32_t response = responses.Get(g->collisionClass, -1);
+            if ((response & (kRespond | kReport)) == 0)
+                continue;
+            ShapeSlot* slot = Slot(*g);
+            if (!slot)
+                continue;
+            const btTransform transform = GeometryTransform(body, *g);
+            slot->object.setWorldTransform(transform);
+            btVector3 low, high;
+            slot->shape->getAabb(transform, low, high);
+            low -= room;
+            high += room;
+            const btCollisionObjectWrapper wa(nullptr, slot->shape.get(), &slot->object, transform, -1, -1);
+            const PhMaterial& material = m_simulator.GetMaterial(g->materialIndex);
+            const std::uint64_t keyA = static_cast<std::uint64_t>(m_simulator.GetGeometryPool().IndexOf(g))
+                                       << 32;
+            for (int i = 0; i < motion.triangleCount; ++i) {
+                const Triangle& triangle = m_terrain[static_cast<std::size_t>(
+                    m_triangles[static_cast<std::size_t>(motion.triangleFirst + i)])];
+                if (!Overlap(low, high, triangle.low, triangle.high))
+                    continue;
+                // Clear of the plane by more than the body can close on it
+                // in the step: nothing to collide.
+                btVector3 n = triangle.face.normal;
+                if ((transform.getOrigin() - triangle.face.origin).dot(n) < 0.0f)
+                    n = -n;
+                const float closing =
+                    kContactMargin + std::min((std::max(0.0f, -motion.v.dot(n)) + spin) * h, kMostAhead);
+                if (AbovePlane(*slot->shape, transform, triangle.face, closing))
+                    continue;
+                const std::int32_t t = m_triangles[static_cast<std::size_t>(motion.triangleFirst + i)];
+                btTriangleShape shape(triangle.v[0], triangle.v[1], triangle.v[2]);
+                shape.setMargin(0.0f);
+                const btCollisionObjectWrapper wb(nullptr, &shape, &m_terrainObject,
+                                                  btTransform::getIdentity(), -1, t);
+                Collide(wa, wb, body, nullptr, keyA | kTerrainBit | static_cast<std::uint64_t>(t), margin,
+                        Friction(material, ground), Restitution(material, ground), response, h,
+                        &triangle.face, settled);
+            }
+        }
+    }
+}
+
+void PhStepWorld::Collide(const btCollisionObjectWrapper& wa, const btCollisionObjectWrapper& wb, PhBody& a,
+                          PhBody* b, std::uint64_t key, float margin, float friction, float restitution,
+                          std::int32_t response, float h, const Face* face, bool settled)
+{
+    bool kept = false;
+    btPersistentManifold* manifold = Manifold(key, kept, wa.getCollisionObject(), wb.getCollisionObject());
+    manifold->setContactBreakingThreshold(margin);
+    btManifoldResult result(&wa, &wb);
+    result.setPersistentManifold(manifold);
+    // Sides that have barely moved since their contacts were made keep
+    // them: the points are only brought up to date.
+    if (!(kept && settled)) {
+        btCollisionAlgorithm* algorithm =
+            m_dispatcher.findAlgorithm(&wa, &wb, manifold, BT_CONTACT_POINT_ALGORITHMS);
+        if (!algorithm)
+            return;
+        algorithm->processCollision(&wa, &wb, m_dispatchInfo, &result);
+        algorithm->~btCollisionAlgorithm();
+        m_dispatcher.freeCollisionAlgorithm(algorithm);
+    }
+    result.refreshContactPoints();
+    for (int i = 0; i < manifold->getNumContacts(); ++i) {
+        btManifoldPoint& point = manifold->getContactPoint(i);
+        if (face)
+            OntoFace(point, *face);
+        AddContact(point, a, b, friction, restitution, response, h);
+    }
+}
+
+int PhStepWorld::TouchOf(PhBody& a, PhBody* b, bool report)
+{
+    if (!m_touches.empty() && m_touches.back().a == &a && m_touches.back().b == b)
+        return static_cast<int>(m_touches.size()) - 1;
+    Touch touch;
+    touch.a = &a;
+    touch.b = b;
+    touch.report = report;
+    touch.depth = FLT_MAX;
+    m_touches.push_back(touch);
+    return static_cast<int>(m_touches.size()) - 1;
+}
+
+void PhStepWorld::AddContact(btManifoldPoint& point, PhBody& a, PhBody* b, float friction, float restitution,
+                             std::int32_t response, float h)
+{
+    Contact c;
+    const bool respond = (response & kRespond) != 0;
+    c.a = respond ? MotionOf(&a) : -1;
+    c.b = respond ? MotionOf(b) : -1;
+    c.point = &point;
+    c.n = point.m_normalWorldOnB;
+    Vector4 rows[3], position;
+    BodyFrame(a, rows, position);
+    c.rA = point.getPositionWorldOnA() - Bt(position);
+    btVector3 velocity = btVector3(0, 0, 0);
+    if (const int ma = MotionOf(&a); ma >= 0) {
+        const Motion& motion = m_motions[static_cast<std::size_t>(ma)];
+        velocity = motion.v + motion.w.cross(c.rA);
+    }
+    c.rB = btVector3(0, 0, 0);
+    if (b) {
+        BodyFrame(*b, rows, position);
+        c.rB = point.getPositionWorldOnB() - Bt(position);
+        if (const int mb = MotionOf(b); mb >= 0) {
+            const Motion& motion = m_motions[static_cast<std::size_t>(mb)];
+            velocity -= motion.v + motion.w.cross(c.rB);
+        }
+    }
+    const float d = point.getDistance();
+    const float vn = velocity.dot(c.n);
+    const float bounce = vn < -kBounceThreshold ? -restitution * vn : 0.0f;
+    if (d > 0.0f)
+        c.target = (bounce > 0.0f && -vn * h > d) ? bounce : -d / h;
+    else
+        c.target = bounce;
+    c.pseudoTarget = d < -kPenetrationSlop ? kPenetrationRecovery / h * (-d - kPenetrationSlop) : 0.0f;
+    c.friction = friction;
+    c.touch = TouchOf(a, b, (response & kReport) != 0);
+    const int index = static_cast<int>(m_contacts.size());
+    m_contacts.push_back(c);
+    // A pair that closes within the step counts as touching now, so the
+    // callback hears the speed it meets with, before the response takes it.
+    const float reach = std::min(d, d + vn * h);
+    Touch& touch = m_touches[static_cast<std::size_t>(c.touch)];
+    if (reach < touch.depth) {
+        touch.depth = reach;
+        touch.deepest = index;
+        touch.relativeVelocity = velocity;
+    }
+}

@@ -1,0 +1,202 @@
+// Line sensors: each awake body's segments are cast, at the body's new
+// place, against the terrain triangles near it and the geometries of the
+// bodies it was paired with. The first surface met gives the depth (how much
+// of the segment lies beyond it), its normal (facing the segment's start)
+// and the point; a segment that meets nothing reports depth 0.
+
+#include <algorithm>
+#include <cmath>
+
+#include "physics/PhysicsMath.h"
+#include "physics/Simulator.h"
+#include "physics/StepWorld.h"
+
+namespace {
+
+btVector3 Bt(const Vector4& v) { return btVector3(v.x, v.y, v.z); }
+
+struct Hit {
+    float t;
+    btVector3 normal;
+};
+
+// Both faces of the triangle count. True with a nearer hit in hit.
+bool RayTriangle(const btVector3& s, const btVector3& d, const btVector3& v0, const btVector3& v1,
+                 const btVector3& v2, Hit& hit)
+{
+    const btVector3 e1 = v1 - v0, e2 = v2 - v0;
+    const btVector3 p = d.cross(e2);
+    const float det = e1.dot(p);
+    if (std::fabs(det) < 1e-12f)
+        return false;
+    const float inv = 1.0f / det;
+    const btVector3 q = s - v0;
+    const float u = q.dot(p) * inv;
+    if (u < 0.0f || u > 1.0f)
+        return false;
+    const btVector3 r = q.cross(e1);
+    const float v = d.dot(r) * inv;
+    if (v < 0.0f || u + v > 1.0f)
+        return false;
+    const float t = e2.dot(r) * inv;
+    if (t < 0.0f || t >= hit.t)
+        return false;
+    btVector3 n = e1.cross(e2);
+    const float length = n.length();
+    if (length < 1e-12f)
+        return false;
+    n /= length;
+    hit.t = t;
+    hit.normal = n.dot(d) > 0.0f ? -n : n;
+    return true;
+}
+
+// Slab test in the box's own frame.
+bool RayBox(const btVector3& s, const btVector3& d, const btTransform& box, const btVector3& half, Hit& hit)
+{
+    const btVector3 o = box.invXform(s);
+    const btVector3 dir = box.getBasis().transpose() * d;
+    float enter = 0.0f, leave = hit.t;
+    int axis = -1;
+    float sign = 0.0f;
+    for (int i = 0; i < 3; ++i) {
+        if (std::fabs(dir[i]) < 1e-12f) {
+            if (o[i] < -half[i] || o[i] > half[i])
+                return false;
+            continue;
+        }
+        const float inv = 1.0f / dir[i];
+        float t0 = (-half[i] - o[i]) * inv, t1 = (half[i] - o[i]) * inv;
+        float faceSign = -1.0f;
+        if (t0 > t1) {
+            std::swap(t0, t1);
+            faceSign = 1.0f;
+        }
+        if (t0 > enter) {
+            enter = t0;
+            axis = i;
+            sign = faceSign;
+        }
+        leave = std::min(leave, t1);
+        if (enter > leave)
+            return false;
+    }
+    if (axis < 0 || enter >= hit.t)
+        return false; // starts inside: the box is not crossed from outside
+    btVector3 local(0, 0, 0);
+    local[axis] = sign;
+    hit.t = enter;
+    hit.normal = box.getBasis() * local;
+    return true;
+}
+
+// Cylinders and spheres through Bullet's single-shape ray test.
+bool RayShape(const btVector3& s, const btVector3& d, float length, btCollisionObject& object,
+              const btCollisionShape& shape, const btTransform& transform, Hit& hit)
+{
+    const btVector3 end = s + d * length;
+    btCollisionWorld::ClosestRayResultCallback result(s, end);
+    btCollisionWorld::rayTestSingle(btTransform(btMatrix3x3::getIdentity(), s),
+                                    btTransform(btMatrix3x3::getIdentity(), end), &object, &shape, transform,
+                                    result);
+    if (!result.hasHit())
+        return false;
+    const float t = result.m_closestHitFraction * length;
+    if (t >= hit.t)
+        return false;
+    hit.t = t;
+    hit.normal = result.m_hitNormalWorld.normalized();
+    return true;
+}
+
+} // namespace
+
+void PhStepWorld::CastSensors()
+{
+    for (const Motion& motion : m_motions) {
+        if (!motion.body->sensors.head)
+            continue;
+        NearSensors(motion);
+        for (PhSensor* sensor = motion.body->sensors.head; sensor; sensor = sensor->next)
+            CastSensor(motion, *sensor);
+    }
+}
+
+void PhStepWorld::NearSensors(const Motion& motion)
+{
+    // The terrain's triangles whose boxes meet the box of all the body's
+    // segments: each segment then looks at these few.
+    const PhRigidBody& body = *motion.body;
+    const Vector4 rows[3] = {phmath::Row(body.transform, 0), phmath::Row(body.transform, 1),
+                             phmath::Row(body.transform, 2)};
+    const btVector3 origin = Bt(phmath::Row(body.transform, 3));
+    btVector3 low(BT_LARGE_FLOAT, BT_LARGE_FLOAT, BT_LARGE_FLOAT), high = -low;
+    for (const PhSensor* sensor = body.sensors.head; sensor; sensor = sensor->next) {
+        const btVector3 s = Bt(phmath::MulRows(sensor->start, rows)) + origin;
+        const btVector3 e = s + Bt(phmath::MulRows(sensor->unitDirection, rows)) * sensor->length;
+        low.setMin(s);
+        low.setMin(e);
+        high.setMax(s);
+        high.setMax(e);
+    }
+    m_nearSensors.clear();
+    for (int i = 0; i < motion.triangleCount; ++i) {
+        const std::int32_t t = m_triangles[static_cast<std::size_t>(motion.triangleFirst + i)];
+        const Triangle& triangle = m_terrain[static_cast<std::size_t>(t)];
+        if (triangle.high.x() < low.x() || triangle.low.x() > high.x() || triangle.high.y() < low.y() ||
+            triangle.low.y() > high.y() || triangle.high.z() < low.z() || triangle.low.z() > high.z())
+            continue;
+        m_nearSensors.push_back(t);
+    }
+}
+
+void PhStepWorld::CastSensor(const Motion& motion, PhSensor& sensor)
+{
+    const PhRigidBody& body = *motion.body;
+    const Vector4 rows[3] = {phmath::Row(body.transform, 0), phmath::Row(body.transform, 1),
+                             phmath::Row(body.transform, 2)};
+    const btVector3 s = Bt(phmath::MulRows(sensor.start, rows)) + Bt(phmath::Row(body.transform, 3));
+    const btVector3 d = Bt(phmath::MulRows(sensor.unitDirection, rows));
+    const float length = sensor.length;
+    sensor.detectDepth = 0.0f;
+    sensor.detectNormal = Vector4{};
+    sensor.detectContactPoint = Vector4{};
+    if (!(length > 0.0f))
+        return;
+
+    Hit hit{length, btVector3(0, 0, 0)};
+    bool any = false;
+    btVector3 low = s, high = s;
+    low.setMin(s + d * length);
+    high.setMax(s + d * length);
+    for (const std::int32_t t : m_nearSensors) {
+        const Triangle& triangle = m_terrain[static_cast<std::size_t>(t)];
+        // Triangles beside the segment are passed over on their boxes.
+        if (triangle.high.x() < low.x() || triangle.low.x() > high.x() || triangle.high.y() < low.y() ||
+            triangle.low.y() > high.y() || triangle.high.z() < low.z() || triangle.low.z() > high.z())
+            continue;
+        any |= RayTriangle(s, d, triangle.v[0], triangle.v[1], triangle.v[2], hit);
+    }
+    for (const Pair& pair : m_pairs) {
+        const PhBody* other = pair.a == &body ? pair.b : (pair.b == &body ? pair.a : nullptr);
+        if (!other)
+            continue;
+        for (const PhGeometry* g = other->geometries.head; g; g = g->next) {
+            ShapeSlot* slot = Slot(*g);
+            if (!slot)
+                continue;
+            const btTransform transform = GeometryTransform(*other, *g);
+            if (g->kind == kPhGeometryBox)
+                any |= RayBox(s, d, transform, btVector3(g->shape[0], g->shape[1], g->shape[2]), hit);
+            else
+                any |= RayShape(s, d, length, slot->object, *slot->shape, transform, hit);
+        }
+    }
+    if (!any)
+        return;
+    const btVector3 point = s + d * hit.t;
+    // Depth 0 means nothing met: a hit right at the end still counts.
+    sensor.detectDepth = std::max(length - hit.t, 1e-6f);
+    sensor.detectNormal = Vector4{hit.normal.x(), hit.normal.y(), hit.normal.z(), 0.0f};
+    sensor.detectContactPoint = Vector4{point.x(), point.y(), point.z(), 1.0f};
+}

@@ -1,0 +1,247 @@
+#pragma once
+
+// The stepping's working state. Only the physics' own sources include this
+// header: it is where Bullet's collision shapes and algorithms live, behind
+// the simulator's records, which stay the truth between steps.
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include <BulletCollision/CollisionShapes/btTriangleShape.h>
+#include <btBulletCollisionCommon.h>
+
+#include "physics/Contact.h"
+#include "platform/MathTypes.h"
+
+class PhSimulator;
+struct PhBody;
+struct PhGeometry;
+struct PhRigidBody;
+struct PhSensor;
+
+// The fixed step and the figures the stepping works with.
+//
+// Materials: value 0 is the friction coefficient and value 1 the
+// restitution of a surface; two surfaces meet with the geometric mean of
+// their friction and the larger restitution. Value 2 is not read. The
+// terrain's surface is material 0. The game sets (0.2, 0.0): a car body
+// that slides along walls and does not bounce.
+//
+// Responses: the response table is looked up by the geometries' collision
+// classes (PhGeometry::collisionClass, 0 for every geometry the game makes);
+// against the terrain a class answers with its default entry. Bit 0 of a
+// response makes the pair collide, bit 1 reports its contacts to the
+// collision callback: 0 lets the pair pass through each other, 1 (every
+// entry at creation) collides silently, 2 reports without colliding, 3
+// (what the game sets for class 0) collides and reports.
+namespace phstep {
+
+constexpr float kFixedStep = 0.01f;     // seconds
+constexpr int kMaxStepsPerFrame = 10;   // a longer frame loses the rest
+constexpr int kVelocityIterations = 10; // contact solver passes
+constexpr int kPositionIterations = 4;  // penetration recovery passes
+constexpr float kPenetrationSlop = 0.005f;
+constexpr float kPenetrationRecovery = 0.2f; // share of the depth recovered a step
+constexpr float kBounceThreshold = 0.5f;     // m/s below which nothing bounces
+constexpr float kContactMargin = 0.02f;      // contacts are kept this far apart
+// How far ahead contacts are looked for, beyond the margin, at most:
+// contact points closer together than the look-ahead merge, so fast bodies
+// rely on the sweep instead.
+constexpr float kMostAhead = 0.05f;
+constexpr float kQuerySlack = 1.0f;     // metres the terrain is asked about around a body
+constexpr float kTouchDistance = 0.01f; // reported as touching within this
+constexpr float kDragFreeSpeed = 5.0f;  // m/s below which there is no drag
+constexpr float kAirDrag = 0.02f;       // per metre: a = k (|v| - free speed)^2
+constexpr float kSleepSpeed = 0.06f;    // m/s
+constexpr float kSleepSpin = 0.1f;      // rad/s
+constexpr int kStepsToSleep = 50;       // quiet steps before a body sleeps
+
+constexpr std::int32_t kRespond = 1;
+constexpr std::int32_t kReport = 2;
+
+} // namespace phstep
+
+// Sleep is kept in the first rest counter: it counts quiet steps and is
+// halved by each step that is not; a body sleeps once it reaches
+// kStepsToSleep (waking clears it). The second counts the steps spent
+// asleep.
+bool PhIsAsleep(const PhRigidBody& body);
+
+namespace phstep {
+// The plane of a terrain triangle.
+struct Face {
+    btVector3 normal;
+    btVector3 origin;
+};
+} // namespace phstep
+
+class PhStepWorld {
+  public:
+    explicit PhStepWorld(PhSimulator& simulator);
+    ~PhStepWorld();
+    PhStepWorld(const PhStepWorld&) = delete;
+    PhStepWorld& operator=(const PhStepWorld&) = delete;
+
+    // Cuts the frame time into fixed steps, carrying the remainder.
+    void Advance(float frameTime);
+    float GetCarriedTime() const { return m_carried; }
+    // Drops what the stepping keeps about a body that leaves its pool.
+    void Forget(const PhBody& body);
+
+  private:
+    // A moving body's state while the step solves it.
+    struct Motion {
+        PhRigidBody* body = nullptr;
+        btVector3 v, w;   // velocity and angular velocity
+        btVector3 vp, wp; // pseudo velocities of penetration recovery
+        btVector3 dL;     // angular momentum the contacts add
+        btMatrix3x3 invInertia;
+        float invMass = 0.0f;
+        int triangleFirst = 0, triangleCount = 0; // terrain near the body
+        float sweep = 1.0f;                       // share of the step's travel the body may make
+    };
+    struct Pair {
+        PhBody* a = nullptr;
+        PhBody* b = nullptr;
+    };
+    struct Contact {
+        int a = -1, b = -1; // motions, -1 for an immovable side
+        btManifoldPoint* point = nullptr;
+        btVector3 n, rA, rB, t1, t2;
+        float massN = 0, massT1 = 0, massT2 = 0;
+        float friction = 0, target = 0, pseudoTarget = 0;
+        float jn = 0, jt1 = 0, jt2 = 0, jp = 0;
+        int touch = -1; // the reported pair it belongs to
+    };
+    // One touching pair of the step, for the collision callback.
+    struct Touch {
+        PhBody* a = nullptr;
+        PhBody* b = nullptr; // nothing: the terrain
+        bool report = false;
+        int deepest = -1;
+        float depth = 0.0f;
+        btVector3 relativeVelocity;
+    };
+    struct ShapeSlot {
+        btCollisionObject object;
+        std::unique_ptr<btCollisionShape> shape;
+        std::int32_t kind = -1;
+        float size[3] = {};
+    };
+    struct CacheEntry {
+        std::uint64_t key = 0;
+        int manifold = 0;
+        std::uint32_t stamp = 0;
+    };
+
+    void StepOnce(float h);
+    void RunControllers(float h);
+    void BeginMotions(float h);
+    int AddMotion(PhRigidBody& body, float h, bool integrate);
+    void WakeIntoStep(PhRigidBody& body, float h);
+    static constexpr std::uint8_t kImposedVelocity = 1;
+    static constexpr std::uint8_t kImposedSpin = 2;
+    void SetImposed(const PhRigidBody& body, std::uint8_t imposed);
+    std::uint8_t ImposedOn(const PhRigidBody& body) const;
+    void ApplyBodyForces(float h);
+    void ApplyControllerForces(Motion& motion, float h) const;
+    void EndMotions(float h);
+    void RestBodies();
+    void ReportTouches();
+    void ClearFrameForces();
+
+    // StepCollision.cpp
+    void UpdateBounds(float h);
+    void FindPairs(float h);
+    void CollidePairs(float h);
+    void CollideTerrain(float h);
+    void QueryTerrain(Motion& motion);
+    ShapeSlot* Slot(const PhGeometry& geometry);
+    btTransform GeometryTransform(const PhBody& body, const PhGeometry& geometry) const;
+    btPersistentManifold* Manifold(std::uint64_t key, bool& kept, const btCollisionObject* a,
+                                   const btCollisionObject* b);
+    void NoteSettling(const PhRigidBody& body);
+    bool IsSettled(const PhBody& body) const;
+    void Collide(const btCollisionObjectWrapper& wa, const btCollisionObjectWrapper& wb, PhBody& a, PhBody* b,
+                 std::uint64_t key, float margin, float friction, float restitution, std::int32_t response,
+                 float h, const phstep::Face* face, bool settled);
+    void AddContact(btManifoldPoint& point, PhBody& a, PhBody* b, float friction, float restitution,
+                    std::int32_t response, float h);
+    int TouchOf(PhBody& a, PhBody* b, bool report);
+    void PruneCache();
+    float SpeculativeMargin(const PhBody& a, const PhBody* b, float h) const;
+    int MotionOf(const PhBody* body) const;
+
+    // StepSolver.cpp
+    void PrepareContacts();
+    void SolveVelocities();
+    void SolvePositions();
+    void StoreImpulses();
+
+    // StepSweep.cpp
+    void SweepFastBodies(float h);
+
+    // StepSensors.cpp
+    void CastSensors();
+    void NearSensors(const Motion& motion);
+    void CastSensor(const Motion& motion, PhSensor& sensor);
+
+    PhSimulator& m_simulator;
+    float m_carried = 0.0f;
+    std::uint32_t m_stamp = 0;
+
+    btDefaultCollisionConfiguration m_configuration;
+    btCollisionDispatcher m_dispatcher;
+    btDispatcherInfo m_dispatchInfo;
+    btCollisionObject m_terrainObject;
+    std::unique_ptr<ShapeSlot[]> m_slots;
+    int m_slotCount = 0;
+    std::deque<btPersistentManifold> m_manifolds;
+    std::vector<int> m_freeManifolds;
+    std::vector<CacheEntry> m_cache; // sorted by key
+    std::vector<CacheEntry> m_newEntries;
+
+    std::vector<Motion> m_motions;
+    std::vector<int> m_motionOfBody;     // by global body index, -1 for none
+    std::vector<std::uint8_t> m_imposed; // by global body index: what listeners set this step
+    // Where each body was when its contacts were last made, and whether it
+    // is still there this step (by global body index).
+    struct Placement {
+        Matrix4 transform;
+        bool made = false;
+        bool settled = false;
+    };
+    std::vector<Placement> m_placements;
+    std::vector<Pair> m_pairs;
+    std::vector<PhBody*> m_open; // the sweep's open intervals
+    std::vector<Contact> m_contacts;
+    std::vector<Touch> m_touches;
+    // A terrain triangle near a body, as the step uses it.
+    struct Triangle {
+        btVector3 v[3];
+        btVector3 low, high; // its box
+        phstep::Face face;
+    };
+    static bool MakeTriangle(const PhTerrainTriangle& source, const Vector4* vertices, Triangle& triangle);
+    std::vector<std::int32_t> m_triangles; // terrain near each motion, into m_terrain
+    // The terrain's triangles as the step uses them, made the first time a
+    // query lists them, for as long as the query answers with the same mesh.
+    std::vector<Triangle> m_terrain;
+    std::vector<std::uint8_t> m_terrainReady; // 0 not made, 1 made, 2 without area
+    const void* m_terrainSource = nullptr;
+    // The terrain a query answered for a body, kept while the body stays
+    // within the box asked about (by global body index).
+    struct TerrainCache {
+        btVector3 low, high;
+        std::vector<std::int32_t> triangles;
+        bool valid = false;
+    };
+    bool AskTerrain(PhBody& body, const btVector3& low, const btVector3& high, TerrainCache& cache);
+    std::vector<TerrainCache> m_terrainCaches;
+    TerrainCache m_scratchCache;
+    std::vector<std::int32_t> m_nearSensors;     // triangles near one body's sensors
+    std::vector<std::uint32_t> m_triangleStamps; // by triangle: the query that last listed it
+    std::uint32_t m_queryStamp = 0;
+};
