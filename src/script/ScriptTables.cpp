@@ -1,8 +1,11 @@
 #include "script/ScriptTables.h"
 
 #include "script/ActionBindings.h"
+#include "script/CombatBindings.h"
 #include "script/CoreBindings.h"
 #include "script/InterfaceBindings.h"
+#include "script/LevelBindings.h"
+#include "script/LightningBindings.h"
 #include "script/MediaBindings.h"
 #include "script/SaveBindings.h"
 #include "script/ShopBindings.h"
@@ -44,6 +47,8 @@ const luaL_Reg kEngineCoreTable[] = {
 };
 
 const luaL_Reg kGameTable[] = {
+    {"Shot", bind::Shot},
+    {"GetEnemyData", bind::GetEnemyData},
     {"StopScript", bind::StopScript},
     {"ClearTimer", bind::ClearTimer},
     {"SetActions", bind::SetActions},
@@ -54,6 +59,9 @@ const luaL_Reg kGameTable[] = {
     {"ActivateInterface", bind::ActivateInterface},
     {"DeactivateInterface", bind::DeactivateObject},
     {"SetDefaultCamera", bind::SetDefaultCamera},
+    {"StartLevel", bind::StartLevel},
+    {"StopLevel", bind::StopLevel},
+    {"DeleteLevel", bind::DeleteLevel},
     {"GetWeaponInfo", bind::GetWeaponInfo},
     {"GetMineInfo", bind::GetMineInfo},
     {"GetSuperWeaponInfo", bind::GetSuperWeaponInfo},
@@ -79,8 +87,19 @@ const luaL_Reg kGameTable[] = {
     {"SetMoney", bind::SetMoney},
     {"GetMoney", bind::GetMoney},
     {"IsValidGameDataName", bind::IsValidGameDataName},
+    {"AddEnemy", bind::AddEnemy},
+    {"GetPlayerPosition", bind::GetPlayerPosition},
+    {"GetPositionForEnemy", bind::GetPositionForEnemy},
+    {"GetEnemyType", bind::GetEnemyType},
+    {"LoadMissionInfo", bind::LoadMissionInfo},
+    {"GetCheckPointInfo", bind::GetCheckPointInfo},
+    {"IsEnemySourceNear", bind::IsEnemySourceNear},
+    {"GetCheckPointsCount", bind::GetCheckPointsCount},
     {"UpdateInterfaceBuffers", bind::UpdateInterfaceBuffers},
+    {"SetLevelTime", bind::SetLevelTime},
+    {"SetBonus", bind::SetBonus},
     {"CommitCarSettings", bind::CommitCarSettings},
+    {"SmartBomb", bind::SmartBomb},
     {"SetWindowPositionShop", bind::SetWindowPositionShop},
     {"StopSounds", bind::StopSounds},
     {"PlayMusicNoLoop", bind::PlayMusicNoLoop},
@@ -115,19 +134,32 @@ const luaL_Reg kGameTable[] = {
     {"GetEditBoxText", bind::GetEditBoxText},
     {"CreateArrow", bind::DoNothing},
     {"DrawArrow", bind::DoNothing},
+    {"GetAIPositions", bind::GetAIPositions},
     {"SaveActions", bind::SaveActions},
     {"LoadActions", bind::LoadActions},
+    {"Explosion", bind::Explosion},
+    {"GetLevelSize", bind::GetLevelSize},
+    {"CheckVisible", bind::CheckVisible},
     {"SetFont", bind::SetFont},
     {"SetFontString", bind::SetFontString},
     {"DeselectCurrentButton", bind::DeselectCurrentButton},
     {"SilentActivateInterface", bind::SilentActivateInterface},
     {"SetProfileName", bind::SetProfileName},
     {"UpdateSoundPosition", bind::UpdateSoundPosition},
+    {"AddBonus", bind::AddBonus},
+    {"EraseBonus", bind::EraseBonus},
+    {"GetBonusList", bind::GetBonusList},
+    {"DirectionalExplosion", bind::DirectionalExplosion},
+    {"StartLighting", bind::StartLighting},
+    {"UpdateTrasser", bind::UpdateTrasser},
+    {"GetBonusesCount", bind::GetBonusesCount},
+    {"ClearBonuses", bind::ClearBonuses},
     {"GetCurrentRace", bind::GetCurrentMission},
     {"SetCurrentRace", bind::SetCurrentMission},
     {"SetWindowSize", bind::SetWindowSize},
     {"StopSpecialSound", bind::StopSpecialSound},
     {"IsSpecialSoundPlaying", bind::IsSpecialSoundPlaying},
+    {"SetLevelTransportCount", bind::SetLevelTransportCount},
     {"UpdateActions", bind::UpdateActions},
     {"GetTextPosition", bind::GetTextPosition},
     {"SetTextPosition", bind::SetTextPosition},
@@ -135,14 +167,31 @@ const luaL_Reg kGameTable[] = {
 };
 
 const luaL_Reg kHudTable[] = {
+    {"PlayerShot", bind::PlayerShot},
+    {"Jump", bind::Jump},
     {"SetCursor", bind::SetCursorChecked},
     {"PlayVideo", bind::PlayVideo},
     {"PlayVideoNoSound", bind::PlayVideoNoSound},
     {"PlayVideo1", bind::PlayVideo1},
     {"StopVideo", bind::StopVideo},
     {"StopVideo1", bind::StopVideo1},
+    {"ShowCheckPoint", bind::ShowCheckPoint},
+    {"KillPlayer", bind::KillPlayer},
+    {"DamagePlayer", bind::DamagePlayer},
+    {"SetShot", bind::SetShot},
+    {"SetMineShot", bind::SetMineShot},
+    {"IsRigid", bind::IsRigid},
+    {"StartAnimation", bind::StartAnimation},
+    {"FindObject", bind::FindObject},
+    {"SetCurrentWeapon", bind::SetCurrentWeapon},
+    {"SetPrevWeapon", bind::SetPrevWeapon},
+    {"SetNextWeapon", bind::SetNextWeapon},
+    {"GetRealCarInfo", bind::GetRealCarInfo},
     {"GetWindowPosition", bind::GetWindowPosition},
     {"ClearGlobalTimer", bind::ClearTimer},
+    {"SetDifficult", bind::SetDifficult},
+    {"GetDifficulty", bind::GetDifficulty},
+    {"SetObjectVisible", bind::SetObjectVisible},
     {nullptr, nullptr},
 };
 
