@@ -52,8 +52,9 @@ class LightningScriptTest : public RaceScriptTest {
 
     platform::GraphicsDevice device;
     CPRender render{&device};
-    CPRenderList list{&render};
+    // The list's batches hold the material: it goes after them.
     CPMaterial material{0, nullptr, nullptr};
+    CPRenderList list{&render};
 };
 
 TEST_F(LightningScriptTest, StartLightingSetsUpAStrikeTheScriptsAdvance)
