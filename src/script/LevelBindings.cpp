@@ -31,6 +31,23 @@ const CPCheckpointInfo* CheckpointRecord(const char* binding, std::int32_t index
 
 } // namespace
 
+int InitLevel(lua_State* L)
+{
+    const std::string name = LuaToText(L, 1);
+    const bool noCheckpoints = lua_toboolean(L, 2) != 0;
+    const bool recordMode = lua_gettop(L) >= 3 && lua_toboolean(L, 3) != 0;
+    // Nothing could reach a level the new one replaced: it would stay in
+    // memory, and, still running, would go on racing beside the new one.
+    if (CPLevel* previous = GetCurrentLevel()) {
+        LogLine("InitLevel: the level still current is deleted before \"" + name + "\" loads");
+        delete previous;
+    }
+    // The new level makes itself current; a load that fails leaves it empty.
+    auto* level = new CPLevel();
+    level->Load(name, noCheckpoints, recordMode);
+    return 0;
+}
+
 int SetLevelTransportCount(lua_State* L)
 {
     if (CPGameData* data = GetGameData())

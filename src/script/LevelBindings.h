@@ -9,7 +9,9 @@
 // need it) they do nothing and answer zeros, false or null.
 namespace bind {
 
-// Lifecycle and the mission (LevelBindings.cpp).
+// Lifecycle and the mission (LevelBindings.cpp). InitLevel deletes a level
+// that is still current before it makes and loads the new one.
+int InitLevel(lua_State* L);
 int SetLevelTransportCount(lua_State* L);
 int StartLevel(lua_State* L);
 int StopLevel(lua_State* L);

@@ -59,6 +59,7 @@ const luaL_Reg kGameTable[] = {
     {"ActivateInterface", bind::ActivateInterface},
     {"DeactivateInterface", bind::DeactivateObject},
     {"SetDefaultCamera", bind::SetDefaultCamera},
+    {"InitLevel", bind::InitLevel},
     {"StartLevel", bind::StartLevel},
     {"StopLevel", bind::StopLevel},
     {"DeleteLevel", bind::DeleteLevel},

@@ -407,3 +407,28 @@ TEST_F(RaceScriptTest, ObjectsAreFoundShownPushedAndSeen)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(RaceScriptTest, InitLevelReplacesTheCurrentLevelWithANewOneItLoads)
+{
+    level.release(); // InitLevel deletes it
+    player = nullptr;
+    camera = nullptr;
+    Do("InitLevel('nowhere', true)");
+    EXPECT_TRUE(log.Contains("InitLevel: the level still current is deleted before \"nowhere\" loads"));
+    EXPECT_TRUE(log.Contains("nowhere")) << log.Text();
+    level.reset(GetCurrentLevel());
+    ASSERT_TRUE(level);
+    EXPECT_FALSE(level->recordMode);
+
+    // Nonsense names and flags load nothing and keep the game going.
+    for (const char* args : {"", "nil, nil, nil", "{}, 1, 2", "5, 'x', true"}) {
+        level.release();
+        Do(std::string("InitLevel(") + args + ")");
+        level.reset(GetCurrentLevel());
+        ASSERT_TRUE(level) << args;
+    }
+}
+
+} // namespace
