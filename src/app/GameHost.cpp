@@ -113,8 +113,9 @@ GameHost::~GameHost()
     m_kernel->RemoveKilledTasks();
     // The level's objects report to script objects, hold bodies of the
     // physics world and materials of the libraries, and its cars are driven
-    // by the AI manager: it goes before all of them.
-    m_level.reset();
+    // by the AI manager: it goes before all of them. Scripts may have made
+    // or deleted levels themselves, so the current one is the one to go.
+    delete GetCurrentLevel();
     // The script objects leave the registry with the state.
     m_scripts.reset();
     // Objects queued for deletion may still need the singletons.
@@ -174,14 +175,16 @@ GameHost::~GameHost()
 
 bool GameHost::StartLevel(const std::string& name)
 {
-    m_level.reset();
-    m_level = std::make_unique<CPLevel>();
-    if (Failed(m_level->Load(name, false, false))) {
-        m_level.reset();
+    // A level is current from its construction until its deletion, and
+    // scripts can delete it too, so the current-level global owns it.
+    delete GetCurrentLevel();
+    auto* level = new CPLevel();
+    if (Failed(level->Load(name, false, false))) {
+        delete level;
         return false;
     }
     // The AI manager, the physics world and the race join the kernel.
-    m_level->Start();
+    level->Start();
     LogLine("Level \"" + name + "\" started");
     return true;
 }

@@ -7,6 +7,7 @@
 
 #include "core/Kernel.h"
 #include "core/ObjectRegistry.h"
+#include "core/Singletons.h"
 
 class CPAIManager;
 class CPAnimationCache;
@@ -59,11 +60,12 @@ class GameHost {
     void RunFrame();
     // Makes the level of that name current, loads it from "Data\Levels"
     // and starts it: the AI manager, the physics world and the race join
-    // the kernel, so that every frame steps them. False, leaving no level, when it does
-    // not load (the log says why).
+    // the kernel, so that every frame steps them. False, leaving no level,
+    // when it does not load (the log says why).
     bool StartLevel(const std::string& name);
-    // The level StartLevel made; null before.
-    CPLevel* GetLevel() const { return m_level.get(); }
+    // The current level (made by StartLevel or by the scripts); null when
+    // there is none.
+    CPLevel* GetLevel() const { return GetCurrentLevel(); }
     // Hands this frame's mouse to the interface screens: a move when the
     // mouse moved, a press or release for each button that changed.
     void DispatchInput();
@@ -117,6 +119,5 @@ class GameHost {
     std::unique_ptr<CPRenderList> m_sceneList;
     std::unique_ptr<CPRenderList> m_dynamicList;
     std::unique_ptr<CPScriptHost> m_scripts;
-    std::unique_ptr<CPLevel> m_level;
     bool m_quit = false;
 };

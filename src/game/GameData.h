@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "core/Object.h"
+#include "game/BonusEntry.h"
 #include "game/CarSettings.h"
+#include "game/EnemyData.h"
 #include "game/LapRecord.h"
 #include "game/MissionInfo.h"
 #include "game/ProgressEntry.h"
@@ -129,7 +131,7 @@ class CPGameData {
     // Fields, in the order the game keeps them.
     float roundTimeCopy = 0.0f;
     std::int32_t transportCount = 0;
-    std::list<CPObjectPtr> bonuses;
+    std::list<CPBonusEntry> bonuses;
     std::vector<std::vector<CPTimeRecord>> bestTimes; // track 1 is element 0
 
     CPShopTable<CPWeaponInfo> weapons;
@@ -165,7 +167,7 @@ class CPGameData {
     std::int32_t trackProgress = -1;
     std::string playerName;
     std::string profileName;
-    std::uint32_t clearedWord1 = 0;
+    std::uint32_t clearedWord1 = 0;                          // the bonus counter AddBonus and EraseBonus keep
     std::map<std::string, Vector2> opponentPositions;        // by opponent index "%d"
     std::unordered_map<std::string, CPLapRecord> lapRecords; // by opponent index "%d"
     std::uint32_t clearedWord2 = 0;
@@ -178,4 +180,8 @@ class CPGameData {
     bool levelStarted = false;
     std::array<CPProgressEntry, kProgressEntryCount> progress;
     std::int32_t points = 0;
+
+    // The enemy kinds the scripts ask about (GetEnemyData); a kind asked
+    // for first is entered with zeros and empty texts.
+    CPEnemyDataTable enemyData;
 };

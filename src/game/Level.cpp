@@ -51,6 +51,8 @@ CPLevel::CPLevel()
 
 CPLevel::~CPLevel()
 {
+    shownCheckpoint = CPObjectPtr();
+    checkpointPointer.Clear();
     // The spatial indexes and the reference-only lists go before the
     // objects they refer to.
     m_quadTreeRoot.reset();

@@ -12,6 +12,7 @@
 #include "core/Object.h"
 #include "core/RayQuery.h"
 #include "game/CarCameraSubject.h"
+#include "game/CheckpointPointer.h"
 #include "platform/Light.h"
 #include "platform/MathTypes.h"
 #include "platform/Result.h"
@@ -323,6 +324,20 @@ class CPLevel : public CPSkyLevel {
     CPLine* headingLine = nullptr;
     // What the game camera reads of the player car.
     CPCarCameraSubject cameraSubject;
+
+    // ===== Checkpoint display and script marks (LevelCheckpoint.cpp) =====
+
+    // Shows the checkpoint at currentCheckpoint to the player: it becomes
+    // the shown checkpoint, is made visible, "say_show" goes to the
+    // category "main" and the checkpoint pointer aims at it. Past the last
+    // checkpoint the shown checkpoint is let go and the pointer has no
+    // target. The race, not this, moves currentCheckpoint on.
+    void ShowCheckPoint();
+    // Refer to objects the level owns; let go before they are deleted.
+    CPObjectPtr shownCheckpoint;
+    CPCheckpointPointer checkpointPointer;
+    // The scripts mark that the player has fired.
+    bool playerFired = false;
 
   private:
     CPLevelIndex* GetIndex() const;

@@ -34,9 +34,10 @@ bool CPLightningShot::Init(const std::vector<std::string>& params)
             LogLine("CPLightningShot: the " + std::string(what) + " \"" + params[index] +
                     "\" is not a number");
     };
-    if (params.size() < 10)
+    // Its own eight and the sound spec; the unused number may be left out.
+    if (params.size() < kHitKind + 2)
         LogLine("CPLightningShot: " + std::to_string(params.size()) +
-                " parameters of 10; the missing ones keep their defaults");
+                " parameters of 9; the missing ones keep their defaults");
     m_targetIsEnemy = text(kTarget) != "enemy";
     number(kSpeed, m_speed, "speed");
     number(kPower, m_powerParameter, "power");

@@ -392,7 +392,7 @@ TEST_F(LightningTest, MissingParametersKeepDefaults)
     EXPECT_FALSE(shot.IsTargetEnemy());
     EXPECT_FLOAT_EQ(shot.GetSpeed(), 10.0f);
     EXPECT_TRUE(log.Contains("the speed \"fast\" is not a number"));
-    EXPECT_TRUE(log.Contains("2 parameters of 10"));
+    EXPECT_TRUE(log.Contains("2 parameters of 9"));
     EXPECT_FALSE(shot.Clone());
 }
 

@@ -25,7 +25,8 @@ const char* const kArguments[] = {
 // hand the script objects it must delete itself.
 bool Skipped(const std::string& name)
 {
-    return name == "KillAllTasks" || name == "CreateInterface" || name == "Clone";
+    return name == "KillAllTasks" || name == "CreateInterface" || name == "Clone" || name == "InitLevel" ||
+           name == "DeleteLevel" || name == "StopLevel";
 }
 
 } // namespace
