@@ -25,7 +25,7 @@
 #include "physics/PhysicsWorld.h"
 #include "platform/Dialog.h"
 #include "platform/FileSystem.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 #include "platform/InputDevice.h"
 #include "platform/SoundDevice.h"
 #include "script/ScriptHost.h"
@@ -45,8 +45,8 @@ platform::PresentParameters ScreenParameters()
 GameHost::GameHost(const Options& options)
     : m_options(options), m_kernel(std::make_unique<CPKernel>()),
       m_registry(std::make_unique<CPObjectRegistry>()),
-      m_device(std::make_unique<platform::GraphicsDevice>(ScreenParameters())),
-      m_render(std::make_unique<CPRender>(m_device.get())), m_textures(std::make_unique<CPTextureLibrary>()),
+      m_devices(MakeHeadlessDevices(ScreenParameters())),
+      m_render(std::make_unique<CPRender>(m_devices.graphics.get())), m_textures(std::make_unique<CPTextureLibrary>()),
       m_effects(std::make_unique<CPEffectLibrary>()),
       m_materials(std::make_unique<CPMaterialLibrary>(*m_effects, *m_textures)),
       m_effectManager(std::make_unique<CPEffectManager>()),
@@ -154,11 +154,14 @@ GameHost::~GameHost()
     m_textures.reset();
     SetRender(nullptr);
     m_render.reset();
-    m_device.reset();
+    m_devices.graphics.reset();
     GetPackFileList().Clear();
 }
 
-std::uint64_t GameHost::GetDrawCount() const { return m_device->GetDrawCount(); }
+std::uint64_t GameHost::GetDrawCount() const
+{
+    return m_devices.headlessGraphics ? m_devices.headlessGraphics->GetDrawCount() : 0;
+}
 
 int GameHost::Run()
 {

@@ -7,6 +7,7 @@
 
 #include "core/Kernel.h"
 #include "core/ObjectRegistry.h"
+#include "app/PlatformDevices.h"
 
 class CPAnimationCache;
 class CPAVIPlayer;
@@ -27,6 +28,7 @@ class CPScriptHost;
 class CPTextureLibrary;
 namespace platform {
 class GraphicsDevice;
+class HeadlessGraphicsDevice;
 class InputDevice;
 class SoundDevice;
 } // namespace platform
@@ -67,9 +69,12 @@ class GameHost {
     // The keyboard and mouse the host feeds; the input manager reads it
     // once a frame.
     platform::InputDevice& GetInputDevice() { return *m_input; }
-    // Draws the device accepted over the whole run.
+    // Draws the device accepted over the whole run (0 when the device
+    // keeps no count).
     std::uint64_t GetDrawCount() const;
-    platform::GraphicsDevice& GetDevice() { return *m_device; }
+    platform::GraphicsDevice& GetDevice() { return *m_devices.graphics; }
+    // What the headless devices recorded; null on any other device.
+    platform::HeadlessGraphicsDevice* GetHeadlessDevice() { return m_devices.headlessGraphics; }
     // The Lua state the start script ran in.
     CPScriptHost& GetScriptHost() { return *m_scripts; }
 
@@ -82,7 +87,7 @@ class GameHost {
     Options m_options;
     std::unique_ptr<CPKernel> m_kernel;
     std::unique_ptr<CPObjectRegistry> m_registry;
-    std::unique_ptr<platform::GraphicsDevice> m_device;
+    PlatformDevices m_devices;
     std::unique_ptr<CPRender> m_render;
     std::unique_ptr<CPTextureLibrary> m_textures;
     std::unique_ptr<CPEffectLibrary> m_effects;

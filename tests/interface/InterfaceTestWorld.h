@@ -18,7 +18,7 @@
 #include "interface/Font.h"
 #include "game/GameData.h"
 #include "interface/InterfaceManager.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 #include "support/ScratchFolder.h"
 
 // The neighbours a screen works with: a data folder, the log, the game data, a registry
@@ -101,7 +101,7 @@ class InterfaceWorld {
     CPScriptObject listener;
     CPInterfaceManager fonts;
     CPGameData gameData;
-    platform::GraphicsDevice device;
+    platform::HeadlessGraphicsDevice device;
     CPRender render{&device};
     CPEffectLibrary effects;
     CPTextureLibrary textures;

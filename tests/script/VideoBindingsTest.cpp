@@ -6,7 +6,7 @@
 #include "Render/TextureLibrary.h"
 #include "ScriptTestSupport.h"
 #include "platform/Clock.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 #include "platform/MediaStream.h"
 #include "support/VideoFiles.h"
 
@@ -48,7 +48,7 @@ class VideoScriptTest : public ScriptTest {
 
     ScratchFolder folder;
     std::uint32_t now = 5000;
-    platform::GraphicsDevice device;
+    platform::HeadlessGraphicsDevice device;
     CPRender render{&device};
     CPTextureLibrary library;
     CPAVIPlayer first;
