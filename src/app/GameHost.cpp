@@ -44,16 +44,14 @@ platform::PresentParameters ScreenParameters()
 
 GameHost::GameHost(const Options& options)
     : m_options(options), m_kernel(std::make_unique<CPKernel>()),
-      m_registry(std::make_unique<CPObjectRegistry>()),
-      m_devices(MakeHeadlessDevices(ScreenParameters())),
-      m_render(std::make_unique<CPRender>(m_devices.graphics.get())), m_textures(std::make_unique<CPTextureLibrary>()),
-      m_effects(std::make_unique<CPEffectLibrary>()),
+      m_registry(std::make_unique<CPObjectRegistry>()), m_devices(MakeHeadlessDevices(ScreenParameters())),
+      m_render(std::make_unique<CPRender>(m_devices.graphics.get())),
+      m_textures(std::make_unique<CPTextureLibrary>()), m_effects(std::make_unique<CPEffectLibrary>()),
       m_materials(std::make_unique<CPMaterialLibrary>(*m_effects, *m_textures)),
       m_effectManager(std::make_unique<CPEffectManager>()),
       m_animationCache(std::make_unique<CPAnimationCache>()),
       m_physicsWorld(std::make_unique<CPPhysicsWorld>()), m_input(std::make_unique<platform::InputDevice>()),
       m_inputManager(std::make_unique<CPInputManager>()),
-      m_soundDevice(std::make_unique<platform::SoundDevice>()),
       m_sceneList(std::make_unique<CPRenderList>(m_render.get())),
       m_dynamicList(std::make_unique<CPRenderList>(m_render.get()))
 {
@@ -86,7 +84,7 @@ GameHost::GameHost(const Options& options)
     m_render->SetDynamicList(m_dynamicList.get());
     m_render->InitDeviceState();
     // The special sounds are read from the data folder, so they come after it.
-    m_soundManager = std::make_unique<CPSoundManager>(m_soundDevice.get());
+    m_soundManager = std::make_unique<CPSoundManager>(m_devices.sound.get());
     SetSoundManager(m_soundManager.get());
     m_soundManager->LoadSpecialSounds();
     m_music = std::make_unique<CPMusic>();
@@ -130,7 +128,7 @@ GameHost::~GameHost()
     m_videoPlayer1.reset();
     SetSoundManager(nullptr);
     m_soundManager.reset();
-    m_soundDevice.reset();
+    m_devices.sound.reset();
     // Effect prototypes may hold materials; animations go last of what
     // the scene refers to.
     SetEffectManager(nullptr);

@@ -101,7 +101,6 @@ class GameHost {
     std::unique_ptr<CPInputManager> m_inputManager;
     std::unique_ptr<CPInterfaceManager> m_interfaceManager;
     std::array<bool, 8> m_buttonsDown{}; // mouse buttons as the last frame saw them
-    std::unique_ptr<platform::SoundDevice> m_soundDevice;
     std::unique_ptr<CPSoundManager> m_soundManager;
     std::unique_ptr<CPMusic> m_music;
     std::unique_ptr<CPAVIPlayer> m_videoPlayer;

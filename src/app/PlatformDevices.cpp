@@ -1,6 +1,7 @@
 #include "app/PlatformDevices.h"
 
 #include "platform/HeadlessGraphicsDevice.h"
+#include "platform/HeadlessSoundDevice.h"
 
 PlatformDevices::PlatformDevices() = default;
 PlatformDevices::~PlatformDevices() = default;
@@ -13,5 +14,8 @@ PlatformDevices MakeHeadlessDevices(const platform::PresentParameters& screen)
     auto graphics = std::make_unique<platform::HeadlessGraphicsDevice>(screen);
     devices.headlessGraphics = graphics.get();
     devices.graphics = std::move(graphics);
+    auto sound = std::make_unique<platform::HeadlessSoundDevice>();
+    devices.headlessSound = sound.get();
+    devices.sound = std::move(sound);
     return devices;
 }

@@ -7,6 +7,8 @@
 namespace platform {
 class GraphicsDevice;
 class HeadlessGraphicsDevice;
+class HeadlessSoundDevice;
+class SoundDevice;
 } // namespace platform
 
 // The devices the game runs on. The host asks one factory for them and
@@ -19,10 +21,12 @@ struct PlatformDevices {
     PlatformDevices& operator=(PlatformDevices&&) noexcept;
 
     std::unique_ptr<platform::GraphicsDevice> graphics;
+    std::unique_ptr<platform::SoundDevice> sound;
 
     // Set when the devices are the headless ones: what they recorded, for
     // the host's summary and for tests. Null for any other implementation.
     platform::HeadlessGraphicsDevice* headlessGraphics = nullptr;
+    platform::HeadlessSoundDevice* headlessSound = nullptr;
 };
 
 // The headless devices: real buffers and decoding, every call recorded,

@@ -24,6 +24,7 @@
 #include "platform/SoundDevice.h"
 #include "support/ScratchFolder.h"
 #include "support/WaveFiles.h"
+#include "platform/HeadlessSoundDevice.h"
 
 // A level's physics world, a registry with a running "jeep" script, a data
 // folder with the three car sounds, a sound manager, and a car's scene
@@ -160,7 +161,7 @@ class CarTest : public ::testing::Test {
 
     ScratchFolder m_folder;
     LogCapture m_log;
-    platform::SoundDevice m_device;
+    platform::HeadlessSoundDevice m_device;
     CPPhysicsWorld m_world;
     CPScriptObject m_jeep;
     CPObjectRegistry m_registry;
