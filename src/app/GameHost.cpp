@@ -50,8 +50,7 @@ GameHost::GameHost(const Options& options)
       m_materials(std::make_unique<CPMaterialLibrary>(*m_effects, *m_textures)),
       m_effectManager(std::make_unique<CPEffectManager>()),
       m_animationCache(std::make_unique<CPAnimationCache>()),
-      m_physicsWorld(std::make_unique<CPPhysicsWorld>()), m_input(std::make_unique<platform::InputDevice>()),
-      m_inputManager(std::make_unique<CPInputManager>()),
+      m_physicsWorld(std::make_unique<CPPhysicsWorld>()), m_inputManager(std::make_unique<CPInputManager>()),
       m_sceneList(std::make_unique<CPRenderList>(m_render.get())),
       m_dynamicList(std::make_unique<CPRenderList>(m_render.get()))
 {
@@ -204,13 +203,13 @@ void GameHost::PrepareScene()
 
 void GameHost::DispatchInput()
 {
-    const bool moved = m_inputManager->ReadDevice(*m_input);
+    const bool moved = m_inputManager->ReadDevice(*m_devices.input);
     const float x = m_inputManager->GetMouseX();
     const float y = m_inputManager->GetMouseY();
     if (moved)
         CPInterface::DispatchMouseMove(x, y);
     for (int button = 0; button < static_cast<int>(m_buttonsDown.size()); ++button) {
-        const bool down = m_input->IsButtonDown(button);
+        const bool down = m_devices.input->IsButtonDown(button);
         if (down == m_buttonsDown[static_cast<std::size_t>(button)])
             continue;
         m_buttonsDown[static_cast<std::size_t>(button)] = down;

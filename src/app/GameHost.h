@@ -29,6 +29,7 @@ class CPTextureLibrary;
 namespace platform {
 class GraphicsDevice;
 class HeadlessGraphicsDevice;
+class HeadlessInputDevice;
 class InputDevice;
 class SoundDevice;
 } // namespace platform
@@ -68,7 +69,9 @@ class GameHost {
     CPKernel& GetKernel() { return *m_kernel; }
     // The keyboard and mouse the host feeds; the input manager reads it
     // once a frame.
-    platform::InputDevice& GetInputDevice() { return *m_input; }
+    platform::InputDevice& GetInputDevice() { return *m_devices.input; }
+    // The headless input to feed by hand; null on any other device.
+    platform::HeadlessInputDevice* GetHeadlessInput() { return m_devices.headlessInput; }
     // Draws the device accepted over the whole run (0 when the device
     // keeps no count).
     std::uint64_t GetDrawCount() const;
@@ -97,7 +100,6 @@ class GameHost {
     std::unique_ptr<CPRenderObjectLoader> m_loader;
     std::unique_ptr<CPPhysicsWorld> m_physicsWorld;
     std::unique_ptr<CPGameData> m_gameData;
-    std::unique_ptr<platform::InputDevice> m_input;
     std::unique_ptr<CPInputManager> m_inputManager;
     std::unique_ptr<CPInterfaceManager> m_interfaceManager;
     std::array<bool, 8> m_buttonsDown{}; // mouse buttons as the last frame saw them

@@ -1,6 +1,7 @@
 #include "app/PlatformDevices.h"
 
 #include "platform/HeadlessGraphicsDevice.h"
+#include "platform/HeadlessInputDevice.h"
 #include "platform/HeadlessSoundDevice.h"
 
 PlatformDevices::PlatformDevices() = default;
@@ -17,5 +18,8 @@ PlatformDevices MakeHeadlessDevices(const platform::PresentParameters& screen)
     auto sound = std::make_unique<platform::HeadlessSoundDevice>();
     devices.headlessSound = sound.get();
     devices.sound = std::move(sound);
+    auto input = std::make_unique<platform::HeadlessInputDevice>();
+    devices.headlessInput = input.get();
+    devices.input = std::move(input);
     return devices;
 }

@@ -8,6 +8,8 @@ namespace platform {
 class GraphicsDevice;
 class HeadlessGraphicsDevice;
 class HeadlessSoundDevice;
+class HeadlessInputDevice;
+class InputDevice;
 class SoundDevice;
 } // namespace platform
 
@@ -22,11 +24,14 @@ struct PlatformDevices {
 
     std::unique_ptr<platform::GraphicsDevice> graphics;
     std::unique_ptr<platform::SoundDevice> sound;
+    std::unique_ptr<platform::InputDevice> input;
 
     // Set when the devices are the headless ones: what they recorded, for
     // the host's summary and for tests. Null for any other implementation.
     platform::HeadlessGraphicsDevice* headlessGraphics = nullptr;
     platform::HeadlessSoundDevice* headlessSound = nullptr;
+    // The headless input is fed by the host or a test.
+    platform::HeadlessInputDevice* headlessInput = nullptr;
 };
 
 // The headless devices: real buffers and decoding, every call recorded,

@@ -18,7 +18,7 @@
 #include "interface/InputManager.h"
 #include "platform/Dialog.h"
 #include "platform/HeadlessGraphicsDevice.h"
-#include "platform/InputDevice.h"
+#include "platform/HeadlessInputDevice.h"
 
 namespace {
 
@@ -103,7 +103,7 @@ class Host : public ::testing::Test {
 TEST_F(Host, AFrameReadsInputStepsTasksByPriorityDeletesThenDrawsAndPresents)
 {
     Start(2);
-    host->GetInputDevice().MoveMouseTo(100.0f, 50.0f);
+    host->GetHeadlessInput()->MoveMouseTo(100.0f, 50.0f);
     // Added out of order; each draws one debug line a frame, and the first
     // to step queues an object for deletion.
     const auto drawLine = [](int) { GetRender()->AddDebugLine(0xFFFFFFFFu, {10, 0, 0}, {10, 1, 0}); };
