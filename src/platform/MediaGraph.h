@@ -85,12 +85,8 @@ class MediaGraph : public MediaUnknown {
     // readable file, kMediaInvalidFile for an empty file or a WAVE or AVI file
     // that cannot be played. Files of other kinds play with no known length.
     virtual HResult RenderFile(const std::u16string& path) = 0;
+    // Stops building the graph; the graph stays usable.
     virtual HResult Abort() = 0;
-
-    // What the graph holds, for the host and for tests.
-    virtual const std::string& GetRenderedPath() const = 0; // host path
-    virtual double GetDurationSeconds() const = 0;          // 0: not known
-    virtual std::uint32_t GetAbortCount() const = 0;
 
   protected:
     ~MediaGraph() = default;
@@ -98,14 +94,6 @@ class MediaGraph : public MediaUnknown {
 
 // Makes a graph with one reference for the caller.
 HResult CreateMediaGraph(MediaGraph** graph);
-
-// Test controls: have every graph creation or interface query of a kind
-// answer `code` until it is set back to S_OK or cleared; read how many
-// graphs are alive.
-enum class MediaFailure : std::uint8_t { Create, QueryControl, QueryEvent, QueryPosition, QueryAudio, Count };
-void SetMediaFailure(MediaFailure what, HResult code);
-void ClearMediaFailures();
-std::size_t CountLiveMediaGraphs();
 
 // Length in seconds of a media file's bytes where its format states it:
 // a WAVE file's data bytes over its bytes per second, an Ogg Vorbis

@@ -122,30 +122,4 @@ class MultiMediaStream {
 
 HResult CreateMultiMediaStream(MultiMediaStream** out);
 
-// Test controls: make one kind of call answer `code` until it is set back
-// to S_OK or cleared; count the stream and drawing objects alive.
-enum class VideoFailure : std::uint8_t {
-    CreateDrawDevice,
-    CooperativeLevel,
-    CreateStream,
-    Initialize,
-    AddAudio,
-    AddVideo,
-    GetMediaStream,
-    QueryDrawStream,
-    GetFormat,
-    CreateSurface,
-    CreateSample,
-    GetFilterGraph,
-    SetState,
-    Count
-};
-void SetVideoFailure(VideoFailure what, HResult code);
-void ClearVideoFailures();
-HResult VideoFailureOf(VideoFailure what);
-std::size_t CountLiveVideoObjects();
-
-// Counting of live objects, for the objects themselves.
-void CountVideoObject(int change);
-
 } // namespace platform

@@ -9,6 +9,7 @@
 #include "platform/HeadlessGraphicsDevice.h"
 #include "platform/MediaStream.h"
 #include "support/VideoFiles.h"
+#include "platform/HeadlessMedia.h"
 
 namespace {
 
