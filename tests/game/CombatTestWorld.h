@@ -13,7 +13,7 @@
 #include "core/ObjectRegistry.h"
 #include "core/ScriptObject.h"
 #include "core/Singletons.h"
-#include "game/Enemy.h"
+#include "core/Enemy.h"
 #include "game/GameData.h"
 #include "game/Level.h"
 #include "game/Shot.h"
