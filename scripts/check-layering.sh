@@ -21,10 +21,10 @@ allowed=(
     # Mesh files carry their collision data; the renderer's mesh readers
     # build it as they read the nodes.
     "src/Render/MeshPhysics.cpp -> physics/"
-    "src/Render/MeshNodeReader.cpp -> physics/"
+    "src/Render/RenderObjectLoaderNodes.cpp -> physics/"
     # Ground decals are cut to the terrain triangles the physics data finds
     # under them.
-    "src/Render/GroundDecal.cpp -> physics/"
+    "src/Render/RenderGroundDecal.cpp -> physics/"
 )
 
 rank() {
