@@ -10,6 +10,13 @@
 // What the headless media objects (music graphs, video streams and the
 // drawing object) keep for tests and the host to read, and the failures
 // tests can plan for them. The engine never includes this.
+//
+// A headless graph checks that the file exists, learns its length where the
+// file's format states it (WAVE, Ogg Vorbis, AVI), and keeps the play
+// state, the position (moving with the platform clock while it runs) and
+// the volume; nothing is decoded or heard. A headless video stream reads
+// the AVI header for the frame size and length, plays through such a graph,
+// and hands out blank frames.
 namespace platform {
 
 // The headless graph's readings; every graph CreateMediaGraph makes here is
