@@ -8,7 +8,7 @@
 
 #include "Render/PRender.h"
 #include "Render/PerspectiveCamera.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 #include "platform/Random.h"
 
 namespace {
@@ -38,7 +38,7 @@ BENCHMARK(BM_BoxVisibility);
 
 void BM_FrameWithLinesAndFade(benchmark::State& state)
 {
-    platform::GraphicsDevice device;
+    platform::HeadlessGraphicsDevice device;
     CPRender render(&device);
     render.InitDeviceState();
     render.SetDefaultCamera();

@@ -15,7 +15,7 @@
 #include "Render/RenderObject.h"
 #include "core/GameObject.h"
 #include "core/GameSettings.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ struct Renderer {
         render.SetSceneObject(CPObjectPtr());
         SetRender(nullptr);
     }
-    platform::GraphicsDevice device;
+    platform::HeadlessGraphicsDevice device;
     CPRender render{&device};
     CPRenderList list{&render};
 };

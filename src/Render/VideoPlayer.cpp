@@ -6,7 +6,6 @@
 #include "Render/PRender.h"
 #include "Render/PTexture.h"
 #include "Render/TextureLibrary.h"
-#include "Sound/NSound.h"
 #include "core/GameSettings.h"
 #include "core/Kernel.h"
 #include "core/Log.h"
@@ -64,6 +63,17 @@ std::int32_t CPVideoPlayer::NextPowerOfTwo(std::int32_t n)
         power <<= 1;
     return power;
 }
+
+namespace {
+
+// The sound layer's starting volume until it hands over another.
+float g_soundVolume = 0.5f;
+
+} // namespace
+
+void CPVideoPlayer::SetSoundVolume(float volume) { g_soundVolume = volume; }
+
+float CPVideoPlayer::GetSoundVolume() { return g_soundVolume; }
 
 std::int32_t CPVideoPlayer::VolumeFor(float soundVolume)
 {
@@ -253,7 +263,7 @@ HResult CPVideoPlayer::QueryGraph()
     result = graph->QueryInterface(platform::MediaInterface::Audio, reinterpret_cast<void**>(&m_audio));
     if (Failed(result))
         return Fail(m_site.queryAudio, result);
-    result = m_audio->SetVolume(VolumeFor(CNSound::GetGlobalVolume()));
+    result = m_audio->SetVolume(VolumeFor(GetSoundVolume()));
     if (Failed(result))
         return Fail(m_site.putVolume, result);
     return result;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "Render/VideoPlayer.h"
 #include "Sound/SoundSettings.h"
 #include "Sound/VolumeLaw.h"
 #include "Sound/WaveReader.h"
@@ -264,6 +265,7 @@ HResult CNSound::ApplyGlobalVolume()
 void CNSound::SetGlobalVolume(float volume)
 {
     Globals().volume = volume;
+    CPVideoPlayer::SetSoundVolume(volume);
     for (CNSound* sound : Globals().sounds)
         sound->ApplyGlobalVolume();
 }

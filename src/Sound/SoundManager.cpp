@@ -5,6 +5,8 @@
 #include "Sound/SoundSettings.h"
 #include "core/GameSettings.h"
 #include "core/Log.h"
+#include "core/Singletons.h"
+#include "physics/ImpactSound.h"
 #include "platform/ErrorText.h"
 #include "platform/SoundDevice.h"
 
@@ -52,6 +54,31 @@ template <class Change> void Change3DParameters(const CPObjectPtr& pointer, Chan
                 "\": its 3D parameters cannot be set: " + platform::GetErrorName(result));
 }
 
+constexpr const char* kImpactSoundName = "slam";
+
+// Plays "slam" from the start, unless it is playing already.
+void PlayImpactSound()
+{
+    CPSoundManager* sounds = GetSoundManager();
+    if (!sounds)
+        return;
+    {
+        const CPObjectPtr sound = sounds->GetSound(kImpactSoundName);
+        const CNSound* current = sound.As<CNSound>();
+        if (!current || current->IsPlaying())
+            return;
+    }
+    const CPObjectPtr sound = sounds->GetSound(kImpactSoundName);
+    CNSound* slam = sound.As<CNSound>();
+    if (!slam)
+        return;
+    if (slam->IsPlaying()) {
+        slam->StopPlaying();
+        slam->Rewind();
+    }
+    slam->Play(0, 0);
+}
+
 } // namespace
 
 const std::vector<CPSoundManager::SpecialSound>& CPSoundManager::GetSpecialSoundTable()
@@ -76,6 +103,8 @@ const std::vector<CPSoundManager::SpecialSound>& CPSoundManager::GetSpecialSound
 CPSoundManager::CPSoundManager(platform::SoundDevice* device)
     : m_library(std::make_unique<CPSoundLibrary>(device))
 {
+    // Cars' hits sound through whichever sound manager is current.
+    SetImpactSound(&PlayImpactSound);
     if (!device)
         return;
     const HResult result = device->SetPrimaryFormat(MixFormat(GetSoundSettings()));

@@ -27,7 +27,7 @@
 #include "physics/PhysicsWorld.h"
 #include "platform/Dialog.h"
 #include "platform/FileSystem.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 #include "platform/InputDevice.h"
 #include "platform/SoundDevice.h"
 #include "script/ScriptHost.h"
@@ -46,16 +46,14 @@ platform::PresentParameters ScreenParameters()
 
 GameHost::GameHost(const Options& options)
     : m_options(options), m_kernel(std::make_unique<CPKernel>()),
-      m_registry(std::make_unique<CPObjectRegistry>()),
-      m_device(std::make_unique<platform::GraphicsDevice>(ScreenParameters())),
-      m_render(std::make_unique<CPRender>(m_device.get())), m_textures(std::make_unique<CPTextureLibrary>()),
-      m_effects(std::make_unique<CPEffectLibrary>()),
+      m_registry(std::make_unique<CPObjectRegistry>()), m_devices(MakeHeadlessDevices(ScreenParameters())),
+      m_render(std::make_unique<CPRender>(m_devices.graphics.get())),
+      m_textures(std::make_unique<CPTextureLibrary>()), m_effects(std::make_unique<CPEffectLibrary>()),
       m_materials(std::make_unique<CPMaterialLibrary>(*m_effects, *m_textures)),
       m_effectManager(std::make_unique<CPEffectManager>()),
       m_animationCache(std::make_unique<CPAnimationCache>()),
       m_physicsWorld(std::make_unique<CPPhysicsWorld>()), m_aiManager(std::make_unique<CPAIManager>()),
-      m_input(std::make_unique<platform::InputDevice>()), m_inputManager(std::make_unique<CPInputManager>()),
-      m_soundDevice(std::make_unique<platform::SoundDevice>()),
+      m_inputManager(std::make_unique<CPInputManager>()),
       m_sceneList(std::make_unique<CPRenderList>(m_render.get())),
       m_dynamicList(std::make_unique<CPRenderList>(m_render.get()))
 {
@@ -91,7 +89,7 @@ GameHost::GameHost(const Options& options)
     m_render->SetDynamicList(m_dynamicList.get());
     m_render->InitDeviceState();
     // The special sounds are read from the data folder, so they come after it.
-    m_soundManager = std::make_unique<CPSoundManager>(m_soundDevice.get());
+    m_soundManager = std::make_unique<CPSoundManager>(m_devices.sound.get());
     SetSoundManager(m_soundManager.get());
     m_soundManager->LoadSpecialSounds();
     m_music = std::make_unique<CPMusic>();
@@ -145,7 +143,7 @@ GameHost::~GameHost()
     m_videoPlayer1.reset();
     SetSoundManager(nullptr);
     m_soundManager.reset();
-    m_soundDevice.reset();
+    m_devices.sound.reset();
     // Effect prototypes may hold materials; animations go last of what
     // the scene refers to.
     SetEffectManager(nullptr);
@@ -169,7 +167,7 @@ GameHost::~GameHost()
     m_textures.reset();
     SetRender(nullptr);
     m_render.reset();
-    m_device.reset();
+    m_devices.graphics.reset();
     GetPackFileList().Clear();
 }
 
@@ -189,7 +187,10 @@ bool GameHost::StartLevel(const std::string& name)
     return true;
 }
 
-std::uint64_t GameHost::GetDrawCount() const { return m_device->GetDrawCount(); }
+std::uint64_t GameHost::GetDrawCount() const
+{
+    return m_devices.headlessGraphics ? m_devices.headlessGraphics->GetDrawCount() : 0;
+}
 
 int GameHost::Run()
 {
@@ -238,13 +239,13 @@ void GameHost::PrepareScene()
 
 void GameHost::DispatchInput()
 {
-    const bool moved = m_inputManager->ReadDevice(*m_input);
+    const bool moved = m_inputManager->ReadDevice(*m_devices.input);
     const float x = m_inputManager->GetMouseX();
     const float y = m_inputManager->GetMouseY();
     if (moved)
         CPInterface::DispatchMouseMove(x, y);
     for (int button = 0; button < static_cast<int>(m_buttonsDown.size()); ++button) {
-        const bool down = m_input->IsButtonDown(button);
+        const bool down = m_devices.input->IsButtonDown(button);
         if (down == m_buttonsDown[static_cast<std::size_t>(button)])
             continue;
         m_buttonsDown[static_cast<std::size_t>(button)] = down;

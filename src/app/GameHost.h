@@ -7,6 +7,7 @@
 
 #include "core/Kernel.h"
 #include "core/ObjectRegistry.h"
+#include "app/PlatformDevices.h"
 #include "core/Singletons.h"
 
 class CPAIManager;
@@ -31,6 +32,8 @@ class CPScriptHost;
 class CPTextureLibrary;
 namespace platform {
 class GraphicsDevice;
+class HeadlessGraphicsDevice;
+class HeadlessInputDevice;
 class InputDevice;
 class SoundDevice;
 } // namespace platform
@@ -78,10 +81,15 @@ class GameHost {
     CPKernel& GetKernel() { return *m_kernel; }
     // The keyboard and mouse the host feeds; the input manager reads it
     // once a frame.
-    platform::InputDevice& GetInputDevice() { return *m_input; }
-    // Draws the device accepted over the whole run.
+    platform::InputDevice& GetInputDevice() { return *m_devices.input; }
+    // The headless input to feed by hand; null on any other device.
+    platform::HeadlessInputDevice* GetHeadlessInput() { return m_devices.headlessInput; }
+    // Draws the device accepted over the whole run (0 when the device
+    // keeps no count).
     std::uint64_t GetDrawCount() const;
-    platform::GraphicsDevice& GetDevice() { return *m_device; }
+    platform::GraphicsDevice& GetDevice() { return *m_devices.graphics; }
+    // What the headless devices recorded; null on any other device.
+    platform::HeadlessGraphicsDevice* GetHeadlessDevice() { return m_devices.headlessGraphics; }
     // The Lua state the start script ran in.
     CPScriptHost& GetScriptHost() { return *m_scripts; }
 
@@ -94,7 +102,7 @@ class GameHost {
     Options m_options;
     std::unique_ptr<CPKernel> m_kernel;
     std::unique_ptr<CPObjectRegistry> m_registry;
-    std::unique_ptr<platform::GraphicsDevice> m_device;
+    PlatformDevices m_devices;
     std::unique_ptr<CPRender> m_render;
     std::unique_ptr<CPTextureLibrary> m_textures;
     std::unique_ptr<CPEffectLibrary> m_effects;
@@ -106,11 +114,9 @@ class GameHost {
     std::unique_ptr<CPAIManager> m_aiManager;
     std::unique_ptr<CPGameData> m_gameData;
     std::unique_ptr<CPShotManager> m_shots;
-    std::unique_ptr<platform::InputDevice> m_input;
     std::unique_ptr<CPInputManager> m_inputManager;
     std::unique_ptr<CPInterfaceManager> m_interfaceManager;
     std::array<bool, 8> m_buttonsDown{}; // mouse buttons as the last frame saw them
-    std::unique_ptr<platform::SoundDevice> m_soundDevice;
     std::unique_ptr<CPSoundManager> m_soundManager;
     std::unique_ptr<CPMusic> m_music;
     std::unique_ptr<CPAVIPlayer> m_videoPlayer;

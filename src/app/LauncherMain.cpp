@@ -14,6 +14,7 @@
 #include "platform/ScriptedFrontEnd.h"
 #include "platform/Shell.h"
 #include "platform/TerminalFrontEnd.h"
+#include "platform/RecordingShell.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "core/ObjectRegistry.h"
 #include "core/ScriptObject.h"
 #include "core/Singletons.h"
-#include "game/Enemy.h"
+#include "core/Enemy.h"
 #include "physics/PhysicData.h"
 #include "Render/RenderObject.h"
 #include "platform/Math.h"

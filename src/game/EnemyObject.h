@@ -6,7 +6,7 @@
 #include <unordered_map>
 
 #include "core/Object.h"
-#include "game/Enemy.h"
+#include "core/Enemy.h"
 #include "platform/MathTypes.h"
 
 class CPGameObject;

@@ -12,8 +12,8 @@
 #include "core/ObjectRegistry.h"
 #include "core/Singletons.h"
 #include "core/StringUtils.h"
+#include "core/TextLookup.h"
 #include "core/TextReader.h"
-#include "game/GameData.h"
 #include "core/Tokenizer.h"
 #include "interface/Anchor.h"
 #include "interface/Button.h"
@@ -298,10 +298,8 @@ bool CPInterface::ReadTextBlock(CPTextReader& reader)
     item.textObject = CPObjectPtr(text);
     m_texts[name] = item;
     AddChild(item.textObject);
-    // The game data's text of the key; without game data the text is empty.
-    std::string shown;
-    if (CPGameData* data = GetGameData())
-        shown = data->GetText(TokenAt(values, 3));
+    // The game's text of the key; without game data the text is empty.
+    const std::string shown = LookupText(TokenAt(values, 3));
     if (CPInterfaceManager* manager = GetInterfaceManager())
         manager->LayoutText(item.textObject, item.x, item.y, item.font, shown);
     return true;

@@ -173,9 +173,13 @@ struct DialogInput {
     int controlId = 0;
 };
 
+// Where the user's answers to dialogs come from: a terminal, a script, a
+// test, or a window system's own dialogs. The host picks it.
 class DialogFrontEnd {
   public:
     virtual ~DialogFrontEnd() = default;
+    // What the user does next in the open dialog; EndOfInput when no more
+    // will come.
     virtual DialogInput NextInput(Dialog& dialog) = 0;
 };
 

@@ -5,6 +5,7 @@
 
 #include "platform/MediaStream.h"
 #include "platform/VideoFile.h"
+#include "platform/HeadlessMedia.h"
 
 namespace platform {
 

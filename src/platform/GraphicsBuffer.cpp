@@ -1,10 +1,10 @@
 #include "platform/GraphicsBuffer.h"
 
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 
 namespace platform {
 
-GraphicsBuffer::GraphicsBuffer(GraphicsDevice* device, std::uint32_t length, std::uint32_t usage,
+GraphicsBuffer::GraphicsBuffer(HeadlessGraphicsDevice* device, std::uint32_t length, std::uint32_t usage,
                                ResourcePool pool)
     : GraphicsResource(device, pool), m_bytes(length), m_usage(usage)
 {
@@ -21,7 +21,7 @@ HResult GraphicsBuffer::Lock(std::uint32_t offset, std::uint32_t size, void** da
     const std::uint64_t end = static_cast<std::uint64_t>(offset) + (size == 0 ? length - offset : size);
     if (offset > length || end > length)
         return kInvalidCall;
-    if (GetDevice() && GetDevice()->ConsumeFailure(DeviceFailure::Lock))
+    if (GetOwner() && GetOwner()->ConsumeFailure(DeviceFailure::Lock))
         return kInvalidCall;
     m_locked = true;
     m_lastLockFlags = flags;

@@ -25,7 +25,7 @@ class GraphicsBuffer : public GraphicsResource {
     const std::uint8_t* GetBytes() const { return m_bytes.data(); }
 
   protected:
-    GraphicsBuffer(GraphicsDevice* device, std::uint32_t length, std::uint32_t usage, ResourcePool pool);
+    GraphicsBuffer(HeadlessGraphicsDevice* device, std::uint32_t length, std::uint32_t usage, ResourcePool pool);
 
   private:
     std::vector<std::uint8_t> m_bytes;
@@ -40,8 +40,8 @@ class VertexBuffer : public GraphicsBuffer {
     std::uint32_t GetFormat() const { return m_format; }
 
   private:
-    friend class GraphicsDevice;
-    VertexBuffer(GraphicsDevice* device, std::uint32_t length, std::uint32_t usage, std::uint32_t format,
+    friend class HeadlessGraphicsDevice;
+    VertexBuffer(HeadlessGraphicsDevice* device, std::uint32_t length, std::uint32_t usage, std::uint32_t format,
                  ResourcePool pool)
         : GraphicsBuffer(device, length, usage, pool), m_format(format)
     {
@@ -56,8 +56,8 @@ class IndexBuffer : public GraphicsBuffer {
     std::uint32_t GetIndexCount() const { return GetLength() / GetIndexSize(); }
 
   private:
-    friend class GraphicsDevice;
-    IndexBuffer(GraphicsDevice* device, std::uint32_t length, std::uint32_t usage, IndexFormat format,
+    friend class HeadlessGraphicsDevice;
+    IndexBuffer(HeadlessGraphicsDevice* device, std::uint32_t length, std::uint32_t usage, IndexFormat format,
                 ResourcePool pool)
         : GraphicsBuffer(device, length, usage, pool), m_format(format)
     {

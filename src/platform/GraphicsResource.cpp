@@ -1,10 +1,10 @@
 #include "platform/GraphicsResource.h"
 
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 
 namespace platform {
 
-GraphicsResource::GraphicsResource(GraphicsDevice* device, ResourcePool pool) : m_device(device), m_pool(pool)
+GraphicsResource::GraphicsResource(HeadlessGraphicsDevice* device, ResourcePool pool) : m_device(device), m_pool(pool)
 {
 }
 
@@ -13,6 +13,8 @@ GraphicsResource::~GraphicsResource()
     if (m_device)
         m_device->Forget(this);
 }
+
+GraphicsDevice* GraphicsResource::GetDevice() const { return m_device; }
 
 std::uint32_t GraphicsResource::Release()
 {

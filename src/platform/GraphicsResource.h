@@ -7,6 +7,7 @@
 namespace platform {
 
 class GraphicsDevice;
+class HeadlessGraphicsDevice;
 
 // Base of everything the graphics device creates. A resource is shared by
 // counting: it starts with one reference and deletes itself when Release
@@ -22,17 +23,19 @@ class GraphicsResource {
 
     ResourcePool GetPool() const { return m_pool; }
     // Null once the device that made the resource is gone.
-    GraphicsDevice* GetDevice() const { return m_device; }
+    GraphicsDevice* GetDevice() const;
 
   protected:
-    GraphicsResource(GraphicsDevice* device, ResourcePool pool);
+    GraphicsResource(HeadlessGraphicsDevice* device, ResourcePool pool);
     virtual ~GraphicsResource();
+    // The device that made the resource, for its planned failures.
+    HeadlessGraphicsDevice* GetOwner() const { return m_device; }
 
   private:
-    friend class GraphicsDevice;
+    friend class HeadlessGraphicsDevice;
     void DetachDevice() { m_device = nullptr; }
 
-    GraphicsDevice* m_device;
+    HeadlessGraphicsDevice* m_device;
     ResourcePool m_pool;
     std::uint32_t m_references = 1;
 };

@@ -1,45 +1,32 @@
 #pragma once
 
-#include <array>
-#include <cstdint>
-
 namespace platform {
 
 // The keyboard and mouse as the game reads them: which keys are held, by
 // keyboard scan code (0x39 is the space bar, 0xC8 the up arrow), where the
 // mouse is in screen pixels and which of its buttons are held. The host
-// feeds it from its window's events, a test by hand; the game only reads.
+// picks the implementation (the headless one, fed by hand, is in
+// HeadlessInputDevice.h); the game only reads.
 class InputDevice {
   public:
     static constexpr int kKeyCount = 256;
     static constexpr int kButtonCount = 8;
 
-    // Records a key going down or up. False, with nothing changed, for a
-    // scan code outside 0..255.
-    bool SetKey(int scanCode, bool down);
-    // False for a key that is up or a scan code outside 0..255.
-    bool IsKeyDown(int scanCode) const;
+    virtual ~InputDevice() = default;
 
-    // The same for mouse buttons, 0 the left one, 1 the right one, 2 the
-    // middle one, further buttons after them.
-    bool SetButton(int index, bool down);
-    bool IsButtonDown(int index) const;
+    // Whether the key is held; false for a scan code outside 0..255.
+    virtual bool IsKeyDown(int scanCode) const = 0;
+    // Whether the mouse button is held, 0 the left one, 1 the right one,
+    // 2 the middle one; false for an index outside 0..kButtonCount-1.
+    virtual bool IsButtonDown(int index) const = 0;
+    // Where the mouse is, in screen pixels; always finite.
+    virtual float GetMouseX() const = 0;
+    virtual float GetMouseY() const = 0;
 
-    // Places the mouse. A position that is not a finite number is refused
-    // (false), so it never reaches the game's integer conversions.
-    bool MoveMouseTo(float x, float y);
-    float GetMouseX() const { return m_mouseX; }
-    float GetMouseY() const { return m_mouseY; }
-
-    // Lets go of every key and button, as when the window loses the focus
-    // and would miss their release.
-    void ReleaseAll();
-
-  private:
-    std::array<bool, kKeyCount> m_keys{};
-    std::array<bool, kButtonCount> m_buttons{};
-    float m_mouseX = 0.0f;
-    float m_mouseY = 0.0f;
+  protected:
+    InputDevice() = default;
+    InputDevice(const InputDevice&) = default;
+    InputDevice& operator=(const InputDevice&) = default;
 };
 
 } // namespace platform

@@ -12,6 +12,7 @@
 #include "platform/Embedding.h"
 #include "platform/FileSystem.h"
 #include "platform/VideoFile.h"
+#include "platform/HeadlessMedia.h"
 
 namespace platform {
 namespace {
@@ -145,7 +146,7 @@ bool ReadEnds(const std::string& hostPath, std::vector<std::uint8_t>& head, std:
     return std::fread(tail.data(), 1, tail.size(), file.get()) == tail.size();
 }
 
-class FilterGraph final : public MediaGraph,
+class FilterGraph final : public HeadlessMediaGraph,
                           public MediaControl,
                           public MediaEvent,
                           public MediaPosition,
@@ -364,6 +365,8 @@ HResult CreateMediaGraph(MediaGraph** graph)
     *graph = created;
     return S_OK;
 }
+
+HeadlessMediaGraph* AsHeadless(MediaGraph* graph) { return static_cast<HeadlessMediaGraph*>(graph); }
 
 void SetMediaFailure(MediaFailure what, HResult code) { Failures()[static_cast<std::size_t>(what)] = code; }
 

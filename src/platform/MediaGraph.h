@@ -8,11 +8,9 @@
 
 // The media graph music plays through: a graph renders one file and is
 // then driven through its control, event, position and audio interfaces.
-// Here a graph checks that the file exists, learns its length where the
-// file's format states it (WAVE, Ogg Vorbis, AVI), and keeps the play state,
-// the position (moving with the platform clock while it runs) and the
-// volume. A track of known length that reaches its end posts
-// kMediaEventComplete once. Nothing is decoded or heard.
+// A track of known length that reaches its end posts kMediaEventComplete
+// once. CreateMediaGraph makes the platform's graph; the headless one is
+// described in HeadlessMedia.h.
 namespace platform {
 
 constexpr HResult kMediaFileNotFound = static_cast<HResult>(0x80070002u);
@@ -27,7 +25,9 @@ enum class MediaState : std::uint8_t { Stopped, Paused, Running };
 // Every interface shares the graph's reference count.
 class MediaUnknown {
   public:
+    // Adds a reference; returns the new count.
     virtual std::uint32_t AddRef() = 0;
+    // Drops a reference; the graph goes with the last one.
     virtual std::uint32_t Release() = 0;
 
   protected:
@@ -36,9 +36,13 @@ class MediaUnknown {
 
 class MediaControl : public MediaUnknown {
   public:
+    // Starts or resumes playing from the current position.
     virtual HResult Run() = 0;
+    // Holds the position without playing.
     virtual HResult Pause() = 0;
+    // Stops playing; the position stays where it is.
     virtual HResult Stop() = 0;
+    // The play state as of now.
     virtual HResult GetState(MediaState* state) = 0;
 
   protected:
@@ -57,8 +61,11 @@ class MediaEvent : public MediaUnknown {
 // Times in seconds.
 class MediaPosition : public MediaUnknown {
   public:
+    // The track's length; 0 when the file does not give it.
     virtual HResult GetDuration(double* seconds) = 0;
+    // Where playing has reached.
     virtual HResult GetCurrentPosition(double* seconds) = 0;
+    // Moves the play position.
     virtual HResult SetCurrentPosition(double seconds) = 0;
 
   protected:
@@ -68,7 +75,9 @@ class MediaPosition : public MediaUnknown {
 // Volume in hundredths of a decibel, -10000 (silence) to 0 (full).
 class BasicAudio : public MediaUnknown {
   public:
+    // Sets the volume; values outside the range are refused.
     virtual HResult SetVolume(std::int32_t volume) = 0;
+    // The volume last set.
     virtual HResult GetVolume(std::int32_t* volume) = 0;
 
   protected:
@@ -85,12 +94,8 @@ class MediaGraph : public MediaUnknown {
     // readable file, kMediaInvalidFile for an empty file or a WAVE or AVI file
     // that cannot be played. Files of other kinds play with no known length.
     virtual HResult RenderFile(const std::u16string& path) = 0;
+    // Stops building the graph; the graph stays usable.
     virtual HResult Abort() = 0;
-
-    // What the graph holds, for the host and for tests.
-    virtual const std::string& GetRenderedPath() const = 0; // host path
-    virtual double GetDurationSeconds() const = 0;          // 0: not known
-    virtual std::uint32_t GetAbortCount() const = 0;
 
   protected:
     ~MediaGraph() = default;
@@ -98,14 +103,6 @@ class MediaGraph : public MediaUnknown {
 
 // Makes a graph with one reference for the caller.
 HResult CreateMediaGraph(MediaGraph** graph);
-
-// Test controls: have every graph creation or interface query of a kind
-// answer `code` until it is set back to S_OK or cleared; read how many
-// graphs are alive.
-enum class MediaFailure : std::uint8_t { Create, QueryControl, QueryEvent, QueryPosition, QueryAudio, Count };
-void SetMediaFailure(MediaFailure what, HResult code);
-void ClearMediaFailures();
-std::size_t CountLiveMediaGraphs();
 
 // Length in seconds of a media file's bytes where its format states it:
 // a WAVE file's data bytes over its bytes per second, an Ogg Vorbis

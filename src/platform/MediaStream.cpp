@@ -8,6 +8,7 @@
 
 #include "platform/Embedding.h"
 #include "platform/FileSystem.h"
+#include "platform/HeadlessMedia.h"
 
 namespace platform {
 namespace {

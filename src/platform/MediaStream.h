@@ -11,11 +11,10 @@
 
 // Multimedia streaming: a stream object opens a video file, offers its
 // video (and optionally its audio) as streams, and hands decoded frames
-// to a surface through a stream sample. Here opening checks the file and
-// reads the AVI header for the frame size and length; the filter graph
-// behind it is a MediaGraph, whose clock moves the play position. Frames
-// come out blank. Every object is counted: one reference at creation,
-// deleted by the last Release.
+// to a surface through a stream sample; the filter graph behind it is a
+// MediaGraph, whose clock moves the play position. Every object is
+// counted: one reference at creation, deleted by the last Release. The
+// headless streams are described in HeadlessMedia.h.
 namespace platform {
 
 class MultiMediaStream;
@@ -61,6 +60,7 @@ class StreamSample {
 // The video stream as the drawing object sees it.
 class DrawMediaStream {
   public:
+    // Reference counting as for the stream object.
     virtual std::uint32_t AddRef() = 0;
     virtual std::uint32_t Release() = 0;
     // The frame size of the opened file; kStreamNotReady before a file is
@@ -76,8 +76,10 @@ class DrawMediaStream {
 
 class MediaStream {
   public:
+    // Reference counting as for the stream object.
     virtual std::uint32_t AddRef() = 0;
     virtual std::uint32_t Release() = 0;
+    // Whether this is the video or the audio stream.
     virtual StreamPurpose GetPurpose() const = 0;
     // The drawing view of a video stream; E_NOINTERFACE for audio.
     virtual HResult QueryDrawStream(DrawMediaStream** out) = 0;
@@ -88,7 +90,9 @@ class MediaStream {
 
 class MultiMediaStream {
   public:
+    // Adds a reference; returns the new count.
     virtual std::uint32_t AddRef() = 0;
+    // Drops a reference; the stream goes with the last one.
     virtual std::uint32_t Release() = 0;
 
     // Readies the stream for reading; a filter graph of one's own is not
@@ -103,9 +107,11 @@ class MultiMediaStream {
     // kMediaFileNotFound when it does not resolve, kMediaInvalidFile when
     // it is not an AVI file with a usable header.
     virtual HResult OpenFile(const std::u16string& path) = 0;
+    // The stream added for the purpose, with one reference added.
     virtual HResult GetMediaStream(StreamPurpose purpose, MediaStream** out) = 0;
     // The filter graph of the opened file, with one reference added.
     virtual HResult GetFilterGraph(MediaGraph** out) = 0;
+    // Starts or stops the streams of the opened file.
     virtual HResult SetState(StreamRunState state) = 0;
     virtual StreamRunState GetState() const = 0;
     // Play position and length in seconds, from the filter graph; the
@@ -113,7 +119,9 @@ class MultiMediaStream {
     virtual HResult GetTime(double* seconds) = 0;
     virtual HResult GetDuration(double* seconds) = 0;
 
+    // Whether an audio stream was added.
     virtual bool HasAudio() const = 0;
+    // The opened file's frame size, frame count and frame time.
     virtual const VideoFileHeader& GetHeader() const = 0;
 
   protected:
@@ -121,31 +129,5 @@ class MultiMediaStream {
 };
 
 HResult CreateMultiMediaStream(MultiMediaStream** out);
-
-// Test controls: make one kind of call answer `code` until it is set back
-// to S_OK or cleared; count the stream and drawing objects alive.
-enum class VideoFailure : std::uint8_t {
-    CreateDrawDevice,
-    CooperativeLevel,
-    CreateStream,
-    Initialize,
-    AddAudio,
-    AddVideo,
-    GetMediaStream,
-    QueryDrawStream,
-    GetFormat,
-    CreateSurface,
-    CreateSample,
-    GetFilterGraph,
-    SetState,
-    Count
-};
-void SetVideoFailure(VideoFailure what, HResult code);
-void ClearVideoFailures();
-HResult VideoFailureOf(VideoFailure what);
-std::size_t CountLiveVideoObjects();
-
-// Counting of live objects, for the objects themselves.
-void CountVideoObject(int change);
 
 } // namespace platform

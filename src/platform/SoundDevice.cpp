@@ -1,5 +1,7 @@
 #include "platform/SoundDevice.h"
 
+#include "platform/HeadlessSoundDevice.h"
+
 #include <algorithm>
 #include <cmath>
 #include <new>
@@ -95,7 +97,9 @@ void Sound3DBuffer::Commit()
 
 // ---- SoundBuffer ----
 
-SoundBuffer::SoundBuffer(SoundDevice* device, const SoundBufferDesc& desc)
+SoundDevice* SoundBuffer::GetDevice() const { return m_device; }
+
+SoundBuffer::SoundBuffer(HeadlessSoundDevice* device, const SoundBufferDesc& desc)
     : m_device(device), m_bytes(desc.bufferBytes), m_format(*desc.format), m_flags(desc.flags),
       m_algorithm(desc.algorithm), m_3d(this)
 {
@@ -344,15 +348,15 @@ void SoundBuffer::FailRestores(std::uint32_t count, HResult code)
     m_restoreFailureCode = code;
 }
 
-// ---- SoundDevice ----
+// ---- HeadlessSoundDevice ----
 
-SoundDevice::~SoundDevice()
+HeadlessSoundDevice::~HeadlessSoundDevice()
 {
     for (SoundBuffer* buffer : m_buffers)
         buffer->m_device = nullptr;
 }
 
-HResult SoundDevice::CreateSoundBuffer(const SoundBufferDesc& desc, SoundBuffer** buffer)
+HResult HeadlessSoundDevice::CreateSoundBuffer(const SoundBufferDesc& desc, SoundBuffer** buffer)
 {
     if (!buffer)
         return E_INVALIDARG;
@@ -374,7 +378,7 @@ HResult SoundDevice::CreateSoundBuffer(const SoundBufferDesc& desc, SoundBuffer*
     return S_OK;
 }
 
-HResult SoundDevice::SetPrimaryFormat(const WaveFormat& format)
+HResult HeadlessSoundDevice::SetPrimaryFormat(const WaveFormat& format)
 {
     if (format.formatTag != kWaveFormatPcm || !IsPlayableFormat(format))
         return kSoundBadFormat;
@@ -382,7 +386,7 @@ HResult SoundDevice::SetPrimaryFormat(const WaveFormat& format)
     return S_OK;
 }
 
-HResult SoundDevice::GetListener(ListenerParameters* parameters) const
+HResult HeadlessSoundDevice::GetListener(ListenerParameters* parameters) const
 {
     if (!parameters)
         return E_INVALIDARG;
@@ -390,7 +394,7 @@ HResult SoundDevice::GetListener(ListenerParameters* parameters) const
     return S_OK;
 }
 
-HResult SoundDevice::SetListener(const ListenerParameters& parameters, std::uint32_t apply)
+HResult HeadlessSoundDevice::SetListener(const ListenerParameters& parameters, std::uint32_t apply)
 {
     if ((apply != kApplyImmediate && apply != kApplyDeferred) || !IsValid(parameters))
         return E_INVALIDARG;
@@ -404,7 +408,7 @@ HResult SoundDevice::SetListener(const ListenerParameters& parameters, std::uint
     return S_OK;
 }
 
-HResult SoundDevice::CommitDeferredSettings()
+HResult HeadlessSoundDevice::CommitDeferredSettings()
 {
     if (m_hasDeferredListener) {
         m_listener = m_deferredListener;
@@ -415,7 +419,7 @@ HResult SoundDevice::CommitDeferredSettings()
     return S_OK;
 }
 
-void SoundDevice::LoseAllBuffers()
+void HeadlessSoundDevice::LoseAllBuffers()
 {
     for (SoundBuffer* buffer : m_buffers)
         buffer->Lose();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <unordered_set>
 #include <vector>
 
 #include "platform/SoundTypes.h"
@@ -10,6 +9,7 @@ namespace platform {
 
 class SoundBuffer;
 class SoundDevice;
+class HeadlessSoundDevice;
 
 // The 3D side of a buffer made with kBufferControl3D. It shares its
 // buffer's reference count: holding it keeps the buffer alive.
@@ -30,7 +30,7 @@ class Sound3DBuffer {
 
   private:
     friend class SoundBuffer;
-    friend class SoundDevice;
+    friend class HeadlessSoundDevice;
     explicit Sound3DBuffer(SoundBuffer* owner) : m_owner(owner) {}
     void Commit();
 
@@ -95,24 +95,24 @@ class SoundBuffer {
     std::uint32_t GetPriority() const { return m_priority; }
     std::uint32_t GetPlayCount() const { return m_playCount; }
     bool IsLost() const { return m_lost; }
-    SoundDevice* GetDevice() const { return m_device; }
+    SoundDevice* GetDevice() const;
 
-    // Test triggers: lose the memory now; have the next `count` Restore
+    // Test triggers of the headless device: lose the memory now; have the next `count` Restore
     // calls answer `code` (kSoundBufferLost: the device still holds the
     // memory back).
     void Lose();
     void FailRestores(std::uint32_t count, HResult code = kSoundBufferLost);
 
   private:
-    friend class SoundDevice;
+    friend class HeadlessSoundDevice;
     friend class Sound3DBuffer;
-    SoundBuffer(SoundDevice* device, const SoundBufferDesc& desc);
+    SoundBuffer(HeadlessSoundDevice* device, const SoundBufferDesc& desc);
     ~SoundBuffer();
 
     void Advance();
     std::uint32_t CurrentFrequency() const;
 
-    SoundDevice* m_device;
+    HeadlessSoundDevice* m_device;
     std::vector<std::uint8_t> m_bytes;
     WaveFormat m_format;
     std::uint32_t m_flags;
@@ -138,45 +138,38 @@ class SoundBuffer {
     HResult m_restoreFailureCode = kSoundBufferLost;
 };
 
-// The sound device: makes secondary buffers, holds the primary format and
-// the listener. Buffers may outlive the device; they then only lose the
+// What the engine plays sound through: it makes secondary buffers and
+// holds the primary format and the listener. The host picks the
+// implementation (the headless one in HeadlessSoundDevice.h); the engine
+// sees only this. Buffers may outlive the device; they then only lose the
 // link to it.
 class SoundDevice {
   public:
+    virtual ~SoundDevice() = default;
+
+    // A secondary buffer; on success *buffer holds one reference for the
+    // caller. Refuses sizes outside kBufferBytesMin..kBufferBytesMax
+    // (E_INVALIDARG), a missing format (E_INVALIDARG), formats that are not
+    // PCM or float with a consistent block size and a rate the buffer can
+    // play (kSoundBadFormat), and a 3D buffer of more than one channel
+    // (E_INVALIDARG).
+    virtual HResult CreateSoundBuffer(const SoundBufferDesc& desc, SoundBuffer** buffer) = 0;
+
+    // The format the device mixes to; only playable PCM is taken.
+    virtual HResult SetPrimaryFormat(const WaveFormat& format) = 0;
+    virtual const WaveFormat& GetPrimaryFormat() const = 0;
+
+    // Reads the listener's position, orientation and factors.
+    virtual HResult GetListener(ListenerParameters* parameters) const = 0;
+    // Moves the listener, at once or at the next CommitDeferredSettings.
+    virtual HResult SetListener(const ListenerParameters& parameters, std::uint32_t apply) = 0;
+    // Applies every deferred listener and 3D buffer setting.
+    virtual HResult CommitDeferredSettings() = 0;
+
+  protected:
     SoundDevice() = default;
-    ~SoundDevice();
     SoundDevice(const SoundDevice&) = delete;
     SoundDevice& operator=(const SoundDevice&) = delete;
-
-    // On success *buffer holds one reference for the caller. Refuses sizes
-    // outside kBufferBytesMin..kBufferBytesMax (E_INVALIDARG), a missing
-    // format (E_INVALIDARG), formats that are not PCM or float with a
-    // consistent block size and a rate the buffer can play
-    // (kSoundBadFormat), and a 3D buffer of more than one channel
-    // (E_INVALIDARG).
-    HResult CreateSoundBuffer(const SoundBufferDesc& desc, SoundBuffer** buffer);
-
-    HResult SetPrimaryFormat(const WaveFormat& format);
-    const WaveFormat& GetPrimaryFormat() const { return m_primaryFormat; }
-
-    HResult GetListener(ListenerParameters* parameters) const;
-    HResult SetListener(const ListenerParameters& parameters, std::uint32_t apply);
-    // Applies every deferred listener and 3D buffer setting.
-    HResult CommitDeferredSettings();
-
-    std::size_t GetBufferCount() const { return m_buffers.size(); }
-    // Test trigger: every buffer loses its memory.
-    void LoseAllBuffers();
-
-  private:
-    friend class SoundBuffer;
-    void Forget(SoundBuffer* buffer) { m_buffers.erase(buffer); }
-
-    std::unordered_set<SoundBuffer*> m_buffers;
-    WaveFormat m_primaryFormat{kWaveFormatPcm, 2, 22050, 44100, 2, 8, 0};
-    ListenerParameters m_listener;
-    ListenerParameters m_deferredListener;
-    bool m_hasDeferredListener = false;
 };
 
 } // namespace platform

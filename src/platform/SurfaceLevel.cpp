@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 #include "platform/Texture.h"
 
 namespace platform {
@@ -43,7 +43,7 @@ std::vector<SurfaceLevel> MakeSurfaceChain(PixelFormat format, std::uint32_t wid
     return levels;
 }
 
-HResult LockSurfaceLevel(SurfaceLevel& level, PixelFormat format, GraphicsDevice* device, LockedRect* locked,
+HResult LockSurfaceLevel(SurfaceLevel& level, PixelFormat format, HeadlessGraphicsDevice* device, LockedRect* locked,
                          const PixelRect* rect)
 {
     if (!locked)

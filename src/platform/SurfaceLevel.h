@@ -8,7 +8,7 @@
 
 namespace platform {
 
-class GraphicsDevice;
+class HeadlessGraphicsDevice;
 struct LockedRect;
 struct PixelRect;
 
@@ -33,7 +33,7 @@ std::vector<SurfaceLevel> MakeSurfaceChain(PixelFormat format, std::uint32_t wid
 // rectangle outside the level or off the block grid of a compressed
 // format, for a level already locked and when the device plans a failed
 // lock.
-HResult LockSurfaceLevel(SurfaceLevel& level, PixelFormat format, GraphicsDevice* device, LockedRect* locked,
+HResult LockSurfaceLevel(SurfaceLevel& level, PixelFormat format, HeadlessGraphicsDevice* device, LockedRect* locked,
                          const PixelRect* rect);
 
 } // namespace platform

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 
 namespace platform {
 
-Texture::Texture(GraphicsDevice* device, std::uint32_t width, std::uint32_t height, std::uint32_t levels,
+Texture::Texture(HeadlessGraphicsDevice* device, std::uint32_t width, std::uint32_t height, std::uint32_t levels,
                  std::uint32_t usage, PixelFormat format, ResourcePool pool)
     : GraphicsResource(device, pool), m_format(format), m_usage(usage),
       m_levels(MakeSurfaceChain(format, width, height, levels))
@@ -28,7 +28,7 @@ HResult Texture::LockRect(std::uint32_t level, LockedRect* locked, const PixelRe
     (void)flags;
     if (!locked || level >= m_levels.size())
         return kInvalidCall;
-    return LockSurfaceLevel(m_levels[level], m_format, GetDevice(), locked, rect);
+    return LockSurfaceLevel(m_levels[level], m_format, GetOwner(), locked, rect);
 }
 
 HResult Texture::UnlockRect(std::uint32_t level)
@@ -64,7 +64,7 @@ std::uint32_t Texture::SetLOD(std::uint32_t lod)
 
 // ---- Cube texture ----
 
-CubeTexture::CubeTexture(GraphicsDevice* device, std::uint32_t edge, std::uint32_t levels,
+CubeTexture::CubeTexture(HeadlessGraphicsDevice* device, std::uint32_t edge, std::uint32_t levels,
                          std::uint32_t usage, PixelFormat format, ResourcePool pool)
     : GraphicsResource(device, pool), m_format(format), m_usage(usage), m_levelCount(levels)
 {
@@ -105,7 +105,7 @@ HResult CubeTexture::LockRect(std::uint32_t face, std::uint32_t level, LockedRec
     SurfaceLevel* found = Find(face, level);
     if (!locked || !found)
         return kInvalidCall;
-    return LockSurfaceLevel(*found, m_format, GetDevice(), locked, rect);
+    return LockSurfaceLevel(*found, m_format, GetOwner(), locked, rect);
 }
 
 HResult CubeTexture::UnlockRect(std::uint32_t face, std::uint32_t level)

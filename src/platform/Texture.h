@@ -53,8 +53,8 @@ class Texture : public GraphicsResource {
     std::uint32_t GetLODSetCount() const { return m_lodSetCount; }
 
   private:
-    friend class GraphicsDevice;
-    Texture(GraphicsDevice* device, std::uint32_t width, std::uint32_t height, std::uint32_t levels,
+    friend class HeadlessGraphicsDevice;
+    Texture(HeadlessGraphicsDevice* device, std::uint32_t width, std::uint32_t height, std::uint32_t levels,
             std::uint32_t usage, PixelFormat format, ResourcePool pool);
 
     PixelFormat m_format;
@@ -83,8 +83,8 @@ class CubeTexture : public GraphicsResource {
     std::uint32_t GetLevelPitch(std::uint32_t face, std::uint32_t level) const;
 
   private:
-    friend class GraphicsDevice;
-    CubeTexture(GraphicsDevice* device, std::uint32_t edge, std::uint32_t levels, std::uint32_t usage,
+    friend class HeadlessGraphicsDevice;
+    CubeTexture(HeadlessGraphicsDevice* device, std::uint32_t edge, std::uint32_t levels, std::uint32_t usage,
                 PixelFormat format, ResourcePool pool);
     const SurfaceLevel* Find(std::uint32_t face, std::uint32_t level) const;
     SurfaceLevel* Find(std::uint32_t face, std::uint32_t level);

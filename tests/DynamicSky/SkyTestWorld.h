@@ -6,7 +6,7 @@
 
 #include "DynamicSky/SkyLevel.h"
 #include "Render/PRender.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 #include "support/ScratchFolder.h"
 
 namespace skytest {
@@ -47,7 +47,7 @@ class SkyWorld {
 
     ScratchFolder folder;
     LogCapture log;
-    platform::GraphicsDevice device;
+    platform::HeadlessGraphicsDevice device;
     CPRender render{&device};
 };
 

@@ -5,7 +5,7 @@
 
 #include "Render/PIVertexBuffer.h"
 #include "Render/RenderObject.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 #include "support/ScratchFolder.h"
 
 using namespace platform;
@@ -27,7 +27,7 @@ void Fill(CPRenderObject& mesh, int vertices, std::vector<std::uint16_t> indices
 class DynamicBuffer : public ::testing::Test {
   protected:
     // Slots of 8 vertices and 12 indices.
-    GraphicsDevice device;
+    HeadlessGraphicsDevice device;
     LogCapture log;
     CPIVertexBuffer buffer{&device, 3, 8, 12};
 
@@ -177,7 +177,7 @@ TEST_F(DynamicBuffer, WritesThatDoNotFitAreRefused)
 
 TEST(DynamicBufferBase, VerticesBeyondWhatSixteenBitIndicesReachAreRefused)
 {
-    GraphicsDevice device;
+    HeadlessGraphicsDevice device;
     LogCapture log;
     CPIVertexBuffer buffer(&device, 1, 70000, 12);
     CPRenderObject most(nullptr), next(nullptr);
@@ -228,7 +228,7 @@ TEST_F(DynamicBuffer, TheRingGoesWithALostDeviceAndComesBackAfterTheReset)
 
 TEST(DynamicBufferCreation, AFailedCreationIsReportedAndLocksFail)
 {
-    GraphicsDevice device;
+    HeadlessGraphicsDevice device;
     LogCapture log;
     device.FailNext(DeviceFailure::CreateIndexBuffer);
     CPIVertexBuffer buffer(&device, 2, 8, 12);

@@ -8,6 +8,7 @@
 
 #include "RenderTestFiles.h"
 #include "platform/Texture.h"
+#include "platform/HeadlessGraphicsDevice.h"
 
 using renderfiles::Bytes;
 using renderfiles::RenderWorld;
@@ -19,7 +20,7 @@ namespace {
 constexpr const char* kSource = "Render\\PRender";
 
 // The vertices of the frame the last Present ended, draw by draw.
-std::vector<std::vector<CPScreenVertex>> LastFrameQuads(const GraphicsDevice& device)
+std::vector<std::vector<CPScreenVertex>> LastFrameQuads(const HeadlessGraphicsDevice& device)
 {
     std::vector<std::vector<CPScreenVertex>> quads;
     const std::vector<std::uint8_t>& bytes = device.GetLastFrameUserBytes();

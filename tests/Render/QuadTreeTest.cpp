@@ -13,6 +13,7 @@
 #include "core/GameSettings.h"
 #include "support/MathExpect.h"
 #include "support/ScratchFolder.h"
+#include "platform/HeadlessGraphicsDevice.h"
 
 using namespace platform;
 
@@ -60,7 +61,7 @@ class QuadTree : public ::testing::Test {
     }
 
     LogCapture log;
-    GraphicsDevice device;
+    HeadlessGraphicsDevice device;
     CPRender render{&device};
     SceneObjects scene;
     CPRenderList list{&render, 1, 16, 24};

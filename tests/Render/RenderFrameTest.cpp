@@ -8,6 +8,7 @@
 #include "Render/PRender.h"
 #include "Render/PerspectiveCamera.h"
 #include "core/GameSettings.h"
+#include "platform/HeadlessGraphicsDevice.h"
 
 using namespace platform;
 
@@ -21,7 +22,7 @@ class Frame : public ::testing::Test {
         GetGameSettings().screenHeight = 480;
         render.InitDeviceState();
     }
-    GraphicsDevice device;
+    HeadlessGraphicsDevice device;
     CPRender render{&device};
 };
 

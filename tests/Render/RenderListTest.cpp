@@ -10,6 +10,7 @@
 #include "SceneObjects.h"
 #include "support/GameObjectFakes.h"
 #include "support/ScratchFolder.h"
+#include "platform/HeadlessGraphicsDevice.h"
 
 using namespace platform;
 
@@ -30,7 +31,7 @@ class RenderListTest : public ::testing::Test {
     }
 
     LogCapture log;
-    GraphicsDevice device;
+    HeadlessGraphicsDevice device;
     CPRender render{&device};
     SceneObjects scene;
     CPRenderList list{&render, 2, 64, 96};

@@ -11,7 +11,7 @@
 #include "Render/StaticMesh.h"
 #include "core/GameClock.h"
 #include "core/GameObject.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 #include "platform/Math.h"
 #include "support/MathExpect.h"
 
@@ -235,7 +235,7 @@ class RenderObjectCopy : public ::testing::Test {
         SetRender(m_previous);
     }
 
-    platform::GraphicsDevice device;
+    platform::HeadlessGraphicsDevice device;
     CPRender render{&device};
 
   private:

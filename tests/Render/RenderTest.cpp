@@ -14,6 +14,7 @@
 #include "Render/RenderSettings.h"
 #include "core/GameSettings.h"
 #include "core/Log.h"
+#include "platform/HeadlessGraphicsDevice.h"
 
 using namespace platform;
 
@@ -31,7 +32,7 @@ class Renderer : public ::testing::Test {
     }
     void TearDown() override { GetRenderSettings() = CPRenderSettings{}; }
 
-    GraphicsDevice device;
+    HeadlessGraphicsDevice device;
     CPRender render{&device};
 };
 
@@ -196,7 +197,7 @@ TEST_F(Renderer, TextureFilteringFollowsTheAnisotropySetting)
     for (const Case& c : cases) {
         DeviceCaps caps;
         caps.maxAnisotropy = c.deviceMaximum;
-        GraphicsDevice local({}, caps);
+        HeadlessGraphicsDevice local({}, caps);
         CPRender localRender(&local);
         GetRenderSettings().anisotropy = c.setting;
         local.SetCallLogging(true);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "Render/PRender.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 #include "support/ScratchFolder.h"
 
 // Small picture files and a data folder for the texture, effect and
@@ -41,7 +41,7 @@ class RenderWorld {
 
     ScratchFolder folder;
     LogCapture log;
-    platform::GraphicsDevice device;
+    platform::HeadlessGraphicsDevice device;
     CPRender render{&device};
 };
 

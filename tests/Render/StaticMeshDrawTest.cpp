@@ -18,13 +18,14 @@
 #include "SceneObjects.h"
 #include "core/GameSettings.h"
 #include "platform/Math.h"
+#include "platform/HeadlessGraphicsDevice.h"
 
 using namespace platform;
 
 namespace {
 
 // The frame's indexed draws.
-std::vector<DrawRecord> IndexedDraws(const GraphicsDevice& device)
+std::vector<DrawRecord> IndexedDraws(const HeadlessGraphicsDevice& device)
 {
     std::vector<DrawRecord> draws;
     for (const DrawRecord& draw : device.GetLastFrameDraws())
@@ -34,7 +35,7 @@ std::vector<DrawRecord> IndexedDraws(const GraphicsDevice& device)
 }
 
 // The matrices sent for one transform while the device logged its calls.
-std::vector<Matrix4> SentTransforms(const GraphicsDevice& device, TransformState state)
+std::vector<Matrix4> SentTransforms(const HeadlessGraphicsDevice& device, TransformState state)
 {
     std::vector<Matrix4> sent;
     for (const DeviceCall& call : device.GetCallLog())
@@ -108,7 +109,7 @@ class StaticDraw : public ::testing::Test {
 // A sky that keeps what the device held for it, and lights the scene
 // itself as the dynamic sky does.
 struct WatchingSky : CPRenderSky {
-    explicit WatchingSky(GraphicsDevice& device) : device(device) {}
+    explicit WatchingSky(HeadlessGraphicsDevice& device) : device(device) {}
     HResult Load(const std::string&) override { return S_OK; }
     HResult Render(float) override
     {
@@ -121,7 +122,7 @@ struct WatchingSky : CPRenderSky {
         GetRender()->ApplyLights();
         return S_OK;
     }
-    GraphicsDevice& device;
+    HeadlessGraphicsDevice& device;
     Matrix4 view;
     Matrix4 projection;
 };

@@ -18,6 +18,7 @@
 #include "platform/MediaStream.h"
 #include "platform/Texture.h"
 #include "support/VideoFiles.h"
+#include "platform/HeadlessMedia.h"
 
 using renderfiles::RenderWorld;
 using videofiles::Avi;

@@ -13,6 +13,7 @@
 #include "platform/SoundDevice.h"
 #include "support/ScratchFolder.h"
 #include "support/WaveFiles.h"
+#include "platform/HeadlessSoundDevice.h"
 
 // A data folder of its own, a captured log, a sound device, a clock the
 // test moves and pauses that are only counted. The global sound volume
@@ -64,7 +65,7 @@ class SoundTest : public ::testing::Test {
 
     ScratchFolder m_folder;
     LogCapture m_log;
-    platform::SoundDevice m_device;
+    platform::HeadlessSoundDevice m_device;
     std::uint32_t m_now = 1000;
     std::vector<std::uint32_t> m_sleeps;
 };

@@ -17,8 +17,8 @@
 #include "core/TaskPriorities.h"
 #include "interface/InputManager.h"
 #include "platform/Dialog.h"
-#include "platform/GraphicsDevice.h"
-#include "platform/InputDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
+#include "platform/HeadlessInputDevice.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ GameHost* g_host = nullptr;
 // "name: presents, draws" of the host at this moment.
 std::string Moment(const std::string& name)
 {
-    return name + ": presents " + std::to_string(g_host->GetDevice().GetPresentCount()) + ", draws " +
+    return name + ": presents " + std::to_string(g_host->GetHeadlessDevice()->GetPresentCount()) + ", draws " +
            std::to_string(g_host->GetDrawCount());
 }
 
@@ -103,7 +103,7 @@ class Host : public ::testing::Test {
 TEST_F(Host, AFrameReadsInputStepsTasksByPriorityDeletesThenDrawsAndPresents)
 {
     Start(2);
-    host->GetInputDevice().MoveMouseTo(100.0f, 50.0f);
+    host->GetHeadlessInput()->MoveMouseTo(100.0f, 50.0f);
     // Added out of order; each draws one debug line a frame, and the first
     // to step queues an object for deletion.
     const auto drawLine = [](int) { GetRender()->AddDebugLine(0xFFFFFFFFu, {10, 0, 0}, {10, 1, 0}); };
@@ -126,7 +126,7 @@ TEST_F(Host, AFrameReadsInputStepsTasksByPriorityDeletesThenDrawsAndPresents)
                            "deleted: presents 0, draws 0", // after the tasks, before the drawing
                            "ai: presents 1, draws 1", "mouse 100", "physics: presents 1, draws 1",
                            "race: presents 1, draws 1", "default: presents 1, draws 1"}));
-    EXPECT_EQ(host->GetDevice().GetPresentCount(), 2u);
+    EXPECT_EQ(host->GetHeadlessDevice()->GetPresentCount(), 2u);
     EXPECT_TRUE(GetDeferredDeleteList().empty());
 }
 
@@ -139,7 +139,7 @@ TEST_F(Host, AQuitPostedDuringAFrameEndsTheRunAfterThatFrame)
     }));
     Add(*tasks.back());
     EXPECT_EQ(host->Run(), 3);
-    EXPECT_EQ(host->GetDevice().GetPresentCount(), 3u); // the asking frame is drawn
+    EXPECT_EQ(host->GetHeadlessDevice()->GetPresentCount(), 3u); // the asking frame is drawn
     EXPECT_EQ(journal.size(), 3u);
 
     // The next host starts afresh; the host's own Quit works the same way.
@@ -172,7 +172,7 @@ TEST_F(Host, AStaticSceneLoadedWithoutALevelIsDrawn)
     GetRender()->SetDefaultCamera(); // looks along +x at the quad
     EXPECT_EQ(host->Run(), 1);
 
-    const auto& draws = host->GetDevice().GetLastFrameDraws();
+    const auto& draws = host->GetHeadlessDevice()->GetLastFrameDraws();
     ASSERT_EQ(draws.size(), 1u);
     EXPECT_EQ(draws[0].kind, platform::DrawRecord::Kind::IndexedPrimitive);
     EXPECT_EQ(draws[0].primitiveCount, 2u);

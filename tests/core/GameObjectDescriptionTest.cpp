@@ -7,13 +7,12 @@
 #include "core/PackFile.h"
 #include "core/PackWriter.h"
 #include "support/ScratchFolder.h"
+#include "support/PackFixtures.h"
 
 namespace {
 
 const char kCarXml[] =
     "<car name=\"jeep\">\n  <camera x=\"0\" y=\"-6.5\" z=\"2\"/>\n  <camera2 x=\"1\"/>\n</car>\n";
-
-std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
 class GameObjectDescriptionTest : public ::testing::Test {
   protected:
@@ -33,9 +32,7 @@ class GameObjectDescriptionTest : public ::testing::Test {
 
 TEST_F(GameObjectDescriptionTest, DescriptionIsReadFromAPack)
 {
-    CPPackWriter writer;
-    ASSERT_TRUE(writer.AddEntry("Data\\Descriptions\\Jeep.xml", Bytes(kCarXml)));
-    ASSERT_EQ(writer.Save("cars.pak"), S_OK);
+    ASSERT_TRUE(WriteTextPack("cars.pak", {{"Data\\Descriptions\\Jeep.xml", kCarXml}}));
     ASSERT_EQ(GetPackFileList().AddPack("cars.pak"), S_OK);
     car.SetDescriptionFile("Jeep.xml");
 

@@ -15,22 +15,12 @@
 #include "physics/PhysicData.h"
 #include "physics/RigidBody.h"
 #include "support/GameObjectFakes.h"
+#include "support/CommandDrain.h"
 
 namespace {
 
 // Every command queued on a script object, as "name(p1|p2)", oldest first.
-std::vector<std::string> Drain(CPScriptObject& script)
-{
-    std::vector<std::string> seen;
-    while (script.SetNextCommand()) {
-        std::string entry = script.GetCurrentCommandName() + "(";
-        const std::vector<std::string>* params = script.GetCurrentParams();
-        for (std::size_t i = 0; params && i < params->size(); ++i)
-            entry += (i ? "|" : "") + (*params)[i];
-        seen.push_back(entry + ")");
-    }
-    return seen;
-}
+std::vector<std::string> Drain(CPScriptObject& script) { return DrainCommands(script); }
 
 // The handle a script sees for an object: its address in unsigned decimal.
 std::string Handle(const void* object) { return std::to_string(reinterpret_cast<std::uintptr_t>(object)); }

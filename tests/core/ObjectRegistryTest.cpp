@@ -9,6 +9,7 @@
 #include "core/Command.h"
 #include "core/Kernel.h"
 #include "core/ScriptObject.h"
+#include "support/CommandDrain.h"
 
 namespace {
 
@@ -26,18 +27,7 @@ std::unique_ptr<CPScriptObject> MakeScript(bool running)
 }
 
 // Steps through everything queued and returns "name(p1|p2)" per command.
-std::vector<std::string> Drain(CPScriptObject& script)
-{
-    std::vector<std::string> seen;
-    while (script.SetNextCommand()) {
-        std::string entry = script.GetCurrentCommandName() + "(";
-        const std::vector<std::string>* params = script.GetCurrentParams();
-        for (std::size_t i = 0; params && i < params->size(); ++i)
-            entry += (i ? "|" : "") + (*params)[i];
-        seen.push_back(entry + ")");
-    }
-    return seen;
-}
+std::vector<std::string> Drain(CPScriptObject& script) { return DrainCommands(script); }
 
 class ObjectRegistryTest : public ::testing::Test {
   protected:

@@ -11,6 +11,7 @@
 #include "core/FileWriter.h"
 #include "core/PackWriter.h"
 #include "platform/Random.h"
+#include "support/PackFixtures.h"
 
 namespace {
 
@@ -40,10 +41,7 @@ class PackFileTest : public ::testing::Test {
 
     void MakePack(const std::string& name, const std::vector<std::pair<std::string, std::string>>& entries)
     {
-        CPPackWriter writer;
-        for (const auto& [entryName, text] : entries)
-            ASSERT_TRUE(writer.AddEntry(entryName, Text(text)));
-        ASSERT_EQ(writer.Save(name), S_OK);
+        ASSERT_TRUE(WriteTextPack(name, entries));
     }
 
     ScratchFolder folder;

@@ -1,6 +1,7 @@
 #include "CarTestWorld.h"
 #include "core/PackFile.h"
 #include "core/PackWriter.h"
+#include "support/PackFixtures.h"
 
 namespace {
 
@@ -174,11 +175,8 @@ TEST_F(CarTest, ElementsMayStandAtTheTopOfTheDocument)
 TEST_F(CarTest, ANamedDescriptionIsReadFromAPackWhenTheCarIsMade)
 {
     GetPackFileList().Clear();
-    CPPackWriter writer;
     const std::string xml = "<car><physics><params><acceleration front=\"55\"/></params></physics></car>";
-    ASSERT_TRUE(
-        writer.AddEntry("Data\\Descriptions\\Jeep.xml", std::vector<std::uint8_t>(xml.begin(), xml.end())));
-    ASSERT_EQ(writer.Save("cars.pak"), S_OK);
+    ASSERT_TRUE(WriteTextPack("cars.pak", {{"Data\\Descriptions\\Jeep.xml", xml}}));
     ASSERT_EQ(GetPackFileList().AddPack("cars.pak"), S_OK);
     m_owner->SetDescriptionFile("JEEP.XML");
     ASSERT_TRUE(m_world.AddLevelObject(CPObjectPtr(m_owner), 1, 1));

@@ -5,7 +5,7 @@
 #include "Render/PRender.h"
 #include "Sound/NSound.h"
 #include "physics/Rotation.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 #include "platform/Math.h"
 #include "support/EffectFakes.h"
 
@@ -62,7 +62,7 @@ class CarEffectsTest : public CarPhysicsTest {
 
     RecordingEffectPrototype* dust = nullptr;
     CPEffectManager m_effects;
-    platform::GraphicsDevice m_device;
+    platform::HeadlessGraphicsDevice m_device;
     CPRender m_render{&m_device};
 
   private:

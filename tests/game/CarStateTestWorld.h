@@ -14,7 +14,7 @@
 #include "game/Player.h"
 #include "game/PlayerServices.h"
 #include "game/Spline.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 #include "platform/Math.h"
 #include "support/EffectFakes.h"
 
@@ -204,7 +204,7 @@ class CarRaceTest : public CarTest {
     CPScriptObject m_gameMenu;
     std::map<std::string, RecordingEffectPrototype*> effects;
     CPEffectManager m_effects;
-    platform::GraphicsDevice m_graphics;
+    platform::HeadlessGraphicsDevice m_graphics;
     CPRender m_render{&m_graphics};
 
   private:

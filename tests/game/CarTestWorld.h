@@ -24,6 +24,8 @@
 #include "platform/SoundDevice.h"
 #include "support/ScratchFolder.h"
 #include "support/WaveFiles.h"
+#include "platform/HeadlessSoundDevice.h"
+#include "support/CommandDrain.h"
 
 // A level's physics world, a registry with a running "jeep" script, a data
 // folder with the three car sounds, a sound manager, and a car's scene
@@ -145,22 +147,11 @@ class CarTest : public ::testing::Test {
         clock.effectsThisFrame = 0;
     }
 
-    std::vector<std::string> JeepCommands()
-    {
-        std::vector<std::string> seen;
-        while (m_jeep.SetNextCommand()) {
-            std::string entry = m_jeep.GetCurrentCommandName() + "(";
-            const std::vector<std::string>* params = m_jeep.GetCurrentParams();
-            for (std::size_t i = 0; params && i < params->size(); ++i)
-                entry += (i ? "|" : "") + (*params)[i];
-            seen.push_back(entry + ")");
-        }
-        return seen;
-    }
+    std::vector<std::string> JeepCommands() { return DrainCommands(m_jeep); }
 
     ScratchFolder m_folder;
     LogCapture m_log;
-    platform::SoundDevice m_device;
+    platform::HeadlessSoundDevice m_device;
     CPPhysicsWorld m_world;
     CPScriptObject m_jeep;
     CPObjectRegistry m_registry;

@@ -13,7 +13,7 @@
 #include "core/ObjectRegistry.h"
 #include "core/ScriptObject.h"
 #include "core/Singletons.h"
-#include "game/Enemy.h"
+#include "core/Enemy.h"
 #include "game/GameData.h"
 #include "game/Level.h"
 #include "game/Shot.h"
@@ -22,6 +22,7 @@
 #include "support/EffectFakes.h"
 #include "support/ScratchFolder.h"
 #include "LevelTestObjects.h"
+#include "support/CommandDrain.h"
 
 // Records the damage that reaches a scene object through its enemy slot.
 class DamageRecorder : public CPEnemy {
@@ -117,18 +118,7 @@ class CombatTest : public ::testing::Test {
     }
 
     // "name(p1|p2)" of every command queued on the script, oldest first.
-    static std::vector<std::string> Drain(CPScriptObject& script)
-    {
-        std::vector<std::string> seen;
-        while (script.SetNextCommand()) {
-            std::string entry = script.GetCurrentCommandName() + "(";
-            const std::vector<std::string>* params = script.GetCurrentParams();
-            for (std::size_t i = 0; params && i < params->size(); ++i)
-                entry += (i ? "|" : "") + (*params)[i];
-            seen.push_back(entry + ")");
-        }
-        return seen;
-    }
+    static std::vector<std::string> Drain(CPScriptObject& script) { return DrainCommands(script); }
 
     LogCapture log;
     CPObjectRegistry registry;

@@ -11,7 +11,7 @@
 #include "Render/RenderObject.h"
 #include "game/LevelBranch.h"
 #include "game/LevelTestObjects.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 #include "platform/MatrixMath.h"
 
 namespace {
@@ -296,7 +296,7 @@ TEST_F(LevelBranchTest, DetailChoiceFollowsTheSwitchDistances)
 
 TEST_F(LevelBranchTest, DrawWalkVisitsOnlyLeavesInView)
 {
-    platform::GraphicsDevice device;
+    platform::HeadlessGraphicsDevice device;
     CPRender render(&device);
     SetRender(&render);
     CPRenderList list(&render);

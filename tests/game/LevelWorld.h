@@ -21,7 +21,7 @@
 #include "game/GameData.h"
 #include "game/Level.h"
 #include "physics/PhysicsWorld.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 #include "support/ScratchFolder.h"
 #include "support/ToolPath.h"
 
@@ -114,7 +114,7 @@ class LevelWorld {
     ScratchFolder folder;
     LogCapture log;
     std::string toolOutput;
-    platform::GraphicsDevice device;
+    platform::HeadlessGraphicsDevice device;
     CPRender render{&device};
     CPRenderList sceneList{&render};
     CPTextureLibrary textures;

@@ -4,7 +4,7 @@
 
 #include "Render/PRender.h"
 #include "Sound/NSound.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 #include "game/Level.h"
 #include "CarTestWorld.h"
 
@@ -149,7 +149,7 @@ TEST(PlayerObject, WithoutACarOperationsDoNothing)
 
 TEST(PlayerObject, TheRespawnFadeDarkensForATenthAndBrightensOverFourTenths)
 {
-    platform::GraphicsDevice device;
+    platform::HeadlessGraphicsDevice device;
     CPRender render(&device);
     CPRender* previous = GetRender();
     SetRender(&render);

@@ -11,6 +11,7 @@
 #include "platform/Math.h"
 #include "platform/SoundDevice.h"
 #include "support/WaveFiles.h"
+#include "platform/HeadlessSoundDevice.h"
 
 namespace {
 
@@ -137,7 +138,7 @@ TEST_F(RaceCarsTest, TheCameraLeansAndSlidesWithThePlayerCar)
 
 TEST_F(RaceCarsTest, SpeedZonesRefillTheBoostAndPlayFastOnCooldown)
 {
-    platform::SoundDevice device;
+    platform::HeadlessSoundDevice device;
     folder.Write("Data/Sounds/fast.wav", MakeWave(1, 22050, 8, RampBytes(64)));
     CPSoundManager sounds(&device);
     sounds.LoadSpecialSounds();

@@ -9,6 +9,7 @@
 #include "platform/Math.h"
 #include "platform/SoundDevice.h"
 #include "support/WaveFiles.h"
+#include "platform/HeadlessSoundDevice.h"
 
 namespace {
 
@@ -118,7 +119,7 @@ TEST_F(RaceStartTest, ARoundBeyondItsTimeGetsOneMore)
 
 TEST_F(RaceStartTest, ShutdownLeavesNoTaskDriverCarOrSoundBehind)
 {
-    platform::SoundDevice device;
+    platform::HeadlessSoundDevice device;
     folder.Write("Data/Sounds/fast.wav", MakeWave(1, 22050, 8, RampBytes(64)));
     CPSoundManager sounds(&device);
     sounds.LoadSpecialSounds();

@@ -27,6 +27,7 @@
 #include "platform/Clock.h"
 #include "platform/Math.h"
 #include "support/ScratchFolder.h"
+#include "support/CommandDrain.h"
 
 // A car object that counts its state updates and draw calls.
 class CountingCar : public CPPlayer {
@@ -172,19 +173,7 @@ class RaceTest : public ::testing::Test {
 
     // What a receiver was sent, oldest first, as "command(param|param)";
     // the queue is emptied.
-    std::vector<std::string> Sent(const std::string& receiver)
-    {
-        CPScriptObject& script = scripts.at(receiver);
-        std::vector<std::string> seen;
-        while (script.SetNextCommand()) {
-            std::string entry = script.GetCurrentCommandName() + "(";
-            const std::vector<std::string>* params = script.GetCurrentParams();
-            for (std::size_t i = 0; params && i < params->size(); ++i)
-                entry += (i ? "|" : "") + (*params)[i];
-            seen.push_back(entry + ")");
-        }
-        return seen;
-    }
+    std::vector<std::string> Sent(const std::string& receiver) { return DrainCommands(scripts.at(receiver)); }
     void ClearSent()
     {
         for (auto& entry : scripts)

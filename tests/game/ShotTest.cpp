@@ -16,6 +16,7 @@
 #include "platform/SoundDevice.h"
 #include "support/MathExpect.h"
 #include "support/WaveFiles.h"
+#include "platform/HeadlessSoundDevice.h"
 
 namespace {
 
@@ -438,7 +439,7 @@ class ShotSoundTest : public CombatTest {
     }
 
     ScratchFolder folder;
-    platform::SoundDevice device;
+    platform::HeadlessSoundDevice device;
     std::unique_ptr<CPSoundManager> sounds;
 
   private:

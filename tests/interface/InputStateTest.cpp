@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "InputManagerTestSupport.h"
-#include "platform/InputDevice.h"
+#include "platform/HeadlessInputDevice.h"
 
 TEST_F(InputManagerTest, TheMousePositionIsReadFromTheDeviceAndTruncated)
 {
@@ -17,7 +17,7 @@ TEST_F(InputManagerTest, TheMousePositionIsReadFromTheDeviceAndTruncated)
         {1023.99f, 767.0f, 1023, 767},
         {1e20f, -1e20f, std::numeric_limits<int>::max(), std::numeric_limits<int>::min()},
     };
-    platform::InputDevice device;
+    platform::HeadlessInputDevice device;
     for (const Case& c : cases) {
         ASSERT_TRUE(device.MoveMouseTo(c.x, c.y));
         EXPECT_TRUE(manager.ReadDevice(device)) << c.x;
@@ -34,7 +34,7 @@ TEST_F(InputManagerTest, HeldKeysAndButtonsDriveTheirActionsWhileActionsAreEnabl
     Load("Actions.cfg", "fire;Fire;Space;false\r\n"
                         "shoot2;Fire 2;1;true\r\n"
                         "horn;Horn;NoSuchKey;false\r\n");
-    platform::InputDevice device;
+    platform::HeadlessInputDevice device;
     device.SetKey(0x39, true);
     device.SetKey(0x00, true);
     device.SetButton(1, true);

@@ -8,7 +8,7 @@
 #include "interface/InputManager.h"
 #include "interface/Interface.h"
 #include "interface/Window.h"
-#include "platform/InputDevice.h"
+#include "platform/HeadlessInputDevice.h"
 
 namespace {
 
@@ -197,7 +197,7 @@ TEST_F(InterfaceInputTest, ActivationReplaysTheMouse)
     Open(true, false);
     CPInputManager input;
     SetInputManager(&input);
-    platform::InputDevice device;
+    platform::HeadlessInputDevice device;
     device.MoveMouseTo(205.7f, 110.2f);
     input.ReadDevice(device);
     screen->Activate(450);

@@ -18,8 +18,9 @@
 #include "interface/Font.h"
 #include "game/GameData.h"
 #include "interface/InterfaceManager.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 #include "support/ScratchFolder.h"
+#include "support/CommandDrain.h"
 
 // The neighbours a screen works with: a data folder, the log, the game data, a registry
 // with the screen's owner script "menu" and a listener of the category
@@ -67,18 +68,7 @@ class InterfaceWorld {
     }
 
     // Everything the script has queued, oldest first, as "name(p1|p2)".
-    static std::vector<std::string> Drain(CPScriptObject& script)
-    {
-        std::vector<std::string> seen;
-        while (script.SetNextCommand()) {
-            std::string entry = script.GetCurrentCommandName() + "(";
-            const std::vector<std::string>* params = script.GetCurrentParams();
-            for (std::size_t i = 0; params && i < params->size(); ++i)
-                entry += (i ? "|" : "") + (*params)[i];
-            seen.push_back(entry + ")");
-        }
-        return seen;
-    }
+    static std::vector<std::string> Drain(CPScriptObject& script) { return DrainCommands(script); }
 
     // A font whose glyph of byte c is (c / 256, 0) to ((c + 1) / 256, 1),
     // 10 pixels wide, 16 high.
@@ -101,7 +91,7 @@ class InterfaceWorld {
     CPScriptObject listener;
     CPInterfaceManager fonts;
     CPGameData gameData;
-    platform::GraphicsDevice device;
+    platform::HeadlessGraphicsDevice device;
     CPRender render{&device};
     CPEffectLibrary effects;
     CPTextureLibrary textures;

@@ -16,7 +16,7 @@
 #include "platform/CallRecorder.h"
 #include "platform/Dialog.h"
 #include "platform/ScriptedFrontEnd.h"
-#include "platform/Shell.h"
+#include "platform/RecordingShell.h"
 
 #include <gtest/gtest.h>
 

@@ -29,6 +29,7 @@
 #include "support/MathExpect.h"
 #include "support/ScratchFolder.h"
 #include "support/WaveFiles.h"
+#include "platform/HeadlessSoundDevice.h"
 
 namespace {
 
@@ -216,7 +217,7 @@ class CollisionCallbackTest : public ::testing::Test {
     LogCapture log;
     ScratchFolder folder;
     std::uint32_t now = 1000;
-    platform::SoundDevice device;
+    platform::HeadlessSoundDevice device;
     std::unique_ptr<CPSoundManager> sounds;
     CPEffectManager effects;
     RecordingEffectPrototype* sparks = nullptr;

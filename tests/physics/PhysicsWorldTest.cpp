@@ -13,7 +13,7 @@
 #include "core/Singletons.h"
 #include "physics/CarControls.h"
 #include "physics/PhysicData.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 #include "platform/Math.h"
 
 using namespace phtest;
@@ -374,7 +374,7 @@ TEST_F(PhysicsWorldTest, DrivingInputsReachTheCarOfACarObject)
 
 TEST_F(PhysicsWorldTest, TheCollisionMeshIsBuiltInTheWorldAndLentToTheRenderer)
 {
-    platform::GraphicsDevice device;
+    platform::HeadlessGraphicsDevice device;
     CPRender render(&device);
     CPRender* previousRender = GetRender();
     SetRender(&render);

@@ -1,4 +1,4 @@
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 
 #include <cstring>
 #include <vector>
@@ -51,7 +51,7 @@ TEST(GraphicsTypes, VertexSizesFollowTheFormatBits)
 
 TEST(GraphicsBuffer, LocksAreBoundsCheckedAndExclusive)
 {
-    GraphicsDevice device;
+    HeadlessGraphicsDevice device;
     VertexBuffer* buffer = nullptr;
     ASSERT_EQ(device.CreateVertexBuffer(96, usage::kWriteOnly, 0x2D2, ResourcePool::Managed, &buffer), S_OK);
     void* data = nullptr;
@@ -86,7 +86,7 @@ TEST(GraphicsBuffer, LocksAreBoundsCheckedAndExclusive)
 
 TEST(GraphicsBuffer, InjectedFailuresRefuseCreationAndLocks)
 {
-    GraphicsDevice device;
+    HeadlessGraphicsDevice device;
     VertexBuffer* vertices = nullptr;
     IndexBuffer* indices = nullptr;
     device.FailNext(DeviceFailure::CreateVertexBuffer);
@@ -113,7 +113,7 @@ TEST(GraphicsBuffer, InjectedFailuresRefuseCreationAndLocks)
 
 TEST(Texture, LevelsHoldPackedMemoryAndLockRectsInsideThem)
 {
-    GraphicsDevice device;
+    HeadlessGraphicsDevice device;
     Texture* texture = nullptr;
     ASSERT_EQ(device.CreateTexture(8, 2, 0, 0, PixelFormat::A8R8G8B8, ResourcePool::Managed, &texture), S_OK);
     ASSERT_EQ(texture->GetLevelCount(), 4u); // 8x2, 4x1, 2x1, 1x1
@@ -148,7 +148,7 @@ TEST(Texture, LevelsHoldPackedMemoryAndLockRectsInsideThem)
 
 TEST(GraphicsDevice, KeepsStatesTransformsLightsAndCallOrder)
 {
-    GraphicsDevice device;
+    HeadlessGraphicsDevice device;
     device.SetCallLogging(true);
     Matrix4 view;
     view.m[3][2] = 14.5f;
@@ -189,7 +189,7 @@ TEST(GraphicsDevice, KeepsStatesTransformsLightsAndCallOrder)
 
 TEST(GraphicsDevice, DrawsAreCheckedAndListedPerFrame)
 {
-    GraphicsDevice device;
+    HeadlessGraphicsDevice device;
     BoundTriangles bound(device, 4, {0, 1, 2, 2, 1, 3});
 
     EXPECT_EQ(device.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 0, 4, 0, 2),
@@ -245,7 +245,7 @@ TEST(GraphicsDevice, DrawsAreCheckedAndListedPerFrame)
 
 TEST(GraphicsDevice, ReleasingABoundResourceUnbindsIt)
 {
-    GraphicsDevice device;
+    HeadlessGraphicsDevice device;
     Texture* texture = nullptr;
     ASSERT_EQ(device.CreateTexture(4, 4, 1, 0, PixelFormat::A8R8G8B8, ResourcePool::Managed, &texture), S_OK);
     device.SetTexture(0, texture);
@@ -258,7 +258,7 @@ TEST(GraphicsDevice, ReleasingABoundResourceUnbindsIt)
 
 TEST(GraphicsDevice, LossAndResetFollowTheCooperativeLevel)
 {
-    GraphicsDevice device;
+    HeadlessGraphicsDevice device;
     device.SetRenderState(RenderState::Lighting, state::kFalse);
     VertexBuffer* dynamic = nullptr;
     ASSERT_EQ(device.CreateVertexBuffer(480, usage::kDynamic | usage::kWriteOnly, 0x2D2,
@@ -294,7 +294,7 @@ TEST(GraphicsDevice, ResourcesOutliveTheirDevice)
     {
         DeviceCaps caps;
         caps.maxAnisotropy = 4;
-        GraphicsDevice device({}, caps);
+        HeadlessGraphicsDevice device({}, caps);
         DeviceCaps read;
         ASSERT_EQ(device.GetDeviceCaps(&read), S_OK);
         EXPECT_EQ(read.maxAnisotropy, 4u);

@@ -1,15 +1,15 @@
-#include "platform/InputDevice.h"
+#include "platform/HeadlessInputDevice.h"
 
 #include <cmath>
 #include <limits>
 
 #include <gtest/gtest.h>
 
-using platform::InputDevice;
+using platform::HeadlessInputDevice;
 
 TEST(InputDeviceTest, KeysAreHeldByScanCodeAndCodesOutsideTheRangeAreRefused)
 {
-    InputDevice device;
+    HeadlessInputDevice device;
     EXPECT_TRUE(device.SetKey(0x39, true));
     EXPECT_TRUE(device.SetKey(0xFF, true));
     EXPECT_TRUE(device.IsKeyDown(0x39));
@@ -27,7 +27,7 @@ TEST(InputDeviceTest, KeysAreHeldByScanCodeAndCodesOutsideTheRangeAreRefused)
 
 TEST(InputDeviceTest, MouseButtonsAreHeldByIndex)
 {
-    InputDevice device;
+    HeadlessInputDevice device;
     EXPECT_TRUE(device.SetButton(0, true));
     EXPECT_TRUE(device.SetButton(7, true));
     EXPECT_FALSE(device.SetButton(8, true));
@@ -40,7 +40,7 @@ TEST(InputDeviceTest, MouseButtonsAreHeldByIndex)
 
 TEST(InputDeviceTest, TheMouseTakesFinitePositionsOnly)
 {
-    InputDevice device;
+    HeadlessInputDevice device;
     EXPECT_TRUE(device.MoveMouseTo(512.5f, -3.0f));
     const float bad[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
                          -std::numeric_limits<float>::infinity()};
@@ -54,7 +54,7 @@ TEST(InputDeviceTest, TheMouseTakesFinitePositionsOnly)
 
 TEST(InputDeviceTest, ReleaseAllLetsGoOfKeysAndButtonsButKeepsTheMouseWhereItIs)
 {
-    InputDevice device;
+    HeadlessInputDevice device;
     device.SetKey(0x1D, true);
     device.SetKey(0xC8, true);
     device.SetButton(1, true);

@@ -9,6 +9,7 @@
 #include "support/ScratchFolder.h"
 #include "support/VideoFiles.h"
 #include "support/WaveFiles.h"
+#include "platform/HeadlessMedia.h"
 
 using namespace platform;
 using videofiles::Avi;

@@ -1,4 +1,5 @@
 #include "platform/Shell.h"
+#include "platform/RecordingShell.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -6,6 +6,7 @@
 
 #include "platform/Clock.h"
 #include "platform/SoundDevice.h"
+#include "platform/HeadlessSoundDevice.h"
 
 using namespace platform;
 
@@ -64,7 +65,7 @@ class SoundDeviceTest : public ::testing::Test {
         return status;
     }
 
-    SoundDevice m_device;
+    HeadlessSoundDevice m_device;
     std::uint32_t m_now = 5000;
     std::vector<SoundBuffer*> m_made;
 };
@@ -286,7 +287,7 @@ TEST(SoundDeviceLifetimeTest, BuffersMayOutliveTheirDevice)
     const WaveFormat format = Pcm(1, 22050, 8);
     SoundBuffer* buffer = nullptr;
     {
-        SoundDevice device;
+        HeadlessSoundDevice device;
         SoundBufferDesc desc;
         desc.flags = kBufferControlVolume;
         desc.bufferBytes = 16;

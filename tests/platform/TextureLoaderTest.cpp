@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ImageFiles.h"
+#include "platform/HeadlessGraphicsDevice.h"
 
 using namespace platform;
 using namespace imagefiles;
@@ -48,7 +49,7 @@ Bytes Dxt1Cube(Bytes& payload)
 
 TEST(CubeTexture, SixFacesOfOneChainLockedFaceByFace)
 {
-    GraphicsDevice device;
+    HeadlessGraphicsDevice device;
     CubeTexture* cube = nullptr;
     ASSERT_EQ(device.CreateCubeTexture(8, 0, 0, PixelFormat::A8R8G8B8, ResourcePool::Managed, &cube), S_OK);
     EXPECT_EQ(cube->GetLevelCount(), 4u);
@@ -82,7 +83,7 @@ TEST(CubeTexture, SixFacesOfOneChainLockedFaceByFace)
 
 TEST(Texture, LevelOfDetailIsCutToTheLastLevel)
 {
-    GraphicsDevice device;
+    HeadlessGraphicsDevice device;
     Texture* texture = nullptr;
     ASSERT_EQ(device.CreateTexture(4, 4, 0, 0, PixelFormat::A8R8G8B8, ResourcePool::Managed, &texture), S_OK);
     EXPECT_EQ(texture->SetLOD(1), 0u);
@@ -94,7 +95,7 @@ TEST(Texture, LevelOfDetailIsCutToTheLastLevel)
 
 TEST(TextureLoader, FlatPictureBecomesATextureOfTheRequestedShape)
 {
-    GraphicsDevice device;
+    HeadlessGraphicsDevice device;
     const std::uint32_t rgb[8] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF,
                                   0x000000, 0x102030, 0x405060, 0x708090};
     const Bytes file = Tga4x2(rgb);
@@ -130,7 +131,7 @@ TEST(TextureLoader, FlatPictureBecomesATextureOfTheRequestedShape)
 
 TEST(TextureLoader, CubeFileFillsEveryFaceAsStored)
 {
-    GraphicsDevice device;
+    HeadlessGraphicsDevice device;
     Bytes payload;
     const Bytes file = Dxt1Cube(payload);
     CubeTexture* cube = nullptr;
@@ -148,7 +149,7 @@ TEST(TextureLoader, CubeFileFillsEveryFaceAsStored)
 
 TEST(TextureLoader, UnusablePicturesAndRefusalsFailCleanly)
 {
-    GraphicsDevice device;
+    HeadlessGraphicsDevice device;
     const std::uint32_t rgb[8] = {};
     const Bytes flat = Tga4x2(rgb);
     Bytes payload;

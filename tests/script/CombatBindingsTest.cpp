@@ -10,7 +10,7 @@
 #include "physics/PhysicsWorld.h"
 #include "physics/RigidBody.h"
 #include "platform/Math.h"
-#include "platform/SoundDevice.h"
+#include "platform/HeadlessSoundDevice.h"
 #include "support/WaveFiles.h"
 
 namespace {
@@ -246,7 +246,7 @@ class WeaponSwitchTest : public RaceScriptTest {
         return played;
     }
 
-    platform::SoundDevice device;
+    platform::HeadlessSoundDevice device;
     std::unique_ptr<CPSoundManager> sounds;
 };
 

@@ -9,7 +9,7 @@
 #include "RaceScriptFixture.h"
 #include "core/BoundingBox.h"
 #include "game/LightningShot.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ class LightningScriptTest : public RaceScriptTest {
         return {static_cast<int>(GlobalNumber("answer")), !list.GetFrameBatches().empty()};
     }
 
-    platform::GraphicsDevice device;
+    platform::HeadlessGraphicsDevice device;
     CPRender render{&device};
     // The list's batches hold the material: it goes after them.
     CPMaterial material{0, nullptr, nullptr};

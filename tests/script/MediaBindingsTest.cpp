@@ -10,6 +10,7 @@
 #include "platform/Clock.h"
 #include "platform/SoundDevice.h"
 #include "support/WaveFiles.h"
+#include "platform/HeadlessSoundDevice.h"
 
 namespace {
 
@@ -81,7 +82,7 @@ class MediaScriptTest : public ScriptTest {
 
     ScratchFolder folder;
     std::uint32_t now = 1000;
-    platform::SoundDevice device;
+    platform::HeadlessSoundDevice device;
     std::unique_ptr<CPSoundManager> manager;
     CPMusic music;
     CNSound* slam = nullptr;

@@ -12,7 +12,7 @@
 #include "Render/TextureLibrary.h"
 #include "ScriptTestSupport.h"
 #include "Sound/PMusic.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ class RenderScriptTest : public ScriptTest {
     }
 
     ScratchFolder folder;
-    platform::GraphicsDevice device;
+    platform::HeadlessGraphicsDevice device;
     CPRender render{&device};
     CPEffectLibrary effects;
     CPTextureLibrary textures;

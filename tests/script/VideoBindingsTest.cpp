@@ -6,9 +6,10 @@
 #include "Render/TextureLibrary.h"
 #include "ScriptTestSupport.h"
 #include "platform/Clock.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 #include "platform/MediaStream.h"
 #include "support/VideoFiles.h"
+#include "platform/HeadlessMedia.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ class VideoScriptTest : public ScriptTest {
 
     ScratchFolder folder;
     std::uint32_t now = 5000;
-    platform::GraphicsDevice device;
+    platform::HeadlessGraphicsDevice device;
     CPRender render{&device};
     CPTextureLibrary library;
     CPAVIPlayer first;

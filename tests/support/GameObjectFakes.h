@@ -6,7 +6,7 @@
 #include "Render/PartAnimation.h"
 #include "core/GameObject.h"
 #include "core/ScriptObject.h"
-#include "game/Enemy.h"
+#include "core/Enemy.h"
 
 // A part animation without a track: counts its steps, and ends its track
 // when a test says so.

@@ -19,7 +19,7 @@
 #include "game/GameData.h"
 #include "interface/InterfaceManager.h"
 #include "platform/FileSystem.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 #include "support/ScratchFolder.h"
 
 // The engine's singletons over the checked-in data folder and its packs.
@@ -70,7 +70,7 @@ class SampleWorld {
     }
 
     LogCapture log;
-    platform::GraphicsDevice device;
+    platform::HeadlessGraphicsDevice device;
     CPRender render{&device};
     CPEffectLibrary effects;
     CPTextureLibrary textures;

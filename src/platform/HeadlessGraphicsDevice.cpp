@@ -1,4 +1,4 @@
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 
 #include <cstring>
 
@@ -18,20 +18,20 @@ template <class Enum> std::size_t Slot(Enum value) { return static_cast<std::siz
 
 } // namespace
 
-GraphicsDevice::GraphicsDevice(const PresentParameters& parameters, const DeviceCaps& caps)
+HeadlessGraphicsDevice::HeadlessGraphicsDevice(const PresentParameters& parameters, const DeviceCaps& caps)
     : m_parameters(parameters), m_caps(caps)
 {
     RestoreDefaultStates();
 }
 
-GraphicsDevice::~GraphicsDevice()
+HeadlessGraphicsDevice::~HeadlessGraphicsDevice()
 {
     // Resources may outlive the device; they then just hold their memory.
     for (GraphicsResource* resource : m_resources)
         resource->DetachDevice();
 }
 
-HResult GraphicsDevice::GetDeviceCaps(DeviceCaps* caps) const
+HResult HeadlessGraphicsDevice::GetDeviceCaps(DeviceCaps* caps) const
 {
     if (!caps)
         return kInvalidCall;
@@ -40,7 +40,7 @@ HResult GraphicsDevice::GetDeviceCaps(DeviceCaps* caps) const
 }
 
 // The states a freshly made or reset device starts from.
-void GraphicsDevice::RestoreDefaultStates()
+void HeadlessGraphicsDevice::RestoreDefaultStates()
 {
     m_renderStates.fill(0);
     auto set = [this](RenderState state, std::uint32_t value) { m_renderStates[Slot(state)] = value; };
@@ -93,7 +93,7 @@ void GraphicsDevice::RestoreDefaultStates()
 
 // ---- Resources ----
 
-HResult GraphicsDevice::CreateVertexBuffer(std::uint32_t length, std::uint32_t usage, std::uint32_t format,
+HResult HeadlessGraphicsDevice::CreateVertexBuffer(std::uint32_t length, std::uint32_t usage, std::uint32_t format,
                                            ResourcePool pool, VertexBuffer** out)
 {
     if (!out)
@@ -108,7 +108,7 @@ HResult GraphicsDevice::CreateVertexBuffer(std::uint32_t length, std::uint32_t u
     return S_OK;
 }
 
-HResult GraphicsDevice::CreateIndexBuffer(std::uint32_t length, std::uint32_t usage, IndexFormat format,
+HResult HeadlessGraphicsDevice::CreateIndexBuffer(std::uint32_t length, std::uint32_t usage, IndexFormat format,
                                           ResourcePool pool, IndexBuffer** out)
 {
     if (!out)
@@ -124,7 +124,7 @@ HResult GraphicsDevice::CreateIndexBuffer(std::uint32_t length, std::uint32_t us
     return S_OK;
 }
 
-HResult GraphicsDevice::CreateTexture(std::uint32_t width, std::uint32_t height, std::uint32_t levels,
+HResult HeadlessGraphicsDevice::CreateTexture(std::uint32_t width, std::uint32_t height, std::uint32_t levels,
                                       std::uint32_t usage, PixelFormat format, ResourcePool pool,
                                       Texture** out)
 {
@@ -144,7 +144,7 @@ HResult GraphicsDevice::CreateTexture(std::uint32_t width, std::uint32_t height,
     return S_OK;
 }
 
-HResult GraphicsDevice::CreateCubeTexture(std::uint32_t edge, std::uint32_t levels, std::uint32_t usage,
+HResult HeadlessGraphicsDevice::CreateCubeTexture(std::uint32_t edge, std::uint32_t levels, std::uint32_t usage,
                                           PixelFormat format, ResourcePool pool, CubeTexture** out)
 {
     if (!out)
@@ -163,7 +163,7 @@ HResult GraphicsDevice::CreateCubeTexture(std::uint32_t edge, std::uint32_t leve
     return S_OK;
 }
 
-void GraphicsDevice::Forget(GraphicsResource* resource)
+void HeadlessGraphicsDevice::Forget(GraphicsResource* resource)
 {
     m_resources.erase(resource);
     for (Texture*& texture : m_textures)
@@ -175,7 +175,7 @@ void GraphicsDevice::Forget(GraphicsResource* resource)
         m_indices = nullptr;
 }
 
-std::size_t GraphicsDevice::GetLiveResourceCount(ResourcePool pool) const
+std::size_t HeadlessGraphicsDevice::GetLiveResourceCount(ResourcePool pool) const
 {
     std::size_t count = 0;
     for (const GraphicsResource* resource : m_resources)
@@ -184,13 +184,13 @@ std::size_t GraphicsDevice::GetLiveResourceCount(ResourcePool pool) const
     return count;
 }
 
-void GraphicsDevice::FailNext(DeviceFailure what, std::uint32_t count, std::uint32_t skip)
+void HeadlessGraphicsDevice::FailNext(DeviceFailure what, std::uint32_t count, std::uint32_t skip)
 {
     if (what < DeviceFailure::Count)
         m_failures[Slot(what)] = PlannedFailure{skip, count};
 }
 
-bool GraphicsDevice::ConsumeFailure(DeviceFailure what)
+bool HeadlessGraphicsDevice::ConsumeFailure(DeviceFailure what)
 {
     if (what >= DeviceFailure::Count)
         return false;
@@ -207,13 +207,13 @@ bool GraphicsDevice::ConsumeFailure(DeviceFailure what)
 
 // ---- States ----
 
-void GraphicsDevice::Log(const DeviceCall& call)
+void HeadlessGraphicsDevice::Log(const DeviceCall& call)
 {
     if (m_logCalls)
         m_callLog.push_back(call);
 }
 
-void GraphicsDevice::LogStateCall(DeviceCall::Kind kind, std::uint32_t index, std::uint32_t state,
+void HeadlessGraphicsDevice::LogStateCall(DeviceCall::Kind kind, std::uint32_t index, std::uint32_t state,
                                   std::uint32_t value)
 {
     if (!m_logCalls)
@@ -226,7 +226,7 @@ void GraphicsDevice::LogStateCall(DeviceCall::Kind kind, std::uint32_t index, st
     Log(call);
 }
 
-HResult GraphicsDevice::SetRenderState(RenderState state, std::uint32_t value)
+HResult HeadlessGraphicsDevice::SetRenderState(RenderState state, std::uint32_t value)
 {
     if (state >= RenderState::Count)
         return kInvalidCall;
@@ -235,12 +235,12 @@ HResult GraphicsDevice::SetRenderState(RenderState state, std::uint32_t value)
     return S_OK;
 }
 
-std::uint32_t GraphicsDevice::GetRenderState(RenderState state) const
+std::uint32_t HeadlessGraphicsDevice::GetRenderState(RenderState state) const
 {
     return state < RenderState::Count ? m_renderStates[Slot(state)] : 0;
 }
 
-HResult GraphicsDevice::SetSamplerState(std::uint32_t sampler, SamplerState state, std::uint32_t value)
+HResult HeadlessGraphicsDevice::SetSamplerState(std::uint32_t sampler, SamplerState state, std::uint32_t value)
 {
     if (sampler >= kMaxSamplers || state >= SamplerState::Count)
         return kInvalidCall;
@@ -249,14 +249,14 @@ HResult GraphicsDevice::SetSamplerState(std::uint32_t sampler, SamplerState stat
     return S_OK;
 }
 
-std::uint32_t GraphicsDevice::GetSamplerState(std::uint32_t sampler, SamplerState state) const
+std::uint32_t HeadlessGraphicsDevice::GetSamplerState(std::uint32_t sampler, SamplerState state) const
 {
     if (sampler >= kMaxSamplers || state >= SamplerState::Count)
         return 0;
     return m_samplerStates[sampler][Slot(state)];
 }
 
-HResult GraphicsDevice::SetTextureStageState(std::uint32_t stage, StageState state, std::uint32_t value)
+HResult HeadlessGraphicsDevice::SetTextureStageState(std::uint32_t stage, StageState state, std::uint32_t value)
 {
     if (stage >= kMaxTextureStages || state >= StageState::Count)
         return kInvalidCall;
@@ -265,14 +265,14 @@ HResult GraphicsDevice::SetTextureStageState(std::uint32_t stage, StageState sta
     return S_OK;
 }
 
-std::uint32_t GraphicsDevice::GetTextureStageState(std::uint32_t stage, StageState state) const
+std::uint32_t HeadlessGraphicsDevice::GetTextureStageState(std::uint32_t stage, StageState state) const
 {
     if (stage >= kMaxTextureStages || state >= StageState::Count)
         return 0;
     return m_stageStates[stage][Slot(state)];
 }
 
-HResult GraphicsDevice::SetTransform(TransformState state, const Matrix4& matrix)
+HResult HeadlessGraphicsDevice::SetTransform(TransformState state, const Matrix4& matrix)
 {
     if (state >= TransformState::Count)
         return kInvalidCall;
@@ -287,7 +287,7 @@ HResult GraphicsDevice::SetTransform(TransformState state, const Matrix4& matrix
     return S_OK;
 }
 
-HResult GraphicsDevice::GetTransform(TransformState state, Matrix4* matrix) const
+HResult HeadlessGraphicsDevice::GetTransform(TransformState state, Matrix4* matrix) const
 {
     if (!matrix || state >= TransformState::Count)
         return kInvalidCall;
@@ -295,7 +295,7 @@ HResult GraphicsDevice::GetTransform(TransformState state, Matrix4* matrix) cons
     return S_OK;
 }
 
-HResult GraphicsDevice::SetMaterial(const Material& material)
+HResult HeadlessGraphicsDevice::SetMaterial(const Material& material)
 {
     m_material = material;
     if (m_logCalls) {
@@ -307,7 +307,7 @@ HResult GraphicsDevice::SetMaterial(const Material& material)
     return S_OK;
 }
 
-HResult GraphicsDevice::GetMaterial(Material* material) const
+HResult HeadlessGraphicsDevice::GetMaterial(Material* material) const
 {
     if (!material)
         return kInvalidCall;
@@ -315,7 +315,7 @@ HResult GraphicsDevice::GetMaterial(Material* material) const
     return S_OK;
 }
 
-HResult GraphicsDevice::SetLight(std::uint32_t index, const Light& light)
+HResult HeadlessGraphicsDevice::SetLight(std::uint32_t index, const Light& light)
 {
     if (index >= kMaxLights)
         return kInvalidCall;
@@ -331,7 +331,7 @@ HResult GraphicsDevice::SetLight(std::uint32_t index, const Light& light)
     return S_OK;
 }
 
-HResult GraphicsDevice::GetLight(std::uint32_t index, Light* light) const
+HResult HeadlessGraphicsDevice::GetLight(std::uint32_t index, Light* light) const
 {
     if (!light || index >= kMaxLights || !m_lights[index].set)
         return kInvalidCall;
@@ -339,7 +339,7 @@ HResult GraphicsDevice::GetLight(std::uint32_t index, Light* light) const
     return S_OK;
 }
 
-HResult GraphicsDevice::LightEnable(std::uint32_t index, bool enable)
+HResult HeadlessGraphicsDevice::LightEnable(std::uint32_t index, bool enable)
 {
     if (index >= kMaxLights)
         return kInvalidCall;
@@ -356,12 +356,12 @@ HResult GraphicsDevice::LightEnable(std::uint32_t index, bool enable)
     return S_OK;
 }
 
-bool GraphicsDevice::IsLightEnabled(std::uint32_t index) const
+bool HeadlessGraphicsDevice::IsLightEnabled(std::uint32_t index) const
 {
     return index < kMaxLights && m_lights[index].enabled;
 }
 
-HResult GraphicsDevice::SetFVF(std::uint32_t format)
+HResult HeadlessGraphicsDevice::SetFVF(std::uint32_t format)
 {
     m_vertexFormat = format;
     if (m_logCalls) {
@@ -373,7 +373,7 @@ HResult GraphicsDevice::SetFVF(std::uint32_t format)
     return S_OK;
 }
 
-HResult GraphicsDevice::SetTexture(std::uint32_t stage, Texture* texture)
+HResult HeadlessGraphicsDevice::SetTexture(std::uint32_t stage, Texture* texture)
 {
     if (stage >= kMaxSamplers)
         return kInvalidCall;
@@ -390,12 +390,12 @@ HResult GraphicsDevice::SetTexture(std::uint32_t stage, Texture* texture)
     return S_OK;
 }
 
-Texture* GraphicsDevice::GetTexture(std::uint32_t stage) const
+Texture* HeadlessGraphicsDevice::GetTexture(std::uint32_t stage) const
 {
     return stage < kMaxSamplers ? m_textures[stage] : nullptr;
 }
 
-HResult GraphicsDevice::SetStreamSource(std::uint32_t stream, VertexBuffer* buffer, std::uint32_t offset,
+HResult HeadlessGraphicsDevice::SetStreamSource(std::uint32_t stream, VertexBuffer* buffer, std::uint32_t offset,
                                         std::uint32_t stride)
 {
     if (stream != 0 || (buffer && buffer->GetDevice() != this))
@@ -406,7 +406,7 @@ HResult GraphicsDevice::SetStreamSource(std::uint32_t stream, VertexBuffer* buff
     return S_OK;
 }
 
-HResult GraphicsDevice::SetIndices(IndexBuffer* buffer)
+HResult HeadlessGraphicsDevice::SetIndices(IndexBuffer* buffer)
 {
     if (buffer && buffer->GetDevice() != this)
         return kInvalidCall;
@@ -416,7 +416,7 @@ HResult GraphicsDevice::SetIndices(IndexBuffer* buffer)
 
 // ---- Frame ----
 
-HResult GraphicsDevice::Clear(std::uint32_t flags, std::uint32_t color, float z, std::uint32_t stencil)
+HResult HeadlessGraphicsDevice::Clear(std::uint32_t flags, std::uint32_t color, float z, std::uint32_t stencil)
 {
     if (flags == 0 || (flags & ~(clear::kTarget | clear::kZBuffer | clear::kStencil)) != 0)
         return kInvalidCall;
@@ -434,7 +434,7 @@ HResult GraphicsDevice::Clear(std::uint32_t flags, std::uint32_t color, float z,
     return S_OK;
 }
 
-HResult GraphicsDevice::BeginScene()
+HResult HeadlessGraphicsDevice::BeginScene()
 {
     if (m_inScene)
         return kInvalidCall;
@@ -442,7 +442,7 @@ HResult GraphicsDevice::BeginScene()
     return S_OK;
 }
 
-HResult GraphicsDevice::EndScene()
+HResult HeadlessGraphicsDevice::EndScene()
 {
     if (!m_inScene)
         return kInvalidCall;
@@ -450,7 +450,7 @@ HResult GraphicsDevice::EndScene()
     return S_OK;
 }
 
-HResult GraphicsDevice::Present()
+HResult HeadlessGraphicsDevice::Present()
 {
     if (m_inScene)
         return kInvalidCall;
@@ -467,7 +467,7 @@ HResult GraphicsDevice::Present()
 
 // ---- Draws ----
 
-HResult GraphicsDevice::RecordDraw(DrawRecord& record)
+HResult HeadlessGraphicsDevice::RecordDraw(DrawRecord& record)
 {
     record.vertexFormat = m_vertexFormat;
     record.texture0 = m_textures[0];
@@ -476,7 +476,7 @@ HResult GraphicsDevice::RecordDraw(DrawRecord& record)
     return S_OK;
 }
 
-HResult GraphicsDevice::DrawPrimitive(PrimitiveType type, std::uint32_t startVertex,
+HResult HeadlessGraphicsDevice::DrawPrimitive(PrimitiveType type, std::uint32_t startVertex,
                                       std::uint32_t primitiveCount)
 {
     if (!m_inScene || primitiveCount == 0 || primitiveCount > m_caps.maxPrimitiveCount)
@@ -500,7 +500,7 @@ HResult GraphicsDevice::DrawPrimitive(PrimitiveType type, std::uint32_t startVer
     return RecordDraw(record);
 }
 
-HResult GraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::int32_t baseVertex,
+HResult HeadlessGraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::int32_t baseVertex,
                                              std::uint32_t minIndex, std::uint32_t vertexCount,
                                              std::uint32_t startIndex, std::uint32_t primitiveCount)
 {
@@ -548,7 +548,7 @@ HResult GraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::int32_t ba
     return RecordDraw(record);
 }
 
-HResult GraphicsDevice::DrawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount,
+HResult HeadlessGraphicsDevice::DrawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount,
                                         const void* vertices, std::uint32_t stride)
 {
     if (!m_inScene || !vertices || stride == 0 || primitiveCount == 0 ||
@@ -578,7 +578,7 @@ HResult GraphicsDevice::DrawPrimitiveUP(PrimitiveType type, std::uint32_t primit
 
 // ---- Loss and reset ----
 
-HResult GraphicsDevice::TestCooperativeLevel() const
+HResult HeadlessGraphicsDevice::TestCooperativeLevel() const
 {
     switch (m_status) {
     case Status::Operational:
@@ -591,15 +591,15 @@ HResult GraphicsDevice::TestCooperativeLevel() const
     return E_FAIL;
 }
 
-void GraphicsDevice::LoseDevice() { m_status = Status::Lost; }
+void HeadlessGraphicsDevice::LoseDevice() { m_status = Status::Lost; }
 
-void GraphicsDevice::AllowReset()
+void HeadlessGraphicsDevice::AllowReset()
 {
     if (m_status == Status::Lost)
         m_status = Status::NotReset;
 }
 
-HResult GraphicsDevice::Reset(const PresentParameters& parameters)
+HResult HeadlessGraphicsDevice::Reset(const PresentParameters& parameters)
 {
     if (m_status == Status::Lost)
         return kDeviceLost;

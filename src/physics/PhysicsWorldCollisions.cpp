@@ -6,8 +6,6 @@
 
 #include "Render/EffectManager.h"
 #include "Render/RenderObject.h"
-#include "Sound/NSound.h"
-#include "Sound/SoundManager.h"
 #include "core/GameClock.h"
 #include "core/GameObject.h"
 #include "core/GameSettings.h"
@@ -15,6 +13,7 @@
 #include "core/Singletons.h"
 #include "physics/Body.h"
 #include "physics/CollisionPlayer.h"
+#include "physics/ImpactSound.h"
 #include "physics/RigidBody.h"
 #include "physics/Sparks.h"
 #include "platform/Math.h"
@@ -36,7 +35,8 @@ constexpr float kSparkSpeed = 10.0f;
 constexpr float kSparkLift = 0.45f;
 // Car-against-car sparks come no more often than this, in frame time.
 constexpr float kCarSparkInterval = 0.038f;
-constexpr const char* kImpactSound = "slam";
+// Installed by the sound layer; null: hits are silent.
+PhImpactSound g_impactSound = nullptr;
 
 Vector3 Xyz(const Vector4& v) { return Vector3{v.x, v.y, v.z}; }
 
@@ -111,27 +111,10 @@ void Dent(const Car& car, const Vector3& point, float strength)
     body->ApplyImpact(point, UnitOrZero(car.object->GetPosition() - point), strength);
 }
 
-// Plays "slam" from the start, unless it is playing already.
 void PlayImpactSound()
 {
-    CPSoundManager* sounds = GetSoundManager();
-    if (!sounds)
-        return;
-    {
-        const CPObjectPtr sound = sounds->GetSound(kImpactSound);
-        const CNSound* current = sound.As<CNSound>();
-        if (!current || current->IsPlaying())
-            return;
-    }
-    const CPObjectPtr sound = sounds->GetSound(kImpactSound);
-    CNSound* slam = sound.As<CNSound>();
-    if (!slam)
-        return;
-    if (slam->IsPlaying()) {
-        slam->StopPlaying();
-        slam->Rewind();
-    }
-    slam->Play(0, 0);
+    if (const PhImpactSound play = g_impactSound)
+        play();
 }
 
 // A car against a wall, an obstacle or the ground.
@@ -208,6 +191,10 @@ void ReportBrokenContact()
 }
 
 } // namespace
+
+void SetImpactSound(PhImpactSound play) { g_impactSound = play; }
+
+PhImpactSound GetImpactSound() { return g_impactSound; }
 
 void CPPhysicsWorld::OnCollision(PhContact* contact)
 {

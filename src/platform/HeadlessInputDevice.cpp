@@ -1,10 +1,10 @@
-#include "platform/InputDevice.h"
+#include "platform/HeadlessInputDevice.h"
 
 #include <cmath>
 
 namespace platform {
 
-bool InputDevice::SetKey(int scanCode, bool down)
+bool HeadlessInputDevice::SetKey(int scanCode, bool down)
 {
     if (scanCode < 0 || scanCode >= kKeyCount)
         return false;
@@ -12,14 +12,14 @@ bool InputDevice::SetKey(int scanCode, bool down)
     return true;
 }
 
-bool InputDevice::IsKeyDown(int scanCode) const
+bool HeadlessInputDevice::IsKeyDown(int scanCode) const
 {
     if (scanCode < 0 || scanCode >= kKeyCount)
         return false;
     return m_keys[static_cast<std::size_t>(scanCode)];
 }
 
-bool InputDevice::SetButton(int index, bool down)
+bool HeadlessInputDevice::SetButton(int index, bool down)
 {
     if (index < 0 || index >= kButtonCount)
         return false;
@@ -27,14 +27,14 @@ bool InputDevice::SetButton(int index, bool down)
     return true;
 }
 
-bool InputDevice::IsButtonDown(int index) const
+bool HeadlessInputDevice::IsButtonDown(int index) const
 {
     if (index < 0 || index >= kButtonCount)
         return false;
     return m_buttons[static_cast<std::size_t>(index)];
 }
 
-bool InputDevice::MoveMouseTo(float x, float y)
+bool HeadlessInputDevice::MoveMouseTo(float x, float y)
 {
     if (!std::isfinite(x) || !std::isfinite(y))
         return false;
@@ -43,7 +43,7 @@ bool InputDevice::MoveMouseTo(float x, float y)
     return true;
 }
 
-void InputDevice::ReleaseAll()
+void HeadlessInputDevice::ReleaseAll()
 {
     m_keys.fill(false);
     m_buttons.fill(false);
