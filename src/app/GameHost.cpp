@@ -29,6 +29,7 @@
 #include "platform/FileSystem.h"
 #include "platform/GraphicsDevice.h"
 #include "platform/InputDevice.h"
+#include "platform/Random.h"
 #include "platform/SoundDevice.h"
 #include "script/ScriptHost.h"
 
@@ -64,6 +65,9 @@ GameHost::GameHost(const Options& options)
     platform::SetDataRoot(m_options.dataRoot);
     // A quit asked for before this run is not this run's.
     platform::ClearPostedQuit();
+    // Every random choice of the run, the scripts' first included, follows
+    // from the seed.
+    platform::SeedRand(m_options.seed);
     // The log sits beside the data it speaks of.
     SetLogFilePath(m_options.dataRoot + "/log.txt");
     GetPackFileList().AddPacks("*.pak");
@@ -111,6 +115,7 @@ GameHost::~GameHost()
     // goes before they do.
     m_kernel->KillAllTasks();
     m_kernel->RemoveKilledTasks();
+    m_autopilot.Release();
     // The level's objects report to script objects, hold bodies of the
     // physics world and materials of the libraries, and its cars are driven
     // by the AI manager: it goes before all of them.
@@ -188,12 +193,35 @@ bool GameHost::StartLevel(const std::string& name)
 
 std::uint64_t GameHost::GetDrawCount() const { return m_device->GetDrawCount(); }
 
+int GameHost::GetFrameLimit() const
+{
+    if (m_options.frames >= 0)
+        return m_options.frames;
+    return m_watch.IsWatching() ? kRaceFrames : kMenuFrames;
+}
+
 int GameHost::Run()
 {
+    // Often enough to follow, seldom enough to cost nothing.
+    constexpr int kProgressEvery = 15;
     int frame = 0;
-    while (!IsQuitAsked() && frame < m_options.frames) {
+    bool shown = false;
+    while (!IsQuitAsked() && frame < GetFrameLimit() && !m_watch.IsOver()) {
+        m_options.input.Play(frame, *m_input);
+        if (m_options.autopilot)
+            m_autopilot.Drive(GetCurrentLevel());
         RunFrame();
+        m_watch.Update(GetCurrentLevel(), m_options.frameTime);
         ++frame;
+        if (m_options.progress && m_watch.IsWatching() && frame % kProgressEvery == 0) {
+            std::fprintf(m_options.progress, "\r%-48s", m_watch.FormatProgress().c_str());
+            std::fflush(m_options.progress);
+            shown = true;
+        }
+    }
+    if (shown) {
+        std::fprintf(m_options.progress, "\r%-48s\r", "");
+        std::fflush(m_options.progress);
     }
     return frame;
 }
