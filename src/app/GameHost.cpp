@@ -28,6 +28,7 @@
 #include "platform/Dialog.h"
 #include "platform/FileSystem.h"
 #include "platform/GraphicsDevice.h"
+#include "platform/Clock.h"
 #include "platform/InputDevice.h"
 #include "platform/Random.h"
 #include "platform/SoundDevice.h"
@@ -68,6 +69,9 @@ GameHost::GameHost(const Options& options)
     // Every random choice of the run, the scripts' first included, follows
     // from the seed.
     platform::SeedRand(m_options.seed);
+    m_clock = m_options.seed;
+    platform::SetClockSource(
+        [this] { return static_cast<std::uint32_t>(static_cast<std::uint64_t>(m_clock)); });
     // The log sits beside the data it speaks of.
     SetLogFilePath(m_options.dataRoot + "/log.txt");
     GetPackFileList().AddPacks("*.pak");
@@ -175,6 +179,7 @@ GameHost::~GameHost()
     m_render.reset();
     m_device.reset();
     GetPackFileList().Clear();
+    platform::SetClockSource(nullptr);
 }
 
 bool GameHost::StartLevel(const std::string& name)
@@ -243,6 +248,7 @@ void GameHost::RunFrame()
     //    drawn, and 5. presented.
     PrepareScene();
     m_render->RenderFrame(m_options.frameTime);
+    m_clock += static_cast<double>(m_options.frameTime) * 1000.0;
 }
 
 void GameHost::PrepareScene()

@@ -54,7 +54,7 @@ class GameHost {
         int frames = -1;                // frames to run before stopping; -1 for the defaults above
         float frameTime = 1.0f / 60.0f; // seconds per frame
         std::string dataRoot = ".";     // folder that holds Data\...
-        unsigned int seed = 1;          // of the game's random numbers
+        unsigned int seed = 1;          // of the game's random numbers, and the clock's start
         bool autopilot = false;         // a computer driver steers the player's car
         InputScript input;              // keys and mouse played back by frame
         std::FILE* progress = nullptr;  // where the race's one updating line goes, if anywhere
@@ -138,6 +138,10 @@ class GameHost {
     std::unique_ptr<CPRenderList> m_dynamicList;
     std::unique_ptr<CPScriptHost> m_scripts;
     std::unique_ptr<CPLevel> m_level;
+    // The run's multimedia clock, milliseconds: it starts at the seed and
+    // goes by the frame time, so what the game seeds from the clock follows
+    // from the seed too, whatever the machine's speed.
+    double m_clock = 0.0;
     Autopilot m_autopilot;
     RaceWatch m_watch;
     bool m_quit = false;
