@@ -124,6 +124,9 @@ GameHost::~GameHost()
     // physics world and materials of the libraries, and its cars are driven
     // by the AI manager: it goes before all of them.
     m_level.reset();
+    // A level the scripts made and never deleted goes the same way: the
+    // current level owns itself until a DeleteLevel.
+    delete GetCurrentLevel();
     // The script objects leave the registry with the state.
     m_scripts.reset();
     // Objects queued for deletion may still need the singletons.

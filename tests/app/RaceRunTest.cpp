@@ -261,3 +261,123 @@ TEST(SampleRun, TheInputFilePressesTheMenusStartButton)
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("script: race on level1, 3 laps"), std::string::npos) << out;
 }
+
+namespace {
+
+// A run of the sample game on a copy of its data, the menu clicked by the
+// sample input file.
+class SampleGame : public ::testing::Test {
+  protected:
+    void SetUp() override { CopyData(kSample, data); }
+    void TearDown() override
+    {
+        host.reset();
+        platform::ClearPostedQuit();
+    }
+    void Start(int frames, unsigned seed = 1)
+    {
+        GameHost::Options options;
+        options.frames = frames;
+        options.dataRoot = data.GetPath();
+        options.seed = seed;
+        options.autopilot = true;
+        std::string error;
+        ASSERT_TRUE(options.input.Load(std::string(RS_SOURCE_DIR) + "/scripts/sample-race.input", error))
+            << error;
+        host = std::make_unique<GameHost>(options);
+    }
+    // Whether this build can play the sample race at all.
+    bool CanRace() const
+    {
+        lua_State* L = host->GetScriptHost().GetState();
+        lua_getglobal(L, "InitLevel");
+        const bool bound = lua_isfunction(L, -1);
+        lua_pop(L, 1);
+        return bound && data.Exists("Data/Levels/level1.lvl");
+    }
+    // Runs to the end, stdout captured.
+    std::string RunCaptured()
+    {
+        testing::internal::CaptureStdout();
+        host->Run();
+        std::string out = testing::internal::GetCapturedStdout();
+        return out + host->GetRaceWatch().FormatTable();
+    }
+
+    ScratchFolder data;
+    std::unique_ptr<GameHost> host;
+};
+
+} // namespace
+
+// The race's end as the scripts answer it: the place's prize is added to
+// the money, the races passed counted, and the profile saved; the save
+// loads back with the same money (kept as the profile's points) and the
+// same records.
+TEST_F(SampleGame, TheEndOfTheRaceAwardsThePrizeAndSavesAProfileThatLoadsBack)
+{
+    Start(40);
+    CPGameData* gameData = GetGameData();
+    gameData->money = 1500.0f;
+    testing::internal::CaptureStdout();
+    host->Run(); // the menu's Start is clicked, the profile made
+    gameData->progress[2].bestTime = 61.5f;
+    GetObjectRegistry()->SendCommandByName("game_interface", "place", "2nd");
+    GetObjectRegistry()->SendCommandByName("jeep", "game_over", "");
+    host->RunFrame();
+    host->RunFrame();
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("script: race over, place 2nd, prize 600, money 2100.00, profile saved"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(gameData->money, 2100.0f);
+    EXPECT_EQ(gameData->racesPassed, 1);
+    ASSERT_TRUE(data.Exists("Data/Saves/save0.sav"));
+
+    CPGameData loaded;
+    ASSERT_TRUE(loaded.LoadSave("save0.sav"));
+    EXPECT_EQ(loaded.profileName, "Sample");
+    EXPECT_EQ(loaded.points, 2100);
+    EXPECT_EQ(loaded.racesPassed, 1);
+    for (std::size_t i = 0; i < loaded.progress.size(); ++i) {
+        EXPECT_EQ(loaded.progress[i].bestTime, gameData->progress[i].bestTime) << i;
+        EXPECT_EQ(loaded.progress[i].state, gameData->progress[i].state) << i;
+    }
+    EXPECT_EQ(loaded.progress[2].bestTime, 61.5f);
+}
+
+// The whole sample race: three laps, eight cars, ended by the race itself
+// inside the frame limit, every car placed with lap times a car could
+// drive; the same seed prints the same table.
+TEST_F(SampleGame, TheSampleRaceEndsWithEveryCarPlacedAndRepeatsWithTheSeed)
+{
+    Start(-1, 5);
+    if (!CanRace())
+        GTEST_SKIP() << "the sample level or the level bindings are not in this build";
+    const std::string first = RunCaptured();
+    const RaceWatch& watch = host->GetRaceWatch();
+    ASSERT_TRUE(watch.IsOver()) << first;
+    EXPECT_EQ(watch.GetRounds(), 3);
+    ASSERT_EQ(watch.GetCars().size(), 8u);
+    const CPLevel* level = GetCurrentLevel();
+    ASSERT_NE(level, nullptr);
+    // The track's length from its points; no car is faster than 100 m/s
+    // nor slower than 2 m/s on a lap it finished.
+    const float trackLength = static_cast<float>(level->trackPoints.size() - 1) * CPSpline::kLineLength;
+    std::size_t finished = 0;
+    for (const RaceWatch::Car& car : watch.GetCars()) {
+        if (car.finishTime >= 0.0f)
+            ++finished;
+        for (std::size_t lap = 1; lap < car.laps.size(); ++lap) {
+            EXPECT_GT(car.laps[lap], trackLength / 100.0f) << car.name;
+            EXPECT_LT(car.laps[lap], trackLength / 2.0f) << car.name;
+        }
+    }
+    EXPECT_EQ(watch.GetCars()[0].laps.size(), 3u) << first;
+    EXPECT_GE(finished, 3u) << first;
+    EXPECT_TRUE(data.Exists("Data/Saves/save0.sav"));
+    host.reset();
+
+    Start(-1, 5);
+    EXPECT_EQ(RunCaptured(), first);
+}
