@@ -107,6 +107,15 @@ end)
 
 -- Heads-up display ---------------------------------------------------------
 
+-- Texts are laid out again only when they change.
+local shown = {}
+local function setText(screen, name, text)
+    if shown[name] ~= text then
+        shown[name] = text
+        SetText(screen, name, text)
+    end
+end
+
 local function say(text)
     game.message = text
     game.messageTime = 3
@@ -138,12 +147,12 @@ CreateScriptObject("game_interface", "", function(self)
     game.raceTime = game.raceTime + dt
     local hud = screens.hud
     local lap = math.min(GetCurrentRound(), GetRoundsNumber())
-    SetText(hud, "lap", string.format("Lap %d/%d", lap, GetRoundsNumber()))
-    SetText(hud, "time", formatTime(game.raceTime))
-    SetText(hud, "speed", string.format("%3d km/h", math.floor(GetPlayerSpeed() * 3.6)))
-    SetText(hud, "place", game.place or "")
+    setText(hud, "lap", string.format("Lap %d/%d", lap, GetRoundsNumber()))
+    setText(hud, "time", formatTime(game.raceTime))
+    setText(hud, "speed", string.format("%3d km/h", math.floor(GetPlayerSpeed() * 3.6)))
+    setText(hud, "place", game.place or "")
     game.messageTime = game.messageTime - dt
-    SetText(hud, "message", game.messageTime > 0 and game.message or "")
+    setText(hud, "message", game.messageTime > 0 and game.message or "")
     UpdateInterface(hud)
 end)
 
