@@ -27,8 +27,10 @@
 #include "physics/PhysicsWorld.h"
 #include "platform/Dialog.h"
 #include "platform/FileSystem.h"
+#include "platform/Clock.h"
 #include "platform/HeadlessGraphicsDevice.h"
 #include "platform/InputDevice.h"
+#include "platform/Random.h"
 #include "platform/SoundDevice.h"
 #include "script/ScriptHost.h"
 
@@ -62,6 +64,12 @@ GameHost::GameHost(const Options& options)
     platform::SetDataRoot(m_options.dataRoot);
     // A quit asked for before this run is not this run's.
     platform::ClearPostedQuit();
+    // Every random choice of the run, the scripts' first included, follows
+    // from the seed.
+    platform::SeedRand(m_options.seed);
+    m_clock = m_options.seed;
+    platform::SetClockSource(
+        [this] { return static_cast<std::uint32_t>(static_cast<std::uint64_t>(m_clock)); });
     // The log sits beside the data it speaks of.
     SetLogFilePath(m_options.dataRoot + "/log.txt");
     GetPackFileList().AddPacks("*.pak");
@@ -109,6 +117,7 @@ GameHost::~GameHost()
     // goes before they do.
     m_kernel->KillAllTasks();
     m_kernel->RemoveKilledTasks();
+    m_autopilot.Release();
     // The level's objects report to script objects, hold bodies of the
     // physics world and materials of the libraries, and its cars are driven
     // by the AI manager: it goes before all of them. Scripts may have made
@@ -169,6 +178,7 @@ GameHost::~GameHost()
     m_render.reset();
     m_devices.graphics.reset();
     GetPackFileList().Clear();
+    platform::SetClockSource(nullptr);
 }
 
 bool GameHost::StartLevel(const std::string& name)
@@ -192,12 +202,37 @@ std::uint64_t GameHost::GetDrawCount() const
     return m_devices.headlessGraphics ? m_devices.headlessGraphics->GetDrawCount() : 0;
 }
 
+int GameHost::GetFrameLimit() const
+{
+    if (m_options.frames >= 0)
+        return m_options.frames;
+    return m_watch.IsWatching() ? kRaceFrames : kMenuFrames;
+}
+
 int GameHost::Run()
 {
+    // Often enough to follow, seldom enough to cost nothing.
+    constexpr int kProgressEvery = 15;
     int frame = 0;
-    while (!IsQuitAsked() && frame < m_options.frames) {
+    bool shown = false;
+    while (!IsQuitAsked() && frame < GetFrameLimit() && !m_watch.IsOver()) {
+        // Recorded input feeds the hand-fed device; a real one is read as is.
+        if (m_devices.headlessInput)
+            m_options.input.Play(frame, *m_devices.headlessInput);
+        if (m_options.autopilot)
+            m_autopilot.Drive(GetCurrentLevel());
         RunFrame();
+        m_watch.Update(GetCurrentLevel(), m_options.frameTime);
         ++frame;
+        if (m_options.progress && m_watch.IsWatching() && frame % kProgressEvery == 0) {
+            std::fprintf(m_options.progress, "\r%-48s", m_watch.FormatProgress().c_str());
+            std::fflush(m_options.progress);
+            shown = true;
+        }
+    }
+    if (shown) {
+        std::fprintf(m_options.progress, "\r%-48s\r", "");
+        std::fflush(m_options.progress);
     }
     return frame;
 }
@@ -223,6 +258,7 @@ void GameHost::RunFrame()
     //    drawn, and 5. presented.
     PrepareScene();
     m_render->RenderFrame(m_options.frameTime);
+    m_clock += static_cast<double>(m_options.frameTime) * 1000.0;
 }
 
 void GameHost::PrepareScene()

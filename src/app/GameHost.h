@@ -5,6 +5,11 @@
 #include <memory>
 #include <string>
 
+#include <cstdio>
+
+#include "app/Autopilot.h"
+#include "app/InputScript.h"
+#include "app/RaceWatch.h"
 #include "core/Kernel.h"
 #include "core/ObjectRegistry.h"
 #include "app/PlatformDevices.h"
@@ -43,10 +48,20 @@ class SoundDevice;
 // RunFrame holds the order of a frame.
 class GameHost {
   public:
+    // Frames run when no limit is given: a short look at the menus, or a
+    // whole race (3 laps of a 3 km circuit at 30 m/s take about 18000)
+    // once a level runs.
+    static constexpr int kMenuFrames = 300;
+    static constexpr int kRaceFrames = 24000;
+
     struct Options {
-        int frames = 300;               // frames to run before stopping
+        int frames = -1;                // frames to run before stopping; -1 for the defaults above
         float frameTime = 1.0f / 60.0f; // seconds per frame
         std::string dataRoot = ".";     // folder that holds Data\...
+        unsigned int seed = 1;          // of the game's random numbers, and the clock's start
+        bool autopilot = false;         // a computer driver steers the player's car
+        InputScript input;              // keys and mouse played back by frame
+        std::FILE* progress = nullptr;  // where the race's one updating line goes, if anywhere
     };
 
     explicit GameHost(const Options& options);
@@ -55,9 +70,14 @@ class GameHost {
     GameHost(const GameHost&) = delete;
     GameHost& operator=(const GameHost&) = delete;
 
-    // Runs frames until the frame limit passes or a quit is asked for;
-    // returns the number of frames run. The frame that asks still ends.
+    // Runs frames until the frame limit passes, a quit is asked for or the
+    // race of the current level is over; returns the number of frames
+    // run. The frame that asks still ends.
     int Run();
+    // The frame limit of the run as it stands.
+    int GetFrameLimit() const;
+    // The race as the host saw it: laps, times and places of every car.
+    const RaceWatch& GetRaceWatch() const { return m_watch; }
     // One frame: input, the kernel's tasks by priority, the deferred
     // deletes, then the frame drawn and presented.
     void RunFrame();
@@ -125,5 +145,11 @@ class GameHost {
     std::unique_ptr<CPRenderList> m_sceneList;
     std::unique_ptr<CPRenderList> m_dynamicList;
     std::unique_ptr<CPScriptHost> m_scripts;
+    // The run's multimedia clock, milliseconds: it starts at the seed and
+    // goes by the frame time, so what the game seeds from the clock follows
+    // from the seed too, whatever the machine's speed.
+    double m_clock = 0.0;
+    Autopilot m_autopilot;
+    RaceWatch m_watch;
     bool m_quit = false;
 };

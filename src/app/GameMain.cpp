@@ -5,17 +5,27 @@
 #include <cstring>
 #include <string>
 
+#include <unistd.h>
+
 #include "app/GameHost.h"
 
 namespace {
 
 void PrintUsage(const char* program)
 {
-    std::printf("Usage: %s [--frames N] [--data DIR] [--level NAME] [--help]\n"
+    std::printf("Usage: %s [--frames N] [--data DIR] [--level NAME] [--seed N] [--autopilot]\n"
+                "          [--input FILE] [--help]\n"
                 "Runs the game headless on the data folder DIR (default: the working\n"
-                "directory) for N frames of 1/60 s (default 300), then exits. With\n"
-                "--level it first loads and starts Data\\Levels\\NAME.lvl.\n",
-                program);
+                "directory) in frames of 1/60 s, then exits. With --level it first loads\n"
+                "and starts Data\\Levels\\NAME.lvl; the scripts may start one too.\n"
+                "The run ends when the race is over, or after N frames (default: 300,\n"
+                "or %d once a level runs); it then prints the player's laps and the\n"
+                "places and times of every car.\n"
+                "  --seed N      seed of the game's random numbers (default 1)\n"
+                "  --autopilot   a computer driver steers the player's car\n"
+                "  --input FILE  plays keys and mouse back from FILE, one event a line:\n"
+                "                FRAME move X Y | press B | release B | keydown CODE | keyup CODE\n",
+                program, GameHost::kRaceFrames);
 }
 
 bool ParseCount(const char* text, int& out)
@@ -52,6 +62,27 @@ int main(int argc, char** argv)
             options.dataRoot = argv[++i];
             continue;
         }
+        if (std::strcmp(arg, "--seed") == 0 && i + 1 < argc) {
+            int seed = 0;
+            if (!ParseCount(argv[++i], seed)) {
+                std::fprintf(stderr, "--seed needs a whole number, not \"%s\"\n", argv[i]);
+                return 2;
+            }
+            options.seed = static_cast<unsigned int>(seed);
+            continue;
+        }
+        if (std::strcmp(arg, "--autopilot") == 0) {
+            options.autopilot = true;
+            continue;
+        }
+        if (std::strcmp(arg, "--input") == 0 && i + 1 < argc) {
+            std::string error;
+            if (!options.input.Load(argv[++i], error)) {
+                std::fprintf(stderr, "--input: %s\n", error.c_str());
+                return 2;
+            }
+            continue;
+        }
         if (std::strcmp(arg, "--level") == 0 && i + 1 < argc) {
             level = argv[++i];
             if (level.empty()) {
@@ -65,6 +96,9 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    // The race's progress goes on one updating line, for a person watching.
+    if (isatty(fileno(stdout)))
+        options.progress = stdout;
     GameHost host(options);
     if (!level.empty()) {
         if (!host.StartLevel(level)) {
@@ -75,5 +109,7 @@ int main(int argc, char** argv)
     }
     int frames = host.Run();
     std::printf("Ran %d frames, %llu draws.\n", frames, static_cast<unsigned long long>(host.GetDrawCount()));
+    if (host.GetRaceWatch().IsWatching())
+        std::printf("\n%s", host.GetRaceWatch().FormatTable().c_str());
     return 0;
 }

@@ -13,6 +13,7 @@
 #include "interface/Window.h"
 #include "launcher/LauncherApp.h"
 #include "script/ScriptArgs.h"
+#include "script/ScriptHost.h"
 
 namespace bind {
 
@@ -93,6 +94,10 @@ int CreateInterface(lua_State* L)
     auto* screen = new CPInterface();
     screen->AddRef();
     screen->Load(name, number);
+    // Scripts hold screens by address only; without this the screen would
+    // stay in the screen list, and answer the mouse, after its owner went.
+    if (CPScriptHost* host = CPScriptHost::FromState(L))
+        host->AdoptObject(screen);
     LuaPushObject(L, screen);
     return 1;
 }

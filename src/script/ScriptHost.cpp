@@ -41,7 +41,9 @@ CPScriptHost::CPScriptHost() : m_state(luaL_newstate())
 
 CPScriptHost::~CPScriptHost()
 {
-    // The trees report to script objects, so they go first.
+    // The screens and trees report to script objects, so they go first.
+    for (CPObject* object : m_objects)
+        delete object;
     for (CPGameObject* root : m_trees)
         CPGameObject::DeleteTree(root);
     for (CPLuaScriptObject* object : m_scriptObjects) {
@@ -120,6 +122,12 @@ CPScriptHost* CPScriptHost::FromState(lua_State* L)
     auto* host = static_cast<CPScriptHost*>(lua_touserdata(L, -1));
     lua_pop(L, 1);
     return host;
+}
+
+void CPScriptHost::AdoptObject(CPObject* object)
+{
+    if (object)
+        m_objects.push_back(object);
 }
 
 void CPScriptHost::AdoptTree(CPGameObject* root)

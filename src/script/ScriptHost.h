@@ -6,6 +6,7 @@
 #include <lua.hpp>
 
 class CPGameObject;
+class CPObject;
 class CPLuaScriptObject;
 
 // The game's Lua state: the standard libraries, the three tables of script
@@ -49,6 +50,9 @@ class CPScriptHost {
     // hold it by address only, so nothing else could delete it.
     void AdoptTree(CPGameObject* root);
     const std::vector<CPGameObject*>& GetAdoptedTrees() const { return m_trees; }
+    // Keeps an object the scripts made whole (a screen) until the state
+    // closes; it is deleted then, with everything it owns.
+    void AdoptObject(CPObject* object);
 
   private:
     static int CreateScriptObject(lua_State* L);
@@ -57,4 +61,5 @@ class CPScriptHost {
     lua_State* m_state = nullptr;
     std::vector<CPLuaScriptObject*> m_scriptObjects;
     std::vector<CPGameObject*> m_trees;
+    std::vector<CPObject*> m_objects;
 };

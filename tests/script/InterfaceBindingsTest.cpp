@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -48,8 +49,8 @@ class InterfaceBindingsTest : public ScriptTest {
     ~InterfaceBindingsTest() override
     {
         ExitingFlag = 0;
+        // The script host deletes the screens its scripts made.
         host.reset();
-        delete screen;
     }
 
     const std::vector<CPMeshVertex>& TextVertices(const std::string& name)
@@ -70,6 +71,17 @@ TEST_F(InterfaceBindingsTest, CreatedScreenIsLoadedWithItsNumberAndHeldForTheScr
     auto* material = MaterialOf(*screen->GetScreenRenderObject()).As<CPMaterial>();
     ASSERT_NE(material, nullptr);
     EXPECT_EQ(material->GetOption(), 203);
+}
+
+// A screen the scripts made leaves the screen list with their host: no
+// mouse event reaches it, or the script object it reports to, afterwards.
+TEST_F(InterfaceBindingsTest, ScreensGoWithTheScriptHost)
+{
+    const auto& screens = CPInterface::GetInterfaceList();
+    ASSERT_NE(std::find(screens.begin(), screens.end(), screen), screens.end());
+    host.reset();
+    EXPECT_EQ(std::find(screens.begin(), screens.end(), screen), screens.end());
+    CPInterface::DispatchMouseMove(10.0f, 10.0f);
 }
 
 TEST_F(InterfaceBindingsTest, WindowPositionsAndSizes)

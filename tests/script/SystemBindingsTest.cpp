@@ -3,7 +3,7 @@
 
 #include "LevelFixture.h"
 #include "Render/PRender.h"
-#include "platform/Shell.h"
+#include "platform/RecordingShell.h"
 
 namespace {
 

@@ -1,0 +1,165 @@
+#include "app/RaceWatch.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "core/GameObject.h"
+#include "core/Singletons.h"
+#include "game/GameData.h"
+#include "game/Level.h"
+
+namespace {
+
+// A car whose nearest track point jumps by more than this wrapped round
+// the start (the game's own lap counting uses the same bound).
+constexpr std::int32_t kWrapJump = 14;
+// How close to a whole lap a car must have come for the start to count.
+constexpr std::int32_t kLapSlack = 20;
+
+std::int32_t RoundsOfGame()
+{
+    const CPGameData* data = GetGameData();
+    return data && data->roundCount > 0 ? data->roundCount : 1;
+}
+
+} // namespace
+
+void RaceWatch::Attach(CPLevel& level)
+{
+    m_level = &level;
+    m_cars.clear();
+    m_clock = 0.0f;
+    m_playerFinish = -1.0f;
+    m_over = false;
+    Car player;
+    player.name = "player (" + level.playerModel + ")";
+    player.player = true;
+    m_cars.push_back(player);
+    for (std::size_t i = 0; i < level.GetOpponents().size(); ++i) {
+        Car car;
+        car.name =
+            i < level.opponentModels.size() ? level.opponentModels[i] : "opponent " + std::to_string(i + 1);
+        m_cars.push_back(car);
+    }
+}
+
+void RaceWatch::Track(Car& car, const CPGameObject& object, std::int32_t count)
+{
+    const std::int32_t point = m_level->FindNearestTrackPoint(object.GetPosition());
+    if (point < 0)
+        return;
+    if (car.nearest >= 0 && point != car.nearest) {
+        std::int32_t step = point - car.nearest;
+        if (step < -kWrapJump)
+            step += count - 1;
+        if (step > kWrapJump)
+            step -= count - 1;
+        car.progress += step;
+        car.totalProgress += step;
+    }
+    car.nearest = point;
+    if (car.finishTime >= 0.0f || point != m_level->startPoint || car.progress < count - kLapSlack)
+        return;
+    car.laps.push_back(m_clock - car.lapStart);
+    car.lapStart = m_clock;
+    car.progress = 0;
+    if (static_cast<std::int32_t>(car.laps.size()) >= m_rounds)
+        car.finishTime = m_clock;
+}
+
+void RaceWatch::Update(CPLevel* level, float dt)
+{
+    if (!level) {
+        m_level = nullptr;
+        return;
+    }
+    if (level != m_level)
+        Attach(*level);
+    if (m_over || level->stopped)
+        return;
+    m_rounds = RoundsOfGame();
+    m_clock += dt;
+    const auto count = static_cast<std::int32_t>(level->trackPoints.size());
+    if (count == 0)
+        return;
+    if (const CPGameObject* player = level->GetPlayer())
+        Track(m_cars[0], *player, count);
+    const std::vector<CPGameObject*>& opponents = level->GetOpponents();
+    for (std::size_t i = 0; i < opponents.size() && i + 1 < m_cars.size(); ++i)
+        Track(m_cars[i + 1], *opponents[i], count);
+
+    if (m_playerFinish < 0.0f && m_cars[0].finishTime >= 0.0f)
+        m_playerFinish = m_clock;
+    const bool allFinished =
+        std::all_of(m_cars.begin(), m_cars.end(), [](const Car& car) { return car.finishTime >= 0.0f; });
+    const bool graceOver = m_playerFinish >= 0.0f && m_clock - m_playerFinish >= kGraceAfterPlayer;
+    m_over = allFinished || graceOver || level->levelFailedSent;
+}
+
+std::vector<std::size_t> RaceWatch::GetPlaces() const
+{
+    std::vector<std::size_t> order(m_cars.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+        const Car& x = m_cars[a];
+        const Car& y = m_cars[b];
+        const bool xDone = x.finishTime >= 0.0f;
+        const bool yDone = y.finishTime >= 0.0f;
+        if (xDone != yDone)
+            return xDone;
+        if (xDone)
+            return x.finishTime < y.finishTime;
+        if (x.laps.size() != y.laps.size())
+            return x.laps.size() > y.laps.size();
+        return x.progress > y.progress;
+    });
+    return order;
+}
+
+std::string RaceWatch::FormatTime(float seconds)
+{
+    const long hundredths = std::lround(static_cast<double>(std::max(seconds, 0.0f)) * 100.0);
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%02ld.%02ld", hundredths / 6000, hundredths / 100 % 60,
+                  hundredths % 100);
+    return text;
+}
+
+std::string RaceWatch::FormatProgress() const
+{
+    if (m_cars.empty())
+        return std::string();
+    const std::vector<std::size_t> places = GetPlaces();
+    const std::size_t place = std::find(places.begin(), places.end(), 0) - places.begin() + 1;
+    const int lap = std::min<int>(static_cast<int>(m_cars[0].laps.size()) + 1, m_rounds);
+    char text[96];
+    std::snprintf(text, sizeof text, "Lap %d/%d  place %zu/%zu  %s", lap, m_rounds, place, m_cars.size(),
+                  FormatTime(m_clock).c_str());
+    return text;
+}
+
+std::string RaceWatch::FormatTable() const
+{
+    if (m_cars.empty())
+        return "No race was run.\n";
+    std::string out = "Player's laps\n  Lap  Time\n";
+    char line[160];
+    for (std::size_t i = 0; i < m_cars[0].laps.size(); ++i) {
+        std::snprintf(line, sizeof line, "  %3zu  %s\n", i + 1, FormatTime(m_cars[0].laps[i]).c_str());
+        out += line;
+    }
+    out += "\nFinal places\n  Place  Car                       Laps  Time      Best lap\n";
+    const std::vector<std::size_t> places = GetPlaces();
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        const Car& car = m_cars[places[i]];
+        const std::string time = car.finishTime >= 0.0f ? FormatTime(car.finishTime) : "DNF";
+        const std::string best =
+            car.laps.empty() ? "-" : FormatTime(*std::min_element(car.laps.begin(), car.laps.end()));
+        std::snprintf(line, sizeof line, "  %5zu  %-24s  %d/%d   %-8s  %s\n", i + 1, car.name.c_str(),
+                      static_cast<int>(car.laps.size()), m_rounds, time.c_str(), best.c_str());
+        out += line;
+    }
+    return out;
+}

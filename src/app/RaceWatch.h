@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CPGameObject;
+class CPLevel;
+
+// Watches the race of the current level from outside the game: the laps
+// and lap times of every car, the player's and each opponent's, over the
+// level's track points, on the race's own clock (the frame time summed).
+// The game itself counts only the first five opponents and three places;
+// this is what the host prints when the run ends.
+class RaceWatch {
+  public:
+    struct Car {
+        std::string name;
+        bool player = false;
+        std::int32_t nearest = -1;
+        std::int32_t progress = 0; // track points advanced in the running lap
+        std::vector<float> laps;   // times of the completed laps
+        float lapStart = 0.0f;
+        float finishTime = -1.0f; // race clock at the finish; -1 while racing
+        std::int32_t totalProgress = 0;
+    };
+
+    // Seconds the others still get once the player has finished.
+    static constexpr float kGraceAfterPlayer = 60.0f;
+
+    // One frame of the race: follows the current level (a new level starts
+    // a new watch), advances the clock by dt and counts laps.
+    void Update(CPLevel* level, float dt);
+
+    bool IsWatching() const { return m_level != nullptr; }
+    // Every car finished, the player finished long enough ago, or the
+    // level's time ran out.
+    bool IsOver() const { return m_over; }
+    float GetClock() const { return m_clock; }
+    std::int32_t GetRounds() const { return m_rounds; }
+    const std::vector<Car>& GetCars() const { return m_cars; }
+    // Indices into GetCars(): finishers by finish time, then the others by
+    // laps and progress.
+    std::vector<std::size_t> GetPlaces() const;
+
+    // "Lap 2/3  place 4/8  1:02.35" for the one updating line.
+    std::string FormatProgress() const;
+    // The player's laps, then the places with each car's laps and time.
+    std::string FormatTable() const;
+    // "m:ss.hh"
+    static std::string FormatTime(float seconds);
+
+  private:
+    void Attach(CPLevel& level);
+    void Track(Car& car, const CPGameObject& object, std::int32_t count);
+
+    CPLevel* m_level = nullptr;
+    std::vector<Car> m_cars;
+    std::int32_t m_rounds = 1;
+    float m_clock = 0.0f;
+    float m_playerFinish = -1.0f;
+    bool m_over = false;
+};
