@@ -232,6 +232,22 @@ TEST_F(SplineTest, VerticalStretchMakesNoLineAndTheNextPassFillsIt)
     EXPECT_NEAR(Line(0)->end.x, 100.0f * 7.5f / 90.0f, 1e-3f);
 }
 
+TEST_F(SplineTest, SegmentOfNoLengthGivesItsStartNotANumber)
+{
+    Load("c_path", false, {Straight({5, 5, 0}, {5, 5, 0}), Straight({5, 5, 0}, {105, 5, 0})});
+    ASSERT_TRUE(loaded);
+    ASSERT_GE(spline.GetRingSize(), 1u);
+    // The first pass starts on the empty segment: its start, not NaN.
+    EXPECT_EQ(Line(0)->start.x, 5.0f);
+    EXPECT_EQ(Line(0)->start.y, 5.0f);
+    EXPECT_NEAR(Line(0)->end.x, StraightX(1) + 5.0f, 1e-3f);
+    EXPECT_NEAR(Line(0)->angle, kPi, 1e-5f);
+    for (std::size_t i = 0; i < spline.GetRingSize(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(std::isfinite(Line(i)->start.x) && std::isfinite(Line(i)->angle));
+    }
+}
+
 TEST_F(SplineTest, LineMeshHasThreeWhiteVerticesPerLine)
 {
     Load("right", false, {Straight({0, 0, 0}, {100, 0, 0})});
@@ -314,8 +330,11 @@ TEST_F(SplineTest, SplinesWithoutLinesHaveNoRing)
     huge.Int(0x7FFFFFFF);
     cut.Spline("c_path", false, {Straight({0, 0, 0}, {1e9f, 0, 0})});
     cut.data.resize(4 + 6 + 2); // inside the closed flag
-    Bytes far;
+    Bytes far, speck;
     far.Spline("c_path", false, {Straight({0, 0, 0}, {1e9f, 0, 0})});
+    // Closed and far shorter than a line: wrapping the end of the first
+    // pass must not subtract a length that changes nothing.
+    speck.Spline("c_path", true, {Straight({0, 0, 0}, {1e-30f, 0, 0})});
     const Case cases[] = {
         {"no segment", none.data, true},
         {"negative count", negative.data, true},
@@ -324,6 +343,7 @@ TEST_F(SplineTest, SplinesWithoutLinesHaveNoRing)
         {"count beyond the data", huge.data, false},
         {"record cut in its header", cut.data, false},
         {"too long to cut into lines", far.data, false},
+        {"closed and next to no length", speck.data, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
