@@ -1,3 +1,4 @@
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,17 @@ TEST_F(InterfaceBindingsTest, CreatedScreenIsLoadedWithItsNumberAndHeldForTheScr
     auto* material = MaterialOf(*screen->GetScreenRenderObject()).As<CPMaterial>();
     ASSERT_NE(material, nullptr);
     EXPECT_EQ(material->GetOption(), 203);
+}
+
+TEST_F(InterfaceBindingsTest, AHugeScreenNumberTakesTheLargestOption)
+{
+    ASSERT_TRUE(Run("big = CreateInterface('mainmenu', 1e300)")) << log.Text();
+    auto* big = static_cast<CPInterface*>(static_cast<CPObject*>(GlobalPointer("big")));
+    ASSERT_NE(big, nullptr);
+    auto* material = MaterialOf(*big->GetScreenRenderObject()).As<CPMaterial>();
+    ASSERT_NE(material, nullptr);
+    EXPECT_EQ(material->GetOption(), std::numeric_limits<int>::max());
+    delete big;
 }
 
 TEST_F(InterfaceBindingsTest, WindowPositionsAndSizes)
