@@ -124,7 +124,6 @@ TEST_F(GameDataFilesTest, AMissionListThatCannotBeUsedLeavesNoMissionBehind)
     };
     const Case cases[] = {
         {"missing file", nullptr, "cannot be read"},
-        {"empty file", "", "cannot be read"},
         {"checkpoint line cut short", "1 2 3 4 a,1 5 b,1\n1 2 3 4 a,1\n",
          "line 2 \"1 2 3 4 a,1\": it has 5 of 7"},
         {"source line cut short", "1 2 3 4 a,1 5 b,1\nsources\ngate north\n", "line 3"},
@@ -142,6 +141,17 @@ TEST_F(GameDataFilesTest, AMissionListThatCannotBeUsedLeavesNoMissionBehind)
         EXPECT_TRUE(data.enemySources.empty()) << c.what;
         EXPECT_TRUE(log.Contains(c.logged)) << c.what << "\n" << log.Text();
     }
+}
+
+TEST_F(GameDataFilesTest, AnEmptyMissionListIsAMissionWithoutCheckpoints)
+{
+    const CPSourcePositions positions = LevelSources();
+    folder.Write("Data/Levels/good.txt", kMission);
+    ASSERT_TRUE(data.LoadMissionInfo("good.txt", &positions));
+    folder.Write("Data/Levels/empty.txt", "");
+    EXPECT_TRUE(data.LoadMissionInfo("empty.txt", &positions));
+    EXPECT_TRUE(data.checkpoints.empty());
+    EXPECT_TRUE(data.enemySources.empty());
 }
 
 // ---- player.dat

@@ -134,7 +134,7 @@ TEST_F(InputManagerTest, AFileWithNoUsableBindingChangesNothing)
     };
     const Case cases[] = {
         {"missing file", false, "", "were not read"},
-        {"empty file", true, "", "were not read"},
+        {"empty file", true, "", "hold no binding"},
         {"only comments", true, "// nothing\r\n\r\n", "hold no binding"},
         {"numeric code too large", true, "shoot2;Fire 2;300;true\r\n", "from 0 to 255"},
         {"negative numeric code", true, "shoot2;Fire 2;-5;true\r\n", "from 0 to 255"},
