@@ -14,8 +14,10 @@ constexpr std::uint32_t kFourCCData = platform::MakeFourCC('d', 'a', 't', 'a');
 constexpr std::uint32_t kFormatRecordBytes = 16;
 constexpr std::uint32_t kExtendedFormatBytes = 18;
 constexpr std::uint16_t kWaveFormatExtensible = 0xFFFE;
-// A size a writer that could not go back (a pipe) leaves in the header.
+// Sizes a writer that could not go back (to a pipe) leaves in the header:
+// the largest there is, and the one sox writes.
 constexpr std::uint32_t kUnknownSize = 0xFFFFFFFFu;
+constexpr std::uint32_t kSoxUnknownSize = 0x7FFFF000u;
 
 std::uint16_t U16At(const std::uint8_t* bytes)
 {
@@ -156,7 +158,8 @@ HResult CPWaveReader::FindData()
         return Fail("it has no \"data\" chunk");
     // A file written to a pipe could not fill in its sizes: its samples are
     // the bytes that are there.
-    if (m_dataChunk.size == kUnknownSize && !file.Holds(m_dataChunk)) {
+    const bool unknownSize = m_dataChunk.size == kUnknownSize || m_dataChunk.size == kSoxUnknownSize;
+    if (unknownSize && !file.Holds(m_dataChunk)) {
         m_dataChunk.size = file.Size() - m_dataChunk.dataOffset;
         if (m_format && m_format->blockAlign > 0)
             m_dataChunk.size -= m_dataChunk.size % m_format->blockAlign;
