@@ -32,9 +32,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     for (int step = 0; !reader.HasReadError() && step < 4096; ++step) {
         switch ((pick >> 1) + step & 3) {
-        case 0: reader.ReadString(); break;
-        case 1: reader.ReadInt(); break;
-        case 2: reader.ReadFloat(); break;
+        case 0:
+            reader.ReadString();
+            break;
+        case 1:
+            reader.ReadInt();
+            break;
+        case 2:
+            reader.ReadFloat();
+            break;
         default: {
             std::uint8_t bytes[16];
             reader.ReadBytes(bytes, sizeof(bytes));

@@ -14,8 +14,8 @@ std::vector<std::string> FuzzSeeds()
     data.SaveScores();
     std::ifstream in(FuzzRoot() + "/Data/scores.dat", std::ios::binary);
     const std::string scores((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return {JoinParts({"1 2 3 4 a,1 5 b,1\n6 7 8 9 c,2\nsources\ngate north\n", "jeep 1 2 3\n", "1.5 2 0.5\n",
-                       scores})};
+    return {JoinParts(
+        {"1 2 3 4 a,1 5 b,1\n6 7 8 9 c,2\nsources\ngate north\n", "jeep 1 2 3\n", "1.5 2 0.5\n", scores})};
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     InterfaceWorld world;
     world.AddPlainFont("small");
     world.gameData.texts["menu_title"] = "MAIN";
-    world.folder.Write("Data/Interface/input1024.int", std::string(reinterpret_cast<const char*>(data), size));
+    world.folder.Write("Data/Interface/input1024.int",
+                       std::string(reinterpret_cast<const char*>(data), size));
     auto* screen = new CPInterface();
     if (screen->Load("input", 3)) {
         screen->SilentActivate(1);

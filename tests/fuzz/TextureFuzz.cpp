@@ -1,5 +1,6 @@
-// Image files of every kind made into textures the way the texture
-// library asks for them: default sizes, fixed sizes, cube maps.
+// Image files of every kind made into flat and cube textures the way the
+// texture library asks for them: default sizes, fixed sizes, a format; the
+// last byte of the input picks the request.
 #include "FuzzSupport.h"
 
 #include "ImageFiles.h"
@@ -26,6 +27,12 @@ std::vector<std::string> FuzzSeeds()
     Writer d = DdsHeader(dds);
     d.Zeros(32);
     files.push_back(d.bytes);
+    DdsDesc cube;
+    cube.caps2 = 0x200 | 0xFC00;
+    Writer c = DdsHeader(cube);
+    c.Zeros(6 * 8);
+    c.U8(0x40); // picks the cube path
+    files.push_back(c.bytes);
     std::vector<std::string> seeds;
     for (const Bytes& file : files)
         seeds.emplace_back(file.begin(), file.end());
@@ -44,8 +51,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (pick & 0x80)
         request.format = platform::PixelFormat::A8R8G8B8;
-    platform::Texture* texture = nullptr;
     std::string error;
+    if (pick & 0x40) {
+        platform::CubeTexture* cube = nullptr;
+        if (platform::CreateCubeTextureFromFileInMemory(&device, data, size, request, &cube, &error) ==
+                S_OK &&
+            cube)
+            cube->Release();
+        return 0;
+    }
+    platform::Texture* texture = nullptr;
     if (platform::CreateTextureFromFileInMemory(&device, data, size, request, &texture, &error) == S_OK &&
         texture)
         texture->Release();
