@@ -338,6 +338,22 @@ TEST(ImageDecoding, BadFilesFailWithAReasonAndNoAllocation)
     DdsDesc ati2;
     ati2.fourCc = "ATI2";
 
+    // The scan's first bytes, then the end marker at once: the data runs
+    // out inside the file rather than at its end.
+    auto ScanCutShort = [](const Bytes& file) {
+        Bytes cut;
+        for (std::size_t i = 0; i + 1 < file.size(); ++i) {
+            if (file[i] == 0xFF && file[i + 1] == 0xDA) {
+                const std::size_t header = (file[i + 2] << 8) | file[i + 3];
+                cut.assign(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(i + 2 + header + 4));
+                break;
+            }
+        }
+        cut.push_back(0xFF);
+        cut.push_back(0xD9);
+        return cut;
+    };
+
     struct BadCase {
         const char* what;
         Bytes file;
@@ -348,6 +364,8 @@ TEST(ImageDecoding, BadFilesFailWithAReasonAndNoAllocation)
         {"no known signature", Writer().Text("hello, world, this is text").bytes, "unrecognised"},
         {"JPEG cut in half", Cut(jpeg, jpeg.size() / 2), "JPEG data is corrupt or truncated"},
         {"JPEG with only its first bytes", Cut(jpeg, 20), "JPEG data is corrupt or truncated"},
+        {"JPEG whose scan ends early at its end marker", ScanCutShort(jpeg),
+         "JPEG data is corrupt or truncated"},
         {"PNG cut in half", Cut(png, png.size() / 2), "PNG"},
         {"PNG signature only", Cut(png, 8), "PNG header is corrupt"},
         {"PNG wider than any texture", PngWithWidth(9000), "impossible size"},
