@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Installs every package the build, the tests and the benchmarks need.
+# Installs every package the build, the tests and the benchmarks need;
+# with --fuzz, also clang and its libFuzzer and sanitizer runtimes for the
+# fuzz targets (scripts/fuzz.sh).
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config ccache
           libgtest-dev libgmock-dev libbenchmark-dev
           liblua5.1-0-dev libtinyxml-dev libbullet-dev libjpeg-dev libpng-dev zlib1g-dev)
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

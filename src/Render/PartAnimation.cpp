@@ -63,6 +63,7 @@ void CPPartAnimation::Advance()
     // that must end it again, not run past the keys.
     if (m_current > last)
         m_current = last;
+    int laps = 0;
     while (m_elapsed > m_durations[m_current]) {
         const float before = m_elapsed;
         m_elapsed -= m_durations[m_current];
@@ -78,6 +79,8 @@ void CPPartAnimation::Advance()
             m_current = 0;
             if (m_owner)
                 m_owner->OnAnimationEnd();
+            if (++laps >= kMaxLapsHeardPerStep)
+                SkipWholeLaps();
         }
         if (!(m_elapsed < before)) {
             // Too little to move a time this large: start the segment afresh.
@@ -85,6 +88,17 @@ void CPPartAnimation::Advance()
             return;
         }
     }
+}
+
+void CPPartAnimation::SkipWholeLaps()
+{
+    // A lap far shorter than the frame would otherwise be walked (and told
+    // to the script) millions of times in one step.
+    double lap = 0.0;
+    for (std::size_t k = 0; k + 2 < m_durations.size(); ++k)
+        lap += m_durations[k];
+    if (lap > 0.0)
+        m_elapsed = static_cast<float>(std::fmod(static_cast<double>(m_elapsed), lap));
 }
 
 void CPPartAnimation::Blend()

@@ -24,6 +24,9 @@ class CPPartAnimation : public CPTask {
     static constexpr int kTaskType = 1;
     // Fewer keys leave no segment to end on.
     static constexpr std::size_t kMinimumKeys = 3;
+    // Laps of a looping track told to the owner in one step; the rest of a
+    // longer frame is skipped in whole laps.
+    static constexpr int kMaxLapsHeardPerStep = 16;
 
     std::uint32_t GetObjectSize() const override { return sizeof(CPPartAnimation); }
     std::string GetTypeName() const override { return "CPPartAnimation"; }
@@ -65,6 +68,7 @@ class CPPartAnimation : public CPTask {
     // Moves past the segments that elapsed has used up; false once the
     // track has ended.
     void Advance();
+    void SkipWholeLaps();
     void Blend();
 
     std::vector<Matrix4> m_keys;

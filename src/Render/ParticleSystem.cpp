@@ -87,7 +87,11 @@ void CPParticleSystem::Step()
     const bool halfLifePending = m_lifetime * 0.5f > m_age;
     m_accumulator += GetFrameTime();
 
-    while (m_accumulator > m_interval) {
+    for (int ticks = 0; m_accumulator > m_interval; ++ticks) {
+        if (ticks == kMaxTicksPerStep) {
+            SkipWholeIntervals();
+            break;
+        }
         if (!Tick())
             break;
     }
@@ -98,6 +102,18 @@ void CPParticleSystem::Step()
     }
     // Over a whole step the age grows by exactly the frame time.
     m_age += m_accumulator - accumulatorBefore;
+}
+
+void CPParticleSystem::SkipWholeIntervals()
+{
+    // An interval far shorter than the frame would emit (and damage) tens
+    // of thousands of times in one step; the rest of the frame passes
+    // without ticks, but the system still ages and ends on time.
+    const float skipped = m_accumulator - std::fmod(m_accumulator, m_interval);
+    m_accumulator -= skipped;
+    m_age += skipped;
+    if (m_lifetime > 0.0f && m_age > m_lifetime)
+        End();
 }
 
 bool CPParticleSystem::Tick()

@@ -17,6 +17,9 @@ struct EffectNode;
 // lifetime has passed.
 class CPParticleSystem : public CPTask {
   public:
+    // Ticks in one step; a longer frame skips the rest in whole intervals.
+    static constexpr int kMaxTicksPerStep = 100;
+
     static constexpr int kTaskType = 1;
 
     // Copies the effect manager's emitter records of the names (normalising
@@ -58,6 +61,7 @@ class CPParticleSystem : public CPTask {
   private:
     // One tick's damage, age and requests; false once the system has ended.
     bool Tick();
+    void SkipWholeIntervals();
     void DamageTarget();
     void DamageScriptOwner();
     void Emit();

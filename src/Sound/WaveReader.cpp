@@ -1,6 +1,7 @@
 #include "Sound/WaveReader.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "core/FileReader.h"
 #include "core/Log.h"
@@ -12,6 +13,11 @@ constexpr std::uint32_t kFourCCFormat = platform::MakeFourCC('f', 'm', 't', ' ')
 constexpr std::uint32_t kFourCCData = platform::MakeFourCC('d', 'a', 't', 'a');
 constexpr std::uint32_t kFormatRecordBytes = 16;
 constexpr std::uint32_t kExtendedFormatBytes = 18;
+constexpr std::uint16_t kWaveFormatExtensible = 0xFFFE;
+// Sizes a writer that could not go back (to a pipe) leaves in the header:
+// the largest there is, and the one sox writes.
+constexpr std::uint32_t kUnknownSize = 0xFFFFFFFFu;
+constexpr std::uint32_t kSoxUnknownSize = 0x7FFFF000u;
 
 std::uint16_t U16At(const std::uint8_t* bytes)
 {
@@ -22,6 +28,18 @@ std::uint32_t U32At(const std::uint8_t* bytes)
 {
     return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
            (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+// The sample format an extensible header names: the first two bytes of
+// its sub-format, when the rest is the fixed tail that makes an old tag of
+// them (PCM 1, float 3). 0 for any other sub-format.
+std::uint16_t ExtensibleSubFormat(const std::vector<std::uint8_t>& extra)
+{
+    static const std::uint8_t kTail[] = {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+    // Valid bits (2), channel mask (4), then the 16-byte sub-format.
+    if (extra.size() < 22 || !std::equal(std::begin(kTail), std::end(kTail), extra.begin() + 8))
+        return 0;
+    return U16At(extra.data() + 6);
 }
 
 } // namespace
@@ -110,6 +128,13 @@ HResult CPWaveReader::ReadHeader()
     }
     if (Failed(file.Ascend(format)))
         return Fail("its \"fmt \" chunk runs past the end of the file");
+    // The extensible header wraps plain PCM and float samples too; the
+    // sound device knows them by their plain tags.
+    if (parsed->formatTag == kWaveFormatExtensible) {
+        const std::uint16_t sub = ExtensibleSubFormat(m_formatExtra);
+        if (sub == platform::kWaveFormatPcm || sub == platform::kWaveFormatFloat)
+            parsed->formatTag = sub;
+    }
     m_format = std::move(parsed);
     return S_OK;
 }
@@ -131,6 +156,14 @@ HResult CPWaveReader::FindData()
     m_dataChunk.id = kFourCCData;
     if (Failed(file.Descend(m_dataChunk, &m_riffChunk, platform::DescendMode::FindChunk)))
         return Fail("it has no \"data\" chunk");
+    // A file written to a pipe could not fill in its sizes: its samples are
+    // the bytes that are there.
+    const bool unknownSize = m_dataChunk.size == kUnknownSize || m_dataChunk.size == kSoxUnknownSize;
+    if (unknownSize && !file.Holds(m_dataChunk)) {
+        m_dataChunk.size = file.Size() - m_dataChunk.dataOffset;
+        if (m_format && m_format->blockAlign > 0)
+            m_dataChunk.size -= m_dataChunk.size % m_format->blockAlign;
+    }
     if (!file.Holds(m_dataChunk))
         return Fail("its \"data\" chunk declares " + std::to_string(m_dataChunk.size) + " bytes but only " +
                     std::to_string(file.Size() - m_dataChunk.dataOffset) + " follow");

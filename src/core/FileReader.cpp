@@ -56,8 +56,8 @@ HResult CPFileReader::LoadFromDisk(std::FILE* file)
     std::uint64_t size = 0;
     if (!platform::MeasureFile(file, size))
         return Fail("its size cannot be read");
-    if (size == 0)
-        return Fail("it is empty");
+    // An empty file loads as an empty buffer; a reader that needs bytes
+    // says so itself.
     if (size > std::numeric_limits<std::uint32_t>::max())
         return Fail("it is larger than 4 GiB");
     if (Failed(ReadWhole(file, static_cast<std::uint32_t>(size), "it")))
@@ -85,8 +85,6 @@ HResult CPFileReader::LoadFromPack()
     // allocating anything for the entry.
     if (static_cast<std::uint64_t>(entry->offset) + entry->size > packSize)
         return Fail(where + " lies beyond the end of the pack");
-    if (entry->size == 0)
-        return Fail(where + " is empty");
     if (std::fseek(pack.get(), static_cast<long>(entry->offset), SEEK_SET) != 0)
         return Fail(where + " cannot be reached");
     if (Failed(ReadWhole(pack.get(), entry->size, where)))

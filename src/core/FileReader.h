@@ -20,7 +20,7 @@ class CPFileReader {
     virtual ~CPFileReader() = default;
 
     // Loads the whole file: S_OK, or E_FAIL (with a line in the log) when
-    // it is missing, empty or cannot be read whole.
+    // it is missing or cannot be read whole (an empty file loads empty).
     HResult Load();
 
     const std::uint8_t* GetData() const { return m_data.get(); }

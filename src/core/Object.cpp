@@ -1,6 +1,52 @@
 #include "core/Object.h"
 
 #include <algorithm>
+#include <mutex>
+#include <unordered_set>
+
+namespace {
+
+struct LiveObjects {
+    std::mutex mutex;
+    std::unordered_set<const void*> addresses;
+};
+
+// Never destroyed: objects with static lifetime may outlive any other
+// static, and their destructors still look here.
+LiveObjects& Live()
+{
+    static LiveObjects* live = new LiveObjects;
+    return *live;
+}
+
+void AddLive(const CPObject* object)
+{
+    LiveObjects& live = Live();
+    std::lock_guard<std::mutex> lock(live.mutex);
+    live.addresses.insert(object);
+}
+
+} // namespace
+
+CPObject::CPObject() { AddLive(this); }
+
+CPObject::CPObject(const CPObject& other) : m_useCount(other.m_useCount) { AddLive(this); }
+
+CPObject::~CPObject()
+{
+    LiveObjects& live = Live();
+    std::lock_guard<std::mutex> lock(live.mutex);
+    live.addresses.erase(this);
+}
+
+bool IsLiveObject(const void* address)
+{
+    if (!address)
+        return false;
+    LiveObjects& live = Live();
+    std::lock_guard<std::mutex> lock(live.mutex);
+    return live.addresses.count(address) != 0;
+}
 
 DeferredDeleteList& GetDeferredDeleteList()
 {

@@ -8,10 +8,16 @@
 // only: Release zeroes it and nothing is ever freed through it. Owners
 // delete their objects explicitly, directly or through the deferred-delete
 // list.
+//
+// Every object is known, from its constructor to its destructor, to the
+// set of live objects: an address that comes back from outside the engine
+// (a script) can be checked before it is used.
 class CPObject {
   public:
-    CPObject() = default;
-    virtual ~CPObject() = default;
+    CPObject();
+    CPObject(const CPObject& other);
+    CPObject& operator=(const CPObject& other) = default;
+    virtual ~CPObject();
 
     virtual void AddRef() { ++m_useCount; }
     virtual void Release() { m_useCount = 0; }
@@ -67,6 +73,10 @@ class CPObjectPtr {
   private:
     CPObject* m_object = nullptr;
 };
+
+// Whether the address is that of an object constructed and not yet
+// destroyed. It reads no memory at the address, so any value may be asked.
+bool IsLiveObject(const void* address);
 
 // Objects waiting for the next DeleteQueuedObjects.
 using DeferredDeleteList = std::list<CPObject*>;

@@ -101,9 +101,12 @@ void CPCar::ReadGeometry(const TiXmlElement* physics)
         return;
     if (const auto count = Number(wheels, "count")) {
         const double whole = std::trunc(*count);
-        if (whole < 0.0 || whole > kMaxWheels)
-            LogLine("CPCar: " + m_owner->GetName() + " asks for " +
-                    std::to_string(static_cast<long long>(whole)) + " wheels; a car has 0 to 8");
+        if (whole < 0.0 || whole > kMaxWheels) {
+            // Printed as a double: the count may lie far outside any integer.
+            char asked[32];
+            std::snprintf(asked, sizeof(asked), "%.15g", whole);
+            LogLine("CPCar: " + m_owner->GetName() + " asks for " + asked + " wheels; a car has 0 to 8");
+        }
         m_wheelCount = static_cast<int>(std::clamp(whole, 0.0, static_cast<double>(kMaxWheels)));
     }
     ReadFloat(wheels, "x", m_sensorInset);

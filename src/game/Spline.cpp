@@ -90,7 +90,14 @@ Vector3 CPSplineSegment::Evaluate(float t) const
     return b0 * w0 + b1 * w1 + b2 * w2 + b3 * w3;
 }
 
-Vector3 CPSplineSegment::PointAtDistance(float d) const { return Evaluate(d / length); }
+Vector3 CPSplineSegment::PointAtDistance(float d) const
+{
+    // A segment that measures nothing has no parameter for a distance: 0 / 0
+    // would make every coordinate NaN.
+    if (!(length > 0.0f))
+        return b0;
+    return Evaluate(d / length);
+}
 
 float CPSplineSegment::MeasureLength() const
 {
@@ -193,15 +200,24 @@ void CPSpline::BuildLines()
         float d2 = d + kLineLength;
         Vector3 b = a;
         if (m_closed) {
-            while (d2 > m_totalLength)
-                d2 -= m_totalLength;
+            // Subtracting a total that is tiny next to d2 would change
+            // nothing and loop for ever.
+            if (d2 > m_totalLength) {
+                d2 = std::fmod(d2, m_totalLength);
+                if (d2 == 0.0f)
+                    d2 = m_totalLength;
+            }
             PointAtDistance(d2, point);
             b = point;
         } else if (d2 <= m_totalLength) {
             PointAtDistance(d2, point);
             b = point;
         }
-        if (a.x == b.x && a.y == b.y)
+        // Also skips a stretch too short to give a direction (its squared
+        // length underflows) and any point that is not a number.
+        const float dx = b.x - a.x;
+        const float dy = b.y - a.y;
+        if (!(dx * dx + dy * dy > 0.0f))
             continue;
         FillLine(*current, a, b);
         m_lines.push_back(std::make_unique<CPLine>());

@@ -56,16 +56,11 @@ bool ActionLine::Parse(const std::string& line, ActionLine& out, std::string& er
 
     if (IsUnquotedSemicolonKey(fields))
         fields = {fields[0], fields[1], ";", kFalse};
-    if (fields.size() < 4) {
-        error = "it has " + std::to_string(fields.size()) + " fields, not 4";
-        return false;
-    }
+    // Fields left out are empty: a line without its flag binds a key name.
+    if (fields.size() < 4)
+        fields.resize(4);
     if (fields[0].empty()) {
         error = "it names no action";
-        return false;
-    }
-    if (fields[3] != kTrue && fields[3] != kFalse) {
-        error = "its fourth field is \"" + fields[3] + "\", neither \"true\" nor \"false\"";
         return false;
     }
 
@@ -73,6 +68,8 @@ bool ActionLine::Parse(const std::string& line, ActionLine& out, std::string& er
     parsed.name = fields[0];
     parsed.text = fields[1];
     parsed.key = fields[2];
+    // Only the exact word makes a numeric code; any other flag ("TRUE"
+    // included) leaves the key a key name.
     parsed.numeric = fields[3] == kTrue;
     if (parsed.numeric && !ParseCode(parsed.key, parsed.code)) {
         error = "its numeric key \"" + parsed.key + "\" is not a whole number from 0 to 255";

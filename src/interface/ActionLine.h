@@ -16,12 +16,13 @@ struct ActionLine {
     // The numeric code (0..255) of a numeric line; 0 otherwise.
     std::uint8_t code = 0;
 
-    // Cuts one line into its fields. False, with the reason in `error`, for
-    // a line that is no binding: fewer than four fields, an empty name, a
-    // fourth field other than "true" or "false", or a numeric key that is
-    // not a whole number from 0 to 255. Fields past the fourth are ignored,
-    // but for the five fields "name;text;;;false" that a writer which did
-    // not quote left for the key ";".
+    // Cuts one line into its fields; fields left out are empty, and a
+    // fourth field other than exactly "true" makes the key a key name.
+    // False, with the reason in `error`, for a line that is no binding: an
+    // empty name, or a numeric key that is not a whole number from 0 to
+    // 255. Fields past the fourth are ignored, but for the five fields
+    // "name;text;;;false" that a writer which did not quote left for the
+    // key ";".
     static bool Parse(const std::string& line, ActionLine& out, std::string& error);
 
     // The line as stored, ending in "\r\n".

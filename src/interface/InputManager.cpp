@@ -34,15 +34,14 @@ int TruncateToInt(float value)
     return static_cast<int>(value);
 }
 
-bool Malformed(const CPFileReader& reader, const std::string& line, const std::string& reason)
+void Dropped(const CPFileReader& reader, const std::string& line, const std::string& reason)
 {
-    LogLine("Key bindings \"" + reader.GetFileName() + "\" are malformed: the line \"" + line +
-            "\" is no binding (" + reason + "); the bindings stay as they were");
-    return false;
+    LogLine("Key bindings \"" + reader.GetFileName() + "\": the line \"" + line + "\" is left out (" +
+            reason + ")");
 }
 
-// Reads every line before anything is bound, so a malformed line leaves
-// the bindings as they were.
+// Takes every line that makes a binding; each one that cannot is left out
+// with a line in the log, so one bad line costs only its own action.
 bool ReadLines(const CPFileReader& reader, std::vector<ActionLine>& lines)
 {
     if (reader.GetDataSize() > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max())) {
@@ -56,17 +55,28 @@ bool ReadLines(const CPFileReader& reader, std::vector<ActionLine>& lines)
     for (;;) {
         const bool found = text.GetLine(line);
         // The line reader takes "[name]" for a section header, which a
-        // bindings file does not have; a bare "[]" even ends its reading.
-        if (!text.IsValueLine())
-            return Malformed(reader, "[" + line + "]", "it is a section header");
+        // bindings file does not have; a bare "[]" reads as no line at all
+        // but is not the end.
+        if (!text.IsValueLine()) {
+            Dropped(reader, "[" + line + "]", "it is a section header");
+            continue;
+        }
         if (!found)
-            return true;
+            break;
         ActionLine parsed;
         std::string error;
-        if (!ActionLine::Parse(line, parsed, error))
-            return Malformed(reader, line, error);
+        if (!ActionLine::Parse(line, parsed, error)) {
+            Dropped(reader, line, error);
+            continue;
+        }
         lines.push_back(std::move(parsed));
     }
+    if (lines.empty()) {
+        LogLine("Key bindings \"" + reader.GetFileName() +
+                "\" hold no binding; the bindings stay as they were");
+        return false;
+    }
+    return true;
 }
 
 } // namespace

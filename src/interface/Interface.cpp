@@ -1,6 +1,7 @@
 #include "interface/Interface.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "Render/Material.h"
 #include "Render/MaterialLibrary.h"
@@ -171,12 +172,18 @@ bool CPInterface::ReadHeader(CPTextReader& reader, int number)
         m_light.range = 10000.0f;
     }
     const char* effect = TokenAt(light, 8) == "smooth" ? "interface2.fx" : "interface.fx";
-    SetScreenMaterial(effect, m_textureName, 200 + number);
+    SetScreenMaterial(effect, m_textureName, number);
     return complete;
 }
 
-void CPInterface::SetScreenMaterial(const std::string& effect, const std::string& texture, int option)
+void CPInterface::SetScreenMaterial(const std::string& effect, const std::string& texture, int number)
 {
+    // Scripts pick the number freely: near the top of the range the sum
+    // would overflow, so it stops at the largest option.
+    constexpr int kFirstScreenOption = 200;
+    const int option = number > std::numeric_limits<int>::max() - kFirstScreenOption
+                           ? std::numeric_limits<int>::max()
+                           : kFirstScreenOption + number;
     CPMaterialLibrary* library = GetMaterialLibrary();
     if (!library) {
         LogLine("Interface screen \"" + GetName() + "\": no material library for " + effect);

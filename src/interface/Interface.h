@@ -114,8 +114,8 @@ class CPInterface : public CPGameObject {
     // draw list; the screen deletes it.
     void AddElement(CPWindow* element);
     // Replaces the screen's material with the library's material of the
-    // effect, the one texture and the option.
-    void SetScreenMaterial(const std::string& effect, const std::string& texture, int option);
+    // effect, the one texture and the option 200 + the screen's number.
+    void SetScreenMaterial(const std::string& effect, const std::string& texture, int number);
 
     CPRenderObject* m_renderObject = nullptr; // owned through the game object
 

@@ -41,7 +41,7 @@ bool CPLensFlareInterface::Load(const std::string& name, int number)
     const std::string path = std::string(kFolder) + "\\" + name + ".int";
     const bool loaded = ReadElements(path);
     if (loaded) {
-        SetScreenMaterial("lensflare.fx", m_flareElements.front().texture, 200 + number);
+        SetScreenMaterial("lensflare.fx", m_flareElements.front().texture, number);
         MakeWindows();
     }
     RebuildBuffers();

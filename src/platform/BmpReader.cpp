@@ -7,6 +7,8 @@ namespace platform::detail {
 namespace {
 
 constexpr std::uint32_t kBiRgb = 0;
+constexpr std::uint32_t kBiRle8 = 1;
+constexpr std::uint32_t kBiRle4 = 2;
 constexpr std::uint32_t kBiBitfields = 3;
 constexpr std::uint32_t kBiAlphaBitfields = 6;
 
@@ -64,12 +66,24 @@ bool CheckFormat(BmpInfo& info, std::string& error)
     bool paletted = info.bits == 1 || info.bits == 4 || info.bits == 8;
     bool direct = info.bits == 16 || info.bits == 24 || info.bits == 32;
     bool fields = info.compression == kBiBitfields || info.compression == kBiAlphaBitfields;
+    bool runs =
+        (info.bits == 8 && info.compression == kBiRle8) || (info.bits == 4 && info.compression == kBiRle4);
     bool ok = (paletted && info.compression == kBiRgb) || (direct && info.compression == kBiRgb) ||
-              ((info.bits == 16 || info.bits == 32) && fields);
+              ((info.bits == 16 || info.bits == 32) && fields) || runs;
     if (!ok) {
         error = "BMP with " + std::to_string(info.bits) + "-bit pixels and compression " +
                 std::to_string(info.compression) + " is not supported";
         return false;
+    }
+    if (runs && info.height < 0) {
+        error = "BMP run-length data cannot be stored top-down";
+        return false;
+    }
+    // Uncompressed pixels have a fixed layout: the masks a v4 or v5 header
+    // carries apply only with bit fields.
+    if (info.compression == kBiRgb) {
+        for (std::uint32_t& mask : info.masks)
+            mask = 0;
     }
     if (info.compression == kBiRgb && info.bits == 16) {
         info.masks[0] = 0x7C00;
@@ -119,6 +133,67 @@ std::uint32_t DirectPixel(const std::uint8_t* row, long long x, const BmpInfo& i
            (ExtractChannel(v, info.masks[1]) << 8) | ExtractChannel(v, info.masks[2]);
 }
 
+// Run-length pixels (8 or 4 bits an index), rows from the bottom. Pixels
+// the data skips (by a delta or an early end) keep colour 0 of the table.
+bool ReadRunLength(const std::uint8_t* data, std::size_t size, const BmpInfo& info,
+                   const std::vector<std::uint32_t>& palette, ImageLevel& level, std::string& error)
+{
+    const long long width = info.width;
+    const long long height = info.height;
+    const bool four = info.compression == kBiRle4;
+    for (long long y = 0; y < height; ++y)
+        for (long long x = 0; x < width; ++x)
+            level.SetPixel(static_cast<int>(x), static_cast<int>(y), palette[0]);
+    long long x = 0;
+    long long y = 0;
+    auto put = [&](std::uint32_t index) {
+        if (x < width && y < height)
+            level.SetPixel(static_cast<int>(x), static_cast<int>(height - 1 - y), palette[index]);
+        ++x;
+    };
+    std::size_t at = info.pixelOffset;
+    while (y < height) {
+        if (at + 2 > size) {
+            error = "BMP run-length data is truncated";
+            return false;
+        }
+        const std::uint8_t count = data[at];
+        const std::uint8_t value = data[at + 1];
+        at += 2;
+        if (count > 0) {
+            for (int i = 0; i < count; ++i)
+                put(four ? (i % 2 == 0 ? value >> 4 : value & 0x0F) : value);
+            continue;
+        }
+        if (value == 0) { // end of the row
+            x = 0;
+            ++y;
+        } else if (value == 1) { // end of the picture
+            return true;
+        } else if (value == 2) { // move right and up
+            if (at + 2 > size) {
+                error = "BMP run-length data is truncated";
+                return false;
+            }
+            x += data[at];
+            y += data[at + 1];
+            at += 2;
+        } else { // `value` indices as they are, padded to a 16-bit boundary
+            const std::size_t bytes = four ? (value + 1) / 2 : value;
+            if (at + bytes > size) {
+                error = "BMP run-length data is truncated";
+                return false;
+            }
+            for (int i = 0; i < value; ++i) {
+                const std::uint8_t byte = data[at + (four ? i / 2 : i)];
+                put(four ? (i % 2 == 0 ? byte >> 4 : byte & 0x0F) : byte);
+            }
+            at += bytes + (bytes & 1);
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 bool ReadBmp(const std::uint8_t* data, std::size_t size, Image& image, std::string& error)
@@ -135,6 +210,14 @@ bool ReadBmp(const std::uint8_t* data, std::size_t size, Image& image, std::stri
         palette = ReadPalette(in, info, error);
         if (palette.empty())
             return false;
+    }
+    if (info.compression == kBiRle8 || info.compression == kBiRle4) {
+        if (info.pixelOffset > size) {
+            error = "BMP pixel data is truncated";
+            return false;
+        }
+        image = MakeImage(static_cast<int>(info.width), static_cast<int>(height), ImageFormat::X8R8G8B8);
+        return ReadRunLength(data, size, info, palette, image.levels[0], error);
     }
     std::size_t rowBytes = ((static_cast<std::size_t>(info.width) * info.bits + 31) / 32) * 4;
     std::size_t needed = rowBytes * static_cast<std::size_t>(height);

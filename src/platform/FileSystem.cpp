@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include <cerrno>
+
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -233,6 +236,58 @@ bool MeasureFile(std::FILE* file, std::uint64_t& size)
     return true;
 }
 
+namespace {
+
+ReplaceStage g_plannedFailure = ReplaceStage::None;
+
+// A stage a test planned to fail fails once, as a full disk or a pulled
+// plug would make it fail.
+bool Fails(ReplaceStage stage)
+{
+    if (g_plannedFailure != stage)
+        return false;
+    g_plannedFailure = ReplaceStage::None;
+    return true;
+}
+
+bool WriteAll(int fd, const void* data, std::size_t size)
+{
+    const auto* bytes = static_cast<const char*>(data);
+    if (Fails(ReplaceStage::Write)) {
+        // Half the bytes land before the failure.
+        [[maybe_unused]] const ssize_t half = ::write(fd, bytes, size / 2);
+        return false;
+    }
+    while (size > 0) {
+        const ssize_t done = ::write(fd, bytes, size);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            return false;
+        bytes += done;
+        size -= static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
+// The new name of the file lives in its folder: that, too, must reach the
+// disk before the replacement counts as done.
+bool SyncFolderOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    const bool synced = !Fails(ReplaceStage::SyncFolder) && ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+} // namespace
+
+void PlanReplaceFailure(ReplaceStage stage) { g_plannedFailure = stage; }
+
 bool ReplaceFileContents(const std::string& name, const void* data, std::size_t size)
 {
     std::string target = ResolveWritePath(name);
@@ -243,21 +298,27 @@ bool ReplaceFileContents(const std::string& name, const void* data, std::size_t 
     if (Exists(target) && ::access(target.c_str(), W_OK) != 0)
         return false;
     std::string temporary = target + ".partial";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (!file)
+    const int fd =
+        Fails(ReplaceStage::Open) ? -1 : ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (fd < 0)
         return false;
     // The new file takes the place of the old one with its permissions.
     struct stat info;
     if (::stat(target.c_str(), &info) == 0)
-        ::fchmod(::fileno(file), info.st_mode & 07777);
-    bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-    written = std::fflush(file) == 0 && written;
-    bool closed = std::fclose(file) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), target.c_str()) != 0) {
+        ::fchmod(fd, info.st_mode & 07777);
+    // The bytes must be on the disk before the new file takes the old one's
+    // name: a crash after the rename would otherwise leave an empty or
+    // partial file where a whole one was.
+    bool written = WriteAll(fd, data, size);
+    written = written && !Fails(ReplaceStage::SyncFile) && ::fsync(fd) == 0;
+    const bool closeFails = Fails(ReplaceStage::Close);
+    const bool closed = ::close(fd) == 0 && !closeFails;
+    if (!written || !closed || Fails(ReplaceStage::Rename) ||
+        std::rename(temporary.c_str(), target.c_str()) != 0) {
         std::remove(temporary.c_str());
         return false;
     }
-    return true;
+    return SyncFolderOf(target);
 }
 
 bool MatchesWildcard(const std::string& pattern, const std::string& name)

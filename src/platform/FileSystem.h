@@ -45,9 +45,15 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 bool MeasureFile(std::FILE* file, std::uint64_t& size);
 
 // Writes a whole file so that it is either fully replaced or left as it
-// was: the bytes go to a temporary file beside it, which then takes the
-// file's place. Returns false when any step fails.
+// was, also across a crash: the bytes go to a temporary file beside it,
+// which is flushed to the disk, then takes the file's place, and the
+// folder is flushed too. Returns false when any step fails; up to the
+// rename the old file is untouched, after it the file is the new one.
 bool ReplaceFileContents(const std::string& name, const void* data, std::size_t size);
+
+// For tests: the next ReplaceFileContents fails at the given stage, once.
+enum class ReplaceStage { None, Open, Write, SyncFile, Close, Rename, SyncFolder };
+void PlanReplaceFailure(ReplaceStage stage);
 
 // What a directory search reports about one match.
 struct FindData {

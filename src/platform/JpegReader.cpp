@@ -23,11 +23,14 @@ void OnJpegError(j_common_ptr cinfo)
     std::longjmp(manager->jump, 1);
 }
 
-// libjpeg only warns when the data ends early and pads the picture with
-// grey; a truncated texture file is a broken one, so that warning fails.
+// libjpeg only warns when the data ends early, at the end of the file or
+// at a marker inside it, and pads the picture with grey; a truncated
+// texture file is a broken one, so those warnings fail. (A few bytes of
+// file claiming a huge picture would otherwise cost a whole decode.)
 void OnJpegMessage(j_common_ptr cinfo, int level)
 {
-    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
+    const int code = cinfo->err->msg_code;
+    if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER))
         OnJpegError(cinfo);
 }
 

@@ -22,6 +22,10 @@ bool ReadPng(const std::uint8_t* data, std::size_t size, Image& image, std::stri
     // channel and for a transparency chunk alike.
     bool hasAlpha = (png.format & PNG_FORMAT_FLAG_ALPHA) != 0;
     png.format = PNG_FORMAT_BGRA;
+    // Without a gamma or sRGB chunk libpng takes 16-bit samples as linear
+    // and brightens them on the way to 8 bits; viewers and editors take
+    // them as sRGB, like 8-bit ones.
+    png.flags |= PNG_IMAGE_FLAG_16BIT_sRGB;
     image = MakeImage(static_cast<int>(png.width), static_cast<int>(png.height),
                       hasAlpha ? ImageFormat::A8R8G8B8 : ImageFormat::X8R8G8B8);
     if (!png_image_finish_read(&png, nullptr, image.levels[0].bytes.data(), 0, nullptr)) {

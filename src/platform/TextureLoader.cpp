@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/BlockDecompression.h"
 #include "platform/Image.h"
 #include "platform/ImageFitting.h"
 
@@ -15,6 +16,21 @@ HResult Fail(HResult code, std::string* error, const std::string& message)
     if (error)
         *error = message;
     return code;
+}
+
+// Blocks cannot be scaled, and no texture holds premultiplied blocks
+// (DXT2, DXT4): such a picture becomes 32-bit pixels first, unless blocks
+// were asked for.
+bool MustDecompress(const Image& decoded, const TextureFileRequest& request, bool cube)
+{
+    if (IsBlockCompressed(request.format))
+        return false;
+    if (request.format != PixelFormat::Unknown || TextureFormatOf(decoded.format) == PixelFormat::Unknown)
+        return true;
+    const int height = cube ? request.width : request.height;
+    const TextureShape shape = ChooseTextureShape(decoded.width, decoded.height, decoded.mipLevels,
+                                                  request.width, height, request.mipLevels);
+    return shape.width != decoded.width || shape.height != decoded.height;
 }
 
 // Decodes the file and fits it to the request. A cube's faces are square:
@@ -32,6 +48,8 @@ HResult PreparePicture(const void* data, std::size_t size, const TextureFileRequ
         return Fail(kInvalidData, error,
                     cube ? "the picture holds no cube faces"
                          : "the picture is a cube map, not a flat texture");
+    if (IsBlockCompressed(decoded.format) && MustDecompress(decoded, request, cube))
+        decoded = DecompressImage(decoded);
     format = TextureFormatOf(decoded.format);
     if (format == PixelFormat::Unknown)
         return Fail(kInvalidData, error,

@@ -3,13 +3,25 @@
 #include <cmath>
 #include <limits>
 
+#include "core/Log.h"
 #include "core/Object.h"
+#include "core/ObjectHandle.h"
 
 CPObject* LuaToObject(lua_State* L, int index)
 {
     if (lua_type(L, index) != LUA_TLIGHTUSERDATA)
         return nullptr;
-    return static_cast<CPObject*>(lua_touserdata(L, index));
+    void* address = lua_touserdata(L, index);
+    if (!address)
+        return nullptr;
+    // Scripts keep addresses across frames and make them from text: one of
+    // a deleted object, or one made up, must not be followed.
+    if (!IsLiveObject(address)) {
+        LogLine("Script: argument " + std::to_string(index) + " (" + FormatObjectHandle(address) +
+                ") is no live object; taken as nil");
+        return nullptr;
+    }
+    return static_cast<CPObject*>(address);
 }
 
 void LuaPushObject(lua_State* L, CPObject* object) { lua_pushlightuserdata(L, static_cast<void*>(object)); }

@@ -12,7 +12,9 @@ class CPObject;
 // Engine objects travel as light userdata holding a CPObject pointer. Only
 // light userdata reads as an object: anything else (nil, numbers, strings,
 // Lua's own full userdata) reads as null, and functions ignore null
-// objects. An object of the wrong class reads as null too.
+// objects. An object of the wrong class reads as null too, and so does an
+// address that is no live object (deleted, or made up by a script), with a
+// line in the log.
 //
 // Lua raises its errors with a long jump that skips C++ destructors, so a
 // function checks its required arguments (LuaCheckText, luaL_check*)

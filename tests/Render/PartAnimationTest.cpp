@@ -250,3 +250,20 @@ TEST(PartAnimation, MirrorMatrixTest)
     for (const auto& c : cases)
         EXPECT_EQ(IsMirrorMatrix(c.matrix), c.mirrors) << c.what;
 }
+
+TEST_F(PartAnimationTest, ALoopFarShorterThanTheFrameIsToldOnlyAFewTimes)
+{
+    // Only segment 0 plays in a looping track of three keys: a lap of one
+    // microsecond would be passed half a million times in a half-second frame.
+    ASSERT_TRUE(animation.SetKeys(Keys(), {1e-6f, 1.0f, 1.0f}));
+    animation.SetLooping(true);
+    animation.SetOwner(&owner);
+    Start();
+    kernel.StepTasks(0.5f);
+    const int ends = EndsHeard();
+    EXPECT_GE(ends, 1);
+    EXPECT_LE(ends, CPPartAnimation::kMaxLapsHeardPerStep + 1);
+    EXPECT_EQ(animation.GetCurrent(), 0u);
+    EXPECT_LE(animation.GetElapsed(), 1e-6f);
+    EXPECT_FALSE(animation.IsKilled());
+}

@@ -328,6 +328,18 @@ TEST_F(ParticleSystemTest, IntervalsThatWouldTickForeverAreRefused)
     EXPECT_EQ(system->GetAccumulator(), 0.0f);
 }
 
+TEST_F(ParticleSystemTest, AnIntervalFarShorterThanTheFrameTicksOnlyAHundredTimes)
+{
+    // 50000 intervals in the frame: each would emit and damage.
+    CPParticleSystem* system = Make(nullptr, {"up"});
+    ASSERT_TRUE(system->SetInterval(1e-5f));
+    Run(system, {0.5f});
+    EXPECT_EQ(spark->spawns.size(), static_cast<std::size_t>(CPParticleSystem::kMaxTicksPerStep));
+    EXPECT_LT(system->GetAccumulator(), 1e-5f);
+    EXPECT_NEAR(system->GetAge(), 0.5f, 1e-5f);
+    EXPECT_FALSE(system->IsKilled());
+}
+
 TEST_F(ParticleSystemTest, AFlameHeldByItsObjectRunsWhileTheObjectIsActive)
 {
     auto* flame = new CPGameObject("flame");

@@ -254,3 +254,72 @@ TEST_F(NSoundTest, ThreeDSoundsAskForTheAlgorithmTheMixAllows)
     }
     GetSoundSettings().bitsPerSample = 8;
 }
+
+namespace {
+
+// The 22 extra bytes of an extensible format header: valid bits, channel
+// mask, and the sub-format whose first two bytes are the plain tag.
+std::vector<std::uint8_t> ExtensibleExtra(std::uint16_t validBits, std::uint16_t subFormat)
+{
+    std::vector<std::uint8_t> extra;
+    AppendU16(extra, validBits);
+    AppendU32(extra, 0x4); // front centre
+    AppendU16(extra, subFormat);
+    for (std::uint8_t b : {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71})
+        extra.push_back(b);
+    return extra;
+}
+
+} // namespace
+
+TEST_F(NSoundTest, WavesAsOtherToolsWriteThemBecomeSounds)
+{
+    const std::vector<std::uint8_t> samples = RampBytes(64);
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> file;
+        std::size_t bytes; // what the buffer holds
+    } cases[] = {
+        {"extensible PCM",
+         RiffBuilder()
+             .Chunk("fmt ", ExtendedFormatRecord(0xFFFE, 1, 8000, 16, ExtensibleExtra(16, 1)))
+             .Chunk("data", samples)
+             .Build(),
+         64},
+        {"extensible float",
+         RiffBuilder()
+             .Chunk("fmt ", ExtendedFormatRecord(0xFFFE, 1, 8000, 32, ExtensibleExtra(32, 3)))
+             .Chunk("data", samples)
+             .Build(),
+         64},
+        // Written to a pipe: neither size could be filled in. The samples
+        // are what is there, in whole frames (two bytes each).
+        {"sizes left unknown",
+         [&] {
+             std::vector<std::uint8_t> file = RiffBuilder()
+                                                  .Chunk("fmt ", FormatRecord(1, 1, 8000, 16))
+                                                  .ChunkDeclaring("data", 0xFFFFFFFFu, RampBytes(63))
+                                                  .Build();
+             file[4] = file[5] = file[6] = file[7] = 0xFF;
+             return file;
+         }(),
+         62},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteSound("tool.wav", c.file);
+        auto sound = Load("tool.wav");
+        ASSERT_TRUE(sound->IsLoaded());
+        ASSERT_NE(sound->GetBuffer(), nullptr);
+        EXPECT_EQ(sound->GetBuffer()->GetBytes().size(), c.bytes);
+        EXPECT_EQ(sound->GetBaseFrequency(), 8000u);
+    }
+    // Another sub-format is still no sound.
+    std::vector<std::uint8_t> extra = ExtensibleExtra(16, 1);
+    extra[7] = 1; // tag 0x0101
+    WriteSound("other.wav", RiffBuilder()
+                                .Chunk("fmt ", ExtendedFormatRecord(0xFFFE, 1, 8000, 16, extra))
+                                .Chunk("data", samples)
+                                .Build());
+    EXPECT_FALSE(Load("other.wav")->IsLoaded());
+}

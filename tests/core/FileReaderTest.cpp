@@ -155,19 +155,22 @@ TEST_F(FileReaderTest, ReadsThatFitExactlyLeaveNoError)
     EXPECT_FALSE(reader.HasReadError());
 }
 
-TEST_F(FileReaderTest, MissingAndEmptyFilesFailWithALogLine)
+TEST_F(FileReaderTest, MissingFilesFailWithALogLineAndEmptyFilesLoadEmpty)
 {
     CPFileReader missing("Data\\Nothing.lvl", false);
     EXPECT_EQ(missing.Load(), E_FAIL);
     EXPECT_EQ(missing.GetDataSize(), 0u);
     EXPECT_TRUE(log.Contains("Cannot load \"data\\nothing.lvl\": it is not on disk"));
 
+    // An empty file is there and holds nothing: reading from it is a read
+    // error, which is the reader's to report.
     folder.Write("empty.dat", "");
-    CPFileReader empty("Empty.dat", false);
-    EXPECT_EQ(empty.Load(), E_FAIL);
+    CPFileReader empty("Empty.dat", true);
+    EXPECT_EQ(empty.Load(), S_OK);
     EXPECT_EQ(empty.GetDataSize(), 0u);
+    EXPECT_FALSE(log.Contains("empty.dat"));
     EXPECT_EQ(empty.ReadInt(), 0);
-    EXPECT_TRUE(log.Contains("Cannot load \"empty.dat\": it is empty"));
+    EXPECT_TRUE(empty.HasReadError());
 }
 
 TEST_F(FileReaderTest, ScrambledFilesComeBackPlainOnlyWhenFlagged)

@@ -58,6 +58,7 @@ TEST_F(PackFileTest, EntriesComeBackByteForByteWhateverTheFlag)
     CPPackWriter writer;
     ASSERT_TRUE(writer.AddEntry("Data\\Meshes\\Car.rdf", large));
     ASSERT_TRUE(writer.AddEntry("data/textures/a.dds", small));
+    ASSERT_TRUE(writer.AddEntry("data/empty.txt", {}));
     ASSERT_EQ(writer.Save("game.pak"), S_OK);
     ASSERT_EQ(GetPackFileList().AddPack("game.pak"), S_OK);
 
@@ -69,6 +70,10 @@ TEST_F(PackFileTest, EntriesComeBackByteForByteWhateverTheFlag)
         ASSERT_EQ(texture.Load(), S_OK);
         EXPECT_EQ(std::vector<std::uint8_t>(texture.GetData(), texture.GetData() + texture.GetDataSize()),
                   small);
+        // An empty entry is an empty file, not a failure.
+        CPFileReader empty("data\\empty.txt", flag);
+        EXPECT_EQ(empty.Load(), S_OK);
+        EXPECT_EQ(empty.GetDataSize(), 0u);
     }
     CPFileReader absent("data\\textures\\b.dds", false);
     EXPECT_EQ(absent.Load(), E_FAIL);

@@ -105,6 +105,8 @@ TEST_F(CarTest, WheelAttributesAreReadAsTheirRulesSay)
         {"fixed=\"both\"", 4, false, false, 0.5f},
         {"count=\"3.9\"", 3, false, false, 0.5f},
         {"count=\"12\"", 8, false, false, 0.5f},
+        {"count=\"1e300\"", 8, false, false, 0.5f},
+        {"count=\"-1e300\"", 0, false, false, 0.5f},
         {"count=\"-2\"", 0, false, false, 0.5f},
         {"count=\"two\" radius=\"0.5x\"", 4, false, false, 0.5f},
         {"radius=\" 0.75 \"", 4, false, false, 0.75f},
@@ -120,6 +122,10 @@ TEST_F(CarTest, WheelAttributesAreReadAsTheirRulesSay)
         DestroyCar(*m_owner);
     }
     EXPECT_TRUE(m_log.Contains("asks for 12 wheels"));
+    // A count beyond every integer is told as it was written, not as the
+    // garbage of an overflowed conversion.
+    EXPECT_TRUE(m_log.Contains("asks for 1e+300 wheels"));
+    EXPECT_TRUE(m_log.Contains("asks for -1e+300 wheels"));
 }
 
 TEST_F(CarTest, DebugIsOnlyTheExactWordTrue)

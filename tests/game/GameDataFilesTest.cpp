@@ -117,18 +117,15 @@ TEST_F(GameDataFilesTest, SourcesTheLevelLacksStandAtTheOrigin)
 
 TEST_F(GameDataFilesTest, AMissionListThatCannotBeReadKeepsTheSources)
 {
+    // An empty file is readable: it is a mission without checkpoints (below).
     const CPSourcePositions positions = LevelSources();
-    for (const char* text : {static_cast<const char*>(nullptr), ""}) {
-        folder.Write("Data/Levels/good.txt", kMission);
-        ASSERT_TRUE(data.LoadMissionInfo("good.txt", &positions));
-        if (text)
-            folder.Write("Data/Levels/bad.txt", text);
-        EXPECT_FALSE(data.LoadMissionInfo(text ? "bad.txt" : "absent.txt", &positions));
-        EXPECT_TRUE(data.checkpoints.empty());
-        ASSERT_EQ(data.enemySources.size(), 2u);
-        EXPECT_EQ(data.enemySources.at("north").size(), 2u);
-        EXPECT_TRUE(log.Contains("cannot be read"));
-    }
+    folder.Write("Data/Levels/good.txt", kMission);
+    ASSERT_TRUE(data.LoadMissionInfo("good.txt", &positions));
+    EXPECT_FALSE(data.LoadMissionInfo("absent.txt", &positions));
+    EXPECT_TRUE(data.checkpoints.empty());
+    ASSERT_EQ(data.enemySources.size(), 2u);
+    EXPECT_EQ(data.enemySources.at("north").size(), 2u);
+    EXPECT_TRUE(log.Contains("cannot be read"));
 }
 
 TEST_F(GameDataFilesTest, AMalformedMissionLineIsDroppedAlone)
@@ -165,6 +162,17 @@ TEST_F(GameDataFilesTest, AMalformedMissionLineIsDroppedAlone)
     ASSERT_EQ(data.checkpoints.size(), 1u);
     EXPECT_EQ(data.checkpoints[0].value, 2.5f);
     EXPECT_EQ(data.checkpoints[0].values[2], 9);
+}
+
+TEST_F(GameDataFilesTest, AnEmptyMissionListIsAMissionWithoutCheckpoints)
+{
+    const CPSourcePositions positions = LevelSources();
+    folder.Write("Data/Levels/good.txt", kMission);
+    ASSERT_TRUE(data.LoadMissionInfo("good.txt", &positions));
+    folder.Write("Data/Levels/empty.txt", "");
+    EXPECT_TRUE(data.LoadMissionInfo("empty.txt", &positions));
+    EXPECT_TRUE(data.checkpoints.empty());
+    EXPECT_TRUE(data.enemySources.empty());
 }
 
 // ---- player.dat

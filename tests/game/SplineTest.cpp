@@ -232,6 +232,36 @@ TEST_F(SplineTest, VerticalStretchMakesNoLineAndTheNextPassFillsIt)
     EXPECT_NEAR(Line(0)->end.x, 100.0f * 7.5f / 90.0f, 1e-3f);
 }
 
+TEST_F(SplineTest, SegmentOfNoLengthGivesItsStartNotANumber)
+{
+    Load("c_path", false, {Straight({5, 5, 0}, {5, 5, 0}), Straight({5, 5, 0}, {105, 5, 0})});
+    ASSERT_TRUE(loaded);
+    ASSERT_GE(spline.GetRingSize(), 1u);
+    // The first pass starts on the empty segment: its start, not NaN.
+    EXPECT_EQ(Line(0)->start.x, 5.0f);
+    EXPECT_EQ(Line(0)->start.y, 5.0f);
+    EXPECT_NEAR(Line(0)->end.x, StraightX(1) + 5.0f, 1e-3f);
+    EXPECT_NEAR(Line(0)->angle, kPi, 1e-5f);
+    for (std::size_t i = 0; i < spline.GetRingSize(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(std::isfinite(Line(i)->start.x) && std::isfinite(Line(i)->angle));
+    }
+}
+
+TEST_F(SplineTest, ClosedSplineFarShorterThanALineEndsItsWrap)
+{
+    // A total of about 1e-18: taking it off the end of the first pass
+    // (10.5) one total at a time would change nothing, for ever.
+    Load("c_path", true, {Straight({0, 0, 0}, {1e-18f, 0, 0})});
+    EXPECT_TRUE(loaded);
+    EXPECT_GT(spline.GetTotalLength(), 0.0f);
+    for (std::size_t i = 0; i < spline.GetRingSize(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(std::isfinite(Line(i)->start.x) && std::isfinite(Line(i)->end.x));
+        EXPECT_TRUE(std::isfinite(Line(i)->angle));
+    }
+}
+
 TEST_F(SplineTest, LineMeshHasThreeWhiteVerticesPerLine)
 {
     Load("right", false, {Straight({0, 0, 0}, {100, 0, 0})});

@@ -37,6 +37,13 @@ TEST(ActionLineTest, CutsWellFormedLinesIntoTheirFields)
         {"aim;Aim;;;false", "aim", "Aim", ";", false, 0},
         // Fields past the fourth are not part of a binding.
         {"fire;Fire;Space;false;extra", "fire", "Fire", "Space", false, 0},
+        // Fields left out are empty; only the exact "true" makes a code.
+        {"fire;Fire;Space", "fire", "Fire", "Space", false, 0},
+        {"fire;Fire;Space;", "fire", "Fire", "Space", false, 0},
+        {"fire", "fire", "", "", false, 0},
+        {"shoot2;Fire 2;3;TRUE", "shoot2", "Fire 2", "3", false, 0},
+        {"fire;Fire;Space;False", "fire", "Fire", "Space", false, 0},
+        {"fire;Fire;Space;1", "fire", "Fire", "Space", false, 0},
     };
     for (const GoodLine& c : cases) {
         ActionLine line;
@@ -53,21 +60,11 @@ TEST(ActionLineTest, CutsWellFormedLinesIntoTheirFields)
 TEST(ActionLineTest, RefusesLinesThatAreNoBinding)
 {
     const BadLine cases[] = {
-        {"fire;Fire;Space", "3 fields"},
-        {"fire;Fire;Space;", "3 fields"},
-        {"fire", "1 fields"},
-        {";Fire;Space;false", "no action"},
-        {"fire;Fire;Space;False", "neither"},
-        {"fire;Fire;Space;1", "neither"},
-        {"fire;Fire;\"Space;false", "fields"},
-        {"x;X;256;true", "from 0 to 255"},
-        {"x;X;-1;true", "from 0 to 255"},
-        {"x;X;1000;true", "from 0 to 255"},
-        {"x;X;+3;true", "from 0 to 255"},
-        {"x;X;3a;true", "from 0 to 255"},
-        {"x;X;Space;true", "from 0 to 255"},
-        {"x;X;;true", "from 0 to 255"},
-        {"x;X;99999999999999999999;true", "from 0 to 255"},
+        {";Fire;Space;false", "no action"}, {"", "no action"},
+        {"x;X;256;true", "from 0 to 255"},  {"x;X;-1;true", "from 0 to 255"},
+        {"x;X;1000;true", "from 0 to 255"}, {"x;X;+3;true", "from 0 to 255"},
+        {"x;X;3a;true", "from 0 to 255"},   {"x;X;Space;true", "from 0 to 255"},
+        {"x;X;;true", "from 0 to 255"},     {"x;X;99999999999999999999;true", "from 0 to 255"},
     };
     for (const BadLine& c : cases) {
         ActionLine line;

@@ -124,7 +124,7 @@ TEST_F(InputManagerTest, ARepeatedActionIsWrittenTwiceWithItsLaterBinding)
               "fire;Shoot;F;false\r\nup;Accelerate;Up;false\r\nfire;Shoot;F;false\r\n");
 }
 
-TEST_F(InputManagerTest, AFileThatCannotBeReadWholeChangesNothing)
+TEST_F(InputManagerTest, AFileWithNoUsableBindingChangesNothing)
 {
     struct Case {
         const char* what;
@@ -134,24 +134,12 @@ TEST_F(InputManagerTest, AFileThatCannotBeReadWholeChangesNothing)
     };
     const Case cases[] = {
         {"missing file", false, "", "were not read"},
-        {"empty file", true, "", "were not read"},
-        {"cut short in its last line", true, "fire;Fire;Space;false\r\nup;Accelerate;U",
-         "the line \"up;Accelerate;U\""},
-        {"last line without its flag", true, "fire;Fire;Space;false\r\nup;Accelerate;Up;", "3 fields"},
-        {"numeric code too large", true, "fire;Fire;Space;false\r\nshoot2;Fire 2;300;true\r\n",
-         "from 0 to 255"},
-        {"negative numeric code", true, "shoot2;Fire 2;-5;true\r\nfire;Fire;Space;false\r\n",
-         "from 0 to 255"},
-        {"binary garbage", true,
-         std::string("\x7f"
-                     "ELF\x02\x01\x01\0\0\0;\xff;\x01",
-                     14),
-         "malformed"},
-        {"flag that is no flag", true, "fire;Fire;Space;yes\r\n", "neither \"true\" nor \"false\""},
+        {"empty file", true, "", "hold no binding"},
+        {"only comments", true, "// nothing\r\n\r\n", "hold no binding"},
+        {"numeric code too large", true, "shoot2;Fire 2;300;true\r\n", "from 0 to 255"},
+        {"negative numeric code", true, "shoot2;Fire 2;-5;true\r\n", "from 0 to 255"},
         {"binding without a name", true, ";Fire;Space;false\r\n", "names no action"},
-        {"section header", true, "[keys;Keys;K;false]\r\nfire;Fire;Space;false\r\n", "section header"},
-        {"empty section header", true, "fire;Fire;Space;false\r\n[]\r\nup;Accelerate;Up;false\r\n",
-         "section header"},
+        {"section headers", true, "[keys;Keys;K;false]\r\n[]\r\n", "section header"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -175,6 +163,33 @@ TEST_F(InputManagerTest, AFileThatCannotBeReadWholeChangesNothing)
     }
 }
 
+TEST_F(InputManagerTest, LinesThatMakeNoBindingAreLeftOutOneByOne)
+{
+    Load("Actions.cfg", "fire;Fire;Space\r\n"      // no flag: a key name
+                        "shoot2;Fire 2;3;TRUE\r\n" // not "true": the key named "3"
+                        "bad;Bad;300;true\r\n"     // no numeric code
+                        ";Nameless;X;false\r\n"    // no action
+                        "[section]\r\n"
+                        "[]\r\n"
+                        "up;Accelerate;Up;false\r\n"
+                        "pad;Pad;7;true\r\n");
+
+    EXPECT_EQ(manager.GetActionNames(), (std::vector<std::string>{"fire", "shoot2", "up", "pad"}));
+    ExpectAction(manager.GetKeyboardAction(0x39), {0x39, "Space", "fire", true, false}, "keyboard Space");
+    ExpectAction(manager.GetKeyboardAction(0x04), {0x04, "3", "shoot2", true, false}, "keyboard 3");
+    ExpectAction(manager.GetKeyboardAction(0xC8), {0xC8, "Up", "up", true, false}, "keyboard Up");
+    ExpectAction(manager.GetNumericAction(7), {7, "", "pad", true, true}, "numeric 7");
+    EXPECT_EQ(manager.GetActionMap().count("bad"), 0u);
+    for (const char* left : {"\"bad;Bad;300;true\" is left out", "\";Nameless;X;false\" is left out",
+                             "\"[section]\" is left out", "\"[]\" is left out"})
+        EXPECT_TRUE(log.Contains(left)) << left << "\n" << log.Text();
+
+    // What is written back is the bindings the game uses, in full fields.
+    ASSERT_EQ(manager.WriteActions(), S_OK);
+    EXPECT_EQ(folder.Read("Actions.cfg"), "fire;Fire;Space;false\r\nshoot2;Fire 2;3;false\r\n"
+                                          "up;Accelerate;Up;false\r\npad;Pad;7;true\r\n");
+}
+
 TEST_F(InputManagerTest, ReadingWithoutAFileNameFails)
 {
     Load("Actions.cfg", kTwoBindings);
@@ -186,12 +201,12 @@ TEST_F(InputManagerTest, ReadingWithoutAFileNameFails)
 
 TEST_F(InputManagerTest, WithNoBindingsTheFileOnDiskIsNotEmptied)
 {
-    folder.Write("Actions.cfg", "fire;Fire;Space;fals");
+    folder.Write("Actions.cfg", ";Fire;Space;fals");
     EXPECT_EQ(manager.ParseActionsConfig("Actions.cfg"), E_FAIL);
 
     EXPECT_EQ(manager.WriteActions(), E_FAIL);
     EXPECT_EQ(manager.SaveAndReloadActions(), E_FAIL);
-    EXPECT_EQ(folder.Read("Actions.cfg"), "fire;Fire;Space;fals");
+    EXPECT_EQ(folder.Read("Actions.cfg"), ";Fire;Space;fals");
     EXPECT_TRUE(log.Contains("no key bindings to write"));
 }
 

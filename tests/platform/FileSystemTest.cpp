@@ -105,6 +105,30 @@ TEST_F(FileSystemTest, ReplaceFileContentsReplacesWholeAndLeavesNoTemporaryFile)
     EXPECT_FALSE(ReplaceFileContents("data\\levels", "x", 1));
 }
 
+TEST_F(FileSystemTest, AReplacementThatFailsAtAnyStageLeavesNoBrokenFile)
+{
+    const std::string old = "the old save, whole";
+    const std::string replacement(100000, 'n'); // more than one write's worth
+    const struct {
+        ReplaceStage stage;
+        bool replaced; // the new file has taken the name when the failure comes
+    } cases[] = {
+        {ReplaceStage::Open, false},  {ReplaceStage::Write, false},  {ReplaceStage::SyncFile, false},
+        {ReplaceStage::Close, false}, {ReplaceStage::Rename, false}, {ReplaceStage::SyncFolder, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.stage));
+        folder.Write("data/save0.sav", old);
+        PlanReplaceFailure(c.stage);
+        EXPECT_FALSE(ReplaceFileContents("Data\\Save0.sav", replacement.data(), replacement.size()));
+        EXPECT_EQ(folder.Read("data/save0.sav"), c.replaced ? replacement : old);
+        EXPECT_FALSE(folder.Exists("data/save0.sav.partial"));
+        // The plan is spent: the next replacement goes through.
+        EXPECT_TRUE(ReplaceFileContents("Data\\Save0.sav", "next", 4));
+        EXPECT_EQ(folder.Read("data/save0.sav"), "next");
+    }
+}
+
 TEST(Wildcard, MatchesStarAndQuestionMarkWithoutRegardForCase)
 {
     struct Case {

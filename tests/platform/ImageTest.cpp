@@ -176,6 +176,37 @@ TEST(ImageDecoding, BmpVariantsGiveTheirPixelsTopRowFirst)
                      2,
                      1,
                      {0xFFFF0000, 0xFF00FF00}});
+    // Runs, absolute runs (padded to 16 bits), row ends and the picture's
+    // end; rows from the bottom.
+    cases.push_back(
+        {"8-bit run-length",
+         BmpHeaders(4, 2, 8, 1, 62, 2)
+             .Raw({0x10, 0x20, 0x30, 0, 0xFF, 0, 0, 0})
+             .Raw({4, 0, 0, 0})
+             .Raw({1, 1, 0, 3, 0, 1, 0, 0, 0, 1})
+             .bytes,
+         ImageFormat::X8R8G8B8,
+         4,
+         2,
+         {0xFF0000FF, 0xFF302010, 0xFF0000FF, 0xFF302010, 0xFF302010, 0xFF302010, 0xFF302010, 0xFF302010}});
+    cases.push_back({"4-bit run-length",
+                     BmpHeaders(5, 1, 4, 2, 62, 2)
+                         .Raw({0x10, 0x20, 0x30, 0, 0xFF, 0, 0, 0})
+                         .Raw({2, 0x10, 0, 3, 0x01, 0x10, 0, 1})
+                         .bytes,
+                     ImageFormat::X8R8G8B8,
+                     5,
+                     1,
+                     {0xFF0000FF, 0xFF302010, 0xFF302010, 0xFF0000FF, 0xFF0000FF}});
+    // A v4 header carries masks even when the pixels are not bit fields;
+    // they do not apply, so its alpha mask makes nothing transparent.
+    Writer v4;
+    v4.Text("BM").U32(0).U32(0).U32(14 + 108);
+    v4.U32(108).U32(2).U32(1).U16(1).U16(16).U32(0).U32(0).U32(2835).U32(2835).U32(0).U32(0);
+    v4.U32(0x7C00).U32(0x03E0).U32(0x001F).U32(0x8000).Zeros(108 - 56);
+    v4.U16(0x7C00).U16(0x801F);
+    cases.push_back(
+        {"16-bit with a v4 header", v4.bytes, ImageFormat::X8R8G8B8, 2, 1, {0xFFFF0000, 0xFF0000FF}});
     for (const PixelCase& c : cases)
         ExpectPixels(c);
 }
@@ -307,6 +338,22 @@ TEST(ImageDecoding, BadFilesFailWithAReasonAndNoAllocation)
     DdsDesc ati2;
     ati2.fourCc = "ATI2";
 
+    // The scan's first bytes, then the end marker at once: the data runs
+    // out inside the file rather than at its end.
+    auto ScanCutShort = [](const Bytes& file) {
+        Bytes cut;
+        for (std::size_t i = 0; i + 1 < file.size(); ++i) {
+            if (file[i] == 0xFF && file[i + 1] == 0xDA) {
+                const std::size_t header = (file[i + 2] << 8) | file[i + 3];
+                cut.assign(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(i + 2 + header + 4));
+                break;
+            }
+        }
+        cut.push_back(0xFF);
+        cut.push_back(0xD9);
+        return cut;
+    };
+
     struct BadCase {
         const char* what;
         Bytes file;
@@ -317,6 +364,8 @@ TEST(ImageDecoding, BadFilesFailWithAReasonAndNoAllocation)
         {"no known signature", Writer().Text("hello, world, this is text").bytes, "unrecognised"},
         {"JPEG cut in half", Cut(jpeg, jpeg.size() / 2), "JPEG data is corrupt or truncated"},
         {"JPEG with only its first bytes", Cut(jpeg, 20), "JPEG data is corrupt or truncated"},
+        {"JPEG whose scan ends early at its end marker", ScanCutShort(jpeg),
+         "JPEG data is corrupt or truncated"},
         {"PNG cut in half", Cut(png, png.size() / 2), "PNG"},
         {"PNG signature only", Cut(png, 8), "PNG header is corrupt"},
         {"PNG wider than any texture", PngWithWidth(9000), "impossible size"},
@@ -333,7 +382,9 @@ TEST(ImageDecoding, BadFilesFailWithAReasonAndNoAllocation)
         {"BMP without its pixels", BmpHeaders(100, 100, 24, 0, 54).bytes, "truncated"},
         {"BMP pixel offset past the end", BmpHeaders(1, 1, 24, 0, 0xFFFFFFF0u).Zeros(4).bytes, "truncated"},
         {"BMP header cut short", Cut(BmpHeaders(1, 1, 24, 0, 54).bytes, 30), "truncated"},
-        {"run-length BMP", BmpHeaders(2, 2, 8, 1, 54).Zeros(64).bytes, "not supported"},
+        {"run-length BMP stored top-down", BmpHeaders(2, -2, 8, 1, 54 + 1024).Zeros(1028).bytes, "top-down"},
+        {"run-length BMP without its end", BmpHeaders(4, 2, 8, 1, 54 + 4, 1).Zeros(4).Raw({4, 0}).bytes,
+         "truncated"},
         {"DDS 2^31 - 1 wide", DdsHeader(hugeDds).Zeros(16).bytes, "impossible size"},
         {"DDS with 40 mip levels on 8 x 8", DdsHeader(tooManyMips).Zeros(256).bytes, "mip levels"},
         {"DDS cube with five faces", DdsHeader(fiveFaces).Zeros(64).bytes, "six faces"},

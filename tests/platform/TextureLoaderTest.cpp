@@ -179,3 +179,73 @@ TEST(TextureLoader, UnusablePicturesAndRefusalsFailCleanly)
     EXPECT_EQ(texture, nullptr);
     EXPECT_EQ(device.GetLiveResourceCount(), 0u);
 }
+
+namespace {
+
+// A DDS of one level of block-compressed data.
+Bytes DxtFile(const char* fourCc, std::uint32_t width, std::uint32_t height, const Bytes& blocks)
+{
+    DdsDesc desc;
+    desc.fourCc = fourCc;
+    desc.width = width;
+    desc.height = height;
+    return DdsHeader(desc).Raw(blocks).bytes;
+}
+
+// The pixel at (x, y) of level 0 of a 32-bit texture.
+std::uint32_t TexturePixel(Texture& texture, int x, int y)
+{
+    SurfaceDesc desc;
+    texture.GetLevelDesc(0, &desc);
+    LockedRect locked;
+    EXPECT_EQ(texture.LockRect(0, &locked, nullptr, 0), S_OK);
+    std::uint32_t pixel = 0;
+    std::memcpy(&pixel, static_cast<const std::uint8_t*>(locked.bits) + y * locked.pitch + x * 4, 4);
+    texture.UnlockRect(0);
+    return pixel;
+}
+
+} // namespace
+
+TEST(TextureLoader, BlocksThatCannotBeKeptAreDecodedToPixels)
+{
+    HeadlessGraphicsDevice device;
+    // One DXT1 block: colour 0 pure red (0xF800), colour 1 pure blue
+    // (0x001F), every index 0, so the block is red.
+    const Bytes red = {0x00, 0xF8, 0x1F, 0x00, 0, 0, 0, 0};
+    // DXT2 (premultiplied DXT3): alpha 5/15 = 0x55 everywhere over colour
+    // 0 = green 21 of 63 = 0x55 premultiplied, so straight green is 0xFF.
+    Bytes third = {0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0xA0, 0x02, 0x00, 0x00, 0, 0, 0, 0};
+    struct Case {
+        const char* what;
+        Bytes file;
+        std::uint32_t width, height;
+        std::uint32_t pixel;
+    } cases[] = {
+        // 3 x 3 rounds up to 4 x 4: blocks cannot be scaled.
+        {"DXT1 of 3 x 3", DxtFile("DXT1", 3, 3, red), 4, 4, 0xFFFF0000},
+        {"DXT2 of 4 x 4", DxtFile("DXT2", 4, 4, third), 4, 4, 0x5500FF00},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Texture* texture = nullptr;
+        std::string error;
+        ASSERT_EQ(CreateTextureFromFileInMemory(&device, c.file.data(), c.file.size(), {}, &texture, &error),
+                  S_OK)
+            << error;
+        EXPECT_EQ(texture->GetFormat(), PixelFormat::A8R8G8B8);
+        SurfaceDesc desc;
+        texture->GetLevelDesc(0, &desc);
+        EXPECT_EQ(desc.width, c.width);
+        EXPECT_EQ(desc.height, c.height);
+        EXPECT_EQ(TexturePixel(*texture, 0, 0), c.pixel);
+        texture->Release();
+    }
+    // Asked for blocks, a picture that would need scaling is still refused.
+    TextureFileRequest blocks;
+    blocks.format = PixelFormat::Dxt1;
+    Texture* texture = nullptr;
+    const Bytes odd = DxtFile("DXT1", 3, 3, red);
+    EXPECT_EQ(CreateTextureFromFileInMemory(&device, odd.data(), odd.size(), blocks, &texture), kInvalidData);
+    EXPECT_EQ(device.GetLiveResourceCount(), 0u);
+}

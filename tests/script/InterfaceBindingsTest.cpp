@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,16 @@ TEST_F(InterfaceBindingsTest, ScreensGoWithTheScriptHost)
     host.reset();
     EXPECT_EQ(std::find(screens.begin(), screens.end(), screen), screens.end());
     CPInterface::DispatchMouseMove(10.0f, 10.0f);
+}
+
+TEST_F(InterfaceBindingsTest, AHugeScreenNumberTakesTheLargestOption)
+{
+    ASSERT_TRUE(Run("big = CreateInterface('mainmenu', 1e300)")) << log.Text();
+    auto* big = static_cast<CPInterface*>(static_cast<CPObject*>(GlobalPointer("big")));
+    ASSERT_NE(big, nullptr);
+    auto* material = MaterialOf(*big->GetScreenRenderObject()).As<CPMaterial>();
+    ASSERT_NE(material, nullptr);
+    EXPECT_EQ(material->GetOption(), std::numeric_limits<int>::max());
 }
 
 TEST_F(InterfaceBindingsTest, WindowPositionsAndSizes)
