@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "ScriptTestSupport.h"
+#include "core/Singletons.h"
+#include "game/Level.h"
 #include "interface/Interface.h"
 #include "platform/Shell.h"
 #include "script/ScriptTables.h"
@@ -434,6 +436,7 @@ TEST_F(ScriptTest, EveryNameIsRegisteredAndSurvivesBadArguments)
     platform::RecordingShell shell;
     platform::SetShell(&shell);
     const std::list<CPInterface*> screensBefore = CPInterface::GetInterfaceList();
+    const CPLevel* levelBefore = GetCurrentLevel();
     std::set<std::string> all(kGameNames.begin(), kGameNames.end());
     all.insert(kHudNames.begin(), kHudNames.end());
     all.insert(kEngineCoreNames.begin(), kEngineCoreNames.end());
@@ -454,6 +457,10 @@ TEST_F(ScriptTest, EveryNameIsRegisteredAndSurvivesBadArguments)
         }
     }
     platform::SetShell(nullptr);
+    // A level made from the careless names belongs to the script, with the
+    // screens it owns (a lens flare).
+    if (CPLevel* level = GetCurrentLevel(); level && level != levelBefore)
+        delete level;
     // Screens made from the careless names belong to the script: gone with it.
     std::vector<CPInterface*> made;
     for (CPInterface* screen : CPInterface::GetInterfaceList())
