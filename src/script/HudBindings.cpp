@@ -159,11 +159,12 @@ void ShowMines(CPInterface& screen, const CPCarSettings& car, const CPPlayer& pl
         WriteText(screen, "mines", "00");
         return;
     }
+    // The mine record's first value is the count of mines, its second the
+    // factor the count is shown multiplied by.
     const CPMineInfo& mine = player.mineParameters;
     ShowWindow(screen, "mines", true);
     WriteText(screen, "mines", Format("%02d", TruncateToInt(static_cast<float>(mine.value1) * mine.value2)));
     ShowAt(screen, car.mine, "no_mina");
-    ShowWindow(screen, "mines", true);
 }
 
 const CPCarSettings* CommittedSettings()
