@@ -141,6 +141,8 @@ void CPMusic::KeepStepping()
 
 void CPMusic::Stop()
 {
+    // Without its graph the track cannot sound, so it no longer plays.
+    m_playing = false;
     ReleaseInterface(m_audio);
     ReleaseInterface(m_control);
     ReleaseInterface(m_event);

@@ -40,7 +40,8 @@ class CPMusic : public CPTask {
     // result of rendering the file, or the failure met on the way (with a
     // report in the log; the name is kept, playing stays false).
     HResult Play(const std::string& name, bool loop);
-    // Releases the current track's graph; the name stays.
+    // Releases the current track's graph: the player no longer plays; the
+    // name stays.
     void Stop();
     // Stores the volume (0..1) and applies it to the current track.
     HResult SetVolume(float volume);

@@ -307,6 +307,13 @@ int IsPlayerMoveForward(lua_State* L)
     return 1;
 }
 
+int IsPlayerMovingBackwards(lua_State* L)
+{
+    const CPLevel* level = GetCurrentLevel();
+    lua_pushboolean(L, level && level->IsMovingBackwards());
+    return 1;
+}
+
 int GetPlayerSplineAngle(lua_State* L)
 {
     // The line the search last ended on, kept across calls and levels.

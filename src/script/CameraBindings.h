@@ -22,6 +22,8 @@ int SetLensFlare(lua_State* L);
 int GetLight(lua_State* L);
 int SetLight(lua_State* L);
 int IsPlayerMoveForward(lua_State* L);
+// False without a current level.
+int IsPlayerMovingBackwards(lua_State* L);
 
 int GetPlayerSplineAngle(lua_State* L);
 int GetSplineLineCount(lua_State* L);

@@ -209,6 +209,13 @@ int SetBrake(lua_State* L)
     return 0;
 }
 
+int Spawn(lua_State* L)
+{
+    if (CPPlayer* car = CarArg(L, 1))
+        car->Spawn(true);
+    return 0;
+}
+
 int SetAbilitiesCount(lua_State* L)
 {
     const std::int32_t count = LuaToInt(L, 1);

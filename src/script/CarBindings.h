@@ -30,6 +30,9 @@ int CrossPlayerRay(lua_State* L);
 int LockPlayer(lua_State* L);
 int LockPlayers(lua_State* L);
 int SetBrake(lua_State* L);
+// Puts the car back on the track whatever its state (cooldown and lock
+// still hold).
+int Spawn(lua_State* L);
 int SetAbilitiesCount(lua_State* L);
 int SetAbilitiesCountAI(lua_State* L);
 int ActivateAbilitiesAI(lua_State* L);

@@ -39,6 +39,19 @@ const char* const kEquipmentWindows[] = {
     "bullets2", "firerate2", "damage2",      "regeneration2", "noequipment1", "noequipment2",
 };
 
+// The weapon windows, each also with "_off" for a weapon not selected.
+const char* const kWeaponWindows[] = {
+    "lgun",  "lgun2x",    "gauss",       "shotgun", "mgun",        "mgun2x",
+    "hmgun", "rlauncher", "ssrlauncher", "plasma",  "firethrower", "autoshotgun",
+};
+const char* const kArmsWindows[] = {
+    "contact", "emcontact", "timer",    "nocontact", "emnocontact", "cassette", "no_mina", "mines",  "slot1",
+    "slot2",   "slot3",     "nosuper1", "nosuper2",  "nosuper3",    "super1",   "super2",  "super3",
+};
+constexpr int kWeaponSlots = 3;
+constexpr int kSuperWeaponWindows = 3;
+constexpr int kAmmunitionWindows = 17;
+
 CPInterface* ScreenArg(lua_State* L) { return LuaToObjectAs<CPInterface>(L, 1); }
 
 void ShowWindow(CPInterface& screen, const std::string& name, bool visible)
@@ -71,6 +84,87 @@ void ShowRun(CPInterface& screen, const char* pattern, int count, int shown)
 {
     for (int i = 1; i <= count; ++i)
         ShowWindow(screen, Format(pattern, i), i <= shown);
+}
+
+// The count of windows lit for a fraction of `windows`, rounded half up.
+std::int32_t LitWindows(float fraction, int windows)
+{
+    const float lit = fraction * static_cast<float>(windows);
+    std::int32_t count = TruncateToInt(lit);
+    if (lit - static_cast<float>(count) >= 0.5f)
+        ++count;
+    return count;
+}
+
+// Shows the window at the place of another; nothing when it is missing.
+void ShowAt(CPInterface& screen, const std::string& name, const std::string& place)
+{
+    CPWindow* window = screen.FindWindow(name);
+    if (!window)
+        return;
+    if (const CPWindow* at = screen.FindWindow(place))
+        window->SetPosition(at->GetX(), at->GetY());
+    window->SetVisible(true);
+}
+
+// The cursor that aims the weapon of the kind; null for kinds with none.
+const char* CursorOfWeaponKind(std::int32_t kind)
+{
+    switch (kind) {
+    case 0:
+    case 1:
+    case 2:
+    case 6:
+        return "bullet";
+    case 3:
+    case 4:
+        return "rocket";
+    case 5:
+    case 7:
+        return "plazma";
+    case 8:
+        return "shotgun";
+    default:
+        return nullptr;
+    }
+}
+
+void HideArmsWindows(CPInterface& screen)
+{
+    for (const char* name : kWeaponWindows) {
+        ShowWindow(screen, name, false);
+        ShowWindow(screen, std::string(name) + "_off", false);
+    }
+    for (const char* name : kArmsWindows)
+        ShowWindow(screen, name, false);
+}
+
+void ShowWeaponSlots(CPInterface& screen, const CPCarSettings& car, const CPPlayer& player)
+{
+    const std::string* weapons[kWeaponSlots] = {&car.weapon1, &car.weapon2, &car.weapon3};
+    for (int k = 1; k <= kWeaponSlots; ++k) {
+        const std::string slot = Format("slot%d", k);
+        const std::string& weapon = *weapons[k - 1];
+        if (weapon.empty())
+            ShowWindow(screen, slot, true);
+        else
+            ShowAt(screen, player.weaponSlot == k - 1 ? weapon : weapon + "_off", slot);
+    }
+}
+
+void ShowMines(CPInterface& screen, const CPCarSettings& car, const CPPlayer& player)
+{
+    if (!player.mineReady) {
+        ShowWindow(screen, "no_mina", true);
+        WriteText(screen, "mines", "00");
+        return;
+    }
+    // The mine record's first value is the count of mines, its second the
+    // factor the count is shown multiplied by.
+    const CPMineInfo& mine = player.mineParameters;
+    ShowWindow(screen, "mines", true);
+    WriteText(screen, "mines", Format("%02d", TruncateToInt(static_cast<float>(mine.value1) * mine.value2)));
+    ShowAt(screen, car.mine, "no_mina");
 }
 
 const CPCarSettings* CommittedSettings()
@@ -116,6 +210,31 @@ int InitGameInterface(lua_State* L)
     return 0;
 }
 
+int UpdateGameInterface(lua_State* L)
+{
+    CPInterface* screen = ScreenArg(L);
+    const CPCarSettings* car = CommittedSettings();
+    const CPLevel* level = GetCurrentLevel();
+    const auto* player = level ? dynamic_cast<const CPPlayer*>(level->GetPlayer()) : nullptr;
+    if (!screen || !car || !player)
+        return 0;
+    HideArmsWindows(*screen);
+    for (int i = 1; i <= kSuperWeaponWindows; ++i)
+        ShowWindow(*screen, Format(i <= car->superWeaponCount ? "super%d" : "nosuper%d", i), true);
+    WriteText(*screen, "life", Format("%03d", TruncateToInt(player->combatValues[0])));
+    ShowWeaponSlots(*screen, *car, *player);
+    ShowMines(*screen, *car, *player);
+
+    const std::int32_t slot = player->weaponSlot;
+    const bool selected = slot >= 0 && slot < kWeaponSlots;
+    const float ammunition = selected ? player->ammunition[static_cast<std::size_t>(slot)] : 0.0f;
+    ShowRun(*screen, "bullet%d", kAmmunitionWindows, LitWindows(ammunition, kAmmunitionWindows));
+    if (const char* cursor = CursorOfWeaponKind(player->weaponKind))
+        screen->SetCursor(cursor);
+    screen->RebuildBuffers();
+    return 0;
+}
+
 int UpdateScore(lua_State* L)
 {
     const std::int32_t score = LuaToInt(L, 2);
@@ -138,11 +257,8 @@ int UpdateTime(lua_State* L)
     WriteText(*screen, "time", time);
 
     const auto* player = dynamic_cast<const CPPlayer*>(level->GetPlayer());
-    const float heat = (player ? player->engineTemperature : 0.0f) * kOverheatWindows;
-    std::int32_t lit = TruncateToInt(heat);
-    if (heat - static_cast<float>(lit) >= 0.5f)
-        ++lit;
-    ShowRun(*screen, "overheat%d", kOverheatWindows, lit);
+    const float heat = player ? player->engineTemperature : 0.0f;
+    ShowRun(*screen, "overheat%d", kOverheatWindows, LitWindows(heat, kOverheatWindows));
 
     const CPGameData* data = GetGameData();
     WriteText(*screen, "kills", Format("%05d", data ? data->kills : 0));

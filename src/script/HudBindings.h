@@ -8,6 +8,9 @@
 namespace bind {
 
 int InitGameInterface(lua_State* L);
+// Weapons, super weapons, mines, life and ammunition of the player's car;
+// nothing without a current level and its player car.
+int UpdateGameInterface(lua_State* L);
 int UpdateScore(lua_State* L);
 int UpdateTime(lua_State* L);
 int EngineState(lua_State* L);

@@ -212,6 +212,18 @@ int InitWarning(lua_State* L)
     return 0;
 }
 
+int ChangeCheckpointPosition(lua_State* L)
+{
+    const Vector3 position{LuaToFloat(L, 1), LuaToFloat(L, 2), 0.0f};
+    const CPLevel* level = GetCurrentLevel();
+    auto* checkpoint = level ? level->shownCheckpoint.As<CPGameObject>() : nullptr;
+    if (!checkpoint)
+        return 0;
+    checkpoint->SetPosition(position);
+    checkpoint->UpdateBounds();
+    return 0;
+}
+
 int SetPlayerName(lua_State* L)
 {
     const std::string name = LuaToText(L, 1);

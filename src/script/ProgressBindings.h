@@ -40,6 +40,9 @@ int SetRoundTime(lua_State* L);
 int GetRoundTime(lua_State* L);
 int GetFullTime(lua_State* L);
 int InitWarning(lua_State* L);
+// Moves the checkpoint the level shows to (x, y) on the ground, with its
+// levels of detail and body; nothing when none is shown.
+int ChangeCheckpointPosition(lua_State* L);
 
 // Names.
 int SetPlayerName(lua_State* L);

@@ -102,6 +102,20 @@ TEST_F(MusicTest, ANewTrackReleasesTheOldGraph)
     EXPECT_EQ(platform::CountLiveMediaGraphs(), before);
 }
 
+TEST_F(MusicTest, AStoppedOrEndedPlayerNoLongerPlays)
+{
+    CPMusic music;
+    ASSERT_EQ(music.Play("theme.wav", true), S_OK);
+    music.Stop();
+    EXPECT_FALSE(music.IsPlaying());
+    EXPECT_EQ(music.GetName(), "theme.wav");
+    ASSERT_EQ(music.Play("theme.wav", false), S_OK);
+    ASSERT_TRUE(music.IsPlaying());
+    music.End(); // what the scripts' stop calls
+    EXPECT_FALSE(music.IsPlaying());
+    EXPECT_EQ(music.GetGraph(), nullptr);
+}
+
 TEST_F(MusicTest, FailedQueriesAreReportedAndKeepWhatWasObtained)
 {
     struct Case {

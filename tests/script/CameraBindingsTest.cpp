@@ -124,6 +124,35 @@ TEST_F(CameraBindingsTest, PositionsAnglesAndTheLookPoint)
     EXPECT_EQ(Results("GetCameraPositions()"), "7.000,8.000,9.000,4.000,5.000,6.000");
 }
 
+TEST_F(CameraBindingsTest, MovingBackwardsAgainstTheTrackDirection)
+{
+    struct Case {
+        float reference, heading;
+        bool reversed;
+        bool backwards;
+    } cases[] = {
+        {0.0f, 0.2f, false, false},      {0.0f, kPi, false, true},
+        {0.0f, kPi, true, false}, // a reversed race turns the heading round
+        {0.0f, 4.0f, false, true},       {0.0f, 5.0f, false, false},
+        {1.0f, 1.0f + kPi, false, true}, {1.0f, 1.0f, true, true},
+    };
+    for (const Case& c : cases) {
+        level->referenceHeading = c.reference;
+        level->heading = c.heading;
+        level->reversed = c.reversed;
+        Do("b = IsPlayerMovingBackwards(); t = type(b)");
+        EXPECT_EQ(GlobalString("t"), "boolean");
+        lua_getglobal(L, "b");
+        EXPECT_EQ(lua_toboolean(L, -1) != 0, c.backwards)
+            << c.reference << " " << c.heading << " " << c.reversed;
+        lua_pop(L, 1);
+    }
+    level.reset();
+    Do("b = IsPlayerMovingBackwards(1, 2); t = type(b)");
+    EXPECT_EQ(GlobalString("t"), "boolean");
+    EXPECT_EQ(Run("assert(b == false)"), true);
+}
+
 TEST_F(CameraBindingsTest, LightRoundTripsItsFifteenValues)
 {
     Do("SetLight(0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 1, 0, 0.25, 0, 0, -1)");

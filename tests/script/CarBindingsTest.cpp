@@ -166,6 +166,37 @@ TEST_F(CarBindingsTest, PlacementBoxAndDirectionOfObjects)
     EXPECT_EQ(Results("GetPlayerDirectionAI(nil)"), "");
 }
 
+TEST_F(CarBindingsTest, SpawnPutsAnUprightCarOnTheGroundBackOnTheTrack)
+{
+    // The path runs along +x and back; the car stands upright on the ground
+    // beside it, where only a forced respawn moves it.
+    AddPathSpline({{0, 0, 0}, {100, 0, 0}, {100, 100, 0}, {0, 100, 0}});
+    auto* physics = new CPPhysicData(player);
+    player->SetPhysicData(CPObjectPtr(physics));
+    physics->SetTerrainTriangleCount(2);
+    SetGlobal("me", player);
+    // Upright on the ground: the per-frame check leaves the car be.
+    player->SetPosition(Vector3{30.0f, 3.0f, 0.0f});
+    EXPECT_FALSE(player->Spawn(false));
+    struct Case {
+        const char* call;
+        bool moved;
+        float cooldown;
+    } cases[] = {
+        {"Spawn(nil)", false, 0.0f}, {"Spawn(5)", false, 0.0f},  {"Spawn()", false, 0.0f},
+        {"Spawn(me)", true, 1.0f},   {"Spawn(me)", false, 1.0f}, // within the second of cooldown
+    };
+    for (const Case& c : cases) {
+        player->SetPosition(Vector3{30.0f, 3.0f, 0.0f});
+        Do(c.call);
+        // Moved onto the path (y 0), raised by 2.
+        const Vector3 at = player->GetPosition();
+        EXPECT_EQ(at.z == 2.0f && at.y == 0.0f, c.moved)
+            << c.call << " " << at.x << "," << at.y << "," << at.z;
+        EXPECT_FLOAT_EQ(player->respawnCooldown, c.cooldown) << c.call;
+    }
+}
+
 TEST_F(CarBindingsTest, MassOfTheGivenObjectOrOfThePlayersCar)
 {
     auto* physics = new CPPhysicData(player);

@@ -24,16 +24,48 @@ const char* const kWindowNames[] = {
     "bullets2", "firerate2", "damage2",      "regeneration2", "noequipment1", "noequipment2",
 };
 
+const char* const kWeaponNames[] = {
+    "lgun",  "lgun2x",    "gauss",       "shotgun", "mgun",        "mgun2x",
+    "hmgun", "rlauncher", "ssrlauncher", "plasma",  "firethrower", "autoshotgun",
+};
+
+// Every weapon window, on and off, and the slot and super-weapon windows.
+std::vector<std::string> ArmsWindowNames()
+{
+    std::vector<std::string> names;
+    for (const char* weapon : kWeaponNames) {
+        names.push_back(weapon);
+        names.push_back(std::string(weapon) + "_off");
+    }
+    for (const char* name :
+         {"contact", "emcontact", "timer", "nocontact", "emnocontact", "cassette", "slot1", "slot2", "slot3",
+          "nosuper1", "nosuper2", "nosuper3", "super1", "super2", "super3"})
+        names.push_back(name);
+    return names;
+}
+
 std::string HudScreen()
 {
     std::string text = "menu\nhud.tga,256,256\nlight,off\n";
     std::vector<std::string> names(std::begin(kWindowNames), std::end(kWindowNames));
     for (int i = 1; i <= 12; ++i)
         names.push_back("overheat" + std::to_string(i));
+    for (int i = 1; i <= 17; ++i)
+        names.push_back("bullet" + std::to_string(i));
+    for (const std::string& name : ArmsWindowNames())
+        if (name.compare(0, 4, "slot") != 0)
+            names.push_back(name);
+    names.push_back("mines");
+    names.push_back("spike");
     for (const std::string& name : names)
         text += "window\n" + name + " 0,0,8,8,0,0,8,8\n";
+    // The places the weapons and the mine are shown at.
+    text += "window\nslot1 100,700,8,8,0,0,8,8\n";
+    text += "window\nslot2 200,700,8,8,0,0,8,8\n";
+    text += "window\nslot3 300,700,8,8,0,0,8,8\n";
+    text += "window\nno_mina 400,720,8,8,0,0,8,8\n";
     text += "window\ncursor 0,0,8,8,0,0,8,8\n";
-    for (const char* name : {"score", "time", "kills"})
+    for (const char* name : {"score", "time", "kills", "life", "mines"})
         text += std::string("text\n") + name + " small,10,10,none\n";
     return text;
 }
@@ -238,4 +270,117 @@ TEST_F(HudBindingsTest, HealthBarOfACarInViewAndBehindTheCamera)
     EXPECT_EQ(GlobalNumber("len"), 0.0);
     Do("n = select('#', GetHelthBarCoord(nil))");
     EXPECT_EQ(GlobalNumber("n"), 0.0);
+}
+
+TEST_F(HudBindingsTest, WeaponSlotsShowTheSelectedWeaponAtItsSlotAndTheSuperWeapons)
+{
+    struct Case {
+        const char* weapons[3];
+        std::int32_t slot;
+        std::int32_t superWeapons;
+        const char* shown;
+    } cases[] = {
+        {{"mgun", "gauss", ""}, 1, 2, "mgun_off,gauss,slot3,super1,super2,nosuper3"},
+        {{"lgun", "hmgun", "plasma"}, 0, 0, "lgun,hmgun_off,plasma_off,nosuper1,nosuper2,nosuper3"},
+        {{"", "", ""}, -1, 3, "slot1,slot2,slot3,super1,super2,super3"},
+        {{"firethrower", "shotgun", "rlauncher"},
+         -1,
+         7,
+         "firethrower_off,shotgun_off,rlauncher_off,super1,super2,super3"},
+    };
+    CPCarSettings& car = world.gameData.committedCarSettings;
+    for (const Case& c : cases) {
+        car.weapon1 = c.weapons[0];
+        car.weapon2 = c.weapons[1];
+        car.weapon3 = c.weapons[2];
+        car.superWeaponCount = c.superWeapons;
+        player->weaponSlot = c.slot;
+        screen->FindWindow("contact")->SetVisible(true);
+        Do("UpdateGameInterface(screen)");
+        EXPECT_EQ(SortedNames(Shown(ArmsWindowNames())), SortedNames(c.shown)) << c.shown;
+        for (int k = 0; k < 3; ++k) {
+            if (!*c.weapons[k])
+                continue;
+            const std::string name = std::string(c.weapons[k]) + (c.slot == k ? "" : "_off");
+            const CPWindow* slot = screen->FindWindow("slot" + std::to_string(k + 1));
+            EXPECT_EQ(screen->FindWindow(name)->GetX(), slot->GetX()) << name;
+            EXPECT_EQ(screen->FindWindow(name)->GetY(), slot->GetY()) << name;
+        }
+    }
+}
+
+TEST_F(HudBindingsTest, LifeMinesAndAmmunition)
+{
+    struct Case {
+        float life;
+        bool mineReady;
+        std::int32_t mineCount;
+        float mineFactor;
+        std::int32_t slot;
+        float ammunition;
+        const char* lifeText;
+        const char* minesText;
+        const char* mineWindows;
+        int bullets;
+    } cases[] = {
+        {25.7f, true, 3, 1.5f, 0, 0.5f, "025", "04", "mines,spike", 9},
+        {100000.0f, false, 3, 1.5f, -1, 1.0f, "100000", "00", "no_mina", 0},
+        {0.9f, true, 0, 2.0f, 2, 1.0f, "000", "00", "mines,spike", 17},
+        {-3.5f, false, 0, 0.0f, 1, 0.0f, "-03", "00", "no_mina", 0},
+        {50.0f, true, 7, 1.0f, 1, 0.02f, "050", "07", "mines,spike", 0},
+        {50.0f, true, 7, 1.0f, 1, 0.03f, "050", "07", "mines,spike", 1},
+    };
+    world.gameData.committedCarSettings.mine = "spike";
+    for (const Case& c : cases) {
+        player->combatValues[0] = c.life;
+        player->mineReady = c.mineReady;
+        player->mineParameters.value1 = c.mineCount;
+        player->mineParameters.value2 = c.mineFactor;
+        player->weaponSlot = c.slot;
+        player->ammunition = {c.ammunition, c.ammunition, c.ammunition};
+        // The mine's own window is not among those the display hides first.
+        screen->FindWindow("spike")->SetVisible(false);
+        Do("UpdateGameInterface(screen)");
+        EXPECT_EQ(Text("life"), c.lifeText) << c.life;
+        EXPECT_EQ(Text("mines"), c.minesText) << c.mineCount;
+        EXPECT_EQ(Shown({"mines", "spike", "no_mina"}), c.mineWindows);
+        for (int i = 1; i <= 17; ++i)
+            EXPECT_EQ(screen->FindWindow("bullet" + std::to_string(i))->IsVisible(), i <= c.bullets)
+                << c.ammunition << " bullet " << i;
+    }
+    // The mine is shown where the no-mine sign stands.
+    EXPECT_EQ(screen->FindWindow("spike")->GetX(), screen->FindWindow("no_mina")->GetX());
+    EXPECT_EQ(screen->FindWindow("spike")->GetY(), screen->FindWindow("no_mina")->GetY());
+}
+
+TEST_F(HudBindingsTest, TheCursorAimsTheWeaponKind)
+{
+    const char* const cursors[] = {"bullet", "bullet", "bullet", "rocket", "rocket",
+                                   "plazma", "bullet", "plazma", "shotgun"};
+    for (std::int32_t kind = 0; kind <= 8; ++kind) {
+        Do("SetCursor(screen, 'cursor')");
+        player->weaponKind = kind;
+        Do("UpdateGameInterface(screen)");
+        EXPECT_EQ(screen->GetCursorName(), cursors[kind]) << kind;
+    }
+    for (std::int32_t kind : {9, -1, 10}) {
+        Do("SetCursor(screen, 'cursor')");
+        player->weaponKind = kind;
+        Do("UpdateGameInterface(screen)");
+        EXPECT_EQ(screen->GetCursorName(), "cursor") << kind;
+    }
+}
+
+TEST_F(HudBindingsTest, TheWeaponDisplayNeedsAScreenAndThePlayersCar)
+{
+    screen->FindWindow("contact")->SetVisible(true);
+    Do("UpdateGameInterface(nil); UpdateGameInterface(5); UpdateGameInterface({})");
+    EXPECT_TRUE(screen->FindWindow("contact")->IsVisible());
+    level->SetPlayer(CPObjectPtr()); // the level deletes its car
+    player = nullptr;
+    Do("UpdateGameInterface(screen)");
+    EXPECT_TRUE(screen->FindWindow("contact")->IsVisible());
+    level.reset();
+    Do("UpdateGameInterface(screen)");
+    EXPECT_TRUE(screen->FindWindow("contact")->IsVisible());
 }

@@ -3,6 +3,8 @@
 #include "LevelFixture.h"
 #include "core/GameClock.h"
 #include "core/GameSettings.h"
+#include "physics/KinematicBody.h"
+#include "physics/PhysicData.h"
 
 namespace {
 
@@ -152,6 +154,63 @@ TEST_F(ProgressBindingsTest, WithoutALevelTheLevelQuestionsAnswerNothingOrNo)
     data.levelTimer = 5.0f;
     Do("ClearLevelTimers()");
     EXPECT_FLOAT_EQ(data.levelTimer, 5.0f);
+}
+
+TEST_F(ProgressBindingsTest, TheShownCheckpointMovesToTheGroundWithItsFarViewAndBody)
+{
+    PhKinematicBody body;
+    auto* checkpoint = new CPGameObject("checkpoint");
+    TreeOwner owner{checkpoint};
+    // The level lets go of the checkpoint before it is deleted.
+    struct ForgetShown {
+        std::unique_ptr<CPLevel>& level;
+        ~ForgetShown()
+        {
+            if (level)
+                level->shownCheckpoint = CPObjectPtr();
+        }
+    } forget{level};
+    auto* farView = new CPGameObject("checkpoint_far");
+    checkpoint->AddLod(CPObjectPtr(checkpoint), 0);
+    checkpoint->AddLod(CPObjectPtr(farView), 100);
+    checkpoint->SetBoundingBox(CPBoundingBox(Vector3{}, Vector3{1, 1, 1}));
+    auto* physics = new CPPhysicData(checkpoint);
+    physics->SetKinematicBody(&body);
+    checkpoint->SetPhysicData(CPObjectPtr(physics));
+    checkpoint->SetPosition(Vector3{1, 2, 3});
+    checkpoint->UpdateBounds();
+
+    // Nothing is shown yet: nothing moves.
+    Do("ChangeCheckpointPosition(40, 50)");
+    EXPECT_FLOAT_EQ(checkpoint->GetPosition().x, 1.0f);
+
+    level->shownCheckpoint = CPObjectPtr(checkpoint);
+    struct Case {
+        const char* arguments;
+        Vector3 position;
+    } cases[] = {
+        {"40, -50", {40, -50, 0}},
+        {"'7.5', 2", {7.5f, 2, 0}},
+        {"nil, {}", {0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        checkpoint->SetPosition(Vector3{1, 2, 3});
+        checkpoint->UpdateBounds();
+        Do(std::string("ChangeCheckpointPosition(") + c.arguments + ")");
+        for (const CPGameObject* moved : {checkpoint, farView}) {
+            EXPECT_FLOAT_EQ(moved->GetPosition().x, c.position.x) << c.arguments;
+            EXPECT_FLOAT_EQ(moved->GetPosition().y, c.position.y) << c.arguments;
+            EXPECT_FLOAT_EQ(moved->GetPosition().z, 0.0f) << c.arguments;
+        }
+        EXPECT_FLOAT_EQ(body.position.x, c.position.x) << c.arguments;
+        EXPECT_FLOAT_EQ(body.position.z, 0.0f) << c.arguments;
+        // The bounds follow: the box's centre is the new place.
+        EXPECT_FLOAT_EQ(checkpoint->GetOwnBox().centre.x, c.position.x) << c.arguments;
+    }
+
+    level.reset(); // no level: nothing to move, no error
+    Do("ChangeCheckpointPosition(1, 1)");
+    EXPECT_FLOAT_EQ(checkpoint->GetPosition().x, 0.0f);
 }
 
 TEST_F(ProgressBindingsTest, ScoreTableAnswersAreFixed)

@@ -344,23 +344,6 @@ std::vector<std::string> TableNames(const luaL_Reg* table)
     return names;
 }
 
-// True when every name of `part` appears in `whole`, in the same order.
-bool IsInOrder(const std::vector<std::string>& part, const std::vector<std::string>& whole,
-               std::string& stray)
-{
-    std::size_t at = 0;
-    for (const std::string& name : part) {
-        while (at < whole.size() && whole[at] != name)
-            ++at;
-        if (at == whole.size()) {
-            stray = name;
-            return false;
-        }
-        ++at;
-    }
-    return true;
-}
-
 } // namespace
 
 TEST(ScriptTables, NameListsHoldTheTablesSizes)
@@ -375,7 +358,7 @@ TEST(ScriptTables, NameListsHoldTheTablesSizes)
     EXPECT_EQ(all.size(), 309u);
 }
 
-TEST(ScriptTables, EachTableHoldsItsOwnNamesInTableOrderEndedByANullEntry)
+TEST(ScriptTables, EachTableHoldsAllItsNamesInTableOrderEndedByANullEntry)
 {
     struct Case {
         const char* table;
@@ -387,11 +370,7 @@ TEST(ScriptTables, EachTableHoldsItsOwnNamesInTableOrderEndedByANullEntry)
         {"heads-up display", GetHudTable(), &kHudNames},
     };
     for (const Case& c : cases) {
-        std::vector<std::string> names = TableNames(c.entries);
-        EXPECT_FALSE(names.empty()) << c.table;
-        std::string stray;
-        EXPECT_TRUE(IsInOrder(names, *c.names, stray)) << c.table << ": " << stray;
-        EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), names.size()) << c.table;
+        EXPECT_EQ(TableNames(c.entries), *c.names) << c.table;
     }
 }
 
@@ -437,19 +416,6 @@ TEST_F(ScriptTest, FunctionsWithNothingToDoTakeAnyArgumentsAndAnswerNothing)
 
 namespace {
 
-// Names whose functions wait for game code still to be written: combat,
-// level and race, lightning, and the car functions built on them. Work that
-// registers one of them takes it off this list.
-const std::set<std::string> kNotYetRegistered = {
-    // functions over level and car operations still to come: the shown
-    // checkpoint, the car's mine record and life, the backwards test and
-    // the respawn
-    "ChangeCheckpointPosition",
-    "UpdateGameInterface",
-    "IsPlayerMovingBackwards",
-    "Spawn",
-};
-
 // Argument lists a careless script might pass.
 const char* const kBadArguments[] = {
     "",
@@ -462,7 +428,7 @@ const char* const kBadArguments[] = {
 
 } // namespace
 
-TEST_F(ScriptTest, EveryNameIsRegisteredAndSurvivesBadArgumentsUnlessListedAsNotYetThere)
+TEST_F(ScriptTest, EveryNameIsRegisteredAndSurvivesBadArguments)
 {
     ScratchFolder folder;
     folder.UseAsDataRoot();
@@ -472,17 +438,11 @@ TEST_F(ScriptTest, EveryNameIsRegisteredAndSurvivesBadArgumentsUnlessListedAsNot
     std::set<std::string> all(kGameNames.begin(), kGameNames.end());
     all.insert(kHudNames.begin(), kHudNames.end());
     all.insert(kEngineCoreNames.begin(), kEngineCoreNames.end());
-    for (const std::string& name : kNotYetRegistered)
-        EXPECT_EQ(all.count(name), 1u) << "not a script function name: " << name;
 
     for (const std::string& name : all) {
         lua_getglobal(L, name.c_str());
         const bool registered = lua_iscfunction(L, -1) != 0;
         lua_pop(L, 1);
-        if (kNotYetRegistered.count(name)) {
-            EXPECT_FALSE(registered) << name << " is registered now: take it off the list";
-            continue;
-        }
         EXPECT_TRUE(registered) << name << " is missing";
         if (!registered)
             continue;

@@ -53,6 +53,7 @@ TEST_F(ScriptTest, StopPlayingMusicEndsTheMusicPlayer)
     SetMusicPlayer(&music);
     ASSERT_TRUE(Run("PlayMusic('theme.wav'); StopPlayingMusic()")) << log.Text();
     EXPECT_EQ(music.GetGraph(), nullptr); // the track is released
+    EXPECT_FALSE(music.IsPlaying());
     EXPECT_FALSE(music.IsRunning());
     SetMusicPlayer(nullptr);
     kernel.RemoveTask(&music);
