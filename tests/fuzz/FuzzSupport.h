@@ -15,7 +15,7 @@
 #include "core/Kernel.h"
 #include "core/ObjectRegistry.h"
 #include "core/ScriptObject.h"
-#include "platform/GraphicsDevice.h"
+#include "platform/HeadlessGraphicsDevice.h"
 
 // Support shared by the fuzz targets. Each target defines
 // LLVMFuzzerTestOneInput and FuzzSeeds; this file's LLVMFuzzerInitialize
@@ -50,7 +50,7 @@ class FuzzRenderWorld {
     FuzzRenderWorld(const FuzzRenderWorld&) = delete;
     FuzzRenderWorld& operator=(const FuzzRenderWorld&) = delete;
 
-    platform::GraphicsDevice device;
+    platform::HeadlessGraphicsDevice device;
     CPRender render{&device};
     CPEffectLibrary effects;
     CPTextureLibrary textures;

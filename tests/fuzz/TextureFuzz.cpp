@@ -41,7 +41,7 @@ std::vector<std::string> FuzzSeeds()
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    platform::GraphicsDevice device;
+    platform::HeadlessGraphicsDevice device;
     const std::uint8_t pick = size > 0 ? data[size - 1] : 0;
     platform::TextureFileRequest request;
     if (pick & 1) {
