@@ -13,6 +13,7 @@
 #include "interface/Window.h"
 #include "launcher/LauncherApp.h"
 #include "script/ScriptArgs.h"
+#include "script/ScriptHost.h"
 
 namespace bind {
 
@@ -93,6 +94,9 @@ int CreateInterface(lua_State* L)
     auto* screen = new CPInterface();
     screen->AddRef();
     screen->Load(name, number);
+    // The scripts hold the screen by address only; the host frees it.
+    if (CPScriptHost* host = CPScriptHost::FromState(L))
+        host->AdoptScreen(screen);
     LuaPushObject(L, screen);
     return 1;
 }

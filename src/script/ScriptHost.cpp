@@ -41,7 +41,10 @@ CPScriptHost::CPScriptHost() : m_state(luaL_newstate())
 
 CPScriptHost::~CPScriptHost()
 {
-    // The trees report to script objects, so they go first.
+    // Screens may show objects of the loaded trees, and both report to
+    // script objects: screens first, then trees, then the script objects.
+    for (CPGameObject* screen : m_screens)
+        delete screen;
     for (CPGameObject* root : m_trees)
         CPGameObject::DeleteTree(root);
     for (CPLuaScriptObject* object : m_scriptObjects) {
@@ -126,4 +129,10 @@ void CPScriptHost::AdoptTree(CPGameObject* root)
 {
     if (root)
         m_trees.push_back(root);
+}
+
+void CPScriptHost::AdoptScreen(CPGameObject* screen)
+{
+    if (screen)
+        m_screens.push_back(screen);
 }

@@ -16,9 +16,9 @@ class CPLuaScriptObject;
 // CreateScriptObject(name, category, step) registers a new script object
 // under the name (and the category, unless it is ""), starts it in the
 // kernel and returns it; from then on the kernel calls step(object) once a
-// frame until the object is stopped. The host owns the objects it made and
-// the trees the scripts loaded, and deletes them before it closes the
-// state.
+// frame until the object is stopped. The host owns the objects it made, the
+// screens the scripts created and the trees they loaded, and deletes them
+// before it closes the state.
 class CPScriptHost {
   public:
     static constexpr const char* kStartScript = "Data\\Scripts\\main.lua";
@@ -49,6 +49,10 @@ class CPScriptHost {
     // hold it by address only, so nothing else could delete it.
     void AdoptTree(CPGameObject* root);
     const std::vector<CPGameObject*>& GetAdoptedTrees() const { return m_trees; }
+    // Keeps a screen the scripts created until the state closes. A screen
+    // owns its windows' objects, so it is deleted whole, not as a tree.
+    void AdoptScreen(CPGameObject* screen);
+    const std::vector<CPGameObject*>& GetAdoptedScreens() const { return m_screens; }
 
   private:
     static int CreateScriptObject(lua_State* L);
@@ -56,5 +60,6 @@ class CPScriptHost {
 
     lua_State* m_state = nullptr;
     std::vector<CPLuaScriptObject*> m_scriptObjects;
+    std::vector<CPGameObject*> m_screens;
     std::vector<CPGameObject*> m_trees;
 };

@@ -55,8 +55,8 @@ class HudBindingsTest : public ScriptTest {
     ~HudBindingsTest() override
     {
         level.reset();
+        // The host frees the screen the script made.
         host.reset();
-        delete screen;
     }
 
     void Do(const std::string& code) { ASSERT_TRUE(Run(code)) << code << "\n" << log.Text(); }

@@ -48,8 +48,8 @@ class InterfaceBindingsTest : public ScriptTest {
     ~InterfaceBindingsTest() override
     {
         ExitingFlag = 0;
+        // The host frees the screen the script made.
         host.reset();
-        delete screen;
     }
 
     const std::vector<CPMeshVertex>& TextVertices(const std::string& name)
