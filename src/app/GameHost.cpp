@@ -1,29 +1,14 @@
 #include "app/GameHost.h"
 
 #include "DynamicSky/Skyscape.h"
-#include "Render/AnimationCache.h"
-#include "Render/EffectLibrary.h"
-#include "Render/EffectManager.h"
-#include "Render/MaterialLibrary.h"
-#include "Render/PAVIPlayer.h"
-#include "Render/PAVIPlayer1.h"
 #include "Render/PRender.h"
-#include "Render/RenderList.h"
-#include "Render/RenderObjectLoader.h"
-#include "Render/TextureLibrary.h"
-#include "Sound/PMusic.h"
-#include "Sound/SoundManager.h"
 #include "core/GameSettings.h"
 #include "core/Log.h"
 #include "core/PackFile.h"
 #include "core/Singletons.h"
-#include "game/AIManager.h"
-#include "game/GameData.h"
 #include "game/Level.h"
-#include "game/ShotManager.h"
 #include "interface/InputManager.h"
 #include "interface/Interface.h"
-#include "interface/InterfaceManager.h"
 #include "physics/PhysicsWorld.h"
 #include "platform/Dialog.h"
 #include "platform/FileSystem.h"
@@ -47,17 +32,7 @@ platform::PresentParameters ScreenParameters()
 } // namespace
 
 GameHost::GameHost(const Options& options)
-    : m_options(options), m_kernel(std::make_unique<CPKernel>()),
-      m_registry(std::make_unique<CPObjectRegistry>()), m_devices(MakeHeadlessDevices(ScreenParameters())),
-      m_render(std::make_unique<CPRender>(m_devices.graphics.get())),
-      m_textures(std::make_unique<CPTextureLibrary>()), m_effects(std::make_unique<CPEffectLibrary>()),
-      m_materials(std::make_unique<CPMaterialLibrary>(*m_effects, *m_textures)),
-      m_effectManager(std::make_unique<CPEffectManager>()),
-      m_animationCache(std::make_unique<CPAnimationCache>()),
-      m_physicsWorld(std::make_unique<CPPhysicsWorld>()), m_aiManager(std::make_unique<CPAIManager>()),
-      m_inputManager(std::make_unique<CPInputManager>()),
-      m_sceneList(std::make_unique<CPRenderList>(m_render.get())),
-      m_dynamicList(std::make_unique<CPRenderList>(m_render.get()))
+    : m_options(options), m_devices(MakeHeadlessDevices(ScreenParameters()))
 {
     // Data files are named relative to the data folder; those not on disk
     // are looked for in the pack files there.
@@ -73,39 +48,15 @@ GameHost::GameHost(const Options& options)
     // The log sits beside the data it speaks of.
     SetLogFilePath(m_options.dataRoot + "/log.txt");
     GetPackFileList().AddPacks("*.pak");
-    SetKernel(m_kernel.get());
-    SetObjectRegistry(m_registry.get());
-    SetRender(m_render.get());
-    SetTextureLibrary(m_textures.get());
-    SetEffectLibrary(m_effects.get());
-    SetMaterialLibrary(m_materials.get());
-    SetEffectManager(m_effectManager.get());
-    SetAnimationCache(m_animationCache.get());
-    m_loader = std::make_unique<CPRenderObjectLoader>();
-    SetRenderObjectLoader(m_loader.get());
-    SetPhysicsWorld(m_physicsWorld.get());
-    SetAIManager(m_aiManager.get());
-    m_gameData = std::make_unique<CPGameData>();
-    SetGameData(m_gameData.get());
-    m_shots = std::make_unique<CPShotManager>();
-    SetWeaponManager(m_shots.get());
-    SetInputManager(m_inputManager.get());
-    m_interfaceManager = std::make_unique<CPInterfaceManager>();
-    SetInterfaceManager(m_interfaceManager.get());
+    m_services = std::make_unique<EngineServices>(m_devices.graphics.get(), m_devices.sound.get());
+    m_kernel = &m_services->Kernel();
+    m_render = &m_services->Render();
+    m_physicsWorld = &m_services->PhysicsWorld();
+    m_inputManager = &m_services->Input();
     InstallSkyscape(*m_render);
-    m_render->SetSceneObject(m_sceneList.get());
-    m_render->SetDynamicList(m_dynamicList.get());
     m_render->InitDeviceState();
     // The special sounds are read from the data folder, so they come after it.
-    m_soundManager = std::make_unique<CPSoundManager>(m_devices.sound.get());
-    SetSoundManager(m_soundManager.get());
-    m_soundManager->LoadSpecialSounds();
-    m_music = std::make_unique<CPMusic>();
-    SetMusicPlayer(m_music.get());
-    m_videoPlayer = std::make_unique<CPAVIPlayer>();
-    SetAVIPlayer(m_videoPlayer.get());
-    m_videoPlayer1 = std::make_unique<CPAVIPlayer1>();
-    SetAVIPlayer1(m_videoPlayer1.get());
+    m_services->Sounds().LoadSpecialSounds();
     // The scripts need every singleton from their first line on.
     m_scripts = std::make_unique<CPScriptHost>();
     m_scripts->RunStartScript();
@@ -123,60 +74,13 @@ GameHost::~GameHost()
     // by the AI manager: it goes before all of them. Scripts may have made
     // or deleted levels themselves, so the current one is the one to go.
     delete GetCurrentLevel();
-    // The script objects leave the registry with the state.
+    // The script objects leave the registry with the state, and with it go
+    // the screens and trees the scripts made.
     m_scripts.reset();
     // Objects queued for deletion may still need the singletons.
     DeleteQueuedObjects();
-    SetAIManager(nullptr);
-    m_aiManager.reset();
-    SetWeaponManager(nullptr);
-    m_shots.reset();
-    SetInterfaceManager(nullptr);
-    m_interfaceManager.reset();
-    SetInputManager(nullptr);
-    m_inputManager.reset();
-    SetRenderObjectLoader(nullptr);
-    m_loader.reset();
-    SetGameData(nullptr);
-    m_gameData.reset();
-    // The physics world forgets its collision mesh in the renderer.
-    SetPhysicsWorld(nullptr);
-    m_physicsWorld.reset();
-    // The music player may be listed with the kernel; sounds hold device buffers.
-    SetMusicPlayer(nullptr);
-    m_music.reset();
-    // The video players take their frames out of the texture library.
-    SetAVIPlayer(nullptr);
-    m_videoPlayer.reset();
-    SetAVIPlayer1(nullptr);
-    m_videoPlayer1.reset();
-    SetSoundManager(nullptr);
-    m_soundManager.reset();
-    m_devices.sound.reset();
-    // Effect prototypes may hold materials; animations go last of what
-    // the scene refers to.
-    SetEffectManager(nullptr);
-    m_effectManager.reset();
-    SetAnimationCache(nullptr);
-    m_animationCache.reset();
-    SetKernel(nullptr);
-    SetObjectRegistry(nullptr);
-    m_registry.reset();
-    // The render lists hold materials in their batches.
-    m_render->SetSceneObject(CPObjectPtr());
-    m_render->SetDynamicList(CPObjectPtr());
-    m_sceneList.reset();
-    m_dynamicList.reset();
-    // Materials hold effects and texture blocks, which hold textures.
-    SetMaterialLibrary(nullptr);
-    m_materials.reset();
-    SetEffectLibrary(nullptr);
-    m_effects.reset();
-    SetTextureLibrary(nullptr);
-    m_textures.reset();
-    SetRender(nullptr);
-    m_render.reset();
-    m_devices.graphics.reset();
+    m_services.reset();
+    m_devices = PlatformDevices();
     GetPackFileList().Clear();
     platform::SetClockSource(nullptr);
 }

@@ -12,6 +12,7 @@
 #include "app/RaceWatch.h"
 #include "core/Kernel.h"
 #include "core/ObjectRegistry.h"
+#include "app/EngineServices.h"
 #include "app/PlatformDevices.h"
 #include "core/Singletons.h"
 
@@ -120,30 +121,14 @@ class GameHost {
     void PrepareScene();
 
     Options m_options;
-    std::unique_ptr<CPKernel> m_kernel;
-    std::unique_ptr<CPObjectRegistry> m_registry;
     PlatformDevices m_devices;
-    std::unique_ptr<CPRender> m_render;
-    std::unique_ptr<CPTextureLibrary> m_textures;
-    std::unique_ptr<CPEffectLibrary> m_effects;
-    std::unique_ptr<CPMaterialLibrary> m_materials;
-    std::unique_ptr<CPEffectManager> m_effectManager;
-    std::unique_ptr<CPAnimationCache> m_animationCache;
-    std::unique_ptr<CPRenderObjectLoader> m_loader;
-    std::unique_ptr<CPPhysicsWorld> m_physicsWorld;
-    std::unique_ptr<CPAIManager> m_aiManager;
-    std::unique_ptr<CPGameData> m_gameData;
-    std::unique_ptr<CPShotManager> m_shots;
-    std::unique_ptr<CPInputManager> m_inputManager;
-    std::unique_ptr<CPInterfaceManager> m_interfaceManager;
+    std::unique_ptr<EngineServices> m_services;
+    // The services the frame reaches every time, held by m_services.
+    CPKernel* m_kernel = nullptr;
+    CPRender* m_render = nullptr;
+    CPPhysicsWorld* m_physicsWorld = nullptr;
+    CPInputManager* m_inputManager = nullptr;
     std::array<bool, 8> m_buttonsDown{}; // mouse buttons as the last frame saw them
-    std::unique_ptr<CPSoundManager> m_soundManager;
-    std::unique_ptr<CPMusic> m_music;
-    std::unique_ptr<CPAVIPlayer> m_videoPlayer;
-    std::unique_ptr<CPAVIPlayer1> m_videoPlayer1;
-    // The frame's render list and the one of the level's dynamic geometry.
-    std::unique_ptr<CPRenderList> m_sceneList;
-    std::unique_ptr<CPRenderList> m_dynamicList;
     std::unique_ptr<CPScriptHost> m_scripts;
     // The run's multimedia clock, milliseconds: it starts at the seed and
     // goes by the frame time, so what the game seeds from the clock follows

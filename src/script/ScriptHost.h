@@ -17,9 +17,9 @@ class CPLuaScriptObject;
 // CreateScriptObject(name, category, step) registers a new script object
 // under the name (and the category, unless it is ""), starts it in the
 // kernel and returns it; from then on the kernel calls step(object) once a
-// frame until the object is stopped. The host owns the objects it made and
-// the trees the scripts loaded, and deletes them before it closes the
-// state.
+// frame until the object is stopped. The host owns the objects it made, the
+// screens the scripts created and the trees they loaded, and deletes them
+// before it closes the state.
 class CPScriptHost {
   public:
     static constexpr const char* kStartScript = "Data\\Scripts\\main.lua";
@@ -53,6 +53,7 @@ class CPScriptHost {
     // Keeps an object the scripts made whole (a screen) until the state
     // closes; it is deleted then, with everything it owns.
     void AdoptObject(CPObject* object);
+    const std::vector<CPObject*>& GetAdoptedObjects() const { return m_objects; }
 
   private:
     static int CreateScriptObject(lua_State* L);

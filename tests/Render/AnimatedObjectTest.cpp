@@ -18,6 +18,7 @@
 #include "core/ScriptObject.h"
 #include "core/Singletons.h"
 #include "platform/Math.h"
+#include "support/TestEngine.h"
 #include "support/GameObjectFakes.h"
 #include "support/ScratchFolder.h"
 
@@ -70,19 +71,12 @@ class AnimatedObjectTest : public ::testing::Test {
         GetPackFileList().Clear();
         folder.UseAsDataRoot();
         GetGameClock().gameTime = 0.0; // the times below are worked out from 0
-        SetAnimationCache(&cache);
-        SetObjectRegistry(&registry);
         listener.Begin();
         owner.SetEnemy(&enemy);
         object.SetOwner(&owner);
         // Four frames of 0.25 s: a pass of 1 s.
         walk = Load("walk", Frames(4, 600.0f));
         object.AddAnimation("walk", walk);
-    }
-    void TearDown() override
-    {
-        SetObjectRegistry(nullptr);
-        SetAnimationCache(nullptr);
     }
 
     CPObjectPtr Load(const std::string& name, const AnimationBlock& block)
@@ -134,8 +128,9 @@ class AnimatedObjectTest : public ::testing::Test {
 
     ScratchFolder folder;
     CPScriptObject listener; // outlives what reports to it
-    CPAnimationCache cache;
-    CPObjectRegistry registry;
+    TestEngine engine;
+    CPAnimationCache& cache = engine.services->Animations();
+    CPObjectRegistry& registry = engine.services->Registry();
     CPKernel kernel;
     FakeEnemy enemy;
     CPGameObject owner{"monster"};

@@ -11,6 +11,7 @@
 #include "core/ScriptObject.h"
 #include "core/Singletons.h"
 #include "platform/Math.h"
+#include "support/TestEngine.h"
 #include "support/ScratchFolder.h"
 
 namespace {
@@ -24,17 +25,10 @@ class PartAnimationTest : public ::testing::Test {
   protected:
     void SetUp() override
     {
-        SetKernel(&kernel);
-        SetObjectRegistry(&registry);
         script.Begin();
         owner.SetOwnerObject(CPObjectPtr(&script));
     }
-    void TearDown() override
-    {
-        kernel.RemoveTask(&animation);
-        SetKernel(nullptr);
-        SetObjectRegistry(nullptr);
-    }
+    void TearDown() override { kernel.RemoveTask(&animation); }
 
     void Start()
     {
@@ -55,8 +49,9 @@ class PartAnimationTest : public ::testing::Test {
     }
 
     CPScriptObject script;
-    CPKernel kernel;
-    CPObjectRegistry registry;
+    TestEngine engine;
+    CPKernel& kernel = engine.services->Kernel();
+    CPObjectRegistry& registry = engine.services->Registry();
     CPGameObject owner{"door"};
     CPPartAnimation animation;
 };

@@ -15,6 +15,7 @@
 #include "core/Singletons.h"
 #include "platform/Math.h"
 #include "platform/Random.h"
+#include "support/TestEngine.h"
 #include "support/EffectFakes.h"
 #include "support/GameObjectFakes.h"
 #include "support/ScratchFolder.h"
@@ -42,9 +43,6 @@ class ParticleSystemTest : public ::testing::Test {
     void SetUp() override
     {
         platform::SeedRand(1);
-        SetEffectManager(&manager);
-        SetObjectRegistry(&registry);
-        SetKernel(&kernel);
         spark = new RecordingEffectPrototype();
         smoke = new RecordingEffectPrototype();
         manager.RegisterPrototype("spark", spark);
@@ -64,9 +62,6 @@ class ParticleSystemTest : public ::testing::Test {
             kernel.RemoveTask(system);
             delete system;
         }
-        SetEffectManager(nullptr);
-        SetObjectRegistry(nullptr);
-        SetKernel(nullptr);
     }
 
     CPParticleSystem* Make(CPGameObject* owner, std::vector<std::string> names)
@@ -84,9 +79,10 @@ class ParticleSystemTest : public ::testing::Test {
     }
 
     CPScriptObject script; // outlives what reports to it
-    CPEffectManager manager;
-    CPObjectRegistry registry;
-    CPKernel kernel;
+    TestEngine engine;
+    CPEffectManager& manager = engine.services->EffectManager();
+    CPObjectRegistry& registry = engine.services->Registry();
+    CPKernel& kernel = engine.services->Kernel();
     RecordingEffectPrototype* spark = nullptr;
     RecordingEffectPrototype* smoke = nullptr;
     std::vector<CPParticleSystem*> systems;

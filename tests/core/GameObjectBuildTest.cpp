@@ -21,6 +21,7 @@
 #include "core/Singletons.h"
 #include "physics/PhysicData.h"
 #include "platform/Math.h"
+#include "support/TestEngine.h"
 #include "support/EffectFakes.h"
 #include "support/MathExpect.h"
 #include "support/ScratchFolder.h"
@@ -66,9 +67,6 @@ class GameObjectBuildTest : public ::testing::Test {
   protected:
     void SetUp() override
     {
-        SetKernel(&kernel);
-        SetObjectRegistry(&registry);
-        SetEffectManager(&manager);
         spark = new RecordingEffectPrototype();
         manager.RegisterPrototype("spark", spark);
         CPEmitterDesc emitter;
@@ -80,9 +78,6 @@ class GameObjectBuildTest : public ::testing::Test {
     {
         for (CPGameObject* root : roots)
             CPGameObject::DeleteTree(root);
-        SetEffectManager(nullptr);
-        SetObjectRegistry(nullptr);
-        SetKernel(nullptr);
     }
 
     CPGameObject* MakeRoot(const std::string& name)
@@ -129,9 +124,10 @@ class GameObjectBuildTest : public ::testing::Test {
     CPScriptObject script;
     std::vector<std::unique_ptr<CPAnimation>> animations; // the cache's part
     StandInMaterial paint, fire, shadow;
-    CPKernel kernel;
-    CPObjectRegistry registry;
-    CPEffectManager manager;
+    TestEngine engine;
+    CPKernel& kernel = engine.services->Kernel();
+    CPObjectRegistry& registry = engine.services->Registry();
+    CPEffectManager& manager = engine.services->EffectManager();
     RecordingEffectPrototype* spark = nullptr;
     std::vector<CPGameObject*> roots;
 };

@@ -14,6 +14,7 @@
 #include "physics/KinematicBody.h"
 #include "physics/PhysicData.h"
 #include "physics/RigidBody.h"
+#include "support/TestEngine.h"
 #include "support/GameObjectFakes.h"
 #include "support/CommandDrain.h"
 
@@ -37,17 +38,10 @@ int CountListed(const CPKernel& kernel, const CPObject* task)
 // that is deleted whole at the end of each test.
 class GameObjectTest : public ::testing::Test {
   protected:
-    void SetUp() override
-    {
-        SetKernel(&kernel);
-        SetObjectRegistry(&registry);
-    }
     void TearDown() override
     {
         for (CPGameObject* root : roots)
             CPGameObject::DeleteTree(root);
-        SetKernel(nullptr);
-        SetObjectRegistry(nullptr);
     }
 
     CPGameObject* MakeRoot(const std::string& name)
@@ -64,8 +58,9 @@ class GameObjectTest : public ::testing::Test {
 
     // Declared first so that it outlives the objects that report to it.
     CPScriptObject script;
-    CPKernel kernel;
-    CPObjectRegistry registry;
+    TestEngine engine;
+    CPKernel& kernel = engine.services->Kernel();
+    CPObjectRegistry& registry = engine.services->Registry();
     std::vector<CPGameObject*> roots;
 };
 

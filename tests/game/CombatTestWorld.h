@@ -21,6 +21,7 @@
 #include "platform/Random.h"
 #include "support/EffectFakes.h"
 #include "support/ScratchFolder.h"
+#include "support/TestEngine.h"
 #include "LevelTestObjects.h"
 #include "support/CommandDrain.h"
 
@@ -50,11 +51,6 @@ class CombatTest : public ::testing::Test {
   protected:
     void SetUp() override
     {
-        m_previous = {GetObjectRegistry(), GetGameData(), GetWeaponManager(), GetEffectManager()};
-        SetObjectRegistry(&registry);
-        SetGameData(&gameData);
-        SetWeaponManager(&shots);
-        SetEffectManager(&effects);
         GetGameSettings().quadTree = 0;
         GetGameClock() = GameClock();
         SetFrameTime(0.1f);
@@ -75,11 +71,6 @@ class CombatTest : public ::testing::Test {
     void TearDown() override
     {
         level.reset();
-        // Shots go before the level's objects they might point at are gone.
-        SetEffectManager(m_previous.effects);
-        SetWeaponManager(m_previous.shots);
-        SetGameData(m_previous.gameData);
-        SetObjectRegistry(m_previous.registry);
         GetGameClock() = GameClock();
     }
 
@@ -121,20 +112,13 @@ class CombatTest : public ::testing::Test {
     static std::vector<std::string> Drain(CPScriptObject& script) { return DrainCommands(script); }
 
     LogCapture log;
-    CPObjectRegistry registry;
+    TestEngine engine;
+    CPObjectRegistry& registry = engine.services->Registry();
     CPScriptObject menu;
     CPScriptObject levelScript;
-    CPGameData gameData;
-    CPEffectManager effects;
-    CPShotManager shots;
+    CPGameData& gameData = engine.services->GameData();
+    CPEffectManager& effects = engine.services->EffectManager();
+    CPShotManager& shots = engine.services->Shots();
     std::unique_ptr<CPLevel> level;
     FakeLevelIndex* index = nullptr;
-
-  private:
-    struct Previous {
-        CPObjectRegistry* registry;
-        CPGameData* gameData;
-        CPShotManager* shots;
-        CPEffectManager* effects;
-    } m_previous{};
 };

@@ -23,48 +23,25 @@
 #include "physics/PhysicsWorld.h"
 #include "platform/HeadlessGraphicsDevice.h"
 #include "support/ScratchFolder.h"
+#include "support/TestEngine.h"
 #include "support/ToolPath.h"
 
-// Everything a level load reaches: a scratch data folder, the log, a
-// renderer with its scene list, the material, effect and texture
-// libraries, the scene loader, the physics world, the AI manager and the
-// game data. Data files are made with the project's builders (rslevel,
+// Everything a level load reaches: a scratch data folder, the log and the
+// engine's services (named below for the tests: the renderer with its
+// scene list, the libraries, the scene loader, the physics world, the AI
+// manager and the game data). Data files are made with the project's builders (rslevel,
 // rsmesh). The level, when made, is deleted before the rest.
 class LevelWorld {
   public:
     LevelWorld()
     {
         folder.UseAsDataRoot();
-        SetRender(&render);
-        render.SetSceneObject(CPObjectPtr(&sceneList));
-        SetTextureLibrary(&textures);
-        SetEffectLibrary(&effects);
-        SetMaterialLibrary(&materials);
-        SetAnimationCache(&animations);
-        SetObjectRegistry(&registry);
-        SetEffectManager(&effectManager);
-        SetRenderObjectLoader(&loader);
-        SetPhysicsWorld(&physics);
-        SetAIManager(&ai);
-        SetGameData(&data);
         m_settings = GetGameSettings();
     }
     ~LevelWorld()
     {
         level.reset();
         GetGameSettings() = m_settings;
-        SetGameData(nullptr);
-        SetAIManager(nullptr);
-        SetPhysicsWorld(nullptr);
-        SetRenderObjectLoader(nullptr);
-        SetEffectManager(nullptr);
-        SetObjectRegistry(nullptr);
-        SetAnimationCache(nullptr);
-        SetMaterialLibrary(nullptr);
-        SetEffectLibrary(nullptr);
-        SetTextureLibrary(nullptr);
-        render.SetSceneObject(CPObjectPtr());
-        SetRender(nullptr);
     }
     LevelWorld(const LevelWorld&) = delete;
     LevelWorld& operator=(const LevelWorld&) = delete;
@@ -114,19 +91,20 @@ class LevelWorld {
     ScratchFolder folder;
     LogCapture log;
     std::string toolOutput;
-    platform::HeadlessGraphicsDevice device;
-    CPRender render{&device};
-    CPRenderList sceneList{&render};
-    CPTextureLibrary textures;
-    CPEffectLibrary effects;
-    CPMaterialLibrary materials{effects, textures};
-    CPAnimationCache animations;
-    CPObjectRegistry registry;
-    CPEffectManager effectManager;
-    CPRenderObjectLoader loader;
-    CPPhysicsWorld physics;
-    CPAIManager ai;
-    CPGameData data;
+    TestEngine engine;
+    platform::HeadlessGraphicsDevice& device = engine.device;
+    CPRender& render = engine.services->Render();
+    CPRenderList& sceneList = engine.services->SceneList();
+    CPTextureLibrary& textures = engine.services->Textures();
+    CPEffectLibrary& effects = engine.services->Effects();
+    CPMaterialLibrary& materials = engine.services->Materials();
+    CPAnimationCache& animations = engine.services->Animations();
+    CPObjectRegistry& registry = engine.services->Registry();
+    CPEffectManager& effectManager = engine.services->EffectManager();
+    CPRenderObjectLoader& loader = engine.services->Loader();
+    CPPhysicsWorld& physics = engine.services->PhysicsWorld();
+    CPAIManager& ai = engine.services->AI();
+    CPGameData& data = engine.services->GameData();
     std::unique_ptr<CPLevel> level;
 
   private:

@@ -27,6 +27,7 @@
 #include "platform/Clock.h"
 #include "platform/Math.h"
 #include "support/ScratchFolder.h"
+#include "support/TestEngine.h"
 #include "support/CommandDrain.h"
 
 // A car object that counts its state updates and draw calls.
@@ -55,17 +56,12 @@ class RaceTest : public ::testing::Test {
         platform::SetClockSource([this] { return now; });
         GetGameClock() = GameClock();
         GetGameSettings() = GameSettings();
-        SetObjectRegistry(&registry);
         for (auto& entry : scripts) {
             entry.second.Begin();
             registry.Register(entry.first, entry.first == "main" ? "main" : "", &entry.second);
         }
         data.roundCount = 2;
         data.ClearGameData();
-        SetGameData(&data);
-        SetKernel(&kernel);
-        SetAIManager(&ai);
-        SetPhysicsWorld(&world);
         for (int i = 0; i < 5; ++i)
             ai.AddOpponent();
 
@@ -85,11 +81,6 @@ class RaceTest : public ::testing::Test {
         kernel.RemoveTask(&ai);
         kernel.RemoveTask(&world);
         kernel.RemoveKilledTasks();
-        SetPhysicsWorld(nullptr);
-        SetAIManager(nullptr);
-        SetKernel(nullptr);
-        SetGameData(nullptr);
-        SetObjectRegistry(nullptr);
         GetGameClock() = GameClock();
         GetGameSettings() = GameSettings();
         platform::SetClockSource(nullptr);
@@ -185,12 +176,13 @@ class RaceTest : public ::testing::Test {
     ScratchFolder folder;
     LogCapture log;
     std::uint32_t now = 1000;
-    CPObjectRegistry registry;
+    TestEngine engine;
+    CPObjectRegistry& registry = engine.services->Registry();
     std::map<std::string, CPScriptObject> scripts{};
-    CPGameData data;
-    CPKernel kernel;
-    CPAIManager ai;
-    CPPhysicsWorld world;
+    CPGameData& data = engine.services->GameData();
+    CPKernel& kernel = engine.services->Kernel();
+    CPAIManager& ai = engine.services->AI();
+    CPPhysicsWorld& world = engine.services->PhysicsWorld();
     CPLevel* level = nullptr;
     CountingCar* player = nullptr;
 

@@ -7,12 +7,7 @@ namespace {
 
 class ActionScriptTest : public ScriptTest {
   protected:
-    void SetUp() override
-    {
-        folder.UseAsDataRoot();
-        SetInputManager(&manager);
-    }
-    void TearDown() override { SetInputManager(nullptr); }
+    void SetUp() override { folder.UseAsDataRoot(); }
 
     void Load(const std::string& text)
     {
@@ -30,7 +25,7 @@ class ActionScriptTest : public ScriptTest {
     }
 
     ScratchFolder folder;
-    CPInputManager manager;
+    CPInputManager& manager = engine.services->Input();
 };
 
 const char* const kThreeActions = "up;Forward;Up;false\r\nfire;Fire;Space;false\r\nshoot2;Fire 2;3;true\r\n";

@@ -19,7 +19,6 @@ class AnimationScriptTest : public ScriptTest {
     {
         folder.UseAsDataRoot();
         GetGameClock().gameTime = 0.0;
-        SetAnimationCache(&cache);
         listener.Begin();
         std::vector<AnimationBlock::Frame> frames(4);
         for (int k = 0; k < 4; ++k) {
@@ -39,7 +38,6 @@ class AnimationScriptTest : public ScriptTest {
         SetGlobal("object", &object);
         SetGlobal("listener", &listener);
     }
-    void TearDown() override { SetAnimationCache(nullptr); }
 
     // Moves the game time on and lets the object show its frame.
     void Advance(float seconds)
@@ -58,7 +56,7 @@ class AnimationScriptTest : public ScriptTest {
     }
 
     ScratchFolder folder;
-    CPAnimationCache cache;
+    CPAnimationCache& cache = engine.services->Animations();
     CPScriptObject listener;
     CPGameObject object{"walker"};
     CPAnimatedObject* animated = nullptr; // owned by the game object

@@ -23,7 +23,6 @@ class LevelScriptTest : public ScriptTest {
     {
         GetPackFileList().Clear();
         folder.UseAsDataRoot();
-        SetGameData(&data);
         level = std::make_unique<CPLevel>();
         camera = new CPCamera();
         level->SetCamera(CPObjectPtr(camera));
@@ -32,11 +31,7 @@ class LevelScriptTest : public ScriptTest {
         level->SetPlayer(CPObjectPtr(player));
         level->cameraTarget = player;
     }
-    ~LevelScriptTest() override
-    {
-        level.reset();
-        SetGameData(nullptr);
-    }
+    ~LevelScriptTest() override { level.reset(); }
 
     CPPlayer* AddOpponent(const std::string& model, std::int32_t side, const Vector3& position,
                           float damage = 0.0f)
@@ -93,7 +88,7 @@ class LevelScriptTest : public ScriptTest {
     void Do(const std::string& code) { ASSERT_TRUE(Run(code)) << code << "\n" << log.Text(); }
 
     ScratchFolder folder;
-    CPGameData data;
+    CPGameData& data = engine.services->GameData();
     std::unique_ptr<CPLevel> level;
     CPCamera* camera = nullptr;
     CPPlayer* player = nullptr;

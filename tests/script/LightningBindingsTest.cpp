@@ -21,7 +21,6 @@ class LightningScriptTest : public RaceScriptTest {
     void SetUp() override
     {
         RaceScriptTest::SetUp();
-        SetRender(&render);
         render.SetSceneObject(CPObjectPtr(&list));
         Kind("sparks");
     }
@@ -30,7 +29,6 @@ class LightningScriptTest : public RaceScriptTest {
         list.ClearFrame();
         host.reset(); // the strikes go with the script state
         render.SetSceneObject(CPObjectPtr());
-        SetRender(nullptr);
         RaceScriptTest::TearDown();
     }
 
@@ -50,8 +48,8 @@ class LightningScriptTest : public RaceScriptTest {
         return {static_cast<int>(GlobalNumber("answer")), !list.GetFrameBatches().empty()};
     }
 
-    platform::HeadlessGraphicsDevice device;
-    CPRender render{&device};
+    platform::HeadlessGraphicsDevice& device = engine.device;
+    CPRender& render = engine.services->Render();
     // The list's batches hold the material: it goes after them.
     CPMaterial material{0, nullptr, nullptr};
     CPRenderList list{&render};

@@ -31,9 +31,6 @@ class RaceScriptTest : public ScriptTest {
         GetGameClock() = GameClock();
         SetFrameTime(0.1f);
         platform::SeedRand(1);
-        SetGameData(&data);
-        SetWeaponManager(&shots);
-        SetEffectManager(&effects);
         menu.Begin();
         registry.Register("gamemenu", "", &menu);
         mainScript.Begin();
@@ -52,9 +49,6 @@ class RaceScriptTest : public ScriptTest {
     {
         shots.Clear();
         level.reset();
-        SetEffectManager(nullptr);
-        SetWeaponManager(nullptr);
-        SetGameData(nullptr);
         GetGameSettings() = GameSettings();
         GetGameClock() = GameClock();
     }
@@ -106,9 +100,9 @@ class RaceScriptTest : public ScriptTest {
     }
 
     ScratchFolder folder;
-    CPGameData data;
-    CPShotManager shots;
-    CPEffectManager effects;
+    CPGameData& data = engine.services->GameData();
+    CPShotManager& shots = engine.services->Shots();
+    CPEffectManager& effects = engine.services->EffectManager();
     CPScriptObject menu;
     CPScriptObject mainScript;
     std::unique_ptr<CPLevel> level;

@@ -34,33 +34,25 @@ class RenderScriptTest : public ScriptTest {
     void SetUp() override
     {
         folder.UseAsDataRoot();
-        SetRender(&render);
-        SetMaterialLibrary(&materials);
-        SetAnimationCache(&cache);
-        SetEffectManager(&effectManager);
-        SetRenderObjectLoader(&loader);
+        // The tests hand the renderer the scene list they look at.
+        render.SetSceneObject(CPObjectPtr());
     }
     void TearDown() override
     {
         // The loaded trees go with the state, while the libraries still exist.
         host.reset();
-        SetRenderObjectLoader(nullptr);
-        SetEffectManager(nullptr);
-        SetAnimationCache(nullptr);
-        SetMaterialLibrary(nullptr);
         render.SetDefaultShadowMaterial(CPObjectPtr());
-        SetRender(nullptr);
     }
 
     ScratchFolder folder;
-    platform::HeadlessGraphicsDevice device;
-    CPRender render{&device};
-    CPEffectLibrary effects;
-    CPTextureLibrary textures;
-    CPMaterialLibrary materials{effects, textures};
-    CPAnimationCache cache;
-    CPEffectManager effectManager;
-    CPRenderObjectLoader loader;
+    platform::HeadlessGraphicsDevice& device = engine.device;
+    CPRender& render = engine.services->Render();
+    CPEffectLibrary& effects = engine.services->Effects();
+    CPTextureLibrary& textures = engine.services->Textures();
+    CPMaterialLibrary& materials = engine.services->Materials();
+    CPAnimationCache& cache = engine.services->Animations();
+    CPEffectManager& effectManager = engine.services->EffectManager();
+    CPRenderObjectLoader& loader = engine.services->Loader();
 };
 
 } // namespace

@@ -55,14 +55,9 @@ class SaveBindingsTest : public ScriptTest {
     {
         folder.UseAsDataRoot();
         folder.Write("DATA/Saves/readme.txt", "");
-        SetGameData(&data);
         SetNow(Time(2026, 6, 1));
     }
-    ~SaveBindingsTest() override
-    {
-        SetGameData(nullptr);
-        platform::SetLocalTimeSource(nullptr);
-    }
+    ~SaveBindingsTest() override { platform::SetLocalTimeSource(nullptr); }
 
     void SetNow(const platform::LocalDateTime& now)
     {
@@ -83,7 +78,7 @@ class SaveBindingsTest : public ScriptTest {
     }
 
     ScratchFolder folder;
-    CPGameData data;
+    CPGameData& data = engine.services->GameData();
 };
 
 } // namespace

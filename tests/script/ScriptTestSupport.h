@@ -13,26 +13,18 @@
 #include "script/ScriptArgs.h"
 #include "script/ScriptHost.h"
 #include "support/ScratchFolder.h"
+#include "support/TestEngine.h"
 
-// A real Lua state with the script functions, over a kernel and an object
-// registry of its own and a captured log.
+// A real Lua state with the script functions, over the engine's services
+// (the kernel and the registry named for the tests) and a captured log.
 class ScriptTest : public ::testing::Test {
   protected:
     ScriptTest()
     {
-        SetKernel(&kernel);
-        SetObjectRegistry(&registry);
         host = std::make_unique<CPScriptHost>();
         L = host->GetState();
     }
-    ~ScriptTest() override
-    {
-        host.reset();
-        kernel.KillAllTasks();
-        kernel.RemoveKilledTasks();
-        SetKernel(nullptr);
-        SetObjectRegistry(nullptr);
-    }
+    ~ScriptTest() override { host.reset(); }
 
     // Runs a chunk; false (with the error in the log) when it fails.
     bool Run(const std::string& code) { return host->RunText(code, "=test"); }
@@ -76,8 +68,9 @@ class ScriptTest : public ::testing::Test {
     }
 
     LogCapture log;
-    CPKernel kernel;
-    CPObjectRegistry registry;
+    TestEngine engine;
+    CPKernel& kernel = engine.services->Kernel();
+    CPObjectRegistry& registry = engine.services->Registry();
     std::unique_ptr<CPScriptHost> host;
     lua_State* L = nullptr;
 };

@@ -44,7 +44,6 @@ class ShopBindingsTest : public ScriptTest {
   protected:
     ShopBindingsTest()
     {
-        SetGameData(&data);
         data.weapons.Add("mgun", Weapon("mgun", 100, 1));
         data.weapons.Add("gauss", Weapon("gauss", 300, 2));
         data.weapons.Add("laser", Weapon("laser", 500, 15));
@@ -59,7 +58,6 @@ class ShopBindingsTest : public ScriptTest {
         data.engines.Add("v8", CPEngineInfo{});
         data.texts["mgun_name"] = "Machine gun";
     }
-    ~ShopBindingsTest() override { SetGameData(nullptr); }
 
     // Runs `call` and gives "count: a,b,c" of its two results.
     std::string Names(const std::string& call)
@@ -68,7 +66,7 @@ class ShopBindingsTest : public ScriptTest {
         return GlobalString("s");
     }
 
-    CPGameData data;
+    CPGameData& data = engine.services->GameData();
 };
 
 } // namespace

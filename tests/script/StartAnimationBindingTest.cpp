@@ -19,7 +19,6 @@ class StartAnimationTest : public ScriptTest {
     {
         folder.UseAsDataRoot();
         GetGameClock().gameTime = 0.0;
-        SetAnimationCache(&cache);
         listener.Begin();
         std::vector<AnimationBlock::Frame> frames(4);
         for (int k = 0; k < 4; ++k) {
@@ -37,11 +36,7 @@ class StartAnimationTest : public ScriptTest {
         SetGlobal("walker", &parent);
         SetGlobal("listener", &listener);
     }
-    void TearDown() override
-    {
-        CPGameObject::DeleteTree(child);
-        SetAnimationCache(nullptr);
-    }
+    void TearDown() override { CPGameObject::DeleteTree(child); }
 
     CPAnimatedObject* Animate(CPGameObject& object)
     {
@@ -71,7 +66,7 @@ class StartAnimationTest : public ScriptTest {
     }
 
     ScratchFolder folder;
-    CPAnimationCache cache;
+    CPAnimationCache& cache = engine.services->Animations();
     CPScriptObject listener;
     CPGameObject parent{"walker"};
     CPGameObject* child = nullptr;

@@ -22,19 +22,11 @@ class VideoScriptTest : public ScriptTest {
         folder.UseAsDataRoot();
         folder.Write("Data/Video/intro.avi", videofiles::Avi(320, 240, 25, 40000));
         platform::SetClockSource([this] { return now; });
-        SetRender(&render);
-        SetTextureLibrary(&library);
-        SetAVIPlayer(&first);
-        SetAVIPlayer1(&second);
     }
     void TearDown() override
     {
         kernel.RemoveTask(&first);
         kernel.RemoveTask(&second);
-        SetAVIPlayer(nullptr);
-        SetAVIPlayer1(nullptr);
-        SetTextureLibrary(nullptr);
-        SetRender(nullptr);
         platform::SetClockSource({});
         platform::ClearVideoFailures();
     }
@@ -49,11 +41,11 @@ class VideoScriptTest : public ScriptTest {
 
     ScratchFolder folder;
     std::uint32_t now = 5000;
-    platform::HeadlessGraphicsDevice device;
-    CPRender render{&device};
-    CPTextureLibrary library;
-    CPAVIPlayer first;
-    CPAVIPlayer1 second;
+    platform::HeadlessGraphicsDevice& device = engine.device;
+    CPRender& render = engine.services->Render();
+    CPTextureLibrary& library = engine.services->Textures();
+    CPAVIPlayer& first = engine.services->VideoPlayer();
+    CPAVIPlayer1& second = engine.services->VideoPlayer1();
 };
 
 } // namespace

@@ -21,6 +21,7 @@
 #include "platform/FileSystem.h"
 #include "platform/HeadlessGraphicsDevice.h"
 #include "support/ScratchFolder.h"
+#include "support/TestEngine.h"
 
 // The engine's singletons over the checked-in data folder and its packs.
 class SampleWorld {
@@ -33,29 +34,13 @@ class SampleWorld {
         m_savedSettings = GetGameSettings();
         GetGameSettings().screenWidth = 1024;
         GetGameSettings().screenHeight = 768;
-        SetRender(&render);
         SetSkyDevice(&device);
-        SetMaterialLibrary(&materials);
-        SetAnimationCache(&cache);
-        SetObjectRegistry(&registry);
-        SetEffectManager(&effectManager);
-        SetRenderObjectLoader(&loader);
-        SetGameData(&gameData);
-        SetInterfaceManager(&fonts);
     }
     ~SampleWorld()
     {
         for (CPGameObject* root : m_roots)
             CPGameObject::DeleteTree(root);
-        SetInterfaceManager(nullptr);
-        SetGameData(nullptr);
-        SetRenderObjectLoader(nullptr);
-        SetEffectManager(nullptr);
-        SetObjectRegistry(nullptr);
-        SetAnimationCache(nullptr);
-        SetMaterialLibrary(nullptr);
         SetSkyDevice(nullptr);
-        SetRender(nullptr);
         GetGameSettings() = m_savedSettings;
         GetPackFileList().Clear();
         platform::SetDataRoot(m_previousRoot);
@@ -70,17 +55,18 @@ class SampleWorld {
     }
 
     LogCapture log;
-    platform::HeadlessGraphicsDevice device;
-    CPRender render{&device};
-    CPEffectLibrary effects;
-    CPTextureLibrary textures;
-    CPMaterialLibrary materials{effects, textures};
-    CPAnimationCache cache;
-    CPObjectRegistry registry;
-    CPEffectManager effectManager;
-    CPRenderObjectLoader loader;
-    CPGameData gameData;
-    CPInterfaceManager fonts; // goes before the material library
+    TestEngine engine;
+    platform::HeadlessGraphicsDevice& device = engine.device;
+    CPRender& render = engine.services->Render();
+    CPEffectLibrary& effects = engine.services->Effects();
+    CPTextureLibrary& textures = engine.services->Textures();
+    CPMaterialLibrary& materials = engine.services->Materials();
+    CPAnimationCache& cache = engine.services->Animations();
+    CPObjectRegistry& registry = engine.services->Registry();
+    CPEffectManager& effectManager = engine.services->EffectManager();
+    CPRenderObjectLoader& loader = engine.services->Loader();
+    CPGameData& gameData = engine.services->GameData();
+    CPInterfaceManager& fonts = engine.services->Interfaces();
 
   private:
     std::string m_previousRoot;

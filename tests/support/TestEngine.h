@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+
+#include "app/EngineServices.h"
+#include "app/PlatformDevices.h"
+#include "platform/HeadlessGraphicsDevice.h"
+#include "platform/HeadlessSoundDevice.h"
+
+// Every engine service over the headless devices, each reachable through
+// its getter for as long as this lives; they go in the order the game's
+// host lets them go. A fixture holds one and names what it uses, e.g.
+//     TestEngine engine;
+//     CPRender& render = engine.services->Render();
+// What the test made on top (levels, screens, trees) it deletes first.
+class TestEngine {
+  public:
+    TestEngine();
+    // The kernel's tasks end and the queued deletes run before the services go.
+    ~TestEngine();
+
+    TestEngine(const TestEngine&) = delete;
+    TestEngine& operator=(const TestEngine&) = delete;
+
+    PlatformDevices devices;
+    platform::HeadlessGraphicsDevice& device;
+    platform::HeadlessSoundDevice& soundDevice;
+    std::unique_ptr<EngineServices> services;
+};
