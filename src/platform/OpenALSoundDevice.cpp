@@ -3,19 +3,33 @@
 #include <AL/al.h>
 
 #include "platform/OpenALContext.h"
+#include "platform/OpenALMusicTrack.h"
 #include "platform/OpenALVoice.h"
 
 namespace platform {
 
 OpenALSoundDevice::OpenALSoundDevice(std::unique_ptr<OpenALContext> context) : m_context(std::move(context))
 {
+    // Music is fed by a thread where it is heard as it plays; a device
+    // that mixes on demand feeds it when asked, so its mix is repeatable.
+    m_music = std::make_unique<OpenALMusicPump>(*m_context, !m_context->IsLoopback());
     ApplyListener();
+    if (!GetMusicOutput())
+        SetMusicOutput(this);
 }
 
 OpenALSoundDevice::~OpenALSoundDevice()
 {
-    // The voices' sources belong to the context, which goes first.
+    if (GetMusicOutput() == this)
+        SetMusicOutput(nullptr);
+    // The sources belong to the context, which goes last.
+    m_music.reset();
     DropVoices();
+}
+
+std::unique_ptr<MusicTrack> OpenALSoundDevice::OpenTrack(const std::string& hostPath, std::string* error)
+{
+    return m_music->Open(hostPath, error);
 }
 
 std::unique_ptr<OpenALSoundDevice> OpenALSoundDevice::Open(std::string* error)

@@ -5,17 +5,20 @@
 #include <string>
 
 #include "platform/HeadlessSoundDevice.h"
+#include "platform/MusicOutput.h"
 
 namespace platform {
 
 class OpenALContext;
+class OpenALMusicPump;
 
 // The sound device that is heard: every buffer keeps its samples and its
 // readable state as on the headless device, and mirrors them into an
 // OpenAL source that plays them, in 3D for the buffers made so. The
 // engine's left-handed coordinates (z ahead) become OpenAL's right-handed
-// ones here.
-class OpenALSoundDevice : public HeadlessSoundDevice {
+// ones here. It is also the output music is decoded to: the first such
+// device made is installed as the music output while it lives.
+class OpenALSoundDevice : public HeadlessSoundDevice, public MusicOutput {
   public:
     // The system's default output; null with the reason in *error when no
     // output device opens.
@@ -36,7 +39,7 @@ class OpenALSoundDevice : public HeadlessSoundDevice {
     // heard.
     std::uint32_t GetSilentBufferCount() const { return m_silentBuffers; }
 
-    OpenALContext& GetContext() { return *m_context; }
+    std::unique_ptr<MusicTrack> OpenTrack(const std::string& hostPath, std::string* error) override;
 
   protected:
     std::unique_ptr<SoundVoice> MakeVoice(const SoundBuffer& buffer) override;
@@ -46,6 +49,7 @@ class OpenALSoundDevice : public HeadlessSoundDevice {
     void ApplyListener();
 
     std::unique_ptr<OpenALContext> m_context;
+    std::unique_ptr<OpenALMusicPump> m_music;
     std::uint32_t m_silentBuffers = 0;
 };
 
