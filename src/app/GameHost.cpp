@@ -88,6 +88,9 @@ GameHost::GameHost(const Options& options)
     m_render->SetSceneObject(m_sceneList.get());
     m_render->SetDynamicList(m_dynamicList.get());
     m_render->InitDeviceState();
+    std::string why;
+    if (m_options.sound && !UseHeardSound(m_devices, &why))
+        LogLine("No sound can be heard (" + why + "); sounds and music play silently");
     // The special sounds are read from the data folder, so they come after it.
     m_soundManager = std::make_unique<CPSoundManager>(m_devices.sound.get());
     SetSoundManager(m_soundManager.get());

@@ -47,6 +47,7 @@ class GameHost {
         int frames = 300;               // frames to run before stopping
         float frameTime = 1.0f / 60.0f; // seconds per frame
         std::string dataRoot = ".";     // folder that holds Data\...
+        bool sound = false;             // heard sound and music, not headless
     };
 
     explicit GameHost(const Options& options);

@@ -11,10 +11,11 @@ namespace {
 
 void PrintUsage(const char* program)
 {
-    std::printf("Usage: %s [--frames N] [--data DIR] [--level NAME] [--help]\n"
+    std::printf("Usage: %s [--frames N] [--data DIR] [--level NAME] [--sound] [--help]\n"
                 "Runs the game headless on the data folder DIR (default: the working\n"
                 "directory) for N frames of 1/60 s (default 300), then exits. With\n"
-                "--level it first loads and starts Data\\Levels\\NAME.lvl.\n",
+                "--level it first loads and starts Data\\Levels\\NAME.lvl. With --sound\n"
+                "sounds and music are heard on the default sound output.\n",
                 program);
 }
 
@@ -46,6 +47,10 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "--frames needs a whole number of frames, not \"%s\"\n", argv[i]);
                 return 2;
             }
+            continue;
+        }
+        if (std::strcmp(arg, "--sound") == 0) {
+            options.sound = true;
             continue;
         }
         if (std::strcmp(arg, "--data") == 0 && i + 1 < argc) {
