@@ -1,5 +1,6 @@
 #include "platform/MediaStream.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <memory>
@@ -9,6 +10,7 @@
 #include "platform/Embedding.h"
 #include "platform/FileSystem.h"
 #include "platform/HeadlessMedia.h"
+#include "platform/VideoDecoder.h"
 
 namespace platform {
 namespace {
@@ -136,6 +138,7 @@ class Stream final : public MultiMediaStream {
         ReleaseGraph();
         m_graph = graph;
         m_header = header;
+        OpenDecoder(path);
         m_state = StreamRunState::Stopped;
         return S_OK;
     }
@@ -197,6 +200,24 @@ class Stream final : public MultiMediaStream {
     bool HasAudio() const override { return m_audio != nullptr; }
     const VideoFileHeader& GetHeader() const override { return m_header; }
 
+    void WriteFrame(DrawSurface* surface) override
+    {
+        double seconds = 0.0;
+        const double frameTime = m_header.microsecondsPerFrame / 1.0e6;
+        if (!m_decoder || frameTime <= 0.0 || Failed(GetTime(&seconds))) {
+            surface->DeliverBlankFrame();
+            return;
+        }
+        auto index = static_cast<std::uint32_t>(seconds / frameTime);
+        if (m_header.frameCount > 0)
+            index = std::min(index, m_header.frameCount - 1);
+        if (!m_decoder->ReadFrame(index, surface->GetBytes(), surface->GetPitch())) {
+            surface->DeliverBlankFrame();
+            return;
+        }
+        surface->MarkFrameDelivered();
+    }
+
     bool IsOpen() const { return m_graph != nullptr; }
     DrawDevice* GetDevice() const { return m_device; }
 
@@ -207,6 +228,16 @@ class Stream final : public MultiMediaStream {
         if (m_device)
             m_device->Release();
         CountVideoObject(-1);
+    }
+
+    // Frames come from the file where the libraries decode it; a file
+    // they do not still plays, with blank frames.
+    void OpenDecoder(const std::u16string& path)
+    {
+        m_decoder.reset();
+        std::string hostPath;
+        if (ResolveExistingPath(NarrowText(path), hostPath))
+            m_decoder = VideoDecoder::Open(hostPath, m_header.width, m_header.height, nullptr);
     }
 
     void ReleaseGraph()
@@ -240,6 +271,7 @@ class Stream final : public MultiMediaStream {
     DrawDevice* m_device = nullptr;
     MediaGraph* m_graph = nullptr;
     VideoFileHeader m_header;
+    std::unique_ptr<VideoDecoder> m_decoder;
     StreamRunState m_state = StreamRunState::Stopped;
 };
 
@@ -344,7 +376,7 @@ HResult StreamSample::Update()
     if (Succeeded(m_owner->GetDuration(&duration)) && duration > 0.0 &&
         Succeeded(m_owner->GetTime(&position)) && position >= duration)
         return kStreamEnded;
-    m_surface->DeliverBlankFrame();
+    m_owner->WriteFrame(m_surface);
     return S_OK;
 }
 
