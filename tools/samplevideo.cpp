@@ -1,6 +1,9 @@
 // Writes an uncompressed video file of frames of plain colours, for tests
-// and sample data: samplevideo OUT.avi WIDTH HEIGHT FPS RRGGBB [RRGGBB...]
+// and sample data, optionally with a sine tone as its sound:
+// samplevideo [--tone HZ] OUT.avi WIDTH HEIGHT FPS RRGGBB [RRGGBB...]
 #include <clocale>
+#include <cmath>
+#include <cstring>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -47,7 +50,57 @@ struct Video {
     std::uint32_t height = 0;
     std::uint32_t fps = 0;
     std::vector<std::uint32_t> colours; // 0xRRGGBB per frame
+    std::uint32_t toneHz = 0;           // 0: no sound
 };
+
+// The sound is 16-bit mono at this rate.
+constexpr std::uint32_t kSoundRate = 22050;
+
+// The tone's samples that go with one frame, half of full scale.
+Bytes Sound(const Video& video, std::uint32_t frame)
+{
+    const std::uint32_t first = frame * kSoundRate / video.fps;
+    const std::uint32_t end = (frame + 1) * kSoundRate / video.fps;
+    Bytes samples;
+    for (std::uint32_t i = first; i < end; ++i) {
+        const double value = 16384.0 * std::sin(2.0 * 3.141592653589793 * video.toneHz * i / kSoundRate);
+        PutU16(samples, static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(value))));
+    }
+    return samples;
+}
+
+Bytes SoundStreamList(const Video& video)
+{
+    const auto samples = static_cast<std::uint32_t>(video.colours.size() * kSoundRate / video.fps);
+    Bytes stream;
+    PutTag(stream, "auds");
+    PutU32(stream, 0); // no handler
+    PutU32(stream, 0); // flags
+    PutU32(stream, 0); // priority and language
+    PutU32(stream, 0); // initial frames
+    PutU32(stream, 1); // scale
+    PutU32(stream, kSoundRate);
+    PutU32(stream, 0); // start
+    PutU32(stream, samples);
+    PutU32(stream, kSoundRate * 2 / video.fps + 2);
+    PutU32(stream, 0xFFFFFFFFu); // quality
+    PutU32(stream, 2);           // sample size
+    stream.resize(56, 0);
+
+    Bytes format;
+    PutU16(format, 1); // PCM
+    PutU16(format, 1); // mono
+    PutU32(format, kSoundRate);
+    PutU32(format, kSoundRate * 2);
+    PutU16(format, 2);
+    PutU16(format, 16);
+    PutU16(format, 0);
+
+    Bytes list;
+    PutChunk(list, "strh", stream);
+    PutChunk(list, "strf", format);
+    return list;
+}
 
 std::uint32_t RowBytes(const Video& video) { return (video.width * 3 + 3) & ~3u; }
 
@@ -76,7 +129,7 @@ Bytes Headers(const Video& video)
     PutU32(main, 0x10); // has an index
     PutU32(main, frames);
     PutU32(main, 0);
-    PutU32(main, 1); // streams
+    PutU32(main, video.toneHz ? 2 : 1); // streams
     PutU32(main, frameBytes);
     PutU32(main, video.width);
     PutU32(main, video.height);
@@ -116,6 +169,8 @@ Bytes Headers(const Video& video)
     Bytes headerList;
     PutChunk(headerList, "avih", main);
     PutList(headerList, "strl", streamList);
+    if (video.toneHz)
+        PutList(headerList, "strl", SoundStreamList(video));
     Bytes out;
     PutList(out, "hdrl", headerList);
     return out;
@@ -125,13 +180,17 @@ Bytes File(const Video& video)
 {
     Bytes movie;
     Bytes index;
-    for (std::uint32_t colour : video.colours) {
-        const Bytes frame = Frame(video, colour);
-        PutTag(index, "00db");
+    auto put = [&](const char* tag, const Bytes& data) {
+        PutTag(index, tag);
         PutU32(index, 0x10); // key frame
         PutU32(index, static_cast<std::uint32_t>(movie.size() + 4));
-        PutU32(index, static_cast<std::uint32_t>(frame.size()));
-        PutChunk(movie, "00db", frame);
+        PutU32(index, static_cast<std::uint32_t>(data.size()));
+        PutChunk(movie, tag, data);
+    };
+    for (std::uint32_t frame = 0; frame < video.colours.size(); ++frame) {
+        put("00db", Frame(video, video.colours[frame]));
+        if (video.toneHz)
+            put("01wb", Sound(video, frame));
     }
     Bytes body;
     PutTag(body, "AVI ");
@@ -167,11 +226,20 @@ bool ParseColour(const std::string& text, std::uint32_t& out)
 int main(int argc, char** argv)
 {
     std::setlocale(LC_ALL, "C");
+    Video video;
+    const char* program = argv[0];
+    if (argc > 2 && std::strcmp(argv[1], "--tone") == 0) {
+        if (!ParseNumber(argv[2], 20, 10000, video.toneHz)) {
+            std::fprintf(stderr, "--tone needs a frequency of 20 to 10000 Hz\n");
+            return 2;
+        }
+        argc -= 2;
+        argv += 2;
+    }
     if (argc < 6) {
-        std::fprintf(stderr, "Usage: %s OUT.avi WIDTH HEIGHT FPS RRGGBB [RRGGBB...]\n", argv[0]);
+        std::fprintf(stderr, "Usage: %s [--tone HZ] OUT.avi WIDTH HEIGHT FPS RRGGBB [RRGGBB...]\n", program);
         return 2;
     }
-    Video video;
     if (!ParseNumber(argv[2], 1, 4096, video.width) || !ParseNumber(argv[3], 1, 4096, video.height) ||
         !ParseNumber(argv[4], 1, 1000, video.fps)) {
         std::fprintf(stderr, "Width and height must be 1 to 4096, frames a second 1 to 1000\n");

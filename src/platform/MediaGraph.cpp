@@ -272,7 +272,7 @@ class FilterGraph final : public HeadlessMediaGraph,
         if (!(seconds >= 0.0) || (m_duration > 0.0 && seconds > m_duration))
             return E_INVALIDARG;
         Update();
-        if (m_track && !m_track->Seek(seconds))
+        if (m_track && !m_track->Seek(seconds) && m_trackClocks)
             return E_FAIL;
         m_position = seconds;
         m_completePosted = false;
@@ -331,14 +331,21 @@ class FilterGraph final : public HeadlessMediaGraph,
 
     // With a music output installed the track is decoded and heard, and
     // its clock is what has been heard. A file the decoder does not take
-    // keeps the silent clock.
+    // keeps the silent clock. A video's sound plays along its frames, which
+    // keep the clock: a sound shorter than the video must not hold it.
     void OpenTrack(const std::vector<std::uint8_t>& head)
     {
         m_track.reset();
         MusicOutput* output = GetMusicOutput();
-        if (!output || IsVideoFile(head.data(), head.size()))
+        if (!output)
             return;
-        m_track = output->OpenTrack(m_path, nullptr);
+        const bool video = IsVideoFile(head.data(), head.size());
+        std::unique_ptr<PcmSource> samples =
+            video ? OpenVideoSound(m_path, nullptr) : OpenSoundFile(m_path, nullptr);
+        if (!samples)
+            return;
+        m_track = output->OpenTrack(std::move(samples), nullptr);
+        m_trackClocks = !video;
         if (m_track && m_duration <= 0.0)
             m_duration = m_track->GetDuration();
         if (m_track)
@@ -350,7 +357,7 @@ class FilterGraph final : public HeadlessMediaGraph,
         const std::uint32_t now = Milliseconds();
         const std::uint32_t elapsed = now - m_stamp;
         m_stamp = now;
-        if (m_track) {
+        if (m_track && m_trackClocks) {
             UpdateFromTrack();
             return;
         }
@@ -383,6 +390,7 @@ class FilterGraph final : public HeadlessMediaGraph,
 
     std::uint32_t m_references = 1;
     std::unique_ptr<MusicTrack> m_track;
+    bool m_trackClocks = false;
     std::string m_path;
     double m_duration = 0.0;
     double m_position = 0.0;

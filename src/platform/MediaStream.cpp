@@ -139,6 +139,8 @@ class Stream final : public MultiMediaStream {
         m_graph = graph;
         m_header = header;
         OpenDecoder(path);
+        if (!m_audio)
+            Mute();
         m_state = StreamRunState::Stopped;
         return S_OK;
     }
@@ -238,6 +240,16 @@ class Stream final : public MultiMediaStream {
         std::string hostPath;
         if (ResolveExistingPath(NarrowText(path), hostPath))
             m_decoder = VideoDecoder::Open(hostPath, m_header.width, m_header.height, nullptr);
+    }
+
+    // A stream opened without its audio stream is not heard.
+    void Mute()
+    {
+        BasicAudio* audio = nullptr;
+        if (Failed(m_graph->QueryInterface(MediaInterface::Audio, reinterpret_cast<void**>(&audio))))
+            return;
+        audio->SetVolume(-10000);
+        audio->Release();
     }
 
     void ReleaseGraph()

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/PcmSource.h"
+
 // Where music graphs send what they decode. With no output installed a
 // graph keeps only its clock, as on the headless platform.
 namespace platform {
@@ -31,9 +33,9 @@ class MusicTrack {
 class MusicOutput {
   public:
     virtual ~MusicOutput() = default;
-    // Opens a file (a host path) for decoding; null with the reason in
-    // *error when the decoder does not take it.
-    virtual std::unique_ptr<MusicTrack> OpenTrack(const std::string& hostPath, std::string* error) = 0;
+    // A track that plays the samples; null with the reason in *error when
+    // the output cannot take another.
+    virtual std::unique_ptr<MusicTrack> OpenTrack(std::unique_ptr<PcmSource> samples, std::string* error) = 0;
 };
 
 // The output new graphs decode to; null for none.

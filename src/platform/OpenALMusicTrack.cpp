@@ -1,7 +1,6 @@
 #include "platform/OpenALMusicTrack.h"
 
 #include <AL/al.h>
-#include <sndfile.h>
 
 #include <chrono>
 
@@ -52,25 +51,11 @@ void OpenALMusicPump::Run()
 
 void OpenALMusicPump::Forget(OpenALMusicTrack* track) { m_tracks.erase(track); }
 
-std::unique_ptr<MusicTrack> OpenALMusicPump::Open(const std::string& hostPath, std::string* error)
+std::unique_ptr<MusicTrack> OpenALMusicPump::Open(std::unique_ptr<PcmSource> samples, std::string* error)
 {
-    SF_INFO info{};
-    SNDFILE* file = sf_open(hostPath.c_str(), SFM_READ, &info);
-    if (!file) {
-        if (error)
-            *error = sf_strerror(nullptr);
+    if (!samples || samples->GetRate() == 0)
         return nullptr;
-    }
-    if (info.channels < 1 || info.channels > 8 || info.samplerate < 1000 || info.samplerate > 384000) {
-        sf_close(file);
-        if (error)
-            *error = "the decoder reports an unplayable layout";
-        return nullptr;
-    }
-    const std::int64_t frames = info.frames > 0 && info.frames < SF_COUNT_MAX ? info.frames : 0;
-    std::unique_ptr<OpenALMusicTrack> track(
-        new OpenALMusicTrack(*this, file, static_cast<std::uint32_t>(info.samplerate),
-                             static_cast<std::uint32_t>(info.channels), frames));
+    std::unique_ptr<OpenALMusicTrack> track(new OpenALMusicTrack(*this, std::move(samples)));
     // Not yet listed, so the thread does not see it while it is made.
     if (!track->Create()) {
         if (error)
@@ -84,9 +69,8 @@ std::unique_ptr<MusicTrack> OpenALMusicPump::Open(const std::string& hostPath, s
 
 // ---- OpenALMusicTrack ----
 
-OpenALMusicTrack::OpenALMusicTrack(OpenALMusicPump& pump, SNDFILE* file, std::uint32_t rate,
-                                   std::uint32_t channels, std::int64_t frames)
-    : m_pump(&pump), m_file(file), m_rate(rate), m_channels(channels), m_frames(frames)
+OpenALMusicTrack::OpenALMusicTrack(OpenALMusicPump& pump, std::unique_ptr<PcmSource> samples)
+    : m_pump(&pump), m_samples(std::move(samples)), m_rate(m_samples->GetRate())
 {
 }
 
@@ -98,7 +82,6 @@ OpenALMusicTrack::~OpenALMusicTrack()
             m_pump->Forget(this);
         Release();
     }
-    sf_close(m_file);
 }
 
 std::unique_lock<std::mutex> OpenALMusicTrack::Lock()
@@ -152,27 +135,17 @@ void OpenALMusicTrack::Detach()
 
 void OpenALMusicTrack::Decode(unsigned int buffer, std::size_t slot)
 {
-    m_read.resize(static_cast<std::size_t>(kFramesPerBuffer) * m_channels);
-    const sf_count_t got = sf_readf_short(m_file, m_read.data(), kFramesPerBuffer);
-    const std::uint32_t frames = got > 0 ? static_cast<std::uint32_t>(got) : 0u;
+    const std::uint32_t channels = m_samples->GetChannels();
+    m_read.resize(static_cast<std::size_t>(kFramesPerBuffer) * channels);
+    const std::uint32_t frames = m_samples->Read(m_read.data(), kFramesPerBuffer);
     m_bufferFrames[slot] = frames;
     if (frames == 0) {
         m_decodedAll = true;
         return;
     }
-    // OpenAL plays mono and stereo; wider layouts keep their front pair.
-    const std::uint32_t out = m_channels == 1 ? 1u : 2u;
-    const short* samples = m_read.data();
-    if (m_channels > 2) {
-        m_samples.resize(static_cast<std::size_t>(frames) * 2);
-        for (std::uint32_t i = 0; i < frames; ++i) {
-            m_samples[2 * i] = m_read[i * m_channels];
-            m_samples[2 * i + 1] = m_read[i * m_channels + 1];
-        }
-        samples = m_samples.data();
-    }
-    alBufferData(buffer, out == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16, samples,
-                 static_cast<ALsizei>(frames * out * sizeof(short)), static_cast<ALsizei>(m_rate));
+    alBufferData(buffer, channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16, m_read.data(),
+                 static_cast<ALsizei>(frames * channels * sizeof(std::int16_t)),
+                 static_cast<ALsizei>(m_rate));
 }
 
 void OpenALMusicTrack::Refill()
@@ -206,10 +179,7 @@ void OpenALMusicTrack::Refill()
 
 void OpenALMusicTrack::Fill() { Refill(); }
 
-double OpenALMusicTrack::GetDuration() const
-{
-    return m_frames > 0 ? static_cast<double>(m_frames) / m_rate : 0.0;
-}
+double OpenALMusicTrack::GetDuration() const { return static_cast<double>(m_samples->GetFrames()) / m_rate; }
 
 void OpenALMusicTrack::Play()
 {
@@ -250,8 +220,8 @@ bool OpenALMusicTrack::Seek(double seconds)
     std::unique_lock<std::mutex> lock = Lock();
     if (!m_source || !(seconds >= 0.0))
         return false;
-    const auto frame = static_cast<sf_count_t>(seconds * m_rate);
-    if (sf_seek(m_file, frame, SEEK_SET) < 0)
+    const auto frame = static_cast<std::int64_t>(seconds * m_rate);
+    if (!m_samples->Seek(frame))
         return false;
     m_pump->GetContext().MakeCurrent();
     alSourceStop(m_source);

@@ -11,8 +11,7 @@
 #include <vector>
 
 #include "platform/MusicOutput.h"
-
-typedef struct sf_private_tag SNDFILE;
+#include "platform/PcmSource.h"
 
 namespace platform {
 
@@ -29,7 +28,7 @@ class OpenALMusicPump {
     OpenALMusicPump(const OpenALMusicPump&) = delete;
     OpenALMusicPump& operator=(const OpenALMusicPump&) = delete;
 
-    std::unique_ptr<MusicTrack> Open(const std::string& hostPath, std::string* error);
+    std::unique_ptr<MusicTrack> Open(std::unique_ptr<PcmSource> samples, std::string* error);
 
     OpenALContext& GetContext() { return m_context; }
     std::mutex& GetLock() { return m_lock; }
@@ -49,8 +48,8 @@ class OpenALMusicPump {
     std::thread m_thread;
 };
 
-// A track decoded by libsndfile (WAVE, FLAC, Ogg Vorbis and what else the
-// library reads) into a queue of OpenAL buffers on one source.
+// A track's decoded samples streamed through a queue of OpenAL buffers on
+// one source.
 class OpenALMusicTrack final : public MusicTrack {
   public:
     static constexpr std::size_t kQueueLength = 6;
@@ -75,8 +74,7 @@ class OpenALMusicTrack final : public MusicTrack {
 
   private:
     friend class OpenALMusicPump;
-    OpenALMusicTrack(OpenALMusicPump& pump, SNDFILE* file, std::uint32_t rate, std::uint32_t channels,
-                     std::int64_t frames);
+    OpenALMusicTrack(OpenALMusicPump& pump, std::unique_ptr<PcmSource> samples);
     bool Create();
     void Decode(unsigned int buffer, std::size_t slot);
     void Refill();
@@ -85,10 +83,8 @@ class OpenALMusicTrack final : public MusicTrack {
     std::unique_lock<std::mutex> Lock();
 
     OpenALMusicPump* m_pump;
-    SNDFILE* m_file;
+    std::unique_ptr<PcmSource> m_samples;
     std::uint32_t m_rate;
-    std::uint32_t m_channels; // in the file
-    std::int64_t m_frames;    // in the file; 0 when not known
     unsigned int m_source = 0;
     std::array<unsigned int, kQueueLength> m_buffers{};
     std::array<std::uint32_t, kQueueLength> m_bufferFrames{}; // frames each queued buffer holds
@@ -98,8 +94,7 @@ class OpenALMusicTrack final : public MusicTrack {
     bool m_decodedAll = false;
     bool m_playing = false;
     double m_heldPosition = 0.0; // once detached
-    std::vector<short> m_read;
-    std::vector<short> m_samples;
+    std::vector<std::int16_t> m_read;
 };
 
 } // namespace platform

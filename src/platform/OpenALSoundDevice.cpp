@@ -27,9 +27,10 @@ OpenALSoundDevice::~OpenALSoundDevice()
     DropVoices();
 }
 
-std::unique_ptr<MusicTrack> OpenALSoundDevice::OpenTrack(const std::string& hostPath, std::string* error)
+std::unique_ptr<MusicTrack> OpenALSoundDevice::OpenTrack(std::unique_ptr<PcmSource> samples,
+                                                         std::string* error)
 {
-    return m_music->Open(hostPath, error);
+    return m_music->Open(std::move(samples), error);
 }
 
 std::unique_ptr<OpenALSoundDevice> OpenALSoundDevice::Open(std::string* error)

@@ -39,7 +39,7 @@ class OpenALSoundDevice : public HeadlessSoundDevice, public MusicOutput {
     // heard.
     std::uint32_t GetSilentBufferCount() const { return m_silentBuffers; }
 
-    std::unique_ptr<MusicTrack> OpenTrack(const std::string& hostPath, std::string* error) override;
+    std::unique_ptr<MusicTrack> OpenTrack(std::unique_ptr<PcmSource> samples, std::string* error) override;
 
   protected:
     std::unique_ptr<SoundVoice> MakeVoice(const SoundBuffer& buffer) override;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -7,6 +8,7 @@
 #include "platform/DrawSurface.h"
 #include "platform/Embedding.h"
 #include "platform/MediaStream.h"
+#include "platform/OpenALSoundDevice.h"
 #include "platform/VideoDecoder.h"
 #include "support/ScratchFolder.h"
 #include "support/ToolPath.h"
@@ -38,14 +40,24 @@ class VideoDecodingTest : public ::testing::Test {
             GTEST_SKIP() << "the video generator samplevideo is not built";
         m_folder.UseAsDataRoot();
         m_folder.Write("Data/Video/readme.txt", std::string("videos for the tests"));
-        std::string command = "\"" + generator + "\" \"" + m_folder.Path("Data/Video/colours.avi") + "\" " +
-                              std::to_string(kWidth) + " " + std::to_string(kHeight) + " 10";
+        std::string frames = " " + std::to_string(kWidth) + " " + std::to_string(kHeight) + " 10";
         for (const char* colour : kColours)
-            command += std::string(" ") + colour;
-        ASSERT_EQ(std::system(command.c_str()), 0);
+            frames += std::string(" ") + colour;
+        const std::string silent =
+            "\"" + generator + "\" \"" + m_folder.Path("Data/Video/colours.avi") + "\"";
+        ASSERT_EQ(std::system((silent + frames).c_str()), 0);
+        const std::string toned =
+            "\"" + generator + "\" --tone 441 \"" + m_folder.Path("Data/Video/toned.avi") + "\"";
+        ASSERT_EQ(std::system((toned + frames).c_str()), 0);
         SetClockSource([this] { return m_now; });
     }
     void TearDown() override
+    {
+        CloseStream();
+        SetClockSource(nullptr);
+    }
+
+    void CloseStream()
     {
         if (m_sample)
             m_sample->Release();
@@ -55,16 +67,24 @@ class VideoDecodingTest : public ::testing::Test {
             m_stream->Release();
         if (m_device)
             m_device->Release();
-        SetClockSource(nullptr);
+        m_sample = nullptr;
+        m_surface = nullptr;
+        m_stream = nullptr;
+        m_device = nullptr;
     }
 
-    void OpenStream()
+    void OpenStream(const char* name = "colours.avi", bool audio = false)
     {
         ASSERT_EQ(CreateDrawDevice(&m_device), S_OK);
         ASSERT_EQ(CreateMultiMediaStream(&m_stream), S_OK);
         ASSERT_EQ(m_stream->Initialize(nullptr), S_OK);
         ASSERT_EQ(m_stream->AddMediaStream(m_device, StreamPurpose::PrimaryVideo, 0, nullptr), S_OK);
-        ASSERT_EQ(m_stream->OpenFile(WidenText("Data\\Video\\colours.avi")), S_OK);
+        if (audio) {
+            ASSERT_EQ(
+                m_stream->AddMediaStream(nullptr, StreamPurpose::PrimaryAudio, kAddDefaultRenderer, nullptr),
+                S_OK);
+        }
+        ASSERT_EQ(m_stream->OpenFile(WidenText(std::string("Data\\Video\\") + name)), S_OK);
         MediaStream* video = nullptr;
         ASSERT_EQ(m_stream->GetMediaStream(StreamPurpose::PrimaryVideo, &video), S_OK);
         DrawMediaStream* draw = nullptr;
@@ -140,3 +160,44 @@ TEST_F(VideoDecodingTest, TheDecoderSkipsAheadAndStartsOverForAnEarlierFrame)
 }
 
 } // namespace
+
+namespace {
+
+// Loudness of the left channel over a stretch of mixed output.
+double LeftRms(const std::vector<float>& stereo)
+{
+    double sum = 0.0;
+    for (std::size_t i = 0; i < stereo.size(); i += 2)
+        sum += stereo[i] * stereo[i];
+    return std::sqrt(sum / (stereo.size() / 2));
+}
+
+} // namespace
+
+TEST_F(VideoDecodingTest, AVideosSoundIsHeardWhenItsAudioStreamIsAddedAndItsFramesStillShow)
+{
+    std::string error;
+    auto speakers = OpenALSoundDevice::OpenLoopback(44100, &error);
+    if (!speakers)
+        GTEST_SKIP() << "OpenAL cannot mix into memory here: " << error;
+    std::vector<float> mix(44100 / 5 * 2);
+
+    for (bool audio : {true, false}) {
+        SCOPED_TRACE(audio ? "with its audio stream" : "without");
+        OpenStream("toned.avi", audio);
+        ASSERT_EQ(m_stream->SetState(StreamRunState::Running), S_OK);
+        m_now += 150;
+        ASSERT_EQ(m_sample->Update(), S_OK);
+        EXPECT_EQ(PixelAt(*m_surface, 1, 1), Rgb(kColours[1]));
+        ASSERT_TRUE(speakers->Render(mix.data(), 44100 / 5));
+        if (audio)
+            EXPECT_GT(LeftRms(mix), 0.15); // a centred half-scale tone
+        else
+            EXPECT_LT(LeftRms(mix), 1e-4);
+        ASSERT_EQ(m_stream->SetState(StreamRunState::Stopped), S_OK);
+        ASSERT_TRUE(speakers->Render(mix.data(), 44100 / 5));
+        ASSERT_TRUE(speakers->Render(mix.data(), 44100 / 5));
+        EXPECT_LT(LeftRms(mix), 1e-4) << "a stopped video is not heard";
+        CloseStream();
+    }
+}
