@@ -3,6 +3,8 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -12,6 +14,8 @@
 #include "platform/HeadlessMedia.h"
 #include "platform/MediaGraph.h"
 #include "platform/MusicOutput.h"
+#include "platform/OpenALContext.h"
+#include "platform/OpenALMusicTrack.h"
 #include "platform/OpenALSoundDevice.h"
 #include "support/ScratchFolder.h"
 
@@ -228,3 +232,28 @@ TEST_F(MusicDecodingTest, FilesTheDecoderRefusesKeepTheSilentClock)
 }
 
 } // namespace
+
+TEST(MusicPumpThread, FeedsTracksWhileTheyPlayAndLetsGoOfThemWhenItStops)
+{
+    std::string error;
+    std::unique_ptr<OpenALContext> context = OpenALContext::OpenLoopback(kRate, &error);
+    if (!context)
+        GTEST_SKIP() << "OpenAL cannot mix into memory here: " << error;
+    ScratchFolder folder;
+    ASSERT_TRUE(WriteTone(folder.Path("tone.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16));
+    auto pump = std::make_unique<OpenALMusicPump>(*context, true);
+    std::unique_ptr<MusicTrack> track = pump->Open(OpenSoundFile(folder.Path("tone.wav"), &error), &error);
+    ASSERT_NE(track, nullptr) << error;
+    track->Play();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::vector<float> mix(kRate / 5 * 2);
+    ASSERT_TRUE(context->Render(mix.data(), kRate / 5));
+    EXPECT_GT(Listen(mix).rms, 0.15);
+    EXPECT_FALSE(track->HasEnded());
+
+    pump.reset(); // the device goes before the graph that holds the track
+    EXPECT_FALSE(track->HasEnded());
+    EXPECT_NEAR(track->GetPosition(), 0.2, 0.02);
+    track->Play();
+    track.reset();
+}
