@@ -213,11 +213,17 @@ class Stream final : public MultiMediaStream {
         auto index = static_cast<std::uint32_t>(seconds / frameTime);
         if (m_header.frameCount > 0)
             index = std::min(index, m_header.frameCount - 1);
-        if (!m_decoder->ReadFrame(index, surface->GetBytes(), surface->GetPitch())) {
+        // The game's frames come faster than the video's: a frame already
+        // in the surface is not converted again.
+        const bool written = surface == m_written.surface && index == m_written.index &&
+                             surface->GetFrameCount() == m_written.count;
+        if (!written && !m_decoder->ReadFrame(index, surface->GetBytes(), surface->GetPitch())) {
             surface->DeliverBlankFrame();
+            m_written = WrittenFrame{};
             return;
         }
         surface->MarkFrameDelivered();
+        m_written = WrittenFrame{surface, index, surface->GetFrameCount()};
     }
 
     bool IsOpen() const { return m_graph != nullptr; }
@@ -237,6 +243,7 @@ class Stream final : public MultiMediaStream {
     void OpenDecoder(const std::u16string& path)
     {
         m_decoder.reset();
+        m_written = WrittenFrame{};
         std::string hostPath;
         if (ResolveExistingPath(NarrowText(path), hostPath))
             m_decoder = VideoDecoder::Open(hostPath, m_header.width, m_header.height, nullptr);
@@ -284,6 +291,12 @@ class Stream final : public MultiMediaStream {
     MediaGraph* m_graph = nullptr;
     VideoFileHeader m_header;
     std::unique_ptr<VideoDecoder> m_decoder;
+    struct WrittenFrame {
+        const DrawSurface* surface = nullptr;
+        std::uint32_t index = 0;
+        std::uint32_t count = 0; // the surface's frame count after it
+    };
+    WrittenFrame m_written;
     StreamRunState m_state = StreamRunState::Stopped;
 };
 
