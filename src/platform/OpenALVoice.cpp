@@ -148,13 +148,15 @@ void OpenALVoice::OnSamples(const SoundBuffer& buffer)
     alSourcePlay(m_source);
 }
 
-void OpenALVoice::OnPlay(std::uint32_t position, bool looping)
+void OpenALVoice::OnPlay(std::uint32_t position, bool looping, bool starts)
 {
     if (!m_source || m_frames == 0)
         return;
     m_context.MakeCurrent();
     alSourcei(m_source, AL_LOOPING, looping ? AL_TRUE : AL_FALSE);
-    if (IsPlaying())
+    // A buffer whose end the clock has passed starts over even if the
+    // mixer is still sounding its last samples.
+    if (!starts && IsPlaying())
         return;
     const std::uint32_t frame = m_format.blockAlign ? position / m_format.blockAlign : 0;
     alSourceRewind(m_source);

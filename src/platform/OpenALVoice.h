@@ -23,7 +23,7 @@ class OpenALVoice final : public SoundVoice {
     void SetRolloff(float rolloff);
 
     void OnSamples(const SoundBuffer& buffer) override;
-    void OnPlay(std::uint32_t position, bool looping) override;
+    void OnPlay(std::uint32_t position, bool looping, bool starts) override;
     void OnStop() override;
     void OnPosition(std::uint32_t position) override;
     void OnVolume(std::int32_t volume) override;

@@ -211,7 +211,8 @@ HResult SoundBuffer::Play(std::uint32_t reserved, std::uint32_t priority, std::u
     if (m_lost)
         return kSoundBufferLost;
     Advance();
-    if (!m_playing) {
+    const bool starts = !m_playing;
+    if (starts) {
         m_playing = true;
         m_carry = 0;
     }
@@ -219,7 +220,7 @@ HResult SoundBuffer::Play(std::uint32_t reserved, std::uint32_t priority, std::u
     m_priority = priority;
     ++m_playCount;
     if (m_voice)
-        m_voice->OnPlay(m_position, m_looping);
+        m_voice->OnPlay(m_position, m_looping, starts);
     return S_OK;
 }
 

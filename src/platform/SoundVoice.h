@@ -18,8 +18,9 @@ class SoundVoice {
 
     // The samples changed (unlocked after writing, restored or lost).
     virtual void OnSamples(const SoundBuffer& buffer) = 0;
-    // Starts (or keeps) playing from `position` bytes, looping or not.
-    virtual void OnPlay(std::uint32_t position, bool looping) = 0;
+    // Plays from `position` bytes, looping or not; `starts` is false when
+    // the buffer was already playing and only its looping changes.
+    virtual void OnPlay(std::uint32_t position, bool looping, bool starts) = 0;
     virtual void OnStop() = 0;
     virtual void OnPosition(std::uint32_t position) = 0;
     // Hundredths of a decibel, kVolumeMin..kVolumeMax.

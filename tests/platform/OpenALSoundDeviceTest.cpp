@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Clock.h"
 #include "platform/OpenALSoundDevice.h"
 
 using namespace platform;
@@ -285,6 +286,24 @@ TEST_F(OpenALSoundDeviceTest, NewSamplesInAPlayingBufferAreHeardAndBuffersOutliv
     EXPECT_EQ(tone->GetVoice(), nullptr);
     EXPECT_EQ(tone->Play(0, 0, 0), S_OK);
     EXPECT_EQ(tone->Release(), 0u);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(OpenALSoundDeviceTest, ABufferPlayedAgainAfterItsEndStartsOverWhileItsLastSamplesStillSound)
+{
+    std::uint32_t now = 1000;
+    SetClockSource([&now] { return now; });
+    SoundBuffer* tone = MakeTone(0.25);
+    ASSERT_NE(tone, nullptr);
+    ASSERT_EQ(tone->Play(0, 0, 0), S_OK);
+    Record(0.2); // the mix is behind the clock: 0.05 s of the tone are left in it
+    now += 300;  // the clock has passed the end
+    ASSERT_EQ(tone->Play(0, 0, 0), S_OK);
+    EXPECT_NEAR(Listen(Record(0.5)).seconds, 0.25, 0.01);
+    SetClockSource(nullptr);
 }
 
 } // namespace
