@@ -55,6 +55,9 @@ GameHost::GameHost(const Options& options)
     m_inputManager = &m_services->Input();
     InstallSkyscape(*m_render);
     m_render->InitDeviceState();
+    std::string why;
+    if (m_options.sound && !UseHeardSound(m_devices, &why))
+        LogLine("No sound can be heard (" + why + "); sounds and music play silently");
     // The special sounds are read from the data folder, so they come after it.
     m_services->Sounds().LoadSpecialSounds();
     // The scripts need every singleton from their first line on.

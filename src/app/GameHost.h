@@ -63,6 +63,7 @@ class GameHost {
         bool autopilot = false;         // a computer driver steers the player's car
         InputScript input;              // keys and mouse played back by frame
         std::FILE* progress = nullptr;  // where the race's one updating line goes, if anywhere
+        bool sound = false;             // heard sound and music, not headless
     };
 
     explicit GameHost(const Options& options);

@@ -14,7 +14,7 @@ namespace {
 void PrintUsage(const char* program)
 {
     std::printf("Usage: %s [--frames N] [--data DIR] [--level NAME] [--seed N] [--autopilot]\n"
-                "          [--input FILE] [--help]\n"
+                "          [--input FILE] [--sound] [--help]\n"
                 "Runs the game headless on the data folder DIR (default: the working\n"
                 "directory) in frames of 1/60 s, then exits. With --level it first loads\n"
                 "and starts Data\\Levels\\NAME.lvl; the scripts may start one too.\n"
@@ -24,7 +24,8 @@ void PrintUsage(const char* program)
                 "  --seed N      seed of the game's random numbers (default 1)\n"
                 "  --autopilot   a computer driver steers the player's car\n"
                 "  --input FILE  plays keys and mouse back from FILE, one event a line:\n"
-                "                FRAME move X Y | press B | release B | keydown CODE | keyup CODE\n",
+                "                FRAME move X Y | press B | release B | keydown CODE | keyup CODE\n"
+                "  --sound       sounds and music are heard on the default sound output\n",
                 program, GameHost::kRaceFrames);
 }
 
@@ -56,6 +57,10 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "--frames needs a whole number of frames, not \"%s\"\n", argv[i]);
                 return 2;
             }
+            continue;
+        }
+        if (std::strcmp(arg, "--sound") == 0) {
+            options.sound = true;
             continue;
         }
         if (std::strcmp(arg, "--data") == 0 && i + 1 < argc) {

@@ -3,6 +3,7 @@
 #include "platform/HeadlessGraphicsDevice.h"
 #include "platform/HeadlessInputDevice.h"
 #include "platform/HeadlessSoundDevice.h"
+#include "platform/OpenALSoundDevice.h"
 
 PlatformDevices::PlatformDevices() = default;
 PlatformDevices::~PlatformDevices() = default;
@@ -22,4 +23,14 @@ PlatformDevices MakeHeadlessDevices(const platform::PresentParameters& screen)
     devices.headlessInput = input.get();
     devices.input = std::move(input);
     return devices;
+}
+
+bool UseHeardSound(PlatformDevices& devices, std::string* why)
+{
+    std::unique_ptr<platform::OpenALSoundDevice> heard = platform::OpenALSoundDevice::Open(why);
+    if (!heard)
+        return false;
+    devices.headlessSound = nullptr;
+    devices.sound = std::move(heard);
+    return true;
 }

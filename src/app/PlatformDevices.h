@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/GraphicsTypes.h"
 
@@ -37,3 +38,8 @@ struct PlatformDevices {
 // The headless devices: real buffers and decoding, every call recorded,
 // nothing shown or heard.
 PlatformDevices MakeHeadlessDevices(const platform::PresentParameters& screen);
+
+// Puts the sound that is heard (and decoded music) in place of the
+// headless sound. False with the reason in *why when no output device
+// opens; the headless sound then stays.
+bool UseHeardSound(PlatformDevices& devices, std::string* why);

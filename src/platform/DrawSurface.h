@@ -39,6 +39,8 @@ class DrawSurface {
     std::uint32_t GetFrameCount() const { return m_frames; }
     // Writes one blank (black) frame.
     void DeliverBlankFrame();
+    // Counts a frame written into the bytes.
+    void MarkFrameDelivered() { ++m_frames; }
 
   private:
     friend class DrawDevice;

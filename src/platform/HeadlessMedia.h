@@ -14,7 +14,9 @@
 // A headless graph checks that the file exists, learns its length where the
 // file's format states it (WAVE, Ogg Vorbis, AVI), and keeps the play
 // state, the position (moving with the platform clock while it runs) and
-// the volume; nothing is decoded or heard. A headless video stream reads
+// the volume; nothing is decoded or heard. Where a music output is
+// installed (MusicOutput.h) a graph also decodes its track to it and takes
+// position and end from what was heard. A headless video stream reads
 // the AVI header for the frame size and length, plays through such a graph,
 // and hands out blank frames.
 namespace platform {
@@ -26,6 +28,8 @@ class HeadlessMediaGraph : public MediaGraph {
     virtual const std::string& GetRenderedPath() const = 0; // host path
     virtual double GetDurationSeconds() const = 0;          // 0: not known
     virtual std::uint32_t GetAbortCount() const = 0;
+    // Whether the track is decoded to a music output.
+    virtual bool IsDecoding() const = 0;
 
   protected:
     ~HeadlessMediaGraph() = default;

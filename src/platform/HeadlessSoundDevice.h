@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <unordered_set>
 
 #include "platform/SoundDevice.h"
@@ -26,6 +27,16 @@ class HeadlessSoundDevice : public SoundDevice {
     std::size_t GetBufferCount() const { return m_buffers.size(); }
     // Test trigger: every buffer loses its memory.
     void LoseAllBuffers();
+
+  protected:
+    // A device that really plays gives each new buffer a voice; the
+    // headless one none.
+    virtual std::unique_ptr<SoundVoice> MakeVoice(const SoundBuffer&) { return nullptr; }
+    // Every buffer lets go of its voice, before the device that made them
+    // goes.
+    void DropVoices();
+    const ListenerParameters& CurrentListener() const { return m_listener; }
+    const std::unordered_set<SoundBuffer*>& Buffers() const { return m_buffers; }
 
   private:
     friend class SoundBuffer;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "platform/FileSystem.h"
 #include "platform/VideoFile.h"
 #include "platform/HeadlessMedia.h"
+#include "platform/MusicOutput.h"
 
 namespace platform {
 namespace {
@@ -207,6 +209,7 @@ class FilterGraph final : public HeadlessMediaGraph,
             return kMediaInvalidFile;
         m_path = hostPath;
         m_duration = duration;
+        OpenTrack(head);
         m_position = 0.0;
         m_state = MediaState::Stopped;
         m_completePosted = false;
@@ -222,6 +225,7 @@ class FilterGraph final : public HeadlessMediaGraph,
 
     const std::string& GetRenderedPath() const override { return m_path; }
     double GetDurationSeconds() const override { return m_duration; }
+    bool IsDecoding() const override { return m_track != nullptr; }
     std::uint32_t GetAbortCount() const override { return m_abortCount; }
 
     HResult Run() override { return Enter(MediaState::Running); }
@@ -268,6 +272,8 @@ class FilterGraph final : public HeadlessMediaGraph,
         if (!(seconds >= 0.0) || (m_duration > 0.0 && seconds > m_duration))
             return E_INVALIDARG;
         Update();
+        if (m_track && !m_track->Seek(seconds) && m_trackClocks)
+            return E_FAIL;
         m_position = seconds;
         m_completePosted = false;
         return S_OK;
@@ -278,6 +284,8 @@ class FilterGraph final : public HeadlessMediaGraph,
         if (volume < -10000 || volume > 0)
             return E_INVALIDARG;
         m_volume = volume;
+        if (m_track)
+            m_track->SetVolume(volume);
         return S_OK;
     }
     HResult GetVolume(std::int32_t* volume) override
@@ -312,7 +320,36 @@ class FilterGraph final : public HeadlessMediaGraph,
             return E_FAIL; // nothing rendered
         Update();
         m_state = state;
+        if (!m_track)
+            return S_OK;
+        if (state == MediaState::Running)
+            m_track->Play();
+        else
+            m_track->Pause();
         return S_OK;
+    }
+
+    // With a music output installed the track is decoded and heard, and
+    // its clock is what has been heard. A file the decoder does not take
+    // keeps the silent clock. A video's sound plays along its frames, which
+    // keep the clock: a sound shorter than the video must not hold it.
+    void OpenTrack(const std::vector<std::uint8_t>& head)
+    {
+        m_track.reset();
+        MusicOutput* output = GetMusicOutput();
+        if (!output)
+            return;
+        const bool video = IsVideoFile(head.data(), head.size());
+        std::unique_ptr<PcmSource> samples =
+            video ? OpenVideoSound(m_path, nullptr) : OpenSoundFile(m_path, nullptr);
+        if (!samples)
+            return;
+        m_track = output->OpenTrack(std::move(samples), nullptr);
+        m_trackClocks = !video;
+        if (m_track && m_duration <= 0.0)
+            m_duration = m_track->GetDuration();
+        if (m_track)
+            m_track->SetVolume(m_volume);
     }
 
     void Update()
@@ -320,6 +357,10 @@ class FilterGraph final : public HeadlessMediaGraph,
         const std::uint32_t now = Milliseconds();
         const std::uint32_t elapsed = now - m_stamp;
         m_stamp = now;
+        if (m_track && m_trackClocks) {
+            UpdateFromTrack();
+            return;
+        }
         if (m_state != MediaState::Running)
             return;
         m_position += elapsed / 1000.0;
@@ -332,7 +373,24 @@ class FilterGraph final : public HeadlessMediaGraph,
         }
     }
 
+    void UpdateFromTrack()
+    {
+        m_position = m_track->GetPosition();
+        if (m_duration > 0.0)
+            m_position = std::min(m_position, m_duration);
+        if (m_state != MediaState::Running || !m_track->HasEnded())
+            return;
+        if (m_duration > 0.0)
+            m_position = m_duration;
+        if (!m_completePosted) {
+            m_events.push_back(kMediaEventComplete);
+            m_completePosted = true;
+        }
+    }
+
     std::uint32_t m_references = 1;
+    std::unique_ptr<MusicTrack> m_track;
+    bool m_trackClocks = false;
     std::string m_path;
     double m_duration = 0.0;
     double m_position = 0.0;

@@ -1,5 +1,6 @@
 #include "platform/MediaStream.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <memory>
@@ -9,6 +10,7 @@
 #include "platform/Embedding.h"
 #include "platform/FileSystem.h"
 #include "platform/HeadlessMedia.h"
+#include "platform/VideoDecoder.h"
 
 namespace platform {
 namespace {
@@ -136,6 +138,9 @@ class Stream final : public MultiMediaStream {
         ReleaseGraph();
         m_graph = graph;
         m_header = header;
+        OpenDecoder(path);
+        if (!m_audio)
+            Mute();
         m_state = StreamRunState::Stopped;
         return S_OK;
     }
@@ -197,6 +202,30 @@ class Stream final : public MultiMediaStream {
     bool HasAudio() const override { return m_audio != nullptr; }
     const VideoFileHeader& GetHeader() const override { return m_header; }
 
+    void WriteFrame(DrawSurface* surface) override
+    {
+        double seconds = 0.0;
+        const double frameTime = m_header.microsecondsPerFrame / 1.0e6;
+        if (!m_decoder || frameTime <= 0.0 || Failed(GetTime(&seconds))) {
+            surface->DeliverBlankFrame();
+            return;
+        }
+        auto index = static_cast<std::uint32_t>(seconds / frameTime);
+        if (m_header.frameCount > 0)
+            index = std::min(index, m_header.frameCount - 1);
+        // The game's frames come faster than the video's: a frame already
+        // in the surface is not converted again.
+        const bool written = surface == m_written.surface && index == m_written.index &&
+                             surface->GetFrameCount() == m_written.count;
+        if (!written && !m_decoder->ReadFrame(index, surface->GetBytes(), surface->GetPitch())) {
+            surface->DeliverBlankFrame();
+            m_written = WrittenFrame{};
+            return;
+        }
+        surface->MarkFrameDelivered();
+        m_written = WrittenFrame{surface, index, surface->GetFrameCount()};
+    }
+
     bool IsOpen() const { return m_graph != nullptr; }
     DrawDevice* GetDevice() const { return m_device; }
 
@@ -207,6 +236,27 @@ class Stream final : public MultiMediaStream {
         if (m_device)
             m_device->Release();
         CountVideoObject(-1);
+    }
+
+    // Frames come from the file where the libraries decode it; a file
+    // they do not still plays, with blank frames.
+    void OpenDecoder(const std::u16string& path)
+    {
+        m_decoder.reset();
+        m_written = WrittenFrame{};
+        std::string hostPath;
+        if (ResolveExistingPath(NarrowText(path), hostPath))
+            m_decoder = VideoDecoder::Open(hostPath, m_header.width, m_header.height, nullptr);
+    }
+
+    // A stream opened without its audio stream is not heard.
+    void Mute()
+    {
+        BasicAudio* audio = nullptr;
+        if (Failed(m_graph->QueryInterface(MediaInterface::Audio, reinterpret_cast<void**>(&audio))))
+            return;
+        audio->SetVolume(-10000);
+        audio->Release();
     }
 
     void ReleaseGraph()
@@ -240,6 +290,13 @@ class Stream final : public MultiMediaStream {
     DrawDevice* m_device = nullptr;
     MediaGraph* m_graph = nullptr;
     VideoFileHeader m_header;
+    std::unique_ptr<VideoDecoder> m_decoder;
+    struct WrittenFrame {
+        const DrawSurface* surface = nullptr;
+        std::uint32_t index = 0;
+        std::uint32_t count = 0; // the surface's frame count after it
+    };
+    WrittenFrame m_written;
     StreamRunState m_state = StreamRunState::Stopped;
 };
 
@@ -344,7 +401,7 @@ HResult StreamSample::Update()
     if (Succeeded(m_owner->GetDuration(&duration)) && duration > 0.0 &&
         Succeeded(m_owner->GetTime(&position)) && position >= duration)
         return kStreamEnded;
-    m_surface->DeliverBlankFrame();
+    m_owner->WriteFrame(m_surface);
     return S_OK;
 }
 

@@ -123,6 +123,9 @@ class MultiMediaStream {
     virtual bool HasAudio() const = 0;
     // The opened file's frame size, frame count and frame time.
     virtual const VideoFileHeader& GetHeader() const = 0;
+    // Writes the frame due at the play position into the surface; a blank
+    // one where the file's frames cannot be decoded.
+    virtual void WriteFrame(DrawSurface* surface) = 0;
 
   protected:
     ~MultiMediaStream() = default;

@@ -84,6 +84,8 @@ HResult Sound3DBuffer::SetAllParameters(const Sound3DParameters& parameters, std
     }
     m_parameters = parameters;
     m_hasDeferred = false;
+    if (SoundVoice* voice = m_owner->GetVoice())
+        voice->On3D(m_parameters);
     return S_OK;
 }
 
@@ -93,6 +95,8 @@ void Sound3DBuffer::Commit()
         return;
     m_parameters = m_deferred;
     m_hasDeferred = false;
+    if (SoundVoice* voice = m_owner->GetVoice())
+        voice->On3D(m_parameters);
 }
 
 // ---- SoundBuffer ----
@@ -165,6 +169,8 @@ HResult SoundBuffer::Unlock(void* data, std::uint32_t bytesWritten)
     m_locked = false;
     m_lockedData = nullptr;
     m_lockedBytes = 0;
+    if (m_voice)
+        m_voice->OnSamples(*this);
     return S_OK;
 }
 
@@ -205,13 +211,16 @@ HResult SoundBuffer::Play(std::uint32_t reserved, std::uint32_t priority, std::u
     if (m_lost)
         return kSoundBufferLost;
     Advance();
-    if (!m_playing) {
+    const bool starts = !m_playing;
+    if (starts) {
         m_playing = true;
         m_carry = 0;
     }
     m_looping = (flags & kPlayLooping) != 0;
     m_priority = priority;
     ++m_playCount;
+    if (m_voice)
+        m_voice->OnPlay(m_position, m_looping, starts);
     return S_OK;
 }
 
@@ -219,6 +228,8 @@ HResult SoundBuffer::Stop()
 {
     Advance();
     m_playing = false;
+    if (m_voice)
+        m_voice->OnStop();
     return S_OK;
 }
 
@@ -254,6 +265,8 @@ HResult SoundBuffer::SetCurrentPosition(std::uint32_t position)
     Advance();
     m_position = position - position % m_format.blockAlign;
     m_carry = 0;
+    if (m_voice)
+        m_voice->OnPosition(m_position);
     return S_OK;
 }
 
@@ -264,6 +277,8 @@ HResult SoundBuffer::SetVolume(std::int32_t volume)
     if (volume < kVolumeMin || volume > kVolumeMax)
         return E_INVALIDARG;
     m_volume = volume;
+    if (m_voice)
+        m_voice->OnVolume(m_volume);
     return S_OK;
 }
 
@@ -285,6 +300,8 @@ HResult SoundBuffer::SetFrequency(std::uint32_t frequency)
         return E_INVALIDARG;
     Advance();
     m_frequency = frequency;
+    if (m_voice)
+        m_voice->OnFrequency(CurrentFrequency());
     return S_OK;
 }
 
@@ -305,6 +322,8 @@ HResult SoundBuffer::SetPan(std::int32_t pan)
     if (pan < kPanLeft || pan > kPanRight)
         return E_INVALIDARG;
     m_pan = pan;
+    if (m_voice)
+        m_voice->OnPan(m_pan);
     return S_OK;
 }
 
@@ -328,6 +347,8 @@ HResult SoundBuffer::Restore()
     }
     m_lost = false;
     std::fill(m_bytes.begin(), m_bytes.end(), std::uint8_t{0});
+    if (m_voice)
+        m_voice->OnSamples(*this);
     return S_OK;
 }
 
@@ -340,6 +361,23 @@ void SoundBuffer::Lose()
     m_lockedData = nullptr;
     m_lockedBytes = 0;
     std::fill(m_bytes.begin(), m_bytes.end(), std::uint8_t{0});
+    if (m_voice) {
+        m_voice->OnStop();
+        m_voice->OnSamples(*this);
+    }
+}
+
+void SoundBuffer::SetVoice(std::unique_ptr<SoundVoice> voice)
+{
+    m_voice = std::move(voice);
+    if (!m_voice)
+        return;
+    m_voice->OnSamples(*this);
+    m_voice->OnVolume(m_volume);
+    m_voice->OnFrequency(CurrentFrequency());
+    m_voice->OnPan(m_pan);
+    if (m_flags & kBufferControl3D)
+        m_voice->On3D(m_3d.m_parameters);
 }
 
 void SoundBuffer::FailRestores(std::uint32_t count, HResult code)
@@ -374,6 +412,7 @@ HResult HeadlessSoundDevice::CreateSoundBuffer(const SoundBufferDesc& desc, Soun
         return E_OUTOFMEMORY;
     }
     m_buffers.insert(created);
+    created->SetVoice(MakeVoice(*created));
     *buffer = created;
     return S_OK;
 }
@@ -417,6 +456,12 @@ HResult HeadlessSoundDevice::CommitDeferredSettings()
     for (SoundBuffer* buffer : m_buffers)
         buffer->m_3d.Commit();
     return S_OK;
+}
+
+void HeadlessSoundDevice::DropVoices()
+{
+    for (SoundBuffer* buffer : m_buffers)
+        buffer->m_voice.reset();
 }
 
 void HeadlessSoundDevice::LoseAllBuffers()

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/SoundTypes.h"
+#include "platform/SoundVoice.h"
 
 namespace platform {
 
@@ -103,6 +105,9 @@ class SoundBuffer {
     void Lose();
     void FailRestores(std::uint32_t count, HResult code = kSoundBufferLost);
 
+    // The voice the buffer sounds through; null on the headless device.
+    SoundVoice* GetVoice() const { return m_voice.get(); }
+
   private:
     friend class HeadlessSoundDevice;
     friend class Sound3DBuffer;
@@ -111,6 +116,7 @@ class SoundBuffer {
 
     void Advance();
     std::uint32_t CurrentFrequency() const;
+    void SetVoice(std::unique_ptr<SoundVoice> voice);
 
     HeadlessSoundDevice* m_device;
     std::vector<std::uint8_t> m_bytes;
@@ -136,6 +142,7 @@ class SoundBuffer {
     std::int32_t m_pan = 0;
     std::uint32_t m_restoreFailures = 0;
     HResult m_restoreFailureCode = kSoundBufferLost;
+    std::unique_ptr<SoundVoice> m_voice;
 };
 
 // What the engine plays sound through: it makes secondary buffers and

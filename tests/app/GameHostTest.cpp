@@ -27,8 +27,8 @@ GameHost* g_host = nullptr;
 // "name: presents, draws" of the host at this moment.
 std::string Moment(const std::string& name)
 {
-    return name + ": presents " + std::to_string(g_host->GetHeadlessDevice()->GetPresentCount()) + ", draws " +
-           std::to_string(g_host->GetDrawCount());
+    return name + ": presents " + std::to_string(g_host->GetHeadlessDevice()->GetPresentCount()) +
+           ", draws " + std::to_string(g_host->GetDrawCount());
 }
 
 // A task that writes a line each step and runs an action of the test's.
@@ -178,4 +178,19 @@ TEST_F(Host, AStaticSceneLoadedWithoutALevelIsDrawn)
     EXPECT_EQ(draws[0].primitiveCount, 2u);
     EXPECT_EQ(draws[0].vertexBuffer, GetRender()->FindStaticMesh("quad.mshquad")->vertexBuffer);
     CPGameObject::DeleteTree(quad);
+}
+
+TEST_F(Host, HeardSoundThatCannotOpenFallsBackToTheHeadlessSoundWithALogLine)
+{
+    // No output driver of that name exists, so no device opens.
+    ::setenv("ALSOFT_DRIVERS", "no-such-driver", 1);
+    GameHost::Options options;
+    options.frames = 2;
+    options.dataRoot = data.GetPath();
+    options.sound = true;
+    host = std::make_unique<GameHost>(options);
+    g_host = host.get();
+    EXPECT_EQ(host->Run(), 2);
+    EXPECT_NE(data.Read("log.txt").find("No sound can be heard ("), std::string::npos);
+    ::unsetenv("ALSOFT_DRIVERS");
 }
