@@ -42,11 +42,24 @@ platform::PresentParameters ScreenParameters()
     return parameters;
 }
 
+// The window when asked for and available, else the headless devices.
+PlatformDevices MakeDevices(const GameHost::Options& options, std::string* error)
+{
+    platform::PresentParameters screen = ScreenParameters();
+    if (options.window) {
+        screen.windowed = !SettingsAskFullscreen(options.dataRoot + "/config.cfg");
+        PlatformDevices devices = MakeWindowDevices(screen, error);
+        if (devices.graphics)
+            return devices;
+    }
+    return MakeHeadlessDevices(screen);
+}
+
 } // namespace
 
 GameHost::GameHost(const Options& options)
     : m_options(options), m_kernel(std::make_unique<CPKernel>()),
-      m_registry(std::make_unique<CPObjectRegistry>()), m_devices(MakeHeadlessDevices(ScreenParameters())),
+      m_registry(std::make_unique<CPObjectRegistry>()), m_devices(MakeDevices(options, &m_deviceError)),
       m_render(std::make_unique<CPRender>(m_devices.graphics.get())),
       m_textures(std::make_unique<CPTextureLibrary>()), m_effects(std::make_unique<CPEffectLibrary>()),
       m_materials(std::make_unique<CPMaterialLibrary>(*m_effects, *m_textures)),
@@ -64,6 +77,8 @@ GameHost::GameHost(const Options& options)
     platform::ClearPostedQuit();
     // The log sits beside the data it speaks of.
     SetLogFilePath(m_options.dataRoot + "/log.txt");
+    if (!m_deviceError.empty())
+        LogLine("No window, running headless: " + m_deviceError);
     GetPackFileList().AddPacks("*.pak");
     SetKernel(m_kernel.get());
     SetObjectRegistry(m_registry.get());
@@ -207,6 +222,9 @@ bool GameHost::IsQuitAsked() const { return m_quit || platform::IsQuitPosted(); 
 // The order of a frame.
 void GameHost::RunFrame()
 {
+    // Closing the window ends the run like a posted quit.
+    if (!PumpWindowEvents(m_devices))
+        Quit();
     // 1. Input: the tasks see this frame's keys and mouse.
     DispatchInput();
     // 2. Tasks, by ascending priority (core/TaskPriorities.h): AI, physics

@@ -47,6 +47,7 @@ class GameHost {
         int frames = 300;               // frames to run before stopping
         float frameTime = 1.0f / 60.0f; // seconds per frame
         std::string dataRoot = ".";     // folder that holds Data\...
+        bool window = false;            // draw in a real window, not headless
     };
 
     explicit GameHost(const Options& options);
@@ -54,6 +55,16 @@ class GameHost {
 
     GameHost(const GameHost&) = delete;
     GameHost& operator=(const GameHost&) = delete;
+
+    // True when the frames go to a real window; false when headless (also
+    // when a window was asked for and could not be had: GetDeviceError says why).
+    bool HasWindow() const { return m_devices.windowGraphics != nullptr; }
+    const std::string& GetDeviceError() const { return m_deviceError; }
+    // Writes the window's last presented frame as a PNG file.
+    bool SaveScreenshot(const std::string& path, std::string* error) const
+    {
+        return SaveWindowScreenshot(m_devices, path, error);
+    }
 
     // Runs frames until the frame limit passes or a quit is asked for;
     // returns the number of frames run. The frame that asks still ends.
@@ -100,6 +111,7 @@ class GameHost {
     void PrepareScene();
 
     Options m_options;
+    std::string m_deviceError;
     std::unique_ptr<CPKernel> m_kernel;
     std::unique_ptr<CPObjectRegistry> m_registry;
     PlatformDevices m_devices;
