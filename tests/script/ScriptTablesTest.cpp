@@ -7,6 +7,7 @@
 
 #include "ScriptTestSupport.h"
 #include "interface/Interface.h"
+#include "platform/RecordingShell.h"
 #include "platform/Shell.h"
 #include "script/ScriptTables.h"
 

@@ -3,6 +3,7 @@
 
 #include "LevelFixture.h"
 #include "Render/PRender.h"
+#include "platform/RecordingShell.h"
 #include "platform/Shell.h"
 
 namespace {
