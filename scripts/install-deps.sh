@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config ccache
           libgtest-dev libgmock-dev libbenchmark-dev
-          liblua5.1-0-dev libtinyxml-dev libbullet-dev libjpeg-dev libpng-dev zlib1g-dev)
+          liblua5.1-0-dev libtinyxml-dev libbullet-dev libjpeg-dev libpng-dev zlib1g-dev
+          libsdl2-dev libepoxy-dev libgl1-mesa-dri libegl-mesa0)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -210,7 +210,7 @@ HResult GlGraphicsDevice::SetIndices(IndexBuffer* buffer)
 HResult GlGraphicsDevice::Clear(std::uint32_t flags, std::uint32_t color, float z, std::uint32_t stencil)
 {
     const HResult result = m_states.Clear(flags, color, z, stencil);
-    if (Failed(result))
+    if (Failed(result) || !IsOperational())
         return result;
     GLbitfield mask = 0;
     if (flags & clear::kTarget) {

@@ -130,6 +130,8 @@ class GlGraphicsDevice : public GraphicsDevice {
     unsigned UploadBuffer(const GraphicsBuffer* buffer, unsigned target);
     void BindTexture(std::uint32_t stage, Texture* texture);
     bool PrepareDraw(std::uint32_t format);
+    // A lost device takes calls and does nothing with them.
+    bool IsOperational() const { return m_states.GetStatus() == HeadlessGraphicsDevice::Status::Operational; }
 
     HeadlessGraphicsDevice m_states;
     std::unique_ptr<SdlWindow> m_window;

@@ -308,7 +308,7 @@ HResult GlGraphicsDevice::DrawPrimitive(PrimitiveType type, std::uint32_t startV
                                         std::uint32_t primitiveCount)
 {
     const HResult result = m_states.DrawPrimitive(type, startVertex, primitiveCount);
-    if (Failed(result) || primitiveCount == 0 || !m_stream)
+    if (Failed(result) || !IsOperational() || primitiveCount == 0 || !m_stream)
         return result;
     const std::uint32_t format = m_states.GetFVF();
     PrepareDraw(format);
@@ -325,7 +325,7 @@ HResult GlGraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::int32_t 
 {
     const HResult result =
         m_states.DrawIndexedPrimitive(type, baseVertex, minIndex, vertexCount, startIndex, primitiveCount);
-    if (Failed(result) || primitiveCount == 0 || !m_stream || !m_indices)
+    if (Failed(result) || !IsOperational() || primitiveCount == 0 || !m_stream || !m_indices)
         return result;
     const std::uint32_t format = m_states.GetFVF();
     PrepareDraw(format);
@@ -344,7 +344,7 @@ HResult GlGraphicsDevice::DrawPrimitiveUP(PrimitiveType type, std::uint32_t prim
                                           const void* vertices, std::uint32_t stride)
 {
     const HResult result = m_states.DrawPrimitiveUP(type, primitiveCount, vertices, stride);
-    if (Failed(result) || primitiveCount == 0)
+    if (Failed(result) || !IsOperational() || primitiveCount == 0)
         return result;
     const std::uint32_t format = m_states.GetFVF();
     const std::uint32_t count = VerticesForPrimitives(type, primitiveCount);

@@ -82,7 +82,11 @@ void main()
 {
     if (uPretransformed) {
         float w = aPosition.w > 0.0 ? 1.0 / aPosition.w : 1.0;
-        vec2 ndc = vec2((aPosition.x + 0.5) / uViewport.x * 2.0 - 1.0, 1.0 - (aPosition.y + 0.5) / uViewport.y * 2.0);
+        // Screen pixels have their centres on whole numbers; a shade under
+        // half a pixel moves them onto GL's centres and keeps edges that
+        // fall on a centre off it, so the rows follow the top-left rule.
+        vec2 pixel = aPosition.xy + vec2(0.5 - 1.0 / 64.0);
+        vec2 ndc = vec2(pixel.x / uViewport.x * 2.0 - 1.0, 1.0 - pixel.y / uViewport.y * 2.0);
         gl_Position = vec4(ndc * w, (aPosition.z * 2.0 - 1.0) * w, w);
         vDepth = 0.0;
     } else {
@@ -180,9 +184,15 @@ void main()
         vec4 texel = vec4(1.0);
         if (uStageTextured[stage] != 0)
             texel = stage == 0 ? texture(uSampler0, vTex[0]) : texture(uSampler1, vTex[1]);
-        vec4 colour = Combine(c.x, Argument(c.y, texel, current), Argument(c.z, texel, current));
+        // A stage without a texture that reads one passes the colour on,
+        // so untextured draws show their vertex colours.
+        bool untextured = uStageTextured[stage] == 0;
+        vec4 colour = untextured && ((c.y & 15) == 2 || (c.z & 15) == 2)
+                          ? current
+                          : Combine(c.x, Argument(c.y, texel, current), Argument(c.z, texel, current));
         ivec3 a = uStageAlpha[stage];
-        float alpha = a.x == 1 ? current.a
+        bool keepAlpha = a.x == 1 || (untextured && ((a.y & 15) == 2 || (a.z & 15) == 2));
+        float alpha = keepAlpha ? current.a
                                 : Combine(a.x, Argument(a.y, texel, current), Argument(a.z, texel, current)).a;
         current = vec4(colour.rgb, alpha);
     }
