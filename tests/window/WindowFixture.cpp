@@ -2,9 +2,28 @@
 
 #include <cstdlib>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#define RS_LEAK_CHECKS 1
+#endif
+
 #if RS_HAVE_WINDOW
 #include "platform/gl/SdlWindow.h"
 #endif
+
+IgnoreDriverLeaks::IgnoreDriverLeaks()
+{
+#if RS_LEAK_CHECKS
+    __lsan_disable();
+#endif
+}
+
+IgnoreDriverLeaks::~IgnoreDriverLeaks()
+{
+#if RS_LEAK_CHECKS
+    __lsan_enable();
+#endif
+}
 
 void PreferOffscreenVideo()
 {
@@ -31,6 +50,7 @@ void WindowTest::SetUp()
     screen.backBufferWidth = kWidth;
     screen.backBufferHeight = kHeight;
     std::string error;
+    ignoreLeaks = std::make_unique<IgnoreDriverLeaks>();
     auto window = platform::SdlWindow::Open("test", kWidth, kHeight, true, &error);
     if (window)
         device = platform::GlGraphicsDevice::Create(std::move(window), screen, &error);
@@ -46,6 +66,7 @@ void WindowTest::TearDown()
 #if RS_HAVE_WINDOW
     device.reset();
 #endif
+    ignoreLeaks.reset();
 }
 
 void WindowTest::PresentAndRead()

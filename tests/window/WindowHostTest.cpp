@@ -14,6 +14,7 @@
 TEST(WindowHost, TheTestLevelShowsItsGroundAndTheClearColour)
 {
     PreferOffscreenVideo();
+    IgnoreDriverLeaks ignoreLeaks;
     ScratchFolder data;
     std::filesystem::copy(RS_FIXTURES_DIR "/level", data.GetPath(), std::filesystem::copy_options::recursive);
     GameHost::Options options;
