@@ -29,10 +29,23 @@ platform::PresentParameters ScreenParameters()
     return parameters;
 }
 
+// The window when asked for and available, else the headless devices.
+PlatformDevices MakeDevices(const GameHost::Options& options, std::string* error)
+{
+    platform::PresentParameters screen = ScreenParameters();
+    if (options.window) {
+        screen.windowed = !SettingsAskFullscreen(options.dataRoot + "/config.cfg");
+        PlatformDevices devices = MakeWindowDevices(screen, error);
+        if (devices.graphics)
+            return devices;
+    }
+    return MakeHeadlessDevices(screen);
+}
+
 } // namespace
 
 GameHost::GameHost(const Options& options)
-    : m_options(options), m_devices(MakeHeadlessDevices(ScreenParameters()))
+    : m_options(options), m_devices(MakeDevices(options, &m_deviceError))
 {
     // Data files are named relative to the data folder; those not on disk
     // are looked for in the pack files there.
@@ -47,7 +60,14 @@ GameHost::GameHost(const Options& options)
         [this] { return static_cast<std::uint32_t>(static_cast<std::uint64_t>(m_clock)); });
     // The log sits beside the data it speaks of.
     SetLogFilePath(m_options.dataRoot + "/log.txt");
+    if (!m_deviceError.empty())
+        LogLine("No window, running headless: " + m_deviceError);
     GetPackFileList().AddPacks("*.pak");
+    // The heard sound takes the headless one's place before any service
+    // holds the device.
+    std::string why;
+    if ((m_options.sound || m_options.window) && !UseHeardSound(m_devices, &why))
+        LogLine("No sound can be heard (" + why + "); sounds and music play silently");
     m_services = std::make_unique<EngineServices>(m_devices.graphics.get(), m_devices.sound.get());
     m_kernel = &m_services->Kernel();
     m_render = &m_services->Render();
@@ -55,9 +75,6 @@ GameHost::GameHost(const Options& options)
     m_inputManager = &m_services->Input();
     InstallSkyscape(*m_render);
     m_render->InitDeviceState();
-    std::string why;
-    if (m_options.sound && !UseHeardSound(m_devices, &why))
-        LogLine("No sound can be heard (" + why + "); sounds and music play silently");
     // The special sounds are read from the data folder, so they come after it.
     m_services->Sounds().LoadSpecialSounds();
     // The scripts need every singleton from their first line on.
@@ -149,6 +166,9 @@ bool GameHost::IsQuitAsked() const { return m_quit || platform::IsQuitPosted(); 
 // The order of a frame.
 void GameHost::RunFrame()
 {
+    // Closing the window ends the run like a posted quit.
+    if (!PumpWindowEvents(m_devices))
+        Quit();
     // 1. Input: the tasks see this frame's keys and mouse.
     DispatchInput();
     // 2. Tasks, by ascending priority (core/TaskPriorities.h): AI, physics

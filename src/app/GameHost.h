@@ -64,6 +64,7 @@ class GameHost {
         InputScript input;              // keys and mouse played back by frame
         std::FILE* progress = nullptr;  // where the race's one updating line goes, if anywhere
         bool sound = false;             // heard sound and music, not headless
+        bool window = false;            // draw in a real window, not headless
     };
 
     explicit GameHost(const Options& options);
@@ -71,6 +72,16 @@ class GameHost {
 
     GameHost(const GameHost&) = delete;
     GameHost& operator=(const GameHost&) = delete;
+
+    // True when the frames go to a real window; false when headless (also
+    // when a window was asked for and could not be had: GetDeviceError says why).
+    bool HasWindow() const { return m_devices.windowGraphics != nullptr; }
+    const std::string& GetDeviceError() const { return m_deviceError; }
+    // Writes the window's last presented frame as a PNG file.
+    bool SaveScreenshot(const std::string& path, std::string* error) const
+    {
+        return SaveWindowScreenshot(m_devices, path, error);
+    }
 
     // Runs frames until the frame limit passes, a quit is asked for or the
     // race of the current level is over; returns the number of frames
@@ -122,6 +133,7 @@ class GameHost {
     void PrepareScene();
 
     Options m_options;
+    std::string m_deviceError;
     PlatformDevices m_devices;
     std::unique_ptr<EngineServices> m_services;
     // The services the frame reaches every time, held by m_services.

@@ -14,7 +14,7 @@ namespace {
 void PrintUsage(const char* program)
 {
     std::printf("Usage: %s [--frames N] [--data DIR] [--level NAME] [--seed N] [--autopilot]\n"
-                "          [--input FILE] [--sound] [--help]\n"
+                "          [--input FILE] [--sound] [--window] [--screenshot FILE] [--help]\n"
                 "Runs the game headless on the data folder DIR (default: the working\n"
                 "directory) in frames of 1/60 s, then exits. With --level it first loads\n"
                 "and starts Data\\Levels\\NAME.lvl; the scripts may start one too.\n"
@@ -25,7 +25,11 @@ void PrintUsage(const char* program)
                 "  --autopilot   a computer driver steers the player's car\n"
                 "  --input FILE  plays keys and mouse back from FILE, one event a line:\n"
                 "                FRAME move X Y | press B | release B | keydown CODE | keyup CODE\n"
-                "  --sound       sounds and music are heard on the default sound output\n",
+                "  --sound       sounds and music are heard on the default sound output\n"
+                "  --window      draws in a window (full screen when config.cfg says\n"
+                "                Fullscreen = 1); the keyboard and mouse drive the game\n"
+                "  --screenshot FILE  draws in the window and writes the last frame to\n"
+                "                FILE as PNG\n",
                 program, GameHost::kRaceFrames);
 }
 
@@ -46,6 +50,7 @@ int main(int argc, char** argv)
     std::setlocale(LC_ALL, "C");
     GameHost::Options options;
     std::string level;
+    std::string screenshot;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
@@ -96,6 +101,15 @@ int main(int argc, char** argv)
             }
             continue;
         }
+        if (std::strcmp(arg, "--window") == 0) {
+            options.window = true;
+            continue;
+        }
+        if (std::strcmp(arg, "--screenshot") == 0 && i + 1 < argc) {
+            screenshot = argv[++i];
+            options.window = true;
+            continue;
+        }
         std::fprintf(stderr, "Unknown argument \"%s\"\n", arg);
         PrintUsage(argv[0]);
         return 2;
@@ -105,6 +119,10 @@ int main(int argc, char** argv)
     if (isatty(fileno(stdout)))
         options.progress = stdout;
     GameHost host(options);
+    if (options.window && !host.HasWindow()) {
+        std::fprintf(stderr, "No window could be opened: %s\n", host.GetDeviceError().c_str());
+        return 1;
+    }
     if (!level.empty()) {
         if (!host.StartLevel(level)) {
             std::fprintf(stderr, "The level \"%s\" could not be loaded; the log says why.\n", level.c_str());
@@ -116,5 +134,13 @@ int main(int argc, char** argv)
     std::printf("Ran %d frames, %llu draws.\n", frames, static_cast<unsigned long long>(host.GetDrawCount()));
     if (host.GetRaceWatch().IsWatching())
         std::printf("\n%s", host.GetRaceWatch().FormatTable().c_str());
+    if (!screenshot.empty()) {
+        std::string error;
+        if (!host.SaveScreenshot(screenshot, &error)) {
+            std::fprintf(stderr, "The screenshot was not written: %s\n", error.c_str());
+            return 1;
+        }
+        std::printf("Screenshot written to %s.\n", screenshot.c_str());
+    }
     return 0;
 }

@@ -1,9 +1,17 @@
 #include "app/PlatformDevices.h"
 
+#include <fstream>
+#include <sstream>
+
 #include "platform/HeadlessGraphicsDevice.h"
 #include "platform/HeadlessInputDevice.h"
 #include "platform/HeadlessSoundDevice.h"
 #include "platform/OpenALSoundDevice.h"
+#if RS_HAVE_WINDOW
+#include "platform/gl/GlGraphicsDevice.h"
+#include "platform/gl/SdlInputDevice.h"
+#include "platform/gl/SdlWindow.h"
+#endif
 
 PlatformDevices::PlatformDevices() = default;
 PlatformDevices::~PlatformDevices() = default;
@@ -33,4 +41,69 @@ bool UseHeardSound(PlatformDevices& devices, std::string* why)
     devices.headlessSound = nullptr;
     devices.sound = std::move(heard);
     return true;
+}
+
+PlatformDevices MakeWindowDevices(const platform::PresentParameters& screen, std::string* error)
+{
+    PlatformDevices devices;
+#if RS_HAVE_WINDOW
+    auto window = platform::SdlWindow::Open("RoadSprint", screen.backBufferWidth, screen.backBufferHeight,
+                                            screen.windowed, error);
+    if (!window)
+        return devices;
+    auto graphics = platform::GlGraphicsDevice::Create(std::move(window), screen, error);
+    if (!graphics)
+        return devices;
+    devices.windowGraphics = graphics.get();
+    devices.headlessGraphics = &graphics->GetRecorder();
+    devices.graphics = std::move(graphics);
+    auto sound = std::make_unique<platform::HeadlessSoundDevice>();
+    devices.headlessSound = sound.get();
+    devices.sound = std::move(sound);
+    auto input = std::make_unique<platform::SdlInputDevice>(screen.backBufferWidth, screen.backBufferHeight);
+    devices.windowInput = input.get();
+    devices.input = std::move(input);
+#else
+    (void)screen;
+    *error = "this build has no window device (SDL2 and libepoxy were missing)";
+#endif
+    return devices;
+}
+
+bool PumpWindowEvents(PlatformDevices& devices)
+{
+#if RS_HAVE_WINDOW
+    if (devices.windowInput)
+        return devices.windowInput->PumpEvents();
+#else
+    (void)devices;
+#endif
+    return true;
+}
+
+bool SaveWindowScreenshot(const PlatformDevices& devices, const std::string& path, std::string* error)
+{
+#if RS_HAVE_WINDOW
+    if (devices.windowGraphics)
+        return devices.windowGraphics->SaveScreenshot(path, error);
+#else
+    (void)devices;
+    (void)path;
+#endif
+    *error = "screenshots need the window device";
+    return false;
+}
+
+bool SettingsAskFullscreen(const std::string& path)
+{
+    std::ifstream file(path);
+    std::string line;
+    while (std::getline(file, line)) {
+        std::istringstream fields(line);
+        std::string key, equals;
+        int value = 0;
+        if (fields >> key >> equals >> value && key == "Fullscreen" && equals == "=")
+            return value != 0;
+    }
+    return false;
 }

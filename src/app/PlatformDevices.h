@@ -6,11 +6,13 @@
 #include "platform/GraphicsTypes.h"
 
 namespace platform {
+class GlGraphicsDevice;
 class GraphicsDevice;
 class HeadlessGraphicsDevice;
 class HeadlessSoundDevice;
 class HeadlessInputDevice;
 class InputDevice;
+class SdlInputDevice;
 class SoundDevice;
 } // namespace platform
 
@@ -27,12 +29,16 @@ struct PlatformDevices {
     std::unique_ptr<platform::SoundDevice> sound;
     std::unique_ptr<platform::InputDevice> input;
 
-    // Set when the devices are the headless ones: what they recorded, for
-    // the host's summary and for tests. Null for any other implementation.
+    // What the graphics device recorded (the headless device itself, or the
+    // book-keeping device inside the window's), for the host's summary and
+    // for tests.
     platform::HeadlessGraphicsDevice* headlessGraphics = nullptr;
     platform::HeadlessSoundDevice* headlessSound = nullptr;
     // The headless input is fed by the host or a test.
     platform::HeadlessInputDevice* headlessInput = nullptr;
+    // Set when the devices are the window's; null when headless.
+    platform::GlGraphicsDevice* windowGraphics = nullptr;
+    platform::SdlInputDevice* windowInput = nullptr;
 };
 
 // The headless devices: real buffers and decoding, every call recorded,
@@ -43,3 +49,21 @@ PlatformDevices MakeHeadlessDevices(const platform::PresentParameters& screen);
 // headless sound. False with the reason in *why when no output device
 // opens; the headless sound then stays.
 bool UseHeardSound(PlatformDevices& devices, std::string* why);
+
+// A window of the screen's size (full screen unless `screen.windowed`), drawn
+// into through OpenGL, with its keyboard and mouse; sound stays headless.
+// On failure the graphics device is null and *error says why.
+PlatformDevices MakeWindowDevices(const platform::PresentParameters& screen, std::string* error);
+
+// Takes in the window's events, once a frame; false once the window was
+// closed. Always true for headless devices.
+bool PumpWindowEvents(PlatformDevices& devices);
+
+// Writes the last presented frame of the window as a PNG file; false, with
+// *error saying why, when headless or when the file cannot be written.
+bool SaveWindowScreenshot(const PlatformDevices& devices, const std::string& path, std::string* error);
+
+// Whether the settings file (lines of "key = value", as the launcher
+// writes them) asks for full screen: "Fullscreen = 1". A missing or
+// unreadable file means a window.
+bool SettingsAskFullscreen(const std::string& path);

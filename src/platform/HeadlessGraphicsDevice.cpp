@@ -166,6 +166,8 @@ HResult HeadlessGraphicsDevice::CreateCubeTexture(std::uint32_t edge, std::uint3
 void HeadlessGraphicsDevice::Forget(GraphicsResource* resource)
 {
     m_resources.erase(resource);
+    if (m_releaseListener)
+        m_releaseListener(resource);
     for (Texture*& texture : m_textures)
         if (texture == resource)
             texture = nullptr;

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <unordered_set>
 #include <vector>
 
@@ -154,6 +156,13 @@ class HeadlessGraphicsDevice : public GraphicsDevice {
     void FailNext(DeviceFailure what, std::uint32_t count = 1, std::uint32_t skip = 0);
     bool ConsumeFailure(DeviceFailure what);
 
+    // Called with each resource as it goes, before the device forgets it;
+    // a device that draws through this one drops its copies there.
+    void SetReleaseListener(std::function<void(GraphicsResource*)> listener)
+    {
+        m_releaseListener = std::move(listener);
+    }
+
     void SetCallLogging(bool on) { m_logCalls = on; }
     const std::vector<DeviceCall>& GetCallLog() const { return m_callLog; }
     void ClearCallLog() { m_callLog.clear(); }
@@ -215,6 +224,7 @@ class HeadlessGraphicsDevice : public GraphicsDevice {
     };
     std::array<PlannedFailure, static_cast<std::size_t>(DeviceFailure::Count)> m_failures{};
 
+    std::function<void(GraphicsResource*)> m_releaseListener;
     bool m_logCalls = false;
     std::vector<DeviceCall> m_callLog;
     std::vector<DrawRecord> m_frameDraws;

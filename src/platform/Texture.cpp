@@ -36,6 +36,7 @@ HResult Texture::UnlockRect(std::uint32_t level)
     if (level >= m_levels.size() || !m_levels[level].locked)
         return kInvalidCall;
     m_levels[level].locked = false;
+    ++m_contentVersion;
     return S_OK;
 }
 
@@ -114,6 +115,7 @@ HResult CubeTexture::UnlockRect(std::uint32_t face, std::uint32_t level)
     if (!found || !found->locked)
         return kInvalidCall;
     found->locked = false;
+    ++m_contentVersion;
     return S_OK;
 }
 

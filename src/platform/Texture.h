@@ -51,6 +51,9 @@ class Texture : public GraphicsResource {
     std::uint32_t GetLOD() const { return m_lod; }
     // How many times SetLOD was called, for tests of who sets it.
     std::uint32_t GetLODSetCount() const { return m_lodSetCount; }
+    // Grows with every unlock, so a device that keeps a copy of the pixels
+    // elsewhere knows when it is stale.
+    std::uint32_t GetContentVersion() const { return m_contentVersion; }
 
   private:
     friend class HeadlessGraphicsDevice;
@@ -62,6 +65,7 @@ class Texture : public GraphicsResource {
     std::vector<SurfaceLevel> m_levels;
     std::uint32_t m_lod = 0;
     std::uint32_t m_lodSetCount = 0;
+    std::uint32_t m_contentVersion = 0;
 };
 
 // A cube texture: six square faces (in the order +x, -x, +y, -y, +z, -z),
@@ -81,6 +85,7 @@ class CubeTexture : public GraphicsResource {
     bool IsLevelLocked(std::uint32_t face, std::uint32_t level) const;
     const std::uint8_t* GetLevelBytes(std::uint32_t face, std::uint32_t level) const;
     std::uint32_t GetLevelPitch(std::uint32_t face, std::uint32_t level) const;
+    std::uint32_t GetContentVersion() const { return m_contentVersion; }
 
   private:
     friend class HeadlessGraphicsDevice;
@@ -93,6 +98,7 @@ class CubeTexture : public GraphicsResource {
     std::uint32_t m_usage;
     std::uint32_t m_levelCount;
     std::vector<SurfaceLevel> m_levels; // face by face
+    std::uint32_t m_contentVersion = 0;
 };
 
 } // namespace platform

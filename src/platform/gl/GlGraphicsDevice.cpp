@@ -1,0 +1,295 @@
+#include "platform/gl/GlGraphicsDevice.h"
+
+#include <algorithm>
+
+#include <SDL.h>
+#include <epoxy/gl.h>
+
+#include "platform/PngWriter.h"
+#include "platform/gl/SdlWindow.h"
+
+namespace platform {
+
+GlGraphicsDevice::GlGraphicsDevice(std::unique_ptr<SdlWindow> window, const PresentParameters& parameters)
+    : m_states(parameters), m_window(std::move(window))
+{
+}
+
+std::unique_ptr<GlGraphicsDevice> GlGraphicsDevice::Create(std::unique_ptr<SdlWindow> window,
+                                                           const PresentParameters& parameters,
+                                                           std::string* error)
+{
+    if (!window) {
+        *error = "no window";
+        return nullptr;
+    }
+    std::unique_ptr<GlGraphicsDevice> device(new GlGraphicsDevice(std::move(window), parameters));
+    if (!device->Initialise(error))
+        return nullptr;
+    return device;
+}
+
+bool GlGraphicsDevice::Initialise(std::string* error)
+{
+    if (epoxy_gl_version() < 33) {
+        *error = "OpenGL 3.3 is not available";
+        return false;
+    }
+    m_program = CompileFixedProgram(&m_slots, error);
+    if (!m_program)
+        return false;
+    m_hasS3tc = epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc");
+    if (epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic"))
+        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &m_maxAnisotropy);
+    glGenVertexArrays(1, &m_vertexArray);
+    glBindVertexArray(m_vertexArray);
+    glGenBuffers(1, &m_streamBuffer);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    const PresentParameters& screen = m_states.GetPresentParameters();
+    if (!MakeTarget(screen.backBufferWidth, screen.backBufferHeight)) {
+        *error = "no offscreen target of the back-buffer size";
+        return false;
+    }
+    m_states.SetReleaseListener([this](GraphicsResource* resource) { Forget(resource); });
+    return true;
+}
+
+GlGraphicsDevice::~GlGraphicsDevice()
+{
+    m_states.SetReleaseListener(nullptr);
+    for (auto& entry : m_buffers)
+        glDeleteBuffers(1, &entry.second.name);
+    for (auto& entry : m_textures)
+        glDeleteTextures(1, &entry.second.name);
+    DropTarget();
+    if (m_streamBuffer)
+        glDeleteBuffers(1, &m_streamBuffer);
+    if (m_vertexArray)
+        glDeleteVertexArrays(1, &m_vertexArray);
+    if (m_program)
+        glDeleteProgram(m_program);
+}
+
+bool GlGraphicsDevice::MakeTarget(std::uint32_t width, std::uint32_t height)
+{
+    DropTarget();
+    glGenFramebuffers(1, &m_frameBuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, m_frameBuffer);
+    glGenRenderbuffers(1, &m_colourTarget);
+    glBindRenderbuffer(GL_RENDERBUFFER, m_colourTarget);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, static_cast<GLsizei>(width),
+                          static_cast<GLsizei>(height));
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_colourTarget);
+    glGenRenderbuffers(1, &m_depthTarget);
+    glBindRenderbuffer(GL_RENDERBUFFER, m_depthTarget);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, static_cast<GLsizei>(width),
+                          static_cast<GLsizei>(height));
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, m_depthTarget);
+    m_targetWidth = width;
+    m_targetHeight = height;
+    glViewport(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+void GlGraphicsDevice::DropTarget()
+{
+    if (m_frameBuffer)
+        glDeleteFramebuffers(1, &m_frameBuffer);
+    if (m_colourTarget)
+        glDeleteRenderbuffers(1, &m_colourTarget);
+    if (m_depthTarget)
+        glDeleteRenderbuffers(1, &m_depthTarget);
+    m_frameBuffer = m_colourTarget = m_depthTarget = 0;
+}
+
+void GlGraphicsDevice::Forget(GraphicsResource* resource)
+{
+    if (m_stream == resource)
+        m_stream = nullptr;
+    if (m_indices == resource)
+        m_indices = nullptr;
+    auto buffer = m_buffers.find(resource);
+    if (buffer != m_buffers.end()) {
+        glDeleteBuffers(1, &buffer->second.name);
+        m_buffers.erase(buffer);
+    }
+    auto texture = m_textures.find(resource);
+    if (texture != m_textures.end()) {
+        glDeleteTextures(1, &texture->second.name);
+        m_textures.erase(texture);
+    }
+}
+
+HResult GlGraphicsDevice::CreateVertexBuffer(std::uint32_t length, std::uint32_t usage, std::uint32_t format,
+                                             ResourcePool pool, VertexBuffer** out)
+{
+    return m_states.CreateVertexBuffer(length, usage, format, pool, out);
+}
+
+HResult GlGraphicsDevice::CreateIndexBuffer(std::uint32_t length, std::uint32_t usage, IndexFormat format,
+                                            ResourcePool pool, IndexBuffer** out)
+{
+    return m_states.CreateIndexBuffer(length, usage, format, pool, out);
+}
+
+HResult GlGraphicsDevice::CreateTexture(std::uint32_t width, std::uint32_t height, std::uint32_t levels,
+                                        std::uint32_t usage, PixelFormat format, ResourcePool pool,
+                                        Texture** out)
+{
+    return m_states.CreateTexture(width, height, levels, usage, format, pool, out);
+}
+
+HResult GlGraphicsDevice::CreateCubeTexture(std::uint32_t edge, std::uint32_t levels, std::uint32_t usage,
+                                            PixelFormat format, ResourcePool pool, CubeTexture** out)
+{
+    return m_states.CreateCubeTexture(edge, levels, usage, format, pool, out);
+}
+
+HResult GlGraphicsDevice::SetRenderState(RenderState state, std::uint32_t value)
+{
+    if (state == RenderState::Ambient)
+        m_lightsDirty = true;
+    return m_states.SetRenderState(state, value);
+}
+
+HResult GlGraphicsDevice::SetSamplerState(std::uint32_t sampler, SamplerState state, std::uint32_t value)
+{
+    return m_states.SetSamplerState(sampler, state, value);
+}
+
+HResult GlGraphicsDevice::SetTextureStageState(std::uint32_t stage, StageState state, std::uint32_t value)
+{
+    return m_states.SetTextureStageState(stage, state, value);
+}
+
+HResult GlGraphicsDevice::SetTransform(TransformState state, const Matrix4& matrix)
+{
+    m_transformsDirty = true;
+    return m_states.SetTransform(state, matrix);
+}
+
+HResult GlGraphicsDevice::SetMaterial(const Material& material)
+{
+    m_lightsDirty = true;
+    return m_states.SetMaterial(material);
+}
+
+HResult GlGraphicsDevice::SetLight(std::uint32_t index, const Light& light)
+{
+    m_lightsDirty = true;
+    return m_states.SetLight(index, light);
+}
+
+HResult GlGraphicsDevice::LightEnable(std::uint32_t index, bool enable)
+{
+    m_lightsDirty = true;
+    return m_states.LightEnable(index, enable);
+}
+
+HResult GlGraphicsDevice::SetStreamSource(std::uint32_t stream, VertexBuffer* buffer, std::uint32_t offset,
+                                          std::uint32_t stride)
+{
+    const HResult result = m_states.SetStreamSource(stream, buffer, offset, stride);
+    if (Succeeded(result)) {
+        m_stream = buffer;
+        m_streamOffset = offset;
+        m_streamStride = stride;
+    }
+    return result;
+}
+
+HResult GlGraphicsDevice::SetIndices(IndexBuffer* buffer)
+{
+    const HResult result = m_states.SetIndices(buffer);
+    if (Succeeded(result))
+        m_indices = buffer;
+    return result;
+}
+
+HResult GlGraphicsDevice::Clear(std::uint32_t flags, std::uint32_t color, float z, std::uint32_t stencil)
+{
+    const HResult result = m_states.Clear(flags, color, z, stencil);
+    if (Failed(result) || !IsOperational())
+        return result;
+    GLbitfield mask = 0;
+    if (flags & clear::kTarget) {
+        glClearColor(((color >> 16) & 255) / 255.0f, ((color >> 8) & 255) / 255.0f, (color & 255) / 255.0f,
+                     ((color >> 24) & 255) / 255.0f);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        mask |= GL_COLOR_BUFFER_BIT;
+    }
+    if (flags & clear::kZBuffer) {
+        glClearDepth(z);
+        glDepthMask(GL_TRUE);
+        mask |= GL_DEPTH_BUFFER_BIT;
+    }
+    if (flags & clear::kStencil) {
+        glClearStencil(static_cast<GLint>(stencil));
+        glStencilMask(0xFF);
+        mask |= GL_STENCIL_BUFFER_BIT;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, m_frameBuffer);
+    glClear(mask);
+    return result;
+}
+
+HResult GlGraphicsDevice::Present()
+{
+    const HResult result = m_states.Present();
+    if (Failed(result))
+        return result;
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(m_window->GetHandle(), &width, &height);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_frameBuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBlitFramebuffer(0, 0, static_cast<GLint>(m_targetWidth), static_cast<GLint>(m_targetHeight), 0, 0,
+                      width, height, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    m_window->Swap();
+    glBindFramebuffer(GL_FRAMEBUFFER, m_frameBuffer);
+    return result;
+}
+
+HResult GlGraphicsDevice::Reset(const PresentParameters& parameters)
+{
+    const HResult result = m_states.Reset(parameters);
+    if (Failed(result))
+        return result;
+    m_window->Resize(parameters.backBufferWidth, parameters.backBufferHeight, parameters.windowed);
+    if (!MakeTarget(parameters.backBufferWidth, parameters.backBufferHeight))
+        return kOutOfVideoMemory;
+    m_lightsDirty = m_transformsDirty = true;
+    return result;
+}
+
+bool GlGraphicsDevice::ReadFrame(std::vector<std::uint8_t>* rgb, std::uint32_t* width,
+                                 std::uint32_t* height) const
+{
+    const std::size_t row = static_cast<std::size_t>(m_targetWidth) * 3;
+    std::vector<std::uint8_t> bottomUp(row * m_targetHeight);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_frameBuffer);
+    glReadPixels(0, 0, static_cast<GLsizei>(m_targetWidth), static_cast<GLsizei>(m_targetHeight), GL_RGB,
+                 GL_UNSIGNED_BYTE, bottomUp.data());
+    if (glGetError() != GL_NO_ERROR)
+        return false;
+    rgb->resize(bottomUp.size());
+    for (std::uint32_t y = 0; y < m_targetHeight; ++y)
+        std::copy_n(bottomUp.begin() + static_cast<std::ptrdiff_t>((m_targetHeight - 1 - y) * row), row,
+                    rgb->begin() + static_cast<std::ptrdiff_t>(y * row));
+    *width = m_targetWidth;
+    *height = m_targetHeight;
+    return true;
+}
+
+bool GlGraphicsDevice::SaveScreenshot(const std::string& path, std::string* error) const
+{
+    std::vector<std::uint8_t> rgb;
+    std::uint32_t width = 0, height = 0;
+    if (!ReadFrame(&rgb, &width, &height)) {
+        *error = "the frame could not be read back";
+        return false;
+    }
+    return WritePngRgb(path, rgb.data(), width, height, error);
+}
+
+} // namespace platform

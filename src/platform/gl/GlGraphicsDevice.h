@@ -1,0 +1,157 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/HeadlessGraphicsDevice.h"
+#include "platform/gl/GlProgram.h"
+
+namespace platform {
+
+class SdlWindow;
+
+// The graphics device that draws into a window through OpenGL 3.3. The
+// resources, the states and the checks of every call are those of the
+// headless device it keeps inside (so both answer alike); this device
+// copies buffers and textures to the GPU when a draw first needs them after
+// a change, and turns the fixed-pipeline states into GL state and the
+// uniforms of one program. The frame is drawn into an offscreen target of
+// the back-buffer size, so a screenshot reads exactly what was presented.
+class GlGraphicsDevice : public GraphicsDevice {
+  public:
+    // Makes the device in the window's current context; null, with the
+    // reason in *error, when the context lacks what the device needs.
+    static std::unique_ptr<GlGraphicsDevice> Create(std::unique_ptr<SdlWindow> window,
+                                                    const PresentParameters& parameters, std::string* error);
+    ~GlGraphicsDevice() override;
+
+    HResult GetDeviceCaps(DeviceCaps* caps) const override { return m_states.GetDeviceCaps(caps); }
+    const PresentParameters& GetPresentParameters() const override { return m_states.GetPresentParameters(); }
+
+    HResult CreateVertexBuffer(std::uint32_t length, std::uint32_t usage, std::uint32_t format,
+                               ResourcePool pool, VertexBuffer** out) override;
+    HResult CreateIndexBuffer(std::uint32_t length, std::uint32_t usage, IndexFormat format,
+                              ResourcePool pool, IndexBuffer** out) override;
+    HResult CreateTexture(std::uint32_t width, std::uint32_t height, std::uint32_t levels,
+                          std::uint32_t usage, PixelFormat format, ResourcePool pool, Texture** out) override;
+    HResult CreateCubeTexture(std::uint32_t edge, std::uint32_t levels, std::uint32_t usage,
+                              PixelFormat format, ResourcePool pool, CubeTexture** out) override;
+
+    HResult SetRenderState(RenderState state, std::uint32_t value) override;
+    std::uint32_t GetRenderState(RenderState state) const override { return m_states.GetRenderState(state); }
+    HResult SetSamplerState(std::uint32_t sampler, SamplerState state, std::uint32_t value) override;
+    std::uint32_t GetSamplerState(std::uint32_t sampler, SamplerState state) const override
+    {
+        return m_states.GetSamplerState(sampler, state);
+    }
+    HResult SetTextureStageState(std::uint32_t stage, StageState state, std::uint32_t value) override;
+    std::uint32_t GetTextureStageState(std::uint32_t stage, StageState state) const override
+    {
+        return m_states.GetTextureStageState(stage, state);
+    }
+    HResult SetTransform(TransformState state, const Matrix4& matrix) override;
+    HResult GetTransform(TransformState state, Matrix4* matrix) const override
+    {
+        return m_states.GetTransform(state, matrix);
+    }
+    HResult SetMaterial(const Material& material) override;
+    HResult GetMaterial(Material* material) const override { return m_states.GetMaterial(material); }
+    HResult SetLight(std::uint32_t index, const Light& light) override;
+    HResult GetLight(std::uint32_t index, Light* light) const override
+    {
+        return m_states.GetLight(index, light);
+    }
+    HResult LightEnable(std::uint32_t index, bool enable) override;
+    bool IsLightEnabled(std::uint32_t index) const override { return m_states.IsLightEnabled(index); }
+    HResult SetFVF(std::uint32_t format) override { return m_states.SetFVF(format); }
+    std::uint32_t GetFVF() const override { return m_states.GetFVF(); }
+    HResult SetTexture(std::uint32_t stage, Texture* texture) override
+    {
+        return m_states.SetTexture(stage, texture);
+    }
+    Texture* GetTexture(std::uint32_t stage) const override { return m_states.GetTexture(stage); }
+    HResult SetStreamSource(std::uint32_t stream, VertexBuffer* buffer, std::uint32_t offset,
+                            std::uint32_t stride) override;
+    HResult SetIndices(IndexBuffer* buffer) override;
+
+    HResult Clear(std::uint32_t flags, std::uint32_t color, float z, std::uint32_t stencil) override;
+    HResult BeginScene() override { return m_states.BeginScene(); }
+    HResult EndScene() override { return m_states.EndScene(); }
+    HResult Present() override;
+    bool IsInScene() const override { return m_states.IsInScene(); }
+
+    HResult DrawPrimitive(PrimitiveType type, std::uint32_t startVertex,
+                          std::uint32_t primitiveCount) override;
+    HResult DrawIndexedPrimitive(PrimitiveType type, std::int32_t baseVertex, std::uint32_t minIndex,
+                                 std::uint32_t vertexCount, std::uint32_t startIndex,
+                                 std::uint32_t primitiveCount) override;
+    HResult DrawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount, const void* vertices,
+                            std::uint32_t stride) override;
+
+    HResult TestCooperativeLevel() const override { return m_states.TestCooperativeLevel(); }
+    HResult Reset(const PresentParameters& parameters) override;
+
+    // The last presented frame as rows of RGB bytes, top row first.
+    bool ReadFrame(std::vector<std::uint8_t>* rgb, std::uint32_t* width, std::uint32_t* height) const;
+    // Writes the last presented frame as a PNG file.
+    bool SaveScreenshot(const std::string& path, std::string* error) const;
+    // The book-keeping device: states, resources, draw records.
+    HeadlessGraphicsDevice& GetRecorder() { return m_states; }
+    // True when compressed textures are unpacked before upload.
+    bool DecodesBlocks() const { return !m_hasS3tc; }
+
+  private:
+    struct BufferCopy {
+        unsigned name = 0;
+        std::uint32_t version = ~0u;
+    };
+    struct TextureCopy {
+        unsigned name = 0;
+        std::uint32_t version = ~0u;
+        std::uint32_t lod = ~0u;
+    };
+
+    GlGraphicsDevice(std::unique_ptr<SdlWindow> window, const PresentParameters& parameters);
+    bool Initialise(std::string* error);
+    bool MakeTarget(std::uint32_t width, std::uint32_t height);
+    void DropTarget();
+    void Forget(GraphicsResource* resource);
+
+    // Drawing (GlGraphicsDeviceDraw.cpp).
+    void ApplyRenderStates();
+    void ApplyTransforms(bool pretransformed);
+    void ApplyLighting(std::uint32_t format);
+    void ApplyStages();
+    void BindLayout(std::uint32_t format, std::uint32_t stride, std::uintptr_t base);
+    unsigned UploadBuffer(const GraphicsBuffer* buffer, unsigned target);
+    void BindTexture(std::uint32_t stage, Texture* texture);
+    bool PrepareDraw(std::uint32_t format);
+    // A lost device takes calls and does nothing with them.
+    bool IsOperational() const { return m_states.GetStatus() == HeadlessGraphicsDevice::Status::Operational; }
+
+    HeadlessGraphicsDevice m_states;
+    std::unique_ptr<SdlWindow> m_window;
+    GlProgramSlots m_slots;
+    unsigned m_program = 0;
+    unsigned m_vertexArray = 0;
+    unsigned m_streamBuffer = 0; // the caller's vertices of DrawPrimitiveUP
+    unsigned m_frameBuffer = 0, m_colourTarget = 0, m_depthTarget = 0;
+    std::uint32_t m_targetWidth = 0, m_targetHeight = 0;
+    bool m_hasS3tc = false;
+    float m_maxAnisotropy = 1.0f;
+
+    VertexBuffer* m_stream = nullptr;
+    std::uint32_t m_streamOffset = 0, m_streamStride = 0;
+    IndexBuffer* m_indices = nullptr;
+    std::unordered_map<const GraphicsResource*, BufferCopy> m_buffers;
+    std::unordered_map<const GraphicsResource*, TextureCopy> m_textures;
+    bool m_lightsDirty = true;
+    bool m_transformsDirty = true;
+    std::vector<std::uint8_t> m_scratch; // unpacked texture levels
+};
+
+} // namespace platform
