@@ -7,16 +7,8 @@
 // scene file is NAME.rdf); LEVEL_FOLDER receives "level1.lvl.txt" and the
 // mission list "level1.mis".
 //
-// The level description holds the level file's records in file order, one
-// statement a line ("#" starts a comment):
-//   header A B C D                  the four header floats
-//   lights 0                        the light count (no light records)
-//   object NAME X Y Z QX QY QZ QW SX SY SZ
-//                                   an object record, its rotation as stored
-//   spline NAME closed|open         a spline record, then its segments:
-//   segment X0 Y0 Z0 X3 Y3 Z3 X1 Y1 Z1 X2 Y2 Z2
-//                                   start, end, first and second control point
-//   end                             closes the spline
+// The level description is what rslevel reads (its head says the
+// statements); scripts/make-sample-data.sh turns it into "level1.lvl".
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -379,7 +371,7 @@ std::string SplineText(const std::string& name, const std::vector<Section>& sect
                        p0.z + (p3.z - before.z) / 6};
         const Point p2{p3.x - (after.x - p0.x) / 6, p3.y - (after.y - p0.y) / 6, p3.z - (after.z - p0.z) / 6};
         text += "segment";
-        for (const Point* p : {&p0, &p3, &p1, &p2})
+        for (const Point* p : {&p0, &p1, &p2, &p3})
             text += " " + Num(p->x) + " " + Num(p->y) + " " + Num(p->z);
         text += "\n";
     }
