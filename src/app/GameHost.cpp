@@ -18,9 +18,11 @@
 #include "core/PackFile.h"
 #include "core/Singletons.h"
 #include "game/AIManager.h"
+#include "game/FlameEffect.h"
 #include "game/GameData.h"
 #include "game/Level.h"
 #include "game/ShotManager.h"
+#include "interface/FontFile.h"
 #include "interface/InputManager.h"
 #include "interface/Interface.h"
 #include "interface/InterfaceManager.h"
@@ -86,6 +88,9 @@ GameHost::GameHost(const Options& options)
     SetInputManager(m_inputManager.get());
     m_interfaceManager = std::make_unique<CPInterfaceManager>();
     SetInterfaceManager(m_interfaceManager.get());
+    // The heads-up display's texts need the screens' fonts, whose glyph
+    // pictures come through the material library.
+    CPFontFile::Load(CPFontFile::kDefaultFile, *m_interfaceManager);
     InstallSkyscape(*m_render);
     m_render->SetSceneObject(m_sceneList.get());
     m_render->SetDynamicList(m_dynamicList.get());
@@ -96,6 +101,7 @@ GameHost::GameHost(const Options& options)
     m_soundManager->LoadSpecialSounds();
     m_music = std::make_unique<CPMusic>();
     SetMusicPlayer(m_music.get());
+    LoadEffectsAndShots();
     m_videoPlayer = std::make_unique<CPAVIPlayer>();
     SetAVIPlayer(m_videoPlayer.get());
     m_videoPlayer1 = std::make_unique<CPAVIPlayer1>();
@@ -184,6 +190,14 @@ bool GameHost::StartLevel(const std::string& name)
     m_level->Start();
     LogLine("Level \"" + name + "\" started");
     return true;
+}
+
+void GameHost::LoadEffectsAndShots()
+{
+    // The flame thrower's requests become flame shots.
+    m_effectManager->RegisterPrototype("firethrower", new CPFlameEffect("flame"));
+    // Shots play sounds of the sound manager and may load models.
+    m_shots->LoadKinds(kShotKindsFile);
 }
 
 std::uint64_t GameHost::GetDrawCount() const { return m_device->GetDrawCount(); }

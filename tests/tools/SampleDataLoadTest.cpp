@@ -23,6 +23,9 @@
 #include "core/Singletons.h"
 #include "game/Car.h"
 #include "game/GameData.h"
+#include "game/ProjectileShot.h"
+#include "game/ShotManager.h"
+#include "game/WeaponKind.h"
 #include "interface/FontFile.h"
 #include "interface/Interface.h"
 #include "interface/InterfaceManager.h"
@@ -128,6 +131,44 @@ TEST(SampleDataLoad, ScreensAndFonts)
             EXPECT_NE(interface.FindWindow(window), nullptr) << window;
     }
     EXPECT_EQ(world.log.Text(), "");
+}
+
+TEST(SampleDataLoad, ShotKindsCoverEveryKindTheGameLaunches)
+{
+    SampleWorld world;
+    CPShotManager shots;
+    EXPECT_GT(shots.LoadKinds("Data\\Effects\\shots.txt"), 0);
+    EXPECT_EQ(world.log.Text(), "");
+
+    std::vector<std::string> launched;
+    for (int kind = 0; kind <= static_cast<int>(CPWeaponKind::kNone); ++kind) {
+        const std::string shot = ShotOfWeaponKind(static_cast<CPWeaponKind>(kind));
+        if (!shot.empty())
+            launched.push_back(shot);
+    }
+    // The enemies' shots, hits and gibs, the bonuses' sparks, the flame
+    // thrower's flames and the super weapon of the scripts.
+    for (const char* kind :
+         {"trasser21", "trasser22", "trasser23", "srocket2", "plazma_shot2", "rocket_exp2", "blood1", "oil1",
+          "gib1", "gib2", "sparks4", "sparks4red", "sparks4_remont", "sparks4_gloom", "flame", "super"})
+        launched.push_back(kind);
+    for (const std::string& kind : launched) {
+        EXPECT_TRUE(shots.HasKind(kind)) << kind;
+    }
+
+    // What the projectiles launch where they hit is a kind too.
+    for (const std::string& kind : launched) {
+        shots.Launch(kind, Vector3{0, 0, 100}, Vector3{0, 0, 1}, -1.0f, CPObjectPtr());
+        for (CPShot* shot : shots.GetActiveShots()) {
+            auto* projectile = dynamic_cast<CPProjectileShot*>(shot);
+            if (projectile && !projectile->GetHitKind().empty()) {
+                EXPECT_TRUE(shots.HasKind(projectile->GetHitKind())) << kind;
+            }
+        }
+        shots.ClearActive();
+    }
+    EXPECT_EQ(world.log.Text(), "");
+    shots.Clear();
 }
 
 TEST(SampleDataLoad, GameDataFiles)
