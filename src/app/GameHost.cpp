@@ -7,6 +7,7 @@
 #include "Render/MaterialLibrary.h"
 #include "Render/PAVIPlayer.h"
 #include "Render/PAVIPlayer1.h"
+#include "Render/ParticleFile.h"
 #include "Render/PRender.h"
 #include "Render/RenderList.h"
 #include "Render/RenderObjectLoader.h"
@@ -194,6 +195,8 @@ bool GameHost::StartLevel(const std::string& name)
 
 void GameHost::LoadEffectsAndShots()
 {
+    // Particles draw through materials of the library.
+    CPParticleFile::Load(CPParticleFile::kDefaultFile, *m_effectManager);
     // The flame thrower's requests become flame shots.
     m_effectManager->RegisterPrototype("firethrower", new CPFlameEffect("flame"));
     // Shots play sounds of the sound manager and may load models.
@@ -241,6 +244,8 @@ void GameHost::PrepareScene()
     // finds the registered scenery the camera sees.
     if (!level || (!level->GetBranchRoot() && !level->GetQuadTreeRoot()))
         m_render->CollectStaticMeshes();
+    // The frame's particles move and join the scene.
+    m_effectManager->StepEffects(m_options.frameTime);
 }
 
 void GameHost::DispatchInput()

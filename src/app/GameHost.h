@@ -92,7 +92,7 @@ class GameHost {
     void LoadEffectsAndShots();
     // What the frame's scene needs beyond the tasks' walks: the level's
     // sun light when no sky adds it, and the static scenery when no level
-    // index walks it.
+    // index walks it; and the frame's particles.
     void PrepareScene();
 
     Options m_options;

@@ -23,7 +23,9 @@
 #include "core/Singletons.h"
 #include "game/Car.h"
 #include "game/GameData.h"
+#include "game/EffectShot.h"
 #include "game/ProjectileShot.h"
+#include "Render/ParticleFile.h"
 #include "game/ShotManager.h"
 #include "game/WeaponKind.h"
 #include "interface/FontFile.h"
@@ -156,13 +158,19 @@ TEST(SampleDataLoad, ShotKindsCoverEveryKindTheGameLaunches)
         EXPECT_TRUE(shots.HasKind(kind)) << kind;
     }
 
-    // What the projectiles launch where they hit is a kind too.
+    // What the projectiles launch where they hit is a kind too, and the
+    // effects the effect shots ask for are particle prototypes.
+    ASSERT_TRUE(CPParticleFile::Load(CPParticleFile::kDefaultFile, world.effectManager)) << world.log.Text();
     for (const std::string& kind : launched) {
         shots.Launch(kind, Vector3{0, 0, 100}, Vector3{0, 0, 1}, -1.0f, CPObjectPtr());
         for (CPShot* shot : shots.GetActiveShots()) {
             auto* projectile = dynamic_cast<CPProjectileShot*>(shot);
             if (projectile && !projectile->GetHitKind().empty()) {
                 EXPECT_TRUE(shots.HasKind(projectile->GetHitKind())) << kind;
+            }
+            auto* effect = dynamic_cast<CPEffectShot*>(shot);
+            if (effect && !effect->GetEffectName().empty()) {
+                EXPECT_NE(world.effectManager.FindPrototype(effect->GetEffectName()), nullptr) << kind;
             }
         }
         shots.ClearActive();
