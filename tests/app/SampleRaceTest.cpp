@@ -1,6 +1,7 @@
 // The sample circuit raced in the game host: every frame draws the level's
-// scenery, the terrain and the sky, and the cars when they are submitted
-// the way the game's scripts submit them.
+// scenery, the terrain and the sky; the cars and the heads-up display when
+// they are handed to the frame the way the game's scripts do, the texts in
+// the font loaded at start-up; and the particles of the shots.
 #include <string>
 
 #include <gtest/gtest.h>
@@ -9,8 +10,12 @@
 #include "app/GameHost.h"
 #include "core/GameObject.h"
 #include "core/ObjectHandle.h"
+#include "core/Singletons.h"
 #include "game/Level.h"
+#include "game/ShotManager.h"
+#include "interface/InterfaceManager.h"
 #include "platform/GraphicsDevice.h"
+#include "platform/VectorMath.h"
 #include "script/ScriptHost.h"
 #include "support/ScratchFolder.h"
 
@@ -33,6 +38,16 @@ class SampleRace : public ::testing::Test {
         return host->GetDevice().GetLastFrameDraws().size();
     }
 
+    // Triangles of one more frame.
+    std::size_t FrameTriangles()
+    {
+        host->Run();
+        std::size_t triangles = 0;
+        for (const auto& draw : host->GetDevice().GetLastFrameDraws())
+            triangles += draw.primitiveCount;
+        return triangles;
+    }
+
     std::unique_ptr<GameHost> host;
 };
 
@@ -44,7 +59,7 @@ std::string DrawEveryFrame(const CPGameObject* car, int number)
            "\", \"test\", function(self) DrawDynamicObject(car) end)\n";
 }
 
-TEST_F(SampleRace, TheLevelTheSkyAndTheSubmittedCarsAreDrawn)
+TEST_F(SampleRace, EverythingOfTheRaceIsDrawn)
 {
     const std::size_t empty = FrameDraws();
     EXPECT_EQ(empty, 0u);
@@ -67,11 +82,36 @@ TEST_F(SampleRace, TheLevelTheSkyAndTheSubmittedCarsAreDrawn)
     const std::size_t withCars = FrameDraws();
     EXPECT_GT(withCars, scenery);
 
+    // The heads-up display, shown and handed to the frame as the game's
+    // scripts do; its texts are laid out in the font the host loaded at
+    // start-up.
+    ASSERT_GT(GetInterfaceManager()->GetFontCount(), 0u);
+    ASSERT_TRUE(host->GetScriptHost().RunText("test_hud = CreateInterface(\"hud\", 0)\n"
+                                              "ActivateInterface(test_hud)\n"
+                                              "SetText(test_hud, \"place\", \"1st\")\n"
+                                              "CreateScriptObject(\"draw_hud\", \"test\", "
+                                              "function(self) UpdateInterface(test_hud) end)\n",
+                                              "draw hud"));
+    const std::size_t withHud = FrameDraws();
+    EXPECT_GT(withHud, withCars);
+    // Each glyph of "1st" is a quad of two triangles.
+    const std::size_t withText = FrameTriangles();
+    ASSERT_TRUE(host->GetScriptHost().RunText("SetText(test_hud, \"place\", \"\")", "no text"));
+    EXPECT_EQ(withText - FrameTriangles(), 3u * 2u);
+
+    // Sparks of a bonus over the player's car: the shot asks for its
+    // particles, which join the frame.
+    const std::size_t beforeSparks = FrameDraws();
+    GetWeaponManager()->Launch("sparks4", level->GetPlayer()->GetPosition() + Vector3{0.0f, 0.0f, 1.5f},
+                               Vector3{0.0f, 0.0f, 1.0f}, -1.0f, CPObjectPtr());
+    const std::size_t withSparks = FrameDraws();
+    EXPECT_GT(withSparks, beforeSparks);
+
     // The same frame without the sky.
     GetRender()->SetSkyFactory(nullptr);
     GetRender()->LoadSkyscape(level->levelNumber);
     ASSERT_EQ(GetRender()->GetSky(), nullptr);
-    EXPECT_LT(FrameDraws(), withCars);
+    EXPECT_LT(FrameDraws(), withSparks);
 }
 
 } // namespace
