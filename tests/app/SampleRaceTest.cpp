@@ -5,6 +5,7 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#include <lua.hpp>
 
 #include "Render/PRender.h"
 #include "app/GameHost.h"
@@ -13,6 +14,7 @@
 #include "core/Singletons.h"
 #include "game/Level.h"
 #include "game/ShotManager.h"
+#include "interface/Interface.h"
 #include "interface/InterfaceManager.h"
 #include "platform/GraphicsDevice.h"
 #include "platform/VectorMath.h"
@@ -92,6 +94,11 @@ TEST_F(SampleRace, EverythingOfTheRaceIsDrawn)
                                               "CreateScriptObject(\"draw_hud\", \"test\", "
                                               "function(self) UpdateInterface(test_hud) end)\n",
                                               "draw hud"));
+    lua_State* L = host->GetScriptHost().GetState();
+    lua_getglobal(L, "test_hud");
+    auto* hud = static_cast<CPInterface*>(static_cast<CPObject*>(lua_touserdata(L, -1)));
+    lua_pop(L, 1);
+    ASSERT_NE(hud, nullptr);
     const std::size_t withHud = FrameDraws();
     EXPECT_GT(withHud, withCars);
     // Each glyph of "1st" is a quad of two triangles.
@@ -112,6 +119,12 @@ TEST_F(SampleRace, EverythingOfTheRaceIsDrawn)
     GetRender()->LoadSkyscape(level->levelNumber);
     ASSERT_EQ(GetRender()->GetSky(), nullptr);
     EXPECT_LT(FrameDraws(), withSparks);
+
+    // Screens the scripts create are theirs to delete; a frame without the
+    // screen first, so that nothing of it is held for drawing.
+    ASSERT_TRUE(host->GetScriptHost().RunText("DeactivateInterface(test_hud)\ntest_hud = nil", "hud gone"));
+    FrameDraws();
+    delete hud;
 }
 
 } // namespace
