@@ -1,4 +1,5 @@
-// The sample circuit raced in the game host: every frame draws the level's
+// The sample circuit raced in the game host: the player and seven driven
+// opponents stand on it, and every frame draws the level's
 // scenery, the terrain and the sky; the cars and the heads-up display when
 // they are handed to the frame the way the game's scripts do, the texts in
 // the font loaded at start-up; and the particles of the shots.
@@ -12,6 +13,9 @@
 #include "core/GameObject.h"
 #include "core/ObjectHandle.h"
 #include "core/Singletons.h"
+#include "game/AIManager.h"
+#include "game/AIVehicle.h"
+#include "game/GameData.h"
 #include "game/Level.h"
 #include "game/ShotManager.h"
 #include "interface/Interface.h"
@@ -61,15 +65,27 @@ std::string DrawEveryFrame(const CPGameObject* car, int number)
            "\", \"test\", function(self) DrawDynamicObject(car) end)\n";
 }
 
-TEST_F(SampleRace, EverythingOfTheRaceIsDrawn)
+TEST_F(SampleRace, SevenDrivenOpponentsAndEverythingOfTheRaceIsDrawn)
 {
     const std::size_t empty = FrameDraws();
     EXPECT_EQ(empty, 0u);
 
+    // Opponents after the fifth drive with the traffic drivers, as many as
+    // the scripts ask for (SetLevelTransportCount).
+    GetGameData()->transportCount = 2;
     ASSERT_TRUE(host->StartLevel("level1"));
     CPLevel* level = host->GetLevel();
     ASSERT_NE(level->GetPlayer(), nullptr);
     ASSERT_EQ(level->GetOpponents().size(), 7u);
+    CPAIManager* ai = GetAIManager();
+    ASSERT_EQ(ai->GetTraffic().size(), 2u);
+    for (std::size_t i = 0; i < 7; ++i) {
+        const AI_Vehicle* driver = i < 5 ? ai->GetOpponent(i) : ai->GetTraffic()[i - 5];
+        ASSERT_NE(driver, nullptr) << i;
+        EXPECT_NE(driver->pathLine, nullptr) << i;
+        EXPECT_NE(driver->leftLine, nullptr) << i;
+        EXPECT_NE(driver->rightLine, nullptr) << i;
+    }
     ASSERT_NE(GetRender()->GetSky(), nullptr);
     const std::size_t scenery = FrameDraws();
     // Road and wall pieces near the start, the start posts and banner, the
