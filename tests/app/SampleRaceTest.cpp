@@ -1,8 +1,8 @@
 // The sample circuit raced in the game host: the player and seven driven
-// opponents stand on it, and every frame draws the level's
-// scenery, the terrain and the sky; the cars and the heads-up display when
-// they are handed to the frame the way the game's scripts do, the texts in
-// the font loaded at start-up; and the particles of the shots.
+// opponents stand on it, and every frame draws the level's scenery, the
+// terrain and the sky; the cars and the heads-up display when they are
+// handed to the frame the way the game's scripts do, the texts in the font
+// loaded at start-up; and the particles of the shots.
 #include <string>
 
 #include <gtest/gtest.h>
