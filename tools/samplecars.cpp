@@ -131,9 +131,12 @@ std::string Description(const CarShape& car)
          "\" slide=\"0.9\" />\n";
     x += "      <inertion yaw=\"0.2\" pitch=\"0.1\" />\n";
     x += "    </params>\n  </physics>\n";
-    x += "  <camera distance=\"7.0\" height=\"2.0\" angle=\"10.0\" angle_div=\"8.0\" distance_div=\"6.0\" "
+    // The race hands "angle" to the camera's pitch as it stands, and the
+    // camera takes its pitch in radians: a small angle lifts the eye a
+    // little above the car.
+    x += "  <camera distance=\"7.0\" height=\"2.0\" angle=\"0.25\" angle_div=\"8.0\" distance_div=\"6.0\" "
          "blur=\"1.0\" fov=\"60.0\" fov_div=\"40.0\" min=\"10\" max=\"30\" />\n";
-    x += "  <camera2 distance=\"4.0\" height=\"1.5\" angle=\"5.0\" angle_div=\"8.0\" distance_div=\"6.0\" "
+    x += "  <camera2 distance=\"4.0\" height=\"1.5\" angle=\"0.15\" angle_div=\"8.0\" distance_div=\"6.0\" "
          "blur=\"1.0\" fov=\"70.0\" />\n";
     x += "  <camera3 distance=\"0.5\" height=\"1.2\" blur=\"1.0\" />\n";
     x += "  <render>\n    <shadow name=\"shadow.tga\" />\n  </render>\n";

@@ -7,6 +7,7 @@
 #include "Render/MaterialLibrary.h"
 #include "Render/PAVIPlayer.h"
 #include "Render/PAVIPlayer1.h"
+#include "Render/ParticleFile.h"
 #include "Render/PRender.h"
 #include "Render/RenderList.h"
 #include "Render/RenderObjectLoader.h"
@@ -18,9 +19,11 @@
 #include "core/PackFile.h"
 #include "core/Singletons.h"
 #include "game/AIManager.h"
+#include "game/FlameEffect.h"
 #include "game/GameData.h"
 #include "game/Level.h"
 #include "game/ShotManager.h"
+#include "interface/FontFile.h"
 #include "interface/InputManager.h"
 #include "interface/Interface.h"
 #include "interface/InterfaceManager.h"
@@ -92,6 +95,9 @@ GameHost::GameHost(const Options& options)
     SetInputManager(m_inputManager.get());
     m_interfaceManager = std::make_unique<CPInterfaceManager>();
     SetInterfaceManager(m_interfaceManager.get());
+    // The heads-up display's texts need the screens' fonts, whose glyph
+    // pictures come through the material library.
+    CPFontFile::Load(CPFontFile::kDefaultFile, *m_interfaceManager);
     InstallSkyscape(*m_render);
     m_render->SetSceneObject(m_sceneList.get());
     m_render->SetDynamicList(m_dynamicList.get());
@@ -102,6 +108,7 @@ GameHost::GameHost(const Options& options)
     m_soundManager->LoadSpecialSounds();
     m_music = std::make_unique<CPMusic>();
     SetMusicPlayer(m_music.get());
+    LoadEffectsAndShots();
     m_videoPlayer = std::make_unique<CPAVIPlayer>();
     SetAVIPlayer(m_videoPlayer.get());
     m_videoPlayer1 = std::make_unique<CPAVIPlayer1>();
@@ -197,6 +204,16 @@ bool GameHost::StartLevel(const std::string& name)
     return true;
 }
 
+void GameHost::LoadEffectsAndShots()
+{
+    // Particles draw through materials of the library.
+    CPParticleFile::Load(CPParticleFile::kDefaultFile, *m_effectManager);
+    // The flame thrower's requests become flame shots.
+    m_effectManager->RegisterPrototype("firethrower", new CPFlameEffect("flame"));
+    // Shots play sounds of the sound manager and may load models.
+    m_shots->LoadKinds(kShotKindsFile);
+}
+
 std::uint64_t GameHost::GetDrawCount() const
 {
     return m_devices.headlessGraphics ? m_devices.headlessGraphics->GetDrawCount() : 0;
@@ -271,6 +288,8 @@ void GameHost::PrepareScene()
     // finds the registered scenery the camera sees.
     if (!level || (!level->GetBranchRoot() && !level->GetQuadTreeRoot()))
         m_render->CollectStaticMeshes();
+    // The frame's particles move and join the scene.
+    m_effectManager->StepEffects(m_options.frameTime);
 }
 
 void GameHost::DispatchInput()
