@@ -19,6 +19,7 @@ mkdir -p "$out/Data" "$work/sounds" "$work/meshsrc" "$work/meshes" "$work/textur
 
 "$bin/samplesounds" "$work/sounds"
 "$bin/sampletrack" "$work/meshsrc" "$out/Data/Levels"
+"$bin/rslevel" "$out/Data/Levels/level1.lvl.txt" "$out/Data/Levels/level1.lvl"
 "$bin/samplecars" "$work/meshsrc" "$work/meshes" "$out/Data/Descriptions"
 "$bin/sampleart" "$work/textures" "$out/Data"
 "$bin/sampleinterface" "$work/textures" "$out/Data/Interface"

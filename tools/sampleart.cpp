@@ -1,6 +1,6 @@
 // Generates the sample data's look: textures drawn in code, effect files,
-// the sky and its clouds, and the particle prototypes. The same bytes on
-// every run.
+// the sky and its clouds, the particle prototypes and the shot kinds. The
+// same bytes on every run.
 //   sampleart TEXTURE_FOLDER DATA_FOLDER
 // TEXTURE_FOLDER receives the pictures (packed later); DATA_FOLDER gets
 // Effects\ and Clouds\.
@@ -368,6 +368,48 @@ std::string Particles()
     return t;
 }
 
+// The shot kinds, one line each: "name class parameters... sound". Every
+// kind the game launches by name is here: the player's weapons, the
+// enemies' shots and hits, the bonuses' sparks, the flame thrower's flames,
+// the hits the projectiles launch and the super weapon.
+std::string Shots()
+{
+    std::string t = "// Shot kinds: name class parameters... sound.\n"
+                    "// projectile: model speed range hit-kind gravity damage sound\n";
+    const struct {
+        const char* name;
+        double speed, range;
+        const char* hit;
+        double gravity, damage;
+    } projectiles[] = {
+        {"trasser11", 400, 300, "sparks", 0, 5},    {"trasser12", 400, 350, "sparks", 0, 9},
+        {"trasser13", 300, 120, "sparks", 0, 4},    {"srocket1", 120, 400, "rocket_exp", 0, 25},
+        {"rocket1", 100, 500, "rocket_exp", 0, 45}, {"plazma", 150, 400, "plazma_exp", 0, 30},
+        {"gauss1", 600, 600, "sparks", 0, 60},      {"trasser21", 300, 250, "sparks", 0, 3},
+        {"trasser22", 300, 300, "sparks", 0, 6},    {"trasser23", 250, 100, "sparks", 0, 2},
+        {"srocket2", 90, 400, "rocket_exp", 0, 15}, {"plazma_shot2", 110, 400, "plazma_exp", 0, 10},
+        {"gib1", 12, 40, "blood1", 9.8, 0},         {"gib2", 10, 40, "blood1", 9.8, 0},
+    };
+    for (const auto& p : projectiles)
+        t += std::string(p.name) + " projectile none " + Num(p.speed) + " " + Num(p.range) + " " + p.hit +
+             " " + Num(p.gravity) + " " + Num(p.damage) + " none\n";
+    t += "// effect: effect lifetime sound\n";
+    const struct {
+        const char* name;
+        const char* effect;
+        double lifetime;
+    } effects[] = {
+        {"sparks", "iskra", 0.5},         {"sparks4", "iskra", 1.0},       {"sparks4red", "iskra", 1.0},
+        {"sparks4_remont", "iskra", 1.0}, {"sparks4_gloom", "smoke", 1.5}, {"rocket_exp", "smoke", 1.5},
+        {"rocket_exp2", "smoke", 2.0},    {"plazma_exp", "iskra", 0.8},    {"blood1", "dust", 1.0},
+        {"oil1", "smoke", 3.0},           {"super", "none", 0.1},
+    };
+    for (const auto& e : effects)
+        t += std::string(e.name) + " effect " + e.effect + " " + Num(e.lifetime) + " none\n";
+    t += "// flame: gravity (negative rises) sound\nflame flame -2.000 none\n";
+    return t;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -380,6 +422,7 @@ int main(int argc, char** argv)
     platform::SeedRand(7);
     const fs::path data = argv[2];
     const bool ok = WriteTextures(argv[1]) && WriteEffects(data / "Effects") && WriteSky(data / "Clouds") &&
-                    sample::WriteFile(data / "Effects" / "particles.txt", Particles());
+                    sample::WriteFile(data / "Effects" / "particles.txt", Particles()) &&
+                    sample::WriteFile(data / "Effects" / "shots.txt", Shots());
     return ok ? 0 : 1;
 }

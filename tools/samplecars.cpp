@@ -30,13 +30,16 @@ struct CarShape {
     double track;      // half the distance between left and right wheels
     double wheelRadius;
     double mass;
-    // Handling written into the description.
-    double maxFrontSpeed;
-    double accelFront;
-    double frictionFront;
+    // Handling written into the description. The car's forces are in
+    // newtons, so they grow with its mass: springs that carry it a few
+    // centimetres down, drive and grip of a few metres per second squared.
+    double maxFrontSpeed; // the speed the drive and the air's drag settle at
+    double accelFront;    // drive of one wheel
+    double frictionFront; // side grip of one wheel
     double frictionBack;
-    double springFront;
+    double springFront; // per metre of a wheel's sensor in the ground
     double springRear;
+    double damping;
 };
 
 const CarShape kCars[] = {
@@ -49,12 +52,13 @@ const CarShape kCars[] = {
      1.0,
      0.55,
      2400.0,
-     34.0,
-     110.0,
-     110.0,
-     250.0,
-     160.0,
-     170.0},
+     23.0,
+     4200.0,
+     24000.0,
+     57600.0,
+     96000.0,
+     96000.0,
+     14400.0},
     {"tvr",
      "car_tvr.tga",
      {0.9, 2.1, 0.35},
@@ -64,12 +68,13 @@ const CarShape kCars[] = {
      0.85,
      0.4,
      1200.0,
-     32.0,
-     100.0,
-     100.0,
-     240.0,
-     140.0,
-     150.0},
+     23.0,
+     2100.0,
+     12000.0,
+     28800.0,
+     48000.0,
+     48000.0,
+     7200.0},
 };
 
 constexpr int kOpponents = 7;
@@ -120,7 +125,7 @@ std::string Description(const CarShape& car)
          "\" fixed=\"min\" />\n";
     x += "    </geometry>\n    <params>\n";
     x += "      <wheels spring1=\"" + Num(car.springFront) + "\" spring2=\"" + Num(car.springRear) +
-         "\" damping=\"150.0\" />\n";
+         "\" damping=\"" + Num(car.damping) + "\" />\n";
     x += "      <speed max_front_speed=\"" + Num(car.maxFrontSpeed) + "\" max_rear_speed=\"" +
          Num(car.maxFrontSpeed / 2) + "\" angle=\"30.0\" />\n";
     x += "      <acceleration front=\"" + Num(car.accelFront) + "\" back=\"" + Num(car.accelFront) +
@@ -131,9 +136,12 @@ std::string Description(const CarShape& car)
          "\" slide=\"0.9\" />\n";
     x += "      <inertion yaw=\"0.2\" pitch=\"0.1\" />\n";
     x += "    </params>\n  </physics>\n";
-    x += "  <camera distance=\"7.0\" height=\"2.0\" angle=\"10.0\" angle_div=\"8.0\" distance_div=\"6.0\" "
+    // The race hands "angle" to the camera's pitch as it stands, and the
+    // camera takes its pitch in radians: a small angle lifts the eye a
+    // little above the car.
+    x += "  <camera distance=\"7.0\" height=\"2.0\" angle=\"0.25\" angle_div=\"8.0\" distance_div=\"6.0\" "
          "blur=\"1.0\" fov=\"60.0\" fov_div=\"40.0\" min=\"10\" max=\"30\" />\n";
-    x += "  <camera2 distance=\"4.0\" height=\"1.5\" angle=\"5.0\" angle_div=\"8.0\" distance_div=\"6.0\" "
+    x += "  <camera2 distance=\"4.0\" height=\"1.5\" angle=\"0.15\" angle_div=\"8.0\" distance_div=\"6.0\" "
          "blur=\"1.0\" fov=\"70.0\" />\n";
     x += "  <camera3 distance=\"0.5\" height=\"1.2\" blur=\"1.0\" />\n";
     x += "  <render>\n    <shadow name=\"shadow.tga\" />\n  </render>\n";

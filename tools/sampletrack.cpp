@@ -7,16 +7,9 @@
 // scene file is NAME.rdf); LEVEL_FOLDER receives "level1.lvl.txt" and the
 // mission list "level1.mis".
 //
-// The level description holds the level file's records in file order, one
-// statement a line ("#" starts a comment):
-//   header A B C D                  the four header floats
-//   lights 0                        the light count (no light records)
-//   object NAME X Y Z QX QY QZ QW SX SY SZ
-//                                   an object record, its rotation as stored
-//   spline NAME closed|open         a spline record, then its segments:
-//   segment X0 Y0 Z0 X3 Y3 Z3 X1 Y1 Z1 X2 Y2 Z2
-//                                   start, end, first and second control point
-//   end                             closes the spline
+// The level description is what rslevel reads (its head says the
+// statements); scripts/make-sample-data.sh turns it into "level1.lvl".
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -49,6 +42,7 @@ struct TrackParams {
     double hillLength = 420.0; // the hill's foot to foot, along the road
     double hillCentre = 0.55;  // share of the lap where its top stands
     int splineEvery = 4;       // cross sections per spline segment
+    int sectionsPerPiece = 15; // cross sections per piece of the scene's road
     int checkpoints = 4;
     int opponents = 7;
     double terrainSize = 3000.0;
@@ -123,42 +117,80 @@ double Yaw(const std::vector<Section>& sections, int index)
     return std::atan2(forwardX, -forwardY);
 }
 
-// The road surface: two corners per section, the first section repeated
-// at the end so that the texture runs on without a seam.
-void AddRoad(MeshText& mesh, const std::vector<Section>& sections, const TrackParams& params)
+// The smallest axis-aligned box around the points given to it.
+struct Extent {
+    Point low{1e30, 1e30, 1e30};
+    Point high{-1e30, -1e30, -1e30};
+    void Add(const Point& p)
+    {
+        low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+        high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+    }
+    // As a part box of the node: the game culls and picks plain nodes by
+    // their part boxes alone.
+    void WriteBox(MeshText& mesh) const
+    {
+        mesh.Box(Point{(low.x + high.x) / 2, (low.y + high.y) / 2, (low.z + high.z) / 2},
+                 Point{(high.x - low.x) / 2, (high.y - low.y) / 2, (high.z - low.z) / 2});
+    }
+};
+
+// The sections [first, last] of the ring (last may run past its end, the
+// first section then comes again at the end so that the texture runs on
+// without a seam).
+struct Stretch {
+    int first = 0;
+    int last = 0;
+};
+
+// The road surface: two corners per section.
+Extent AddRoad(MeshText& mesh, const std::vector<Section>& sections, const TrackParams& params,
+               const Stretch& stretch)
 {
     const int count = static_cast<int>(sections.size());
     const Point up{0, 0, 1};
-    for (int i = 0; i <= count; ++i) {
+    Extent extent;
+    for (int i = stretch.first; i <= stretch.last; ++i) {
         const Section& s = sections[i % count];
         const double v = i * params.length / count / params.width;
-        mesh.Vertex(Offset(s, params.width / 2, 0), up, 0.0, v);
-        mesh.Vertex(Offset(s, -params.width / 2, 0), up, 1.0, v);
+        for (const auto& [across, u] :
+             {std::pair{params.width / 2, 0.0}, std::pair{-params.width / 2, 1.0}}) {
+            extent.Add(Offset(s, across, 0));
+            mesh.Vertex(Offset(s, across, 0), up, u, v);
+        }
     }
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < stretch.last - stretch.first; ++i)
         mesh.Quad(2 * i, 2 * i + 2, 2 * i + 3, 2 * i + 1);
+    return extent;
 }
 
 // The walls: on each side an inner face, a top and an outer face.
-void AddWalls(MeshText& mesh, const std::vector<Section>& sections, const TrackParams& params)
+Extent AddWalls(MeshText& mesh, const std::vector<Section>& sections, const TrackParams& params,
+                const Stretch& stretch)
 {
     const int count = static_cast<int>(sections.size());
+    const int rows = stretch.last - stretch.first;
     const double h = params.wallHeight;
+    Extent extent;
     for (int side = 0; side < 2; ++side) {
         const double sign = side == 0 ? 1.0 : -1.0;
         const double inner = sign * params.width / 2;
         const double outer = sign * (params.width / 2 + params.wallThickness);
-        const int base = side * (count + 1) * 4;
-        for (int i = 0; i <= count; ++i) {
+        const int base = side * (rows + 1) * 4;
+        for (int i = stretch.first; i <= stretch.last; ++i) {
             const Section& s = sections[i % count];
             const Point in{-s.left.x * sign, -s.left.y * sign, 0};
             const double v = i * params.length / count / (4 * h);
-            mesh.Vertex(Offset(s, inner, 0), in, v, 1.0);
-            mesh.Vertex(Offset(s, inner, h), in, v, 0.0);
-            mesh.Vertex(Offset(s, outer, h), Point{0, 0, 1}, v, 0.0);
-            mesh.Vertex(Offset(s, outer, -1.0), Point{-in.x, -in.y, 0}, v, 1.0);
+            const Point corners[4] = {Offset(s, inner, 0), Offset(s, inner, h), Offset(s, outer, h),
+                                      Offset(s, outer, -1.0)};
+            for (const Point& corner : corners)
+                extent.Add(corner);
+            mesh.Vertex(corners[0], in, v, 1.0);
+            mesh.Vertex(corners[1], in, v, 0.0);
+            mesh.Vertex(corners[2], Point{0, 0, 1}, v, 0.0);
+            mesh.Vertex(corners[3], Point{-in.x, -in.y, 0}, v, 1.0);
         }
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < rows; ++i) {
             const int a = base + 4 * i;
             const int b = a + 4;
             for (int k = 0; k < 3; ++k) {
@@ -169,6 +201,25 @@ void AddWalls(MeshText& mesh, const std::vector<Section>& sections, const TrackP
             }
         }
     }
+    return extent;
+}
+
+// The stretches the scene's road and walls are cut into, so that the level
+// draws only the pieces its camera sees.
+std::vector<Stretch> SceneStretches(const std::vector<Section>& sections, const TrackParams& params)
+{
+    const int count = static_cast<int>(sections.size());
+    std::vector<Stretch> stretches;
+    for (int first = 0; first < count; first += params.sectionsPerPiece)
+        stretches.push_back({first, std::min(first + params.sectionsPerPiece, count)});
+    return stretches;
+}
+
+std::string PieceName(const char* kind, std::size_t index)
+{
+    char name[32];
+    std::snprintf(name, sizeof(name), "%s_%02zu", kind, index + 1);
+    return name;
 }
 
 // Posts at the start line, part of the scene; the level file names only
@@ -179,6 +230,7 @@ void AddStartPosts(MeshText& mesh, const std::vector<Section>& sections, const T
         mesh.BeginNode(side == 0 ? "start_post_left" : "start_post_right");
         const Point c = Offset(sections[0], (side == 0 ? 1 : -1) * (params.width / 2 + 1.0), 3.0);
         mesh.Block(c, Point{0.4, 0.4, 3.0});
+        mesh.Box(c, Point{0.4, 0.4, 3.0});
         mesh.EndNode();
     }
     mesh.BeginNode("start_banner");
@@ -196,6 +248,10 @@ void AddStartPosts(MeshText& mesh, const std::vector<Section>& sections, const T
         corners[k] = {a.x + s.left.x * across - s.left.y * along, a.y + s.left.y * across + s.left.x * along,
                       a.z + up};
     }
+    Extent extent;
+    for (const Point& corner : corners)
+        extent.Add(corner);
+    extent.WriteBox(mesh);
     const Point n{0, 0, 1};
     int v[8];
     for (int k = 0; k < 8; ++k)
@@ -210,16 +266,22 @@ void AddStartPosts(MeshText& mesh, const std::vector<Section>& sections, const T
 std::string SceneMesh(const std::vector<Section>& sections, const TrackParams& params)
 {
     MeshText mesh("plain");
-    mesh.BeginNode("road");
-    AddRoad(mesh, sections, params);
-    mesh.EndNode();
-    mesh.BeginNode("walls");
-    AddWalls(mesh, sections, params);
-    mesh.EndNode();
+    std::string scene;
+    const std::vector<Stretch> stretches = SceneStretches(sections, params);
+    for (std::size_t i = 0; i < stretches.size(); ++i) {
+        const std::string road = PieceName("road", i);
+        mesh.BeginNode(road);
+        AddRoad(mesh, sections, params, stretches[i]).WriteBox(mesh);
+        mesh.EndNode();
+        const std::string walls = PieceName("walls", i);
+        mesh.BeginNode(walls);
+        AddWalls(mesh, sections, params, stretches[i]).WriteBox(mesh);
+        mesh.EndNode();
+        scene += sample::Section(road, "diffuse.fx", "road.tga") +
+                 sample::Section(walls, "diffuse.fx", "wall.tga");
+    }
     AddStartPosts(mesh, sections, params);
-    mesh.Scene(sample::Section("road", "diffuse.fx", "road.tga") +
-               sample::Section("walls", "diffuse.fx", "wall.tga") +
-               sample::Section("start_post_left", "diffuse.fx", "post.tga") +
+    mesh.Scene(scene + sample::Section("start_post_left", "diffuse.fx", "post.tga") +
                sample::Section("start_post_right", "diffuse.fx", "post.tga") +
                sample::Section("start_banner", "diffuse.fx", "banner.tga"));
     return mesh.Text();
@@ -230,11 +292,12 @@ std::string CollisionMesh(const std::vector<Section>& sections, const TrackParam
 {
     MeshText road("plain");
     road.BeginNode("road_phys");
-    AddRoad(road, sections, params);
+    const Stretch ring{0, static_cast<int>(sections.size())};
+    AddRoad(road, sections, params, ring);
     const int offset = 2 * (static_cast<int>(sections.size()) + 1);
     MeshText walls("plain");
     walls.BeginNode("walls");
-    AddWalls(walls, sections, params);
+    AddWalls(walls, sections, params, ring);
     // Join the walls' statements to the road's node, their indices moved on
     // past the road's vertices.
     std::string text = road.Text();
@@ -379,7 +442,7 @@ std::string SplineText(const std::string& name, const std::vector<Section>& sect
                        p0.z + (p3.z - before.z) / 6};
         const Point p2{p3.x - (after.x - p0.x) / 6, p3.y - (after.y - p0.y) / 6, p3.z - (after.z - p0.z) / 6};
         text += "segment";
-        for (const Point* p : {&p0, &p3, &p1, &p2})
+        for (const Point* p : {&p0, &p1, &p2, &p3})
             text += " " + Num(p->x) + " " + Num(p->y) + " " + Num(p->z);
         text += "\n";
     }

@@ -116,6 +116,12 @@ void CPEffectManager::ClearEffects()
     m_activeEffects.clear();
 }
 
+void CPEffectManager::StepEffects(float dt)
+{
+    for (auto& entry : m_prototypes)
+        entry.second->Step(dt);
+}
+
 void CPEffectManager::ForgetActive(const CPEffectPrototype* prototype)
 {
     m_activeEffects.remove_if([prototype](const CPObjectPtr& active) { return active.Get() == prototype; });

@@ -65,6 +65,10 @@ class CPEffectManager {
     // Prototypes, emitters and prototype systems stay.
     void ClearEffects();
 
+    // Steps every prototype once (the frame's particles move and are
+    // submitted for drawing).
+    void StepEffects(float dt);
+
     std::size_t GetActiveCount() const { return m_activeEffects.size(); }
 
     // --- The per-frame request budget --------------------------------------

@@ -10,6 +10,9 @@ class CPEffectPrototype : public CPObject {
   public:
     virtual void SpawnInstance(CPInstanceDesc& instance) = 0;
     virtual void ClearInstances() = 0;
+    // Once a frame, for prototypes whose instances move or show on their
+    // own.
+    virtual void Step(float /*dt*/) {}
 
     bool IsUntracked() const { return m_untracked; }
     void SetUntracked(bool untracked) { m_untracked = untracked; }

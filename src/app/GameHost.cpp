@@ -1,12 +1,17 @@
 #include "app/GameHost.h"
 
 #include "DynamicSky/Skyscape.h"
+#include "Render/EffectManager.h"
+#include "Render/ParticleFile.h"
 #include "Render/PRender.h"
 #include "core/GameSettings.h"
 #include "core/Log.h"
 #include "core/PackFile.h"
 #include "core/Singletons.h"
+#include "game/FlameEffect.h"
 #include "game/Level.h"
+#include "game/ShotManager.h"
+#include "interface/FontFile.h"
 #include "interface/InputManager.h"
 #include "interface/Interface.h"
 #include "physics/PhysicsWorld.h"
@@ -73,10 +78,14 @@ GameHost::GameHost(const Options& options)
     m_render = &m_services->Render();
     m_physicsWorld = &m_services->PhysicsWorld();
     m_inputManager = &m_services->Input();
+    // The heads-up display's texts need the screens' fonts, whose glyph
+    // pictures come through the material library.
+    CPFontFile::Load(CPFontFile::kDefaultFile, m_services->Interfaces());
     InstallSkyscape(*m_render);
     m_render->InitDeviceState();
     // The special sounds are read from the data folder, so they come after it.
     m_services->Sounds().LoadSpecialSounds();
+    LoadEffectsAndShots();
     // The scripts need every singleton from their first line on.
     m_scripts = std::make_unique<CPScriptHost>();
     m_scripts->RunStartScript();
@@ -119,6 +128,16 @@ bool GameHost::StartLevel(const std::string& name)
     level->Start();
     LogLine("Level \"" + name + "\" started");
     return true;
+}
+
+void GameHost::LoadEffectsAndShots()
+{
+    // Particles draw through materials of the library.
+    CPParticleFile::Load(CPParticleFile::kDefaultFile, m_services->EffectManager());
+    // The flame thrower's requests become flame shots.
+    m_services->EffectManager().RegisterPrototype("firethrower", new CPFlameEffect("flame"));
+    // Shots play sounds of the sound manager and may load models.
+    m_services->Shots().LoadKinds(kShotKindsFile);
 }
 
 std::uint64_t GameHost::GetDrawCount() const
@@ -198,6 +217,8 @@ void GameHost::PrepareScene()
     // finds the registered scenery the camera sees.
     if (!level || (!level->GetBranchRoot() && !level->GetQuadTreeRoot()))
         m_render->CollectStaticMeshes();
+    // The frame's particles move and join the scene.
+    m_services->EffectManager().StepEffects(m_options.frameTime);
 }
 
 void GameHost::DispatchInput()

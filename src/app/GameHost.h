@@ -126,10 +126,16 @@ class GameHost {
     // The Lua state the start script ran in.
     CPScriptHost& GetScriptHost() { return *m_scripts; }
 
+    // The shot kinds the game launches by name.
+    static constexpr const char* kShotKindsFile = "Data\\Effects\\shots.txt";
+
   private:
+    // The effect prototypes and the shot kinds, once the sound manager and
+    // the scene loader exist.
+    void LoadEffectsAndShots();
     // What the frame's scene needs beyond the tasks' walks: the level's
     // sun light when no sky adds it, and the static scenery when no level
-    // index walks it.
+    // index walks it; and the frame's particles.
     void PrepareScene();
 
     Options m_options;

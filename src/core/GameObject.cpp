@@ -254,6 +254,20 @@ void CPGameObject::SetRotation(const Quaternion& rotation)
         data->SetRotation(rotation);
 }
 
+void CPGameObject::FollowBody(const Vector3& position, const Quaternion& rotation)
+{
+    for (std::size_t i = 1; i < m_linkedObjects.size(); ++i) {
+        if (CPGameObject* linked = LinkedAt(i)) {
+            linked->SetPosition(position);
+            linked->SetRotation(rotation);
+        }
+    }
+    m_position = position;
+    m_rotation = rotation;
+    m_boundsValid = false;
+    m_dirty = true;
+}
+
 void CPGameObject::SetPartTransform(const Matrix4& transform)
 {
     m_partTransform = transform;

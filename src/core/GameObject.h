@@ -125,6 +125,9 @@ class CPGameObject : public CPObject {
     // the object, marks the bounds for rebuilding and moves the physics body.
     void SetPosition(const Vector3& position);
     void SetRotation(const Quaternion& rotation);
+    // Takes the place of the object's moving body after a physics step: as
+    // SetPosition and SetRotation, without moving the body back.
+    void FollowBody(const Vector3& position, const Quaternion& rotation);
     const Vector3& GetPosition() const { return m_position; }
     const Quaternion& GetRotation() const { return m_rotation; }
 

@@ -12,6 +12,7 @@
 #include "physics/PhysicData.h"
 #include "physics/Rotation.h"
 #include "physics/Simulator.h"
+#include "physics/StepWorld.h"
 
 namespace {
 
@@ -58,9 +59,25 @@ CPPhysicsWorld::~CPPhysicsWorld()
 
 void CPPhysicsWorld::Step()
 {
-    if (m_simulator)
+    if (m_simulator) {
         m_simulator->Step(GetFrameTime());
+        PlaceMovedObjects();
+    }
     m_events.clear();
+}
+
+void CPPhysicsWorld::PlaceMovedObjects()
+{
+    // Only awake bodies moved; a body in another object's user data (a
+    // shared collision body) leaves that object where it is.
+    for (PhRigidBody* body = m_simulator->GetBodyLists().rigidActive.head; body; body = body->next) {
+        auto* object = static_cast<CPGameObject*>(body->userData);
+        const CPPhysicData* data = object ? object->GetPhysicData() : nullptr;
+        if (!data || data->GetRigidBody() != body || PhIsAsleep(*body))
+            continue;
+        const Vector4 p = body->GetPos();
+        object->FollowBody(Vector3{p.x, p.y, p.z}, body->orientation);
+    }
 }
 
 // --- Level set-up --------------------------------------------------------------

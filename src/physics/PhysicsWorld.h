@@ -47,7 +47,8 @@ class CPPhysicsWorld : public CPTask {
     std::string GetTypeName() const override { return "CPPhysicsWorld"; }
     int GetTaskType() const override { return kTaskType; }
 
-    // Steps the simulation by the frame time, then empties the event list.
+    // Steps the simulation by the frame time, puts the game objects of the
+    // bodies that moved where their bodies are, then empties the event list.
     // Bodies taken out of play stay parked in the simulator until it goes:
     // code that still holds one only ever reaches a body out of play.
     void Step() override;
@@ -119,6 +120,7 @@ class CPPhysicsWorld : public CPTask {
 
   private:
     void ReleaseSimulator();
+    void PlaceMovedObjects();
     void ClearRendererMesh();
     void BuildParts(CPPhysicData& data, PhBody& body, std::int32_t materialIndex);
 

@@ -1,5 +1,6 @@
 #include "physics/PhysicsWorld.h"
 
+#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "physics/PhysicData.h"
 #include "platform/HeadlessGraphicsDevice.h"
 #include "platform/Math.h"
+#include "platform/QuaternionMath.h"
 
 using namespace phtest;
 
@@ -352,6 +354,46 @@ TEST_F(PhysicsWorldTest, TheStepRunsTheSimulationWithTheFrameTimeAndEmptiesTheEv
 
     CPPhysicsWorld idle;
     idle.Step(); // no simulator: nothing to do
+}
+
+// The scene draws, and the race measures, the game objects: after each
+// step a moving body's object stands where its body is, turned as it is,
+// while its body is not put back; an object with a kinematic body keeps
+// its own place.
+TEST_F(PhysicsWorldTest, AfterTheStepEachMovingObjectStandsWhereItsBodyIs)
+{
+    const Quaternion tilted = QuaternionFromAxisAngle(Vector3{1, 0, 0}, 0.3f);
+    CPGameObject& falling = Object(2, Vector3{5, 6, 40}, tilted);
+    ASSERT_TRUE(world.AddLevelObject(CPObjectPtr(&falling), 1, 1));
+    ASSERT_TRUE(falling.GetPhysicData()->BuildBody());
+    PhRigidBody* body = falling.GetPhysicData()->GetRigidBody();
+    body->SetVelocity(Vector4{3, 0, 0, 0});
+    body->SetAngularMomentum(Vector4{0, 0, 2, 0});
+    CPGameObject& wall = Object(-1, Vector3{1, 2, 3});
+    ASSERT_TRUE(world.AddLevelObject(CPObjectPtr(&wall), 1, 1));
+
+    SetFrameTime(0.02f);
+    for (int i = 0; i < 25; ++i)
+        world.Step();
+    const Vector4 p = body->GetPos();
+    EXPECT_GT(p.x, 5.5f);
+    EXPECT_LT(p.z, 40.0f);
+    const Vector3 at = falling.GetPosition();
+    EXPECT_EQ(at.x, p.x);
+    EXPECT_EQ(at.y, p.y);
+    EXPECT_EQ(at.z, p.z);
+    // The same turn, whichever sign the quaternion came out with.
+    const Quaternion q = falling.GetRotation();
+    const Quaternion b = body->orientation;
+    const float dot = q.x * b.x + q.y * b.y + q.z * b.z + q.w * b.w;
+    EXPECT_NEAR(std::fabs(dot), 1.0f, 1e-5f);
+    EXPECT_LT(std::fabs(q.x * tilted.x + q.y * tilted.y + q.z * tilted.z + q.w * tilted.w), 0.9999f)
+        << "the spin turned the object";
+    // Following its body did not move the body back.
+    world.Step();
+    EXPECT_GT(body->GetPos().x, p.x);
+    EXPECT_EQ(wall.GetPosition().x, 1.0f);
+    EXPECT_EQ(wall.GetPosition().z, 3.0f);
 }
 
 TEST_F(PhysicsWorldTest, DrivingInputsReachTheCarOfACarObject)

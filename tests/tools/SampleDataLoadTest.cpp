@@ -23,6 +23,11 @@
 #include "core/Singletons.h"
 #include "game/Car.h"
 #include "game/GameData.h"
+#include "game/EffectShot.h"
+#include "game/ProjectileShot.h"
+#include "Render/ParticleFile.h"
+#include "game/ShotManager.h"
+#include "game/WeaponKind.h"
 #include "interface/FontFile.h"
 #include "interface/Interface.h"
 #include "interface/InterfaceManager.h"
@@ -46,8 +51,20 @@ TEST(SampleDataLoad, ScenesOfTheLevelAndItsObjects)
     SampleWorld world;
     CPGameObject* level = world.Load("level1.rdf");
     ASSERT_NE(level, nullptr);
-    EXPECT_EQ(ChildNames(*level), (std::vector<std::string>{"road", "walls", "start_post_left",
-                                                            "start_post_right", "start_banner"}));
+    // The road and its walls come in pieces, so that the level draws the
+    // ones its camera sees; the game culls and picks plain parts by their
+    // part boxes, so each has one.
+    std::vector<std::string> expected;
+    for (int piece = 1; piece <= 25; ++piece) {
+        const std::string number = (piece < 10 ? "0" : "") + std::to_string(piece);
+        expected.push_back("road_" + number);
+        expected.push_back("walls_" + number);
+    }
+    for (const char* name : {"start_post_left", "start_post_right", "start_banner"})
+        expected.push_back(name);
+    EXPECT_EQ(ChildNames(*level), expected);
+    for (const CPObjectPtr& child : level->GetChildren())
+        EXPECT_EQ(child.As<CPGameObject>()->GetPartBoxes().size(), 1u) << child.As<CPGameObject>()->GetName();
     for (const char* scene :
          {"road_phys1.rdf", "land.rdf", "checkpoint.rdf", "arrow_blue.rdf", "bonus_remont.rdf"})
         EXPECT_NE(world.Load(scene), nullptr) << scene;
@@ -116,6 +133,50 @@ TEST(SampleDataLoad, ScreensAndFonts)
             EXPECT_NE(interface.FindWindow(window), nullptr) << window;
     }
     EXPECT_EQ(world.log.Text(), "");
+}
+
+TEST(SampleDataLoad, ShotKindsCoverEveryKindTheGameLaunches)
+{
+    SampleWorld world;
+    CPShotManager shots;
+    EXPECT_GT(shots.LoadKinds("Data\\Effects\\shots.txt"), 0);
+    EXPECT_EQ(world.log.Text(), "");
+
+    std::vector<std::string> launched;
+    for (int kind = 0; kind <= static_cast<int>(CPWeaponKind::kNone); ++kind) {
+        const std::string shot = ShotOfWeaponKind(static_cast<CPWeaponKind>(kind));
+        if (!shot.empty())
+            launched.push_back(shot);
+    }
+    // The enemies' shots, hits and gibs, the bonuses' sparks, the flame
+    // thrower's flames and the super weapon of the scripts.
+    for (const char* kind :
+         {"trasser21", "trasser22", "trasser23", "srocket2", "plazma_shot2", "rocket_exp2", "blood1", "oil1",
+          "gib1", "gib2", "sparks4", "sparks4red", "sparks4_remont", "sparks4_gloom", "flame", "super"})
+        launched.push_back(kind);
+    for (const std::string& kind : launched) {
+        EXPECT_TRUE(shots.HasKind(kind)) << kind;
+    }
+
+    // What the projectiles launch where they hit is a kind too, and the
+    // effects the effect shots ask for are particle prototypes.
+    ASSERT_TRUE(CPParticleFile::Load(CPParticleFile::kDefaultFile, world.effectManager)) << world.log.Text();
+    for (const std::string& kind : launched) {
+        shots.Launch(kind, Vector3{0, 0, 100}, Vector3{0, 0, 1}, -1.0f, CPObjectPtr());
+        for (CPShot* shot : shots.GetActiveShots()) {
+            auto* projectile = dynamic_cast<CPProjectileShot*>(shot);
+            if (projectile && !projectile->GetHitKind().empty()) {
+                EXPECT_TRUE(shots.HasKind(projectile->GetHitKind())) << kind;
+            }
+            auto* effect = dynamic_cast<CPEffectShot*>(shot);
+            if (effect && !effect->GetEffectName().empty()) {
+                EXPECT_NE(world.effectManager.FindPrototype(effect->GetEffectName()), nullptr) << kind;
+            }
+        }
+        shots.ClearActive();
+    }
+    EXPECT_EQ(world.log.Text(), "");
+    shots.Clear();
 }
 
 TEST(SampleDataLoad, GameDataFiles)

@@ -18,8 +18,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kGenerators[] = {"samplesounds",    "sampletrack",    "samplecars", "sampleart",
-                                   "sampleinterface", "samplegamedata", "rsmesh",     "rspack"};
+const char* const kGenerators[] = {"samplesounds", "sampletrack",     "samplecars",
+                                   "sampleart",    "sampleinterface", "samplegamedata",
+                                   "rslevel",      "rsmesh",          "rspack"};
 
 std::vector<char> ReadAll(const fs::path& path)
 {
@@ -28,7 +29,8 @@ std::vector<char> ReadAll(const fs::path& path)
 }
 
 // Every file below the folder by its path relative to it, except the
-// scripts, which are written by hand.
+// scripts, which are written by hand, and what playing the sample leaves
+// behind: the log and the profiles saved to the save slots.
 std::map<std::string, fs::path> FilesBelow(const fs::path& folder)
 {
     std::map<std::string, fs::path> files;
@@ -36,7 +38,8 @@ std::map<std::string, fs::path> FilesBelow(const fs::path& folder)
         if (!entry.is_regular_file())
             continue;
         const std::string relative = fs::relative(entry.path(), folder).generic_string();
-        if (relative.rfind("Data/Scripts/", 0) == 0 || relative == "log.txt")
+        const bool saved = relative.rfind("Data/Saves/", 0) == 0 && entry.path().extension() == ".sav";
+        if (relative.rfind("Data/Scripts/", 0) == 0 || relative == "log.txt" || saved)
             continue;
         files[relative] = entry.path();
     }

@@ -76,6 +76,9 @@ local function startRace()
     end
     SetProfileName(PROFILE)
     SetNumRounds(LAPS)
+    -- Opponents past the fifth are driven by the traffic drivers, as many
+    -- as asked for here.
+    SetLevelTransportCount(2)
     call("InitLevel", LEVEL, false)
     call("StartLevel")
     SetUpdateTime(true)
