@@ -106,10 +106,15 @@ std::string MeshDescription(const CarShape& car)
     return mesh.Text();
 }
 
-std::string SceneLines(const CarShape& car)
+// The player's own car belongs to the script object "jeep": activated at
+// the level's start, it tells that script its address, and the script
+// hands it to each frame's scene.
+std::string SceneLines(const CarShape& car, bool players)
 {
     std::string lines = "description = " + std::string(car.model) + ".xml\n";
     lines += sample::Section("body", "diffuse.fx", car.texture) + "shadow = 1\n";
+    if (players)
+        lines += "script = jeep\n";
     for (int i = 0; i < 4; ++i)
         lines += sample::Section("w" + std::to_string(i), "diffuse.fx", "wheel.tga");
     return lines;
@@ -154,13 +159,14 @@ bool WriteCar(const CarShape& car, const fs::path& sources, const fs::path& mesh
 {
     const std::string model = car.model;
     const std::string meshFile = model + ".p3d";
-    if (!sample::WriteFile(sources / (meshFile + ".txt"), MeshDescription(car) + "scene\n" + SceneLines(car)))
+    if (!sample::WriteFile(sources / (meshFile + ".txt"),
+                           MeshDescription(car) + "scene\n" + SceneLines(car, true)))
         return false;
     if (!sample::WriteFile(descriptions / (model + ".xml"), Description(car)))
         return false;
     // The same car under the names the level asks for: in demo mode the
     // player's, and one per opponent slot.
-    const std::string scene = "mesh = " + meshFile + "\n" + SceneLines(car);
+    const std::string scene = "mesh = " + meshFile + "\n" + SceneLines(car, false);
     if (!sample::WriteFile(meshes / (model + "_enemy.rdf"), scene))
         return false;
     for (int i = 1; i <= kOpponents; ++i)

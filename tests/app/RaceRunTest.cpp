@@ -40,10 +40,16 @@ std::string ReadFile(const std::string& path)
     return text.str();
 }
 
-// A copy of a data folder the test may break.
+// A copy of a data folder the test may break, without the profiles that
+// someone playing the sample may have saved there.
 void CopyData(const std::string& from, const ScratchFolder& to)
 {
     fs::copy(from, to.GetPath(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    const fs::path saves = fs::path(to.GetPath()) / "Data" / "Saves";
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(saves, ignored))
+        if (entry.path().extension() == ".sav")
+            fs::remove(entry.path(), ignored);
 }
 
 std::unique_ptr<GameHost> MakeHost(const std::string& dataRoot, int frames, unsigned seed = 1,

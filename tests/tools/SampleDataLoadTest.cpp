@@ -35,6 +35,7 @@
 #include "platform/GraphicsDevice.h"
 #include "support/ScratchFolder.h"
 #include "SampleWorld.h"
+#include "core/ScriptObject.h"
 
 namespace {
 
@@ -81,11 +82,17 @@ TEST(SampleDataLoad, ScenesOfTheLevelAndItsObjects)
 
 TEST(SampleDataLoad, CarsHaveWheelsABodyAndTheirDescription)
 {
+    // The player's own car belongs to the script object "jeep", which the
+    // start script makes before any level loads; the opponents to none.
+    CPScriptObject jeep;
     SampleWorld world;
+    world.registry.Register("jeep", "", &jeep);
     for (const char* scene : {"zil_130_.rdf", "zil_130__enemy.rdf", "tvr1_enemy.rdf", "tvr7_enemy.rdf"}) {
         SCOPED_TRACE(scene);
         CPGameObject* car = world.Load(scene);
         ASSERT_NE(car, nullptr);
+        const bool players = std::string(scene) == "zil_130_.rdf";
+        EXPECT_EQ(car->GetOwnerObject().Get(), players ? static_cast<CPObject*>(&jeep) : nullptr);
         EXPECT_EQ(car->GetName(), "body");
         EXPECT_EQ(ChildNames(*car), (std::vector<std::string>{"w0", "w1", "w2", "w3"}));
         EXPECT_NE(car->GetPhysicData(), nullptr);

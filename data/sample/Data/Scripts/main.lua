@@ -196,12 +196,24 @@ local function endRace()
     showResults(prize)
 end
 
+-- The player's car is this object's: its scene file names "jeep" as its
+-- script, so its start in the race tells us its address, and we hand it
+-- to every frame's scene until it leaves.
+local playerCar = nil
+
 CreateScriptObject("jeep", "", function(self)
-    eachCommand(self, function(command)
+    eachCommand(self, function(command, p1)
         if command == "game_over" then
             endRace()
+        elseif command == "add_object" then
+            playerCar = StringToPointer(p1)
+        elseif command == "delete_object" then
+            playerCar = nil
         end
     end)
+    if playerCar then
+        DrawDynamicObject(playerCar)
+    end
 end)
 
 CreateScriptObject("main", "main", function(self)
