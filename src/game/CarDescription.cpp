@@ -13,6 +13,7 @@
 #include "core/Singletons.h"
 #include "core/StringUtils.h"
 #include "game/Car.h"
+#include "game/XmlNumber.h"
 
 namespace {
 
@@ -35,24 +36,9 @@ const TiXmlElement* Top(const TiXmlDocument& document, const char* name)
     return Child(document.RootElement(), name);
 }
 
-// A decimal number, read in the "C" locale whatever the process's locale.
-// Blanks around it are allowed; anything else, or a value that is not
-// finite, counts as no number.
 std::optional<double> Number(const TiXmlElement* element, const char* attribute)
 {
-    const char* text = element ? element->Attribute(attribute) : nullptr;
-    if (!text)
-        return std::nullopt;
-    std::string value(text);
-    TrimString(value);
-    if (!value.empty() && value[0] == '+')
-        value.erase(0, 1);
-    double number = 0.0;
-    const char* end = value.data() + value.size();
-    const auto result = std::from_chars(value.data(), end, number);
-    if (value.empty() || result.ec != std::errc() || result.ptr != end || !std::isfinite(number))
-        return std::nullopt;
-    return number;
+    return XmlNumber(element, attribute);
 }
 
 void ReadFloat(const TiXmlElement* element, const char* attribute, float& field)

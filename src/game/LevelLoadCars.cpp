@@ -2,6 +2,7 @@
 // car, and the camera presets of the cars' descriptions.
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 #include <tinyxml.h>
@@ -22,6 +23,7 @@
 #include "game/LevelObjectName.h"
 #include "game/Player.h"
 #include "game/Spline.h"
+#include "game/XmlNumber.h"
 #include "physics/PhysicsWorld.h"
 #include "platform/QuaternionMath.h"
 
@@ -46,23 +48,14 @@ const TiXmlElement* TopElement(const TiXmlDocument& document, const char* name)
     return root ? root->FirstChildElement(name) : nullptr;
 }
 
-// A number attribute in the "C" locale; absent, malformed or infinite
-// values count as none.
+// A number attribute as a float; absent, malformed or infinite values
+// count as none.
 std::optional<float> Number(const TiXmlElement* element, const char* attribute)
 {
-    const char* text = element ? element->Attribute(attribute) : nullptr;
-    if (!text)
+    const auto number = XmlNumber(element, attribute);
+    if (!number || std::fabs(*number) > std::numeric_limits<float>::max())
         return std::nullopt;
-    std::string value(text);
-    TrimString(value);
-    if (!value.empty() && value[0] == '+')
-        value.erase(0, 1);
-    double number = 0.0;
-    const char* end = value.data() + value.size();
-    const auto result = std::from_chars(value.data(), end, number);
-    if (value.empty() || result.ec != std::errc() || result.ptr != end || !std::isfinite(number))
-        return std::nullopt;
-    return static_cast<float>(number);
+    return static_cast<float>(*number);
 }
 
 void Read(const TiXmlElement* element, const char* attribute, float& field)
