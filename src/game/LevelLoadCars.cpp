@@ -1,6 +1,5 @@
 // Loading a level's cars: the opponents with their drivers, the player's
 // car, and the camera presets of the cars' descriptions.
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <optional>
