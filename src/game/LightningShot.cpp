@@ -34,7 +34,7 @@ bool CPLightningShot::Init(const std::vector<std::string>& params)
             LogLine("CPLightningShot: the " + std::string(what) + " \"" + params[index] +
                     "\" is not a number");
     };
-    // Its own eight and the sound spec; the unused number may be left out.
+    // Its own eight and the sound setting; the unused number may be left out.
     if (params.size() < kHitKind + 2)
         LogLine("CPLightningShot: " + std::to_string(params.size()) +
                 " parameters of 9; the missing ones keep their defaults");
@@ -51,7 +51,7 @@ bool CPLightningShot::Init(const std::vector<std::string>& params)
     if (m_hitKind == "none")
         m_hitKind.clear();
     BuildQuad();
-    // The sound spec is the last parameter only when there is one beyond
+    // The sound setting is the last parameter only when there is one beyond
     // the lightning's own.
     return CPShot::Init(params.size() > kHitKind + 1 ? params : std::vector<std::string>{});
 }

@@ -52,13 +52,13 @@ bool CPShot::Init(const std::vector<std::string>& params)
 {
     DropSound();
     m_soundIs2D = false;
-    m_soundSpec = params.empty() ? std::string("none") : params.back();
+    m_soundSetting = params.empty() ? std::string("none") : params.back();
 
-    std::string name = m_soundSpec;
+    std::string name = m_soundSetting;
     std::string mode;
-    if (const std::size_t comma = m_soundSpec.find(','); comma != std::string::npos) {
-        name = m_soundSpec.substr(0, comma);
-        mode = m_soundSpec.substr(comma + 1);
+    if (const std::size_t comma = m_soundSetting.find(','); comma != std::string::npos) {
+        name = m_soundSetting.substr(0, comma);
+        mode = m_soundSetting.substr(comma + 1);
     }
     TrimString(name);
     TrimString(mode);
@@ -117,7 +117,7 @@ void CPShot::CopySetupFrom(const CPShot& prototype)
 {
     m_kindName = prototype.m_kindName;
     m_sound = prototype.m_sound;
-    m_soundSpec = prototype.m_soundSpec;
+    m_soundSetting = prototype.m_soundSetting;
     m_soundIs2D = prototype.m_soundIs2D;
     if (CPRenderObject* own = GetOwnRenderObject())
         own->CopyFrom(prototype.GetRenderObject());

@@ -35,7 +35,7 @@ class CPShot : public CPGameObject {
     // The per-frame step; true while the shot lives.
     virtual bool Update() = 0;
     virtual const std::string& GetKindName() const { return m_kindName; }
-    // Reads the kind's parameters; the last one is the sound spec, a sound
+    // Reads the kind's parameters; the last one is the sound setting, a sound
     // name and a mode ("2d" or "3d") cut at "," or "none". False, with a
     // line in the log, when the parameters do not make a shot.
     virtual bool Init(const std::vector<std::string>& params);
@@ -53,7 +53,7 @@ class CPShot : public CPGameObject {
     const Vector3& GetDirection() const { return m_direction; }
     float GetLaunchValue() const { return m_launchValue; }
     CPObjectPtr GetSound() const { return m_sound; }
-    const std::string& GetSoundSpec() const { return m_soundSpec; }
+    const std::string& GetSoundSetting() const { return m_soundSetting; }
     bool IsSound2D() const { return m_soundIs2D; }
     CPRenderObject* GetOwnRenderObject() const;
 
@@ -65,7 +65,7 @@ class CPShot : public CPGameObject {
     static bool ParseNumber(const std::string& text, float& value);
 
   protected:
-    // For Clone: the kind name, the sound and its spec, and copies of the
+    // For Clone: the kind name, the sound and its setting, and copies of the
     // prototype's geometry and of its children.
     void CopySetupFrom(const CPShot& prototype);
     // Lets go of the sound, giving it back when this shot loaded it.
@@ -75,7 +75,7 @@ class CPShot : public CPGameObject {
     Vector3 m_direction;
     std::string m_kindName;
     CPObjectPtr m_sound;
-    std::string m_soundSpec;
+    std::string m_soundSetting;
     float m_launchValue = kNoLaunchValue;
     bool m_soundIs2D = false;
     bool m_ownsSound = false;

@@ -448,11 +448,11 @@ class ShotSoundTest : public CombatTest {
 
 } // namespace
 
-TEST_F(ShotSoundTest, SoundSpecChoosesNoneFlatOrPlaced)
+TEST_F(ShotSoundTest, SoundSettingChoosesNoneFlatOrPlaced)
 {
     const struct {
         const char* kind;
-        const char* spec;
+        const char* setting;
         bool hasSound;
         bool flat;
     } cases[] = {
@@ -463,10 +463,10 @@ TEST_F(ShotSoundTest, SoundSpecChoosesNoneFlatOrPlaced)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.kind);
-        ASSERT_TRUE(shots.CreateKind(c.kind, "effect", {"none", "1", c.spec}));
+        ASSERT_TRUE(shots.CreateKind(c.kind, "effect", {"none", "1", c.setting}));
         shots.Launch(c.kind, {5.0f, 6.0f, 7.0f}, {0.0f, 0.0f, 1.0f}, -1.0f, CPObjectPtr());
         const CPShot* shot = shots.GetActiveShots().back();
-        EXPECT_EQ(shot->GetSoundSpec(), c.spec);
+        EXPECT_EQ(shot->GetSoundSetting(), c.setting);
         auto* sound = shot->GetSound().As<CNSound>();
         ASSERT_EQ(sound != nullptr, c.hasSound);
         if (!sound)

@@ -68,7 +68,7 @@ TEST_F(LightningScriptTest, StartLightingSetsUpAStrikeTheScriptsAdvance)
     EXPECT_EQ(strike->GetTextureName(), "razlom.dds");
     EXPECT_EQ(strike->GetEffectName(), "light_nofog.fx");
     EXPECT_EQ(strike->GetMaterialOption(), 103);
-    EXPECT_EQ(strike->GetSoundSpec(), "morvath.wav,3d");
+    EXPECT_EQ(strike->GetSoundSetting(), "morvath.wav,3d");
     EXPECT_FLOAT_EQ(strike->GetOrigin().z, 1.0f);
     EXPECT_FALSE(log.Contains("parameters of")) << log.Text();
     // Neither the kernel nor the shot manager takes it.
