@@ -77,11 +77,8 @@ class ParticleParser {
     bool Parse(CPTextReader& reader)
     {
         std::string line;
-        for (;;) {
-            const bool hasLine = reader.GetLine(line);
-            const bool isHeader = reader.IsValueLine() == 0;
-            if (!hasLine && !isHeader)
-                break;
+        bool isHeader = false;
+        while (reader.NextEntry(line, isHeader)) {
             if (isHeader) {
                 if (line.empty())
                     return Fail("a section has no name");
@@ -117,13 +114,10 @@ class ParticleParser {
     {
         if (m_sections.empty())
             return Fail("\"" + line + "\" stands before the first section");
-        const std::size_t equals = line.find('=');
-        if (equals == std::string::npos)
+        std::string key;
+        std::string value;
+        if (!SplitKeyValue(line, key, value))
             return FailLine(line, "is no key = value line");
-        std::string key = line.substr(0, equals);
-        std::string value = line.substr(equals + 1);
-        TrimString(key);
-        TrimString(value);
         ToLowerString(key);
         Section& section = m_sections.back();
         if (key == "kind") {

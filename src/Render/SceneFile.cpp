@@ -80,11 +80,8 @@ void ParseSceneFile(const char* data, int size, SceneFile& scene)
     SceneSection* current = nullptr;
     // A bare "[]" header reads as an empty line although more may follow:
     // only an empty value line means the data has ended.
-    for (;;) {
-        const bool hasLine = reader.GetLine(line);
-        const bool isHeader = reader.IsValueLine() == 0;
-        if (!hasLine && !isHeader)
-            break;
+    bool isHeader = false;
+    while (reader.NextEntry(line, isHeader)) {
         if (isHeader) {
             ToLowerString(line);
             current = &scene.sections[line];

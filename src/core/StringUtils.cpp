@@ -122,3 +122,15 @@ double ClampedAsin(float x)
         return std::asin(-1.0);
     return std::asin(static_cast<double>(x));
 }
+
+bool SplitKeyValue(const std::string& line, std::string& key, std::string& value)
+{
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos)
+        return false;
+    key = line.substr(0, equals);
+    value = line.substr(equals + 1);
+    TrimString(key);
+    TrimString(value);
+    return true;
+}

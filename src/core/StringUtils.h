@@ -17,6 +17,10 @@ std::string& TrimString(std::string& s);
 // true for the empty string.
 bool IsIntegerString(const std::string& s);
 
+// Cuts a "key = value" line at its first "=" into the trimmed key and
+// value; false, leaving both untouched, when the line holds no "=".
+bool SplitKeyValue(const std::string& line, std::string& key, std::string& value);
+
 // Changes the case of every byte in place; returns the same string.
 std::string& ToLowerString(std::string& s);
 std::string& ToUpperString(std::string& s);

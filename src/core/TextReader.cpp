@@ -30,6 +30,13 @@ bool CPTextReader::GetLine(std::string& line)
     return found;
 }
 
+bool CPTextReader::NextEntry(std::string& line, bool& isHeader)
+{
+    const bool hasLine = GetLine(line);
+    isHeader = IsValueLine() == 0;
+    return hasLine || isHeader;
+}
+
 void CPTextReader::ReadRawLine()
 {
     m_line.clear();

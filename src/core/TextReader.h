@@ -20,6 +20,11 @@ class CPTextReader {
     // ReadLine, then copies the current line into `line`.
     bool GetLine(std::string& line);
 
+    // The next line of a file of sections: its text, and whether it is a
+    // section header (an empty name for "[]"). False at the end of the
+    // data; a bare "[]" header does not end it.
+    bool NextEntry(std::string& line, bool& isHeader);
+
     // 0 when the last line read was a section header, 1 otherwise.
     std::int32_t IsValueLine() const { return m_valueLine ? 1 : 0; }
 

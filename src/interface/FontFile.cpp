@@ -62,11 +62,8 @@ class FontParser {
     bool Parse(CPTextReader& reader)
     {
         std::string line;
-        for (;;) {
-            const bool hasLine = reader.GetLine(line);
-            const bool isHeader = reader.IsValueLine() == 0;
-            if (!hasLine && !isHeader)
-                break;
+        bool isHeader = false;
+        while (reader.NextEntry(line, isHeader)) {
             ++m_line;
             if (isHeader) {
                 if (line.empty())
@@ -103,13 +100,10 @@ class FontParser {
     {
         if (m_fonts.empty())
             return FailLine(line, "stands before the first font section");
-        const std::size_t equals = line.find('=');
-        if (equals == std::string::npos)
+        std::string key;
+        std::string value;
+        if (!SplitKeyValue(line, key, value))
             return FailLine(line, "is no key = value line");
-        std::string key = line.substr(0, equals);
-        std::string value = line.substr(equals + 1);
-        TrimString(key);
-        TrimString(value);
         ToLowerString(key);
         FontEntry& font = m_fonts.back();
         bool ok = true;

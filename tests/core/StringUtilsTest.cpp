@@ -35,6 +35,27 @@ TEST(StringUtils, TrimRemovesBlanksFromBothEndsInPlace)
     }
 }
 
+TEST(StringUtils, KeyValueLinesCutAtTheFirstEquals)
+{
+    const struct Case {
+        const char* line;
+        bool ok;
+        const char* key;
+        const char* value;
+    } cases[] = {
+        {"size = 16,16", true, "size", "16,16"}, {"glyph=65, 1, 9", true, "glyph", "65, 1, 9"},
+        {"effect = a=b", true, "effect", "a=b"}, {" = ", true, "", ""},
+        {"no equals here", false, "old", "old"},
+    };
+    for (const Case& c : cases) {
+        std::string key = "old";
+        std::string value = "old";
+        EXPECT_EQ(SplitKeyValue(c.line, key, value), c.ok) << c.line;
+        EXPECT_EQ(key, c.key) << c.line;
+        EXPECT_EQ(value, c.value) << c.line;
+    }
+}
+
 TEST(StringUtils, IntegerStringAcceptsOnlyDigitsAndMinus)
 {
     struct Case {
