@@ -18,10 +18,7 @@ std::vector<std::string> FuzzSeeds()
     Writer rle = BmpHeaders(4, 1, 8, 1, 54 + 4, 1);
     rle.Raw({1, 2, 3, 0}).Raw({4, 0, 0, 1});
     files.push_back(rle.bytes);
-    std::vector<std::string> seeds;
-    for (const Bytes& file : files)
-        seeds.emplace_back(file.begin(), file.end());
-    return seeds;
+    return SeedsOf(files);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -34,10 +34,7 @@ std::vector<std::string> FuzzSeeds()
     Writer c = DdsHeader(dxt5);
     c.Zeros(32);
     files.push_back(c.bytes);
-    std::vector<std::string> seeds;
-    for (const Bytes& file : files)
-        seeds.emplace_back(file.begin(), file.end());
-    return seeds;
+    return SeedsOf(files);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -131,3 +131,11 @@ FuzzRenderWorld::~FuzzRenderWorld()
     SetMaterialLibrary(nullptr);
     SetRender(nullptr);
 }
+
+std::vector<std::string> SeedsOf(const std::vector<std::vector<std::uint8_t>>& files)
+{
+    std::vector<std::string> seeds;
+    for (const std::vector<std::uint8_t>& file : files)
+        seeds.emplace_back(file.begin(), file.end());
+    return seeds;
+}

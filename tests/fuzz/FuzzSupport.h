@@ -28,6 +28,9 @@
 // The seed inputs of the target: small valid files of its kind.
 std::vector<std::string> FuzzSeeds();
 
+// Seed inputs from files made by the tests' builders.
+std::vector<std::string> SeedsOf(const std::vector<std::vector<std::uint8_t>>& files);
+
 // The host path of the scratch data root.
 const std::string& FuzzRoot();
 

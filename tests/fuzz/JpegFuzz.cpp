@@ -12,10 +12,7 @@ std::vector<std::string> FuzzSeeds()
     const std::vector<std::uint32_t> pixels(64, 0xFF336699);
     files.push_back(EncodeJpeg(8, 8, pixels, false));
     files.push_back(EncodeJpeg(8, 8, pixels, true));
-    std::vector<std::string> seeds;
-    for (const Bytes& file : files)
-        seeds.emplace_back(file.begin(), file.end());
-    return seeds;
+    return SeedsOf(files);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -12,10 +12,7 @@ std::vector<std::string> FuzzSeeds()
     const std::vector<std::uint32_t> pixels = {0xFF102030, 0x80405060, 0x00708090, 0xFFFFFFFF};
     files.push_back(EncodePng(2, 2, pixels, true));
     files.push_back(EncodePng(2, 2, pixels, false));
-    std::vector<std::string> seeds;
-    for (const Bytes& file : files)
-        seeds.emplace_back(file.begin(), file.end());
-    return seeds;
+    return SeedsOf(files);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

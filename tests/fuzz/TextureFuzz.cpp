@@ -33,10 +33,7 @@ std::vector<std::string> FuzzSeeds()
     c.Zeros(6 * 8);
     c.U8(0x40); // picks the cube path
     files.push_back(c.bytes);
-    std::vector<std::string> seeds;
-    for (const Bytes& file : files)
-        seeds.emplace_back(file.begin(), file.end());
-    return seeds;
+    return SeedsOf(files);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

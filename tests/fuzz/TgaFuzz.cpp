@@ -19,10 +19,7 @@ std::vector<std::string> FuzzSeeds()
     Writer mapped = TgaHeader(1, 2, 1, 8, 0x20, 2, 24);
     mapped.Raw({1, 2, 3, 4, 5, 6, 0, 1});
     files.push_back(mapped.bytes);
-    std::vector<std::string> seeds;
-    for (const Bytes& file : files)
-        seeds.emplace_back(file.begin(), file.end());
-    return seeds;
+    return SeedsOf(files);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
