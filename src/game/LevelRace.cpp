@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Render/PRender.h"
+#include "Render/PerspectiveCamera.h"
 #include "Render/RenderList.h"
 #include "Sound/NSound.h"
 #include "Sound/SoundManager.h"
@@ -359,6 +360,17 @@ CPRenderList* FrameList()
     return list.As<CPRenderList>();
 }
 
+// The player's car belongs to the script that owns it, which draws it; the
+// opponents are nobody's, so the level puts each one that the game camera
+// can see into the frame's scene.
+void DrawOpponent(CPRenderList& list, CPGameObject& opponent, const CPPerspectiveCamera* view)
+{
+    const AxisBox& box = opponent.GetOwnBox();
+    if (view && !view->IsBoxVisible(box.minimum, box.maximum))
+        return;
+    list.AddObjectTree(CPObjectPtr(&opponent));
+}
+
 void DrawCars(CPLevel& level)
 {
     if (GetGameSettings().brightness != 0.0f) {
@@ -367,7 +379,10 @@ void DrawCars(CPLevel& level)
     }
     auto* camera = level.GetCamera().As<CPCamera>();
     CPPerspectiveCamera* view = camera ? camera->GetMainCamera() : nullptr;
+    CPRenderList* list = FrameList();
     for (CPGameObject* opponent : level.GetOpponents()) {
+        if (list)
+            DrawOpponent(*list, *opponent, view);
         if (auto* car = dynamic_cast<CPRaceCar*>(opponent))
             car->DrawShadow(view);
     }

@@ -77,6 +77,9 @@ void CPPhysicsWorld::PlaceMovedObjects()
             continue;
         const Vector4 p = body->GetPos();
         object->FollowBody(Vector3{p.x, p.y, p.z}, body->orientation);
+        // Its matrices, boxes and mesh transform are drawn and tested this
+        // frame, so they move with it now.
+        object->UpdateBounds();
     }
 }
 

@@ -389,6 +389,17 @@ TEST_F(PhysicsWorldTest, AfterTheStepEachMovingObjectStandsWhereItsBodyIs)
     EXPECT_NEAR(std::fabs(dot), 1.0f, 1e-5f);
     EXPECT_LT(std::fabs(q.x * tilted.x + q.y * tilted.y + q.z * tilted.z + q.w * tilted.w), 0.9999f)
         << "the spin turned the object";
+    // Its matrices and boxes, which the frame draws and tests by, came
+    // along.
+    const Matrix4& placed = falling.GetWorldMatrix();
+    EXPECT_FLOAT_EQ(placed.m[3][0], p.x);
+    EXPECT_FLOAT_EQ(placed.m[3][2], p.z);
+    EXPECT_FALSE(falling.IsDirty());
+    const AxisBox& box = falling.GetOwnBox();
+    EXPECT_LE(box.minimum.x, p.x);
+    EXPECT_GE(box.maximum.x, p.x);
+    EXPECT_LE(box.minimum.z, p.z);
+    EXPECT_GE(box.maximum.z, p.z);
     // Following its body did not move the body back.
     world.Step();
     EXPECT_GT(body->GetPos().x, p.x);
