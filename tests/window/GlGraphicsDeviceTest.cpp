@@ -6,6 +6,7 @@
 #include "WindowFixture.h"
 #include "support/ScratchFolder.h"
 
+#include "platform/Effect.h"
 #include "platform/FileSystem.h"
 #include "platform/Image.h"
 #include "platform/MatrixMath.h"
@@ -312,6 +313,73 @@ TEST_F(WindowTest, BlendingAlphaTestAndFogChangeThePixels)
     EXPECT_EQ(Pixel(250, 50), 0xFFFFFFu);
     EXPECT_TRUE(Near(Pixel(kWidth / 2, kHeight / 2 + 45), 0x80FF80, 4))
         << std::hex << Pixel(kWidth / 2, kHeight / 2 + 45);
+}
+
+// No shader of an effect runs: while one of its passes is drawn, the
+// device shows the effect's texture on the vertex colour and takes the
+// states the pass names; the device's own texture and states hold again
+// once the pass ends.
+TEST_F(WindowTest, AnEffectPassDrawsWithItsTextureAndStates)
+{
+    const std::string text =
+        "texture tex0;\n"
+        "technique Overlay { pass P0 { AlphaBlendEnable = true; ZWriteEnable = false; } }\n"
+        "technique Plain { pass P0 { } }\n";
+    auto effect = Effect::Create(text.data(), text.size(), nullptr);
+    ASSERT_NE(effect, nullptr);
+    // Half-transparent red, in memory B, G, R, A.
+    Texture* red = MakeTexture(*device, PixelFormat::A8R8G8B8, {0, 0, 255, 128});
+    Texture* green = MakeTexture(*device, PixelFormat::A8R8G8B8, {0, 255, 0, 255});
+    ASSERT_TRUE(red && green);
+    effect->SetTexture(effect->ParameterByName("tex0"), red);
+
+    // Screen-sized pixels through the 2D camera the screens use; lit, as
+    // the renderer leaves the device, with zero normals and no colour.
+    device->SetTransform(TransformState::World, IdentityMatrix());
+    device->SetTransform(TransformState::View, IdentityMatrix());
+    device->SetTransform(TransformState::Projection, OrthoOffCenterMatrixLH(0, kWidth, kHeight, 0, 0, 1));
+    device->SetRenderState(RenderState::CullMode, state::kCullNone);
+    device->SetRenderState(RenderState::SrcBlend, state::kBlendSrcAlpha);
+    device->SetRenderState(RenderState::DestBlend, state::kBlendInvSrcAlpha);
+    device->SetTexture(0, green);
+    auto quad = [this](float left, float right) {
+        MeshVertex v[4];
+        const float xs[4] = {left, right, left, right}, ys[4] = {0, 0, 100, 100};
+        for (int i = 0; i < 4; ++i)
+            v[i] = {xs[i], ys[i], 0.5f, 0, 0, 0, 0, 0, (i & 1) ? 1.0f : 0.0f, (i & 2) ? 1.0f : 0.0f, 0, 0};
+        device->SetFVF(kMeshFormat);
+        ASSERT_EQ(device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v, sizeof(MeshVertex)), S_OK);
+    };
+    device->Clear(clear::kTarget | clear::kZBuffer, 0xFF0000FF, 1.0f, 0);
+    device->BeginScene();
+    device->SetRenderState(RenderState::Lighting, state::kFalse);
+    unsigned passes = 0;
+    ASSERT_EQ(effect->Begin(&passes), S_OK);
+    ASSERT_EQ(effect->BeginPass(0), S_OK);
+    quad(0, 100);
+    effect->EndPass();
+    effect->End();
+    // The device's texture and states again: green, not blended.
+    device->SetTextureStageState(0, StageState::ColorOp, state::kOpSelectArg1);
+    quad(100, 200);
+    // A pass that names no state and has no texture shows the vertex colour
+    // (none written counts as white) on the device's states.
+    effect->SetTechnique(effect->TechniqueByName("Plain"));
+    effect->SetTexture(effect->ParameterByName("tex0"), nullptr);
+    effect->Begin(&passes);
+    effect->BeginPass(0);
+    quad(200, 300);
+    effect->EndPass();
+    effect->End();
+    device->EndScene();
+    PresentAndRead();
+    red->Release();
+    green->Release();
+
+    EXPECT_TRUE(Near(Pixel(50, 50), 0x80007F, 4)) << std::hex << Pixel(50, 50);
+    EXPECT_TRUE(Near(Pixel(150, 50), 0x00FF00)) << std::hex << Pixel(150, 50);
+    EXPECT_TRUE(Near(Pixel(250, 50), 0xFFFFFF)) << std::hex << Pixel(250, 50);
+    EXPECT_EQ(Pixel(50, 150), 0x0000FFu);
 }
 
 TEST_F(WindowTest, ALostDeviceDrawsNothingUntilResetToANewSize)
