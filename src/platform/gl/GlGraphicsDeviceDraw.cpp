@@ -229,7 +229,8 @@ void GlGraphicsDevice::ApplyEffectStages()
     glUniform2i(m_slots.stageTextured, texture ? 1 : 0, 0);
     glUniform2i(m_slots.stageTexCoord, 0, 0);
     const bool overlay = m_effectPass.StateOr(RenderState::AlphaBlendEnable, 0) != 0;
-    glUniform1i(m_slots.effectShade, overlay ? 2 : 1);
+    const bool background = m_effectPass.StateOr(RenderState::ZWriteEnable, 1) == 0;
+    glUniform1i(m_slots.effectShade, overlay ? 2 : background ? 3 : 1);
 }
 
 void GlGraphicsDevice::BindTexture(std::uint32_t stage, Texture* texture)

@@ -34,7 +34,7 @@ uniform float uLightRange[8];
 uniform vec3 uLightAttenuation[8];
 uniform vec3 uLightSpot[8]; // falloff, cos(theta / 2), cos(phi / 2)
 uniform ivec2 uStageTexCoord;
-uniform int uEffectShade; // 0 the fixed pipeline's, 1 an effect's lit colour, 2 an effect's overlay
+uniform int uEffectShade; // 0 the fixed pipeline's, else an effect's (see EffectShade)
 
 out vec4 vDiffuse;
 out vec4 vSpecular;
@@ -80,9 +80,10 @@ void Light(int i, vec3 position, vec3 normal, inout vec3 diffuse, inout vec3 spe
 }
 
 // What an effect's shaders make of the vertex: its colour (none written,
-// all zero, counts as white) lit by the lights where the vertex has a
-// normal; an overlay (a blended effect: screens, sun, particles) takes only
-// the colour's alpha and no light.
+// all zero, counts as white), lit by the lights where the vertex has a
+// normal (1: solid scenery); as it is (3: a background that writes no
+// depth, like the sky, coloured by its owner); or only the colour's alpha
+// (2: a blended overlay: screens, the sun, particles).
 void EffectShade(vec4 diffuse)
 {
     vec4 colour = diffuse == vec4(0.0) ? vec4(1.0) : diffuse;
@@ -91,7 +92,7 @@ void EffectShade(vec4 diffuse)
         vDiffuse = vec4(1.0, 1.0, 1.0, colour.a);
         return;
     }
-    if (!uLighting || uPretransformed || !uHasNormal || dot(aNormal, aNormal) == 0.0) {
+    if (uEffectShade == 3 || !uLighting || uPretransformed || !uHasNormal || dot(aNormal, aNormal) == 0.0) {
         vDiffuse = colour;
         return;
     }
