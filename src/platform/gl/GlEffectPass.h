@@ -21,7 +21,12 @@ class GlEffectPass : public EffectPassListener {
     // Only textures this device made can be drawn; the effect holds its
     // textures untyped, so the device names its 2D textures here.
     void AddTexture(const Texture* texture) { m_textures.insert(texture); }
-    void ForgetTexture(const void* texture) { m_textures.erase(texture); }
+    void ForgetTexture(const void* texture)
+    {
+        m_textures.erase(texture);
+        if (m_texture == texture)
+            m_texture = nullptr;
+    }
 
     bool IsActive() const { return m_active; }
     Texture* GetTexture() const { return m_texture; }
