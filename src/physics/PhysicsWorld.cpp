@@ -77,6 +77,9 @@ void CPPhysicsWorld::PlaceMovedObjects()
             continue;
         const Vector4 p = body->GetPos();
         object->FollowBody(Vector3{p.x, p.y, p.z}, body->orientation);
+        // What is drawn of it (and of its children, a car's wheels) is
+        // placed by the world matrices, rebuilt as after any move.
+        object->UpdateBounds();
     }
 }
 
