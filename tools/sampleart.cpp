@@ -233,10 +233,13 @@ std::string Rgb(int r, int g, int b)
 // The skyscape: a header, keyframes, one sky part (the sun), one cloud set
 // and the layer file. Each line starts with a label the reader skips. The
 // sky names its pictures and effects by their path in the data folder.
+// The game draws its sky through a projection whose far plane stands at
+// 1000: the dome and the sun stay inside it, or the clipped sky shows the
+// fog colour behind.
 std::string Skyscape()
 {
     std::string t = "// sample sky: a day that slowly turns to evening and back\n";
-    t += "time_scale 1.0\nstart_keyframe 0\nradius 1400.0\nvertical_scale 0.5\nslices 16\ncentre 0.0 0.0 "
+    t += "time_scale 1.0\nstart_keyframe 0\nradius 900.0\nvertical_scale 0.5\nslices 16\ncentre 0.0 0.0 "
          "-100.0\n";
     t += "texture data\\textures\\sky.tga\neffect data\\effects\\sky.fx\nbands 3\nkeyframes 2\nparts 1\n"
          "part_effect1 data\\effects\\skypart.fx\n"
@@ -274,7 +277,7 @@ std::string Skyscape()
         t += "extra_x 0.0\nextra_y 0.0\nextra_z 0.0\nbrighten 0\n";
         t += "sun_angle " + Num(key.sunAngle) + "\nsun_effect 0\nsun_size 1.0\nsun_frame_step 0\n";
     }
-    t += "// the sun\ndirection 0.3 0.5 0.8\nsize 120.0\ndistance 1200.0\nbase_angle 0.0\nframes 1\nframe "
+    t += "// the sun\ndirection 0.3 0.5 0.8\nsize 120.0\ndistance 800.0\nbase_angle 0.0\nframes 1\nframe "
          "data\\textures\\sun.tga\n";
     t += "cloud_set cloudset1.txt\n";
     return t;

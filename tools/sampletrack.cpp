@@ -143,9 +143,16 @@ struct Stretch {
     int last = 0;
 };
 
-// The road surface: two corners per section.
+// Which side of the road's triangles faces the game's camera. The camera
+// sees the world through a left-handed view with z up, where a triangle
+// faces the viewer when its corners turn counter-clockwise seen from above
+// in this file's (x, y) plan, as the walls, blocks and terrain do.
+enum class RoadFace { Up, Down };
+
+// The road surface: two corners per section. The collision road keeps the
+// order the physics world was tuned on.
 Extent AddRoad(MeshText& mesh, const std::vector<Section>& sections, const TrackParams& params,
-               const Stretch& stretch)
+               const Stretch& stretch, RoadFace face)
 {
     const int count = static_cast<int>(sections.size());
     const Point up{0, 0, 1};
@@ -159,8 +166,12 @@ Extent AddRoad(MeshText& mesh, const std::vector<Section>& sections, const Track
             mesh.Vertex(Offset(s, across, 0), up, u, v);
         }
     }
-    for (int i = 0; i < stretch.last - stretch.first; ++i)
-        mesh.Quad(2 * i, 2 * i + 2, 2 * i + 3, 2 * i + 1);
+    for (int i = 0; i < stretch.last - stretch.first; ++i) {
+        if (face == RoadFace::Up)
+            mesh.Quad(2 * i, 2 * i + 1, 2 * i + 3, 2 * i + 2);
+        else
+            mesh.Quad(2 * i, 2 * i + 2, 2 * i + 3, 2 * i + 1);
+    }
     return extent;
 }
 
@@ -271,7 +282,7 @@ std::string SceneMesh(const std::vector<Section>& sections, const TrackParams& p
     for (std::size_t i = 0; i < stretches.size(); ++i) {
         const std::string road = PieceName("road", i);
         mesh.BeginNode(road);
-        AddRoad(mesh, sections, params, stretches[i]).WriteBox(mesh);
+        AddRoad(mesh, sections, params, stretches[i], RoadFace::Up).WriteBox(mesh);
         mesh.EndNode();
         const std::string walls = PieceName("walls", i);
         mesh.BeginNode(walls);
@@ -293,7 +304,7 @@ std::string CollisionMesh(const std::vector<Section>& sections, const TrackParam
     MeshText road("plain");
     road.BeginNode("road_phys");
     const Stretch ring{0, static_cast<int>(sections.size())};
-    AddRoad(road, sections, params, ring);
+    AddRoad(road, sections, params, ring, RoadFace::Down);
     const int offset = 2 * (static_cast<int>(sections.size()) + 1);
     MeshText walls("plain");
     walls.BeginNode("walls");

@@ -159,7 +159,8 @@ int GameHost::Run()
     int frame = 0;
     bool shown = false;
     while (!IsQuitAsked() && frame < GetFrameLimit() && !m_watch.IsOver()) {
-        // Recorded input feeds the hand-fed device; a real one is read as is.
+        // Recorded input is played into the input state, in a window beside
+        // what the window's keyboard and mouse report.
         if (m_devices.headlessInput)
             m_options.input.Play(frame, *m_devices.headlessInput);
         if (m_options.autopilot)

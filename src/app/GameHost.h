@@ -115,7 +115,8 @@ class GameHost {
     // The keyboard and mouse the host feeds; the input manager reads it
     // once a frame.
     platform::InputDevice& GetInputDevice() { return *m_devices.input; }
-    // The headless input to feed by hand; null on any other device.
+    // The input to feed by hand: the headless device, or the state of the
+    // window's keyboard and mouse.
     platform::HeadlessInputDevice* GetHeadlessInput() { return m_devices.headlessInput; }
     // Draws the device accepted over the whole run (0 when the device
     // keeps no count).

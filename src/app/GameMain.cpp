@@ -1,4 +1,5 @@
 // The game executable that the launcher starts.
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -130,8 +131,14 @@ int main(int argc, char** argv)
         }
         std::printf("Level \"%s\" started.\n", level.c_str());
     }
+    const auto start = std::chrono::steady_clock::now();
     int frames = host.Run();
-    std::printf("Ran %d frames, %llu draws.\n", frames, static_cast<unsigned long long>(host.GetDrawCount()));
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    std::printf("Ran %d frames, %llu draws", frames, static_cast<unsigned long long>(host.GetDrawCount()));
+    // How fast a window draws is worth knowing; headless frames are not drawn.
+    if (host.HasWindow() && seconds.count() > 0.0)
+        std::printf(", %.1f frames per second", frames / seconds.count());
+    std::printf(".\n");
     if (host.GetRaceWatch().IsWatching())
         std::printf("\n%s", host.GetRaceWatch().FormatTable().c_str());
     if (!screenshot.empty()) {

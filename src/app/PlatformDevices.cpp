@@ -62,6 +62,7 @@ PlatformDevices MakeWindowDevices(const platform::PresentParameters& screen, std
     devices.sound = std::move(sound);
     auto input = std::make_unique<platform::SdlInputDevice>(screen.backBufferWidth, screen.backBufferHeight);
     devices.windowInput = input.get();
+    devices.headlessInput = &input->GetState();
     devices.input = std::move(input);
 #else
     (void)screen;

@@ -34,7 +34,8 @@ struct PlatformDevices {
     // for tests.
     platform::HeadlessGraphicsDevice* headlessGraphics = nullptr;
     platform::HeadlessSoundDevice* headlessSound = nullptr;
-    // The headless input is fed by the host or a test.
+    // The input the host (from a recording) or a test feeds: the headless
+    // device, or the state the window's events write.
     platform::HeadlessInputDevice* headlessInput = nullptr;
     // Set when the devices are the window's; null when headless.
     platform::GlGraphicsDevice* windowGraphics = nullptr;

@@ -8,6 +8,8 @@
 namespace platform {
 namespace {
 
+EffectPassListener* g_passListener = nullptr;
+
 bool SameIgnoringCase(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -170,6 +172,8 @@ HResult Effect::SetTexture(EffectParameter* parameter, const void* texture)
     return S_OK;
 }
 
+void SetEffectPassListener(EffectPassListener* listener) { g_passListener = listener; }
+
 HResult Effect::Begin(unsigned* passes)
 {
     if (!m_current || m_begun)
@@ -186,6 +190,8 @@ HResult Effect::BeginPass(unsigned pass)
         return E_FAIL;
     m_inPass = true;
     m_drawn.push_back({m_current, pass, 0});
+    if (g_passListener)
+        g_passListener->OnEffectPass(*this, m_current->passes[pass]);
     return S_OK;
 }
 
@@ -193,8 +199,11 @@ HResult Effect::CommitChanges()
 {
     if (!m_inPass)
         return E_FAIL;
-    if (!m_drawn.empty())
+    if (!m_drawn.empty()) {
         ++m_drawn.back().commits;
+        if (g_passListener)
+            g_passListener->OnEffectPass(*this, m_current->passes[m_drawn.back().pass]);
+    }
     return S_OK;
 }
 
@@ -203,6 +212,8 @@ HResult Effect::EndPass()
     if (!m_inPass)
         return E_FAIL;
     m_inPass = false;
+    if (g_passListener)
+        g_passListener->OnEffectPassEnd();
     return S_OK;
 }
 
@@ -211,6 +222,8 @@ HResult Effect::End()
     if (!m_begun)
         return E_FAIL;
     m_begun = false;
+    if (m_inPass && g_passListener)
+        g_passListener->OnEffectPassEnd();
     m_inPass = false;
     return S_OK;
 }

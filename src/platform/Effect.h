@@ -21,6 +21,24 @@ struct EffectPassRecord {
     unsigned commits = 0;
 };
 
+class Effect;
+
+// Told when a pass of any effect begins, has its values committed, and
+// ends. No shader runs here, so a device that really draws takes from the
+// effect what its compiled shaders would have done: the textures and the
+// states its pass names.
+class EffectPassListener {
+  public:
+    virtual void OnEffectPass(const Effect& effect, const EffectPass& pass) = 0;
+    virtual void OnEffectPassEnd() = 0;
+
+  protected:
+    ~EffectPassListener() = default;
+};
+
+// One listener for the process (null for none); the drawing device sets it.
+void SetEffectPassListener(EffectPassListener* listener);
+
 // An effect made from the text of an effect file. No shader is compiled:
 // the effect knows its parameters and techniques, keeps the values set on
 // its parameters and records which technique and passes are drawn.

@@ -407,6 +407,34 @@ TEST_F(PhysicsWorldTest, AfterTheStepEachMovingObjectStandsWhereItsBodyIs)
     EXPECT_EQ(wall.GetPosition().z, 3.0f);
 }
 
+// What is drawn of a moving object is placed by its world matrix, and its
+// children (a car's wheels) by theirs: after the step both follow the body,
+// not only the object's position.
+TEST_F(PhysicsWorldTest, AfterTheStepAMovingObjectAndItsChildrenAreDrawnWhereItsBodyIs)
+{
+    CPGameObject& moving = Object(2, Vector3{5, 6, 40});
+    auto* wheel = new CPGameObject("wheel");
+    wheel->SetPosition(Vector3{1, 0, 0});
+    moving.AddChild(CPObjectPtr(wheel));
+    moving.UpdateBounds();
+    ASSERT_TRUE(world.AddLevelObject(CPObjectPtr(&moving), 1, 1));
+    ASSERT_TRUE(moving.GetPhysicData()->BuildBody());
+    PhRigidBody* body = moving.GetPhysicData()->GetRigidBody();
+    body->SetVelocity(Vector4{3, 0, 0, 0});
+
+    SetFrameTime(0.02f);
+    for (int i = 0; i < 10; ++i)
+        world.Step();
+    const Vector4 p = body->GetPos();
+    ASSERT_GT(p.x, 5.3f);
+    const Matrix4& placed = moving.GetWorldMatrix();
+    EXPECT_FLOAT_EQ(placed.m[3][0], p.x);
+    EXPECT_FLOAT_EQ(placed.m[3][1], p.y);
+    EXPECT_FLOAT_EQ(placed.m[3][2], p.z);
+    const Vector3 wheelAt = TransformPoint(Vector3{}, wheel->GetWorldMatrix());
+    EXPECT_NEAR(Length(wheelAt - Vector3{p.x, p.y, p.z}), 1.0f, 1e-4f);
+}
+
 TEST_F(PhysicsWorldTest, DrivingInputsReachTheCarOfACarObject)
 {
     CPGameObject carObject("jeep");

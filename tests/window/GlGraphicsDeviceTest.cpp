@@ -6,6 +6,7 @@
 #include "WindowFixture.h"
 #include "support/ScratchFolder.h"
 
+#include "platform/Effect.h"
 #include "platform/FileSystem.h"
 #include "platform/Image.h"
 #include "platform/MatrixMath.h"
@@ -312,6 +313,87 @@ TEST_F(WindowTest, BlendingAlphaTestAndFogChangeThePixels)
     EXPECT_EQ(Pixel(250, 50), 0xFFFFFFu);
     EXPECT_TRUE(Near(Pixel(kWidth / 2, kHeight / 2 + 45), 0x80FF80, 4))
         << std::hex << Pixel(kWidth / 2, kHeight / 2 + 45);
+}
+
+// No shader of an effect runs: while one of its passes is drawn, the
+// device shows the effect's texture on the vertex colour and takes the
+// states the pass names; the device's own texture and states hold again
+// once the pass ends.
+TEST_F(WindowTest, AnEffectPassDrawsWithItsTextureAndStates)
+{
+    const std::string text =
+        "texture tex0;\n"
+        "technique Overlay { pass P0 { AlphaBlendEnable = true; ZWriteEnable = false; } }\n"
+        "technique Solid { pass P0 { } }\n"
+        "technique Backdrop { pass P0 { ZWriteEnable = false; } }\n";
+    auto effect = Effect::Create(text.data(), text.size(), nullptr);
+    ASSERT_NE(effect, nullptr);
+    // Half-transparent red, in memory B, G, R, A.
+    Texture* red = MakeTexture(*device, PixelFormat::A8R8G8B8, {0, 0, 255, 128});
+    Texture* green = MakeTexture(*device, PixelFormat::A8R8G8B8, {0, 255, 0, 255});
+    ASSERT_TRUE(red && green);
+
+    // Screen pixels through a 2D camera like the screens'.
+    device->SetTransform(TransformState::World, IdentityMatrix());
+    device->SetTransform(TransformState::View, IdentityMatrix());
+    device->SetTransform(TransformState::Projection, OrthoOffCenterMatrixLH(0, kWidth, kHeight, 0, 0, 1));
+    device->SetRenderState(RenderState::CullMode, state::kCullNone);
+    device->SetRenderState(RenderState::SrcBlend, state::kBlendSrcAlpha);
+    device->SetRenderState(RenderState::DestBlend, state::kBlendInvSrcAlpha);
+    device->SetRenderState(RenderState::Ambient, 0xFF404040);
+    device->SetTexture(0, green);
+    auto quad = [this](float left, float top, std::uint32_t colour, float normal) {
+        MeshVertex v[4];
+        for (int i = 0; i < 4; ++i)
+            v[i] = {left + ((i & 1) ? 100.0f : 0.0f),
+                    top + ((i & 2) ? 100.0f : 0.0f),
+                    0.5f,
+                    0,
+                    0,
+                    normal,
+                    colour,
+                    0,
+                    (i & 1) ? 1.0f : 0.0f,
+                    (i & 2) ? 1.0f : 0.0f,
+                    0,
+                    0};
+        device->SetFVF(kMeshFormat);
+        ASSERT_EQ(device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v, sizeof(MeshVertex)), S_OK);
+    };
+    auto pass = [&](const char* technique, Texture* texture, float left, float top, std::uint32_t colour,
+                    float normal) {
+        effect->SetTechnique(effect->TechniqueByName(technique));
+        effect->SetTexture(effect->ParameterByName("tex0"), texture);
+        unsigned passes = 0;
+        ASSERT_EQ(effect->Begin(&passes), S_OK);
+        ASSERT_EQ(effect->BeginPass(0), S_OK);
+        quad(left, top, colour, normal);
+        effect->EndPass();
+        effect->End();
+    };
+    device->Clear(clear::kTarget | clear::kZBuffer, 0xFF0000FF, 1.0f, 0);
+    device->BeginScene();
+    // Lit, as the renderer leaves the device: a screen's corners have no
+    // normal and no colour, and show the texture blended by its alpha.
+    pass("Overlay", red, 0, 0, 0, 0);
+    // The device's own texture and states again once the pass is over:
+    // green, not blended.
+    device->SetTextureStageState(0, StageState::ColorOp, state::kOpSelectArg1);
+    quad(100, 0, 0, 0);
+    // Solid scenery is lit (here by the ambient light alone); a backdrop
+    // that writes no depth, like the sky, keeps the colours it was given.
+    pass("Solid", nullptr, 0, 100, 0xFFFFFFFF, -1);
+    pass("Backdrop", nullptr, 100, 100, 0xFF80C0FF, -1);
+    device->EndScene();
+    PresentAndRead();
+    red->Release();
+    green->Release();
+
+    EXPECT_TRUE(Near(Pixel(50, 50), 0x80007F, 4)) << std::hex << Pixel(50, 50);
+    EXPECT_TRUE(Near(Pixel(150, 50), 0x00FF00)) << std::hex << Pixel(150, 50);
+    EXPECT_TRUE(Near(Pixel(50, 150), 0x404040)) << std::hex << Pixel(50, 150);
+    EXPECT_TRUE(Near(Pixel(150, 150), 0x80C0FF)) << std::hex << Pixel(150, 150);
+    EXPECT_EQ(Pixel(250, 50), 0x0000FFu);
 }
 
 TEST_F(WindowTest, ALostDeviceDrawsNothingUntilResetToANewSize)

@@ -52,11 +52,13 @@ bool GlGraphicsDevice::Initialise(std::string* error)
         return false;
     }
     m_states.SetReleaseListener([this](GraphicsResource* resource) { Forget(resource); });
+    SetEffectPassListener(&m_effectPass);
     return true;
 }
 
 GlGraphicsDevice::~GlGraphicsDevice()
 {
+    SetEffectPassListener(nullptr);
     m_states.SetReleaseListener(nullptr);
     for (auto& entry : m_buffers)
         glDeleteBuffers(1, &entry.second.name);
@@ -109,6 +111,7 @@ void GlGraphicsDevice::Forget(GraphicsResource* resource)
         m_stream = nullptr;
     if (m_indices == resource)
         m_indices = nullptr;
+    m_effectPass.ForgetTexture(resource);
     auto buffer = m_buffers.find(resource);
     if (buffer != m_buffers.end()) {
         glDeleteBuffers(1, &buffer->second.name);
@@ -137,7 +140,10 @@ HResult GlGraphicsDevice::CreateTexture(std::uint32_t width, std::uint32_t heigh
                                         std::uint32_t usage, PixelFormat format, ResourcePool pool,
                                         Texture** out)
 {
-    return m_states.CreateTexture(width, height, levels, usage, format, pool, out);
+    const HResult result = m_states.CreateTexture(width, height, levels, usage, format, pool, out);
+    if (Succeeded(result) && out && *out)
+        m_effectPass.AddTexture(*out);
+    return result;
 }
 
 HResult GlGraphicsDevice::CreateCubeTexture(std::uint32_t edge, std::uint32_t levels, std::uint32_t usage,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/HeadlessGraphicsDevice.h"
+#include "platform/gl/GlEffectPass.h"
 #include "platform/gl/GlProgram.h"
 
 namespace platform {
@@ -126,6 +127,7 @@ class GlGraphicsDevice : public GraphicsDevice {
     void ApplyTransforms(bool pretransformed);
     void ApplyLighting(std::uint32_t format);
     void ApplyStages();
+    void ApplyEffectStages();
     void BindLayout(std::uint32_t format, std::uint32_t stride, std::uintptr_t base);
     unsigned UploadBuffer(const GraphicsBuffer* buffer, unsigned target);
     void BindTexture(std::uint32_t stage, Texture* texture);
@@ -149,6 +151,7 @@ class GlGraphicsDevice : public GraphicsDevice {
     IndexBuffer* m_indices = nullptr;
     std::unordered_map<const GraphicsResource*, BufferCopy> m_buffers;
     std::unordered_map<const GraphicsResource*, TextureCopy> m_textures;
+    GlEffectPass m_effectPass; // the effect pass being drawn, if any
     bool m_lightsDirty = true;
     bool m_transformsDirty = true;
     std::vector<std::uint8_t> m_scratch; // unpacked texture levels

@@ -91,7 +91,7 @@ Vector3 CameraPosition(const Matrix4& view)
 
 void GlGraphicsDevice::ApplyRenderStates()
 {
-    auto rs = [this](RenderState s) { return m_states.GetRenderState(s); };
+    auto rs = [this](RenderState s) { return m_effectPass.StateOr(s, m_states.GetRenderState(s)); };
     const bool depth = rs(RenderState::ZEnable) != state::kZBufferOff;
     Enable(GL_DEPTH_TEST, depth);
     glDepthFunc(CompareFunction(rs(RenderState::ZFunc)));
@@ -190,6 +190,11 @@ void GlGraphicsDevice::ApplyLighting(std::uint32_t format)
 
 void GlGraphicsDevice::ApplyStages()
 {
+    if (m_effectPass.IsActive()) {
+        ApplyEffectStages();
+        return;
+    }
+    glUniform1i(m_slots.effectShade, 0);
     int textured[kGlProgramStages] = {};
     int texCoord[kGlProgramStages] = {};
     for (std::uint32_t stage = 0; stage < kGlProgramStages; ++stage) {
@@ -207,6 +212,25 @@ void GlGraphicsDevice::ApplyStages()
     }
     glUniform2i(m_slots.stageTextured, textured[0], textured[1]);
     glUniform2i(m_slots.stageTexCoord, texCoord[0], texCoord[1]);
+}
+
+// An effect's shaders stand in for the stages: its texture on the lit
+// vertex colour, colour and alpha alike, or the colour alone without one.
+void GlGraphicsDevice::ApplyEffectStages()
+{
+    Texture* texture = m_effectPass.GetTexture();
+    const int op = texture ? static_cast<int>(state::kOpModulate) : static_cast<int>(state::kOpSelectArg2);
+    glUniform3i(m_slots.stageColor, op, state::kArgTexture, state::kArgDiffuse);
+    glUniform3i(m_slots.stageAlpha, op, state::kArgTexture, state::kArgDiffuse);
+    glUniform3i(m_slots.stageColor + 1, state::kOpDisable, state::kArgTexture, state::kArgCurrent);
+    glUniform3i(m_slots.stageAlpha + 1, state::kOpDisable, state::kArgTexture, state::kArgCurrent);
+    BindTexture(0, texture);
+    BindTexture(1, nullptr);
+    glUniform2i(m_slots.stageTextured, texture ? 1 : 0, 0);
+    glUniform2i(m_slots.stageTexCoord, 0, 0);
+    const bool overlay = m_effectPass.StateOr(RenderState::AlphaBlendEnable, 0) != 0;
+    const bool background = m_effectPass.StateOr(RenderState::ZWriteEnable, 1) == 0;
+    glUniform1i(m_slots.effectShade, overlay ? 2 : background ? 3 : 1);
 }
 
 void GlGraphicsDevice::BindTexture(std::uint32_t stage, Texture* texture)

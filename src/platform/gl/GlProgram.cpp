@@ -34,6 +34,7 @@ uniform float uLightRange[8];
 uniform vec3 uLightAttenuation[8];
 uniform vec3 uLightSpot[8]; // falloff, cos(theta / 2), cos(phi / 2)
 uniform ivec2 uStageTexCoord;
+uniform int uEffectShade; // 0 the fixed pipeline's, else an effect's (see EffectShade)
 
 out vec4 vDiffuse;
 out vec4 vSpecular;
@@ -78,6 +79,31 @@ void Light(int i, vec3 position, vec3 normal, inout vec3 diffuse, inout vec3 spe
     }
 }
 
+// What an effect's shaders make of the vertex: its colour (none written,
+// all zero, counts as white), lit by the lights where the vertex has a
+// normal (1: solid scenery); as it is (3: a background that writes no
+// depth, like the sky, coloured by its owner); or only the colour's alpha
+// (2: a blended overlay: screens, the sun, particles).
+void EffectShade(vec4 diffuse)
+{
+    vec4 colour = diffuse == vec4(0.0) ? vec4(1.0) : diffuse;
+    vSpecular = vec4(0.0);
+    if (uEffectShade == 2) {
+        vDiffuse = vec4(1.0, 1.0, 1.0, colour.a);
+        return;
+    }
+    if (uEffectShade == 3 || !uLighting || uPretransformed || !uHasNormal || dot(aNormal, aNormal) == 0.0) {
+        vDiffuse = colour;
+        return;
+    }
+    vec3 position = (uWorld * vec4(aPosition.xyz, 1.0)).xyz;
+    vec3 normal = normalize(mat3(uWorld) * aNormal);
+    vec3 lightDiffuse = vec3(0.0), lightSpecular = vec3(0.0), lightAmbient = vec3(0.0);
+    for (int i = 0; i < uLightCount; ++i)
+        Light(i, position, normal, lightDiffuse, lightSpecular, lightAmbient, 1.0);
+    vDiffuse = vec4(clamp(colour.rgb * (uGlobalAmbient.rgb + lightAmbient + lightDiffuse), 0.0, 1.0), colour.a);
+}
+
 void main()
 {
     if (uPretransformed) {
@@ -100,6 +126,10 @@ void main()
     vec4 specular = uHasSpecular ? aSpecular : vec4(0.0);
     vTex[0] = uStageTexCoord.x == 1 ? aTex1 : aTex0;
     vTex[1] = uStageTexCoord.y == 1 ? aTex1 : aTex0;
+    if (uEffectShade != 0) {
+        EffectShade(diffuse);
+        return;
+    }
     if (!uLighting || uPretransformed || !uHasNormal) {
         vDiffuse = diffuse;
         vSpecular = uSpecularEnable ? specular : vec4(0.0);
@@ -260,6 +290,7 @@ void FindSlots(GLuint program, GlProgramSlots* s)
     s->stageAlpha = at("uStageAlpha");
     s->stageTexCoord = at("uStageTexCoord");
     s->stageTextured = at("uStageTextured");
+    s->effectShade = at("uEffectShade");
     s->sampler0 = at("uSampler0");
     s->sampler1 = at("uSampler1");
     s->alphaFunc = at("uAlphaFunc");

@@ -17,7 +17,7 @@ struct GlProgramSlots {
     int lightCount = -1, lightType = -1, lightDiffuse = -1, lightSpecular = -1, lightAmbient = -1,
         lightPosition = -1, lightDirection = -1, lightRange = -1, lightAttenuation = -1, lightSpot = -1;
     int stageColor = -1, stageAlpha = -1, stageTexCoord = -1, stageTextured = -1, sampler0 = -1,
-        sampler1 = -1;
+        sampler1 = -1, effectShade = -1;
     int alphaFunc = -1, alphaRef = -1, fogMode = -1, fogParams = -1, fogColor = -1;
 };
 

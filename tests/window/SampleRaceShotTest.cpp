@@ -1,0 +1,227 @@
+// The sample race in a window, looked at as a person would: the sky above,
+// the road below, and the heads-up display where its screen file puts it.
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "WindowFixture.h"
+#include "support/ScratchFolder.h"
+
+#include "app/GameHost.h"
+#include "core/FileReader.h"
+#include "platform/Dialog.h"
+#include "platform/Image.h"
+
+#if RS_HAVE_WINDOW
+
+namespace {
+
+struct Rgb {
+    int r = 0, g = 0, b = 0;
+};
+
+struct Rect {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
+// A frame read back from the window, rows top first.
+struct Frame {
+    std::vector<std::uint8_t> rgb;
+    std::uint32_t width = 0, height = 0;
+
+    Rgb At(int x, int y) const
+    {
+        const std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x)) * 3];
+        return {p[0], p[1], p[2]};
+    }
+    // Share of the rectangle's pixels that pass the test.
+    template <typename Test> double Share(const Rect& r, Test test) const
+    {
+        int passed = 0, total = 0;
+        for (int y = r.top; y < r.top + r.height; ++y)
+            for (int x = r.left; x < r.left + r.width; ++x, ++total)
+                passed += test(At(x, y)) ? 1 : 0;
+        return total ? static_cast<double>(passed) / total : 0.0;
+    }
+};
+
+int Luminance(const Rgb& c) { return (c.r * 30 + c.g * 59 + c.b * 11) / 100; }
+int Spread(const Rgb& c) { return std::max({c.r, c.g, c.b}) - std::min({c.r, c.g, c.b}); }
+
+// Clear sky or haze: blue above red and green.
+bool IsSky(const Rgb& c) { return c.b >= c.r + 24 && c.b >= c.g + 8; }
+
+// Asphalt: dark grey (grass and the sample truck are green, the kerbs red
+// and white).
+bool IsAsphalt(const Rgb& c) { return Spread(c) <= 12 && Luminance(c) >= 20 && Luminance(c) <= 110; }
+
+// A window of the heads-up display as its screen file gives it: where it
+// stands on a 1024 x 768 screen, its picture's place in the screen texture
+// and how it follows the real screen size.
+struct HudWindow {
+    std::string name;
+    float x = 0, y = 0, w = 0, h = 0, u = 0, v = 0, tw = 0, th = 0;
+    std::string anchor;
+};
+
+std::vector<HudWindow> ReadHudWindows(const std::string& path)
+{
+    std::ifstream file(path);
+    std::vector<HudWindow> windows;
+    std::string line;
+    bool windowNext = false;
+    while (std::getline(file, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line == "window") {
+            windowNext = true;
+            continue;
+        }
+        if (!windowNext)
+            continue;
+        windowNext = false;
+        HudWindow window;
+        std::istringstream fields(line);
+        std::string values;
+        fields >> window.name >> values;
+        std::replace(values.begin(), values.end(), ',', ' ');
+        std::istringstream numbers(values);
+        std::string visible;
+        numbers >> window.x >> window.y >> window.w >> window.h >> window.u >> window.v >> window.tw >>
+            window.th >> visible >> window.anchor;
+        if (visible == "true")
+            windows.push_back(window);
+    }
+    return windows;
+}
+
+// Where the window lands on a screen of the given size: stretched windows
+// scale with it, anchored ones keep their size and their distance from the
+// named side.
+Rect Place(const HudWindow& window, int width, int height)
+{
+    float x = window.x, y = window.y, w = window.w, h = window.h;
+    if (window.anchor == "stretch") {
+        w = w * width / 1024.0f;
+        h = h * height / 768.0f;
+    } else {
+        if (window.anchor[0] == 'r')
+            x += width - 1024.0f;
+        if (window.anchor.size() > 1 && window.anchor[1] == 'd')
+            y += height - 768.0f;
+    }
+    return {static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y)), static_cast<int>(w),
+            static_cast<int>(h)};
+}
+
+// Mean colour and alpha of a part of a decoded picture.
+void MeanOf(const platform::Image& image, const HudWindow& window, Rgb* colour, int* alpha)
+{
+    const platform::ImageLevel& level = image.Level(0, 0);
+    long long sum[4] = {};
+    int count = 0;
+    for (int y = static_cast<int>(window.v); y < static_cast<int>(window.v + window.th); ++y)
+        for (int x = static_cast<int>(window.u); x < static_cast<int>(window.u + window.tw); ++x, ++count)
+            for (int k = 0; k < 4; ++k)
+                sum[k] += (level.Pixel(x, y) >> (24 - 8 * k)) & 255;
+    count = std::max(count, 1);
+    *alpha = static_cast<int>(sum[0] / count);
+    *colour = {static_cast<int>(sum[1] / count), static_cast<int>(sum[2] / count),
+               static_cast<int>(sum[3] / count)};
+}
+
+} // namespace
+
+// A few seconds of the sample race: the main menu's Start is clicked by the
+// sample run's own input file (played into the window's mouse), a computer
+// driver steers, and the last frame is read.
+TEST(SampleRaceShot, ShowsSkyAboveRoadBelowAndTheHeadsUpDisplay)
+{
+    PreferOffscreenVideo();
+    IgnoreDriverLeaks ignoreLeaks;
+    ScratchFolder data;
+    std::filesystem::copy(RS_SOURCE_DIR "/data/sample", data.GetPath(),
+                          std::filesystem::copy_options::recursive);
+    GameHost::Options options;
+    options.frames = 240;
+    std::string error;
+    ASSERT_TRUE(options.input.Load(RS_SOURCE_DIR "/scripts/sample-race.input", error)) << error;
+    options.dataRoot = data.GetPath();
+    options.window = true;
+    options.autopilot = true;
+    GameHost host(options);
+    if (!host.HasWindow())
+        GTEST_SKIP() << "no OpenGL 3.3 window can be had here: " << host.GetDeviceError();
+    auto* device = static_cast<platform::GlGraphicsDevice*>(&host.GetDevice());
+    const auto& screen = device->GetPresentParameters();
+    const int width = static_cast<int>(screen.backBufferWidth),
+              height = static_cast<int>(screen.backBufferHeight);
+
+    ASSERT_EQ(screen.backBufferWidth, 640u) << "the input file clicks Start on a 640 x 480 screen";
+    ASSERT_EQ(host.Run(), options.frames);
+    ASSERT_TRUE(host.GetRaceWatch().IsWatching()) << "the race did not start from the menu";
+    Frame frame;
+    ASSERT_TRUE(device->ReadFrame(&frame.rgb, &frame.width, &frame.height));
+    ASSERT_EQ(static_cast<int>(frame.width), width);
+
+    const std::vector<HudWindow> hud = ReadHudWindows(data.Path("Data/Interface/hud1024.int"));
+    ASSERT_FALSE(hud.empty());
+    int panelBottom = 0;
+    for (const HudWindow& window : hud)
+        if (window.anchor == "stretch")
+            panelBottom =
+                std::max(panelBottom, Place(window, width, height).top + Place(window, width, height).height);
+
+    // The sky fills the rows between the display's top panel and the
+    // horizon, haze included.
+    const Rect sky{0, panelBottom + 4, width, height / 6};
+    EXPECT_GT(frame.Share(sky, IsSky), 0.9) << "upper rows are not sky-coloured";
+
+    // The car drives on the road: the band of the picture around and below
+    // it, above the display's bars, is largely asphalt, whose texture shows
+    // as grain, not as one flat colour.
+    const Rect road{0, height * 2 / 3, width, height * 7 / 32};
+    EXPECT_GT(frame.Share(road, IsAsphalt), 0.25) << "the road is not under the car";
+    double sum = 0, squares = 0;
+    int count = 0;
+    for (int y = road.top; y < road.top + road.height; ++y)
+        for (int x = road.left; x < road.left + road.width; ++x) {
+            const Rgb c = frame.At(x, y);
+            if (!IsAsphalt(c))
+                continue;
+            const double l = Luminance(c);
+            sum += l;
+            squares += l * l;
+            ++count;
+        }
+    const double mean = count ? sum / count : 0.0;
+    EXPECT_GT(count ? std::sqrt(squares / count - mean * mean) : 0.0, 1.5) << "the road shows no texture";
+
+    // Each window of the display shows its own picture, blended by its
+    // alpha over whatever is behind it.
+    CPFileReader reader("Data\\Textures\\screen.tga", false);
+    ASSERT_EQ(reader.Load(), S_OK);
+    platform::Image picture;
+    ASSERT_TRUE(platform::DecodeImage(reader.GetData(), reader.GetDataSize(), picture));
+    for (const HudWindow& window : hud) {
+        Rgb colour;
+        int alpha = 0;
+        MeanOf(picture, window, &colour, &alpha);
+        Rect r = Place(window, width, height);
+        r = {r.left + 2, r.top + 2, r.width - 4, r.height - 4}; // off the edges, which filtering softens
+        auto shows = [&](const Rgb& c) {
+            auto within = [alpha](int seen, int own) {
+                const int least = own * alpha / 255, most = least + (255 - alpha);
+                return seen >= least - 12 && seen <= most + 12;
+            };
+            return within(c.r, colour.r) && within(c.g, colour.g) && within(c.b, colour.b);
+        };
+        // Texts stand on the panel, so a share of its pixels is theirs.
+        EXPECT_GT(frame.Share(r, shows), 0.75) << window.name << " is not where the screen file puts it";
+    }
+    platform::ClearPostedQuit();
+}
+
+#endif
