@@ -189,6 +189,8 @@ HResult Effect::BeginPass(unsigned pass)
     if (!m_begun || m_inPass || pass >= m_current->passes.size())
         return E_FAIL;
     m_inPass = true;
+    if (m_drawn.size() >= kPassRecordLimit)
+        m_drawn.erase(m_drawn.begin(), m_drawn.begin() + kPassRecordLimit / 2);
     m_drawn.push_back({m_current, pass, 0});
     if (g_passListener)
         g_passListener->OnEffectPass(*this, m_current->passes[pass]);

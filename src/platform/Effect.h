@@ -91,6 +91,9 @@ class Effect {
     int LostCount() const { return m_lostCount; }
     int ResetCount() const { return m_resetCount; }
 
+    // The latest passes drawn, oldest first: an effect drawn every frame
+    // keeps only its last kPassRecordLimit or fewer, not its whole life.
+    static constexpr std::size_t kPassRecordLimit = 64;
     const std::vector<EffectPassRecord>& DrawnPasses() const { return m_drawn; }
     void ClearRecords() { m_drawn.clear(); }
 

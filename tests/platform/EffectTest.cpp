@@ -246,6 +246,19 @@ TEST(Effect, TechniqueSelectionAndDrawnPassesAreRecorded)
     effect->ClearRecords();
     EXPECT_TRUE(effect->DrawnPasses().empty());
 
+    // Drawn frame after frame, it keeps only its latest passes.
+    for (unsigned frame = 0; frame < 1000; ++frame) {
+        EXPECT_EQ(effect->SetTechnique(frame % 2 ? second : first), S_OK);
+        EXPECT_EQ(effect->Begin(&passes), S_OK);
+        EXPECT_EQ(effect->BeginPass(0), S_OK);
+        EXPECT_EQ(effect->EndPass(), S_OK);
+        EXPECT_EQ(effect->End(), S_OK);
+    }
+    ASSERT_LE(effect->DrawnPasses().size(), platform::Effect::kPassRecordLimit);
+    ASSERT_GE(effect->DrawnPasses().size(), 2u);
+    EXPECT_EQ(effect->DrawnPasses().back().technique, second);
+    EXPECT_EQ(effect->DrawnPasses().end()[-2].technique, first);
+
     // A technique of another effect is not ours to select.
     auto other = Make(kPaint);
     EXPECT_EQ(effect->SetTechnique(other->Technique(0)), E_INVALIDARG);
