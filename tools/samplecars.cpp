@@ -125,9 +125,9 @@ std::string Description(const CarShape& car)
     std::string x = "<?xml version=\"1.0\" ?>\n<car>\n";
     x += "  <physics>\n    <geometry>\n";
     x += "      <wheels count=\"4\" x=\"0.0\" y=\"" + Num(car.wheelRadius * 2) + "\" length=\"" +
-         Num(car.wheelRadius * 2 + 0.3) + "\" radius=\"" + Num(car.wheelRadius) +
-         "\" front_min_radius=\"8.0\" back_min_radius=\"12.0\" width=\"" + Num(car.track * 2) +
-         "\" fixed=\"min\" />\n";
+         Num(car.wheelRadius * 2 + 0.3) + "\" radius=\"" + Num(car.wheelRadius) + "\" front_min_radius=\"" +
+         Num(car.wheelRadius * 0.5) + "\" back_min_radius=\"" + Num(car.wheelRadius * 0.5) + "\" width=\"" +
+         Num(car.track * 2) + "\" />\n";
     x += "    </geometry>\n    <params>\n";
     x += "      <wheels spring1=\"" + Num(car.springFront) + "\" spring2=\"" + Num(car.springRear) +
          "\" damping=\"" + Num(car.damping) + "\" />\n";
