@@ -162,7 +162,7 @@ std::string HeadsUp()
         "// Heads-up display: place, lap, time, speed, damage and nitro\n" + Header("game_interface");
     t += "window\ntop_panel 0,0,1024,40,0,0,128,16,true,stretch\n";
     t += Text("place", 16, 12, "hud_place", "lu") + Text("lap", 200, 12, "hud_lap", "lu");
-    t += Text("time", 400, 12, "hud_time", "cu") + Text("speed", 860, 12, "hud_speed", "ru");
+    t += Text("time", 512, 12, "hud_time", "cu") + Text("speed", 860, 12, "hud_speed", "ru");
     t += "window\ndamage_bar 16,720,200,16,128,96,128,16,true,ld\n";
     t += "window\nnitro_bar 16,742,200,16,128,112,128,16,true,ld\n";
     t += Text("message", 412, 340, "hud_message", "center");
