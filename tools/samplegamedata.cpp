@@ -1,7 +1,7 @@
 // Generates the sample game data: the starting car configuration
 // (player.dat), the difficulty coefficients (coeff.dat), a best-time table
-// (scores.dat, scrambled as the game writes it) and the save folder. The
-// same bytes on every run.
+// (scores.dat, scrambled as the game writes it), the texts of the screens
+// (texts.txt) and the save folder. The same bytes on every run.
 //   samplegamedata DATA_FOLDER
 #include <clocale>
 #include <cstdint>
@@ -22,6 +22,16 @@ const char kPlayer[] = "none\nnone\nnone\nnone\nnone\nnone\nnone\nnone\n0\nnone\
 
 // First, damage, bonus and level-time coefficients.
 const char kCoefficients[] = "1.0\n1.0\n1.0\n1.0\n";
+
+// The texts the screens show by key; what changes during a race the
+// scripts set themselves.
+const char kTexts[] = "// Texts of the screens, by the keys their files name\n"
+                      "title_main = Road Sprint\n"
+                      "menu_start = Start\n"
+                      "menu_profile = Profile\n"
+                      "menu_exit = Exit\n"
+                      "title_results = Results\n"
+                      "menu_continue = Continue\n";
 
 struct BestTime {
     std::int32_t track;
@@ -65,6 +75,7 @@ int main(int argc, char** argv)
     // The game writes its saves into Saves; the empty file keeps the folder.
     const bool ok = sample::WriteFile(data / "player.dat", kPlayer) &&
                     sample::WriteFile(data / "coeff.dat", kCoefficients) &&
-                    WriteScores(data / "scores.dat") && sample::WriteFile(data / "Saves" / ".keep", "");
+                    WriteScores(data / "scores.dat") && sample::WriteFile(data / "texts.txt", kTexts) &&
+                    sample::WriteFile(data / "Saves" / ".keep", "");
     return ok ? 0 : 1;
 }

@@ -1,4 +1,5 @@
 #include "app/GameHost.h"
+#include "game/GameData.h"
 
 #include "DynamicSky/Skyscape.h"
 #include "Render/EffectManager.h"
@@ -81,6 +82,8 @@ GameHost::GameHost(const Options& options)
     // The heads-up display's texts need the screens' fonts, whose glyph
     // pictures come through the material library.
     CPFontFile::Load(CPFontFile::kDefaultFile, m_services->Interfaces());
+    // The screens read their texts from the text table as they are built.
+    m_services->GameData().LoadTexts(CPGameData::kTextFile);
     InstallSkyscape(*m_render);
     m_render->InitDeviceState();
     // The special sounds are read from the data folder, so they come after it.

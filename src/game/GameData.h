@@ -127,6 +127,12 @@ class CPGameData {
     // Reads "Data\scores.dat" back into the best-time tables; on any fault
     // the tables stay as they were.
     bool LoadScores();
+    // Fills the text table from "key = value" lines (the screens' texts,
+    // item names, mission titles), over what it held. A line without "="
+    // is logged and skipped; false when the file cannot be read or had
+    // such a line.
+    bool LoadTexts(const std::string& fileName);
+    static constexpr const char* kTextFile = "Data\\texts.txt";
 
     // Fields, in the order the game keeps them.
     float roundTimeCopy = 0.0f;

@@ -6,6 +6,7 @@
 #include "core/FileWriter.h"
 #include "core/GameSettings.h"
 #include "core/Log.h"
+#include "core/StringUtils.h"
 #include "core/TextReader.h"
 #include "game/GameData.h"
 #include "platform/FileSystem.h"
@@ -213,4 +214,27 @@ bool CPGameData::LoadScores()
     }
     bestTimes.swap(tables);
     return true;
+}
+
+bool CPGameData::LoadTexts(const std::string& fileName)
+{
+    CPFileReader reader(fileName, false);
+    if (reader.Load() != S_OK) {
+        LogLine("\"" + fileName + "\" cannot be read: the screens' texts stay empty");
+        return false;
+    }
+    CPTextReader text(reinterpret_cast<const char*>(reader.GetData()),
+                      static_cast<std::int32_t>(reader.GetDataSize()));
+    bool whole = true;
+    std::string line, key, value;
+    while (text.GetLine(line)) {
+        if (!SplitKeyValue(line, key, value) || key.empty()) {
+            LogLine("\"" + fileName + "\" line " + std::to_string(text.GetLineCount()) +
+                    " is not \"key = value\": it is skipped");
+            whole = false;
+            continue;
+        }
+        texts[key] = value;
+    }
+    return whole;
 }

@@ -79,6 +79,8 @@ TEST_F(SampleRace, SevenDrivenOpponentsAndEverythingOfTheRaceIsDrawn)
     // the draws of the race are counted over it.
     const std::size_t menu = FrameDraws();
     EXPECT_GT(menu, 0u);
+    // Its labels are the text table's, which the host read at start-up.
+    EXPECT_EQ(GetGameData()->GetText("menu_start"), "Start");
 
     // Opponents after the fifth drive with the traffic drivers, as many as
     // the scripts ask for (SetLevelTransportCount).

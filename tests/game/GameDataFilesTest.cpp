@@ -391,3 +391,43 @@ TEST_F(GameDataFilesTest, AScoresFileThatCannotBeWrittenIsLeftAsItWas)
 }
 
 } // namespace
+
+// ---- texts.txt
+
+namespace {
+
+TEST_F(GameDataFilesTest, TextsFillTheTableByKeyAndSkipOnlyLinesWithoutAKey)
+{
+    data.texts["kept"] = "from before";
+    data.texts["menu_exit"] = "old";
+    folder.Write("Data/texts.txt", "// screen texts\n"
+                                   "\n"
+                                   "menu_start = Start race\n"
+                                   "  menu_exit=Exit  \n"
+                                   "no value here\n"
+                                   " = nameless\n"
+                                   "sum = 1 = 1\n"
+                                   "empty =\n");
+    EXPECT_FALSE(data.LoadTexts(CPGameData::kTextFile));
+    EXPECT_EQ(data.GetText("menu_start"), "Start race");
+    EXPECT_EQ(data.GetText("menu_exit"), "Exit");
+    EXPECT_EQ(data.GetText("sum"), "1 = 1");
+    EXPECT_EQ(data.GetText("empty"), "");
+    EXPECT_EQ(data.GetText("kept"), "from before");
+    EXPECT_TRUE(log.Contains("line 5 is not \"key = value\""));
+    EXPECT_TRUE(log.Contains("line 6 is not \"key = value\""));
+
+    folder.Write("Data/texts.txt", "menu_start = Go\n");
+    EXPECT_TRUE(data.LoadTexts(CPGameData::kTextFile));
+    EXPECT_EQ(data.GetText("menu_start"), "Go");
+}
+
+TEST_F(GameDataFilesTest, ATextFileThatCannotBeReadLeavesTheTable)
+{
+    data.texts["menu_start"] = "Start";
+    EXPECT_FALSE(data.LoadTexts(CPGameData::kTextFile));
+    EXPECT_EQ(data.GetText("menu_start"), "Start");
+    EXPECT_TRUE(log.Contains("cannot be read: the screens' texts stay empty"));
+}
+
+} // namespace
