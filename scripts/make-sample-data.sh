@@ -14,7 +14,7 @@ trap 'rm -rf "$work"' EXIT
 # What this script makes is made anew, so nothing stale stays behind.
 rm -rf "$out/Data/Levels" "$out/Data/Descriptions" "$out/Data/Effects" "$out/Data/Clouds" \
        "$out/Data/Interface" "$out/Data/Saves" "$out/Data/player.dat" "$out/Data/coeff.dat" \
-       "$out/Data/scores.dat" "$out/Data/texts.txt" "$out"/*.pak
+       "$out/Data/scores.dat" "$out/Data/texts.txt" "$out/Actions.cfg" "$out"/*.pak
 mkdir -p "$out/Data" "$work/sounds" "$work/meshsrc" "$work/meshes" "$work/textures"
 
 "$bin/samplesounds" "$work/sounds"

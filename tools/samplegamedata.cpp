@@ -1,7 +1,8 @@
 // Generates the sample game data: the starting car configuration
 // (player.dat), the difficulty coefficients (coeff.dat), a best-time table
 // (scores.dat, scrambled as the game writes it), the texts of the screens
-// (texts.txt) and the save folder. The same bytes on every run.
+// (texts.txt), the save folder, and beside the data folder the key
+// bindings (Actions.cfg). The same bytes on every run.
 //   samplegamedata DATA_FOLDER
 #include <clocale>
 #include <cstdint>
@@ -32,6 +33,14 @@ const char kTexts[] = "// Texts of the screens, by the keys their files name\n"
                       "menu_exit = Exit\n"
                       "title_results = Results\n"
                       "menu_continue = Continue\n";
+
+// Driving on the arrow keys, the hand brake on the space bar; written as
+// the game writes the file.
+const char kActions[] = "accelerate;Accelerate;Up;false\r\n"
+                        "brake;Brake;Down;false\r\n"
+                        "left;Steer left;Left;false\r\n"
+                        "right;Steer right;Right;false\r\n"
+                        "handbrake;Hand brake;Space;false\r\n";
 
 struct BestTime {
     std::int32_t track;
@@ -76,6 +85,7 @@ int main(int argc, char** argv)
     const bool ok = sample::WriteFile(data / "player.dat", kPlayer) &&
                     sample::WriteFile(data / "coeff.dat", kCoefficients) &&
                     WriteScores(data / "scores.dat") && sample::WriteFile(data / "texts.txt", kTexts) &&
+                    sample::WriteFile(data / ".." / "Actions.cfg", kActions) &&
                     sample::WriteFile(data / "Saves" / ".keep", "");
     return ok ? 0 : 1;
 }

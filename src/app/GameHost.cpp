@@ -1,5 +1,6 @@
 #include "app/GameHost.h"
-#include "game/GameData.h"
+
+#include <limits>
 
 #include "DynamicSky/Skyscape.h"
 #include "Render/EffectManager.h"
@@ -8,6 +9,7 @@
 #include "core/GameSettings.h"
 #include "core/Log.h"
 #include "core/PackFile.h"
+#include "game/GameData.h"
 #include "core/Singletons.h"
 #include "game/FlameEffect.h"
 #include "game/Level.h"
@@ -26,6 +28,8 @@
 #include "script/ScriptHost.h"
 
 namespace {
+
+constexpr const char* kActionsFile = "Actions.cfg";
 
 platform::PresentParameters ScreenParameters()
 {
@@ -84,6 +88,8 @@ GameHost::GameHost(const Options& options)
     CPFontFile::Load(CPFontFile::kDefaultFile, m_services->Interfaces());
     // The screens read their texts from the text table as they are built.
     m_services->GameData().LoadTexts(CPGameData::kTextFile);
+    // The key bindings; the scripts may load others or rebind them.
+    m_inputManager->ParseActionsConfig(kActionsFile);
     InstallSkyscape(*m_render);
     m_render->InitDeviceState();
     // The special sounds are read from the data folder, so they come after it.
@@ -152,6 +158,9 @@ int GameHost::GetFrameLimit() const
 {
     if (m_options.frames >= 0)
         return m_options.frames;
+    // A player in a window plays until the window closes or the race ends.
+    if (HasWindow())
+        return std::numeric_limits<int>::max();
     return m_watch.IsWatching() ? kRaceFrames : kMenuFrames;
 }
 
@@ -192,8 +201,11 @@ void GameHost::RunFrame()
     // Closing the window ends the run like a posted quit.
     if (!PumpWindowEvents(m_devices))
         Quit();
-    // 1. Input: the tasks see this frame's keys and mouse.
+    // 1. Input: the tasks see this frame's keys and mouse, and the keys
+    //    drive the player's car unless the computer does.
     DispatchInput();
+    if (!m_options.autopilot)
+        m_keyboard.Drive(GetCurrentLevel(), *m_inputManager);
     // 2. Tasks, by ascending priority (core/TaskPriorities.h): AI, physics
     //    and videos, race progress (which walks the level into the render
     //    list), then everything else; the frame time is set first.

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/Autopilot.h"
+#include "app/KeyboardDriver.h"
 #include "app/InputScript.h"
 #include "app/RaceWatch.h"
 #include "core/Kernel.h"
@@ -155,6 +156,7 @@ class GameHost {
     // from the seed too, whatever the machine's speed.
     double m_clock = 0.0;
     Autopilot m_autopilot;
+    KeyboardDriver m_keyboard;
     RaceWatch m_watch;
     bool m_quit = false;
 };

@@ -3,6 +3,7 @@
 // terrain, the sky and the opponents in view; the heads-up display when it
 // is handed to the frame the way the game's scripts do, the texts in the
 // font loaded at start-up; and the particles of the shots.
+#include <cmath>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include "Render/PerspectiveCamera.h"
 #include "app/GameHost.h"
 #include "platform/HeadlessGraphicsDevice.h"
+#include "platform/HeadlessInputDevice.h"
 #include "core/GameObject.h"
 #include "core/Singletons.h"
 #include "game/AIManager.h"
@@ -19,6 +21,8 @@
 #include "game/Camera.h"
 #include "game/GameData.h"
 #include "game/Level.h"
+#include "game/Player.h"
+#include "game/RaceFrame.h"
 #include "game/ShotManager.h"
 #include "interface/Interface.h"
 #include "interface/InterfaceManager.h"
@@ -168,6 +172,51 @@ TEST_F(SampleRace, SevenDrivenOpponentsAndEverythingOfTheRaceIsDrawn)
     // when it closes; the test only lets go of its name for it.
     ASSERT_TRUE(host->GetScriptHost().RunText("DeactivateInterface(test_hud)\ntest_hud = nil", "hud gone"));
     FrameDraws();
+}
+
+// Without the computer driver, the arrow keys that the sample's
+// Actions.cfg binds drive the player's car: ahead on Up, to the right on
+// Right, and nothing once they are let go.
+TEST_F(SampleRace, TheArrowKeysDriveThePlayersCar)
+{
+    constexpr int kUp = 0xC8;
+    constexpr int kRight = 0xCD;
+    ASSERT_TRUE(host->StartLevel("level1"));
+    // As the sample's scripts do when they start the race.
+    ASSERT_TRUE(host->GetScriptHost().RunText("SetActions(true)", "keys on"));
+    auto* player = dynamic_cast<CPPlayer*>(host->GetLevel()->GetPlayer());
+    ASSERT_NE(player, nullptr);
+    platform::HeadlessInputDevice* keys = host->GetHeadlessInput();
+    ASSERT_NE(keys, nullptr);
+    auto heading = [&] {
+        const Vector3 forward = race::Forward(*player);
+        return std::atan2(forward.y, forward.x);
+    };
+    for (int frame = 0; frame < 30; ++frame)
+        host->Run();
+    const Vector3 start = player->GetPosition();
+    const float startHeading = heading();
+
+    keys->SetKey(kUp, true);
+    for (int frame = 0; frame < 120; ++frame)
+        host->Run();
+    EXPECT_EQ(player->GetThrottle(), 1.0f);
+    EXPECT_GT(Dot(player->GetPosition() - start, race::Forward(*player)), 5.0f);
+    EXPECT_NEAR(heading(), startHeading, 0.05f);
+
+    keys->SetKey(kRight, true);
+    for (int frame = 0; frame < 60; ++frame)
+        host->Run();
+    EXPECT_GT(player->GetSteering(), 0.0f);
+    // Seen from above with z up, turning right turns clockwise.
+    float turned = heading() - startHeading;
+    turned = std::remainder(turned, 6.2831853f);
+    EXPECT_LT(turned, -0.1f);
+
+    keys->ReleaseAll();
+    host->Run();
+    EXPECT_EQ(player->GetThrottle(), 0.0f);
+    EXPECT_EQ(player->GetSteering(), 0.0f);
 }
 
 } // namespace

@@ -82,6 +82,8 @@ local function startRace()
     call("InitLevel", LEVEL, false)
     call("StartLevel")
     SetUpdateTime(true)
+    -- The keys bound in Actions.cfg drive the car while the race runs.
+    SetActions(true)
     game.state = "race"
     game.raceTime = 0
     screens.hud = CreateInterface("hud", 0)
@@ -183,6 +185,7 @@ local function endRace()
         return
     end
     game.state = "results"
+    SetActions(false)
     local prize = (not game.lost and game.place) and PRIZES[game.place] or 0
     game.money = GetMoney() + prize
     SetMoney(game.money)
