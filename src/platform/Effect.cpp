@@ -10,6 +10,8 @@ namespace {
 
 EffectPassListener* g_passListener = nullptr;
 
+} // namespace
+
 bool SameIgnoringCase(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -17,8 +19,6 @@ bool SameIgnoringCase(std::string_view a, std::string_view b)
                       std::tolower(static_cast<unsigned char>(y));
            });
 }
-
-} // namespace
 
 std::unique_ptr<Effect> Effect::Create(const char* text, std::size_t size, EffectPool* pool,
                                        std::string* error)

@@ -39,6 +39,9 @@ class EffectPassListener {
 // One listener for the process (null for none); the drawing device sets it.
 void SetEffectPassListener(EffectPassListener* listener);
 
+// Effect files name semantics, states and values in any case.
+bool SameIgnoringCase(std::string_view a, std::string_view b);
+
 // An effect made from the text of an effect file. No shader is compiled:
 // the effect knows its parameters and techniques, keeps the values set on
 // its parameters and records which technique and passes are drawn.

@@ -1,6 +1,5 @@
 #include "platform/gl/GlEffectPass.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -10,16 +9,6 @@
 namespace platform {
 
 namespace {
-
-bool SameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 // The render states an effect pass of ours may name.
 bool StateByName(std::string_view name, RenderState* state)
@@ -42,7 +31,7 @@ bool StateByName(std::string_view name, RenderState* state)
         {"FogEnable", RenderState::FogEnable},
     };
     for (const auto& entry : kNames) {
-        if (SameName(name, entry.name)) {
+        if (SameIgnoringCase(name, entry.name)) {
             *state = entry.state;
             return true;
         }
@@ -53,11 +42,11 @@ bool StateByName(std::string_view name, RenderState* state)
 // "true", "false" or a whole number, as effect files write state values.
 bool StateValue(const std::string& text, std::uint32_t* value)
 {
-    if (SameName(text, "true")) {
+    if (SameIgnoringCase(text, "true")) {
         *value = 1;
         return true;
     }
-    if (SameName(text, "false")) {
+    if (SameIgnoringCase(text, "false")) {
         *value = 0;
         return true;
     }
