@@ -76,7 +76,7 @@ GameHost::GameHost(const Options& options)
     // The heard sound takes the headless one's place before any service
     // holds the device.
     std::string why;
-    if ((m_options.sound || m_options.window) && !UseHeardSound(m_devices, &why))
+    if (m_options.sound && !UseHeardSound(m_devices, &why))
         LogLine("No sound can be heard (" + why + "); sounds and music play silently");
     m_services = std::make_unique<EngineServices>(m_devices.graphics.get(), m_devices.sound.get());
     m_kernel = &m_services->Kernel();

@@ -28,7 +28,7 @@ void PrintUsage(const char* program)
                 "                FRAME move X Y | press B | release B | keydown CODE | keyup CODE\n"
                 "  --sound       sounds and music are heard on the default sound output\n"
                 "  --window      draws in a window (full screen when config.cfg says\n"
-                "                Fullscreen = 1); the keyboard and mouse drive the game\n"
+                "                Fullscreen = 1) and is heard; the keyboard and mouse drive the game\n"
                 "  --screenshot FILE  draws in the window and writes the last frame to\n"
                 "                FILE as PNG\n",
                 program, GameHost::kRaceFrames);
@@ -103,7 +103,9 @@ int main(int argc, char** argv)
             continue;
         }
         if (std::strcmp(arg, "--window") == 0) {
+            // A player at a window hears the game too.
             options.window = true;
+            options.sound = true;
             continue;
         }
         if (std::strcmp(arg, "--screenshot") == 0 && i + 1 < argc) {
