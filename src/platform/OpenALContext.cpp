@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+#include "platform/QuietSoundDrivers.h"
+
 namespace platform {
 namespace {
 
@@ -59,6 +61,7 @@ void OpenALContext::MakeCurrent()
 
 std::unique_ptr<OpenALContext> OpenALContext::OpenOutput(std::string* error)
 {
+    const QuietSoundDrivers quiet;
     ALCdevice* device = alcOpenDevice(nullptr);
     if (!device) {
         if (error)
@@ -78,6 +81,8 @@ std::unique_ptr<OpenALContext> OpenALContext::OpenOutput(std::string* error)
 
 std::unique_ptr<OpenALContext> OpenALContext::OpenLoopback(std::uint32_t rate, std::string* error)
 {
+    // The library's first use may be this one.
+    const QuietSoundDrivers quiet;
     if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback")) {
         if (error)
             *error = "the sound library cannot mix into memory (no ALC_SOFT_loopback)";
