@@ -81,6 +81,9 @@ local function startRace()
     SetLevelTransportCount(2)
     call("InitLevel", LEVEL, false)
     call("StartLevel")
+    -- The race is under way: the cars' engines sound and the checkpoints'
+    -- time limits count.
+    SetLevelStarted(true)
     SetUpdateTime(true)
     -- The keys bound in Actions.cfg drive the car while the race runs.
     SetActions(true)

@@ -1,0 +1,149 @@
+// What the sample game sounds like, through the game host and the sample's
+// own scripts on the headless sound device: the player's engine with the
+// race, following the throttle.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "support/ScratchFolder.h"
+
+#include "Sound/NSound.h"
+#include "Sound/VolumeLaw.h"
+#include "app/GameHost.h"
+#include "core/GameSettings.h"
+#include "core/Singletons.h"
+#include "game/Car.h"
+#include "game/Level.h"
+#include "game/Player.h"
+#include "platform/Dialog.h"
+#include "platform/HeadlessInputDevice.h"
+#include "platform/SoundDevice.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kSample = std::string(RS_SOURCE_DIR) + "/data/sample";
+constexpr int kUpKey = 0xC8;
+
+// What the device holds for one sound's buffer.
+struct Voice {
+    bool playing = false;
+    bool looping = false;
+    std::uint32_t frequency = 0;
+    std::int32_t volume = 0;
+};
+
+Voice ReadVoice(const CNSound& sound)
+{
+    Voice voice;
+    platform::SoundBuffer* buffer = sound.GetBuffer();
+    if (!buffer)
+        return voice;
+    std::uint32_t status = 0;
+    buffer->GetStatus(&status);
+    voice.playing = (status & platform::kStatusPlaying) != 0;
+    voice.looping = (status & platform::kStatusLooping) != 0;
+    buffer->GetFrequency(&voice.frequency);
+    buffer->GetVolume(&voice.volume);
+    return voice;
+}
+
+class SampleSound : public ::testing::Test {
+  protected:
+    SampleSound()
+    {
+        fs::copy(kSample, data.GetPath(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        for (const auto& entry : fs::directory_iterator(fs::path(data.GetPath()) / "Data" / "Saves"))
+            fs::remove(entry.path());
+        GameHost::Options options;
+        options.frames = 1;
+        options.dataRoot = data.GetPath();
+        host = std::make_unique<GameHost>(options);
+    }
+    ~SampleSound() override
+    {
+        host.reset();
+        platform::ClearPostedQuit();
+    }
+
+    void Frames(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            host->Run();
+    }
+
+    // Presses Start on the sample's main menu, as a player does.
+    void ClickStart() { Click(320.0f, 180.0f); }
+    void Click(float x, float y)
+    {
+        platform::HeadlessInputDevice* input = host->GetHeadlessInput();
+        input->MoveMouseTo(x, y);
+        Frames(2);
+        input->SetButton(0, true);
+        Frames(2);
+        input->SetButton(0, false);
+        Frames(2);
+    }
+
+    ScratchFolder data;
+    std::unique_ptr<GameHost> host;
+};
+
+// The engine voice starts with the race, loops, and its pitch rises while
+// the throttle is open and falls back once it is let go: the car's speed
+// drives the frequency factor, from half the sample's rate at rest up to
+// three times it. The volume is the one the sound volume gives.
+TEST_F(SampleSound, ThePlayersEngineStartsWithTheRaceAndFollowsTheThrottle)
+{
+    Frames(5);
+    ASSERT_EQ(GetCurrentLevel(), nullptr) << "the menu shows first";
+    ClickStart();
+    CPLevel* level = GetCurrentLevel();
+    ASSERT_NE(level, nullptr) << "Start begins the race";
+    auto* player = dynamic_cast<CPPlayer*>(level->GetPlayer());
+    ASSERT_NE(player, nullptr);
+    ASSERT_NE(player->GetCar(), nullptr);
+    CNSound* engine = player->GetCar()->GetSound(CPCar::kEngineSound);
+    ASSERT_NE(engine, nullptr);
+    ASSERT_TRUE(engine->IsLoaded());
+    const std::uint32_t base = engine->GetBaseFrequency();
+    ASSERT_EQ(base, 22050u);
+
+    Frames(10);
+    const Voice idle = ReadVoice(*engine);
+    EXPECT_TRUE(idle.playing) << "the engine sounds from the race's first frames";
+    EXPECT_TRUE(idle.looping);
+    EXPECT_EQ(idle.volume, VolumeToAttenuation(GetGameSettings().soundVolume));
+    // Standing at the start, the pitch settles near half the rate.
+    EXPECT_LE(idle.frequency, base * 6 / 10);
+
+    host->GetHeadlessInput()->SetKey(kUpKey, true);
+    Frames(60);
+    const Voice rising = ReadVoice(*engine);
+    Frames(60);
+    const Voice open = ReadVoice(*engine);
+    EXPECT_TRUE(open.playing);
+    EXPECT_GT(rising.frequency, idle.frequency);
+    EXPECT_GT(open.frequency, rising.frequency) << "the pitch goes on rising as the car gathers speed";
+    EXPECT_LE(open.frequency, base * 3);
+
+    host->GetHeadlessInput()->SetKey(kUpKey, false);
+    Frames(120);
+    const Voice released = ReadVoice(*engine);
+    EXPECT_TRUE(released.playing) << "the engine idles, it does not stop";
+    EXPECT_LT(released.frequency, open.frequency);
+
+    // Only the player's car is heard: the opponents have no sounds.
+    for (CPGameObject* opponent : level->GetOpponents()) {
+        const CPCar* car = opponent->GetPhysicsObject().As<CPCar>();
+        ASSERT_NE(car, nullptr);
+        EXPECT_FALSE(car->HasSounds());
+        EXPECT_EQ(car->GetSound(CPCar::kEngineSound), nullptr);
+    }
+}
+
+} // namespace
