@@ -3,7 +3,8 @@
 # Needs a build (bash scripts/test.sh or scripts/run.sh first).
 #   make-sample-data.sh [OUT [BIN]]   OUT defaults to data/sample, BIN to build/bin
 # Text files stay loose under OUT/Data so they can be read; meshes, textures
-# and sounds go into packs beside it. Data/Scripts is not generated.
+# and sounds go into packs beside it; music stays loose in Data/Music, where
+# tracks are played from. Data/Scripts is not generated.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-data/sample}")
@@ -13,11 +14,12 @@ trap 'rm -rf "$work"' EXIT
 
 # What this script makes is made anew, so nothing stale stays behind.
 rm -rf "$out/Data/Levels" "$out/Data/Descriptions" "$out/Data/Effects" "$out/Data/Clouds" \
-       "$out/Data/Interface" "$out/Data/Saves" "$out/Data/player.dat" "$out/Data/coeff.dat" \
-       "$out/Data/scores.dat" "$out/Data/texts.txt" "$out/Actions.cfg" "$out"/*.pak
+       "$out/Data/Interface" "$out/Data/Music" "$out/Data/Saves" "$out/Data/player.dat" \
+       "$out/Data/coeff.dat" "$out/Data/scores.dat" "$out/Data/texts.txt" "$out/Actions.cfg" "$out"/*.pak
 mkdir -p "$out/Data" "$work/sounds" "$work/meshsrc" "$work/meshes" "$work/textures"
 
 "$bin/samplesounds" "$work/sounds"
+"$bin/samplemusic" "$out/Data/Music"
 "$bin/sampletrack" "$work/meshsrc" "$out/Data/Levels"
 "$bin/rslevel" "$out/Data/Levels/level1.lvl.txt" "$out/Data/Levels/level1.lvl"
 "$bin/samplecars" "$work/meshsrc" "$work/meshes" "$out/Data/Descriptions"

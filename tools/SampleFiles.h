@@ -1,6 +1,6 @@
 // Small helpers the sample-data generators share: files written whole
 // (folders made on the way), numbers printed the same way on every run and
-// in every locale, and plain TGA pictures.
+// in every locale, plain TGA pictures and mono 16-bit WAVE sounds.
 #pragma once
 
 #include <cstdint>
@@ -53,6 +53,31 @@ inline std::string TgaBytes(int width, int height, const std::vector<std::uint32
         bytes += static_cast<char>((pixel >> 16) & 0xFF);
         bytes += static_cast<char>((pixel >> 24) & 0xFF);
     }
+    return bytes;
+}
+
+// A PCM WAVE file of one channel of 16-bit samples.
+inline std::string WaveBytes(int rate, const std::vector<std::int16_t>& samples)
+{
+    auto add = [](std::string& bytes, std::uint32_t value, int count) {
+        for (int i = 0; i < count; ++i)
+            bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
+    std::string bytes = "RIFF";
+    add(bytes, 36 + dataBytes, 4);
+    bytes += "WAVEfmt ";
+    add(bytes, 16, 4);
+    add(bytes, 1, 2); // PCM
+    add(bytes, 1, 2); // mono
+    add(bytes, static_cast<std::uint32_t>(rate), 4);
+    add(bytes, static_cast<std::uint32_t>(rate) * 2, 4);
+    add(bytes, 2, 2);
+    add(bytes, 16, 2);
+    bytes += "data";
+    add(bytes, dataBytes, 4);
+    for (std::int16_t sample : samples)
+        add(bytes, static_cast<std::uint16_t>(sample), 2);
     return bytes;
 }
 

@@ -1,6 +1,6 @@
 // What the sample game sounds like, through the game host and the sample's
 // own scripts on the headless sound device: the player's engine with the
-// race, following the throttle.
+// race, following the throttle, and the music the scripts ask for.
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -11,15 +11,19 @@
 #include "support/ScratchFolder.h"
 
 #include "Sound/NSound.h"
+#include "Sound/PMusic.h"
 #include "Sound/VolumeLaw.h"
 #include "app/GameHost.h"
 #include "core/GameSettings.h"
+#include "core/ObjectRegistry.h"
 #include "core/Singletons.h"
 #include "game/Car.h"
 #include "game/Level.h"
 #include "game/Player.h"
 #include "platform/Dialog.h"
 #include "platform/HeadlessInputDevice.h"
+#include "platform/HeadlessMedia.h"
+#include "platform/MediaGraph.h"
 #include "platform/SoundDevice.h"
 
 namespace fs = std::filesystem;
@@ -50,6 +54,29 @@ Voice ReadVoice(const CNSound& sound)
     buffer->GetFrequency(&voice.frequency);
     buffer->GetVolume(&voice.volume);
     return voice;
+}
+
+// What the music player is playing: the track's file and whether its graph
+// runs and loops; empty when nothing plays.
+struct Music {
+    std::string file;
+    bool running = false;
+    bool looping = false;
+};
+
+Music ReadMusic()
+{
+    Music music;
+    const CPMusic* player = GetMusicPlayer();
+    if (!player || !player->IsPlaying() || !player->GetControl())
+        return music;
+    platform::MediaState state = platform::MediaState::Stopped;
+    player->GetControl()->GetState(&state);
+    music.running = state == platform::MediaState::Running;
+    music.looping = player->IsLooping();
+    if (const platform::HeadlessMediaGraph* graph = platform::AsHeadless(player->GetGraph()))
+        music.file = fs::path(graph->GetRenderedPath()).filename().string();
+    return music;
 }
 
 class SampleSound : public ::testing::Test {
@@ -144,6 +171,33 @@ TEST_F(SampleSound, ThePlayersEngineStartsWithTheRaceAndFollowsTheThrottle)
         EXPECT_FALSE(car->HasSounds());
         EXPECT_EQ(car->GetSound(CPCar::kEngineSound), nullptr);
     }
+}
+
+// The sample's scripts loop one track under the menu and another in the
+// race, and keep the results quiet.
+TEST_F(SampleSound, TheMusicTheScriptsAskForPlaysAndStops)
+{
+    Frames(5);
+    const Music menu = ReadMusic();
+    EXPECT_EQ(menu.file, "menu.wav");
+    EXPECT_TRUE(menu.running);
+    EXPECT_TRUE(menu.looping);
+
+    ClickStart();
+    ASSERT_NE(GetCurrentLevel(), nullptr);
+    const Music race = ReadMusic();
+    EXPECT_EQ(race.file, "race.wav");
+    EXPECT_TRUE(race.running);
+    EXPECT_TRUE(race.looping);
+    // The race track is shorter than five seconds: it starts over.
+    Frames(400);
+    EXPECT_TRUE(ReadMusic().running) << "a looping track plays on past its end";
+
+    // The race's end, as the race reports it to the player's car.
+    GetObjectRegistry()->SendCommandByName("jeep", "game_over", "");
+    Frames(3);
+    EXPECT_FALSE(GetMusicPlayer()->IsPlaying()) << "the results are shown in quiet";
+    EXPECT_EQ(GetMusicPlayer()->GetGraph(), nullptr);
 }
 
 } // namespace

@@ -18,9 +18,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kGenerators[] = {"samplesounds", "sampletrack",     "samplecars",
-                                   "sampleart",    "sampleinterface", "samplegamedata",
-                                   "rslevel",      "rsmesh",          "rspack"};
+const char* const kGenerators[] = {"samplesounds", "samplemusic",     "sampletrack",    "samplecars",
+                                   "sampleart",    "sampleinterface", "samplegamedata", "rslevel",
+                                   "rsmesh",       "rspack"};
 
 std::vector<char> ReadAll(const fs::path& path)
 {

@@ -16,6 +16,9 @@ local LAPS = 3
 local PROFILE = "Sample"
 -- Prize money by the place the race reports.
 local PRIZES = { ["1st"] = 1000, ["2nd"] = 600, ["3rd"] = 300 }
+-- Music tracks in Data\Music: one loops under the menus, one in the race.
+local MENU_MUSIC = "menu.wav"
+local RACE_MUSIC = "race.wav"
 
 local game = {
     state = "menu",   -- "menu", "race", "results"
@@ -85,6 +88,7 @@ local function startRace()
     -- time limits count.
     SetLevelStarted(true)
     SetUpdateTime(true)
+    PlayMusic(RACE_MUSIC)
     -- The keys bound in Actions.cfg drive the car while the race runs.
     SetActions(true)
     game.state = "race"
@@ -189,6 +193,8 @@ local function endRace()
     end
     game.state = "results"
     SetActions(false)
+    -- The results are shown in quiet.
+    StopPlayingMusic()
     local prize = (not game.lost and game.place) and PRIZES[game.place] or 0
     game.money = GetMoney() + prize
     SetMoney(game.money)
@@ -239,6 +245,7 @@ CreateScriptObject("results", "", function(self)
             call("DeleteLevel")
             game.state = "menu"
             show("menu")
+            PlayMusic(MENU_MUSIC)
         end
     end)
     if game.state == "results" and screens.results then
@@ -249,3 +256,4 @@ end)
 -- The screens' owners exist now, so the menu can be built and shown.
 screens.menu = CreateInterface("mainmenu", 0)
 show("menu")
+PlayMusic(MENU_MUSIC)
