@@ -107,6 +107,9 @@ GameHost::~GameHost()
     m_kernel->KillAllTasks();
     m_kernel->RemoveKilledTasks();
     m_autopilot.Release();
+    // Levels the scripts dropped in the last frame go while everything they
+    // report to still exists.
+    DeleteQueuedObjects();
     // The level's objects report to script objects, hold bodies of the
     // physics world and materials of the libraries, and its cars are driven
     // by the AI manager: it goes before all of them. Scripts may have made
@@ -214,12 +217,13 @@ void GameHost::RunFrame()
     //    without a level) the host steps it itself, once a frame.
     if (!m_physicsWorld->IsRunning())
         m_physicsWorld->Step();
-    // 3. Deferred deletes: objects the tasks let go of, once no step runs.
-    DeleteQueuedObjects();
-    // 4. Render: the scene completed, the sky, lights, passes and overlays
-    //    drawn, and 5. presented.
+    // 3. Render: the scene completed, the sky, lights, passes and overlays
+    //    drawn, and 4. presented.
     PrepareScene();
     m_render->RenderFrame(m_options.frameTime);
+    // 5. Deferred deletes: objects the tasks and scripts let go of (a level
+    //    among them), once no step runs and the frame's batches are drawn.
+    DeleteQueuedObjects();
     m_clock += static_cast<double>(m_options.frameTime) * 1000.0;
 }
 

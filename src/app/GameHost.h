@@ -92,8 +92,8 @@ class GameHost {
     int GetFrameLimit() const;
     // The race as the host saw it: laps, times and places of every car.
     const RaceWatch& GetRaceWatch() const { return m_watch; }
-    // One frame: input, the kernel's tasks by priority, the deferred
-    // deletes, then the frame drawn and presented.
+    // One frame: input, the kernel's tasks by priority, the frame drawn
+    // and presented, then the deferred deletes.
     void RunFrame();
     // Makes the level of that name current, loads it from "Data\Levels"
     // and starts it: the AI manager, the physics world and the race join

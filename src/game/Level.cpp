@@ -64,8 +64,13 @@ CPLevel::~CPLevel()
     numberedObjects.clear();
     m_gridCells.clear();
     trackPoints.clear();
-    DeleteTasks();
-    ReleaseDriverCars();
+    DeleteTasks(false);
+    // A retired level has let go of the drivers and the bonuses already;
+    // by now they may be a newer level's.
+    if (GetCurrentLevel() == this) {
+        ReleaseDriverCars();
+        DropBonuses();
+    }
     cameraTarget = nullptr;
     DeleteOwnedObjects();
 

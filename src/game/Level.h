@@ -314,6 +314,10 @@ class CPLevel : public CPSkyLevel {
     // Whether the followed car faces more than about a quarter turn away
     // from the track's direction.
     bool IsMovingBackwards() const;
+    // Takes the level out of play for good: stopped when it was not, and no
+    // longer current. Its objects stay allocated for whatever the frame
+    // still draws or steps; QueueLevelForDelete deletes it afterwards.
+    void Retire();
 
     // The checkpoint the scripts show next (an index into checkpoints; the
     // size of the list when none is left).
@@ -371,10 +375,14 @@ class CPLevel : public CPSkyLevel {
     std::vector<CPGameObject*> m_opponents;
 
     // ===== Race (LevelStart.cpp, LevelShutdown.cpp) =====================
-    // Ends the level's tasks, takes them out of the kernel and deletes them.
-    void DeleteTasks();
+    // Ends the level's tasks and takes them out of the kernel; they are
+    // deleted at once, or with the frame's deferred deletes while a frame
+    // may still be stepping them.
+    void DeleteTasks(bool deferred);
     // The computer drivers let go of their cars, which the level deletes.
     void ReleaseDriverCars();
+    // Empties the game data's bonus list, which holds the race's objects.
+    void DropBonuses();
     // Keeps an object the level owns alive, out of its slot, until the
     // level is deleted.
     void RetireObject(CPObjectPtr& slot);
@@ -382,3 +390,8 @@ class CPLevel : public CPSkyLevel {
 
 // Leaves no level current (the level itself stays as it is).
 void ClearCurrentLevel();
+
+// Retires the level now and deletes it at the next deferred-delete step
+// (DeleteQueuedObjects), once nothing of the frame uses it any more: how
+// scripts and the game drop a level, whenever they do. Null is ignored.
+void QueueLevelForDelete(CPLevel* level);

@@ -172,7 +172,6 @@ void CPLevelBranch::Split()
             m_left->Split();
             m_right->Split();
         }
-        DeleteQueuedObjects();
     }
     if (IsLeaf())
         ListBonuses();

@@ -103,7 +103,7 @@ void CPLevel::RetireObject(CPObjectPtr& slot)
     slot = CPObjectPtr();
 }
 
-void CPLevel::DeleteTasks()
+void CPLevel::DeleteTasks(bool deferred)
 {
     CPKernel* kernel = GetKernel();
     for (CPObjectPtr& slot : tasks) {
@@ -114,7 +114,10 @@ void CPLevel::DeleteTasks()
         task->End();
         if (kernel)
             kernel->RemoveTask(task);
-        delete task;
+        if (deferred)
+            QueueObjectForDelete(task);
+        else
+            delete task;
     }
 }
 
@@ -172,7 +175,8 @@ void CPLevel::Shutdown()
         branches->DeactivatePlainObjects();
     RetireObject(m_recordGhost);
 
-    DeleteTasks();
+    // A script may stop the level from inside the frame that steps it.
+    DeleteTasks(true);
     stopped = true;
 
     m_gridCells.clear();

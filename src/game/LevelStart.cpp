@@ -81,7 +81,7 @@ void CPLevel::Start()
 
     // A level started again gets a fresh updater; the old one leaves the
     // kernel first.
-    DeleteTasks();
+    DeleteTasks(true);
     tasks[0] = MakeRaceUpdater(*this);
     AddToKernel(tasks[0].As<CPTask>());
     AddToKernel(ai);

@@ -167,8 +167,10 @@ std::uint8_t PhStepWorld::ImposedOn(const PhRigidBody& body) const
 
 void PhStepWorld::BeginMotions(float h)
 {
-    for (const Motion& motion : m_motions)
-        m_motionOfBody[static_cast<std::size_t>(motion.body->bodyIndex)] = -1;
+    for (const Motion& motion : m_motions) {
+        if (motion.slot >= 0)
+            m_motionOfBody[static_cast<std::size_t>(motion.slot)] = -1;
+    }
     m_motions.clear();
     const PhSimulator::BodyLists& lists = m_simulator.GetBodyLists();
     for (PhRigidBody* first : {lists.rigidActive.head, lists.particleActive.head}) {
@@ -191,9 +193,11 @@ int PhStepWorld::AddMotion(PhRigidBody& body, float h, bool integrate)
     if (integrate)
         ApplyControllerForces(motion, h);
     const int index = static_cast<int>(m_motions.size());
-    m_motions.push_back(motion);
-    if (body.bodyIndex >= 0 && body.bodyIndex < static_cast<int>(m_motionOfBody.size()))
+    if (body.bodyIndex >= 0 && body.bodyIndex < static_cast<int>(m_motionOfBody.size())) {
+        motion.slot = body.bodyIndex;
         m_motionOfBody[static_cast<std::size_t>(body.bodyIndex)] = index;
+    }
+    m_motions.push_back(motion);
     return index;
 }
 

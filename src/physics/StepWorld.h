@@ -101,6 +101,9 @@ class PhStepWorld {
         float invMass = 0.0f;
         int triangleFirst = 0, triangleCount = 0; // terrain near the body
         float sweep = 1.0f;                       // share of the step's travel the body may make
+        // The body's entry in the motion table; kept here because the body
+        // may be released (and its pool slot reset) before the next step.
+        int slot = -1;
     };
     struct Pair {
         PhBody* a = nullptr;

@@ -38,9 +38,10 @@ int InitLevel(lua_State* L)
     const bool recordMode = lua_gettop(L) >= 3 && lua_toboolean(L, 3) != 0;
     // Nothing could reach a level the new one replaced: it would stay in
     // memory, and, still running, would go on racing beside the new one.
+    // It leaves play now and memory once the frame is done with it.
     if (CPLevel* previous = GetCurrentLevel()) {
         LogLine("InitLevel: the level still current is deleted before \"" + name + "\" loads");
-        delete previous;
+        QueueLevelForDelete(previous);
     }
     // The new level makes itself current; a load that fails leaves it empty.
     auto* level = new CPLevel();
@@ -73,8 +74,10 @@ int StopLevel(lua_State*)
 
 int DeleteLevel(lua_State*)
 {
-    // The destructor leaves no level current.
-    delete GetCurrentLevel();
+    // Scripts run inside the frame, whose later steps and drawing may still
+    // use the level's objects: no level is current from here on, and the
+    // level goes with the frame's deferred deletes.
+    QueueLevelForDelete(GetCurrentLevel());
     return 0;
 }
 

@@ -100,7 +100,7 @@ class Host : public ::testing::Test {
 
 } // namespace
 
-TEST_F(Host, AFrameReadsInputStepsTasksByPriorityDeletesThenDrawsAndPresents)
+TEST_F(Host, AFrameReadsInputStepsTasksByPriorityDrawsPresentsThenDeletes)
 {
     Start(2);
     host->GetHeadlessInput()->MoveMouseTo(100.0f, 50.0f);
@@ -123,7 +123,7 @@ TEST_F(Host, AFrameReadsInputStepsTasksByPriorityDeletesThenDrawsAndPresents)
     EXPECT_EQ(journal, (std::vector<std::string>{
                            "ai: presents 0, draws 0", "mouse 100", "physics: presents 0, draws 0",
                            "race: presents 0, draws 0", "default: presents 0, draws 0",
-                           "deleted: presents 0, draws 0", // after the tasks, before the drawing
+                           "deleted: presents 1, draws 1", // once the frame that used it is drawn
                            "ai: presents 1, draws 1", "mouse 100", "physics: presents 1, draws 1",
                            "race: presents 1, draws 1", "default: presents 1, draws 1"}));
     EXPECT_EQ(host->GetHeadlessDevice()->GetPresentCount(), 2u);

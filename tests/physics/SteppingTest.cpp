@@ -428,3 +428,22 @@ TEST(Stepping, TwoRunsFromTheSameStateEndBitIdentical)
     ASSERT_EQ(first.size(), second.size());
     EXPECT_EQ(std::memcmp(first.data(), second.data(), first.size() * sizeof(float)), 0);
 }
+
+// A body released between two frames (its level deleted, a shot gone)
+// leaves nothing behind in the step: the bodies still in play fall on, and
+// a body made in the freed slot moves as its own.
+TEST(Stepping, ABodyReleasedBetweenFramesLeavesTheOthersStepping)
+{
+    SteppingWorld world;
+    PhRigidBody* kept = world.Box(kUnitBox, 1, V(0, 0, 10));
+    PhRigidBody* released = world.Box(kUnitBox, 1, V(5, 0, 10));
+    world.Run(0.25f);
+    ASSERT_TRUE(world.simulator->ReleaseBody(released));
+    const float height = kept->GetPos().z;
+    world.Run(0.25f);
+    EXPECT_LT(kept->GetPos().z, height);
+    PhRigidBody* again = world.Box(kUnitBox, 1, V(-5, 0, 10));
+    world.Run(0.25f);
+    EXPECT_LT(again->GetPos().z, 10.0f);
+    EXPECT_LT(kept->GetPos().z, height);
+}

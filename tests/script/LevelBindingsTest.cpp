@@ -48,7 +48,11 @@ TEST_F(RaceScriptTest, StartStopAndDeleteDriveTheCurrentLevel)
     level.release(); // the script deletes it
     player = nullptr;
     Do("DeleteLevel()");
+    // No longer current at once; deleted with the frame's deferred deletes
+    // (the stopped level's updater among them).
     EXPECT_EQ(GetCurrentLevel(), nullptr);
+    EXPECT_FALSE(GetDeferredDeleteList().empty());
+    DeleteQueuedObjects();
     // Without a level all three do nothing.
     Do("StartLevel(); StopLevel(); DeleteLevel()");
 }

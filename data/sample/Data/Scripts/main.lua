@@ -93,7 +93,11 @@ local function startRace()
     SetActions(true)
     game.state = "race"
     game.raceTime = 0
-    screens.hud = CreateInterface("hud", 0)
+    -- A race after the first starts afresh.
+    game.place = nil
+    game.lost = false
+    game.messageTime = 0
+    screens.hud = screens.hud or CreateInterface("hud", 0)
     show("hud")
     print("script: race on " .. LEVEL .. ", " .. LAPS .. " laps")
 end
@@ -171,7 +175,7 @@ end)
 -- The end of the race ---------------------------------------------------------
 
 local function showResults(prize)
-    screens.results = CreateInterface("results", 0)
+    screens.results = screens.results or CreateInterface("results", 0)
     local results = screens.results
     local title = game.place and ("Place " .. game.place) or "Race lost"
     SetText(results, "title", string.format("%s  prize %d  money %.2f", title, prize, game.money))
@@ -241,6 +245,7 @@ end)
 CreateScriptObject("results", "", function(self)
     eachCommand(self, function(command, p1)
         if command == "button" and p1 == "continue" then
+            -- Back to the menu, from which the next race starts.
             call("StopLevel")
             call("DeleteLevel")
             game.state = "menu"
