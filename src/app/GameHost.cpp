@@ -115,6 +115,9 @@ GameHost::~GameHost()
     // by the AI manager: it goes before all of them. Scripts may have made
     // or deleted levels themselves, so the current one is the one to go.
     delete GetCurrentLevel();
+    // The bonus list may hold trees the scripts loaded, which go with the
+    // state; the game data outlives both.
+    m_services->GameData().bonuses.clear();
     // The script objects leave the registry with the state, and with it go
     // the screens and trees the scripts made.
     m_scripts.reset();

@@ -1,9 +1,11 @@
 #include "Render/PRender.h"
 #include "core/GameSettings.h"
+#include "core/Log.h"
 #include "physics/PhysicData.h"
 #include "physics/RigidBody.h"
 #include "script/CarBindings.h"
 #include "script/CarBindingsSupport.h"
+#include "script/ScriptHost.h"
 
 // Placement, box and speed of any game object, and the renderer values the
 // race scripts set.
@@ -78,8 +80,21 @@ int Clone(lua_State* L)
         LuaPushObject(L, nullptr);
         return 1;
     }
+    // The scripts hold the copy by address only, so it needs an owner: the
+    // race's copies go with the level, the others with the script state.
+    CPLevel* level = GetCurrentLevel();
+    CPScriptHost* host = CPScriptHost::FromState(L);
+    if (!level && !host) {
+        LogLine("Clone: no level or script host could own the copy");
+        LuaPushObject(L, nullptr);
+        return 1;
+    }
     auto* copy = new CPGameObject(source->GetName());
     copy->Build(CPObjectPtr(source));
+    if (level)
+        level->AddOwnedObject(CPObjectPtr(copy));
+    else
+        host->AdoptTree(copy);
     LuaPushObject(L, copy);
     return 1;
 }

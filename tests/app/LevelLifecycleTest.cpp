@@ -206,3 +206,74 @@ TEST_F(LevelLifecycle, AScriptObjectChangesTheLevelInTheMiddleOfARace)
         platform::ClearPostedQuit();
     }
 }
+
+// The bonus list holds the race's objects; the level's delete empties it,
+// so nothing later lets go of a freed object: not ClearBonuses, not
+// ClearGameData, not closing the game. A copy made with Clone during the
+// race is the level's and goes with it; one made without a level is the
+// script state's.
+TEST_F(LevelLifecycle, TheBonusListAndTheRacesCopiesGoWithTheLevel)
+{
+    const char* const afterwards[] = {"ClearBonuses()", "ClearGameData()", ""};
+    for (const char* after : afterwards) {
+        SCOPED_TRACE(after);
+        data.Write("Data/Scripts/main.lua",
+                   std::string("frame = 0\n"
+                               "-- The player's car names this object as its script.\n"
+                               "CreateScriptObject('jeep', '', function(self)\n"
+                               "  while SetNextCommand(self) do\n"
+                               "    if GetCurrentCommand(self) == 'add_object' then\n"
+                               "      car = StringToPointer(GetCurrentParams(self))\n"
+                               "    end\n"
+                               "  end\n"
+                               "end)\n"
+                               "SetLevelTransportCount(2)\n"
+                               "InitLevel('level1', false)\n"
+                               "StartLevel()\n"
+                               "CreateScriptObject('changer', '', function(self)\n"
+                               "  frame = frame + 1\n"
+                               "  if frame == 30 then\n"
+                               "    copy = Clone(car)\n"
+                               "    AddBonus(car, 1); AddBonus(copy, 2)\n"
+                               "    before = GetBonusesCount()\n"
+                               "  elseif frame == 31 then\n"
+                               "    StopLevel(); DeleteLevel()\n"
+                               "  elseif frame == 33 then\n"
+                               "    after = GetBonusesCount()\n"
+                               "    ") +
+                       after +
+                       "\n"
+                       "    menuCopy = Clone(car)\n"
+                       "  end\n"
+                       "end)\n");
+        Start();
+        Frames(40);
+        ASSERT_NE(GlobalPointer("car"), nullptr);
+        EXPECT_EQ(GlobalNumber("before"), 2.0);
+        EXPECT_EQ(GlobalNumber("after"), 0.0);
+        EXPECT_EQ(GetGameData()->bonuses.size(), 0u);
+        void* copy = GlobalPointer("copy");
+        ASSERT_NE(copy, nullptr);
+        EXPECT_FALSE(IsLiveObject(copy)) << "the race's copy went with the level";
+        // The car is gone too, so there is nothing to copy in the menu.
+        EXPECT_EQ(GlobalPointer("menuCopy"), nullptr);
+        host.reset();
+        platform::ClearPostedQuit();
+    }
+}
+
+// Copies made while no level runs belong to the script state, which
+// deletes them when the game closes.
+TEST_F(LevelLifecycle, ACopyMadeInTheMenuIsTheScriptStates)
+{
+    data.Write("Data/Scripts/main.lua", "rock = LoadRenderObject('checkpoint.rdf', 0)\n"
+                                        "copy = Clone(rock)\n");
+    Start();
+    void* copy = GlobalPointer("copy");
+    ASSERT_NE(copy, nullptr);
+    const auto& trees = host->GetScriptHost().GetAdoptedTrees();
+    EXPECT_NE(std::find(trees.begin(), trees.end(), static_cast<CPGameObject*>(copy)), trees.end());
+    Frames(2);
+    host.reset();
+    EXPECT_FALSE(IsLiveObject(copy));
+}

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 
 #include "LevelFixture.h"
@@ -245,8 +246,10 @@ TEST_F(CarBindingsTest, CloneCopiesTheSourcesName)
     Do("copy = Clone(source); empty = Clone(nil)");
     auto* copy = static_cast<CPGameObject*>(static_cast<CPObject*>(GlobalPointer("copy")));
     ASSERT_NE(copy, nullptr);
-    TreeOwner copyOwner{copy};
     EXPECT_NE(copy, source);
     EXPECT_EQ(copy->GetName(), "barrel");
     EXPECT_EQ(GlobalPointer("empty"), nullptr);
+    // The race's copy is the level's, which deletes it.
+    const auto& owned = level->GetOwnedObjects();
+    EXPECT_NE(std::find(owned.begin(), owned.end(), CPObjectPtr(copy)), owned.end());
 }
