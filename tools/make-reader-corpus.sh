@@ -67,6 +67,10 @@ sox -n -r 8000 -b 16 -c 3 "$out/wave-extensible-3ch.wav" synth 0.001 sine 440
 # Written to a pipe, the sizes stay unknown: as sox leaves them, and as
 # writers that leave 0xFFFFFFFF do.
 sox -n -r 8000 -b 16 -c 1 -t wav - synth 0.002 sine 440 2> /dev/null | cat > "$out/wave-pipe-sox.wav"
+# sox rounds its unknown size down to whole frames: frames of 3 and 6
+# bytes leave it a part frame short of 0x7FFFF000.
+sox -n -r 8000 -b 24 -c 1 -t wav - synth 0.002 sine 440 2> /dev/null | cat > "$out/wave-pipe-sox-24bit.wav"
+sox -n -r 8000 -b 16 -c 3 -t wav - synth 0.001 sine 440 2> /dev/null | cat > "$out/wave-pipe-sox-3ch.wav"
 python3 - "$out" <<'PY'
 import sys
 out = sys.argv[1]

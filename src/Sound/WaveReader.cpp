@@ -19,6 +19,15 @@ constexpr std::uint16_t kWaveFormatExtensible = 0xFFFE;
 constexpr std::uint32_t kUnknownSize = 0xFFFFFFFFu;
 constexpr std::uint32_t kSoxUnknownSize = 0x7FFFF000u;
 
+// sox cuts its unknown size down to whole frames, so frames of 3 or 6
+// bytes leave it short of its round value by a part frame.
+bool IsUnknownSize(std::uint32_t size, std::uint16_t blockAlign)
+{
+    if (size == kUnknownSize || size == kSoxUnknownSize)
+        return true;
+    return blockAlign > 0 && size == kSoxUnknownSize - kSoxUnknownSize % blockAlign;
+}
+
 std::uint16_t U16At(const std::uint8_t* bytes)
 {
     return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
@@ -158,11 +167,11 @@ HResult CPWaveReader::FindData()
         return Fail("it has no \"data\" chunk");
     // A file written to a pipe could not fill in its sizes: its samples are
     // the bytes that are there.
-    const bool unknownSize = m_dataChunk.size == kUnknownSize || m_dataChunk.size == kSoxUnknownSize;
-    if (unknownSize && !file.Holds(m_dataChunk)) {
+    const std::uint16_t blockAlign = m_format ? m_format->blockAlign : 0;
+    if (IsUnknownSize(m_dataChunk.size, blockAlign) && !file.Holds(m_dataChunk)) {
         m_dataChunk.size = file.Size() - m_dataChunk.dataOffset;
-        if (m_format && m_format->blockAlign > 0)
-            m_dataChunk.size -= m_dataChunk.size % m_format->blockAlign;
+        if (blockAlign > 0)
+            m_dataChunk.size -= m_dataChunk.size % blockAlign;
     }
     if (!file.Holds(m_dataChunk))
         return Fail("its \"data\" chunk declares " + std::to_string(m_dataChunk.size) + " bytes but only " +

@@ -67,6 +67,97 @@ Bytes EncodePng(int width, int height, const std::vector<std::uint32_t>& pixels,
     return out;
 }
 
+namespace {
+
+int ChannelsOf(int colourType)
+{
+    switch (colourType) {
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        return 2;
+    case PNG_COLOR_TYPE_RGB:
+        return 3;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+        return 4;
+    default:
+        return 1;
+    }
+}
+
+// One row as PNG stores it: samples packed from the high bit, 16-bit ones
+// high byte first.
+Bytes PackRow(const PngDesc& desc, int y)
+{
+    const int channels = ChannelsOf(desc.colourType);
+    const std::size_t count = static_cast<std::size_t>(desc.width * channels);
+    const std::uint16_t* row = desc.samples.data() + static_cast<std::size_t>(y) * count;
+    Bytes bytes((count * static_cast<std::size_t>(desc.bitDepth) + 7) / 8, 0);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (desc.bitDepth == 16) {
+            bytes[2 * i] = static_cast<std::uint8_t>(row[i] >> 8);
+            bytes[2 * i + 1] = static_cast<std::uint8_t>(row[i]);
+            continue;
+        }
+        const std::size_t bit = i * static_cast<std::size_t>(desc.bitDepth);
+        const int shift = 8 - desc.bitDepth - static_cast<int>(bit % 8);
+        bytes[bit / 8] = static_cast<std::uint8_t>(bytes[bit / 8] | (row[i] << shift));
+    }
+    return bytes;
+}
+
+void AppendBytes(png_structp png, png_bytep data, png_size_t size)
+{
+    auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + size);
+}
+
+void Flush(png_structp) {}
+
+// No object with a destructor lives here: libpng leaves by a long jump.
+bool WritePng(const PngDesc& desc, png_bytepp rows, Bytes* out)
+{
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, info ? &info : nullptr);
+        return false;
+    }
+    png_set_write_fn(png, out, AppendBytes, Flush);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(desc.width), static_cast<png_uint_32>(desc.height),
+                 desc.bitDepth, desc.colourType, desc.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_color palette[256];
+    const int entries = static_cast<int>(desc.palette.size() / 3);
+    for (int i = 0; i < entries && i < 256; ++i)
+        palette[i] = {desc.palette[3 * i], desc.palette[3 * i + 1], desc.palette[3 * i + 2]};
+    if (entries > 0)
+        png_set_PLTE(png, info, palette, entries);
+    if (!desc.paletteAlpha.empty())
+        png_set_tRNS(png, info, desc.paletteAlpha.data(), static_cast<int>(desc.paletteAlpha.size()),
+                     nullptr);
+    png_write_info(png, info);
+    png_set_interlace_handling(png);
+    png_write_image(png, rows);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+} // namespace
+
+Bytes EncodePng(const PngDesc& desc)
+{
+    std::vector<Bytes> packed;
+    std::vector<png_bytep> rows;
+    for (int y = 0; y < desc.height; ++y)
+        packed.push_back(PackRow(desc, y));
+    for (Bytes& row : packed)
+        rows.push_back(row.data());
+    Bytes out;
+    if (!WritePng(desc, rows.data(), &out))
+        throw std::runtime_error("libpng cannot write the test picture");
+    return out;
+}
+
 Bytes EncodeJpeg(int width, int height, const std::vector<std::uint32_t>& pixels, bool grey)
 {
     jpeg_compress_struct cinfo;

@@ -25,6 +25,21 @@ class Writer {
 
 // Pixels are 0xAARRGGBB words, row by row from the top.
 Bytes EncodePng(int width, int height, const std::vector<std::uint32_t>& pixels, bool withAlpha);
+// A PNG of any colour type, bit depth and interlace method, through
+// libpng's full writer. `samples` holds each pixel's channels as stored:
+// grey; grey, alpha; red, green, blue; the same and alpha; or a palette
+// index.
+struct PngDesc {
+    int width = 1;
+    int height = 1;
+    int colourType = 2; // PNG_COLOR_TYPE_*
+    int bitDepth = 8;
+    bool interlaced = false;
+    std::vector<std::uint16_t> samples;
+    std::vector<std::uint8_t> palette;      // red, green, blue of each entry
+    std::vector<std::uint8_t> paletteAlpha; // the transparency chunk, when not empty
+};
+Bytes EncodePng(const PngDesc& desc);
 Bytes EncodeJpeg(int width, int height, const std::vector<std::uint32_t>& pixels, bool grey);
 
 // The 18-byte TGA header.

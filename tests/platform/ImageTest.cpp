@@ -4,7 +4,11 @@
 #include "platform/TextureSize.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 #include <zlib.h>
+
+#include <algorithm>
+#include <cstdlib>
 
 using namespace imagefiles;
 using platform::DecodeImage;
@@ -48,6 +52,138 @@ TEST(ImageDecoding, PngKeepsExactPixelsAndTellsAlpha)
     ExpectPixels({"rgba", EncodePng(3, 2, pixels, true), ImageFormat::A8R8G8B8, 3, 2, pixels});
     std::vector<std::uint32_t> opaque = {0xFF102030, 0xFFA0B0C0};
     ExpectPixels({"rgb", EncodePng(2, 1, opaque, false), ImageFormat::X8R8G8B8, 2, 1, opaque});
+}
+
+namespace {
+
+// The 8-bit value image tools make of a stored sample of `bits` bits.
+int EightBitsOf(int sample, int bits)
+{
+    const int top = (1 << bits) - 1;
+    return (sample * 255 + top / 2) / top;
+}
+
+struct PngKind {
+    const char* what;
+    int colourType;
+    int bitDepth;
+    bool paletteAlpha;
+};
+
+// A picture of every kind, 9 x 7 so that each interlace pass holds a part
+// block; 16-bit samples differ in their low bytes.
+PngDesc PictureOf(const PngKind& kind, bool interlaced)
+{
+    PngDesc desc;
+    desc.width = 9;
+    desc.height = 7;
+    desc.colourType = kind.colourType;
+    desc.bitDepth = kind.bitDepth;
+    desc.interlaced = interlaced;
+    const int channels = kind.colourType == PNG_COLOR_TYPE_RGB_ALPHA ? 4
+                         : kind.colourType == PNG_COLOR_TYPE_RGB     ? 3
+                         : kind.colourType == PNG_COLOR_TYPE_GA      ? 2
+                                                                     : 1;
+    const int top = (1 << std::min(kind.bitDepth, 8)) - 1;
+    for (int i = 0; i < desc.width * desc.height; ++i) {
+        for (int c = 0; c < channels; ++c) {
+            const int high = (i * 29 + c * 71 + 7) & top;
+            const int low = (i * 53 + c * 17 + 200) & 0xFF;
+            desc.samples.push_back(static_cast<std::uint16_t>(kind.bitDepth == 16 ? high << 8 | low : high));
+        }
+    }
+    if (kind.colourType == PNG_COLOR_TYPE_PALETTE) {
+        for (int entry = 0; entry <= top; ++entry) {
+            desc.palette.push_back(static_cast<std::uint8_t>(entry * 7));
+            desc.palette.push_back(static_cast<std::uint8_t>(255 - entry));
+            desc.palette.push_back(static_cast<std::uint8_t>(entry * 3 + 1));
+        }
+        if (kind.paletteAlpha)
+            desc.paletteAlpha = {0, 60, 200};
+    }
+    return desc;
+}
+
+// 0xAARRGGBB of each pixel, worked out from the stored samples.
+std::vector<std::uint32_t> PixelsOf(const PngDesc& desc)
+{
+    std::vector<std::uint32_t> pixels;
+    const std::size_t count = static_cast<std::size_t>(desc.width * desc.height);
+    const std::size_t channels = desc.samples.size() / count;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint16_t* s = &desc.samples[i * channels];
+        int rgba[4] = {0, 0, 0, 255};
+        if (desc.colourType == PNG_COLOR_TYPE_PALETTE) {
+            for (int c = 0; c < 3; ++c)
+                rgba[c] = desc.palette[s[0] * 3u + static_cast<unsigned>(c)];
+            if (s[0] < desc.paletteAlpha.size())
+                rgba[3] = desc.paletteAlpha[s[0]];
+        } else {
+            const bool colour = channels >= 3;
+            for (int c = 0; c < 3; ++c)
+                rgba[c] = EightBitsOf(s[colour ? c : 0], desc.bitDepth);
+            if (channels == 2 || channels == 4)
+                rgba[3] = EightBitsOf(s[channels - 1], desc.bitDepth);
+        }
+        pixels.push_back(static_cast<std::uint32_t>(rgba[3]) << 24 |
+                         static_cast<std::uint32_t>(rgba[0]) << 16 |
+                         static_cast<std::uint32_t>(rgba[1]) << 8 | static_cast<std::uint32_t>(rgba[2]));
+    }
+    return pixels;
+}
+
+int WorstChannelDifference(std::uint32_t a, std::uint32_t b)
+{
+    int worst = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        worst = std::max(
+            worst, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
+    return worst;
+}
+
+} // namespace
+
+TEST(ImageDecoding, EveryPngKindDecodesToItsStoredSamplesInterlacedOrNot)
+{
+    const PngKind kinds[] = {
+        {"grey 1", PNG_COLOR_TYPE_GRAY, 1, false},
+        {"grey 2", PNG_COLOR_TYPE_GRAY, 2, false},
+        {"grey 4", PNG_COLOR_TYPE_GRAY, 4, false},
+        {"grey 8", PNG_COLOR_TYPE_GRAY, 8, false},
+        {"grey 16", PNG_COLOR_TYPE_GRAY, 16, false},
+        {"grey and alpha 8", PNG_COLOR_TYPE_GA, 8, false},
+        {"grey and alpha 16", PNG_COLOR_TYPE_GA, 16, false},
+        {"RGB 8", PNG_COLOR_TYPE_RGB, 8, false},
+        {"RGB 16", PNG_COLOR_TYPE_RGB, 16, false},
+        {"RGBA 8", PNG_COLOR_TYPE_RGB_ALPHA, 8, false},
+        {"RGBA 16", PNG_COLOR_TYPE_RGB_ALPHA, 16, false},
+        {"palette 1", PNG_COLOR_TYPE_PALETTE, 1, false},
+        {"palette 4", PNG_COLOR_TYPE_PALETTE, 4, false},
+        {"palette 8 with alpha", PNG_COLOR_TYPE_PALETTE, 8, true},
+    };
+    for (const PngKind& kind : kinds) {
+        for (const bool interlaced : {false, true}) {
+            SCOPED_TRACE(std::string(kind.what) + (interlaced ? ", interlaced" : ""));
+            const PngDesc desc = PictureOf(kind, interlaced);
+            const Bytes file = EncodePng(desc);
+            Image image;
+            std::string error;
+            ASSERT_TRUE(DecodeImage(file.data(), file.size(), image, &error)) << error;
+            const bool alpha = kind.colourType & PNG_COLOR_MASK_ALPHA || kind.paletteAlpha;
+            EXPECT_EQ(image.format, alpha ? ImageFormat::A8R8G8B8 : ImageFormat::X8R8G8B8);
+            ASSERT_EQ(image.width, desc.width);
+            ASSERT_EQ(image.height, desc.height);
+            const std::vector<std::uint32_t> want = PixelsOf(desc);
+            int worst = 0;
+            for (int y = 0; y < desc.height; ++y)
+                for (int x = 0; x < desc.width; ++x)
+                    worst = std::max(
+                        worst, WorstChannelDifference(image.Level(0, 0).Pixel(x, y),
+                                                      want[static_cast<std::size_t>(y * desc.width + x)]));
+            // 16-bit samples may round either way on the way to 8 bits.
+            EXPECT_LE(worst, kind.bitDepth == 16 ? 1 : 0);
+        }
+    }
 }
 
 TEST(ImageDecoding, JpegDecodesFlatBlocksCloseToTheirColours)
