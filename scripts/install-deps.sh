@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config ccache
           libgtest-dev libgmock-dev libbenchmark-dev
           liblua5.1-0-dev libtinyxml-dev libbullet-dev libjpeg-dev libpng-dev zlib1g-dev
-          libopenal-dev libasound2-dev libsndfile1-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+          libopenal-dev libasound2-dev libsndfile1-dev libvorbis-dev libogg-dev libavformat-dev libavcodec-dev libswscale-dev
+          libavutil-dev
           libsdl2-dev libepoxy-dev libgl1-mesa-dri libegl-mesa0)
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)

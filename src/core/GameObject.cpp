@@ -15,6 +15,7 @@
 #include "core/ObjectRegistry.h"
 #include "core/ScriptObject.h"
 #include "core/Singletons.h"
+#include "core/XmlText.h"
 #include "core/Enemy.h"
 #include "physics/PhysicData.h"
 #include "Render/RenderObject.h"
@@ -549,8 +550,9 @@ bool CPGameObject::LoadDescription()
     CPFileReader reader(fileName, false);
     if (reader.Load() != S_OK)
         return false;
-    // The reader's bytes carry no terminator; the parser needs one.
-    const std::string text(reinterpret_cast<const char*>(reader.GetData()), reader.GetDataSize());
+    // The reader's bytes carry no terminator, and the parser may step
+    // over one.
+    const std::string text = XmlParseText(reader.GetData(), reader.GetDataSize());
     m_description.Parse(text.c_str());
     if (m_description.Error()) {
         LogLine("The description " + fileName + " of " + m_name +

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <new>
 #include <vector>
@@ -210,9 +211,7 @@ class Stream final : public MultiMediaStream {
             surface->DeliverBlankFrame();
             return;
         }
-        auto index = static_cast<std::uint32_t>(seconds / frameTime);
-        if (m_header.frameCount > 0)
-            index = std::min(index, m_header.frameCount - 1);
+        const std::uint32_t index = FrameAt(seconds / frameTime);
         // The game's frames come faster than the video's: a frame already
         // in the surface is not converted again.
         const bool written = surface == m_written.surface && index == m_written.index &&
@@ -224,6 +223,17 @@ class Stream final : public MultiMediaStream {
         }
         surface->MarkFrameDelivered();
         m_written = WrittenFrame{surface, index, surface->GetFrameCount()};
+    }
+
+    // The frame due after `frames` frame times. A file that gives no frame
+    // count plays on past any index a frame can have: its last frame shows.
+    std::uint32_t FrameAt(double frames) const
+    {
+        const std::uint32_t last =
+            m_header.frameCount > 0 ? m_header.frameCount - 1 : std::numeric_limits<std::uint32_t>::max();
+        if (!(frames >= 0.0))
+            return 0;
+        return frames >= static_cast<double>(last) ? last : static_cast<std::uint32_t>(frames);
     }
 
     bool IsOpen() const { return m_graph != nullptr; }

@@ -1,5 +1,7 @@
 #include "platform/PcmSource.h"
 
+#include "platform/OggVorbisHeaders.h"
+
 #include <sndfile.h>
 
 #include <vector>
@@ -48,6 +50,8 @@ class SoundFileSource final : public PcmSource {
 
 std::unique_ptr<PcmSource> OpenSoundFile(const std::string& hostPath, std::string* error)
 {
+    if (!OggVorbisHeadersDecode(hostPath, error))
+        return nullptr;
     SF_INFO info{};
     SNDFILE* file = sf_open(hostPath.c_str(), SFM_READ, &info);
     if (!file) {

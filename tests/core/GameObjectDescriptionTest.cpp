@@ -81,3 +81,34 @@ TEST_F(GameObjectDescriptionTest, MissingOrBrokenDescriptionFailsWithALogLine)
     }
     EXPECT_TRUE(log.Contains("not well-formed XML"));
 }
+
+// Descriptions that end inside a UTF-8 character are read as far as they
+// go (core/XmlTextTest.cpp shows the parser kept within them).
+TEST_F(GameObjectDescriptionTest, DescriptionEndingInALeadByteIsReadNoFurtherThanItsEnd)
+{
+    // The declaration (or a byte-order mark) makes the parser read UTF-8;
+    // the texts are longer than a string keeps in itself, so that their
+    // bytes lie on the heap.
+    const std::string declared = "<?xml version=\"1.0\"?>\n<object>a name ";
+    struct Case {
+        std::string text;
+        bool whole; // the parser takes what comes after the root as text
+    };
+    const Case cases[] = {
+        {declared + "\xC3", false},
+        {declared + "\xE2", false},
+        {declared + "\xF0", false},
+        {declared + "\xE2\x82", false},
+        {"\xEF\xBB\xBF<object><sound name=\"x\"/></object>\xF0", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        folder.Write("data/descriptions/cut.xml", c.text);
+        car.SetDescriptionFile("cut.xml");
+
+        EXPECT_EQ(car.LoadDescription(), c.whole);
+
+        EXPECT_EQ(car.GetDescription().RootElement() != nullptr, c.whole);
+    }
+    EXPECT_TRUE(log.Contains("cut.xml of jeep is not well-formed XML"));
+}

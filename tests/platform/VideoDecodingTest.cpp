@@ -159,6 +159,33 @@ TEST_F(VideoDecodingTest, TheDecoderSkipsAheadAndStartsOverForAnEarlierFrame)
     EXPECT_EQ(VideoDecoder::Open(m_folder.Path("Data/Video/none.avi"), kWidth, kHeight, &error), nullptr);
 }
 
+TEST_F(VideoDecodingTest, AVideoOfUnknownLengthShowsItsLastFrameHoweverLongItPlays)
+{
+    // The header gives no frame count and a frame time of 1 us: after
+    // 2^32 us and a little more, the frame index no longer fits 32 bits.
+    std::string avi = m_folder.Read("Data/Video/colours.avi");
+    const std::size_t header = avi.find("avih");
+    ASSERT_NE(header, std::string::npos);
+    const std::size_t frameTimeAt = header + 8, frameCountAt = header + 8 + 16;
+    avi.replace(frameTimeAt, 4, std::string("\1\0\0\0", 4));
+    avi.replace(frameCountAt, 4, std::string(4, '\0'));
+    m_folder.Write("Data/Video/endless.avi", avi);
+    OpenStream("endless.avi");
+    ASSERT_EQ(m_stream->GetHeader().frameCount, 0u);
+    ASSERT_EQ(m_stream->GetHeader().microsecondsPerFrame, 1u);
+    ASSERT_EQ(m_stream->SetState(StreamRunState::Running), S_OK);
+    MediaGraph* graph = nullptr;
+    ASSERT_EQ(m_stream->GetFilterGraph(&graph), S_OK);
+    void* position = nullptr;
+    ASSERT_EQ(graph->QueryInterface(MediaInterface::Position, &position), S_OK);
+    // 2^32 + 2 frame times: an index cut to 32 bits would be frame 2.
+    ASSERT_EQ(static_cast<MediaPosition*>(position)->SetCurrentPosition(4294.967298), S_OK);
+    EXPECT_EQ(m_sample->Update(), S_OK);
+    EXPECT_EQ(PixelAt(*m_surface, 3, 3), Rgb(kColours[4]));
+    static_cast<MediaPosition*>(position)->Release();
+    graph->Release();
+}
+
 } // namespace
 
 namespace {
