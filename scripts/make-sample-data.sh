@@ -15,13 +15,16 @@ trap 'rm -rf "$work"' EXIT
 # What this script makes is made anew, so nothing stale stays behind.
 rm -rf "$out/Data/Levels" "$out/Data/Descriptions" "$out/Data/Effects" "$out/Data/Clouds" \
        "$out/Data/Interface" "$out/Data/Music" "$out/Data/Saves" "$out/Data/player.dat" \
-       "$out/Data/coeff.dat" "$out/Data/scores.dat" "$out/Data/texts.txt" "$out/Actions.cfg" "$out"/*.pak
+       "$out/Data/coeff.dat" "$out/Data/scores.dat" "$out/Data/texts.txt" "$out/Data/shop.txt" \
+       "$out/Actions.cfg" "$out"/*.pak
 mkdir -p "$out/Data" "$work/sounds" "$work/meshsrc" "$work/meshes" "$work/textures"
 
 "$bin/samplesounds" "$work/sounds"
 "$bin/samplemusic" "$out/Data/Music"
 "$bin/sampletrack" "$work/meshsrc" "$out/Data/Levels"
-"$bin/rslevel" "$out/Data/Levels/level1.lvl.txt" "$out/Data/Levels/level1.lvl"
+for level in level1 level2; do
+  "$bin/rslevel" "$out/Data/Levels/$level.lvl.txt" "$out/Data/Levels/$level.lvl"
+done
 "$bin/samplecars" "$work/meshsrc" "$work/meshes" "$out/Data/Descriptions"
 "$bin/sampleart" "$work/textures" "$out/Data"
 "$bin/sampleinterface" "$work/textures" "$out/Data/Interface"

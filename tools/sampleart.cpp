@@ -72,6 +72,28 @@ Painter Soft(int r, int g, int b, double power)
     };
 }
 
+// A car's paint: its colour with a pale stripe down the middle of each
+// face and a dark sill along its foot.
+Painter CarPaint(int r, int g, int b)
+{
+    return [=](int x, int y, int size) {
+        const int n = Grain(6);
+        if (std::abs(2 * x + 1 - size) < size / 5)
+            return Argb(255, (r + 255) / 2 + n, (g + 255) / 2 + n, (b + 255) / 2 + n);
+        if (y >= size * 7 / 8)
+            return Argb(255, r / 3 + n, g / 3 + n, b / 3 + n);
+        return Argb(255, r + n, g + n, b + n);
+    };
+}
+
+// Tread stripes across the tyre and a pale hub in the middle of its sides.
+std::uint32_t Wheel(int x, int y, int size)
+{
+    if (Radial(x, y, size) < 0.35)
+        return Argb(255, 190, 190, 195);
+    return (x * 4 / size) % 2 ? Argb(255, 20, 20, 20) : Argb(255, 55, 55, 55);
+}
+
 std::uint32_t Road(int x, int y, int size)
 {
     const int n = Grain(12);
@@ -85,6 +107,20 @@ std::uint32_t Road(int x, int y, int size)
 std::uint32_t Wall(int x, int, int size)
 {
     return (x * 4 / size) % 2 ? Argb(255, 220, 30, 30) : Argb(255, 240, 240, 240);
+}
+
+// The gloom circuit's road: darker, with yellow edges and no middle line.
+std::uint32_t DarkRoad(int x, int, int size)
+{
+    const int n = Grain(10);
+    if (x < 3 || x >= size - 3)
+        return Argb(255, 220 + n / 3, 190 + n / 3, 40);
+    return Argb(255, 50 + n, 48 + n, 56 + n);
+}
+
+std::uint32_t DarkWall(int x, int y, int size)
+{
+    return ((x + y) * 4 / size) % 2 ? Argb(255, 230, 200, 20) : Argb(255, 25, 25, 25);
 }
 
 std::uint32_t Arrow(int x, int y, int size)
@@ -124,10 +160,24 @@ std::vector<Picture> Pictures()
         {"checkpoint.tga", 32, Checker(Argb(255, 250, 200, 0), Argb(255, 30, 30, 30), 4)},
         {"arrow.tga", 32, Arrow},
         {"bonus.tga", 32, Solid(60, 200, 90, 10)},
+        {"bonus_red.tga", 32, Solid(220, 60, 50, 10)},
+        {"bonus_blue.tga", 32, Solid(60, 110, 230, 10)},
+        {"barrier.tga", 32, Checker(Argb(255, 240, 120, 20), Argb(255, 250, 250, 250), 4)},
+        {"road2.tga", 64, DarkRoad},
+        {"wall2.tga", 32, DarkWall},
         {"glow.tga", 32, Soft(255, 240, 120, 1.5)},
-        {"car_zil.tga", 32, Solid(60, 110, 60, 8)},
-        {"car_tvr.tga", 32, Solid(200, 40, 40, 8)},
-        {"wheel.tga", 16, Solid(25, 25, 25, 6)},
+        {"car_blue.tga", 32, CarPaint(30, 80, 220)},
+        {"car_red.tga", 32, CarPaint(210, 30, 30)},
+        {"car_yellow.tga", 32, CarPaint(235, 205, 30)},
+        {"car_orange.tga", 32, CarPaint(240, 120, 20)},
+        {"car_white.tga", 32, CarPaint(225, 225, 225)},
+        {"car_purple.tga", 32, CarPaint(140, 40, 180)},
+        {"car_cyan.tga", 32, CarPaint(30, 200, 210)},
+        {"car_black.tga", 32, CarPaint(40, 40, 45)},
+        {"car_glass.tga", 16, Solid(120, 170, 200, 6)},
+        {"gun.tga", 16, Solid(70, 72, 78, 6)},
+        {"flash.tga", 16, Soft(255, 230, 120, 1.0)},
+        {"wheel.tga", 16, Wheel},
         {"shadow.tga", 32, Soft(0, 0, 0, 1.0)},
         {"error.tga", 16, Checker(Argb(255, 255, 0, 255), Argb(255, 0, 0, 0), 4)},
         {"load.tga", 64, Loading},
@@ -236,35 +286,47 @@ std::string Rgb(int r, int g, int b)
 // The game draws its sky through a projection whose far plane stands at
 // 1000: the dome and the sun stay inside it, or the clipped sky shows the
 // fog colour behind.
-std::string Skyscape()
+struct SkyKey {
+    const char* name;
+    int band[3][3];
+    int sun[3];
+    int ambient[3];
+    int fog[3];
+    double sunAngle;
+};
+
+// The day circuit's sky: a day that slowly turns to evening and back.
+const SkyKey kDaySky[] = {
+    {"day",
+     {{200, 220, 240}, {120, 170, 230}, {60, 110, 210}},
+     {255, 250, 230},
+     {120, 120, 130},
+     {190, 200, 220},
+     40.0},
+    {"evening",
+     {{240, 170, 120}, {150, 110, 160}, {50, 50, 120}},
+     {255, 180, 120},
+     {90, 80, 90},
+     {200, 160, 140},
+     15.0},
+};
+
+// The gloom circuit's: a low violet dusk that darkens to a night sky,
+// under its own, heavier clouds.
+const SkyKey kGloomSky[] = {
+    {"dusk", {{110, 90, 130}, {60, 50, 90}, {25, 20, 50}}, {200, 150, 170}, {60, 55, 75}, {70, 60, 85}, 8.0},
+    {"night", {{50, 50, 80}, {25, 25, 55}, {8, 8, 25}}, {150, 150, 200}, {40, 40, 60}, {35, 35, 50}, 4.0},
+};
+
+std::string Skyscape(const SkyKey (&keys)[2], const char* title, const char* cloudSet, const char* layers)
 {
-    std::string t = "// sample sky: a day that slowly turns to evening and back\n";
+    std::string t = std::string("// sample sky: ") + title + "\n";
     t += "time_scale 1.0\nstart_keyframe 0\nradius 900.0\nvertical_scale 0.5\nslices 16\ncentre 0.0 0.0 "
          "-100.0\n";
     t += "texture data\\textures\\sky.tga\neffect data\\effects\\sky.fx\nbands 3\nkeyframes 2\nparts 1\n"
          "part_effect1 data\\effects\\skypart.fx\n"
-         "part_effect2 data\\effects\\skypart2.fx\ncloud_sets 1\nlayers layers1.txt\n";
-    const struct {
-        const char* name;
-        int band[3][3];
-        int sun[3];
-        int ambient[3];
-        int fog[3];
-        double sunAngle;
-    } keys[] = {
-        {"day",
-         {{200, 220, 240}, {120, 170, 230}, {60, 110, 210}},
-         {255, 250, 230},
-         {120, 120, 130},
-         {190, 200, 220},
-         40.0},
-        {"evening",
-         {{240, 170, 120}, {150, 110, 160}, {50, 50, 120}},
-         {255, 180, 120},
-         {90, 80, 90},
-         {200, 160, 140},
-         15.0},
-    };
+         "part_effect2 data\\effects\\skypart2.fx\ncloud_sets 1\nlayers " +
+         std::string(layers) + "\n";
     for (const auto& key : keys) {
         t += std::string("// keyframe ") + key.name + "\nduration 600.0\nlevel 255.0\nangle 0.0\ngrey 2\n";
         for (const auto& band : key.band)
@@ -279,18 +341,22 @@ std::string Skyscape()
     }
     t += "// the sun\ndirection 0.3 0.5 0.8\nsize 120.0\ndistance 800.0\nbase_angle 0.0\nframes 1\nframe "
          "data\\textures\\sun.tga\n";
-    t += "cloud_set cloudset1.txt\n";
+    t += "cloud_set " + std::string(cloudSet) + "\n";
     return t;
 }
 
-std::string CloudSet()
+// Clouds at a height, spread round the sky; the gloom's hang lower and
+// closer together.
+std::string CloudSet(double height, int count, double reach)
 {
-    std::string t =
-        "position 0.0 0.0 400.0\nvalue1 1.0\nvalue2 0\nvector 0.0 0.0 0.0\nvalue3 1.0\nclouds 4\n";
-    const double offsets[4][2] = {{-600, 200}, {300, 500}, {500, -400}, {-300, -600}};
-    for (int i = 0; i < 4; ++i)
-        t += "cloud cloud1.txt\noffset " + Num(offsets[i][0]) + " " + Num(offsets[i][1]) + " 0.0\nscale " +
-             Num(1.0 + 0.25 * i) + "\nrotation " + Num(0.7 * i) + "\nextra 0.0\n";
+    std::string t = "position 0.0 0.0 " + Num(height) +
+                    "\nvalue1 1.0\nvalue2 0\nvector 0.0 0.0 0.0\nvalue3 1.0\nclouds " +
+                    std::to_string(count) + "\n";
+    const double offsets[8][2] = {{-600, 200}, {300, 500}, {500, -400},  {-300, -600},
+                                  {-100, 100}, {650, 50},  {-550, -250}, {150, -650}};
+    for (int i = 0; i < count; ++i)
+        t += "cloud cloud1.txt\noffset " + Num(offsets[i][0] * reach) + " " + Num(offsets[i][1] * reach) +
+             " 0.0\nscale " + Num(1.0 + 0.25 * (i % 4)) + "\nrotation " + Num(0.7 * i) + "\nextra 0.0\n";
     return t;
 }
 
@@ -312,9 +378,10 @@ std::string Cloud()
     return t;
 }
 
-std::string Layers()
+std::string Layers(const char* cloudSet)
 {
-    return "layers 1\nfade_time 10.0\nduration 300.0\nspread 0.2\ncloud_set cloudset1.txt\nvalue1 0\nvalue2 "
+    return "layers 1\nfade_time 10.0\nduration 300.0\nspread 0.2\ncloud_set " + std::string(cloudSet) +
+           "\nvalue1 0\nvalue2 "
            "0\n"
            "value3 0.0\nvalue4 0.0\nvalue5 0\nvalue6 0.0\nvalue7 0\nvalue8 0\novercast 0\nweight 1.0\nvalue9 "
            "0\n";
@@ -322,12 +389,20 @@ std::string Layers()
 
 bool WriteSky(const fs::path& folder)
 {
-    // Level 0 (a level of another name, the menus) and level 1 share the sky.
-    return sample::WriteFile(folder / "skyscape0.txt", Skyscape()) &&
-           sample::WriteFile(folder / "skyscape1.txt", Skyscape()) &&
-           sample::WriteFile(folder / "cloudset1.txt", CloudSet()) &&
+    // Level 0 (a level of another name, the menus) and level 1 share the
+    // day sky; level 2 has the gloom.
+    const std::string day =
+        Skyscape(kDaySky, "a day that slowly turns to evening and back", "cloudset1.txt", "layers1.txt");
+    return sample::WriteFile(folder / "skyscape0.txt", day) &&
+           sample::WriteFile(folder / "skyscape1.txt", day) &&
+           sample::WriteFile(
+               folder / "skyscape2.txt",
+               Skyscape(kGloomSky, "a gloomy dusk that darkens to night", "cloudset2.txt", "layers2.txt")) &&
+           sample::WriteFile(folder / "cloudset1.txt", CloudSet(400.0, 4, 1.0)) &&
+           sample::WriteFile(folder / "cloudset2.txt", CloudSet(250.0, 8, 0.7)) &&
            sample::WriteFile(folder / "cloud1.txt", Cloud()) &&
-           sample::WriteFile(folder / "layers1.txt", Layers());
+           sample::WriteFile(folder / "layers1.txt", Layers("cloudset1.txt")) &&
+           sample::WriteFile(folder / "layers2.txt", Layers("cloudset2.txt"));
 }
 
 // The particle prototypes and the emitters that spawn them, one section

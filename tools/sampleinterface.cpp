@@ -1,5 +1,5 @@
-// Generates the sample interface: the main menu, heads-up display and
-// results screens (.int), the picture they cut their windows from, and the
+// Generates the sample interface: the main menu, profile, shop, heads-up
+// display and results screens (.int), the picture they cut their windows from, and the
 // font: a glyph picture drawn from a 5 x 7 dot table and the font file that
 // tells where each glyph lies. The same bytes on every run.
 //   sampleinterface TEXTURE_FOLDER INTERFACE_FOLDER
@@ -144,15 +144,71 @@ std::string Text(const std::string& name, int x, int y, const std::string& key, 
 
 std::string Cursor() { return "window\ncursor 0,0,16,16,0,128,16,16\n"; }
 
+// The buttons of a screen stand 60 pixels apart. On the game's screen
+// of 640 x 480 a centred screen's point (x, y) shows at (x - 192, y - 144):
+// the middle of a button placed at (x, y) is at (x - 64, y - 120).
 std::string MainMenu()
 {
-    std::string t = "// Main menu: start a race, or leave\n" + Header("gamemenu");
-    t += "window\npanel 312,184,400,400,0,0,128,128,true,center\n";
-    t += Text("title", 412, 220, "title_main", "center");
-    t += Button("start", 384, 300) + Text("start_text", 430, 316, "menu_start", "center");
-    t += Button("profile", 384, 370) + Text("profile_text", 430, 386, "menu_profile", "center");
-    t += Button("exit", 384, 440) + Text("exit_text", 430, 456, "menu_exit", "center");
-    t += "textedit\nplayer_name 430,520,main,16,center\n";
+    std::string t = "// Main menu: start a race, choose a profile, the shop, or leave\n" + Header("gamemenu");
+    t += "window\npanel 312,164,400,460,0,0,128,128,true,center\n";
+    t += Text("title", 412, 200, "title_main", "center");
+    t += Text("profile_name", 412, 250, "menu_profile", "center");
+    const char* buttons[][2] = {
+        {"start", "menu_start"}, {"profile", "menu_profile"}, {"shop", "menu_shop"}, {"exit", "menu_exit"}};
+    for (int i = 0; i < 4; ++i) {
+        const int y = 300 + 60 * i;
+        t += Button(buttons[i][0], 384, y) +
+             Text(std::string(buttons[i][0]) + "_text", 430, y + 16, buttons[i][1], "center");
+    }
+    t += Text("money", 412, 560, "menu_money", "center");
+    t += "textedit\nplayer_name 430,590,main,16,center\n";
+    return t + Cursor();
+}
+
+// The six save slots on the left, what to do with the chosen one on the
+// right.
+std::string Profiles()
+{
+    std::string t = "// Profiles: the six save slots; new, load, delete\n" + Header("profile");
+    t += "window\npanel 212,100,600,560,0,0,128,128,true,center\n";
+    t += Text("title", 412, 130, "title_profile", "center");
+    for (int i = 1; i <= 6; ++i) {
+        const int y = 140 + 60 * i;
+        t += Button("slot" + std::to_string(i), 250, y) +
+             Text("slot" + std::to_string(i) + "_text", 296, y + 16, "profile_empty", "center");
+    }
+    const char* buttons[][2] = {
+        {"new", "menu_new"}, {"load", "menu_load"}, {"delete", "menu_delete"}, {"back", "menu_back"}};
+    for (int i = 0; i < 4; ++i) {
+        const int y = 200 + 60 * i;
+        t += Button(buttons[i][0], 540, y) +
+             Text(std::string(buttons[i][0]) + "_text", 586, y + 16, buttons[i][1], "center");
+    }
+    t += Text("chosen", 540, 470, "profile_chosen", "center");
+    return t + Cursor();
+}
+
+// One item at a time: its name, price and text, stepped through with
+// Previous and Next; Buy fits it with the money won.
+std::string Shop()
+{
+    std::string t = "// Shop: the items on offer, one at a time, and what the car carries\n" + Header("shop");
+    t += "window\npanel 212,100,600,560,0,0,128,128,true,center\n";
+    t += Text("title", 412, 130, "title_shop", "center");
+    t += Text("money", 260, 190, "shop_money", "center");
+    t += Text("item", 260, 250, "shop_item", "center");
+    t += Text("price", 260, 290, "shop_price", "center");
+    t += Text("text", 260, 330, "shop_text", "center");
+    t += Text("fitted", 260, 390, "shop_fitted", "center");
+    t += Text("message", 260, 430, "shop_message", "center");
+    const char* buttons[][2] = {
+        {"prev", "menu_prev"}, {"next", "menu_next_item"}, {"buy", "menu_buy"}, {"back", "menu_back"}};
+    for (int i = 0; i < 4; ++i) {
+        const int x = i % 2 == 0 ? 250 : 540;
+        const int y = 500 + 60 * (i / 2);
+        t += Button(buttons[i][0], x, y) +
+             Text(std::string(buttons[i][0]) + "_text", x + 46, y + 16, buttons[i][1], "center");
+    }
     return t + Cursor();
 }
 
@@ -180,7 +236,10 @@ std::string Results()
         t += Text("name" + n, 320, 200 + 36 * i, "results_name" + n, "center");
         t += Text("time" + n, 620, 200 + 36 * i, "results_time" + n, "center");
     }
-    t += Button("continue", 384, 560) + Text("continue_text", 430, 576, "menu_continue", "center");
+    // Continue goes on to the next circuit (or back to the menu after the
+    // last one), Menu straight back.
+    t += Button("continue", 250, 570) + Text("continue_text", 296, 586, "menu_continue", "center");
+    t += Button("menu", 540, 570) + Text("menu_text", 586, 586, "menu_menu", "center");
     return t + Cursor();
 }
 
@@ -200,6 +259,8 @@ int main(int argc, char** argv)
                     sample::WriteFile(screens / "fonts.txt", FontFile()) &&
                     sample::WriteFile(screens / "mainmenu1024.int", MainMenu()) &&
                     sample::WriteFile(screens / "hud1024.int", HeadsUp()) &&
-                    sample::WriteFile(screens / "results1024.int", Results());
+                    sample::WriteFile(screens / "results1024.int", Results()) &&
+                    sample::WriteFile(screens / "profile1024.int", Profiles()) &&
+                    sample::WriteFile(screens / "shop1024.int", Shop());
     return ok ? 0 : 1;
 }

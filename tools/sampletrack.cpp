@@ -1,14 +1,15 @@
-// Generates the sample circuit: the mesh descriptions of its scene, road
-// collision, terrain and track objects (for rsmesh), and the readable level
-// description a level writer turns into the ".lvl" file. The same bytes on
-// every run.
+// Generates the two sample circuits: the mesh descriptions of their
+// scenes, road collisions, the terrain and the track objects (for rsmesh),
+// and the readable level descriptions a level writer turns into ".lvl"
+// files. The same bytes on every run.
 //   sampletrack MESH_SOURCES LEVEL_FOLDER
 // MESH_SOURCES receives "NAME.EXT.txt" for each mesh file NAME.EXT (its
-// scene file is NAME.rdf); LEVEL_FOLDER receives "level1.lvl.txt" and the
-// mission list "level1.mis".
+// scene file is NAME.rdf); LEVEL_FOLDER receives "levelN.lvl.txt" and the
+// mission list "levelN.mis" for N = 1 (a long day circuit of three bends)
+// and 2 (a shorter, hillier loop of two bends under a gloomy sky).
 //
 // The level description is what rslevel reads (its head says the
-// statements); scripts/make-sample-data.sh turns it into "level1.lvl".
+// statements); scripts/make-sample-data.sh turns it into "levelN.lvl".
 #include <algorithm>
 #include <clocale>
 #include <cmath>
@@ -31,6 +32,9 @@ constexpr double kPi = 3.14159265358979323846;
 
 // What shapes the circuit; change these and run scripts/make-sample-data.sh.
 struct TrackParams {
+    int number = 1; // levelN: its scene, road collision and sky by number
+    const char* roadTexture = "road.tga";
+    const char* wallTexture = "wall.tga";
     double length = 3000.0; // centre line, metres
     double width = 14.0;    // between the walls
     double step = 8.0;      // distance between the road's cross sections
@@ -45,6 +49,7 @@ struct TrackParams {
     int sectionsPerPiece = 15; // cross sections per piece of the scene's road
     int checkpoints = 4;
     int opponents = 7;
+    int playerSlot = 4; // of the grid, from the front
     double terrainSize = 3000.0;
     double terrainHeight = -0.5;
 };
@@ -288,8 +293,8 @@ std::string SceneMesh(const std::vector<Section>& sections, const TrackParams& p
         mesh.BeginNode(walls);
         AddWalls(mesh, sections, params, stretches[i]).WriteBox(mesh);
         mesh.EndNode();
-        scene += sample::Section(road, "diffuse.fx", "road.tga") +
-                 sample::Section(walls, "diffuse.fx", "wall.tga");
+        scene += sample::Section(road, "diffuse.fx", params.roadTexture) +
+                 sample::Section(walls, "diffuse.fx", params.wallTexture);
     }
     AddStartPosts(mesh, sections, params);
     mesh.Scene(scene + sample::Section("start_post_left", "diffuse.fx", "post.tga") +
@@ -326,7 +331,7 @@ std::string CollisionMesh(const std::vector<Section>& sections, const TrackParam
         else
             text += line + "\n";
     }
-    text += "end\nscene\n" + sample::Section("road_phys", "diffuse.fx", "road.tga") + "visible = 0\n";
+    text += "end\nscene\n" + sample::Section("road_phys", "diffuse.fx", params.roadTexture) + "visible = 0\n";
     return text;
 }
 
@@ -396,19 +401,37 @@ std::string RepairMesh()
     return mesh.Text();
 }
 
-// A speed-up, recognised by its child "glow3".
-std::string FastBonusMesh()
+// A pick-up the race knows by a child of its tree: "glow3" speeds up,
+// "glow2" slows down, "glow4" gives an ability and "glow6" takes one.
+std::string GlowBonusMesh(const std::string& name, const std::string& glow, const std::string& texture)
 {
     MeshText mesh("plain");
-    mesh.BeginNode("bonus_fast");
+    mesh.BeginNode(name);
     mesh.Block(Point{0, 0, 1}, Point{0.4, 0.4, 0.4});
     mesh.Box(Point{0, 0, 1}, Point{0.8, 0.8, 0.8});
     mesh.EndNode();
-    mesh.BeginNode("glow3");
+    mesh.BeginNode(glow);
     mesh.Block(Point{0, 0, 1}, Point{0.6, 0.6, 0.05});
     mesh.EndNode();
-    mesh.Scene(sample::Section("bonus_fast", "diffuse.fx", "bonus.tga") +
-               sample::Section("glow3", "diffuse.fx", "glow.tga"));
+    mesh.Scene(sample::Section(name, "diffuse.fx", texture) +
+               sample::Section(glow, "diffuse.fx", "glow.tga"));
+    return mesh.Text();
+}
+
+// A barrier across part of the road, known by its child: "sphera" throws
+// back the cars of one side, "v_bii" lifts and spins those of the other.
+std::string BarrierMesh(const std::string& name, const std::string& part)
+{
+    MeshText mesh("plain");
+    mesh.BeginNode(name);
+    mesh.Block(Point{0, 0, 0.6}, Point{2.0, 0.3, 0.6});
+    mesh.Box(Point{0, 0, 0.6}, Point{2.0, 0.5, 0.8});
+    mesh.EndNode();
+    mesh.BeginNode(part);
+    mesh.Block(Point{0, 0, 1.5}, Point{0.5, 0.5, 0.3});
+    mesh.EndNode();
+    mesh.Scene(sample::Section(name, "diffuse.fx", "barrier.tga") +
+               sample::Section(part, "diffuse.fx", "glow.tga"));
     return mesh.Text();
 }
 
@@ -463,12 +486,17 @@ std::string SplineText(const std::string& name, const std::vector<Section>& sect
 std::string LevelText(const std::vector<Section>& sections, const TrackParams& params)
 {
     const int count = static_cast<int>(sections.size());
-    std::string text = "# The sample circuit, level1: " + Num(params.length) + " m of road, " +
+    const std::string n = std::to_string(params.number);
+    std::string text = "# The sample circuit, level" + n + ": " + Num(params.length) + " m of road, " +
                        Num(params.width) + " m wide, a hill of " + Num(params.hillHeight) +
                        " m.\n"
                        "# Scene files the game finds by the level's name, not through this file:\n"
-                       "#   level1.rdf (scene), road_phys1.rdf (road collision), land.rdf (terrain),\n"
-                       "#   skyscape1.txt (sky); the mission list is level1.mis.\n"
+                       "#   level" +
+                       n + ".rdf (scene), road_phys" + n +
+                       ".rdf (road collision), land.rdf (terrain),\n"
+                       "#   skyscape" +
+                       n + ".txt (sky); the mission list is level" + n +
+                       ".mis.\n"
                        "# Objects stand at x y z, turned by the quaternion qx qy qz qw as it is\n"
                        "# stored (the game takes its conjugate), scaled by sx sy sz. A scene\n"
                        "# object is loaded from its name without trailing digits plus \".rdf\".\n"
@@ -482,10 +510,12 @@ std::string LevelText(const std::vector<Section>& sections, const TrackParams& p
         const double across = (slot % 2 == 0 ? -lane : lane);
         return std::pair<Point, double>(Offset(sections[index], across, 0.6), Yaw(sections, index));
     };
-    auto player = grid(0);
+    // The player starts in the third row: the slow cars ahead are there to
+    // be overtaken, the fast ones behind come past.
+    auto player = grid(params.playerSlot);
     text += ObjectLine("player", player.first, player.second);
     for (int i = 1; i <= params.opponents; ++i) {
-        auto place = grid(i);
+        auto place = grid(i <= params.playerSlot ? i - 1 : i);
         text += ObjectLine("enemy" + std::to_string(i), place.first, place.second);
     }
     text += ObjectLine("stolb_start_left", Offset(sections[0], params.width / 2 + 1, 0), Yaw(sections, 0));
@@ -505,6 +535,20 @@ std::string LevelText(const std::vector<Section>& sections, const TrackParams& p
     for (int i = 0; i < 2; ++i)
         text += ObjectLine("bonus_fast" + std::to_string(i + 1), Offset(sections[fast[i]], lane, 0),
                            Yaw(sections, fast[i]));
+    // One of each other pick-up and both barriers, spread over the lap.
+    const struct {
+        const char* name;
+        double share;
+        double across;
+    } others[] = {{"bonus_slow1", 0.45, -lane},
+                  {"bonus_plus1", 0.55, lane},
+                  {"bonus_minus1", 0.65, -lane},
+                  {"barrier_sphera1", 0.7, lane},
+                  {"barrier_vbii1", 0.82, -lane}};
+    for (const auto& other : others) {
+        const int at = static_cast<int>(count * other.share);
+        text += ObjectLine(other.name, Offset(sections[at], other.across, 0), Yaw(sections, at));
+    }
     const int sources[] = {count / 4, count * 3 / 4};
     const char* sourceNames[] = {"src_north", "src_south"};
     for (int i = 0; i < 2; ++i)
@@ -524,9 +568,10 @@ std::string LevelText(const std::vector<Section>& sections, const TrackParams& p
 // bonuses), then the sources the level's "src" objects place.
 std::string MissionText(const TrackParams& params)
 {
-    std::string text = "// level1: one line per checkpoint gate, then the enemy sources\n";
+    std::string text = "// level" + std::to_string(params.number) +
+                       ": one line per checkpoint gate, then the enemy sources\n";
     for (int c = 0; c < params.checkpoints; ++c)
-        text += "25.0 0 0 0 ; 50 bonus_remont,1;bonus_fast,1\n";
+        text += "25.0 0 0 0 ; 50 bonus_remont,30;bonus_fast,30;bonus_slow,20;bonus_plus,10;bonus_minus,10\n";
     text += "sources\nnorth road 0 10.0 ;\nsouth road 0 10.0 ;\n";
     return text;
 }
@@ -545,19 +590,40 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "Usage: sampletrack MESH_SOURCES LEVEL_FOLDER\n");
         return 2;
     }
-    const TrackParams params;
-    const std::vector<Section> sections = BuildSections(params);
     const fs::path meshes = argv[1];
     const fs::path levels = argv[2];
-    const bool ok = WriteMesh(meshes, "level1.msh", SceneMesh(sections, params)) &&
-                    WriteMesh(meshes, "road_phys1.msh", CollisionMesh(sections, params)) &&
-                    WriteMesh(meshes, "land.msh", TerrainMesh(params)) &&
-                    WriteMesh(meshes, "checkpoint.msh", CheckpointMesh(params)) &&
-                    WriteMesh(meshes, "arrow_blue.msh", ArrowMesh()) &&
-                    WriteMesh(meshes, "bonus_remont.msh", RepairMesh()) &&
-                    WriteMesh(meshes, "bonus_fast.msh", FastBonusMesh()) &&
-                    WriteMesh(meshes, "wrong.msh", StandInMesh()) &&
-                    sample::WriteFile(levels / "level1.lvl.txt", LevelText(sections, params)) &&
-                    sample::WriteFile(levels / "level1.mis", MissionText(params));
+    // The day circuit, and a shorter loop of two tight bends over a higher
+    // hill, its road darker and its walls yellow and black.
+    TrackParams day;
+    TrackParams gloom;
+    gloom.number = 2;
+    gloom.length = 2200.0;
+    gloom.width = 13.0;
+    gloom.bend = 0.3;
+    gloom.lobes = 2;
+    gloom.hillHeight = 18.0;
+    gloom.hillLength = 360.0;
+    gloom.hillCentre = 0.3;
+    gloom.roadTexture = "road2.tga";
+    gloom.wallTexture = "wall2.tga";
+    bool ok = WriteMesh(meshes, "land.msh", TerrainMesh(day)) &&
+              WriteMesh(meshes, "checkpoint.msh", CheckpointMesh(day)) &&
+              WriteMesh(meshes, "arrow_blue.msh", ArrowMesh()) &&
+              WriteMesh(meshes, "bonus_remont.msh", RepairMesh()) &&
+              WriteMesh(meshes, "bonus_fast.msh", GlowBonusMesh("bonus_fast", "glow3", "bonus.tga")) &&
+              WriteMesh(meshes, "bonus_slow.msh", GlowBonusMesh("bonus_slow", "glow2", "bonus_red.tga")) &&
+              WriteMesh(meshes, "bonus_plus.msh", GlowBonusMesh("bonus_plus", "glow4", "bonus_blue.tga")) &&
+              WriteMesh(meshes, "bonus_minus.msh", GlowBonusMesh("bonus_minus", "glow6", "bonus_red.tga")) &&
+              WriteMesh(meshes, "barrier_sphera.msh", BarrierMesh("barrier_sphera", "sphera")) &&
+              WriteMesh(meshes, "barrier_vbii.msh", BarrierMesh("barrier_vbii", "v_bii")) &&
+              WriteMesh(meshes, "wrong.msh", StandInMesh());
+    for (const TrackParams* params : {&day, &gloom}) {
+        const std::string n = std::to_string(params->number);
+        const std::vector<Section> sections = BuildSections(*params);
+        ok = ok && WriteMesh(meshes, "level" + n + ".msh", SceneMesh(sections, *params)) &&
+             WriteMesh(meshes, "road_phys" + n + ".msh", CollisionMesh(sections, *params)) &&
+             sample::WriteFile(levels / ("level" + n + ".lvl.txt"), LevelText(sections, *params)) &&
+             sample::WriteFile(levels / ("level" + n + ".mis"), MissionText(*params));
+    }
     return ok ? 0 : 1;
 }

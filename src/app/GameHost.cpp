@@ -8,7 +8,9 @@
 #include "Render/PRender.h"
 #include "core/GameSettings.h"
 #include "core/Log.h"
+#include "core/Kernel.h"
 #include "core/PackFile.h"
+#include "core/ScriptObject.h"
 #include "game/GameData.h"
 #include "core/Singletons.h"
 #include "game/FlameEffect.h"
@@ -52,6 +54,15 @@ PlatformDevices MakeDevices(const GameHost::Options& options, std::string* error
     return MakeHeadlessDevices(screen);
 }
 
+// Whether a script object is among the kernel's tasks.
+bool AnyScriptRuns(const CPKernel& kernel)
+{
+    for (const CPObjectPtr& task : kernel.GetTasks())
+        if (task.As<CPScriptObject>())
+            return true;
+    return false;
+}
+
 } // namespace
 
 GameHost::GameHost(const Options& options)
@@ -88,6 +99,10 @@ GameHost::GameHost(const Options& options)
     CPFontFile::Load(CPFontFile::kDefaultFile, m_services->Interfaces());
     // The screens read their texts from the text table as they are built.
     m_services->GameData().LoadTexts(CPGameData::kTextFile);
+    // What the shop offers and the best times of earlier runs are the
+    // game's from its first screen on.
+    m_services->GameData().LoadShop(CPGameData::kShopFile);
+    m_services->GameData().LoadScores();
     // The key bindings; the scripts may load others or rebind them.
     m_inputManager->ParseActionsConfig(kActionsFile);
     InstallSkyscape(*m_render);
@@ -167,6 +182,8 @@ int GameHost::GetFrameLimit() const
     // A player in a window plays until the window closes or the race ends.
     if (HasWindow())
         return std::numeric_limits<int>::max();
+    if (m_options.wholeGame)
+        return kGameFrames;
     return m_watch.IsWatching() ? kRaceFrames : kMenuFrames;
 }
 
@@ -176,7 +193,7 @@ int GameHost::Run()
     constexpr int kProgressEvery = 15;
     int frame = 0;
     bool shown = false;
-    while (!IsQuitAsked() && frame < GetFrameLimit() && !m_watch.IsOver()) {
+    while (!IsQuitAsked() && frame < GetFrameLimit() && (m_options.wholeGame || !m_watch.IsOver())) {
         // Recorded input is played into the input state, in a window beside
         // what the window's keyboard and mouse report.
         if (m_devices.headlessInput)
@@ -212,10 +229,19 @@ void GameHost::RunFrame()
     DispatchInput();
     if (!m_options.autopilot)
         m_keyboard.Drive(GetCurrentLevel(), *m_inputManager);
+    //    The other actions (firing, the super weapon) are the scripts', the
+    //    computer's driving or not.
+    m_keyboard.TellActions(*m_inputManager);
     // 2. Tasks, by ascending priority (core/TaskPriorities.h): AI, physics
     //    and videos, race progress (which walks the level into the render
     //    list), then everything else; the frame time is set first.
     m_kernel->StepTasks(m_options.frameTime);
+    //    Scripts that end every one of their objects end the game (the
+    //    menu's Exit).
+    const bool scriptsRun = AnyScriptRuns(*m_kernel);
+    if (m_scriptsRan && !scriptsRun)
+        Quit();
+    m_scriptsRan = scriptsRun;
     //    The level start lists the physics world as a task; until then (or
     //    without a level) the host steps it itself, once a frame.
     if (!m_physicsWorld->IsRunning())

@@ -55,6 +55,8 @@ class GameHost {
     // once a level runs.
     static constexpr int kMenuFrames = 300;
     static constexpr int kRaceFrames = 24000;
+    // The whole game, menus and races, when a race's end does not end it.
+    static constexpr int kGameFrames = 5 * kRaceFrames;
 
     struct Options {
         int frames = -1;                // frames to run before stopping; -1 for the defaults above
@@ -66,6 +68,7 @@ class GameHost {
         std::FILE* progress = nullptr;  // where the race's one updating line goes, if anywhere
         bool sound = false;             // heard sound and music, not headless
         bool window = false;            // draw in a real window, not headless
+        bool wholeGame = false;         // a race's end does not end the run, only the scripts' exit
     };
 
     explicit GameHost(const Options& options);
@@ -159,4 +162,5 @@ class GameHost {
     KeyboardDriver m_keyboard;
     RaceWatch m_watch;
     bool m_quit = false;
+    bool m_scriptsRan = false; // a script object was among the tasks after the last frame
 };

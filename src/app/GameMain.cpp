@@ -15,7 +15,7 @@ namespace {
 void PrintUsage(const char* program)
 {
     std::printf("Usage: %s [--frames N] [--data DIR] [--level NAME] [--seed N] [--autopilot]\n"
-                "          [--input FILE] [--sound] [--window] [--screenshot FILE] [--help]\n"
+                "          [--input FILE] [--whole-game] [--sound] [--window] [--screenshot FILE] [--help]\n"
                 "Runs the game headless on the data folder DIR (default: the working\n"
                 "directory) in frames of 1/60 s, then exits. With --level it first loads\n"
                 "and starts Data\\Levels\\NAME.lvl; the scripts may start one too.\n"
@@ -26,12 +26,14 @@ void PrintUsage(const char* program)
                 "  --autopilot   a computer driver steers the player's car\n"
                 "  --input FILE  plays keys and mouse back from FILE, one event a line:\n"
                 "                FRAME move X Y | press B | release B | keydown CODE | keyup CODE\n"
+                "  --whole-game  the end of a race does not end the run: it goes on, race\n"
+                "                after race, until the game's Exit (or N frames, default %d)\n"
                 "  --sound       sounds and music are heard on the default sound output\n"
                 "  --window      draws in a window (full screen when config.cfg says\n"
                 "                Fullscreen = 1) and is heard; the keyboard and mouse drive the game\n"
                 "  --screenshot FILE  draws in the window and writes the last frame to\n"
                 "                FILE as PNG\n",
-                program, GameHost::kRaceFrames);
+                program, GameHost::kRaceFrames, GameHost::kGameFrames);
 }
 
 bool ParseCount(const char* text, int& out)
@@ -63,6 +65,10 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "--frames needs a whole number of frames, not \"%s\"\n", argv[i]);
                 return 2;
             }
+            continue;
+        }
+        if (std::strcmp(arg, "--whole-game") == 0) {
+            options.wholeGame = true;
             continue;
         }
         if (std::strcmp(arg, "--sound") == 0) {

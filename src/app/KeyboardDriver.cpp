@@ -1,5 +1,7 @@
 #include "app/KeyboardDriver.h"
 
+#include "core/ObjectRegistry.h"
+#include "core/Singletons.h"
 #include "game/Car.h"
 #include "game/Level.h"
 #include "game/Player.h"
@@ -8,11 +10,22 @@
 
 namespace {
 
+const char* const kDrivingActions[] = {KeyboardDriver::kAccelerate, KeyboardDriver::kBrake,
+                                       KeyboardDriver::kLeft, KeyboardDriver::kRight,
+                                       KeyboardDriver::kHandBrake};
+
+bool IsDriving(const std::string& action)
+{
+    for (const char* driving : kDrivingActions)
+        if (action == driving)
+            return true;
+    return false;
+}
+
 bool BindsDriving(const CPInputManager& input)
 {
     const auto& map = input.GetActionMap();
-    for (const char* action : {KeyboardDriver::kAccelerate, KeyboardDriver::kBrake, KeyboardDriver::kLeft,
-                               KeyboardDriver::kRight, KeyboardDriver::kHandBrake})
+    for (const char* action : kDrivingActions)
         if (map.count(action))
             return true;
     return false;
@@ -35,4 +48,21 @@ void KeyboardDriver::Drive(CPLevel* level, const CPInputManager& input)
     // The car steers right for positive values.
     controls.SetControls(Axis(input, kBrake, kAccelerate), Axis(input, kLeft, kRight) * CPCar::kMaxSteering);
     controls.SetBrake(input.IsActionDown(kHandBrake));
+}
+
+void KeyboardDriver::TellActions(const CPInputManager& input)
+{
+    CPObjectRegistry* registry = GetObjectRegistry();
+    if (!registry)
+        return;
+    for (const std::string& action : input.GetActionNames()) {
+        if (IsDriving(action))
+            continue;
+        const bool down = input.IsActionDown(action);
+        bool& told = m_down[action];
+        if (down == told)
+            continue;
+        told = down;
+        registry->SendCommandByName(kScriptObject, down ? "action_down" : "action_up", action);
+    }
 }

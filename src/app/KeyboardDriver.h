@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <unordered_map>
+
 class CPInputManager;
 class CPLevel;
 
@@ -19,4 +22,14 @@ class KeyboardDriver {
     // One frame's controls for the player's car of the level; nothing
     // without a level or a player car.
     void Drive(CPLevel* level, const CPInputManager& input);
+    // Tells the script object "main" of every other bound action whose key
+    // went down ("action_down") or up ("action_up") since the last call,
+    // the action's name as the parameter: the scripts fire, switch weapons
+    // or use the super weapon on their own actions.
+    void TellActions(const CPInputManager& input);
+
+    static constexpr const char* kScriptObject = "main";
+
+  private:
+    std::unordered_map<std::string, bool> m_down; // by action name, as last told
 };

@@ -133,6 +133,14 @@ class CPGameData {
     // such a line.
     bool LoadTexts(const std::string& fileName);
     static constexpr const char* kTextFile = "Data\\texts.txt";
+    // Fills the seven shop tables from lines "KIND KEY FIELD..." with the
+    // fields of the kind's record in its own order; KIND is one of weapon,
+    // mine, super, bumper, equipment, armour, engine. Items add to what
+    // the tables held. A line of an unknown kind, of the wrong number of
+    // fields or with a number that does not read is logged and skipped;
+    // false when the file cannot be read or had such a line.
+    bool LoadShop(const std::string& fileName);
+    static constexpr const char* kShopFile = "Data\\shop.txt";
 
     // Fields, in the order the game keeps them.
     float roundTimeCopy = 0.0f;

@@ -35,7 +35,9 @@ const std::string kSample = std::string(RS_SOURCE_DIR) + "/data/sample";
 // screen.
 constexpr float kButtonX = 320.0f;
 constexpr float kMenuStartY = 180.0f;
-constexpr float kResultsContinueY = 440.0f;
+// The results' Menu button (Continue, at x 186, goes on to the next circuit).
+constexpr float kResultsMenuX = 476.0f;
+constexpr float kResultsMenuY = 450.0f;
 
 // A level's race runs while its updater is in the kernel.
 bool RaceIsStepped(const CPKernel& kernel)
@@ -135,11 +137,11 @@ std::size_t Count(const std::string& text, const std::string& part)
 
 } // namespace
 
-// The sample game as a player has it: a race, its results, CONTINUE back
-// to the menu (the results screen's script stops and deletes the level
-// from its button's command), a second race, and the game closed while
-// that one runs.
-TEST_F(LevelLifecycle, ContinueOnTheResultsLeadsBackToTheMenuAndToASecondRace)
+// The sample game as a player has it: a race, its results, Menu back to
+// the menu (the results screen's script stops and deletes the level from
+// its button's command), a second race, and the game closed while that
+// one runs.
+TEST_F(LevelLifecycle, MenuOnTheResultsLeadsBackToTheMenuAndToASecondRace)
 {
     Start();
     testing::internal::CaptureStdout();
@@ -148,7 +150,7 @@ TEST_F(LevelLifecycle, ContinueOnTheResultsLeadsBackToTheMenuAndToASecondRace)
 
     GetObjectRegistry()->SendCommandByName("jeep", "game_over", "");
     Frames(3);
-    Click(kButtonX, kResultsContinueY);
+    Click(kResultsMenuX, kResultsMenuY);
     EXPECT_EQ(GetCurrentLevel(), nullptr);
     EXPECT_FALSE(RaceIsStepped(host->GetKernel()));
     // The menu runs on without a level; the physics world steps what is left.

@@ -333,7 +333,7 @@ TEST_F(SampleGame, TheEndOfTheRaceAwardsThePrizeAndSavesAProfileThatLoadsBack)
     host->RunFrame();
     host->RunFrame();
     const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find("script: race over, place 2nd, prize 600, money 2100.00, profile saved"),
+    EXPECT_NE(out.find("script: race over, place 2nd, prize 600, money 2100.00, shots 0, profile saved"),
               std::string::npos)
         << out;
     EXPECT_EQ(gameData->money, 2100.0f);

@@ -431,3 +431,71 @@ TEST_F(GameDataFilesTest, ATextFileThatCannotBeReadLeavesTheTable)
 }
 
 } // namespace
+
+// ---- shop.txt
+
+namespace {
+
+TEST_F(GameDataFilesTest, TheShopFileFillsEveryTableInItsOrderAndSkipsBadLines)
+{
+    folder.Write("Data/shop.txt",
+                 "// kind key fields of the record\n"
+                 "weapon mgun mgun_name 500 1 0.5 2 8.0 0.25 100 10.0 1.5 mgun_text 1\n"
+                 "weapon rlauncher rl_name 2000 1 0 0 45 0 4 1.5 0 rl_text 2\n"
+                 "mine mine1 mine_name 300 5 1.0 2.0 3 4.0 5.0 6.0 mine_text 1\n"
+                 "super super1 super_name 800 super_text 1\n"
+                 "bumper bump1 bump_name 150 0.5 bump_text 1\n"
+                 "equipment nitro1 nitro_name 250 1.0 nitro_text 2\n"
+                 "armour arm1 arm_name 400 0.75 arm_text 1\n"
+                 "engine eng1 eng_name 900 1 2 3 4 5 eng_text 3\n"
+                 "weapon short mgun_name 500 1\n"            // line 10: too few fields
+                 "weapon gun2 n 5x 1 0 0 1 0 1 1 0 d 1\n"    // line 11: a price that is no number
+                 "rocket r1 n 1 d 1\n"                       // line 12: no such kind
+                 "weapon long n 1 1 0 0 1 0 1 1 0 d 1 9\n"); // line 13: one field too many
+    EXPECT_FALSE(data.LoadShop(CPGameData::kShopFile));
+
+    ASSERT_EQ(data.weapons.GetCount(), 2u);
+    EXPECT_EQ(data.weapons.GetKey(0), "mgun");
+    EXPECT_EQ(data.weapons.GetKey(1), "rlauncher");
+    const CPWeaponInfo* gun = data.weapons.Find("mgun");
+    ASSERT_NE(gun, nullptr);
+    EXPECT_EQ(gun->nameKey, "mgun_name");
+    EXPECT_EQ(gun->price, 500);
+    EXPECT_EQ(gun->value1, 1);
+    EXPECT_EQ(gun->groupA1, 0.5f);
+    EXPECT_EQ(gun->groupA2, 2);
+    EXPECT_EQ(gun->groupA3, 8.0f);
+    EXPECT_EQ(gun->groupB1, 0.25f);
+    EXPECT_EQ(gun->groupB2, 100);
+    EXPECT_EQ(gun->groupB3, 10.0f);
+    EXPECT_EQ(gun->value2, 1.5f);
+    EXPECT_EQ(gun->descriptionKey, "mgun_text");
+    EXPECT_EQ(gun->firstMission, 1);
+
+    ASSERT_NE(data.mines.Find("mine1"), nullptr);
+    EXPECT_EQ(data.mines.Find("mine1")->value4, 3);
+    EXPECT_EQ(data.mines.Find("mine1")->value7, 6.0f);
+    ASSERT_NE(data.superWeapons.Find("super1"), nullptr);
+    EXPECT_EQ(data.superWeapons.Find("super1")->price, 800);
+    ASSERT_NE(data.bumpers.Find("bump1"), nullptr);
+    EXPECT_EQ(data.bumpers.Find("bump1")->value, 0.5f);
+    ASSERT_NE(data.equipment.Find("nitro1"), nullptr);
+    EXPECT_EQ(data.equipment.Find("nitro1")->firstMission, 2);
+    ASSERT_NE(data.armour.Find("arm1"), nullptr);
+    ASSERT_NE(data.engines.Find("eng1"), nullptr);
+    EXPECT_EQ(data.engines.Find("eng1")->values[4], 5.0f);
+    EXPECT_EQ(data.engines.Find("eng1")->descriptionKey, "eng_text");
+
+    for (const char* line : {"line 10 ", "line 11 ", "line 12 ", "line 13 "})
+        EXPECT_TRUE(log.Contains(std::string(line) + "is not an item of the shop")) << line;
+    EXPECT_EQ(data.weapons.Find("gun2"), nullptr);
+}
+
+TEST_F(GameDataFilesTest, AShopFileThatCannotBeReadLeavesTheShopEmpty)
+{
+    EXPECT_FALSE(data.LoadShop(CPGameData::kShopFile));
+    EXPECT_EQ(data.weapons.GetCount(), 0u);
+    EXPECT_TRUE(log.Contains("cannot be read: the shop offers nothing"));
+}
+
+} // namespace

@@ -2,6 +2,7 @@
 // meshes and cars from the packs, the sky and clouds, the screens and
 // fonts, the car descriptions and the game data files, without one
 // complaint in the log.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,11 @@
 #include "Render/AnimationCache.h"
 #include "Render/EffectLibrary.h"
 #include "Render/EffectManager.h"
+#include "Render/Material.h"
 #include "Render/MaterialLibrary.h"
+#include "Render/RenderObject.h"
+#include "Render/PTexture.h"
+#include "Render/TextureBlock.h"
 #include "Render/PRender.h"
 #include "Render/RenderObjectLoader.h"
 #include "Render/TextureLibrary.h"
@@ -47,31 +52,51 @@ std::vector<std::string> ChildNames(const CPGameObject& object)
     return names;
 }
 
-TEST(SampleDataLoad, ScenesOfTheLevelAndItsObjects)
+TEST(SampleDataLoad, ScenesOfTheLevelsAndTheirObjects)
 {
     SampleWorld world;
-    CPGameObject* level = world.Load("level1.rdf");
-    ASSERT_NE(level, nullptr);
     // The road and its walls come in pieces, so that the level draws the
     // ones its camera sees; the game culls and picks plain parts by their
-    // part boxes, so each has one.
-    std::vector<std::string> expected;
-    for (int piece = 1; piece <= 25; ++piece) {
-        const std::string number = (piece < 10 ? "0" : "") + std::to_string(piece);
-        expected.push_back("road_" + number);
-        expected.push_back("walls_" + number);
+    // part boxes, so each has one. The day circuit is 3000 m long, the
+    // gloom circuit 2200 m, in pieces of 15 sections of 8 m.
+    const struct {
+        const char* scene;
+        int pieces;
+    } levels[] = {{"level1.rdf", 25}, {"level2.rdf", 19}};
+    for (const auto& expectedLevel : levels) {
+        SCOPED_TRACE(expectedLevel.scene);
+        CPGameObject* level = world.Load(expectedLevel.scene);
+        ASSERT_NE(level, nullptr);
+        std::vector<std::string> expected;
+        for (int piece = 1; piece <= expectedLevel.pieces; ++piece) {
+            const std::string number = (piece < 10 ? "0" : "") + std::to_string(piece);
+            expected.push_back("road_" + number);
+            expected.push_back("walls_" + number);
+        }
+        for (const char* name : {"start_post_left", "start_post_right", "start_banner"})
+            expected.push_back(name);
+        EXPECT_EQ(ChildNames(*level), expected);
+        for (const CPObjectPtr& child : level->GetChildren())
+            EXPECT_EQ(child.As<CPGameObject>()->GetPartBoxes().size(), 1u)
+                << child.As<CPGameObject>()->GetName();
     }
-    for (const char* name : {"start_post_left", "start_post_right", "start_banner"})
-        expected.push_back(name);
-    EXPECT_EQ(ChildNames(*level), expected);
-    for (const CPObjectPtr& child : level->GetChildren())
-        EXPECT_EQ(child.As<CPGameObject>()->GetPartBoxes().size(), 1u) << child.As<CPGameObject>()->GetName();
-    for (const char* scene :
-         {"road_phys1.rdf", "land.rdf", "checkpoint.rdf", "arrow_blue.rdf", "bonus_remont.rdf"})
+    for (const char* scene : {"road_phys1.rdf", "road_phys2.rdf", "land.rdf", "checkpoint.rdf",
+                              "arrow_blue.rdf", "bonus_remont.rdf"})
         EXPECT_NE(world.Load(scene), nullptr) << scene;
-    CPGameObject* fast = world.Load("bonus_fast.rdf");
-    ASSERT_NE(fast, nullptr);
-    EXPECT_EQ(ChildNames(*fast), (std::vector<std::string>{"bonus_fast", "glow3"}));
+    // Every pick-up and barrier the race knows by a child of its tree.
+    const struct {
+        const char* scene;
+        std::vector<std::string> children;
+    } pickups[] = {
+        {"bonus_fast.rdf", {"bonus_fast", "glow3"}},          {"bonus_slow.rdf", {"bonus_slow", "glow2"}},
+        {"bonus_plus.rdf", {"bonus_plus", "glow4"}},          {"bonus_minus.rdf", {"bonus_minus", "glow6"}},
+        {"barrier_sphera.rdf", {"barrier_sphera", "sphera"}}, {"barrier_vbii.rdf", {"barrier_vbii", "v_bii"}},
+    };
+    for (const auto& pickup : pickups) {
+        CPGameObject* object = world.Load(pickup.scene);
+        ASSERT_NE(object, nullptr) << pickup.scene;
+        EXPECT_EQ(ChildNames(*object), pickup.children) << pickup.scene;
+    }
     EXPECT_EQ(world.log.Text(), "");
 
     // A scene the data does not hold is shown by the stand-in.
@@ -80,26 +105,63 @@ TEST(SampleDataLoad, ScenesOfTheLevelAndItsObjects)
     EXPECT_EQ(missing->GetName(), "wrong");
 }
 
-TEST(SampleDataLoad, CarsHaveWheelsABodyAndTheirDescription)
+// The texture of an object's own mesh; empty when it has none.
+std::string TextureOf(const CPGameObject& object)
+{
+    CPObjectPtr material;
+    if (const CPObject* mesh = object.GetRenderObject().Get())
+        static_cast<const CPRenderObject*>(mesh)->GetMaterial(material);
+    const auto* found = material.As<CPMaterial>();
+    const CPTextureBlock* block = found ? found->GetTextureBlock() : nullptr;
+    return block && block->GetTextureCount() > 0 ? block->GetTexture(0)->GetName() : std::string();
+}
+
+TEST(SampleDataLoad, CarsHaveABodyACabFourWheelsTwoGunsAndTheirDescription)
 {
     // The player's own car belongs to the script object "jeep", which the
     // start script makes before any level loads; the opponents to none.
     CPScriptObject jeep;
     SampleWorld world;
     world.registry.Register("jeep", "", &jeep);
-    for (const char* scene : {"zil_130_.rdf", "zil_130__enemy.rdf", "tvr1_enemy.rdf", "tvr7_enemy.rdf"}) {
+    std::vector<std::string> scenes = {"zil_130_.rdf", "zil_130__enemy.rdf"};
+    for (const char* model : {"tvr", "viper"})
+        for (int slot = 1; slot <= 7; ++slot)
+            scenes.push_back(model + std::to_string(slot) + "_enemy.rdf");
+    std::vector<std::string> colours;
+    std::vector<float> topSpeeds;
+    for (const std::string& scene : scenes) {
         SCOPED_TRACE(scene);
         CPGameObject* car = world.Load(scene);
         ASSERT_NE(car, nullptr);
-        const bool players = std::string(scene) == "zil_130_.rdf";
+        const bool players = scene == "zil_130_.rdf";
         EXPECT_EQ(car->GetOwnerObject().Get(), players ? static_cast<CPObject*>(&jeep) : nullptr);
         EXPECT_EQ(car->GetName(), "body");
-        EXPECT_EQ(ChildNames(*car), (std::vector<std::string>{"w0", "w1", "w2", "w3"}));
+        EXPECT_EQ(ChildNames(*car),
+                  (std::vector<std::string>{"cab", "mgun", "rlauncher", "w0", "w1", "w2", "w3"}));
+        // Each gun with its four muzzle flashes, which the race finds by name.
+        for (const char* gun : {"mgun", "rlauncher"}) {
+            const CPObjectPtr weapon = car->FindObjectInTree(gun);
+            ASSERT_NE(weapon.As<CPGameObject>(), nullptr) << gun;
+            const std::string flare = std::string("flare_") + gun;
+            EXPECT_EQ(ChildNames(*weapon.As<CPGameObject>()),
+                      (std::vector<std::string>{flare, flare + "_01", flare + "_02", flare + "_03"}));
+        }
         EXPECT_NE(car->GetPhysicData(), nullptr);
         EXPECT_NE(car->GetDescription().RootElement(), nullptr);
         CPCar handling(car);
         EXPECT_TRUE(handling.ReadDescription(false));
+        if (scene.find("tvr") == 0) {
+            colours.push_back(TextureOf(*car));
+            topSpeeds.push_back(handling.GetMaxFrontSpeed());
+        }
     }
+    // The seven opponents of a race: each in its own colour, three models
+    // that differ in speed.
+    std::sort(colours.begin(), colours.end());
+    EXPECT_EQ(std::unique(colours.begin(), colours.end()) - colours.begin(), 7)
+        << ::testing::PrintToString(colours);
+    std::sort(topSpeeds.begin(), topSpeeds.end());
+    EXPECT_EQ(std::unique(topSpeeds.begin(), topSpeeds.end()) - topSpeeds.begin(), 3);
     EXPECT_EQ(world.log.Text(), "");
 }
 
@@ -107,7 +169,7 @@ TEST(SampleDataLoad, SkyWithItsSunCloudsAndLayers)
 {
     SampleWorld world;
     world.device.BeginScene();
-    for (const char* file : {"skyscape0.txt", "skyscape1.txt"}) {
+    for (const char* file : {"skyscape0.txt", "skyscape1.txt", "skyscape2.txt"}) {
         SCOPED_TRACE(file);
         CPSkyscape sky;
         ASSERT_EQ(sky.Load(file), S_OK);
@@ -127,9 +189,11 @@ TEST(SampleDataLoad, ScreensAndFonts)
         std::size_t buttons;
         std::vector<std::string> windows;
     } screens[] = {
-        {"mainmenu", 3, {"panel", "start", "profile", "exit"}},
+        {"mainmenu", 4, {"panel", "start", "profile", "shop", "exit"}},
+        {"profile", 10, {"panel", "slot1", "slot6", "new", "load", "delete", "back"}},
+        {"shop", 4, {"panel", "prev", "next", "buy", "back"}},
         {"hud", 0, {"top_panel", "damage_bar", "nitro_bar"}},
-        {"results", 1, {"panel", "continue"}},
+        {"results", 2, {"panel", "continue", "menu"}},
     };
     for (const auto& expected : screens) {
         SCOPED_TRACE(expected.screen);
@@ -192,9 +256,23 @@ TEST(SampleDataLoad, GameDataFiles)
     CPSourcePositions sources;
     sources["north"] = Vector3{1.0f, 2.0f, 0.0f};
     sources["south"] = Vector3{3.0f, 4.0f, 0.0f};
-    ASSERT_TRUE(world.gameData.LoadMissionInfo("level1.mis", &sources));
-    EXPECT_EQ(world.gameData.checkpoints.size(), 4u);
+    for (const char* mission : {"level1.mis", "level2.mis"}) {
+        ASSERT_TRUE(world.gameData.LoadMissionInfo(mission, &sources)) << mission;
+        EXPECT_EQ(world.gameData.checkpoints.size(), 4u) << mission;
+    }
+    // The shop sells the guns the cars carry, and the starting car has the
+    // roof gun fitted.
+    ASSERT_TRUE(world.gameData.LoadShop(CPGameData::kShopFile));
+    for (const char* gun : {"mgun", "rlauncher"})
+        EXPECT_NE(world.gameData.weapons.Find(gun), nullptr) << gun;
+    EXPECT_EQ(world.gameData.mines.GetCount(), 1u);
+    EXPECT_EQ(world.gameData.superWeapons.GetCount(), 1u);
+    for (const auto* table : {&world.gameData.bumpers, &world.gameData.equipment, &world.gameData.armour})
+        EXPECT_EQ(table->GetCount(), 1u);
+    EXPECT_EQ(world.gameData.engines.GetCount(), 1u);
     EXPECT_TRUE(world.gameData.LoadPlayer());
+    EXPECT_EQ(world.gameData.committedCarSettings.weapon1, "mgun");
+    EXPECT_EQ(world.gameData.committedCarSettings.superWeaponCount, 1);
     EXPECT_TRUE(world.gameData.LoadDifficulty());
     ASSERT_TRUE(world.gameData.LoadScores());
     ASSERT_FALSE(world.gameData.bestTimes.empty());

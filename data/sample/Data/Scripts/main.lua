@@ -1,19 +1,25 @@
--- Start script of the sample game: the main menu, one race of three laps
--- on level1 against the level's opponents, the heads-up display, the
--- results with the prize money, and the profile saved to a save slot.
+-- Start script of the sample game: the main menu (start, profile, shop,
+-- exit), the profiles over the six save slots, the shop, the races on the
+-- circuits one after the other with the heads-up display and weapons, the
+-- results with the prize money, and the profile saved to its save slot.
 --
 -- Everything goes through the engine's bindings. The engine talks back
 -- with commands queued on named script objects; each object works through
 -- its own queue, oldest first, once a frame:
 --   "gamemenu"        the menu's buttons, the money, the display's set-up
+--   "profile"         the profile screen's buttons
+--   "shop"            the shop screen's buttons
 --   "game_interface"  the heads-up display: places, laps, checkpoints
---   "jeep"            the end of the race ("game_over")
---   "main"            the game's messages ("level_failed", "say_show", ...)
+--   "jeep"            the player's car, the end of the race ("game_over")
+--   "main"            the game's messages ("level_failed", ...) and the
+--                     keys of the actions other than driving
 --   "results"         the results screen's buttons
 
-local LEVEL = "level1"
+local CIRCUITS = { "level1", "level2" }
 local LAPS = 3
-local PROFILE = "Sample"
+local DEFAULT_PROFILE = "Sample"
+-- What a new profile starts with, to spend in the shop.
+local START_MONEY = 1500
 -- Prize money by the place the race reports.
 local PRIZES = { ["1st"] = 1000, ["2nd"] = 600, ["3rd"] = 300 }
 -- Music tracks in Data\Music: one loops under the menus, one in the race.
@@ -21,13 +27,15 @@ local MENU_MUSIC = "menu.wav"
 local RACE_MUSIC = "race.wav"
 
 local game = {
-    state = "menu",   -- "menu", "race", "results"
-    place = nil,      -- "1st", "2nd", "3rd" once the race names one
+    state = "menu", -- "menu", "profile", "shop", "race", "results"
+    circuit = 1,    -- index into CIRCUITS of the next race
+    place = nil,    -- "1st", "2nd", "3rd" once the race names one
     lost = false,
     money = 0,
     raceTime = 0,
     message = "",
     messageTime = 0,
+    shots = 0,      -- times the player pulled the trigger this race
 }
 
 local screens = {}
@@ -71,18 +79,291 @@ local function formatTime(seconds)
         hundredths % 100)
 end
 
+-- The money is kept in the save as the profile's points.
+local function setMoney(amount)
+    game.money = amount
+    SetMoney(amount)
+    SetPoints(math.floor(amount))
+end
+
+-- Profiles ------------------------------------------------------------------
+
+local function profileLine()
+    local name = GetProfileName()
+    if name == "" then
+        name = "none"
+    end
+    return string.format("Profile %s  money %d", name, math.floor(GetMoney()))
+end
+
+local function refreshMenu()
+    if screens.menu then
+        SetText(screens.menu, "profile_name", profileLine())
+    end
+end
+
+-- A profile for whoever starts a race without choosing one.
+local function ensureProfile()
+    if GetProfileName() ~= "" then
+        return
+    end
+    SetProfileName(DEFAULT_PROFILE)
+    setMoney(START_MONEY)
+end
+
+local profiles = { chosen = 1 }
+
+local function refreshProfiles()
+    local screen = screens.profile
+    local _, names = GetSaves()
+    profiles.names = names
+    for slot = 1, 6 do
+        local name = names[slot]
+        SetText(screen, "slot" .. slot .. "_text", name ~= "" and (slot .. " " .. name) or (slot .. " free"))
+    end
+    SetText(screen, "chosen", "Slot " .. profiles.chosen)
+end
+
+local function saveName(slot)
+    return string.format("save%d.sav", slot - 1)
+end
+
+local function newProfile()
+    local name = "Driver" .. profiles.chosen
+    SetProfileName(name)
+    SetPlayerName(name)
+    InitPlayer()
+    setMoney(START_MONEY)
+    SetNumRacesPassed(0)
+    game.circuit = 1
+    -- The first free slot takes it.
+    SaveGame()
+    print(string.format("script: new profile %s, money %d", name, START_MONEY))
+end
+
+local function loadProfile()
+    local name = profiles.names and profiles.names[profiles.chosen] or ""
+    if name == "" then
+        return
+    end
+    LoadGame(saveName(profiles.chosen))
+    InitPlayer()
+    setMoney(GetPoints())
+    game.circuit = 1
+    print(string.format("script: profile %s loaded, money %d, races %d", GetProfileName(), GetPoints(),
+        GetNumRacesPassed()))
+end
+
+local function deleteProfile()
+    DeleteSave(saveName(profiles.chosen))
+    print("script: slot " .. profiles.chosen .. " deleted")
+end
+
+local function openProfiles()
+    game.state = "profile"
+    screens.profile = screens.profile or CreateInterface("profile", 0)
+    refreshProfiles()
+    show("profile")
+end
+
+local function backToMenu()
+    game.state = "menu"
+    refreshMenu()
+    show("menu")
+end
+
+CreateScriptObject("profile", "menu", function(self)
+    eachCommand(self, function(command, p1)
+        if command ~= "button" or game.state ~= "profile" then
+            return
+        end
+        local slot = tonumber(string.match(p1 or "", "^slot(%d)$"))
+        if slot then
+            profiles.chosen = slot
+        elseif p1 == "new" then
+            newProfile()
+        elseif p1 == "load" then
+            loadProfile()
+        elseif p1 == "delete" then
+            deleteProfile()
+        elseif p1 == "back" then
+            backToMenu()
+            return
+        end
+        refreshProfiles()
+    end)
+    if game.state == "profile" and screens.profile then
+        UpdateInterface(screens.profile)
+    end
+end)
+
+-- Shop ----------------------------------------------------------------------
+
+-- Every item on offer, of every kind, with its price and texts; fitting
+-- one writes it into the car's configuration (the order of GetCarInfo:
+-- weapons 1 to 3, equipment 1 and 2, bumper, engine, armour, super weapon,
+-- its count, mine).
+local shop = { index = 1, items = {} }
+
+local function carInfo()
+    return { GetCarInfo() }
+end
+
+local KINDS = {
+    { list = "GetWeaponNames", info = "GetWeaponInfo", fit = function(car, key)
+        for slot = 1, 3 do
+            if car[slot] == "" then
+                car[slot] = key
+                return true
+            end
+        end
+        return false
+    end },
+    { list = "GetSuperWeaponNames", info = "GetSuperWeaponInfo", fit = function(car, key)
+        car[9] = key
+        car[10] = car[10] + 1
+        return true
+    end },
+    { list = "GetMineNames", info = "GetMineInfo", fit = function(car, key)
+        car[11] = key
+        return true
+    end },
+    { list = "GetArmorNames", info = "GetArmorInfo", fit = function(car, key)
+        car[8] = key
+        return true
+    end },
+    { list = "GetBumperNames", info = "GetBumperInfo", fit = function(car, key)
+        car[6] = key
+        return true
+    end },
+    { list = "GetEngineNames", info = "GetEngineInfo", fit = function(car, key)
+        car[7] = key
+        return true
+    end },
+    { list = "GetEquipmentNames", info = "GetEquipmentInfo", fit = function(car, key)
+        for slot = 4, 5 do
+            if car[slot] == "" then
+                car[slot] = key
+                return true
+            end
+        end
+        return false
+    end },
+}
+
+local function collectItems()
+    local items = {}
+    for _, kind in ipairs(KINDS) do
+        local count, names = call(kind.list)
+        for i = 1, (count or 0) do
+            local info = { call(kind.info, names[i]) }
+            -- The name text first, the price second, the description text
+            -- and the first mission last.
+            items[#items + 1] = { kind = kind, key = names[i], name = info[1], price = info[2],
+                text = info[#info - 1] }
+        end
+    end
+    return items
+end
+
+local function fittedLine()
+    local car = carInfo()
+    local parts = {}
+    for i = 1, 9 do
+        if car[i] ~= "" then
+            parts[#parts + 1] = car[i]
+        end
+    end
+    if car[11] ~= "" then
+        parts[#parts + 1] = car[11]
+    end
+    return "Car: " .. (#parts > 0 and table.concat(parts, " ") or "nothing") .. "  bombs " .. car[10]
+end
+
+local function refreshShop(message)
+    local screen = screens.shop
+    shop.items = collectItems()
+    if shop.index > #shop.items then
+        shop.index = math.max(1, #shop.items)
+    end
+    local item = shop.items[shop.index]
+    SetText(screen, "money", string.format("Money %d", math.floor(GetMoney())))
+    SetText(screen, "item", item and string.format("%d/%d %s", shop.index, #shop.items, item.name) or "Sold out")
+    SetText(screen, "price", item and string.format("Price %d", item.price) or "")
+    SetText(screen, "text", item and item.text or "")
+    SetText(screen, "fitted", fittedLine())
+    SetText(screen, "message", message or "")
+end
+
+local function buy()
+    local item = shop.items[shop.index]
+    if not item then
+        return "Nothing to buy"
+    end
+    local money = GetMoney()
+    if money < item.price then
+        return "Not enough money"
+    end
+    local car = carInfo()
+    if not item.kind.fit(car, item.key) then
+        return "No room on the car"
+    end
+    SetCarInfo(unpack(car))
+    CommitCarSettings()
+    setMoney(money - item.price)
+    -- The profile keeps the money spent.
+    SaveGame()
+    print(string.format("script: bought %s for %d, money %d", item.key, item.price, math.floor(GetMoney())))
+    return "Bought " .. item.name
+end
+
+local function openShop()
+    ensureProfile()
+    game.state = "shop"
+    screens.shop = screens.shop or CreateInterface("shop", 0)
+    refreshShop()
+    show("shop")
+end
+
+CreateScriptObject("shop", "menu", function(self)
+    eachCommand(self, function(command, p1)
+        if command ~= "button" or game.state ~= "shop" then
+            return
+        end
+        local message = nil
+        if p1 == "prev" then
+            shop.index = shop.index > 1 and shop.index - 1 or #shop.items
+        elseif p1 == "next" then
+            shop.index = shop.index < #shop.items and shop.index + 1 or 1
+        elseif p1 == "buy" then
+            message = buy()
+        elseif p1 == "back" then
+            backToMenu()
+            return
+        end
+        refreshShop(message)
+    end)
+    if game.state == "shop" and screens.shop then
+        UpdateInterface(screens.shop)
+    end
+end)
+
 -- Menu -------------------------------------------------------------------
+
+local playerCar = nil
 
 local function startRace()
     if game.state ~= "menu" then
         return
     end
-    SetProfileName(PROFILE)
+    ensureProfile()
+    local level = CIRCUITS[game.circuit]
     SetNumRounds(LAPS)
     -- Opponents past the fifth are driven by the traffic drivers, as many
     -- as asked for here.
     SetLevelTransportCount(2)
-    call("InitLevel", LEVEL, false)
+    call("InitLevel", level, false)
+    call("LoadMissionInfo", level .. ".mis")
     call("StartLevel")
     -- The race is under way: the cars' engines sound and the checkpoints'
     -- time limits count.
@@ -93,23 +374,38 @@ local function startRace()
     SetActions(true)
     game.state = "race"
     game.raceTime = 0
-    -- A race after the first starts afresh.
     game.place = nil
     game.lost = false
-    game.messageTime = 0
+    game.shots = 0
     screens.hud = screens.hud or CreateInterface("hud", 0)
     show("hud")
-    print("script: race on " .. LEVEL .. ", " .. LAPS .. " laps")
+    print("script: race on " .. level .. ", " .. LAPS .. " laps")
+end
+
+-- Exit ends every task: with nothing left to run the game is over.
+local function exitGame()
+    print("script: exit")
+    KillAllTasks()
 end
 
 CreateScriptObject("gamemenu", "menu", function(self)
     eachCommand(self, function(command, p1)
         if command == "button" then
+            if game.state ~= "menu" then
+                return
+            end
             if p1 == "start" then
                 startRace()
+            elseif p1 == "profile" then
+                openProfiles()
+            elseif p1 == "shop" then
+                openShop()
+            elseif p1 == "exit" then
+                exitGame()
             end
         elseif command == "set_money" or command == "change_money" then
             game.money = tonumber(p1) or game.money
+            refreshMenu()
         elseif command == "init_game_interface" then
             InitGameInterface(screens.hud)
         elseif command == "update_game_interface" then
@@ -142,6 +438,12 @@ local MESSAGES = {
     ["lost!"] = "Race lost",
     ["posledniy_krug!"] = "Last lap",
     ["krug_proiden!"] = "Lap done",
+    ["remont!"] = "Repaired",
+    ["uskorenie!"] = "Speed up",
+    ["zamedlenie!"] = "Slowed down",
+    ["sposobnost-1!"] = "Ability -1",
+    ["sposobnost+1!"] = "Ability +1",
+    ["uron_x2!"] = "Double damage",
 }
 
 CreateScriptObject("game_interface", "", function(self)
@@ -152,6 +454,7 @@ CreateScriptObject("game_interface", "", function(self)
             say(MESSAGES[p1] or p1)
         elseif command == "checkpoint" then
             say(p1 == "timeout!" and "Time out" or "Checkpoint")
+            print("script: checkpoint " .. tostring(p1))
         elseif command == "bonus_points" then
             say(string.format("%s +%.1f", p2 or "time", tonumber(p3) or 0))
         end
@@ -178,15 +481,15 @@ local function showResults(prize)
     screens.results = screens.results or CreateInterface("results", 0)
     local results = screens.results
     local title = game.place and ("Place " .. game.place) or "Race lost"
-    SetText(results, "title", string.format("%s  prize %d  money %.2f", title, prize, game.money))
+    SetText(results, "title", string.format("%s  prize %d  money %d", title, prize, math.floor(game.money)))
     local count, times = UpdateRoundsTime()
-    for lap = 1, LAPS do
+    for lap = 1, 8 do
         local k = 4 * lap - 3
-        if times and times[k + 3] then
-            SetText(results, "place" .. lap, tostring(lap))
-            SetText(results, "name" .. lap, "Lap")
-            SetText(results, "time" .. lap, string.format("%02d:%02d.%02d", times[k], times[k + 1], times[k + 2]))
-        end
+        local done = lap <= LAPS and times and times[k + 3]
+        SetText(results, "place" .. lap, done and tostring(lap) or "")
+        SetText(results, "name" .. lap, done and "Lap" or "")
+        SetText(results, "time" .. lap,
+            done and string.format("%02d:%02d.%02d", times[k], times[k + 1], times[k + 2]) or "")
     end
     show("results")
 end
@@ -199,23 +502,39 @@ local function endRace()
     SetActions(false)
     -- The results are shown in quiet.
     StopPlayingMusic()
+    if playerCar then
+        SetShot(playerCar, false)
+    end
     local prize = (not game.lost and game.place) and PRIZES[game.place] or 0
-    game.money = GetMoney() + prize
-    SetMoney(game.money)
+    setMoney(GetMoney() + prize)
     SetNumRacesPassed(GetNumRacesPassed() + 1)
-    -- The save keeps the profile's points: the money goes there.
-    SetPoints(math.floor(game.money))
-    CheckPlayerRecords(1)
+    -- The best lap goes into the circuit's table of best times, which is
+    -- kept beside the saves.
+    CheckPlayerRecords(game.circuit)
+    SaveScore()
     SaveGame()
-    print(string.format("script: race over, place %s, prize %d, money %.2f, profile saved",
-        game.place or "none", prize, game.money))
+    print(string.format("script: race over, place %s, prize %d, money %.2f, shots %d, profile saved",
+        game.place or "none", prize, game.money, game.shots))
     showResults(prize)
 end
 
 -- The player's car is this object's: its scene file names "jeep" as its
 -- script, so its start in the race tells us its address, and we hand it
 -- to every frame's scene until it leaves.
-local playerCar = nil
+local function selectFirstWeapon(car)
+    local weapons = 0
+    local info = { GetRealCarInfo() }
+    for slot = 1, 3 do
+        if info[slot] ~= "" then
+            weapons = weapons + 1
+        end
+    end
+    if weapons > 1 then
+        -- Back past the first weapon and on to it again.
+        SetPrevWeapon(car)
+    end
+    SetNextWeapon(car)
+end
 
 CreateScriptObject("jeep", "", function(self)
     eachCommand(self, function(command, p1)
@@ -223,33 +542,95 @@ CreateScriptObject("jeep", "", function(self)
             endRace()
         elseif command == "add_object" then
             playerCar = StringToPointer(p1)
+            selectFirstWeapon(playerCar)
         elseif command == "delete_object" then
             playerCar = nil
         end
     end)
-    if playerCar then
-        DrawDynamicObject(playerCar)
+    if not playerCar then
+        return
+    end
+    DrawDynamicObject(playerCar)
+    if game.state == "race" then
+        -- The guns aim at the road ahead.
+        local x, y, z = GetPosition(playerCar)
+        local dx, dy, dz = GetPlayerDirection()
+        if dx then
+            SetWeaponPos(x + dx * 60, y + dy * 60, z + 1, nil)
+        end
     end
 end)
 
+-- The game's messages and the keys of the actions ----------------------------
+
+local ACTIONS = {
+    fire = function(down)
+        SetShot(playerCar, down)
+        if down then
+            game.shots = game.shots + 1
+        end
+    end,
+    next_weapon = function(down)
+        if down then
+            SetNextWeapon(playerCar)
+        end
+    end,
+    super = function(down)
+        if down then
+            SmartBomb()
+            print("script: super weapon")
+        end
+    end,
+    mine = function(down)
+        SetMineShot(playerCar, down)
+    end,
+}
+
 CreateScriptObject("main", "main", function(self)
-    eachCommand(self, function(command)
+    eachCommand(self, function(command, p1)
         if command == "level_failed" or command == "player_dead" or command == "defeat" then
             game.lost = true
             say("Race lost")
             endRace()
+        elseif (command == "action_down" or command == "action_up") and game.state == "race" and playerCar then
+            local act = ACTIONS[p1]
+            if act then
+                act(command == "action_down")
+            end
+        elseif command == "update_bonus_list" then
+            print("script: bonus " .. tostring(p1))
         end
     end)
 end)
 
+-- The results: Continue goes on to the next circuit, or back to the menu
+-- after the last; Menu goes back at once.
+local function leaveRace()
+    playerCar = nil
+    call("StopLevel")
+    call("DeleteLevel")
+end
+
 CreateScriptObject("results", "", function(self)
     eachCommand(self, function(command, p1)
-        if command == "button" and p1 == "continue" then
-            -- Back to the menu, from which the next race starts.
-            call("StopLevel")
-            call("DeleteLevel")
+        if command ~= "button" or game.state ~= "results" then
+            return
+        end
+        if p1 == "continue" then
+            leaveRace()
             game.state = "menu"
-            show("menu")
+            game.circuit = game.circuit + 1
+            if game.circuit <= #CIRCUITS and IsFileExists("Data\\Levels\\" .. CIRCUITS[game.circuit] .. ".lvl") then
+                startRace()
+            else
+                game.circuit = 1
+                backToMenu()
+                PlayMusic(MENU_MUSIC)
+            end
+        elseif p1 == "menu" then
+            leaveRace()
+            game.circuit = 1
+            backToMenu()
             PlayMusic(MENU_MUSIC)
         end
     end)
@@ -258,7 +639,10 @@ CreateScriptObject("results", "", function(self)
     end
 end)
 
+-- The player's starting car; a loaded or new profile fits it again.
+InitPlayer()
 -- The screens' owners exist now, so the menu can be built and shown.
 screens.menu = CreateInterface("mainmenu", 0)
+refreshMenu()
 show("menu")
 PlayMusic(MENU_MUSIC)

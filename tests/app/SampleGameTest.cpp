@@ -1,0 +1,191 @@
+// The sample game played through the real host on a copy of the sample
+// data, its screens clicked as a player clicks them: the main menu's
+// Exit ends the game, the profile screen makes, loads and deletes
+// profiles in the save slots, the shop fits what the money buys, and the
+// fire key fires the player's gun in the race.
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "support/ScratchFolder.h"
+
+#include "app/GameHost.h"
+#include "app/InputScript.h"
+#include "core/Singletons.h"
+#include "game/GameData.h"
+#include "game/Level.h"
+#include "game/Player.h"
+#include "platform/Dialog.h"
+#include "platform/FileSystem.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kSample = std::string(RS_SOURCE_DIR) + "/data/sample";
+
+// Where the screens' buttons show on the game's headless screen of
+// 640 x 480 (the screens are laid out on 1024 x 768 and centred).
+struct Spot {
+    int x;
+    int y;
+};
+constexpr Spot kStart{320, 180};
+constexpr Spot kProfile{320, 240};
+constexpr Spot kShop{320, 300};
+constexpr Spot kExit{320, 360};
+constexpr Spot kSlot1{186, 80};
+constexpr Spot kSlot3{186, 200};
+constexpr Spot kNew{476, 80};
+constexpr Spot kLoad{476, 140};
+constexpr Spot kDelete{476, 200};
+constexpr Spot kBack{476, 260};
+constexpr Spot kBuy{186, 440};
+constexpr Spot kShopBack{476, 440};
+constexpr int kFireKey = 0x1D; // LCtrl, as Actions.cfg binds "fire"
+
+class SamplePlay : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        fs::copy(kSample, data.GetPath(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        std::error_code ignored;
+        for (const auto& entry : fs::directory_iterator(fs::path(data.GetPath()) / "Data" / "Saves", ignored))
+            if (entry.path().extension() == ".sav")
+                fs::remove(entry.path(), ignored);
+    }
+    void TearDown() override
+    {
+        host.reset();
+        platform::ClearPostedQuit();
+    }
+
+    // A click: the mouse moves there, then the left button goes down and up.
+    void Click(Spot spot)
+    {
+        input +=
+            std::to_string(frame) + " move " + std::to_string(spot.x) + " " + std::to_string(spot.y) + "\n";
+        input += std::to_string(frame + 10) + " press 0\n" + std::to_string(frame + 12) + " release 0\n";
+        frame += 30;
+    }
+    void Key(int code, int heldFrames)
+    {
+        input += std::to_string(frame) + " keydown " + std::to_string(code) + "\n";
+        input += std::to_string(frame + heldFrames) + " keyup " + std::to_string(code) + "\n";
+        frame += heldFrames + 10;
+    }
+
+    // Starts the host on the input written so far; runs `frames` frames.
+    void Play(int frames)
+    {
+        GameHost::Options options;
+        options.frames = frames;
+        options.dataRoot = data.GetPath();
+        options.autopilot = true;
+        std::string error;
+        ASSERT_TRUE(options.input.Parse(input, error)) << error;
+        host = std::make_unique<GameHost>(options);
+        testing::internal::CaptureStdout();
+        ranFrames = host->Run();
+        out = testing::internal::GetCapturedStdout();
+    }
+
+    ScratchFolder data;
+    std::unique_ptr<GameHost> host;
+    std::string input;
+    int frame = 20;
+    int ranFrames = 0;
+    std::string out;
+};
+
+TEST_F(SamplePlay, TheMenusExitEndsTheGame)
+{
+    Click(kExit);
+    Play(600);
+    EXPECT_TRUE(host->IsQuitAsked());
+    EXPECT_LT(ranFrames, 600);
+    EXPECT_NE(out.find("script: exit"), std::string::npos) << out;
+}
+
+// A new profile takes the first free slot with the starting money; Delete
+// frees the chosen slot again, Load reads a profile saved before.
+TEST_F(SamplePlay, TheProfileScreenMakesLoadsAndDeletesProfiles)
+{
+    {
+        CPGameData saved;
+        saved.SetProfile("Kim");
+        saved.points = 4242;
+        saved.racesPassed = 3;
+        platform::SetDataRoot(data.GetPath());
+        ASSERT_TRUE(saved.WriteSave("save2.sav"));
+    }
+    Click(kProfile);
+    Click(kNew);
+    Play(frame + 10);
+    EXPECT_NE(out.find("script: new profile Driver1, money 1500"), std::string::npos) << out;
+    CPGameData made;
+    ASSERT_TRUE(made.LoadSave("save0.sav"));
+    EXPECT_EQ(made.profileName, "Driver1");
+    EXPECT_EQ(made.points, 1500);
+    host.reset();
+
+    input.clear();
+    frame = 20;
+    Click(kProfile);
+    Click(kSlot3);
+    Click(kLoad);
+    Click(kSlot1);
+    Click(kDelete);
+    Click(kBack);
+    Play(frame + 10);
+    EXPECT_NE(out.find("script: profile Kim loaded, money 4242, races 3"), std::string::npos) << out;
+    EXPECT_NE(out.find("script: slot 1 deleted"), std::string::npos) << out;
+    CPGameData* game = GetGameData();
+    EXPECT_EQ(game->profileName, "Kim");
+    EXPECT_EQ(game->money, 4242.0f);
+    EXPECT_EQ(fs::file_size(fs::path(data.GetPath()) / "Data" / "Saves" / "save0.sav"), 0u);
+}
+
+// The shop's first item is the rocket launcher (the roof gun is fitted
+// already): Buy fits it into the second weapon slot for the race and
+// takes its price from the starting money.
+TEST_F(SamplePlay, TheShopFitsWhatTheMoneyBuys)
+{
+    Click(kShop);
+    Click(kBuy);
+    Click(kBuy); // too little money left for a second one
+    Click(kShopBack);
+    Play(frame + 10);
+    EXPECT_NE(out.find("script: bought rlauncher for 1200, money 300"), std::string::npos) << out;
+    CPGameData* game = GetGameData();
+    EXPECT_EQ(game->money, 300.0f);
+    EXPECT_EQ(game->committedCarSettings.weapon1, "mgun");
+    EXPECT_EQ(game->committedCarSettings.weapon2, "rlauncher");
+    CPGameData saved;
+    ASSERT_TRUE(saved.LoadSave("save0.sav"));
+    EXPECT_EQ(saved.points, 300);
+}
+
+// Holding the fire key in the race fires the roof gun: ten shots a
+// second, each taking a two-hundredth of its ammunition.
+TEST_F(SamplePlay, TheFireKeyFiresThePlayersGun)
+{
+    Click(kStart);
+    frame += 120; // the race is under way
+    Key(kFireKey, 60);
+    Play(frame + 10);
+    ASSERT_NE(out.find("script: race on level1"), std::string::npos) << out;
+    CPLevel* level = GetCurrentLevel();
+    ASSERT_NE(level, nullptr);
+    auto* player = dynamic_cast<CPPlayer*>(level->GetPlayer());
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->weaponName, "mgun");
+    // One second held: ten shots, one at once and then one every tenth.
+    EXPECT_NEAR(player->ammunition[0], 1.0f - 10.0f / 200.0f, 1.5f / 200.0f);
+    EXPECT_FALSE(player->firePressed);
+}
+
+} // namespace
