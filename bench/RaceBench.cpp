@@ -2,15 +2,23 @@
 // records every draw: the player's autopilot and seven opponents on
 // level1, the scripts, the HUD and the race watch. Loading is left out of
 // the race figure.
-//   BM_RaceSecond: one iteration is one simulated race second (60 frames);
-//                  read the CPU time per iteration in milliseconds.
+//   BM_SampleRace: one iteration is one whole race, from the start to the
+//                  race watch's end. Read the counters:
+//                    cpu_ms_per_race_s  CPU milliseconds per race second
+//                    race_s             race seconds of one race
+//                    allocs_per_frame   heap allocations per frame
+//                    peak_rss_MB        the process's peak resident size
 //   BM_LevelLoad:  one iteration loads and starts level1 in a fresh host.
+#include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <string>
 #include <system_error>
 
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "app/GameHost.h"
@@ -20,6 +28,21 @@
 #include "game/Level.h"
 
 namespace fs = std::filesystem;
+
+// Every allocation through operator new in the program (the engine's and
+// the game's; the script interpreter allocates on its own), so the race
+// can tell how many its frames make.
+static std::atomic<std::int64_t> g_allocations{0};
+
+void* operator new(std::size_t size)
+{
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* memory = std::malloc(size == 0 ? 1 : size))
+        return memory;
+    throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 
 namespace {
 
@@ -66,30 +89,67 @@ std::unique_ptr<GameHost> RaceOn(const DataCopy& data)
     return host;
 }
 
-void BM_RaceSecond(benchmark::State& state)
+// A race that has not ended after this long has stopped moving.
+constexpr int kMaxRaceFrames = 30 * 60 * kFramesPerSecond;
+
+double PeakRssMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+}
+
+// Runs the race to its end; the frames it took, or -1 if it never ended.
+int RaceToTheEnd(GameHost& host)
+{
+    int frames = 0;
+    while (!host.GetRaceWatch().IsOver()) {
+        if (frames == kMaxRaceFrames)
+            return -1;
+        host.Run();
+        ++frames;
+    }
+    return frames;
+}
+
+void BM_SampleRace(benchmark::State& state)
 {
     DataCopy data;
-    std::unique_ptr<GameHost> host = RaceOn(data);
-    if (!host->GetLevel()) {
-        state.SkipWithError("the sample race did not start");
-        return;
-    }
-    int races = 0;
+    std::int64_t frames = 0;
+    std::int64_t allocations = 0;
     for (auto _ : state) {
-        if (host->GetRaceWatch().IsOver()) {
-            state.PauseTiming();
-            ++races;
-            host.reset();
-            host = RaceOn(data);
-            state.ResumeTiming();
+        state.PauseTiming();
+        std::unique_ptr<GameHost> host = RaceOn(data);
+        if (!host->GetLevel()) {
+            state.SkipWithError("the sample race did not start");
+            break;
         }
-        for (int frame = 0; frame < kFramesPerSecond; ++frame)
-            host->Run();
+        const std::int64_t allocationsBefore = g_allocations.load(std::memory_order_relaxed);
+        state.ResumeTiming();
+        const int raceFrames = RaceToTheEnd(*host);
+        state.PauseTiming();
+        allocations += g_allocations.load(std::memory_order_relaxed) - allocationsBefore;
+        if (raceFrames < 0) {
+            state.SkipWithError("the sample race did not end");
+            break;
+        }
+        frames += raceFrames;
+        host.reset();
+        state.ResumeTiming();
     }
-    // Races that reached their end within the iterations.
-    state.counters["races"] = races;
+    if (state.error_occurred() || frames == 0)
+        return;
+    const double raceSeconds = static_cast<double>(frames) / kFramesPerSecond;
+    // A rate is divided by the CPU seconds the iterations took; inverted,
+    // it is CPU seconds per race second, and race seconds in thousands
+    // make that milliseconds.
+    state.counters["cpu_ms_per_race_s"] =
+        benchmark::Counter(raceSeconds / 1000.0, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["race_s"] = raceSeconds / static_cast<double>(state.iterations());
+    state.counters["allocs_per_frame"] = static_cast<double>(allocations) / static_cast<double>(frames);
+    state.counters["peak_rss_MB"] = PeakRssMegabytes();
 }
-BENCHMARK(BM_RaceSecond)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SampleRace)->Unit(benchmark::kMillisecond);
 
 void BM_LevelLoad(benchmark::State& state)
 {

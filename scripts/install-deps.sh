@@ -3,7 +3,7 @@
 # with --fuzz, also clang and its libFuzzer and sanitizer runtimes for the
 # fuzz targets (scripts/fuzz.sh).
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config ccache
+packages=(cmake ninja-build g++ pkg-config ccache jq
           libgtest-dev libgmock-dev libbenchmark-dev
           liblua5.1-0-dev libtinyxml-dev libbullet-dev libjpeg-dev libpng-dev zlib1g-dev
           libopenal-dev libasound2-dev libsndfile1-dev libvorbis-dev libogg-dev libavformat-dev libavcodec-dev libswscale-dev
