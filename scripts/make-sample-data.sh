@@ -26,6 +26,7 @@ mkdir -p "$out/Data" "$work/sounds" "$work/meshsrc" "$work/meshes" "$work/textur
 "$bin/sampleart" "$work/textures" "$out/Data"
 "$bin/sampleinterface" "$work/textures" "$out/Data/Interface"
 "$bin/samplegamedata" "$out/Data"
+"$bin/samplecombat" "$work/meshsrc" "$work/meshes" "$out/Data"
 
 # Each description NAME.EXT.txt gives the mesh file NAME.EXT and the scene
 # file NAME.rdf.

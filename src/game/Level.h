@@ -52,6 +52,14 @@ class CPLevel : public CPSkyLevel {
         CPObjectPtr object;
         std::int32_t number = 0;
     };
+    // One strip of the flat ground that continues the terrain to the edge
+    // of the level area: north, south, east and west of the terrain's box,
+    // at the ground height of kTerrainEdgeHeight.
+    struct TerrainEdge {
+        Vector3 minimum;
+        Vector3 maximum;
+    };
+    static constexpr float kTerrainEdgeHeight = -0.6f;
     // A sample of the player car in record mode.
     struct RecordSample {
         Vector3 position;
@@ -190,6 +198,11 @@ class CPLevel : public CPSkyLevel {
     std::vector<Checkpoint> checkpoints;
     std::list<NumberedObject> numberedObjects;
     std::unordered_map<std::string, Vector3> enemySources{100};
+    // Four strips around the terrain, when the level has one.
+    std::vector<TerrainEdge> terrainEdges;
+    // The renderer's shadow object, handed over at load when the shadow
+    // switch is set; the renderer owns it.
+    CPObjectPtr shadowObject;
     std::vector<RecordSample> recordData;
     // The path spline's lines in driving order.
     std::vector<CPLine*> trackPoints;
