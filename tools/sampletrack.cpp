@@ -527,7 +527,7 @@ std::string MissionText(const TrackParams& params)
     std::string text = "// level1: one line per checkpoint gate, then the enemy sources\n";
     for (int c = 0; c < params.checkpoints; ++c)
         text += "25.0 0 0 0 ; 50 bonus_remont,1;bonus_fast,1\n";
-    text += "sources\nnorth road 0 10.0 ;\nsouth road 0 10.0 ;\n";
+    text += "sources\nnorth road 0 10.0 soldier,100\nsouth road 0 10.0 ;\n";
     return text;
 }
 

@@ -17,6 +17,7 @@
 #include "platform/MathTypes.h"
 #include "platform/Result.h"
 
+class CPEnemyObject;
 class CPGameObject;
 class CPLevelIndex;
 class CPQuadTreeNode;
@@ -189,6 +190,21 @@ class CPLevel : public CPSkyLevel {
     // road collision, spatial index, camera and cars), leaving the level
     // empty.
     void DiscardContents();
+
+    // --- Enemies (LevelEnemies.cpp) --------------------------------------
+
+    // At each enemy source of the mission (the game data's, which the
+    // mission list filled), one enemy of a kind drawn from the source's
+    // choices; once per load. The race start calls it.
+    void SpawnEnemies();
+    // An enemy of the kind at the position: the scene "<kind>.rdf" with the
+    // "enemy" element of its description (or, for an animated scene, of
+    // "<kind>.xml"). Null, with a line in the log, when there is none.
+    CPEnemyObject* CreateEnemy(const std::string& kind, const Vector3& position);
+    const std::vector<std::unique_ptr<CPEnemyObject>>& GetEnemies() const { return m_enemies; }
+    // Steps every enemy, and puts those near the player's car into the
+    // frame's scene, which moves their animations on.
+    void UpdateEnemies(float dt);
 
     // --- Lists the loader fills and the race reads -----------------------
 
@@ -386,6 +402,11 @@ class CPLevel : public CPSkyLevel {
     CPObjectPtr m_camera;
     CPObjectPtr m_player;
     std::vector<CPGameObject*> m_opponents;
+    // Each leaves its scene object (owned among the owned objects) as it
+    // goes, so they go first.
+    std::vector<std::unique_ptr<CPEnemyObject>> m_enemies;
+    bool m_enemiesSpawned = false;
+    void DeleteEnemies();
 
     // ===== Race (LevelStart.cpp, LevelShutdown.cpp) =====================
     // Ends the level's tasks and takes them out of the kernel; they are

@@ -18,6 +18,7 @@
 #include "core/Singletons.h"
 #include "game/AIManager.h"
 #include "game/Camera.h"
+#include "game/EnemyObject.h"
 #include "game/GameData.h"
 #include "game/Level.h"
 #include "game/LevelBranch.h"
@@ -253,6 +254,7 @@ void CPLevel::DiscardContents()
     for (std::vector<CPObjectPtr>& cell : m_gridCells)
         cell.clear();
     cameraTarget = nullptr;
+    DeleteEnemies();
     DeleteOwnedObjects();
 }
 

@@ -83,6 +83,8 @@ local function startRace()
     -- as asked for here.
     SetLevelTransportCount(2)
     call("InitLevel", LEVEL, false)
+    -- The mission list names the level's enemies, which come as it starts.
+    call("LoadMissionInfo", LEVEL .. ".mis")
     call("StartLevel")
     -- The race is under way: the cars' engines sound and the checkpoints'
     -- time limits count.
