@@ -29,6 +29,7 @@ done
 "$bin/sampleart" "$work/textures" "$out/Data"
 "$bin/sampleinterface" "$work/textures" "$out/Data/Interface"
 "$bin/samplegamedata" "$out/Data"
+"$bin/samplecombat" "$work/meshsrc" "$work/meshes" "$out/Data"
 
 # Each description NAME.EXT.txt gives the mesh file NAME.EXT and the scene
 # file NAME.rdf.

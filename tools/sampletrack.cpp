@@ -572,7 +572,7 @@ std::string MissionText(const TrackParams& params)
                        ": one line per checkpoint gate, then the enemy sources\n";
     for (int c = 0; c < params.checkpoints; ++c)
         text += "25.0 0 0 0 ; 50 bonus_remont,30;bonus_fast,30;bonus_slow,20;bonus_plus,10;bonus_minus,10\n";
-    text += "sources\nnorth road 0 10.0 ;\nsouth road 0 10.0 ;\n";
+    text += "sources\nnorth road 0 10.0 soldier,100\nsouth road 0 10.0 ;\n";
     return text;
 }
 

@@ -37,6 +37,9 @@ class CPSkyscape : public CPVertexObject, public CPRenderSky {
     // nothing. Cloud sets and the cloud-layer file that fail are logged
     // and left out; the sky goes on without them.
     HResult Load(const std::string& fileName) override;
+    // Only a sky with keyframes draws, and only its first part, the sun,
+    // lights the level.
+    bool LightsLevel() const override { return !m_keyframes.empty() && !m_parts.empty(); }
     // Moves the sky on, feeds the scene's lights and fog, draws the dome
     // and the parts and clears the depth buffer. E_FAIL for an empty sky.
     HResult Render(float frameTime) override;

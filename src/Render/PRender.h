@@ -134,8 +134,8 @@ class CPRender {
     // of the physics data's last terrain query, under the decal's local box
     // placed by `placement`. Nothing changes when there is no collision
     // mesh, the decal object has no mesh render object, the physics data is
-    // empty or the footprint is degenerate.
-    void AddGroundQuad(CPObjectPtr decalObject, const Matrix4& placement, CPObjectPtr physicData);
+    // empty or the footprint is degenerate; true when the decal was laid.
+    bool AddGroundQuad(CPObjectPtr decalObject, const Matrix4& placement, CPObjectPtr physicData);
     // The level collision mesh the decals read; not owned. Its owner clears
     // it before the mesh goes.
     void SetTerrainMesh(const CPTerrainMesh* mesh) { m_terrainMesh = mesh; }

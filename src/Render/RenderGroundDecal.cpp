@@ -85,18 +85,18 @@ bool CPRender::BuildGroundDecal(const Vector3& halfExtents, const Matrix4& place
     return true;
 }
 
-void CPRender::AddGroundQuad(CPObjectPtr decalObject, const Matrix4& placement, CPObjectPtr physicData)
+bool CPRender::AddGroundQuad(CPObjectPtr decalObject, const Matrix4& placement, CPObjectPtr physicData)
 {
     static_assert(kMaxDecalTriangles == CPPhysicData::kTerrainQuerySize,
                   "the decal reads the whole terrain-query buffer");
     const CPGameObject* decal = decalObject.As<CPGameObject>();
     const CPPhysicData* data = physicData.As<CPPhysicData>();
     if (!decal || !data || !m_terrainMesh || decal->GetRenderKind() != CPGameObject::kMeshObject)
-        return;
+        return false;
     CPRenderObject* mesh = decal->GetRenderObject().As<CPRenderObject>();
     if (!mesh)
-        return;
-    BuildGroundDecal(decal->GetBoundingBox().halfExtents, placement, data->GetTerrainTriangles(),
-                     data->GetTerrainTriangleCount(), *m_terrainMesh, mesh->GetVertices(),
-                     mesh->GetWorldVertices(), mesh->GetIndices());
+        return false;
+    return BuildGroundDecal(decal->GetBoundingBox().halfExtents, placement, data->GetTerrainTriangles(),
+                            data->GetTerrainTriangleCount(), *m_terrainMesh, mesh->GetVertices(),
+                            mesh->GetWorldVertices(), mesh->GetIndices());
 }

@@ -12,6 +12,9 @@ class CPRenderSky {
     virtual ~CPRenderSky() = default;
     virtual HResult Load(const std::string& fileName) = 0;
     virtual HResult Render(float frameTime) = 0;
+    // Whether drawing the sky registers the level's sun light, so that
+    // nobody else needs to: false for a sky that did not load.
+    virtual bool LightsLevel() const { return false; }
 };
 
 // Makes the sky LoadSkyscape fills; the sky subsystem installs it.

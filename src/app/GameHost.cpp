@@ -6,6 +6,7 @@
 #include "Render/EffectManager.h"
 #include "Render/ParticleFile.h"
 #include "Render/PRender.h"
+#include "Render/RenderSky.h"
 #include "core/GameSettings.h"
 #include "core/Log.h"
 #include "core/Kernel.h"
@@ -259,8 +260,10 @@ void GameHost::RunFrame()
 void GameHost::PrepareScene()
 {
     CPLevel* level = GetCurrentLevel();
-    // The sky adds the level's sun light as it draws.
-    if (level && !m_render->GetSky())
+    // A sky that loaded adds the level's sun light as it draws; without
+    // one (none, or a sky file missing or refused) the level lights itself.
+    const CPRenderSky* sky = m_render->GetSky();
+    if (level && !(sky && sky->LightsLevel()))
         level->RegisterLight();
     // A level's index is walked by the race; without one, the renderer
     // finds the registered scenery the camera sees.

@@ -98,6 +98,7 @@ void CPEnemyObject::PlayAttackAnimation()
     } else if (ended == "fire_out") {
         stateTime = 0.0f;
         currentStateAnimation = stateTable[kIdleState];
+        m_state = kIdleState;
         firing = 0;
     } else if (ended == "death1" || ended == "death2") {
         // Rays and shots pass through the body from now on.
@@ -109,6 +110,7 @@ void CPEnemyObject::PlayAttackAnimation()
 
 void CPEnemyObject::EnterState(std::uint32_t state)
 {
+    m_state = state;
     stateTime = 0.0f;
     const auto found = stateTable.find(state);
     currentStateAnimation = found == stateTable.end() ? std::string() : found->second;
@@ -255,7 +257,7 @@ void ReadText(const TiXmlElement& element, const char* attribute, std::string& v
 
 } // namespace
 
-// <enemy name weapon health reward hit gibs gib_height melee_count facing>
+// <enemy name weapon health reward hit gibs gib_height melee_count facing range>
 //   <attack n="1..3" param reach="x y z" offset="x y z" impulse damage/>
 //   <state n animation/>  <report animation frame/>  <sound name file/>
 // </enemy>
@@ -276,6 +278,7 @@ bool CPEnemyObject::ReadDescription()
     ReadFloat(*enemy, "gib_height", gibHeight);
     ReadInt(*enemy, "melee_count", meleeCount);
     ReadVector(*enemy, "facing", baseFacing);
+    ReadFloat(*enemy, "range", fireRange);
     for (const TiXmlElement* e = enemy->FirstChildElement("attack"); e; e = e->NextSiblingElement("attack")) {
         int n = 0;
         if (e->QueryIntAttribute("n", &n) != TIXML_SUCCESS || n < 1 || n > kAttackRecords) {

@@ -55,6 +55,19 @@ class CPEnemyObject : public CPEnemy {
     CPEnemyObject(const CPEnemyObject&) = delete;
     CPEnemyObject& operator=(const CPEnemyObject&) = delete;
 
+    // Enters the idle state: the enemy stands and waits for the player's
+    // car.
+    void Start();
+    // The enemy's step in a race frame: it turns to the player's car within
+    // its reach or its gun's range and opens an attack there (a melee blow,
+    // or the "fire_in" that opens the gun's bursts); a car that leaves
+    // breaks the blows off and ends the bursts with "fire_out". Nothing once
+    // it is dead.
+    void Update(float dt);
+    // How far the first blow reaches along the ground; 0 without blows.
+    float GetMeleeReach() const;
+    bool HasGun() const;
+
     void PlayAttackAnimation() override;
     void Strike() override;
     void TakeDamage(const Vector3& source, const Vector3& hitPosition, float damage, bool noHitEffect,
@@ -104,6 +117,8 @@ class CPEnemyObject : public CPEnemy {
     // Frames at which an animation reports its blow or shot; animations
     // without an entry report nothing.
     std::unordered_map<std::string, std::int32_t> reportFrames;
+    // How near the player's car must come for a gun to open fire; 0 never.
+    float fireRange = 0.0f;
 
   private:
     Matrix4 EnemyFrame() const;
@@ -113,6 +128,9 @@ class CPEnemyObject : public CPEnemy {
     void EnterState(std::uint32_t state);
     void ReportDeath();
     void PlaySound(const std::string& soundName);
+    void Face(const Vector3& offset);
+    void StartAttack(const std::string& animation, float parameter);
 
     CPGameObject* m_owner; // not counted
+    std::uint32_t m_state = 0;
 };

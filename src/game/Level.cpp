@@ -10,6 +10,7 @@
 #include "core/GameObject.h"
 #include "core/GameSettings.h"
 #include "core/Log.h"
+#include "game/EnemyObject.h"
 #include "core/Singletons.h"
 #include "game/LevelCar.h"
 #include "game/LevelIndex.h"
@@ -72,6 +73,7 @@ CPLevel::~CPLevel()
         DropBonuses();
     }
     cameraTarget = nullptr;
+    DeleteEnemies();
     DeleteOwnedObjects();
 
     // A level destroyed after a newer one was made current leaves the newer

@@ -17,6 +17,7 @@
 #include "platform/MathTypes.h"
 #include "platform/Result.h"
 
+class CPEnemyObject;
 class CPGameObject;
 class CPLevelIndex;
 class CPQuadTreeNode;
@@ -52,6 +53,14 @@ class CPLevel : public CPSkyLevel {
         CPObjectPtr object;
         std::int32_t number = 0;
     };
+    // One strip of the flat ground that continues the terrain to the edge
+    // of the level area: north, south, east and west of the terrain's box,
+    // at the ground height of kTerrainEdgeHeight.
+    struct TerrainEdge {
+        Vector3 minimum;
+        Vector3 maximum;
+    };
+    static constexpr float kTerrainEdgeHeight = -0.6f;
     // A sample of the player car in record mode.
     struct RecordSample {
         Vector3 position;
@@ -182,6 +191,21 @@ class CPLevel : public CPSkyLevel {
     // empty.
     void DiscardContents();
 
+    // --- Enemies (LevelEnemies.cpp) --------------------------------------
+
+    // At each enemy source of the mission (the game data's, which the
+    // mission list filled), one enemy of a kind drawn from the source's
+    // choices; once per load. The race start calls it.
+    void SpawnEnemies();
+    // An enemy of the kind at the position: the scene "<kind>.rdf" with the
+    // "enemy" element of its description (or, for an animated scene, of
+    // "<kind>.xml"). Null, with a line in the log, when there is none.
+    CPEnemyObject* CreateEnemy(const std::string& kind, const Vector3& position);
+    const std::vector<std::unique_ptr<CPEnemyObject>>& GetEnemies() const { return m_enemies; }
+    // Steps every enemy, and puts those near the player's car into the
+    // frame's scene, which moves their animations on.
+    void UpdateEnemies(float dt);
+
     // --- Lists the loader fills and the race reads -----------------------
 
     std::list<CPObjectPtr> firstObjects;
@@ -190,6 +214,11 @@ class CPLevel : public CPSkyLevel {
     std::vector<Checkpoint> checkpoints;
     std::list<NumberedObject> numberedObjects;
     std::unordered_map<std::string, Vector3> enemySources{100};
+    // Four strips around the terrain, when the level has one.
+    std::vector<TerrainEdge> terrainEdges;
+    // The renderer's shadow object, handed over at load when the shadow
+    // switch is set; the renderer owns it.
+    CPObjectPtr shadowObject;
     std::vector<RecordSample> recordData;
     // The path spline's lines in driving order.
     std::vector<CPLine*> trackPoints;
@@ -373,6 +402,11 @@ class CPLevel : public CPSkyLevel {
     CPObjectPtr m_camera;
     CPObjectPtr m_player;
     std::vector<CPGameObject*> m_opponents;
+    // Each leaves its scene object (owned among the owned objects) as it
+    // goes, so they go first.
+    std::vector<std::unique_ptr<CPEnemyObject>> m_enemies;
+    bool m_enemiesSpawned = false;
+    void DeleteEnemies();
 
     // ===== Race (LevelStart.cpp, LevelShutdown.cpp) =====================
     // Ends the level's tasks and takes them out of the kernel; they are

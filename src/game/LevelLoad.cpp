@@ -18,6 +18,7 @@
 #include "core/Singletons.h"
 #include "game/AIManager.h"
 #include "game/Camera.h"
+#include "game/EnemyObject.h"
 #include "game/GameData.h"
 #include "game/Level.h"
 #include "game/LevelBranch.h"
@@ -156,6 +157,24 @@ void SetUpLightAndRenderer(CPLevel& level)
 
 // --- Placing scene objects ----------------------------------------------------
 
+std::vector<CPLevel::TerrainEdge> TerrainEdges(const Vector3& terrainHalf, float levelHalfWidth,
+                                               float levelHalfDepth)
+{
+    // A terrain wider than the level leaves strips of no width; the four
+    // records are kept all the same, so a level always has them.
+    const float hx = std::max(levelHalfWidth, 0.0f);
+    const float hy = std::max(levelHalfDepth, 0.0f);
+    const float tx = std::clamp(terrainHalf.x, 0.0f, hx);
+    const float ty = std::clamp(terrainHalf.y, 0.0f, hy);
+    const float z = CPLevel::kTerrainEdgeHeight;
+    return {
+        {{-hx, ty, z}, {hx, hy, z}},   // north
+        {{-hx, -hy, z}, {hx, -ty, z}}, // south
+        {{tx, -ty, z}, {hx, ty, z}},   // east
+        {{-hx, -ty, z}, {-tx, ty, z}}, // west
+    };
+}
+
 void PlaceLevelObject(CPGameObject& object, const CPLevelObjectRecord& record, bool scaled)
 {
     if (scaled && !object.GetPhysicData() && !IsUnitScale(record.scale))
@@ -211,6 +230,9 @@ void CPLevel::LoadNumberedObject(const std::string& name, const Vector3& positio
     PlaceLevelObject(*object, record, false);
     AddOwnedObject(loaded);
     numberedObjects.push_back({loaded, parsed.number});
+    // No other list holds them: the grid lets the nearby-object query find
+    // them around the player's car.
+    AddToGrid(loaded);
 }
 
 // --- The load ---------------------------------------------------------------------
@@ -225,11 +247,14 @@ void CPLevel::DiscardContents()
     checkpoints.clear();
     numberedObjects.clear();
     enemySources.clear();
+    terrainEdges.clear();
+    shadowObject = CPObjectPtr();
     trackPoints.clear();
     opponentModels.clear();
     for (std::vector<CPObjectPtr>& cell : m_gridCells)
         cell.clear();
     cameraTarget = nullptr;
+    DeleteEnemies();
     DeleteOwnedObjects();
 }
 
@@ -415,8 +440,17 @@ void CPLevelLoadState::BuildTerrain()
     if (materials && mesh)
         mesh->SetMaterial(
             CPObjectPtr(materials->GetMaterial("terrain2.fx", {"color.dds", "detail1.dds"}, 0)));
+    // The terrain is modelled around the level's centre.
+    object->SetPosition(Vector3{0.0f, 0.0f, 0.0f});
+    object->SetRotation(Quaternion{0.0f, 0.0f, 0.0f, 1.0f});
     object->UpdateBounds();
     m_level.SetTerrain(terrain);
+    AddTerrainEdges(object->GetTreeBox().halfSize);
+}
+
+void CPLevelLoadState::AddTerrainEdges(const Vector3& terrainHalf)
+{
+    m_level.terrainEdges = TerrainEdges(terrainHalf, m_level.levelWidth * 0.5f, m_level.levelDepth * 0.5f);
 }
 
 void CPLevelLoadState::BuildRoadCollision()
@@ -488,7 +522,15 @@ void CPLevelLoadState::BuildWorld()
         }
     }
     AddBodies();
+    TakeShadowObject();
     BuildIndex();
+}
+
+void CPLevelLoadState::TakeShadowObject()
+{
+    CPRender* render = GetRender();
+    if (GetGameSettings().shadow != 0 && render)
+        m_level.shadowObject = render->GetDefaultShadowMaterial();
 }
 
 void CPLevelLoadState::LoadRecordGhost()

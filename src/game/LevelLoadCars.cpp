@@ -1,6 +1,7 @@
 // Loading a level's cars: the opponents with their drivers, the player's
 // car, and the camera presets of the cars' descriptions.
 #include <cmath>
+#include <vector>
 #include <limits>
 #include <optional>
 
@@ -144,6 +145,16 @@ void DeleteTreeOf(CPObjectPtr& object)
         delete held;
 }
 
+// The parts of a model that light the road.
+std::vector<const char*> LightNames(const std::string& model)
+{
+    if (model == "uaz")
+        return {"light"};
+    if (model == "volswagen_toureg")
+        return {"halo", "halo_blend"};
+    return {};
+}
+
 AI_Vehicle* DriverOf(std::size_t index)
 {
     CPAIManager* manager = GetAIManager();
@@ -169,6 +180,20 @@ bool CPLevelLoadState::LoadPlayerModel()
     if (!m_hasPlayerStart)
         LogLine("Level file \"" + m_fileName + "\": no \"player\" start; the player's car starts at 0, 0, 0");
     return true;
+}
+
+void CPLevelLoadState::FinishCar(CPPlayer& car, const std::string& model)
+{
+    car.lights.clear();
+    for (const char* name : LightNames(model)) {
+        if (auto* light = car.FindObjectInTree(name).As<CPGameObject>())
+            car.lights.push_back(light);
+        else
+            LogLine("CPLevel: the car \"" + model + "\" has no light \"" + name + "\"");
+    }
+    // The shadow takes its texture from the car's description, which the
+    // car read as it was created.
+    car.CreateShadow();
 }
 
 CPPlayer* CPLevelLoadState::MakeCar(CPObjectPtr& prototype, const std::string& model)
@@ -204,6 +229,7 @@ void CPLevelLoadState::CreateOpponent(const EnemyStart& start, std::int32_t numb
     if (CPPhysicsWorld* world = GetPhysicsWorld())
         world->AddLevelObject(carPointer, 1, 1);
     car->CreateCar(false);
+    FinishCar(*car, model);
     if (auto* mesh = car->GetRenderObject().As<CPRenderObject>())
         mesh->PrepareDeformation();
 
@@ -254,5 +280,6 @@ void CPLevelLoadState::CreatePlayer()
     if (CPPhysicsWorld* world = GetPhysicsWorld())
         world->AddLevelObject(carPointer, 1, 1);
     car->CreateCar(true);
+    FinishCar(*car, m_level.playerModel);
     ApplyFirstPreset(m_level, camera);
 }

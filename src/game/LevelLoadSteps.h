@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Object.h"
+#include "game/Level.h"
 #include "game/LevelFile.h"
 #include "platform/MathTypes.h"
 
@@ -51,12 +52,17 @@ class CPLevelLoadState {
     void AddStatic(CPGameObject* object);
     void LoadRecordGhost();
     void BuildTerrain();
+    void AddTerrainEdges(const Vector3& terrainHalf);
+    // The renderer's shadow object, when the shadow switch is set.
+    void TakeShadowObject();
     void BuildRoadCollision();
     void AddBodies();
     void BuildIndex();
     void CreateOpponent(const EnemyStart& start, std::int32_t number);
     // Builds a car object from its model and puts it in the physics world.
     CPPlayer* MakeCar(CPObjectPtr& prototype, const std::string& model);
+    // The car's lights as its model has them, and its ground shadow.
+    void FinishCar(CPPlayer& car, const std::string& model);
 
     CPLevel& m_level;
     std::string m_name;
@@ -81,3 +87,7 @@ class CPLevelLoadState {
 // body or scaled is false), moved, turned by the conjugate of the stored
 // rotation, with its bounds updated and its idle animation started.
 void PlaceLevelObject(CPGameObject& object, const CPLevelObjectRecord& record, bool scaled);
+// The four strips of ground between the terrain's box (its half size about
+// the level's centre) and the edge of the level area.
+std::vector<CPLevel::TerrainEdge> TerrainEdges(const Vector3& terrainHalf, float levelHalfWidth,
+                                               float levelHalfDepth);

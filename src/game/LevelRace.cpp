@@ -435,6 +435,7 @@ void CPLevel::UpdateRace()
         ReplayGhost(*this);
     }
     DrawCars(*this);
+    UpdateEnemies(dt);
     race::CullScene(*this);
     race::UpdateSunFlare(*this);
 }

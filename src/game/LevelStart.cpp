@@ -108,4 +108,6 @@ void CPLevel::Start()
     InitRaceTrack();
     elapsedTime = 0.0f;
     startClock = 0.0f;
+    // The mission list, read after the level, knows the enemies' sources.
+    SpawnEnemies();
 }

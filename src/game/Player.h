@@ -116,6 +116,10 @@ class CPPlayer : public CPGameObject,
     bool IsOwnCar() const { return (side & kOwnCar) != 0; }
 
     CPObjectPtr shadow;
+    // Parts of the car's own tree that its model lights the road with
+    // ("light" of the uaz, "halo" and "halo_blend" of the volswagen_toureg);
+    // the tree owns them.
+    std::vector<CPGameObject*> lights;
     float respawnCooldown = 0.0f;
     bool fadeInRunning = false;
     bool fadeOutRunning = false;

@@ -4,6 +4,7 @@
 #include "Render/MaterialLibrary.h"
 #include "Render/PRender.h"
 #include "Render/PerspectiveCamera.h"
+#include "Render/RenderList.h"
 #include "Render/RenderObject.h"
 #include "Render/RenderObjectLoader.h"
 #include "core/GameClock.h"
@@ -70,5 +71,11 @@ void CPPlayer::DrawShadow(CPPerspectiveCamera* camera)
     // The decal is laid under the car as the car stands.
     const Matrix4 placement = MatrixFromQuaternion(GetRotation()) *
                               TranslationMatrix(GetPosition().x, GetPosition().y, GetPosition().z);
-    render->AddGroundQuad(shadow, placement, CPObjectPtr(GetPhysicData()));
+    if (!render->AddGroundQuad(shadow, placement, CPObjectPtr(GetPhysicData())))
+        return;
+    // The decal is laid in world coordinates and drawn as it is laid.
+    CPObjectPtr list;
+    render->GetSceneObject(list);
+    if (auto* scene = list.As<CPRenderList>())
+        scene->AddObjectTree(shadow);
 }

@@ -5,6 +5,7 @@
 #include "CombatTestWorld.h"
 #include "game/EnemyObject.h"
 #include "platform/Math.h"
+#include "platform/QuaternionMath.h"
 #include "support/MathExpect.h"
 
 namespace {
@@ -383,4 +384,88 @@ TEST_F(EnemyTest, ReadsItsDescription)
     CPEnemyObject none(&bare);
     EXPECT_FALSE(none.ReadDescription());
     EXPECT_TRUE(log.Contains("has no enemy element"));
+}
+
+// The enemy's own step opens attacks when the player's car comes within
+// reach (melee: 5, the first blow's reach) or range (a gun), turns to the
+// car, and winds them down when the car leaves.
+TEST_F(EnemyTest, TheStepOpensAnAttackWithinReachAndWindsItDownWhenTheCarLeaves)
+{
+    enemy->Start();
+    EXPECT_EQ(enemy->currentAnimation, "idle");
+    EXPECT_FLOAT_EQ(enemy->GetMeleeReach(), 5.0f);
+
+    // Out of reach nothing happens.
+    PlacePlayer({1.0f, 12.0f, 3.0f});
+    enemy->Update(0.1f);
+    EXPECT_EQ(enemy->currentAnimation, "idle");
+    EXPECT_FLOAT_EQ(enemy->stateTime, 0.1f);
+
+    // Within reach, to the enemy's +x: it turns from -y to face +x (a
+    // quarter turn) and strikes.
+    level->GetPlayer()->SetPosition({4.0f, 2.0f, 3.0f});
+    enemy->Update(0.1f);
+    EXPECT_EQ(enemy->currentAnimation, "melee1");
+    EXPECT_TRUE(enemy->busy);
+    const Vector3 facing = Rotate(enemy->baseFacing, body->GetRotation());
+    EXPECT_NEAR(facing.x, 1.0f, 1e-5f);
+    EXPECT_NEAR(facing.y, 0.0f, 1e-5f);
+
+    // The blows follow one another until the car leaves.
+    enemy->PlayAttackAnimation();
+    enemy->Update(0.1f);
+    EXPECT_TRUE(enemy->currentAnimation == "melee1" || enemy->currentAnimation == "melee2");
+    level->GetPlayer()->SetPosition({1.0f, 30.0f, 3.0f});
+    enemy->Update(0.1f);
+    EXPECT_EQ(enemy->currentAnimation, "idle");
+
+    // A dead enemy stands still.
+    level->GetPlayer()->SetPosition({4.0f, 2.0f, 3.0f});
+    enemy->dead = true;
+    enemy->Update(0.1f);
+    EXPECT_EQ(enemy->currentAnimation, "idle");
+}
+
+TEST_F(EnemyTest, AGunOpensFireInRangeAndEndsItsLastBurstWhenTheCarLeaves)
+{
+    enemy->weapon = "mgun";
+    enemy->meleeCount = 0;
+    enemy->fireRange = 30.0f;
+    enemy->Start();
+    EXPECT_FLOAT_EQ(enemy->GetMeleeReach(), 0.0f);
+    PlacePlayer({1.0f, 22.0f, 3.0f});
+    enemy->Update(0.1f);
+    EXPECT_EQ(enemy->currentAnimation, "fire_in");
+    enemy->PlayAttackAnimation(); // "fire_in" ended: the bursts begin
+    EXPECT_EQ(enemy->currentAnimation, "fire");
+    EXPECT_EQ(enemy->firing, 1);
+    enemy->Update(0.1f);
+    EXPECT_EQ(enemy->firing, 1);
+
+    // The car leaves during a burst: that burst is the last.
+    level->GetPlayer()->SetPosition({1.0f, 40.0f, 3.0f});
+    enemy->Update(0.1f);
+    EXPECT_EQ(enemy->firing, 0);
+    EXPECT_EQ(enemy->currentAnimation, "fire");
+    enemy->Update(0.1f);
+    EXPECT_EQ(enemy->currentAnimation, "fire");
+    enemy->PlayAttackAnimation(); // the burst ended
+    enemy->Update(0.1f);
+    EXPECT_EQ(enemy->currentAnimation, "fire_out");
+    enemy->PlayAttackAnimation(); // "fire_out" ended
+    EXPECT_EQ(enemy->currentStateAnimation, "idle");
+    enemy->Update(0.1f);
+    EXPECT_EQ(enemy->currentAnimation, "idle");
+}
+
+TEST_F(EnemyTest, ASelfDestructionEndsTheStep)
+{
+    enemy->weapon = "explosion";
+    enemy->Start();
+    PlacePlayer({1.0f, 4.0f, 3.0f});
+    enemy->currentAnimation = "melee1";
+    enemy->Strike(); // blows itself up
+    EXPECT_EQ(enemy->currentStateAnimation, "death1");
+    enemy->Update(0.1f);
+    EXPECT_EQ(enemy->currentAnimation, "death1");
 }

@@ -1,6 +1,7 @@
 // Levels written by the level builder and loaded back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -10,6 +11,7 @@
 #include "game/AIVehicle.h"
 #include "game/Camera.h"
 #include "game/LevelBranch.h"
+#include "game/LevelLoadSteps.h"
 #include "game/LevelWorld.h"
 #include "game/Player.h"
 #include "game/Spline.h"
@@ -498,4 +500,162 @@ TEST_F(LevelLoadTest, DriversAreMadeAfreshWithTheTrafficCapped)
         EXPECT_EQ(world.ai.GetOpponents().size(), CPAIManager::kOpponentCount);
         EXPECT_EQ(world.ai.GetTraffic().size(), c.traffic);
     }
+}
+
+TEST_F(LevelLoadTest, TerrainStandsAtTheCentreWithFourStripsOfGroundOutToTheLevelsEdge)
+{
+    ASSERT_TRUE(world.Mesh("land.msh", "layout plain\n"
+                                       "node land\n"
+                                       "  vertex -400 -300 0\n  vertex 400 -300 0\n  vertex 0 300 0\n"
+                                       "  triangle 0 1 2\n"
+                                       "  box 0 0 0 400 300 1\n"
+                                       "end\n"))
+        << world.toolOutput;
+    world.Scene("land.rdf", "mesh = land.msh\n");
+    ASSERT_TRUE(world.Level("testtrack", FullLevel())) << world.toolOutput;
+    GetGameSettings().brightness = 0.5f;
+    ASSERT_EQ(world.Load("testtrack"), S_OK) << world.log.Text();
+    auto* land = Level().GetTerrain().As<CPGameObject>();
+    ASSERT_NE(land, nullptr);
+    EXPECT_TRUE(Near(land->GetPosition(), Vector3{0, 0, 0}));
+    EXPECT_TRUE(Near(land->GetTreeBox().maximum, Vector3{400, 300, 1}));
+
+    // North, south, east and west of the terrain, out to half the level's
+    // 3000, at the ground height of -0.6.
+    const CPLevel::TerrainEdge expected[] = {
+        {{-1500, 300, -0.6f}, {1500, 1500, -0.6f}},
+        {{-1500, -1500, -0.6f}, {1500, -300, -0.6f}},
+        {{400, -300, -0.6f}, {1500, 300, -0.6f}},
+        {{-1500, -300, -0.6f}, {-400, 300, -0.6f}},
+    };
+    ASSERT_EQ(Level().terrainEdges.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(Near(Level().terrainEdges[i].minimum, expected[i].minimum));
+        EXPECT_TRUE(Near(Level().terrainEdges[i].maximum, expected[i].maximum));
+    }
+
+    // Without the terrain (brightness 0) there is no ground to continue.
+    GetGameSettings().brightness = 0.0f;
+    ASSERT_EQ(world.Load("testtrack"), S_OK) << world.log.Text();
+    EXPECT_FALSE(Level().GetTerrain());
+    EXPECT_TRUE(Level().terrainEdges.empty());
+}
+
+TEST(TerrainEdges, ATerrainWiderThanTheLevelLeavesStripsOfNoWidth)
+{
+    const auto edges = TerrainEdges({2000, 100, 5}, 1500, 1500);
+    ASSERT_EQ(edges.size(), 4u);
+    // East and west have nothing left between the terrain and the edge.
+    EXPECT_FLOAT_EQ(edges[2].minimum.x, 1500.0f);
+    EXPECT_FLOAT_EQ(edges[2].maximum.x, 1500.0f);
+    EXPECT_FLOAT_EQ(edges[3].minimum.x, -1500.0f);
+    EXPECT_FLOAT_EQ(edges[3].maximum.x, -1500.0f);
+    EXPECT_FLOAT_EQ(edges[0].minimum.y, 100.0f);
+}
+
+TEST_F(LevelLoadTest, CarsFindTheLightsOfTheirModelAndEveryCarGetsItsShadow)
+{
+    ASSERT_TRUE(world.Mesh("lit.p3d",
+                           "layout physics\n"
+                           "node body\n"
+                           "  vertex -1 -2 0\n  vertex 1 -2 0\n  vertex 0 2 0\n"
+                           "  triangle 0 1 2\n"
+                           "  body 2 4 1 100\n"
+                           "  node light\n    vertex 0 0 0\n    vertex 1 0 0\n    vertex 0 1 0\n"
+                           "    triangle 0 1 2\n  end\n"
+                           "  node halo\n    vertex 0 0 0\n    vertex 1 0 0\n    vertex 0 1 0\n"
+                           "    triangle 0 1 2\n  end\n"
+                           "  node halo_blend\n    vertex 0 0 0\n    vertex 1 0 0\n    vertex 0 1 0\n"
+                           "    triangle 0 1 2\n  end\n"
+                           "end\n"))
+        << world.toolOutput;
+    ASSERT_TRUE(world.Mesh("shadow.msh", "layout plain\n"
+                                         "node shadow\n"
+                                         "  vertex -1 -2 0\n  vertex 1 -2 0\n  vertex 0 2 0\n"
+                                         "  triangle 0 1 2\n"
+                                         "  box 0 0 0 1 2 0.5\n"
+                                         "end\n"))
+        << world.toolOutput;
+    world.Scene("shadow.rdf", "mesh = shadow.msh\n");
+    world.Scene("uaz.rdf", "mesh = lit.p3d\ndescription = zil.xml\n");
+    world.Scene("volswagen_toureg1_enemy.rdf", "mesh = lit.p3d\ndescription = bmw.xml\n");
+    world.Scene("bmw2_enemy.rdf", "mesh = lit.p3d\ndescription = bmw.xml\n");
+    ASSERT_TRUE(world.Level("testtrack", std::string("object player 0 0 0\n"
+                                                     "object enemyvolswagen_toureg 30 0 0\n"
+                                                     "object enemybmw 40 0 0\n") +
+                                             kSplines))
+        << world.toolOutput;
+    world.level = std::make_unique<CPLevel>();
+    Level().playerModel = "uaz";
+    ASSERT_EQ(Level().Load("testtrack", false, false), S_OK) << world.log.Text();
+
+    auto names = [](const CPPlayer& car) {
+        std::vector<std::string> found;
+        for (const CPGameObject* light : car.lights)
+            found.push_back(light->GetName());
+        return found;
+    };
+    auto* player = dynamic_cast<CPPlayer*>(Level().GetPlayer());
+    ASSERT_NE(player, nullptr);
+    ASSERT_EQ(Level().GetOpponents().size(), 2u);
+    auto* toureg = dynamic_cast<CPPlayer*>(Level().GetOpponents()[0]);
+    auto* bmw = dynamic_cast<CPPlayer*>(Level().GetOpponents()[1]);
+    EXPECT_EQ(names(*player), (std::vector<std::string>{"light"}));
+    EXPECT_EQ(names(*toureg), (std::vector<std::string>{"halo", "halo_blend"}));
+    // A bmw has the same parts, but its model has no lights.
+    EXPECT_TRUE(bmw->lights.empty());
+    // The lights are the car's own parts.
+    for (CPGameObject* light : player->lights)
+        EXPECT_EQ(player->FindObjectInTree(light->GetName()).Get(), light);
+
+    for (CPPlayer* car : {player, toureg, bmw}) {
+        SCOPED_TRACE(car->modelName);
+        auto* shadow = car->shadow.As<CPGameObject>();
+        ASSERT_NE(shadow, nullptr);
+        EXPECT_EQ(shadow->GetName(), "shadow");
+    }
+}
+
+TEST_F(LevelLoadTest, TheShadowSwitchHandsTheRenderersShadowObjectToTheLevel)
+{
+    ASSERT_TRUE(world.Level("testtrack", FullLevel())) << world.toolOutput;
+    // Whatever the renderer holds as its shadow object is what the level
+    // gets.
+    CPGameObject held("shadow object");
+    CPObjectPtr material(&held);
+    world.render.SetDefaultShadowMaterial(material);
+    GetGameSettings().shadow = 1;
+    ASSERT_EQ(world.Load("testtrack"), S_OK) << world.log.Text();
+    EXPECT_EQ(Level().shadowObject.Get(), material.Get());
+
+    GetGameSettings().shadow = 0;
+    ASSERT_EQ(world.Load("testtrack"), S_OK) << world.log.Text();
+    EXPECT_FALSE(Level().shadowObject);
+    world.render.SetDefaultShadowMaterial(CPObjectPtr());
+}
+
+TEST_F(LevelLoadTest, NumberedObjectsAreFoundNearThePlayerThroughTheGrid)
+{
+    ASSERT_TRUE(world.Mesh("lamp.msh", "layout plain\n"
+                                       "node lamp\n"
+                                       "  vertex -1 -1 0\n  vertex 1 -1 0\n  vertex 0 1 0\n"
+                                       "  triangle 0 1 2\n"
+                                       "  box 0 0 0 1 1 1\n"
+                                       "end\n"))
+        << world.toolOutput;
+    world.Scene("lamp.rdf", "mesh = lamp.msh\n");
+    ASSERT_TRUE(world.Level("testtrack", FullLevel())) << world.toolOutput;
+    ASSERT_EQ(world.Load("testtrack"), S_OK) << world.log.Text();
+    ASSERT_EQ(Level().numberedObjects.size(), 1u);
+    const CPObjectPtr lamp = Level().numberedObjects.front().object;
+    const auto& cell = Level().GetCell(Level().GetCellIndex(60, 0));
+    EXPECT_EQ(std::count(cell.begin(), cell.end(), lamp), 1);
+
+    // With the player's car beside it, the nearby query finds it.
+    Level().GetPlayer()->SetPosition({58, 0, 0});
+    Level().GetPlayer()->UpdateBounds();
+    std::vector<CPObjectPtr> near;
+    Level().CollectNearObjects({60, 0, 0}, 3.0f, near);
+    EXPECT_EQ(std::count(near.begin(), near.end(), lamp), 1);
 }
