@@ -11,6 +11,9 @@
 --   "main"            the game's messages ("level_failed", "say_show", ...)
 --   "results"         the results screen's buttons
 
+-- The packs the game's data comes in: the host will not start without them.
+RequiredPacks = { "meshes.pak", "textures.pak", "sounds.pak" }
+
 local LEVEL = "level1"
 local LAPS = 3
 local PROFILE = "Sample"
@@ -174,11 +177,12 @@ end)
 
 -- The end of the race ---------------------------------------------------------
 
-local function showResults(prize)
+local function showResults(prize, saved)
     screens.results = screens.results or CreateInterface("results", 0)
     local results = screens.results
     local title = game.place and ("Place " .. game.place) or "Race lost"
-    SetText(results, "title", string.format("%s  prize %d  money %.2f", title, prize, game.money))
+    SetText(results, "title", string.format("%s  prize %d  money %.2f%s", title, prize, game.money,
+        saved and "" or "  NOT SAVED"))
     local count, times = UpdateRoundsTime()
     for lap = 1, LAPS do
         local k = 4 * lap - 3
@@ -206,10 +210,10 @@ local function endRace()
     -- The save keeps the profile's points: the money goes there.
     SetPoints(math.floor(game.money))
     CheckPlayerRecords(1)
-    SaveGame()
-    print(string.format("script: race over, place %s, prize %d, money %.2f, profile saved",
-        game.place or "none", prize, game.money))
-    showResults(prize)
+    local saved = SaveGame()
+    print(string.format("script: race over, place %s, prize %d, money %.2f, %s",
+        game.place or "none", prize, game.money, saved and "profile saved" or "the profile could not be saved"))
+    showResults(prize, saved)
 end
 
 -- The player's car is this object's: its scene file names "jeep" as its
