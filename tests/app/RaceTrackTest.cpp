@@ -1,0 +1,211 @@
+// The race on the sample circuit as the real game plays it: the level's own
+// gates, speed zone and bonuses loaded from their scene files, the traffic
+// switch, the respawns of the start, the reverse gear, the heads-up
+// display's place and the lap times of the results screen.
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <lua.hpp>
+
+#include "app/GameHost.h"
+#include "app/RaceWatch.h"
+#include "core/GameObject.h"
+#include "core/Singletons.h"
+#include "game/AIManager.h"
+#include "game/AIVehicle.h"
+#include "game/BonusEntry.h"
+#include "game/Car.h"
+#include "game/GameData.h"
+#include "game/Level.h"
+#include "game/Player.h"
+#include "game/Spline.h"
+#include "platform/Dialog.h"
+#include "platform/HeadlessInputDevice.h"
+#include "platform/VectorMath.h"
+#include "script/ScriptHost.h"
+#include "support/ScratchFolder.h"
+
+namespace {
+
+const std::string kSample = std::string(RS_SOURCE_DIR) + "/data/sample";
+
+// Counts what the sample's scripts read from their command queues, and the
+// texts they give the heads-up display and the results screen.
+const char* const kListener =
+    "test_commands = {}\n"
+    "test_params = {}\n"
+    "test_texts = {}\n"
+    "local getCommand = GetCurrentCommand\n"
+    "GetCurrentCommand = function(self)\n"
+    "  local command = getCommand(self)\n"
+    "  test_commands[command] = (test_commands[command] or 0) + 1\n"
+    "  test_last = command\n"
+    "  return command\n"
+    "end\n"
+    "local getParams = GetCurrentParams\n"
+    "GetCurrentParams = function(self)\n"
+    "  local params = { getParams(self) }\n"
+    "  test_params[test_last .. ':' .. table.concat(params, ',')] = true\n"
+    "  return getParams(self)\n"
+    "end\n"
+    "local setText = SetText\n"
+    "SetText = function(screen, name, text)\n"
+    "  test_texts[name] = text\n"
+    "  if name == 'place' and text ~= '' and not test_place_frame then\n"
+    "    test_place_frame = test_frame\n"
+    "  end\n"
+    "  return setText(screen, name, text)\n"
+    "end\n"
+    "test_frame = 0\n"
+    "CreateScriptObject('test_frames', '', function(self) test_frame = test_frame + 1 end)\n";
+
+class RaceTrack : public ::testing::Test {
+  protected:
+    // A copy of the sample data, without saved profiles: the race saves one.
+    void SetUp() override { CopyData(); }
+    void TearDown() override
+    {
+        host.reset();
+        platform::ClearPostedQuit();
+    }
+
+    // The host on the sample data, the level not yet started.
+    void MakeHost(int frames, bool autopilot = false, bool input = false, unsigned seed = 1)
+    {
+        GameHost::Options options;
+        options.frames = frames;
+        options.dataRoot = data.GetPath();
+        options.seed = seed;
+        options.autopilot = autopilot;
+        if (input) {
+            std::string error;
+            ASSERT_TRUE(options.input.Load(std::string(RS_SOURCE_DIR) + "/scripts/sample-race.input", error))
+                << error;
+        }
+        host = std::make_unique<GameHost>(options);
+        ASSERT_TRUE(host->GetScriptHost().RunText(kListener, "listener"));
+    }
+
+    // level1 started by the host, with the race's clocks running as the
+    // sample's scripts run them.
+    CPLevel* StartLevel1()
+    {
+        if (!host->StartLevel("level1"))
+            return nullptr;
+        CPLevel* level = host->GetLevel();
+        level->raceRunning = true;
+        GetGameData()->levelStarted = true;
+        return level;
+    }
+
+    int Commands(const char* name)
+    {
+        lua_State* L = host->GetScriptHost().GetState();
+        lua_getglobal(L, "test_commands");
+        lua_getfield(L, -1, name);
+        const int count = static_cast<int>(lua_tonumber(L, -1));
+        lua_pop(L, 2);
+        return count;
+    }
+
+    bool SawParams(const std::string& key)
+    {
+        lua_State* L = host->GetScriptHost().GetState();
+        lua_getglobal(L, "test_params");
+        lua_getfield(L, -1, key.c_str());
+        const bool seen = lua_toboolean(L, -1) != 0;
+        lua_pop(L, 2);
+        return seen;
+    }
+
+    std::string Text(const char* name)
+    {
+        lua_State* L = host->GetScriptHost().GetState();
+        lua_getglobal(L, "test_texts");
+        lua_getfield(L, -1, name);
+        const char* text = lua_tostring(L, -1);
+        std::string result = text ? text : "";
+        lua_pop(L, 2);
+        return result;
+    }
+
+    double Global(const char* name)
+    {
+        lua_State* L = host->GetScriptHost().GetState();
+        lua_getglobal(L, name);
+        const double value = lua_isnumber(L, -1) ? lua_tonumber(L, -1) : -1.0;
+        lua_pop(L, 1);
+        return value;
+    }
+
+    // Puts the car at the point, its boxes with it.
+    static void Park(CPPlayer& car, const Vector3& point)
+    {
+        car.SetPosition(point);
+        car.UpdateBounds();
+    }
+
+    ScratchFolder data;
+    std::unique_ptr<GameHost> host;
+
+  private:
+    void CopyData();
+};
+
+void RaceTrack::CopyData()
+{
+    namespace fs = std::filesystem;
+    fs::copy(kSample, data.GetPath(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(fs::path(data.GetPath()) / "Data" / "Saves", ignored))
+        if (entry.path().extension() == ".sav")
+            fs::remove(entry.path(), ignored);
+}
+
+CPGameObject* SceneObjectNamed(CPLevel& level, const std::string& name)
+{
+    for (const CPObjectPtr& object : level.firstObjects)
+        if (auto* scene = object.As<CPGameObject>(); scene && scene->GetName() == name)
+            return scene;
+    return nullptr;
+}
+
+} // namespace
+
+// The traffic count reaches the AI manager, so that the end of the gloom
+// lets the traffic go; without traffic it stays switched off. The "min" and
+// "max" of a car's description reach its driver and stay there.
+TEST_F(RaceTrack, TheTrafficCountReachesTheDriversAndTheRangesStay)
+{
+    MakeHost(0);
+    struct Case {
+        std::int32_t traffic;
+        bool on;
+    } cases[] = {{2, true}, {0, false}};
+    for (const Case& c : cases) {
+        GetGameData()->transportCount = c.traffic;
+        CPLevel* level = StartLevel1();
+        ASSERT_NE(level, nullptr);
+        CPAIManager* ai = GetAIManager();
+        EXPECT_EQ(ai->GetTrafficCount(), c.traffic);
+        EXPECT_EQ(ai->IsTrafficOn(), c.on) << c.traffic;
+        level->HoldTraffic();
+        ai->SetTrafficOn(false);
+        level->ReleaseTraffic();
+        EXPECT_EQ(ai->IsTrafficOn(), c.on) << c.traffic;
+    }
+
+    for (int frame = 0; frame < 3; ++frame)
+        host->RunFrame();
+    // tvr.xml: <camera ... min="10" max="30" />
+    for (std::size_t i = 0; i < CPAIManager::kOpponentCount; ++i) {
+        const AI_Vehicle* driver = GetAIManager()->GetOpponent(i);
+        ASSERT_NE(driver, nullptr);
+        EXPECT_EQ(driver->rangeMin, 10) << i;
+        EXPECT_EQ(driver->rangeMax, 30) << i;
+    }
+}
