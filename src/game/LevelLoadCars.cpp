@@ -201,6 +201,9 @@ void CPLevelLoadState::CreateOpponent(const EnemyStart& start, std::int32_t numb
     CPLevelObjectRecord record = start.record;
     record.position.z += kOpponentLift;
     PlaceLevelObject(*car, record, false);
+    // Dropped from the lift, the car reaches the speed of a falling one
+    // before it lands; the respawn's own cooldown lets it land first.
+    car->respawnCooldown = CPPlayer::kRespawnCooldown;
     if (CPPhysicsWorld* world = GetPhysicsWorld())
         world->AddLevelObject(carPointer, 1, 1);
     car->CreateCar(false);

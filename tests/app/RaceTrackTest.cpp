@@ -209,3 +209,44 @@ TEST_F(RaceTrack, TheTrafficCountReachesTheDriversAndTheRangesStay)
         EXPECT_EQ(driver->rangeMax, 30) << i;
     }
 }
+
+// The opponents stand 2.0 above their starts and drop onto the road: none
+// of them counts as falling and goes back onto the track. Cars that respawn
+// in one frame from one spot land on points apart.
+TEST_F(RaceTrack, TheStartsDropIsNoFallAndRespawnsLandApart)
+{
+    MakeHost(0);
+    GetGameData()->transportCount = 2;
+    CPLevel* level = StartLevel1();
+    ASSERT_NE(level, nullptr);
+    std::vector<CPPlayer*> cars;
+    for (CPGameObject* opponent : level->GetOpponents())
+        cars.push_back(dynamic_cast<CPPlayer*>(opponent));
+    ASSERT_EQ(cars.size(), 7u);
+    std::vector<float> cooldown;
+    for (const CPPlayer* car : cars)
+        cooldown.push_back(car->respawnCooldown);
+    for (int frame = 0; frame < 120; ++frame) {
+        host->RunFrame();
+        for (std::size_t i = 0; i < cars.size(); ++i) {
+            EXPECT_FALSE(cars[i]->respawnCooldown > cooldown[i] + 1e-6f)
+                << cars[i]->modelName << " respawned at frame " << frame;
+            cooldown[i] = cars[i]->respawnCooldown;
+        }
+    }
+
+    // All seven crash on one spot of the road and respawn in the same frame.
+    const Vector3 crash = level->trackPoints[40]->centre + Vector3{0.0f, 0.0f, 0.6f};
+    for (CPPlayer* car : cars) {
+        car->SetPosition(crash);
+        car->UpdateBounds();
+        car->respawnCooldown = 0.0f;
+    }
+    for (CPPlayer* car : cars)
+        ASSERT_TRUE(car->Spawn(true)) << car->modelName;
+    for (std::size_t i = 0; i < cars.size(); ++i)
+        for (std::size_t j = i + 1; j < cars.size(); ++j) {
+            const Vector3 d = cars[i]->GetPosition() - cars[j]->GetPosition();
+            EXPECT_GT(std::sqrt(d.x * d.x + d.y * d.y), 4.0f) << i << " and " << j;
+        }
+}
