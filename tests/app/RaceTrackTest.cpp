@@ -176,6 +176,56 @@ CPGameObject* SceneObjectNamed(CPLevel& level, const std::string& name)
 
 } // namespace
 
+// The level's own gates, loaded from checkpoint.rdf, count the car that
+// stands in them; the speed zone of arrow_blue.rdf fills its boost; the
+// repair box of bonus_remont.rdf, lying under the car, is picked up.
+TEST_F(RaceTrack, TheLevelsOwnGatesZoneAndBonusesTakeTheCarInThem)
+{
+    MakeHost(0);
+    CPLevel* level = StartLevel1();
+    ASSERT_NE(level, nullptr);
+    auto* player = dynamic_cast<CPPlayer*>(level->GetPlayer());
+    ASSERT_NE(player, nullptr);
+    ASSERT_EQ(level->checkpoints.size(), 4u);
+
+    // Every gate in turn, in the order of the track: the first sends
+    // "checkpoint!,0", the others "checkpoint!,1" with the time left.
+    for (std::size_t i = 0; i < level->checkpoints.size(); ++i) {
+        const auto* gate = level->checkpoints[i].object.As<CPGameObject>();
+        ASSERT_NE(gate, nullptr);
+        Park(*player, gate->GetPosition() + Vector3{0.0f, 0.0f, 1.5f});
+        host->RunFrame();
+        host->RunFrame();
+        EXPECT_EQ(level->lastCheckpoint, static_cast<std::int32_t>(i)) << "gate " << i;
+    }
+    EXPECT_EQ(Commands("checkpoint"), 4);
+    EXPECT_TRUE(SawParams("checkpoint:checkpoint!,0"));
+    EXPECT_TRUE(SawParams("checkpoint:checkpoint!,1"));
+    EXPECT_EQ(Commands("bonus_points"), 3);
+
+    // The speed zone.
+    ASSERT_EQ(level->speedZones.size(), 1u);
+    const auto* zone = level->speedZones.front().As<CPGameObject>();
+    ASSERT_NE(zone, nullptr);
+    player->GetCar()->SetNitroStock(0.0f);
+    Park(*player, zone->GetPosition() + Vector3{0.0f, 0.0f, 0.8f});
+    host->RunFrame();
+    EXPECT_EQ(player->GetCar()->GetNitroStock(), 100.0f);
+
+    // The repair box as the scripts hand it to the race.
+    CPGameObject* repair = SceneObjectNamed(*level, "bonus_remont");
+    ASSERT_NE(repair, nullptr);
+    GetGameData()->bonuses.push_back(CPBonusEntry(CPObjectPtr(repair), 1));
+    player->damage = 50.0f;
+    // Let down onto the road over it, the car settles on its wheels.
+    Park(*player, repair->GetPosition() + Vector3{0.0f, 0.0f, 0.3f});
+    for (int frame = 0; frame < 60; ++frame)
+        host->RunFrame();
+    EXPECT_TRUE(GetGameData()->bonuses.empty());
+    EXPECT_EQ(player->damage, 30.0f);
+    EXPECT_TRUE(SawParams("update_bonus_list:repair"));
+}
+
 // The traffic count reaches the AI manager, so that the end of the gloom
 // lets the traffic go; without traffic it stays switched off. The "min" and
 // "max" of a car's description reach its driver and stay there.

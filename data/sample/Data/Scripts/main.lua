@@ -71,6 +71,22 @@ local function formatTime(seconds)
         hundredths % 100)
 end
 
+-- Repair boxes on the driving line, handed to the race's bonus list: the
+-- car that drives over one picks it up, and the race tells "main".
+local BONUS_LINES = { 40, 150, 230 }
+
+local function placeBonuses()
+    ClearBonuses()
+    for _, line in ipairs(BONUS_LINES) do
+        local x, y, z = GetSplineLinePoint(line)
+        local bonus = x and LoadRenderObject("bonus_remont.rdf", 0)
+        if bonus then
+            SetPosition(bonus, x, y, z)
+            AddBonus(bonus, 1)
+        end
+    end
+end
+
 -- Menu -------------------------------------------------------------------
 
 local function startRace()
@@ -87,6 +103,7 @@ local function startRace()
     -- The race is under way: the cars' engines sound and the checkpoints'
     -- time limits count.
     SetLevelStarted(true)
+    placeBonuses()
     SetUpdateTime(true)
     PlayMusic(RACE_MUSIC)
     -- The keys bound in Actions.cfg drive the car while the race runs.
@@ -230,6 +247,12 @@ CreateScriptObject("jeep", "", function(self)
     if playerCar then
         DrawDynamicObject(playerCar)
     end
+    -- The bonuses not yet picked up.
+    if game.state == "race" then
+        for _, entry in ipairs(GetBonusList()) do
+            DrawDynamicObject(entry[1])
+        end
+    end
 end)
 
 CreateScriptObject("main", "main", function(self)
@@ -246,6 +269,7 @@ CreateScriptObject("results", "", function(self)
     eachCommand(self, function(command, p1)
         if command == "button" and p1 == "continue" then
             -- Back to the menu, from which the next race starts.
+            ClearBonuses()
             call("StopLevel")
             call("DeleteLevel")
             game.state = "menu"
