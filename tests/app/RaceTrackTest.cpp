@@ -226,6 +226,38 @@ TEST_F(RaceTrack, TheLevelsOwnGatesZoneAndBonusesTakeTheCarInThem)
     EXPECT_TRUE(SawParams("update_bonus_list:repair"));
 }
 
+// The sample game raced from the menu by the recorded input: on the way the
+// race tells the scripts of its checkpoints, of their bonus time and of a
+// bonus picked up on the road; the display shows the place while the race
+// runs; and the results screen shows the lap times the table prints.
+TEST_F(RaceTrack, TheRecordedRaceSendsCheckpointsBonusesAndPlacesWithOneClock)
+{
+    MakeHost(-1, true, true, 5);
+    testing::internal::CaptureStdout();
+    host->Run();
+    testing::internal::GetCapturedStdout();
+    const RaceWatch& watch = host->GetRaceWatch();
+    ASSERT_TRUE(watch.IsOver());
+
+    EXPECT_GE(Commands("checkpoint"), 4);
+    EXPECT_GE(Commands("bonus_points"), 3);
+    EXPECT_TRUE(SawParams("update_bonus_list:repair"));
+    // Every gate grants the time to reach the next one.
+    EXPECT_FALSE(SawParams("checkpoint:timeout!,1"));
+
+    // The place is shown from the first frames of the race on, long before
+    // the finish names one.
+    EXPECT_GT(Global("test_place_frame"), 0.0);
+    EXPECT_LT(Global("test_place_frame"), 60.0 * 60.0);
+
+    const RaceWatch::Car& player = watch.GetCars()[0];
+    ASSERT_EQ(player.laps.size(), 3u);
+    for (std::size_t lap = 0; lap < player.laps.size(); ++lap) {
+        const std::string slot = "time" + std::to_string(lap + 1);
+        EXPECT_EQ(Text(slot.c_str()), RaceWatch::FormatTime(player.laps[lap])) << slot;
+    }
+}
+
 // The traffic count reaches the AI manager, so that the end of the gloom
 // lets the traffic go; without traffic it stays switched off. The "min" and
 // "max" of a car's description reach its driver and stay there.
@@ -299,4 +331,29 @@ TEST_F(RaceTrack, TheStartsDropIsNoFallAndRespawnsLandApart)
             const Vector3 d = cars[i]->GetPosition() - cars[j]->GetPosition();
             EXPECT_GT(std::sqrt(d.x * d.x + d.y * d.y), 4.0f) << i << " and " << j;
         }
+}
+
+// Backing up with the throttle held keeps to the car's rear limit
+// (max_rear_speed 11.5 m/s of the sample's cars).
+TEST_F(RaceTrack, ReversingKeepsToTheRearLimit)
+{
+    MakeHost(0);
+    CPLevel* level = StartLevel1();
+    ASSERT_NE(level, nullptr);
+    auto* player = dynamic_cast<CPPlayer*>(level->GetPlayer());
+    ASSERT_NE(player, nullptr);
+    const float limit = player->GetCar()->GetMaxRearSpeed();
+    ASSERT_FLOAT_EQ(limit, 11.5f);
+    // Down held, as the sample's Actions.cfg binds it.
+    constexpr int kDown = 0xD0;
+    ASSERT_TRUE(host->GetScriptHost().RunText("SetActions(true)", "keys on"));
+    host->GetHeadlessInput()->SetKey(kDown, true);
+    float fastest = 0.0f;
+    for (int frame = 0; frame < 6 * 60; ++frame) {
+        host->RunFrame();
+        fastest = std::max(fastest, player->GetCar()->GetSpeed());
+    }
+    EXPECT_LT(player->GetThrottle(), 0.0f);
+    EXPECT_GT(fastest, limit * 0.8f);
+    EXPECT_LT(fastest, limit * 1.05f);
 }

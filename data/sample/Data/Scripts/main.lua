@@ -154,6 +154,23 @@ local function say(text)
     game.messageTime = 3
 end
 
+local ORDINALS = { "1st", "2nd", "3rd", "4th", "5th", "6th" }
+
+-- The player's place so far, from the game's ranking of the player and the
+-- first five opponents, last place first.
+local function placeSoFar()
+    local panel = SetPlayersPanel()
+    if not panel then
+        return nil
+    end
+    for i = 1, #panel do
+        if panel[i] == "10" then
+            return ORDINALS[#panel - i + 1]
+        end
+    end
+    return nil
+end
+
 local MESSAGES = {
     ["finish!"] = "Finish!",
     ["lost!"] = "Race lost",
@@ -183,7 +200,7 @@ CreateScriptObject("game_interface", "", function(self)
     setText(hud, "lap", string.format("Lap %d/%d", lap, GetRoundsNumber()))
     setText(hud, "time", formatTime(game.raceTime))
     setText(hud, "speed", string.format("%3d km/h", math.floor(GetPlayerSpeed() * 3.6)))
-    setText(hud, "place", game.place or "")
+    setText(hud, "place", game.place or placeSoFar() or "")
     game.messageTime = game.messageTime - dt
     setText(hud, "message", game.messageTime > 0 and game.message or "")
     UpdateInterface(hud)
@@ -202,7 +219,7 @@ local function showResults(prize)
         if times and times[k + 3] then
             SetText(results, "place" .. lap, tostring(lap))
             SetText(results, "name" .. lap, "Lap")
-            SetText(results, "time" .. lap, string.format("%02d:%02d.%02d", times[k], times[k + 1], times[k + 2]))
+            SetText(results, "time" .. lap, string.format("%d:%02d.%02d", times[k], times[k + 1], times[k + 2]))
         end
     end
     show("results")
