@@ -522,8 +522,11 @@ std::string LevelText(const std::vector<Section>& sections, const TrackParams& p
     text += ObjectLine("stolb_start_right", Offset(sections[0], -params.width / 2 - 1, 0), Yaw(sections, 0));
     for (int c = 1; c <= params.checkpoints; ++c) {
         const int index = count * c / (params.checkpoints + 1);
-        text += ObjectLine("checkpoint" + std::to_string(c) + ",25", Offset(sections[index], 0, 0),
-                           Yaw(sections, index));
+        // Seconds (the game adds 9) to reach the next gate at a slow 12 m/s:
+        // from the last gate over the finish to the first is twice as far.
+        const int seconds = c == params.checkpoints ? 90 : 40;
+        text += ObjectLine("checkpoint" + std::to_string(c) + "," + std::to_string(seconds),
+                           Offset(sections[index], 0, 0), Yaw(sections, index));
     }
     const int zone = count * 3 / 10;
     text += ObjectLine("arrow_blue1", Offset(sections[zone], 0, 0), Yaw(sections, zone));

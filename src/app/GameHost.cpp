@@ -128,6 +128,10 @@ GameHost::~GameHost()
     m_kernel->KillAllTasks();
     m_kernel->RemoveKilledTasks();
     m_autopilot.Release();
+    // The race's bonus list holds objects of the level's and the scripts'
+    // trees, which go before the game data does.
+    if (CPGameData* data = GetGameData())
+        data->bonuses.clear();
     // Levels the scripts dropped in the last frame go while everything they
     // report to still exists.
     DeleteQueuedObjects();

@@ -32,6 +32,7 @@ void RaceWatch::Attach(CPLevel& level)
     m_clock = 0.0f;
     m_playerFinish = -1.0f;
     m_over = false;
+    m_timedByGame = false;
     Car player;
     player.name = "player (" + level.playerModel + ")";
     player.player = true;
@@ -44,7 +45,7 @@ void RaceWatch::Attach(CPLevel& level)
     }
 }
 
-void RaceWatch::Track(Car& car, const CPGameObject& object, std::int32_t count)
+void RaceWatch::Track(Car& car, const CPGameObject& object, std::int32_t count, bool countLaps)
 {
     const std::int32_t point = m_level->FindNearestTrackPoint(object.GetPosition());
     if (point < 0)
@@ -59,13 +60,32 @@ void RaceWatch::Track(Car& car, const CPGameObject& object, std::int32_t count)
         car.totalProgress += step;
     }
     car.nearest = point;
-    if (car.finishTime >= 0.0f || point != m_level->startPoint || car.progress < count - kLapSlack)
+    if (!countLaps || car.finishTime >= 0.0f || point != m_level->startPoint ||
+        car.progress < count - kLapSlack)
         return;
     car.laps.push_back(m_clock - car.lapStart);
     car.lapStart = m_clock;
     car.progress = 0;
     if (static_cast<std::int32_t>(car.laps.size()) >= m_rounds)
         car.finishTime = m_clock;
+}
+
+void RaceWatch::TakeGameLaps(Car& car)
+{
+    const CPGameData* data = GetGameData();
+    if (!data)
+        return;
+    const auto done = static_cast<std::size_t>(std::max(data->currentRound - 1, 0));
+    while (car.finishTime < 0.0f && car.laps.size() < done && car.laps.size() < data->roundTimes.size()) {
+        car.laps.push_back(data->roundTimes[car.laps.size()]);
+        car.progress = 0;
+        if (static_cast<std::int32_t>(car.laps.size()) >= m_rounds) {
+            float total = 0.0f;
+            for (float lap : car.laps)
+                total += lap;
+            car.finishTime = total;
+        }
+    }
 }
 
 void RaceWatch::Update(CPLevel* level, float dt)
@@ -79,15 +99,26 @@ void RaceWatch::Update(CPLevel* level, float dt)
     if (m_over || level->stopped)
         return;
     m_rounds = RoundsOfGame();
-    m_clock += dt;
+    // Once the game times the race, the watch keeps the game's clock: it
+    // runs on the same frames, and the player's laps are the game's own,
+    // as the results screen shows them.
+    if (level->raceRunning)
+        m_timedByGame = true;
+    // After the player's finish the clock runs on whatever the scripts do
+    // with the timing, so that the grace for the others always ends.
+    if (!m_timedByGame || level->raceRunning || m_playerFinish >= 0.0f)
+        m_clock += dt;
     const auto count = static_cast<std::int32_t>(level->trackPoints.size());
     if (count == 0)
         return;
-    if (const CPGameObject* player = level->GetPlayer())
-        Track(m_cars[0], *player, count);
+    if (const CPGameObject* player = level->GetPlayer()) {
+        Track(m_cars[0], *player, count, !m_timedByGame);
+        if (m_timedByGame)
+            TakeGameLaps(m_cars[0]);
+    }
     const std::vector<CPGameObject*>& opponents = level->GetOpponents();
     for (std::size_t i = 0; i < opponents.size() && i + 1 < m_cars.size(); ++i)
-        Track(m_cars[i + 1], *opponents[i], count);
+        Track(m_cars[i + 1], *opponents[i], count, true);
 
     if (m_playerFinish < 0.0f && m_cars[0].finishTime >= 0.0f)
         m_playerFinish = m_clock;
@@ -120,7 +151,8 @@ std::vector<std::size_t> RaceWatch::GetPlaces() const
 
 std::string RaceWatch::FormatTime(float seconds)
 {
-    const long hundredths = std::lround(static_cast<double>(std::max(seconds, 0.0f)) * 100.0);
+    // Hundredths cut, not rounded, as the game's own time split does.
+    const auto hundredths = static_cast<long>(static_cast<double>(std::max(seconds, 0.0f)) * 100.0);
     char text[32];
     std::snprintf(text, sizeof text, "%ld:%02ld.%02ld", hundredths / 6000, hundredths / 100 % 60,
                   hundredths % 100);

@@ -9,7 +9,9 @@ class CPLevel;
 
 // Watches the race of the current level from outside the game: the laps
 // and lap times of every car, the player's and each opponent's, over the
-// level's track points, on the race's own clock (the frame time summed).
+// level's track points, on the race's own clock (the frame time summed
+// while the game times the race). The player's laps are the game's own
+// once the game times them.
 // The game itself counts only the first five opponents and three places;
 // this is what the host prints when the run ends.
 class RaceWatch {
@@ -52,7 +54,11 @@ class RaceWatch {
 
   private:
     void Attach(CPLevel& level);
-    void Track(Car& car, const CPGameObject& object, std::int32_t count);
+    // Follows the car over the track points; counts its laps itself only
+    // when countLaps is set.
+    void Track(Car& car, const CPGameObject& object, std::int32_t count, bool countLaps);
+    // The laps the game has counted for its player, with the game's times.
+    void TakeGameLaps(Car& car);
 
     CPLevel* m_level = nullptr;
     std::vector<Car> m_cars;
@@ -60,4 +66,5 @@ class RaceWatch {
     float m_clock = 0.0f;
     float m_playerFinish = -1.0f;
     bool m_over = false;
+    bool m_timedByGame = false;
 };

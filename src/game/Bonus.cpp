@@ -4,6 +4,7 @@
 
 #include "core/GameObject.h"
 #include "game/Player.h"
+#include "game/TriggerBox.h"
 
 namespace {
 
@@ -95,14 +96,14 @@ bool CPBonus::BoxesTouch(const AxisBox& bonus, const AxisBox& car, float divisor
 
 bool CPBonus::Touches(CPGameObject& bonus, const CPPlayer& car)
 {
-    AxisBox bonusBox = bonus.GetOwnBox();
-    AxisBox carBox = car.GetOwnBox();
+    AxisBox bonusBox = TriggerBox(bonus);
+    AxisBox carBox = TriggerBox(car);
     float divisor = kContactDivisor;
     const std::string& name = bonus.GetName();
     if (name == "empty") {
         divisor = 0.8f;
         if (auto* gate = bonus.GetChildByName("v_bii").As<CPGameObject>())
-            bonusBox = gate->GetOwnBox();
+            bonusBox = TriggerBox(*gate);
     }
     // This model's own box is too loose to pick things up by.
     if (car.modelName == "uaz")

@@ -236,6 +236,9 @@ float CPCar::UpdateWheelForces(int i, Vector3& forceSum, Vector3& torqueSum)
     }
     if (m_throttleForce == 0.0f)
         return b;
+    // Reversing drives no further once the car backs at its rear limit.
+    if (m_throttleForce < 0.0f && Dot(m_velocity, carY) >= m_maxRearSpeed)
+        return b;
     Vector3 drive;
     float slope = 0.0f;
     if (front) {

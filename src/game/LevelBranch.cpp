@@ -8,21 +8,16 @@
 #include "Render/RenderList.h"
 #include "Render/Renderable.h"
 #include "core/GameObject.h"
+#include "game/TriggerBox.h"
 #include "platform/Math.h"
 
 namespace {
 
 CPGameObject* GameObjectOf(const CPObjectPtr& object) { return object.As<CPGameObject>(); }
 
-// Where an object stands for the tree: its own box widened by its tree box.
-// Scene parts read from plain mesh nodes carry no oriented box of their own,
-// only part boxes; a node box without them would turn away rays that hit.
-AxisBox ObjectBox(const CPGameObject& object)
-{
-    AxisBox box = object.GetOwnBox();
-    box.Merge(object.GetTreeBox());
-    return box;
-}
+// Where an object stands for the tree: a node box without the part boxes
+// would turn away rays that hit.
+AxisBox ObjectBox(const CPGameObject& object) { return TriggerBox(object); }
 
 float Axis(const Vector3& v, int axis) { return axis == 0 ? v.x : (axis == 1 ? v.y : v.z); }
 

@@ -125,6 +125,10 @@ void PrepareDrivers(CPLevel& level)
     CPAIManager* manager = GetAIManager();
     if (!manager)
         return;
+    // The manager keeps the count for the end of the gloom, which lets the
+    // traffic go only when there is some.
+    manager->SetTrafficCount(level.transportCount);
+    manager->SetTrafficOn(level.transportCount != 0);
     manager->ClearDrivers();
     for (std::size_t i = 0; i < CPAIManager::kOpponentCount; ++i)
         manager->AddOpponent();

@@ -226,6 +226,9 @@ void CPLevelLoadState::CreateOpponent(const EnemyStart& start, std::int32_t numb
     CPLevelObjectRecord record = start.record;
     record.position.z += kOpponentLift;
     PlaceLevelObject(*car, record, false);
+    // Dropped from the lift, the car reaches the speed of a falling one
+    // before it lands; the respawn's own cooldown lets it land first.
+    car->respawnCooldown = CPPlayer::kRespawnCooldown;
     if (CPPhysicsWorld* world = GetPhysicsWorld())
         world->AddLevelObject(carPointer, 1, 1);
     car->CreateCar(false);
@@ -239,11 +242,14 @@ void CPLevelLoadState::CreateOpponent(const EnemyStart& start, std::int32_t numb
     Read(camera, "distance", m_level.presetDistance[kCamera2]);
     Read(camera, "height", m_level.presetHeight[kCamera2]);
     Read(camera, "angle", m_level.camera2Angle);
+    // The car keeps its range: the race hands it to the driver every frame.
+    ReadWhole(camera, "min", car->rangeMin);
+    ReadWhole(camera, "max", car->rangeMax);
     AI_Vehicle* driver = DriverOf(m_level.GetOpponents().size() - 1);
     if (!driver)
         return;
-    ReadWhole(camera, "min", driver->rangeMin);
-    ReadWhole(camera, "max", driver->rangeMax);
+    driver->rangeMin = car->rangeMin;
+    driver->rangeMax = car->rangeMax;
     CPSpline* left = m_level.GetLeftBorder();
     CPSpline* right = m_level.GetRightBorder();
     driver->SetLine(AI_Vehicle::kPathLine, m_level.GetPathSpline()->GetFirstLine());

@@ -24,6 +24,7 @@
 #include "game/RaceCar.h"
 #include "game/RaceFrame.h"
 #include "game/Spline.h"
+#include "game/TriggerBox.h"
 #include "platform/Clock.h"
 #include "platform/Math.h"
 
@@ -218,7 +219,7 @@ void UpdateHeading(CPLevel& level)
 bool Inside(const CPObjectPtr& zone, const Vector3& point)
 {
     const auto* object = zone.As<CPGameObject>();
-    return object && object->GetOwnBox().Contains(point);
+    return object && TriggerBox(*object).Contains(point);
 }
 
 void RefillBoost(CPGameObject* carObject)

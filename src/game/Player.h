@@ -189,6 +189,8 @@ class CPPlayer : public CPGameObject,
     static constexpr float kGloomTime = 15.0f;
     static constexpr float kSlowTime = 4.0f;
     static constexpr float kPushCooldown = 4.0f;
+    // Time after a respawn (and after the start's drop) before the next.
+    static constexpr float kRespawnCooldown = 1.0f;
     // Engine temperature at which the scripts hear of an overheated engine.
     static constexpr float kHotEngine = 0.8f;
 
@@ -253,6 +255,9 @@ class CPPlayer : public CPGameObject,
     bool RearFlareHidden();
     // Respawn.
     bool PlaceIsTaken(const Vector3& candidate) const;
+    // The first point of the line that no other car takes, else one further
+    // back along the track.
+    Vector3 ChooseRespawnPoint(const CPLevel& level, const CPLine& line) const;
     float TrackHeading(CPLevel& level, CPLine*& line);
     void TellCameraHeading(CPLevel& level, float angle) const;
     bool m_spawnRefusalLogged = false;

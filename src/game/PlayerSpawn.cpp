@@ -20,6 +20,8 @@ constexpr float kMaxTilt = 1.2217305f;
 constexpr float kSearchHalfSize = 20.0f;
 constexpr float kClearRadius = 5.0f;
 constexpr float kDropHeight = 2.0f;
+// How many lines back along the track a crowded respawn looks for room.
+constexpr std::size_t kRespawnSearchLines = 20;
 
 // On every axis the centres lie no further apart than the half-sizes
 // reach.
@@ -41,6 +43,26 @@ void StopBody(CPGameObject& object)
     body->angularVelocity = Vector4{};
     body->force = Vector4{};
     body->torque = Vector4{};
+}
+
+// Whether the test holds for the box of a car of the level other than this
+// one: the opponents, then the player's car.
+template <typename Test> bool AnyOtherCar(const CPPlayer& self, Test test)
+{
+    const CPLevel* level = GetCurrentLevel();
+    if (!level)
+        return false;
+    auto hit = [&](const CPGameObject* other) { return other && other != &self && test(other->GetOwnBox()); };
+    for (const CPGameObject* opponent : level->GetOpponents())
+        if (hit(opponent))
+            return true;
+    return hit(level->GetPlayer());
+}
+
+bool NearOtherCar(const CPPlayer& self, const Vector3& candidate)
+{
+    return AnyOtherCar(self,
+                       [&](const AxisBox& box) { return box.IntersectsSphere(candidate, kClearRadius); });
 }
 
 } // namespace
@@ -70,7 +92,7 @@ bool CPPlayer::Spawn(bool force)
         return false;
     }
 
-    respawnCooldown = 1.0f;
+    respawnCooldown = kRespawnCooldown;
     StartRespawnFade();
     CPLine* line = spline->GetCurrentLine();
     const float angle = TrackHeading(*level, line);
@@ -78,22 +100,39 @@ bool CPPlayer::Spawn(bool force)
         TellCameraHeading(*level, angle);
     StopBody(*this);
 
-    const Vector3 candidates[] = {line->start, line->centre, line->end};
-    Vector3 chosen = candidates[2];
-    for (const Vector3& candidate : candidates) {
-        if (!PlaceIsTaken(candidate)) {
-            chosen = candidate;
-            break;
-        }
-    }
-    SetPosition(chosen + Vector3{0.0f, 0.0f, kDropHeight});
-    SetDirty(true);
+    SetPosition(ChooseRespawnPoint(*level, *line) + Vector3{0.0f, 0.0f, kDropHeight});
 
     const float newAngle = TrackHeading(*level, line);
     if (humanPlayer)
         TellCameraHeading(*level, newAngle);
     SetRotation(QuaternionFromAxisAngle(Vector3{0.0f, 0.0f, 1.0f}, newAngle + kHalfPi));
+    // The boxes follow at once: a car respawning later in the same frame
+    // must see this one where it now stands, not where it crashed. The
+    // transform stays flagged as changed for whoever moves it next.
+    UpdateBounds();
+    SetDirty(true);
     return true;
+}
+
+Vector3 CPPlayer::ChooseRespawnPoint(const CPLevel& level, const CPLine& line) const
+{
+    const Vector3 candidates[] = {line.start, line.centre, line.end};
+    for (const Vector3& candidate : candidates) {
+        if (!PlaceIsTaken(candidate))
+            return candidate;
+    }
+    // Every point of the nearest line is refused (a crowd there, or this car
+    // still touching another): go back along the track to the first point
+    // that no other car is near, so that two cars never land on one spot.
+    const CPLine* back = level.reversed ? line.previous : line.next;
+    for (std::size_t steps = 0; back && back != &line && steps < kRespawnSearchLines; ++steps) {
+        for (const Vector3& candidate : {back->start, back->centre, back->end}) {
+            if (!NearOtherCar(*this, candidate))
+                return candidate;
+        }
+        back = level.reversed ? back->previous : back->next;
+    }
+    return line.end;
 }
 
 float CPPlayer::TrackHeading(CPLevel& level, CPLine*& line)
@@ -119,17 +158,7 @@ void CPPlayer::TellCameraHeading(CPLevel& level, float angle) const
 
 bool CPPlayer::PlaceIsTaken(const Vector3& candidate) const
 {
-    const CPLevel* level = GetCurrentLevel();
-    if (!level)
-        return false;
-    auto taken = [&](const CPGameObject* other) {
-        if (!other || other == this)
-            return false;
-        const AxisBox& box = other->GetOwnBox();
+    return AnyOtherCar(*this, [&](const AxisBox& box) {
         return BoxesOverlap(GetOwnBox(), box) || box.IntersectsSphere(candidate, kClearRadius);
-    };
-    for (const CPGameObject* opponent : level->GetOpponents())
-        if (taken(opponent))
-            return true;
-    return taken(level->GetPlayer());
+    });
 }

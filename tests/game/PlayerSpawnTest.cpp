@@ -121,11 +121,14 @@ TEST_F(SpawnTest, TheFirstFreePlaceOfTheLineIsTaken)
         {"a car 4.5 before the start", {{start - 5.5f, 0, 0}}, 0.5f, centre},
         {"a car 5.5 before the start", {{start - 6.5f, 0, 0}}, 0.5f, start},
         {"a car between start and centre", {{centre - 2.0f, 0, 0}}, 0.5f, end},
-        {"every place taken: the end all the same",
+        // Every place taken: back along the track to the first point no
+        // car is near, the next line's end (its start is this line's end).
+        {"every place taken: further back",
          {{start - 1.5f, 0, 0}, {centre - 2.0f, 0, 0}, {end + 1.0f, 0, 0}},
          0.5f,
-         end},
-        // Standing in another car refuses every place, wherever that car is.
+         LineStart(4)},
+        // Standing in another car refuses every place of the line, wherever
+        // that car is; the next line's start is free.
         {"the car stands in another car", {{30.0f, 10.0f, 0}}, 8.0f, end},
         {"the car stands beside another car", {{30.0f, 12.1f, 0}}, 8.0f, start},
     };

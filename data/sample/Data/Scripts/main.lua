@@ -350,6 +350,22 @@ CreateScriptObject("shop", "menu", function(self)
     end
 end)
 
+-- Repair boxes on the driving line, handed to the race's bonus list: the
+-- car that drives over one picks it up, and the race tells "main".
+local BONUS_LINES = { 40, 150, 230 }
+
+local function placeBonuses()
+    ClearBonuses()
+    for _, line in ipairs(BONUS_LINES) do
+        local x, y, z = GetSplineLinePoint(line)
+        local bonus = x and LoadRenderObject("bonus_remont.rdf", 0)
+        if bonus then
+            SetPosition(bonus, x, y, z)
+            AddBonus(bonus, 1)
+        end
+    end
+end
+
 -- Menu -------------------------------------------------------------------
 
 local playerCar = nil
@@ -370,6 +386,7 @@ local function startRace()
     -- The race is under way: the cars' engines sound and the checkpoints'
     -- time limits count.
     SetLevelStarted(true)
+    placeBonuses()
     SetUpdateTime(true)
     PlayMusic(RACE_MUSIC)
     -- The keys bound in Actions.cfg drive the car while the race runs.
@@ -435,6 +452,23 @@ local function say(text)
     game.messageTime = 3
 end
 
+local ORDINALS = { "1st", "2nd", "3rd", "4th", "5th", "6th" }
+
+-- The player's place so far, from the game's ranking of the player and the
+-- first five opponents, last place first.
+local function placeSoFar()
+    local panel = SetPlayersPanel()
+    if not panel then
+        return nil
+    end
+    for i = 1, #panel do
+        if panel[i] == "10" then
+            return ORDINALS[#panel - i + 1]
+        end
+    end
+    return nil
+end
+
 local MESSAGES = {
     ["finish!"] = "Finish!",
     ["lost!"] = "Race lost",
@@ -471,7 +505,7 @@ CreateScriptObject("game_interface", "", function(self)
     setText(hud, "lap", string.format("Lap %d/%d", lap, GetRoundsNumber()))
     setText(hud, "time", formatTime(game.raceTime))
     setText(hud, "speed", string.format("%3d km/h", math.floor(GetPlayerSpeed() * 3.6)))
-    setText(hud, "place", game.place or "")
+    setText(hud, "place", game.place or placeSoFar() or "")
     game.messageTime = game.messageTime - dt
     setText(hud, "message", game.messageTime > 0 and game.message or "")
     UpdateInterface(hud)
@@ -492,7 +526,7 @@ local function showResults(prize, saved)
         SetText(results, "place" .. lap, done and tostring(lap) or "")
         SetText(results, "name" .. lap, done and "Lap" or "")
         SetText(results, "time" .. lap,
-            done and string.format("%02d:%02d.%02d", times[k], times[k + 1], times[k + 2]) or "")
+            done and string.format("%d:%02d.%02d", times[k], times[k + 1], times[k + 2]) or "")
     end
     show("results")
 end
@@ -563,6 +597,12 @@ CreateScriptObject("jeep", "", function(self)
             SetWeaponPos(x + dx * 60, y + dy * 60, z + 1, nil)
         end
     end
+    -- The bonuses not yet picked up.
+    if game.state == "race" then
+        for _, entry in ipairs(GetBonusList()) do
+            DrawDynamicObject(entry[1])
+        end
+    end
 end)
 
 -- The game's messages and the keys of the actions ----------------------------
@@ -611,6 +651,7 @@ end)
 -- after the last; Menu goes back at once.
 local function leaveRace()
     playerCar = nil
+    ClearBonuses()
     call("StopLevel")
     call("DeleteLevel")
 end
