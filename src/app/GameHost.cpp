@@ -6,6 +6,7 @@
 #include "Render/EffectManager.h"
 #include "Render/ParticleFile.h"
 #include "Render/PRender.h"
+#include "app/StartupCheck.h"
 #include "core/GameSettings.h"
 #include "core/Log.h"
 #include "core/Kernel.h"
@@ -112,7 +113,11 @@ GameHost::GameHost(const Options& options)
     LoadEffectsAndShots();
     // The scripts need every singleton from their first line on.
     m_scripts = std::make_unique<CPScriptHost>();
-    m_scripts->RunStartScript();
+    const bool ran = m_scripts->RunStartScript();
+    m_startupProblem =
+        startup::FindProblem({m_options.dataRoot, m_options.needsStartScript, ran}, *m_scripts);
+    if (!m_startupProblem.empty())
+        LogLine(m_startupProblem);
 }
 
 GameHost::~GameHost()

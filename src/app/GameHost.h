@@ -69,6 +69,7 @@ class GameHost {
         bool sound = false;             // heard sound and music, not headless
         bool window = false;            // draw in a real window, not headless
         bool wholeGame = false;         // a race's end does not end the run, only the scripts' exit
+        bool needsStartScript = true;   // false when the run starts a level itself
     };
 
     explicit GameHost(const Options& options);
@@ -81,6 +82,9 @@ class GameHost {
     // when a window was asked for and could not be had: GetDeviceError says why).
     bool HasWindow() const { return m_devices.windowGraphics != nullptr; }
     const std::string& GetDeviceError() const { return m_deviceError; }
+    // What the data lacks for a game to be played (one line, also in the
+    // log); empty when all is there. See app/StartupCheck.h.
+    const std::string& GetStartupProblem() const { return m_startupProblem; }
     // Writes the window's last presented frame as a PNG file.
     bool SaveScreenshot(const std::string& path, std::string* error) const
     {
@@ -145,6 +149,7 @@ class GameHost {
 
     Options m_options;
     std::string m_deviceError;
+    std::string m_startupProblem;
     PlatformDevices m_devices;
     std::unique_ptr<EngineServices> m_services;
     // The services the frame reaches every time, held by m_services.

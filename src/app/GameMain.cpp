@@ -127,7 +127,13 @@ int main(int argc, char** argv)
     // The race's progress goes on one updating line, for a person watching.
     if (isatty(fileno(stdout)))
         options.progress = stdout;
+    // A level named here is what the run plays; the start script may be absent.
+    options.needsStartScript = level.empty();
     GameHost host(options);
+    if (!host.GetStartupProblem().empty()) {
+        std::fprintf(stderr, "%s.\n", host.GetStartupProblem().c_str());
+        return 1;
+    }
     if (options.window && !host.HasWindow()) {
         std::fprintf(stderr, "No window could be opened: %s\n", host.GetDeviceError().c_str());
         return 1;

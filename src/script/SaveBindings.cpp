@@ -34,11 +34,11 @@ CPGameData* GameDataFor(const char* function)
 
 } // namespace
 
-int SaveGame(lua_State*)
+int SaveGame(lua_State* L)
 {
-    if (CPGameData* data = GameDataFor("SaveGame"))
-        data->SaveGame();
-    return 0;
+    CPGameData* data = GameDataFor("SaveGame");
+    lua_pushboolean(L, data && data->SaveGame());
+    return 1;
 }
 
 int LoadGame(lua_State* L)
@@ -69,22 +69,25 @@ int DeleteSave(lua_State* L)
     const std::string fileName = LuaToText(L, 1);
     if (!CPGameData::IsSaveFileName(fileName)) {
         LogLine("DeleteSave: refused the file name \"" + fileName + "\"");
-        return 0;
+        lua_pushboolean(L, false);
+        return 1;
     }
     // An empty file marks the slot free.
-    CPFileWriter(kSavesFolder + fileName, false).Save();
-    return 0;
+    lua_pushboolean(L, CPFileWriter(kSavesFolder + fileName, false).Save() == S_OK);
+    return 1;
 }
 
 int NewPlayer(lua_State* L)
 {
     const std::string name = LuaToText(L, 1);
     CPGameData* data = GameDataFor("NewPlayer");
-    if (!data)
-        return 0;
+    if (!data) {
+        lua_pushboolean(L, false);
+        return 1;
+    }
     data->playerName = name;
-    data->WriteSave(CPGameData::SaveFileName(0));
-    return 0;
+    lua_pushboolean(L, data->WriteSave(CPGameData::SaveFileName(0)));
+    return 1;
 }
 
 int SetProfileName(lua_State* L)

@@ -3,7 +3,10 @@
 #include <lua.hpp>
 
 // The save-game screens: saving, loading, listing and deleting the six
-// save slots, and naming the profile and the player.
+// save slots, and naming the profile and the player. SaveGame, NewPlayer
+// and DeleteSave return true when the file was written, false when it was
+// not (the folder cannot be written, the disk is full, the rename failed);
+// a save that fails leaves the file it would have replaced as it was.
 namespace bind {
 
 int SaveGame(lua_State* L);

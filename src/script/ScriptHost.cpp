@@ -9,6 +9,7 @@
 #include "script/LuaScriptObject.h"
 #include "script/ScriptArgs.h"
 #include "script/ScriptTables.h"
+#include "script/StepBudget.h"
 
 namespace {
 
@@ -24,12 +25,33 @@ int OnPanic(lua_State* L)
     return 0;
 }
 
+// The standard libraries the game's scripts are written against. The
+// debug library is left out: through it a script reaches past the
+// engine's bindings into the state's internals and can bring the engine
+// down; the package library would let scripts load native code.
+void OpenScriptLibraries(lua_State* L)
+{
+    // The base library brings the coroutine functions with it.
+    const luaL_Reg libraries[] = {{"", luaopen_base},
+                                  {LUA_TABLIBNAME, luaopen_table},
+                                  {LUA_STRLIBNAME, luaopen_string},
+                                  {LUA_MATHLIBNAME, luaopen_math},
+                                  {LUA_IOLIBNAME, luaopen_io},
+                                  {LUA_OSLIBNAME, luaopen_os}};
+    for (const luaL_Reg& library : libraries) {
+        lua_pushcfunction(L, library.func);
+        lua_pushstring(L, library.name);
+        lua_call(L, 1, 0);
+    }
+}
+
 } // namespace
 
 CPScriptHost::CPScriptHost() : m_state(luaL_newstate())
 {
     lua_atpanic(m_state, OnPanic);
-    luaL_openlibs(m_state);
+    OpenScriptLibraries(m_state);
+    stepbudget::Install(m_state);
     lua_pushlightuserdata(m_state, const_cast<char*>(&kHostKey));
     lua_pushlightuserdata(m_state, this);
     lua_settable(m_state, LUA_REGISTRYINDEX);
@@ -58,6 +80,7 @@ bool CPScriptHost::RunFile(const std::string& fileName)
 {
     CPFileReader reader(fileName, false);
     if (reader.Load() != S_OK) {
+        m_lastError = "it cannot be read";
         LogLine("Script " + fileName + " cannot be read");
         return false;
     }
@@ -73,6 +96,7 @@ bool CPScriptHost::RunStartScript()
 {
     CPFileReader reader(kStartScript, false);
     if (reader.Load() != S_OK) {
+        m_lastError = "it cannot be read";
         LogLine(std::string("No start script ") + kStartScript + ": nothing is scripted");
         return false;
     }
@@ -83,12 +107,14 @@ bool CPScriptHost::RunStartScript()
 bool CPScriptHost::Run(const char* data, std::size_t size, const std::string& chunkName)
 {
     int status = luaL_loadbuffer(m_state, data, size, chunkName.c_str());
+    stepbudget::Renew(m_state);
     if (status == 0)
         status = lua_pcall(m_state, 0, 0, 0);
     if (status == 0)
         return true;
     const char* message = lua_tostring(m_state, -1);
-    LogLine(std::string("Script error: ") + (message ? message : "unknown error"));
+    m_lastError = message ? message : "unknown error";
+    LogLine("Script error: " + m_lastError);
     lua_pop(m_state, 1);
     return false;
 }
@@ -102,7 +128,9 @@ int CPScriptHost::CreateScriptObject(lua_State* L)
 
     lua_pushvalue(L, 3);
     const int functionRef = luaL_ref(L, LUA_REGISTRYINDEX);
-    auto* object = new CPLuaScriptObject(L, name.Str(), functionRef);
+    // The object steps on the main state: a coroutine that made it may be
+    // gone by the next frame.
+    auto* object = new CPLuaScriptObject(host->m_state, name.Str(), functionRef);
     host->m_scriptObjects.push_back(object);
     if (CPObjectRegistry* registry = GetObjectRegistry())
         registry->Register(object->GetName(), category, object);

@@ -9,10 +9,12 @@ class CPGameObject;
 class CPObject;
 class CPLuaScriptObject;
 
-// The game's Lua state: the standard libraries, the three tables of script
-// functions and CreateScriptObject, through which the scripts make the
-// script objects that receive the engine's commands. Scripts are run from
-// source; their errors go to the log.
+// The game's Lua state: the standard libraries the scripts are written
+// against (base with coroutines, table, string, math, io, os; not debug
+// nor package), the three tables of script functions and
+// CreateScriptObject, through which the scripts make the script objects
+// that receive the engine's commands. Scripts are run from source; their
+// errors go to the log.
 //
 // CreateScriptObject(name, category, step) registers a new script object
 // under the name (and the category, unless it is ""), starts it in the
@@ -41,6 +43,8 @@ class CPScriptHost {
     // Runs kStartScript when the data holds one; a missing start script
     // is only noted in the log.
     bool RunStartScript();
+    // Why the last run that failed did fail, as the log has it.
+    const std::string& GetLastError() const { return m_lastError; }
 
     const std::vector<CPLuaScriptObject*>& GetScriptObjects() const { return m_scriptObjects; }
 
@@ -60,6 +64,7 @@ class CPScriptHost {
     bool Run(const char* data, std::size_t size, const std::string& chunkName);
 
     lua_State* m_state = nullptr;
+    std::string m_lastError;
     std::vector<CPLuaScriptObject*> m_scriptObjects;
     std::vector<CPGameObject*> m_trees;
     std::vector<CPObject*> m_objects;

@@ -352,6 +352,27 @@ TEST_F(SampleGame, TheEndOfTheRaceAwardsThePrizeAndSavesAProfileThatLoadsBack)
     EXPECT_EQ(loaded.progress[2].bestTime, 61.5f);
 }
 
+// A save that cannot be written (here the saves folder is a file, so
+// nothing can be written in it) is reported to the scripts, which tell the
+// player instead of claiming the profile saved.
+TEST_F(SampleGame, AProfileThatCannotBeSavedIsReportedAsNotSaved)
+{
+    fs::remove_all(fs::path(data.GetPath()) / "Data" / "Saves");
+    data.Write("Data/Saves", "not a folder");
+    Start(40);
+    testing::internal::CaptureStdout();
+    host->Run();
+    GetObjectRegistry()->SendCommandByName("game_interface", "place", "1st");
+    GetObjectRegistry()->SendCommandByName("jeep", "game_over", "");
+    host->RunFrame();
+    host->RunFrame();
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("script: race over, place 1st, prize 1000, "), std::string::npos) << out;
+    EXPECT_NE(out.find(", the profile could not be saved"), std::string::npos) << out;
+    EXPECT_EQ(out.find("profile saved"), std::string::npos) << out;
+    EXPECT_EQ(data.Read("Data/Saves"), "not a folder");
+}
+
 // The whole sample race: three laps, eight cars, ended by the race itself
 // inside the frame limit, every car placed with lap times a car could
 // drive; the same seed prints the same table.

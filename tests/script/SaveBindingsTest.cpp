@@ -4,6 +4,7 @@
 
 #include "ScriptTestSupport.h"
 #include "game/GameData.h"
+#include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
 
 namespace {
@@ -343,9 +344,55 @@ TEST_F(SaveBindingsTest, ASaveThatCannotBeWrittenIsLoggedAndLeavesNoFile)
     ScratchFolder empty; // no saves folder
     empty.UseAsDataRoot();
     data.profileName = "Ann";
-    ASSERT_TRUE(Run("SaveGame()"));
+    ASSERT_TRUE(Run("saved = tostring(SaveGame())"));
+    EXPECT_EQ(GlobalString("saved"), "false");
     EXPECT_FALSE(empty.Exists("DATA/Saves/save0.sav"));
     EXPECT_FALSE(log.Text().empty());
+}
+
+// A save that cannot be written tells the script so, and the save it was
+// to replace stays whole: the saves folder is a file (no folder to write
+// in, as a read-only one would be), or the writer fails on the way (a full
+// disk half way through the bytes, a failed flush, close or rename).
+TEST_F(SaveBindingsTest, ASaveThatFailsReturnsFalseAndKeepsThePreviousSave)
+{
+    data.profileName = "Ann";
+    data.points = 10;
+    ASSERT_TRUE(Run("first = tostring(SaveGame())"));
+    EXPECT_EQ(GlobalString("first"), "true");
+    const std::string before = SlotFile(0);
+    ASSERT_FALSE(before.empty());
+
+    const platform::ReplaceStage stages[] = {platform::ReplaceStage::Open, platform::ReplaceStage::Write,
+                                             platform::ReplaceStage::SyncFile, platform::ReplaceStage::Close,
+                                             platform::ReplaceStage::Rename};
+    const char* const writes[] = {"SaveGame()", "NewPlayer('Bo')", "DeleteSave('save0.sav')"};
+    for (platform::ReplaceStage stage : stages) {
+        for (const char* write : writes) {
+            SCOPED_TRACE(std::string(write) + " failing at stage " + std::to_string(static_cast<int>(stage)));
+            data.points += 1;
+            platform::PlanReplaceFailure(stage);
+            ASSERT_TRUE(Run(std::string("result = tostring(") + write + ")"));
+            EXPECT_EQ(GlobalString("result"), "false");
+            EXPECT_EQ(SlotFile(0), before);
+            EXPECT_FALSE(folder.Exists("DATA/Saves/save0.sav.partial"));
+        }
+    }
+    platform::PlanReplaceFailure(platform::ReplaceStage::None);
+    // Once the writer works again, so does the save.
+    ASSERT_TRUE(Run("result = tostring(SaveGame())"));
+    EXPECT_EQ(GlobalString("result"), "true");
+    EXPECT_NE(SlotFile(0), before);
+
+    ScratchFolder blocked;
+    blocked.Write("DATA/Saves", "a file where the folder should be");
+    blocked.UseAsDataRoot();
+    ASSERT_TRUE(Run("saved = tostring(SaveGame()); player = tostring(NewPlayer('Cy'));"
+                    "deleted = tostring(DeleteSave('save2.sav'))"));
+    EXPECT_EQ(GlobalString("saved"), "false");
+    EXPECT_EQ(GlobalString("player"), "false");
+    EXPECT_EQ(GlobalString("deleted"), "false");
+    EXPECT_EQ(blocked.Read("DATA/Saves"), "a file where the folder should be");
 }
 
 TEST_F(SaveBindingsTest, WithoutGameDataTheFunctionsLogAndDoNothing)

@@ -2,6 +2,7 @@
 
 #include "ScriptTestSupport.h"
 #include "script/LuaScriptObject.h"
+#include "script/StepBudget.h"
 
 TEST_F(ScriptTest, ScriptObjectsRunTheirFunctionEachFrameAndHearCommands)
 {
@@ -81,4 +82,110 @@ TEST_F(ScriptTest, ScriptFilesAreReadThroughTheDataFolder)
     EXPECT_TRUE(log.Contains("Script error: @Data\\Scripts\\bad.lua") ||
                 log.Contains("Script error: Data\\Scripts\\bad.lua:1:"))
         << log.Text();
+}
+
+// The scripts get the libraries they are written against and nothing that
+// reaches past the bindings: no debug library (a script could crash the
+// engine through it) and no package library (nor its require and module).
+TEST_F(ScriptTest, ScriptsGetTheGameLibrariesAndNeitherDebugNorPackage)
+{
+    const struct {
+        const char* global;
+        const char* type;
+    } globals[] = {
+        {"print", "function"}, {"pcall", "function"}, {"table", "table"}, {"string", "table"},
+        {"math", "table"},     {"io", "table"},       {"os", "table"},    {"coroutine", "table"},
+        {"debug", "nil"},      {"package", "nil"},    {"require", "nil"}, {"module", "nil"},
+    };
+    for (const auto& entry : globals) {
+        ASSERT_TRUE(Run(std::string("kind = type(") + entry.global + ")")) << log.Text();
+        EXPECT_EQ(GlobalString("kind"), entry.type) << entry.global;
+    }
+    // Each library works, coroutines included.
+    ASSERT_TRUE(
+        Run("co = coroutine.wrap(function(a) coroutine.yield(a + 1) end)\n"
+            "got = table.concat({string.format('%d', co(1)), math.floor(2.5), tostring(os.time() > 0),"
+            " tostring(io.write ~= nil)}, ' ')"))
+        << log.Text();
+    EXPECT_EQ(GlobalString("got"), "2 2 true true");
+    EXPECT_NE(Error("debug.sethook(print, 'l')").find("attempt to index global 'debug'"), std::string::npos);
+}
+
+// A step that runs too long is stopped like a failing one, with the
+// object named in the log, however the loop is dressed up; the other
+// objects go on, and so does the state.
+TEST_F(ScriptTest, AStepThatRunsTooLongIsStoppedAndTheOthersGoOn)
+{
+    const struct {
+        const char* name;
+        const char* body;
+    } loops[] = {
+        {"plain", "while true do end"},
+        {"caught", "while true do pcall(function() while true do end end) end"},
+        {"coroutine",
+         "while true do coroutine.resume(coroutine.create(function() while true do end end)) end"},
+        {"deep", "local function f() return f() end f()"},
+    };
+    std::string script =
+        "steps = 0\nCreateScriptObject('counter', '', function(self) steps = steps + 1 end)\n";
+    for (const auto& loop : loops)
+        script += std::string("CreateScriptObject('") + loop.name + "', '', function(self) " + loop.body +
+                  " end)\n";
+    ASSERT_TRUE(Run(script)) << log.Text();
+    kernel.StepTasks(0.01f);
+    kernel.StepTasks(0.01f);
+    for (const auto& loop : loops)
+        EXPECT_TRUE(log.Contains(std::string("Script object \"") + loop.name + "\" stopped: ")) << loop.name;
+    EXPECT_TRUE(log.Contains("instructions in one go and was stopped")) << log.Text();
+    EXPECT_EQ(GlobalNumber("steps"), 2);
+    EXPECT_EQ(kernel.GetTasks().size(), 1u);
+    EXPECT_TRUE(Run("ok = 1"));
+}
+
+// The budget is one run's, not the state's: steps that each do a fair
+// amount of work, and a coroutine that works a little each step, run as
+// long as the game runs.
+TEST_F(ScriptTest, TheBudgetIsRenewedForEveryRun)
+{
+    stepbudget::Install(L, 200000);
+    ASSERT_TRUE(Run(R"lua(
+        sum, resumed = 0, 0
+        worker = coroutine.create(function()
+            while true do
+                for i = 1, 2000 do sum = sum + 1 end
+                coroutine.yield()
+            end
+        end)
+        CreateScriptObject('busy', '', function(self)
+            for i = 1, 20000 do sum = sum + 1 end
+            if coroutine.resume(worker) then resumed = resumed + 1 end
+        end)
+    )lua"))
+        << log.Text();
+    for (int frame = 0; frame < 100; ++frame)
+        kernel.StepTasks(0.01f);
+    EXPECT_EQ(GlobalNumber("resumed"), 100) << log.Text();
+    EXPECT_FALSE(log.Contains("stopped")) << log.Text();
+    // A chunk is one run too, and its loop is stopped.
+    EXPECT_FALSE(Run("while true do end"));
+    EXPECT_TRUE(log.Contains("instructions in one go and was stopped")) << log.Text();
+    EXPECT_TRUE(Run("ok = 1"));
+}
+
+// A script object made inside a coroutine steps on the main state, so it
+// outlives the coroutine.
+TEST_F(ScriptTest, AnObjectMadeInACoroutineOutlivesIt)
+{
+    ASSERT_TRUE(Run(R"lua(
+        runs = 0
+        coroutine.wrap(function()
+            CreateScriptObject('late', '', function(self) runs = runs + 1 end)
+        end)()
+        collectgarbage('collect')
+    )lua"))
+        << log.Text();
+    kernel.StepTasks(0.01f);
+    ASSERT_TRUE(Run("collectgarbage('collect')"));
+    kernel.StepTasks(0.01f);
+    EXPECT_EQ(GlobalNumber("runs"), 2);
 }

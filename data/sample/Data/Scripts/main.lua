@@ -16,6 +16,8 @@
 --   "results"         the results screen's buttons
 
 local CIRCUITS = { "level1", "level2" }
+-- The packs the game's data comes in: the host will not start without them.
+RequiredPacks = { "meshes.pak", "textures.pak", "sounds.pak" }
 local LAPS = 3
 local DEFAULT_PROFILE = "Sample"
 -- What a new profile starts with, to spend in the shop.
@@ -477,11 +479,12 @@ end)
 
 -- The end of the race ---------------------------------------------------------
 
-local function showResults(prize)
+local function showResults(prize, saved)
     screens.results = screens.results or CreateInterface("results", 0)
     local results = screens.results
     local title = game.place and ("Place " .. game.place) or "Race lost"
-    SetText(results, "title", string.format("%s  prize %d  money %d", title, prize, math.floor(game.money)))
+    SetText(results, "title", string.format("%s  prize %d  money %d%s", title, prize, math.floor(game.money),
+        saved and "" or "  NOT SAVED"))
     local count, times = UpdateRoundsTime()
     for lap = 1, 8 do
         local k = 4 * lap - 3
@@ -512,10 +515,11 @@ local function endRace()
     -- kept beside the saves.
     CheckPlayerRecords(game.circuit)
     SaveScore()
-    SaveGame()
-    print(string.format("script: race over, place %s, prize %d, money %.2f, shots %d, profile saved",
-        game.place or "none", prize, game.money, game.shots))
-    showResults(prize)
+    local saved = SaveGame()
+    print(string.format("script: race over, place %s, prize %d, money %.2f, shots %d, %s",
+        game.place or "none", prize, game.money, game.shots,
+        saved and "profile saved" or "the profile could not be saved"))
+    showResults(prize, saved)
 end
 
 -- The player's car is this object's: its scene file names "jeep" as its

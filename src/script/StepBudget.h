@@ -1,0 +1,23 @@
+#pragma once
+
+#include <lua.hpp>
+
+// Bounds how long one run of script code may take, so that a script stuck
+// in a loop cannot hold the frame for ever. Every run that the engine
+// starts (the start script, a script object's step) gets a fresh budget of
+// instructions; a count hook charges the instructions as they run and,
+// once the budget is spent, raises an error in the script, which ends the
+// run like any other script error.
+namespace stepbudget {
+
+// Far above what a frame of the game's scripts runs (a few thousand
+// instructions), far below a second of a loop.
+constexpr long long kInstructions = 20000000;
+
+// Installs the hook on the state with the given budget per run.
+void Install(lua_State* L, long long instructions = kInstructions);
+// A fresh budget for the next run on this state; no effect on a state
+// without the hook.
+void Renew(lua_State* L);
+
+} // namespace stepbudget
