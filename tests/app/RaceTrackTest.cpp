@@ -252,7 +252,14 @@ TEST_F(RaceTrack, TheRecordedRaceSendsCheckpointsBonusesAndPlacesWithOneClock)
 
     const RaceWatch::Car& player = watch.GetCars()[0];
     ASSERT_EQ(player.laps.size(), 3u);
-    for (std::size_t lap = 0; lap < player.laps.size(); ++lap) {
+    // The results show the laps finished when the race was decided (when
+    // three opponents take the prizes first, the player's last lap is still
+    // under way and shows no time), each as the table times it.
+    std::size_t shown = 0;
+    while (shown < player.laps.size() && !Text(("time" + std::to_string(shown + 1)).c_str()).empty())
+        ++shown;
+    EXPECT_GE(shown, 2u);
+    for (std::size_t lap = 0; lap < shown; ++lap) {
         const std::string slot = "time" + std::to_string(lap + 1);
         EXPECT_EQ(Text(slot.c_str()), RaceWatch::FormatTime(player.laps[lap])) << slot;
     }
@@ -334,7 +341,7 @@ TEST_F(RaceTrack, TheStartsDropIsNoFallAndRespawnsLandApart)
 }
 
 // Backing up with the throttle held keeps to the car's rear limit
-// (max_rear_speed 11.5 m/s of the sample's cars).
+// (max_rear_speed 13 m/s of the player's saloon in the sample).
 TEST_F(RaceTrack, ReversingKeepsToTheRearLimit)
 {
     MakeHost(0);
@@ -343,7 +350,7 @@ TEST_F(RaceTrack, ReversingKeepsToTheRearLimit)
     auto* player = dynamic_cast<CPPlayer*>(level->GetPlayer());
     ASSERT_NE(player, nullptr);
     const float limit = player->GetCar()->GetMaxRearSpeed();
-    ASSERT_FLOAT_EQ(limit, 11.5f);
+    ASSERT_FLOAT_EQ(limit, 13.0f);
     // Down held, as the sample's Actions.cfg binds it.
     constexpr int kDown = 0xD0;
     ASSERT_TRUE(host->GetScriptHost().RunText("SetActions(true)", "keys on"));

@@ -90,9 +90,11 @@ TEST_F(SampleEnemies, TheMissionsSourceBringsAnEnemyThatStrikesIsHurtAndDies)
         return host->GetHeadlessDevice()->GetLastFrameDraws().size();
     }();
     CPGameObject* player = level->GetPlayer();
-    // Just ahead of the car's nose, a little above the road: a blow starts
-    // at the enemy's feet, and the road's own box under them would take it.
-    const Vector3 ahead = player->GetPosition() + race::Forward(*player) * 3.0f;
+    // Just ahead of the car's nose, well inside the soldier's 3 m reach (at
+    // the edge itself rounding decides), a little above the road: a blow
+    // starts at the enemy's feet, and the road's own box under them would
+    // take it.
+    const Vector3 ahead = player->GetPosition() + race::Forward(*player) * 2.5f;
     const Vector3 side{ahead.x, ahead.y, player->GetPosition().z + 0.1f};
     body->SetPosition(side);
     body->UpdateBounds();

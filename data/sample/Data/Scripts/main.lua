@@ -520,9 +520,16 @@ local function showResults(prize, saved)
     SetText(results, "title", string.format("%s  prize %d  money %d%s", title, prize, math.floor(game.money),
         saved and "" or "  NOT SAVED"))
     local count, times = UpdateRoundsTime()
+    -- Every round reached is flagged, the one under way too: only those
+    -- before it are finished laps (a race lost mid-lap shows no time for
+    -- the lap it was lost in).
+    local reached = 0
+    while times and times[4 * (reached + 1)] do
+        reached = reached + 1
+    end
     for lap = 1, 8 do
         local k = 4 * lap - 3
-        local done = lap <= LAPS and times and times[k + 3]
+        local done = lap <= LAPS and lap < reached
         SetText(results, "place" .. lap, done and tostring(lap) or "")
         SetText(results, "name" .. lap, done and "Lap" or "")
         SetText(results, "time" .. lap,
