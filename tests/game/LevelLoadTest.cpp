@@ -633,6 +633,8 @@ TEST_F(LevelLoadTest, TheShadowSwitchHandsTheRenderersShadowObjectToTheLevel)
     ASSERT_EQ(world.Load("testtrack"), S_OK) << world.log.Text();
     EXPECT_FALSE(Level().shadowObject);
     world.render.SetDefaultShadowMaterial(CPObjectPtr());
+    // The cars' shadows hold the object too: the level goes before it does.
+    world.level.reset();
 }
 
 TEST_F(LevelLoadTest, NumberedObjectsAreFoundNearThePlayerThroughTheGrid)
