@@ -82,8 +82,9 @@ const char kTexts[] = "// Texts of the screens, by the keys their files name\n"
                       "engine1_text = More speed\n";
 
 // Driving on the arrow keys, the hand brake on the space bar, firing on
-// the left Ctrl key, the next weapon on Tab, the super weapon on X and a
-// mine on Z; written as the game writes the file.
+// the left Ctrl key, the next weapon on Tab, the super weapon on X, a mine
+// on Z and Escape for the menu ("menu", which the sample scripts handle);
+// written as the game writes the file.
 const char kActions[] = "accelerate;Accelerate;Up;false\r\n"
                         "brake;Brake;Down;false\r\n"
                         "left;Steer left;Left;false\r\n"
@@ -92,7 +93,8 @@ const char kActions[] = "accelerate;Accelerate;Up;false\r\n"
                         "fire;Fire;LCtrl;false\r\n"
                         "next_weapon;Next weapon;Tab;false\r\n"
                         "super;Super weapon;X;false\r\n"
-                        "mine;Mine;Z;false\r\n";
+                        "mine;Mine;Z;false\r\n"
+                        "menu;Menu;Esc;false\r\n";
 
 struct BestTime {
     std::int32_t track;

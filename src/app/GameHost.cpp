@@ -35,20 +35,14 @@ namespace {
 
 constexpr const char* kActionsFile = "Actions.cfg";
 
-platform::PresentParameters ScreenParameters()
-{
-    platform::PresentParameters parameters;
-    parameters.backBufferWidth = static_cast<std::uint32_t>(GetGameSettings().screenWidth);
-    parameters.backBufferHeight = static_cast<std::uint32_t>(GetGameSettings().screenHeight);
-    return parameters;
-}
-
 // The window when asked for and available, else the headless devices.
 PlatformDevices MakeDevices(const GameHost::Options& options, std::string* error)
 {
-    platform::PresentParameters screen = ScreenParameters();
+    // What config.cfg says of the screen may need the log.
+    SetLogFilePath(options.dataRoot + "/log.txt");
+    platform::PresentParameters screen = ChooseScreen(options.dataRoot, options.screen, options.window);
     if (options.window) {
-        screen.windowed = !SettingsAskFullscreen(options.dataRoot + "/config.cfg");
+        screen.waitForVerticalSync = options.verticalSync;
         PlatformDevices devices = MakeWindowDevices(screen, error);
         if (devices.graphics)
             return devices;
@@ -65,10 +59,23 @@ bool AnyScriptRuns(const CPKernel& kernel)
     return false;
 }
 
+// Headless runs step the fixed frame time unless a clock is given; a
+// window measures its frames.
+FramePacer MakePacer(const GameHost::Options& options, bool window)
+{
+    if (options.realClock)
+        return FramePacer(options.frameTime, options.realClock, nullptr, 0);
+    if (window)
+        return FramePacer(options.frameTime, FramePacer::SystemClock(), FramePacer::SystemSleep(),
+                          options.maxFrameRate);
+    return FramePacer(options.frameTime);
+}
+
 } // namespace
 
 GameHost::GameHost(const Options& options)
-    : m_options(options), m_devices(MakeDevices(options, &m_deviceError))
+    : m_options(options), m_devices(MakeDevices(options, &m_deviceError)),
+      m_pacer(MakePacer(options, m_devices.windowGraphics != nullptr))
 {
     // Data files are named relative to the data folder; those not on disk
     // are looked for in the pack files there.
@@ -189,8 +196,8 @@ int GameHost::GetFrameLimit() const
 {
     if (m_options.frames >= 0)
         return m_options.frames;
-    // A player in a window plays until the window closes or the race ends.
-    if (HasWindow())
+    // A player in a window plays until the game is quit.
+    if (PlaysUntilQuit())
         return std::numeric_limits<int>::max();
     if (m_options.wholeGame)
         return kGameFrames;
@@ -203,7 +210,8 @@ int GameHost::Run()
     constexpr int kProgressEvery = 15;
     int frame = 0;
     bool shown = false;
-    while (!IsQuitAsked() && frame < GetFrameLimit() && (m_options.wholeGame || !m_watch.IsOver())) {
+    while (!IsQuitAsked() && frame < GetFrameLimit() &&
+           (PlaysUntilQuit() || m_options.wholeGame || !m_watch.IsOver())) {
         // Recorded input is played into the input state, in a window beside
         // what the window's keyboard and mouse report.
         if (m_devices.headlessInput)
@@ -211,7 +219,7 @@ int GameHost::Run()
         if (m_options.autopilot)
             m_autopilot.Drive(GetCurrentLevel());
         RunFrame();
-        m_watch.Update(GetCurrentLevel(), m_options.frameTime);
+        m_watch.Update(GetCurrentLevel(), m_frameTime);
         ++frame;
         if (m_options.progress && m_watch.IsWatching() && frame % kProgressEvery == 0) {
             std::fprintf(m_options.progress, "\r%-48s", m_watch.FormatProgress().c_str());
@@ -231,6 +239,7 @@ bool GameHost::IsQuitAsked() const { return m_quit || platform::IsQuitPosted(); 
 // The order of a frame.
 void GameHost::RunFrame()
 {
+    m_frameTime = m_pacer.NextFrame();
     // Closing the window ends the run like a posted quit.
     if (!PumpWindowEvents(m_devices))
         Quit();
@@ -245,7 +254,7 @@ void GameHost::RunFrame()
     // 2. Tasks, by ascending priority (core/TaskPriorities.h): AI, physics
     //    and videos, race progress (which walks the level into the render
     //    list), then everything else; the frame time is set first.
-    m_kernel->StepTasks(m_options.frameTime);
+    m_kernel->StepTasks(m_frameTime);
     //    Scripts that end every one of their objects end the game (the
     //    menu's Exit).
     const bool scriptsRun = AnyScriptRuns(*m_kernel);
@@ -259,11 +268,11 @@ void GameHost::RunFrame()
     // 3. Render: the scene completed, the sky, lights, passes and overlays
     //    drawn, and 4. presented.
     PrepareScene();
-    m_render->RenderFrame(m_options.frameTime);
+    m_render->RenderFrame(m_frameTime);
     // 5. Deferred deletes: objects the tasks and scripts let go of (a level
     //    among them), once no step runs and the frame's batches are drawn.
     DeleteQueuedObjects();
-    m_clock += static_cast<double>(m_options.frameTime) * 1000.0;
+    m_clock += static_cast<double>(m_frameTime) * 1000.0;
 }
 
 void GameHost::PrepareScene()
@@ -279,24 +288,7 @@ void GameHost::PrepareScene()
     if (!level || (!level->GetBranchRoot() && !level->GetQuadTreeRoot()))
         m_render->CollectStaticMeshes();
     // The frame's particles move and join the scene.
-    m_services->EffectManager().StepEffects(m_options.frameTime);
+    m_services->EffectManager().StepEffects(m_frameTime);
 }
 
-void GameHost::DispatchInput()
-{
-    const bool moved = m_inputManager->ReadDevice(*m_devices.input);
-    const float x = m_inputManager->GetMouseX();
-    const float y = m_inputManager->GetMouseY();
-    if (moved)
-        CPInterface::DispatchMouseMove(x, y);
-    for (int button = 0; button < static_cast<int>(m_buttonsDown.size()); ++button) {
-        const bool down = m_devices.input->IsButtonDown(button);
-        if (down == m_buttonsDown[static_cast<std::size_t>(button)])
-            continue;
-        m_buttonsDown[static_cast<std::size_t>(button)] = down;
-        if (down)
-            CPInterface::DispatchMouseDown(button, x, y);
-        else
-            CPInterface::DispatchMouseUp(button, x, y);
-    }
-}
+void GameHost::DispatchInput() { m_inputDispatch.Dispatch(*m_devices.input, *m_inputManager); }

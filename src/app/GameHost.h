@@ -8,6 +8,9 @@
 #include <cstdio>
 
 #include "app/Autopilot.h"
+#include "app/FramePacer.h"
+#include "app/InputDispatch.h"
+#include "app/ScreenChoice.h"
 #include "app/KeyboardDriver.h"
 #include "app/InputScript.h"
 #include "app/RaceWatch.h"
@@ -46,8 +49,9 @@ class SoundDevice;
 } // namespace platform
 
 // The game's host: creates the engine singletons, runs the frame loop and
-// tears everything down again. It runs headless with a fixed frame time;
-// RunFrame holds the order of a frame.
+// tears everything down again. Headless, every frame steps a fixed frame
+// time; in a window, the time the last frame really took. RunFrame holds
+// the order of a frame.
 class GameHost {
   public:
     // Frames run when no limit is given: a short look at the menus, or a
@@ -60,7 +64,7 @@ class GameHost {
 
     struct Options {
         int frames = -1;                // frames to run before stopping; -1 for the defaults above
-        float frameTime = 1.0f / 60.0f; // seconds per frame
+        float frameTime = 1.0f / 60.0f; // seconds per frame headless, and a window's first
         std::string dataRoot = ".";     // folder that holds Data\...
         unsigned int seed = 1;          // of the game's random numbers, and the clock's start
         bool autopilot = false;         // a computer driver steers the player's car
@@ -70,6 +74,14 @@ class GameHost {
         bool window = false;            // draw in a real window, not headless
         bool wholeGame = false;         // a race's end does not end the run, only the scripts' exit
         bool needsStartScript = true;   // false when the run starts a level itself
+        ScreenRequest screen;           // size and mode over what config.cfg says
+        // The clock, in seconds, that frames are measured by. A window uses
+        // the machine's steady clock when none is given; a headless run
+        // given one steps by it too instead of the fixed frame time.
+        FramePacer::Clock realClock;
+        int maxFrameRate = 0;     // frames a second at most in a window; 0: as many as come
+        bool verticalSync = true; // a window waits for the display where the driver lets it
+        bool untilQuit = false;   // play on past the race's end until a quit (a window always does)
     };
 
     explicit GameHost(const Options& options);
@@ -110,14 +122,18 @@ class GameHost {
     // The current level (made by StartLevel or by the scripts); null when
     // there is none.
     CPLevel* GetLevel() const { return GetCurrentLevel(); }
-    // Hands this frame's mouse to the interface screens: a move when the
-    // mouse moved, a press or release for each button that changed.
+    // Hands this frame's keys and mouse to the interface screens and the
+    // scripts, every press and release in the order it came.
     void DispatchInput();
     // Ends the run after the current frame. Scripts and the game ask the
     // same way a windowed game does, by posting the quit message
     // (platform::PostQuit); the host sees it between frames.
     void Quit() { m_quit = true; }
     bool IsQuitAsked() const;
+    // Whether the run goes on until a quit rather than ending with the race.
+    bool PlaysUntilQuit() const { return HasWindow() || m_options.untilQuit; }
+    // The seconds the last frame stepped.
+    float GetFrameTime() const { return m_frameTime; }
 
     CPKernel& GetKernel() { return *m_kernel; }
     // The keyboard and mouse the host feeds; the input manager reads it
@@ -151,13 +167,16 @@ class GameHost {
     std::string m_deviceError;
     std::string m_startupProblem;
     PlatformDevices m_devices;
+    // Made once the devices say whether there is a window.
+    FramePacer m_pacer;
+    float m_frameTime = 0.0f;
     std::unique_ptr<EngineServices> m_services;
     // The services the frame reaches every time, held by m_services.
     CPKernel* m_kernel = nullptr;
     CPRender* m_render = nullptr;
     CPPhysicsWorld* m_physicsWorld = nullptr;
     CPInputManager* m_inputManager = nullptr;
-    std::array<bool, 8> m_buttonsDown{}; // mouse buttons as the last frame saw them
+    InputDispatch m_inputDispatch;
     std::unique_ptr<CPScriptHost> m_scripts;
     // The run's multimedia clock, milliseconds: it starts at the seed and
     // goes by the frame time, so what the game seeds from the clock follows

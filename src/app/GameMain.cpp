@@ -9,31 +9,42 @@
 #include <unistd.h>
 
 #include "app/GameHost.h"
+#include "core/SettingsFile.h"
 
 namespace {
 
 void PrintUsage(const char* program)
 {
-    std::printf("Usage: %s [--frames N] [--data DIR] [--level NAME] [--seed N] [--autopilot]\n"
-                "          [--input FILE] [--whole-game] [--sound] [--window] [--screenshot FILE] [--help]\n"
-                "Runs the game headless on the data folder DIR (default: the working\n"
-                "directory) in frames of 1/60 s, then exits. With --level it first loads\n"
-                "and starts Data\\Levels\\NAME.lvl; the scripts may start one too.\n"
-                "The run ends when the race is over, or after N frames (default: 300,\n"
-                "or %d once a level runs; in a window, until it is closed); it then\n"
-                "prints the player's laps and the places and times of every car.\n"
-                "  --seed N      seed of the game's random numbers (default 1)\n"
-                "  --autopilot   a computer driver steers the player's car\n"
-                "  --input FILE  plays keys and mouse back from FILE, one event a line:\n"
-                "                FRAME move X Y | press B | release B | keydown CODE | keyup CODE\n"
-                "  --whole-game  the end of a race does not end the run: it goes on, race\n"
-                "                after race, until the game's Exit (or N frames, default %d)\n"
-                "  --sound       sounds and music are heard on the default sound output\n"
-                "  --window      draws in a window (full screen when config.cfg says\n"
-                "                Fullscreen = 1) and is heard; the keyboard and mouse drive the game\n"
-                "  --screenshot FILE  draws in the window and writes the last frame to\n"
-                "                FILE as PNG\n",
-                program, GameHost::kRaceFrames, GameHost::kGameFrames);
+    std::printf(
+        "Usage: %s [--frames N] [--data DIR] [--level NAME] [--seed N] [--autopilot]\n"
+        "          [--input FILE] [--whole-game] [--sound] [--window] [--screenshot FILE]\n"
+        "          [--max-fps N] [--no-vsync] [--size WxH] [--fullscreen] [--windowed] [--help]\n"
+        "Runs the game headless on the data folder DIR (default: the working\n"
+        "directory) in frames of 1/60 s, then exits; in a window each frame\n"
+        "steps as long as the last one took, so the game keeps real time. With --level it first loads\n"
+        "and starts Data\\Levels\\NAME.lvl; the scripts may start one too.\n"
+        "The run ends when the race is over, or after N frames (default: 300,\n"
+        "or %d once a level runs; in a window, until it is quit); it then\n"
+        "prints the player's laps and the places and times of every car.\n"
+        "  --seed N      seed of the game's random numbers (default 1)\n"
+        "  --autopilot   a computer driver steers the player's car\n"
+        "  --input FILE  plays keys and mouse back from FILE, one event a line:\n"
+        "                FRAME move X Y | press B | release B | keydown CODE | keyup CODE\n"
+        "  --whole-game  the end of a race does not end the run: it goes on, race\n"
+        "                after race, until the game's Exit (or N frames, default %d)\n"
+        "  --sound       sounds and music are heard on the default sound output\n"
+        "  --window      draws in a window and is heard; the keyboard and mouse\n"
+        "                drive the game, which runs until it is quit. The screen is\n"
+        "                config.cfg's (ScreenWidth, ScreenHeight, Fullscreen = 1 for\n"
+        "                full screen), 640 x 480 in a window without one\n"
+        "  --size WxH    the screen size instead, e.g. 1280x720\n"
+        "  --fullscreen, --windowed  the mode instead; full screen fills the display\n"
+        "                at the game's aspect, with bars where the display's differs\n"
+        "  --screenshot FILE  draws in the window and writes the last frame to\n"
+        "                FILE as PNG\n"
+        "  --max-fps N   a window draws at most N frames a second\n"
+        "  --no-vsync    a window does not wait for the display's vertical blank\n",
+        program, GameHost::kRaceFrames, GameHost::kGameFrames);
 }
 
 bool ParseCount(const char* text, int& out)
@@ -112,6 +123,30 @@ int main(int argc, char** argv)
             // A player at a window hears the game too.
             options.window = true;
             options.sound = true;
+            continue;
+        }
+        if (std::strcmp(arg, "--max-fps") == 0 && i + 1 < argc) {
+            if (!ParseCount(argv[++i], options.maxFrameRate)) {
+                std::fprintf(stderr, "--max-fps needs a whole number of frames a second, not \"%s\"\n",
+                             argv[i]);
+                return 2;
+            }
+            continue;
+        }
+        if (std::strcmp(arg, "--size") == 0 && i + 1 < argc) {
+            if (!ParseScreenSize(argv[++i], &options.screen.width, &options.screen.height)) {
+                std::fprintf(stderr, "--size needs WIDTHxHEIGHT from %dx%d to %dx%d, not \"%s\"\n",
+                             kMinScreenWidth, kMinScreenHeight, kMaxScreenWidth, kMaxScreenHeight, argv[i]);
+                return 2;
+            }
+            continue;
+        }
+        if (std::strcmp(arg, "--fullscreen") == 0 || std::strcmp(arg, "--windowed") == 0) {
+            options.screen.fullscreen = std::strcmp(arg, "--fullscreen") == 0 ? 1 : 0;
+            continue;
+        }
+        if (std::strcmp(arg, "--no-vsync") == 0) {
+            options.verticalSync = false;
             continue;
         }
         if (std::strcmp(arg, "--screenshot") == 0 && i + 1 < argc) {

@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "app/LaunchMode.h"
 #include "core/Log.h"
 #include "launcher/LauncherApp.h"
+#include "launcher/LauncherSettings.h"
 #include "platform/FileSystem.h"
 #include "platform/ScriptedFrontEnd.h"
 #include "platform/Shell.h"
@@ -23,20 +25,23 @@ struct Options {
     std::string recordFile;
     std::string dataRoot;
     std::vector<std::string> gameArguments;
+    bool headless = false;
 };
 
 void PrintUsage(const char* program)
 {
-    std::printf("Usage: %s [--choose TEXT]... [--data DIR] [--record-shell FILE] [--help]\n"
-                "          [-- GAME OPTIONS...]\n"
+    std::printf("Usage: %s [--choose TEXT]... [--data DIR] [--record-shell FILE] [--headless]\n"
+                "          [--help] [-- GAME OPTIONS...]\n"
                 "Shows the launcher dialog in the terminal: pick a button by its text or\n"
                 "its first letter; the end of the input closes the dialog. Start Game\n"
                 "starts the game host beside this program and waits for it; Exit or\n"
-                "closing opens the statistics page.\n"
+                "closing opens the statistics page. The game opens in a window when a\n"
+                "display is set (DISPLAY or WAYLAND_DISPLAY), else it runs headless.\n"
                 "  --choose TEXT        press the button TEXT without asking (repeatable)\n"
                 "  --data DIR           the data folder: config.cfg is written there and\n"
                 "                       the game is started on it\n"
                 "  --record-shell FILE  note the game start or the page in FILE instead\n"
+                "  --headless           the game runs headless even with a display\n"
                 "  -- GAME OPTIONS      handed to the game host (see its --help)\n",
                 program);
 }
@@ -60,6 +65,10 @@ int ParseArguments(int argc, char** argv, Options& options)
         }
         if (std::strcmp(arg, "--data") == 0 && i + 1 < argc) {
             options.dataRoot = argv[++i];
+            continue;
+        }
+        if (std::strcmp(arg, "--headless") == 0) {
+            options.headless = true;
             continue;
         }
         if (std::strcmp(arg, "--record-shell") == 0 && i + 1 < argc) {
@@ -95,7 +104,11 @@ int main(int argc, char** argv)
         scripted.Choose(choice);
     platform::SetDialogFrontEnd(options.choices.empty() ? static_cast<platform::DialogFrontEnd*>(&terminal)
                                                         : &scripted);
-    std::vector<std::string> gameArguments = options.gameArguments;
+    // The launcher writes config.cfg whole, so what it was before is kept.
+    LoadLauncherSettings((options.dataRoot.empty() ? std::string(".") : options.dataRoot) + "/config.cfg");
+    const LaunchMode mode = LaunchMode::Choose(options.headless);
+    std::cout << mode.Describe() << std::endl;
+    std::vector<std::string> gameArguments = mode.GameArguments(options.gameArguments);
     if (!options.dataRoot.empty()) {
         platform::SetDataRoot(options.dataRoot);
         gameArguments.insert(gameArguments.begin(), {"--data", options.dataRoot});

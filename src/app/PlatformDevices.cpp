@@ -1,8 +1,7 @@
 #include "app/PlatformDevices.h"
 
-#include <fstream>
-#include <sstream>
-
+#include "core/GameSettings.h"
+#include "core/SettingsFile.h"
 #include "platform/HeadlessGraphicsDevice.h"
 #include "platform/HeadlessInputDevice.h"
 #include "platform/HeadlessSoundDevice.h"
@@ -51,6 +50,7 @@ PlatformDevices MakeWindowDevices(const platform::PresentParameters& screen, std
                                             screen.windowed, error);
     if (!window)
         return devices;
+    window->SetVerticalSync(screen.waitForVerticalSync);
     auto graphics = platform::GlGraphicsDevice::Create(std::move(window), screen, error);
     if (!graphics)
         return devices;
@@ -97,14 +97,8 @@ bool SaveWindowScreenshot(const PlatformDevices& devices, const std::string& pat
 
 bool SettingsAskFullscreen(const std::string& path)
 {
-    std::ifstream file(path);
-    std::string line;
-    while (std::getline(file, line)) {
-        std::istringstream fields(line);
-        std::string key, equals;
-        int value = 0;
-        if (fields >> key >> equals >> value && key == "Fullscreen" && equals == "=")
-            return value != 0;
-    }
-    return false;
+    GameSettings others;
+    std::int32_t fullscreen = 0;
+    ReadSettingsFile(path, others, &fullscreen);
+    return fullscreen != 0;
 }

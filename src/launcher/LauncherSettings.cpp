@@ -5,6 +5,7 @@
 #include "core/GameSettings.h"
 #include "core/Log.h"
 #include "core/Settings.h"
+#include "core/SettingsFile.h"
 #include "launcher/LauncherDialog.h"
 
 const char* const kSettingsFileName = "config.cfg";
@@ -20,7 +21,9 @@ void BindLauncherSettings(CPSettings& store)
     store.SetValue("MotionBlur", std::make_unique<CPIntSetting>(settings.motionBlur));
     store.SetValue("LensFlare", std::make_unique<CPIntSetting>(settings.lensFlare));
     store.SetValue("Smoke", std::make_unique<CPIntSetting>(settings.smoke));
-    store.SetValue("Fullscreen", std::make_unique<CPIntSetting>(FullscreenChoice));
+    store.SetValue(kFullscreenKey, std::make_unique<CPIntSetting>(FullscreenChoice));
+    store.SetValue(kScreenWidthKey, std::make_unique<CPIntSetting>(settings.screenWidth));
+    store.SetValue(kScreenHeightKey, std::make_unique<CPIntSetting>(settings.screenHeight));
 }
 
 CPSettings& LauncherStore()
@@ -41,6 +44,11 @@ HResult WriteLauncherSettings()
     if (Failed(result))
         LogLine(std::string("Launcher: the settings were not written to ") + kSettingsFileName);
     return result;
+}
+
+void LoadLauncherSettings(const std::string& path)
+{
+    ReadSettingsFile(path, GetGameSettings(), &FullscreenChoice);
 }
 
 void ReleaseLauncherSettings()

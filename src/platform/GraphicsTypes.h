@@ -213,6 +213,9 @@ struct PresentParameters {
     std::uint32_t backBufferHeight = 480;
     PixelFormat backBufferFormat = PixelFormat::X8R8G8B8;
     bool windowed = true;
+    // Presenting waits for the display's vertical blank, where the driver
+    // offers it; a late frame is shown at once rather than a blank later.
+    bool waitForVerticalSync = true;
 };
 
 // A float render state travels as the bits of the float.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 
 #include "platform/InputDevice.h"
 
@@ -29,7 +30,17 @@ class HeadlessInputDevice : public InputDevice {
     // and would miss their release.
     void ReleaseAll();
 
+    // Every change of a key or button above is kept until taken, up to
+    // kEventCapacity of them; later ones change only the state.
+    bool TakeEvent(InputEvent* event) override;
+    static constexpr std::size_t kEventCapacity = 128;
+
   private:
+    void Record(InputEvent::Kind kind, int code, bool down);
+
+    std::array<InputEvent, kEventCapacity> m_events{};
+    std::size_t m_firstEvent = 0;
+    std::size_t m_eventCount = 0;
     std::array<bool, kKeyCount> m_keys{};
     std::array<bool, kButtonCount> m_buttons{};
     float m_mouseX = 0.0f;

@@ -6,6 +6,7 @@
 #include "core/Log.h"
 #include "core/ObjectRegistry.h"
 #include "core/Singletons.h"
+#include "platform/Dialog.h"
 #include "script/LuaScriptObject.h"
 #include "script/ScriptArgs.h"
 #include "script/ScriptTables.h"
@@ -45,6 +46,26 @@ void OpenScriptLibraries(lua_State* L)
     }
 }
 
+// os.exit of a script ends the game as closing its window does, by posting
+// the quit message: the frame still ends and everything is torn down in
+// order, where the C library's exit would stop the game mid-frame with its
+// files half written.
+int PostQuitFromScript(lua_State* L)
+{
+    platform::PostQuit(static_cast<int>(luaL_optinteger(L, 1, 0)));
+    return 0;
+}
+
+void ReplaceExit(lua_State* L)
+{
+    lua_getglobal(L, "os");
+    if (lua_istable(L, -1)) {
+        lua_pushcfunction(L, PostQuitFromScript);
+        lua_setfield(L, -2, "exit");
+    }
+    lua_pop(L, 1);
+}
+
 } // namespace
 
 CPScriptHost::CPScriptHost() : m_state(luaL_newstate())
@@ -52,6 +73,7 @@ CPScriptHost::CPScriptHost() : m_state(luaL_newstate())
     lua_atpanic(m_state, OnPanic);
     OpenScriptLibraries(m_state);
     stepbudget::Install(m_state);
+    ReplaceExit(m_state);
     lua_pushlightuserdata(m_state, const_cast<char*>(&kHostKey));
     lua_pushlightuserdata(m_state, this);
     lua_settable(m_state, LUA_REGISTRYINDEX);

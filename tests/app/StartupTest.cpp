@@ -109,9 +109,10 @@ TEST(Startup, WhatTheHostLacksIsNamedInOneLineAndTheRunFails)
         EXPECT_EQ(outcome.status, 1) << outcome.errors;
         EXPECT_NE(outcome.errors.find(entry.expected), std::string::npos) << outcome.errors;
         EXPECT_EQ(outcome.errors.find('\n'), outcome.errors.size() - 1) << "one line: " << outcome.errors;
-        if (entry.logged)
+        if (entry.logged) {
             EXPECT_NE(folder.Read("log.txt").find(entry.expected), std::string::npos)
                 << folder.Read("log.txt");
+        }
     }
 }
 

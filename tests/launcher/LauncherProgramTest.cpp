@@ -26,13 +26,14 @@ class LauncherProgram : public ::testing::Test {
     }
     void TearDown() override { std::system(("rm -rf '" + folder + "'").c_str()); }
 
-    // Runs the launcher in the test's folder with its input from `input`;
-    // returns its exit status.
-    int Run(const std::string& arguments, const std::string& input = "")
+    // Runs the launcher in the test's folder with its input from `input`,
+    // without a display unless `environment` sets one; returns its exit
+    // status.
+    int Run(const std::string& arguments, const std::string& input = "", const std::string& environment = "")
     {
         std::ofstream(folder + "/input.txt") << input;
-        std::string command = "cd '" + folder +
-                              "' && '" RS_LAUNCHER_PROGRAM "' --record-shell requests.txt " + arguments +
+        std::string command = "cd '" + folder + "' && env -u DISPLAY -u WAYLAND_DISPLAY " + environment +
+                              " '" RS_LAUNCHER_PROGRAM "' --record-shell requests.txt " + arguments +
                               " < input.txt > output.txt 2> errors.txt";
         int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -60,6 +61,42 @@ TEST_F(LauncherProgram, ChooseStartGameStartsTheGameHostBesideIt)
     ASSERT_EQ(stat(gameHost.c_str(), &info), 0);
     EXPECT_TRUE(S_ISREG(info.st_mode) && access(gameHost.c_str(), X_OK) == 0);
     EXPECT_EQ(Read("errors.txt"), "");
+}
+
+// Start Game opens a window where a display is set, and says so; without
+// one, or when asked (the run command does), the game runs headless.
+TEST_F(LauncherProgram, StartGameOpensAWindowWhereADisplayIsSetAndRunsHeadlessOtherwise)
+{
+#if !RS_HAVE_WINDOW
+    GTEST_SKIP() << "this build has no window device, so the game always runs headless";
+#endif
+    const std::string headless = "start " + gameHost + " --data data/sample --frames 3\n";
+    const std::string window = "start " + gameHost + " --data data/sample --window --frames 3\n";
+    const struct {
+        const char* name;
+        const char* environment;
+        const char* arguments;
+        const char* game;
+        const std::string& request;
+        const char* says;
+    } cases[] = {
+        {"no display", "", "", "--frames 3", headless, "headless: no display"},
+        {"an X display", "DISPLAY=:7", "", "--frames 3", window, "in a window on display :7"},
+        {"a Wayland display", "WAYLAND_DISPLAY=wayland-1", "", "--frames 3", window,
+         "in a window on display wayland-1"},
+        {"headless asked", "DISPLAY=:7", "--headless", "--frames 3", headless, "headless, as asked"},
+        {"the window asked for already", "DISPLAY=:7", "", "--window --frames 3", window, "in a window"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::remove((folder + "/requests.txt").c_str());
+        ASSERT_EQ(Run(std::string(c.arguments) + " --choose \"Start Game\" --data data/sample -- " + c.game,
+                      "", c.environment),
+                  0)
+            << Read("errors.txt");
+        EXPECT_EQ(Read("requests.txt"), c.request);
+        EXPECT_NE(Read("output.txt").find(c.says), std::string::npos) << Read("output.txt");
+    }
 }
 
 TEST_F(LauncherProgram, ChooseExitOpensTheStatisticsPage)

@@ -1,6 +1,9 @@
 #include "LauncherTestSupport.h"
 
+#include <fstream>
+
 #include "launcher/DialogCentring.h"
+#include "launcher/LauncherSettings.h"
 #include "launcher/WebHost.h"
 
 using namespace platform;
@@ -102,9 +105,10 @@ TEST_F(LauncherFixture, StartModesWriteTheWindowModeBeforeTheGameStarts)
         int button;
         const char* config;
     } cases[] = {
-        {kWindowedButton, "Bloom = 1\r\nFullscreen = 0\r\nLensFlare = 1\r\nMotionBlur = 1\r\nSmoke = 1\r\n"},
-        {kFullscreenButton,
-         "Bloom = 1\r\nFullscreen = 1\r\nLensFlare = 1\r\nMotionBlur = 1\r\nSmoke = 1\r\n"},
+        {kWindowedButton, "Bloom = 1\r\nFullscreen = 0\r\nLensFlare = 1\r\nMotionBlur = 1\r\n"
+                          "ScreenHeight = 480\r\nScreenWidth = 640\r\nSmoke = 1\r\n"},
+        {kFullscreenButton, "Bloom = 1\r\nFullscreen = 1\r\nLensFlare = 1\r\nMotionBlur = 1\r\n"
+                            "ScreenHeight = 480\r\nScreenWidth = 640\r\nSmoke = 1\r\n"},
     };
     for (const Case& c : cases) {
         std::remove("config.cfg");
@@ -129,6 +133,25 @@ TEST_F(LauncherFixture, StartModesWriteTheWindowModeBeforeTheGameStarts)
     CPLauncherApp app;
     app.RunLauncher(nullptr, kShowNormal);
     EXPECT_FALSE(shell.configExisted);
+}
+
+// The screen size and the mode the file held stay through the launcher's
+// own writing of it; only what the dialog changed is new.
+TEST_F(LauncherFixture, WritingConfigKeepsTheScreenTheFileHeldBefore)
+{
+    std::ofstream("config.cfg", std::ios::binary)
+        << "Bloom = 1\r\nFullscreen = 1\r\nLensFlare = 0\r\nScreenHeight = 720\r\nScreenWidth = 1280\r\n";
+    LoadLauncherSettings("config.cfg");
+    EXPECT_EQ(FullscreenChoice, 1);
+    script.Inspect([](Dialog& d) { Reveal(d, kOptionsButton); })
+        .Choose("Options")
+        .Choose("Bloom")
+        .Choose("OK")
+        .Choose("Start Game");
+    CPLauncherApp app;
+    app.RunLauncher(nullptr, kShowNormal);
+    EXPECT_EQ(ReadFile("config.cfg"), "Bloom = 0\r\nFullscreen = 1\r\nLensFlare = 0\r\nMotionBlur = 1\r\n"
+                                      "ScreenHeight = 720\r\nScreenWidth = 1280\r\nSmoke = 1\r\n");
 }
 
 TEST_F(LauncherFixture, OptionsKeepsTheLauncherOpenAndItsChoiceReachesConfig)

@@ -12,7 +12,9 @@
 #include "app/GameHost.h"
 #include "core/FileReader.h"
 #include "platform/Dialog.h"
+#include "core/GameClock.h"
 #include "platform/Image.h"
+#include "platform/gl/Letterbox.h"
 
 #if RS_HAVE_WINDOW
 
@@ -132,41 +134,49 @@ void MeanOf(const platform::Image& image, const HudWindow& window, Rgb* colour, 
                static_cast<int>(sum[3] / count)};
 }
 
-} // namespace
-
-// A few seconds of the sample race: the main menu's Start is clicked by the
-// sample run's own input file (played into the window's mouse), a computer
-// driver steers, and the last frame is read.
-TEST(SampleRaceShot, ShowsSkyAboveRoadBelowAndTheHeadsUpDisplay)
+// The surface shows the picture scaled into the box that keeps its aspect,
+// centred, black around it.
+void ExpectPictureFills(const Frame& picture, const Frame& surface)
 {
-    PreferOffscreenVideo();
-    IgnoreDriverLeaks ignoreLeaks;
-    ScratchFolder data;
-    std::filesystem::copy(RS_SOURCE_DIR "/data/sample", data.GetPath(),
-                          std::filesystem::copy_options::recursive);
-    GameHost::Options options;
-    options.frames = 240;
-    std::string error;
-    ASSERT_TRUE(options.input.Load(RS_SOURCE_DIR "/scripts/sample-race.input", error)) << error;
-    options.dataRoot = data.GetPath();
-    options.window = true;
-    options.autopilot = true;
-    GameHost host(options);
-    if (!host.HasWindow())
-        GTEST_SKIP() << "no OpenGL 3.3 window can be had here: " << host.GetDeviceError();
-    auto* device = static_cast<platform::GlGraphicsDevice*>(&host.GetDevice());
-    const auto& screen = device->GetPresentParameters();
-    const int width = static_cast<int>(screen.backBufferWidth),
-              height = static_cast<int>(screen.backBufferHeight);
+    const platform::Letterbox box = platform::Letterbox::Fit(
+        picture.width, picture.height, static_cast<int>(surface.width), static_cast<int>(surface.height));
+    ASSERT_GT(box.width, 0);
+    EXPECT_TRUE(box.width == static_cast<int>(surface.width) ||
+                box.height == static_cast<int>(surface.height))
+        << "the picture does not fill the surface one way";
+    EXPECT_NEAR(static_cast<double>(box.width) / box.height,
+                static_cast<double>(picture.width) / picture.height, 0.01);
+    int samples = 0, matching = 0, bars = 0, black = 0;
+    for (int sy = 2; sy < static_cast<int>(surface.height) - 2; sy += 7)
+        for (int sx = 2; sx < static_cast<int>(surface.width) - 2; sx += 7) {
+            const Rgb seen = surface.At(sx, sy);
+            const bool inside =
+                sx >= box.x && sx < box.x + box.width && sy >= box.y && sy < box.y + box.height;
+            if (!inside) {
+                ++bars;
+                black += Luminance(seen) <= 2 ? 1 : 0;
+                continue;
+            }
+            const int px = (sx - box.x) * static_cast<int>(picture.width) / box.width;
+            const int py = (sy - box.y) * static_cast<int>(picture.height) / box.height;
+            const Rgb drawn = picture.At(px, py);
+            ++samples;
+            matching += std::abs(seen.r - drawn.r) <= 40 && std::abs(seen.g - drawn.g) <= 40 &&
+                                std::abs(seen.b - drawn.b) <= 40
+                            ? 1
+                            : 0;
+        }
+    EXPECT_EQ(black, bars) << "the bars are not black";
+    EXPECT_GT(matching, samples * 9 / 10) << "the surface does not show the picture the screenshot holds";
+}
 
-    ASSERT_EQ(screen.backBufferWidth, 640u) << "the input file clicks Start on a 640 x 480 screen";
-    ASSERT_EQ(host.Run(), options.frames);
-    ASSERT_TRUE(host.GetRaceWatch().IsWatching()) << "the race did not start from the menu";
-    Frame frame;
-    ASSERT_TRUE(device->ReadFrame(&frame.rgb, &frame.width, &frame.height));
-    ASSERT_EQ(static_cast<int>(frame.width), width);
-
-    const std::vector<HudWindow> hud = ReadHudWindows(data.Path("Data/Interface/hud1024.int"));
+// What a player must see of the sample race on a screen of that size: the
+// sky above, the road under the car, and each window of the heads-up
+// display where its screen file and its anchor put it.
+void ExpectRaceSeen(const Frame& frame, const std::string& dataRoot)
+{
+    const int width = static_cast<int>(frame.width), height = static_cast<int>(frame.height);
+    const std::vector<HudWindow> hud = ReadHudWindows(dataRoot + "/Data/Interface/hud1024.int");
     ASSERT_FALSE(hud.empty());
     int panelBottom = 0;
     for (const HudWindow& window : hud)
@@ -221,7 +231,82 @@ TEST(SampleRaceShot, ShowsSkyAboveRoadBelowAndTheHeadsUpDisplay)
         // Texts stand on the panel, so a share of its pixels is theirs.
         EXPECT_GT(frame.Share(r, shows), 0.75) << window.name << " is not where the screen file puts it";
     }
+}
+
+struct ScreenCase {
+    std::int32_t width, height;
+    bool fullscreen;
+};
+
+std::string CaseName(const ::testing::TestParamInfo<ScreenCase>& info)
+{
+    return std::to_string(info.param.width) + "x" + std::to_string(info.param.height) +
+           (info.param.fullscreen ? "FullScreen" : "Window");
+}
+
+class SampleRaceShot : public ::testing::TestWithParam<ScreenCase> {};
+
+} // namespace
+
+// A few seconds of the sample race at each screen size: the main menu's
+// Start is clicked where it stands at that size (played into the window's
+// mouse), a computer driver steers, and the last frame is read. The game
+// steps 1/60 s a frame here, so the frames shown do not follow the speed of
+// the machine.
+TEST_P(SampleRaceShot, ShowsSkyAboveRoadBelowAndTheHeadsUpDisplay)
+{
+    const ScreenCase screen = GetParam();
+    PreferOffscreenVideo();
+    IgnoreDriverLeaks ignoreLeaks;
+    ScratchFolder data;
+    std::filesystem::copy(RS_SOURCE_DIR "/data/sample", data.GetPath(),
+                          std::filesystem::copy_options::recursive);
+    // The size comes from config.cfg, as the launcher writes it.
+    std::ofstream(data.Path("config.cfg"), std::ios::binary)
+        << "Fullscreen = " << (screen.fullscreen ? 1 : 0) << "\r\nScreenHeight = " << screen.height
+        << "\r\nScreenWidth = " << screen.width << "\r\n";
+    GameHost::Options options;
+    options.frames = 240;
+    // The menu's buttons stand centred: Start is 60 pixels above the middle.
+    std::ostringstream clicks;
+    clicks << "20 move " << screen.width / 2 << " " << screen.height / 2 - 60
+           << "\n30 press 0\n32 release 0\n";
+    std::string error;
+    ASSERT_TRUE(options.input.Parse(clicks.str(), error)) << error;
+    options.dataRoot = data.GetPath();
+    options.window = true;
+    options.autopilot = true;
+    options.realClock = [] { return GetGameClock().frameCount / 60.0; };
+    GameHost host(options);
+    if (!host.HasWindow())
+        GTEST_SKIP() << "no OpenGL 3.3 window can be had here: " << host.GetDeviceError();
+    auto* device = static_cast<platform::GlGraphicsDevice*>(&host.GetDevice());
+    device->KeepPresentedSurface(screen.fullscreen);
+    ASSERT_EQ(device->GetPresentParameters().backBufferWidth, static_cast<std::uint32_t>(screen.width));
+    ASSERT_EQ(device->GetPresentParameters().backBufferHeight, static_cast<std::uint32_t>(screen.height));
+    ASSERT_EQ(host.Run(), options.frames);
+    ASSERT_TRUE(host.GetRaceWatch().IsWatching()) << "the race did not start from the menu";
+
+    Frame frame;
+    ASSERT_TRUE(device->ReadFrame(&frame.rgb, &frame.width, &frame.height));
+    ASSERT_EQ(frame.width, static_cast<std::uint32_t>(screen.width));
+    ASSERT_EQ(frame.height, static_cast<std::uint32_t>(screen.height));
+    ExpectRaceSeen(frame, data.GetPath());
+
+    // The frame read back is what a screenshot writes; in full screen the
+    // display shows it whole at its own aspect, filling the display but for
+    // black bars where the aspects differ.
+    if (screen.fullscreen) {
+        Frame surface;
+        ASSERT_TRUE(device->ReadPresentedSurface(&surface.rgb, &surface.width, &surface.height));
+        ExpectPictureFills(frame, surface);
+    }
     platform::ClearPostedQuit();
 }
+
+INSTANTIATE_TEST_SUITE_P(Sizes, SampleRaceShot,
+                         ::testing::Values(ScreenCase{640, 480, false}, ScreenCase{1280, 720, false},
+                                           ScreenCase{1920, 1080, false}, ScreenCase{1280, 720, true}),
+                         CaseName);
 
 #endif

@@ -6,6 +6,8 @@
 #include <epoxy/gl.h>
 
 #include "platform/PngWriter.h"
+#include "platform/gl/CostTimer.h"
+#include "platform/gl/Letterbox.h"
 #include "platform/gl/SdlWindow.h"
 
 namespace platform {
@@ -245,12 +247,29 @@ HResult GlGraphicsDevice::Present()
     const HResult result = m_states.Present();
     if (Failed(result))
         return result;
+    CostTimer finishing(m_profiling ? &m_cost.finishSeconds : nullptr);
+    if (m_profiling)
+        glFinish();
+    finishing.Stop();
+    CostTimer presenting(m_profiling ? &m_cost.presentSeconds : nullptr);
+    m_cost.frames += m_profiling ? 1 : 0;
     int width = 0, height = 0;
-    SDL_GL_GetDrawableSize(m_window->GetHandle(), &width, &height);
+    m_window->GetDrawableSize(&width, &height);
+    const Letterbox box = Letterbox::Fit(m_targetWidth, m_targetHeight, width, height);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, m_frameBuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glBlitFramebuffer(0, 0, static_cast<GLint>(m_targetWidth), static_cast<GLint>(m_targetHeight), 0, 0,
-                      width, height, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    if (box.width != width || box.height != height) {
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    // The picture is flipped on the way (GL's rows run bottom up on both
+    // sides, so the box's top becomes the surface's height less its bottom).
+    const GLint bottom = height - (box.y + box.height);
+    glBlitFramebuffer(0, 0, static_cast<GLint>(m_targetWidth), static_cast<GLint>(m_targetHeight), box.x,
+                      bottom, box.x + box.width, bottom + box.height, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    if (m_keepPresented)
+        ReadSurface(width, height);
     m_window->Swap();
     glBindFramebuffer(GL_FRAMEBUFFER, m_frameBuffer);
     return result;
@@ -284,6 +303,31 @@ bool GlGraphicsDevice::ReadFrame(std::vector<std::uint8_t>* rgb, std::uint32_t* 
                     rgb->begin() + static_cast<std::ptrdiff_t>(y * row));
     *width = m_targetWidth;
     *height = m_targetHeight;
+    return true;
+}
+
+void GlGraphicsDevice::ReadSurface(int width, int height)
+{
+    m_presentedWidth = static_cast<std::uint32_t>(std::max(width, 0));
+    m_presentedHeight = static_cast<std::uint32_t>(std::max(height, 0));
+    const std::size_t row = static_cast<std::size_t>(m_presentedWidth) * 3;
+    std::vector<std::uint8_t> bottomUp(row * m_presentedHeight);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+    m_presented.resize(bottomUp.size());
+    for (std::uint32_t y = 0; y < m_presentedHeight; ++y)
+        std::copy_n(bottomUp.begin() + static_cast<std::ptrdiff_t>((m_presentedHeight - 1 - y) * row), row,
+                    m_presented.begin() + static_cast<std::ptrdiff_t>(y * row));
+}
+
+bool GlGraphicsDevice::ReadPresentedSurface(std::vector<std::uint8_t>* rgb, std::uint32_t* width,
+                                            std::uint32_t* height) const
+{
+    if (m_presented.empty())
+        return false;
+    *rgb = m_presented;
+    *width = m_presentedWidth;
+    *height = m_presentedHeight;
     return true;
 }
 

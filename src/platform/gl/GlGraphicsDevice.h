@@ -100,6 +100,24 @@ class GlGraphicsDevice : public GraphicsDevice {
     bool ReadFrame(std::vector<std::uint8_t>* rgb, std::uint32_t* width, std::uint32_t* height) const;
     // Writes the last presented frame as a PNG file.
     bool SaveScreenshot(const std::string& path, std::string* error) const;
+    // Has each Present read back the whole surface it showed (bars and all,
+    // at the surface's size), for tests to compare with the frame; slow.
+    void KeepPresentedSurface(bool keep) { m_keepPresented = keep; }
+    bool ReadPresentedSurface(std::vector<std::uint8_t>* rgb, std::uint32_t* width,
+                              std::uint32_t* height) const;
+
+    // Where the device's share of the frames went, summed while profiling:
+    // handing the draws to the driver, the driver finishing them (Present
+    // waits for it while profiling, so the two are told apart), and showing
+    // the frame.
+    struct Cost {
+        double drawSeconds = 0.0;
+        double finishSeconds = 0.0;
+        double presentSeconds = 0.0;
+        std::uint64_t frames = 0;
+    };
+    void SetProfiling(bool profiling) { m_profiling = profiling; }
+    const Cost& GetCost() const { return m_cost; }
     // The book-keeping device: states, resources, draw records.
     HeadlessGraphicsDevice& GetRecorder() { return m_states; }
     // True when compressed textures are unpacked before upload.
@@ -121,6 +139,7 @@ class GlGraphicsDevice : public GraphicsDevice {
     bool MakeTarget(std::uint32_t width, std::uint32_t height);
     void DropTarget();
     void Forget(GraphicsResource* resource);
+    void ReadSurface(int width, int height);
 
     // Drawing (GlGraphicsDeviceDraw.cpp).
     void ApplyRenderStates();
@@ -155,6 +174,11 @@ class GlGraphicsDevice : public GraphicsDevice {
     bool m_lightsDirty = true;
     bool m_transformsDirty = true;
     std::vector<std::uint8_t> m_scratch; // unpacked texture levels
+    bool m_keepPresented = false;
+    bool m_profiling = false;
+    Cost m_cost;
+    std::vector<std::uint8_t> m_presented;
+    std::uint32_t m_presentedWidth = 0, m_presentedHeight = 0;
 };
 
 } // namespace platform

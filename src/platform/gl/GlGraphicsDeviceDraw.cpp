@@ -4,6 +4,7 @@
 
 #include "platform/MatrixMath.h"
 #include "platform/gl/GlGraphicsDevice.h"
+#include "platform/gl/CostTimer.h"
 #include "platform/gl/GlTextureUpload.h"
 
 // Turning the fixed-pipeline states into GL state and uniforms, and the
@@ -332,6 +333,7 @@ HResult GlGraphicsDevice::DrawPrimitive(PrimitiveType type, std::uint32_t startV
                                         std::uint32_t primitiveCount)
 {
     const HResult result = m_states.DrawPrimitive(type, startVertex, primitiveCount);
+    CostTimer timer(m_profiling ? &m_cost.drawSeconds : nullptr);
     if (Failed(result) || !IsOperational() || primitiveCount == 0 || !m_stream)
         return result;
     const std::uint32_t format = m_states.GetFVF();
@@ -349,6 +351,7 @@ HResult GlGraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::int32_t 
 {
     const HResult result =
         m_states.DrawIndexedPrimitive(type, baseVertex, minIndex, vertexCount, startIndex, primitiveCount);
+    CostTimer timer(m_profiling ? &m_cost.drawSeconds : nullptr);
     if (Failed(result) || !IsOperational() || primitiveCount == 0 || !m_stream || !m_indices)
         return result;
     const std::uint32_t format = m_states.GetFVF();
@@ -368,6 +371,7 @@ HResult GlGraphicsDevice::DrawPrimitiveUP(PrimitiveType type, std::uint32_t prim
                                           const void* vertices, std::uint32_t stride)
 {
     const HResult result = m_states.DrawPrimitiveUP(type, primitiveCount, vertices, stride);
+    CostTimer timer(m_profiling ? &m_cost.drawSeconds : nullptr);
     if (Failed(result) || !IsOperational() || primitiveCount == 0)
         return result;
     const std::uint32_t format = m_states.GetFVF();

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include "platform/gl/Letterbox.h"
 #include "platform/gl/SdlScanCodes.h"
 
 namespace platform {
@@ -69,16 +70,16 @@ bool SdlInputDevice::HandleEvent(const SDL_Event& event)
 
 void SdlInputDevice::MoveMouse(std::uint32_t windowId, int x, int y)
 {
-    float scaleX = 1.0f, scaleY = 1.0f;
+    float px = static_cast<float>(x), py = static_cast<float>(y);
     int width = 0, height = 0;
-    if (SDL_Window* window = SDL_GetWindowFromID(windowId)) {
+    if (SDL_Window* window = SDL_GetWindowFromID(windowId))
         SDL_GetWindowSize(window, &width, &height);
-        if (width > 0 && height > 0) {
-            scaleX = static_cast<float>(m_width) / static_cast<float>(width);
-            scaleY = static_cast<float>(m_height) / static_cast<float>(height);
-        }
-    }
-    m_state.MoveMouseTo(static_cast<float>(x) * scaleX, static_cast<float>(y) * scaleY);
+    // The picture fills the window, or the display with bars, as the
+    // device presents it.
+    if (width > 0 && height > 0)
+        Letterbox::Fit(m_width, m_height, width, height)
+            .ToPicture(m_width, m_height, static_cast<float>(x), static_cast<float>(y), &px, &py);
+    m_state.MoveMouseTo(px, py);
 }
 
 } // namespace platform

@@ -25,6 +25,7 @@ class SdlInputDevice : public InputDevice {
     bool IsButtonDown(int index) const override { return m_state.IsButtonDown(index); }
     float GetMouseX() const override { return m_state.GetMouseX(); }
     float GetMouseY() const override { return m_state.GetMouseY(); }
+    bool TakeEvent(InputEvent* event) override { return m_state.TakeEvent(event); }
     // The keys, buttons and mouse the events set; input played back from a
     // recording is written here too.
     HeadlessInputDevice& GetState() { return m_state; }

@@ -17,6 +17,15 @@ void AskForCoreContext()
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
 }
 
+// Full screen covers the display at its own mode: switching the display to
+// the game's size would magnify and crop the picture where the display has
+// no such mode. The device scales the picture into it, bars where the
+// aspects differ.
+Uint32 FullscreenFlag(bool windowed)
+{
+    return windowed ? 0u : static_cast<Uint32>(SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
 } // namespace
 
 std::unique_ptr<SdlWindow> SdlWindow::Open(const char* title, std::uint32_t width, std::uint32_t height,
@@ -28,7 +37,7 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(const char* title, std::uint32_t widt
     }
     AskForCoreContext();
     std::unique_ptr<SdlWindow> window(new SdlWindow());
-    Uint32 flags = SDL_WINDOW_OPENGL | (windowed ? 0u : static_cast<Uint32>(SDL_WINDOW_FULLSCREEN));
+    Uint32 flags = SDL_WINDOW_OPENGL | FullscreenFlag(windowed);
     window->m_window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                         static_cast<int>(width), static_cast<int>(height), flags);
     if (!window->m_window) {
@@ -40,9 +49,18 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(const char* title, std::uint32_t widt
         *error = SdlError("no OpenGL 3.3 core context");
         return nullptr;
     }
-    // The game paces itself; waiting for the display would halve slow frames.
-    SDL_GL_SetSwapInterval(0);
+    window->SetVerticalSync(false);
     return window;
+}
+
+bool SdlWindow::SetVerticalSync(bool wait)
+{
+    if (!wait)
+        return SDL_GL_SetSwapInterval(0) == 0;
+    // Adaptive sync shows a late frame at once instead of waiting a whole
+    // further blank, which would halve the rate of slow frames; where the
+    // driver lacks it, plain sync.
+    return SDL_GL_SetSwapInterval(-1) == 0 || SDL_GL_SetSwapInterval(1) == 0;
 }
 
 SdlWindow::~SdlWindow()
@@ -56,9 +74,14 @@ SdlWindow::~SdlWindow()
 
 void SdlWindow::Swap() { SDL_GL_SwapWindow(m_window); }
 
+void SdlWindow::GetDrawableSize(int* width, int* height) const
+{
+    SDL_GL_GetDrawableSize(m_window, width, height);
+}
+
 void SdlWindow::Resize(std::uint32_t width, std::uint32_t height, bool windowed)
 {
-    SDL_SetWindowFullscreen(m_window, windowed ? 0u : static_cast<Uint32>(SDL_WINDOW_FULLSCREEN));
+    SDL_SetWindowFullscreen(m_window, FullscreenFlag(windowed));
     SDL_SetWindowSize(m_window, static_cast<int>(width), static_cast<int>(height));
 }
 

@@ -14,6 +14,7 @@
 --   "main"            the game's messages ("level_failed", ...) and the
 --                     keys of the actions other than driving
 --   "results"         the results screen's buttons
+--   "keys"            the keys pressed ("key_down": scan code, action)
 
 local CIRCUITS = { "level1", "level2" }
 -- The packs the game's data comes in: the host will not start without them.
@@ -663,6 +664,16 @@ local function leaveRace()
     call("DeleteLevel")
 end
 
+-- Back to the main menu from the race or its results, the circuits from
+-- the first again.
+local function quitRace()
+    SetActions(false)
+    leaveRace()
+    game.circuit = 1
+    backToMenu()
+    PlayMusic(MENU_MUSIC)
+end
+
 CreateScriptObject("results", "", function(self)
     eachCommand(self, function(command, p1)
         if command ~= "button" or game.state ~= "results" then
@@ -680,15 +691,30 @@ CreateScriptObject("results", "", function(self)
                 PlayMusic(MENU_MUSIC)
             end
         elseif p1 == "menu" then
-            leaveRace()
-            game.circuit = 1
-            backToMenu()
-            PlayMusic(MENU_MUSIC)
+            quitRace()
         end
     end)
     if game.state == "results" and screens.results then
         UpdateInterface(screens.results)
     end
+end)
+
+-- Escape (the "menu" action of Actions.cfg) leaves the race or its results
+-- for the main menu, the profiles and the shop for the main menu too, and
+-- the main menu for the desktop.
+CreateScriptObject("keys", "interface", function(self)
+    eachCommand(self, function(command, code, action)
+        if command ~= "key_down" or action ~= "menu" then
+            return
+        end
+        if game.state == "menu" then
+            exitGame()
+        elseif game.state == "race" or game.state == "results" then
+            quitRace()
+        else
+            backToMenu()
+        end
+    end)
 end)
 
 -- The player's starting car; a loaded or new profile fits it again.
