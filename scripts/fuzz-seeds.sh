@@ -35,4 +35,26 @@ if [ -d "$out/Wave" ] && [ -x "$build/bin/samplesounds" ]; then
   fi
   rm -rf "$work"
 fi
+# The sample's own files of the text readers and its descriptions.
+copy_sample() { # TARGET FILE...
+  local target=$1
+  shift
+  [ -d "$out/$target" ] || return 0
+  for file in "$@"; do
+    [ -f "$file" ] && cp "$file" "$out/$target/sample-$(basename "$file")"
+  done
+  return 0
+}
+copy_sample Particles "$sample/Data/Effects/particles.txt"
+copy_sample Fonts "$sample/Data/Interface/fonts.txt"
+copy_sample TextTable "$sample/Data/texts.txt"
+copy_sample Shots "$sample/Data/Effects/shots.txt"
+copy_sample ObjectXml "$sample"/Data/Descriptions/*.xml
+copy_sample Car "$sample"/Data/Descriptions/*.xml
+copy_sample InputScript scripts/sample-race.input
+# A small video with its sound, as the video generator writes them.
+if [ -d "$out/VideoSound" ] && [ -x "$build/bin/samplevideo" ]; then
+  "$build/bin/samplevideo" --tone 441 "$out/VideoSound/sample-toned.avi" 8 8 4 ff0000 00ff00 0000ff \
+    > /dev/null 2>&1 || true
+fi
 echo "seeds in $out"

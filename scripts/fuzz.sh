@@ -27,7 +27,7 @@ if [ -d /dev/shm ] && [ -w /dev/shm ]; then
 fi
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRS_FUZZ=ON \
   -DRS_BUILD_TESTS=OFF -DRS_BUILD_BENCH=OFF > /dev/null
-cmake --build "$build" -j "${JOBS:-$(nproc)}" --target fuzz_all samplesounds
+cmake --build "$build" -j "${JOBS:-$(nproc)}" --target fuzz_all samplesounds samplevideo
 bash scripts/fuzz-seeds.sh "$build" "$build/fuzz-seeds" > /dev/null
 
 if [ "$target" = all ]; then

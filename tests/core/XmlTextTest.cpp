@@ -1,49 +1,13 @@
 // The text the descriptions are parsed from keeps TinyXML within it.
-#include <cstring>
 #include <string>
-
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
 #include "core/XmlText.h"
+#include "support/GuardedBytes.h"
 
 namespace {
-
-// Bytes placed at the very end of a readable page, before a page that
-// cannot be read: a read past them stops the program. TinyXML is the
-// system's library, which the sanitizers do not look into.
-class GuardedBytes {
-  public:
-    explicit GuardedBytes(const std::string& bytes)
-    {
-        const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-        m_size = 2 * page;
-        void* pages = ::mmap(nullptr, m_size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (pages == MAP_FAILED || bytes.size() > page)
-            return;
-        m_pages = static_cast<char*>(pages);
-        ::mprotect(m_pages + page, page, PROT_NONE);
-        m_data = m_pages + page - bytes.size();
-        std::memcpy(m_data, bytes.data(), bytes.size());
-    }
-    ~GuardedBytes()
-    {
-        if (m_pages)
-            ::munmap(m_pages, m_size);
-    }
-    GuardedBytes(const GuardedBytes&) = delete;
-    GuardedBytes& operator=(const GuardedBytes&) = delete;
-
-    const char* Data() const { return m_data; }
-
-  private:
-    char* m_pages = nullptr;
-    char* m_data = nullptr;
-    std::size_t m_size = 0;
-};
 
 bool ParsesWhole(const char* text)
 {

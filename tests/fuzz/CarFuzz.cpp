@@ -20,7 +20,10 @@ std::vector<std::string> FuzzSeeds()
   <camera fov_div="2"/>
   <render><shadow name="jeep_shadow.dds"/></render>
 </car>)",
-            "<physics><geometry><wheels count=\"1e300\" radius=\"nan\"/></geometry></physics>"};
+            "<physics><geometry><wheels count=\"1e300\" radius=\"nan\"/></geometry></physics>",
+            // The declaration makes the parser read UTF-8; the text ends in
+            // the first byte of a character.
+            "<?xml version=\"1.0\"?>\n<car><camera fov_div=\"2\"/>\xC3"};
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
