@@ -231,8 +231,8 @@ TEST_F(AxisBoxShadow, TheShadowOfALightAtInfinityIsTheOneItsCornersCast)
         }
         return box;
     };
-    const Vector4 lights[] = {{0.3f, -0.2f, -1, 0}, {-0.71f, 0.13f, -0.4f, 0}, {0.05f, 0.9f, -0.33f, 0},
-                              {0.3f, -0.2f, 1, 0}};
+    const Vector4 lights[] = {
+        {0.3f, -0.2f, -1, 0}, {-0.71f, 0.13f, -0.4f, 0}, {0.05f, 0.9f, -0.33f, 0}, {0.3f, -0.2f, 1, 0}};
     const Plane grounds[] = {{0, 0, 1, 0}, {0, 0, -1, 2.5f}, {0.1f, -0.2f, 0.97f, -1.3f}};
     const Vector3 minima[] = {{-1.37f, 2.11f, 0.031f}, {103.7f, -58.3f, -0.77f}, {-0.5f, -0.5f, -0.5f}};
     const Vector3 sizes[] = {{0.9f, 1.73f, 0.41f}, {4.1f, 2.2f, 1.3f}, {0.001f, 0.002f, 0.003f}};
