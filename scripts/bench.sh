@@ -30,12 +30,15 @@ pin=()
 
 for program in "${programs[@]}"; do
   echo "running $program ..." >&2
-  "${pin[@]}" "$build/bin/$program" --benchmark_format=json >"$out/$program.json" ||
-    { echo "bench.sh: $program failed" >&2; exit 1; }
+  # The JSON goes to its own file: what the game prints while it runs
+  # (the scripts' lines) stays out of it.
+  "${pin[@]}" "$build/bin/$program" --benchmark_out="$out/$program.json" --benchmark_out_format=json \
+    >"$out/$program.txt" || { echo "bench.sh: $program failed (see $out/$program.txt)" >&2; exit 1; }
 done
 
 # value PROGRAM BENCHMARK FIELD: a field of one benchmark's result, times in
-# milliseconds; "-" when the benchmark did not run or reported an error.
+# milliseconds; "-" when the benchmark did not run, reported an error, or
+# its file cannot be read.
 value() {
   jq -r --arg name "$2" --arg field "$3" '
     def ms: if .time_unit == "ns" then 1e-6 elif .time_unit == "us" then 1e-3
@@ -43,7 +46,7 @@ value() {
     [.benchmarks[] | select(.name == $name and (.error_occurred | not))] |
     if length == 0 or (.[0][$field] == null) then "-"
     elif ($field | endswith("_time")) then .[0][$field] * (.[0] | ms)
-    else .[0][$field] end' "$out/$1.json"
+    else .[0][$field] end' "$out/$1.json" 2>/dev/null || echo "-"
 }
 
 # row FIGURE TARGET-TEXT COMPARISON LIMIT NOW

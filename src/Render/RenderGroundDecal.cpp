@@ -32,6 +32,19 @@ bool FootprintFrame(const Vector3& halfExtents, const Matrix4& placement, Matrix
     return Invert(frame, toFootprint);
 }
 
+using TriangleKey = std::array<std::int32_t, 3>;
+
+// Whether the key is among the first count taken. Compared number by
+// number, lowest first, so most keys are told apart by one comparison.
+bool IsTaken(const TriangleKey* taken, std::size_t count, const TriangleKey& key)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        if (taken[i][0] == key[0] && taken[i][1] == key[1] && taken[i][2] == key[2])
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool CPRender::BuildGroundDecal(const Vector3& halfExtents, const Matrix4& placement,
@@ -49,7 +62,7 @@ bool CPRender::BuildGroundDecal(const Vector3& halfExtents, const Matrix4& place
 
     // A triangle listed by several cells of the query is laid once; it is
     // known by its three vertex numbers in any order.
-    std::array<std::array<std::int32_t, 3>, kMaxDecalTriangles> taken;
+    std::array<TriangleKey, kMaxDecalTriangles> taken;
     std::size_t takenCount = 0;
     const std::int32_t listed = triangles ? std::clamp(triangleCount, 0, kMaxDecalTriangles) : 0;
     const std::int32_t vertexCount = mesh.GetVertexCount();
@@ -60,9 +73,9 @@ bool CPRender::BuildGroundDecal(const Vector3& halfExtents, const Matrix4& place
         if (std::any_of(corners.begin(), corners.end(),
                         [vertexCount](std::int32_t v) { return v < 0 || v >= vertexCount; }))
             continue;
-        std::array<std::int32_t, 3> key = corners;
+        TriangleKey key = corners;
         std::sort(key.begin(), key.end());
-        if (std::find(taken.begin(), taken.begin() + takenCount, key) != taken.begin() + takenCount)
+        if (IsTaken(taken.data(), takenCount, key))
             continue;
         taken[takenCount++] = key;
 

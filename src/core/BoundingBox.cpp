@@ -18,6 +18,45 @@ constexpr float kCornerSigns[8][3] = {
     {-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1}, {-1, -1, 1}, {1, -1, 1}, {1, 1, 1}, {-1, 1, 1},
 };
 
+// The terms of one corner's transform: each local coordinate, low (0) or
+// high (1), times one matrix row.
+struct CornerTerms {
+    float term[3][2][4]; // [row][low/high][output column]
+};
+
+void TransformCorners(const Vector3& centre, const Vector3& halfExtents, const Matrix4& worldMatrix,
+                      Vector3 (&corners)[8])
+{
+    // Each corner is [local 1] times the world matrix, as TransformPoint
+    // does it, summed in the same order; the corners share their products,
+    // so each is taken once. A matrix that keeps w at 1 (every placement)
+    // needs no division.
+    const float low[3] = {centre.x - halfExtents.x, centre.y - halfExtents.y, centre.z - halfExtents.z};
+    const float high[3] = {centre.x + halfExtents.x, centre.y + halfExtents.y, centre.z + halfExtents.z};
+    CornerTerms t;
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 4; ++column) {
+            t.term[row][0][column] = low[row] * worldMatrix.m[row][column];
+            t.term[row][1][column] = high[row] * worldMatrix.m[row][column];
+        }
+    }
+    for (int i = 0; i < 8; ++i) {
+        const int sx = kCornerSigns[i][0] > 0 ? 1 : 0;
+        const int sy = kCornerSigns[i][1] > 0 ? 1 : 0;
+        const int sz = kCornerSigns[i][2] > 0 ? 1 : 0;
+        float h[4];
+        for (int column = 0; column < 4; ++column)
+            h[column] = t.term[0][sx][column] + t.term[1][sy][column] + t.term[2][sz][column] +
+                        worldMatrix.m[3][column];
+        if (h[3] == 1.0f || h[3] == 0.0f) {
+            corners[i] = {h[0], h[1], h[2]};
+            continue;
+        }
+        const float inv = 1.0f / h[3];
+        corners[i] = {h[0] * inv, h[1] * inv, h[2] * inv};
+    }
+}
+
 } // namespace
 
 CPBoundingBox::CPBoundingBox(const Vector3& centre, const Vector3& halfExtents)
@@ -35,12 +74,7 @@ void CPBoundingBox::Transform()
     if (halfExtents.z < kMinHalfExtent)
         halfExtents.z = kMinHalfExtent;
 
-    for (int i = 0; i < 8; ++i) {
-        const Vector3 local{centre.x + kCornerSigns[i][0] * halfExtents.x,
-                            centre.y + kCornerSigns[i][1] * halfExtents.y,
-                            centre.z + kCornerSigns[i][2] * halfExtents.z};
-        corners[i] = TransformPoint(local, worldMatrix);
-    }
+    TransformCorners(centre, halfExtents, worldMatrix, corners);
 
     for (int f = 0; f < 6; ++f) {
         const Vector3& a = corners[kFaceCorners[f][0]];

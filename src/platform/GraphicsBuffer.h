@@ -25,7 +25,8 @@ class GraphicsBuffer : public GraphicsResource {
     const std::uint8_t* GetBytes() const { return m_bytes.data(); }
 
   protected:
-    GraphicsBuffer(HeadlessGraphicsDevice* device, std::uint32_t length, std::uint32_t usage, ResourcePool pool);
+    GraphicsBuffer(HeadlessGraphicsDevice* device, std::uint32_t length, std::uint32_t usage,
+                   ResourcePool pool);
 
   private:
     std::vector<std::uint8_t> m_bytes;
@@ -41,8 +42,8 @@ class VertexBuffer : public GraphicsBuffer {
 
   private:
     friend class HeadlessGraphicsDevice;
-    VertexBuffer(HeadlessGraphicsDevice* device, std::uint32_t length, std::uint32_t usage, std::uint32_t format,
-                 ResourcePool pool)
+    VertexBuffer(HeadlessGraphicsDevice* device, std::uint32_t length, std::uint32_t usage,
+                 std::uint32_t format, ResourcePool pool)
         : GraphicsBuffer(device, length, usage, pool), m_format(format)
     {
     }
@@ -55,14 +56,34 @@ class IndexBuffer : public GraphicsBuffer {
     std::uint32_t GetIndexSize() const { return m_format == IndexFormat::Index16 ? 2 : 4; }
     std::uint32_t GetIndexCount() const { return GetLength() / GetIndexSize(); }
 
+    // The smallest and largest index of `count` indices from `start`; the
+    // range must lie inside the buffer. Ranges are remembered until the next
+    // lock, so the draws of an unchanged buffer read their indices once.
+    struct IndexSpan {
+        std::uint32_t lowest = 0;
+        std::uint32_t highest = 0;
+    };
+    IndexSpan GetIndexSpan(std::uint32_t start, std::uint32_t count);
+
   private:
     friend class HeadlessGraphicsDevice;
+    struct KnownSpan {
+        std::uint32_t start = 0;
+        std::uint32_t count = 0;
+        IndexSpan span;
+    };
+    static constexpr std::size_t kKnownSpans = 32;
+    IndexSpan ReadIndexSpan(std::uint32_t start, std::uint32_t count) const;
+
     IndexBuffer(HeadlessGraphicsDevice* device, std::uint32_t length, std::uint32_t usage, IndexFormat format,
                 ResourcePool pool)
         : GraphicsBuffer(device, length, usage, pool), m_format(format)
     {
     }
     IndexFormat m_format;
+    std::vector<KnownSpan> m_knownSpans;
+    std::size_t m_nextKnownSpan = 0; // the one to replace when all are taken
+    std::uint32_t m_knownAtLock = 0; // the lock count the spans were read at
 };
 
 } // namespace platform

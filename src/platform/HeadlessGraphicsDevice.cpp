@@ -93,8 +93,9 @@ void HeadlessGraphicsDevice::RestoreDefaultStates()
 
 // ---- Resources ----
 
-HResult HeadlessGraphicsDevice::CreateVertexBuffer(std::uint32_t length, std::uint32_t usage, std::uint32_t format,
-                                           ResourcePool pool, VertexBuffer** out)
+HResult HeadlessGraphicsDevice::CreateVertexBuffer(std::uint32_t length, std::uint32_t usage,
+                                                   std::uint32_t format, ResourcePool pool,
+                                                   VertexBuffer** out)
 {
     if (!out)
         return kInvalidCall;
@@ -108,8 +109,8 @@ HResult HeadlessGraphicsDevice::CreateVertexBuffer(std::uint32_t length, std::ui
     return S_OK;
 }
 
-HResult HeadlessGraphicsDevice::CreateIndexBuffer(std::uint32_t length, std::uint32_t usage, IndexFormat format,
-                                          ResourcePool pool, IndexBuffer** out)
+HResult HeadlessGraphicsDevice::CreateIndexBuffer(std::uint32_t length, std::uint32_t usage,
+                                                  IndexFormat format, ResourcePool pool, IndexBuffer** out)
 {
     if (!out)
         return kInvalidCall;
@@ -125,8 +126,8 @@ HResult HeadlessGraphicsDevice::CreateIndexBuffer(std::uint32_t length, std::uin
 }
 
 HResult HeadlessGraphicsDevice::CreateTexture(std::uint32_t width, std::uint32_t height, std::uint32_t levels,
-                                      std::uint32_t usage, PixelFormat format, ResourcePool pool,
-                                      Texture** out)
+                                              std::uint32_t usage, PixelFormat format, ResourcePool pool,
+                                              Texture** out)
 {
     if (!out)
         return kInvalidCall;
@@ -144,8 +145,9 @@ HResult HeadlessGraphicsDevice::CreateTexture(std::uint32_t width, std::uint32_t
     return S_OK;
 }
 
-HResult HeadlessGraphicsDevice::CreateCubeTexture(std::uint32_t edge, std::uint32_t levels, std::uint32_t usage,
-                                          PixelFormat format, ResourcePool pool, CubeTexture** out)
+HResult HeadlessGraphicsDevice::CreateCubeTexture(std::uint32_t edge, std::uint32_t levels,
+                                                  std::uint32_t usage, PixelFormat format, ResourcePool pool,
+                                                  CubeTexture** out)
 {
     if (!out)
         return kInvalidCall;
@@ -216,7 +218,7 @@ void HeadlessGraphicsDevice::Log(const DeviceCall& call)
 }
 
 void HeadlessGraphicsDevice::LogStateCall(DeviceCall::Kind kind, std::uint32_t index, std::uint32_t state,
-                                  std::uint32_t value)
+                                          std::uint32_t value)
 {
     if (!m_logCalls)
         return;
@@ -242,7 +244,8 @@ std::uint32_t HeadlessGraphicsDevice::GetRenderState(RenderState state) const
     return state < RenderState::Count ? m_renderStates[Slot(state)] : 0;
 }
 
-HResult HeadlessGraphicsDevice::SetSamplerState(std::uint32_t sampler, SamplerState state, std::uint32_t value)
+HResult HeadlessGraphicsDevice::SetSamplerState(std::uint32_t sampler, SamplerState state,
+                                                std::uint32_t value)
 {
     if (sampler >= kMaxSamplers || state >= SamplerState::Count)
         return kInvalidCall;
@@ -258,7 +261,8 @@ std::uint32_t HeadlessGraphicsDevice::GetSamplerState(std::uint32_t sampler, Sam
     return m_samplerStates[sampler][Slot(state)];
 }
 
-HResult HeadlessGraphicsDevice::SetTextureStageState(std::uint32_t stage, StageState state, std::uint32_t value)
+HResult HeadlessGraphicsDevice::SetTextureStageState(std::uint32_t stage, StageState state,
+                                                     std::uint32_t value)
 {
     if (stage >= kMaxTextureStages || state >= StageState::Count)
         return kInvalidCall;
@@ -397,8 +401,8 @@ Texture* HeadlessGraphicsDevice::GetTexture(std::uint32_t stage) const
     return stage < kMaxSamplers ? m_textures[stage] : nullptr;
 }
 
-HResult HeadlessGraphicsDevice::SetStreamSource(std::uint32_t stream, VertexBuffer* buffer, std::uint32_t offset,
-                                        std::uint32_t stride)
+HResult HeadlessGraphicsDevice::SetStreamSource(std::uint32_t stream, VertexBuffer* buffer,
+                                                std::uint32_t offset, std::uint32_t stride)
 {
     if (stream != 0 || (buffer && buffer->GetDevice() != this))
         return kInvalidCall;
@@ -418,7 +422,8 @@ HResult HeadlessGraphicsDevice::SetIndices(IndexBuffer* buffer)
 
 // ---- Frame ----
 
-HResult HeadlessGraphicsDevice::Clear(std::uint32_t flags, std::uint32_t color, float z, std::uint32_t stencil)
+HResult HeadlessGraphicsDevice::Clear(std::uint32_t flags, std::uint32_t color, float z,
+                                      std::uint32_t stencil)
 {
     if (flags == 0 || (flags & ~(clear::kTarget | clear::kZBuffer | clear::kStencil)) != 0)
         return kInvalidCall;
@@ -479,7 +484,7 @@ HResult HeadlessGraphicsDevice::RecordDraw(DrawRecord& record)
 }
 
 HResult HeadlessGraphicsDevice::DrawPrimitive(PrimitiveType type, std::uint32_t startVertex,
-                                      std::uint32_t primitiveCount)
+                                              std::uint32_t primitiveCount)
 {
     if (!m_inScene || primitiveCount == 0 || primitiveCount > m_caps.maxPrimitiveCount)
         return kInvalidCall;
@@ -503,8 +508,8 @@ HResult HeadlessGraphicsDevice::DrawPrimitive(PrimitiveType type, std::uint32_t 
 }
 
 HResult HeadlessGraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::int32_t baseVertex,
-                                             std::uint32_t minIndex, std::uint32_t vertexCount,
-                                             std::uint32_t startIndex, std::uint32_t primitiveCount)
+                                                     std::uint32_t minIndex, std::uint32_t vertexCount,
+                                                     std::uint32_t startIndex, std::uint32_t primitiveCount)
 {
     if (!m_inScene || primitiveCount == 0 || primitiveCount > m_caps.maxPrimitiveCount || vertexCount == 0)
         return kInvalidCall;
@@ -522,20 +527,10 @@ HResult HeadlessGraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::in
     if (first < 0 || first + vertexCount > capacity)
         return kInvalidCall;
     // And every index must lie inside the range the caller declared.
-    const std::uint8_t* bytes = m_indices->GetBytes();
-    const std::uint32_t indexSize = m_indices->GetIndexSize();
-    for (std::uint64_t i = startIndex; i < startIndex + indexCount; ++i) {
-        std::uint32_t index = 0;
-        if (indexSize == 2) {
-            std::uint16_t small = 0;
-            std::memcpy(&small, bytes + i * 2, 2);
-            index = small;
-        } else {
-            std::memcpy(&index, bytes + i * 4, 4);
-        }
-        if (index < minIndex || index >= minIndex + vertexCount)
-            return kInvalidCall;
-    }
+    const IndexBuffer::IndexSpan span =
+        m_indices->GetIndexSpan(startIndex, static_cast<std::uint32_t>(indexCount));
+    if (span.lowest < minIndex || span.highest - minIndex >= vertexCount)
+        return kInvalidCall;
     DrawRecord record;
     record.kind = DrawRecord::Kind::IndexedPrimitive;
     record.type = type;
@@ -551,7 +546,7 @@ HResult HeadlessGraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::in
 }
 
 HResult HeadlessGraphicsDevice::DrawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount,
-                                        const void* vertices, std::uint32_t stride)
+                                                const void* vertices, std::uint32_t stride)
 {
     if (!m_inScene || !vertices || stride == 0 || primitiveCount == 0 ||
         primitiveCount > m_caps.maxPrimitiveCount)

@@ -209,3 +209,50 @@ TEST_F(AxisBoxShadow, AnEmptyBoxCastsNoShadow)
     EXPECT_TRUE(box.IsEmpty());
     EXPECT_TRUE(Near(box.minimum, {1e6f, 1e6f, 1e6f}));
 }
+
+// The shadow of a box under a light at infinity is found from its extremes
+// rather than corner by corner; it must be the very box the corners give,
+// to the bit, or a seeded race would not repeat. The reference here is the
+// corner-by-corner widening.
+TEST_F(AxisBoxShadow, TheShadowOfALightAtInfinityIsTheOneItsCornersCast)
+{
+    const auto cornerByCorner = [](AxisBox box) {
+        const Vector3 lo = box.minimum, hi = box.maximum;
+        for (int i = 0; i < 8; ++i) {
+            const Vector3 corner{(i & 1) ? hi.x : lo.x, (i & 2) ? hi.y : lo.y, (i & 4) ? hi.z : lo.z};
+            const Vector4 h = TransformHomogeneous(corner, GetShadowMatrix());
+            if (h.w == 0.0f)
+                continue;
+            const Vector3 image{h.x / h.w, h.y / h.w, h.z / h.w};
+            if (!IsFinite(image))
+                continue;
+            box.minimum = ComponentMin(box.minimum, image);
+            box.maximum = ComponentMax(box.maximum, image);
+        }
+        return box;
+    };
+    const Vector4 lights[] = {
+        {0.3f, -0.2f, -1, 0}, {-0.71f, 0.13f, -0.4f, 0}, {0.05f, 0.9f, -0.33f, 0}, {0.3f, -0.2f, 1, 0}};
+    const Plane grounds[] = {{0, 0, 1, 0}, {0, 0, -1, 2.5f}, {0.1f, -0.2f, 0.97f, -1.3f}};
+    const Vector3 minima[] = {{-1.37f, 2.11f, 0.031f}, {103.7f, -58.3f, -0.77f}, {-0.5f, -0.5f, -0.5f}};
+    const Vector3 sizes[] = {{0.9f, 1.73f, 0.41f}, {4.1f, 2.2f, 1.3f}, {0.001f, 0.002f, 0.003f}};
+    for (const Vector4& light : lights) {
+        for (const Plane& ground : grounds) {
+            GetShadowMatrix() = ShadowMatrix(light, ground);
+            for (const Vector3& minimum : minima) {
+                for (const Vector3& size : sizes) {
+                    const AxisBox box = MakeBox(minimum, minimum + size);
+                    AxisBox fast = box;
+                    fast.AddShadow();
+                    const AxisBox expected = cornerByCorner(box);
+                    EXPECT_EQ(fast.minimum.x, expected.minimum.x);
+                    EXPECT_EQ(fast.minimum.y, expected.minimum.y);
+                    EXPECT_EQ(fast.minimum.z, expected.minimum.z);
+                    EXPECT_EQ(fast.maximum.x, expected.maximum.x);
+                    EXPECT_EQ(fast.maximum.y, expected.maximum.y);
+                    EXPECT_EQ(fast.maximum.z, expected.maximum.z);
+                }
+            }
+        }
+    }
+}

@@ -158,3 +158,36 @@ TEST(BoundingBox, AnUntransformedBoxIsNeverHit)
     EXPECT_FALSE(box.IntersectRay({0, 0, 0}, {1, 0, 0}, nearest, face));
     EXPECT_EQ(nearest, 100);
 }
+
+// The corners share their products; each must still be exactly the point
+// the box's matrix gives for it, for a placement and for a matrix with a
+// projective column alike.
+TEST(BoundingBox, EveryCornerIsItsLocalCornerCarriedByTheMatrix)
+{
+    Matrix4 projective = RotationMatrixYawPitchRoll(0.4f, -0.2f, 1.1f);
+    projective.m[0][3] = 0.05f;
+    projective.m[2][3] = -0.02f;
+    projective.m[3][3] = 1.3f;
+    const Matrix4 matrices[] = {
+        IdentityMatrix(),
+        RotationMatrixYawPitchRoll(0.3f, 0.1f, 0.2f) * TranslationMatrix(10.7f, -20.3f, 0.45f),
+        RotationMatrixZ(2.9f) * TranslationMatrix(-311.1f, 57.9f, 3.3f),
+        projective,
+    };
+    const float signs[8][3] = {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1},
+                               {-1, -1, 1},  {1, -1, 1},  {1, 1, 1},  {-1, 1, 1}};
+    for (const Matrix4& matrix : matrices) {
+        CPBoundingBox box({0.13f, -1.7f, 0.9f}, {2.05f, 0.77f, 0.31f});
+        box.worldMatrix = matrix;
+        box.Transform();
+        for (int i = 0; i < 8; ++i) {
+            const Vector3 local{box.centre.x + signs[i][0] * box.halfExtents.x,
+                                box.centre.y + signs[i][1] * box.halfExtents.y,
+                                box.centre.z + signs[i][2] * box.halfExtents.z};
+            const Vector3 expected = TransformPoint(local, matrix);
+            EXPECT_EQ(box.corners[i].x, expected.x) << i;
+            EXPECT_EQ(box.corners[i].y, expected.y) << i;
+            EXPECT_EQ(box.corners[i].z, expected.z) << i;
+        }
+    }
+}

@@ -243,6 +243,33 @@ TEST(GraphicsDevice, DrawsAreCheckedAndListedPerFrame)
     EXPECT_EQ(device.GetPresentCount(), 1u);
 }
 
+// The device remembers which index ranges it has read; a lock that changes
+// the indices must make it read them again.
+TEST(GraphicsDevice, IndicesWrittenAfterADrawAreCheckedAgain)
+{
+    HeadlessGraphicsDevice device;
+    BoundTriangles bound(device, 4, {0, 1, 2, 2, 1, 3});
+    ASSERT_EQ(device.BeginScene(), S_OK);
+    const auto drawBoth = [&] {
+        return device.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 0, 4, 0, 2);
+    };
+    const auto setLastIndex = [&](std::uint16_t index) {
+        void* data = nullptr;
+        ASSERT_EQ(bound.indexBuffer->Lock(10, 2, &data, 0), S_OK);
+        std::memcpy(data, &index, 2);
+        bound.indexBuffer->Unlock();
+    };
+    ASSERT_EQ(drawBoth(), S_OK);
+    setLastIndex(4); // one past the four vertices the draw declares
+    EXPECT_EQ(drawBoth(), kInvalidCall);
+    EXPECT_EQ(device.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 0, 4, 0, 1), S_OK);
+    setLastIndex(3);
+    EXPECT_EQ(drawBoth(), S_OK);
+    EXPECT_EQ(device.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 1, 3, 3, 1), S_OK);
+    EXPECT_EQ(device.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 2, 2, 3, 1), kInvalidCall);
+    ASSERT_EQ(device.EndScene(), S_OK);
+}
+
 TEST(GraphicsDevice, ReleasingABoundResourceUnbindsIt)
 {
     HeadlessGraphicsDevice device;
