@@ -3,6 +3,7 @@
 // fonts, the car descriptions and the game data files, without one
 // complaint in the log.
 #include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -124,11 +125,15 @@ std::string TextureOf(const CPGameObject& object)
 
 TEST(SampleDataLoad, CarsHaveABodyACabFourWheelsTwoGunsAndTheirDescription)
 {
-    // The player's own car belongs to the script object "jeep", which the
-    // start script makes before any level loads; the opponents to none.
+    // The player's own car belongs to the script object "jeep", the
+    // opponent of grid slot N to "rivalN", which the start script makes
+    // before any level loads; the demo's copy of the player's car to none.
     CPScriptObject jeep;
+    std::array<CPScriptObject, 7> rivals;
     SampleWorld world;
     world.registry.Register("jeep", "", &jeep);
+    for (std::size_t i = 0; i < rivals.size(); ++i)
+        world.registry.Register("rival" + std::to_string(i + 1), "", &rivals[i]);
     std::vector<std::string> scenes = {"zil_130_.rdf", "zil_130__enemy.rdf"};
     for (const char* model : {"tvr", "viper"})
         for (int slot = 1; slot <= 7; ++slot)
@@ -139,8 +144,12 @@ TEST(SampleDataLoad, CarsHaveABodyACabFourWheelsTwoGunsAndTheirDescription)
         SCOPED_TRACE(scene);
         CPGameObject* car = world.Load(scene);
         ASSERT_NE(car, nullptr);
-        const bool players = scene == "zil_130_.rdf";
-        EXPECT_EQ(car->GetOwnerObject().Get(), players ? static_cast<CPObject*>(&jeep) : nullptr);
+        const CPObject* owner = nullptr;
+        if (scene == "zil_130_.rdf")
+            owner = &jeep;
+        else if (scene != "zil_130__enemy.rdf")
+            owner = &rivals[static_cast<std::size_t>(scene[scene.find('_') - 1] - '1')];
+        EXPECT_EQ(car->GetOwnerObject().Get(), owner);
         EXPECT_EQ(car->GetName(), "body");
         EXPECT_EQ(ChildNames(*car),
                   (std::vector<std::string>{"cab", "mgun", "rlauncher", "w0", "w1", "w2", "w3"}));
