@@ -485,6 +485,9 @@ std::string Shots()
     for (const auto& e : effects)
         t += std::string(e.name) + " effect " + e.effect + " " + Num(e.lifetime) + " none\n";
     t += "// flame: gravity (negative rises) sound\nflame flame -2.000 none\n";
+    // Laid by the mine key under the shop's mine's own name.
+    t += "// mine: arming time, trigger radius, damage, blast kind, lift, sound\n"
+         "mine1 mine 1.000 1.500 40.000 rocket_exp2 6.000 none\n";
     return t;
 }
 

@@ -6,7 +6,7 @@
 // name) and three the opponents drive, a light roadster, a coupe and a
 // heavy pickup, each with its own mesh and description, so their top
 // speeds and grip differ. Every car has a body, a cab, four round wheels
-// that turn and two guns on its roof. The levels ask for their opponents by
+// that turn and two guns on its flanks. The levels ask for their opponents by
 // the level's model and slot ("tvr3_enemy.rdf" on level1, "viper3_..." on
 // level2); each such scene file picks a model and paints it its own colour.
 #include <clocale>
@@ -120,17 +120,22 @@ const char* const kFlares[] = {"", "_01", "_02", "_03"};
 // race shows the one of the chosen weapon slot.
 const char* const kGuns[] = {"mgun", "rlauncher"};
 
-// A gun on the roof with its four muzzle flashes, which the race shows one
-// after the other as the gun fires: the machine gun in front, the rocket
-// launcher, a fatter tube, behind it.
-void AddGun(MeshText& mesh, const CarShape& car, double roof, int which)
+// Where the guns stand: low on the car's flanks, inside the height of
+// every model's body. A gun turns only about the vertical, so its shots
+// cross the road at its own height, and from there they meet any car.
+constexpr double kGunHeight = 0.8;
+
+// A gun on a flank with its four muzzle flashes, which the race shows one
+// after the other as the gun fires: the machine gun on the right, the
+// rocket launcher, a fatter tube, on the left.
+void AddGun(MeshText& mesh, const CarShape& car, int which)
 {
     const std::string name = kGuns[which];
-    const double y = car.cabShift + (which == 0 ? -0.2 : 0.45);
     const double tube = which == 0 ? 0.04 : 0.09;
+    const double side = car.body.x + 0.16;
     mesh.BeginNode(name);
-    mesh.Line("placement " + Num(which == 0 ? 0.2 : -0.25) + " " + Num(y) + " " + Num(roof + 0.12) +
-              " 0 0 0 1");
+    mesh.Line("placement " + Num(which == 0 ? side : -side) + " " + Num(car.cabShift - 0.2) + " " +
+              Num(kGunHeight) + " 0 0 0 1");
     mesh.Block(Point{0, 0, 0}, Point{0.14, 0.2, 0.1});
     mesh.Block(Point{0, -0.55, 0.02}, Point{tube, 0.4, tube});
     for (int i = 0; i < 4; ++i) {
@@ -159,14 +164,13 @@ std::string MeshDescription(const CarShape& car)
     // second size when read.
     mesh.Line("part box " + Num(car.body.x) + " " + Num(car.body.z * 2) + " " + Num(car.body.y) + " 0 0 " +
               Num(car.wheelRadius) + " 0 0 0 1 0 " + Num(car.mass));
-    const double roof = bodyCentre + car.body.z + 2 * car.cab.z;
     mesh.BeginNode("cab");
     mesh.Line("placement 0 " + Num(car.cabShift) + " " + Num(bodyCentre + car.body.z + car.cab.z) +
               " 0 0 0 1");
     mesh.Block(Point{0, 0, 0}, car.cab);
     mesh.EndNode();
     for (int gun = 0; gun < 2; ++gun)
-        AddGun(mesh, car, roof, gun);
+        AddGun(mesh, car, gun);
     for (int i = 0; i < 4; ++i) {
         // w0 and w2 on the left, front wheels first.
         const double x = (i % 2 == 0 ? -1 : 1) * car.track;
@@ -180,15 +184,16 @@ std::string MeshDescription(const CarShape& car)
     return mesh.Text();
 }
 
-// The player's own car belongs to the script object "jeep": activated at
-// the level's start, it tells that script its address, and the script
-// hands it to each frame's scene.
-std::string SceneLines(const CarShape& car, const std::string& colour, bool players)
+// The player's own car belongs to the script object "jeep", the opponent
+// of grid slot N to "rivalN": activated at the level's start, a car tells
+// its script its address, and the script arms it, takes its hits and (the
+// player's) hands it to each frame's scene.
+std::string SceneLines(const CarShape& car, const std::string& colour, const std::string& script)
 {
     std::string lines = "description = " + std::string(car.model) + ".xml\n";
     lines += sample::Section("body", "diffuse.fx", "car_" + colour + ".tga") + "shadow = 1\n";
-    if (players)
-        lines += "script = jeep\n";
+    if (!script.empty())
+        lines += "script = " + script + "\n";
     lines += sample::Section("cab", "diffuse.fx", "car_glass.tga");
     for (const char* gun : kGuns) {
         lines += sample::Section(gun, "diffuse.fx", "gun.tga");
@@ -247,14 +252,16 @@ bool WriteModel(const CarShape& car, const std::string& colour, bool players, co
 {
     const std::string meshFile = std::string(car.model) + ".p3d";
     return sample::WriteFile(sources / (meshFile + ".txt"),
-                             MeshDescription(car) + "scene\n" + SceneLines(car, colour, players)) &&
+                             MeshDescription(car) + "scene\n" +
+                                 SceneLines(car, colour, players ? "jeep" : "")) &&
            sample::WriteFile(descriptions / (std::string(car.model) + ".xml"), Description(car));
 }
 
-bool WriteScene(const fs::path& file, const CarShape& car, const std::string& colour, bool players)
+bool WriteScene(const fs::path& file, const CarShape& car, const std::string& colour,
+                const std::string& script)
 {
-    return sample::WriteFile(file, "mesh = " + std::string(car.model) + ".p3d\n" +
-                                       SceneLines(car, colour, players));
+    return sample::WriteFile(file,
+                             "mesh = " + std::string(car.model) + ".p3d\n" + SceneLines(car, colour, script));
 }
 
 bool WriteCars(const fs::path& sources, const fs::path& meshes, const fs::path& descriptions)
@@ -262,19 +269,20 @@ bool WriteCars(const fs::path& sources, const fs::path& meshes, const fs::path& 
     // The player's: "zil_130_.rdf" comes with its mesh; in demo mode the
     // game asks for "zil_130__enemy.rdf".
     if (!WriteModel(kPlayerCar, "blue", true, sources, descriptions) ||
-        !WriteScene(meshes / "zil_130__enemy.rdf", kPlayerCar, "blue", false))
+        !WriteScene(meshes / "zil_130__enemy.rdf", kPlayerCar, "blue", ""))
         return false;
     for (const CarShape& car : kOpponentCars)
         if (!WriteModel(car, "red", false, sources, descriptions))
             return false;
     for (const char* level : kLevelModels) {
         const std::string model = level;
-        if (!WriteScene(meshes / (model + "_enemy.rdf"), kOpponentCars[0], "red", false))
+        if (!WriteScene(meshes / (model + "_enemy.rdf"), kOpponentCars[0], "red", ""))
             return false;
         for (int slot = 1; slot <= static_cast<int>(std::size(kSlots)); ++slot) {
             const Opponent& opponent = kSlots[slot - 1];
             const fs::path file = meshes / (model + std::to_string(slot) + "_enemy.rdf");
-            if (!WriteScene(file, kOpponentCars[opponent.model], opponent.colour, false))
+            if (!WriteScene(file, kOpponentCars[opponent.model], opponent.colour,
+                            "rival" + std::to_string(slot)))
                 return false;
         }
     }

@@ -180,14 +180,43 @@ Extent AddRoad(MeshText& mesh, const std::vector<Section>& sections, const Track
     return extent;
 }
 
-// The walls: on each side an inner face, a top and an outer face.
-Extent AddWalls(MeshText& mesh, const std::vector<Section>& sections, const TrackParams& params,
-                const Stretch& stretch)
+// The longest piece of wall one part box covers. A box stands square to
+// the axes, so along a wall that runs aslant it reaches past the wall's
+// face by up to half its length: short pieces keep the road between the
+// walls free for rays (a blow, a shot) that travel over it.
+constexpr double kWallBoxLength = 2.0;
+
+// Part boxes that follow one side's wall from section i to section i + 1.
+void AddWallBoxes(MeshText& mesh, const Section& from, const Section& to, double inner, double outer,
+                  double height)
+{
+    const double along = std::hypot(to.centre.x - from.centre.x, to.centre.y - from.centre.y);
+    const int pieces = std::max(1, static_cast<int>(std::ceil(along / kWallBoxLength)));
+    const Point a[2] = {Offset(from, inner, 0), Offset(from, outer, 0)};
+    const Point b[2] = {Offset(to, inner, 0), Offset(to, outer, 0)};
+    for (int k = 0; k < pieces; ++k) {
+        Extent box;
+        for (const double t : {static_cast<double>(k) / pieces, static_cast<double>(k + 1) / pieces}) {
+            for (int face = 0; face < 2; ++face) {
+                const Point p{a[face].x + (b[face].x - a[face].x) * t,
+                              a[face].y + (b[face].y - a[face].y) * t,
+                              a[face].z + (b[face].z - a[face].z) * t};
+                box.Add(Point{p.x, p.y, p.z - 1.0});
+                box.Add(Point{p.x, p.y, p.z + height});
+            }
+        }
+        box.WriteBox(mesh);
+    }
+}
+
+// The walls: on each side an inner face, a top and an outer face, and the
+// part boxes that rays and the culling see of them.
+void AddWalls(MeshText& mesh, const std::vector<Section>& sections, const TrackParams& params,
+              const Stretch& stretch, bool boxes = false)
 {
     const int count = static_cast<int>(sections.size());
     const int rows = stretch.last - stretch.first;
     const double h = params.wallHeight;
-    Extent extent;
     for (int side = 0; side < 2; ++side) {
         const double sign = side == 0 ? 1.0 : -1.0;
         const double inner = sign * params.width / 2;
@@ -199,8 +228,6 @@ Extent AddWalls(MeshText& mesh, const std::vector<Section>& sections, const Trac
             const double v = i * params.length / count / (4 * h);
             const Point corners[4] = {Offset(s, inner, 0), Offset(s, inner, h), Offset(s, outer, h),
                                       Offset(s, outer, -1.0)};
-            for (const Point& corner : corners)
-                extent.Add(corner);
             mesh.Vertex(corners[0], in, v, 1.0);
             mesh.Vertex(corners[1], in, v, 0.0);
             mesh.Vertex(corners[2], Point{0, 0, 1}, v, 0.0);
@@ -216,8 +243,9 @@ Extent AddWalls(MeshText& mesh, const std::vector<Section>& sections, const Trac
                     mesh.Quad(a + k, a + k + 1, b + k + 1, b + k);
             }
         }
+        for (int i = stretch.first; boxes && i < stretch.last; ++i)
+            AddWallBoxes(mesh, sections[i % count], sections[(i + 1) % count], inner, outer, h);
     }
-    return extent;
 }
 
 // The stretches the scene's road and walls are cut into, so that the level
@@ -291,7 +319,7 @@ std::string SceneMesh(const std::vector<Section>& sections, const TrackParams& p
         mesh.EndNode();
         const std::string walls = PieceName("walls", i);
         mesh.BeginNode(walls);
-        AddWalls(mesh, sections, params, stretches[i]).WriteBox(mesh);
+        AddWalls(mesh, sections, params, stretches[i], true);
         mesh.EndNode();
         scene += sample::Section(road, "diffuse.fx", params.roadTexture) +
                  sample::Section(walls, "diffuse.fx", params.wallTexture);

@@ -331,9 +331,11 @@ void CPGameObject::SetBoundingBox(const CPBoundingBox& box)
 
 bool CPGameObject::IntersectRay(RayQuery& ray)
 {
+    // The shooter's whole tree: a shot leaves from one of its parts.
+    if (ray.ignored == this)
+        return false;
     bool hit = false;
-    if (m_pickable && ray.ignored != this &&
-        m_treeBox.IntersectSegment(ray.origin, ray.direction, ray.length)) {
+    if (m_pickable && m_treeBox.IntersectSegment(ray.origin, ray.direction, ray.length)) {
         bool partHit = false;
         for (const CPBoundingBox& box : m_partBoxes) {
             if (box.IntersectRay(ray.origin, ray.direction, ray.length, ray.hitFace))

@@ -9,7 +9,8 @@ class CPGameObject;
 // ray passes through shortens its length to the distance of a nearer hit,
 // so the last hit recorded is the nearest.
 struct RayQuery {
-    // An object the ray must not hit (the shooter); may be null.
+    // An object the ray must not hit, with all its parts (the shooter); may
+    // be null.
     const CPGameObject* ignored = nullptr;
     // The object whose part the ray hit, and that object's script owner.
     CPObjectPtr hitObject;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "game/AIGunner.h"
 #include "game/AIVehicle.h"
 #include "game/Car.h"
 #include "game/DriverControls.h"
@@ -90,6 +91,7 @@ void CPAIManager::Step()
                 Apply(Decide(*driver), driver->car.Get());
         }
     }
+    ai_gunner::Step(m_opponents);
 }
 
 CPDriverCommand CPAIManager::Decide(AI_Vehicle& driver)

@@ -89,6 +89,12 @@ void CPLevel::Start()
     stopped = false;
     if (CPGameObject* player = GetPlayer())
         player->Activate(kActivationPriority);
+    // The opponents come to life with the player's car: the scripts their
+    // scene files name learn their addresses (to arm them and take their
+    // hits), and the tear-down deactivates them again.
+    for (CPGameObject* opponent : GetOpponents())
+        if (opponent)
+            opponent->Activate(kActivationPriority);
     if (auto* scene = m_levelScene.As<CPGameObject>())
         scene->Activate(kActivationPriority);
 

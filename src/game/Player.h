@@ -139,8 +139,12 @@ class CPPlayer : public CPGameObject,
     float driftTime = 0.0f;
     Vector3 aim;
     std::array<float, 3> ammunition{1.0f, 1.0f, 1.0f};
+    // The mine key was pressed (one mine a press) and the car has mines
+    // left to lay.
     bool mineShot = false;
     bool mineReady = false;
+    // The committed mine item: its name is the shot kind that is laid.
+    std::string mineName;
     bool firePressed = false;
     std::int32_t weaponKind = 0;
     float fireCooldown = 0.0f;
@@ -227,6 +231,9 @@ class CPPlayer : public CPGameObject,
     // Fills the mine and engine records from the game data's committed
     // configuration; items the shop tables lack leave a record empty.
     void TakeCarRecords();
+    // Lays one mine behind the car when the mine key asked for one and the
+    // car has mines left; the mine count of the record goes down by one.
+    void LayMine();
 
   private:
     // Pick-ups and barriers.

@@ -78,6 +78,7 @@ void CPPlayer::UpdateState(float dt)
     if (CPCar* car = GetCar())
         car->SetControls(throttle, steering);
     CheckBonuses();
+    LayMine();
     UpdateStunRelease(dt);
     UpdateCollisionSound(dt);
 }
@@ -298,4 +299,7 @@ void CPPlayer::TakeCarRecords()
     engineParameters = engine ? *engine : CPEngineInfo();
     const CPMineInfo* mine = gameData->mines.Find(settings.mine);
     mineParameters = mine ? *mine : CPMineInfo();
+    mineName = mine ? settings.mine : std::string();
+    // A car starts armed with the mines its record counts.
+    mineReady = mine && mineParameters.value1 > 0;
 }

@@ -12,6 +12,20 @@ namespace {
 
 constexpr std::size_t kParamCount = 7;
 
+// The level's scene and the player's car, and the opponents' cars too:
+// every car in the race can be shot. Each hit shortens the ray, so what
+// lies behind the nearest hit is not taken.
+bool HitsSomething(CPLevel& level, RayQuery& ray)
+{
+    bool hit = level.IntersectRayAll(ray);
+    for (CPGameObject* car : level.GetOpponents())
+        if (car && car->IntersectRay(ray))
+            hit = true;
+    if (hit)
+        ray.hitPoint = ray.origin + ray.direction * ray.length;
+    return hit;
+}
+
 } // namespace
 
 bool CPProjectileShot::Init(const std::vector<std::string>& params)
@@ -92,7 +106,7 @@ bool CPProjectileShot::Update()
     ray.direction = step * (1.0f / length);
     ray.length = length;
     CPLevel* level = GetCurrentLevel();
-    if (level && level->IntersectRayAll(ray)) {
+    if (level && HitsSomething(*level, ray)) {
         Hit(ray);
         return false;
     }

@@ -10,6 +10,7 @@
 #include "core/Tokenizer.h"
 #include "game/EffectShot.h"
 #include "game/FlameShot.h"
+#include "game/MineShot.h"
 #include "game/ProjectileShot.h"
 #include "game/Shot.h"
 #include "platform/Math.h"
@@ -32,6 +33,8 @@ CPShot* MakeShotOfClass(const std::string& className)
         return new CPEffectShot();
     if (className == "flame")
         return new CPFlameShot();
+    if (className == "mine")
+        return new CPMineShot();
     return nullptr;
 }
 

@@ -2,6 +2,7 @@
 // brings one as the race starts; it is drawn near the player's car, strikes
 // at the car within reach, is hurt by what hits it and dies with
 // "enemy_death".
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -16,6 +17,7 @@
 #include "game/EnemyObject.h"
 #include "game/GameData.h"
 #include "game/Level.h"
+#include "game/Player.h"
 #include "game/RaceFrame.h"
 #include "physics/PhysicData.h"
 #include "physics/RigidBody.h"
@@ -101,13 +103,34 @@ TEST_F(SampleEnemies, TheMissionsSourceBringsAnEnemyThatStrikesIsHurtAndDies)
     Frames(1);
     EXPECT_GT(host->GetHeadlessDevice()->GetLastFrameDraws().size(), far);
 
-    // Within reach it turns to the car and strikes, blow after blow.
+    // Within reach it turns to the car and strikes, blow after blow: each
+    // blow hurts the car (5 or 8, through the car's script; the opponents'
+    // bullets that pass hurt by 6) and knocks it along the blow, nothing
+    // between them taking the blow first.
+    auto* car = dynamic_cast<CPPlayer*>(player);
+    ASSERT_NE(car, nullptr);
+    const float coefficient = GetGameData()->damageCoefficient;
+    auto velocity = [&] {
+        const Vector4 v = car->GetCarVelocity();
+        return Vector3{v.x, v.y, v.z};
+    };
     bool struck = false;
+    int blows = 0;
+    float hardest = 0.0f;
     for (int frame = 0; frame < 120; ++frame) {
+        const float health = car->combatValues[0];
+        const Vector3 before = velocity();
         Frames(1);
         struck = struck || enemy->currentAnimation == "melee1" || enemy->currentAnimation == "melee2";
+        const float lost = health - car->combatValues[0];
+        if (std::fabs(lost - 5.0f * coefficient) < 0.01f || std::fabs(lost - 8.0f * coefficient) < 0.01f) {
+            ++blows;
+            hardest = std::max(hardest, Length(velocity() - before));
+        }
     }
     EXPECT_TRUE(struck);
+    EXPECT_GT(blows, 0);
+    EXPECT_GT(hardest, 0.5f);
     const Vector3 facing = Rotate(enemy->baseFacing, body->GetRotation());
     const Vector3 toCar = player->GetPosition() - body->GetPosition();
     EXPECT_GT(facing.x * toCar.x + facing.y * toCar.y, 0.0f);

@@ -67,8 +67,12 @@ class SampleRace : public ::testing::Test {
 };
 
 // The meshes of an object's tree.
+// The meshes of the object's tree that are shown: a car shows its selected
+// gun, not the others, and a muzzle flash only as it fires.
 std::size_t MeshCount(const CPGameObject& object)
 {
+    if (!object.IsVisible())
+        return 0;
     std::size_t count =
         object.GetRenderKind() == CPGameObject::kMeshObject && object.GetRenderObject() ? 1 : 0;
     for (const CPObjectPtr& child : object.GetChildren())

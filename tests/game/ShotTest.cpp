@@ -274,6 +274,21 @@ TEST_F(ShotPoolTest, BadInputIsLoggedAndLaunchesNothing)
              shots.CreateKind("ghost", "projectile", {"ghost.rdf", "10", "9", "none", "0", "1", "none"});
          },
          "no model \"ghost.rdf\""},
+        {"mine with too few parameters",
+         [&] {
+             shots.CreateKind("mine_short", "mine", {"1", "1.5", "none"});
+         },
+         "a mine needs"},
+        {"mine without a trigger radius",
+         [&] {
+             shots.CreateKind("mine_flat", "mine", {"1", "0", "40", "none", "6", "none"});
+         },
+         "its radius above 0"},
+        {"mine with a word for its damage",
+         [&] {
+             shots.CreateKind("mine_word", "mine", {"1", "1.5", "much", "none", "6", "none"});
+         },
+         "its radius above 0"},
         {"null prototype", [&] { shots.AddKind("empty", CPObjectPtr()); }, "needs a shot as its prototype"},
         {"second prototype",
          [&] {

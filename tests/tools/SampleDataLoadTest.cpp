@@ -3,6 +3,7 @@
 // fonts, the car descriptions and the game data files, without one
 // complaint in the log.
 #include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -57,8 +58,10 @@ TEST(SampleDataLoad, ScenesOfTheLevelsAndTheirObjects)
     SampleWorld world;
     // The road and its walls come in pieces, so that the level draws the
     // ones its camera sees; the game culls and picks plain parts by their
-    // part boxes, so each has one. The day circuit is 3000 m long, the
-    // gloom circuit 2200 m, in pieces of 15 sections of 8 m.
+    // part boxes, so each has one, and a piece of walls has many short ones
+    // along the walls (one box around both walls would cover the road
+    // between them). The day circuit is 3000 m long, the gloom circuit
+    // 2200 m, in pieces of 15 sections of 8 m.
     const struct {
         const char* scene;
         int pieces;
@@ -76,9 +79,13 @@ TEST(SampleDataLoad, ScenesOfTheLevelsAndTheirObjects)
         for (const char* name : {"start_post_left", "start_post_right", "start_banner"})
             expected.push_back(name);
         EXPECT_EQ(ChildNames(*level), expected);
-        for (const CPObjectPtr& child : level->GetChildren())
-            EXPECT_EQ(child.As<CPGameObject>()->GetPartBoxes().size(), 1u)
-                << child.As<CPGameObject>()->GetName();
+        for (const CPObjectPtr& child : level->GetChildren()) {
+            const CPGameObject& part = *child.As<CPGameObject>();
+            if (part.GetName().rfind("walls_", 0) == 0)
+                EXPECT_GE(part.GetPartBoxes().size(), 2u * 4u) << part.GetName();
+            else
+                EXPECT_EQ(part.GetPartBoxes().size(), 1u) << part.GetName();
+        }
     }
     for (const char* scene : {"road_phys1.rdf", "road_phys2.rdf", "land.rdf", "checkpoint.rdf",
                               "arrow_blue.rdf", "bonus_remont.rdf"})
@@ -118,11 +125,15 @@ std::string TextureOf(const CPGameObject& object)
 
 TEST(SampleDataLoad, CarsHaveABodyACabFourWheelsTwoGunsAndTheirDescription)
 {
-    // The player's own car belongs to the script object "jeep", which the
-    // start script makes before any level loads; the opponents to none.
+    // The player's own car belongs to the script object "jeep", the
+    // opponent of grid slot N to "rivalN", which the start script makes
+    // before any level loads; the demo's copy of the player's car to none.
     CPScriptObject jeep;
+    std::array<CPScriptObject, 7> rivals;
     SampleWorld world;
     world.registry.Register("jeep", "", &jeep);
+    for (std::size_t i = 0; i < rivals.size(); ++i)
+        world.registry.Register("rival" + std::to_string(i + 1), "", &rivals[i]);
     std::vector<std::string> scenes = {"zil_130_.rdf", "zil_130__enemy.rdf"};
     for (const char* model : {"tvr", "viper"})
         for (int slot = 1; slot <= 7; ++slot)
@@ -133,8 +144,12 @@ TEST(SampleDataLoad, CarsHaveABodyACabFourWheelsTwoGunsAndTheirDescription)
         SCOPED_TRACE(scene);
         CPGameObject* car = world.Load(scene);
         ASSERT_NE(car, nullptr);
-        const bool players = scene == "zil_130_.rdf";
-        EXPECT_EQ(car->GetOwnerObject().Get(), players ? static_cast<CPObject*>(&jeep) : nullptr);
+        const CPObject* owner = nullptr;
+        if (scene == "zil_130_.rdf")
+            owner = &jeep;
+        else if (scene != "zil_130__enemy.rdf")
+            owner = &rivals[static_cast<std::size_t>(scene[scene.find('_') - 1] - '1')];
+        EXPECT_EQ(car->GetOwnerObject().Get(), owner);
         EXPECT_EQ(car->GetName(), "body");
         EXPECT_EQ(ChildNames(*car),
                   (std::vector<std::string>{"cab", "mgun", "rlauncher", "w0", "w1", "w2", "w3"}));

@@ -591,6 +591,8 @@ CreateScriptObject("jeep", "", function(self)
             selectFirstWeapon(playerCar)
         elseif command == "delete_object" then
             playerCar = nil
+        elseif command == "damage" and playerCar then
+            DamagePlayer(playerCar, tonumber(p1) or 0)
         end
     end)
     if not playerCar then
@@ -612,6 +614,24 @@ CreateScriptObject("jeep", "", function(self)
         end
     end
 end)
+
+-- Each opponent's car belongs to "rivalN" (N its grid slot): it is armed
+-- with the first weapon as the race starts, and what hits it hurts it.
+for slot = 1, 7 do
+    local car = nil
+    CreateScriptObject("rival" .. slot, "", function(self)
+        eachCommand(self, function(command, p1)
+            if command == "add_object" then
+                car = StringToPointer(p1)
+                SetNextWeapon(car)
+            elseif command == "delete_object" then
+                car = nil
+            elseif command == "damage" and car then
+                DamagePlayer(car, tonumber(p1) or 0)
+            end
+        end)
+    end)
+end
 
 -- The game's messages and the keys of the actions ----------------------------
 

@@ -1,0 +1,76 @@
+#include "game/AIGunner.h"
+
+#include <cmath>
+
+#include "core/Singletons.h"
+#include "game/AIVehicle.h"
+#include "game/Level.h"
+#include "game/Player.h"
+#include "game/RaceFrame.h"
+#include "platform/Math.h"
+#include "platform/VectorMath.h"
+
+namespace {
+
+constexpr float kRange = 60.0f;
+// The cosine of the sights' half angle, about 15 degrees.
+constexpr float kSights = 0.966f;
+// Where a gun with nothing in its sights looks: the road ahead.
+constexpr float kIdleAim = 30.0f;
+
+Vector3 Flat(const Vector3& v) { return {v.x, v.y, 0.0f}; }
+
+bool Takes(const CPPlayer& shooter, const CPGameObject* object, const Vector3& forward, float& best)
+{
+    const auto* car = dynamic_cast<const CPPlayer*>(object);
+    if (!car || car == &shooter || car->wrecked)
+        return false;
+    const Vector3 to = Flat(car->GetPosition() - shooter.GetPosition());
+    const float distance = Length(to);
+    if (!(distance > 0.0f) || distance > kRange || distance >= best)
+        return false;
+    if (Dot(to * (1.0f / distance), forward) < kSights)
+        return false;
+    best = distance;
+    return true;
+}
+
+} // namespace
+
+namespace ai_gunner {
+
+CPPlayer* TargetOf(const CPPlayer& shooter, CPLevel& level)
+{
+    const Vector3 nose = Flat(race::Forward(shooter));
+    if (!(LengthSquared(nose) > 0.0f))
+        return nullptr;
+    const Vector3 forward = Normalize(nose);
+    float best = kRange + 1.0f;
+    CPPlayer* target = nullptr;
+    if (Takes(shooter, level.GetPlayer(), forward, best))
+        target = dynamic_cast<CPPlayer*>(level.GetPlayer());
+    for (CPGameObject* opponent : level.GetOpponents())
+        if (Takes(shooter, opponent, forward, best))
+            target = dynamic_cast<CPPlayer*>(opponent);
+    return target;
+}
+
+void Step(const std::vector<AI_Vehicle*>& drivers)
+{
+    CPLevel* level = GetCurrentLevel();
+    if (!level)
+        return;
+    for (AI_Vehicle* driver : drivers) {
+        auto* car = driver ? driver->car.As<CPPlayer>() : nullptr;
+        // Unarmed cars (no weapon selected) and wrecks hold no trigger.
+        if (!car || car->wrecked || !car->weaponObject.As<CPGameObject>())
+            continue;
+        CPPlayer* target = TargetOf(*car, *level);
+        const Vector3 aim =
+            target ? target->GetPosition() : car->GetPosition() + race::Forward(*car) * kIdleAim;
+        car->SetFirePressed(target != nullptr);
+        car->UpdateWeapon(aim, target);
+    }
+}
+
+} // namespace ai_gunner

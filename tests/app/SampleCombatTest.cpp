@@ -1,0 +1,198 @@
+// Combat in the sample race, played through the real host on a copy of the
+// sample data: the opponents' guns fire at the cars in their sights and
+// their shots hurt; a mine laid with the mine key arms and goes off under a
+// car, which it throws up; a car turned over is put back on the road.
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "support/ScratchFolder.h"
+
+#include "app/GameHost.h"
+#include "core/Singletons.h"
+#include "game/Level.h"
+#include "game/MineShot.h"
+#include "game/Player.h"
+#include "game/RaceFrame.h"
+#include "game/ShotManager.h"
+#include "platform/Dialog.h"
+#include "platform/HeadlessInputDevice.h"
+#include "script/ScriptHost.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kSample = std::string(RS_SOURCE_DIR) + "/data/sample";
+constexpr float kFullHealth = 100000.0f;
+constexpr int kMineKey = 0x2C;  // Z, as Actions.cfg binds "mine"
+constexpr int kBrakeKey = 0xD0; // Down: "brake", which backs a standing car
+
+class SampleCombat : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        fs::copy(kSample, data.GetPath(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    }
+    void TearDown() override
+    {
+        host.reset();
+        platform::ClearPostedQuit();
+    }
+
+    // The starting car of a new profile carries the shop's mines.
+    void StartWithMines()
+    {
+        const fs::path file = fs::path(data.GetPath()) / "Data" / "player.dat";
+        std::ifstream in(file);
+        std::stringstream lines;
+        std::string line;
+        for (int n = 1; std::getline(in, line); ++n)
+            lines << (n == 4 ? "mine1" : line) << "\n";
+        in.close();
+        std::ofstream(file, std::ios::trunc) << lines.str();
+    }
+
+    // The menu's Start is clicked; the race is on.
+    void Start()
+    {
+        GameHost::Options options;
+        options.frames = kRaceOn;
+        options.dataRoot = data.GetPath();
+        std::string error;
+        ASSERT_TRUE(options.input.Parse("20 move 320 180\n30 press 0\n32 release 0\n", error)) << error;
+        host = std::make_unique<GameHost>(options);
+        host->Run();
+        level = GetCurrentLevel();
+        ASSERT_NE(level, nullptr);
+        player = dynamic_cast<CPPlayer*>(level->GetPlayer());
+        ASSERT_NE(player, nullptr);
+    }
+
+    void Frames(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            host->RunFrame();
+    }
+
+    static CPMineShot* LyingMine()
+    {
+        for (CPShot* shot : GetWeaponManager()->GetActiveShots())
+            if (auto* mine = dynamic_cast<CPMineShot*>(shot))
+                return mine;
+        return nullptr;
+    }
+
+    static constexpr int kRaceOn = 40;
+    ScratchFolder data;
+    std::unique_ptr<GameHost> host;
+    CPLevel* level = nullptr;
+    CPPlayer* player = nullptr;
+};
+
+} // namespace
+
+// Every opponent comes armed with the first weapon; a gun with a car in its
+// sights fires (its ammunition goes down), and what its shots hit is hurt
+// through the hit car's script.
+TEST_F(SampleCombat, OpponentsFireAtTheCarsInTheirSightsAndTheirShotsHurt)
+{
+    Start();
+    for (CPGameObject* object : level->GetOpponents()) {
+        auto* car = dynamic_cast<CPPlayer*>(object);
+        ASSERT_NE(car, nullptr);
+        EXPECT_EQ(car->weaponName, "mgun") << car->modelName;
+    }
+    int fired = 0;
+    int hurt = 0;
+    for (int second = 0; second < 20 && !(fired > 1 && hurt > 0); ++second) {
+        Frames(60);
+        fired = hurt = 0;
+        for (CPGameObject* object : level->GetOpponents()) {
+            auto* car = dynamic_cast<CPPlayer*>(object);
+            fired += car->ammunition[0] < 1.0f;
+            // Only the opponents' guns fire at the opponents.
+            hurt += car->combatValues[0] < kFullHealth;
+        }
+    }
+    EXPECT_GT(fired, 1);
+    EXPECT_GT(hurt, 0);
+    // Nothing was in the player's hands: the player's gun stayed quiet.
+    EXPECT_EQ(player->ammunition[0], 1.0f);
+}
+
+// The mine key lays one mine behind the car. It lies harmless while it
+// arms, then goes off under the car that backs over it: the car is hurt by
+// the mine's 40 and thrown upwards, the blast stays where the mine lay.
+TEST_F(SampleCombat, AMineLaidArmsAndGoesOffUnderACar)
+{
+    StartWithMines();
+    Start();
+    ASSERT_EQ(player->mineName, "mine1");
+    ASSERT_TRUE(player->mineReady);
+    ASSERT_EQ(player->mineParameters.value1, 5);
+    // The field has left the player behind before Z lays the mine.
+    platform::HeadlessInputDevice* keys = host->GetHeadlessInput();
+    ASSERT_NE(keys, nullptr);
+    Frames(360);
+    keys->SetKey(kMineKey, true);
+    Frames(4);
+    keys->SetKey(kMineKey, false);
+    Frames(6);
+    EXPECT_EQ(player->mineParameters.value1, 4);
+    CPMineShot* mine = LyingMine();
+    ASSERT_NE(mine, nullptr);
+    const Vector3 laid = mine->GetStartPosition();
+    const Vector3 forward = race::Forward(*player);
+    EXPECT_LT(forward.x * (laid.x - player->GetPosition().x) + forward.y * (laid.y - player->GetPosition().y),
+              -2.0f);
+    EXPECT_FALSE(mine->IsArmed());
+    Frames(70);
+    ASSERT_EQ(LyingMine(), mine);
+    EXPECT_TRUE(mine->IsArmed());
+
+    // Down backs the car over it.
+    keys->SetKey(kBrakeKey, true);
+    const float groundZ = player->GetPosition().z;
+    float highest = groundZ;
+    bool wentOff = false;
+    float lost = 0.0f;
+    for (int frame = 0; frame < 300 && !wentOff; ++frame) {
+        const float health = player->combatValues[0];
+        Frames(1);
+        wentOff = LyingMine() == nullptr;
+        lost = health - player->combatValues[0];
+    }
+    for (int frame = 0; frame < 30; ++frame) {
+        Frames(1);
+        highest = std::max(highest, player->GetPosition().z);
+    }
+    keys->SetKey(kBrakeKey, false);
+    ASSERT_TRUE(wentOff);
+    // A passing bullet (6) may hurt it in the same frame.
+    EXPECT_GE(lost, 40.0f);
+    EXPECT_LE(lost, 40.0f + 6.0f);
+    EXPECT_GT(highest, groundZ + 0.5f);
+}
+
+// A car left on its roof, as a blast or a crash leaves it, is put back on
+// the road upright at once, and not again within the next second.
+TEST_F(SampleCombat, ACarLeftOnItsRoofIsPutBackOnTheRoad)
+{
+    Start();
+    Frames(30);
+    const std::string handle =
+        std::to_string(reinterpret_cast<std::uintptr_t>(static_cast<CPGameObject*>(player)));
+    ASSERT_TRUE(host->GetScriptHost().RunText(
+        "SetRotation(StringToPointer('" + handle + "'), 3.1415927, 0, 0)", "on its roof"));
+    EXPECT_LT(race::Up(*player).z, -0.9f);
+    Frames(2);
+    EXPECT_GT(race::Up(*player).z, 0.9f);
+    EXPECT_GT(player->respawnCooldown, 0.9f);
+}
