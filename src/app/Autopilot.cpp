@@ -50,7 +50,8 @@ void Autopilot::Drive(CPLevel* level)
         speed = -speed;
     driver->Update(player, race::Forward(*player), speed, CPObjectPtr(player), player->rangeMin,
                    player->rangeMax);
-    CPAIManager::Apply(CPAIManager::Decide(*driver), player);
+    // The player's car passes the opponents as they pass each other.
+    CPAIManager::Apply(CPAIManager::Decide(*driver, GetAIManager()), player);
     // The car may go with its level before the next frame: no reference is
     // kept over.
     driver->ReleaseCar();

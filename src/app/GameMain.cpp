@@ -25,7 +25,8 @@ void PrintUsage(const char* program)
         "and starts Data\\Levels\\NAME.lvl; the scripts may start one too.\n"
         "The run ends when the race is over, or after N frames (default: 300,\n"
         "or %d once a level runs; in a window, until it is quit); it then\n"
-        "prints the player's laps and the places and times of every car.\n"
+        "prints the player's laps, the places and times of every car and what\n"
+        "the player's car did in combat (shots, hits, kills, bonuses).\n"
         "  --seed N      seed of the game's random numbers (default 1)\n"
         "  --autopilot   a computer driver steers the player's car\n"
         "  --input FILE  plays keys and mouse back from FILE, one event a line:\n"
@@ -188,8 +189,9 @@ int main(int argc, char** argv)
     if (host.HasWindow() && seconds.count() > 0.0)
         std::printf(", %.1f frames per second", frames / seconds.count());
     std::printf(".\n");
-    if (host.GetRaceWatch().IsWatching())
-        std::printf("\n%s", host.GetRaceWatch().FormatTable().c_str());
+    // The last race, also when the scripts have left it for the menu.
+    if (host.GetRaceWatch().HasRace())
+        std::printf("\n%s\n%s", host.GetRaceWatch().FormatTable().c_str(), RaceWatch::FormatCombat().c_str());
     if (!screenshot.empty()) {
         std::string error;
         if (!host.SaveScreenshot(screenshot, &error)) {

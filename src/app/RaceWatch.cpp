@@ -159,6 +159,20 @@ std::string RaceWatch::FormatTime(float seconds)
     return text;
 }
 
+std::string RaceWatch::FormatCombat()
+{
+    const CPGameData* data = GetGameData();
+    if (!data)
+        return std::string();
+    const auto count = [](std::int32_t n, const char* one, const char* many) {
+        return std::to_string(n) + " " + (n == 1 ? one : many);
+    };
+    const CPCombatTally& combat = data->combat;
+    return "Combat: " + count(combat.shotsFired, "shot", "shots") + " fired, " +
+           count(combat.hits, "hit", "hits") + ", " + count(data->kills, "enemy", "enemies") + " killed, " +
+           count(combat.bonusesTaken, "bonus", "bonuses") + " taken\n";
+}
+
 std::string RaceWatch::FormatProgress() const
 {
     if (m_cars.empty())

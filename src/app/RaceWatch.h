@@ -35,6 +35,8 @@ class RaceWatch {
     void Update(CPLevel* level, float dt);
 
     bool IsWatching() const { return m_level != nullptr; }
+    // A race was watched, the current level's or the last one before it went.
+    bool HasRace() const { return !m_cars.empty(); }
     // Every car finished, the player finished long enough ago, or the
     // level's time ran out.
     bool IsOver() const { return m_over; }
@@ -49,6 +51,10 @@ class RaceWatch {
     std::string FormatProgress() const;
     // The player's laps, then the places with each car's laps and time.
     std::string FormatTable() const;
+    // What the player's car did in combat over the whole run, from the
+    // game's tally: "Combat: 42 shots fired, 7 hits, 1 enemy killed, 2
+    // bonuses taken". Empty without game data.
+    static std::string FormatCombat();
     // "m:ss.hh"
     static std::string FormatTime(float seconds);
 

@@ -88,13 +88,38 @@ void CPAIManager::Step()
             continue;
         for (AI_Vehicle* driver : *list) {
             if (driver->car)
-                Apply(Decide(*driver), driver->car.Get());
+                Apply(Decide(*driver, this), driver->car.Get());
         }
     }
     ai_gunner::Step(m_opponents);
 }
 
-CPDriverCommand CPAIManager::Decide(AI_Vehicle& driver)
+Vector3 CPAIManager::PassingShift(const AI_Vehicle& driver) const
+{
+    const Vector3 h = driver.heading;
+    const Vector3 left{-h.y, h.x, 0.0f};
+    float nearest = kPassAhead;
+    Vector3 shift{};
+    for (const std::vector<AI_Vehicle*>* list : {&m_opponents, &m_traffic}) {
+        for (const AI_Vehicle* other : *list) {
+            if (other == &driver || !other->car || other->speed >= driver.speed)
+                continue;
+            const float dx = other->position.x - driver.position.x;
+            const float dy = other->position.y - driver.position.y;
+            const float along = dx * h.x + dy * h.y;
+            const float across = dx * left.x + dy * left.y;
+            if (along <= 0.0f || along >= nearest || std::fabs(across) > kPassWidth)
+                continue;
+            nearest = along;
+            // Past it on the side it leaves more room.
+            const float side = across > 0.0f ? -kPassShift : kPassShift;
+            shift = {left.x * side, left.y * side, 0.0f};
+        }
+    }
+    return shift;
+}
+
+CPDriverCommand CPAIManager::Decide(AI_Vehicle& driver, const CPAIManager* others)
 {
     if (!driver.pathSpline || !driver.pathSpline->GetFirstLine())
         return Stop();
@@ -106,8 +131,9 @@ CPDriverCommand CPAIManager::Decide(AI_Vehicle& driver)
     const int linesAhead =
         std::max(1, static_cast<int>(std::lround(driver.lookAhead / CPSpline::kLineLength)));
     const CPLine* target = LineAhead(driver.pathLine, linesAhead, driver.reversed);
-    const float dx = target->centre.x - driver.position.x;
-    const float dy = target->centre.y - driver.position.y;
+    const Vector3 shift = others ? others->PassingShift(driver) : Vector3{};
+    const float dx = target->centre.x + shift.x - driver.position.x;
+    const float dy = target->centre.y + shift.y - driver.position.y;
     // Right on the target point the line's own direction is the aim.
     float wanted =
         dx * dx + dy * dy > 1.0f ? std::atan2(dy, dx) : target->angle + (driver.reversed ? kPi : 0.0f);

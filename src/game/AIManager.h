@@ -7,6 +7,7 @@
 
 #include "core/Singletons.h"
 #include "core/Task.h"
+#include "platform/MathTypes.h"
 
 class AI_Vehicle;
 
@@ -39,6 +40,11 @@ class CPAIManager : public CPTask {
     static constexpr float kThrottleRange = 10.0f;
     // Speed above the target at which the driver brakes.
     static constexpr float kBrakeMargin = 5.0f;
+    // A slower car up to this far ahead and this near the driver's line
+    // of travel is passed: the aim moves this far to the other side.
+    static constexpr float kPassAhead = 20.0f;
+    static constexpr float kPassWidth = 3.0f;
+    static constexpr float kPassShift = 4.0f;
 
     CPAIManager();
     ~CPAIManager() override;
@@ -76,7 +82,12 @@ class CPAIManager : public CPTask {
     // The controls for one driver, from its last report and the path
     // spline; moves the driver's path line to the line nearest the car. A
     // driver without a path to follow stops: no throttle, the brake on.
-    static CPDriverCommand Decide(AI_Vehicle& driver);
+    // With the manager given, a slower driver of its lists close ahead is
+    // passed on its other side.
+    static CPDriverCommand Decide(AI_Vehicle& driver, const CPAIManager* others = nullptr);
+    // How far across its line of travel the driver moves its aim to pass
+    // the nearest slower car of the lists ahead of it; zero with none.
+    Vector3 PassingShift(const AI_Vehicle& driver) const;
     // Hands the command to the car: a driving model, a car object (through
     // its driver controls) or anything else that takes driver controls;
     // false when the object takes no controls.

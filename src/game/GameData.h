@@ -11,6 +11,7 @@
 #include "core/Object.h"
 #include "game/BonusEntry.h"
 #include "game/CarSettings.h"
+#include "game/CombatTally.h"
 #include "game/EnemyData.h"
 #include "game/LapRecord.h"
 #include "game/MissionInfo.h"
@@ -173,6 +174,8 @@ class CPGameData {
     float levelTimeCoefficient = 1.0f;
 
     std::int32_t kills = 0;
+    // Not part of the race state: ClearGameData keeps it.
+    CPCombatTally combat;
     bool difficult = false;     // every item up to mission 15 is on offer
     std::int32_t saveSlot = -1; // 0 to 5, -1 for none chosen yet
     std::int32_t racesPassed = 0;

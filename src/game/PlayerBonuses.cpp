@@ -141,6 +141,9 @@ bool CPPlayer::ApplyBonus(CPGameObject& bonus)
         break;
     }
     TellPlayer(pickUp->message);
+    CPGameData* data = GetGameData();
+    if (data && IsOwnCar())
+        ++data->combat.bonusesTaken;
     if (kind == CPBonus::kGloomPortal && !IsOwnCar())
         SetVisible(false);
     SendToScript("main", "update_bonus_list", pickUp->report);

@@ -248,9 +248,12 @@ void CPPlayer::LaunchByKind(const Vector3& start, const Vector3& direction)
     auto* weapon = weaponObject.As<CPGameObject>();
     CPShotManager* manager = GetWeaponManager();
     const float damage = GetShotDamage();
+    CPGameData* data = IsOwnCar() ? GetGameData() : nullptr;
     const auto launch = [&](const Vector3& along) {
         if (manager)
             manager->Launch(shot, start, along, damage, weaponObject);
+        if (data)
+            ++data->combat.shotsFired;
     };
     switch (kind) {
     case CPWeaponKind::kHeavyGun:

@@ -4,7 +4,9 @@
 #include "core/GameClock.h"
 #include "core/Log.h"
 #include "core/Singletons.h"
+#include "game/GameData.h"
 #include "game/Level.h"
+#include "game/Player.h"
 #include "game/ShotManager.h"
 #include "platform/Math.h"
 
@@ -117,12 +119,28 @@ bool CPProjectileShot::Update()
     return m_travelled < m_range;
 }
 
+void CPProjectileShot::CountPlayersHit(const CPGameObject* target) const
+{
+    // The shooter is compared, not followed: its car may have gone with an
+    // earlier level.
+    const CPLevel* level = GetCurrentLevel();
+    if (!target || !level || !m_shooter || m_shooter != level->GetPlayer())
+        return;
+    // The road and the scenery take shots too; only a car or an enemy is a hit.
+    if (!dynamic_cast<const CPPlayer*>(target) && !target->GetEnemy())
+        return;
+    if (CPGameData* data = GetGameData())
+        ++data->combat.hits;
+}
+
 void CPProjectileShot::Hit(const RayQuery& ray)
 {
     CPObjectPtr target = ray.hitOwner ? ray.hitOwner : ray.hitObject;
     const float damage = m_launchValue >= 0.0f ? m_launchValue : m_damage;
-    if (auto* object = target.As<CPGameObject>(); object && damage > 0.0f)
+    auto* object = target.As<CPGameObject>();
+    if (object && damage > 0.0f)
         object->OnDamage(m_head, ray.hitPoint, damage, false, false);
+    CountPlayersHit(object);
     if (m_hitKind.empty())
         return;
     if (CPShotManager* manager = GetWeaponManager())

@@ -36,6 +36,9 @@ class CPProjectileShot : public CPShot {
   private:
     bool LoadModel();
     void Hit(const RayQuery& ray);
+    // Counts the hit in the game's combat tally when the human player's car
+    // fired the shot and it struck a car or an enemy.
+    void CountPlayersHit(const CPGameObject* target) const;
 
     std::string m_model;
     float m_speed = 0.0f;

@@ -1,8 +1,9 @@
 // The sample game played through the real host on a copy of the sample
 // data, its screens clicked as a player clicks them: the main menu's
 // Exit ends the game, the profile screen makes, loads and deletes
-// profiles in the save slots, the shop fits what the money buys, and the
-// fire key fires the player's gun in the race.
+// profiles in the save slots, the shop fits what the money buys, the
+// fire key fires the player's gun in the race, and the recorded
+// playthrough plays the whole game.
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -14,6 +15,7 @@
 
 #include "app/GameHost.h"
 #include "app/InputScript.h"
+#include "app/RaceWatch.h"
 #include "core/Singletons.h"
 #include "game/GameData.h"
 #include "game/Level.h"
@@ -186,6 +188,72 @@ TEST_F(SamplePlay, TheFireKeyFiresThePlayersGun)
     // One second held: ten shots, one at once and then one every tenth.
     EXPECT_NEAR(player->ammunition[0], 1.0f - 10.0f / 200.0f, 1.5f / 200.0f);
     EXPECT_FALSE(player->firePressed);
+}
+
+// The recorded playthrough (scripts/sample-game.input): a new profile, the
+// rockets bought, the race on the day circuit with both guns and the super
+// weapon fired, its results, Continue on to the gloom circuit, its
+// results, Continue back to the menu and Exit, which ends the run before
+// its frame limit. What the player's car did in combat is the game's tally.
+TEST_F(SamplePlay, TheRecordedPlaythroughPlaysTheWholeGame)
+{
+    GameHost::Options options;
+    options.dataRoot = data.GetPath();
+    options.autopilot = true;
+    options.wholeGame = true;
+    std::string error;
+    ASSERT_TRUE(options.input.Load(std::string(RS_SOURCE_DIR) + "/scripts/sample-game.input", error))
+        << error;
+    host = std::make_unique<GameHost>(options);
+    testing::internal::CaptureStdout();
+    ranFrames = host->Run();
+    out = testing::internal::GetCapturedStdout();
+
+    EXPECT_TRUE(host->IsQuitAsked()) << out;
+    EXPECT_LT(ranFrames, GameHost::kGameFrames);
+    EXPECT_NE(out.find("script: new profile Driver1, money 1500"), std::string::npos) << out;
+    EXPECT_NE(out.find("script: bought rlauncher for 1200, money 300"), std::string::npos) << out;
+    EXPECT_NE(out.find("script: super weapon"), std::string::npos) << out;
+    EXPECT_NE(out.find("script: checkpoint checkpoint!"), std::string::npos) << out;
+    // Both races end with a place: the second starts afresh, not with the
+    // first one's laps and places.
+    const std::size_t first = out.find("script: race on level1");
+    const std::size_t second = out.find("script: race on level2");
+    ASSERT_NE(first, std::string::npos) << out;
+    ASSERT_NE(second, std::string::npos) << out;
+    EXPECT_LT(first, second);
+    const std::size_t over1 = out.find("script: race over", first);
+    const std::size_t over2 = out.find("script: race over", second);
+    ASSERT_NE(over1, std::string::npos) << out;
+    ASSERT_NE(over2, std::string::npos) << out;
+    EXPECT_LT(over1, second);
+    const std::string firstResult = out.substr(over1, out.find('\n', over1) - over1);
+    const std::string secondResult = out.substr(over2, out.find('\n', over2) - over2);
+    EXPECT_EQ(firstResult.find("place none"), std::string::npos) << firstResult;
+    EXPECT_EQ(secondResult.find("place none"), std::string::npos) << secondResult;
+    // The trigger pulled three times with the gun and once with the rockets.
+    const std::size_t shots = firstResult.find("shots ");
+    ASSERT_NE(shots, std::string::npos) << firstResult;
+    EXPECT_EQ(std::atoi(firstResult.c_str() + shots + 6), 4) << firstResult;
+    EXPECT_NE(out.find("script: exit", over2), std::string::npos) << out;
+
+    // Ten shots a second for six seconds from the gun, rockets besides; a
+    // repair box on the driving line picked up.
+    const CPGameData* game = GetGameData();
+    EXPECT_GE(game->combat.shotsFired, 60);
+    EXPECT_GE(game->combat.bonusesTaken, 1);
+    const std::string combat = RaceWatch::FormatCombat();
+    EXPECT_EQ(combat.rfind("Combat: " + std::to_string(game->combat.shotsFired) + " shots fired, ", 0), 0u)
+        << combat;
+    EXPECT_NE(combat.find(" bonus"), std::string::npos) << combat;
+    EXPECT_EQ(game->committedCarSettings.superWeaponCount, 0);
+
+    CPGameData saved;
+    ASSERT_TRUE(saved.LoadSave("save0.sav"));
+    EXPECT_EQ(saved.profileName, "Driver1");
+    EXPECT_EQ(saved.racesPassed, 2);
+    EXPECT_EQ(static_cast<float>(saved.points), game->money);
+    EXPECT_GE(saved.points, 300);
 }
 
 } // namespace

@@ -150,6 +150,54 @@ TEST_F(AIManagerTest, OffTheLineSteersBackTowardsIt)
     EXPECT_NEAR(fromLeft.steering, expected, 0.05f);
 }
 
+// A faster car closing on a slower one just ahead moves its aim to the
+// slower car's other side; a car behind, a faster one ahead or one well
+// off its line changes nothing. Travelling towards -x, +y lies on the
+// right: the slower car sits a little to the left of the passer (at
+// y = 0 against 0.5), so the passer aims right (positive steering).
+TEST_F(AIManagerTest, ASlowerCarCloseAheadIsPassedOnItsOtherSide)
+{
+    CPAIManager manager;
+    FakeDrivenCar passerCar, otherCar;
+    AI_Vehicle* passer = manager.AddOpponent();
+    AI_Vehicle* other = manager.AddOpponent();
+    for (AI_Vehicle* d : {passer, other})
+        d->pathSpline = &spline;
+    passer->Update(nullptr, {-1, 0, 0}, 25.0f, CPObjectPtr(&passerCar), 0, 0);
+    passer->position = {100, 0.5f, 0};
+    other->Update(nullptr, {-1, 0, 0}, 20.0f, CPObjectPtr(&otherCar), 0, 0);
+
+    const CPDriverCommand alone = CPAIManager::Decide(*passer);
+    EXPECT_LT(alone.steering, 0.0f); // back towards the line
+    const struct {
+        const char* what;
+        Vector3 position;
+        float speed;
+        bool passes;
+    } cases[] = {
+        {"slower, 10 ahead", {90, 0, 0}, 20.0f, true},
+        {"slower, 19 ahead", {81, 0, 0}, 20.0f, true},
+        {"slower, 25 ahead", {75, 0, 0}, 20.0f, false},
+        {"slower, behind", {110, 0, 0}, 20.0f, false},
+        {"faster, ahead", {90, 0, 0}, 30.0f, false},
+        {"slower, 4 to the side", {90, 4.6f, 0}, 20.0f, false},
+    };
+    for (const auto& c : cases) {
+        other->position = c.position;
+        other->speed = c.speed;
+        const Vector3 shift = manager.PassingShift(*passer);
+        const CPDriverCommand command = CPAIManager::Decide(*passer, &manager);
+        if (c.passes) {
+            EXPECT_FLOAT_EQ(shift.y, CPAIManager::kPassShift) << c.what;
+            EXPECT_GT(command.steering, 0.0f) << c.what;
+        } else {
+            EXPECT_EQ(shift.x, 0.0f) << c.what;
+            EXPECT_EQ(shift.y, 0.0f) << c.what;
+            EXPECT_NEAR(command.steering, alone.steering, 1e-5f) << c.what;
+        }
+    }
+}
+
 TEST_F(AIManagerTest, DriverWithoutPathStops)
 {
     AI_Vehicle lost;

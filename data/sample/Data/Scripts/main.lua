@@ -377,6 +377,8 @@ local function startRace()
     end
     ensureProfile()
     local level = CIRCUITS[game.circuit]
+    -- The last race's laps, places and bonuses are not this one's.
+    ClearGameData()
     SetNumRounds(LAPS)
     -- Opponents past the fifth are driven by the traffic drivers, as many
     -- as asked for here.
