@@ -1,0 +1,138 @@
+// The main menu in a 1280 x 720 window, looked at as a player would: its
+// panel and buttons where the interface file puts them, each button's label
+// drawn on it, and the menu's black background around the panel.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "WindowFixture.h"
+#include "support/ScratchFolder.h"
+
+#include "app/GameHost.h"
+#include "core/GameClock.h"
+#include "platform/Dialog.h"
+#include "platform/PngWriter.h"
+
+#if RS_HAVE_WINDOW
+
+namespace {
+
+constexpr int kWidth = 1280, kHeight = 720;
+
+struct Rgb {
+    int r = 0, g = 0, b = 0;
+};
+
+struct Rect {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
+struct Frame {
+    std::vector<std::uint8_t> rgb;
+    std::uint32_t width = 0, height = 0;
+
+    Rgb At(int x, int y) const
+    {
+        const std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x)) * 3];
+        return {p[0], p[1], p[2]};
+    }
+    template <typename Test> double Share(const Rect& r, Test test) const
+    {
+        int passed = 0, total = 0;
+        for (int y = r.top; y < r.top + r.height; ++y)
+            for (int x = r.left; x < r.left + r.width; ++x, ++total)
+                passed += test(At(x, y)) ? 1 : 0;
+        return total ? static_cast<double>(passed) / total : 0.0;
+    }
+    Rgb Mean(const Rect& r) const
+    {
+        long long sum[3] = {};
+        int count = 0;
+        for (int y = r.top; y < r.top + r.height; ++y)
+            for (int x = r.left; x < r.left + r.width; ++x, ++count) {
+                const Rgb c = At(x, y);
+                sum[0] += c.r;
+                sum[1] += c.g;
+                sum[2] += c.b;
+            }
+        count = std::max(count, 1);
+        return {static_cast<int>(sum[0] / count), static_cast<int>(sum[1] / count),
+                static_cast<int>(sum[2] / count)};
+    }
+};
+
+int Distance(const Rgb& a, const Rgb& b)
+{
+    return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+}
+
+// A rectangle of the 1024 x 768 screen the interface files are made for,
+// on the window: centred windows keep their size and stay centred.
+Rect Centred(int x, int y, int w, int h) { return {x + (kWidth - 1024) / 2, y + (kHeight - 768) / 2, w, h}; }
+
+// Kept in the test's working folder for a person to look at.
+void SaveShot(const Frame& frame, const std::string& name)
+{
+    std::string error;
+    EXPECT_TRUE(
+        platform::WritePngRgb(name + "-1280x720.png", frame.rgb.data(), frame.width, frame.height, &error))
+        << error;
+}
+
+} // namespace
+
+TEST(MenuShot, ShowsThePanelItsButtonsAndTheirLabelsOnBlack)
+{
+    PreferOffscreenVideo();
+    IgnoreDriverLeaks ignoreLeaks;
+    ScratchFolder data;
+    std::filesystem::copy(RS_SOURCE_DIR "/data/sample", data.GetPath(),
+                          std::filesystem::copy_options::recursive);
+    std::ofstream(data.Path("config.cfg"), std::ios::binary)
+        << "Fullscreen = 0\r\nScreenHeight = " << kHeight << "\r\nScreenWidth = " << kWidth << "\r\n";
+    GameHost::Options options;
+    options.frames = 20;
+    options.dataRoot = data.GetPath();
+    options.window = true;
+    options.realClock = [] { return GetGameClock().frameCount / 60.0; };
+    GameHost host(options);
+    if (!host.HasWindow())
+        GTEST_SKIP() << "no OpenGL 3.3 window can be had here: " << host.GetDeviceError();
+    auto* device = static_cast<platform::GlGraphicsDevice*>(&host.GetDevice());
+    ASSERT_EQ(host.Run(), options.frames);
+    Frame frame;
+    ASSERT_TRUE(device->ReadFrame(&frame.rgb, &frame.width, &frame.height));
+    ASSERT_EQ(frame.width, static_cast<std::uint32_t>(kWidth));
+    ASSERT_EQ(frame.height, static_cast<std::uint32_t>(kHeight));
+
+    // Around the panel the menu stands on black.
+    const auto black = [](const Rgb& c) { return std::max({c.r, c.g, c.b}) <= 8; };
+    const Rect panel = Centred(312, 164, 400, 460);
+    EXPECT_GT(frame.Share({0, 0, panel.left - 4, kHeight}, black), 0.98) << "left of the panel is not black";
+    EXPECT_GT(
+        frame.Share({panel.left + panel.width + 4, 0, kWidth - panel.left - panel.width - 4, kHeight}, black),
+        0.98)
+        << "right of the panel is not black";
+    // The panel itself is drawn: a strip of it above the title.
+    const Rect panelStrip{panel.left + 8, panel.top + 4, panel.width - 16, 20};
+    EXPECT_LT(frame.Share(panelStrip, black), 0.1) << "the panel is not drawn";
+    const Rgb panelColour = frame.Mean(panelStrip);
+
+    // Each button stands out from the panel, and its label's row shows
+    // pixels of another colour than the button around it.
+    for (int top : {300, 360, 420, 480}) {
+        const Rect button = Centred(384 + 4, top + 4, 256 - 8, 48 - 8);
+        const Rgb buttonColour = frame.Mean(button);
+        EXPECT_GT(Distance(buttonColour, panelColour), 12) << "no button at row " << top;
+        const Rect label = Centred(384 + 16, top + 14, 256 - 32, 20);
+        const double labelled =
+            frame.Share(label, [&](const Rgb& c) { return Distance(c, buttonColour) > 40; });
+        EXPECT_GT(labelled, 0.03) << "the button at row " << top << " has no label";
+    }
+    SaveShot(frame, "menu");
+    platform::ClearPostedQuit();
+}
+
+#endif
