@@ -1,6 +1,6 @@
-// The main menu in a 1280 x 720 window, looked at as a player would: its
-// panel and buttons where the interface file puts them, each button's label
-// drawn on it, and the menu's black background around the panel.
+// The main menu and the race's results in a 1280 x 720 window, looked at
+// as a player would: panels and buttons where the interface files put
+// them, each button's label drawn on it.
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -13,7 +13,9 @@
 #include "app/GameHost.h"
 #include "core/GameClock.h"
 #include "platform/Dialog.h"
+#include "platform/HeadlessInputDevice.h"
 #include "platform/PngWriter.h"
+#include "script/ScriptHost.h"
 
 #if RS_HAVE_WINDOW
 
@@ -81,6 +83,30 @@ void SaveShot(const Frame& frame, const std::string& name)
         << error;
 }
 
+// A button of the interface file (its 1024 x 768 place) stands out from
+// the panel behind it, and its label's row shows another colour than the
+// button around it.
+void ExpectButton(const Frame& frame, int x, int y, const Rgb& panelColour, const char* name)
+{
+    const Rect button = Centred(x + 4, y + 4, 256 - 8, 48 - 8);
+    const Rgb buttonColour = frame.Mean(button);
+    EXPECT_GT(Distance(buttonColour, panelColour), 12) << "no " << name << " button";
+    const Rect label = Centred(x + 16, y + 14, 256 - 32, 20);
+    EXPECT_GT(frame.Share(label, [&](const Rgb& c) { return Distance(c, buttonColour) > 40; }), 0.03)
+        << "the " << name << " button has no label";
+}
+
+bool Black(const Rgb& c) { return std::max({c.r, c.g, c.b}) <= 8; }
+
+// The sample data with the window's size in its config.cfg.
+void PrepareData(ScratchFolder& data)
+{
+    std::filesystem::copy(RS_SOURCE_DIR "/data/sample", data.GetPath(),
+                          std::filesystem::copy_options::recursive);
+    std::ofstream(data.Path("config.cfg"), std::ios::binary)
+        << "Fullscreen = 0\r\nScreenHeight = " << kHeight << "\r\nScreenWidth = " << kWidth << "\r\n";
+}
+
 } // namespace
 
 TEST(MenuShot, ShowsThePanelItsButtonsAndTheirLabelsOnBlack)
@@ -108,7 +134,7 @@ TEST(MenuShot, ShowsThePanelItsButtonsAndTheirLabelsOnBlack)
     ASSERT_EQ(frame.height, static_cast<std::uint32_t>(kHeight));
 
     // Around the panel the menu stands on black.
-    const auto black = [](const Rgb& c) { return std::max({c.r, c.g, c.b}) <= 8; };
+    const auto black = Black;
     const Rect panel = Centred(312, 164, 400, 460);
     EXPECT_GT(frame.Share({0, 0, panel.left - 4, kHeight}, black), 0.98) << "left of the panel is not black";
     EXPECT_GT(
@@ -122,16 +148,56 @@ TEST(MenuShot, ShowsThePanelItsButtonsAndTheirLabelsOnBlack)
 
     // Each button stands out from the panel, and its label's row shows
     // pixels of another colour than the button around it.
-    for (int top : {300, 360, 420, 480}) {
-        const Rect button = Centred(384 + 4, top + 4, 256 - 8, 48 - 8);
-        const Rgb buttonColour = frame.Mean(button);
-        EXPECT_GT(Distance(buttonColour, panelColour), 12) << "no button at row " << top;
-        const Rect label = Centred(384 + 16, top + 14, 256 - 32, 20);
-        const double labelled =
-            frame.Share(label, [&](const Rgb& c) { return Distance(c, buttonColour) > 40; });
-        EXPECT_GT(labelled, 0.03) << "the button at row " << top << " has no label";
-    }
+    ExpectButton(frame, 384, 300, panelColour, "START");
+    ExpectButton(frame, 384, 360, panelColour, "PROFILE");
+    ExpectButton(frame, 384, 420, panelColour, "SHOP");
+    ExpectButton(frame, 384, 480, panelColour, "EXIT");
     SaveShot(frame, "menu");
+    platform::ClearPostedQuit();
+}
+
+// The race is started from the menu's START and ended by the game's own
+// end-of-race command a second in; the results show their panel with
+// CONTINUE and MENU.
+TEST(MenuShot, ResultsShowTheirPanelWithContinueAndMenu)
+{
+    PreferOffscreenVideo();
+    IgnoreDriverLeaks ignoreLeaks;
+    ScratchFolder data;
+    PrepareData(data);
+    GameHost::Options options;
+    options.frames = 1; // each Run is one frame
+    options.dataRoot = data.GetPath();
+    options.window = true;
+    options.realClock = [] { return GetGameClock().frameCount / 60.0; };
+    GameHost host(options);
+    if (!host.HasWindow())
+        GTEST_SKIP() << "no OpenGL 3.3 window can be had here: " << host.GetDeviceError();
+    auto* device = static_cast<platform::GlGraphicsDevice*>(&host.GetDevice());
+    platform::HeadlessInputDevice* input = host.GetHeadlessInput();
+    ASSERT_NE(input, nullptr);
+    for (int i = 0; i < 10; ++i)
+        ASSERT_EQ(host.Run(), 1);
+    // START stands 60 pixels above the middle.
+    input->MoveMouseTo(kWidth / 2.0f, kHeight / 2.0f - 60);
+    input->SetButton(0, true);
+    input->SetButton(0, false);
+    for (int i = 0; i < 60; ++i)
+        ASSERT_EQ(host.Run(), 1);
+    ASSERT_NE(host.GetLevel(), nullptr) << "the race did not start from the menu";
+    ASSERT_TRUE(host.GetScriptHost().RunText("SendCommandByName('jeep', 'game_over', '')", "end"));
+    for (int i = 0; i < 20; ++i)
+        ASSERT_EQ(host.Run(), 1);
+    Frame frame;
+    ASSERT_TRUE(device->ReadFrame(&frame.rgb, &frame.width, &frame.height));
+    SaveShot(frame, "results");
+
+    const Rect panel = Centred(212, 134, 600, 500);
+    const Rect panelStrip{panel.left + 8, panel.top + 60, panel.width - 16, 20};
+    EXPECT_LT(frame.Share(panelStrip, Black), 0.1) << "the results panel is not drawn";
+    const Rgb panelColour = frame.Mean(panelStrip);
+    ExpectButton(frame, 250, 570, panelColour, "CONTINUE");
+    ExpectButton(frame, 540, 570, panelColour, "MENU");
     platform::ClearPostedQuit();
 }
 
