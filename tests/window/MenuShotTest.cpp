@@ -1,4 +1,5 @@
-// The main menu and the race's results in a 1280 x 720 window, looked at
+// The main menu, a race frame with the opponents in view, and the race's
+// results in a 1280 x 720 window, looked at
 // as a player would: panels and buttons where the interface files put
 // them, each button's label drawn on it.
 #include <algorithm>
@@ -11,7 +12,10 @@
 #include "support/ScratchFolder.h"
 
 #include "app/GameHost.h"
+#include "Render/PRender.h"
 #include "core/GameClock.h"
+#include "core/GameObject.h"
+#include "game/Level.h"
 #include "platform/Dialog.h"
 #include "platform/HeadlessInputDevice.h"
 #include "platform/PngWriter.h"
@@ -201,4 +205,57 @@ TEST(MenuShot, ResultsShowTheirPanelWithContinueAndMenu)
     platform::ClearPostedQuit();
 }
 
+// A second into the race, with the opponents on the grid ahead.
+TEST(MenuShot, RaceShowsTheOpponentsWhereTheCameraProjectsThem)
+{
+    PreferOffscreenVideo();
+    IgnoreDriverLeaks ignoreLeaks;
+    ScratchFolder data;
+    PrepareData(data);
+    GameHost::Options options;
+    options.frames = 1; // each Run is one frame
+    options.dataRoot = data.GetPath();
+    options.window = true;
+    options.realClock = [] { return GetGameClock().frameCount / 60.0; };
+    GameHost host(options);
+    if (!host.HasWindow())
+        GTEST_SKIP() << "no OpenGL 3.3 window can be had here: " << host.GetDeviceError();
+    auto* device = static_cast<platform::GlGraphicsDevice*>(&host.GetDevice());
+    platform::HeadlessInputDevice* input = host.GetHeadlessInput();
+    ASSERT_NE(input, nullptr);
+    for (int i = 0; i < 10; ++i)
+        ASSERT_EQ(host.Run(), 1);
+    input->MoveMouseTo(kWidth / 2.0f, kHeight / 2.0f - 60);
+    input->SetButton(0, true);
+    input->SetButton(0, false);
+    for (int i = 0; i < 60; ++i)
+        ASSERT_EQ(host.Run(), 1);
+    ASSERT_NE(host.GetLevel(), nullptr) << "the race did not start from the menu";
+    for (int i = 0; i < 12; ++i)
+        ASSERT_EQ(host.Run(), 1);
+    Frame frame;
+    ASSERT_TRUE(device->ReadFrame(&frame.rgb, &frame.width, &frame.height));
+    SaveShot(frame, "race");
+
+    // The opponents ahead are drawn where the camera projects them: the
+    // road just above each one's place on the ground is hidden by its
+    // body, whose colours are not the asphalt's grey.
+    const auto asphalt = [](const Rgb& c) {
+        const int spread = std::max({c.r, c.g, c.b}) - std::min({c.r, c.g, c.b});
+        const int luminance = (c.r * 30 + c.g * 59 + c.b * 11) / 100;
+        return spread <= 12 && luminance >= 20 && luminance <= 110;
+    };
+    int seen = 0;
+    for (const CPGameObject* opponent : host.GetLevel()->GetOpponents()) {
+        const Vector3 at = GetRender()->WorldToScreen(opponent->GetPosition());
+        const int x = static_cast<int>(at.x), y = static_cast<int>(at.y);
+        if (x < 8 || y < 64 || x >= kWidth - 8 || y >= kHeight - 8)
+            continue;
+        const double road = frame.Share({x - 5, y - 24, 11, 20}, asphalt);
+        EXPECT_LT(road, 0.7) << "the opponent projected at " << x << "," << y << " is not drawn there";
+        ++seen;
+    }
+    EXPECT_GE(seen, 3) << "the opponents on the grid are not ahead of the camera";
+    platform::ClearPostedQuit();
+}
 #endif
