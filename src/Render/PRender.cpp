@@ -180,6 +180,12 @@ void CPRender::LoadSkyscape(std::int32_t number)
     m_sky->Load(name);
 }
 
+void CPRender::DropSkyscape()
+{
+    m_sky.reset();
+    m_fogColor = 0;
+}
+
 // ---- Passes and cameras ----
 
 void CPRender::SetCamera(std::int32_t pass, CPObjectPtr camera) { m_passes[pass].SetCamera(pass, camera); }

@@ -50,6 +50,9 @@ class CPRender {
     void LoadSkyscape(std::int32_t number);
     void SetSkyFactory(CPSkyFactory factory) { m_skyFactory = std::move(factory); }
     CPRenderSky* GetSky() const { return m_sky.get(); }
+    // The sky goes with its level: what is drawn after it (the menus) is
+    // cleared to black again, not to the last fog the sky set.
+    void DropSkyscape();
 
     // Pass table.
     void SetCamera(std::int32_t pass, CPObjectPtr camera);

@@ -80,8 +80,19 @@ CPLevel::~CPLevel()
     // one current.
     if (GetCurrentLevel() == this)
         SetCurrentLevel(nullptr);
-    if (GetSkyLevel() == this)
-        SetSkyLevel(nullptr);
+    LetSkyGo();
+}
+
+void CPLevel::LetSkyGo()
+{
+    // The renderer holds the sky, but it is this level's: left there it
+    // would go on drawing and setting the clear colour after the level.
+    // A newer level made since has loaded its own sky, which stays.
+    if (GetSkyLevel() != this)
+        return;
+    SetSkyLevel(nullptr);
+    if (CPRender* render = GetRender())
+        render->DropSkyscape();
 }
 
 void CPLevel::DeleteOwnedObjects()

@@ -417,6 +417,9 @@ class CPLevel : public CPSkyLevel {
     void ReleaseDriverCars();
     // Empties the game data's bonus list, which holds the race's objects.
     void DropBonuses();
+    // Ends the sky's tie to this level, and the sky with it, while this
+    // level is the sky's.
+    void LetSkyGo();
     // Keeps an object the level owns alive, out of its slot, until the
     // level is deleted.
     void RetireObject(CPObjectPtr& slot);

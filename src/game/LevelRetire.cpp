@@ -31,8 +31,7 @@ void CPLevel::Retire()
     DropBonuses();
     if (GetCurrentLevel() == this)
         SetCurrentLevel(nullptr);
-    if (GetSkyLevel() == this)
-        SetSkyLevel(nullptr);
+    LetSkyGo();
 }
 
 void CPLevel::DropBonuses()
