@@ -96,7 +96,7 @@ struct PacedRace {
     float watchClock = 0.0f;
     double gameTime = 0.0;
     double clockMilliseconds = 0.0;
-    std::int32_t playerProgress = 0;
+    double fieldProgress = 0.0;
 };
 
 PacedRace RunPacedRace(double framesPerSecond)
@@ -130,8 +130,14 @@ PacedRace RunPacedRace(double framesPerSecond)
     if (const CPLevel* level = host.GetLevel())
         race.raceClock = level->raceClock;
     race.watchClock = host.GetRaceWatch().GetClock();
-    if (!host.GetRaceWatch().GetCars().empty())
-        race.playerProgress = host.GetRaceWatch().GetCars()[0].totalProgress;
+    // The field's mean: who bumps whom in the pack at the start follows the
+    // moments the drivers steer, which a frame rate moves; the road the
+    // field covers does not.
+    const auto& cars = host.GetRaceWatch().GetCars();
+    for (const auto& car : cars)
+        race.fieldProgress += car.totalProgress;
+    if (!cars.empty())
+        race.fieldProgress /= static_cast<double>(cars.size());
     platform::ClearPostedQuit();
     return race;
 }
@@ -153,7 +159,7 @@ TEST(FramePacing, TheRaceKeepsRealTimeAt30And60And300FramesASecond)
     }
     // The cars cover the same road in the same real time: what the physics
     // and the drivers do per second does not follow the frame rate.
-    ASSERT_GT(races[1].playerProgress, 20) << "the player's car did not get going";
+    ASSERT_GT(races[1].fieldProgress, 20.0) << "the cars did not get going";
     for (const PacedRace& race : races)
-        EXPECT_NEAR(race.playerProgress, races[1].playerProgress, races[1].playerProgress * 0.1);
+        EXPECT_NEAR(race.fieldProgress, races[1].fieldProgress, races[1].fieldProgress * 0.1);
 }
