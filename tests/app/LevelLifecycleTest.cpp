@@ -4,7 +4,6 @@
 // bonus list, the copies the scripts make) outlives the level's objects.
 // The sanitized run is what shows a use of a freed level here.
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -23,13 +22,9 @@
 #include "platform/HeadlessInputDevice.h"
 #include "platform/VectorMath.h"
 #include "script/ScriptHost.h"
-#include "support/ScratchFolder.h"
-
-namespace fs = std::filesystem;
+#include "support/SampleHost.h"
 
 namespace {
-
-const std::string kSample = std::string(RS_SOURCE_DIR) + "/data/sample";
 
 // Where the sample's screens put their centred buttons on the 640 x 480
 // screen.
@@ -55,34 +50,9 @@ float Distance(const Vector3& a, const Vector3& b)
     return Length(Vector3{a.x - b.x, a.y - b.y, a.z - b.z});
 }
 
-class LevelLifecycle : public ::testing::Test {
+class LevelLifecycle : public SampleHostTest {
   protected:
-    void SetUp() override
-    {
-        fs::copy(kSample, data.GetPath(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-        std::error_code ignored;
-        for (const auto& entry : fs::directory_iterator(data.Path("Data/Saves"), ignored))
-            if (entry.path().extension() == ".sav")
-                fs::remove(entry.path(), ignored);
-    }
-    void TearDown() override
-    {
-        host.reset();
-        platform::ClearPostedQuit();
-    }
-    void Start()
-    {
-        GameHost::Options options;
-        options.frames = 1; // each Run is one frame
-        options.dataRoot = data.GetPath();
-        options.autopilot = true;
-        host = std::make_unique<GameHost>(options);
-    }
-    void Frames(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            host->Run();
-    }
+    void Start() { MakeHost(FrameOptions()); }
     // A left click on the screen, each step a couple of frames apart.
     void Click(float x, float y)
     {
@@ -122,9 +92,6 @@ class LevelLifecycle : public ::testing::Test {
         lua_pop(L, 1);
         return value;
     }
-
-    ScratchFolder data;
-    std::unique_ptr<GameHost> host;
 };
 
 std::size_t Count(const std::string& text, const std::string& part)

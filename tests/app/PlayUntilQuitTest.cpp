@@ -1,13 +1,12 @@
 // A player's run of the sample game: it goes on until the player quits
 // (the menu's EXIT, Escape on the menu, closing the window), the results
 // wait for CONTINUE, and a click or key made between two frames counts.
-#include <filesystem>
 #include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "support/ScratchFolder.h"
+#include "support/SampleHost.h"
 
 #include "app/GameHost.h"
 #include "game/Level.h"
@@ -15,8 +14,6 @@
 #include "interface/Interface.h"
 #include "platform/Dialog.h"
 #include "platform/HeadlessInputDevice.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -42,36 +39,17 @@ const CPInterface* ActiveScreenWith(const std::string& button)
     return nullptr;
 }
 
-class PlayUntilQuit : public ::testing::Test {
+class PlayUntilQuit : public SampleHostTest {
   protected:
     void SetUp() override
     {
-        fs::copy(std::string(RS_SOURCE_DIR) + "/data/sample", data.GetPath(), fs::copy_options::recursive);
-        for (const auto& entry : fs::directory_iterator(fs::path(data.GetPath()) / "Data" / "Saves"))
-            if (entry.path().extension() == ".sav")
-                fs::remove(entry.path());
-        GameHost::Options options;
-        options.frames = 1; // each Run is one frame
-        options.dataRoot = data.GetPath();
-        options.autopilot = true;
+        SampleHostTest::SetUp();
+        GameHost::Options options = FrameOptions();
         options.untilQuit = true;
-        host = std::make_unique<GameHost>(options);
+        MakeHost(options);
         input = host->GetHeadlessInput();
     }
-    void TearDown() override
-    {
-        host.reset();
-        platform::ClearPostedQuit();
-    }
 
-    // Runs frames; false when the run was ended by a quit.
-    bool Frames(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            if (host->Run() == 0)
-                return false;
-        return true;
-    }
     // A click pressed and let go before the next frame looks.
     void Click(float x, float y)
     {
@@ -94,8 +72,6 @@ class PlayUntilQuit : public ::testing::Test {
         ASSERT_NE(host->GetLevel(), nullptr) << "a click between two frames did not start the race";
     }
 
-    ScratchFolder data;
-    std::unique_ptr<GameHost> host;
     platform::HeadlessInputDevice* input = nullptr;
 };
 

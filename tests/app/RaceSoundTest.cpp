@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/ScratchFolder.h"
+#include "support/SampleHost.h"
 
 #include "Sound/NSound.h"
 #include "Sound/PMusic.h"
@@ -30,7 +30,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kSample = std::string(RS_SOURCE_DIR) + "/data/sample";
 constexpr int kUpKey = 0xC8;
 
 // What the device holds for one sound's buffer.
@@ -79,28 +78,14 @@ Music ReadMusic()
     return music;
 }
 
-class SampleSound : public ::testing::Test {
+class SampleSound : public SampleHostTest {
   protected:
-    SampleSound()
+    void SetUp() override
     {
-        fs::copy(kSample, data.GetPath(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-        for (const auto& entry : fs::directory_iterator(fs::path(data.GetPath()) / "Data" / "Saves"))
-            fs::remove(entry.path());
-        GameHost::Options options;
-        options.frames = 1;
-        options.dataRoot = data.GetPath();
-        host = std::make_unique<GameHost>(options);
-    }
-    ~SampleSound() override
-    {
-        host.reset();
-        platform::ClearPostedQuit();
-    }
-
-    void Frames(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            host->Run();
+        SampleHostTest::SetUp();
+        GameHost::Options options = FrameOptions();
+        options.autopilot = false;
+        MakeHost(options);
     }
 
     // Presses Start on the sample's main menu, as a player does.
@@ -115,9 +100,6 @@ class SampleSound : public ::testing::Test {
         input->SetButton(0, false);
         Frames(2);
     }
-
-    ScratchFolder data;
-    std::unique_ptr<GameHost> host;
 };
 
 // The engine voice starts with the race, loops, and its pitch rises while

@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/ScratchFolder.h"
+#include "support/SampleHost.h"
 
 #include "app/GameHost.h"
 #include "core/Singletons.h"
@@ -29,23 +29,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kSample = std::string(RS_SOURCE_DIR) + "/data/sample";
 constexpr float kFullHealth = 100000.0f;
 constexpr int kMineKey = 0x2C;  // Z, as Actions.cfg binds "mine"
 constexpr int kBrakeKey = 0xD0; // Down: "brake", which backs a standing car
 
-class SampleCombat : public ::testing::Test {
+class SampleCombat : public SampleHostTest {
   protected:
-    void SetUp() override
-    {
-        fs::copy(kSample, data.GetPath(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-    }
-    void TearDown() override
-    {
-        host.reset();
-        platform::ClearPostedQuit();
-    }
-
     // The starting car of a new profile carries the shop's mines.
     void StartWithMines()
     {
@@ -90,8 +79,6 @@ class SampleCombat : public ::testing::Test {
     }
 
     static constexpr int kRaceOn = 40;
-    ScratchFolder data;
-    std::unique_ptr<GameHost> host;
     CPLevel* level = nullptr;
     CPPlayer* player = nullptr;
 };

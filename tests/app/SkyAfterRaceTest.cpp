@@ -1,12 +1,11 @@
 // The level's sky goes with the level: once the player leaves a race, the
 // menu is drawn on the menu's own background, not on the race's fog.
-#include <filesystem>
 #include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "support/ScratchFolder.h"
+#include "support/SampleHost.h"
 
 #include "Render/PRender.h"
 #include "app/GameHost.h"
@@ -15,45 +14,26 @@
 #include "platform/HeadlessGraphicsDevice.h"
 #include "platform/HeadlessInputDevice.h"
 
-namespace fs = std::filesystem;
-
 namespace {
 
 constexpr int kEscape = 0x01;
 // START of the main menu on the 640 x 480 screen.
 constexpr float kStartX = 320, kStartY = 180;
 
-class SkyAfterRace : public ::testing::Test {
+class SkyAfterRace : public SampleHostTest {
   protected:
     void SetUp() override
     {
-        fs::copy(std::string(RS_SOURCE_DIR) + "/data/sample", data.GetPath(), fs::copy_options::recursive);
-        GameHost::Options options;
-        options.frames = 1; // each Run is one frame
-        options.dataRoot = data.GetPath();
-        options.autopilot = true;
+        SampleHostTest::SetUp();
+        GameHost::Options options = FrameOptions();
         options.untilQuit = true;
-        host = std::make_unique<GameHost>(options);
+        MakeHost(options);
         input = host->GetHeadlessInput();
         device = dynamic_cast<platform::HeadlessGraphicsDevice*>(&host->GetDevice());
     }
-    void TearDown() override
-    {
-        host.reset();
-        platform::ClearPostedQuit();
-    }
 
-    bool Frames(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            if (host->Run() == 0)
-                return false;
-        return true;
-    }
     std::uint32_t ClearColour() const { return device->GetLastClear().color; }
 
-    ScratchFolder data;
-    std::unique_ptr<GameHost> host;
     platform::HeadlessInputDevice* input = nullptr;
     platform::HeadlessGraphicsDevice* device = nullptr;
 };
