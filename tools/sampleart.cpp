@@ -446,6 +446,17 @@ std::string Particles()
     return t;
 }
 
+// Tracers and rockets show a streak in flight; plasma, gauss and gibs
+// draw nothing of their own.
+std::string ModelOfShot(const std::string& name)
+{
+    if (name.rfind("trasser", 0) == 0)
+        return "tracer.rdf";
+    if (name.find("rocket") != std::string::npos)
+        return "rocket.rdf";
+    return "none";
+}
+
 // The shot kinds, one line each: "name class parameters... sound". Every
 // kind the game launches by name is here: the player's weapons, the
 // enemies' shots and hits, the bonuses' sparks, the flame thrower's flames,
@@ -471,8 +482,8 @@ std::string Shots()
         {"gib1", 12, 40, "blood1", 9.8, 0},          {"gib2", 10, 40, "blood1", 9.8, 0},
     };
     for (const auto& p : projectiles)
-        t += std::string(p.name) + " projectile none " + Num(p.speed) + " " + Num(p.range) + " " + p.hit +
-             " " + Num(p.gravity) + " " + Num(p.damage) + " none\n";
+        t += std::string(p.name) + " projectile " + ModelOfShot(p.name) + " " + Num(p.speed) + " " +
+             Num(p.range) + " " + p.hit + " " + Num(p.gravity) + " " + Num(p.damage) + " none\n";
     t += "// effect: effect lifetime sound\n";
     const struct {
         const char* name;
