@@ -446,6 +446,17 @@ std::string Particles()
     return t;
 }
 
+// Tracers and rockets show a streak in flight; plasma, gauss and gibs
+// draw nothing of their own.
+std::string ModelOfShot(const std::string& name)
+{
+    if (name.rfind("trasser", 0) == 0)
+        return "tracer.rdf";
+    if (name.find("rocket") != std::string::npos)
+        return "rocket.rdf";
+    return "none";
+}
+
 // The shot kinds, one line each: "name class parameters... sound". Every
 // kind the game launches by name is here: the player's weapons, the
 // enemies' shots and hits, the bonuses' sparks, the flame thrower's flames,
@@ -460,17 +471,19 @@ std::string Shots()
         const char* hit;
         double gravity, damage;
     } projectiles[] = {
-        {"trasser11", 400, 300, "sparks", 0, 5},    {"trasser12", 400, 350, "sparks", 0, 9},
-        {"trasser13", 300, 120, "sparks", 0, 4},    {"srocket1", 120, 400, "rocket_exp", 0, 25},
-        {"rocket1", 100, 500, "rocket_exp", 0, 45}, {"plazma", 150, 400, "plazma_exp", 0, 30},
-        {"gauss1", 600, 600, "sparks", 0, 60},      {"trasser21", 300, 250, "sparks", 0, 3},
-        {"trasser22", 300, 300, "sparks", 0, 6},    {"trasser23", 250, 100, "sparks", 0, 2},
-        {"srocket2", 90, 400, "rocket_exp", 0, 15}, {"plazma_shot2", 110, 400, "plazma_exp", 0, 10},
-        {"gib1", 12, 40, "blood1", 9.8, 0},         {"gib2", 10, 40, "blood1", 9.8, 0},
+        // The rocket launcher lobs: it tilts to land a rocket that leaves
+        // at 17 and falls under 9.8 on the point aimed at.
+        {"trasser11", 400, 300, "sparks", 0, 5},     {"trasser12", 400, 350, "sparks", 0, 9},
+        {"trasser13", 300, 120, "sparks", 0, 4},     {"srocket1", 120, 400, "rocket_exp", 0, 25},
+        {"rocket1", 17, 500, "rocket_exp", 9.8, 45}, {"plazma", 150, 400, "plazma_exp", 0, 30},
+        {"gauss1", 600, 600, "sparks", 0, 60},       {"trasser21", 300, 250, "sparks", 0, 3},
+        {"trasser22", 300, 300, "sparks", 0, 6},     {"trasser23", 250, 100, "sparks", 0, 2},
+        {"srocket2", 90, 400, "rocket_exp", 0, 15},  {"plazma_shot2", 110, 400, "plazma_exp", 0, 10},
+        {"gib1", 12, 40, "blood1", 9.8, 0},          {"gib2", 10, 40, "blood1", 9.8, 0},
     };
     for (const auto& p : projectiles)
-        t += std::string(p.name) + " projectile none " + Num(p.speed) + " " + Num(p.range) + " " + p.hit +
-             " " + Num(p.gravity) + " " + Num(p.damage) + " none\n";
+        t += std::string(p.name) + " projectile " + ModelOfShot(p.name) + " " + Num(p.speed) + " " +
+             Num(p.range) + " " + p.hit + " " + Num(p.gravity) + " " + Num(p.damage) + " none\n";
     t += "// effect: effect lifetime sound\n";
     const struct {
         const char* name;

@@ -1,5 +1,6 @@
 // Generates what the sample race needs besides its track and cars: the
-// ground shadow every car lays under itself, with its effect, and the enemy
+// ground shadow every car lays under itself, with its effect, the streaks
+// the tracers and rockets show in flight, and the enemy
 // the mission's source brings. The same bytes
 // on every run.
 //   samplecombat MESH_SOURCES MESH_FOLDER DATA_FOLDER
@@ -37,6 +38,21 @@ std::string ShadowMesh()
     mesh.EndNode();
     // The shadow casts none of its own.
     mesh.Scene(sample::Section("shadow", "shadow.fx", "shadow.tga") + "shadow = 0\n");
+    return mesh.Text();
+}
+
+// A shot in flight: a bright streak trailing its head. The shot turns its
+// -y along its flight, so the streak lies along +y from the origin.
+std::string StreakMesh(const std::string& name, double halfWidth, double length)
+{
+    MeshText mesh("plain");
+    mesh.BeginNode(name);
+    const Point centre{0, length / 2, 0};
+    const Point half{halfWidth, length / 2, halfWidth};
+    mesh.Block(centre, half);
+    mesh.Box(centre, half);
+    mesh.EndNode();
+    mesh.Scene(sample::Section(name, "diffuse.fx", "flash.tga") + "shadow = 0\n");
     return mesh.Text();
 }
 
@@ -157,6 +173,8 @@ int main(int argc, char** argv)
     const fs::path sources = argv[1];
     const fs::path data = argv[3];
     const bool ok = sample::WriteFile(sources / "shadow.msh.txt", ShadowMesh()) &&
+                    sample::WriteFile(sources / "tracer.msh.txt", StreakMesh("tracer", 0.06, 3.0)) &&
+                    sample::WriteFile(sources / "rocket.msh.txt", StreakMesh("rocket", 0.12, 0.8)) &&
                     sample::WriteFile(data / "Effects" / "shadow.fx", ShadowEffect()) &&
                     WriteSoldier(sources, argv[2], data);
     return ok ? 0 : 1;

@@ -1,5 +1,7 @@
 #include "game/RaceUpdater.h"
 
+#include "Render/PRender.h"
+#include "Render/RenderList.h"
 #include "core/ObjUpdater.h"
 #include "core/Singletons.h"
 #include "game/Level.h"
@@ -12,8 +14,16 @@ CPObjectPtr MakeRaceUpdater(CPLevel& level)
         owner,
         [owner] {
             owner->UpdateRace();
-            if (CPShotManager* shots = GetWeaponManager())
-                shots->Update();
+            CPShotManager* shots = GetWeaponManager();
+            if (!shots)
+                return;
+            shots->Update();
+            // Drawn after the step, so a shot that has just burst is not.
+            CPObjectPtr scene;
+            if (CPRender* render = GetRender())
+                render->GetSceneObject(scene);
+            if (auto* list = scene.As<CPRenderList>())
+                shots->AddActiveTo(*list);
         },
         0);
     updater->SetPriority(kRaceUpdaterPriority);

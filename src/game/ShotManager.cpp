@@ -3,6 +3,7 @@
 #include <cmath>
 #include <iterator>
 
+#include "Render/RenderList.h"
 #include "core/FileReader.h"
 #include "core/GameObject.h"
 #include "core/Log.h"
@@ -264,6 +265,13 @@ void CPShotManager::ClearActive()
     finished.swap(m_active);
     for (Active& entry : finished)
         Finish(entry);
+}
+
+void CPShotManager::AddActiveTo(CPRenderList& list) const
+{
+    for (const Active& entry : m_active)
+        if (entry.shot)
+            list.AddObjectTree(entry.shot);
 }
 
 std::vector<CPShot*> CPShotManager::GetActiveShots() const

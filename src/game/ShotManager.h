@@ -10,6 +10,7 @@
 #include "core/Object.h"
 #include "platform/MathTypes.h"
 
+class CPRenderList;
 class CPShot;
 
 // Launches shots by kind name (GetWeaponManager). For each kind it keeps a
@@ -84,6 +85,10 @@ class CPShotManager {
     // Deletes every shot and forgets every kind. Shots hold sounds of the
     // sound manager: they must go before it does.
     void Clear();
+
+    // Puts every active shot into the frame's scene: a shot is nobody's
+    // child, so nothing else draws it.
+    void AddActiveTo(CPRenderList& list) const;
 
     std::size_t GetActiveCount() const { return m_active.size(); }
     // The active shots in launch order.

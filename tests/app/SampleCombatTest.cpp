@@ -1,14 +1,17 @@
 // Combat in the sample race, played through the real host on a copy of the
 // sample data: the opponents' guns fire at the cars in their sights and
-// their shots hurt; a mine laid with the mine key arms and goes off under a
-// car, which it throws up; a car turned over is put back on the road.
+// their shots hurt; a rocket lobbed comes down on the road ahead; a mine
+// laid with the mine key arms and goes off under a car, which it throws
+// up; a car turned over is put back on the road.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -17,8 +20,10 @@
 #include "app/GameHost.h"
 #include "core/Singletons.h"
 #include "game/Level.h"
+#include "game/GameData.h"
 #include "game/MineShot.h"
 #include "game/Player.h"
+#include "game/ProjectileShot.h"
 #include "game/RaceFrame.h"
 #include "game/ShotManager.h"
 #include "platform/Dialog.h"
@@ -32,6 +37,7 @@ namespace {
 constexpr float kFullHealth = 100000.0f;
 constexpr int kMineKey = 0x2C;  // Z, as Actions.cfg binds "mine"
 constexpr int kBrakeKey = 0xD0; // Down: "brake", which backs a standing car
+constexpr int kFireKey = 0x1D;  // LCtrl: "fire"
 
 class SampleCombat : public SampleHostTest {
   protected:
@@ -112,6 +118,47 @@ TEST_F(SampleCombat, OpponentsFireAtTheCarsInTheirSightsAndTheirShotsHurt)
     EXPECT_GT(hurt, 0);
     // Nothing was in the player's hands: the player's gun stayed quiet.
     EXPECT_EQ(player->ammunition[0], 1.0f);
+}
+
+// The rocket launcher lobs its rocket at the point the race aims the guns
+// at, 60 ahead: too far for a launch at 17, so it tilts to the farthest
+// throw, and the rocket comes down on the road some 30 ahead of the car
+// (rather than climbing away unseen) and bursts there.
+TEST_F(SampleCombat, ARocketFiredComesDownOnTheRoadAhead)
+{
+    Start();
+    GetGameData()->committedCarSettings.weapon1 = "rlauncher";
+    player->weaponSlot = 0;
+    player->SelectWeapon();
+    ASSERT_EQ(player->weaponName, "rlauncher");
+    host->GetHeadlessInput()->SetKey(kFireKey, true);
+    CPProjectileShot* rocket = nullptr;
+    for (int i = 0; i < 30 && !rocket; ++i) {
+        Frames(1);
+        for (CPShot* shot : GetWeaponManager()->GetActiveShots())
+            if (shot->GetKindName() == "rocket1" && shot->GetShooter() == player)
+                rocket = dynamic_cast<CPProjectileShot*>(shot);
+    }
+    host->GetHeadlessInput()->SetKey(kFireKey, false);
+    ASSERT_NE(rocket, nullptr) << "the rocket launcher did not fire";
+    const Vector3 from = rocket->GetHead();
+    Vector3 last = from;
+    float travelled = 0.0f;
+    const auto flying = [&] {
+        const std::vector<CPShot*> shots = GetWeaponManager()->GetActiveShots();
+        return std::find(shots.begin(), shots.end(), rocket) != shots.end();
+    };
+    for (int i = 0; i < 600 && flying(); ++i) {
+        last = rocket->GetHead();
+        travelled = rocket->GetTravelled();
+        Frames(1);
+    }
+    EXPECT_FALSE(flying()) << "the rocket is still in the air after ten seconds";
+    EXPECT_LT(travelled, rocket->GetRange() / 4) << "the rocket flew its whole range without a hit";
+    const float ahead = std::hypot(last.x - from.x, last.y - from.y);
+    EXPECT_GT(ahead, 20.0f);
+    EXPECT_LT(ahead, 40.0f);
+    EXPECT_LT(last.z, from.z + 1.0f) << "the rocket burst in the air, not on the road";
 }
 
 // The mine key lays one mine behind the car. It lies harmless while it

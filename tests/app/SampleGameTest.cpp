@@ -246,6 +246,10 @@ TEST_F(SamplePlay, TheRecordedPlaythroughPlaysTheWholeGame)
     EXPECT_EQ(combat.rfind("Combat: " + std::to_string(game->combat.shotsFired) + " shots fired, ", 0), 0u)
         << combat;
     EXPECT_NE(combat.find(" bonus"), std::string::npos) << combat;
+    // The opponents' cars take hits, so the closing line counts some.
+    const std::size_t hits = combat.find(" fired, ");
+    ASSERT_NE(hits, std::string::npos) << combat;
+    EXPECT_GE(std::atoi(combat.c_str() + hits + 8), 1) << combat;
     EXPECT_EQ(game->committedCarSettings.superWeaponCount, 0);
 
     CPGameData saved;

@@ -1,5 +1,6 @@
-// The main menu, a race frame with the opponents in view, and the race's
-// results in a 1280 x 720 window, looked at
+// The main menu, a race frame with the opponents in view, one with the
+// player's shots in flight, and the race's results in a 1280 x 720
+// window, looked at
 // as a player would: panels and buttons where the interface files put
 // them, each button's label drawn on it.
 #include <algorithm>
@@ -15,7 +16,10 @@
 #include "Render/PRender.h"
 #include "core/GameClock.h"
 #include "core/GameObject.h"
+#include "core/Singletons.h"
 #include "game/Level.h"
+#include "game/ProjectileShot.h"
+#include "game/ShotManager.h"
 #include "platform/Dialog.h"
 #include "platform/HeadlessInputDevice.h"
 #include "platform/PngWriter.h"
@@ -190,8 +194,16 @@ TEST(MenuShot, ResultsShowTheirPanelWithContinueAndMenu)
         ASSERT_EQ(host.Run(), 1);
     ASSERT_NE(host.GetLevel(), nullptr) << "the race did not start from the menu";
     ASSERT_TRUE(host.GetScriptHost().RunText("SendCommandByName('jeep', 'game_over', '')", "end"));
-    for (int i = 0; i < 20; ++i)
+    for (int i = 0; i < 20; ++i) {
         ASSERT_EQ(host.Run(), 1);
+        for (const CPShot* shot : GetWeaponManager()->GetActiveShots()) {
+            const auto* projectile = dynamic_cast<const CPProjectileShot*>(shot);
+            const Vector3 a = GetRender()->WorldToScreen(shot->GetPosition());
+            std::printf("DBG%d %s player %d trav %.1f at %.0f %.0f\n", i, shot->GetKindName().c_str(),
+                        shot->GetShooter() == host.GetLevel()->GetPlayer(),
+                        projectile ? projectile->GetTravelled() : -1.f, a.x, a.y);
+        }
+    }
     Frame frame;
     ASSERT_TRUE(device->ReadFrame(&frame.rgb, &frame.width, &frame.height));
     SaveShot(frame, "results");
@@ -256,6 +268,70 @@ TEST(MenuShot, RaceShowsTheOpponentsWhereTheCameraProjectsThem)
         ++seen;
     }
     EXPECT_GE(seen, 3) << "the opponents on the grid are not ahead of the camera";
+    platform::ClearPostedQuit();
+}
+
+// The player holds the fire key on the grid: the gun's tracers fly down
+// the road and are drawn where the camera projects them, over what the
+// frame before the first shot showed there.
+TEST(MenuShot, RaceShowsThePlayersShotsInFlight)
+{
+    constexpr int kFireKey = 0x1D; // LCtrl, the sample's fire key
+    PreferOffscreenVideo();
+    IgnoreDriverLeaks ignoreLeaks;
+    ScratchFolder data;
+    PrepareData(data);
+    GameHost::Options options;
+    options.frames = 1; // each Run is one frame
+    options.dataRoot = data.GetPath();
+    options.window = true;
+    options.realClock = [] { return GetGameClock().frameCount / 60.0; };
+    GameHost host(options);
+    if (!host.HasWindow())
+        GTEST_SKIP() << "no OpenGL 3.3 window can be had here: " << host.GetDeviceError();
+    auto* device = static_cast<platform::GlGraphicsDevice*>(&host.GetDevice());
+    platform::HeadlessInputDevice* input = host.GetHeadlessInput();
+    ASSERT_NE(input, nullptr);
+    for (int i = 0; i < 10; ++i)
+        ASSERT_EQ(host.Run(), 1);
+    input->MoveMouseTo(kWidth / 2.0f, kHeight / 2.0f - 60);
+    input->SetButton(0, true);
+    input->SetButton(0, false);
+    for (int i = 0; i < 72; ++i)
+        ASSERT_EQ(host.Run(), 1);
+    ASSERT_NE(host.GetLevel(), nullptr) << "the race did not start from the menu";
+    Frame before;
+    ASSERT_TRUE(device->ReadFrame(&before.rgb, &before.width, &before.height));
+
+    // The gun fires ten times a second and each shot meets the road or a
+    // car within a few frames: the frame is read as soon as one of the
+    // player's shots is in flight, well away from the gun (whose muzzle
+    // flash is drawn whether or not a shot ever is).
+    input->SetKey(kFireKey, true);
+    const CPGameObject* player = host.GetLevel()->GetPlayer();
+    const CPProjectileShot* inFlight = nullptr;
+    for (int i = 0; i < 30 && !inFlight; ++i) {
+        ASSERT_EQ(host.Run(), 1);
+        for (const CPShot* shot : GetWeaponManager()->GetActiveShots()) {
+            const auto* projectile = dynamic_cast<const CPProjectileShot*>(shot);
+            if (projectile && shot->GetShooter() == player && projectile->GetTravelled() >= 5.0f)
+                inFlight = projectile;
+        }
+    }
+    input->SetKey(kFireKey, false);
+    ASSERT_NE(inFlight, nullptr) << "none of the player's shots flew";
+    Frame frame;
+    ASSERT_TRUE(device->ReadFrame(&frame.rgb, &frame.width, &frame.height));
+    SaveShot(frame, "race-fire");
+
+    // Shots fly forward from the car the camera follows: none is behind the eye.
+    const Vector3 at = GetRender()->WorldToScreen(inFlight->GetHead());
+    const int x = static_cast<int>(at.x), y = static_cast<int>(at.y);
+    ASSERT_TRUE(x >= 8 && y >= 8 && x < kWidth - 8 && y < kHeight - 8)
+        << "the shot in flight is projected out of view, at " << x << "," << y;
+    const Rect around{x - 3, y - 3, 7, 7};
+    EXPECT_GT(Distance(frame.Mean(around), before.Mean(around)), 20)
+        << "the shot projected at " << x << "," << y << " is not drawn there";
     platform::ClearPostedQuit();
 }
 #endif
