@@ -157,8 +157,9 @@ TEST_F(AIManagerTest, OffTheLineSteersBackTowardsIt)
 // y = 0 against 0.5), so the passer aims right (positive steering).
 TEST_F(AIManagerTest, ASlowerCarCloseAheadIsPassedOnItsOtherSide)
 {
-    CPAIManager manager;
+    // The cars outlive the manager, whose drivers let them go as it goes.
     FakeDrivenCar passerCar, otherCar;
+    CPAIManager manager;
     AI_Vehicle* passer = manager.AddOpponent();
     AI_Vehicle* other = manager.AddOpponent();
     for (AI_Vehicle* d : {passer, other})
