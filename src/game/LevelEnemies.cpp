@@ -8,6 +8,7 @@
 #include "core/GameObject.h"
 #include "core/Log.h"
 #include "core/Singletons.h"
+#include "game/LoadedObject.h"
 #include "game/EnemyObject.h"
 #include "game/GameData.h"
 #include "game/Level.h"
@@ -19,16 +20,6 @@ namespace {
 // Enemies farther than this from the player's car are not drawn, and so do
 // not move on their animations.
 constexpr float kEnemyDrawDistance = 150.0f;
-
-void DeleteLoaded(CPObjectPtr& object)
-{
-    CPObject* held = object.Get();
-    object = CPObjectPtr();
-    if (auto* gameObject = dynamic_cast<CPGameObject*>(held))
-        CPGameObject::DeleteTree(gameObject);
-    else
-        delete held;
-}
 
 } // namespace
 

@@ -16,6 +16,7 @@
 #include "core/Log.h"
 #include "core/ShadowMatrix.h"
 #include "core/Singletons.h"
+#include "game/LoadedObject.h"
 #include "game/AIManager.h"
 #include "game/Camera.h"
 #include "game/EnemyObject.h"
@@ -47,17 +48,6 @@ CPObjectPtr LoadScene(const std::string& fileName, int option)
 }
 
 bool IsGameObject(const CPObjectPtr& object) { return object.As<CPGameObject>() != nullptr; }
-
-void DeleteLoaded(CPObjectPtr& object)
-{
-    // The pointer lets go before the object goes.
-    CPObject* held = object.Get();
-    object = CPObjectPtr();
-    if (auto* gameObject = dynamic_cast<CPGameObject*>(held))
-        CPGameObject::DeleteTree(gameObject);
-    else
-        delete held;
-}
 
 // Scales the object's geometry, its boxes and the placement of its parts.
 void ScaleTree(CPGameObject& root, const Vector3& scale)
