@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "ReadBackFrame.h"
 #include "WindowFixture.h"
 #include "support/ScratchFolder.h"
 
@@ -20,44 +21,8 @@
 
 namespace {
 
-struct Rgb {
-    int r = 0, g = 0, b = 0;
-};
-
-struct Rect {
-    int left = 0, top = 0, width = 0, height = 0;
-};
-
-// A frame read back from the window, rows top first.
-struct Frame {
-    std::vector<std::uint8_t> rgb;
-    std::uint32_t width = 0, height = 0;
-
-    Rgb At(int x, int y) const
-    {
-        const std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x)) * 3];
-        return {p[0], p[1], p[2]};
-    }
-    // Share of the rectangle's pixels that pass the test.
-    template <typename Test> double Share(const Rect& r, Test test) const
-    {
-        int passed = 0, total = 0;
-        for (int y = r.top; y < r.top + r.height; ++y)
-            for (int x = r.left; x < r.left + r.width; ++x, ++total)
-                passed += test(At(x, y)) ? 1 : 0;
-        return total ? static_cast<double>(passed) / total : 0.0;
-    }
-};
-
-int Luminance(const Rgb& c) { return (c.r * 30 + c.g * 59 + c.b * 11) / 100; }
-int Spread(const Rgb& c) { return std::max({c.r, c.g, c.b}) - std::min({c.r, c.g, c.b}); }
-
 // Clear sky or haze: blue above red and green.
 bool IsSky(const Rgb& c) { return c.b >= c.r + 24 && c.b >= c.g + 8; }
-
-// Asphalt: dark grey (grass and the sample truck are green, the kerbs red
-// and white).
-bool IsAsphalt(const Rgb& c) { return Spread(c) <= 12 && Luminance(c) >= 20 && Luminance(c) <= 110; }
 
 // A window of the heads-up display as its screen file gives it: where it
 // stands on a 1024 x 768 screen, its picture's place in the screen texture
@@ -259,12 +224,8 @@ TEST_P(SampleRaceShot, ShowsSkyAboveRoadBelowAndTheHeadsUpDisplay)
     PreferOffscreenVideo();
     IgnoreDriverLeaks ignoreLeaks;
     ScratchFolder data;
-    std::filesystem::copy(RS_SOURCE_DIR "/data/sample", data.GetPath(),
-                          std::filesystem::copy_options::recursive);
     // The size comes from config.cfg, as the launcher writes it.
-    std::ofstream(data.Path("config.cfg"), std::ios::binary)
-        << "Fullscreen = " << (screen.fullscreen ? 1 : 0) << "\r\nScreenHeight = " << screen.height
-        << "\r\nScreenWidth = " << screen.width << "\r\n";
+    PrepareSampleData(data, screen.width, screen.height, screen.fullscreen);
     GameHost::Options options;
     options.frames = 240;
     // The menu's buttons stand centred: Start is 60 pixels above the middle.
