@@ -56,14 +56,17 @@ const CarShape kOpponentCars[] = {
 };
 
 // Which model each opponent slot drives and the colour it is painted,
-// for one level's model name. Slots 1 to 4 start ahead of the player,
-// 5 to 7 behind: the pickups leave first and are overtaken.
+// for one level's model name. The race counts the first five slots for
+// places; slots 6 and 7 are traffic, driven round the same laps but
+// placed nowhere. Slots 1 to 4 start ahead of the player, 5 to 7 behind:
+// the pickups and the coupes are there to be overtaken, one roadster
+// races for the lead and the other comes past as traffic.
 struct Opponent {
     int model; // index into kOpponentCars
     const char* colour;
 };
 const Opponent kSlots[] = {
-    {0, "red"}, {0, "yellow"}, {1, "orange"}, {1, "white"}, {1, "purple"}, {2, "cyan"}, {2, "black"},
+    {0, "red"}, {1, "orange"}, {1, "white"}, {2, "cyan"}, {0, "yellow"}, {2, "black"}, {1, "purple"},
 };
 const char* const kLevelModels[] = {"tvr", "viper"};
 

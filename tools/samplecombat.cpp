@@ -129,15 +129,17 @@ std::string SoldierScene()
     for (const Animation& animation : SoldierAnimations())
         description += std::string(";") + animation.name + ",soldier_" + animation.name + ".an";
     return "mesh = x\ndescription = " + description + "\n" +
-           sample::Section("soldier", "diffuse.fx", "car_tvr.tga");
+           sample::Section("soldier", "diffuse.fx", "car_black.tga");
 }
 
 // Two blows of 3 m reach, up to the height of a car's body, that knock the
-// car about; the third record (the gun's) is unused: it has none.
+// car about; the third record (the gun's) is unused: it has none. Two
+// rounds of the machine gun bring it down: shots find it only close to the
+// player's car, which passes it quickly.
 std::string SoldierDescription()
 {
     return "<?xml version=\"1.0\" ?>\n"
-           "<enemy name=\"soldier\" health=\"30\" reward=\"100\" hit=\"blood1\" gibs=\"0\" "
+           "<enemy name=\"soldier\" health=\"12\" reward=\"100\" hit=\"blood1\" gibs=\"0\" "
            "gib_height=\"1.0\" "
            "melee_count=\"2\" facing=\"0 -1 0\">\n"
            "  <attack n=\"1\" param=\"1.0\" reach=\"0 -3 1.2\" offset=\"0 -1.5 1.0\" impulse=\"3000\" "

@@ -50,6 +50,10 @@ struct TrackParams {
     int checkpoints = 4;
     int opponents = 7;
     int playerSlot = 4; // of the grid, from the front
+    // Share of the lap where the enemy source "north" stands, on the
+    // road's left edge where the race meets it; "south" stands off the road
+    // three quarters round and brings nobody.
+    double enemyShare = 0.25;
     double terrainSize = 3000.0;
     double terrainHeight = -0.5;
 };
@@ -580,11 +584,10 @@ std::string LevelText(const std::vector<Section>& sections, const TrackParams& p
         const int at = static_cast<int>(count * other.share);
         text += ObjectLine(other.name, Offset(sections[at], other.across, 0), Yaw(sections, at));
     }
-    const int sources[] = {count / 4, count * 3 / 4};
-    const char* sourceNames[] = {"src_north", "src_south"};
-    for (int i = 0; i < 2; ++i)
-        text += ObjectLine(sourceNames[i], Offset(sections[sources[i]], params.width / 2 + 12, 0),
-                           Yaw(sections, sources[i]));
+    const int north = static_cast<int>(count * params.enemyShare);
+    text += ObjectLine("src_north", Offset(sections[north], params.width / 2 - 1.5, 0), Yaw(sections, north));
+    const int south = count * 3 / 4;
+    text += ObjectLine("src_south", Offset(sections[south], params.width / 2 + 12, 0), Yaw(sections, south));
     text += SplineText("c_path", sections, params, 0.0);
     // The borders keep half a metre off the walls, whose tops stand over the
     // same points as the road's edge: the game drops the splines onto the
@@ -596,14 +599,15 @@ std::string LevelText(const std::vector<Section>& sections, const TrackParams& p
 }
 
 // Checkpoint lines (a value, three numbers, opponents, bonus chance,
-// bonuses), then the sources the level's "src" objects place.
+// bonuses), then the sources the level's "src" objects place, both of
+// group "1", which the race's script watches for.
 std::string MissionText(const TrackParams& params)
 {
     std::string text = "// level" + std::to_string(params.number) +
                        ": one line per checkpoint gate, then the enemy sources\n";
     for (int c = 0; c < params.checkpoints; ++c)
         text += "25.0 0 0 0 ; 50 bonus_remont,30;bonus_fast,30;bonus_slow,20;bonus_plus,10;bonus_minus,10\n";
-    text += "sources\nnorth road 0 10.0 soldier,100\nsouth road 0 10.0 ;\n";
+    text += "sources\nnorth 1 0 10.0 soldier,100\nsouth 1 0 10.0 ;\n";
     return text;
 }
 
@@ -626,6 +630,10 @@ int main(int argc, char** argv)
     // The day circuit, and a shorter loop of two tight bends over a higher
     // hill, its road darker and its walls yellow and black.
     TrackParams day;
+    // The soldier stands on the first straight, where the race comes some
+    // 13 s after the start and the recorded playthrough fires its first
+    // burst.
+    day.enemyShare = 0.081;
     TrackParams gloom;
     gloom.number = 2;
     gloom.length = 2200.0;

@@ -33,14 +33,17 @@ void RaceWatch::Attach(CPLevel& level)
     m_playerFinish = -1.0f;
     m_over = false;
     m_timedByGame = false;
+    m_podium.clear();
     Car player;
     player.name = "player (" + level.playerModel + ")";
     player.player = true;
+    player.racer = true;
     m_cars.push_back(player);
     for (std::size_t i = 0; i < level.GetOpponents().size(); ++i) {
         Car car;
         car.name =
             i < level.opponentModels.size() ? level.opponentModels[i] : "opponent " + std::to_string(i + 1);
+        car.racer = i < CPLevel::kCountedOpponents;
         m_cars.push_back(car);
     }
 }
@@ -99,6 +102,7 @@ void RaceWatch::Update(CPLevel* level, float dt)
     if (m_over || level->stopped)
         return;
     m_rounds = RoundsOfGame();
+    m_podium.assign(level->places.begin(), level->places.end());
     // Once the game times the race, the watch keeps the game's clock: it
     // runs on the same frames, and the player's laps are the game's own,
     // as the results screen shows them.
@@ -128,14 +132,33 @@ void RaceWatch::Update(CPLevel* level, float dt)
     m_over = allFinished || graceOver || level->levelFailedSent;
 }
 
+std::size_t RaceWatch::GetRacerCount() const
+{
+    return static_cast<std::size_t>(
+        std::count_if(m_cars.begin(), m_cars.end(), [](const Car& car) { return car.racer; }));
+}
+
 std::vector<std::size_t> RaceWatch::GetPlaces() const
 {
+    // A car's rank on the game's podium (0 to 2), 3 when it holds none:
+    // the player is 10 there, opponent i (car i + 1) is i.
+    const auto podiumRank = [this](std::size_t index) {
+        const std::int32_t who = index == 0 ? CPLevel::kPlayerPlace : static_cast<std::int32_t>(index - 1);
+        const auto found = std::find(m_podium.begin(), m_podium.end(), who);
+        return static_cast<std::size_t>(found - m_podium.begin());
+    };
     std::vector<std::size_t> order(m_cars.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         const Car& x = m_cars[a];
         const Car& y = m_cars[b];
+        if (x.racer != y.racer)
+            return x.racer;
+        const std::size_t xRank = x.racer ? podiumRank(a) : m_podium.size();
+        const std::size_t yRank = y.racer ? podiumRank(b) : m_podium.size();
+        if (xRank != yRank)
+            return xRank < yRank;
         const bool xDone = x.finishTime >= 0.0f;
         const bool yDone = y.finishTime >= 0.0f;
         if (xDone != yDone)
@@ -181,7 +204,7 @@ std::string RaceWatch::FormatProgress() const
     const std::size_t place = std::find(places.begin(), places.end(), 0) - places.begin() + 1;
     const int lap = std::min<int>(static_cast<int>(m_cars[0].laps.size()) + 1, m_rounds);
     char text[96];
-    std::snprintf(text, sizeof text, "Lap %d/%d  place %zu/%zu  %s", lap, m_rounds, place, m_cars.size(),
+    std::snprintf(text, sizeof text, "Lap %d/%d  place %zu/%zu  %s", lap, m_rounds, place, GetRacerCount(),
                   FormatTime(m_clock).c_str());
     return text;
 }
@@ -198,12 +221,16 @@ std::string RaceWatch::FormatTable() const
     }
     out += "\nFinal places\n  Place  Car                       Laps  Time      Best lap\n";
     const std::vector<std::size_t> places = GetPlaces();
+    const std::size_t racers = GetRacerCount();
     for (std::size_t i = 0; i < places.size(); ++i) {
+        if (i == racers)
+            out += "  Traffic, not placed\n";
         const Car& car = m_cars[places[i]];
+        const std::string place = i < racers ? std::to_string(i + 1) : "-";
         const std::string time = car.finishTime >= 0.0f ? FormatTime(car.finishTime) : "DNF";
         const std::string best =
             car.laps.empty() ? "-" : FormatTime(*std::min_element(car.laps.begin(), car.laps.end()));
-        std::snprintf(line, sizeof line, "  %5zu  %-24s  %d/%d   %-8s  %s\n", i + 1, car.name.c_str(),
+        std::snprintf(line, sizeof line, "  %5s  %-24s  %d/%d   %-8s  %s\n", place.c_str(), car.name.c_str(),
                       static_cast<int>(car.laps.size()), m_rounds, time.c_str(), best.c_str());
         out += line;
     }

@@ -12,13 +12,17 @@ class CPLevel;
 // level's track points, on the race's own clock (the frame time summed
 // while the game times the race). The player's laps are the game's own
 // once the game times them.
-// The game itself counts only the first five opponents and three places;
-// this is what the host prints when the run ends.
+// The game races the player and the first five opponents; the cars after
+// them are traffic, which drives the same laps but takes no place. The
+// places are the game's own as far as it gives them (its three podium
+// places, in the order it filled them), then the watch's order.
+// This is what the host prints when the run ends.
 class RaceWatch {
   public:
     struct Car {
         std::string name;
         bool player = false;
+        bool racer = false; // takes a place: the player and the first five opponents
         std::int32_t nearest = -1;
         std::int32_t progress = 0; // track points advanced in the running lap
         std::vector<float> laps;   // times of the completed laps
@@ -43,13 +47,17 @@ class RaceWatch {
     float GetClock() const { return m_clock; }
     std::int32_t GetRounds() const { return m_rounds; }
     const std::vector<Car>& GetCars() const { return m_cars; }
-    // Indices into GetCars(): finishers by finish time, then the others by
-    // laps and progress.
+    // Indices into GetCars(): the racers in their places (the game's
+    // podium first, then finishers by finish time, then the others by laps
+    // and progress), then the traffic in the same order.
     std::vector<std::size_t> GetPlaces() const;
+    // How many of the cars race for a place.
+    std::size_t GetRacerCount() const;
 
-    // "Lap 2/3  place 4/8  1:02.35" for the one updating line.
+    // "Lap 2/3  place 4/6  1:02.35" for the one updating line.
     std::string FormatProgress() const;
-    // The player's laps, then the places with each car's laps and time.
+    // The player's laps, then the places with each car's laps and time,
+    // the traffic apart without a place.
     std::string FormatTable() const;
     // What the player's car did in combat over the whole run, from the
     // game's tally: "Combat: 42 shots fired, 7 hits, 1 enemy killed, 2
@@ -68,6 +76,9 @@ class RaceWatch {
 
     CPLevel* m_level = nullptr;
     std::vector<Car> m_cars;
+    // The level's podium as the game fills it: 10 the player, 0 to 4 an
+    // opponent's index, -1 empty.
+    std::vector<std::int32_t> m_podium;
     std::int32_t m_rounds = 1;
     float m_clock = 0.0f;
     float m_playerFinish = -1.0f;

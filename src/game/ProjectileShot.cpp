@@ -9,6 +9,7 @@
 #include "game/Player.h"
 #include "game/ShotManager.h"
 #include "platform/Math.h"
+#include "platform/VectorMath.h"
 
 namespace {
 
@@ -90,6 +91,17 @@ void CPProjectileShot::Start(const Vector3& position, const Vector3& direction, 
     m_head = position;
     m_travelled = 0.0f;
     m_velocity = LengthSquared(direction) > 0.0f ? Normalize(direction) * m_speed : Vector3{0.0f, 0.0f, 0.0f};
+    // A shot leaves a moving car with the car's own speed besides its
+    // launch speed, so that a rocket lobbed from a car at speed comes down
+    // where the gun aimed it as the car sees the road, on the car ahead
+    // rather than far behind it.
+    const auto* car = dynamic_cast<const CPPlayer*>(m_shooter);
+    if (car && LengthSquared(m_velocity) > 0.0f) {
+        const Vector4 carVelocity = car->GetCarVelocity();
+        const Vector3 carried{carVelocity.x, carVelocity.y, carVelocity.z};
+        if (IsFinite(carried))
+            m_velocity += carried;
+    }
 }
 
 bool CPProjectileShot::Update()

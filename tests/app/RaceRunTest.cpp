@@ -1,11 +1,13 @@
 // The headless race run: input played back by frame, the autopilot, the
 // seed, the race watch that ends the run and prints the table, and the run
 // on the fixture level with broken data.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -407,4 +409,56 @@ TEST_F(SampleGame, TheSampleRaceEndsWithEveryCarPlacedAndRepeatsWithTheSeed)
 
     Start(-1, 5);
     EXPECT_EQ(RunCaptured(), first);
+}
+
+namespace {
+
+// The place a "script: race over, place X, ..." line gives: 1 to 3, or 0
+// for none.
+int ResultPlace(const std::string& out)
+{
+    const std::string mark = "script: race over, place ";
+    const std::size_t at = out.rfind(mark);
+    if (at == std::string::npos)
+        return -1;
+    const std::string place = out.substr(at + mark.size(), 3);
+    for (int n = 1; n <= 3; ++n)
+        if (place == std::string(n == 1 ? "1st" : n == 2 ? "2nd" : "3rd"))
+            return n;
+    return 0;
+}
+
+} // namespace
+
+// The printed table places the player where the race's own result does:
+// the traffic after the fifth opponent races the same laps but takes no
+// place, so it stands apart, unnumbered, and the places count the racers
+// only.
+TEST_F(SampleGame, TheTablePlacesThePlayerWhereTheRaceDid)
+{
+    Start(-1, 5);
+    if (!CanRace())
+        GTEST_SKIP() << "the sample level or the level bindings are not in this build";
+    const std::string out = RunCaptured();
+    const RaceWatch& watch = host->GetRaceWatch();
+    ASSERT_TRUE(watch.IsOver()) << out;
+    const int result = ResultPlace(out);
+    ASSERT_GE(result, 0) << out;
+    const std::vector<std::size_t> places = watch.GetPlaces();
+    const auto player = static_cast<int>(std::find(places.begin(), places.end(), 0u) - places.begin()) + 1;
+    if (result > 0)
+        EXPECT_EQ(player, result) << out;
+    else
+        EXPECT_GT(player, 3) << out;
+
+    // Six racers, numbered; the two traffic cars last, without a number.
+    ASSERT_EQ(watch.GetRacerCount(), 6u);
+    for (std::size_t i = 0; i < places.size(); ++i)
+        EXPECT_EQ(watch.GetCars()[places[i]].racer, i < 6) << i;
+    const std::string table = watch.FormatTable();
+    const std::size_t traffic = table.find("  Traffic, not placed\n");
+    ASSERT_NE(traffic, std::string::npos) << table;
+    EXPECT_NE(table.find("      6  "), std::string::npos) << table;
+    EXPECT_EQ(table.find("      7  "), std::string::npos) << table;
+    EXPECT_NE(table.find("      -  ", traffic), std::string::npos) << table;
 }

@@ -1,6 +1,7 @@
 // Combat in the sample race, played through the real host on a copy of the
 // sample data: the opponents' guns fire at the cars in their sights and
-// their shots hurt; a rocket lobbed comes down on the road ahead; a mine
+// their shots hurt; a rocket lobbed comes down on the road ahead, or on
+// the car the guns aim at; a mine
 // laid with the mine key arms and goes off under a car, which it throws
 // up; a car turned over is put back on the road.
 #include <algorithm>
@@ -28,6 +29,7 @@
 #include "game/ShotManager.h"
 #include "platform/Dialog.h"
 #include "platform/HeadlessInputDevice.h"
+#include "platform/VectorMath.h"
 #include "script/ScriptHost.h"
 
 namespace fs = std::filesystem;
@@ -76,6 +78,61 @@ class SampleCombat : public SampleHostTest {
             host->RunFrame();
     }
 
+    std::string Handle(const CPGameObject& object) const
+    {
+        return "StringToPointer('" +
+               std::to_string(reinterpret_cast<std::uintptr_t>(const_cast<CPGameObject*>(&object))) + "')";
+    }
+    bool Run(const std::string& text) { return host->GetScriptHost().RunText(text, "test"); }
+
+    // Every car braked and held where it stands.
+    void HoldTheField() { ASSERT_TRUE(Run("LockPlayers(true)")); }
+    void MoveCar(const CPGameObject& car, const Vector3& to)
+    {
+        ASSERT_TRUE(Run("SetPosition(" + Handle(car) + ", " + std::to_string(to.x) + ", " +
+                        std::to_string(to.y) + ", " + std::to_string(to.z + 0.5f) + ")"));
+    }
+    // The opponents out of the guns' sights, in a file on the road behind
+    // the player's car, their own guns taken away.
+    void ParkOpponentsBehind()
+    {
+        const Vector3 back = race::Forward(*player) * -1.0f;
+        float distance = 30.0f;
+        for (CPGameObject* object : level->GetOpponents()) {
+            MoveCar(*object, player->GetPosition() + back * distance);
+            distance += 8.0f;
+            if (auto* car = dynamic_cast<CPPlayer*>(object))
+                car->weaponObject = CPObjectPtr();
+        }
+    }
+    // The rocket launcher in the player's hands.
+    void ArmRockets()
+    {
+        GetGameData()->committedCarSettings.weapon1 = "rlauncher";
+        player->weaponSlot = 0;
+        player->SelectWeapon();
+        ASSERT_EQ(player->weaponName, "rlauncher");
+    }
+    // The fire key held until the player's first rocket leaves.
+    CPProjectileShot* FireRocket()
+    {
+        host->GetHeadlessInput()->SetKey(kFireKey, true);
+        CPProjectileShot* rocket = nullptr;
+        for (int i = 0; i < 30 && !rocket; ++i) {
+            Frames(1);
+            for (CPShot* shot : GetWeaponManager()->GetActiveShots())
+                if (shot->GetKindName() == "rocket1" && shot->GetShooter() == player)
+                    rocket = dynamic_cast<CPProjectileShot*>(shot);
+        }
+        host->GetHeadlessInput()->SetKey(kFireKey, false);
+        return rocket;
+    }
+    static bool Flying(const CPShot* shot)
+    {
+        const std::vector<CPShot*> shots = GetWeaponManager()->GetActiveShots();
+        return std::find(shots.begin(), shots.end(), shot) != shots.end();
+    }
+
     static CPMineShot* LyingMine()
     {
         for (CPShot* shot : GetWeaponManager()->GetActiveShots())
@@ -120,45 +177,59 @@ TEST_F(SampleCombat, OpponentsFireAtTheCarsInTheirSightsAndTheirShotsHurt)
     EXPECT_EQ(player->ammunition[0], 1.0f);
 }
 
-// The rocket launcher lobs its rocket at the point the race aims the guns
-// at, 60 ahead: too far for a launch at 17, so it tilts to the farthest
-// throw, and the rocket comes down on the road some 30 ahead of the car
+// The rocket launcher lobs its rockets, leaving at 17 and falling under
+// 9.8, at what the player's guns aim at: with no car in the sights, the
+// road 60 ahead, too far for a launch at 17, so it tilts to the farthest
+// throw and the rocket comes down on the road some 30 ahead of the car
 // (rather than climbing away unseen) and bursts there.
 TEST_F(SampleCombat, ARocketFiredComesDownOnTheRoadAhead)
 {
     Start();
-    GetGameData()->committedCarSettings.weapon1 = "rlauncher";
-    player->weaponSlot = 0;
-    player->SelectWeapon();
-    ASSERT_EQ(player->weaponName, "rlauncher");
-    host->GetHeadlessInput()->SetKey(kFireKey, true);
-    CPProjectileShot* rocket = nullptr;
-    for (int i = 0; i < 30 && !rocket; ++i) {
-        Frames(1);
-        for (CPShot* shot : GetWeaponManager()->GetActiveShots())
-            if (shot->GetKindName() == "rocket1" && shot->GetShooter() == player)
-                rocket = dynamic_cast<CPProjectileShot*>(shot);
-    }
-    host->GetHeadlessInput()->SetKey(kFireKey, false);
+    HoldTheField();
+    ParkOpponentsBehind();
+    ArmRockets();
+    CPProjectileShot* rocket = FireRocket();
     ASSERT_NE(rocket, nullptr) << "the rocket launcher did not fire";
     const Vector3 from = rocket->GetHead();
     Vector3 last = from;
     float travelled = 0.0f;
-    const auto flying = [&] {
-        const std::vector<CPShot*> shots = GetWeaponManager()->GetActiveShots();
-        return std::find(shots.begin(), shots.end(), rocket) != shots.end();
-    };
-    for (int i = 0; i < 600 && flying(); ++i) {
+    for (int i = 0; i < 600 && Flying(rocket); ++i) {
         last = rocket->GetHead();
         travelled = rocket->GetTravelled();
         Frames(1);
     }
-    EXPECT_FALSE(flying()) << "the rocket is still in the air after ten seconds";
+    EXPECT_FALSE(Flying(rocket)) << "the rocket is still in the air after ten seconds";
     EXPECT_LT(travelled, rocket->GetRange() / 4) << "the rocket flew its whole range without a hit";
     const float ahead = std::hypot(last.x - from.x, last.y - from.y);
     EXPECT_GT(ahead, 20.0f);
     EXPECT_LT(ahead, 40.0f);
     EXPECT_LT(last.z, from.z + 1.0f) << "the rocket burst in the air, not on the road";
+}
+
+// A car in the sights within a rocket's throw is what the rocket is lobbed
+// at: it climbs high and comes down on the car, which the launcher's
+// damage hurts through its script, and the hit is the player's.
+TEST_F(SampleCombat, ARocketLobbedAtTheCarAheadComesDownOnIt)
+{
+    Start();
+    HoldTheField();
+    ParkOpponentsBehind();
+    auto* target = dynamic_cast<CPPlayer*>(level->GetOpponents().front());
+    ASSERT_NE(target, nullptr);
+    const Vector3 spot = player->GetPosition() + race::Forward(*player) * 18.0f;
+    MoveCar(*target, spot);
+    Frames(30);
+    ArmRockets();
+    const float health = target->combatValues[0];
+    const std::int32_t hits = GetGameData()->combat.hits;
+    CPProjectileShot* rocket = FireRocket();
+    ASSERT_NE(rocket, nullptr) << "the rocket launcher did not fire";
+    for (int i = 0; i < 600 && Flying(rocket); ++i)
+        Frames(1);
+    Frames(2); // the car's script takes the damage
+    EXPECT_FALSE(Flying(rocket));
+    EXPECT_NEAR(health - target->combatValues[0], 40.0f * GetGameData()->damageCoefficient, 0.01f);
+    EXPECT_EQ(GetGameData()->combat.hits, hits + 1);
 }
 
 // The mine key lays one mine behind the car. It lies harmless while it

@@ -4,10 +4,12 @@
 // profiles in the save slots, the shop fits what the money buys, the
 // fire key fires the player's gun in the race, and the recorded
 // playthrough plays the whole game.
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -192,7 +194,7 @@ TEST_F(SamplePlay, TheFireKeyFiresThePlayersGun)
 
 // The recorded playthrough (scripts/sample-game.input): a new profile, the
 // rockets bought, the race on the day circuit with both guns and the super
-// weapon fired, its results, Continue on to the gloom circuit, its
+// weapon fired and the soldier by the road shot, its results, Continue on to the gloom circuit, its
 // results, Continue back to the menu and Exit, which ends the run before
 // its frame limit. What the player's car did in combat is the game's tally.
 TEST_F(SamplePlay, TheRecordedPlaythroughPlaysTheWholeGame)
@@ -237,11 +239,29 @@ TEST_F(SamplePlay, TheRecordedPlaythroughPlaysTheWholeGame)
     EXPECT_EQ(std::atoi(firstResult.c_str() + shots + 6), 4) << firstResult;
     EXPECT_NE(out.find("script: exit", over2), std::string::npos) << out;
 
-    // Ten shots a second for six seconds from the gun, rockets besides; a
+    // The soldier on the first straight falls to the gun's first burst:
+    // its death is the game's ("enemy_death" to the scripts), its reward
+    // paid, the kill counted.
+    const std::size_t killed = out.find("script: enemy soldier killed", first);
+    EXPECT_NE(killed, std::string::npos) << out;
+    EXPECT_LT(killed, over1) << out;
+
+    // Some ten shots a second for eight seconds from the gun, rockets besides; a
     // repair box on the driving line picked up.
     const CPGameData* game = GetGameData();
-    EXPECT_GE(game->combat.shotsFired, 60);
+    EXPECT_GE(game->combat.shotsFired, 70);
     EXPECT_GE(game->combat.bonusesTaken, 1);
+    EXPECT_EQ(game->kills, 1);
+    EXPECT_NE(RaceWatch::FormatCombat().find(", 1 enemy killed, "), std::string::npos)
+        << RaceWatch::FormatCombat();
+    // The table printed at the end places the player where the second
+    // race's result did.
+    const std::vector<std::size_t> places = host->GetRaceWatch().GetPlaces();
+    const std::size_t place = std::find(places.begin(), places.end(), 0u) - places.begin() + 1;
+    const std::string ordinal = place == 1 ? "1st" : place == 2 ? "2nd" : place == 3 ? "3rd" : "none";
+    EXPECT_NE(secondResult.find("place " + ordinal + ","), std::string::npos)
+        << secondResult << "\n"
+        << host->GetRaceWatch().FormatTable();
     const std::string combat = RaceWatch::FormatCombat();
     EXPECT_EQ(combat.rfind("Combat: " + std::to_string(game->combat.shotsFired) + " shots fired, ", 0), 0u)
         << combat;

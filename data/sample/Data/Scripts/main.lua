@@ -34,6 +34,7 @@ local game = {
     circuit = 1,    -- index into CIRCUITS of the next race
     place = nil,    -- "1st", "2nd", "3rd" once the race names one
     lost = false,
+    over = false,   -- the race has said "game_over"; it ends once its place is read
     money = 0,
     raceTime = 0,
     message = "",
@@ -352,8 +353,9 @@ CreateScriptObject("shop", "menu", function(self)
 end)
 
 -- Repair boxes on the driving line, handed to the race's bonus list: the
--- car that drives over one picks it up, and the race tells "main".
-local BONUS_LINES = { 40, 150, 230 }
+-- car that drives over one picks it up, and the race tells "main". The
+-- first cars take the first boxes; there are enough for the field.
+local BONUS_LINES = { 20, 55, 90, 125, 160, 195, 230, 265 }
 
 local function placeBonuses()
     ClearBonuses()
@@ -370,6 +372,12 @@ end
 -- Menu -------------------------------------------------------------------
 
 local playerCar = nil
+-- The opponents' cars by grid slot, as their scripts learn them.
+local rivals = {}
+-- The enemies the race has come near: where the game told of a source of
+-- the mission's enemies as the player's car drew near, each until its
+-- enemy dies.
+local enemies = {}
 
 local function startRace()
     if game.state ~= "menu" then
@@ -398,7 +406,10 @@ local function startRace()
     game.raceTime = 0
     game.place = nil
     game.lost = false
+    game.over = false
     game.shots = 0
+    rivals = {}
+    enemies = {}
     screens.hud = screens.hud or CreateInterface("hud", 0)
     show("hud")
     print("script: race on " .. level .. ", " .. LAPS .. " laps")
@@ -485,6 +496,9 @@ local MESSAGES = {
     ["uron_x2!"] = "Double damage",
 }
 
+-- The end of the race (below), which the display's object calls.
+local endRace
+
 CreateScriptObject("game_interface", "", function(self)
     eachCommand(self, function(command, p1, p2, p3)
         if command == "place" then
@@ -498,6 +512,12 @@ CreateScriptObject("game_interface", "", function(self)
             say(string.format("%s +%.1f", p2 or "time", tonumber(p3) or 0))
         end
     end)
+    -- The race sends the player's place and then "game_over" to "jeep" in
+    -- the same frame; the race ends once the place has been read here,
+    -- whichever of the two objects works through its commands first.
+    if game.over then
+        endRace()
+    end
     if game.state ~= "race" or not screens.hud then
         return
     end
@@ -541,7 +561,8 @@ local function showResults(prize, saved)
     show("results")
 end
 
-local function endRace()
+function endRace()
+    game.over = false
     if game.state ~= "race" then
         return
     end
@@ -566,6 +587,83 @@ local function endRace()
     showResults(prize, saved)
 end
 
+-- The enemies the race has come near are those of this group of the
+-- mission's sources (the second column of its "sources" lines).
+local ENEMY_GROUP = "1"
+
+local function sameSpot(enemy, x, y)
+    return math.abs(enemy.x - x) < 1 and math.abs(enemy.y - y) < 1
+end
+
+local function watchEnemySources()
+    if not IsEnemySourceNear(false, ENEMY_GROUP) then
+        return
+    end
+    local kind, fromSource, x, y = GetEnemyType(tonumber(ENEMY_GROUP), false)
+    if not fromSource or kind == "" then
+        return
+    end
+    for _, enemy in ipairs(enemies) do
+        if sameSpot(enemy, x, y) then
+            return
+        end
+    end
+    table.insert(enemies, { kind = kind, x = x, y = y })
+end
+
+-- The player's guns turn to the nearest enemy in the sights ahead, within
+-- the guns' reach, or else to the nearest opponent's car there, and to the
+-- road ahead when there is none. A car aimed at is handed on as the
+-- target, so the guns take the height of its middle; the rockets are
+-- lobbed to come down on it.
+local AIM_REACH = 60
+local SIGHTS = 0.94 -- the cosine of the sights' half angle, 20 degrees
+
+local function aimPlayersGuns()
+    local x, y, z = GetPosition(playerCar)
+    local dx, dy = GetPlayerDirection()
+    if not dx then
+        return
+    end
+    local best, aim
+    local function consider(tx, ty, tz, object)
+        local ox, oy = tx - x, ty - y
+        local distance = math.sqrt(ox * ox + oy * oy)
+        if distance > 0 and distance < best and (ox * dx + oy * dy) / distance >= SIGHTS then
+            best, aim = distance, { tx, ty, tz, object }
+        end
+    end
+    best = AIM_REACH
+    for _, enemy in ipairs(enemies) do
+        consider(enemy.x, enemy.y, z + 1, nil)
+    end
+    if not aim then
+        for _, car in pairs(rivals) do
+            local cx, cy, cz = GetPosition(car)
+            consider(cx, cy, cz + 1, car)
+        end
+    end
+    aim = aim or { x + dx * AIM_REACH, y + dy * AIM_REACH, z + 1, nil }
+    SetWeaponPos(aim[1], aim[2], aim[3], aim[4])
+end
+
+-- An enemy's death ("enemy_death" to the category "level": its name and
+-- where it fell) is counted and the guns leave it.
+CreateScriptObject("enemies", "level", function(self)
+    eachCommand(self, function(command, name, x, y)
+        if command ~= "enemy_death" then
+            return
+        end
+        x, y = tonumber(x) or 0, tonumber(y) or 0
+        for i = #enemies, 1, -1 do
+            if sameSpot(enemies[i], x, y) then
+                table.remove(enemies, i)
+            end
+        end
+        print(string.format("script: enemy %s killed", tostring(name)))
+    end)
+end)
+
 -- The player's car is this object's: its scene file names "jeep" as its
 -- script, so its start in the race tells us its address, and we hand it
 -- to every frame's scene until it leaves.
@@ -587,9 +685,10 @@ end
 CreateScriptObject("jeep", "", function(self)
     eachCommand(self, function(command, p1)
         if command == "game_over" then
-            endRace()
+            game.over = true
         elseif command == "add_object" then
             playerCar = StringToPointer(p1)
+            enemies = {}
             selectFirstWeapon(playerCar)
         elseif command == "delete_object" then
             playerCar = nil
@@ -602,15 +701,9 @@ CreateScriptObject("jeep", "", function(self)
     end
     DrawDynamicObject(playerCar)
     if game.state == "race" then
-        -- The guns aim at the road ahead.
-        local x, y, z = GetPosition(playerCar)
-        local dx, dy, dz = GetPlayerDirection()
-        if dx then
-            SetWeaponPos(x + dx * 60, y + dy * 60, z + 1, nil)
-        end
-    end
-    -- The bonuses not yet picked up.
-    if game.state == "race" then
+        watchEnemySources()
+        aimPlayersGuns()
+        -- The bonuses not yet picked up.
         for _, entry in ipairs(GetBonusList()) do
             DrawDynamicObject(entry[1])
         end
@@ -620,14 +713,14 @@ end)
 -- Each opponent's car belongs to "rivalN" (N its grid slot): it is armed
 -- with the first weapon as the race starts, and what hits it hurts it.
 for slot = 1, 7 do
-    local car = nil
     CreateScriptObject("rival" .. slot, "", function(self)
         eachCommand(self, function(command, p1)
+            local car = rivals[slot]
             if command == "add_object" then
-                car = StringToPointer(p1)
-                SetNextWeapon(car)
+                rivals[slot] = StringToPointer(p1)
+                SetNextWeapon(rivals[slot])
             elseif command == "delete_object" then
-                car = nil
+                rivals[slot] = nil
             elseif command == "damage" and car then
                 DamagePlayer(car, tonumber(p1) or 0)
             end
