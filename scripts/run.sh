@@ -7,11 +7,16 @@
 # car, the results, and Exit. The game prints the last race's laps and
 # places and what the player's car did in combat when it ends.
 # The game runs headless (as fast as it can) even where a display is set.
+# It plays on a fresh copy of the sample data in build/, so the tracked files
+# (the score table, the saves, the launcher's config.cfg) stay as they are
+# and every run starts from the same empty profile list.
 # Options given here are handed on to the game.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$(nproc)" --target RoadSprint _exRoadSprint
-./build/bin/RoadSprint --headless --choose "Start Game" --data data/sample -- \
+rm -rf build/sample-run
+cp -r data/sample build/sample-run
+./build/bin/RoadSprint --headless --choose "Start Game" --data build/sample-run -- \
     --autopilot --whole-game --input "$PWD/scripts/sample-game.input" "$@"
