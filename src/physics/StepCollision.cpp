@@ -192,14 +192,31 @@ PhStepWorld::ShapeSlot* PhStepWorld::Slot(const PhGeometry& geometry)
     const int index = m_simulator.GetGeometryPool().IndexOf(&geometry);
     if (index < 0 || index >= m_slotCount)
         return nullptr;
-    ShapeSlot& slot = m_slots[static_cast<std::size_t>(index)];
+    std::unique_ptr<ShapeSlot>& held = m_slots[static_cast<std::size_t>(index)];
+    if (!held)
+        held = std::make_unique<ShapeSlot>();
+    ShapeSlot& slot = *held;
     const bool same = slot.kind == geometry.kind && slot.size[0] == geometry.shape[0] &&
                       slot.size[1] == geometry.shape[1] && slot.size[2] == geometry.shape[2];
     if (same)
         return slot.shape ? &slot : nullptr;
     slot.kind = geometry.kind;
     std::copy(geometry.shape, geometry.shape + 3, slot.size);
-    slot.shape.reset();
+    slot.shape = SharedShapeOf(geometry);
+    slot.object.setCollisionShape(slot.shape);
+    return slot.shape ? &slot : nullptr;
+}
+
+btCollisionShape* PhStepWorld::SharedShapeOf(const PhGeometry& geometry)
+{
+    for (const SharedShape& shared : m_shapes) {
+        if (shared.kind == geometry.kind && shared.size[0] == geometry.shape[0] &&
+            shared.size[1] == geometry.shape[1] && shared.size[2] == geometry.shape[2])
+            return shared.shape.get();
+    }
+    SharedShape shared;
+    shared.kind = geometry.kind;
+    std::copy(geometry.shape, geometry.shape + 3, shared.size);
     const float tiny = 1e-3f;
     if (geometry.kind == kPhGeometryBox) {
         const btVector3 half(std::max(geometry.shape[0], tiny), std::max(geometry.shape[1], tiny),
@@ -208,17 +225,18 @@ PhStepWorld::ShapeSlot* PhStepWorld::Slot(const PhGeometry& geometry)
         // The margin rounds the edges inside the box; the faces stay put.
         box->setMargin(std::min(0.02f, 0.5f * half[half.minAxis()]));
         box->initializePolyhedralFeatures();
-        slot.shape = std::move(box);
+        shared.shape = std::move(box);
     } else if (geometry.kind == kPhGeometryCylinder) {
         const float radius = std::max(geometry.shape[0], tiny), half = std::max(geometry.shape[2], tiny);
         auto cylinder = std::make_unique<btCylinderShape>(btVector3(radius, half, radius));
         cylinder->setMargin(std::min(0.02f, 0.5f * std::min(radius, half)));
-        slot.shape = std::move(cylinder);
+        shared.shape = std::move(cylinder);
     } else if (geometry.kind == kPhGeometrySphere) {
-        slot.shape = std::make_unique<btSphereShape>(std::max(geometry.shape[0], tiny));
+        shared.shape = std::make_unique<btSphereShape>(std::max(geometry.shape[0], tiny));
     }
-    slot.object.setCollisionShape(slot.shape.get());
-    return slot.shape ? &slot : nullptr;
+    // Kinds without a shape are remembered too, so they are not asked again.
+    m_shapes.push_back(std::move(shared));
+    return m_shapes.back().shape.get();
 }
 
 btTransform PhStepWorld::GeometryTransform(const PhBody& body, const PhGeometry& geometry) const
@@ -303,7 +321,8 @@ void PhStepWorld::Forget(const PhBody& body)
             }
         }
         m_cache.resize(kept);
-        m_slots[static_cast<std::size_t>(index)].kind = -1;
+        if (ShapeSlot* slot = m_slots[static_cast<std::size_t>(index)].get())
+            slot->kind = -1;
     }
     const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
     if (at < m_placements.size()) {
@@ -358,8 +377,8 @@ void PhStepWorld::CollidePairs(float h)
                 if (!Overlap(minA, maxA, minB, maxB))
                     continue;
                 slotB->object.setWorldTransform(tb);
-                const btCollisionObjectWrapper wa(nullptr, slotA->shape.get(), &slotA->object, ta, -1, -1);
-                const btCollisionObjectWrapper wb(nullptr, slotB->shape.get(), &slotB->object, tb, -1, -1);
+                const btCollisionObjectWrapper wa(nullptr, slotA->shape, &slotA->object, ta, -1, -1);
+                const btCollisionObjectWrapper wb(nullptr, slotB->shape, &slotB->object, tb, -1, -1);
                 const std::uint64_t key =
                     (static_cast<std::uint64_t>(m_simulator.GetGeometryPool().IndexOf(ga)) << 32) |
                     static_cast<std::uint64_t>(m_simulator.GetGeometryPool().IndexOf(gb));
@@ -518,7 +537,7 @@ void PhStepWorld::CollideTerrain(float h)
             slot->shape->getAabb(transform, low, high);
             low -= room;
             high += room;
-            const btCollisionObjectWrapper wa(nullptr, slot->shape.get(), &slot->object, transform, -1, -1);
+            const btCollisionObjectWrapper wa(nullptr, slot->shape, &slot->object, transform, -1, -1);
             const PhMaterial& material = m_simulator.GetMaterial(g->materialIndex);
             const std::uint64_t keyA = static_cast<std::uint64_t>(m_simulator.GetGeometryPool().IndexOf(g))
                                        << 32;

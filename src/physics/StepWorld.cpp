@@ -57,7 +57,7 @@ PhStepWorld::PhStepWorld(PhSimulator& simulator) : m_simulator(simulator), m_dis
                                                  CONVEX_HULL_SHAPE_PROXYTYPE, CONVEX_HULL_SHAPE_PROXYTYPE));
     m_terrainObject.setWorldTransform(btTransform::getIdentity());
     m_slotCount = simulator.GetGeometryPool().GetCapacity();
-    m_slots.reset(new ShapeSlot[static_cast<std::size_t>(std::max(m_slotCount, 0))]);
+    m_slots.resize(static_cast<std::size_t>(std::max(m_slotCount, 0)));
     m_motionOfBody.assign(static_cast<std::size_t>(BodySlots(simulator)), -1);
     m_imposed.assign(m_motionOfBody.size(), 0);
     m_placements.assign(m_motionOfBody.size(), Placement());

@@ -127,11 +127,19 @@ class PhStepWorld {
         float depth = 0.0f;
         btVector3 relativeVelocity;
     };
+    // A geometry's collision object, with the shape it was last made of.
     struct ShapeSlot {
         btCollisionObject object;
-        std::unique_ptr<btCollisionShape> shape;
+        btCollisionShape* shape = nullptr; // one of m_shapes
         std::int32_t kind = -1;
         float size[3] = {};
+    };
+    // Geometries of one kind and size share one shape: a level's many equal
+    // boxes make their shape's faces once.
+    struct SharedShape {
+        std::int32_t kind = -1;
+        float size[3] = {};
+        std::unique_ptr<btCollisionShape> shape;
     };
     struct CacheEntry {
         std::uint64_t key = 0;
@@ -199,8 +207,11 @@ class PhStepWorld {
     btCollisionDispatcher m_dispatcher;
     btDispatcherInfo m_dispatchInfo;
     btCollisionObject m_terrainObject;
-    std::unique_ptr<ShapeSlot[]> m_slots;
+    btCollisionShape* SharedShapeOf(const PhGeometry& geometry);
+    // By geometry pool index, made when a geometry first collides.
+    std::vector<std::unique_ptr<ShapeSlot>> m_slots;
     int m_slotCount = 0;
+    std::vector<SharedShape> m_shapes;
     std::deque<btPersistentManifold> m_manifolds;
     std::vector<int> m_freeManifolds;
     std::vector<CacheEntry> m_cache; // sorted by key
