@@ -39,13 +39,25 @@ int BodySlots(const PhSimulator& simulator)
            simulator.GetRigidParticlePool().GetCapacity();
 }
 
+// The dispatcher's pools: one collision algorithm is made, used and given
+// back at a time, and manifolds are the stepping's own, so a few records
+// do where Bullet's defaults would fill megabytes at every level load.
+btDefaultCollisionConstructionInfo SmallPools()
+{
+    btDefaultCollisionConstructionInfo info;
+    info.m_defaultMaxPersistentManifoldPoolSize = 16;
+    info.m_defaultMaxCollisionAlgorithmPoolSize = 16;
+    return info;
+}
+
 } // namespace
 
 bool PhIsAsleep(const PhRigidBody& body) { return body.restCounter1 >= kStepsToSleep; }
 
 bool PhRigidBody::IsAsleep() const { return PhIsAsleep(*this); }
 
-PhStepWorld::PhStepWorld(PhSimulator& simulator) : m_simulator(simulator), m_dispatcher(&m_configuration)
+PhStepWorld::PhStepWorld(PhSimulator& simulator)
+    : m_simulator(simulator), m_configuration(SmallPools()), m_dispatcher(&m_configuration)
 {
     // Boxes meet through the general convex algorithm rather than the
     // box-box one: it also reports pairs a little apart, whose contacts
