@@ -105,6 +105,32 @@ bool AbovePlane(const btCollisionShape& shape, const btTransform& transform, con
     return (lowest - face.origin).dot(n) > margin;
 }
 
+// True when the shape lies wholly more than gap outside one of the
+// triangle's edges, in the triangle's plane: no closer to the triangle
+// than that. Bodies on the ground overlap the boxes of the neighbouring
+// triangles, whose planes they also touch; this keeps them from a contact
+// search that could only come back empty.
+bool BesideTriangle(const btCollisionShape& shape, const btTransform& transform, const btVector3 v[3],
+                    const btVector3& normal, float gap)
+{
+    const auto& convex = static_cast<const btConvexShape&>(shape);
+    for (int i = 0; i < 3; ++i) {
+        const btVector3& a = v[i];
+        btVector3 out = (v[(i + 1) % 3] - a).cross(normal);
+        if (out.dot(v[(i + 2) % 3] - a) > 0.0f)
+            out = -out;
+        const float length = out.length();
+        if (!(length > 1e-12f))
+            continue;
+        out /= length;
+        const btVector3 nearest =
+            transform(convex.localGetSupportingVertex(transform.getBasis().transpose() * -out));
+        if ((nearest - a).dot(out) > gap)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void PhStepWorld::UpdateBounds(float h)
@@ -554,6 +580,10 @@ void PhStepWorld::CollideTerrain(float h)
                 const float closing =
                     kContactMargin + std::min((std::max(0.0f, -motion.v.dot(n)) + spin) * h, kMostAhead);
                 if (AbovePlane(*slot->shape, transform, triangle.face, closing))
+                    continue;
+                // Twice the margin: contacts that far apart would all be
+                // dropped again, whatever the triangle's manifold held.
+                if (BesideTriangle(*slot->shape, transform, triangle.v, triangle.face.normal, 2.0f * margin))
                     continue;
                 const std::int32_t t = m_triangles[static_cast<std::size_t>(motion.triangleFirst + i)];
                 btTriangleShape shape(triangle.v[0], triangle.v[1], triangle.v[2]);
