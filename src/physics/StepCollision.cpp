@@ -458,10 +458,11 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
                                           &triangleCount, &body);
     if (!indices || !triangles || !vertices || indexCount <= 0 || triangleCount <= 0)
         return false;
-    if (m_terrainSource != vertices || m_terrain.size() != static_cast<std::size_t>(triangleCount)) {
+    if (m_terrainSource != vertices || m_terrainCount != static_cast<std::size_t>(triangleCount)) {
         // Another mesh: what was made of the last one goes.
         m_terrainSource = vertices;
-        m_terrain.assign(static_cast<std::size_t>(triangleCount), Triangle());
+        m_terrainCount = static_cast<std::size_t>(triangleCount);
+        m_terrain.reset(new Triangle[m_terrainCount]);
         m_terrainReady.assign(static_cast<std::size_t>(triangleCount), 0);
         m_triangleStamps.assign(static_cast<std::size_t>(triangleCount), 0);
         for (TerrainCache& other : m_terrainCaches)

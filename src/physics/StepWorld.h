@@ -242,7 +242,10 @@ class PhStepWorld {
     std::vector<std::int32_t> m_triangles; // terrain near each motion, into m_terrain
     // The terrain's triangles as the step uses them, made the first time a
     // query lists them, for as long as the query answers with the same mesh.
-    std::vector<Triangle> m_terrain;
+    // Left unset until made: a level's tens of thousands of triangles are
+    // not all near a body.
+    std::unique_ptr<Triangle[]> m_terrain;
+    std::size_t m_terrainCount = 0;
     std::vector<std::uint8_t> m_terrainReady; // 0 not made, 1 made, 2 without area
     const void* m_terrainSource = nullptr;
     // The terrain a query answered for a body, kept while the body stays
