@@ -1,31 +1,50 @@
-// The physics of a race: 8 cars driving on a 20,000-triangle track among
-// 200 loose boxes, stepped at the fixed step through the level's physics
-// world, its collision mesh and its terrain query. One iteration is one
-// simulated second (60 frames); the figure to read is the CPU time per
+// The physics of a race, stepped at the fixed step through the level's
+// physics world, its collision mesh and its terrain query. One iteration is
+// one simulated second (60 frames); the figure to read is the CPU time per
 // iteration, in milliseconds: CPU milliseconds per simulated second.
+//   BM_RaceSimulatedSecond/B:   8 cars driving in wide circles on a
+//                               20,000-triangle field of rolling ground
+//                               among B loose boxes (200 is the race).
+//   BM_CarsSimulatedSecond/N:   the same with N cars and the 200 boxes.
+//   BM_RaceFirstSecondsWithBoxesLanding: the first second of the field
+//                               race, the boxes falling, landing, settling.
+//   BM_SampleTrackSimulatedSecond: the sample level's own track (its road,
+//                               walls and props, as the game loads them)
+//                               with its eight cars each following the
+//                               track's points at speed.
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include "Render/RenderObject.h"
+#include "app/GameHost.h"
 #include "core/GameClock.h"
 #include "core/GameObject.h"
 #include "core/Singletons.h"
 #include "game/Car.h"
+#include "game/Level.h"
+#include "game/Spline.h"
 #include "physics/PhysicData.h"
+#include "platform/VectorMath.h"
 #include "physics/PhysicsWorld.h"
 #include "physics/RigidBody.h"
 #include "physics/Simulator.h"
 #include "platform/Random.h"
 
+namespace fs = std::filesystem;
+
 namespace {
 
 constexpr int kCells = 100;       // 100 x 100 cells of two triangles
 constexpr float kCellSize = 4.0f; // a 400 m square of rolling ground
-constexpr int kCars = 8;
+constexpr int kRaceCars = 8;
 constexpr int kBoxes = 200;
 constexpr float kFrame = 1.0f / 60.0f;
 
@@ -40,14 +59,14 @@ float GroundHeight(float x, float y) { return 0.6f * std::sin(x * 0.05f) + 0.4f 
 // and the boxes, all as the game makes them.
 class Race {
   public:
-    explicit Race(int boxes)
+    explicit Race(int boxes, int cars = kRaceCars)
     {
         SetPhysicsWorld(&m_world);
         GetGameClock() = GameClock();
         platform::SeedRand(7);
         BuildTrack();
         m_world.Init();
-        for (int i = 0; i < kCars; ++i)
+        for (int i = 0; i < cars; ++i)
             AddCar(i);
         for (int i = 0; i < boxes; ++i)
             AddBox(i);
@@ -125,7 +144,11 @@ class Race {
             wheel->SetPosition(wheels[w]);
             owner->AddChild(CPObjectPtr(wheel));
         }
-        const float x = -120.0f + 80.0f * static_cast<float>(i % 4), y = i < 4 ? -60.0f : 60.0f;
+        // Rows of four cars 40 m apart, the first two rows where the race
+        // has them.
+        const float x = -120.0f + 80.0f * static_cast<float>(i % 4);
+        const float y = (i / 4) % 2 == 0 ? -60.0f - 40.0f * static_cast<float>(i / 8)
+                                         : 60.0f + 40.0f * static_cast<float>(i / 8);
         owner->SetPosition({x, y, GroundHeight(x, y) + 0.9f});
         owner->GetDescription().Parse(kHandling);
         m_world.AddLevelObject(CPObjectPtr(owner), 1, 1);
@@ -171,6 +194,20 @@ void BM_RaceSimulatedSecond(benchmark::State& state)
 // 200 boxes is the race; without them the figure is the cars' own share.
 BENCHMARK(BM_RaceSimulatedSecond)->Arg(kBoxes)->Arg(0)->Unit(benchmark::kMillisecond);
 
+// More cars on the same field, among the race's boxes.
+void BM_CarsSimulatedSecond(benchmark::State& state)
+{
+    Race race(kBoxes, static_cast<int>(state.range(0)));
+    for (int frame = 0; frame < 3 * 60; ++frame)
+        race.Frame();
+    for (auto _ : state) {
+        for (int frame = 0; frame < 60; ++frame)
+            race.Frame();
+    }
+    state.counters["awake_boxes"] = race.AwakeBoxes();
+}
+BENCHMARK(BM_CarsSimulatedSecond)->Arg(8)->Arg(16)->Arg(32)->Unit(benchmark::kMillisecond);
+
 // The same race from the drop: the boxes falling, landing and settling.
 void BM_RaceFirstSecondsWithBoxesLanding(benchmark::State& state)
 {
@@ -186,5 +223,135 @@ void BM_RaceFirstSecondsWithBoxesLanding(benchmark::State& state)
     }
 }
 BENCHMARK(BM_RaceFirstSecondsWithBoxesLanding)->Unit(benchmark::kMillisecond);
+
+// A copy of the sample data: starting a level may write into it.
+class SampleData {
+  public:
+    SampleData() : m_path(fs::temp_directory_path() / ("physicsbench-" + std::to_string(::getpid())))
+    {
+        fs::remove_all(m_path);
+        fs::copy(fs::path(RS_SOURCE_DIR) / "data" / "sample", m_path, fs::copy_options::recursive);
+    }
+    ~SampleData()
+    {
+        std::error_code ignored;
+        fs::remove_all(m_path, ignored);
+    }
+    std::string Path() const { return m_path.string(); }
+
+  private:
+    fs::path m_path;
+};
+
+// The sample level as the game loads it; its cars are driven here, frame
+// by frame, and only its physics world is stepped.
+class SampleTrackRace {
+  public:
+    explicit SampleTrackRace(const SampleData& data)
+    {
+        GameHost::Options options;
+        options.frames = 1;
+        options.dataRoot = data.Path();
+        options.seed = 5;
+        m_host = std::make_unique<GameHost>(options);
+        if (!m_host->StartLevel("level1") || !m_host->GetLevel())
+            return;
+        CPLevel& level = *m_host->GetLevel();
+        if (CPGameObject* player = level.GetPlayer())
+            m_cars.push_back({player, 0});
+        for (CPGameObject* opponent : level.GetOpponents())
+            m_cars.push_back({opponent, 0});
+        for (Driven& car : m_cars)
+            car.point = Nearest(level, *car.object, 0, static_cast<int>(level.trackPoints.size()));
+    }
+    bool IsReady() const { return !m_cars.empty() && GetPhysicsWorld() && m_host->GetLevel(); }
+    int CarCount() const { return static_cast<int>(m_cars.size()); }
+    int PointsPassed() const { return m_passed; }
+
+    void Frame()
+    {
+        GameClock& clock = GetGameClock();
+        ++clock.frameCount;
+        clock.frameTime = kFrame;
+        const CPLevel& level = *m_host->GetLevel();
+        for (Driven& car : m_cars)
+            Steer(level, car);
+        GetPhysicsWorld()->Step();
+    }
+
+  private:
+    struct Driven {
+        CPGameObject* object;
+        int point;
+    };
+
+    // The track point nearest the car among count points from first on.
+    static int Nearest(const CPLevel& level, const CPGameObject& car, int first, int count)
+    {
+        const int points = static_cast<int>(level.trackPoints.size());
+        const Vector3 at = car.GetPosition();
+        int best = first;
+        float bestDistance = 1e30f;
+        for (int k = 0; k < count && points > 0; ++k) {
+            const int i = (first + k) % points;
+            const Vector3 d = level.trackPoints[static_cast<std::size_t>(i)]->centre - at;
+            const float distance = d.x * d.x + d.y * d.y;
+            if (distance < bestDistance) {
+                bestDistance = distance;
+                best = i;
+            }
+        }
+        return best;
+    }
+
+    // Towards the point a few ahead of the nearest, at up to 20 m/s: the
+    // wheel turns by the side the point lies on, in the car's own frame.
+    void Steer(const CPLevel& level, Driven& car)
+    {
+        const int points = static_cast<int>(level.trackPoints.size());
+        CPCar* physics = car.object->GetPhysicsObject().As<CPCar>();
+        if (!physics || points == 0)
+            return;
+        const int nearest = Nearest(level, *car.object, car.point, 8);
+        m_passed += (nearest - car.point + points) % points;
+        car.point = nearest;
+        const Vector3 target = level.trackPoints[static_cast<std::size_t>((nearest + 3) % points)]->centre;
+        const Matrix4& world = car.object->GetWorldMatrix();
+        const Vector3 to = target - car.object->GetPosition();
+        const float length = std::sqrt(to.x * to.x + to.y * to.y);
+        // A point on the side the car's first axis points to wants the
+        // wheel turned the negative way.
+        const float side = length > 1e-3f ? (to.x * world.m[0][0] + to.y * world.m[0][1]) / length : 0.0f;
+        physics->SetBrake(false); // the start's countdown holds the cars
+        physics->SetControls(physics->GetSpeed() < 20.0f ? 1.0f : 0.0f,
+                             std::clamp(-2.0f * side, -1.0f, 1.0f));
+    }
+
+    std::unique_ptr<GameHost> m_host;
+    std::vector<Driven> m_cars;
+    int m_passed = 0;
+};
+
+void BM_SampleTrackSimulatedSecond(benchmark::State& state)
+{
+    SampleData data;
+    SampleTrackRace race(data);
+    if (!race.IsReady()) {
+        state.SkipWithError("the sample level does not load");
+        return;
+    }
+    // The cars drop onto the road and get going before the clock runs.
+    for (int frame = 0; frame < 3 * 60; ++frame)
+        race.Frame();
+    for (auto _ : state) {
+        for (int frame = 0; frame < 60; ++frame)
+            race.Frame();
+    }
+    state.counters["cars"] = race.CarCount();
+    // Track points the cars went past, a second: that they drive.
+    state.counters["points_per_s"] =
+        benchmark::Counter(race.PointsPassed(), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_SampleTrackSimulatedSecond)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -31,18 +31,20 @@ namespace fs = std::filesystem;
 
 // Every allocation through operator new in the program (the engine's and
 // the game's; the script interpreter allocates on its own), so the race
-// can tell how many its frames make.
+// can tell how many its frames make. The three are kept out of line:
+// inlined, the compiler sees the C heap's malloc and free beside operator
+// new and delete and takes the pairs for mismatches.
 static std::atomic<std::int64_t> g_allocations{0};
 
-void* operator new(std::size_t size)
+[[gnu::noinline]] void* operator new(std::size_t size)
 {
     g_allocations.fetch_add(1, std::memory_order_relaxed);
     if (void* memory = std::malloc(size == 0 ? 1 : size))
         return memory;
     throw std::bad_alloc();
 }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+[[gnu::noinline]] void operator delete(void* memory) noexcept { std::free(memory); }
+[[gnu::noinline]] void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 
 namespace {
 

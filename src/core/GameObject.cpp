@@ -257,6 +257,12 @@ void CPGameObject::SetRotation(const Quaternion& rotation)
 
 void CPGameObject::FollowBody(const Vector3& position, const Quaternion& rotation)
 {
+    const bool samePlace = position.x == m_position.x && position.y == m_position.y &&
+                           position.z == m_position.z && rotation.x == m_rotation.x &&
+                           rotation.y == m_rotation.y && rotation.z == m_rotation.z &&
+                           rotation.w == m_rotation.w;
+    if (samePlace)
+        return;
     for (std::size_t i = 1; i < m_linkedObjects.size(); ++i) {
         if (CPGameObject* linked = LinkedAt(i)) {
             linked->SetPosition(position);

@@ -126,7 +126,8 @@ class CPGameObject : public CPObject {
     void SetPosition(const Vector3& position);
     void SetRotation(const Quaternion& rotation);
     // Takes the place of the object's moving body after a physics step: as
-    // SetPosition and SetRotation, without moving the body back.
+    // SetPosition and SetRotation, without moving the body back. A body
+    // that kept its place leaves the object's bounds as they are.
     void FollowBody(const Vector3& position, const Quaternion& rotation);
     const Vector3& GetPosition() const { return m_position; }
     const Quaternion& GetRotation() const { return m_rotation; }

@@ -21,6 +21,13 @@ PhPairEntry* PhBroadPhase::AllocEntries(std::size_t count)
     return static_cast<PhPairEntry*>(block);
 }
 
+PhPairEntry* PhBroadPhase::TakeTable(PhPairEntry*& table, std::size_t count)
+{
+    if (!table && m_allocator)
+        table = AllocEntries(count);
+    return table;
+}
+
 void PhBroadPhase::FreeEntries(PhPairEntry*& entries)
 {
     if (entries)
@@ -45,8 +52,6 @@ bool PhBroadPhase::Build(int bodies, int particles, int overlappedPairs, PhAlloc
         if (count > 0 && !entries)
             ok = false;
     };
-    take(m_pairs, m_pairCount);
-    take(m_particlePairs, m_particlePairCount);
     take(m_bodyEntries, n + p);
     take(m_bodyPool, n + p);
     take(m_overlaps, static_cast<std::size_t>(m_overlappedPairs));

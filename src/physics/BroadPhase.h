@@ -55,6 +55,13 @@ class PhBroadPhase {
     // them to their places in the sorted lists.
     void Move(PhBody& body);
 
+    // The pair tables, taken from the allocator and cleared the first time
+    // they are asked for (nothing when that fails): the stepping keeps the
+    // pairs of a step in a list of its own, and a table for every pair of
+    // a level's thousands of bodies is megabytes that would lie unused.
+    PhPairEntry* GetPairTable() { return TakeTable(m_pairs, m_pairCount); }
+    PhPairEntry* GetParticlePairTable() { return TakeTable(m_particlePairs, m_particlePairCount); }
+
     const PhEndPoint* GetFirst(int axis) const { return m_first[axis]; }
     int GetListedCount(int axis) const { return m_listed[axis]; }
     std::size_t GetPairTableSize() const { return m_pairCount; }
@@ -66,6 +73,7 @@ class PhBroadPhase {
     void Unlink(PhEndPoint* point);
     void Resort(PhEndPoint* point);
     PhPairEntry* AllocEntries(std::size_t count);
+    PhPairEntry* TakeTable(PhPairEntry*& table, std::size_t count);
     void FreeEntries(PhPairEntry*& entries);
 
     PhAllocator* m_allocator = nullptr;

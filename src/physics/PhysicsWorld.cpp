@@ -78,7 +78,9 @@ void CPPhysicsWorld::PlaceMovedObjects()
         const Vector4 p = body->GetPos();
         object->FollowBody(Vector3{p.x, p.y, p.z}, body->orientation);
         // Its matrices, boxes and mesh transform are drawn and tested this
-        // frame, so they move with it now.
+        // frame, so they move with it now. A body that stayed where it was
+        // (held, or at rest before it sleeps) left them unchanged, and the
+        // update does nothing.
         object->UpdateBounds();
     }
 }

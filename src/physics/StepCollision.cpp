@@ -105,6 +105,32 @@ bool AbovePlane(const btCollisionShape& shape, const btTransform& transform, con
     return (lowest - face.origin).dot(n) > margin;
 }
 
+// True when the shape lies wholly more than gap outside one of the
+// triangle's edges, in the triangle's plane: no closer to the triangle
+// than that. Bodies on the ground overlap the boxes of the neighbouring
+// triangles, whose planes they also touch; this keeps them from a contact
+// search that could only come back empty.
+bool BesideTriangle(const btCollisionShape& shape, const btTransform& transform, const btVector3 v[3],
+                    const btVector3& normal, float gap)
+{
+    const auto& convex = static_cast<const btConvexShape&>(shape);
+    for (int i = 0; i < 3; ++i) {
+        const btVector3& a = v[i];
+        btVector3 out = (v[(i + 1) % 3] - a).cross(normal);
+        if (out.dot(v[(i + 2) % 3] - a) > 0.0f)
+            out = -out;
+        const float length = out.length();
+        if (!(length > 1e-12f))
+            continue;
+        out /= length;
+        const btVector3 nearest =
+            transform(convex.localGetSupportingVertex(transform.getBasis().transpose() * -out));
+        if ((nearest - a).dot(out) > gap)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void PhStepWorld::UpdateBounds(float h)
@@ -192,14 +218,31 @@ PhStepWorld::ShapeSlot* PhStepWorld::Slot(const PhGeometry& geometry)
     const int index = m_simulator.GetGeometryPool().IndexOf(&geometry);
     if (index < 0 || index >= m_slotCount)
         return nullptr;
-    ShapeSlot& slot = m_slots[static_cast<std::size_t>(index)];
+    std::unique_ptr<ShapeSlot>& held = m_slots[static_cast<std::size_t>(index)];
+    if (!held)
+        held = std::make_unique<ShapeSlot>();
+    ShapeSlot& slot = *held;
     const bool same = slot.kind == geometry.kind && slot.size[0] == geometry.shape[0] &&
                       slot.size[1] == geometry.shape[1] && slot.size[2] == geometry.shape[2];
     if (same)
         return slot.shape ? &slot : nullptr;
     slot.kind = geometry.kind;
     std::copy(geometry.shape, geometry.shape + 3, slot.size);
-    slot.shape.reset();
+    slot.shape = SharedShapeOf(geometry);
+    slot.object.setCollisionShape(slot.shape);
+    return slot.shape ? &slot : nullptr;
+}
+
+btCollisionShape* PhStepWorld::SharedShapeOf(const PhGeometry& geometry)
+{
+    for (const SharedShape& shared : m_shapes) {
+        if (shared.kind == geometry.kind && shared.size[0] == geometry.shape[0] &&
+            shared.size[1] == geometry.shape[1] && shared.size[2] == geometry.shape[2])
+            return shared.shape.get();
+    }
+    SharedShape shared;
+    shared.kind = geometry.kind;
+    std::copy(geometry.shape, geometry.shape + 3, shared.size);
     const float tiny = 1e-3f;
     if (geometry.kind == kPhGeometryBox) {
         const btVector3 half(std::max(geometry.shape[0], tiny), std::max(geometry.shape[1], tiny),
@@ -208,17 +251,18 @@ PhStepWorld::ShapeSlot* PhStepWorld::Slot(const PhGeometry& geometry)
         // The margin rounds the edges inside the box; the faces stay put.
         box->setMargin(std::min(0.02f, 0.5f * half[half.minAxis()]));
         box->initializePolyhedralFeatures();
-        slot.shape = std::move(box);
+        shared.shape = std::move(box);
     } else if (geometry.kind == kPhGeometryCylinder) {
         const float radius = std::max(geometry.shape[0], tiny), half = std::max(geometry.shape[2], tiny);
         auto cylinder = std::make_unique<btCylinderShape>(btVector3(radius, half, radius));
         cylinder->setMargin(std::min(0.02f, 0.5f * std::min(radius, half)));
-        slot.shape = std::move(cylinder);
+        shared.shape = std::move(cylinder);
     } else if (geometry.kind == kPhGeometrySphere) {
-        slot.shape = std::make_unique<btSphereShape>(std::max(geometry.shape[0], tiny));
+        shared.shape = std::make_unique<btSphereShape>(std::max(geometry.shape[0], tiny));
     }
-    slot.object.setCollisionShape(slot.shape.get());
-    return slot.shape ? &slot : nullptr;
+    // Kinds without a shape are remembered too, so they are not asked again.
+    m_shapes.push_back(std::move(shared));
+    return m_shapes.back().shape.get();
 }
 
 btTransform PhStepWorld::GeometryTransform(const PhBody& body, const PhGeometry& geometry) const
@@ -303,7 +347,8 @@ void PhStepWorld::Forget(const PhBody& body)
             }
         }
         m_cache.resize(kept);
-        m_slots[static_cast<std::size_t>(index)].kind = -1;
+        if (ShapeSlot* slot = m_slots[static_cast<std::size_t>(index)].get())
+            slot->kind = -1;
     }
     const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
     if (at < m_placements.size()) {
@@ -358,8 +403,8 @@ void PhStepWorld::CollidePairs(float h)
                 if (!Overlap(minA, maxA, minB, maxB))
                     continue;
                 slotB->object.setWorldTransform(tb);
-                const btCollisionObjectWrapper wa(nullptr, slotA->shape.get(), &slotA->object, ta, -1, -1);
-                const btCollisionObjectWrapper wb(nullptr, slotB->shape.get(), &slotB->object, tb, -1, -1);
+                const btCollisionObjectWrapper wa(nullptr, slotA->shape, &slotA->object, ta, -1, -1);
+                const btCollisionObjectWrapper wb(nullptr, slotB->shape, &slotB->object, tb, -1, -1);
                 const std::uint64_t key =
                     (static_cast<std::uint64_t>(m_simulator.GetGeometryPool().IndexOf(ga)) << 32) |
                     static_cast<std::uint64_t>(m_simulator.GetGeometryPool().IndexOf(gb));
@@ -413,10 +458,11 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
                                           &triangleCount, &body);
     if (!indices || !triangles || !vertices || indexCount <= 0 || triangleCount <= 0)
         return false;
-    if (m_terrainSource != vertices || m_terrain.size() != static_cast<std::size_t>(triangleCount)) {
+    if (m_terrainSource != vertices || m_terrainCount != static_cast<std::size_t>(triangleCount)) {
         // Another mesh: what was made of the last one goes.
         m_terrainSource = vertices;
-        m_terrain.assign(static_cast<std::size_t>(triangleCount), Triangle());
+        m_terrainCount = static_cast<std::size_t>(triangleCount);
+        m_terrain.reset(new Triangle[m_terrainCount]);
         m_terrainReady.assign(static_cast<std::size_t>(triangleCount), 0);
         m_triangleStamps.assign(static_cast<std::size_t>(triangleCount), 0);
         for (TerrainCache& other : m_terrainCaches)
@@ -518,7 +564,7 @@ void PhStepWorld::CollideTerrain(float h)
             slot->shape->getAabb(transform, low, high);
             low -= room;
             high += room;
-            const btCollisionObjectWrapper wa(nullptr, slot->shape.get(), &slot->object, transform, -1, -1);
+            const btCollisionObjectWrapper wa(nullptr, slot->shape, &slot->object, transform, -1, -1);
             const PhMaterial& material = m_simulator.GetMaterial(g->materialIndex);
             const std::uint64_t keyA = static_cast<std::uint64_t>(m_simulator.GetGeometryPool().IndexOf(g))
                                        << 32;
@@ -535,6 +581,10 @@ void PhStepWorld::CollideTerrain(float h)
                 const float closing =
                     kContactMargin + std::min((std::max(0.0f, -motion.v.dot(n)) + spin) * h, kMostAhead);
                 if (AbovePlane(*slot->shape, transform, triangle.face, closing))
+                    continue;
+                // Twice the margin: contacts that far apart would all be
+                // dropped again, whatever the triangle's manifold held.
+                if (BesideTriangle(*slot->shape, transform, triangle.v, triangle.face.normal, 2.0f * margin))
                     continue;
                 const std::int32_t t = m_triangles[static_cast<std::size_t>(motion.triangleFirst + i)];
                 btTriangleShape shape(triangle.v[0], triangle.v[1], triangle.v[2]);

@@ -39,13 +39,25 @@ int BodySlots(const PhSimulator& simulator)
            simulator.GetRigidParticlePool().GetCapacity();
 }
 
+// The dispatcher's pools: one collision algorithm is made, used and given
+// back at a time, and manifolds are the stepping's own, so a few records
+// do where Bullet's defaults would fill megabytes at every level load.
+btDefaultCollisionConstructionInfo SmallPools()
+{
+    btDefaultCollisionConstructionInfo info;
+    info.m_defaultMaxPersistentManifoldPoolSize = 16;
+    info.m_defaultMaxCollisionAlgorithmPoolSize = 16;
+    return info;
+}
+
 } // namespace
 
 bool PhIsAsleep(const PhRigidBody& body) { return body.restCounter1 >= kStepsToSleep; }
 
 bool PhRigidBody::IsAsleep() const { return PhIsAsleep(*this); }
 
-PhStepWorld::PhStepWorld(PhSimulator& simulator) : m_simulator(simulator), m_dispatcher(&m_configuration)
+PhStepWorld::PhStepWorld(PhSimulator& simulator)
+    : m_simulator(simulator), m_configuration(SmallPools()), m_dispatcher(&m_configuration)
 {
     // Boxes meet through the general convex algorithm rather than the
     // box-box one: it also reports pairs a little apart, whose contacts
@@ -57,7 +69,7 @@ PhStepWorld::PhStepWorld(PhSimulator& simulator) : m_simulator(simulator), m_dis
                                                  CONVEX_HULL_SHAPE_PROXYTYPE, CONVEX_HULL_SHAPE_PROXYTYPE));
     m_terrainObject.setWorldTransform(btTransform::getIdentity());
     m_slotCount = simulator.GetGeometryPool().GetCapacity();
-    m_slots.reset(new ShapeSlot[static_cast<std::size_t>(std::max(m_slotCount, 0))]);
+    m_slots.resize(static_cast<std::size_t>(std::max(m_slotCount, 0)));
     m_motionOfBody.assign(static_cast<std::size_t>(BodySlots(simulator)), -1);
     m_imposed.assign(m_motionOfBody.size(), 0);
     m_placements.assign(m_motionOfBody.size(), Placement());

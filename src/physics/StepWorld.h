@@ -127,11 +127,19 @@ class PhStepWorld {
         float depth = 0.0f;
         btVector3 relativeVelocity;
     };
+    // A geometry's collision object, with the shape it was last made of.
     struct ShapeSlot {
         btCollisionObject object;
-        std::unique_ptr<btCollisionShape> shape;
+        btCollisionShape* shape = nullptr; // one of m_shapes
         std::int32_t kind = -1;
         float size[3] = {};
+    };
+    // Geometries of one kind and size share one shape: a level's many equal
+    // boxes make their shape's faces once.
+    struct SharedShape {
+        std::int32_t kind = -1;
+        float size[3] = {};
+        std::unique_ptr<btCollisionShape> shape;
     };
     struct CacheEntry {
         std::uint64_t key = 0;
@@ -199,8 +207,11 @@ class PhStepWorld {
     btCollisionDispatcher m_dispatcher;
     btDispatcherInfo m_dispatchInfo;
     btCollisionObject m_terrainObject;
-    std::unique_ptr<ShapeSlot[]> m_slots;
+    btCollisionShape* SharedShapeOf(const PhGeometry& geometry);
+    // By geometry pool index, made when a geometry first collides.
+    std::vector<std::unique_ptr<ShapeSlot>> m_slots;
     int m_slotCount = 0;
+    std::vector<SharedShape> m_shapes;
     std::deque<btPersistentManifold> m_manifolds;
     std::vector<int> m_freeManifolds;
     std::vector<CacheEntry> m_cache; // sorted by key
@@ -231,7 +242,10 @@ class PhStepWorld {
     std::vector<std::int32_t> m_triangles; // terrain near each motion, into m_terrain
     // The terrain's triangles as the step uses them, made the first time a
     // query lists them, for as long as the query answers with the same mesh.
-    std::vector<Triangle> m_terrain;
+    // Left unset until made: a level's tens of thousands of triangles are
+    // not all near a body.
+    std::unique_ptr<Triangle[]> m_terrain;
+    std::size_t m_terrainCount = 0;
     std::vector<std::uint8_t> m_terrainReady; // 0 not made, 1 made, 2 without area
     const void* m_terrainSource = nullptr;
     // The terrain a query answered for a body, kept while the body stays

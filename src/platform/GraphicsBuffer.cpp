@@ -9,7 +9,8 @@ namespace platform {
 
 GraphicsBuffer::GraphicsBuffer(HeadlessGraphicsDevice* device, std::uint32_t length, std::uint32_t usage,
                                ResourcePool pool)
-    : GraphicsResource(device, pool), m_bytes(length), m_usage(usage)
+    : GraphicsResource(device, pool), m_bytes(static_cast<std::uint8_t*>(std::calloc(length, 1))),
+      m_length(m_bytes ? length : 0), m_usage(usage)
 {
 }
 
@@ -20,7 +21,7 @@ HResult GraphicsBuffer::Lock(std::uint32_t offset, std::uint32_t size, void** da
     *data = nullptr;
     if (m_locked)
         return kInvalidCall;
-    const std::uint64_t length = m_bytes.size();
+    const std::uint64_t length = m_length;
     const std::uint64_t end = static_cast<std::uint64_t>(offset) + (size == 0 ? length - offset : size);
     if (offset > length || end > length)
         return kInvalidCall;
@@ -29,7 +30,7 @@ HResult GraphicsBuffer::Lock(std::uint32_t offset, std::uint32_t size, void** da
     m_locked = true;
     m_lastLockFlags = flags;
     ++m_lockCount;
-    *data = m_bytes.data() + offset;
+    *data = m_bytes.get() + offset;
     return S_OK;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "platform/GraphicsResource.h"
@@ -18,18 +20,27 @@ class GraphicsBuffer : public GraphicsResource {
     HResult Unlock();
 
     bool IsLocked() const { return m_locked; }
-    std::uint32_t GetLength() const { return static_cast<std::uint32_t>(m_bytes.size()); }
+    std::uint32_t GetLength() const { return m_length; }
     std::uint32_t GetUsage() const { return m_usage; }
     std::uint32_t GetLastLockFlags() const { return m_lastLockFlags; }
     std::uint32_t GetLockCount() const { return m_lockCount; }
-    const std::uint8_t* GetBytes() const { return m_bytes.data(); }
+    const std::uint8_t* GetBytes() const { return m_bytes.get(); }
+    // False when the memory could not be had: the buffer holds nothing.
+    bool HasMemory() const { return m_bytes != nullptr; }
 
   protected:
     GraphicsBuffer(HeadlessGraphicsDevice* device, std::uint32_t length, std::uint32_t usage,
                    ResourcePool pool);
 
   private:
-    std::vector<std::uint8_t> m_bytes;
+    struct FreeBytes {
+        void operator()(std::uint8_t* bytes) const { std::free(bytes); }
+    };
+    // Cleared memory straight from the system: a large buffer of which a
+    // frame only writes the start (a dynamic ring slot) only takes up the
+    // pages written.
+    std::unique_ptr<std::uint8_t[], FreeBytes> m_bytes;
+    std::uint32_t m_length = 0;
     std::uint32_t m_usage;
     bool m_locked = false;
     std::uint32_t m_lastLockFlags = 0;

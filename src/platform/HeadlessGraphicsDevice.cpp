@@ -16,6 +16,18 @@ Matrix4 Identity()
 
 template <class Enum> std::size_t Slot(Enum value) { return static_cast<std::size_t>(value); }
 
+#if !defined(NDEBUG) || defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_UNDEFINED__)
+bool g_checkDrawIndices = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(undefined_behavior_sanitizer)
+bool g_checkDrawIndices = true;
+#else
+bool g_checkDrawIndices = false;
+#endif
+#else
+bool g_checkDrawIndices = false;
+#endif
+
 } // namespace
 
 HeadlessGraphicsDevice::HeadlessGraphicsDevice(const PresentParameters& parameters, const DeviceCaps& caps)
@@ -104,7 +116,12 @@ HResult HeadlessGraphicsDevice::CreateVertexBuffer(std::uint32_t length, std::ui
         return kInvalidCall;
     if (ConsumeFailure(DeviceFailure::CreateVertexBuffer))
         return kOutOfVideoMemory;
-    *out = new VertexBuffer(this, length, usage, format, pool);
+    auto* buffer = new VertexBuffer(this, length, usage, format, pool);
+    if (!buffer->HasMemory()) {
+        buffer->Release();
+        return kOutOfVideoMemory;
+    }
+    *out = buffer;
     Track(*out);
     return S_OK;
 }
@@ -120,7 +137,12 @@ HResult HeadlessGraphicsDevice::CreateIndexBuffer(std::uint32_t length, std::uin
         return kInvalidCall;
     if (ConsumeFailure(DeviceFailure::CreateIndexBuffer))
         return kOutOfVideoMemory;
-    *out = new IndexBuffer(this, length, usage, format, pool);
+    auto* buffer = new IndexBuffer(this, length, usage, format, pool);
+    if (!buffer->HasMemory()) {
+        buffer->Release();
+        return kOutOfVideoMemory;
+    }
+    *out = buffer;
     Track(*out);
     return S_OK;
 }
@@ -507,6 +529,10 @@ HResult HeadlessGraphicsDevice::DrawPrimitive(PrimitiveType type, std::uint32_t 
     return RecordDraw(record);
 }
 
+void HeadlessGraphicsDevice::SetDrawIndexCheck(bool on) { g_checkDrawIndices = on; }
+
+bool HeadlessGraphicsDevice::IsDrawIndexCheckOn() { return g_checkDrawIndices; }
+
 HResult HeadlessGraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::int32_t baseVertex,
                                                      std::uint32_t minIndex, std::uint32_t vertexCount,
                                                      std::uint32_t startIndex, std::uint32_t primitiveCount)
@@ -527,10 +553,12 @@ HResult HeadlessGraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::in
     if (first < 0 || first + vertexCount > capacity)
         return kInvalidCall;
     // And every index must lie inside the range the caller declared.
-    const IndexBuffer::IndexSpan span =
-        m_indices->GetIndexSpan(startIndex, static_cast<std::uint32_t>(indexCount));
-    if (span.lowest < minIndex || span.highest - minIndex >= vertexCount)
-        return kInvalidCall;
+    if (g_checkDrawIndices) {
+        const IndexBuffer::IndexSpan span =
+            m_indices->GetIndexSpan(startIndex, static_cast<std::uint32_t>(indexCount));
+        if (span.lowest < minIndex || span.highest - minIndex >= vertexCount)
+            return kInvalidCall;
+    }
     DrawRecord record;
     record.kind = DrawRecord::Kind::IndexedPrimitive;
     record.type = type;

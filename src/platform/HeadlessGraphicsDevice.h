@@ -86,6 +86,14 @@ class HeadlessGraphicsDevice : public GraphicsDevice {
     explicit HeadlessGraphicsDevice(const PresentParameters& parameters = {}, const DeviceCaps& caps = {});
     ~HeadlessGraphicsDevice() override;
 
+    // Whether every indexed draw reads its indices to refuse one that
+    // reaches outside the vertex range it declares. The read costs a pass
+    // over the indices of every draw, so it is on by default only where
+    // faults are hunted (debug and sanitizer builds); tests switch it on
+    // for every device of the process.
+    static void SetDrawIndexCheck(bool on);
+    static bool IsDrawIndexCheckOn();
+
     // Capabilities and presentation.
     HResult GetDeviceCaps(DeviceCaps* caps) const override;
     const PresentParameters& GetPresentParameters() const override { return m_parameters; }

@@ -115,6 +115,28 @@ TEST(GameObjectBoundsTest, NothingIsRebuiltUntilTheObjectMoves)
     EXPECT_EQ(object->GetWorldMatrix().m[3][2], 5.0f);
 }
 
+// After a physics step every awake body hands its place over; one that
+// did not move leaves the bounds alone, one that moved has them rebuilt.
+TEST(GameObjectBoundsTest, FollowingABodyRebuildsOnlyWhenTheBodyMoved)
+{
+    Trees trees;
+    CPGameObject* object = trees.Root("crate");
+    const Quaternion turned{0.0f, 0.0f, std::sin(0.25f), std::cos(0.25f)};
+    object->FollowBody({3.0f, 4.0f, 5.0f}, turned);
+    EXPECT_TRUE(object->IsDirty());
+    object->UpdateBounds();
+    EXPECT_FALSE(object->IsDirty());
+
+    object->FollowBody({3.0f, 4.0f, 5.0f}, turned);
+    EXPECT_FALSE(object->IsDirty());
+    EXPECT_TRUE(object->IsBoundsValid());
+
+    object->FollowBody({3.0f, 4.0f, 5.5f}, turned);
+    EXPECT_TRUE(object->IsDirty());
+    object->UpdateBounds();
+    EXPECT_EQ(object->GetWorldMatrix().m[3][2], 5.5f);
+}
+
 TEST(GameObjectBoundsTest, LevelsOfDetailAreRebuiltWithTheObject)
 {
     Trees trees;

@@ -78,6 +78,45 @@ TEST(Simulator, CreationCopiesEveryCountAndSizesThePools)
     EXPECT_EQ(broadPhase.GetOverlappedPairCapacity(), 7);
 }
 
+// A level's counts ask for thousands of records and a pair table for
+// every two of its bodies; memory is only taken for what the level uses.
+TEST(Simulator, PoolsAndPairTablesTakeMemoryOnlyForWhatIsUsed)
+{
+    CountingAllocator allocator;
+    PhSizeInfo sizes;
+    sizes.rigidBodiesCount = 500;
+    sizes.kinematicBodiesCount = 1000;
+    sizes.rigidParticleCount = 500;
+    SimulatorPtr sim = MakeSimulator(sizes, nullptr, &allocator);
+    ASSERT_TRUE(sim);
+    PhBroadPhase& broadPhase = sim->GetBroadPhase();
+    ASSERT_TRUE(broadPhase.IsBuilt());
+    EXPECT_EQ(broadPhase.GetPairTableSize(), 1500u * 1499u / 2u);
+    EXPECT_EQ(broadPhase.GetParticlePairTableSize(), 1500u * 500u);
+    const std::size_t built = allocator.GetBytesHandedOut();
+    EXPECT_LT(built, broadPhase.GetPairTableSize() * sizeof(PhPairEntry));
+
+    // Asked for, a table comes cleared, once.
+    PhPairEntry* pairs = broadPhase.GetPairTable();
+    ASSERT_NE(pairs, nullptr);
+    EXPECT_EQ(allocator.GetBytesHandedOut(), built + broadPhase.GetPairTableSize() * sizeof(PhPairEntry));
+    const PhPairEntry& last = pairs[broadPhase.GetPairTableSize() - 1];
+    EXPECT_EQ(last.word[0] | last.word[1] | pairs[0].word[0], 0u);
+    EXPECT_EQ(broadPhase.GetPairTable(), pairs);
+
+    // Records come in pool order, and only those taken are made.
+    const PhPool<PhRigidBody>& pool = sim->GetRigidBodyPool();
+    EXPECT_EQ(pool.GetFreeCount(), 500);
+    PhRigidBody* first = sim->CreateRigidBody();
+    PhRigidBody* second = sim->CreateRigidBody();
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(pool.IndexOf(first), 0);
+    EXPECT_EQ(pool.IndexOf(second), 1);
+    EXPECT_EQ(pool.GetMadeCount(), 2);
+    EXPECT_EQ(pool.GetFreeCount(), 498);
+    EXPECT_FALSE(pool.Owns(second + 1)); // not made yet
+}
+
 TEST(Simulator, StartsWithDefaultTablesAndNoGameCallbacks)
 {
     SimulatorPtr sim(PhCreateSimulator(PhSizeInfo(), nullptr, nullptr));
@@ -265,8 +304,9 @@ TEST(Simulator, AFailedBodyPoolSkipsTheLaterBodyPoolsAndTheBroadPhase)
 TEST(Simulator, AFailedBroadPhaseKeepsNothingHalfBuilt)
 {
     ScopedLogFile log;
-    // Calls 1-3 are the body pools; 4 onwards the broad phase's blocks.
-    for (int failAt = 4; failAt <= 11; ++failAt) {
+    // Calls 1-3 are the body pools; 4 to 9 the broad phase's blocks (its
+    // pair tables come later, when first asked for).
+    for (int failAt = 4; failAt <= 9; ++failAt) {
         SCOPED_TRACE(failAt);
         CountingAllocator allocator(failAt);
         {

@@ -187,6 +187,26 @@ TEST(GraphicsDevice, KeepsStatesTransformsLightsAndCallOrder)
     EXPECT_EQ(log[6].value, 0x2D2u);
 }
 
+// The index read is a switch: off (a release build's default), a draw is
+// still held to its buffers but its indices are not read.
+TEST(GraphicsDevice, TheIndexCheckOfDrawsCanBeSwitchedOff)
+{
+    HeadlessGraphicsDevice device;
+    BoundTriangles bound(device, 4, {0, 1, 2, 2, 1, 3});
+    ASSERT_EQ(device.BeginScene(), S_OK);
+    const bool was = HeadlessGraphicsDevice::IsDrawIndexCheckOn();
+    for (bool on : {true, false}) {
+        SCOPED_TRACE(on);
+        HeadlessGraphicsDevice::SetDrawIndexCheck(on);
+        // Index 3 lies outside the three vertices declared.
+        EXPECT_EQ(Succeeded(device.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 0, 3, 0, 2)), !on);
+        EXPECT_EQ(device.DrawIndexedPrimitive(PrimitiveType::TriangleList, 1, 0, 4, 0, 2), kInvalidCall);
+        EXPECT_EQ(device.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 0, 4, 3, 2), kInvalidCall);
+    }
+    HeadlessGraphicsDevice::SetDrawIndexCheck(was);
+    EXPECT_EQ(device.EndScene(), S_OK);
+}
+
 TEST(GraphicsDevice, DrawsAreCheckedAndListedPerFrame)
 {
     HeadlessGraphicsDevice device;
