@@ -169,7 +169,8 @@ void CPLevel::UpdateLaps()
             record.trackProgress += d;
             race.opponentNearestPoint[i] = q;
         }
-        const bool onStart = race.opponentNearestPoint[i] != -1 && race.opponentNearestPoint[i] == race.startPoint;
+        const bool onStart =
+            race.opponentNearestPoint[i] != -1 && race.opponentNearestPoint[i] == race.startPoint;
         if (onStart && race.opponentProgress[i] >= n - kOpponentLapSlack) {
             ++record.lapNumber;
             record.trackProgress = (n - 1) * (record.lapNumber - 1);

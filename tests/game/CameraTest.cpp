@@ -203,8 +203,8 @@ TEST_F(CameraTest, YawTurnsTheShortWayAndClosesAtMostFourTenths)
         SCOPED_TRACE(c.frameTime);
         SetFrameTime(c.frameTime);
         camera->smoothYaw = Radians(c.startDegrees);
-        level->view.forwardDirection = {std::cos(Radians(c.headingDegrees)), std::sin(Radians(c.headingDegrees)),
-                                   0.0f};
+        level->view.forwardDirection = {std::cos(Radians(c.headingDegrees)),
+                                        std::sin(Radians(c.headingDegrees)), 0.0f};
         camera->Update();
         EXPECT_NEAR(camera->smoothYaw, Radians(c.expectedDegrees), 1e-4f);
     }
