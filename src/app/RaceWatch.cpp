@@ -63,7 +63,7 @@ void RaceWatch::Track(Car& car, const CPGameObject& object, std::int32_t count, 
         car.totalProgress += step;
     }
     car.nearest = point;
-    if (!countLaps || car.finishTime >= 0.0f || point != m_level->startPoint ||
+    if (!countLaps || car.finishTime >= 0.0f || point != m_level->race.startPoint ||
         car.progress < count - kLapSlack)
         return;
     car.laps.push_back(m_clock - car.lapStart);
@@ -106,11 +106,11 @@ void RaceWatch::Update(CPLevel* level, float dt)
     // Once the game times the race, the watch keeps the game's clock: it
     // runs on the same frames, and the player's laps are the game's own,
     // as the results screen shows them.
-    if (level->raceRunning)
+    if (level->race.raceRunning)
         m_timedByGame = true;
     // After the player's finish the clock runs on whatever the scripts do
     // with the timing, so that the grace for the others always ends.
-    if (!m_timedByGame || level->raceRunning || m_playerFinish >= 0.0f)
+    if (!m_timedByGame || level->race.raceRunning || m_playerFinish >= 0.0f)
         m_clock += dt;
     const auto count = static_cast<std::int32_t>(level->trackPoints.size());
     if (count == 0)
@@ -129,7 +129,7 @@ void RaceWatch::Update(CPLevel* level, float dt)
     const bool allFinished =
         std::all_of(m_cars.begin(), m_cars.end(), [](const Car& car) { return car.finishTime >= 0.0f; });
     const bool graceOver = m_playerFinish >= 0.0f && m_clock - m_playerFinish >= kGraceAfterPlayer;
-    m_over = allFinished || graceOver || level->levelFailedSent;
+    m_over = allFinished || graceOver || level->race.levelFailedSent;
 }
 
 std::size_t RaceWatch::GetRacerCount() const

@@ -63,12 +63,12 @@ void Step(const std::vector<AI_Vehicle*>& drivers)
     for (AI_Vehicle* driver : drivers) {
         auto* car = driver ? driver->car.As<CPPlayer>() : nullptr;
         // Unarmed cars (no weapon selected) and wrecks hold no trigger.
-        if (!car || car->wrecked || !car->weaponObject.As<CPGameObject>())
+        if (!car || car->wrecked || !car->weapons.weaponObject.As<CPGameObject>())
             continue;
         CPPlayer* target = TargetOf(*car, *level);
         const Vector3 aim =
             target ? target->GetPosition() : car->GetPosition() + race::Forward(*car) * kIdleAim;
-        car->SetFirePressed(target != nullptr);
+        car->weapons.SetFirePressed(target != nullptr);
         car->UpdateWeapon(aim, target);
     }
 }

@@ -31,7 +31,7 @@ void AI_Vehicle::Update(CPGameObject* sceneObject, const Vector3& direction, flo
     speed = std::isfinite(signedSpeed) ? std::fabs(signedSpeed) : 0.0f;
     car = newCar;
     const CPLevel* level = GetCurrentLevel();
-    if (level && level->reversed)
+    if (level && level->race.reversed)
         reversed = true;
 }
 

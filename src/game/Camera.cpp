@@ -116,9 +116,9 @@ void CPCamera::Update(const CPLevel* level)
     SmoothYaw(dt);
     float spin = 0.0f;
     if (level) {
-        TrackSideAndHeading(level->forwardDirection, dt);
+        TrackSideAndHeading(level->view.forwardDirection, dt);
         if (GetGameSettings().temp == 0.0f)
-            spin = level->viewTimer;
+            spin = level->view.viewTimer;
     }
     PlaceChaseView(spin);
     m_mainCamera->Update();
@@ -156,7 +156,7 @@ void CPCamera::FollowForwardDirection(const CPLevel* level, float dt)
 
     // A level without a usable forward direction keeps the yaw it has;
     // adding the lean to it would make it pile up frame after frame.
-    Vector3 h = level->forwardDirection;
+    Vector3 h = level->view.forwardDirection;
     h.z = 0.0f;
     if (IsFinite(h) && LengthSquared(h) > 0.0f) {
         h = Normalize(h);
@@ -167,8 +167,8 @@ void CPCamera::FollowForwardDirection(const CPLevel* level, float dt)
         if (yaw < 0.0f)
             yaw += kTwoPi;
     }
-    if (level->raceOver)
-        yaw = level->heading + kHalfPi;
+    if (level->race.raceOver)
+        yaw = level->race.heading + kHalfPi;
 }
 
 void CPCamera::SmoothYaw(float dt)

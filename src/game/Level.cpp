@@ -47,7 +47,7 @@ CPLevel::CPLevel()
 {
     SetCurrentLevel(this);
     SetSkyLevel(this);
-    lastRealTime = platform::Milliseconds();
+    race.lastRealTime = platform::Milliseconds();
 }
 
 CPLevel::~CPLevel()
@@ -63,7 +63,7 @@ CPLevel::~CPLevel()
     speedZones.clear();
     checkpoints.clear();
     numberedObjects.clear();
-    m_gridCells.clear();
+    queries.ClearGrid();
     trackPoints.clear();
     DeleteTasks(false);
     // A retired level has let go of the drivers and the bonuses already;

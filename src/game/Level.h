@@ -13,6 +13,9 @@
 #include "core/RayQuery.h"
 #include "game/CarCameraSubject.h"
 #include "game/CheckpointPointer.h"
+#include "game/LevelQueries.h"
+#include "game/LevelView.h"
+#include "game/RaceProgress.h"
 #include "platform/Light.h"
 #include "platform/MathTypes.h"
 #include "platform/Result.h"
@@ -43,7 +46,7 @@ class CPLevel : public CPSkyLevel {
     static constexpr float kCellSize = 10.0f;
     static constexpr float kNearMargin = 10.0f;
     static constexpr float kLevelSize = 3000.0f;
-    static constexpr std::size_t kMaxOpponentSlots = 20;
+    static constexpr std::size_t kMaxOpponentSlots = CPRaceProgress::kMaxOpponentSlots;
 
     struct Checkpoint {
         CPObjectPtr object;
@@ -61,12 +64,7 @@ class CPLevel : public CPSkyLevel {
         Vector3 maximum;
     };
     static constexpr float kTerrainEdgeHeight = -0.6f;
-    // A sample of the player car in record mode.
-    struct RecordSample {
-        Vector3 position;
-        Quaternion rotation;
-        float raceClock = 0.0f;
-    };
+    using RecordSample = CPRaceProgress::RecordSample;
 
     CPLevel();
     virtual ~CPLevel();
@@ -90,37 +88,19 @@ class CPLevel : public CPSkyLevel {
     void RegisterLight() override;
     platform::Light& GetSunLight() override { return m_light; }
 
-    // --- Grid ------------------------------------------------------------
+    // --- Spatial questions (LevelQueries.cpp) ----------------------------
 
-    // Sizes the grid to the level size (one cell per 10 x 10 units,
-    // truncated) and empties every cell and grid word.
-    void AllocateGrid();
-    std::int32_t GetGridColumns() const { return m_gridColumns; }
-    std::int32_t GetGridRows() const { return m_gridRows; }
-    // The cell under a point, clamped to the grid; -1 without a grid or for
-    // a point that is not finite.
-    std::int32_t GetCellIndex(float x, float y) const;
-    const std::vector<CPObjectPtr>& GetCell(std::int32_t index) const { return m_gridCells[index]; }
-    std::vector<std::uint32_t>& GetGridWords() { return m_gridWords; }
-    // Appends the object to the cell under its position; an object outside
-    // the level area goes to the nearest border cell.
-    void AddToGrid(CPObjectPtr object);
+    CPLevelQueries queries{*this};
 
-    // --- Ray tests and nearby objects ------------------------------------
-
-    // The static scene, then (near the player car) the level's two object
-    // lists. Writes the hit point, origin + direction * length, at the end.
-    bool IntersectRay(RayQuery& ray);
-    // As IntersectRay, with the player car tested before the object lists.
-    bool IntersectRayAll(RayQuery& ray);
-    // The opponent cars in order, true at the first hit; else the player
-    // car.
-    bool IntersectCars(RayQuery& ray);
-    // Appends every object near the position: static objects, the player
-    // car, the object lists and the grid cells around the player car.
-    void CollectNearObjects(const Vector3& position, float radius, std::vector<CPObjectPtr>& result);
-    // The items of the spatial index's root (nothing with the quad tree).
-    void CollectBranchItems(std::vector<CPObjectPtr>& result);
+    void AddToGrid(CPObjectPtr object) { queries.AddToGrid(object); }
+    bool IntersectRay(RayQuery& ray) { return queries.IntersectRay(ray); }
+    bool IntersectRayAll(RayQuery& ray) { return queries.IntersectRayAll(ray); }
+    bool IntersectCars(RayQuery& ray) { return queries.IntersectCars(ray); }
+    void CollectNearObjects(const Vector3& position, float radius, std::vector<CPObjectPtr>& result)
+    {
+        queries.CollectNearObjects(position, radius, result);
+    }
+    void CollectBranchItems(std::vector<CPObjectPtr>& result) { queries.CollectBranchItems(result); }
 
     // --- Owned objects ---------------------------------------------------
 
@@ -219,11 +199,8 @@ class CPLevel : public CPSkyLevel {
     // The renderer's shadow object, handed over at load when the shadow
     // switch is set; the renderer owns it.
     CPObjectPtr shadowObject;
-    std::vector<RecordSample> recordData;
     // The path spline's lines in driving order.
     std::vector<CPLine*> trackPoints;
-    std::vector<std::int32_t> opponentNearestPoint = std::vector<std::int32_t>(kMaxOpponentSlots, 0);
-    std::vector<std::int32_t> opponentProgress = std::vector<std::int32_t>(kMaxOpponentSlots, 0);
     std::string playerModel = "zil_130_";
     std::vector<std::string> opponentModels;
     std::string recordName;
@@ -233,68 +210,19 @@ class CPLevel : public CPSkyLevel {
 
     // --- Race state --------------------------------------------------------
 
-    float raceClock = 0.0f;
-    float lastSampleTime = 0.0f;
-    std::int32_t ghostSampleIndex = 0;
-    float elapsedTime = 0.0f;
-    float startClock = 0.0f;
+    // Where the race stands, and how it is watched.
+    CPRaceProgress race;
+    CPLevelView view;
     std::int32_t transportCount = 0;
-    std::int32_t cameraPreset = 0;
-    Vector3 sunPoint;
-    float camera2Angle = 0.0f;
-    float camera1Angle = 0.0f;
-    float currentAngle = 0.0f;
-    float orbitDirection = 1.0f;
     bool demoMode = true;
-    // Multimedia timer at the previous race frame, milliseconds.
-    std::uint32_t lastRealTime = 0;
-    bool levelFailedSent = false;
     float levelWidth = 10.0f;
     float levelDepth = 10.0f;
-    float levelFailedCountdown = 0.0f;
-    float followedCarSpeed = 0.0f;
     std::uint32_t ambientColour = 0;
-    float cameraDistance = 7.0f;
-    float cameraHeight = 2.0f;
-    // "distance" and "height" of "camera2", "camera", "camera3".
-    std::array<float, 3> presetDistance{};
-    std::array<float, 3> presetHeight{};
-    // "blur" of "camera2", "camera", "camera3".
-    std::array<float, 3> presetBlur{};
-    float angleDivisor = 0.0f;
-    float distanceDivisor = 0.0f;
-    // "angle_div" and "distance_div" of "camera2" and "camera".
-    std::array<float, 2> presetAngleDivisor{};
-    std::array<float, 2> presetDistanceDivisor{};
     std::int32_t levelNumber = 0;
-    float referenceHeading = 0.0f;
-    Vector3 forwardDirection;
-    std::int32_t cameraView = 0;
-    float demoTimer = 0.0f;
     bool allOpponents = true;
-    bool raceRunning = false;
-    std::int32_t playerNearestPoint = 0;
-    std::int32_t playerProgress = 0;
-    std::int32_t startPoint = 0;
-    Vector3 finishLineDirection;
-    Vector3 startPosition;
-    std::array<std::int32_t, 3> places{-1, -1, -1};
-    bool raceDecided = false;
-    float speedZoneCooldown = 0.0f;
     bool recordMode = false;
     bool noCheckpoints = false;
-    float viewTimer = 0.0f;
-    bool raceOver = false;
-    float heading = 0.0f;
-    bool reversed = false;
-    std::int32_t requiredPlace = 0;
-    float timeLeft = 0.0f;
-    std::int32_t lastCheckpoint = -1;
-    std::int32_t checkpointsPassed = 0;
-    float camera1Fov = 50.0f;
-    float camera2Fov = 50.0f;
     bool stopped = false;
-    float fixedStepRemainder = 0.0f;
 
     // ====================================================================
     // Race: start, progress, camera presets and tear-down
@@ -348,13 +276,6 @@ class CPLevel : public CPSkyLevel {
     // still draws or steps; QueueLevelForDelete deletes it afterwards.
     void Retire();
 
-    // The checkpoint the scripts show next (an index into checkpoints; the
-    // size of the list when none is left).
-    std::size_t currentCheckpoint = 0;
-    // Wall-clock length of the last race frame, seconds.
-    float realFrameTime = 0.0f;
-    // The path line the heading search starts from; kept between frames.
-    CPLine* headingLine = nullptr;
     // What the game camera reads of the player car.
     CPCarCameraSubject cameraSubject;
 
@@ -373,20 +294,12 @@ class CPLevel : public CPSkyLevel {
     bool playerFired = false;
 
   private:
+    friend class CPLevelQueries;
+
     CPLevelIndex* GetIndex() const;
     void DeleteOwnedObjects();
-    bool IsNearPlayer(const RayQuery& ray) const;
-    void TestObjectLists(RayQuery& ray, bool& hit);
-    void FinishRay(RayQuery& ray) const;
-    void CollectFromList(const std::list<CPObjectPtr>& list, const Vector3& position, float radius,
-                         std::vector<CPObjectPtr>& result) const;
-    void CollectFromGrid(const Vector3& position, float radius, std::vector<CPObjectPtr>& result) const;
 
     platform::Light m_light;
-    std::int32_t m_gridColumns = 0;
-    std::int32_t m_gridRows = 0;
-    std::vector<std::vector<CPObjectPtr>> m_gridCells;
-    std::vector<std::uint32_t> m_gridWords;
 
     CPObjectPtr m_recordGhost;
     std::vector<CPObjectPtr> m_ownedObjects;

@@ -5,12 +5,12 @@
 
 void CPLevel::ShowCheckPoint()
 {
-    if (currentCheckpoint >= checkpoints.size()) {
+    if (race.currentCheckpoint >= checkpoints.size()) {
         shownCheckpoint = CPObjectPtr();
         checkpointPointer.SetTarget(CPObjectPtr());
         return;
     }
-    shownCheckpoint = checkpoints[currentCheckpoint].object;
+    shownCheckpoint = checkpoints[race.currentCheckpoint].object;
     if (auto* shown = shownCheckpoint.As<CPGameObject>())
         shown->SetVisible(true);
     if (CPObjectRegistry* registry = GetObjectRegistry())

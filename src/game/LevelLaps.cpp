@@ -85,7 +85,7 @@ std::int32_t CPLevel::FindNearestTrackPoint(const Vector3& position) const
 
 void CPLevel::InitRaceTrack()
 {
-    playerProgress = 0;
+    race.playerProgress = 0;
     trackPoints.clear();
     const CPSpline* path = GetPathSpline();
     CPLine* first = path ? path->GetFirstLine() : nullptr;
@@ -96,23 +96,23 @@ void CPLevel::InitRaceTrack()
     const std::size_t limit = path ? path->GetLines().size() : 0;
     for (CPLine* line = first; line && trackPoints.size() < limit;) {
         trackPoints.push_back(line);
-        line = reversed ? line->next : line->previous;
+        line = race.reversed ? line->next : line->previous;
         if (line == first)
             break;
     }
 
     CPGameObject* player = GetPlayer();
-    playerNearestPoint = player ? FindNearestTrackPoint(player->GetPosition()) : -1;
-    startPoint = FindNearestTrackPoint(startPosition);
-    finishLineDirection.z = 0.0f;
+    race.playerNearestPoint = player ? FindNearestTrackPoint(player->GetPosition()) : -1;
+    race.startPoint = FindNearestTrackPoint(race.startPosition);
+    race.finishLineDirection.z = 0.0f;
 
     // A level stopped before keeps no per-opponent entries.
-    opponentNearestPoint.resize(kMaxOpponentSlots, 0);
-    opponentProgress.assign(kMaxOpponentSlots, 0);
+    race.opponentNearestPoint.resize(kMaxOpponentSlots, 0);
+    race.opponentProgress.assign(kMaxOpponentSlots, 0);
     for (std::size_t i = 0; i < m_opponents.size() && i < kMaxOpponentSlots; ++i) {
         if (SideOf(m_opponents[i]) & CPPlayer::kBothSides)
             continue;
-        opponentNearestPoint[i] = FindNearestTrackPoint(m_opponents[i]->GetPosition());
+        race.opponentNearestPoint[i] = FindNearestTrackPoint(m_opponents[i]->GetPosition());
     }
 }
 
@@ -126,58 +126,59 @@ void CPLevel::UpdateLaps()
 
     const Vector3& position = player->GetPosition();
     const std::int32_t p = FindNearestTrackPoint(position);
-    if (p != -1 && p != playerNearestPoint) {
-        const std::int32_t d = ProgressStep(playerNearestPoint, p, n);
-        playerProgress += d;
+    if (p != -1 && p != race.playerNearestPoint) {
+        const std::int32_t d = ProgressStep(race.playerNearestPoint, p, n);
+        race.playerProgress += d;
         data->trackProgress += d;
-        playerNearestPoint = p;
+        race.playerNearestPoint = p;
     }
     // Without a nearest point the player is nowhere on the track, so it
     // cannot be at the start either.
-    const bool atStart = p != -1 && p == startPoint;
-    if (atStart && playerProgress >= n - kPlayerLapSlack &&
-        DistanceToLine(position, startPosition, finishLineDirection) <= kFinishLineReach) {
+    const bool atStart = p != -1 && p == race.startPoint;
+    if (atStart && race.playerProgress >= n - kPlayerLapSlack &&
+        DistanceToLine(position, race.startPosition, race.finishLineDirection) <= kFinishLineReach) {
         ++data->currentRound;
         const auto running = static_cast<std::size_t>(data->currentRound - 1);
         if (data->roundTimes.size() <= running)
             data->roundTimes.resize(running + 1, 0.0f);
         data->roundTimes[running] = 0.0f;
-        playerProgress = 0;
+        race.playerProgress = 0;
         data->trackProgress = (n - 1) * (data->currentRound - 1);
         if (data->roundCount < data->currentRound)
-            EnterPlace(places, kPlayerPlace);
+            EnterPlace(race.places, kPlayerPlace);
         else if (data->roundCount == data->currentRound)
             race::Send("game_interface", "show_message", "posledniy_krug!");
         else
             race::Send("game_interface", "show_message", "krug_proiden!");
     }
-    if (atStart && playerProgress < kBehindStart && data->currentRound == 1)
+    if (atStart && race.playerProgress < kBehindStart && data->currentRound == 1)
         data->trackProgress = 0;
 
     // A stopped level keeps no per-opponent entries.
-    const std::size_t counted = std::min(
-        {m_opponents.size(), kCountedOpponents, opponentNearestPoint.size(), opponentProgress.size()});
+    const std::size_t counted = std::min({m_opponents.size(), kCountedOpponents,
+                                          race.opponentNearestPoint.size(), race.opponentProgress.size()});
     for (std::size_t i = 0; i < counted; ++i) {
         const CPGameObject* car = m_opponents[i];
         if (SideOf(car) & CPPlayer::kOwnCar)
             continue;
         CPLapRecord& record = data->GetLapRecord(IndexKey(i));
         const std::int32_t q = FindNearestTrackPoint(car->GetPosition());
-        if (q != -1 && q != opponentNearestPoint[i]) {
-            const std::int32_t d = ProgressStep(opponentNearestPoint[i], q, n);
-            opponentProgress[i] += d;
+        if (q != -1 && q != race.opponentNearestPoint[i]) {
+            const std::int32_t d = ProgressStep(race.opponentNearestPoint[i], q, n);
+            race.opponentProgress[i] += d;
             record.trackProgress += d;
-            opponentNearestPoint[i] = q;
+            race.opponentNearestPoint[i] = q;
         }
-        const bool onStart = opponentNearestPoint[i] != -1 && opponentNearestPoint[i] == startPoint;
-        if (onStart && opponentProgress[i] >= n - kOpponentLapSlack) {
+        const bool onStart =
+            race.opponentNearestPoint[i] != -1 && race.opponentNearestPoint[i] == race.startPoint;
+        if (onStart && race.opponentProgress[i] >= n - kOpponentLapSlack) {
             ++record.lapNumber;
             record.trackProgress = (n - 1) * (record.lapNumber - 1);
             if (data->roundCount < record.lapNumber)
-                EnterPlace(places, static_cast<std::int32_t>(i));
-            opponentProgress[i] = 0;
+                EnterPlace(race.places, static_cast<std::int32_t>(i));
+            race.opponentProgress[i] = 0;
         }
-        if (onStart && record.lapNumber == 1 && opponentProgress[i] < kBehindStart)
+        if (onStart && record.lapNumber == 1 && race.opponentProgress[i] < kBehindStart)
             record.trackProgress = 0;
     }
 }

@@ -245,8 +245,7 @@ void CPLevel::DiscardContents()
     shadowObject = CPObjectPtr();
     trackPoints.clear();
     opponentModels.clear();
-    for (std::vector<CPObjectPtr>& cell : m_gridCells)
-        cell.clear();
+    queries.EmptyCells();
     cameraTarget = nullptr;
     DeleteEnemies();
     DeleteOwnedObjects();
@@ -254,9 +253,9 @@ void CPLevel::DiscardContents()
 
 HResult CPLevel::Load(const std::string& name, bool noCheckpoints, bool recordMode)
 {
-    raceClock = 0.0f;
-    lastSampleTime = 0.0f;
-    ghostSampleIndex = 0;
+    race.raceClock = 0.0f;
+    race.lastSampleTime = 0.0f;
+    race.ghostSampleIndex = 0;
     this->recordMode = recordMode;
     this->noCheckpoints = noCheckpoints;
     PrepareDrivers(*this);
@@ -265,7 +264,7 @@ HResult CPLevel::Load(const std::string& name, bool noCheckpoints, bool recordMo
     if (CPRender* render = GetRender())
         render->LoadSkyscape(levelNumber);
     demoMode = GetGameSettings().demo != 0;
-    levelFailedSent = false;
+    race.levelFailedSent = false;
 
     DiscardContents();
     CPLevelLoadState state(*this, name);
@@ -313,7 +312,7 @@ bool CPLevelLoadState::ReadFile()
     // the same square.
     m_level.levelWidth = CPLevel::kLevelSize;
     m_level.levelDepth = CPLevel::kLevelSize;
-    m_level.AllocateGrid();
+    m_level.queries.AllocateGrid();
     if (CPRenderObjectLoader* loader = GetRenderObjectLoader())
         loader->SetVertexColour(0xFFFFFFFF);
     return true;
@@ -552,12 +551,12 @@ void CPLevelLoadState::FinishRaceState()
         data->currentRound = 1;
     }
     // The start line runs between the two posts.
-    m_level.finishLineDirection = m_rightPost - m_leftPost;
-    m_level.startPosition = (m_leftPost + m_rightPost) * 0.5f;
+    m_level.race.finishLineDirection = m_rightPost - m_leftPost;
+    m_level.race.startPosition = (m_leftPost + m_rightPost) * 0.5f;
     if (m_level.GetPlayer() && !(m_hasLeftPost && m_hasRightPost))
         LogLine("Level file \"" + m_fileName +
                 "\": a start post is missing; the start line runs through 0, 0, 0");
-    m_level.lastCheckpoint = -1;
-    m_level.timeLeft = 0.0f;
-    m_level.checkpointsPassed = 0;
+    m_level.race.lastCheckpoint = -1;
+    m_level.race.timeLeft = 0.0f;
+    m_level.race.checkpointsPassed = 0;
 }

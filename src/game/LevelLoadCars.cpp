@@ -81,42 +81,43 @@ void ReadChasePreset(CPLevel& level, const TiXmlElement* element, std::size_t sl
 {
     if (!element)
         return;
-    Read(element, "distance", level.presetDistance[slot]);
-    Read(element, "height", level.presetHeight[slot]);
+    Read(element, "distance", level.view.presetDistance[slot]);
+    Read(element, "height", level.view.presetHeight[slot]);
     Read(element, "angle", angle);
-    Read(element, "angle_div", level.presetAngleDivisor[slot == kCamera ? 1 : 0]);
-    Read(element, "distance_div", level.presetDistanceDivisor[slot == kCamera ? 1 : 0]);
-    Read(element, "blur", level.presetBlur[slot]);
+    Read(element, "angle_div", level.view.presetAngleDivisor[slot == kCamera ? 1 : 0]);
+    Read(element, "distance_div", level.view.presetDistanceDivisor[slot == kCamera ? 1 : 0]);
+    Read(element, "blur", level.view.presetBlur[slot]);
     Read(element, "fov", fov);
 }
 
 void ReadPlayerPresets(CPLevel& level, const TiXmlDocument& description)
 {
-    ReadChasePreset(level, TopElement(description, "camera"), kCamera, level.camera1Angle, level.camera1Fov);
-    ReadChasePreset(level, TopElement(description, "camera2"), kCamera2, level.camera2Angle,
-                    level.camera2Fov);
+    ReadChasePreset(level, TopElement(description, "camera"), kCamera, level.view.camera1Angle,
+                    level.view.camera1Fov);
+    ReadChasePreset(level, TopElement(description, "camera2"), kCamera2, level.view.camera2Angle,
+                    level.view.camera2Fov);
     if (const TiXmlElement* element = TopElement(description, "camera3")) {
-        Read(element, "distance", level.presetDistance[kCamera3]);
-        Read(element, "height", level.presetHeight[kCamera3]);
-        Read(element, "blur", level.presetBlur[kCamera3]);
+        Read(element, "distance", level.view.presetDistance[kCamera3]);
+        Read(element, "height", level.view.presetHeight[kCamera3]);
+        Read(element, "blur", level.view.presetBlur[kCamera3]);
     }
 }
 
 // Preset 0 as the race starts: the "camera" values, handed to the camera.
 void ApplyFirstPreset(CPLevel& level, CPCamera* camera)
 {
-    level.cameraPreset = 0;
-    level.cameraDistance = level.presetDistance[kCamera];
-    level.cameraHeight = level.presetHeight[kCamera];
-    level.angleDivisor = level.presetAngleDivisor[1];
-    level.distanceDivisor = level.presetDistanceDivisor[1];
-    level.currentAngle = level.camera1Angle;
+    level.view.cameraPreset = 0;
+    level.view.cameraDistance = level.view.presetDistance[kCamera];
+    level.view.cameraHeight = level.view.presetHeight[kCamera];
+    level.view.angleDivisor = level.view.presetAngleDivisor[1];
+    level.view.distanceDivisor = level.view.presetDistanceDivisor[1];
+    level.view.currentAngle = level.view.camera1Angle;
     if (!camera)
         return;
-    camera->distance = camera->targetDistance = level.cameraDistance;
-    camera->pitch = level.camera1Angle * kDegreesToRadians;
-    camera->distanceDivisor = level.distanceDivisor;
-    camera->fov = camera->targetFov = level.camera1Fov;
+    camera->distance = camera->targetDistance = level.view.cameraDistance;
+    camera->pitch = level.view.camera1Angle * kDegreesToRadians;
+    camera->distanceDivisor = level.view.distanceDivisor;
+    camera->fov = camera->targetFov = level.view.camera1Fov;
 }
 
 // The heading of a car turned by the rotation: the angle of its nose
@@ -239,9 +240,9 @@ void CPLevelLoadState::CreateOpponent(const EnemyStart& start, std::int32_t numb
     // The opponent's "camera" sets the second preset until the player's
     // own description overrides it.
     const TiXmlElement* camera = TopElement(car->GetDescription(), "camera");
-    Read(camera, "distance", m_level.presetDistance[kCamera2]);
-    Read(camera, "height", m_level.presetHeight[kCamera2]);
-    Read(camera, "angle", m_level.camera2Angle);
+    Read(camera, "distance", m_level.view.presetDistance[kCamera2]);
+    Read(camera, "height", m_level.view.presetHeight[kCamera2]);
+    Read(camera, "angle", m_level.view.camera2Angle);
     // The car keeps its range: the race hands it to the driver every frame.
     ReadWhole(camera, "min", car->rangeMin);
     ReadWhole(camera, "max", car->rangeMax);
@@ -278,7 +279,7 @@ void CPLevelLoadState::CreatePlayer()
 
     auto* camera = m_level.GetCamera().As<CPCamera>();
     const float heading = StartHeading(car->GetRotation());
-    m_level.referenceHeading = heading;
+    m_level.view.referenceHeading = heading;
     if (camera) {
         camera->yaw = heading;
         camera->changed = true;

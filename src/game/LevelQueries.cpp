@@ -6,6 +6,7 @@
 #include "core/Log.h"
 #include "game/Level.h"
 #include "game/LevelIndex.h"
+#include "game/LevelQueries.h"
 #include "platform/Math.h"
 
 namespace {
@@ -33,10 +34,10 @@ bool BoxWithin(const CPObjectPtr& object, const Vector3& position, float radius)
 
 // --- Grid ----------------------------------------------------------------------
 
-void CPLevel::AllocateGrid()
+void CPLevelQueries::AllocateGrid()
 {
-    m_gridColumns = static_cast<std::int32_t>(levelWidth * 0.1f);
-    m_gridRows = static_cast<std::int32_t>(levelDepth * 0.1f);
+    m_gridColumns = static_cast<std::int32_t>(m_level.levelWidth * 0.1f);
+    m_gridRows = static_cast<std::int32_t>(m_level.levelDepth * 0.1f);
     if (m_gridColumns < 1 || m_gridRows < 1) {
         m_gridColumns = m_gridRows = 0;
         LogLine("CPLevel: the level area is too small for a grid");
@@ -46,16 +47,32 @@ void CPLevel::AllocateGrid()
     m_gridWords.assign(count, 0);
 }
 
-std::int32_t CPLevel::GetCellIndex(float x, float y) const
+void CPLevelQueries::EmptyCells()
+{
+    for (std::vector<CPObjectPtr>& cell : m_gridCells)
+        cell.clear();
+}
+
+void CPLevelQueries::ReleaseGrid()
+{
+    m_gridCells.clear();
+    m_gridCells.shrink_to_fit();
+    m_gridWords.clear();
+    m_gridWords.shrink_to_fit();
+    m_gridColumns = 0;
+    m_gridRows = 0;
+}
+
+std::int32_t CPLevelQueries::GetCellIndex(float x, float y) const
 {
     if (m_gridCells.empty() || !std::isfinite(x) || !std::isfinite(y))
         return -1;
-    const std::int32_t column = ClampedCell((x + levelWidth * 0.5f) * 0.1f, m_gridColumns);
-    const std::int32_t row = ClampedCell((y + levelDepth * 0.5f) * 0.1f, m_gridRows);
+    const std::int32_t column = ClampedCell((x + m_level.levelWidth * 0.5f) * 0.1f, m_gridColumns);
+    const std::int32_t row = ClampedCell((y + m_level.levelDepth * 0.5f) * 0.1f, m_gridRows);
     return column * m_gridRows + row;
 }
 
-void CPLevel::AddToGrid(CPObjectPtr object)
+void CPLevelQueries::AddToGrid(CPObjectPtr object)
 {
     const auto* gameObject = object.As<CPGameObject>();
     if (!gameObject)
@@ -71,40 +88,44 @@ void CPLevel::AddToGrid(CPObjectPtr object)
 
 // --- Ray tests -----------------------------------------------------------------
 
-bool CPLevel::IsNearPlayer(const RayQuery& ray) const
+bool CPLevelQueries::IsNearPlayer(const RayQuery& ray) const
 {
-    const CPGameObject* player = GetPlayer();
+    const CPGameObject* player = m_level.GetPlayer();
     if (!player)
         return true;
     const float h = ray.length * 0.5f;
     const Vector3 middle = ray.origin + ray.direction * h;
     const Vector3 d = player->GetPosition() - middle;
     const Vector3& dir = ray.direction;
-    if (std::fabs(d.x) > std::fabs(dir.x) * h + kNearMargin)
+    if (std::fabs(d.x) > std::fabs(dir.x) * h + CPLevel::kNearMargin)
         return false;
-    if (std::fabs(d.y) > std::fabs(dir.y) * h + kNearMargin)
+    if (std::fabs(d.y) > std::fabs(dir.y) * h + CPLevel::kNearMargin)
         return false;
-    return std::fabs(d.x * dir.y - d.y * dir.x) <= (std::fabs(dir.x) + std::fabs(dir.y)) * kNearMargin;
+    return std::fabs(d.x * dir.y - d.y * dir.x) <=
+           (std::fabs(dir.x) + std::fabs(dir.y)) * CPLevel::kNearMargin;
 }
 
-void CPLevel::TestObjectLists(RayQuery& ray, bool& hit)
+void CPLevelQueries::TestObjectLists(RayQuery& ray, bool& hit)
 {
-    for (const CPObjectPtr& object : firstObjects) {
+    for (const CPObjectPtr& object : m_level.firstObjects) {
         if (auto* gameObject = object.As<CPGameObject>())
             hit = gameObject->IntersectRay(ray) || hit;
     }
-    for (const CPObjectPtr& object : secondObjects) {
+    for (const CPObjectPtr& object : m_level.secondObjects) {
         if (auto* gameObject = object.As<CPGameObject>())
             hit = gameObject->IntersectRay(ray) || hit;
     }
 }
 
-void CPLevel::FinishRay(RayQuery& ray) const { ray.hitPoint = ray.origin + ray.direction * ray.length; }
+void CPLevelQueries::FinishRay(RayQuery& ray) const
+{
+    ray.hitPoint = ray.origin + ray.direction * ray.length;
+}
 
-bool CPLevel::IntersectRay(RayQuery& ray)
+bool CPLevelQueries::IntersectRay(RayQuery& ray)
 {
     bool hit = false;
-    if (CPLevelIndex* index = GetIndex())
+    if (CPLevelIndex* index = m_level.GetIndex())
         hit = index->IntersectRay(ray);
     if (IsNearPlayer(ray))
         TestObjectLists(ray, hit);
@@ -112,13 +133,13 @@ bool CPLevel::IntersectRay(RayQuery& ray)
     return hit;
 }
 
-bool CPLevel::IntersectRayAll(RayQuery& ray)
+bool CPLevelQueries::IntersectRayAll(RayQuery& ray)
 {
     bool hit = false;
-    if (CPLevelIndex* index = GetIndex())
+    if (CPLevelIndex* index = m_level.GetIndex())
         hit = index->IntersectRay(ray);
     if (IsNearPlayer(ray)) {
-        if (CPGameObject* player = GetPlayer())
+        if (CPGameObject* player = m_level.GetPlayer())
             hit = player->IntersectRay(ray) || hit;
         TestObjectLists(ray, hit);
     }
@@ -126,20 +147,20 @@ bool CPLevel::IntersectRayAll(RayQuery& ray)
     return hit;
 }
 
-bool CPLevel::IntersectCars(RayQuery& ray)
+bool CPLevelQueries::IntersectCars(RayQuery& ray)
 {
-    for (CPGameObject* car : m_opponents) {
+    for (CPGameObject* car : m_level.m_opponents) {
         if (car && car->IntersectRay(ray))
             return true;
     }
-    CPGameObject* player = GetPlayer();
+    CPGameObject* player = m_level.GetPlayer();
     return player && player->IntersectRay(ray);
 }
 
 // --- Nearby objects --------------------------------------------------------------
 
-void CPLevel::CollectFromList(const std::list<CPObjectPtr>& list, const Vector3& position, float radius,
-                              std::vector<CPObjectPtr>& result) const
+void CPLevelQueries::CollectFromList(const std::list<CPObjectPtr>& list, const Vector3& position,
+                                     float radius, std::vector<CPObjectPtr>& result) const
 {
     for (const CPObjectPtr& object : list) {
         if (BoxWithin(object, position, radius))
@@ -147,20 +168,23 @@ void CPLevel::CollectFromList(const std::list<CPObjectPtr>& list, const Vector3&
     }
 }
 
-void CPLevel::CollectFromGrid(const Vector3& position, float radius, std::vector<CPObjectPtr>& result) const
+void CPLevelQueries::CollectFromGrid(const Vector3& position, float radius,
+                                     std::vector<CPObjectPtr>& result) const
 {
-    const CPGameObject* player = GetPlayer();
+    const CPGameObject* player = m_level.GetPlayer();
     if (!player || m_gridCells.empty())
         return;
     const Vector3& p = player->GetPosition();
     if (!std::isfinite(p.x) || !std::isfinite(p.y))
         return;
-    const float halfWidth = levelWidth * 0.5f;
-    const float halfDepth = levelDepth * 0.5f;
-    const std::int32_t firstColumn = ClampedCell((p.x - kNearMargin + halfWidth) * 0.1f, m_gridColumns);
-    const std::int32_t lastColumn = ClampedCell((p.x + kNearMargin + halfWidth) * 0.1f, m_gridColumns);
-    const std::int32_t firstRow = ClampedCell((p.y - kNearMargin + halfDepth) * 0.1f, m_gridRows);
-    const std::int32_t lastRow = ClampedCell((p.y + kNearMargin + halfDepth) * 0.1f, m_gridRows);
+    const float halfWidth = m_level.levelWidth * 0.5f;
+    const float halfDepth = m_level.levelDepth * 0.5f;
+    const std::int32_t firstColumn =
+        ClampedCell((p.x - CPLevel::kNearMargin + halfWidth) * 0.1f, m_gridColumns);
+    const std::int32_t lastColumn =
+        ClampedCell((p.x + CPLevel::kNearMargin + halfWidth) * 0.1f, m_gridColumns);
+    const std::int32_t firstRow = ClampedCell((p.y - CPLevel::kNearMargin + halfDepth) * 0.1f, m_gridRows);
+    const std::int32_t lastRow = ClampedCell((p.y + CPLevel::kNearMargin + halfDepth) * 0.1f, m_gridRows);
     for (std::int32_t column = firstColumn; column <= lastColumn; ++column) {
         for (std::int32_t row = firstRow; row <= lastRow; ++row) {
             for (const CPObjectPtr& object : m_gridCells[column * m_gridRows + row]) {
@@ -171,28 +195,29 @@ void CPLevel::CollectFromGrid(const Vector3& position, float radius, std::vector
     }
 }
 
-void CPLevel::CollectNearObjects(const Vector3& position, float radius, std::vector<CPObjectPtr>& result)
+void CPLevelQueries::CollectNearObjects(const Vector3& position, float radius,
+                                        std::vector<CPObjectPtr>& result)
 {
-    if (CPLevelIndex* index = GetIndex())
+    if (CPLevelIndex* index = m_level.GetIndex())
         index->CollectInSphere(position, radius, result);
 
-    const CPGameObject* player = GetPlayer();
+    const CPGameObject* player = m_level.GetPlayer();
     bool playerNear = true;
     if (player) {
-        if (BoxWithin(m_player, position, radius))
-            result.push_back(m_player);
+        if (BoxWithin(m_level.m_player, position, radius))
+            result.push_back(m_level.m_player);
         const Vector3& p = player->GetPosition();
-        playerNear = std::fabs(p.x - position.x) <= radius + kNearMargin &&
-                     std::fabs(p.y - position.y) <= radius + kNearMargin;
+        playerNear = std::fabs(p.x - position.x) <= radius + CPLevel::kNearMargin &&
+                     std::fabs(p.y - position.y) <= radius + CPLevel::kNearMargin;
     }
     if (playerNear)
-        CollectFromList(firstObjects, position, radius, result);
+        CollectFromList(m_level.firstObjects, position, radius, result);
     CollectFromGrid(position, radius, result);
-    CollectFromList(secondObjects, position, radius, result);
+    CollectFromList(m_level.secondObjects, position, radius, result);
 }
 
-void CPLevel::CollectBranchItems(std::vector<CPObjectPtr>& result)
+void CPLevelQueries::CollectBranchItems(std::vector<CPObjectPtr>& result)
 {
-    if (CPLevelIndex* index = GetIndex())
+    if (CPLevelIndex* index = m_level.GetIndex())
         index->CollectRootItems(result);
 }

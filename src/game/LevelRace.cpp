@@ -40,7 +40,7 @@ void EndRace(CPLevel& level, bool won)
 {
     race::Send("game_interface", "show_message", won ? "finish!" : "lost!");
     race::Send("jeep", "game_over");
-    level.raceOver = true;
+    level.race.raceOver = true;
 }
 
 CPProgressEntry* RecordEntry(const CPLevel& level, CPGameData& data)
@@ -88,35 +88,35 @@ bool JudgeRecord(CPLevel& level)
     entry->bestTime = t;
     entry->name = level.recordName;
     entry->samples.clear();
-    for (const CPLevel::RecordSample& sample : level.recordData)
+    for (const CPLevel::RecordSample& sample : level.race.recordData)
         entry->samples.push_back(PackSample(sample));
     return true;
 }
 
 void DecidePlaces(CPLevel& level)
 {
-    const auto& places = level.places;
+    const auto& places = level.race.places;
     if (places[0] == CPLevel::kPlayerPlace) {
         if (!level.recordMode) {
             race::Send("game_interface", "place", "1st");
-            if (level.requiredPlace >= 0)
+            if (level.race.requiredPlace >= 0)
                 EndRace(level, true);
         } else {
             EndRace(level, JudgeRecord(level));
         }
-        level.raceDecided = true;
+        level.race.raceDecided = true;
         return;
     }
     for (std::int32_t place = 1; place <= 2; ++place) {
         if (places[static_cast<std::size_t>(place)] != CPLevel::kPlayerPlace)
             continue;
         race::Send("game_interface", "place", place == 1 ? "2nd" : "3rd");
-        level.raceDecided = true;
-        EndRace(level, level.requiredPlace >= place);
+        level.race.raceDecided = true;
+        EndRace(level, level.race.requiredPlace >= place);
         return;
     }
     if (places[0] != -1 && places[1] != -1 && places[2] != -1) {
-        level.raceDecided = true;
+        level.race.raceDecided = true;
         EndRace(level, false);
     }
 }
@@ -124,22 +124,22 @@ void DecidePlaces(CPLevel& level)
 void CountCheckpointTime(CPLevel& level, float dt)
 {
     const CPGameData* data = GetGameData();
-    if (!data || !data->levelStarted || level.lastCheckpoint == -1 || level.raceOver || level.raceDecided ||
-        level.noCheckpoints)
+    if (!data || !data->levelStarted || level.race.lastCheckpoint == -1 || level.race.raceOver ||
+        level.race.raceDecided || level.noCheckpoints)
         return;
-    level.timeLeft -= dt;
-    if (level.timeLeft > 0.0f)
+    level.race.timeLeft -= dt;
+    if (level.race.timeLeft > 0.0f)
         return;
     race::Send("game_interface", "checkpoint", "timeout!,1");
     EndRace(level, false);
-    level.timeLeft = 0.0f;
-    level.raceDecided = true;
+    level.race.timeLeft = 0.0f;
+    level.race.raceDecided = true;
 }
 
 void CountRunningTime(CPLevel& level, float dt)
 {
     CPGameData* data = GetGameData();
-    if (!level.raceRunning || !data)
+    if (!level.race.raceRunning || !data)
         return;
     if (data->currentRound >= 1) {
         const auto running = static_cast<std::size_t>(data->currentRound - 1);
@@ -155,14 +155,14 @@ void CountRunningTime(CPLevel& level, float dt)
 void StepPlayer(CPLevel& level, float dt)
 {
     // A frame time that is no number would stop the steps for good.
-    level.fixedStepRemainder += dt;
-    if (!std::isfinite(level.fixedStepRemainder))
-        level.fixedStepRemainder = 0.0f;
+    level.race.fixedStepRemainder += dt;
+    if (!std::isfinite(level.race.fixedStepRemainder))
+        level.race.fixedStepRemainder = 0.0f;
     auto* car = dynamic_cast<CPRaceCar*>(level.GetPlayer());
-    while (level.fixedStepRemainder >= CPLevel::kFixedStep) {
+    while (level.race.fixedStepRemainder >= CPLevel::kFixedStep) {
         if (car)
             car->UpdateState(CPLevel::kFixedStep);
-        level.fixedStepRemainder -= CPLevel::kFixedStep;
+        level.race.fixedStepRemainder -= CPLevel::kFixedStep;
     }
 }
 
@@ -213,7 +213,8 @@ void UpdateHeading(CPLevel& level)
     if (!path || !path->GetFirstLine() || !player)
         return;
     float halfSize = kHeadingSearchHalfSize;
-    level.heading = path->FindClosestSegment(player->GetPosition(), halfSize, 1, level.headingLine, -1);
+    level.race.heading =
+        path->FindClosestSegment(player->GetPosition(), halfSize, 1, level.race.headingLine, -1);
 }
 
 bool Inside(const CPObjectPtr& zone, const Vector3& point)
@@ -243,7 +244,7 @@ void PlayFastSound()
 
 void UpdateSpeedZones(CPLevel& level, float dt)
 {
-    level.speedZoneCooldown = std::max(0.0f, level.speedZoneCooldown - dt);
+    level.race.speedZoneCooldown = std::max(0.0f, level.race.speedZoneCooldown - dt);
     CPGameObject* player = level.GetPlayer();
     if (!player)
         return;
@@ -253,9 +254,9 @@ void UpdateSpeedZones(CPLevel& level, float dt)
             continue;
         auto* car = dynamic_cast<CPPlayer*>(player);
         const CPCar* model = car ? car->GetCar() : nullptr;
-        if (model && model->GetNitroStock() != kFullBoost && level.speedZoneCooldown == 0.0f) {
+        if (model && model->GetNitroStock() != kFullBoost && level.race.speedZoneCooldown == 0.0f) {
             PlayFastSound();
-            level.speedZoneCooldown = kSpeedZoneCooldown;
+            level.race.speedZoneCooldown = kSpeedZoneCooldown;
         }
         RefillBoost(player);
         for (CPGameObject* opponent : level.GetOpponents()) {
@@ -277,32 +278,32 @@ std::string BonusTimeText(float timeLeft)
 
 void PassCheckpoint(CPLevel& level, std::size_t index)
 {
-    ++level.checkpointsPassed;
-    const std::string bonus = BonusTimeText(level.timeLeft);
-    if (level.timeLeft > 0.0f)
+    ++level.race.checkpointsPassed;
+    const std::string bonus = BonusTimeText(level.race.timeLeft);
+    if (level.race.timeLeft > 0.0f)
         race::Send("game_interface", "bonus_points", bonus);
-    level.timeLeft = level.checkpoints[index].grantedTime;
+    level.race.timeLeft = level.checkpoints[index].grantedTime;
 
     const auto count = static_cast<std::int32_t>(level.checkpoints.size());
     const CPGameData* data = GetGameData();
-    const bool lastOfThirdLap = data && data->currentRound == 3 && level.checkpointsPassed == count + 1;
+    const bool lastOfThirdLap = data && data->currentRound == 3 && level.race.checkpointsPassed == count + 1;
     if (!lastOfThirdLap)
         race::Send("game_interface", "checkpoint",
-                   level.lastCheckpoint != -1 ? "checkpoint!,1" : "checkpoint!,0");
-    level.lastCheckpoint = static_cast<std::int32_t>(index);
-    if (level.checkpointsPassed > count)
-        level.checkpointsPassed = 1;
-    level.currentCheckpoint = index + 1;
+                   level.race.lastCheckpoint != -1 ? "checkpoint!,1" : "checkpoint!,0");
+    level.race.lastCheckpoint = static_cast<std::int32_t>(index);
+    if (level.race.checkpointsPassed > count)
+        level.race.checkpointsPassed = 1;
+    level.race.currentCheckpoint = index + 1;
 }
 
 void UpdateCheckpoints(CPLevel& level)
 {
     const CPGameObject* player = level.GetPlayer();
-    if (level.noCheckpoints || level.raceOver || !player)
+    if (level.noCheckpoints || level.race.raceOver || !player)
         return;
     const Vector3& position = player->GetPosition();
     for (std::size_t i = 0; i < level.checkpoints.size(); ++i) {
-        if (static_cast<std::int32_t>(i) == level.lastCheckpoint ||
+        if (static_cast<std::int32_t>(i) == level.race.lastCheckpoint ||
             !Inside(level.checkpoints[i].object, position))
             continue;
         PassCheckpoint(level, i);
@@ -313,10 +314,10 @@ void UpdateCheckpoints(CPLevel& level)
 void RecordPlayer(CPLevel& level)
 {
     const CPGameObject* player = level.GetPlayer();
-    if (!player || !(level.raceClock > level.lastSampleTime + kRecordSampleSpacing))
+    if (!player || !(level.race.raceClock > level.race.lastSampleTime + kRecordSampleSpacing))
         return;
-    level.lastSampleTime = level.raceClock;
-    level.recordData.push_back({player->GetPosition(), player->GetRotation(), level.raceClock});
+    level.race.lastSampleTime = level.race.raceClock;
+    level.race.recordData.push_back({player->GetPosition(), player->GetRotation(), level.race.raceClock});
 }
 
 CPRenderList* FrameList();
@@ -334,18 +335,19 @@ void ReplayGhost(CPLevel& level)
         return;
     const auto& samples = entry->samples;
     const auto last = static_cast<std::int32_t>(samples.size()) - 1;
-    level.ghostSampleIndex = std::clamp(level.ghostSampleIndex, 0, last);
-    while (level.ghostSampleIndex < last &&
-           UnpackSample(samples[static_cast<std::size_t>(level.ghostSampleIndex)]).raceClock <
-               level.raceClock)
-        ++level.ghostSampleIndex;
-    const CPLevel::RecordSample now = UnpackSample(samples[static_cast<std::size_t>(level.ghostSampleIndex)]);
-    if (now.raceClock < level.raceClock || level.ghostSampleIndex <= 0)
+    level.race.ghostSampleIndex = std::clamp(level.race.ghostSampleIndex, 0, last);
+    while (level.race.ghostSampleIndex < last &&
+           UnpackSample(samples[static_cast<std::size_t>(level.race.ghostSampleIndex)]).raceClock <
+               level.race.raceClock)
+        ++level.race.ghostSampleIndex;
+    const CPLevel::RecordSample now =
+        UnpackSample(samples[static_cast<std::size_t>(level.race.ghostSampleIndex)]);
+    if (now.raceClock < level.race.raceClock || level.race.ghostSampleIndex <= 0)
         return;
     const CPLevel::RecordSample before =
-        UnpackSample(samples[static_cast<std::size_t>(level.ghostSampleIndex - 1)]);
+        UnpackSample(samples[static_cast<std::size_t>(level.race.ghostSampleIndex - 1)]);
     const float span = now.raceClock - before.raceClock;
-    const float t = span > 0.0f ? (level.raceClock - before.raceClock) / span : 1.0f;
+    const float t = span > 0.0f ? (level.race.raceClock - before.raceClock) / span : 1.0f;
     ghost->SetPosition(before.position + (now.position - before.position) * t);
     ghost->SetRotation(now.rotation);
     ghost->UpdateBounds();
@@ -398,28 +400,28 @@ void DrawCars(CPLevel& level)
 void CPLevel::UpdateRace()
 {
     const float dt = GetFrameTime();
-    if (!raceDecided)
+    if (!race.raceDecided)
         DecidePlaces(*this);
-    if (startClock < kStartClockLimit)
-        startClock += dt;
-    elapsedTime += dt;
+    if (race.startClock < kStartClockLimit)
+        race.startClock += dt;
+    race.elapsedTime += dt;
     CountCheckpointTime(*this, dt);
     if (demoMode)
         race::UpdateDemoCamera(*this, dt);
 
-    raceClock += dt;
-    levelFailedCountdown -= dt;
+    race.raceClock += dt;
+    race.levelFailedCountdown -= dt;
     const std::uint32_t now = platform::Milliseconds();
-    realFrameTime = static_cast<float>(now - lastRealTime) * 0.001f;
-    lastRealTime = now;
+    race.realFrameTime = static_cast<float>(now - race.lastRealTime) * 0.001f;
+    race.lastRealTime = now;
 
     UpdateLaps();
     CountRunningTime(*this, dt);
-    viewTimer += realFrameTime;
-    if (levelFailedCountdown < 0.0f && !levelFailedSent) {
-        levelFailedCountdown = 0.0f;
+    view.viewTimer += race.realFrameTime;
+    if (race.levelFailedCountdown < 0.0f && !race.levelFailedSent) {
+        race.levelFailedCountdown = 0.0f;
         race::SendToCategory("main", "level_failed");
-        levelFailedSent = true;
+        race.levelFailedSent = true;
     }
     if (!demoMode)
         StepPlayer(*this, dt);

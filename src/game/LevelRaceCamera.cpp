@@ -43,15 +43,15 @@ float WrapTurn(float angle)
 void PickDemoView(CPLevel& level, CPCamera* camera)
 {
     const std::int32_t view = platform::Rand() % 3;
-    if (view == level.cameraView)
+    if (view == level.view.cameraView)
         return;
-    level.cameraView = view;
-    level.viewTimer = 0.0f;
-    level.orbitDirection = platform::Rand() % 2 == 0 ? -1.0f : 1.0f;
+    level.view.cameraView = view;
+    level.view.viewTimer = 0.0f;
+    level.view.orbitDirection = platform::Rand() % 2 == 0 ? -1.0f : 1.0f;
     if (!camera)
         return;
     if (view == 0)
-        camera->yaw = level.referenceHeading;
+        camera->yaw = level.view.referenceHeading;
     else if (view == 2)
         camera->yaw = -race::kPi;
     camera->changed = true;
@@ -62,16 +62,16 @@ void PickDemoView(CPLevel& level, CPCamera* camera)
 
 void CPLevel::SetCameraPreset(std::int32_t preset)
 {
-    cameraPreset = preset;
+    view.cameraPreset = preset;
     if (preset < 0 || preset > 2)
         return;
     cameraTarget = GetPlayer();
     const std::size_t slot = preset == 1 ? kCamera2 : kCamera;
-    cameraDistance = presetDistance[slot];
-    cameraHeight = presetHeight[slot];
-    angleDivisor = presetAngleDivisor[slot];
-    distanceDivisor = presetDistanceDivisor[slot];
-    currentAngle = preset == 1 ? camera2Angle : camera1Angle;
+    view.cameraDistance = view.presetDistance[slot];
+    view.cameraHeight = view.presetHeight[slot];
+    view.angleDivisor = view.presetAngleDivisor[slot];
+    view.distanceDivisor = view.presetDistanceDivisor[slot];
+    view.currentAngle = preset == 1 ? view.camera2Angle : view.camera1Angle;
 
     CPCamera* camera = GameCamera(*this);
     if (camera)
@@ -79,7 +79,7 @@ void CPLevel::SetCameraPreset(std::int32_t preset)
     if (GetGameSettings().motionBlur != 0) {
         if (CPRender* render = GetRender()) {
             const std::size_t blurSlot = preset == 0 ? kCamera : (preset == 1 ? kCamera2 : kCamera3);
-            render->SetRadialBlurCenter(presetBlur[blurSlot]);
+            render->SetRadialBlurCenter(view.presetBlur[blurSlot]);
         }
     }
     if (camera && preset != 2 && cameraTarget) {
@@ -96,10 +96,10 @@ namespace race {
 
 void UpdateDemoCamera(CPLevel& level, float dt)
 {
-    level.demoTimer += dt;
-    if (!(level.demoTimer > kDemoSwitchTime))
+    level.view.demoTimer += dt;
+    if (!(level.view.demoTimer > kDemoSwitchTime))
         return;
-    level.demoTimer = 0.0f;
+    level.view.demoTimer = 0.0f;
     if (platform::Rand() % 2 == 0)
         level.SetCameraPreset(platform::Rand() % 2);
     else
@@ -109,30 +109,30 @@ void UpdateDemoCamera(CPLevel& level, float dt)
 void FeedCamera(CPLevel& level, const CPGameObject& car)
 {
     const Vector3 forward = Forward(car);
-    level.followedCarSpeed = BodySpeed(car);
+    level.view.followedCarSpeed = BodySpeed(car);
     CPCamera* camera = GameCamera(level);
     if (!camera)
         return;
     camera->targetTilt = std::acos(std::clamp(forward.z, -1.0f, 1.0f)) - kHalfPi;
-    camera->pitch = level.currentAngle;
+    camera->pitch = level.view.currentAngle;
     camera->changed = true;
 
     const Vector3& position = car.GetPosition();
-    if (level.cameraView == 1) {
-        camera->followPoint = position + Vector3{0.0f, 0.0f, level.cameraHeight * kOrbitHeightShare};
+    if (level.view.cameraView == 1) {
+        camera->followPoint = position + Vector3{0.0f, 0.0f, level.view.cameraHeight * kOrbitHeightShare};
         // Without a divisor the speed does not pull the camera back.
         float pull = 0.0f;
-        if (level.distanceDivisor != 0.0f)
-            pull = level.followedCarSpeed / level.distanceDivisor;
-        camera->targetDistance = pull + level.cameraDistance;
+        if (level.view.distanceDivisor != 0.0f)
+            pull = level.view.followedCarSpeed / level.view.distanceDivisor;
+        camera->targetDistance = pull + level.view.cameraDistance;
         if (camera->distance == 0.0f)
             camera->distance = camera->targetDistance;
-    } else if (level.cameraPreset == 0 || level.cameraPreset == 1) {
-        camera->distanceDivisor = level.distanceDivisor;
-        camera->targetDistance = level.cameraDistance;
+    } else if (level.view.cameraPreset == 0 || level.view.cameraPreset == 1) {
+        camera->distanceDivisor = level.view.distanceDivisor;
+        camera->targetDistance = level.view.cameraDistance;
         if (camera->distance == 0.0f)
             camera->distance = camera->targetDistance;
-        camera->followPoint = position + Vector3{0.0f, 0.0f, level.cameraHeight};
+        camera->followPoint = position + Vector3{0.0f, 0.0f, level.view.cameraHeight};
     }
 
     camera->speed = 0.0f;
@@ -149,25 +149,25 @@ void UpdateCameraView(CPLevel& level, const CPGameObject& car)
     const Vector3 up = Up(car);
     const float heading = HeadingOf(forward);
     CPCamera* camera = GameCamera(level);
-    if (camera && (level.cameraPreset == 0 || level.cameraPreset == 1)) {
-        if (level.cameraView == 1) {
-            camera->yaw = level.orbitDirection * level.viewTimer * kOrbitRate;
+    if (camera && (level.view.cameraPreset == 0 || level.view.cameraPreset == 1)) {
+        if (level.view.cameraView == 1) {
+            camera->yaw = level.view.orbitDirection * level.view.viewTimer * kOrbitRate;
             camera->changed = true;
-        } else if (level.cameraView == 0 || level.cameraView == 2) {
-            camera->referenceYaw = WrapTurn(level.cameraView == 0 ? heading : heading - kPi);
+        } else if (level.view.cameraView == 0 || level.view.cameraView == 2) {
+            camera->referenceYaw = WrapTurn(level.view.cameraView == 0 ? heading : heading - kPi);
             camera->changed = true;
         }
-    } else if (camera && level.cameraPreset == 2) {
-        const Vector3 eye =
-            car.GetPosition() + up * level.presetHeight[kCamera3] + forward * level.presetDistance[kCamera3];
+    } else if (camera && level.view.cameraPreset == 2) {
+        const Vector3 eye = car.GetPosition() + up * level.view.presetHeight[kCamera3] +
+                            forward * level.view.presetDistance[kCamera3];
         camera->placedEye = eye;
         camera->placedTarget = eye + forward;
         camera->placedUp = up;
         camera->yaw = heading;
         camera->changed = true;
     }
-    level.forwardDirection = forward;
-    level.referenceHeading = heading;
+    level.view.forwardDirection = forward;
+    level.view.referenceHeading = heading;
     if (camera) {
         level.cameraSubject.SetCar(level.GetPlayer());
         camera->SetSubject(&level.cameraSubject);

@@ -87,12 +87,12 @@ void CPLevel::ReleaseTraffic()
 
 bool CPLevel::IsMovingBackwards() const
 {
-    float a = heading + (reversed ? race::kPi : 0.0f);
-    if (!std::isfinite(a) || !std::isfinite(referenceHeading))
+    float a = race.heading + (race.reversed ? race::kPi : 0.0f);
+    if (!std::isfinite(a) || !std::isfinite(view.referenceHeading))
         return false;
     a = WrapInto(a, race::kTwoPi);
     // The difference wraps by 6.283, a little short of a full turn.
-    const float d = WrapInto(referenceHeading - a, 6.283f);
+    const float d = WrapInto(view.referenceHeading - a, 6.283f);
     return d > 1.57f && d < 4.713f;
 }
 
@@ -139,11 +139,11 @@ void CPLevel::Shutdown()
         scene->Deactivate();
     // The splines stay with the level until it is deleted; nothing may
     // search them from a line of the race any more.
-    headingLine = nullptr;
+    race.headingLine = nullptr;
     trackPoints.clear();
-    opponentNearestPoint.clear();
-    opponentProgress.clear();
-    raceRunning = false;
+    race.opponentNearestPoint.clear();
+    race.opponentProgress.clear();
+    race.raceRunning = false;
     // Shots in flight belong to this race.
     if (CPShotManager* shots = GetWeaponManager())
         shots->ClearActive();
@@ -179,12 +179,7 @@ void CPLevel::Shutdown()
     DeleteTasks(true);
     stopped = true;
 
-    m_gridCells.clear();
-    m_gridCells.shrink_to_fit();
-    m_gridWords.clear();
-    m_gridWords.shrink_to_fit();
-    m_gridColumns = 0;
-    m_gridRows = 0;
+    queries.ReleaseGrid();
 
     cameraTarget = nullptr;
     cameraSubject.SetCar(nullptr);

@@ -51,10 +51,10 @@ void ReadyGameData(CPGameData& data)
 
 void CPLevel::Start()
 {
-    requiredPlace = 0;
-    raceDecided = false;
-    places = {-1, -1, -1};
-    fixedStepRemainder = 0.0f;
+    race.requiredPlace = 0;
+    race.raceDecided = false;
+    race.places = {-1, -1, -1};
+    race.fixedStepRemainder = 0.0f;
     SetFrameTime(0.0f);
 
     CPAIManager* ai = GetAIManager();
@@ -98,8 +98,8 @@ void CPLevel::Start()
     if (auto* scene = m_levelScene.As<CPGameObject>())
         scene->Activate(kActivationPriority);
 
-    levelFailedCountdown = kLevelTimeLimit;
-    currentCheckpoint = 0;
+    race.levelFailedCountdown = kLevelTimeLimit;
+    race.currentCheckpoint = 0;
 
     CPGameData* data = GetGameData();
     if (CPObjectRegistry* registry = GetObjectRegistry()) {
@@ -112,8 +112,8 @@ void CPLevel::Start()
         ReadyGameData(*data);
 
     InitRaceTrack();
-    elapsedTime = 0.0f;
-    startClock = 0.0f;
+    race.elapsedTime = 0.0f;
+    race.startClock = 0.0f;
     // The mission list, read after the level, knows the enemies' sources.
     SpawnEnemies();
 }

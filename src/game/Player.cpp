@@ -23,7 +23,7 @@ CPPlayer::CPPlayer() : CPGameObject("PLAYER") {}
 
 CPPlayer::~CPPlayer()
 {
-    hitSet.clear();
+    weapons.hitSet.clear();
     // The body must not keep pointing at an object that is going away.
     if (PhRigidBody* body = BodyOf(*this); body && body->GetUserData() == static_cast<CPGameObject*>(this))
         body->SetUserData(nullptr);
@@ -98,7 +98,7 @@ void CPPlayer::SetBrakeLights(bool on)
 {
     if (locked)
         return;
-    if (slowed) {
+    if (bonuses.slowed) {
         for (const char* name : {"lflarerear", "rflarerear"}) {
             CPGameObject* flare = GetChildByName(name).As<CPGameObject>();
             if (flare)

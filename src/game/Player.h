@@ -7,6 +7,9 @@
 
 #include "core/GameObject.h"
 #include "game/LevelCar.h"
+#include "game/PlayerBonuses.h"
+#include "game/PlayerState.h"
+#include "game/PlayerWeapons.h"
 #include "game/RaceCar.h"
 #include "game/ShopItems.h"
 #include "game/ShotHit.h"
@@ -24,7 +27,7 @@ struct CPLine;
 // give them, the lock and halt states, the side, the damage, the weapon,
 // bonus and respawn state.
 //
-// Ownership: the player owns its shadow, weapon object and flares; the car
+// Ownership: the player owns its shadow and its weapons component; the car
 // sits in the companion slot and is deleted with DestroyCar when the player
 // goes.
 class CPPlayer : public CPGameObject,
@@ -100,10 +103,10 @@ class CPPlayer : public CPGameObject,
     }
     void GetCarRotation(Quaternion& rotation) const override;
     bool IsLevelPlayer() const override;
-    // The per-frame weapon step: burns what the flame reached, turns the
-    // weapon to the aim point (at the target's centre height when the
-    // target has a body) and fires while the trigger is held.
-    void UpdateWeapon(const Vector3& aimPoint, CPGameObject* target) override;
+    void UpdateWeapon(const Vector3& aimPoint, CPGameObject* target) override
+    {
+        weapons.UpdateWeapon(aimPoint, target);
+    }
 
     // --- State -----------------------------------------------------------
 
@@ -124,62 +127,18 @@ class CPPlayer : public CPGameObject,
     bool fadeInRunning = false;
     bool fadeOutRunning = false;
     float fadeTimer = 0.0f;
-    float flameTimer = 0.0f;
-    float barrelAngle = 0.0f;
-    std::int32_t weaponSlot = 0;
-    std::string weaponName;
-    bool weaponDisabled = false;
-    float engineTemperature = 0.0f;
-    CPObjectPtr weaponObject;
-    std::array<CPObjectPtr, 4> flares{};
-    std::int32_t flareIndex = 0;
-    float flareTime = 0.0f;
-    bool flareShown = false;
-    std::int32_t arrowDirection = 0;
-    float driftTime = 0.0f;
-    Vector3 aim;
-    std::array<float, 3> ammunition{1.0f, 1.0f, 1.0f};
-    // The mine key was pressed (one mine a press) and the car has mines
-    // left to lay.
-    bool mineShot = false;
-    bool mineReady = false;
-    // The committed mine item: its name is the shot kind that is laid.
-    std::string mineName;
-    bool firePressed = false;
-    std::int32_t weaponKind = 0;
-    float fireCooldown = 0.0f;
     std::array<float, 2> combatValues{100000.0f, 100000.0f};
-    // Objects the flame thrower reached this frame (not counted).
-    std::unordered_set<CPObject*> hitSet{100};
-    float ammunitionUseFactor = 1.0f;
-    float fireRateFactor = 1.0f;
     bool combatFlag = false;
     std::int32_t abilities = 0;
-    float defeatTimer = 0.0f;
-    bool gameOverSent = false;
-    std::int32_t repelCount = 0;
-    double repelWindowStart = 0.0;
-    Vector3 repelDirection;
-    double haloTime = 0.0;
     std::string modelName;
-    float damageBonusTimer = 0.0f;
-    bool damageBonus = false;
     std::int32_t side = 0;
     float damage = 0.0f;
-    float smokeTimer = 0.0f;
-    bool inGloom = false;
-    float gloomTimer = 0.0f;
-    bool slowed = false;
-    float slowTimer = 0.0f;
     float pushCooldown = 0.0f;
-    float slamTimer = 0.0f;
     bool humanPlayer = false;
     bool wrecked = false;
     bool contact = false;
     // Set by the collision callback (1 = hit); the race code reads it.
     std::uint8_t collisionHit = 0;
-    // The target of the last weapon step (not counted).
-    CPGameObject* aimTarget = nullptr;
     // The "min" and "max" of the car's "camera" description, handed to its
     // computer driver every frame.
     std::int32_t rangeMin = 0;
@@ -213,53 +172,17 @@ class CPPlayer : public CPGameObject,
     // Deletes the shadow object, which the car owns.
     void DeleteShadow();
 
-    // Tests the car against every object of the game data's bonus list
-    // while the race runs: pick-ups act and leave the list, barriers act on
-    // the cars of their side.
-    void CheckBonuses();
-    // The per-frame state of the car (frame time in seconds).
-    void UpdateState(float frameTime) override;
+    void CheckBonuses() { bonuses.CheckBonuses(); }
+    void UpdateState(float frameTime) override { state.UpdateState(frameTime); }
 
     bool IsReleasePending() const { return releasePending; }
     float GetReleaseTimer() const { return releaseTimer; }
 
-    // Copies of the committed configuration's records: the car's mine and
-    // engine (the engine's fourth value is the heat rate, its fifth the
-    // cool rate, per second); the selected weapon's is weaponParameters.
-    CPMineInfo mineParameters;
-    CPEngineInfo engineParameters;
     // Fills the mine and engine records from the game data's committed
     // configuration; items the shop tables lack leave a record empty.
     void TakeCarRecords();
-    // Lays one mine behind the car when the mine key asked for one and the
-    // car has mines left; the mine count of the record goes down by one.
-    void LayMine();
 
   private:
-    // Pick-ups and barriers.
-    bool ApplyBonus(CPGameObject& bonus);
-    void RepairBonus(CPGameObject& bonus);
-    void FastBonus(CPGameObject& bonus);
-    void SlowBonus(CPGameObject& bonus);
-    void AbilityBonus(CPGameObject& bonus, int change);
-    void GloomBonus(CPGameObject& bonus);
-    void RepelFromSphere(CPGameObject& barrier);
-    void LiftByVBii();
-    void StunByLight();
-    void PushFromHalo(CPGameObject& halo);
-    void TellPlayer(const char* text) const;
-    // Per-frame steps.
-    void UpdateWreck(float dt);
-    void UpdateDefeat(float dt);
-    void UpdateDriftAndArrows();
-    void UpdateCountdowns(float dt);
-    void UpdateGloom(float dt);
-    void UpdateSlow(float dt);
-    void UpdateEngineTemperature(float dt);
-    void UpdateStunRelease(float dt);
-    void UpdateCollisionSound(float dt);
-    void GiveOffGloomSparks();
-    bool RearFlareHidden();
     // Respawn.
     bool PlaceIsTaken(const Vector3& candidate) const;
     // The first point of the line that no other car takes, else one further
@@ -270,6 +193,11 @@ class CPPlayer : public CPGameObject,
     bool m_spawnRefusalLogged = false;
 
   private:
+    // The bonuses stun, halt and release the car; the state update drives
+    // it and ends the stun.
+    friend class CPPlayerBonuses;
+    friend class CPPlayerState;
+
     float steering = 0.0f;
     float throttle = 0.0f;
     bool locked = false;
@@ -279,38 +207,11 @@ class CPPlayer : public CPGameObject,
 
     // === Weapons and firing ================================================
   public:
-    // Shows the weapon of the selected slot of the committed car
-    // configuration, takes its record from the game data's weapon table,
-    // finds and hides its four muzzle flashes and sets its kind; a slot
-    // with negative ammunition is disabled. Then runs the weapon step.
-    // Nothing for a wrecked car; a negative slot shows no weapon.
-    void SelectWeapon();
-    // The trigger: held only when pressed, a slot is selected and the
-    // weapon is not disabled; pressing the flame thrower restarts its
-    // damage clock.
-    void SetFirePressed(bool pressed);
-    // A flame particle's step: what it met first (not this car) joins the
-    // hit set and the particle is spent.
-    void OnShotHit(CPShotHit& hit) override;
-    // Throws one "gilze" cartridge case out of the weapon.
-    void EjectCartridgeCase(CPGameObject* weapon);
+    CPPlayerWeapons weapons{*this};
+    CPPlayerBonuses bonuses{*this};
+    CPPlayerState state{*this};
 
-    // Copy of the selected weapon's record.
-    CPWeaponInfo weaponParameters;
-
-    // The values of the weapon record the firing reads.
-    std::int32_t GetPellets() const { return weaponParameters.value1; }
-    float GetShotDamage() const { return weaponParameters.groupA3; }
-    std::int32_t GetShotsPerUnit() const { return weaponParameters.groupB2; }
-    float GetFireRate() const { return weaponParameters.groupB3; }
-
-  private:
-    void BurnHitSet(float dt);
-    void SpinBarrel(float dt);
-    void AimWeapon();
-    void FireWeapon();
-    // Shows the next muzzle flash and answers where the shot starts.
-    Vector3 AdvanceFlare();
-    void LaunchByKind(const Vector3& start, const Vector3& direction);
-    void SpawnFlame(const Vector3& start, const Vector3& direction);
+    void SelectWeapon() { weapons.SelectWeapon(); }
+    void OnShotHit(CPShotHit& hit) override { weapons.OnShotHit(hit); }
+    void EjectCartridgeCase(CPGameObject* weapon) { weapons.EjectCartridgeCase(weapon); }
 };

@@ -9,6 +9,7 @@
 #include "game/GameData.h"
 #include "game/Level.h"
 #include "game/Player.h"
+#include "game/PlayerBonuses.h"
 #include "game/PlayerCommands.h"
 #include "game/PlayerServices.h"
 
@@ -73,26 +74,26 @@ void PlayBonusSound(const char* name, const Vector3& position)
 
 } // namespace
 
-void CPPlayer::CheckBonuses()
+void CPPlayerBonuses::CheckBonuses()
 {
     CPLevel* level = GetCurrentLevel();
     CPGameData* gameData = GetGameData();
-    if (!level || !level->raceRunning || !gameData)
+    if (!level || !level->race.raceRunning || !gameData)
         return;
     auto& bonuses = gameData->bonuses;
     for (auto it = bonuses.begin(); it != bonuses.end();) {
         auto* bonus = it->As<CPGameObject>();
-        if (bonus && CPBonus::Touches(*bonus, *this) && ApplyBonus(*bonus))
+        if (bonus && CPBonus::Touches(*bonus, m_car) && ApplyBonus(*bonus))
             it = bonuses.erase(it);
         else
             ++it;
     }
 }
 
-bool CPPlayer::ApplyBonus(CPGameObject& bonus)
+bool CPPlayerBonuses::ApplyBonus(CPGameObject& bonus)
 {
     const CPBonus::Kind kind = CPBonus::Classify(bonus);
-    if (!CPBonus::ActsOn(kind, side))
+    if (!CPBonus::ActsOn(kind, m_car.side))
         return false;
     switch (kind) {
     case CPBonus::kSphera:
@@ -142,59 +143,59 @@ bool CPPlayer::ApplyBonus(CPGameObject& bonus)
     }
     TellPlayer(pickUp->message);
     CPGameData* data = GetGameData();
-    if (data && IsOwnCar())
+    if (data && m_car.IsOwnCar())
         ++data->combat.bonusesTaken;
-    if (kind == CPBonus::kGloomPortal && !IsOwnCar())
-        SetVisible(false);
+    if (kind == CPBonus::kGloomPortal && !m_car.IsOwnCar())
+        m_car.SetVisible(false);
     SendToScript("main", "update_bonus_list", pickUp->report);
     return true;
 }
 
-void CPPlayer::TellPlayer(const char* text) const
+void CPPlayerBonuses::TellPlayer(const char* text) const
 {
-    if (IsOwnCar())
+    if (m_car.IsOwnCar())
         SendToScript("game_interface", "show_message", text);
 }
 
-void CPPlayer::RepairBonus(CPGameObject&) { damage = std::max(0.0f, damage - 20.0f); }
+void CPPlayerBonuses::RepairBonus(CPGameObject&) { m_car.damage = std::max(0.0f, m_car.damage - 20.0f); }
 
-void CPPlayer::FastBonus(CPGameObject&)
+void CPPlayerBonuses::FastBonus(CPGameObject&)
 {
     // No drive for two seconds: the release comes with the stun clock
     // started halfway.
-    halted = true;
-    SetControls(0.0f, steering);
-    releasePending = true;
-    releaseTimer = 2.0f;
+    m_car.halted = true;
+    m_car.SetControls(0.0f, m_car.steering);
+    m_car.releasePending = true;
+    m_car.releaseTimer = 2.0f;
 }
 
-void CPPlayer::SlowBonus(CPGameObject&)
+void CPPlayerBonuses::SlowBonus(CPGameObject&)
 {
-    if (CPCar* car = GetCar())
+    if (CPCar* car = m_car.GetCar())
         car->SetBrake(true);
     RearFlareHidden();
     slowed = true;
     slowTimer = 0.0f;
 }
 
-void CPPlayer::AbilityBonus(CPGameObject&, int change)
+void CPPlayerBonuses::AbilityBonus(CPGameObject&, int change)
 {
     const CPGameData* gameData = GetGameData();
     const std::int32_t most = gameData ? gameData->maxAbilityCount : 0;
-    if (change < 0 && abilities <= 0)
+    if (change < 0 && m_car.abilities <= 0)
         return;
-    if (change > 0 && abilities >= most)
+    if (change > 0 && m_car.abilities >= most)
         return;
-    abilities += change;
+    m_car.abilities += change;
     SendToScript("game_interface", "redraw_abilities");
 }
 
-void CPPlayer::GloomBonus(CPGameObject&)
+void CPPlayerBonuses::GloomBonus(CPGameObject&)
 {
     inGloom = true;
     gloomTimer = 0.0f;
     CPLevel* level = GetCurrentLevel();
-    if (!level || level->GetPlayer() != this)
+    if (!level || level->GetPlayer() != &m_car)
         return;
     if (CPRender* render = GetRender()) {
         render->SetTintStrength(0.3f);
@@ -204,12 +205,12 @@ void CPPlayer::GloomBonus(CPGameObject&)
     damageBonusTimer = 0.0f;
 }
 
-bool CPPlayer::RearFlareHidden()
+bool CPPlayerBonuses::RearFlareHidden()
 {
-    auto* left = GetChildByName("lflarerear").As<CPGameObject>();
+    auto* left = m_car.GetChildByName("lflarerear").As<CPGameObject>();
     if (!left || left->IsVisible())
         return false;
-    if (auto* right = GetChildByName("rflarerear").As<CPGameObject>())
+    if (auto* right = m_car.GetChildByName("rflarerear").As<CPGameObject>())
         right->SetVisible(false);
     return true;
 }

@@ -124,13 +124,13 @@ Vector3 CPPlayer::ChooseRespawnPoint(const CPLevel& level, const CPLine& line) c
     // Every point of the nearest line is refused (a crowd there, or this car
     // still touching another): go back along the track to the first point
     // that no other car is near, so that two cars never land on one spot.
-    const CPLine* back = level.reversed ? line.previous : line.next;
+    const CPLine* back = level.race.reversed ? line.previous : line.next;
     for (std::size_t steps = 0; back && back != &line && steps < kRespawnSearchLines; ++steps) {
         for (const Vector3& candidate : {back->start, back->centre, back->end}) {
             if (!NearOtherCar(*this, candidate))
                 return candidate;
         }
-        back = level.reversed ? back->previous : back->next;
+        back = level.race.reversed ? back->previous : back->next;
     }
     return line.end;
 }
@@ -140,7 +140,7 @@ float CPPlayer::TrackHeading(CPLevel& level, CPLine*& line)
     CPSpline* spline = level.GetPathSpline();
     float halfSize = kSearchHalfSize;
     float angle = spline->FindClosestSegment(GetPosition(), halfSize, 0, line, -1);
-    if (level.reversed)
+    if (level.race.reversed)
         angle += kPi;
     return angle;
 }

@@ -15,6 +15,7 @@
 #include "game/GameData.h"
 #include "game/Level.h"
 #include "game/Player.h"
+#include "game/PlayerState.h"
 #include "game/PlayerCommands.h"
 #include "game/PlayerServices.h"
 #include "game/Spline.h"
@@ -48,11 +49,11 @@ std::int32_t BendArrow(const CPLevel& level)
     const CPSpline* spline = level.GetPathSpline();
     const CPLine* line = spline ? spline->GetCurrentLine() : nullptr;
     for (int i = 0; i < 4 && line; ++i)
-        line = level.reversed ? line->next : line->previous;
+        line = level.race.reversed ? line->next : line->previous;
     if (!line)
         return 0;
-    const float ax = std::cos(level.heading);
-    const float ay = std::sin(level.heading);
+    const float ax = std::cos(level.race.heading);
+    const float ay = std::sin(level.race.heading);
     const float bx = std::cos(line->angle);
     const float by = std::sin(line->angle);
     if (!(static_cast<float>(ClampedAcos(ax * bx + ay * by)) > kBendAngle))
@@ -62,44 +63,44 @@ std::int32_t BendArrow(const CPLevel& level)
 
 } // namespace
 
-void CPPlayer::UpdateState(float dt)
+void CPPlayerState::UpdateState(float dt)
 {
     UpdateWreck(dt);
     UpdateDefeat(dt);
-    if (wrecked)
+    if (m_car.wrecked)
         return;
-    if (humanPlayer)
+    if (m_car.humanPlayer)
         UpdateDriftAndArrows();
-    Spawn(false);
+    m_car.Spawn(false);
     UpdateCountdowns(dt);
-    UpdateGloom(dt);
-    UpdateSlow(dt);
+    m_car.bonuses.UpdateGloom(dt);
+    m_car.bonuses.UpdateSlow(dt);
     UpdateEngineTemperature(dt);
-    if (CPCar* car = GetCar())
-        car->SetControls(throttle, steering);
-    CheckBonuses();
-    LayMine();
+    if (CPCar* car = m_car.GetCar())
+        car->SetControls(m_car.throttle, m_car.steering);
+    m_car.CheckBonuses();
+    m_car.weapons.LayMine();
     UpdateStunRelease(dt);
     UpdateCollisionSound(dt);
 }
 
-void CPPlayer::UpdateWreck(float dt)
+void CPPlayerState::UpdateWreck(float dt)
 {
     // The scripts lock a car they declare destroyed.
-    if (!(damage >= kWreckDamage) || !locked)
+    if (!(m_car.damage >= CPPlayer::kWreckDamage) || !m_car.locked)
         return;
-    if (CPCar* car = GetCar())
+    if (CPCar* car = m_car.GetCar())
         car->SetBrake(true);
-    ShowChild(*this, "lflarerear", false);
-    ShowChild(*this, "rflarerear", false);
-    SetVisible(true);
-    if (!(side & kBothSides)) {
+    ShowChild(m_car, "lflarerear", false);
+    ShowChild(m_car, "rflarerear", false);
+    m_car.SetVisible(true);
+    if (!(m_car.side & CPPlayer::kBothSides)) {
         smokeTimer += dt;
         if (smokeTimer >= kWreckSmokePeriod) {
             if (CPEffectManager* effects = GetEffectManager()) {
                 EffectNode smoke;
                 smoke.name = "smoke3car";
-                smoke.position = GetPosition();
+                smoke.position = m_car.GetPosition();
                 const float rx = RandomFraction();
                 const float ry = RandomFraction();
                 const float rz = RandomFraction();
@@ -113,12 +114,12 @@ void CPPlayer::UpdateWreck(float dt)
             smokeTimer = 0.0f;
         }
     }
-    wrecked = true;
+    m_car.wrecked = true;
 }
 
-void CPPlayer::UpdateDefeat(float dt)
+void CPPlayerState::UpdateDefeat(float dt)
 {
-    if (!(damage >= kWreckDamage) || !(side & kOwnCar))
+    if (!(m_car.damage >= CPPlayer::kWreckDamage) || !(m_car.side & CPPlayer::kOwnCar))
         return;
     if (!gameOverSent) {
         SendToScript("game_interface", "show_message", "proigrish!");
@@ -133,11 +134,11 @@ void CPPlayer::UpdateDefeat(float dt)
     }
 }
 
-void CPPlayer::UpdateDriftAndArrows()
+void CPPlayerState::UpdateDriftAndArrows()
 {
     const CPLevel* level = GetCurrentLevel();
     const std::int32_t arrow = level ? BendArrow(*level) : 0;
-    const CPCar* car = GetCar();
+    const CPCar* car = m_car.GetCar();
     if (car && car->GetSlide() > 0.0f && car->GetSteering() != 0.0f) {
         driftTime += GetFrameTime();
     } else {
@@ -155,129 +156,54 @@ void CPPlayer::UpdateDriftAndArrows()
     SendToScript("game_interface", "update_arrows", std::to_string(arrowDirection));
 }
 
-void CPPlayer::UpdateCountdowns(float dt)
+void CPPlayerState::UpdateCountdowns(float dt)
 {
-    if (pushCooldown > 0.0f)
-        pushCooldown -= dt;
-    if (respawnCooldown > 0.0f)
-        respawnCooldown -= dt;
-    if (!damageBonus)
-        return;
-    damageBonusTimer += dt;
-    if (damageBonusTimer < kGloomTime)
-        return;
-    damageBonus = false;
-    if (CPRender* render = GetRender()) {
-        render->SetTintStrength(0.0f);
-        render->SetTintAlpha(255);
-    }
-    CPLevel* level = GetCurrentLevel();
-    if (auto release = GetPlayerServices().releaseTraffic; release && level)
-        release(*level);
+    if (m_car.pushCooldown > 0.0f)
+        m_car.pushCooldown -= dt;
+    if (m_car.respawnCooldown > 0.0f)
+        m_car.respawnCooldown -= dt;
+    m_car.bonuses.UpdateDamageBonus(dt);
 }
 
-void CPPlayer::UpdateGloom(float dt)
-{
-    if (!inGloom)
-        return;
-    CPLevel* level = GetCurrentLevel();
-    const auto* human = level ? dynamic_cast<const CPPlayer*>(level->GetPlayer()) : nullptr;
-    if (!human || !human->inGloom) {
-        SetVisible(false);
-    } else {
-        SetVisible(true);
-        const bool ownCarInDemoView = this == human && level->cameraPreset != 0;
-        if (!ownCarInDemoView)
-            GiveOffGloomSparks();
-    }
-    gloomTimer += dt;
-    if (gloomTimer >= kGloomTime) {
-        inGloom = false;
-        if (!(side & kOwnCar))
-            SetVisible(true);
-    }
-}
-
-void CPPlayer::GiveOffGloomSparks()
-{
-    const std::int32_t quality = GetGameSettings().physicsValue;
-    CPEffectManager* effects = GetEffectManager();
-    if (quality <= 0 || !effects)
-        return;
-    const int count = static_cast<int>(60.0f / (25.0f / static_cast<float>(quality)));
-    const CPBoundingBox& box = GetBoundingBox();
-    EffectNode spark;
-    spark.name = "iskra3blue";
-    for (int i = 0; i < count; ++i) {
-        const float rx = RandomFraction();
-        const float ry = RandomFraction();
-        const float rz = RandomFraction();
-        const Vector3 local{box.centre.x + box.halfExtents.x * (2.0f * rx - 1.0f),
-                            box.centre.y + box.halfExtents.y * (2.0f * ry - 1.0f),
-                            box.centre.z + box.halfExtents.z * (2.0f * rz - 1.0f)};
-        spark.position = GetPosition() + Rotate(local, GetRotation());
-        spark.word1 = 0.1f + 0.5f * RandomFraction();
-        effects->SpawnEffect(spark);
-    }
-}
-
-void CPPlayer::UpdateSlow(float dt)
-{
-    if (!slowed)
-        return;
-    CPCar* car = GetCar();
-    if (car)
-        car->SetBrake(true);
-    RearFlareHidden();
-    slowTimer += dt;
-    const float speedSquared = car ? LengthSquared(car->GetVelocity()) : 0.0f;
-    const bool over = slowTimer >= kSlowTime || speedSquared < 0.000001f || std::sqrt(speedSquared) < 10.0f;
-    if (!over)
-        return;
-    slowed = false;
-    if (RearFlareHidden() && car)
-        car->SetBrake(false);
-}
-
-void CPPlayer::UpdateEngineTemperature(float dt)
+void CPPlayerState::UpdateEngineTemperature(float dt)
 {
     const float heatRate = engineParameters.values[3];
     const float coolRate = engineParameters.values[4];
     const float before = engineTemperature;
-    if (throttle == 0.0f)
+    if (m_car.throttle == 0.0f)
         engineTemperature = std::max(0.0f, engineTemperature - dt * coolRate);
     else
         engineTemperature = std::min(1.0f, engineTemperature + dt * heatRate);
-    if (before >= kHotEngine && engineTemperature < kHotEngine)
+    if (before >= CPPlayer::kHotEngine && engineTemperature < CPPlayer::kHotEngine)
         SendToScript("gamemenu", "engine_temp", "0");
-    else if (before < kHotEngine && engineTemperature >= kHotEngine)
+    else if (before < CPPlayer::kHotEngine && engineTemperature >= CPPlayer::kHotEngine)
         SendToScript("gamemenu", "engine_temp", "1");
 }
 
-void CPPlayer::UpdateStunRelease(float dt)
+void CPPlayerState::UpdateStunRelease(float dt)
 {
-    if (!releasePending)
+    if (!m_car.releasePending)
         return;
-    releaseTimer += dt;
-    if (!(releaseTimer > kStunTime))
+    m_car.releaseTimer += dt;
+    if (!(m_car.releaseTimer > CPPlayer::kStunTime))
         return;
-    SetLocked(false);
-    halted = false;
-    releaseTimer = 0.0f;
-    releasePending = false;
-    if (CPCar* car = GetCar()) {
+    m_car.SetLocked(false);
+    m_car.halted = false;
+    m_car.releaseTimer = 0.0f;
+    m_car.releasePending = false;
+    if (CPCar* car = m_car.GetCar()) {
         car->SetBrake(true);
         car->SetBrake(false);
     }
 }
 
-void CPPlayer::UpdateCollisionSound(float dt)
+void CPPlayerState::UpdateCollisionSound(float dt)
 {
     slamTimer += dt;
     // Heard only after a real contact, at most twice a second.
-    const bool touched = contact;
-    contact = false;
-    if (!humanPlayer || !touched || !(slamTimer > 0.5f))
+    const bool touched = m_car.contact;
+    m_car.contact = false;
+    if (!m_car.humanPlayer || !touched || !(slamTimer > 0.5f))
         return;
     CPSoundManager* manager = GetSoundManager();
     auto* slam = manager ? manager->GetSound("slam").As<CNSound>() : nullptr;
@@ -296,10 +222,10 @@ void CPPlayer::TakeCarRecords()
         return;
     const CPCarSettings& settings = gameData->committedCarSettings;
     const CPEngineInfo* engine = gameData->engines.Find(settings.engine);
-    engineParameters = engine ? *engine : CPEngineInfo();
+    state.engineParameters = engine ? *engine : CPEngineInfo();
     const CPMineInfo* mine = gameData->mines.Find(settings.mine);
-    mineParameters = mine ? *mine : CPMineInfo();
-    mineName = mine ? settings.mine : std::string();
+    weapons.mineParameters = mine ? *mine : CPMineInfo();
+    weapons.mineName = mine ? settings.mine : std::string();
     // A car starts armed with the mines its record counts.
-    mineReady = mine && mineParameters.value1 > 0;
+    weapons.mineReady = mine && weapons.mineParameters.value1 > 0;
 }

@@ -52,17 +52,17 @@ void ApplyCameraMode(CPLevel& level, int mode)
     level.cameraTarget = player;
     const bool second = mode == 1;
     const std::size_t preset = second ? kPresetCamera2 : kPresetCamera;
-    level.cameraDistance = level.presetDistance[preset];
-    level.cameraHeight = level.presetHeight[preset];
-    level.angleDivisor = level.presetAngleDivisor[second ? 0 : 1];
-    level.distanceDivisor = level.presetDistanceDivisor[second ? 0 : 1];
-    level.currentAngle = second ? level.camera2Angle : level.camera1Angle;
+    level.view.cameraDistance = level.view.presetDistance[preset];
+    level.view.cameraHeight = level.view.presetHeight[preset];
+    level.view.angleDivisor = level.view.presetAngleDivisor[second ? 0 : 1];
+    level.view.distanceDivisor = level.view.presetDistanceDivisor[second ? 0 : 1];
+    level.view.currentAngle = second ? level.view.camera2Angle : level.view.camera1Angle;
     if (camera)
         camera->behindView = mode == 2;
 
     const std::size_t blurPreset[kModeCount] = {kPresetCamera, kPresetCamera2, kPresetCamera3};
     if (CPRender* render = GetRender())
-        render->SetRadialBlurCenter(level.presetBlur[blurPreset[mode]]);
+        render->SetRadialBlurCenter(level.view.presetBlur[blurPreset[mode]]);
 
     if (camera && player && mode != 2) {
         camera->yaw = Heading(*player);
@@ -204,16 +204,16 @@ int SetCamera(lua_State* L)
 {
     const std::int32_t view = lua_toboolean(L, 1) ? 1 : 0;
     CPLevel* level = GetCurrentLevel();
-    if (!level || view == level->cameraView)
+    if (!level || view == level->view.cameraView)
         return 0;
-    level->cameraView = view;
-    level->viewTimer = 0.0f;
-    level->orbitDirection = platform::Rand() % 2 == 0 ? -1.0f : 1.0f;
+    level->view.cameraView = view;
+    level->view.viewTimer = 0.0f;
+    level->view.orbitDirection = platform::Rand() % 2 == 0 ? -1.0f : 1.0f;
     CPCamera* camera = LevelCamera(*level);
     if (!camera)
         return 0;
     if (view == 0)
-        camera->yaw = level->referenceHeading;
+        camera->yaw = level->view.referenceHeading;
     camera->pitch = (platform::Rand() & 3) != 0 ? -kHalfPi : -0.2617994f;
     camera->changed = true;
     return 0;
@@ -226,9 +226,9 @@ int ChangeGameCamera(lua_State* L)
         lua_pushnumber(L, -1);
         return 1;
     }
-    const int current = level->cameraPreset;
+    const int current = level->view.cameraPreset;
     const int mode = current >= 0 && current < kModeCount ? (current + 1) % kModeCount : 0;
-    level->cameraPreset = mode;
+    level->view.cameraPreset = mode;
     ApplyCameraMode(*level, mode);
     lua_pushnumber(L, mode);
     return 1;
@@ -238,7 +238,7 @@ int SetCameraPlayer(lua_State* L)
 {
     const int mode = lua_toboolean(L, 1) ? 1 : 0;
     if (CPLevel* level = GetCurrentLevel()) {
-        level->cameraPreset = mode;
+        level->view.cameraPreset = mode;
         ApplyCameraMode(*level, mode);
     }
     return 0;
@@ -249,7 +249,7 @@ int GetCameraPlayer(lua_State* L)
     const CPLevel* level = GetCurrentLevel();
     if (!level)
         return 0;
-    lua_pushnumber(L, level->cameraPreset);
+    lua_pushnumber(L, level->view.cameraPreset);
     return 1;
 }
 
@@ -261,7 +261,7 @@ int SetLensFlare(lua_State* L)
         return 0;
     auto* flare = new CPLensFlareInterface();
     level->SetLensFlare(CPObjectPtr(flare));
-    level->sunPoint = sun;
+    level->view.sunPoint = sun;
     flare->Load("lensflare2", 198);
     return 0;
 }
@@ -332,7 +332,7 @@ int GetPlayerSplineAngle(lua_State* L)
     taken = true;
     float range = 20.0f;
     const float angle = spline->FindClosestSegment(player->GetPosition(), range, 0, current, -1);
-    lua_pushnumber(L, level->referenceHeading);
+    lua_pushnumber(L, level->view.referenceHeading);
     lua_pushnumber(L, WrapAngle(angle));
     return 2;
 }

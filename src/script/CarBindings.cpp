@@ -66,7 +66,7 @@ int SetWeaponPos(lua_State* L)
 int GetPlayerSpeed(lua_State* L)
 {
     const CPLevel* level = GetCurrentLevel();
-    return PushNumber(L, level ? level->followedCarSpeed : 0.0f);
+    return PushNumber(L, level ? level->view.followedCarSpeed : 0.0f);
 }
 
 int GetPlayerSlide(lua_State* L) { return PushNumber(L, 1); }
@@ -116,7 +116,7 @@ int PlayerNitro(lua_State* L)
     const float power = LuaToFloat(L, 1);
     const CPLevel* level = GetCurrentLevel();
     CPPlayer* player = LevelPlayerCar(level);
-    if (player && !level->raceOver)
+    if (player && !level->race.raceOver)
         player->SetNitro(power);
     return 0;
 }
@@ -277,7 +277,7 @@ int IsDead(lua_State* L)
 int IsInGloom(lua_State* L)
 {
     const CPPlayer* car = CarArg(L, 1);
-    return PushBool(L, car && car->inGloom);
+    return PushBool(L, car && car->bonuses.inGloom);
 }
 
 int IsDamageMsg(lua_State* L)
@@ -286,7 +286,7 @@ int IsDamageMsg(lua_State* L)
     if (!level)
         return PushBool(L, false);
     const CPPlayer* player = LevelPlayerCar(level);
-    return PushBool(L, level->raceOver || (player && player->gameOverSent));
+    return PushBool(L, level->race.raceOver || (player && player->state.gameOverSent));
 }
 
 int SetTimeBonus(lua_State* L)

@@ -93,9 +93,10 @@ int SwitchWeapon(lua_State* L, int direction)
     if (!car)
         return 0;
     const CPGameData* data = GetGameData();
-    const std::int32_t previous = car->weaponSlot;
-    car->weaponSlot = StepWeaponSlot(data ? &data->committedCarSettings : nullptr, previous, direction);
-    PlaySpecialSound(car->weaponSlot != previous ? "change_weapon" : "undo_weapon");
+    const std::int32_t previous = car->weapons.weaponSlot;
+    car->weapons.weaponSlot =
+        StepWeaponSlot(data ? &data->committedCarSettings : nullptr, previous, direction);
+    PlaySpecialSound(car->weapons.weaponSlot != previous ? "change_weapon" : "undo_weapon");
     car->SelectWeapon();
     return 0;
 }
@@ -224,7 +225,7 @@ int SetCurrentWeapon(lua_State* L)
 {
     const std::string name = LuaCheckText(L, 2).Str();
     if (auto* car = LuaToObjectAs<CPPlayer>(L, 1))
-        car->weaponObject = car->FindObjectInTree(name);
+        car->weapons.weaponObject = car->FindObjectInTree(name);
     return 0;
 }
 
@@ -234,14 +235,14 @@ int SetNextWeapon(lua_State* L) { return SwitchWeapon(L, +1); }
 int SetShot(lua_State* L)
 {
     if (auto* car = LuaToObjectAs<CPPlayer>(L, 1))
-        car->SetFirePressed(lua_toboolean(L, 2) != 0);
+        car->weapons.SetFirePressed(lua_toboolean(L, 2) != 0);
     return 0;
 }
 
 int SetMineShot(lua_State* L)
 {
     if (auto* car = LuaToObjectAs<CPPlayer>(L, 1))
-        car->mineShot = lua_toboolean(L, 2) != 0 && car->mineReady;
+        car->weapons.mineShot = lua_toboolean(L, 2) != 0 && car->weapons.mineReady;
     return 0;
 }
 

@@ -148,20 +148,20 @@ void ShowWeaponSlots(CPInterface& screen, const CPCarSettings& car, const CPPlay
         if (weapon.empty())
             ShowWindow(screen, slot, true);
         else
-            ShowAt(screen, player.weaponSlot == k - 1 ? weapon : weapon + "_off", slot);
+            ShowAt(screen, player.weapons.weaponSlot == k - 1 ? weapon : weapon + "_off", slot);
     }
 }
 
 void ShowMines(CPInterface& screen, const CPCarSettings& car, const CPPlayer& player)
 {
-    if (!player.mineReady) {
+    if (!player.weapons.mineReady) {
         ShowWindow(screen, "no_mina", true);
         WriteText(screen, "mines", "00");
         return;
     }
     // The mine record's first value is the count of mines, its second the
     // factor the count is shown multiplied by.
-    const CPMineInfo& mine = player.mineParameters;
+    const CPMineInfo& mine = player.weapons.mineParameters;
     ShowWindow(screen, "mines", true);
     WriteText(screen, "mines", Format("%02d", TruncateToInt(static_cast<float>(mine.value1) * mine.value2)));
     ShowAt(screen, car.mine, "no_mina");
@@ -173,12 +173,12 @@ const CPCarSettings* CommittedSettings()
     return data ? &data->committedCarSettings : nullptr;
 }
 
-int PushLevelFov(lua_State* L, float CPLevel::*field)
+int PushLevelFov(lua_State* L, float CPLevelView::*field)
 {
     const CPLevel* level = GetCurrentLevel();
     if (!level)
         return 0;
-    lua_pushnumber(L, level->*field);
+    lua_pushnumber(L, level->view.*field);
     return 1;
 }
 
@@ -225,11 +225,11 @@ int UpdateGameInterface(lua_State* L)
     ShowWeaponSlots(*screen, *car, *player);
     ShowMines(*screen, *car, *player);
 
-    const std::int32_t slot = player->weaponSlot;
+    const std::int32_t slot = player->weapons.weaponSlot;
     const bool selected = slot >= 0 && slot < kWeaponSlots;
-    const float ammunition = selected ? player->ammunition[static_cast<std::size_t>(slot)] : 0.0f;
+    const float ammunition = selected ? player->weapons.ammunition[static_cast<std::size_t>(slot)] : 0.0f;
     ShowRun(*screen, "bullet%d", kAmmunitionWindows, LitWindows(ammunition, kAmmunitionWindows));
-    if (const char* cursor = CursorOfWeaponKind(player->weaponKind))
+    if (const char* cursor = CursorOfWeaponKind(player->weapons.weaponKind))
         screen->SetCursor(cursor);
     screen->RebuildBuffers();
     return 0;
@@ -249,7 +249,7 @@ int UpdateTime(lua_State* L)
     const CPLevel* level = GetCurrentLevel();
     if (!screen || !level)
         return 0;
-    const float countdown = level->levelFailedCountdown;
+    const float countdown = level->race.levelFailedCountdown;
     const std::int32_t minutes = TruncateToInt(countdown * (1.0f / 60.0f));
     const std::int32_t seconds = TruncateToInt(countdown - 60.0f * static_cast<float>(minutes));
     char time[48];
@@ -257,7 +257,7 @@ int UpdateTime(lua_State* L)
     WriteText(*screen, "time", time);
 
     const auto* player = dynamic_cast<const CPPlayer*>(level->GetPlayer());
-    const float heat = player ? player->engineTemperature : 0.0f;
+    const float heat = player ? player->state.engineTemperature : 0.0f;
     ShowRun(*screen, "overheat%d", kOverheatWindows, LitWindows(heat, kOverheatWindows));
 
     const CPGameData* data = GetGameData();
@@ -285,8 +285,8 @@ int GetCursor(lua_State* L)
     return 1;
 }
 
-int GetFov1(lua_State* L) { return PushLevelFov(L, &CPLevel::camera1Fov); }
-int GetFov2(lua_State* L) { return PushLevelFov(L, &CPLevel::camera2Fov); }
+int GetFov1(lua_State* L) { return PushLevelFov(L, &CPLevelView::camera1Fov); }
+int GetFov2(lua_State* L) { return PushLevelFov(L, &CPLevelView::camera2Fov); }
 
 int GetHelthBarCoord(lua_State* L)
 {

@@ -87,7 +87,7 @@ int SetLevelTime(lua_State* L)
     if (!level)
         return 0;
     const CPGameData* data = GetGameData();
-    level->levelFailedCountdown = LuaToFloat(L, 1) * (data ? data->levelTimeCoefficient : 1.0f);
+    level->race.levelFailedCountdown = LuaToFloat(L, 1) * (data ? data->levelTimeCoefficient : 1.0f);
     return 0;
 }
 

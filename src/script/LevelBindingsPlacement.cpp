@@ -177,7 +177,7 @@ int GetPositionForEnemy(lua_State* L)
     Vector2 candidate;
     for (int attempt = 0; attempt < 2 && !placed; ++attempt) {
         Vector3 offset;
-        if (level->followedCarSpeed > kMovingSpeed && platform::Rand() % 5 != 0)
+        if (level->view.followedCarSpeed > kMovingSpeed && platform::Rand() % 5 != 0)
             offset = OffsetAlongCar(rotation, spread);
         else
             offset = OffsetOnSquare(spread);

@@ -61,7 +61,7 @@ int SetPlaceToFinish(lua_State* L)
 {
     const std::int32_t place = LuaToInt(L, 1);
     if (CPLevel* level = GetCurrentLevel())
-        level->requiredPlace = place;
+        level->race.requiredPlace = place;
     return 0;
 }
 
@@ -147,7 +147,7 @@ int SetUpdateTime(lua_State* L)
 {
     const bool running = lua_toboolean(L, 1) != 0;
     if (CPLevel* level = GetCurrentLevel())
-        level->raceRunning = running;
+        level->race.raceRunning = running;
     return 0;
 }
 
@@ -156,14 +156,14 @@ int IsRaceStarted(lua_State* L)
     const CPLevel* level = GetCurrentLevel();
     if (!level)
         return 0;
-    return PushBool(L, level->raceRunning);
+    return PushBool(L, level->race.raceRunning);
 }
 
 int SetReversed(lua_State* L)
 {
     const bool reversed = lua_toboolean(L, 1) != 0;
     if (CPLevel* level = GetCurrentLevel())
-        level->reversed = reversed;
+        level->race.reversed = reversed;
     return 0;
 }
 

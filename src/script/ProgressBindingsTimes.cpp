@@ -124,7 +124,7 @@ int GetBestTimeAttack(lua_State* L)
 int GetCheckpointTime(lua_State* L)
 {
     const CPLevel* level = GetCurrentLevel();
-    return PushTime(L, level ? level->timeLeft : 0.0f);
+    return PushTime(L, level ? level->race.timeLeft : 0.0f);
 }
 
 int UpdateRoundsTime(lua_State* L)

@@ -128,7 +128,7 @@ PacedRace RunPacedRace(double framesPerSecond)
     race.gameTime = GetGameClock().gameTime - startGame;
     race.clockMilliseconds = static_cast<double>(platform::Milliseconds() - startMilliseconds);
     if (const CPLevel* level = host.GetLevel())
-        race.raceClock = level->raceClock;
+        race.raceClock = level->race.raceClock;
     race.watchClock = host.GetRaceWatch().GetClock();
     // The field's mean: who bumps whom in the pack at the start follows the
     // moments the drivers steer, which a frame rate moves; the road the

@@ -92,7 +92,7 @@ TEST_F(PlayUntilQuit, TheResultsWaitForContinueLongAfterTheFinish)
     // The game has decided the race; the table may still wait for a
     // straggler, which is no reason for the results to go.
     ASSERT_NE(host->GetLevel(), nullptr);
-    EXPECT_TRUE(host->GetLevel()->raceDecided);
+    EXPECT_TRUE(host->GetLevel()->race.raceDecided);
     EXPECT_NE(ActiveScreenWith("continue"), nullptr) << "the results went away by themselves";
     EXPECT_FALSE(host->IsQuitAsked());
 

@@ -153,7 +153,7 @@ TEST_F(FixtureRace, TheWatchCountsLapsOnTheRaceClockAndEndsAfterThePlayerFinishe
 
     RaceWatch watch;
     const float dt = 0.5f;
-    int point = level->startPoint;
+    int point = level->race.startPoint;
     int frames = 0;
     // One track point a frame. The ring's last point lies on its first
     // (nearest ties go to the later point), so a lap takes count - 1 frames.
@@ -165,7 +165,7 @@ TEST_F(FixtureRace, TheWatchCountsLapsOnTheRaceClockAndEndsAfterThePlayerFinishe
             point = 1;
         ++frames;
     }
-    ASSERT_TRUE(watch.IsOver()) << "start " << level->startPoint << " of " << count << ", laps "
+    ASSERT_TRUE(watch.IsOver()) << "start " << level->race.startPoint << " of " << count << ", laps "
                                 << watch.GetCars()[0].laps.size() << ", progress "
                                 << watch.GetCars()[0].progress;
     const RaceWatch::Car& car = watch.GetCars()[0];

@@ -97,7 +97,7 @@ class RaceTrack : public ::testing::Test {
         if (!host->StartLevel("level1"))
             return nullptr;
         CPLevel* level = host->GetLevel();
-        level->raceRunning = true;
+        level->race.raceRunning = true;
         GetGameData()->levelStarted = true;
         return level;
     }
@@ -196,7 +196,7 @@ TEST_F(RaceTrack, TheLevelsOwnGatesZoneAndBonusesTakeTheCarInThem)
         Park(*player, gate->GetPosition() + Vector3{0.0f, 0.0f, 1.5f});
         host->RunFrame();
         host->RunFrame();
-        EXPECT_EQ(level->lastCheckpoint, static_cast<std::int32_t>(i)) << "gate " << i;
+        EXPECT_EQ(level->race.lastCheckpoint, static_cast<std::int32_t>(i)) << "gate " << i;
     }
     EXPECT_EQ(Commands("checkpoint"), 4);
     EXPECT_TRUE(SawParams("checkpoint:checkpoint!,0"));

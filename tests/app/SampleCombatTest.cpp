@@ -102,16 +102,16 @@ class SampleCombat : public SampleHostTest {
             MoveCar(*object, player->GetPosition() + back * distance);
             distance += 8.0f;
             if (auto* car = dynamic_cast<CPPlayer*>(object))
-                car->weaponObject = CPObjectPtr();
+                car->weapons.weaponObject = CPObjectPtr();
         }
     }
     // The rocket launcher in the player's hands.
     void ArmRockets()
     {
         GetGameData()->committedCarSettings.weapon1 = "rlauncher";
-        player->weaponSlot = 0;
+        player->weapons.weaponSlot = 0;
         player->SelectWeapon();
-        ASSERT_EQ(player->weaponName, "rlauncher");
+        ASSERT_EQ(player->weapons.weaponName, "rlauncher");
     }
     // The fire key held until the player's first rocket leaves.
     CPProjectileShot* FireRocket()
@@ -157,7 +157,7 @@ TEST_F(SampleCombat, OpponentsFireAtTheCarsInTheirSightsAndTheirShotsHurt)
     for (CPGameObject* object : level->GetOpponents()) {
         auto* car = dynamic_cast<CPPlayer*>(object);
         ASSERT_NE(car, nullptr);
-        EXPECT_EQ(car->weaponName, "mgun") << car->modelName;
+        EXPECT_EQ(car->weapons.weaponName, "mgun") << car->modelName;
     }
     int fired = 0;
     int hurt = 0;
@@ -166,7 +166,7 @@ TEST_F(SampleCombat, OpponentsFireAtTheCarsInTheirSightsAndTheirShotsHurt)
         fired = hurt = 0;
         for (CPGameObject* object : level->GetOpponents()) {
             auto* car = dynamic_cast<CPPlayer*>(object);
-            fired += car->ammunition[0] < 1.0f;
+            fired += car->weapons.ammunition[0] < 1.0f;
             // Only the opponents' guns fire at the opponents.
             hurt += car->combatValues[0] < kFullHealth;
         }
@@ -174,7 +174,7 @@ TEST_F(SampleCombat, OpponentsFireAtTheCarsInTheirSightsAndTheirShotsHurt)
     EXPECT_GT(fired, 1);
     EXPECT_GT(hurt, 0);
     // Nothing was in the player's hands: the player's gun stayed quiet.
-    EXPECT_EQ(player->ammunition[0], 1.0f);
+    EXPECT_EQ(player->weapons.ammunition[0], 1.0f);
 }
 
 // The rocket launcher lobs its rockets, leaving at 17 and falling under
@@ -239,9 +239,9 @@ TEST_F(SampleCombat, AMineLaidArmsAndGoesOffUnderACar)
 {
     StartWithMines();
     Start();
-    ASSERT_EQ(player->mineName, "mine1");
-    ASSERT_TRUE(player->mineReady);
-    ASSERT_EQ(player->mineParameters.value1, 5);
+    ASSERT_EQ(player->weapons.mineName, "mine1");
+    ASSERT_TRUE(player->weapons.mineReady);
+    ASSERT_EQ(player->weapons.mineParameters.value1, 5);
     // The field has left the player behind before Z lays the mine.
     platform::HeadlessInputDevice* keys = host->GetHeadlessInput();
     ASSERT_NE(keys, nullptr);
@@ -250,7 +250,7 @@ TEST_F(SampleCombat, AMineLaidArmsAndGoesOffUnderACar)
     Frames(4);
     keys->SetKey(kMineKey, false);
     Frames(6);
-    EXPECT_EQ(player->mineParameters.value1, 4);
+    EXPECT_EQ(player->weapons.mineParameters.value1, 4);
     CPMineShot* mine = LyingMine();
     ASSERT_NE(mine, nullptr);
     const Vector3 laid = mine->GetStartPosition();

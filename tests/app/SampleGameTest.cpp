@@ -186,10 +186,10 @@ TEST_F(SamplePlay, TheFireKeyFiresThePlayersGun)
     ASSERT_NE(level, nullptr);
     auto* player = dynamic_cast<CPPlayer*>(level->GetPlayer());
     ASSERT_NE(player, nullptr);
-    EXPECT_EQ(player->weaponName, "mgun");
+    EXPECT_EQ(player->weapons.weaponName, "mgun");
     // One second held: ten shots, one at once and then one every tenth.
-    EXPECT_NEAR(player->ammunition[0], 1.0f - 10.0f / 200.0f, 1.5f / 200.0f);
-    EXPECT_FALSE(player->firePressed);
+    EXPECT_NEAR(player->weapons.ammunition[0], 1.0f - 10.0f / 200.0f, 1.5f / 200.0f);
+    EXPECT_FALSE(player->weapons.firePressed);
 }
 
 // The recorded playthrough (scripts/sample-game.input): a new profile, the

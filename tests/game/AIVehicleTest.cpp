@@ -80,10 +80,10 @@ TEST(AIVehicleTest, ReversedStaysSetOnceTheLevelWasReversed)
     AI_Vehicle driver;
     driver.Update(nullptr, {1, 0, 0}, 1.0f, CPObjectPtr(), 0, 0);
     EXPECT_FALSE(driver.reversed);
-    level.reversed = true;
+    level.race.reversed = true;
     driver.Update(nullptr, {1, 0, 0}, 1.0f, CPObjectPtr(), 0, 0);
     EXPECT_TRUE(driver.reversed);
-    level.reversed = false;
+    level.race.reversed = false;
     driver.Update(nullptr, {1, 0, 0}, 1.0f, CPObjectPtr(), 0, 0);
     EXPECT_TRUE(driver.reversed);
 }

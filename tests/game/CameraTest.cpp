@@ -42,7 +42,7 @@ class CameraTest : public ::testing::Test {
         SetFrameTime(0.1f);
         GetGameSettings().temp = 1.0f;
         level = std::make_unique<CPLevel>();
-        level->forwardDirection = {0.0f, -1.0f, 0.0f};
+        level->view.forwardDirection = {0.0f, -1.0f, 0.0f};
         camera = std::make_unique<CPCamera>();
         camera->distance = camera->targetDistance = 7.0f;
         camera->fov = camera->targetFov = 50.0f;
@@ -203,8 +203,8 @@ TEST_F(CameraTest, YawTurnsTheShortWayAndClosesAtMostFourTenths)
         SCOPED_TRACE(c.frameTime);
         SetFrameTime(c.frameTime);
         camera->smoothYaw = Radians(c.startDegrees);
-        level->forwardDirection = {std::cos(Radians(c.headingDegrees)), std::sin(Radians(c.headingDegrees)),
-                                   0.0f};
+        level->view.forwardDirection = {std::cos(Radians(c.headingDegrees)),
+                                        std::sin(Radians(c.headingDegrees)), 0.0f};
         camera->Update();
         EXPECT_NEAR(camera->smoothYaw, Radians(c.expectedDegrees), 1e-4f);
     }
@@ -237,8 +237,8 @@ TEST_F(CameraTest, LeanFollowsSteeringOnlyWhileSliding)
 
 TEST_F(CameraTest, RaceOverLooksAlongTheLevelHeading)
 {
-    level->raceOver = true;
-    level->heading = 1.0f;
+    level->race.raceOver = true;
+    level->race.heading = 1.0f;
     camera->Update();
     EXPECT_FLOAT_EQ(camera->yaw, 1.0f + kPi / 2.0f);
 }
@@ -286,7 +286,7 @@ TEST_F(CameraTest, HeadingAngleClosesOnTheForwardDirectionAboveTwoPi)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.forward.x);
         camera->headingAngle = 0.0f;
-        level->forwardDirection = c.forward;
+        level->view.forwardDirection = c.forward;
         camera->Update();
         EXPECT_NEAR(camera->headingAngle, c.expected, 1e-5f);
     }
@@ -333,13 +333,13 @@ TEST_F(CameraTest, DegenerateInputsLeaveAFiniteView)
     };
 
     // No forward direction: the yaw stays as it was.
-    level->forwardDirection = {0.0f, 0.0f, 0.0f};
+    level->view.forwardDirection = {0.0f, 0.0f, 0.0f};
     camera->yaw = 1.0f;
     camera->Update();
     EXPECT_FLOAT_EQ(camera->yaw, 1.0f);
     expectFinite();
 
-    level->forwardDirection = {kNaN, 0.0f, 0.0f};
+    level->view.forwardDirection = {kNaN, 0.0f, 0.0f};
     camera->Update();
     EXPECT_FLOAT_EQ(camera->yaw, 1.0f);
     expectFinite();
@@ -390,7 +390,7 @@ TEST_F(CameraTest, WithTheTempValueAtZeroTheViewSpinsWithTheViewTimer)
         TearDown();
         SetUp();
         GetGameSettings().temp = c.temp;
-        level->viewTimer = c.viewTimer;
+        level->view.viewTimer = c.viewTimer;
         camera->Update(level.get());
         EXPECT_TRUE(Near(camera->GetMainCamera()->Eye(), c.eye, 1e-4f));
     }

@@ -55,7 +55,7 @@ class CarRaceTest : public CarTest {
         GetPlayerServices().releaseTraffic = [](CPLevel&) { ++TrafficReleases(); };
 
         level = std::make_unique<CPLevel>();
-        level->raceRunning = true;
+        level->race.raceRunning = true;
 
         CPGameObject::DeleteTree(m_owner);
         m_player = new CPPlayer();

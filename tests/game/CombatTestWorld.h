@@ -63,7 +63,7 @@ class CombatTest : public ::testing::Test {
 
         level = std::make_unique<CPLevel>();
         level->levelWidth = level->levelDepth = CPLevel::kLevelSize;
-        level->AllocateGrid();
+        level->queries.AllocateGrid();
         index = new FakeLevelIndex;
         level->SetBranchRoot(CPObjectPtr(index));
     }

@@ -159,8 +159,8 @@ TEST_F(LevelLoadTest, WrittenLevelLoadsWithEveryObjectInItsPlace)
         Near(level.numberedObjects.front().object.As<CPGameObject>()->GetPosition(), Vector3{60, 0, 0}));
     ASSERT_EQ(level.enemySources.count("base"), 1u);
     EXPECT_TRUE(Near(level.enemySources["base"], Vector3{-5, -6, -7}));
-    EXPECT_TRUE(Near(level.startPosition, Vector3{0, 0, 0}));
-    EXPECT_TRUE(Near(level.finishLineDirection, Vector3{0, 20, 0}));
+    EXPECT_TRUE(Near(level.race.startPosition, Vector3{0, 0, 0}));
+    EXPECT_TRUE(Near(level.race.finishLineDirection, Vector3{0, 20, 0}));
     // tree, gate and arrow; the posts, the player and the opponents are no
     // scene objects.
     EXPECT_EQ(level.firstObjects.size(), 3u);
@@ -180,9 +180,9 @@ TEST_F(LevelLoadTest, WrittenLevelLoadsWithEveryObjectInItsPlace)
     EXPECT_TRUE(level.GetRoadCollision());
     EXPECT_NE(world.physics.GetSimulator(), nullptr);
     EXPECT_EQ(level.levelWidth, 3000.0f);
-    EXPECT_EQ(level.GetGridColumns(), 300);
+    EXPECT_EQ(level.queries.GetGridColumns(), 300);
     EXPECT_EQ(level.ambientColour, 0xFF7F7F7Fu);
-    EXPECT_EQ(level.lastCheckpoint, -1);
+    EXPECT_EQ(level.race.lastCheckpoint, -1);
     EXPECT_EQ(world.data.currentRound, 1);
 }
 
@@ -214,34 +214,34 @@ TEST_F(LevelLoadTest, CameraPresetsComeFromTheCarsDescriptions)
     ASSERT_EQ(world.Load("testtrack"), S_OK) << world.log.Text();
     const CPLevel& level = Level();
     // "camera" of the player's car.
-    EXPECT_FLOAT_EQ(level.presetDistance[1], 8.0f);
-    EXPECT_FLOAT_EQ(level.presetHeight[1], 2.5f);
-    EXPECT_FLOAT_EQ(level.camera1Angle, 10.0f);
-    EXPECT_FLOAT_EQ(level.presetAngleDivisor[1], 3.0f);
-    EXPECT_FLOAT_EQ(level.presetDistanceDivisor[1], 40.0f);
-    EXPECT_FLOAT_EQ(level.presetBlur[1], 0.2f);
-    EXPECT_FLOAT_EQ(level.camera1Fov, 55.0f);
+    EXPECT_FLOAT_EQ(level.view.presetDistance[1], 8.0f);
+    EXPECT_FLOAT_EQ(level.view.presetHeight[1], 2.5f);
+    EXPECT_FLOAT_EQ(level.view.camera1Angle, 10.0f);
+    EXPECT_FLOAT_EQ(level.view.presetAngleDivisor[1], 3.0f);
+    EXPECT_FLOAT_EQ(level.view.presetDistanceDivisor[1], 40.0f);
+    EXPECT_FLOAT_EQ(level.view.presetBlur[1], 0.2f);
+    EXPECT_FLOAT_EQ(level.view.camera1Fov, 55.0f);
     // "camera2": the opponents' "camera" wrote it first, the player's own
     // overrides what it names.
-    EXPECT_FLOAT_EQ(level.presetDistance[0], 5.0f);
-    EXPECT_FLOAT_EQ(level.presetHeight[0], 1.5f);
-    EXPECT_FLOAT_EQ(level.camera2Angle, 5.0f);
-    EXPECT_FLOAT_EQ(level.camera2Fov, 60.0f);
+    EXPECT_FLOAT_EQ(level.view.presetDistance[0], 5.0f);
+    EXPECT_FLOAT_EQ(level.view.presetHeight[0], 1.5f);
+    EXPECT_FLOAT_EQ(level.view.camera2Angle, 5.0f);
+    EXPECT_FLOAT_EQ(level.view.camera2Fov, 60.0f);
     // "camera3" names distance and blur only.
-    EXPECT_FLOAT_EQ(level.presetDistance[2], 3.0f);
-    EXPECT_FLOAT_EQ(level.presetBlur[2], 0.1f);
-    EXPECT_FLOAT_EQ(level.presetHeight[2], 0.0f);
+    EXPECT_FLOAT_EQ(level.view.presetDistance[2], 3.0f);
+    EXPECT_FLOAT_EQ(level.view.presetBlur[2], 0.1f);
+    EXPECT_FLOAT_EQ(level.view.presetHeight[2], 0.0f);
 
     // Preset 0 is in use and handed to the camera.
-    EXPECT_EQ(level.cameraPreset, 0);
-    EXPECT_FLOAT_EQ(level.cameraDistance, 8.0f);
+    EXPECT_EQ(level.view.cameraPreset, 0);
+    EXPECT_FLOAT_EQ(level.view.cameraDistance, 8.0f);
     auto* camera = level.GetCamera().As<CPCamera>();
     ASSERT_NE(camera, nullptr);
     EXPECT_FLOAT_EQ(camera->distance, 8.0f);
     EXPECT_NEAR(camera->pitch, 10.0f * 0.017453292f, 1e-6f);
     // The car's nose (local -y) turned by -90 degrees about z points along
     // -x: heading pi.
-    EXPECT_NEAR(std::fabs(level.referenceHeading), kPi, 1e-4f);
+    EXPECT_NEAR(std::fabs(level.view.referenceHeading), kPi, 1e-4f);
     EXPECT_NEAR(std::fabs(camera->yaw), kPi, 1e-4f);
 }
 
@@ -651,7 +651,7 @@ TEST_F(LevelLoadTest, NumberedObjectsAreFoundNearThePlayerThroughTheGrid)
     ASSERT_EQ(world.Load("testtrack"), S_OK) << world.log.Text();
     ASSERT_EQ(Level().numberedObjects.size(), 1u);
     const CPObjectPtr lamp = Level().numberedObjects.front().object;
-    const auto& cell = Level().GetCell(Level().GetCellIndex(60, 0));
+    const auto& cell = Level().queries.GetCell(Level().queries.GetCellIndex(60, 0));
     EXPECT_EQ(std::count(cell.begin(), cell.end(), lamp), 1);
 
     // With the player's car beside it, the nearby query finds it.

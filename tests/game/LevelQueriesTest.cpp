@@ -18,7 +18,7 @@ class LevelQueriesTest : public ::testing::Test {
     {
         GetGameSettings().quadTree = 0;
         level.levelWidth = level.levelDepth = CPLevel::kLevelSize;
-        level.AllocateGrid();
+        level.queries.AllocateGrid();
         index = new FakeLevelIndex;
         level.SetBranchRoot(CPObjectPtr(index));
         player = new FakeCar;
@@ -194,8 +194,8 @@ TEST_F(LevelQueriesTest, CarsRayStopsAtTheFirstOpponentHit)
 
 TEST_F(LevelQueriesTest, GridCellOfAPosition)
 {
-    ASSERT_EQ(level.GetGridColumns(), 300);
-    ASSERT_EQ(level.GetGridRows(), 300);
+    ASSERT_EQ(level.queries.GetGridColumns(), 300);
+    ASSERT_EQ(level.queries.GetGridRows(), 300);
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const struct Case {
         float x, y;
@@ -211,17 +211,17 @@ TEST_F(LevelQueriesTest, GridCellOfAPosition)
         {nan, 0, -1},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(level.GetCellIndex(c.x, c.y), c.cell) << c.x << "," << c.y;
+        EXPECT_EQ(level.queries.GetCellIndex(c.x, c.y), c.cell) << c.x << "," << c.y;
 
     CPGameObject* outside = Cube("outside", {5000, -5000, 0});
     level.AddToGrid(CPObjectPtr(outside));
-    EXPECT_TRUE(Holds(level.GetCell(299 * 300), outside));
+    EXPECT_TRUE(Holds(level.queries.GetCell(299 * 300), outside));
     CPGameObject* lost = Cube("lost", {nan, 0, 0});
     level.AddToGrid(CPObjectPtr(lost));
     EXPECT_TRUE(log.Contains("lost"));
 
     CPLevel ungridded;
-    EXPECT_EQ(ungridded.GetCellIndex(0, 0), -1);
+    EXPECT_EQ(ungridded.queries.GetCellIndex(0, 0), -1);
     ungridded.AddToGrid(CPObjectPtr(outside)); // no grid yet: nothing
 }
 

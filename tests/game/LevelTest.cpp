@@ -45,7 +45,7 @@ TEST(LevelTest, TakesTheTimerAtConstruction)
     g_now = 123456;
     CPLevel level;
     platform::SetClockSource(nullptr);
-    EXPECT_EQ(level.lastRealTime, 123456u);
+    EXPECT_EQ(level.race.lastRealTime, 123456u);
 }
 
 TEST(LevelTest, TypeNameAndFloatText)
@@ -123,7 +123,7 @@ TEST(LevelTest, DeletesEveryOwnedObjectOnce)
         level.speedZones.push_back(CPObjectPtr(child));
         level.checkpoints.push_back({CPObjectPtr(child), 29.0f});
         level.levelWidth = level.levelDepth = CPLevel::kLevelSize;
-        level.AllocateGrid();
+        level.queries.AllocateGrid();
         level.AddToGrid(CPObjectPtr(child));
         EXPECT_EQ(deletions, 0);
     }

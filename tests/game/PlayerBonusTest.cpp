@@ -233,7 +233,7 @@ TEST_F(BonusTest, PickUpEffectsOnTheCar)
     AddBonus("b", "glow2", {0, 0, 0});
     m_player->CheckBonuses();
     EXPECT_TRUE(Car().IsHandBrake());
-    EXPECT_TRUE(m_player->slowed);
+    EXPECT_TRUE(m_player->bonuses.slowed);
     EXPECT_FALSE(Flare("rflarerear").IsVisible());
 
     Commands(m_interface);
@@ -269,7 +269,7 @@ TEST_F(BonusTest, APickUpActsEvenWhenItsSoundIsMissing)
     m_player->CheckBonuses();
     EXPECT_FLOAT_EQ(m_player->damage, 30.0f);
     EXPECT_TRUE(m_player->IsHalted());
-    EXPECT_TRUE(m_player->slowed);
+    EXPECT_TRUE(m_player->bonuses.slowed);
     EXPECT_TRUE(m_gameData.bonuses.empty());
 }
 
@@ -277,10 +277,10 @@ TEST_F(BonusTest, NothingIsTakenOutsideARaceOrByACarOfBothSides)
 {
     AddBonus("bonus_remont", "", {0, 0, 0});
     m_player->damage = 50.0f;
-    level->raceRunning = false;
+    level->race.raceRunning = false;
     m_player->CheckBonuses();
     m_player->side = CPPlayer::kBothSides;
-    level->raceRunning = true;
+    level->race.raceRunning = true;
     m_player->CheckBonuses();
     EXPECT_FLOAT_EQ(m_player->damage, 50.0f);
     EXPECT_EQ(m_gameData.bonuses.size(), 1u);
@@ -293,9 +293,9 @@ TEST_F(BonusTest, TheHumanPlayerEnteringTheGloomTintsTheScreenAndDoublesDamage)
     MakeLevelPlayer();
     AddBonus("b", "portal_a", {0, 0, 0});
     m_player->CheckBonuses();
-    EXPECT_TRUE(m_player->inGloom);
-    EXPECT_FLOAT_EQ(m_player->gloomTimer, 0.0f);
-    EXPECT_TRUE(m_player->damageBonus);
+    EXPECT_TRUE(m_player->bonuses.inGloom);
+    EXPECT_FLOAT_EQ(m_player->bonuses.gloomTimer, 0.0f);
+    EXPECT_TRUE(m_player->bonuses.damageBonus);
     EXPECT_TRUE(m_render.IsTintOn());
     EXPECT_FLOAT_EQ(m_render.GetTintStrength(), 0.3f);
     EXPECT_EQ(m_render.GetTintAlpha(), 150);
@@ -307,8 +307,8 @@ TEST_F(BonusTest, AnOpponentEnteringTheGloomVanishesSilently)
     m_player->side = CPPlayer::kDarkSide;
     AddBonus("b", "portal_a", {0, 0, 0});
     m_player->CheckBonuses();
-    EXPECT_TRUE(m_player->inGloom);
-    EXPECT_FALSE(m_player->damageBonus);
+    EXPECT_TRUE(m_player->bonuses.inGloom);
+    EXPECT_FALSE(m_player->bonuses.damageBonus);
     EXPECT_FALSE(m_render.IsTintOn());
     EXPECT_FALSE(m_player->IsVisible());
     EXPECT_TRUE(Commands(m_interface).empty());
@@ -353,7 +353,7 @@ TEST_F(BarrierTest, TheSpheraPushesTheDarkSideAwayTenTimesASecondAtMost)
     // Ten in the first window, then ten more once a second passed after
     // the tenth.
     EXPECT_EQ(pushes, 20);
-    EXPECT_EQ(m_player->repelCount, 10);
+    EXPECT_EQ(m_player->bonuses.repelCount, 10);
     EXPECT_FLOAT_EQ(m_player->pushCooldown, 4.0f);
     // Strength 5 * 2.4 * m * 0.1 along (car - sphere) = (1, 0, car z), lifted
     // by 2 m; the body takes impulse / its own mass.

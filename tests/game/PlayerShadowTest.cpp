@@ -149,22 +149,22 @@ TEST_F(CarRaceTest, ACartridgeCaseFliesBackAndUpFromTheWeapon)
 TEST_F(CarRaceTest, TheWeaponStepRunsTheCooldownOnlyWithAWeaponAndNotForAWreck)
 {
     SetFrameTime(0.1f);
-    m_player->fireCooldown = 0.5f;
+    m_player->weapons.fireCooldown = 0.5f;
     m_player->UpdateWeapon({1, 2, 3}, nullptr);
-    EXPECT_FLOAT_EQ(m_player->aim.z, 3.0f);
-    EXPECT_FLOAT_EQ(m_player->fireCooldown, 0.5f);
+    EXPECT_FLOAT_EQ(m_player->weapons.aim.z, 3.0f);
+    EXPECT_FLOAT_EQ(m_player->weapons.fireCooldown, 0.5f);
 
     auto* weapon = new CPGameObject("mgun");
     m_player->AddChild(CPObjectPtr(weapon));
-    m_player->weaponObject = CPObjectPtr(weapon);
+    m_player->weapons.weaponObject = CPObjectPtr(weapon);
     m_player->UpdateWeapon({4, 5, 6}, nullptr);
-    EXPECT_FLOAT_EQ(m_player->fireCooldown, 0.4f);
+    EXPECT_FLOAT_EQ(m_player->weapons.fireCooldown, 0.4f);
 
     m_player->wrecked = true;
     m_player->UpdateWeapon({7, 8, 9}, nullptr);
-    EXPECT_FLOAT_EQ(m_player->aim.z, 6.0f);
-    EXPECT_FLOAT_EQ(m_player->fireCooldown, 0.4f);
-    m_player->weaponObject = CPObjectPtr();
+    EXPECT_FLOAT_EQ(m_player->weapons.aim.z, 6.0f);
+    EXPECT_FLOAT_EQ(m_player->weapons.fireCooldown, 0.4f);
+    m_player->weapons.weaponObject = CPObjectPtr();
     SetFrameTime(0.0f);
 }
 

@@ -147,7 +147,7 @@ TEST_F(SpawnTest, TheFirstFreePlaceOfTheLineIsTaken)
 
 TEST_F(SpawnTest, OnAReversedTrackTheCarFacesTheOtherWay)
 {
-    level->reversed = true;
+    level->race.reversed = true;
     ASSERT_TRUE(m_player->Spawn(true));
     EXPECT_NEAR(Nose().x, 1.0f, 1e-5f);
     EXPECT_NEAR(Nose().y, 0.0f, 1e-5f);

@@ -11,8 +11,8 @@ class CarStateTest : public CarRaceTest {
     // The engine heats and cools at the given rates per second.
     void Engine(float heat, float cool)
     {
-        m_player->engineParameters.values[3] = heat;
-        m_player->engineParameters.values[4] = cool;
+        m_player->state.engineParameters.values[3] = heat;
+        m_player->state.engineParameters.values[4] = cool;
     }
 };
 
@@ -54,10 +54,10 @@ TEST_F(CarStateTest, EngineTemperatureRisesWithTheThrottleAndTellsTheMenuOnceEac
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.start) + " throttle " + std::to_string(c.throttle));
-        m_player->engineTemperature = c.start;
+        m_player->state.engineTemperature = c.start;
         m_player->SetControls(c.throttle, 0.0f);
         Frame(c.dt);
-        EXPECT_NEAR(m_player->engineTemperature, c.end, 1e-5f);
+        EXPECT_NEAR(m_player->state.engineTemperature, c.end, 1e-5f);
         const std::vector<std::string> told = Commands(m_gameMenu);
         if (c.told)
             EXPECT_EQ(told, std::vector<std::string>{c.told});
@@ -74,15 +74,15 @@ TEST_F(CarStateTest, TheEngineRatesComeFromTheCommittedEngine)
     m_gameData.engines.Add("engine2", engine);
     m_gameData.committedCarSettings.engine = "engine2";
     m_player->CreateCar(false);
-    EXPECT_FLOAT_EQ(m_player->engineParameters.values[3], 0.2f);
+    EXPECT_FLOAT_EQ(m_player->state.engineParameters.values[3], 0.2f);
     m_player->SetControls(1.0f, 0.0f);
     Frame(2.0f);
-    EXPECT_NEAR(m_player->engineTemperature, 0.4f, 1e-6f);
+    EXPECT_NEAR(m_player->state.engineTemperature, 0.4f, 1e-6f);
 
     // An engine the shop does not sell leaves the engine cold.
     m_gameData.committedCarSettings.engine = "none";
     m_player->CreateCar(false);
-    EXPECT_FLOAT_EQ(m_player->engineParameters.values[3], 0.0f);
+    EXPECT_FLOAT_EQ(m_player->state.engineParameters.values[3], 0.0f);
 }
 
 TEST_F(CarStateTest, AFastPickUpReleasesTheCarTwoSecondsLater)
@@ -128,7 +128,7 @@ TEST_F(CarStateTest, TheHumanPlayersWreckSaysGameOverOnceAndDefeatThreeSecondsLa
         Frame(0.5f);
     EXPECT_TRUE(Commands(m_main).empty());
     EXPECT_TRUE(Commands(m_jeep).empty());
-    EXPECT_TRUE(m_player->gameOverSent);
+    EXPECT_TRUE(m_player->state.gameOverSent);
 }
 
 TEST_F(CarStateTest, ADefeatTimerJumpingPastTwentySecondsNeverSaysDefeat)
@@ -166,7 +166,7 @@ TEST_F(CarStateTest, ALockedWreckSmokesEveryHalfSecondAndDoesNothingElse)
     EXPECT_FLOAT_EQ(smoke[0].word3, 2.5f);
     EXPECT_EQ(smoke[0].flag1, 1);
     // No temperature, no bonus, no release.
-    EXPECT_FLOAT_EQ(m_player->engineTemperature, 0.0f);
+    EXPECT_FLOAT_EQ(m_player->state.engineTemperature, 0.0f);
     EXPECT_EQ(m_gameData.bonuses.size(), 1u);
     EXPECT_FLOAT_EQ(m_player->damage, 100.0f);
 
@@ -195,12 +195,12 @@ TEST_F(CarStateTest, ADriftLongerThanHalfASecondScoresItsTenths)
         Step(Car(), 0.01f);
         Commands(m_interface);
         Frame(c.length);
-        EXPECT_FLOAT_EQ(m_player->driftTime, c.length);
+        EXPECT_FLOAT_EQ(m_player->state.driftTime, c.length);
         // Straight wheels end the drift on the next frame.
         m_player->SetControls(0.0f, 0.0f);
         Frame(0.0f);
         Frame(0.0f);
-        EXPECT_FLOAT_EQ(m_player->driftTime, 0.0f);
+        EXPECT_FLOAT_EQ(m_player->state.driftTime, 0.0f);
         std::vector<std::string> told = Commands(m_interface);
         told.erase(std::remove(told.begin(), told.end(), "update_arrows(0)"), told.end());
         if (c.score)
@@ -219,13 +219,13 @@ TEST_F(CarStateTest, GloomHidesCarsFromAPlayerOutsideItAndEndsAfterFifteenSecond
     human->side = CPPlayer::kOwnCar | CPPlayer::kLightSide;
     level->SetPlayer(CPObjectPtr(human));
     m_player->side = CPPlayer::kDarkSide;
-    m_player->inGloom = true;
+    m_player->bonuses.inGloom = true;
 
     Frame(1.0f);
     EXPECT_FALSE(m_player->IsVisible());
     EXPECT_TRUE(effects["iskra3blue"]->spawns.empty());
 
-    human->inGloom = true;
+    human->bonuses.inGloom = true;
     Frame(1.0f);
     EXPECT_TRUE(m_player->IsVisible());
     // 60 / (25 / 25) sparks, about the car.
@@ -242,15 +242,15 @@ TEST_F(CarStateTest, GloomHidesCarsFromAPlayerOutsideItAndEndsAfterFifteenSecond
     EXPECT_EQ(sparks.size(), 60u);
     GetGameSettings().physicsValue = 25;
 
-    human->inGloom = false;
+    human->bonuses.inGloom = false;
     for (int i = 0; i < 11; ++i)
         Frame(1.0f);
-    EXPECT_TRUE(m_player->inGloom); // 14 s
+    EXPECT_TRUE(m_player->bonuses.inGloom); // 14 s
     EXPECT_FALSE(m_player->IsVisible());
     Frame(1.0f);
-    EXPECT_FALSE(m_player->inGloom);
+    EXPECT_FALSE(m_player->bonuses.inGloom);
     EXPECT_TRUE(m_player->IsVisible());
-    EXPECT_FALSE(human->inGloom);
+    EXPECT_FALSE(human->bonuses.inGloom);
 }
 
 TEST_F(CarStateTest, TheDamageBonusEndsAfterFifteenSecondsAndReleasesTheTraffic)
@@ -258,14 +258,14 @@ TEST_F(CarStateTest, TheDamageBonusEndsAfterFifteenSecondsAndReleasesTheTraffic)
     MakeLevelPlayer();
     AddBonus("b", "portal_a", {0, 0, 0});
     Frame(0.0f);
-    ASSERT_TRUE(m_player->damageBonus);
+    ASSERT_TRUE(m_player->bonuses.damageBonus);
     ASSERT_TRUE(m_render.IsTintOn());
     Frame(14.5f);
-    EXPECT_TRUE(m_player->damageBonus);
+    EXPECT_TRUE(m_player->bonuses.damageBonus);
     EXPECT_TRUE(m_player->IsVisible()); // the player in the gloom sees itself
     Frame(0.5f);
-    EXPECT_FALSE(m_player->damageBonus);
-    EXPECT_FALSE(m_player->inGloom);
+    EXPECT_FALSE(m_player->bonuses.damageBonus);
+    EXPECT_FALSE(m_player->bonuses.inGloom);
     EXPECT_FALSE(m_render.IsTintOn());
     EXPECT_FLOAT_EQ(m_render.GetTintStrength(), 0.0f);
     EXPECT_EQ(m_render.GetTintAlpha(), 255);
@@ -285,11 +285,11 @@ TEST_F(CarStateTest, TheSlowEffectEndsAfterFourSecondsOrBelowSpeedTen)
         Flare("lflarerear").SetVisible(false);
         AddBonus("b", "glow2", {0, 0, 0});
         Frame(0.5f); // taken at the end of this frame
-        ASSERT_TRUE(m_player->slowed);
+        ASSERT_TRUE(m_player->bonuses.slowed);
         int frames = 0;
-        while (m_player->slowed && frames < 20) {
+        while (m_player->bonuses.slowed && frames < 20) {
             Frame(0.5f);
-            EXPECT_TRUE(Car().IsHandBrake() || !m_player->slowed);
+            EXPECT_TRUE(Car().IsHandBrake() || !m_player->bonuses.slowed);
             ++frames;
         }
         // The frame that ends it counts: 4.0 s is reached on the eighth.
@@ -361,12 +361,12 @@ TEST_F(CarStateTest, TheBendArrowPointsWhereThePathTurnsFourLinesAhead)
         SCOPED_TRACE(c.line);
         CPLine* line = path.GetLines()[c.line].get();
         float half = 1.0f;
-        level->heading = path.FindClosestSegment(line->centre, half, 0, line, -1);
+        level->race.heading = path.FindClosestSegment(line->centre, half, 0, line, -1);
         ASSERT_EQ(path.GetCurrentLine(), path.GetLines()[c.line].get());
-        level->reversed = c.reversed;
+        level->race.reversed = c.reversed;
         Commands(m_interface);
         Frame(0.1f);
-        EXPECT_EQ(m_player->arrowDirection, c.arrow);
+        EXPECT_EQ(m_player->state.arrowDirection, c.arrow);
         EXPECT_EQ(Commands(m_interface),
                   std::vector<std::string>{"update_arrows(" + std::to_string(c.arrow) + ")"});
     }
@@ -379,13 +379,13 @@ namespace {
 TEST_F(CarStateTest, TheHumanPlayersCarSparksInTheGloomOnlyInTheFirstCameraPreset)
 {
     MakeLevelPlayer();
-    m_player->inGloom = true;
+    m_player->bonuses.inGloom = true;
     const auto& sparks = effects["iskra3blue"]->spawns;
-    level->cameraPreset = 1;
+    level->view.cameraPreset = 1;
     Frame(0.1f);
     EXPECT_TRUE(sparks.empty());
     EXPECT_TRUE(m_player->IsVisible());
-    level->cameraPreset = 0;
+    level->view.cameraPreset = 0;
     Frame(0.1f);
     EXPECT_EQ(sparks.size(), 60u);
     // A lower spark quality gives fewer: 60 / (25 / 10).

@@ -52,12 +52,12 @@ TEST(PlayerObject, StartsAsAnIntactCarOfNoSide)
     EXPECT_FLOAT_EQ(player.damage, 0.0f);
     EXPECT_FALSE(player.IsDead());
     EXPECT_FALSE(player.IsOwnCar());
-    for (float left : player.ammunition)
+    for (float left : player.weapons.ammunition)
         EXPECT_FLOAT_EQ(left, 1.0f);
     EXPECT_FLOAT_EQ(player.combatValues[0], 100000.0f);
     EXPECT_FLOAT_EQ(player.combatValues[1], 100000.0f);
-    EXPECT_FLOAT_EQ(player.ammunitionUseFactor, 1.0f);
-    EXPECT_FLOAT_EQ(player.fireRateFactor, 1.0f);
+    EXPECT_FLOAT_EQ(player.weapons.ammunitionUseFactor, 1.0f);
+    EXPECT_FLOAT_EQ(player.weapons.fireRateFactor, 1.0f);
     EXPECT_EQ(player.GetCar(), nullptr);
 }
 
@@ -244,14 +244,14 @@ TEST_F(PlayerTest, BrakeLightsUseTheRearFlaresWhileSlowed)
     EXPECT_TRUE(car.IsHandBrake());
     EXPECT_FALSE(left.IsVisible());
 
-    m_player->slowed = true;
+    m_player->bonuses.slowed = true;
     m_player->SetBrakeLights(false);
     EXPECT_TRUE(car.IsHandBrake());
     m_player->SetBrakeLights(true);
     EXPECT_TRUE(left.IsVisible());
     EXPECT_TRUE(right.IsVisible());
 
-    m_player->slowed = false;
+    m_player->bonuses.slowed = false;
     m_player->SetLocked(true);
     m_player->SetBrakeLights(false);
     EXPECT_TRUE(car.IsHandBrake());
@@ -299,10 +299,10 @@ TEST_F(PlayerTest, TheWeaponStepKeepsTheAim)
 {
     CPGameObject target("target");
     m_player->UpdateWeapon({1.0f, 2.0f, 3.0f}, &target);
-    EXPECT_FLOAT_EQ(m_player->aim.y, 2.0f);
-    EXPECT_EQ(m_player->aimTarget, &target);
+    EXPECT_FLOAT_EQ(m_player->weapons.aim.y, 2.0f);
+    EXPECT_EQ(m_player->weapons.aimTarget, &target);
     m_player->UpdateWeapon({0.0f, 0.0f, 0.0f}, nullptr);
-    EXPECT_EQ(m_player->aimTarget, nullptr);
+    EXPECT_EQ(m_player->weapons.aimTarget, nullptr);
 }
 
 TEST_F(PlayerTest, DeletingThePlayerDeletesItsCar)

@@ -169,7 +169,7 @@ TEST_F(RaceCarsTest, SpeedZonesRefillTheBoostAndPlayFastOnCooldown)
     EXPECT_EQ(insideCar.GetNitroStock(), 100.0f);
     EXPECT_EQ(outsideCar.GetNitroStock(), 10.0f);
     EXPECT_TRUE(fast->IsPlaying());
-    EXPECT_EQ(level->speedZoneCooldown, 2.0f);
+    EXPECT_EQ(level->race.speedZoneCooldown, 2.0f);
 
     // Within the cooldown the boost still fills, silently.
     fast->StopPlaying();
@@ -177,10 +177,10 @@ TEST_F(RaceCarsTest, SpeedZonesRefillTheBoostAndPlayFastOnCooldown)
     Frame(0.5f);
     EXPECT_EQ(car.GetNitroStock(), 100.0f);
     EXPECT_FALSE(fast->IsPlaying());
-    EXPECT_EQ(level->speedZoneCooldown, 1.5f);
+    EXPECT_EQ(level->race.speedZoneCooldown, 1.5f);
 
     // A full stock makes no sound either.
-    level->speedZoneCooldown = 0.0f;
+    level->race.speedZoneCooldown = 0.0f;
     Frame(0.5f);
     EXPECT_FALSE(fast->IsPlaying());
 

@@ -46,18 +46,18 @@ TEST_F(RaceFrameTest, ThePlayersPlaceAgainstTheRequiredPlace)
         {{0, 1, -1}, 2, {}},
     };
     for (const Case& c : cases) {
-        level->places = c.places;
-        level->requiredPlace = c.required;
-        level->raceDecided = false;
-        level->raceOver = false;
+        level->race.places = c.places;
+        level->race.requiredPlace = c.required;
+        level->race.raceDecided = false;
+        level->race.raceOver = false;
         Frame();
         Frame();
         EXPECT_EQ(Sent("game_interface"), c.toInterface) << c.places[0] << c.places[1] << c.places[2];
         const bool decided = !c.toInterface.empty();
         EXPECT_EQ(Sent("jeep"),
                   decided ? std::vector<std::string>{"game_over()"} : std::vector<std::string>{});
-        EXPECT_EQ(level->raceDecided, decided);
-        EXPECT_EQ(level->raceOver, decided);
+        EXPECT_EQ(level->race.raceDecided, decided);
+        EXPECT_EQ(level->race.raceOver, decided);
     }
 }
 
@@ -66,10 +66,10 @@ TEST_F(RaceFrameTest, RecordModeJudgesTheLastLapAgainstTheStoredBest)
     level->recordMode = true;
     level->levelNumber = 3;
     level->recordName = "uaz";
-    level->recordData = {{{1, 2, 3}, {0, 0, 0, 1}, 0.1f}, {{4, 5, 6}, {0, 0, 1, 0}, 0.2f}};
+    level->race.recordData = {{{1, 2, 3}, {0, 0, 0, 1}, 0.1f}, {{4, 5, 6}, {0, 0, 1, 0}, 0.2f}};
     data.currentRound = 3;
     data.roundTimes[1] = 42.5f;
-    level->places = {CPLevel::kPlayerPlace, -1, -1};
+    level->race.places = {CPLevel::kPlayerPlace, -1, -1};
     Frame();
     // No place is told in record mode; a first run is always a record.
     EXPECT_EQ(Sent("game_interface"), (std::vector<std::string>{"show_message(finish!)"}));
@@ -85,7 +85,7 @@ TEST_F(RaceFrameTest, RecordModeJudgesTheLastLapAgainstTheStoredBest)
     EXPECT_EQ(second[7], 0.2f);
 
     // A slower run leaves the record alone.
-    level->raceDecided = false;
+    level->race.raceDecided = false;
     level->recordName = "bmw";
     data.roundTimes[1] = 50.0f;
     Frame();
@@ -110,18 +110,18 @@ TEST_F(RaceFrameTest, RecordModeSamplesThePlayerAndReplaysTheGhost)
         entry.samples.push_back(packed);
     }
     player->SetPosition({7, 8, 9});
-    level->raceClock = 1.23f;
+    level->race.raceClock = 1.23f;
     Frame(0.02f);
     EXPECT_NEAR(ghost->GetPosition().x, 2.5f, 1e-4f);
     EXPECT_EQ(ghost->GetRotation().z, 1.0f);
-    ASSERT_EQ(level->recordData.size(), 1u);
-    EXPECT_EQ(level->recordData[0].position.y, 8.0f);
+    ASSERT_EQ(level->race.recordData.size(), 1u);
+    EXPECT_EQ(level->race.recordData[0].position.y, 8.0f);
     // The next sample waits for 0.05 s of race clock.
     Frame(0.02f);
     Frame(0.02f);
-    EXPECT_EQ(level->recordData.size(), 1u);
+    EXPECT_EQ(level->race.recordData.size(), 1u);
     Frame(0.02f);
-    EXPECT_EQ(level->recordData.size(), 2u);
+    EXPECT_EQ(level->race.recordData.size(), 2u);
 }
 
 // ---- checkpoints and time limits
@@ -137,23 +137,23 @@ TEST_F(RaceFrameTest, CheckpointsGrantTimeAndReportTheBonus)
     Frame();
     // Nothing was left on the clock: no bonus.
     EXPECT_EQ(Sent("game_interface"), (std::vector<std::string>{"checkpoint(checkpoint!|0)"}));
-    EXPECT_EQ(level->timeLeft, 20.0f);
-    EXPECT_EQ(level->lastCheckpoint, 0);
-    EXPECT_EQ(level->checkpointsPassed, 1);
-    EXPECT_EQ(level->currentCheckpoint, 1u);
+    EXPECT_EQ(level->race.timeLeft, 20.0f);
+    EXPECT_EQ(level->race.lastCheckpoint, 0);
+    EXPECT_EQ(level->race.checkpointsPassed, 1);
+    EXPECT_EQ(level->race.currentCheckpoint, 1u);
 
     // The same gate again does nothing.
     Frame();
     EXPECT_TRUE(Sent("game_interface").empty());
 
     data.levelStarted = true;
-    level->timeLeft = 12.36f;
+    level->race.timeLeft = 12.36f;
     player->SetPosition({200, 0, 0});
     Frame(0.02f);
     EXPECT_EQ(Sent("game_interface"),
               (std::vector<std::string>{"bonus_points(time|Bonus|12.300000)", "checkpoint(checkpoint!|1)"}));
-    EXPECT_EQ(level->timeLeft, 15.0f);
-    EXPECT_EQ(level->checkpointsPassed, 2);
+    EXPECT_EQ(level->race.timeLeft, 15.0f);
+    EXPECT_EQ(level->race.checkpointsPassed, 2);
 }
 
 TEST_F(RaceFrameTest, TheFirstGateAgainOnTheThirdLapIsNotAnnounced)
@@ -161,23 +161,23 @@ TEST_F(RaceFrameTest, TheFirstGateAgainOnTheThirdLapIsNotAnnounced)
     Gate({100, 0, 0}, 20.0f);
     Gate({200, 0, 0}, 15.0f);
     data.currentRound = 3;
-    level->lastCheckpoint = 1;
-    level->checkpointsPassed = 2;
+    level->race.lastCheckpoint = 1;
+    level->race.checkpointsPassed = 2;
     player->SetPosition({100, 0, 0});
     Frame();
     EXPECT_TRUE(Sent("game_interface").empty());
-    EXPECT_EQ(level->checkpointsPassed, 1);
-    EXPECT_EQ(level->lastCheckpoint, 0);
+    EXPECT_EQ(level->race.checkpointsPassed, 1);
+    EXPECT_EQ(level->race.lastCheckpoint, 0);
 }
 
 TEST_F(RaceFrameTest, CheckpointTimeRunsOutOnceAndLosesTheRace)
 {
     Gate({100, 0, 0}, 20.0f);
-    level->lastCheckpoint = 0;
-    level->timeLeft = 0.03f;
+    level->race.lastCheckpoint = 0;
+    level->race.timeLeft = 0.03f;
     // The clock stands until the level has started.
     Frame(0.02f);
-    EXPECT_EQ(level->timeLeft, 0.03f);
+    EXPECT_EQ(level->race.timeLeft, 0.03f);
     data.levelStarted = true;
     Frame(0.02f);
     EXPECT_TRUE(Sent("game_interface").empty());
@@ -185,32 +185,32 @@ TEST_F(RaceFrameTest, CheckpointTimeRunsOutOnceAndLosesTheRace)
     EXPECT_EQ(Sent("game_interface"),
               (std::vector<std::string>{"checkpoint(timeout!|1)", "show_message(lost!)"}));
     EXPECT_EQ(Sent("jeep"), (std::vector<std::string>{"game_over()"}));
-    EXPECT_EQ(level->timeLeft, 0.0f);
-    EXPECT_TRUE(level->raceOver);
-    EXPECT_TRUE(level->raceDecided);
+    EXPECT_EQ(level->race.timeLeft, 0.0f);
+    EXPECT_TRUE(level->race.raceOver);
+    EXPECT_TRUE(level->race.raceDecided);
     for (int i = 0; i < 3; ++i)
         Frame(0.02f);
     EXPECT_TRUE(Sent("game_interface").empty());
     EXPECT_TRUE(Sent("jeep").empty());
 
     // Without checkpoints there is no time limit at all.
-    level->raceOver = level->raceDecided = false;
+    level->race.raceOver = level->race.raceDecided = false;
     level->noCheckpoints = true;
-    level->timeLeft = 0.01f;
+    level->race.timeLeft = 0.01f;
     Frame(0.02f);
-    EXPECT_EQ(level->timeLeft, 0.01f);
+    EXPECT_EQ(level->race.timeLeft, 0.01f);
 }
 
 TEST_F(RaceFrameTest, LevelFailedIsPostedOnceWhenTheLevelTimeRunsOut)
 {
-    level->levelFailedCountdown = CPLevel::kLevelTimeLimit;
+    level->race.levelFailedCountdown = CPLevel::kLevelTimeLimit;
     for (int i = 0; i < 6; ++i)
         Frame(100.0f);
     EXPECT_TRUE(Sent("main").empty());
     for (int i = 0; i < 4; ++i)
         Frame(100.0f);
     EXPECT_EQ(Sent("main"), (std::vector<std::string>{"level_failed()"}));
-    EXPECT_TRUE(level->levelFailedSent);
+    EXPECT_TRUE(level->race.levelFailedSent);
 }
 
 TEST_F(RaceFrameTest, RaceTimesRunOnlyWhileTheRaceRuns)
@@ -219,14 +219,14 @@ TEST_F(RaceFrameTest, RaceTimesRunOnlyWhileTheRaceRuns)
     Frame(0.5f);
     EXPECT_EQ(data.roundTimes[0], 0.0f);
     EXPECT_EQ(data.levelTimer, 0.0f);
-    level->raceRunning = true;
+    level->race.raceRunning = true;
     Frame(0.5f);
     Frame(0.25f);
     EXPECT_EQ(data.roundTimes[0], 0.75f);
     EXPECT_EQ(data.levelTimer, 0.75f);
     EXPECT_EQ(data.GetLapRecord("0").countdowns[2], -0.75f);
-    EXPECT_EQ(level->elapsedTime, 1.25f);
-    EXPECT_EQ(level->raceClock, 1.25f);
+    EXPECT_EQ(level->race.elapsedTime, 1.25f);
+    EXPECT_EQ(level->race.raceClock, 1.25f);
 }
 
 // ---- cars
@@ -241,7 +241,7 @@ TEST_F(RaceFrameTest, ThePlayerStepsAtSixtyStepsASecond)
     }
     for (float dt : player->steps)
         EXPECT_EQ(dt, step);
-    EXPECT_NEAR(level->fixedStepRemainder, 0.12f - 7 * step, 1e-6f);
+    EXPECT_NEAR(level->race.fixedStepRemainder, 0.12f - 7 * step, 1e-6f);
 
     // The demo drives no player steps.
     level->demoMode = true;
@@ -308,16 +308,16 @@ TEST_F(RaceFrameTest, CameraFollowsTheTargetInEachViewAndPreset)
     player->SetPosition(at);
     // Facing 0.5 rad from +x towards +y: heading 0.5.
     player->SetRotation(QuaternionFromAxisAngle({0, 0, 1}, kPi / 2 + 0.5f));
-    level->cameraDistance = 7.0f;
-    level->cameraHeight = 2.0f;
-    level->currentAngle = 0.25f;
-    level->distanceDivisor = 4.0f;
+    level->view.cameraDistance = 7.0f;
+    level->view.cameraHeight = 2.0f;
+    level->view.currentAngle = 0.25f;
+    level->view.distanceDivisor = 4.0f;
 
     Frame();
     CPCamera& camera = Camera();
-    EXPECT_NEAR(level->forwardDirection.x, std::cos(0.5f), 1e-6f);
-    EXPECT_NEAR(level->forwardDirection.y, std::sin(0.5f), 1e-6f);
-    EXPECT_NEAR(level->referenceHeading, 0.5f, 1e-5f);
+    EXPECT_NEAR(level->view.forwardDirection.x, std::cos(0.5f), 1e-6f);
+    EXPECT_NEAR(level->view.forwardDirection.y, std::sin(0.5f), 1e-6f);
+    EXPECT_NEAR(level->view.referenceHeading, 0.5f, 1e-5f);
     EXPECT_NEAR(camera.referenceYaw, 0.5f, 1e-5f);
     EXPECT_EQ(camera.pitch, 0.25f);
     EXPECT_NEAR(camera.targetTilt, 0.0f, 1e-6f);
@@ -327,21 +327,21 @@ TEST_F(RaceFrameTest, CameraFollowsTheTargetInEachViewAndPreset)
     EXPECT_EQ(camera.distanceDivisor, 4.0f);
 
     // View 2 looks back: the reference yaw turns half round, into [0, 2 pi].
-    level->cameraView = 2;
+    level->view.cameraView = 2;
     Frame();
     EXPECT_NEAR(camera.referenceYaw, 0.5f + kPi, 1e-5f);
 
     // View 1 circles the car lower down, pulled back by speed.
-    level->cameraView = 1;
+    level->view.cameraView = 1;
     Frame();
     EXPECT_NEAR(camera.followPoint.z, 1.0f + 2.0f * 0.6666667f, 1e-5f);
     EXPECT_EQ(camera.targetDistance, 7.0f);
 
     // Preset 2 places the eye behind and above the car.
-    level->cameraView = 0;
-    level->cameraPreset = 2;
-    level->presetDistance[2] = -6.0f;
-    level->presetHeight[2] = 3.0f;
+    level->view.cameraView = 0;
+    level->view.cameraPreset = 2;
+    level->view.presetDistance[2] = -6.0f;
+    level->view.presetHeight[2] = 3.0f;
     Frame();
     EXPECT_NEAR(camera.placedEye.x, 10.0f - 6.0f * std::cos(0.5f), 1e-5f);
     EXPECT_NEAR(camera.placedEye.z, 4.0f, 1e-5f);
@@ -352,66 +352,66 @@ TEST_F(RaceFrameTest, CameraFollowsTheTargetInEachViewAndPreset)
 
 TEST_F(RaceFrameTest, CameraPresetsTakeTheirValues)
 {
-    level->presetDistance = {5.0f, 7.0f, 9.0f};
-    level->presetHeight = {1.0f, 2.0f, 3.0f};
-    level->presetAngleDivisor = {10.0f, 20.0f};
-    level->presetDistanceDivisor = {30.0f, 40.0f};
-    level->camera1Angle = 0.5f;
-    level->camera2Angle = 0.7f;
+    level->view.presetDistance = {5.0f, 7.0f, 9.0f};
+    level->view.presetHeight = {1.0f, 2.0f, 3.0f};
+    level->view.presetAngleDivisor = {10.0f, 20.0f};
+    level->view.presetDistanceDivisor = {30.0f, 40.0f};
+    level->view.camera1Angle = 0.5f;
+    level->view.camera2Angle = 0.7f;
     level->cameraTarget = nullptr;
     player->SetRotation(QuaternionFromAxisAngle({0, 0, 1}, kPi / 2 + 0.5f));
 
     level->SetCameraPreset(1);
     EXPECT_EQ(level->cameraTarget, player);
-    EXPECT_EQ(level->cameraDistance, 5.0f);
-    EXPECT_EQ(level->cameraHeight, 1.0f);
-    EXPECT_EQ(level->angleDivisor, 10.0f);
-    EXPECT_EQ(level->distanceDivisor, 30.0f);
-    EXPECT_EQ(level->currentAngle, 0.7f);
+    EXPECT_EQ(level->view.cameraDistance, 5.0f);
+    EXPECT_EQ(level->view.cameraHeight, 1.0f);
+    EXPECT_EQ(level->view.angleDivisor, 10.0f);
+    EXPECT_EQ(level->view.distanceDivisor, 30.0f);
+    EXPECT_EQ(level->view.currentAngle, 0.7f);
     EXPECT_FALSE(Camera().behindView);
     EXPECT_NEAR(Camera().yaw, 0.5f, 1e-5f);
 
     Camera().yaw = 1.0f;
     level->SetCameraPreset(2);
-    EXPECT_EQ(level->cameraDistance, 7.0f);
-    EXPECT_EQ(level->currentAngle, 0.5f);
+    EXPECT_EQ(level->view.cameraDistance, 7.0f);
+    EXPECT_EQ(level->view.currentAngle, 0.5f);
     EXPECT_TRUE(Camera().behindView);
     EXPECT_EQ(Camera().yaw, 1.0f);
 
     level->SetCameraPreset(7);
-    EXPECT_EQ(level->cameraPreset, 7);
-    EXPECT_EQ(level->cameraDistance, 7.0f);
+    EXPECT_EQ(level->view.cameraPreset, 7);
+    EXPECT_EQ(level->view.cameraDistance, 7.0f);
     EXPECT_TRUE(Camera().behindView);
 }
 
 TEST_F(RaceFrameTest, TheDemoTakesANewPresetOrViewEveryOneAndAHalfSeconds)
 {
     level->demoMode = true;
-    level->presetDistance = {5.0f, 7.0f, 9.0f};
+    level->view.presetDistance = {5.0f, 7.0f, 9.0f};
     bool sawPreset = false;
     bool sawView = false;
     for (unsigned seed = 1; seed <= 20; ++seed) {
         platform::SeedRand(seed);
-        level->cameraPreset = 5;
-        level->cameraView = 3;
-        level->viewTimer = 9.0f;
-        level->demoTimer = 1.4f;
+        level->view.cameraPreset = 5;
+        level->view.cameraView = 3;
+        level->view.viewTimer = 9.0f;
+        level->view.demoTimer = 1.4f;
         Frame(0.05f);
-        EXPECT_EQ(level->cameraPreset, 5);
-        EXPECT_EQ(level->cameraView, 3);
+        EXPECT_EQ(level->view.cameraPreset, 5);
+        EXPECT_EQ(level->view.cameraView, 3);
         Frame(0.1f);
-        EXPECT_EQ(level->demoTimer, 0.0f);
-        if (level->cameraPreset != 5) {
+        EXPECT_EQ(level->view.demoTimer, 0.0f);
+        if (level->view.cameraPreset != 5) {
             sawPreset = true;
-            ASSERT_TRUE(level->cameraPreset == 0 || level->cameraPreset == 1);
-            EXPECT_EQ(level->cameraDistance, level->cameraPreset == 1 ? 5.0f : 7.0f);
-            EXPECT_EQ(level->cameraView, 3);
+            ASSERT_TRUE(level->view.cameraPreset == 0 || level->view.cameraPreset == 1);
+            EXPECT_EQ(level->view.cameraDistance, level->view.cameraPreset == 1 ? 5.0f : 7.0f);
+            EXPECT_EQ(level->view.cameraView, 3);
         } else {
             sawView = true;
-            EXPECT_TRUE(level->cameraView >= 0 && level->cameraView <= 2);
+            EXPECT_TRUE(level->view.cameraView >= 0 && level->view.cameraView <= 2);
             // Restarted, then grown by this frame's real time.
-            EXPECT_NEAR(level->viewTimer, 0.1f, 1e-4f);
-            EXPECT_EQ(std::fabs(level->orbitDirection), 1.0f);
+            EXPECT_NEAR(level->view.viewTimer, 0.1f, 1e-4f);
+            EXPECT_EQ(std::fabs(level->view.orbitDirection), 1.0f);
         }
     }
     EXPECT_TRUE(sawPreset);
@@ -434,9 +434,9 @@ TEST_F(RaceFrameTest, MovingBackwardsAgainstTheTrack)
         {-kPi, false, 0.0f, true},    {7.0f, false, 7.0f - 6.2831855f, false},
     };
     for (const Case& c : cases) {
-        level->heading = c.heading;
-        level->reversed = c.reversed;
-        level->referenceHeading = c.reference;
+        level->race.heading = c.heading;
+        level->race.reversed = c.reversed;
+        level->view.referenceHeading = c.reference;
         EXPECT_EQ(level->IsMovingBackwards(), c.backwards) << c.heading << " " << c.reference;
     }
 }

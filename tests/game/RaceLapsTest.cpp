@@ -13,7 +13,7 @@ class RaceLapsTest : public RaceTest {
         SetStartLine();
         level->InitRaceTrack();
         Place(*player, 0);
-        level->playerNearestPoint = 0;
+        level->race.playerNearestPoint = 0;
         ClearSent();
     }
 };
@@ -29,7 +29,7 @@ TEST_F(RaceLapsTest, TrackPointsRunInTheDrivingDirectionRoundTheWholeRing)
         EXPECT_EQ(level->trackPoints[static_cast<std::size_t>(i + 1)],
                   level->trackPoints[static_cast<std::size_t>(i)]->previous);
 
-    level->reversed = true;
+    level->race.reversed = true;
     level->InitRaceTrack();
     ASSERT_EQ(TrackSize(), n);
     EXPECT_EQ(level->trackPoints[1], path.GetFirstLine()->next);
@@ -44,17 +44,17 @@ TEST_F(RaceLapsTest, NearestPointsOfPlayerStartAndOpponents)
     Place(*a, 12);
     Place(*both, 20);
     far->SetPosition({5000.0f, 5000.0f, 0.0f});
-    level->opponentNearestPoint[1] = 99;
+    level->race.opponentNearestPoint[1] = 99;
     level->InitRaceTrack();
-    EXPECT_EQ(level->playerNearestPoint, 7);
-    EXPECT_EQ(level->startPoint, 0);
-    EXPECT_EQ(level->playerProgress, 0);
-    EXPECT_EQ(level->opponentNearestPoint[0], 12);
+    EXPECT_EQ(level->race.playerNearestPoint, 7);
+    EXPECT_EQ(level->race.startPoint, 0);
+    EXPECT_EQ(level->race.playerProgress, 0);
+    EXPECT_EQ(level->race.opponentNearestPoint[0], 12);
     // Cars that count for both sides are not placed on the track.
-    EXPECT_EQ(level->opponentNearestPoint[1], 99);
+    EXPECT_EQ(level->race.opponentNearestPoint[1], 99);
     // Nothing within about 316 units is no point at all.
-    EXPECT_EQ(level->opponentNearestPoint[2], -1);
-    EXPECT_EQ(level->finishLineDirection.z, 0.0f);
+    EXPECT_EQ(level->race.opponentNearestPoint[2], -1);
+    EXPECT_EQ(level->race.finishLineDirection.z, 0.0f);
 }
 
 TEST_F(RaceLapsTest, AJumpOfMoreThanFourteenPointsWrapsRoundTheStart)
@@ -71,14 +71,14 @@ TEST_F(RaceLapsTest, AJumpOfMoreThanFourteenPointsWrapsRoundTheStart)
     };
     for (const Case& c : cases) {
         data.currentRound = 2;
-        level->playerNearestPoint = c.from;
-        level->playerProgress = 30;
+        level->race.playerNearestPoint = c.from;
+        level->race.playerProgress = 30;
         data.trackProgress = 100;
         Place(*player, c.to);
         level->UpdateLaps();
-        EXPECT_EQ(level->playerProgress, 30 + c.step) << c.from << " -> " << c.to;
+        EXPECT_EQ(level->race.playerProgress, 30 + c.step) << c.from << " -> " << c.to;
         EXPECT_EQ(data.trackProgress, 100 + c.step) << c.from << " -> " << c.to;
-        EXPECT_EQ(level->playerNearestPoint, c.to);
+        EXPECT_EQ(level->race.playerNearestPoint, c.to);
         EXPECT_EQ(data.currentRound, 2);
     }
 }
@@ -88,12 +88,12 @@ TEST_F(RaceLapsTest, ScriptedDriveCountsLapsAndFinishesFirst)
     data.roundCount = 3;
     const std::int32_t n = TrackSize();
     std::int32_t at = 0;
-    level->raceRunning = true;
+    level->race.raceRunning = true;
 
     DriveAll({player}, at, n);
     EXPECT_EQ(data.currentRound, 2);
     EXPECT_EQ(Sent("game_interface"), (std::vector<std::string>{"show_message(krug_proiden!)"}));
-    EXPECT_EQ(level->playerProgress, 0);
+    EXPECT_EQ(level->race.playerProgress, 0);
     EXPECT_EQ(data.trackProgress, n - 1);
     // The lap ends in its n-th frame, whose time already counts for the
     // next lap.
@@ -106,14 +106,14 @@ TEST_F(RaceLapsTest, ScriptedDriveCountsLapsAndFinishesFirst)
     EXPECT_EQ(data.trackProgress, 2 * (n - 1));
 
     DriveAll({player}, at, n);
-    EXPECT_EQ(level->places[0], CPLevel::kPlayerPlace);
+    EXPECT_EQ(level->race.places[0], CPLevel::kPlayerPlace);
     EXPECT_TRUE(Sent("game_interface").empty());
     // The place is told in the frame after the finish.
     Frame();
     EXPECT_EQ(Sent("game_interface"), (std::vector<std::string>{"place(1st)", "show_message(finish!)"}));
     EXPECT_EQ(Sent("jeep"), (std::vector<std::string>{"game_over()"}));
-    EXPECT_TRUE(level->raceOver);
-    EXPECT_TRUE(level->raceDecided);
+    EXPECT_TRUE(level->race.raceOver);
+    EXPECT_TRUE(level->race.raceDecided);
     // Later frames count on but tell nothing more.
     DriveAll({player}, at, n + 1);
     EXPECT_TRUE(Sent("game_interface").empty());
@@ -131,7 +131,7 @@ TEST_F(RaceLapsTest, ALapNeedsThePlayerOnTheFinishLine)
     const Vector3 along = Normalize(start - TrackPoint(1));
     player->SetPosition(start + along * 3.0f);
     Frame();
-    EXPECT_EQ(level->playerNearestPoint, 0);
+    EXPECT_EQ(level->race.playerNearestPoint, 0);
     EXPECT_EQ(data.currentRound, 1);
     player->SetPosition(start + along * 1.5f);
     Frame();
@@ -156,13 +156,13 @@ TEST_F(RaceLapsTest, WithoutTrackPointsNoLapIsEverCompleted)
     level->SetSplines(CPObjectPtr(), CPObjectPtr(), CPObjectPtr());
     level->InitRaceTrack();
     ASSERT_TRUE(level->trackPoints.empty());
-    EXPECT_EQ(level->startPoint, -1);
-    player->SetPosition(level->startPosition);
+    EXPECT_EQ(level->race.startPoint, -1);
+    player->SetPosition(level->race.startPosition);
     for (int i = 0; i < 5; ++i)
         Frame();
     EXPECT_EQ(data.currentRound, 1);
-    EXPECT_EQ(level->playerNearestPoint, -1);
-    EXPECT_EQ(level->places[0], -1);
+    EXPECT_EQ(level->race.playerNearestPoint, -1);
+    EXPECT_EQ(level->race.places[0], -1);
 }
 
 TEST_F(RaceLapsTest, SameFrameFinishGoesToThePlayerThenOpponentsByIndex)
@@ -171,7 +171,7 @@ TEST_F(RaceLapsTest, SameFrameFinishGoesToThePlayerThenOpponentsByIndex)
     CountingCar* second = AddOpponent();
     CountingCar* third = AddOpponent();
     level->InitRaceTrack();
-    level->requiredPlace = 1;
+    level->race.requiredPlace = 1;
     data.roundCount = 1;
     const std::int32_t n = TrackSize();
     std::int32_t at = 0;
@@ -185,11 +185,11 @@ TEST_F(RaceLapsTest, SameFrameFinishGoesToThePlayerThenOpponentsByIndex)
         Place(*third, at - 1);
         Frame();
     }
-    EXPECT_EQ(level->places, (std::array<std::int32_t, 3>{CPLevel::kPlayerPlace, 0, 1}));
+    EXPECT_EQ(level->race.places, (std::array<std::int32_t, 3>{CPLevel::kPlayerPlace, 0, 1}));
     EXPECT_EQ(data.GetLapRecord("0").lapNumber, 2);
     Place(*third, at);
     Frame();
-    EXPECT_EQ(level->places, (std::array<std::int32_t, 3>{CPLevel::kPlayerPlace, 0, 1}));
+    EXPECT_EQ(level->race.places, (std::array<std::int32_t, 3>{CPLevel::kPlayerPlace, 0, 1}));
     EXPECT_EQ(data.GetLapRecord("2").lapNumber, 2);
     EXPECT_EQ(Sent("game_interface"), (std::vector<std::string>{"place(1st)", "show_message(finish!)"}));
 }
@@ -204,10 +204,10 @@ TEST_F(RaceLapsTest, OpponentsOnlyTheFirstFiveAndNotTheOwnCar)
         Place(*car, 3);
     Frame();
     EXPECT_EQ(data.GetLapRecord("0").trackProgress, -1 + 3);
-    EXPECT_EQ(level->opponentProgress[0], 3);
-    EXPECT_EQ(level->opponentProgress[1], 0);
-    EXPECT_EQ(level->opponentProgress[4], 3);
-    EXPECT_EQ(level->opponentProgress[5], 0);
+    EXPECT_EQ(level->race.opponentProgress[0], 3);
+    EXPECT_EQ(level->race.opponentProgress[1], 0);
+    EXPECT_EQ(level->race.opponentProgress[4], 3);
+    EXPECT_EQ(level->race.opponentProgress[5], 0);
     EXPECT_EQ(data.lapRecords.count("1"), 0u);
     EXPECT_EQ(data.lapRecords.count("5"), 0u);
 }

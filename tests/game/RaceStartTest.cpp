@@ -55,8 +55,8 @@ TEST_F(RaceStartTest, StartListsTheDriversPhysicsAndRaceInThatOrder)
 
     // The kernel's frame runs the race.
     kernel.StepTasks(0.25f);
-    EXPECT_EQ(level->raceClock, 0.25f);
-    EXPECT_EQ(level->elapsedTime, 0.25f);
+    EXPECT_EQ(level->race.raceClock, 0.25f);
+    EXPECT_EQ(level->race.elapsedTime, 0.25f);
 
     // Starting again replaces the updater instead of listing a second one.
     level->Start();
@@ -71,24 +71,24 @@ TEST_F(RaceStartTest, StartReadiesTheRaceStateCamerasAndInterface)
     data.roundTimes = {5.0f, 6.0f};
     data.SetRoundTime(90.0f);
     data.GetLapRecord("0").countdowns[7] = 3.0f;
-    level->places = {1, 2, 3};
-    level->requiredPlace = 2;
-    level->raceDecided = true;
+    level->race.places = {1, 2, 3};
+    level->race.requiredPlace = 2;
+    level->race.raceDecided = true;
     level->stopped = true;
-    level->fixedStepRemainder = 0.01f;
-    level->elapsedTime = level->startClock = 9.0f;
+    level->race.fixedStepRemainder = 0.01f;
+    level->race.elapsedTime = level->race.startClock = 9.0f;
     SetFrameTime(0.3f);
 
     level->Start();
-    EXPECT_EQ(level->places, (std::array<std::int32_t, 3>{-1, -1, -1}));
-    EXPECT_EQ(level->requiredPlace, 0);
-    EXPECT_FALSE(level->raceDecided);
+    EXPECT_EQ(level->race.places, (std::array<std::int32_t, 3>{-1, -1, -1}));
+    EXPECT_EQ(level->race.requiredPlace, 0);
+    EXPECT_FALSE(level->race.raceDecided);
     EXPECT_FALSE(level->stopped);
-    EXPECT_EQ(level->fixedStepRemainder, 0.0f);
-    EXPECT_EQ(level->elapsedTime, 0.0f);
-    EXPECT_EQ(level->startClock, 0.0f);
-    EXPECT_EQ(level->levelFailedCountdown, 600.0f);
-    EXPECT_EQ(level->currentCheckpoint, 0u);
+    EXPECT_EQ(level->race.fixedStepRemainder, 0.0f);
+    EXPECT_EQ(level->race.elapsedTime, 0.0f);
+    EXPECT_EQ(level->race.startClock, 0.0f);
+    EXPECT_EQ(level->race.levelFailedCountdown, 600.0f);
+    EXPECT_EQ(level->race.currentCheckpoint, 0u);
     EXPECT_EQ(GetFrameTime(), 0.0f);
     EXPECT_TRUE(player->IsActive());
     EXPECT_FALSE(level->trackPoints.empty());
@@ -138,14 +138,14 @@ TEST_F(RaceStartTest, ShutdownLeavesNoTaskDriverCarOrSoundBehind)
     level->firstObjects.push_back(CPObjectPtr(prop));
     prop->Activate(200);
     level->SetRecordGhost(CPObjectPtr(new CPGameObject("ghost")));
-    level->AllocateGrid();
+    level->queries.AllocateGrid();
     level->Start();
     level->allOpponents = true;
     kernel.StepTasks(0.02f);
     ASSERT_TRUE(ai.GetOpponent(0)->car);
     ASSERT_TRUE(scene->IsActive());
     data.levelStarted = true;
-    level->raceRunning = true;
+    level->race.raceRunning = true;
     fast->Play(0, 0);
     ASSERT_TRUE(fast->IsPlaying());
 
@@ -156,7 +156,7 @@ TEST_F(RaceStartTest, ShutdownLeavesNoTaskDriverCarOrSoundBehind)
         EXPECT_FALSE(task);
     EXPECT_TRUE(level->stopped);
     EXPECT_FALSE(level->allOpponents);
-    EXPECT_FALSE(level->raceRunning);
+    EXPECT_FALSE(level->race.raceRunning);
     EXPECT_TRUE(ai.GetOpponents().empty());
     EXPECT_TRUE(ai.GetTraffic().empty());
     EXPECT_TRUE(level->GetOpponents().empty());
@@ -168,7 +168,7 @@ TEST_F(RaceStartTest, ShutdownLeavesNoTaskDriverCarOrSoundBehind)
     EXPECT_FALSE(prop->IsActive());
     EXPECT_TRUE(level->firstObjects.empty());
     EXPECT_TRUE(level->trackPoints.empty());
-    EXPECT_EQ(level->GetCellIndex(0.0f, 0.0f), -1);
+    EXPECT_EQ(level->queries.GetCellIndex(0.0f, 0.0f), -1);
     EXPECT_FALSE(data.levelStarted);
     EXPECT_FALSE(fast->IsPlaying());
 
@@ -195,19 +195,19 @@ TEST_F(RaceStartTest, AWholeRaceDrivenThroughTheKernel)
     level->InitRaceTrack();
     SetStartLine();
     data.roundCount = 1;
-    level->requiredPlace = 0;
+    level->race.requiredPlace = 0;
     Place(*player, 0);
     Place(*opponent, -2);
     level->Start();
     ClearSent();
-    level->raceRunning = true;
+    level->race.raceRunning = true;
     const std::int32_t n = TrackSize();
     for (std::int32_t at = 1; at <= n + 1; ++at) {
         Place(*player, at);
         Place(*opponent, at - 2);
         kernel.StepTasks(0.02f);
     }
-    EXPECT_EQ(level->places, (std::array<std::int32_t, 3>{CPLevel::kPlayerPlace, -1, -1}));
+    EXPECT_EQ(level->race.places, (std::array<std::int32_t, 3>{CPLevel::kPlayerPlace, -1, -1}));
     EXPECT_EQ(Sent("game_interface"), (std::vector<std::string>{"place(1st)", "show_message(finish!)"}));
     EXPECT_EQ(Sent("jeep"), (std::vector<std::string>{"game_over()"}));
     // Sixty steps a second, give or take the rest carried at the end.

@@ -140,8 +140,8 @@ class RaceTest : public ::testing::Test {
     {
         const Vector3 start = TrackPoint(0);
         const Vector3 along = TrackPoint(1) - start;
-        level->startPosition = start;
-        level->finishLineDirection = {-along.y, along.x, 0.0f};
+        level->race.startPosition = start;
+        level->race.finishLineDirection = {-along.y, along.x, 0.0f};
     }
 
     void Frame(float dt = 0.02f)

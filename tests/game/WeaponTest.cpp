@@ -56,8 +56,8 @@ class WeaponTest : public CombatTest {
         record.groupB3 = rate;
         gameData.weapons.Add(name, record);
         gameData.committedCarSettings.weapon1 = name;
-        car->weaponSlot = 0;
-        car->ammunition[0] = ammunition;
+        car->weapons.weaponSlot = 0;
+        car->weapons.ammunition[0] = ammunition;
         const float dt = GetFrameTime();
         SetFrameTime(0.0f);
         car->SelectWeapon();
@@ -68,7 +68,7 @@ class WeaponTest : public CombatTest {
     {
         int visible = -1;
         for (int i = 0; i < 4; ++i) {
-            if (car->flares[i].As<CPGameObject>()->IsVisible()) {
+            if (car->weapons.flares[i].As<CPGameObject>()->IsVisible()) {
                 EXPECT_EQ(visible, -1) << "two flares shown";
                 visible = i;
             }
@@ -94,7 +94,7 @@ TEST_F(WeaponTest, FiresAtItsRateWhileAmmunitionLasts)
     // Cost 1 / 4 = 0.25 a shot, a shot every 0.25 s; frames of 0.125 s.
     SetFrameTime(0.125f);
     Fit("mgun", 1, 5.0f, 4, 4.0f, 0.75f);
-    ASSERT_EQ(car->weaponKind, static_cast<int>(CPWeaponKind::kGun));
+    ASSERT_EQ(car->weapons.weaponKind, static_cast<int>(CPWeaponKind::kGun));
     const struct Frame {
         bool trigger;
         std::size_t shots;
@@ -114,18 +114,18 @@ TEST_F(WeaponTest, FiresAtItsRateWhileAmmunitionLasts)
     int frameNumber = 0;
     for (const Frame& f : frames) {
         SCOPED_TRACE(++frameNumber);
-        car->SetFirePressed(f.trigger);
+        car->weapons.SetFirePressed(f.trigger);
         car->UpdateWeapon({0.0f, -50.0f, 1.0f}, nullptr);
         EXPECT_EQ(shots.GetActiveCount(), f.shots);
-        EXPECT_FLOAT_EQ(car->ammunition[0], f.ammunition);
-        EXPECT_EQ(car->weaponDisabled, f.disabled);
+        EXPECT_FLOAT_EQ(car->weapons.ammunition[0], f.ammunition);
+        EXPECT_EQ(car->weapons.weaponDisabled, f.disabled);
         EXPECT_EQ(VisibleFlare(), f.flare);
     }
     EXPECT_EQ(Effect("gilze").spawns.size(), 3u);
     EXPECT_EQ(GameInterfaceUpdates(), 3);
     // A disabled weapon's trigger does not hold.
-    car->SetFirePressed(true);
-    EXPECT_FALSE(car->firePressed);
+    car->weapons.SetFirePressed(true);
+    EXPECT_FALSE(car->weapons.firePressed);
     // Every bullet carries the damage and leaves from the shown flare,
     // along the weapon (straight ahead).
     for (const CPShot* shot : shots.GetActiveShots()) {
@@ -138,10 +138,10 @@ TEST_F(WeaponTest, FiresAtItsRateWhileAmmunitionLasts)
 TEST_F(WeaponTest, SlotShortOfOneShotTriesOnceAndIsDisabled)
 {
     Fit("mgun", 1, 5.0f, 4, 4.0f, 0.2f);
-    car->SetFirePressed(true);
+    car->weapons.SetFirePressed(true);
     car->UpdateWeapon({0.0f, -50.0f, 1.0f}, nullptr);
     EXPECT_EQ(shots.GetActiveCount(), 0u);
-    EXPECT_TRUE(car->weaponDisabled);
+    EXPECT_TRUE(car->weapons.weaponDisabled);
     EXPECT_EQ(GameInterfaceUpdates(), 1);
 }
 
@@ -149,21 +149,21 @@ TEST_F(WeaponTest, RecordWithoutShotsPerUnitNeverFires)
 {
     // The cost would divide by zero shots per unit.
     Fit("mgun", 1, 5.0f, 0, 4.0f, 1.0f);
-    car->SetFirePressed(true);
+    car->weapons.SetFirePressed(true);
     car->UpdateWeapon({0.0f, -50.0f, 1.0f}, nullptr);
     EXPECT_EQ(shots.GetActiveCount(), 0u);
-    EXPECT_TRUE(car->weaponDisabled);
-    EXPECT_FLOAT_EQ(car->ammunition[0], 1.0f);
+    EXPECT_TRUE(car->weapons.weaponDisabled);
+    EXPECT_FLOAT_EQ(car->weapons.ammunition[0], 1.0f);
 }
 
 TEST_F(WeaponTest, ShotgunSpendsOneUnitOnSixPelletsAndSixCases)
 {
     Fit("shotgun", 6, 2.0f, 6, 1.0f, 3.0f);
-    car->SetFirePressed(true);
+    car->weapons.SetFirePressed(true);
     car->UpdateWeapon({0.0f, -50.0f, 1.0f}, nullptr);
     EXPECT_EQ(shots.GetActiveCount(), 6u);
     EXPECT_EQ(Effect("gilze").spawns.size(), 6u);
-    EXPECT_FLOAT_EQ(car->ammunition[0], 2.0f);
+    EXPECT_FLOAT_EQ(car->weapons.ammunition[0], 2.0f);
     // Each pellet is turned off the aim by at most 0.4 rad.
     for (const CPShot* shot : shots.GetActiveShots()) {
         const float angle = std::acos(-Normalize(shot->GetDirection()).y);
@@ -176,7 +176,7 @@ TEST_F(WeaponTest, WeaponTurnsToTheAim)
     Fit("mgun", 1, 5.0f, 4, 4.0f, 1.0f);
     // Aim to the car's right (+x): a quarter turn from -y.
     car->UpdateWeapon({10.0f, 0.0f, 1.0f}, nullptr);
-    const auto* weapon = car->weaponObject.As<CPGameObject>();
+    const auto* weapon = car->weapons.weaponObject.As<CPGameObject>();
     EXPECT_TRUE(Near(TransformNormal({0.0f, -1.0f, 0.0f}, weapon->GetWorldMatrix()), {1.0f, 0.0f, 0.0f}));
     car->UpdateWeapon({-10.0f, 0.0f, 1.0f}, nullptr);
     EXPECT_TRUE(Near(TransformNormal({0.0f, -1.0f, 0.0f}, weapon->GetWorldMatrix()), {-1.0f, 0.0f, 0.0f}));
@@ -194,7 +194,7 @@ TEST_F(WeaponTest, RocketLauncherRaisesTheBallisticArc)
         {29.0f, 1.5707964f - 0.5f * std::asin(9.8f * 29.0f / 289.0f)},
         {100.0f, 0.7853982f}, // past 289 / 9.8: held at 45 degrees
     };
-    const auto* weapon = car->weaponObject.As<CPGameObject>();
+    const auto* weapon = car->weapons.weaponObject.As<CPGameObject>();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.distance);
         car->UpdateWeapon({0.0f, -c.distance, 1.0f}, nullptr);
@@ -207,8 +207,8 @@ TEST_F(WeaponTest, RocketLauncherRaisesTheBallisticArc)
 TEST_F(WeaponTest, WeaponOutsideTheTableTurnsButNeverFires)
 {
     Fit("laser", 1, 5.0f, 4, 4.0f, 1.0f);
-    EXPECT_EQ(car->weaponKind, static_cast<int>(CPWeaponKind::kNone));
-    car->SetFirePressed(true);
+    EXPECT_EQ(car->weapons.weaponKind, static_cast<int>(CPWeaponKind::kNone));
+    car->weapons.SetFirePressed(true);
     for (int frame = 0; frame < 5; ++frame)
         car->UpdateWeapon({0.0f, -50.0f, 1.0f}, nullptr);
     EXPECT_EQ(shots.GetActiveCount(), 0u);
@@ -217,45 +217,45 @@ TEST_F(WeaponTest, WeaponOutsideTheTableTurnsButNeverFires)
 TEST_F(WeaponTest, SelectionShowsOnlyTheChosenWeapon)
 {
     Fit("mgun", 1, 5.0f, 4, 4.0f, 1.0f);
-    auto* mgun = car->weaponObject.As<CPGameObject>();
+    auto* mgun = car->weapons.weaponObject.As<CPGameObject>();
     ASSERT_NE(mgun, nullptr);
     EXPECT_TRUE(mgun->IsVisible());
     EXPECT_EQ(VisibleFlare(), -1);
-    EXPECT_EQ(car->flareIndex, 3);
+    EXPECT_EQ(car->weapons.flareIndex, 3);
 
     // No slot: the weapon goes and nothing fires.
-    car->weaponSlot = -1;
+    car->weapons.weaponSlot = -1;
     car->SelectWeapon();
     EXPECT_FALSE(mgun->IsVisible());
-    car->SetFirePressed(true);
-    EXPECT_FALSE(car->firePressed);
+    car->weapons.SetFirePressed(true);
+    EXPECT_FALSE(car->weapons.firePressed);
 
     // A slot changed past the three without a selection fires nothing.
     Fit("mgun", 1, 5.0f, 4, 4.0f, 1.0f);
-    car->SetFirePressed(true);
-    car->weaponSlot = 3;
+    car->weapons.SetFirePressed(true);
+    car->weapons.weaponSlot = 3;
     car->UpdateWeapon({0.0f, -50.0f, 1.0f}, nullptr);
     EXPECT_EQ(shots.GetActiveCount(), 0u);
 
     // A slot past the three weapon slots holds no weapon.
-    car->weaponSlot = 3;
+    car->weapons.weaponSlot = 3;
     car->SelectWeapon();
-    EXPECT_EQ(car->weaponObject.Get(), nullptr);
+    EXPECT_EQ(car->weapons.weaponObject.Get(), nullptr);
     EXPECT_TRUE(log.Contains("no weapon in slot 3"));
 
     // A slot with negative ammunition is disabled; a fresh one is not.
     Fit("shotgun", 6, 2.0f, 6, 1.0f, -1.0f);
-    EXPECT_TRUE(car->weaponDisabled);
+    EXPECT_TRUE(car->weapons.weaponDisabled);
     Fit("mgun", 1, 5.0f, 4, 4.0f, 1.0f);
-    EXPECT_FALSE(car->weaponDisabled);
+    EXPECT_FALSE(car->weapons.weaponDisabled);
 }
 
 TEST_F(WeaponTest, FlameBurnsWhatItReachedEveryFifthOfASecond)
 {
     Fit("firethrower", 1, 4.0f, 10, 10.0f, 1.0f);
-    ASSERT_EQ(car->weaponKind, static_cast<int>(CPWeaponKind::kFlameThrower));
-    car->SetFirePressed(true);
-    EXPECT_FLOAT_EQ(car->flameTimer, 0.0f);
+    ASSERT_EQ(car->weapons.weaponKind, static_cast<int>(CPWeaponKind::kFlameThrower));
+    car->weapons.SetFirePressed(true);
+    EXPECT_FLOAT_EQ(car->weapons.flameTimer, 0.0f);
     car->UpdateWeapon({0.0f, -50.0f, 1.0f}, nullptr);
     // A flame request, not a shot, holding the car that reports its hits.
     EXPECT_EQ(shots.GetActiveCount(), 0u);
@@ -275,22 +275,22 @@ TEST_F(WeaponTest, FlameBurnsWhatItReachedEveryFifthOfASecond)
     CPShotHit hit{{0.0f, -2.0f, 1.0f}, {0.0f, -7.0f, 1.0f}, car, &life};
     car->OnShotHit(hit);
     EXPECT_FLOAT_EQ(life, 1000.0f);
-    EXPECT_EQ(car->hitSet.count(barrel), 1u);
+    EXPECT_EQ(car->weapons.hitSet.count(barrel), 1u);
 
     // The damage clock: 0 when pressed, -0.1 in the first frame (nothing
     // in the set yet), 0.1 after it; it comes to 0 again in this frame.
-    car->SetFirePressed(false);
+    car->weapons.SetFirePressed(false);
     car->UpdateWeapon({0.0f, -50.0f, 1.0f}, nullptr);
     ASSERT_EQ(barrelDamage.hits.size(), 1u);
     EXPECT_FLOAT_EQ(barrelDamage.hits[0].damage, 4.0f);
-    EXPECT_TRUE(car->hitSet.empty());
+    EXPECT_TRUE(car->weapons.hitSet.empty());
 
     // Reached again, but the clock stands at 0.1: no burn, and the set is
     // emptied all the same.
     car->OnShotHit(hit);
     car->UpdateWeapon({0.0f, -50.0f, 1.0f}, nullptr);
     EXPECT_EQ(barrelDamage.hits.size(), 1u);
-    EXPECT_TRUE(car->hitSet.empty());
+    EXPECT_TRUE(car->weapons.hitSet.empty());
     car->UpdateWeapon({0.0f, -50.0f, 1.0f}, nullptr);
     EXPECT_EQ(barrelDamage.hits.size(), 1u);
     barrel->SetEnemy(nullptr);
@@ -300,7 +300,7 @@ TEST_F(WeaponTest, FlameBurnsWhatItReachedEveryFifthOfASecond)
     CPShotHit own{{0.0f, 3.0f, 0.0f}, {0.0f, -3.0f, 0.0f}, car, &otherLife};
     car->OnShotHit(own);
     EXPECT_FLOAT_EQ(otherLife, 0.3f);
-    EXPECT_TRUE(car->hitSet.empty());
+    EXPECT_TRUE(car->weapons.hitSet.empty());
 }
 
 TEST_F(WeaponTest, FlameParticlesSetWhatTheyReachBurning)
@@ -315,7 +315,7 @@ TEST_F(WeaponTest, FlameParticlesSetWhatTheyReachBurning)
     level->firstObjects.push_back(CPObjectPtr(barrel));
 
     Fit("firethrower", 1, 4.0f, 100, 10.0f, 1.0f);
-    car->SetFirePressed(true);
+    car->weapons.SetFirePressed(true);
     for (int frame = 0; frame < 12; ++frame) {
         shots.Update();
         car->UpdateWeapon({0.0f, -50.0f, 1.0f}, nullptr);

@@ -15,12 +15,12 @@ class CameraBindingsTest : public LevelScriptTest {
   protected:
     CameraBindingsTest()
     {
-        level->presetDistance = {9.0f, 7.0f, 5.0f};
-        level->presetHeight = {3.0f, 2.0f, 1.0f};
-        level->presetAngleDivisor = {4.0f, 6.0f};
-        level->presetDistanceDivisor = {40.0f, 60.0f};
-        level->camera2Angle = 20.0f;
-        level->camera1Angle = 10.0f;
+        level->view.presetDistance = {9.0f, 7.0f, 5.0f};
+        level->view.presetHeight = {3.0f, 2.0f, 1.0f};
+        level->view.presetAngleDivisor = {4.0f, 6.0f};
+        level->view.presetDistanceDivisor = {40.0f, 60.0f};
+        level->view.camera2Angle = 20.0f;
+        level->view.camera1Angle = 10.0f;
         // The player car turned an eighth left: forward (0, -1, 0) becomes
         // (0.71, -0.71, 0), heading -pi/4 (negative below the x axis).
         player->SetRotation(QuaternionFromAxisAngle(Vector3{0, 0, 1}, kPi / 4));
@@ -45,7 +45,7 @@ TEST_F(CameraBindingsTest, ChangingTheCameraStepsThroughTheThreeModes)
     camera->yaw = 2.0f;
     Do("ChangeGameCamera(); ChangeGameCamera(); camera_yaw = GetCameraZAngle()");
     EXPECT_NEAR(GlobalNumber("camera_yaw"), -kPi / 4, 1e-4);
-    level->cameraPreset = 0;
+    level->view.cameraPreset = 0;
     camera->yaw = 2.0f;
     struct Step {
         int mode;
@@ -60,18 +60,18 @@ TEST_F(CameraBindingsTest, ChangingTheCameraStepsThroughTheThreeModes)
     for (const Step& s : steps) {
         Do("m = ChangeGameCamera()");
         EXPECT_EQ(GlobalNumber("m"), s.mode);
-        EXPECT_EQ(level->cameraPreset, s.mode);
-        EXPECT_FLOAT_EQ(level->cameraDistance, s.distance) << s.mode;
-        EXPECT_FLOAT_EQ(level->cameraHeight, s.height) << s.mode;
-        EXPECT_FLOAT_EQ(level->currentAngle, s.angle) << s.mode;
-        EXPECT_FLOAT_EQ(level->angleDivisor, s.angleDivisor) << s.mode;
+        EXPECT_EQ(level->view.cameraPreset, s.mode);
+        EXPECT_FLOAT_EQ(level->view.cameraDistance, s.distance) << s.mode;
+        EXPECT_FLOAT_EQ(level->view.cameraHeight, s.height) << s.mode;
+        EXPECT_FLOAT_EQ(level->view.currentAngle, s.angle) << s.mode;
+        EXPECT_FLOAT_EQ(level->view.angleDivisor, s.angleDivisor) << s.mode;
         EXPECT_EQ(camera->behindView, s.behind) << s.mode;
         EXPECT_NEAR(camera->yaw, s.yaw, 1e-4f) << s.mode;
         EXPECT_EQ(level->cameraTarget, player);
     }
     Do("SetCameraPlayer(true); m = GetCameraPlayer()");
     EXPECT_EQ(GlobalNumber("m"), 1.0);
-    level->cameraPreset = 77; // out of range: starts over
+    level->view.cameraPreset = 77; // out of range: starts over
     EXPECT_EQ(Results("ChangeGameCamera()"), "0.000");
     level.reset();
     EXPECT_EQ(Results("ChangeGameCamera(), GetCameraPlayer(), GetCameraZAngle()"), "-1.000");
@@ -83,17 +83,17 @@ TEST_F(CameraBindingsTest, SwitchingTheViewDrawsItsSideOnlyWhenTheViewChanges)
     const int first = platform::Rand();
     const int second = platform::Rand();
     platform::SeedRand(7);
-    level->referenceHeading = 0.75f;
+    level->view.referenceHeading = 0.75f;
     Do("SetCamera(false)"); // already view 0: nothing, no random draw
-    EXPECT_EQ(level->cameraView, 0);
+    EXPECT_EQ(level->view.cameraView, 0);
     Do("SetCamera(true)");
-    EXPECT_EQ(level->cameraView, 1);
-    EXPECT_FLOAT_EQ(level->orbitDirection, first % 2 == 0 ? -1.0f : 1.0f);
+    EXPECT_EQ(level->view.cameraView, 1);
+    EXPECT_FLOAT_EQ(level->view.orbitDirection, first % 2 == 0 ? -1.0f : 1.0f);
     EXPECT_FLOAT_EQ(camera->pitch, (second & 3) != 0 ? -1.5707964f : -0.2617994f);
-    level->viewTimer = 3.0f;
+    level->view.viewTimer = 3.0f;
     Do("SetCamera(nil)");
-    EXPECT_EQ(level->cameraView, 0);
-    EXPECT_FLOAT_EQ(level->viewTimer, 0.0f);
+    EXPECT_EQ(level->view.cameraView, 0);
+    EXPECT_FLOAT_EQ(level->view.viewTimer, 0.0f);
     EXPECT_FLOAT_EQ(camera->yaw, 0.75f);
 }
 
@@ -137,9 +137,9 @@ TEST_F(CameraBindingsTest, MovingBackwardsAgainstTheTrackDirection)
         {1.0f, 1.0f + kPi, false, true}, {1.0f, 1.0f, true, true},
     };
     for (const Case& c : cases) {
-        level->referenceHeading = c.reference;
-        level->heading = c.heading;
-        level->reversed = c.reversed;
+        level->view.referenceHeading = c.reference;
+        level->race.heading = c.heading;
+        level->race.reversed = c.reversed;
         Do("b = IsPlayerMovingBackwards(); t = type(b)");
         EXPECT_EQ(GlobalString("t"), "boolean");
         lua_getglobal(L, "b");
@@ -165,12 +165,12 @@ TEST_F(CameraBindingsTest, LightRoundTripsItsFifteenValues)
 TEST_F(CameraBindingsTest, LensFlareGetsTheSunTenTimesFarther)
 {
     Do("SetLensFlare(1, -2, 3.5)");
-    EXPECT_FLOAT_EQ(level->sunPoint.x, 10.0f);
-    EXPECT_FLOAT_EQ(level->sunPoint.y, -20.0f);
-    EXPECT_FLOAT_EQ(level->sunPoint.z, 35.0f);
+    EXPECT_FLOAT_EQ(level->view.sunPoint.x, 10.0f);
+    EXPECT_FLOAT_EQ(level->view.sunPoint.y, -20.0f);
+    EXPECT_FLOAT_EQ(level->view.sunPoint.z, 35.0f);
     EXPECT_NE(level->GetLensFlare().Get(), nullptr);
     Do("SetLensFlare(0, 0, 1)"); // the old flare goes with the level's reference
-    EXPECT_FLOAT_EQ(level->sunPoint.z, 10.0f);
+    EXPECT_FLOAT_EQ(level->view.sunPoint.z, 10.0f);
 }
 
 TEST_F(CameraBindingsTest, SplineWalks)
@@ -204,7 +204,7 @@ TEST_F(CameraBindingsTest, SplineAngleStaysInOneTurnAndSurvivesAChangeOfLevel)
 {
     AddPathSpline({{0, 0, 0}, {100, 0, 0}, {100, 100, 0}, {0, 100, 0}});
     player->SetPosition(Vector3{50, 0, 0});
-    level->referenceHeading = 1.25f;
+    level->view.referenceHeading = 1.25f;
     Do("h, a = GetPlayerSplineAngle(true)");
     EXPECT_EQ(GlobalNumber("h"), 1.25);
     EXPECT_GE(GlobalNumber("a"), 0.0);

@@ -54,10 +54,10 @@ TEST_F(CarBindingsTest, ControlsLocksAndHalts)
 
     Do("PlayerNitro(0.75)");
     EXPECT_EQ(Results("GetNitro(), IsNitro()"), "50.000,true");
-    level->raceOver = true;
+    level->race.raceOver = true;
     Do("PlayerNitro(0)");
     EXPECT_EQ(Results("IsNitro()"), "true"); // the race is over: the nitro stays
-    level->raceOver = false;
+    level->race.raceOver = false;
 
     rival->SetLocked(false);
     rival->SetNitro(0.5f);
@@ -80,11 +80,11 @@ TEST_F(CarBindingsTest, CountersAndFlagsOfCars)
     EXPECT_FLOAT_EQ(rival->pushCooldown, 4.0f);
 
     player->damage = 30.0f;
-    rival->inGloom = true;
+    rival->bonuses.inGloom = true;
     EXPECT_EQ(Results("GetPlayerDamage(), IsInGloom(rival), IsInGloom(nil), IsDead(), IsDamageMsg()"),
               "30.000,true,false,false,false");
     player->wrecked = true;
-    player->gameOverSent = true;
+    player->state.gameOverSent = true;
     EXPECT_EQ(Results("IsDead(), IsDamageMsg()"), "true,true");
     EXPECT_EQ(Results("GetPlayerSlide()"), "1.000");
     level.reset();

@@ -168,14 +168,14 @@ TEST_F(RaceScriptTest, TriggersFollowTheWeaponAndMineState)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.flag);
-        player->weaponSlot = c.slot;
-        player->weaponDisabled = c.disabled;
-        player->weaponKind = c.kind;
-        player->flameTimer = 3.0f;
-        player->firePressed = !c.pressed;
+        player->weapons.weaponSlot = c.slot;
+        player->weapons.weaponDisabled = c.disabled;
+        player->weapons.weaponKind = c.kind;
+        player->weapons.flameTimer = 3.0f;
+        player->weapons.firePressed = !c.pressed;
         Do(std::string("SetShot(car, ") + c.flag + ")");
-        EXPECT_EQ(player->firePressed, c.pressed);
-        EXPECT_FLOAT_EQ(player->flameTimer, c.flameReset ? 0.0f : 3.0f);
+        EXPECT_EQ(player->weapons.firePressed, c.pressed);
+        EXPECT_FLOAT_EQ(player->weapons.flameTimer, c.flameReset ? 0.0f : 3.0f);
     }
 
     const struct {
@@ -184,10 +184,10 @@ TEST_F(RaceScriptTest, TriggersFollowTheWeaponAndMineState)
         bool shot;
     } mines[] = {{"true", true, true}, {"true", false, false}, {"false", true, false}, {"nil", true, false}};
     for (const auto& m : mines) {
-        player->mineReady = m.ready;
-        player->mineShot = !m.shot;
+        player->weapons.mineReady = m.ready;
+        player->weapons.mineShot = !m.shot;
         Do(std::string("SetMineShot(car, ") + m.flag + ")");
-        EXPECT_EQ(player->mineShot, m.shot) << m.flag << " " << m.ready;
+        EXPECT_EQ(player->weapons.mineShot, m.shot) << m.flag << " " << m.ready;
     }
     Do("SetShot(nil, true); SetMineShot(nil, true)");
 }
@@ -201,13 +201,13 @@ TEST_F(RaceScriptTest, SetCurrentWeaponTakesTheNamedObjectOfTheCarsTree)
     SetGlobal("car", player);
 
     Do("SetCurrentWeapon(car, 'gauss')");
-    EXPECT_EQ(player->weaponObject.Get(), gauss);
+    EXPECT_EQ(player->weapons.weaponObject.Get(), gauss);
     Do("SetCurrentWeapon(car, 'mgun')");
-    EXPECT_FALSE(player->weaponObject);
+    EXPECT_FALSE(player->weapons.weaponObject);
     Do("SetCurrentWeapon(nil, 'gauss')");
     EXPECT_EQ(Error("SetCurrentWeapon(car)"),
               "test:1: bad argument #2 to 'SetCurrentWeapon' (string expected, got no value)");
-    player->weaponObject = CPObjectPtr();
+    player->weapons.weaponObject = CPObjectPtr();
     level->SetPlayer(CPObjectPtr()); // deletes the car's tree
     player = nullptr;
 }
@@ -279,13 +279,13 @@ TEST_F(WeaponSwitchTest, SlotsStepOverEmptyNamesAndWrapBothWays)
         data.committedCarSettings.weapon1 = c.w1;
         data.committedCarSettings.weapon2 = c.w2;
         data.committedCarSettings.weapon3 = c.w3;
-        player->weaponSlot = c.from;
+        player->weapons.weaponSlot = c.from;
         Do(std::string(c.call) + "(car)");
-        EXPECT_EQ(player->weaponSlot, c.to);
+        EXPECT_EQ(player->weapons.weaponSlot, c.to);
         EXPECT_EQ(Played(), c.sound);
         const std::string names[] = {c.w1, c.w2, c.w3};
         if (c.to >= 0) {
-            EXPECT_EQ(player->weaponName, names[c.to]);
+            EXPECT_EQ(player->weapons.weaponName, names[c.to]);
         }
     }
     Do("SetNextWeapon(nil); SetPrevWeapon('car')");

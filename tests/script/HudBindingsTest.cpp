@@ -186,8 +186,8 @@ TEST_F(HudBindingsTest, ScoreTimeKillsAndOverheat)
     };
     world.gameData.kills = 7;
     for (const Case& c : cases) {
-        level->levelFailedCountdown = c.countdown;
-        player->engineTemperature = c.temperature;
+        level->race.levelFailedCountdown = c.countdown;
+        player->state.engineTemperature = c.temperature;
         Do("UpdateTime(screen)");
         EXPECT_EQ(Text("time"), c.time);
         EXPECT_EQ(Text("kills"), "00007");
@@ -205,8 +205,8 @@ TEST_F(HudBindingsTest, CursorNameAndCameraLenses)
     Do("SetCursor(screen, 'cursor'); c = GetCursor(screen); n = select('#', GetCursor(nil))");
     EXPECT_EQ(GlobalString("c"), "cursor");
     EXPECT_EQ(GlobalNumber("n"), 0.0);
-    level->camera1Fov = 55.0f;
-    level->camera2Fov = 65.0f;
+    level->view.camera1Fov = 55.0f;
+    level->view.camera2Fov = 65.0f;
     Do("a, b = GetFov1(), GetFov2()");
     EXPECT_EQ(GlobalNumber("a"), 55.0);
     EXPECT_EQ(GlobalNumber("b"), 65.0);
@@ -294,7 +294,7 @@ TEST_F(HudBindingsTest, WeaponSlotsShowTheSelectedWeaponAtItsSlotAndTheSuperWeap
         car.weapon2 = c.weapons[1];
         car.weapon3 = c.weapons[2];
         car.superWeaponCount = c.superWeapons;
-        player->weaponSlot = c.slot;
+        player->weapons.weaponSlot = c.slot;
         screen->FindWindow("contact")->SetVisible(true);
         Do("UpdateGameInterface(screen)");
         EXPECT_EQ(SortedNames(Shown(ArmsWindowNames())), SortedNames(c.shown)) << c.shown;
@@ -333,11 +333,11 @@ TEST_F(HudBindingsTest, LifeMinesAndAmmunition)
     world.gameData.committedCarSettings.mine = "spike";
     for (const Case& c : cases) {
         player->combatValues[0] = c.life;
-        player->mineReady = c.mineReady;
-        player->mineParameters.value1 = c.mineCount;
-        player->mineParameters.value2 = c.mineFactor;
-        player->weaponSlot = c.slot;
-        player->ammunition = {c.ammunition, c.ammunition, c.ammunition};
+        player->weapons.mineReady = c.mineReady;
+        player->weapons.mineParameters.value1 = c.mineCount;
+        player->weapons.mineParameters.value2 = c.mineFactor;
+        player->weapons.weaponSlot = c.slot;
+        player->weapons.ammunition = {c.ammunition, c.ammunition, c.ammunition};
         // The mine's own window is not among those the display hides first.
         screen->FindWindow("spike")->SetVisible(false);
         Do("UpdateGameInterface(screen)");
@@ -359,13 +359,13 @@ TEST_F(HudBindingsTest, TheCursorAimsTheWeaponKind)
                                    "plazma", "bullet", "plazma", "shotgun"};
     for (std::int32_t kind = 0; kind <= 8; ++kind) {
         Do("SetCursor(screen, 'cursor')");
-        player->weaponKind = kind;
+        player->weapons.weaponKind = kind;
         Do("UpdateGameInterface(screen)");
         EXPECT_EQ(screen->GetCursorName(), cursors[kind]) << kind;
     }
     for (std::int32_t kind : {9, -1, 10}) {
         Do("SetCursor(screen, 'cursor')");
-        player->weaponKind = kind;
+        player->weapons.weaponKind = kind;
         Do("UpdateGameInterface(screen)");
         EXPECT_EQ(screen->GetCursorName(), "cursor") << kind;
     }

@@ -61,10 +61,10 @@ TEST_F(RaceScriptTest, LevelTimeAndTrafficTakeTheScriptsNumbers)
 {
     data.levelTimeCoefficient = 1.5f;
     Do("SetLevelTime(100); SetLevelTransportCount(7.9)");
-    EXPECT_FLOAT_EQ(level->levelFailedCountdown, 150.0f);
+    EXPECT_FLOAT_EQ(level->race.levelFailedCountdown, 150.0f);
     EXPECT_EQ(data.transportCount, 7);
     Do("SetLevelTime('x'); SetLevelTransportCount(1e20)");
-    EXPECT_FLOAT_EQ(level->levelFailedCountdown, 0.0f);
+    EXPECT_FLOAT_EQ(level->race.levelFailedCountdown, 0.0f);
     EXPECT_EQ(data.transportCount, 2147483647);
     Do("w, d = GetLevelSize()");
     EXPECT_DOUBLE_EQ(GlobalNumber("w"), 3000.0);
@@ -110,7 +110,7 @@ TEST_F(RaceScriptTest, ShowCheckPointShowsTheCurrentGateAndAimsThePointerAtIt)
     halo->SetVisible(false);
     level->checkpointPointer.SetParts(CPObjectPtr(arrow), CPObjectPtr(halo));
 
-    level->currentCheckpoint = 1;
+    level->race.currentCheckpoint = 1;
     Do("ShowCheckPoint()");
     EXPECT_EQ(level->shownCheckpoint.Get(), gates[1]);
     EXPECT_TRUE(gates[1]->IsVisible());
@@ -120,9 +120,9 @@ TEST_F(RaceScriptTest, ShowCheckPointShowsTheCurrentGateAndAimsThePointerAtIt)
     EXPECT_EQ(level->checkpointPointer.GetCurrentPart(), arrow);
     EXPECT_TRUE(arrow->IsVisible());
     EXPECT_TRUE(halo->IsVisible());
-    EXPECT_EQ(level->currentCheckpoint, 1u); // the race moves it, not this
+    EXPECT_EQ(level->race.currentCheckpoint, 1u); // the race moves it, not this
 
-    level->currentCheckpoint = 2;
+    level->race.currentCheckpoint = 2;
     Do("ShowCheckPoint()");
     EXPECT_FALSE(level->shownCheckpoint);
     EXPECT_FALSE(level->checkpointPointer.GetTarget());
@@ -275,7 +275,7 @@ TEST_F(RaceScriptTest, GetPositionForEnemyPlacesAtTheBorderPointOrAroundTheCar)
         EXPECT_TRUE(std::fabs(dx) == 5.0 || std::fabs(dy) == 5.0) << dx << " " << dy;
     }
     // Around a moving car: mostly half the spread along its axis.
-    level->followedCarSpeed = 5.0f;
+    level->view.followedCarSpeed = 5.0f;
     int alongAxis = 0;
     for (int i = 0; i < 40; ++i) {
         Do("ok, x, y = GetPositionForEnemy('zombie', 16)");

@@ -79,7 +79,7 @@ TEST_F(ProgressBindingsTest, BestTimeOfTheRecordRunIsTheLevelsProgressEntry)
     EXPECT_EQ(Results("GetBestTimeAttack()"), "1,23,25");
     level->levelNumber = 0;
     EXPECT_EQ(Results("GetBestTimeAttack()"), "0,0,0");
-    level->timeLeft = 9.5f;
+    level->race.timeLeft = 9.5f;
     EXPECT_EQ(Results("GetCheckpointTime()"), "0,9,50");
 }
 
@@ -125,12 +125,12 @@ TEST_F(ProgressBindingsTest, CountersRulesAndFlagsGoWhereTheGameReadsThem)
     EXPECT_EQ(data.points, 120);
     EXPECT_EQ(data.kills, 7);
     EXPECT_EQ(data.roundCount, 3);
-    EXPECT_EQ(level->requiredPlace, 2);
+    EXPECT_EQ(level->race.requiredPlace, 2);
     EXPECT_EQ(data.playerType, CPGameData::kPlayerTypeOther);
     EXPECT_EQ(GetGameSettings().difficulty, 1);
     EXPECT_TRUE(data.levelStarted);
-    EXPECT_TRUE(level->raceRunning);
-    EXPECT_TRUE(level->reversed); // 0 is true in Lua
+    EXPECT_TRUE(level->race.raceRunning);
+    EXPECT_TRUE(level->race.reversed); // 0 is true in Lua
     EXPECT_FLOAT_EQ(data.roundTime, 12.5f);
     EXPECT_FLOAT_EQ(data.roundTimeCopy, 12.5f);
     EXPECT_EQ(Results("GetNumRacesPassed(), GetPoints(), GetRoundsNumber(), GetCurrentRound(), GetScore()"),

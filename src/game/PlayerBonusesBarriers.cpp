@@ -5,6 +5,7 @@
 #include "core/GameClock.h"
 #include "game/Car.h"
 #include "game/Player.h"
+#include "game/PlayerBonuses.h"
 #include "physics/PhysicData.h"
 #include "physics/RigidBody.h"
 #include "platform/Math.h"
@@ -22,7 +23,7 @@ float BodyMass(const CPGameObject& object)
 
 } // namespace
 
-void CPPlayer::RepelFromSphere(CPGameObject& barrier)
+void CPPlayerBonuses::RepelFromSphere(CPGameObject& barrier)
 {
     const double now = GetGameClock().gameTime;
     if (now - repelWindowStart >= 1.0)
@@ -31,11 +32,11 @@ void CPPlayer::RepelFromSphere(CPGameObject& barrier)
     // thrown into orbit.
     if (repelCount >= 10)
         return;
-    CPCar* car = GetCar();
-    const float mass = BodyMass(*this);
+    CPCar* car = m_car.GetCar();
+    const float mass = BodyMass(m_car);
     const float speed = car ? car->GetSpeed() : 0.0f;
     const float strength = std::min(speed * 2.4f * mass * 0.1f, 300.0f);
-    const Vector3& position = GetPosition();
+    const Vector3& position = m_car.GetPosition();
     if (repelCount == 0) {
         const Vector3& centre = barrier.GetPosition();
         repelDirection = Vector3{position.x - centre.x, position.y - centre.y, position.z};
@@ -43,44 +44,44 @@ void CPPlayer::RepelFromSphere(CPGameObject& barrier)
     if (car)
         car->ApplyOwnerImpulse(
             position, Vector3{strength * repelDirection.x, strength * repelDirection.y, 2.0f * mass});
-    pushCooldown = kPushCooldown;
+    m_car.pushCooldown = CPPlayer::kPushCooldown;
     ++repelCount;
     repelWindowStart = now;
 }
 
-void CPPlayer::LiftByVBii()
+void CPPlayerBonuses::LiftByVBii()
 {
-    const float mass = BodyMass(*this);
-    if (CPCar* car = GetCar())
-        car->ApplyOwnerImpulse(GetPosition(), Vector3{0.0f, 0.0f, 1.5f * mass});
-    if (CPPhysicData* data = GetPhysicData(); data && data->GetRigidBody())
+    const float mass = BodyMass(m_car);
+    if (CPCar* car = m_car.GetCar())
+        car->ApplyOwnerImpulse(m_car.GetPosition(), Vector3{0.0f, 0.0f, 1.5f * mass});
+    if (CPPhysicData* data = m_car.GetPhysicData(); data && data->GetRigidBody())
         data->GetRigidBody()->SetAngularMomentum(Vector4{0.0f, 0.0f, 30.0f * mass, 0.0f});
-    pushCooldown = kPushCooldown;
+    m_car.pushCooldown = CPPlayer::kPushCooldown;
 }
 
-void CPPlayer::StunByLight()
+void CPPlayerBonuses::StunByLight()
 {
-    locked = true;
-    if (CPCar* car = GetCar()) {
-        car->SetControls(0.0f, steering);
+    m_car.locked = true;
+    if (CPCar* car = m_car.GetCar()) {
+        car->SetControls(0.0f, m_car.steering);
         car->SetAlternateDrive(true);
     }
-    releasePending = true;
-    releaseTimer = 0.0f;
+    m_car.releasePending = true;
+    m_car.releaseTimer = 0.0f;
 }
 
-void CPPlayer::PushFromHalo(CPGameObject& halo)
+void CPPlayerBonuses::PushFromHalo(CPGameObject& halo)
 {
     const double now = GetGameClock().gameTime;
     if (now - haloTime < 0.2)
         return;
-    const Vector3& position = GetPosition();
+    const Vector3& position = m_car.GetPosition();
     if (CPEffectManager* effects = GetEffectManager()) {
         EffectNode wall;
         wall.name = "wall";
         wall.position = position;
         // The wall faces the way the car is heading.
-        wall.vectorC = Rotate(Vector3{0.0f, -1.0f, 0.0f}, GetRotation());
+        wall.vectorC = Rotate(Vector3{0.0f, -1.0f, 0.0f}, m_car.GetRotation());
         wall.word1 = 1.8f * RandomFraction() + 0.4f;
         effects->SpawnEffect(wall);
     }
@@ -88,7 +89,7 @@ void CPPlayer::PushFromHalo(CPGameObject& halo)
     const float lengthSquared = LengthSquared(impulse);
     if (lengthSquared > 160000.0f)
         impulse *= 400.0f / std::sqrt(lengthSquared);
-    ApplyBodyImpulse(position, impulse);
-    SetPushCooldown(kPushCooldown);
+    m_car.ApplyBodyImpulse(position, impulse);
+    m_car.SetPushCooldown(CPPlayer::kPushCooldown);
     haloTime = now;
 }

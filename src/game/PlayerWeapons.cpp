@@ -12,6 +12,7 @@
 #include "game/GameData.h"
 #include "game/Level.h"
 #include "game/Player.h"
+#include "game/PlayerWeapons.h"
 #include "game/ShotManager.h"
 #include "game/Spread.h"
 #include "game/WeaponKind.h"
@@ -63,9 +64,9 @@ bool HasBody(const CPGameObject& object)
 
 // --- Selection -------------------------------------------------------------------
 
-void CPPlayer::SelectWeapon()
+void CPPlayerWeapons::SelectWeapon()
 {
-    if (wrecked)
+    if (m_car.wrecked)
         return;
     if (auto* previous = weaponObject.As<CPGameObject>())
         previous->SetVisible(false);
@@ -83,7 +84,7 @@ void CPPlayer::SelectWeapon()
         return;
     }
     weaponName = *name;
-    weaponObject = FindObjectInTree(weaponName);
+    weaponObject = m_car.FindObjectInTree(weaponName);
     if (auto* weapon = weaponObject.As<CPGameObject>())
         weapon->SetVisible(true);
     const CPWeaponInfo* record = data->weapons.Find(weaponName);
@@ -94,7 +95,7 @@ void CPPlayer::SelectWeapon()
     const std::string flareName = "flare_" + weaponName;
     const char* suffixes[] = {"", "_01", "_02", "_03"};
     for (std::size_t i = 0; i < flares.size(); ++i) {
-        flares[i] = FindObjectInTree(flareName + suffixes[i]);
+        flares[i] = m_car.FindObjectInTree(flareName + suffixes[i]);
         if (auto* flare = flares[i].As<CPGameObject>())
             flare->SetVisible(false);
     }
@@ -107,7 +108,7 @@ void CPPlayer::SelectWeapon()
     UpdateWeapon(aim, nullptr);
 }
 
-void CPPlayer::SetFirePressed(bool pressed)
+void CPPlayerWeapons::SetFirePressed(bool pressed)
 {
     firePressed = pressed && weaponSlot >= 0 && !weaponDisabled;
     if (firePressed && weaponKind == static_cast<std::int32_t>(CPWeaponKind::kFlameThrower))
@@ -116,9 +117,9 @@ void CPPlayer::SetFirePressed(bool pressed)
 
 // --- The weapon step ----------------------------------------------------------------
 
-void CPPlayer::UpdateWeapon(const Vector3& aimPoint, CPGameObject* target)
+void CPPlayerWeapons::UpdateWeapon(const Vector3& aimPoint, CPGameObject* target)
 {
-    if (wrecked)
+    if (m_car.wrecked)
         return;
     aim = aimPoint;
     aimTarget = target;
@@ -137,7 +138,7 @@ void CPPlayer::UpdateWeapon(const Vector3& aimPoint, CPGameObject* target)
     FireWeapon();
 }
 
-void CPPlayer::BurnHitSet(float dt)
+void CPPlayerWeapons::BurnHitSet(float dt)
 {
     if (weaponKind == static_cast<std::int32_t>(CPWeaponKind::kFlameThrower)) {
         flameTimer -= dt;
@@ -146,8 +147,9 @@ void CPPlayer::BurnHitSet(float dt)
                 auto* burning = dynamic_cast<CPGameObject*>(object);
                 if (!burning)
                     continue;
-                const Vector3 toObject = burning->GetPosition() - GetPosition();
-                burning->OnDamage(GetPosition(), GetPosition() + toObject, GetShotDamage(), false, false);
+                const Vector3 toObject = burning->GetPosition() - m_car.GetPosition();
+                burning->OnDamage(m_car.GetPosition(), m_car.GetPosition() + toObject, GetShotDamage(), false,
+                                  false);
                 burning->StartFlame(1.0f);
             }
             flameTimer += kFlameInterval;
@@ -157,7 +159,7 @@ void CPPlayer::BurnHitSet(float dt)
     hitSet.clear();
 }
 
-void CPPlayer::SpinBarrel(float dt)
+void CPPlayerWeapons::SpinBarrel(float dt)
 {
     if (weaponKind != static_cast<std::int32_t>(CPWeaponKind::kHeavyGun) || !firePressed)
         return;
@@ -167,17 +169,17 @@ void CPPlayer::SpinBarrel(float dt)
         barrel->SetRotation(QuaternionFromAxisAngle({0.0f, 1.0f, 0.0f}, barrelAngle));
 }
 
-void CPPlayer::AimWeapon()
+void CPPlayerWeapons::AimWeapon()
 {
     auto* weapon = weaponObject.As<CPGameObject>();
-    UpdateBounds();
+    m_car.UpdateBounds();
     weapon->UpdateBounds();
     Vector3 aimPoint = aim;
     if (aimTarget && HasBody(*aimTarget))
         aimPoint.z = aimTarget->GetOwnBox().centre.z;
 
     const Vector3 toAim = Flat(aimPoint - WorldPosition(*weapon));
-    const Vector3 forward = Flat(Rotate(kForward, GetRotation()));
+    const Vector3 forward = Flat(Rotate(kForward, m_car.GetRotation()));
     float heading = 0.0f;
     if (LengthSquared(toAim) > 0.0f && LengthSquared(forward) > 0.0f) {
         const Vector3 a = Normalize(forward);
@@ -199,7 +201,7 @@ void CPPlayer::AimWeapon()
 
 // --- Firing --------------------------------------------------------------------------
 
-void CPPlayer::FireWeapon()
+void CPPlayerWeapons::FireWeapon()
 {
     float& left = ammunition[weaponSlot];
     const float perUnit = static_cast<float>(GetShotsPerUnit()) * ammunitionUseFactor;
@@ -220,7 +222,7 @@ void CPPlayer::FireWeapon()
         registry->SendCommandByName("gamemenu", "update_game_interface", "");
 }
 
-Vector3 CPPlayer::AdvanceFlare()
+Vector3 CPPlayerWeapons::AdvanceFlare()
 {
     if (auto* shown = flares[flareIndex].As<CPGameObject>())
         shown->SetVisible(false);
@@ -235,7 +237,7 @@ Vector3 CPPlayer::AdvanceFlare()
     return WorldPosition(*flare);
 }
 
-void CPPlayer::LaunchByKind(const Vector3& start, const Vector3& direction)
+void CPPlayerWeapons::LaunchByKind(const Vector3& start, const Vector3& direction)
 {
     const auto kind = static_cast<CPWeaponKind>(weaponKind);
     if (kind == CPWeaponKind::kFlameThrower) {
@@ -248,7 +250,7 @@ void CPPlayer::LaunchByKind(const Vector3& start, const Vector3& direction)
     auto* weapon = weaponObject.As<CPGameObject>();
     CPShotManager* manager = GetWeaponManager();
     const float damage = GetShotDamage();
-    CPGameData* data = IsOwnCar() ? GetGameData() : nullptr;
+    CPGameData* data = m_car.IsOwnCar() ? GetGameData() : nullptr;
     const auto launch = [&](const Vector3& along) {
         if (manager)
             manager->Launch(shot, start, along, damage, weaponObject);
@@ -277,7 +279,7 @@ void CPPlayer::LaunchByKind(const Vector3& start, const Vector3& direction)
     }
 }
 
-void CPPlayer::SpawnFlame(const Vector3& start, const Vector3& direction)
+void CPPlayerWeapons::SpawnFlame(const Vector3& start, const Vector3& direction)
 {
     EffectNode request;
     request.name = "firethrower";
@@ -289,12 +291,12 @@ void CPPlayer::SpawnFlame(const Vector3& start, const Vector3& direction)
     offset.z = 0.2f * RandomFraction() - 0.1f;
     request.velocity = (direction + offset) * kFlameSpeed;
     // The effect reports its particles to the car it holds.
-    request.heldObject = CPObjectPtr(this);
+    request.heldObject = CPObjectPtr(&m_car);
     if (CPEffectManager* manager = GetEffectManager())
         manager->SpawnEffect(request);
 }
 
-void CPPlayer::EjectCartridgeCase(CPGameObject* weapon)
+void CPPlayerWeapons::EjectCartridgeCase(CPGameObject* weapon)
 {
     if (!weapon)
         return;
@@ -313,7 +315,7 @@ void CPPlayer::EjectCartridgeCase(CPGameObject* weapon)
 
 // --- The flame's hits -------------------------------------------------------------------
 
-void CPPlayer::OnShotHit(CPShotHit& hit)
+void CPPlayerWeapons::OnShotHit(CPShotHit& hit)
 {
     CPLevel* level = GetCurrentLevel();
     const Vector3 segment = hit.currentPoint - hit.previousPoint;
@@ -321,14 +323,14 @@ void CPPlayer::OnShotHit(CPShotHit& hit)
     if (!level || !(length > 0.0f))
         return;
     RayQuery ray;
-    ray.ignored = hit.shooter ? hit.shooter : this;
+    ray.ignored = hit.shooter ? hit.shooter : &m_car;
     ray.origin = hit.previousPoint;
     ray.direction = segment * (1.0f / length);
     ray.length = length;
     if (!level->IntersectRayAll(ray))
         return;
     CPObject* struck = ray.hitOwner ? ray.hitOwner.Get() : ray.hitObject.Get();
-    if (!struck || struck == hit.shooter || struck == static_cast<CPObject*>(this))
+    if (!struck || struck == hit.shooter || struck == static_cast<CPObject*>(&m_car))
         return;
     hitSet.insert(struck);
     if (hit.life)
