@@ -73,8 +73,7 @@ void BM_WriteDirectionalSprites(benchmark::State& state)
     camera.SetViewChanged();
     camera.SetProjectionChanged();
     camera.Update();
-    CPPerspectiveCamera* previous = GetCurrentCamera();
-    SetCurrentCamera(&camera);
+    SetCameraSource([&camera] { return &camera; });
 
     const int count = static_cast<int>(state.range(0));
     std::vector<CPGameObject*> owners;
@@ -105,7 +104,7 @@ void BM_WriteDirectionalSprites(benchmark::State& state)
         delete sprites[i];
         delete owners[i];
     }
-    SetCurrentCamera(previous);
+    SetCameraSource(nullptr);
 }
 BENCHMARK(BM_WriteDirectionalSprites)->Arg(100);
 

@@ -85,7 +85,6 @@ const Vector3& GetSunPosition() { return g_sunPosition; }
 void InstallSkyscape(CPRender& render)
 {
     render.SetSkyFactory([] { return new CPSkyscape; });
-    SetSkyDevice(render.GetDevice());
 }
 
 CPSkyscape::CPSkyscape() { g_sunPosition = {}; }

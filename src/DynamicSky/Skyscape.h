@@ -156,6 +156,6 @@ class CPSkyscape : public CPVertexObject, public CPRenderSky {
 // projects it to the screen.
 const Vector3& GetSunPosition();
 
-// Makes the renderer's LoadSkyscape build skyscapes, and lets the sky draw
-// on the renderer's device. The start-up code calls it once.
+// Makes the renderer's LoadSkyscape build skyscapes. The start-up code
+// calls it once; the sky draws on the device the services hand it.
 void InstallSkyscape(CPRender& render);

@@ -1,9 +1,11 @@
 #include "Render/CurrentCamera.h"
 
+#include <utility>
+
 namespace {
-CPPerspectiveCamera* g_currentCamera = nullptr;
+CPCameraSource g_cameraSource;
 }
 
-CPPerspectiveCamera* GetCurrentCamera() { return g_currentCamera; }
+CPPerspectiveCamera* GetCurrentCamera() { return g_cameraSource ? g_cameraSource() : nullptr; }
 
-void SetCurrentCamera(CPPerspectiveCamera* camera) { g_currentCamera = camera; }
+void SetCameraSource(CPCameraSource source) { g_cameraSource = std::move(source); }

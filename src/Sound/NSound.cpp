@@ -32,7 +32,7 @@ constexpr std::uint32_t kRestorePauseMilliseconds = 10;
 
 struct SoundGlobals {
     std::vector<CNSound*> sounds;
-    float volume = 0.5f;
+    float volume = CNSound::kStartVolume;
 };
 
 SoundGlobals& Globals()

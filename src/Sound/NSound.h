@@ -51,7 +51,8 @@ class CNSound : public CPObject {
     HResult SetVolume(float volume);
     HResult ApplyGlobalVolume();
 
-    // The volume every listed sound plays at, 0.5 until set; setting it
+    static constexpr float kStartVolume = 0.5f;
+    // The volume every listed sound plays at, kStartVolume until set; setting it
     // applies it to every listed sound at once, and later sounds apply it
     // when they load.
     static void SetGlobalVolume(float volume);

@@ -56,6 +56,8 @@ template <class Change> void Change3DParameters(const CPObjectPtr& pointer, Chan
 
 constexpr const char* kImpactSoundName = "slam";
 
+} // namespace
+
 // Plays "slam" from the start, unless it is playing already.
 void PlayImpactSound()
 {
@@ -79,8 +81,6 @@ void PlayImpactSound()
     slam->Play(0, 0);
 }
 
-} // namespace
-
 const std::vector<CPSoundManager::SpecialSound>& CPSoundManager::GetSpecialSoundTable()
 {
     // The pick-up sounds are placed where the pick-up lies; the others
@@ -103,8 +103,6 @@ const std::vector<CPSoundManager::SpecialSound>& CPSoundManager::GetSpecialSound
 CPSoundManager::CPSoundManager(platform::SoundDevice* device)
     : m_library(std::make_unique<CPSoundLibrary>(device))
 {
-    // Cars' hits sound through whichever sound manager is current.
-    SetImpactSound(&PlayImpactSound);
     if (!device)
         return;
     const HResult result = device->SetPrimaryFormat(MixFormat(GetSoundSettings()));

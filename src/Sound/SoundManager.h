@@ -78,3 +78,7 @@ void SetSound3DDistances(CPObjectPtr sound, float minDistance, float maxDistance
 void SetGlobalSoundVolume(float volume);
 // Stores the music volume setting and applies it to the music player.
 void SetGlobalMusicVolume(float volume);
+
+// Plays "slam" of the current sound manager from the start, unless it is
+// playing already: what a car's hit sounds like.
+void PlayImpactSound();

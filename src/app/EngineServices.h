@@ -14,6 +14,7 @@
 #include "Render/TextureLibrary.h"
 #include "Sound/PMusic.h"
 #include "Sound/SoundManager.h"
+#include "core/GameSettings.h"
 #include "core/Kernel.h"
 #include "core/ObjectRegistry.h"
 #include "core/ServiceSlot.h"
@@ -24,23 +25,35 @@
 #include "interface/InputManager.h"
 #include "interface/InterfaceManager.h"
 #include "physics/PhysicsWorld.h"
+#include "script/GlobalTimer.h"
 
+class CPScriptHost;
 namespace platform {
 class GraphicsDevice;
 class SoundDevice;
 } // namespace platform
 
 // The engine's services, each reachable through its global getter while
-// this object lives. They are made in the order the engine needs them (the
-// renderer and its libraries, the kernel, sound and media, then the game's
-// managers) and go in the reverse order, each getter cleared before its
-// object is deleted. The devices are the caller's and must outlive it.
+// this object lives, and the one place that sets those globals. The
+// settings, clocks and timers every component reads start from scratch,
+// so a run (or a test) meets nothing of the one before. The services are
+// made in the order the engine needs them (the renderer and its
+// libraries, the kernel, sound and media, then the game's managers) and go
+// in the reverse order, each getter cleared before its object is deleted;
+// the hooks that reach them from below (the sky's device, the hit sound,
+// the text lookup) go first. The devices are the caller's and must
+// outlive it.
 //
-// What the services hold of the game (tasks, the current level, script
-// objects) is the caller's to end first.
+// The game goes before them, in one order for the game's host and the
+// tests alike: the kernel's tasks end, the deferred deletes run, the
+// current level goes, then the scripts' state with the objects the
+// scripts made. What the caller made on top of that it ends first.
 class EngineServices {
   public:
-    EngineServices(platform::GraphicsDevice* graphics, platform::SoundDevice* sound);
+    // `settings` are the game's settings to start from: the defaults, or
+    // what config.cfg and the command line chose.
+    EngineServices(platform::GraphicsDevice* graphics, platform::SoundDevice* sound,
+                   const GameSettings& settings = GameSettings());
     ~EngineServices();
 
     EngineServices(const EngineServices&) = delete;
@@ -54,6 +67,7 @@ class EngineServices {
     CPRenderList& DynamicList() { return *m_lists.dynamic; }
     CPObjectRegistry& Registry() { return *m_registry; }
     CPKernel& Kernel() { return *m_kernel; }
+    CPGlobalTimer& GlobalTimer() { return *m_globalTimer; }
     CPAnimationCache& Animations() { return *m_animationCache; }
     CPEffectManager& EffectManager() { return *m_effectManager; }
     CPSoundManager& Sounds() { return *m_sounds; }
@@ -67,6 +81,9 @@ class EngineServices {
     CPInterfaceManager& Interfaces() { return *m_interfaces; }
     CPShotManager& Shots() { return *m_shots; }
     CPAIManager& AI() { return *m_ai; }
+    // The game's Lua state, opened on first asking: the scripts need every
+    // service from their first line on.
+    CPScriptHost& Scripts();
 
   private:
     // The frame's render list and the one of the level's dynamic geometry,
@@ -80,6 +97,24 @@ class EngineServices {
         std::unique_ptr<CPRenderList> dynamic;
     };
 
+    // Puts the settings, clocks and timers in their starting state; first,
+    // since the services read them as they are made.
+    struct FreshStart {
+        explicit FreshStart(const GameSettings& settings);
+    };
+    // The hooks through which the layers below reach the services, set
+    // once every service is made and cleared before any goes.
+    struct Hooks {
+        explicit Hooks(platform::GraphicsDevice* graphics);
+        ~Hooks();
+        Hooks(const Hooks&) = delete;
+        Hooks& operator=(const Hooks&) = delete;
+    };
+
+    // The game on top of the services, ended before they go.
+    void EndGame();
+
+    FreshStart m_fresh;
     // Materials hold effects and texture blocks, which hold textures.
     ServiceSlot<CPRender, SetRender> m_render;
     ServiceSlot<CPTextureLibrary, SetTextureLibrary> m_textures;
@@ -87,6 +122,9 @@ class EngineServices {
     ServiceSlot<CPMaterialLibrary, SetMaterialLibrary> m_materials;
     RenderLists m_lists;
     ServiceSlot<CPObjectRegistry, SetObjectRegistry> m_registry;
+    // The scripts' race clock is one of the kernel's tasks: it goes
+    // after the kernel lets go of it.
+    ServiceSlot<CPGlobalTimer, SetGlobalTimer> m_globalTimer;
     ServiceSlot<CPKernel, SetKernel> m_kernel;
     // Animations go last of what the scene refers to; effect prototypes
     // may hold materials.
@@ -106,4 +144,6 @@ class EngineServices {
     ServiceSlot<CPInterfaceManager, SetInterfaceManager> m_interfaces;
     ServiceSlot<CPShotManager, SetWeaponManager> m_shots;
     ServiceSlot<CPAIManager, SetAIManager> m_ai;
+    Hooks m_hooks;
+    std::unique_ptr<CPScriptHost> m_scripts;
 };

@@ -36,11 +36,12 @@ namespace {
 constexpr const char* kActionsFile = "Actions.cfg";
 
 // The window when asked for and available, else the headless devices.
-PlatformDevices MakeDevices(const GameHost::Options& options, std::string* error)
+PlatformDevices MakeDevices(const GameHost::Options& options, GameSettings& settings, std::string* error)
 {
     // What config.cfg says of the screen may need the log.
     SetLogFilePath(options.dataRoot + "/log.txt");
-    platform::PresentParameters screen = ChooseScreen(options.dataRoot, options.screen, options.window);
+    platform::PresentParameters screen =
+        ChooseScreen(options.dataRoot, options.screen, options.window, settings);
     if (options.window) {
         screen.waitForVerticalSync = options.verticalSync;
         PlatformDevices devices = MakeWindowDevices(screen, error);
@@ -74,7 +75,7 @@ FramePacer MakePacer(const GameHost::Options& options, bool window)
 } // namespace
 
 GameHost::GameHost(const Options& options)
-    : m_options(options), m_devices(MakeDevices(options, &m_deviceError)),
+    : m_options(options), m_devices(MakeDevices(options, m_settings, &m_deviceError)),
       m_pacer(MakePacer(options, m_devices.windowGraphics != nullptr))
 {
     // Data files are named relative to the data folder; those not on disk
@@ -98,7 +99,8 @@ GameHost::GameHost(const Options& options)
     std::string why;
     if (m_options.sound && !UseHeardSound(m_devices, &why))
         LogLine("No sound can be heard (" + why + "); sounds and music play silently");
-    m_services = std::make_unique<EngineServices>(m_devices.graphics.get(), m_devices.sound.get());
+    m_services =
+        std::make_unique<EngineServices>(m_devices.graphics.get(), m_devices.sound.get(), m_settings);
     m_kernel = &m_services->Kernel();
     m_render = &m_services->Render();
     m_physicsWorld = &m_services->PhysicsWorld();
@@ -119,8 +121,7 @@ GameHost::GameHost(const Options& options)
     // The special sounds are read from the data folder, so they come after it.
     m_services->Sounds().LoadSpecialSounds();
     LoadEffectsAndShots();
-    // The scripts need every singleton from their first line on.
-    m_scripts = std::make_unique<CPScriptHost>();
+    m_scripts = &m_services->Scripts();
     const bool ran = m_scripts->RunStartScript();
     m_startupProblem =
         startup::FindProblem({m_options.dataRoot, m_options.needsStartScript, ran}, *m_scripts);
@@ -130,31 +131,8 @@ GameHost::GameHost(const Options& options)
 
 GameHost::~GameHost()
 {
-    // Tasks may point at singletons and at the level's objects, so the list
-    // goes before they do.
-    m_kernel->KillAllTasks();
-    m_kernel->RemoveKilledTasks();
+    // The computer's driver follows the level, which goes with the game.
     m_autopilot.Release();
-    // The race's bonus list holds objects of the level's and the scripts'
-    // trees, which go before the game data does.
-    if (CPGameData* data = GetGameData())
-        data->bonuses.clear();
-    // Levels the scripts dropped in the last frame go while everything they
-    // report to still exists.
-    DeleteQueuedObjects();
-    // The level's objects report to script objects, hold bodies of the
-    // physics world and materials of the libraries, and its cars are driven
-    // by the AI manager: it goes before all of them. Scripts may have made
-    // or deleted levels themselves, so the current one is the one to go.
-    delete GetCurrentLevel();
-    // The bonus list may hold trees the scripts loaded, which go with the
-    // state; the game data outlives both.
-    m_services->GameData().bonuses.clear();
-    // The script objects leave the registry with the state, and with it go
-    // the screens and trees the scripts made.
-    m_scripts.reset();
-    // Objects queued for deletion may still need the singletons.
-    DeleteQueuedObjects();
     m_services.reset();
     m_devices = PlatformDevices();
     GetPackFileList().Clear();

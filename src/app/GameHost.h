@@ -166,6 +166,8 @@ class GameHost {
     Options m_options;
     std::string m_deviceError;
     std::string m_startupProblem;
+    // What config.cfg and the command line chose; the services start from it.
+    GameSettings m_settings;
     PlatformDevices m_devices;
     // Made once the devices say whether there is a window.
     FramePacer m_pacer;
@@ -177,7 +179,7 @@ class GameHost {
     CPPhysicsWorld* m_physicsWorld = nullptr;
     CPInputManager* m_inputManager = nullptr;
     InputDispatch m_inputDispatch;
-    std::unique_ptr<CPScriptHost> m_scripts;
+    CPScriptHost* m_scripts = nullptr;
     // The run's multimedia clock, milliseconds: it starts at the seed and
     // goes by the frame time, so what the game seeds from the clock follows
     // from the seed too, whatever the machine's speed.

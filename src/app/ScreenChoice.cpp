@@ -4,9 +4,8 @@
 #include "core/SettingsFile.h"
 
 platform::PresentParameters ChooseScreen(const std::string& dataRoot, const ScreenRequest& request,
-                                         bool window)
+                                         bool window, GameSettings& settings)
 {
-    GameSettings& settings = GetGameSettings();
     const GameSettings defaults;
     settings.screenWidth = defaults.screenWidth;
     settings.screenHeight = defaults.screenHeight;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/GameSettings.h"
 #include "platform/GraphicsTypes.h"
 
 // What the player asked for the screen: 0 (or -1 for the mode) leaves it to
@@ -17,7 +18,7 @@ struct ScreenRequest {
 // as the launcher writes them; its video options are taken up too), and
 // the request over both. A headless run takes only the request: it is the
 // same run wherever it is made, whatever a player set for the window. The
-// size becomes the screen size every component reads, so the screens lay
-// out for it.
+// size, and what config.cfg says, go into `settings`, which the run's
+// services start from, so the screens lay out for it.
 platform::PresentParameters ChooseScreen(const std::string& dataRoot, const ScreenRequest& request,
-                                         bool window);
+                                         bool window, GameSettings& settings);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Render/CurrentCamera.h"
 #include "Render/PRender.h"
 #include "Render/PerspectiveCamera.h"
 #include "core/GameClock.h"
@@ -60,14 +59,10 @@ float StepTowards(float value, float target, float step)
 CPCamera::CPCamera()
     : m_mainCamera(MakeCamera(fov, kMainFarPlane)), m_farCamera(MakeCamera(fov, kFarFarPlane))
 {
-    SetCurrentCamera(m_mainCamera);
 }
 
 CPCamera::~CPCamera()
 {
-    // Nobody may keep drawing through cameras that are about to go.
-    if (GetCurrentCamera() == m_mainCamera)
-        SetCurrentCamera(nullptr);
     UnregisterCamera(m_mainCamera);
     UnregisterCamera(m_farCamera);
     delete m_mainCamera;
@@ -258,4 +253,11 @@ void CPCamera::SetView(const Vector3& eye, const Vector3& target, const Vector3&
         camera->Up() = up;
         camera->SetViewChanged();
     }
+}
+
+CPPerspectiveCamera* CurrentLevelCamera()
+{
+    const CPLevel* level = GetCurrentLevel();
+    const auto* camera = level ? level->GetCamera().As<CPCamera>() : nullptr;
+    return camera ? camera->GetMainCamera() : nullptr;
 }

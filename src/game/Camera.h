@@ -95,3 +95,7 @@ class CPCamera : public CPObject {
     CPPerspectiveCamera* m_farCamera = nullptr;
     const CPCameraSubject* m_subject = nullptr;
 };
+
+// The main camera of the current level's game camera: the one the scene is
+// seen through. Null without a level or a camera.
+CPPerspectiveCamera* CurrentLevelCamera();

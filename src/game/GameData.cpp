@@ -29,20 +29,15 @@ std::int32_t SuperWeaponCost(std::int32_t price, std::int32_t count)
         product, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-// The current game data's text, for the screens below the game.
+} // namespace
+
 std::string CurrentGameText(const std::string& key)
 {
     CPGameData* data = GetGameData();
     return data ? data->GetText(key) : std::string();
 }
 
-} // namespace
-
-CPGameData::CPGameData()
-{
-    ClearGameData();
-    SetTextLookup(&CurrentGameText);
-}
+CPGameData::CPGameData() { ClearGameData(); }
 
 CPGameData::~CPGameData() = default;
 

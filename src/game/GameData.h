@@ -202,3 +202,7 @@ class CPGameData {
     // for first is entered with zeros and empty texts.
     CPEnemyDataTable enemyData;
 };
+
+// The current game data's text of the key, for the screens below the game;
+// empty without game data.
+std::string CurrentGameText(const std::string& key);

@@ -76,3 +76,5 @@ void AdvanceSparkTimer()
 float GetSparkTimer() { return TheSparkTimer().seconds; }
 
 void ClearSparkTimer() { TheSparkTimer().seconds = 0.0f; }
+
+void ResetSparkTimer() { TheSparkTimer() = SparkTimer(); }

@@ -19,3 +19,5 @@ int EmitSparks(const Vector3& position, const Vector3& direction, int count);
 void AdvanceSparkTimer();
 float GetSparkTimer();
 void ClearSparkTimer();
+// Back to the state of a new run: no time gathered, no frame seen.
+void ResetSparkTimer();

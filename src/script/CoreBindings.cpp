@@ -331,16 +331,18 @@ int StopPlayingMusic(lua_State*)
 int StartGlobalTimer(lua_State*)
 {
     CPKernel* kernel = GetKernel();
-    if (!kernel)
+    CPGlobalTimer* timer = GetGlobalTimer();
+    if (!kernel || !timer)
         return 0;
-    CPObjectPtr timer(&GetGlobalTimer());
-    kernel->AddTask(timer);
+    CPObjectPtr task(timer);
+    kernel->AddTask(task);
     return 0;
 }
 
 int StopGlobalTimer(lua_State*)
 {
-    GetGlobalTimer().End();
+    if (CPGlobalTimer* timer = GetGlobalTimer())
+        timer->End();
     SetFrameTime(0.0f);
     return 0;
 }

@@ -1,8 +1,9 @@
 #include "script/GlobalTimer.h"
 
-CPGlobalTimer& GetGlobalTimer()
-{
-    // Never destroyed: a kernel that outlives the statics may still list it.
-    static CPGlobalTimer* timer = new CPGlobalTimer();
-    return *timer;
+namespace {
+CPGlobalTimer* g_globalTimer = nullptr;
 }
+
+CPGlobalTimer* GetGlobalTimer() { return g_globalTimer; }
+
+void SetGlobalTimer(CPGlobalTimer* timer) { g_globalTimer = timer; }

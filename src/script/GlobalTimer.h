@@ -17,5 +17,7 @@ class CPGlobalTimer : public CPTask {
     int GetTaskType() const override { return kTaskType; }
 };
 
-// The one timer of the game; it lives for the whole run.
-CPGlobalTimer& GetGlobalTimer();
+// The one timer of the game, made with the engine's services; null
+// without them.
+CPGlobalTimer* GetGlobalTimer();
+void SetGlobalTimer(CPGlobalTimer* timer);

@@ -98,7 +98,7 @@ TEST(SkyPart, FramesStepRoundAndAPartWithoutFramesLoadsNone)
     }
     // Two buffers for each of the three parts, one texture for each of the
     // two with frames: the textures stepped away from are released.
-    EXPECT_EQ(w.world.device.GetLiveResourceCount(), 8u);
+    EXPECT_EQ(w.world.Resources(), 8u);
 }
 
 TEST(SkyPart, EffectChoiceAndAlpha)

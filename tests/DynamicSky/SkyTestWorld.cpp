@@ -44,16 +44,10 @@ Bytes Tga(int width, int height, std::uint32_t argb)
 SkyWorld::SkyWorld()
 {
     folder.UseAsDataRoot();
-    SetRender(&render);
-    SetSkyDevice(&device);
     device.BeginScene();
 }
 
-SkyWorld::~SkyWorld()
-{
-    SetSkyDevice(nullptr);
-    SetRender(nullptr);
-}
+SkyWorld::~SkyWorld() = default;
 
 int SkyWorld::CountReports(int line) const
 {

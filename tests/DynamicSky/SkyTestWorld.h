@@ -8,6 +8,7 @@
 #include "Render/PRender.h"
 #include "platform/HeadlessGraphicsDevice.h"
 #include "support/ScratchFolder.h"
+#include "support/TestEngine.h"
 
 namespace skytest {
 
@@ -44,11 +45,18 @@ class SkyWorld {
     }
     // How many failure reports of the sky's vertex objects at `line`.
     int CountReports(int line) const;
+    // Device resources made since the world was set up; the engine's own
+    // are not counted.
+    std::size_t Resources() const { return device.GetLiveResourceCount() - m_engineResources; }
 
     ScratchFolder folder;
     LogCapture log;
-    platform::HeadlessGraphicsDevice device;
-    CPRender render{&device};
+    TestEngine engine;
+    platform::HeadlessGraphicsDevice& device = engine.device;
+    CPRender& render = engine.services->Render();
+
+  private:
+    std::size_t m_engineResources = device.GetLiveResourceCount();
 };
 
 // The level as the sky sees it: a sun light and the count of times it was

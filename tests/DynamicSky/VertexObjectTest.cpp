@@ -52,7 +52,7 @@ TEST(VertexObject, FillMakesManagedBuffersOfFixedSizeOnceAndCopiesTheLists)
 
     ASSERT_EQ(object.FillBuffers(Triangle(5.0f), {2, 1, 0}, false), S_OK);
     EXPECT_EQ(object.GetVertexBuffer(), vertices) << "later fills reuse the buffers";
-    EXPECT_EQ(world.device.GetLiveResourceCount(), 2u);
+    EXPECT_EQ(world.Resources(), 2u);
     EXPECT_TRUE(Near(BufferVertex(object, 1).position, {6.0f, 2.0f, 1.0f}));
     const auto* indices = reinterpret_cast<const std::uint16_t*>(object.GetIndexBuffer()->GetBytes());
     EXPECT_EQ(indices[0], 2);
@@ -141,7 +141,7 @@ TEST(VertexObject, FillWithoutADeviceOrWithARefusedBufferFails)
         world.device.FailNext(platform::DeviceFailure::CreateIndexBuffer);
         EXPECT_TRUE(Failed(object.FillBuffers(Triangle(), kTriangleIndices, false)));
         EXPECT_EQ(object.GetVertexBuffer(), nullptr);
-        EXPECT_EQ(world.device.GetLiveResourceCount(), 0u) << "the half-made pair is let go";
+        EXPECT_EQ(world.Resources(), 0u) << "the half-made pair is let go";
         EXPECT_EQ(object.FillBuffers(Triangle(), kTriangleIndices, false), S_OK)
             << "the next fill tries again";
     }
@@ -199,7 +199,7 @@ TEST(VertexObject, TextureFailuresKeepThePreviousTexture)
     EXPECT_EQ(world.CountReports(50), 1);
     EXPECT_EQ(object.GetTexture(), good);
     ASSERT_EQ(object.LoadTexture("data\\textures\\good.tga"), S_OK);
-    EXPECT_EQ(world.device.GetLiveResourceCount(), 1u) << "the replaced texture is released";
+    EXPECT_EQ(world.Resources(), 1u) << "the replaced texture is released";
 }
 
 TEST(VertexObject, EmptyListsDrawNoPrimitives)

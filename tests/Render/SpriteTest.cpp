@@ -25,17 +25,16 @@ class SpriteTest : public ::testing::Test {
   protected:
     void SetUp() override
     {
-        m_previousCamera = GetCurrentCamera();
         m_savedFrameTime = GetFrameTime();
         owner.SetPosition({1, 2, 3});
         owner.UpdateBounds();
         sprite.SetOwner(&owner);
         PlaceCamera({1, -10, 3}, {1, 2, 3});
-        SetCurrentCamera(&camera);
+        SetCameraSource([this] { return &camera; });
     }
     void TearDown() override
     {
-        SetCurrentCamera(m_previousCamera);
+        SetCameraSource(nullptr);
         SetFrameTime(m_savedFrameTime);
     }
 
@@ -57,7 +56,6 @@ class SpriteTest : public ::testing::Test {
     CPSprite sprite{0.5f};
 
   private:
-    CPPerspectiveCamera* m_previousCamera = nullptr;
     float m_savedFrameTime = 0.0f;
 };
 
@@ -203,7 +201,7 @@ TEST_F(SpriteTest, EffectsRunOnTheQuad)
 
 TEST_F(SpriteTest, NoCurrentCameraHidesTheSprite)
 {
-    SetCurrentCamera(nullptr);
+    SetCameraSource(nullptr);
     EXPECT_EQ(sprite.GetVertexCount(), 0);
     EXPECT_EQ(sprite.GetIndexCount(), 0);
 }

@@ -14,6 +14,7 @@
 #include "game/Level.h"
 #include "platform/Math.h"
 #include "support/MathExpect.h"
+#include "support/TestEngine.h"
 
 namespace {
 
@@ -74,10 +75,14 @@ class CameraTest : public ::testing::Test {
 
 TEST(CameraLifecycle, OwnsTwoCamerasAndLetsGoOfEveryReferenceToThem)
 {
-    CPRender render(nullptr);
-    SetRender(&render);
+    TestEngine engine;
+    CPRender& render = engine.services->Render();
     {
-        CPCamera camera;
+        // The scene is seen through the current level's camera.
+        CPLevel level;
+        auto* held = new CPCamera;
+        level.SetCamera(CPObjectPtr(held));
+        CPCamera& camera = *held;
         EXPECT_EQ(camera.GetTypeName(), "CPCamera");
         EXPECT_FLOAT_EQ(camera.yaw, -kPi / 2.0f);
         EXPECT_TRUE(camera.changed);
@@ -100,7 +105,6 @@ TEST(CameraLifecycle, OwnsTwoCamerasAndLetsGoOfEveryReferenceToThem)
     EXPECT_EQ(GetCurrentCamera(), nullptr);
     EXPECT_FALSE(render.GetPasses().at(16).GetCamera());
     EXPECT_FALSE(render.GetPasses().at(120).GetCamera());
-    SetRender(nullptr);
 }
 
 TEST(CameraLifecycle, PassesWithoutARendererAreIgnored)

@@ -321,7 +321,7 @@ TEST_F(LevelBranchTest, DrawWalkVisitsOnlyLeavesInView)
     camera.SetViewChanged();
     camera.SetProjectionChanged();
     camera.Update();
-    SetCurrentCamera(&camera);
+    SetCameraSource([&camera] { return &camera; });
 
     render.DrawWalkCount() = 0;
     root.CollectVisible(camera);
@@ -334,7 +334,7 @@ TEST_F(LevelBranchTest, DrawWalkVisitsOnlyLeavesInView)
     root.CollectVisible(camera);
     EXPECT_EQ(render.DrawWalkCount(), 1);
 
-    SetCurrentCamera(nullptr);
+    SetCameraSource(nullptr);
     render.SetSceneObject(CPObjectPtr());
     SetRender(nullptr);
 }

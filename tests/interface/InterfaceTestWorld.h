@@ -15,6 +15,7 @@
 #include "core/ObjectRegistry.h"
 #include "core/ScriptObject.h"
 #include "core/Singletons.h"
+#include "core/TextLookup.h"
 #include "interface/Font.h"
 #include "game/GameData.h"
 #include "interface/InterfaceManager.h"
@@ -41,6 +42,7 @@ class InterfaceWorld {
         SetGameData(&gameData);
         SetRender(&render);
         SetMaterialLibrary(&materials);
+        SetTextLookup(&CurrentGameText);
         menu.Begin();
         listener.Begin();
         registry.Register("menu", "main", &menu);
@@ -48,6 +50,7 @@ class InterfaceWorld {
     }
     ~InterfaceWorld()
     {
+        SetTextLookup(nullptr);
         SetGameData(nullptr);
         SetMaterialLibrary(nullptr);
         SetRender(nullptr);

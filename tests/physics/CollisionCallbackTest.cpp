@@ -28,6 +28,7 @@
 #include "support/EffectFakes.h"
 #include "support/MathExpect.h"
 #include "support/ScratchFolder.h"
+#include "support/TestEngine.h"
 #include "support/WaveFiles.h"
 #include "platform/HeadlessSoundDevice.h"
 
@@ -112,12 +113,9 @@ class CollisionCallbackTest : public ::testing::Test {
         folder.UseAsDataRoot();
         platform::SetClockSource([this] { return now; });
         folder.Write("Data/Sounds/slam.wav", MakeWave(1, 1000, 8, RampBytes(1000)));
-        sounds = std::make_unique<CPSoundManager>(&device);
         sounds->LoadSpecialSounds();
-        SetSoundManager(sounds.get());
         sparks = new RecordingEffectPrototype();
         effects.RegisterPrototype(kSparkEffectName, sparks);
-        SetEffectManager(&effects);
 
         simulator = phtest::MakeSimulator();
         bodyA = simulator->CreateRigidBody();
@@ -132,17 +130,7 @@ class CollisionCallbackTest : public ::testing::Test {
         NewFrame(0.0f);
         platform::SeedRand(7);
     }
-    ~CollisionCallbackTest() override
-    {
-        SetEffectManager(nullptr);
-        SetSoundManager(nullptr);
-        sounds.reset();
-        platform::SetClockSource(nullptr);
-        GetGameSettings().physicsValue = 25;
-        GetGameClock().frameTime = 0.0f;
-        GetGameClock().effectsThisFrame = 0;
-        ClearSparkTimer();
-    }
+    ~CollisionCallbackTest() override { platform::SetClockSource(nullptr); }
 
     static void NewFrame(float frameTime)
     {
@@ -217,9 +205,9 @@ class CollisionCallbackTest : public ::testing::Test {
     LogCapture log;
     ScratchFolder folder;
     std::uint32_t now = 1000;
-    platform::HeadlessSoundDevice device;
-    std::unique_ptr<CPSoundManager> sounds;
-    CPEffectManager effects;
+    TestEngine engine;
+    CPSoundManager* sounds = &engine.services->Sounds();
+    CPEffectManager& effects = engine.services->EffectManager();
     RecordingEffectPrototype* sparks = nullptr;
     FakePlayer carA{"carA"};
     FakePlayer carB{"carB"};
@@ -495,7 +483,7 @@ TEST_F(CollisionCallbackTest, MissingManagersAndSoundsAndAFaultyCarDoNoHarm)
     EXPECT_EQ(CPEffectManager::GetRemainingRequests(), 40);
     EXPECT_TRUE(Slam()->IsPlaying());
 
-    CPSoundManager silent(&device); // "slam" never loaded
+    CPSoundManager silent(&engine.soundDevice); // "slam" never loaded
     SetSoundManager(&silent);
     Collide(AgainstWall(V(0, 0, 0), V(0, 60, 80), V(1, 0, 0)));
     SetSoundManager(nullptr);

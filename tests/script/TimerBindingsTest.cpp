@@ -20,7 +20,7 @@ int Listed(const CPKernel& kernel, const CPTask* task)
 
 TEST_F(ScriptTest, GlobalTimerRunsOnceAndStoppingItClearsTheFrameTime)
 {
-    CPGlobalTimer& timer = GetGlobalTimer();
+    CPGlobalTimer& timer = engine.services->GlobalTimer();
     ASSERT_TRUE(Run("StartGlobalTimer(); StartGlobalTimer()")) << log.Text();
     EXPECT_TRUE(timer.IsRunning());
     EXPECT_EQ(Listed(kernel, &timer), 1);

@@ -1,7 +1,5 @@
 #include "support/TestEngine.h"
 
-#include "core/Object.h"
-
 TestEngine::TestEngine()
     : devices(MakeHeadlessDevices(platform::PresentParameters())), device(*devices.headlessGraphics),
       soundDevice(*devices.headlessSound),
@@ -9,10 +7,4 @@ TestEngine::TestEngine()
 {
 }
 
-TestEngine::~TestEngine()
-{
-    services->Kernel().KillAllTasks();
-    services->Kernel().RemoveKilledTasks();
-    DeleteQueuedObjects();
-    services.reset();
-}
+TestEngine::~TestEngine() = default;

@@ -16,7 +16,8 @@
 class TestEngine {
   public:
     TestEngine();
-    // The kernel's tasks end and the queued deletes run before the services go.
+    // The services end the game (tasks, deferred deletes, the current
+    // level, the scripts) as the game's host has them end it.
     ~TestEngine();
 
     TestEngine(const TestEngine&) = delete;

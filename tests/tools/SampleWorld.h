@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "DynamicSky/VertexObject.h"
 #include "Render/AnimationCache.h"
 #include "Render/EffectLibrary.h"
 #include "Render/EffectManager.h"
@@ -31,17 +30,13 @@ class SampleWorld {
         platform::SetDataRoot(std::string(RS_SOURCE_DIR) + "/data/sample");
         GetPackFileList().Clear();
         GetPackFileList().AddPacks("*.pak");
-        m_savedSettings = GetGameSettings();
         GetGameSettings().screenWidth = 1024;
         GetGameSettings().screenHeight = 768;
-        SetSkyDevice(&device);
     }
     ~SampleWorld()
     {
         for (CPGameObject* root : m_roots)
             CPGameObject::DeleteTree(root);
-        SetSkyDevice(nullptr);
-        GetGameSettings() = m_savedSettings;
         GetPackFileList().Clear();
         platform::SetDataRoot(m_previousRoot);
     }
@@ -70,6 +65,5 @@ class SampleWorld {
 
   private:
     std::string m_previousRoot;
-    GameSettings m_savedSettings;
     std::vector<CPGameObject*> m_roots;
 };
