@@ -102,7 +102,7 @@ void RaceWatch::Update(CPLevel* level, float dt)
     if (m_over || level->stopped)
         return;
     m_rounds = RoundsOfGame();
-    m_podium.assign(level->places.begin(), level->places.end());
+    m_podium.assign(level->race.places.begin(), level->race.places.end());
     // Once the game times the race, the watch keeps the game's clock: it
     // runs on the same frames, and the player's laps are the game's own,
     // as the results screen shows them.
