@@ -6,14 +6,17 @@
 //                  race watch's end. Read the counters:
 //                    cpu_ms_per_race_s  CPU milliseconds per race second
 //                    race_s             race seconds of one race
-//                    allocs_per_frame   heap allocations per frame
+//                    allocs_per_frame   heap allocations per frame of the
+//                                       engine and the game
+//                    physics_lib_allocs_per_frame  of those, the blocks
+//                                       the physics library took
+//                    script_allocs_per_frame  and of the scripts'
+//                                       interpreter
 //                    peak_rss_MB        the process's peak resident size
 //   BM_LevelLoad:  one iteration loads and starts level1 in a fresh host.
-#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <new>
 #include <string>
 #include <system_error>
 
@@ -21,30 +24,15 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "HeapCount.h"
 #include "app/GameHost.h"
 #include "app/RaceWatch.h"
 #include "core/ObjectRegistry.h"
 #include "core/Singletons.h"
 #include "game/Level.h"
+#include "script/ScriptHost.h"
 
 namespace fs = std::filesystem;
-
-// Every allocation through operator new in the program (the engine's and
-// the game's; the script interpreter allocates on its own), so the race
-// can tell how many its frames make. The three are kept out of line:
-// inlined, the compiler sees the C heap's malloc and free beside operator
-// new and delete and takes the pairs for mismatches.
-static std::atomic<std::int64_t> g_allocations{0};
-
-[[gnu::noinline]] void* operator new(std::size_t size)
-{
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* memory = std::malloc(size == 0 ? 1 : size))
-        return memory;
-    throw std::bad_alloc();
-}
-[[gnu::noinline]] void operator delete(void* memory) noexcept { std::free(memory); }
-[[gnu::noinline]] void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 
 namespace {
 
@@ -86,6 +74,7 @@ std::unique_ptr<GameHost> MakeHost(const DataCopy& data)
 std::unique_ptr<GameHost> RaceOn(const DataCopy& data)
 {
     std::unique_ptr<GameHost> host = MakeHost(data);
+    heapcount::CountScriptAllocations(host->GetScriptHost().GetState());
     GetObjectRegistry()->SendCommandByName("gamemenu", "button", "start");
     host->Run();
     return host;
@@ -119,6 +108,8 @@ void BM_SampleRace(benchmark::State& state)
     DataCopy data;
     std::int64_t frames = 0;
     std::int64_t allocations = 0;
+    std::int64_t scriptAllocations = 0;
+    std::int64_t physicsAllocations = 0;
     for (auto _ : state) {
         state.PauseTiming();
         std::unique_ptr<GameHost> host = RaceOn(data);
@@ -126,11 +117,15 @@ void BM_SampleRace(benchmark::State& state)
             state.SkipWithError("the sample race did not start");
             break;
         }
-        const std::int64_t allocationsBefore = g_allocations.load(std::memory_order_relaxed);
+        const std::int64_t allocationsBefore = heapcount::EngineAllocations();
+        const std::int64_t scriptAllocationsBefore = heapcount::ScriptAllocations();
+        const std::int64_t physicsAllocationsBefore = heapcount::PhysicsLibraryAllocations();
         state.ResumeTiming();
         const int raceFrames = RaceToTheEnd(*host);
         state.PauseTiming();
-        allocations += g_allocations.load(std::memory_order_relaxed) - allocationsBefore;
+        allocations += heapcount::EngineAllocations() - allocationsBefore;
+        scriptAllocations += heapcount::ScriptAllocations() - scriptAllocationsBefore;
+        physicsAllocations += heapcount::PhysicsLibraryAllocations() - physicsAllocationsBefore;
         if (raceFrames < 0) {
             state.SkipWithError("the sample race did not end");
             break;
@@ -149,6 +144,10 @@ void BM_SampleRace(benchmark::State& state)
         benchmark::Counter(raceSeconds / 1000.0, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["race_s"] = raceSeconds / static_cast<double>(state.iterations());
     state.counters["allocs_per_frame"] = static_cast<double>(allocations) / static_cast<double>(frames);
+    state.counters["physics_lib_allocs_per_frame"] =
+        static_cast<double>(physicsAllocations) / static_cast<double>(frames);
+    state.counters["script_allocs_per_frame"] =
+        static_cast<double>(scriptAllocations) / static_cast<double>(frames);
     state.counters["peak_rss_MB"] = PeakRssMegabytes();
 }
 BENCHMARK(BM_SampleRace)->Unit(benchmark::kMillisecond);

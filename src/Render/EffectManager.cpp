@@ -21,7 +21,7 @@ CPEffectManager::CPEffectManager() : m_prototypes(kBucketHint), m_emitters(kBuck
 
 CPEffectManager::~CPEffectManager()
 {
-    m_activeEffects.clear();
+    m_activeEffects.Clear();
     for (auto& entry : m_prototypes)
         delete entry.second;
     for (CPParticleSystem* system : m_particleSystems)
@@ -95,7 +95,7 @@ void CPEffectManager::SpawnEffect(const EffectNode& request)
     if (!prototype)
         return;
     if (!prototype->IsUntracked())
-        m_activeEffects.emplace_back(prototype);
+        m_activeEffects.Add(prototype);
     prototype->SpawnInstance(instance);
 }
 
@@ -113,7 +113,7 @@ void CPEffectManager::ClearEffects()
 {
     for (auto& entry : m_prototypes)
         entry.second->ClearInstances();
-    m_activeEffects.clear();
+    m_activeEffects.Clear();
 }
 
 void CPEffectManager::StepEffects(float dt)
@@ -122,10 +122,7 @@ void CPEffectManager::StepEffects(float dt)
         entry.second->Step(dt);
 }
 
-void CPEffectManager::ForgetActive(const CPEffectPrototype* prototype)
-{
-    m_activeEffects.remove_if([prototype](const CPObjectPtr& active) { return active.Get() == prototype; });
-}
+void CPEffectManager::ForgetActive(const CPEffectPrototype* prototype) { m_activeEffects.Forget(prototype); }
 
 int CPEffectManager::ReserveRequests(int wanted)
 {

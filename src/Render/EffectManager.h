@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "Render/ActiveEffects.h"
 #include "Render/EffectNode.h"
 #include "Render/EffectPrototype.h"
 #include "Render/EmitterDesc.h"
@@ -83,7 +84,7 @@ class CPEffectManager {
 
     std::vector<CPParticleSystem*> m_particleSystems;
     std::unordered_map<std::string, CPEffectPrototype*> m_prototypes;
-    std::list<CPObjectPtr> m_activeEffects;
+    CPActiveEffects m_activeEffects;
     std::unordered_map<std::string, CPEmitterDesc> m_emitters;
 };
 

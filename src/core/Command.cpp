@@ -16,3 +16,17 @@ std::vector<std::string> CPCommand::CutParams(const std::string& paramText)
         params.push_back(token);
     return params;
 }
+
+void CPCommand::Assign(const std::string& name, const std::string& paramText)
+{
+    m_name = name;
+    CPTokenizer tokenizer(paramText, ",", true);
+    std::size_t count = 0;
+    for (;; ++count) {
+        if (count == m_params.size())
+            m_params.emplace_back();
+        if (!tokenizer.NextToken(m_params[count]))
+            break;
+    }
+    m_params.resize(count);
+}

@@ -19,6 +19,10 @@ class CPCommand {
     static CPCommand FromText(const std::string& name, const std::string& paramText);
     static std::vector<std::string> CutParams(const std::string& paramText);
 
+    // Becomes the command FromText builds, in the storage this command's
+    // texts already have.
+    void Assign(const std::string& name, const std::string& paramText);
+
     const std::string& GetName() const { return m_name; }
     const std::vector<std::string>& GetParams() const { return m_params; }
 

@@ -4,6 +4,8 @@
 #include <list>
 #include <string>
 
+#include "core/ObjectCast.h"
+
 // Root of every shared engine object. The use counter is informational
 // only: Release zeroes it and nothing is ever freed through it. Owners
 // delete their objects explicitly, directly or through the deferred-delete
@@ -68,7 +70,7 @@ class CPObjectPtr {
     bool operator!=(const CPObjectPtr& other) const { return m_object != other.m_object; }
 
     // The held object as a derived class; null when empty or of another class.
-    template <class T> T* As() const { return dynamic_cast<T*>(m_object); }
+    template <class T> T* As() const { return ObjectCast<T>(m_object); }
 
   private:
     CPObject* m_object = nullptr;

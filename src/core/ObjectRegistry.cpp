@@ -105,18 +105,13 @@ const std::vector<CPScriptObject*>* CPObjectRegistry::GetCategory(const std::str
     return found == m_byCategory.end() ? nullptr : &found->second;
 }
 
-// The text is only cut when someone will receive the command.
 void CPObjectRegistry::Deliver(CPScriptObject* const* receivers, std::size_t count,
                                const std::string& command, const std::string& params)
 {
-    bool anyRunning = false;
-    for (std::size_t i = 0; i < count && !anyRunning; ++i)
-        anyRunning = receivers[i]->IsRunning();
-    if (!anyRunning)
-        return;
-    const CPCommand built = CPCommand::FromText(command, params);
+    // Each receiver cuts the text into the storage of a command slot it
+    // keeps, so commands sent every frame allocate nothing.
     for (std::size_t i = 0; i < count; ++i)
-        receivers[i]->PostCommand(built);
+        receivers[i]->PostCommand(command, params);
 }
 
 bool CPObjectRegistry::IsListed(const CPScriptObject* object) const

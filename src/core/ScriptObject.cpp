@@ -1,5 +1,7 @@
 #include "core/ScriptObject.h"
 
+#include <algorithm>
+
 #include "core/ObjectRegistry.h"
 
 CPScriptObject::~CPScriptObject()
@@ -8,34 +10,62 @@ CPScriptObject::~CPScriptObject()
         m_registry->Unregister(this);
 }
 
+CPCommand& CPScriptObject::Push()
+{
+    if (m_count == m_slots.size()) {
+        // Full: a wider ring, the commands in their order from its start.
+        std::vector<std::unique_ptr<CPCommand>> wider(std::max<std::size_t>(4, m_slots.size() * 2));
+        for (std::size_t i = 0; i < m_slots.size(); ++i)
+            wider[i] = std::move(m_slots[(m_oldest + i) % m_slots.size()]);
+        for (std::size_t i = m_slots.size(); i < wider.size(); ++i)
+            wider[i] = std::make_unique<CPCommand>();
+        m_slots = std::move(wider);
+        m_oldest = 0;
+    }
+    CPCommand& slot = *m_slots[(m_oldest + m_count) % m_slots.size()];
+    ++m_count;
+    return slot;
+}
+
 bool CPScriptObject::PostCommand(const CPCommand& command)
 {
     if (!IsRunning())
         return false;
-    m_commands.push_front(command);
+    Push() = command;
+    return true;
+}
+
+bool CPScriptObject::PostCommand(const std::string& name, const std::string& paramText)
+{
+    if (!IsRunning())
+        return false;
+    Push().Assign(name, paramText);
     return true;
 }
 
 bool CPScriptObject::SetNextCommand()
 {
-    if (m_commands.empty())
+    if (m_count == 0)
         return false;
-    if (m_current) {
-        m_commands.pop_back();
-        m_current = nullptr;
+    if (m_hasCurrent) {
+        m_oldest = (m_oldest + 1) % m_slots.size();
+        --m_count;
+        m_hasCurrent = false;
     }
-    if (m_commands.empty())
+    if (m_count == 0)
         return false;
-    m_current = &m_commands.back();
+    m_hasCurrent = true;
     return true;
 }
 
 std::string CPScriptObject::GetCurrentCommandName() const
 {
-    return m_current ? m_current->GetName() : std::string();
+    const CPCommand* current = GetCurrentCommand();
+    return current ? current->GetName() : std::string();
 }
 
 const std::vector<std::string>* CPScriptObject::GetCurrentParams() const
 {
-    return m_current ? &m_current->GetParams() : nullptr;
+    const CPCommand* current = GetCurrentCommand();
+    return current ? &current->GetParams() : nullptr;
 }

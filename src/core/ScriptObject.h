@@ -1,6 +1,6 @@
 #pragma once
 
-#include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,20 +33,23 @@ class CPScriptObject : public CPTask {
     // Queues a copy of the command when the object runs; returns whether it
     // was queued.
     bool PostCommand(const CPCommand& command);
+    // The same for a command given as its name and parameter text, cut as
+    // CPCommand::FromText cuts it.
+    bool PostCommand(const std::string& name, const std::string& paramText);
 
     // Drops the finished command (the current one) and makes the next
     // oldest current. False, with no current command, when none is left.
     bool SetNextCommand();
 
     // Null when there is no current command.
-    const CPCommand* GetCurrentCommand() const { return m_current; }
+    const CPCommand* GetCurrentCommand() const { return m_hasCurrent ? m_slots[m_oldest].get() : nullptr; }
     // The current command's name; empty when there is none.
     std::string GetCurrentCommandName() const;
     // The current command's parameters; null when there is none.
     const std::vector<std::string>* GetCurrentParams() const;
 
     // Commands queued, the current one included.
-    std::size_t GetQueuedCount() const { return m_commands.size(); }
+    std::size_t GetQueuedCount() const { return m_count; }
 
     // The registry that lists this object; null when none does.
     CPObjectRegistry* GetRegistry() const { return m_registry; }
@@ -54,7 +57,17 @@ class CPScriptObject : public CPTask {
   private:
     friend class CPObjectRegistry; // keeps m_registry up to date
 
-    std::deque<CPCommand> m_commands; // newest at the front
-    CPCommand* m_current = nullptr;   // the back element or null
+    // The slot for one more command, at the newest end of the queue.
+    CPCommand& Push();
+
+    // The queue is a ring of command slots, the oldest command (the current
+    // one, when there is one) at m_oldest. Slots are kept and reused with
+    // the storage their texts had, so a steady flow of commands, one a
+    // frame, allocates nothing; a slot never moves, so the current command
+    // stays put while the ring grows.
+    std::vector<std::unique_ptr<CPCommand>> m_slots;
+    std::size_t m_oldest = 0;
+    std::size_t m_count = 0;
+    bool m_hasCurrent = false;
     CPObjectRegistry* m_registry = nullptr;
 };

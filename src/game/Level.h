@@ -16,6 +16,7 @@
 #include "game/LevelQueries.h"
 #include "game/LevelView.h"
 #include "game/RaceProgress.h"
+#include "game/TrackPointIndex.h"
 #include "platform/Light.h"
 #include "platform/MathTypes.h"
 #include "platform/Result.h"
@@ -315,6 +316,8 @@ class CPLevel : public CPSkyLevel {
     CPObjectPtr m_camera;
     CPObjectPtr m_player;
     std::vector<CPGameObject*> m_opponents;
+    // The track points gridded for FindNearestTrackPoint.
+    mutable CPTrackPointIndex m_trackPointIndex;
     // Each leaves its scene object (owned among the owned objects) as it
     // goes, so they go first.
     std::vector<std::unique_ptr<CPEnemyObject>> m_enemies;

@@ -13,9 +13,6 @@
 
 namespace {
 
-// Farther than this (squared, in x and y) a track point does not count as
-// near at all.
-constexpr float kNearestLimit = 100000.0f;
 // A jump of the nearest point by more than this wraps round the start.
 constexpr std::int32_t kWrapJump = 14;
 // How close to the end of a lap the player, and an opponent, must have come
@@ -68,19 +65,7 @@ std::string IndexKey(std::size_t index) { return std::to_string(index); }
 
 std::int32_t CPLevel::FindNearestTrackPoint(const Vector3& position) const
 {
-    float best = kNearestLimit;
-    std::int32_t nearest = -1;
-    for (std::size_t i = 0; i < trackPoints.size(); ++i) {
-        const Vector3& point = trackPoints[i]->start;
-        const float dx = position.x - point.x;
-        const float dy = position.y - point.y;
-        const float distance = dx * dx + dy * dy;
-        if (distance <= best) {
-            best = distance;
-            nearest = static_cast<std::int32_t>(i);
-        }
-    }
-    return nearest;
+    return m_trackPointIndex.Find(trackPoints, position);
 }
 
 void CPLevel::InitRaceTrack()
@@ -100,6 +85,7 @@ void CPLevel::InitRaceTrack()
         if (line == first)
             break;
     }
+    m_trackPointIndex.Build(trackPoints);
 
     CPGameObject* player = GetPlayer();
     race.playerNearestPoint = player ? FindNearestTrackPoint(player->GetPosition()) : -1;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/FloatMinMax.h"
 #include "platform/MathTypes.h"
 
 // Vector and plane operations. Everything works in 32-bit floats, as the
@@ -45,11 +46,11 @@ inline Vector3 Lerp(const Vector3& a, const Vector3& b, float t) { return a + (b
 // Per-component smaller and larger values (box extremes).
 inline Vector3 ComponentMin(const Vector3& a, const Vector3& b)
 {
-    return {std::fmin(a.x, b.x), std::fmin(a.y, b.y), std::fmin(a.z, b.z)};
+    return {FloatMin(a.x, b.x), FloatMin(a.y, b.y), FloatMin(a.z, b.z)};
 }
 inline Vector3 ComponentMax(const Vector3& a, const Vector3& b)
 {
-    return {std::fmax(a.x, b.x), std::fmax(a.y, b.y), std::fmax(a.z, b.z)};
+    return {FloatMax(a.x, b.x), FloatMax(a.y, b.y), FloatMax(a.z, b.z)};
 }
 
 inline bool IsFinite(const Vector3& v)

@@ -1,5 +1,6 @@
 #include "script/HudBindings.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -331,22 +332,34 @@ int SetPlayersPanel(lua_State* L)
     CPGameData* data = GetGameData();
     if (!GetCurrentLevel() || !data)
         return 0;
-    // Equal scores keep the order they were entered in.
-    std::multimap<std::int32_t, std::string> order;
+    // Ranked in place, by an insertion sort that keeps equal scores in the
+    // order they were entered in: the panel is asked for every frame.
+    struct Entry {
+        std::int32_t score;
+        const char* key;
+    };
+    std::array<Entry, 6> order{};
+    std::size_t count = 0;
+    auto enter = [&order, &count](std::int32_t score, const char* key) {
+        std::size_t at = count++;
+        for (; at > 0 && order[at - 1].score > score; --at)
+            order[at] = order[at - 1];
+        order[at] = {score, key};
+    };
     for (const char* key : {"0", "1", "2", "3", "4"}) {
         const CPLapRecord& laps = data->GetLapRecord(key);
-        order.emplace(static_cast<std::int32_t>(static_cast<std::uint32_t>(laps.lapNumber) *
-                                                static_cast<std::uint32_t>(laps.trackProgress)),
-                      key);
+        enter(static_cast<std::int32_t>(static_cast<std::uint32_t>(laps.lapNumber) *
+                                        static_cast<std::uint32_t>(laps.trackProgress)),
+              key);
     }
-    order.emplace(static_cast<std::int32_t>(static_cast<std::uint32_t>(data->currentRound) *
-                                            static_cast<std::uint32_t>(data->trackProgress)),
-                  "10");
+    enter(static_cast<std::int32_t>(static_cast<std::uint32_t>(data->currentRound) *
+                                    static_cast<std::uint32_t>(data->trackProgress)),
+          "10");
     lua_newtable(L);
     int index = 1;
-    for (const auto& entry : order) {
+    for (std::size_t i = 0; i < count; ++i) {
         lua_pushnumber(L, index++);
-        lua_pushlstring(L, entry.second.data(), entry.second.size());
+        lua_pushstring(L, order[i].key);
         lua_settable(L, -3);
     }
     return 1;

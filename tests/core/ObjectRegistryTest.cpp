@@ -220,3 +220,38 @@ TEST(ObjectRegistry, AStoppedScriptTakesNoCommandsOnceTheKernelHasSweptIt)
     registry.SendCommandByName("menu", "dropped", "");
     EXPECT_EQ(Drain(script), std::vector<std::string>{"queued()"});
 }
+
+// The queue reuses the places of taken commands: a command keeps nothing of
+// the one that stood there before (more parameters, or quoted ones), and the
+// order holds when the queue grows while its oldest command is not at its
+// start.
+TEST_F(ObjectRegistryTest, ReusedQueuePlacesKeepNothingOfTheirLastCommand)
+{
+    auto hud = MakeScript(true);
+    registry.Register("game_interface", "", hud.get());
+    registry.SendCommandByName("game_interface", "many", "1,2,\"3,4\"");
+    ASSERT_TRUE(hud->SetNextCommand());
+    EXPECT_EQ(*hud->GetCurrentParams(), (std::vector<std::string>{"1", "2", "3,4"}));
+    for (int round = 0; round < 6; ++round) {
+        registry.SendCommandByName("game_interface", "none", "");
+        registry.SendCommandByName("game_interface", "one", " x ");
+        ASSERT_TRUE(hud->SetNextCommand());
+        EXPECT_EQ(hud->GetCurrentCommandName(), "none");
+        EXPECT_TRUE(hud->GetCurrentParams()->empty());
+        ASSERT_TRUE(hud->SetNextCommand());
+        EXPECT_EQ(hud->GetCurrentCommandName(), "one");
+        EXPECT_EQ(*hud->GetCurrentParams(), std::vector<std::string>{"x"});
+    }
+    // Oldest in the middle of the queue's places, then more than it holds.
+    EXPECT_FALSE(hud->SetNextCommand());
+    for (int i = 0; i < 3; ++i)
+        registry.SendCommandByName("game_interface", "n", std::to_string(i));
+    ASSERT_TRUE(hud->SetNextCommand());
+    for (int i = 3; i < 20; ++i)
+        registry.SendCommandByName("game_interface", "n", std::to_string(i));
+    EXPECT_EQ(*hud->GetCurrentParams(), std::vector<std::string>{"0"});
+    std::vector<std::string> expected;
+    for (int i = 1; i < 20; ++i)
+        expected.push_back("n(" + std::to_string(i) + ")");
+    EXPECT_EQ(Drain(*hud), expected);
+}

@@ -1,0 +1,102 @@
+#include "HeapCount.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include <LinearMath/btAlignedAllocator.h>
+#include <lua.hpp>
+
+namespace {
+
+std::atomic<std::int64_t> g_engine{0};
+std::atomic<std::int64_t> g_physics{0};
+std::atomic<std::int64_t> g_script{0};
+
+void* Allocate(std::size_t size)
+{
+    g_engine.fetch_add(1, std::memory_order_relaxed);
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+void* AllocateAligned(std::size_t size, std::size_t alignment)
+{
+    g_engine.fetch_add(1, std::memory_order_relaxed);
+    // aligned_alloc wants a size that is a multiple of the alignment.
+    const std::size_t rounded = (size + alignment - 1) / alignment * alignment;
+    return std::aligned_alloc(alignment, rounded == 0 ? alignment : rounded);
+}
+
+// The physics library's blocks: its aligned allocator takes plain blocks
+// from these.
+void* PhysicsAllocate(std::size_t size)
+{
+    g_physics.fetch_add(1, std::memory_order_relaxed);
+    return Allocate(size);
+}
+void PhysicsFree(void* block) { std::free(block); }
+
+// Installed before main, so that every block the physics library takes is
+// counted.
+const bool g_physicsCounted = [] {
+    btAlignedAllocSetCustom(PhysicsAllocate, PhysicsFree);
+    return true;
+}();
+
+// The allocator the counted script states had; all states share it.
+lua_Alloc g_scriptAlloc = nullptr;
+void* g_scriptAllocData = nullptr;
+
+void* CountingScriptAlloc(void* /*ud*/, void* block, std::size_t oldSize, std::size_t newSize)
+{
+    if (newSize > 0 && (!block || newSize > oldSize))
+        g_script.fetch_add(1, std::memory_order_relaxed);
+    return g_scriptAlloc(g_scriptAllocData, block, oldSize, newSize);
+}
+
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    if (void* memory = Allocate(size))
+        return memory;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t size, std::align_val_t alignment)
+{
+    if (void* memory = AllocateAligned(size, static_cast<std::size_t>(alignment)))
+        return memory;
+    throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete(void* memory, std::align_val_t) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t, std::align_val_t) noexcept { std::free(memory); }
+
+namespace heapcount {
+
+std::int64_t EngineAllocations()
+{
+    (void)g_physicsCounted;
+    return g_engine.load(std::memory_order_relaxed);
+}
+
+std::int64_t PhysicsLibraryAllocations() { return g_physics.load(std::memory_order_relaxed); }
+
+std::int64_t ScriptAllocations() { return g_script.load(std::memory_order_relaxed); }
+
+bool CountScriptAllocations(lua_State* L)
+{
+    void* data = nullptr;
+    const lua_Alloc current = lua_getallocf(L, &data);
+    if (current == CountingScriptAlloc)
+        return true;
+    if (g_scriptAlloc && (current != g_scriptAlloc || data != g_scriptAllocData))
+        return false;
+    g_scriptAlloc = current;
+    g_scriptAllocData = data;
+    lua_setallocf(L, CountingScriptAlloc, nullptr);
+    return true;
+}
+
+} // namespace heapcount
