@@ -327,7 +327,7 @@ TEST_F(WindowTest, AnEffectPassDrawsWithItsTextureAndStates)
         "technique Overlay { pass P0 { AlphaBlendEnable = true; ZWriteEnable = false; } }\n"
         "technique Solid { pass P0 { } }\n"
         "technique Backdrop { pass P0 { ZWriteEnable = false; } }\n";
-    auto effect = Effect::Create(text.data(), text.size(), nullptr);
+    auto effect = Effect::Create(text.data(), text.size(), nullptr, nullptr, device.get());
     ASSERT_NE(effect, nullptr);
     // Half-transparent red, in memory B, G, R, A.
     Texture* red = MakeTexture(*device, PixelFormat::A8R8G8B8, {0, 0, 255, 128});

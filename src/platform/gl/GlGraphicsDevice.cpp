@@ -53,13 +53,11 @@ bool GlGraphicsDevice::Initialise(std::string* error)
         *error = "no offscreen target of the back-buffer size";
         return false;
     }
-    SetEffectPassListener(&m_effectPass);
     return true;
 }
 
 GlGraphicsDevice::~GlGraphicsDevice()
 {
-    SetEffectPassListener(nullptr);
     // Resources may outlive the device: their GL objects go now, while the
     // context stands, and they keep only their memory.
     for (auto& entry : m_resources) {

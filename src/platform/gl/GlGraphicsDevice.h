@@ -99,6 +99,12 @@ class GlGraphicsDevice : public GraphicsDevice, private ResourceOwner {
     HResult DrawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount, const void* vertices,
                             std::uint32_t stride) override;
 
+    void BeginEffectPass(const Effect& effect, const EffectPass& pass) override
+    {
+        m_effectPass.OnEffectPass(effect, pass);
+    }
+    void EndEffectPass() override { m_effectPass.OnEffectPassEnd(); }
+
     HResult TestCooperativeLevel() const override;
     HResult Reset(const PresentParameters& parameters) override;
 
