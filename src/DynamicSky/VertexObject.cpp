@@ -106,7 +106,7 @@ HResult CPVertexObject::LoadEffect(const std::string& fileName, std::unique_ptr<
 
     std::string why;
     effect = platform::Effect::Create(reinterpret_cast<const char*>(reader.GetData()), reader.GetDataSize(),
-                                      nullptr, &why);
+                                      nullptr, &why, RendererDevice());
     if (!effect) {
         ReportDXError(kSourceName, failureLine, platform::kInvalidData);
         LogLine("Sky effect \"" + fileName + "\" cannot be made an effect: " + why);

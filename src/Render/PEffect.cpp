@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "Render/EffectLibrary.h"
+#include "Render/PRender.h"
 #include "core/FileReader.h"
 #include "core/Log.h"
 #include "core/Tokenizer.h"
@@ -54,7 +55,9 @@ bool CPEffect::Create(const std::vector<std::uint8_t>& text, bool pooled, int fa
 {
     platform::EffectPool* pool = pooled && m_library ? &m_library->GetPool() : nullptr;
     std::string why;
-    m_effect = platform::Effect::Create(reinterpret_cast<const char*>(text.data()), text.size(), pool, &why);
+    platform::GraphicsDevice* device = GetRender() ? GetRender()->GetDevice() : nullptr;
+    m_effect =
+        platform::Effect::Create(reinterpret_cast<const char*>(text.data()), text.size(), pool, &why, device);
     if (m_effect)
         return true;
     ReportDXError(kSourceName, failureLine, platform::kInvalidData);

@@ -165,10 +165,7 @@ void GameHost::LoadEffectsAndShots()
     m_services->Shots().LoadKinds(kShotKindsFile);
 }
 
-std::uint64_t GameHost::GetDrawCount() const
-{
-    return m_devices.headlessGraphics ? m_devices.headlessGraphics->GetDrawCount() : 0;
-}
+std::uint64_t GameHost::GetDrawCount() const { return CountDraws(m_devices); }
 
 int GameHost::GetFrameLimit() const
 {

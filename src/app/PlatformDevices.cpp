@@ -55,7 +55,6 @@ PlatformDevices MakeWindowDevices(const platform::PresentParameters& screen, std
     if (!graphics)
         return devices;
     devices.windowGraphics = graphics.get();
-    devices.headlessGraphics = &graphics->GetRecorder();
     devices.graphics = std::move(graphics);
     auto sound = std::make_unique<platform::HeadlessSoundDevice>();
     devices.headlessSound = sound.get();
@@ -80,6 +79,17 @@ bool PumpWindowEvents(PlatformDevices& devices)
     (void)devices;
 #endif
     return true;
+}
+
+std::uint64_t CountDraws(const PlatformDevices& devices)
+{
+    if (devices.headlessGraphics)
+        return devices.headlessGraphics->GetDrawCount();
+#if RS_HAVE_WINDOW
+    if (devices.windowGraphics)
+        return devices.windowGraphics->GetDrawCount();
+#endif
+    return 0;
 }
 
 bool SaveWindowScreenshot(const PlatformDevices& devices, const std::string& path, std::string* error)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -29,9 +30,8 @@ struct PlatformDevices {
     std::unique_ptr<platform::SoundDevice> sound;
     std::unique_ptr<platform::InputDevice> input;
 
-    // What the graphics device recorded (the headless device itself, or the
-    // book-keeping device inside the window's), for the host's summary and
-    // for tests.
+    // The headless graphics device and what it recorded, for the host's
+    // summary and for tests; null in a window.
     platform::HeadlessGraphicsDevice* headlessGraphics = nullptr;
     platform::HeadlessSoundDevice* headlessSound = nullptr;
     // The input the host (from a recording) or a test feeds: the headless
@@ -59,6 +59,9 @@ PlatformDevices MakeWindowDevices(const platform::PresentParameters& screen, std
 // Takes in the window's events, once a frame; false once the window was
 // closed. Always true for headless devices.
 bool PumpWindowEvents(PlatformDevices& devices);
+
+// Draws the graphics device accepted so far, headless or in a window.
+std::uint64_t CountDraws(const PlatformDevices& devices);
 
 // Writes the last presented frame of the window as a PNG file; false, with
 // *error saying why, when headless or when the file cannot be written.

@@ -1,16 +1,12 @@
 #include "platform/Effect.h"
 
 #include "platform/EffectScanner.h"
+#include "platform/GraphicsDevice.h"
 
 #include <algorithm>
 #include <cctype>
 
 namespace platform {
-namespace {
-
-EffectPassListener* g_passListener = nullptr;
-
-} // namespace
 
 bool SameIgnoringCase(std::string_view a, std::string_view b)
 {
@@ -21,7 +17,7 @@ bool SameIgnoringCase(std::string_view a, std::string_view b)
 }
 
 std::unique_ptr<Effect> Effect::Create(const char* text, std::size_t size, EffectPool* pool,
-                                       std::string* error)
+                                       std::string* error, GraphicsDevice* device)
 {
     EffectLayout layout;
     if (!ScanEffectText(text, size, layout, error))
@@ -37,6 +33,7 @@ std::unique_ptr<Effect> Effect::Create(const char* text, std::size_t size, Effec
         }
     }
     std::unique_ptr<Effect> effect(new Effect());
+    effect->m_device = device;
     for (EffectParameter& parameter : layout.parameters) {
         auto record = std::make_shared<EffectParameter>(std::move(parameter));
         if (pool && record->shared)
@@ -172,8 +169,6 @@ HResult Effect::SetTexture(EffectParameter* parameter, const void* texture)
     return S_OK;
 }
 
-void SetEffectPassListener(EffectPassListener* listener) { g_passListener = listener; }
-
 HResult Effect::Begin(unsigned* passes)
 {
     if (!m_current || m_begun)
@@ -192,8 +187,8 @@ HResult Effect::BeginPass(unsigned pass)
     if (m_drawn.size() >= kPassRecordLimit)
         m_drawn.erase(m_drawn.begin(), m_drawn.begin() + kPassRecordLimit / 2);
     m_drawn.push_back({m_current, pass, 0});
-    if (g_passListener)
-        g_passListener->OnEffectPass(*this, m_current->passes[pass]);
+    if (m_device)
+        m_device->BeginEffectPass(*this, m_current->passes[pass]);
     return S_OK;
 }
 
@@ -203,8 +198,8 @@ HResult Effect::CommitChanges()
         return E_FAIL;
     if (!m_drawn.empty()) {
         ++m_drawn.back().commits;
-        if (g_passListener)
-            g_passListener->OnEffectPass(*this, m_current->passes[m_drawn.back().pass]);
+        if (m_device)
+            m_device->BeginEffectPass(*this, m_current->passes[m_drawn.back().pass]);
     }
     return S_OK;
 }
@@ -214,8 +209,8 @@ HResult Effect::EndPass()
     if (!m_inPass)
         return E_FAIL;
     m_inPass = false;
-    if (g_passListener)
-        g_passListener->OnEffectPassEnd();
+    if (m_device)
+        m_device->EndEffectPass();
     return S_OK;
 }
 
@@ -224,8 +219,8 @@ HResult Effect::End()
     if (!m_begun)
         return E_FAIL;
     m_begun = false;
-    if (m_inPass && g_passListener)
-        g_passListener->OnEffectPassEnd();
+    if (m_inPass && m_device)
+        m_device->EndEffectPass();
     m_inPass = false;
     return S_OK;
 }

@@ -21,23 +21,7 @@ struct EffectPassRecord {
     unsigned commits = 0;
 };
 
-class Effect;
-
-// Told when a pass of any effect begins, has its values committed, and
-// ends. No shader runs here, so a device that really draws takes from the
-// effect what its compiled shaders would have done: the textures and the
-// states its pass names.
-class EffectPassListener {
-  public:
-    virtual void OnEffectPass(const Effect& effect, const EffectPass& pass) = 0;
-    virtual void OnEffectPassEnd() = 0;
-
-  protected:
-    ~EffectPassListener() = default;
-};
-
-// One listener for the process (null for none); the drawing device sets it.
-void SetEffectPassListener(EffectPassListener* listener);
+class GraphicsDevice;
 
 // Effect files name semantics, states and values in any case.
 bool SameIgnoringCase(std::string_view a, std::string_view b);
@@ -50,9 +34,11 @@ bool SameIgnoringCase(std::string_view a, std::string_view b);
 class Effect {
   public:
     // Reads `text`; the parameters it marks shared join `pool` when one is
-    // given. Null, with `error` set, when the text cannot be read.
+    // given. Null, with `error` set, when the text cannot be read. The
+    // passes drawn are told to `device` (none: they reach no device), which
+    // must outlive the drawing.
     static std::unique_ptr<Effect> Create(const char* text, std::size_t size, EffectPool* pool,
-                                          std::string* error = nullptr);
+                                          std::string* error = nullptr, GraphicsDevice* device = nullptr);
 
     std::size_t ParameterCount() const { return m_parameters.size(); }
     EffectParameter* Parameter(std::size_t index) const;
@@ -106,6 +92,7 @@ class Effect {
 
     std::vector<std::shared_ptr<EffectParameter>> m_parameters;
     std::vector<EffectTechnique> m_techniques;
+    GraphicsDevice* m_device = nullptr;
     const EffectTechnique* m_current = nullptr;
     bool m_begun = false;
     bool m_inPass = false;

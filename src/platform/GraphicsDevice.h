@@ -8,6 +8,9 @@
 
 namespace platform {
 
+class Effect;
+struct EffectPass;
+
 // What the engine draws through: resources, states, transforms, lights and
 // draws in the manner of a fixed-function device. The host picks the
 // implementation (the headless one in HeadlessGraphicsDevice.h); the engine
@@ -90,6 +93,17 @@ class GraphicsDevice {
     // Draws from the caller's vertices, copied before it returns.
     virtual HResult DrawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount, const void* vertices,
                                     std::uint32_t stride) = 0;
+
+    // A pass of an effect made on this device opens (and opens again when
+    // its values are committed), or closes. No shader runs, so a device
+    // that really draws takes from the effect what its shaders would have
+    // done; the headless device has nothing to take.
+    virtual void BeginEffectPass(const Effect& effect, const EffectPass& pass)
+    {
+        (void)effect;
+        (void)pass;
+    }
+    virtual void EndEffectPass() {}
 
     // kDeviceLost while the device is lost, kDeviceNotReset once it may be
     // reset, S_OK while it works.

@@ -1,20 +1,23 @@
 #include "platform/GraphicsResource.h"
 
-#include "platform/HeadlessGraphicsDevice.h"
-
 namespace platform {
 
-GraphicsResource::GraphicsResource(HeadlessGraphicsDevice* device, ResourcePool pool) : m_device(device), m_pool(pool)
+void ResourceOwner::Detach(GraphicsResource* resource)
+{
+    resource->m_device = nullptr;
+    resource->m_owner = nullptr;
+}
+
+GraphicsResource::GraphicsResource(GraphicsDevice* device, ResourceOwner* owner, ResourcePool pool)
+    : m_device(device), m_owner(owner), m_pool(pool)
 {
 }
 
 GraphicsResource::~GraphicsResource()
 {
-    if (m_device)
-        m_device->Forget(this);
+    if (m_owner)
+        m_owner->Forget(this);
 }
-
-GraphicsDevice* GraphicsResource::GetDevice() const { return m_device; }
 
 std::uint32_t GraphicsResource::Release()
 {

@@ -7,9 +7,24 @@
 namespace platform {
 
 class GraphicsDevice;
-class HeadlessGraphicsDevice;
+class GraphicsResource;
 
-// Base of everything the graphics device creates. A resource is shared by
+// What a device is to the resources it makes: told when one goes, and
+// asked whether a lock should be refused (the test device plans such
+// failures; other devices never refuse).
+class ResourceOwner {
+  public:
+    virtual void Forget(GraphicsResource* resource) = 0;
+    virtual bool RefusesLock() { return false; }
+
+  protected:
+    ~ResourceOwner() = default;
+    // Cuts a resource loose from a device that is going; it then just
+    // holds its memory.
+    static void Detach(GraphicsResource* resource);
+};
+
+// Base of everything a graphics device creates. A resource is shared by
 // counting: it starts with one reference and deletes itself when Release
 // drops the last one. It tells its device when it goes, so the device can
 // unbind it and knows which default-pool resources still block a reset.
@@ -23,19 +38,19 @@ class GraphicsResource {
 
     ResourcePool GetPool() const { return m_pool; }
     // Null once the device that made the resource is gone.
-    GraphicsDevice* GetDevice() const;
+    GraphicsDevice* GetDevice() const { return m_device; }
 
   protected:
-    GraphicsResource(HeadlessGraphicsDevice* device, ResourcePool pool);
+    GraphicsResource(GraphicsDevice* device, ResourceOwner* owner, ResourcePool pool);
     virtual ~GraphicsResource();
     // The device that made the resource, for its planned failures.
-    HeadlessGraphicsDevice* GetOwner() const { return m_device; }
+    ResourceOwner* GetOwner() const { return m_owner; }
 
   private:
-    friend class HeadlessGraphicsDevice;
-    void DetachDevice() { m_device = nullptr; }
+    friend class ResourceOwner;
 
-    HeadlessGraphicsDevice* m_device;
+    GraphicsDevice* m_device;
+    ResourceOwner* m_owner;
     ResourcePool m_pool;
     std::uint32_t m_references = 1;
 };

@@ -2,17 +2,12 @@
 
 #include <cstring>
 
+#include "platform/MemoryTextures.h"
+#include "platform/ResourceChecks.h"
+
 namespace platform {
 
 namespace {
-
-Matrix4 Identity()
-{
-    Matrix4 m;
-    for (int i = 0; i < 4; ++i)
-        m.m[i][i] = 1.0f;
-    return m;
-}
 
 template <class Enum> std::size_t Slot(Enum value) { return static_cast<std::size_t>(value); }
 
@@ -40,7 +35,7 @@ HeadlessGraphicsDevice::~HeadlessGraphicsDevice()
 {
     // Resources may outlive the device; they then just hold their memory.
     for (GraphicsResource* resource : m_resources)
-        resource->DetachDevice();
+        Detach(resource);
 }
 
 HResult HeadlessGraphicsDevice::GetDeviceCaps(DeviceCaps* caps) const
@@ -54,48 +49,7 @@ HResult HeadlessGraphicsDevice::GetDeviceCaps(DeviceCaps* caps) const
 // The states a freshly made or reset device starts from.
 void HeadlessGraphicsDevice::RestoreDefaultStates()
 {
-    m_renderStates.fill(0);
-    auto set = [this](RenderState state, std::uint32_t value) { m_renderStates[Slot(state)] = value; };
-    set(RenderState::ZEnable, state::kZBufferOn);
-    set(RenderState::ZWriteEnable, state::kTrue);
-    set(RenderState::ZFunc, state::kCompareLessEqual);
-    set(RenderState::AlphaFunc, state::kCompareAlways);
-    set(RenderState::SrcBlend, state::kBlendOne);
-    set(RenderState::DestBlend, state::kBlendZero);
-    set(RenderState::CullMode, state::kCullCounterClockwise);
-    set(RenderState::Clipping, state::kTrue);
-    set(RenderState::Lighting, state::kTrue);
-    set(RenderState::DiffuseMaterialSource, state::kMaterialSourceColor1);
-    set(RenderState::SpecularMaterialSource, 2);
-    set(RenderState::FogEnd, FloatBits(1.0f));
-    set(RenderState::FogDensity, FloatBits(1.0f));
-    set(RenderState::FillMode, 3);
-
-    for (auto& sampler : m_samplerStates) {
-        sampler.fill(0);
-        sampler[Slot(SamplerState::AddressU)] = state::kAddressWrap;
-        sampler[Slot(SamplerState::AddressV)] = state::kAddressWrap;
-        sampler[Slot(SamplerState::AddressW)] = state::kAddressWrap;
-        sampler[Slot(SamplerState::MagFilter)] = state::kFilterPoint;
-        sampler[Slot(SamplerState::MinFilter)] = state::kFilterPoint;
-        sampler[Slot(SamplerState::MipFilter)] = state::kFilterNone;
-        sampler[Slot(SamplerState::MaxAnisotropy)] = 1;
-    }
-    for (std::uint32_t i = 0; i < kMaxTextureStages; ++i) {
-        auto& stage = m_stageStates[i];
-        stage.fill(0);
-        stage[Slot(StageState::ColorOp)] = i == 0 ? state::kOpModulate : state::kOpDisable;
-        stage[Slot(StageState::ColorArg1)] = state::kArgTexture;
-        stage[Slot(StageState::ColorArg2)] = state::kArgCurrent;
-        stage[Slot(StageState::AlphaOp)] = i == 0 ? state::kOpSelectArg1 : state::kOpDisable;
-        stage[Slot(StageState::AlphaArg1)] = state::kArgTexture;
-        stage[Slot(StageState::AlphaArg2)] = state::kArgCurrent;
-        stage[Slot(StageState::TexCoordIndex)] = i;
-    }
-    m_transforms.fill(Identity());
-    m_lights.fill(LightSlot{});
-    m_material = Material{};
-    m_vertexFormat = 0;
+    m_states.RestoreDefaults();
     m_textures.fill(nullptr);
     m_stream = nullptr;
     m_streamOffset = 0;
@@ -116,7 +70,7 @@ HResult HeadlessGraphicsDevice::CreateVertexBuffer(std::uint32_t length, std::ui
         return kInvalidCall;
     if (ConsumeFailure(DeviceFailure::CreateVertexBuffer))
         return kOutOfVideoMemory;
-    auto* buffer = new VertexBuffer(this, length, usage, format, pool);
+    auto* buffer = new MemoryVertexBuffer(this, this, length, usage, format, pool);
     if (!buffer->HasMemory()) {
         buffer->Release();
         return kOutOfVideoMemory;
@@ -132,12 +86,11 @@ HResult HeadlessGraphicsDevice::CreateIndexBuffer(std::uint32_t length, std::uin
     if (!out)
         return kInvalidCall;
     *out = nullptr;
-    const std::uint32_t indexSize = format == IndexFormat::Index16 ? 2 : 4;
-    if (length == 0 || length % indexSize != 0)
+    if (!IndexBufferSizeFits(length, format))
         return kInvalidCall;
     if (ConsumeFailure(DeviceFailure::CreateIndexBuffer))
         return kOutOfVideoMemory;
-    auto* buffer = new IndexBuffer(this, length, usage, format, pool);
+    auto* buffer = new MemoryIndexBuffer(this, this, length, usage, format, pool);
     if (!buffer->HasMemory()) {
         buffer->Release();
         return kOutOfVideoMemory;
@@ -154,15 +107,12 @@ HResult HeadlessGraphicsDevice::CreateTexture(std::uint32_t width, std::uint32_t
     if (!out)
         return kInvalidCall;
     *out = nullptr;
-    if (width == 0 || height == 0 || width > m_caps.maxTextureWidth || height > m_caps.maxTextureHeight ||
-        FormatUnitBytes(format) == 0)
-        return kInvalidCall;
-    const std::uint32_t fullChain = FullSurfaceChainLength(width, height);
-    if (levels > fullChain)
+    std::uint32_t chain = 0;
+    if (!TextureFits(m_caps, width, height, levels, format, &chain))
         return kInvalidCall;
     if (ConsumeFailure(DeviceFailure::CreateTexture))
         return kOutOfVideoMemory;
-    *out = new Texture(this, width, height, levels == 0 ? fullChain : levels, usage, format, pool);
+    *out = new MemoryTexture(this, this, width, height, chain, usage, format, pool);
     Track(*out);
     return S_OK;
 }
@@ -174,15 +124,12 @@ HResult HeadlessGraphicsDevice::CreateCubeTexture(std::uint32_t edge, std::uint3
     if (!out)
         return kInvalidCall;
     *out = nullptr;
-    if (edge == 0 || edge > m_caps.maxTextureWidth || edge > m_caps.maxTextureHeight ||
-        FormatUnitBytes(format) == 0)
-        return kInvalidCall;
-    const std::uint32_t fullChain = FullSurfaceChainLength(edge, edge);
-    if (levels > fullChain)
+    std::uint32_t chain = 0;
+    if (!TextureFits(m_caps, edge, edge, levels, format, &chain))
         return kInvalidCall;
     if (ConsumeFailure(DeviceFailure::CreateCubeTexture))
         return kOutOfVideoMemory;
-    *out = new CubeTexture(this, edge, levels == 0 ? fullChain : levels, usage, format, pool);
+    *out = new MemoryCubeTexture(this, this, edge, chain, usage, format, pool);
     Track(*out);
     return S_OK;
 }
@@ -190,8 +137,6 @@ HResult HeadlessGraphicsDevice::CreateCubeTexture(std::uint32_t edge, std::uint3
 void HeadlessGraphicsDevice::Forget(GraphicsResource* resource)
 {
     m_resources.erase(resource);
-    if (m_releaseListener)
-        m_releaseListener(resource);
     for (Texture*& texture : m_textures)
         if (texture == resource)
             texture = nullptr;
@@ -254,78 +199,46 @@ void HeadlessGraphicsDevice::LogStateCall(DeviceCall::Kind kind, std::uint32_t i
 
 HResult HeadlessGraphicsDevice::SetRenderState(RenderState state, std::uint32_t value)
 {
-    if (state >= RenderState::Count)
-        return kInvalidCall;
-    m_renderStates[Slot(state)] = value;
-    LogStateCall(DeviceCall::Kind::RenderState, 0, static_cast<std::uint32_t>(state), value);
-    return S_OK;
-}
-
-std::uint32_t HeadlessGraphicsDevice::GetRenderState(RenderState state) const
-{
-    return state < RenderState::Count ? m_renderStates[Slot(state)] : 0;
+    const HResult result = m_states.SetRenderState(state, value);
+    if (Succeeded(result))
+        LogStateCall(DeviceCall::Kind::RenderState, 0, static_cast<std::uint32_t>(state), value);
+    return result;
 }
 
 HResult HeadlessGraphicsDevice::SetSamplerState(std::uint32_t sampler, SamplerState state,
                                                 std::uint32_t value)
 {
-    if (sampler >= kMaxSamplers || state >= SamplerState::Count)
-        return kInvalidCall;
-    m_samplerStates[sampler][Slot(state)] = value;
-    LogStateCall(DeviceCall::Kind::SamplerState, sampler, static_cast<std::uint32_t>(state), value);
-    return S_OK;
-}
-
-std::uint32_t HeadlessGraphicsDevice::GetSamplerState(std::uint32_t sampler, SamplerState state) const
-{
-    if (sampler >= kMaxSamplers || state >= SamplerState::Count)
-        return 0;
-    return m_samplerStates[sampler][Slot(state)];
+    const HResult result = m_states.SetSamplerState(sampler, state, value);
+    if (Succeeded(result))
+        LogStateCall(DeviceCall::Kind::SamplerState, sampler, static_cast<std::uint32_t>(state), value);
+    return result;
 }
 
 HResult HeadlessGraphicsDevice::SetTextureStageState(std::uint32_t stage, StageState state,
                                                      std::uint32_t value)
 {
-    if (stage >= kMaxTextureStages || state >= StageState::Count)
-        return kInvalidCall;
-    m_stageStates[stage][Slot(state)] = value;
-    LogStateCall(DeviceCall::Kind::StageState, stage, static_cast<std::uint32_t>(state), value);
-    return S_OK;
-}
-
-std::uint32_t HeadlessGraphicsDevice::GetTextureStageState(std::uint32_t stage, StageState state) const
-{
-    if (stage >= kMaxTextureStages || state >= StageState::Count)
-        return 0;
-    return m_stageStates[stage][Slot(state)];
+    const HResult result = m_states.SetTextureStageState(stage, state, value);
+    if (Succeeded(result))
+        LogStateCall(DeviceCall::Kind::StageState, stage, static_cast<std::uint32_t>(state), value);
+    return result;
 }
 
 HResult HeadlessGraphicsDevice::SetTransform(TransformState state, const Matrix4& matrix)
 {
-    if (state >= TransformState::Count)
-        return kInvalidCall;
-    m_transforms[Slot(state)] = matrix;
-    if (m_logCalls) {
+    const HResult result = m_states.SetTransform(state, matrix);
+    if (Succeeded(result) && m_logCalls) {
         DeviceCall call;
         call.kind = DeviceCall::Kind::Transform;
         call.state = static_cast<std::uint32_t>(state);
         call.matrix = matrix;
         Log(call);
     }
-    return S_OK;
-}
-
-HResult HeadlessGraphicsDevice::GetTransform(TransformState state, Matrix4* matrix) const
-{
-    if (!matrix || state >= TransformState::Count)
-        return kInvalidCall;
-    *matrix = m_transforms[Slot(state)];
-    return S_OK;
+    return result;
 }
 
 HResult HeadlessGraphicsDevice::SetMaterial(const Material& material)
 {
-    m_material = material;
+    m_states.SetMaterial(material);
     if (m_logCalls) {
         DeviceCall call;
         call.kind = DeviceCall::Kind::Material;
@@ -335,63 +248,35 @@ HResult HeadlessGraphicsDevice::SetMaterial(const Material& material)
     return S_OK;
 }
 
-HResult HeadlessGraphicsDevice::GetMaterial(Material* material) const
-{
-    if (!material)
-        return kInvalidCall;
-    *material = m_material;
-    return S_OK;
-}
-
 HResult HeadlessGraphicsDevice::SetLight(std::uint32_t index, const Light& light)
 {
-    if (index >= kMaxLights)
-        return kInvalidCall;
-    m_lights[index].light = light;
-    m_lights[index].set = true;
-    if (m_logCalls) {
+    const HResult result = m_states.SetLight(index, light);
+    if (Succeeded(result) && m_logCalls) {
         DeviceCall call;
         call.kind = DeviceCall::Kind::Light;
         call.index = index;
         call.light = light;
         Log(call);
     }
-    return S_OK;
-}
-
-HResult HeadlessGraphicsDevice::GetLight(std::uint32_t index, Light* light) const
-{
-    if (!light || index >= kMaxLights || !m_lights[index].set)
-        return kInvalidCall;
-    *light = m_lights[index].light;
-    return S_OK;
+    return result;
 }
 
 HResult HeadlessGraphicsDevice::LightEnable(std::uint32_t index, bool enable)
 {
-    if (index >= kMaxLights)
-        return kInvalidCall;
-    // Enabling a light that was never set gives it the default light.
-    m_lights[index].set = m_lights[index].set || enable;
-    m_lights[index].enabled = enable;
-    if (m_logCalls) {
+    const HResult result = m_states.LightEnable(index, enable);
+    if (Succeeded(result) && m_logCalls) {
         DeviceCall call;
         call.kind = DeviceCall::Kind::LightEnable;
         call.index = index;
         call.value = enable ? 1 : 0;
         Log(call);
     }
-    return S_OK;
-}
-
-bool HeadlessGraphicsDevice::IsLightEnabled(std::uint32_t index) const
-{
-    return index < kMaxLights && m_lights[index].enabled;
+    return result;
 }
 
 HResult HeadlessGraphicsDevice::SetFVF(std::uint32_t format)
 {
-    m_vertexFormat = format;
+    m_states.SetFVF(format);
     if (m_logCalls) {
         DeviceCall call;
         call.kind = DeviceCall::Kind::VertexFormat;
@@ -438,7 +323,8 @@ HResult HeadlessGraphicsDevice::SetIndices(IndexBuffer* buffer)
 {
     if (buffer && buffer->GetDevice() != this)
         return kInvalidCall;
-    m_indices = buffer;
+    // Every index buffer of this device is one it made in memory.
+    m_indices = static_cast<MemoryIndexBuffer*>(buffer);
     return S_OK;
 }
 
@@ -498,7 +384,7 @@ HResult HeadlessGraphicsDevice::Present()
 
 HResult HeadlessGraphicsDevice::RecordDraw(DrawRecord& record)
 {
-    record.vertexFormat = m_vertexFormat;
+    record.vertexFormat = m_states.GetFVF();
     record.texture0 = m_textures[0];
     m_frameDraws.push_back(record);
     ++m_drawCount;

@@ -2,12 +2,13 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
-#include <utility>
 #include <unordered_set>
 #include <vector>
 
+#include "platform/DeviceStates.h"
 #include "platform/GraphicsDevice.h"
+#include "platform/MemoryBuffers.h"
+#include "platform/MemoryTextures.h"
 
 namespace platform {
 
@@ -78,8 +79,10 @@ enum class DeviceFailure : std::uint8_t {
 
 // The headless graphics device. It keeps every state the engine sets,
 // backs buffers and textures with memory, checks draws against what is
-// bound, and records each frame's draws. Nothing is rasterised.
-class HeadlessGraphicsDevice : public GraphicsDevice {
+// bound, and records each frame's draws. Nothing is rasterised. Its
+// resources are the memory ones (MemoryBuffers.h, MemoryTextures.h), which
+// AsMemory hands to tests.
+class HeadlessGraphicsDevice : public GraphicsDevice, private ResourceOwner {
   public:
     enum class Status : std::uint8_t { Operational, Lost, NotReset };
 
@@ -112,21 +115,33 @@ class HeadlessGraphicsDevice : public GraphicsDevice {
 
     // States.
     HResult SetRenderState(RenderState state, std::uint32_t value) override;
-    std::uint32_t GetRenderState(RenderState state) const override;
+    std::uint32_t GetRenderState(RenderState state) const override { return m_states.GetRenderState(state); }
     HResult SetSamplerState(std::uint32_t sampler, SamplerState state, std::uint32_t value) override;
-    std::uint32_t GetSamplerState(std::uint32_t sampler, SamplerState state) const override;
+    std::uint32_t GetSamplerState(std::uint32_t sampler, SamplerState state) const override
+    {
+        return m_states.GetSamplerState(sampler, state);
+    }
     HResult SetTextureStageState(std::uint32_t stage, StageState state, std::uint32_t value) override;
-    std::uint32_t GetTextureStageState(std::uint32_t stage, StageState state) const override;
+    std::uint32_t GetTextureStageState(std::uint32_t stage, StageState state) const override
+    {
+        return m_states.GetTextureStageState(stage, state);
+    }
     HResult SetTransform(TransformState state, const Matrix4& matrix) override;
-    HResult GetTransform(TransformState state, Matrix4* matrix) const override;
+    HResult GetTransform(TransformState state, Matrix4* matrix) const override
+    {
+        return m_states.GetTransform(state, matrix);
+    }
     HResult SetMaterial(const Material& material) override;
-    HResult GetMaterial(Material* material) const override;
+    HResult GetMaterial(Material* material) const override { return m_states.GetMaterial(material); }
     HResult SetLight(std::uint32_t index, const Light& light) override;
-    HResult GetLight(std::uint32_t index, Light* light) const override;
+    HResult GetLight(std::uint32_t index, Light* light) const override
+    {
+        return m_states.GetLight(index, light);
+    }
     HResult LightEnable(std::uint32_t index, bool enable) override;
-    bool IsLightEnabled(std::uint32_t index) const override;
+    bool IsLightEnabled(std::uint32_t index) const override { return m_states.IsLightEnabled(index); }
     HResult SetFVF(std::uint32_t format) override;
-    std::uint32_t GetFVF() const override { return m_vertexFormat; }
+    std::uint32_t GetFVF() const override { return m_states.GetFVF(); }
     HResult SetTexture(std::uint32_t stage, Texture* texture) override;
     Texture* GetTexture(std::uint32_t stage) const override;
     HResult SetStreamSource(std::uint32_t stream, VertexBuffer* buffer, std::uint32_t offset,
@@ -164,13 +179,6 @@ class HeadlessGraphicsDevice : public GraphicsDevice {
     void FailNext(DeviceFailure what, std::uint32_t count = 1, std::uint32_t skip = 0);
     bool ConsumeFailure(DeviceFailure what);
 
-    // Called with each resource as it goes, before the device forgets it;
-    // a device that draws through this one drops its copies there.
-    void SetReleaseListener(std::function<void(GraphicsResource*)> listener)
-    {
-        m_releaseListener = std::move(listener);
-    }
-
     void SetCallLogging(bool on) { m_logCalls = on; }
     const std::vector<DeviceCall>& GetCallLog() const { return m_callLog; }
     void ClearCallLog() { m_callLog.clear(); }
@@ -190,8 +198,8 @@ class HeadlessGraphicsDevice : public GraphicsDevice {
     std::size_t GetLiveResourceCount(ResourcePool pool) const;
 
   private:
-    friend class GraphicsResource;
-    void Forget(GraphicsResource* resource);
+    void Forget(GraphicsResource* resource) override;
+    bool RefusesLock() override { return ConsumeFailure(DeviceFailure::Lock); }
     void Track(GraphicsResource* resource) { m_resources.insert(resource); }
     void RestoreDefaultStates();
     void Log(const DeviceCall& call);
@@ -199,31 +207,17 @@ class HeadlessGraphicsDevice : public GraphicsDevice {
     bool CanDraw() const { return m_status == Status::Operational; }
     HResult RecordDraw(DrawRecord& record);
 
-    struct LightSlot {
-        Light light;
-        bool set = false;
-        bool enabled = false;
-    };
-
     PresentParameters m_parameters;
     DeviceCaps m_caps;
     Status m_status = Status::Operational;
     bool m_inScene = false;
 
-    std::array<std::uint32_t, static_cast<std::size_t>(RenderState::Count)> m_renderStates{};
-    std::array<std::array<std::uint32_t, static_cast<std::size_t>(SamplerState::Count)>, kMaxSamplers>
-        m_samplerStates{};
-    std::array<std::array<std::uint32_t, static_cast<std::size_t>(StageState::Count)>, kMaxTextureStages>
-        m_stageStates{};
-    std::array<Matrix4, static_cast<std::size_t>(TransformState::Count)> m_transforms{};
-    std::array<LightSlot, kMaxLights> m_lights{};
-    Material m_material;
-    std::uint32_t m_vertexFormat = 0;
+    DeviceStates m_states;
     std::array<Texture*, kMaxSamplers> m_textures{};
     VertexBuffer* m_stream = nullptr;
     std::uint32_t m_streamOffset = 0;
     std::uint32_t m_streamStride = 0;
-    IndexBuffer* m_indices = nullptr;
+    MemoryIndexBuffer* m_indices = nullptr;
 
     std::unordered_set<GraphicsResource*> m_resources;
     struct PlannedFailure {
@@ -232,7 +226,6 @@ class HeadlessGraphicsDevice : public GraphicsDevice {
     };
     std::array<PlannedFailure, static_cast<std::size_t>(DeviceFailure::Count)> m_failures{};
 
-    std::function<void(GraphicsResource*)> m_releaseListener;
     bool m_logCalls = false;
     std::vector<DeviceCall> m_callLog;
     std::vector<DrawRecord> m_frameDraws;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/HeadlessGraphicsDevice.h"
+#include "platform/GraphicsResource.h"
 #include "platform/Texture.h"
 
 namespace platform {
@@ -43,7 +43,7 @@ std::vector<SurfaceLevel> MakeSurfaceChain(PixelFormat format, std::uint32_t wid
     return levels;
 }
 
-HResult LockSurfaceLevel(SurfaceLevel& level, PixelFormat format, HeadlessGraphicsDevice* device, LockedRect* locked,
+HResult LockSurfaceLevel(SurfaceLevel& level, PixelFormat format, ResourceOwner* owner, LockedRect* locked,
                          const PixelRect* rect)
 {
     if (!locked)
@@ -63,7 +63,7 @@ HResult LockSurfaceLevel(SurfaceLevel& level, PixelFormat format, HeadlessGraphi
         column = Units(format, static_cast<std::uint32_t>(rect->left));
         row = Units(format, static_cast<std::uint32_t>(rect->top));
     }
-    if (device && device->ConsumeFailure(DeviceFailure::Lock))
+    if (owner && owner->RefusesLock())
         return kInvalidCall;
     level.locked = true;
     locked->pitch = static_cast<std::int32_t>(level.pitch);

@@ -8,7 +8,7 @@
 
 namespace platform {
 
-class HeadlessGraphicsDevice;
+class ResourceOwner;
 struct LockedRect;
 struct PixelRect;
 
@@ -31,9 +31,9 @@ std::vector<SurfaceLevel> MakeSurfaceChain(PixelFormat format, std::uint32_t wid
 
 // Locks a level, or a rectangle of it (null: the whole level). Fails for a
 // rectangle outside the level or off the block grid of a compressed
-// format, for a level already locked and when the device plans a failed
-// lock.
-HResult LockSurfaceLevel(SurfaceLevel& level, PixelFormat format, HeadlessGraphicsDevice* device, LockedRect* locked,
+// format, for a level already locked and when the owning device refuses
+// the lock.
+HResult LockSurfaceLevel(SurfaceLevel& level, PixelFormat format, ResourceOwner* owner, LockedRect* locked,
                          const PixelRect* rect);
 
 } // namespace platform

@@ -30,7 +30,8 @@ const std::vector<std::uint16_t> kTriangleIndices = {0, 1, 2};
 CPMeshVertex BufferVertex(const CPVertexObject& object, std::size_t i)
 {
     CPMeshVertex vertex;
-    std::memcpy(&vertex, object.GetVertexBuffer()->GetBytes() + i * sizeof(CPMeshVertex), sizeof vertex);
+    std::memcpy(&vertex, AsMemory(object.GetVertexBuffer())->GetBytes() + i * sizeof(CPMeshVertex),
+                sizeof vertex);
     return vertex;
 }
 
@@ -54,7 +55,8 @@ TEST(VertexObject, FillMakesManagedBuffersOfFixedSizeOnceAndCopiesTheLists)
     EXPECT_EQ(object.GetVertexBuffer(), vertices) << "later fills reuse the buffers";
     EXPECT_EQ(world.Resources(), 2u);
     EXPECT_TRUE(Near(BufferVertex(object, 1).position, {6.0f, 2.0f, 1.0f}));
-    const auto* indices = reinterpret_cast<const std::uint16_t*>(object.GetIndexBuffer()->GetBytes());
+    const auto* indices =
+        reinterpret_cast<const std::uint16_t*>(AsMemory(object.GetIndexBuffer())->GetBytes());
     EXPECT_EQ(indices[0], 2);
     EXPECT_EQ(indices[2], 0);
 }

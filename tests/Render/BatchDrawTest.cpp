@@ -103,11 +103,11 @@ TEST_F(BatchDraw, AFrameWritesABatchIntoTheRingAndDrawsItWithItsMaterial)
     const CPIVertexBuffer& ring = list.GetDynamicBuffer();
     EXPECT_EQ(draws[0].vertexBuffer, ring.GetVertexBuffer(0));
     std::uint16_t indices[9];
-    std::memcpy(indices, ring.GetIndexBuffer(0)->GetBytes(), sizeof indices);
+    std::memcpy(indices, AsMemory(ring.GetIndexBuffer(0))->GetBytes(), sizeof indices);
     EXPECT_EQ(std::vector<std::uint16_t>(indices, indices + 9),
               (std::vector<std::uint16_t>{0, 1, 2, 3, 4, 5, 3, 5, 6}));
     CPMeshVertex fourth;
-    std::memcpy(&fourth, ring.GetVertexBuffer(0)->GetBytes() + 3 * 48, 48);
+    std::memcpy(&fourth, AsMemory(ring.GetVertexBuffer(0))->GetBytes() + 3 * 48, 48);
     EXPECT_EQ(fourth.position.x, 20.0f);
 
     // The effect saw the pass's camera, the ambient colour, the time and

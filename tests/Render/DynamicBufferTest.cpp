@@ -34,13 +34,13 @@ class DynamicBuffer : public ::testing::Test {
     std::vector<std::uint16_t> Indices(int slot, int count) const
     {
         std::vector<std::uint16_t> indices(static_cast<std::size_t>(count));
-        std::memcpy(indices.data(), buffer.GetIndexBuffer(slot)->GetBytes(), indices.size() * 2);
+        std::memcpy(indices.data(), AsMemory(buffer.GetIndexBuffer(slot))->GetBytes(), indices.size() * 2);
         return indices;
     }
     float VertexX(int slot, int index) const
     {
         CPMeshVertex vertex;
-        std::memcpy(&vertex, buffer.GetVertexBuffer(slot)->GetBytes() + index * 48, 48);
+        std::memcpy(&vertex, AsMemory(buffer.GetVertexBuffer(slot))->GetBytes() + index * 48, 48);
         return vertex.position.x;
     }
 };
@@ -68,7 +68,8 @@ TEST_F(DynamicBuffer, LocksWalkTheRingAndASecondLockChangesNothing)
     for (int round = 0; round < 3; ++round) {
         ASSERT_TRUE(buffer.Lock(4, 6, true, -1));
         EXPECT_TRUE(buffer.GetVertexBuffer(round)->IsLocked());
-        EXPECT_EQ(buffer.GetVertexBuffer(round)->GetLastLockFlags(), lock::kNoSysLock | lock::kDiscard);
+        EXPECT_EQ(AsMemory(buffer.GetVertexBuffer(round))->GetLastLockFlags(),
+                  lock::kNoSysLock | lock::kDiscard);
         EXPECT_FALSE(buffer.Lock(4, 6, true, 2));
         EXPECT_EQ(buffer.GetCurrentSlot(), round);
         buffer.Unlock(true);
@@ -80,7 +81,7 @@ TEST_F(DynamicBuffer, LocksWalkTheRingAndASecondLockChangesNothing)
     // A slot named outright; appending keeps the old contents.
     buffer.SetAppend(true);
     ASSERT_TRUE(buffer.Lock(0, 0, true, 2));
-    EXPECT_EQ(buffer.GetIndexBuffer(2)->GetLastLockFlags(), lock::kNoSysLock);
+    EXPECT_EQ(AsMemory(buffer.GetIndexBuffer(2))->GetLastLockFlags(), lock::kNoSysLock);
     buffer.Unlock(true);
     EXPECT_EQ(buffer.GetCurrentSlot(), 0);
     EXPECT_EQ(buffer.GetFilledSlot(), 2);

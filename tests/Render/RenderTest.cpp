@@ -298,9 +298,9 @@ TEST_F(Renderer, StaticMeshesAreSharedByLowerCasedName)
     EXPECT_EQ(mesh->triangleCount, 2); // 8 indices: two whole triangles
     ASSERT_NE(mesh->vertexBuffer, nullptr);
     ASSERT_EQ(mesh->vertexBuffer->GetLength(), 4u * 48u);
-    EXPECT_EQ(std::memcmp(mesh->vertexBuffer->GetBytes(), vertices.data(), 4 * 48), 0);
+    EXPECT_EQ(std::memcmp(AsMemory(mesh->vertexBuffer)->GetBytes(), vertices.data(), 4 * 48), 0);
     ASSERT_EQ(mesh->indexBuffer->GetLength(), 16u);
-    EXPECT_EQ(std::memcmp(mesh->indexBuffer->GetBytes(), indices.data(), 16), 0);
+    EXPECT_EQ(std::memcmp(AsMemory(mesh->indexBuffer)->GetBytes(), indices.data(), 16), 0);
     EXPECT_EQ(mesh->indexBuffer->GetFormat(), IndexFormat::Index16);
     EXPECT_EQ(mesh->vertexBuffer->GetFormat(), 0x2D2u);
     EXPECT_EQ(mesh->vertexBuffer->GetPool(), ResourcePool::Managed);

@@ -115,7 +115,7 @@ TEST(TextureLibrary, PicturesLandInTheTexturesPixelForPixel)
     WriteTextures(world);
     CPTextureLibrary library;
     const platform::Texture* wall = library.GetTexture("wall.tga")->GetTexture();
-    const std::uint8_t* bytes = wall->GetLevelBytes(0);
+    const std::uint8_t* bytes = AsMemory(wall)->GetLevelBytes(0);
     EXPECT_EQ(bytes[0], 0x33); // B, G, R, A
     EXPECT_EQ(bytes[1], 0x22);
     EXPECT_EQ(bytes[2], 0x11);
@@ -124,7 +124,7 @@ TEST(TextureLibrary, PicturesLandInTheTexturesPixelForPixel)
     const platform::CubeTexture* sky = library.GetTexture("sky.dds,cube")->GetCubeTexture();
     for (std::uint32_t face = 0; face < 6; ++face) {
         std::uint32_t first = 0;
-        std::memcpy(&first, sky->GetLevelBytes(face, 0), 4);
+        std::memcpy(&first, AsMemory(sky)->GetLevelBytes(face, 0), 4);
         EXPECT_EQ(first, kFaces[face]) << "face " << face;
     }
 }
@@ -137,15 +137,15 @@ TEST(TextureLibrary, TextureValueSetsTheDetailOfMipmappedFlatTexturesOnly)
         TextureValue value(2);
         CPTextureLibrary library;
         const platform::Texture* mipmapped = library.GetTexture("wall.tga")->GetTexture();
-        EXPECT_EQ(mipmapped->GetLODSetCount(), 1u);
+        EXPECT_EQ(AsMemory(mipmapped)->GetLODSetCount(), 1u);
         EXPECT_EQ(mipmapped->GetLOD(), 2u);
-        EXPECT_EQ(library.GetTexture("wall.tga,nomip")->GetTexture()->GetLODSetCount(), 0u);
+        EXPECT_EQ(AsMemory(library.GetTexture("wall.tga,nomip")->GetTexture())->GetLODSetCount(), 0u);
         EXPECT_NE(library.GetTexture("sky.dds,cube")->GetCubeTexture(), nullptr);
     }
     {
         TextureValue value(-1);
         CPTextureLibrary library;
-        EXPECT_EQ(library.GetTexture("wall.tga")->GetTexture()->GetLODSetCount(), 0u);
+        EXPECT_EQ(AsMemory(library.GetTexture("wall.tga")->GetTexture())->GetLODSetCount(), 0u);
     }
 }
 

@@ -333,8 +333,8 @@ TEST_F(VideoPlayerTest, StepsRunTheStreamCopyFramesAndStartOverAtTheEnd)
     player.Step();
     EXPECT_EQ(player.GetStream()->GetState(), platform::StreamRunState::Running);
     EXPECT_EQ(player.GetFrameSurface()->GetFrameCount(), 1u);
-    const std::uint8_t* bytes = texture->GetLevelBytes(0);
-    const std::uint32_t pitch = texture->GetLevelPitch(0);
+    const std::uint8_t* bytes = AsMemory(texture)->GetLevelBytes(0);
+    const std::uint32_t pitch = AsMemory(texture)->GetLevelPitch(0);
     EXPECT_EQ(pitch, 1024u * 2);
     // The frame (640 x 480, black) lands in the top left; the rest stays.
     EXPECT_EQ(bytes[0], 0);
@@ -374,8 +374,8 @@ TEST_F(VideoPlayerTest, A32BitFrameIsCopiedAsItIs)
     ASSERT_EQ(texture->UnlockRect(0), S_OK);
     ASSERT_TRUE(player.Begin());
     player.Step();
-    const std::uint8_t* bytes = texture->GetLevelBytes(0);
-    const std::uint32_t pitch = texture->GetLevelPitch(0);
+    const std::uint8_t* bytes = AsMemory(texture)->GetLevelBytes(0);
+    const std::uint32_t pitch = AsMemory(texture)->GetLevelPitch(0);
     EXPECT_EQ(bytes[239 * pitch + 319 * 4 + 3], 0);
     EXPECT_EQ(bytes[239 * pitch + 320 * 4], 0x77);
 }

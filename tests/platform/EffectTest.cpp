@@ -1,5 +1,6 @@
 #include "platform/Effect.h"
 #include "platform/EffectScanner.h"
+#include "platform/HeadlessGraphicsDevice.h"
 #include "platform/Random.h"
 
 #include <gtest/gtest.h>
@@ -391,4 +392,48 @@ TEST(Effect, TextWithABinaryByteIsRefusedAndAByteOrderMarkIsNot)
     std::string error;
     EXPECT_EQ(Effect::Create(text, sizeof(text) - 1, nullptr, &error), nullptr);
     EXPECT_NE(error.find("line 2: unexpected control character"), std::string::npos) << error;
+}
+
+namespace {
+
+// A device that notes the passes told to it.
+class PassWatchingDevice : public platform::HeadlessGraphicsDevice {
+  public:
+    void BeginEffectPass(const Effect& effect, const platform::EffectPass& pass) override
+    {
+        seen.push_back(&effect == expected ? pass.name : "other effect");
+    }
+    void EndEffectPass() override { seen.push_back("end"); }
+
+    const Effect* expected = nullptr;
+    std::vector<std::string> seen;
+};
+
+} // namespace
+
+// Passes reach the device the effect was made on, and no other: two
+// devices in one process each hear only their own effects.
+TEST(Effect, PassesReachTheDeviceTheEffectWasMadeOn)
+{
+    const char text[] = "technique T { pass First { } pass Second { } }";
+    PassWatchingDevice mine;
+    PassWatchingDevice other;
+    std::string error;
+    auto effect = Effect::Create(text, sizeof(text) - 1, nullptr, &error, &mine);
+    auto deviceless = Effect::Create(text, sizeof(text) - 1, nullptr, &error);
+    ASSERT_TRUE(effect && deviceless) << error;
+    mine.expected = effect.get();
+    unsigned passes = 0;
+    ASSERT_EQ(effect->Begin(&passes), S_OK);
+    ASSERT_EQ(effect->BeginPass(0), S_OK);
+    ASSERT_EQ(effect->CommitChanges(), S_OK);
+    ASSERT_EQ(effect->EndPass(), S_OK);
+    ASSERT_EQ(effect->BeginPass(1), S_OK);
+    ASSERT_EQ(effect->End(), S_OK); // ends the open pass too
+    ASSERT_EQ(deviceless->Begin(&passes), S_OK);
+    ASSERT_EQ(deviceless->BeginPass(0), S_OK);
+    deviceless->EndPass();
+    deviceless->End();
+    EXPECT_EQ(mine.seen, (std::vector<std::string>{"First", "First", "end", "Second", "end"}));
+    EXPECT_TRUE(other.seen.empty());
 }

@@ -65,7 +65,7 @@ TEST(GraphicsBuffer, LocksAreBoundsCheckedAndExclusive)
         HResult result = buffer->Lock(c.offset, c.size, &data, 0);
         EXPECT_EQ(Succeeded(result), c.ok) << c.offset << "+" << c.size;
         if (c.ok) {
-            EXPECT_EQ(data, buffer->GetBytes() + c.offset);
+            EXPECT_EQ(data, AsMemory(buffer)->GetBytes() + c.offset);
             EXPECT_EQ(buffer->Unlock(), S_OK);
         } else {
             EXPECT_EQ(data, nullptr);
@@ -79,8 +79,8 @@ TEST(GraphicsBuffer, LocksAreBoundsCheckedAndExclusive)
     EXPECT_EQ(buffer->Lock(0, 0, &second, 0), kInvalidCall);
     EXPECT_EQ(buffer->Unlock(), S_OK);
     EXPECT_EQ(buffer->Unlock(), kInvalidCall);
-    EXPECT_EQ(buffer->GetLastLockFlags(), lock::kDiscard);
-    EXPECT_EQ(buffer->GetBytes()[95], 0xAB);
+    EXPECT_EQ(AsMemory(buffer)->GetLastLockFlags(), lock::kDiscard);
+    EXPECT_EQ(AsMemory(buffer)->GetBytes()[95], 0xAB);
     buffer->Release();
 }
 
@@ -131,7 +131,7 @@ TEST(Texture, LevelsHoldPackedMemoryAndLockRectsInsideThem)
     EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), kInvalidCall); // already locked
     EXPECT_EQ(texture->UnlockRect(0), S_OK);
     std::uint32_t pixel = 0;
-    std::memcpy(&pixel, texture->GetLevelBytes(0) + 32 + 2 * 4, 4);
+    std::memcpy(&pixel, AsMemory(texture)->GetLevelBytes(0) + 32 + 2 * 4, 4);
     EXPECT_EQ(pixel, 0xFF112233u);
 
     PixelRect outside{6, 0, 9, 1};
@@ -142,7 +142,7 @@ TEST(Texture, LevelsHoldPackedMemoryAndLockRectsInsideThem)
     EXPECT_EQ(device.CreateTexture(8, 8, 5, 0, PixelFormat::A8R8G8B8, ResourcePool::Managed, &texture),
               kInvalidCall); // 8x8 has only 4 levels
     ASSERT_EQ(device.CreateTexture(8, 8, 1, 0, PixelFormat::Dxt1, ResourcePool::Managed, &texture), S_OK);
-    EXPECT_EQ(texture->GetLevelPitch(0), 16u); // two 8-byte blocks a row
+    EXPECT_EQ(AsMemory(texture)->GetLevelPitch(0), 16u); // two 8-byte blocks a row
     texture->Release();
 }
 
@@ -349,4 +349,36 @@ TEST(GraphicsDevice, ResourcesOutliveTheirDevice)
     }
     EXPECT_EQ(texture->GetDevice(), nullptr);
     texture->Release();
+}
+
+// Each device binds only what it made itself: another device's resource
+// is of another kind underneath, whatever interface it is handed through.
+TEST(GraphicsDevice, ResourcesOfAnotherDeviceAreRefused)
+{
+    HeadlessGraphicsDevice maker;
+    HeadlessGraphicsDevice other;
+    Texture* texture = nullptr;
+    VertexBuffer* vertices = nullptr;
+    IndexBuffer* indices = nullptr;
+    ASSERT_EQ(maker.CreateTexture(4, 4, 1, 0, PixelFormat::A8R8G8B8, ResourcePool::Managed, &texture), S_OK);
+    ASSERT_EQ(maker.CreateVertexBuffer(48, 0, 0x2D2, ResourcePool::Managed, &vertices), S_OK);
+    ASSERT_EQ(maker.CreateIndexBuffer(12, 0, IndexFormat::Index16, ResourcePool::Managed, &indices), S_OK);
+    EXPECT_EQ(texture->GetDevice(), &maker);
+    EXPECT_NE(AsMemory(texture), nullptr); // the headless device's are memory
+    EXPECT_NE(AsMemory(vertices), nullptr);
+    EXPECT_NE(AsMemory(indices), nullptr);
+
+    EXPECT_EQ(other.SetTexture(0, texture), kInvalidCall);
+    EXPECT_EQ(other.SetStreamSource(0, vertices, 0, 48), kInvalidCall);
+    EXPECT_EQ(other.SetIndices(indices), kInvalidCall);
+    EXPECT_EQ(other.GetTexture(0), nullptr);
+    EXPECT_EQ(maker.SetTexture(0, texture), S_OK);
+    EXPECT_EQ(maker.SetStreamSource(0, vertices, 0, 48), S_OK);
+    EXPECT_EQ(maker.SetIndices(indices), S_OK);
+    EXPECT_EQ(maker.GetLiveResourceCount(), 3u);
+    EXPECT_EQ(other.GetLiveResourceCount(), 0u);
+    texture->Release();
+    vertices->Release();
+    indices->Release();
+    EXPECT_EQ(maker.GetLiveResourceCount(), 0u);
 }

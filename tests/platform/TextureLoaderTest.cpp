@@ -24,8 +24,9 @@ Bytes Tga4x2(const std::uint32_t (&rgb)[8])
     return file.bytes;
 }
 
-std::uint32_t TexturePixel(const Texture& texture, std::uint32_t level, int x, int y)
+std::uint32_t TexturePixel(const Texture& shown, std::uint32_t level, int x, int y)
 {
+    const MemoryTexture& texture = *AsMemory(&shown);
     std::uint32_t value = 0;
     std::memcpy(&value, texture.GetLevelBytes(level) + y * texture.GetLevelPitch(level) + x * 4, 4);
     return value;
@@ -65,8 +66,8 @@ TEST(CubeTexture, SixFacesOfOneChainLockedFaceByFace)
     EXPECT_TRUE(cube->IsLevelLocked(5, 1));
     EXPECT_FALSE(cube->IsLevelLocked(4, 1));
     EXPECT_EQ(cube->UnlockRect(5, 1), S_OK);
-    EXPECT_EQ(cube->GetLevelBytes(5, 1)[63], 0xAB);
-    EXPECT_EQ(cube->GetLevelBytes(4, 1)[0], 0x00);
+    EXPECT_EQ(AsMemory(cube)->GetLevelBytes(5, 1)[63], 0xAB);
+    EXPECT_EQ(AsMemory(cube)->GetLevelBytes(4, 1)[0], 0x00);
     EXPECT_EQ(cube->LockRect(6, 0, &locked, nullptr, 0), kInvalidCall);
 
     EXPECT_EQ(device.GetLiveResourceCount(), 1u);
@@ -89,7 +90,7 @@ TEST(Texture, LevelOfDetailIsCutToTheLastLevel)
     EXPECT_EQ(texture->SetLOD(1), 0u);
     EXPECT_EQ(texture->SetLOD(9), 1u);
     EXPECT_EQ(texture->GetLOD(), 2u); // three levels: 4, 2, 1
-    EXPECT_EQ(texture->GetLODSetCount(), 2u);
+    EXPECT_EQ(AsMemory(texture)->GetLODSetCount(), 2u);
     texture->Release();
 }
 
@@ -140,9 +141,9 @@ TEST(TextureLoader, CubeFileFillsEveryFaceAsStored)
         << error;
     EXPECT_EQ(cube->GetFormat(), PixelFormat::Dxt1);
     EXPECT_EQ(cube->GetLevelCount(), 2u); // compressed pictures keep their stored levels
-    EXPECT_EQ(Bytes(cube->GetLevelBytes(3, 1), cube->GetLevelBytes(3, 1) + 8),
+    EXPECT_EQ(Bytes(AsMemory(cube)->GetLevelBytes(3, 1), AsMemory(cube)->GetLevelBytes(3, 1) + 8),
               Bytes(payload.begin() + 3 * 40 + 32, payload.begin() + 4 * 40));
-    EXPECT_EQ(Bytes(cube->GetLevelBytes(5, 0), cube->GetLevelBytes(5, 0) + 32),
+    EXPECT_EQ(Bytes(AsMemory(cube)->GetLevelBytes(5, 0), AsMemory(cube)->GetLevelBytes(5, 0) + 32),
               Bytes(payload.begin() + 5 * 40, payload.begin() + 5 * 40 + 32));
     cube->Release();
 }

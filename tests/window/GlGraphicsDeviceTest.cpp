@@ -8,6 +8,7 @@
 
 #include "platform/Effect.h"
 #include "platform/FileSystem.h"
+#include "platform/HeadlessGraphicsDevice.h"
 #include "platform/Image.h"
 #include "platform/MatrixMath.h"
 
@@ -326,7 +327,7 @@ TEST_F(WindowTest, AnEffectPassDrawsWithItsTextureAndStates)
         "technique Overlay { pass P0 { AlphaBlendEnable = true; ZWriteEnable = false; } }\n"
         "technique Solid { pass P0 { } }\n"
         "technique Backdrop { pass P0 { ZWriteEnable = false; } }\n";
-    auto effect = Effect::Create(text.data(), text.size(), nullptr);
+    auto effect = Effect::Create(text.data(), text.size(), nullptr, nullptr, device.get());
     ASSERT_NE(effect, nullptr);
     // Half-transparent red, in memory B, G, R, A.
     Texture* red = MakeTexture(*device, PixelFormat::A8R8G8B8, {0, 0, 255, 128});
@@ -396,11 +397,71 @@ TEST_F(WindowTest, AnEffectPassDrawsWithItsTextureAndStates)
     EXPECT_EQ(Pixel(250, 50), 0x0000FFu);
 }
 
+// The window's device makes its own resources, GL objects behind them,
+// and binds no other device's; those it made outlive it safely.
+TEST_F(WindowTest, ResourcesAreTheWindowDevicesOwn)
+{
+    Texture* texture = nullptr;
+    VertexBuffer* vertices = nullptr;
+    IndexBuffer* indices = nullptr;
+    CubeTexture* cube = nullptr;
+    ASSERT_EQ(device->CreateTexture(4, 4, 0, 0, PixelFormat::A8R8G8B8, ResourcePool::Managed, &texture),
+              S_OK);
+    ASSERT_EQ(device->CreateVertexBuffer(4 * sizeof(ScreenVertex), usage::kDynamic, kScreenFormat,
+                                         ResourcePool::Default, &vertices),
+              S_OK);
+    ASSERT_EQ(device->CreateIndexBuffer(12, 0, IndexFormat::Index16, ResourcePool::Managed, &indices), S_OK);
+    ASSERT_EQ(device->CreateCubeTexture(4, 1, 0, PixelFormat::A8R8G8B8, ResourcePool::Managed, &cube), S_OK);
+    EXPECT_NE(dynamic_cast<GlTexture*>(texture), nullptr);
+    EXPECT_NE(dynamic_cast<GlVertexBuffer*>(vertices), nullptr);
+    EXPECT_NE(dynamic_cast<GlIndexBuffer*>(indices), nullptr);
+    EXPECT_EQ(texture->GetLevelCount(), 3u);
+    EXPECT_EQ(cube->GetDevice(), device.get());
+    // The same refusals as the headless device's.
+    Texture* tooWide = nullptr;
+    EXPECT_EQ(device->CreateTexture(0, 4, 1, 0, PixelFormat::A8R8G8B8, ResourcePool::Managed, &tooWide),
+              kInvalidCall);
+    EXPECT_EQ(device->CreateIndexBuffer(5, 0, IndexFormat::Index16, ResourcePool::Managed, &indices),
+              kInvalidCall);
+    EXPECT_EQ(indices, nullptr);
+
+    HeadlessGraphicsDevice headless;
+    EXPECT_EQ(headless.SetTexture(0, texture), kInvalidCall);
+    EXPECT_EQ(headless.SetStreamSource(0, vertices, 0, sizeof(ScreenVertex)), kInvalidCall);
+    Texture* foreign = nullptr;
+    ASSERT_EQ(headless.CreateTexture(4, 4, 1, 0, PixelFormat::A8R8G8B8, ResourcePool::Managed, &foreign),
+              S_OK);
+    EXPECT_EQ(device->SetTexture(0, foreign), kInvalidCall);
+    foreign->Release();
+
+    // A live default-pool buffer holds a reset back, as on the headless device.
+    device->LoseDevice();
+    device->AllowReset();
+    PresentParameters screen = device->GetPresentParameters();
+    EXPECT_EQ(device->Reset(screen), kInvalidCall);
+    vertices->Release();
+    ASSERT_EQ(device->Reset(screen), S_OK);
+
+    // Drawn once, so the texture holds a GL object when its device goes.
+    device->SetTexture(0, texture);
+    device->BeginScene();
+    DrawTexturedRect(*device, kWidth, kHeight);
+    device->EndScene();
+    PresentAndRead();
+    device.reset();
+    EXPECT_EQ(texture->GetDevice(), nullptr);
+    LockedRect locked;
+    EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), S_OK); // its memory stays
+    EXPECT_EQ(texture->UnlockRect(0), S_OK);
+    texture->Release();
+    cube->Release();
+}
+
 TEST_F(WindowTest, ALostDeviceDrawsNothingUntilResetToANewSize)
 {
     device->Clear(clear::kTarget | clear::kZBuffer, 0xFF0000FF, 1.0f, 0);
     PresentAndRead();
-    device->GetRecorder().LoseDevice();
+    device->LoseDevice();
     EXPECT_EQ(device->TestCooperativeLevel(), kDeviceLost);
     device->Clear(clear::kTarget, 0xFFFFFFFF, 1.0f, 0);
     device->BeginScene();
@@ -410,7 +471,7 @@ TEST_F(WindowTest, ALostDeviceDrawsNothingUntilResetToANewSize)
     ASSERT_TRUE(device->ReadFrame(&frame, &frameWidth, &frameHeight));
     EXPECT_EQ(Pixel(40, 30), 0x0000FFu); // neither the clear nor the draw reached the frame
 
-    device->GetRecorder().AllowReset();
+    device->AllowReset();
     EXPECT_EQ(device->TestCooperativeLevel(), kDeviceNotReset);
     PresentParameters smaller;
     smaller.backBufferWidth = 160;

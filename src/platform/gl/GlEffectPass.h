@@ -16,7 +16,7 @@ class Texture;
 // on the lit vertex colour, colour and alpha alike, and the render states
 // the pass names (blending, depth writes, alpha test, ...) over those set
 // on the device, until the pass ends.
-class GlEffectPass : public EffectPassListener {
+class GlEffectPass {
   public:
     // Only textures this device made can be drawn; the effect holds its
     // textures untyped, so the device names its 2D textures here.
@@ -33,8 +33,8 @@ class GlEffectPass : public EffectPassListener {
     // The value the pass gives the state, else the device's own.
     std::uint32_t StateOr(RenderState state, std::uint32_t deviceValue) const;
 
-    void OnEffectPass(const Effect& effect, const EffectPass& pass) override;
-    void OnEffectPassEnd() override { m_active = false; }
+    void OnEffectPass(const Effect& effect, const EffectPass& pass);
+    void OnEffectPassEnd() { m_active = false; }
 
   private:
     static constexpr std::size_t kMaxStates = 16;

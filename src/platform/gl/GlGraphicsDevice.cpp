@@ -6,6 +6,7 @@
 #include <epoxy/gl.h>
 
 #include "platform/PngWriter.h"
+#include "platform/ResourceChecks.h"
 #include "platform/gl/CostTimer.h"
 #include "platform/gl/Letterbox.h"
 #include "platform/gl/SdlWindow.h"
@@ -13,7 +14,7 @@
 namespace platform {
 
 GlGraphicsDevice::GlGraphicsDevice(std::unique_ptr<SdlWindow> window, const PresentParameters& parameters)
-    : m_states(parameters), m_window(std::move(window))
+    : m_parameters(parameters), m_window(std::move(window))
 {
 }
 
@@ -48,24 +49,22 @@ bool GlGraphicsDevice::Initialise(std::string* error)
     glGenBuffers(1, &m_streamBuffer);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    const PresentParameters& screen = m_states.GetPresentParameters();
-    if (!MakeTarget(screen.backBufferWidth, screen.backBufferHeight)) {
+    if (!MakeTarget(m_parameters.backBufferWidth, m_parameters.backBufferHeight)) {
         *error = "no offscreen target of the back-buffer size";
         return false;
     }
-    m_states.SetReleaseListener([this](GraphicsResource* resource) { Forget(resource); });
-    SetEffectPassListener(&m_effectPass);
     return true;
 }
 
 GlGraphicsDevice::~GlGraphicsDevice()
 {
-    SetEffectPassListener(nullptr);
-    m_states.SetReleaseListener(nullptr);
-    for (auto& entry : m_buffers)
-        glDeleteBuffers(1, &entry.second.name);
-    for (auto& entry : m_textures)
-        glDeleteTextures(1, &entry.second.name);
+    // Resources may outlive the device: their GL objects go now, while the
+    // context stands, and they keep only their memory.
+    for (auto& entry : m_resources) {
+        if (entry.second)
+            entry.second->Delete();
+        Detach(entry.first);
+    }
     DropTarget();
     if (m_streamBuffer)
         glDeleteBuffers(1, &m_streamBuffer);
@@ -107,51 +106,96 @@ void GlGraphicsDevice::DropTarget()
     m_frameBuffer = m_colourTarget = m_depthTarget = 0;
 }
 
+HResult GlGraphicsDevice::GetDeviceCaps(DeviceCaps* caps) const
+{
+    if (!caps)
+        return kInvalidCall;
+    *caps = m_caps;
+    return S_OK;
+}
+
+void GlGraphicsDevice::RestoreDefaultStates()
+{
+    m_states.RestoreDefaults();
+    m_textures.fill(nullptr);
+    m_stream = nullptr;
+    m_streamOffset = m_streamStride = 0;
+    m_indices = nullptr;
+    m_lightsDirty = m_transformsDirty = true;
+}
+
+template <class Resource> Resource* GlGraphicsDevice::Track(Resource* resource, GlObject* gl)
+{
+    m_resources.emplace(resource, gl);
+    return resource;
+}
+
 void GlGraphicsDevice::Forget(GraphicsResource* resource)
 {
+    m_resources.erase(resource);
+    for (Texture*& texture : m_textures)
+        if (texture == resource)
+            texture = nullptr;
     if (m_stream == resource)
         m_stream = nullptr;
     if (m_indices == resource)
         m_indices = nullptr;
     m_effectPass.ForgetTexture(resource);
-    auto buffer = m_buffers.find(resource);
-    if (buffer != m_buffers.end()) {
-        glDeleteBuffers(1, &buffer->second.name);
-        m_buffers.erase(buffer);
-    }
-    auto texture = m_textures.find(resource);
-    if (texture != m_textures.end()) {
-        glDeleteTextures(1, &texture->second.name);
-        m_textures.erase(texture);
-    }
 }
 
 HResult GlGraphicsDevice::CreateVertexBuffer(std::uint32_t length, std::uint32_t usage, std::uint32_t format,
                                              ResourcePool pool, VertexBuffer** out)
 {
-    return m_states.CreateVertexBuffer(length, usage, format, pool, out);
+    if (!out)
+        return kInvalidCall;
+    *out = nullptr;
+    if (length == 0)
+        return kInvalidCall;
+    auto* buffer = new GlVertexBuffer(this, this, length, usage, format, pool);
+    *out = Track(buffer, &buffer->Gl());
+    return S_OK;
 }
 
 HResult GlGraphicsDevice::CreateIndexBuffer(std::uint32_t length, std::uint32_t usage, IndexFormat format,
                                             ResourcePool pool, IndexBuffer** out)
 {
-    return m_states.CreateIndexBuffer(length, usage, format, pool, out);
+    if (!out)
+        return kInvalidCall;
+    *out = nullptr;
+    if (!IndexBufferSizeFits(length, format))
+        return kInvalidCall;
+    auto* buffer = new GlIndexBuffer(this, this, length, usage, format, pool);
+    *out = Track(buffer, &buffer->Gl());
+    return S_OK;
 }
 
 HResult GlGraphicsDevice::CreateTexture(std::uint32_t width, std::uint32_t height, std::uint32_t levels,
                                         std::uint32_t usage, PixelFormat format, ResourcePool pool,
                                         Texture** out)
 {
-    const HResult result = m_states.CreateTexture(width, height, levels, usage, format, pool, out);
-    if (Succeeded(result) && out && *out)
-        m_effectPass.AddTexture(*out);
-    return result;
+    if (!out)
+        return kInvalidCall;
+    *out = nullptr;
+    std::uint32_t chain = 0;
+    if (!TextureFits(m_caps, width, height, levels, format, &chain))
+        return kInvalidCall;
+    auto* texture = new GlTexture(this, this, width, height, chain, usage, format, pool);
+    *out = Track(texture, &texture->Gl());
+    m_effectPass.AddTexture(texture);
+    return S_OK;
 }
 
 HResult GlGraphicsDevice::CreateCubeTexture(std::uint32_t edge, std::uint32_t levels, std::uint32_t usage,
                                             PixelFormat format, ResourcePool pool, CubeTexture** out)
 {
-    return m_states.CreateCubeTexture(edge, levels, usage, format, pool, out);
+    if (!out)
+        return kInvalidCall;
+    *out = nullptr;
+    std::uint32_t chain = 0;
+    if (!TextureFits(m_caps, edge, edge, levels, format, &chain))
+        return kInvalidCall;
+    *out = Track(new MemoryCubeTexture(this, this, edge, chain, usage, format, pool), nullptr);
+    return S_OK;
 }
 
 HResult GlGraphicsDevice::SetRenderState(RenderState state, std::uint32_t value)
@@ -180,7 +224,8 @@ HResult GlGraphicsDevice::SetTransform(TransformState state, const Matrix4& matr
 HResult GlGraphicsDevice::SetMaterial(const Material& material)
 {
     m_lightsDirty = true;
-    return m_states.SetMaterial(material);
+    m_states.SetMaterial(material);
+    return S_OK;
 }
 
 HResult GlGraphicsDevice::SetLight(std::uint32_t index, const Light& light)
@@ -195,31 +240,42 @@ HResult GlGraphicsDevice::LightEnable(std::uint32_t index, bool enable)
     return m_states.LightEnable(index, enable);
 }
 
+HResult GlGraphicsDevice::SetTexture(std::uint32_t stage, Texture* texture)
+{
+    if (stage >= kMaxSamplers || (texture && texture->GetDevice() != this))
+        return kInvalidCall;
+    m_textures[stage] = texture;
+    return S_OK;
+}
+
 HResult GlGraphicsDevice::SetStreamSource(std::uint32_t stream, VertexBuffer* buffer, std::uint32_t offset,
                                           std::uint32_t stride)
 {
-    const HResult result = m_states.SetStreamSource(stream, buffer, offset, stride);
-    if (Succeeded(result)) {
-        m_stream = buffer;
-        m_streamOffset = offset;
-        m_streamStride = stride;
-    }
-    return result;
+    if (stream != 0 || (buffer && buffer->GetDevice() != this))
+        return kInvalidCall;
+    // Every vertex buffer of this device is one it made for GL.
+    m_stream = static_cast<GlVertexBuffer*>(buffer);
+    m_streamOffset = offset;
+    m_streamStride = stride;
+    return S_OK;
 }
 
 HResult GlGraphicsDevice::SetIndices(IndexBuffer* buffer)
 {
-    const HResult result = m_states.SetIndices(buffer);
-    if (Succeeded(result))
-        m_indices = buffer;
-    return result;
+    if (buffer && buffer->GetDevice() != this)
+        return kInvalidCall;
+    m_indices = static_cast<GlIndexBuffer*>(buffer);
+    return S_OK;
 }
 
 HResult GlGraphicsDevice::Clear(std::uint32_t flags, std::uint32_t color, float z, std::uint32_t stencil)
 {
-    const HResult result = m_states.Clear(flags, color, z, stencil);
-    if (Failed(result) || !IsOperational())
+    if (flags == 0 || (flags & ~(clear::kTarget | clear::kZBuffer | clear::kStencil)) != 0)
+        return kInvalidCall;
+    const HResult result = S_OK;
+    if (!IsOperational())
         return result;
+    m_lastClearColor = color;
     GLbitfield mask = 0;
     if (flags & clear::kTarget) {
         glClearColor(((color >> 16) & 255) / 255.0f, ((color >> 8) & 255) / 255.0f, (color & 255) / 255.0f,
@@ -242,11 +298,29 @@ HResult GlGraphicsDevice::Clear(std::uint32_t flags, std::uint32_t color, float 
     return result;
 }
 
+HResult GlGraphicsDevice::BeginScene()
+{
+    if (m_inScene)
+        return kInvalidCall;
+    m_inScene = true;
+    return S_OK;
+}
+
+HResult GlGraphicsDevice::EndScene()
+{
+    if (!m_inScene)
+        return kInvalidCall;
+    m_inScene = false;
+    return S_OK;
+}
+
 HResult GlGraphicsDevice::Present()
 {
-    const HResult result = m_states.Present();
-    if (Failed(result))
-        return result;
+    if (m_inScene)
+        return kInvalidCall;
+    if (!IsOperational())
+        return kDeviceLost;
+    const HResult result = S_OK;
     CostTimer finishing(m_profiling ? &m_cost.finishSeconds : nullptr);
     if (m_profiling)
         glFinish();
@@ -275,16 +349,43 @@ HResult GlGraphicsDevice::Present()
     return result;
 }
 
+HResult GlGraphicsDevice::TestCooperativeLevel() const
+{
+    switch (m_status) {
+    case Status::Operational:
+        return S_OK;
+    case Status::Lost:
+        return kDeviceLost;
+    case Status::NotReset:
+        return kDeviceNotReset;
+    }
+    return E_FAIL;
+}
+
+void GlGraphicsDevice::AllowReset()
+{
+    if (m_status == Status::Lost)
+        m_status = Status::NotReset;
+}
+
 HResult GlGraphicsDevice::Reset(const PresentParameters& parameters)
 {
-    const HResult result = m_states.Reset(parameters);
-    if (Failed(result))
-        return result;
+    if (m_status == Status::Lost)
+        return kDeviceLost;
+    for (const auto& entry : m_resources) {
+        if (entry.first->GetPool() == ResourcePool::Default) {
+            m_status = Status::NotReset;
+            return kInvalidCall;
+        }
+    }
+    m_parameters = parameters;
+    m_inScene = false;
+    RestoreDefaultStates();
+    m_status = Status::Operational;
     m_window->Resize(parameters.backBufferWidth, parameters.backBufferHeight, parameters.windowed);
     if (!MakeTarget(parameters.backBufferWidth, parameters.backBufferHeight))
         return kOutOfVideoMemory;
-    m_lightsDirty = m_transformsDirty = true;
-    return result;
+    return S_OK;
 }
 
 bool GlGraphicsDevice::ReadFrame(std::vector<std::uint8_t>* rgb, std::uint32_t* width,

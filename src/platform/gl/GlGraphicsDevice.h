@@ -7,22 +7,24 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/HeadlessGraphicsDevice.h"
+#include "platform/DeviceStates.h"
+#include "platform/GraphicsDevice.h"
 #include "platform/gl/GlEffectPass.h"
 #include "platform/gl/GlProgram.h"
+#include "platform/gl/GlResources.h"
 
 namespace platform {
 
 class SdlWindow;
 
-// The graphics device that draws into a window through OpenGL 3.3. The
-// resources, the states and the checks of every call are those of the
-// headless device it keeps inside (so both answer alike); this device
-// copies buffers and textures to the GPU when a draw first needs them after
-// a change, and turns the fixed-pipeline states into GL state and the
-// uniforms of one program. The frame is drawn into an offscreen target of
-// the back-buffer size, so a screenshot reads exactly what was presented.
-class GlGraphicsDevice : public GraphicsDevice {
+// The graphics device that draws into a window through OpenGL 3.3. It makes
+// its own resources (GlResources.h): memory that locks write into, and the
+// GL objects a draw copies them to after a change. It keeps the states
+// and checks every call as the headless device does, so both answer alike,
+// and turns the fixed-pipeline states into GL state and the uniforms of
+// one program. The frame is drawn into an offscreen target of the
+// back-buffer size, so a screenshot reads exactly what was presented.
+class GlGraphicsDevice : public GraphicsDevice, private ResourceOwner {
   public:
     // Makes the device in the window's current context; null, with the
     // reason in *error, when the context lacks what the device needs.
@@ -30,8 +32,8 @@ class GlGraphicsDevice : public GraphicsDevice {
                                                     const PresentParameters& parameters, std::string* error);
     ~GlGraphicsDevice() override;
 
-    HResult GetDeviceCaps(DeviceCaps* caps) const override { return m_states.GetDeviceCaps(caps); }
-    const PresentParameters& GetPresentParameters() const override { return m_states.GetPresentParameters(); }
+    HResult GetDeviceCaps(DeviceCaps* caps) const override;
+    const PresentParameters& GetPresentParameters() const override { return m_parameters; }
 
     HResult CreateVertexBuffer(std::uint32_t length, std::uint32_t usage, std::uint32_t format,
                                ResourcePool pool, VertexBuffer** out) override;
@@ -68,22 +70,26 @@ class GlGraphicsDevice : public GraphicsDevice {
     }
     HResult LightEnable(std::uint32_t index, bool enable) override;
     bool IsLightEnabled(std::uint32_t index) const override { return m_states.IsLightEnabled(index); }
-    HResult SetFVF(std::uint32_t format) override { return m_states.SetFVF(format); }
-    std::uint32_t GetFVF() const override { return m_states.GetFVF(); }
-    HResult SetTexture(std::uint32_t stage, Texture* texture) override
+    HResult SetFVF(std::uint32_t format) override
     {
-        return m_states.SetTexture(stage, texture);
+        m_states.SetFVF(format);
+        return S_OK;
     }
-    Texture* GetTexture(std::uint32_t stage) const override { return m_states.GetTexture(stage); }
+    std::uint32_t GetFVF() const override { return m_states.GetFVF(); }
+    HResult SetTexture(std::uint32_t stage, Texture* texture) override;
+    Texture* GetTexture(std::uint32_t stage) const override
+    {
+        return stage < kMaxSamplers ? m_textures[stage] : nullptr;
+    }
     HResult SetStreamSource(std::uint32_t stream, VertexBuffer* buffer, std::uint32_t offset,
                             std::uint32_t stride) override;
     HResult SetIndices(IndexBuffer* buffer) override;
 
     HResult Clear(std::uint32_t flags, std::uint32_t color, float z, std::uint32_t stencil) override;
-    HResult BeginScene() override { return m_states.BeginScene(); }
-    HResult EndScene() override { return m_states.EndScene(); }
+    HResult BeginScene() override;
+    HResult EndScene() override;
     HResult Present() override;
-    bool IsInScene() const override { return m_states.IsInScene(); }
+    bool IsInScene() const override { return m_inScene; }
 
     HResult DrawPrimitive(PrimitiveType type, std::uint32_t startVertex,
                           std::uint32_t primitiveCount) override;
@@ -93,8 +99,19 @@ class GlGraphicsDevice : public GraphicsDevice {
     HResult DrawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount, const void* vertices,
                             std::uint32_t stride) override;
 
-    HResult TestCooperativeLevel() const override { return m_states.TestCooperativeLevel(); }
+    void BeginEffectPass(const Effect& effect, const EffectPass& pass) override
+    {
+        m_effectPass.OnEffectPass(effect, pass);
+    }
+    void EndEffectPass() override { m_effectPass.OnEffectPassEnd(); }
+
+    HResult TestCooperativeLevel() const override;
     HResult Reset(const PresentParameters& parameters) override;
+
+    // Test controls: the device is lost (and may not be reset yet); a lost
+    // device may now be reset.
+    void LoseDevice() { m_status = Status::Lost; }
+    void AllowReset();
 
     // The last presented frame as rows of RGB bytes, top row first.
     bool ReadFrame(std::vector<std::uint8_t>* rgb, std::uint32_t* width, std::uint32_t* height) const;
@@ -118,27 +135,30 @@ class GlGraphicsDevice : public GraphicsDevice {
     };
     void SetProfiling(bool profiling) { m_profiling = profiling; }
     const Cost& GetCost() const { return m_cost; }
-    // The book-keeping device: states, resources, draw records.
-    HeadlessGraphicsDevice& GetRecorder() { return m_states; }
+    // Draws accepted, and the colour of the last clear, for the host's
+    // summary and for tests.
+    std::uint64_t GetDrawCount() const { return m_drawCount; }
+    std::uint32_t GetLastClearColor() const { return m_lastClearColor; }
     // True when compressed textures are unpacked before upload.
     bool DecodesBlocks() const { return !m_hasS3tc; }
 
   private:
-    struct BufferCopy {
-        unsigned name = 0;
-        std::uint32_t version = ~0u;
-    };
-    struct TextureCopy {
-        unsigned name = 0;
-        std::uint32_t version = ~0u;
-        std::uint32_t lod = ~0u;
-    };
+    enum class Status : std::uint8_t { Operational, Lost, NotReset };
 
     GlGraphicsDevice(std::unique_ptr<SdlWindow> window, const PresentParameters& parameters);
     bool Initialise(std::string* error);
     bool MakeTarget(std::uint32_t width, std::uint32_t height);
     void DropTarget();
-    void Forget(GraphicsResource* resource);
+    void Forget(GraphicsResource* resource) override;
+    template <class Resource> Resource* Track(Resource* resource, GlObject* gl);
+    void RestoreDefaultStates();
+    // The checks both devices make before a draw (GlGraphicsDeviceChecks.cpp).
+    HResult CheckDraw(PrimitiveType type, std::uint32_t startVertex, std::uint32_t primitiveCount) const;
+    HResult CheckIndexedDraw(PrimitiveType type, std::int32_t baseVertex, std::uint32_t minIndex,
+                             std::uint32_t vertexCount, std::uint32_t startIndex,
+                             std::uint32_t primitiveCount);
+    HResult CheckUserDraw(PrimitiveType type, std::uint32_t primitiveCount, const void* vertices,
+                          std::uint32_t stride) const;
     void ReadSurface(int width, int height);
 
     // Drawing (GlGraphicsDeviceDraw.cpp).
@@ -148,13 +168,17 @@ class GlGraphicsDevice : public GraphicsDevice {
     void ApplyStages();
     void ApplyEffectStages();
     void BindLayout(std::uint32_t format, std::uint32_t stride, std::uintptr_t base);
-    unsigned UploadBuffer(const GraphicsBuffer* buffer, unsigned target);
+    template <class Buffer> void UploadBuffer(Buffer* buffer, unsigned target);
     void BindTexture(std::uint32_t stage, Texture* texture);
     bool PrepareDraw(std::uint32_t format);
     // A lost device takes calls and does nothing with them.
-    bool IsOperational() const { return m_states.GetStatus() == HeadlessGraphicsDevice::Status::Operational; }
+    bool IsOperational() const { return m_status == Status::Operational; }
 
-    HeadlessGraphicsDevice m_states;
+    PresentParameters m_parameters;
+    DeviceCaps m_caps;
+    DeviceStates m_states;
+    Status m_status = Status::Operational;
+    bool m_inScene = false;
     std::unique_ptr<SdlWindow> m_window;
     GlProgramSlots m_slots;
     unsigned m_program = 0;
@@ -165,11 +189,15 @@ class GlGraphicsDevice : public GraphicsDevice {
     bool m_hasS3tc = false;
     float m_maxAnisotropy = 1.0f;
 
-    VertexBuffer* m_stream = nullptr;
+    std::array<Texture*, kMaxSamplers> m_textures{};
+    GlVertexBuffer* m_stream = nullptr;
     std::uint32_t m_streamOffset = 0, m_streamStride = 0;
-    IndexBuffer* m_indices = nullptr;
-    std::unordered_map<const GraphicsResource*, BufferCopy> m_buffers;
-    std::unordered_map<const GraphicsResource*, TextureCopy> m_textures;
+    GlIndexBuffer* m_indices = nullptr;
+    // Every live resource this device made, with its GL object (none for
+    // cube textures, which no draw samples).
+    std::unordered_map<GraphicsResource*, GlObject*> m_resources;
+    std::uint64_t m_drawCount = 0;
+    std::uint32_t m_lastClearColor = 0;
     GlEffectPass m_effectPass; // the effect pass being drawn, if any
     bool m_lightsDirty = true;
     bool m_transformsDirty = true;

@@ -207,7 +207,7 @@ void GlGraphicsDevice::ApplyStages()
         glUniform3i(m_slots.stageAlpha + static_cast<int>(stage), ss(StageState::AlphaOp),
                     ss(StageState::AlphaArg1), ss(StageState::AlphaArg2));
         texCoord[stage] = ss(StageState::TexCoordIndex) & 0xFFFF;
-        Texture* texture = m_states.GetTexture(stage);
+        Texture* texture = m_textures[stage];
         BindTexture(stage, texture);
         textured[stage] = texture ? 1 : 0;
     }
@@ -234,14 +234,16 @@ void GlGraphicsDevice::ApplyEffectStages()
     glUniform1i(m_slots.effectShade, overlay ? 2 : background ? 3 : 1);
 }
 
-void GlGraphicsDevice::BindTexture(std::uint32_t stage, Texture* texture)
+void GlGraphicsDevice::BindTexture(std::uint32_t stage, Texture* bound)
 {
     glActiveTexture(GL_TEXTURE0 + stage);
-    if (!texture) {
+    if (!bound) {
         glBindTexture(GL_TEXTURE_2D, 0);
         return;
     }
-    TextureCopy& copy = m_textures[texture];
+    // Only this device's textures are ever bound or named by a pass.
+    auto* texture = static_cast<GlTexture*>(bound);
+    GlObject& copy = texture->Gl();
     if (!copy.name)
         glGenTextures(1, &copy.name);
     glBindTexture(GL_TEXTURE_2D, copy.name);
@@ -302,9 +304,9 @@ void GlGraphicsDevice::BindLayout(std::uint32_t format, std::uint32_t stride, st
     glUniform1i(m_slots.hasSpecular, (format & fvf::kSpecular) != 0);
 }
 
-unsigned GlGraphicsDevice::UploadBuffer(const GraphicsBuffer* buffer, unsigned target)
+template <class Buffer> void GlGraphicsDevice::UploadBuffer(Buffer* buffer, unsigned target)
 {
-    BufferCopy& copy = m_buffers[buffer];
+    GlObject& copy = buffer->Gl();
     if (!copy.name)
         glGenBuffers(1, &copy.name);
     glBindBuffer(target, copy.name);
@@ -314,7 +316,6 @@ unsigned GlGraphicsDevice::UploadBuffer(const GraphicsBuffer* buffer, unsigned t
                      dynamic ? GL_STREAM_DRAW : GL_STATIC_DRAW);
         copy.version = buffer->GetLockCount();
     }
-    return copy.name;
 }
 
 bool GlGraphicsDevice::PrepareDraw(std::uint32_t format)
@@ -332,10 +333,11 @@ bool GlGraphicsDevice::PrepareDraw(std::uint32_t format)
 HResult GlGraphicsDevice::DrawPrimitive(PrimitiveType type, std::uint32_t startVertex,
                                         std::uint32_t primitiveCount)
 {
-    const HResult result = m_states.DrawPrimitive(type, startVertex, primitiveCount);
+    const HResult result = CheckDraw(type, startVertex, primitiveCount);
     CostTimer timer(m_profiling ? &m_cost.drawSeconds : nullptr);
-    if (Failed(result) || !IsOperational() || primitiveCount == 0 || !m_stream)
+    if (Failed(result) || !IsOperational())
         return result;
+    ++m_drawCount;
     const std::uint32_t format = m_states.GetFVF();
     PrepareDraw(format);
     UploadBuffer(m_stream, GL_ARRAY_BUFFER);
@@ -350,10 +352,11 @@ HResult GlGraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::int32_t 
                                                std::uint32_t startIndex, std::uint32_t primitiveCount)
 {
     const HResult result =
-        m_states.DrawIndexedPrimitive(type, baseVertex, minIndex, vertexCount, startIndex, primitiveCount);
+        CheckIndexedDraw(type, baseVertex, minIndex, vertexCount, startIndex, primitiveCount);
     CostTimer timer(m_profiling ? &m_cost.drawSeconds : nullptr);
-    if (Failed(result) || !IsOperational() || primitiveCount == 0 || !m_stream || !m_indices)
+    if (Failed(result) || !IsOperational())
         return result;
+    ++m_drawCount;
     const std::uint32_t format = m_states.GetFVF();
     PrepareDraw(format);
     UploadBuffer(m_stream, GL_ARRAY_BUFFER);
@@ -370,10 +373,14 @@ HResult GlGraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::int32_t 
 HResult GlGraphicsDevice::DrawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount,
                                           const void* vertices, std::uint32_t stride)
 {
-    const HResult result = m_states.DrawPrimitiveUP(type, primitiveCount, vertices, stride);
+    const HResult result = CheckUserDraw(type, primitiveCount, vertices, stride);
     CostTimer timer(m_profiling ? &m_cost.drawSeconds : nullptr);
-    if (Failed(result) || !IsOperational() || primitiveCount == 0)
+    if (Failed(result) || !IsOperational())
         return result;
+    ++m_drawCount;
+    // The stream binding is undefined after a user-memory draw.
+    m_stream = nullptr;
+    m_streamOffset = m_streamStride = 0;
     const std::uint32_t format = m_states.GetFVF();
     const std::uint32_t count = VerticesForPrimitives(type, primitiveCount);
     PrepareDraw(format);

@@ -5,7 +5,7 @@
 #include <epoxy/gl.h>
 
 #include "platform/BlockDecode.h"
-#include "platform/Texture.h"
+#include "platform/MemoryTextures.h"
 
 namespace platform {
 
@@ -80,7 +80,7 @@ GLint Address(std::uint32_t value)
 
 } // namespace
 
-void UploadTexture(const Texture& texture, bool compressedOk, std::vector<std::uint8_t>& scratch)
+void UploadTexture(const MemoryTexture& texture, bool compressedOk, std::vector<std::uint8_t>& scratch)
 {
     const PixelFormat format = texture.GetFormat();
     const std::uint32_t levels = texture.GetLevelCount();

@@ -1,19 +1,18 @@
-#include "platform/Texture.h"
+#include "platform/MemoryTextures.h"
 
 #include <algorithm>
 
-#include "platform/HeadlessGraphicsDevice.h"
-
 namespace platform {
 
-Texture::Texture(HeadlessGraphicsDevice* device, std::uint32_t width, std::uint32_t height, std::uint32_t levels,
-                 std::uint32_t usage, PixelFormat format, ResourcePool pool)
-    : GraphicsResource(device, pool), m_format(format), m_usage(usage),
+MemoryTexture::MemoryTexture(GraphicsDevice* device, ResourceOwner* owner, std::uint32_t width,
+                             std::uint32_t height, std::uint32_t levels, std::uint32_t usage,
+                             PixelFormat format, ResourcePool pool)
+    : Texture(device, owner, pool), m_format(format), m_usage(usage),
       m_levels(MakeSurfaceChain(format, width, height, levels))
 {
 }
 
-HResult Texture::GetLevelDesc(std::uint32_t level, SurfaceDesc* desc) const
+HResult MemoryTexture::GetLevelDesc(std::uint32_t level, SurfaceDesc* desc) const
 {
     if (!desc || level >= m_levels.size())
         return kInvalidCall;
@@ -23,7 +22,8 @@ HResult Texture::GetLevelDesc(std::uint32_t level, SurfaceDesc* desc) const
     return S_OK;
 }
 
-HResult Texture::LockRect(std::uint32_t level, LockedRect* locked, const PixelRect* rect, std::uint32_t flags)
+HResult MemoryTexture::LockRect(std::uint32_t level, LockedRect* locked, const PixelRect* rect,
+                                std::uint32_t flags)
 {
     (void)flags;
     if (!locked || level >= m_levels.size())
@@ -31,7 +31,7 @@ HResult Texture::LockRect(std::uint32_t level, LockedRect* locked, const PixelRe
     return LockSurfaceLevel(m_levels[level], m_format, GetOwner(), locked, rect);
 }
 
-HResult Texture::UnlockRect(std::uint32_t level)
+HResult MemoryTexture::UnlockRect(std::uint32_t level)
 {
     if (level >= m_levels.size() || !m_levels[level].locked)
         return kInvalidCall;
@@ -40,22 +40,22 @@ HResult Texture::UnlockRect(std::uint32_t level)
     return S_OK;
 }
 
-bool Texture::IsLevelLocked(std::uint32_t level) const
+bool MemoryTexture::IsLevelLocked(std::uint32_t level) const
 {
     return level < m_levels.size() && m_levels[level].locked;
 }
 
-const std::uint8_t* Texture::GetLevelBytes(std::uint32_t level) const
+const std::uint8_t* MemoryTexture::GetLevelBytes(std::uint32_t level) const
 {
     return level < m_levels.size() ? m_levels[level].bytes.data() : nullptr;
 }
 
-std::uint32_t Texture::GetLevelPitch(std::uint32_t level) const
+std::uint32_t MemoryTexture::GetLevelPitch(std::uint32_t level) const
 {
     return level < m_levels.size() ? m_levels[level].pitch : 0;
 }
 
-std::uint32_t Texture::SetLOD(std::uint32_t lod)
+std::uint32_t MemoryTexture::SetLOD(std::uint32_t lod)
 {
     const std::uint32_t previous = m_lod;
     m_lod = std::min(lod, GetLevelCount() - 1);
@@ -65,9 +65,10 @@ std::uint32_t Texture::SetLOD(std::uint32_t lod)
 
 // ---- Cube texture ----
 
-CubeTexture::CubeTexture(HeadlessGraphicsDevice* device, std::uint32_t edge, std::uint32_t levels,
-                         std::uint32_t usage, PixelFormat format, ResourcePool pool)
-    : GraphicsResource(device, pool), m_format(format), m_usage(usage), m_levelCount(levels)
+MemoryCubeTexture::MemoryCubeTexture(GraphicsDevice* device, ResourceOwner* owner, std::uint32_t edge,
+                                     std::uint32_t levels, std::uint32_t usage, PixelFormat format,
+                                     ResourcePool pool)
+    : CubeTexture(device, owner, pool), m_format(format), m_usage(usage), m_levelCount(levels)
 {
     m_levels.reserve(static_cast<std::size_t>(kFaceCount) * levels);
     for (std::uint32_t face = 0; face < kFaceCount; ++face) {
@@ -76,19 +77,19 @@ CubeTexture::CubeTexture(HeadlessGraphicsDevice* device, std::uint32_t edge, std
     }
 }
 
-const SurfaceLevel* CubeTexture::Find(std::uint32_t face, std::uint32_t level) const
+const SurfaceLevel* MemoryCubeTexture::Find(std::uint32_t face, std::uint32_t level) const
 {
     if (face >= kFaceCount || level >= m_levelCount)
         return nullptr;
     return &m_levels[static_cast<std::size_t>(face) * m_levelCount + level];
 }
 
-SurfaceLevel* CubeTexture::Find(std::uint32_t face, std::uint32_t level)
+SurfaceLevel* MemoryCubeTexture::Find(std::uint32_t face, std::uint32_t level)
 {
-    return const_cast<SurfaceLevel*>(static_cast<const CubeTexture*>(this)->Find(face, level));
+    return const_cast<SurfaceLevel*>(static_cast<const MemoryCubeTexture*>(this)->Find(face, level));
 }
 
-HResult CubeTexture::GetLevelDesc(std::uint32_t level, SurfaceDesc* desc) const
+HResult MemoryCubeTexture::GetLevelDesc(std::uint32_t level, SurfaceDesc* desc) const
 {
     const SurfaceLevel* found = Find(0, level);
     if (!desc || !found)
@@ -99,8 +100,8 @@ HResult CubeTexture::GetLevelDesc(std::uint32_t level, SurfaceDesc* desc) const
     return S_OK;
 }
 
-HResult CubeTexture::LockRect(std::uint32_t face, std::uint32_t level, LockedRect* locked,
-                              const PixelRect* rect, std::uint32_t flags)
+HResult MemoryCubeTexture::LockRect(std::uint32_t face, std::uint32_t level, LockedRect* locked,
+                                    const PixelRect* rect, std::uint32_t flags)
 {
     (void)flags;
     SurfaceLevel* found = Find(face, level);
@@ -109,7 +110,7 @@ HResult CubeTexture::LockRect(std::uint32_t face, std::uint32_t level, LockedRec
     return LockSurfaceLevel(*found, m_format, GetOwner(), locked, rect);
 }
 
-HResult CubeTexture::UnlockRect(std::uint32_t face, std::uint32_t level)
+HResult MemoryCubeTexture::UnlockRect(std::uint32_t face, std::uint32_t level)
 {
     SurfaceLevel* found = Find(face, level);
     if (!found || !found->locked)
@@ -119,22 +120,29 @@ HResult CubeTexture::UnlockRect(std::uint32_t face, std::uint32_t level)
     return S_OK;
 }
 
-bool CubeTexture::IsLevelLocked(std::uint32_t face, std::uint32_t level) const
+bool MemoryCubeTexture::IsLevelLocked(std::uint32_t face, std::uint32_t level) const
 {
     const SurfaceLevel* found = Find(face, level);
     return found && found->locked;
 }
 
-const std::uint8_t* CubeTexture::GetLevelBytes(std::uint32_t face, std::uint32_t level) const
+const std::uint8_t* MemoryCubeTexture::GetLevelBytes(std::uint32_t face, std::uint32_t level) const
 {
     const SurfaceLevel* found = Find(face, level);
     return found ? found->bytes.data() : nullptr;
 }
 
-std::uint32_t CubeTexture::GetLevelPitch(std::uint32_t face, std::uint32_t level) const
+std::uint32_t MemoryCubeTexture::GetLevelPitch(std::uint32_t face, std::uint32_t level) const
 {
     const SurfaceLevel* found = Find(face, level);
     return found ? found->pitch : 0;
+}
+
+const MemoryTexture* AsMemory(const Texture* texture) { return dynamic_cast<const MemoryTexture*>(texture); }
+
+const MemoryCubeTexture* AsMemory(const CubeTexture* texture)
+{
+    return dynamic_cast<const MemoryCubeTexture*>(texture);
 }
 
 } // namespace platform

@@ -1,20 +1,12 @@
-#include "platform/GraphicsBuffer.h"
+#include "platform/MemoryBuffers.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "platform/HeadlessGraphicsDevice.h"
-
 namespace platform {
 
-GraphicsBuffer::GraphicsBuffer(HeadlessGraphicsDevice* device, std::uint32_t length, std::uint32_t usage,
-                               ResourcePool pool)
-    : GraphicsResource(device, pool), m_bytes(static_cast<std::uint8_t*>(std::calloc(length, 1))),
-      m_length(m_bytes ? length : 0), m_usage(usage)
-{
-}
-
-HResult GraphicsBuffer::Lock(std::uint32_t offset, std::uint32_t size, void** data, std::uint32_t flags)
+HResult BufferMemory::Lock(std::uint32_t offset, std::uint32_t size, void** data, std::uint32_t flags,
+                           ResourceOwner* owner)
 {
     if (!data)
         return kInvalidCall;
@@ -25,7 +17,7 @@ HResult GraphicsBuffer::Lock(std::uint32_t offset, std::uint32_t size, void** da
     const std::uint64_t end = static_cast<std::uint64_t>(offset) + (size == 0 ? length - offset : size);
     if (offset > length || end > length)
         return kInvalidCall;
-    if (GetOwner() && GetOwner()->ConsumeFailure(DeviceFailure::Lock))
+    if (owner && owner->RefusesLock())
         return kInvalidCall;
     m_locked = true;
     m_lastLockFlags = flags;
@@ -34,7 +26,7 @@ HResult GraphicsBuffer::Lock(std::uint32_t offset, std::uint32_t size, void** da
     return S_OK;
 }
 
-HResult GraphicsBuffer::Unlock()
+HResult BufferMemory::Unlock()
 {
     if (!m_locked)
         return kInvalidCall;
@@ -42,7 +34,7 @@ HResult GraphicsBuffer::Unlock()
     return S_OK;
 }
 
-IndexBuffer::IndexSpan IndexBuffer::GetIndexSpan(std::uint32_t start, std::uint32_t count)
+IndexBuffer::IndexSpan MemoryIndexBuffer::GetIndexSpan(std::uint32_t start, std::uint32_t count)
 {
     // Every write goes through a lock, so a new lock may have changed any index.
     if (m_knownAtLock != GetLockCount()) {
@@ -64,7 +56,7 @@ IndexBuffer::IndexSpan IndexBuffer::GetIndexSpan(std::uint32_t start, std::uint3
     return span;
 }
 
-IndexBuffer::IndexSpan IndexBuffer::ReadIndexSpan(std::uint32_t start, std::uint32_t count) const
+IndexBuffer::IndexSpan MemoryIndexBuffer::ReadIndexSpan(std::uint32_t start, std::uint32_t count) const
 {
     IndexSpan span{UINT32_MAX, 0};
     const std::uint8_t* bytes = GetBytes();
@@ -81,6 +73,16 @@ IndexBuffer::IndexSpan IndexBuffer::ReadIndexSpan(std::uint32_t start, std::uint
         span.highest = std::max(span.highest, index);
     }
     return span;
+}
+
+const MemoryVertexBuffer* AsMemory(const VertexBuffer* buffer)
+{
+    return dynamic_cast<const MemoryVertexBuffer*>(buffer);
+}
+
+const MemoryIndexBuffer* AsMemory(const IndexBuffer* buffer)
+{
+    return dynamic_cast<const MemoryIndexBuffer*>(buffer);
 }
 
 } // namespace platform
