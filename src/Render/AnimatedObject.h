@@ -8,6 +8,7 @@
 #include "Render/AnimationRequest.h"
 #include "Render/Renderable.h"
 #include "Render/VertexEffectChain.h"
+#include "core/GameObjectParts.h"
 
 class CPAnimation;
 class CPGameObject;
@@ -22,7 +23,7 @@ struct CPAnimationFrame;
 //
 // The animations belong to the animation cache; the object only refers to
 // them. The effect chain is its own.
-class CPAnimatedObject : public CPRenderable {
+class CPAnimatedObject : public CPRenderable, public CPRenderPart {
   public:
     CPAnimatedObject();
     ~CPAnimatedObject() override;
@@ -32,6 +33,9 @@ class CPAnimatedObject : public CPRenderable {
 
     std::uint32_t GetObjectSize() const override { return sizeof(CPAnimatedObject); }
     std::string GetTypeName() const override { return "CPAnimatedObject"; }
+
+    std::int32_t GetPartKind() const override;
+    CPObjectPtr CopyFor(CPGameObject* owner) override;
 
     // --- Batching ------------------------------------------------------------
 
@@ -58,15 +62,15 @@ class CPAnimatedObject : public CPRenderable {
     // Plays the named animation from gameTime + the request's delay. A name
     // already playing is left alone unless restart is set; a name not in
     // the map changes nothing. Returns whether it started.
-    bool StartAnimation(const CPAnimationRequest& request, bool restart, double gameTime);
+    bool StartAnimation(const CPAnimationRequest& request, bool restart, double gameTime) override;
 
     // Takes the source's animations, playing state, material and a clone
     // of its effect chain. Anything but an animated object changes nothing.
     virtual void CopyFrom(CPObjectPtr source);
 
-    void SetMaterial(CPObjectPtr material) { m_material = material; }
+    void SetMaterial(CPObjectPtr material) override { m_material = material; }
     CPGameObject* GetOwner() const { return m_owner; }
-    void SetOwner(CPGameObject* owner) { m_owner = owner; }
+    void SetOwner(CPGameObject* owner) override { m_owner = owner; }
 
     bool HasEffects() const { return m_hasEffects; }
     void SetHasEffects(bool hasEffects) { m_hasEffects = hasEffects; }

@@ -15,7 +15,12 @@ CPEffectManager* g_effectManager = nullptr;
 } // namespace
 
 CPEffectManager* GetEffectManager() { return g_effectManager; }
-void SetEffectManager(CPEffectManager* manager) { g_effectManager = manager; }
+void SetEffectManager(CPEffectManager* manager)
+{
+    g_effectManager = manager;
+    // Burning game objects take their flames from the same manager.
+    SetFlameSource(manager);
+}
 
 CPEffectManager::CPEffectManager() : m_prototypes(kBucketHint), m_emitters(kBucketHint) {}
 

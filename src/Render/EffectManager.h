@@ -10,6 +10,7 @@
 #include "Render/EffectNode.h"
 #include "Render/EffectPrototype.h"
 #include "Render/EmitterDesc.h"
+#include "core/GameObjectParts.h"
 
 class CPParticleSystem;
 
@@ -20,7 +21,7 @@ class CPParticleSystem;
 //
 // Ownership: the manager deletes the prototypes and prototype systems
 // registered with it. The active list only counts spawns for ClearEffects.
-class CPEffectManager {
+class CPEffectManager : public CPFlameSource {
   public:
     // Spark and dust requests of one frame share this many requests; the
     // kernel's frame step resets the count.
@@ -60,7 +61,7 @@ class CPEffectManager {
 
     // A running copy of the prototype system at the index, for the caller
     // to own; empty (with a line in the log) for an index out of range.
-    CPObjectPtr DuplicateParticleSystem(int index);
+    CPObjectPtr DuplicateParticleSystem(int index) override;
 
     // Ends every prototype's instances, then forgets every active spawn.
     // Prototypes, emitters and prototype systems stay.

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/GameObjectParts.h"
 #include "core/Task.h"
 #include "platform/MathTypes.h"
 
@@ -19,7 +20,7 @@ class CPGameObject;
 // A track of N keys plays the segments 0 .. N-3 when it loops; one that
 // does not loop ends on reaching segment N-2, which it still blends. The
 // last duration is never used.
-class CPPartAnimation : public CPTask {
+class CPPartAnimation : public CPTask, public CPRenderPart {
   public:
     static constexpr int kTaskType = 1;
     // Fewer keys leave no segment to end on.
@@ -31,6 +32,10 @@ class CPPartAnimation : public CPTask {
     std::uint32_t GetObjectSize() const override { return sizeof(CPPartAnimation); }
     std::string GetTypeName() const override { return "CPPartAnimation"; }
     int GetTaskType() const override { return kTaskType; }
+
+    std::int32_t GetPartKind() const override;
+    // A track of its own for the owner, with this one's keys.
+    CPObjectPtr CopyAnimationFor(CPGameObject* owner) override;
 
     // One frame of the track; a track that cannot play (see SetKeys) holds
     // still.
@@ -47,10 +52,10 @@ class CPPartAnimation : public CPTask {
     void Assign(CPObjectPtr other);
 
     CPGameObject* GetOwner() const { return m_owner; }
-    void SetOwner(CPGameObject* owner) { m_owner = owner; }
+    void SetOwner(CPGameObject* owner) override { m_owner = owner; }
 
     bool IsLooping() const { return m_looping; }
-    void SetLooping(bool looping) { m_looping = looping; }
+    void SetLooping(bool looping) override { m_looping = looping; }
 
     const std::vector<Matrix4>& GetKeys() const { return m_keys; }
     const std::vector<float>& GetDurations() const { return m_durations; }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Render/EmitterDesc.h"
+#include "core/GameObjectParts.h"
 #include "core/Task.h"
 
 class CPGameObject;
@@ -15,7 +16,7 @@ struct EffectNode;
 // cone, both placed by the owner's world matrix. Every tick can also damage
 // a target and the owner's scripted object; the system ends itself once its
 // lifetime has passed.
-class CPParticleSystem : public CPTask {
+class CPParticleSystem : public CPTask, public CPRenderPart {
   public:
     // Ticks in one step; a longer frame skips the rest in whole intervals.
     static constexpr int kMaxTicksPerStep = 100;
@@ -29,6 +30,8 @@ class CPParticleSystem : public CPTask {
     std::uint32_t GetObjectSize() const override { return sizeof(CPParticleSystem); }
     std::string GetTypeName() const override { return "CPParticleSystem"; }
     int GetTaskType() const override { return kTaskType; }
+
+    std::int32_t GetPartKind() const override;
 
     // Starts with an empty accumulator and age 0.
     bool Begin() override;
@@ -51,7 +54,7 @@ class CPParticleSystem : public CPTask {
     CPObjectPtr GetDamageTarget() const { return m_damageTarget; }
 
     CPGameObject* GetOwner() const { return m_owner; }
-    void SetOwner(CPGameObject* owner) { m_owner = owner; }
+    void SetOwner(CPGameObject* owner) override { m_owner = owner; }
 
     float GetAge() const { return m_age; }
     float GetAccumulator() const { return m_accumulator; }

@@ -9,6 +9,7 @@
 #include "Render/MeshVertex.h"
 #include "Render/Renderable.h"
 #include "Render/VertexEffectChain.h"
+#include "core/GameObjectParts.h"
 #include "platform/MathTypes.h"
 
 class CPGameObject;
@@ -23,7 +24,7 @@ struct CPStaticMesh;
 // The world copy is refreshed lazily: only when the object is written and
 // the owner has rebuilt its bounds since (its bounds-valid flag, which the
 // refresh clears again).
-class CPRenderObject : public CPRenderable {
+class CPRenderObject : public CPRenderable, public CPRenderPart {
   public:
     explicit CPRenderObject(CPGameObject* owner);
     ~CPRenderObject() override;
@@ -33,6 +34,9 @@ class CPRenderObject : public CPRenderable {
 
     std::uint32_t GetObjectSize() const override { return sizeof(CPRenderObject); }
     std::string GetTypeName() const override { return "CPRenderObject"; }
+
+    std::int32_t GetPartKind() const override;
+    CPObjectPtr CopyFor(CPGameObject* owner) override;
 
     // --- Renderable ----------------------------------------------------------
 
@@ -82,7 +86,7 @@ class CPRenderObject : public CPRenderable {
     // --- Material, effects, owner ------------------------------------------------
 
     // Releases the old material and keeps the new one.
-    void SetMaterial(CPObjectPtr material) { m_material = material; }
+    void SetMaterial(CPObjectPtr material) override { m_material = material; }
 
     bool HasEffects() const { return m_hasEffects != 0; }
     void SetHasEffects(bool hasEffects) { m_hasEffects = hasEffects ? 1 : 0; }
@@ -90,12 +94,12 @@ class CPRenderObject : public CPRenderable {
     const CPVertexEffectChain& GetEffects() const { return m_effects; }
 
     CPGameObject* GetOwner() const { return m_owner; }
-    void SetOwner(CPGameObject* owner) { m_owner = owner; }
+    void SetOwner(CPGameObject* owner) override { m_owner = owner; }
 
     // The owner's world matrix, copied in whenever the owner rebuilds its
     // bounds.
     const Matrix4& GetTransform() const { return m_transform; }
-    void SetTransform(const Matrix4& transform) { m_transform = transform; }
+    void SetTransform(const Matrix4& transform) override { m_transform = transform; }
 
     // A glow the game drives (the nitro glow of a car's glass): kept for the
     // drawing code, zero until set.

@@ -4,6 +4,7 @@
 
 #include "Render/Renderable.h"
 #include "Render/VertexEffectChain.h"
+#include "core/GameObjectParts.h"
 #include "platform/MathTypes.h"
 
 class CPGameObject;
@@ -19,7 +20,7 @@ class CPGameObject;
 //                   brightness on the axis down to 30% at the edge.
 // A grey level g is the colour whose four bytes are the low 8 bits of g.
 // Without an owner, or while no camera is current, a sprite is hidden.
-class CPSprite : public CPRenderable {
+class CPSprite : public CPRenderable, public CPRenderPart {
   public:
     static constexpr int kVertexCount = 4;
     static constexpr int kIndexCount = 6;
@@ -32,6 +33,9 @@ class CPSprite : public CPRenderable {
 
     std::uint32_t GetObjectSize() const override { return sizeof(CPSprite); }
     std::string GetTypeName() const override { return "CPSprite"; }
+
+    std::int32_t GetPartKind() const override;
+    CPObjectPtr CopyFor(CPGameObject* owner) override;
 
     // --- Renderable ----------------------------------------------------------
 
@@ -53,8 +57,8 @@ class CPSprite : public CPRenderable {
     // --- Settings ----------------------------------------------------------------
 
     CPGameObject* GetOwner() const { return m_owner; }
-    void SetOwner(CPGameObject* owner) { m_owner = owner; }
-    void SetMaterial(CPObjectPtr material) { m_material = material; }
+    void SetOwner(CPGameObject* owner) override { m_owner = owner; }
+    void SetMaterial(CPObjectPtr material) override { m_material = material; }
     float GetSize() const { return m_size; }
     float GetAngle() const { return m_angle; }
     void SetAngle(float angle) { m_angle = angle; }

@@ -5,10 +5,9 @@
 #include <unordered_set>
 #include <utility>
 
-#include "Render/AnimatedObject.h"
-#include "Render/PartAnimation.h"
 #include "core/FileReader.h"
 #include "core/GameClock.h"
+#include "core/GameObjectParts.h"
 #include "core/Kernel.h"
 #include "core/Log.h"
 #include "core/ObjectHandle.h"
@@ -17,8 +16,6 @@
 #include "core/Singletons.h"
 #include "core/XmlText.h"
 #include "core/Enemy.h"
-#include "physics/PhysicData.h"
-#include "Render/RenderObject.h"
 #include "platform/Math.h"
 
 namespace {
@@ -68,6 +65,13 @@ void ReplaceOwned(CPObjectPtr& slot, const CPObjectPtr& replacement)
         DeleteOwned(old);
 }
 
+// The render object as the part of that kind; null when it is of another.
+CPRenderPart* PartOfKind(const CPObjectPtr& renderObject, std::int32_t kind)
+{
+    auto* part = renderObject.As<CPRenderPart>();
+    return part && part->GetPartKind() == kind ? part : nullptr;
+}
+
 } // namespace
 
 CPGameObject::CPGameObject(std::string name)
@@ -111,6 +115,7 @@ void CPGameObject::DeleteOwnedObjects()
             owned.push_back(object);
     };
     take(m_physicData);
+    m_physicsPart = nullptr;
     take(m_renderObject);
     take(m_idleAnimation);
     for (auto& entry : m_animations)
@@ -238,8 +243,8 @@ void CPGameObject::SetPosition(const Vector3& position)
     m_position = position;
     m_boundsValid = false;
     m_dirty = true;
-    if (CPPhysicData* data = GetPhysicData())
-        data->SetPosition(position);
+    if (m_physicsPart)
+        m_physicsPart->SetPosition(position);
 }
 
 void CPGameObject::SetRotation(const Quaternion& rotation)
@@ -251,8 +256,8 @@ void CPGameObject::SetRotation(const Quaternion& rotation)
     m_rotation = rotation;
     m_boundsValid = false;
     m_dirty = true;
-    if (CPPhysicData* data = GetPhysicData())
-        data->SetRotation(rotation);
+    if (m_physicsPart)
+        m_physicsPart->SetRotation(rotation);
 }
 
 void CPGameObject::FollowBody(const Vector3& position, const Quaternion& rotation)
@@ -324,7 +329,7 @@ void CPGameObject::UpdateBounds()
     m_boundsValid = true;
     m_dirty = false;
     if (m_renderKind == kMeshObject) {
-        if (auto* mesh = m_renderObject.As<CPRenderObject>())
+        if (CPRenderPart* mesh = PartOfKind(m_renderObject, kMeshObject))
             mesh->SetTransform(m_worldMatrix);
     }
 }
@@ -464,7 +469,7 @@ void CPGameObject::HandleEnemyHit()
 void CPGameObject::StartAnimation(const CPAnimationRequest& request, bool restart)
 {
     if (m_renderKind == kAnimatedObject) {
-        if (auto* animated = m_renderObject.As<CPAnimatedObject>())
+        if (CPRenderPart* animated = PartOfKind(m_renderObject, kAnimatedObject))
             animated->StartAnimation(request, restart, GetGameClock().gameTime);
     }
     for (std::size_t i = 0; i < m_children.size(); ++i)
@@ -475,10 +480,10 @@ void CPGameObject::AttachRenderObject()
 {
     if (m_fireMaterial) {
         if (m_renderKind == kMeshObject) {
-            if (auto* mesh = m_renderObject.As<CPRenderObject>())
+            if (CPRenderPart* mesh = PartOfKind(m_renderObject, kMeshObject))
                 mesh->SetMaterial(m_fireMaterial);
         } else if (m_renderKind == kAnimatedObject) {
-            if (auto* animated = m_renderObject.As<CPAnimatedObject>())
+            if (CPRenderPart* animated = PartOfKind(m_renderObject, kAnimatedObject))
                 animated->SetMaterial(m_fireMaterial);
         }
     }
@@ -495,7 +500,7 @@ void CPGameObject::SetAnimation(const std::string& name, CPObjectPtr animation)
     slot = animation;
     if (name == "idle") {
         m_idleAnimation = animation;
-        if (auto* partAnimation = animation.As<CPPartAnimation>())
+        if (auto* partAnimation = animation.As<CPRenderPart>())
             partAnimation->SetLooping(true);
     }
     if (!old || old == animation.Get())
@@ -520,12 +525,13 @@ void CPGameObject::SetRenderObject(CPObjectPtr renderObject, std::int32_t kind)
 
 void CPGameObject::SetPhysicData(CPObjectPtr physicData)
 {
-    if (physicData && !physicData.As<CPPhysicData>())
+    auto* part = physicData.As<CPPhysicsPart>();
+    if (physicData && !part)
         return;
+    // Set first, so the pointer never outlives the data it stands for.
+    m_physicsPart = part;
     ReplaceOwned(m_physicData, physicData);
 }
-
-CPPhysicData* CPGameObject::GetPhysicData() const { return static_cast<CPPhysicData*>(m_physicData.Get()); }
 
 // --- Flags -----------------------------------------------------------------
 

@@ -16,6 +16,7 @@
 class CPEnemy;
 struct CPAnimationRequest;
 class CPPhysicData;
+class CPPhysicsPart;
 class CPScriptObject;
 
 // The base of every scriptable scene object: a node of a tree (children by
@@ -243,7 +244,12 @@ class CPGameObject : public CPObject {
     // Takes the physics data (the previous one is deleted unless it is the
     // same); anything but CPPhysicData is refused.
     void SetPhysicData(CPObjectPtr physicData);
-    CPPhysicData* GetPhysicData() const;
+    // A template only so that core needs no more of the class than its
+    // name: the physics data is complete wherever it is asked for.
+    template <class Data = CPPhysicData> Data* GetPhysicData() const
+    {
+        return static_cast<Data*>(m_physicData.Get());
+    }
     // The physics-side companion (a car's driving model); held, not owned.
     CPObjectPtr GetPhysicsObject() const { return m_physicsCompanion; }
     void SetPhysicsObject(CPObjectPtr companion) { m_physicsCompanion = companion; }
@@ -349,5 +355,6 @@ class CPGameObject : public CPObject {
     CPObjectPtr m_renderObject;
     std::int32_t m_renderKind = kNoRenderObject;
     CPObjectPtr m_physicData;
+    CPPhysicsPart* m_physicsPart = nullptr; // m_physicData as the body it moves
     CPObjectPtr m_physicsCompanion;
 };

@@ -4,15 +4,9 @@
 
 #include <string>
 
-#include "Render/AnimatedObject.h"
-#include "Render/EffectManager.h"
-#include "Render/Light.h"
-#include "Render/PartAnimation.h"
-#include "Render/ParticleSystem.h"
-#include "Render/RenderObject.h"
-#include "Render/Sprite.h"
+#include "core/GameObjectParts.h"
 #include "core/Log.h"
-#include "physics/PhysicData.h"
+#include "core/Task.h"
 
 namespace {
 
@@ -22,69 +16,6 @@ const char kFlameName[] = "flame";
 // Flames run before the ordinary tasks of the objects they burn on.
 constexpr int kFlamePriority = 200;
 
-CPObjectPtr CopyMesh(const CPObjectPtr& source, CPGameObject* owner)
-{
-    if (!source.As<CPRenderObject>())
-        return CPObjectPtr();
-    auto* mesh = new CPRenderObject(owner);
-    CPObjectPtr copy(mesh);
-    mesh->CopyFrom(source);
-    // The copy took the source's owner along with its geometry.
-    mesh->SetOwner(owner);
-    return copy;
-}
-
-CPObjectPtr CopyAnimated(const CPObjectPtr& source, CPGameObject* owner)
-{
-    if (!source.As<CPAnimatedObject>())
-        return CPObjectPtr();
-    auto* animated = new CPAnimatedObject();
-    CPObjectPtr copy(animated);
-    animated->CopyFrom(source);
-    animated->SetOwner(owner);
-    return copy;
-}
-
-CPObjectPtr CopyLight(const CPObjectPtr& source, CPGameObject* owner)
-{
-    const auto* from = source.As<CPLight>();
-    if (!from)
-        return CPObjectPtr();
-    auto* light = new CPLight();
-    light->SetOwner(owner);
-    light->GetLight() = from->GetLight();
-    return CPObjectPtr(light);
-}
-
-// Colour and texture coordinates start afresh: the visibility test and the
-// loader set them, not the prototype.
-CPObjectPtr CopySprite(const CPObjectPtr& source, CPGameObject* owner)
-{
-    const auto* from = source.As<CPSprite>();
-    if (!from)
-        return CPObjectPtr();
-    auto* sprite = new CPSprite(from->GetSize());
-    sprite->SetOwner(owner);
-    CPObjectPtr material;
-    from->GetMaterial(material);
-    sprite->SetMaterial(material);
-    sprite->SetAngle(from->GetAngle());
-    sprite->SetDirection(from->GetDirection());
-    sprite->SetConeLimit(from->GetConeLimit());
-    sprite->SetHasEffects(from->HasEffects());
-    sprite->GetEffects() = from->GetEffects(); // clones, in the same state
-    return CPObjectPtr(sprite);
-}
-
-// The task classes that can be a render object know their owner.
-void SetTaskOwner(const CPObjectPtr& task, CPGameObject* owner)
-{
-    if (auto* system = task.As<CPParticleSystem>())
-        system->SetOwner(owner);
-    else if (auto* animation = task.As<CPPartAnimation>())
-        animation->SetOwner(owner);
-}
-
 // Only tasks that can duplicate themselves (particle systems) are copied:
 // an empty duplicate leaves the copy without a render object.
 CPObjectPtr CopyTask(const CPObjectPtr& source, CPGameObject* owner)
@@ -93,7 +24,8 @@ CPObjectPtr CopyTask(const CPObjectPtr& source, CPGameObject* owner)
     if (!task)
         return CPObjectPtr();
     CPObjectPtr copy = task->Duplicate();
-    SetTaskOwner(copy, owner);
+    if (auto* part = copy.As<CPRenderPart>())
+        part->SetOwner(owner);
     return copy;
 }
 
@@ -102,20 +34,12 @@ CPObjectPtr CopyTask(const CPObjectPtr& source, CPGameObject* owner)
 CPObjectPtr CopyRenderObject(const CPGameObject& prototype, CPGameObject* owner)
 {
     const CPObjectPtr source = prototype.GetRenderObject();
-    switch (prototype.GetRenderKind()) {
-    case CPGameObject::kMeshObject:
-        return CopyMesh(source, owner);
-    case CPGameObject::kAnimatedObject:
-        return CopyAnimated(source, owner);
-    case CPGameObject::kLight:
-        return CopyLight(source, owner);
-    case CPGameObject::kSprite:
-        return CopySprite(source, owner);
-    case CPGameObject::kTaskObject:
+    if (prototype.GetRenderKind() == CPGameObject::kTaskObject)
         return CopyTask(source, owner);
-    default:
+    auto* part = source.As<CPRenderPart>();
+    if (!part || part->GetPartKind() != prototype.GetRenderKind())
         return CPObjectPtr();
-    }
+    return part->CopyFor(owner);
 }
 
 bool HasRenderKind(std::int32_t kind)
@@ -160,13 +84,10 @@ void CPGameObject::Build(CPObjectPtr prototype)
     }
 
     for (const auto& entry : source->m_animations) {
-        if (!entry.second.As<CPPartAnimation>())
-            continue;
-        auto* animation = new CPPartAnimation();
-        CPObjectPtr pointer(animation);
-        animation->Assign(entry.second);
-        animation->SetOwner(this);
-        SetAnimation(entry.first, pointer);
+        auto* animation = entry.second.As<CPRenderPart>();
+        CPObjectPtr copy = animation ? animation->CopyAnimationFor(this) : CPObjectPtr();
+        if (copy)
+            SetAnimation(entry.first, copy);
     }
 
     for (const CPObjectPtr& entry : source->m_children) {
@@ -195,12 +116,8 @@ void CPGameObject::Build(CPObjectPtr prototype)
     m_scriptObject = source->m_scriptObject;
     m_label = source->m_label;
 
-    if (source->m_physicData) {
-        auto* physicData = new CPPhysicData(this);
-        if (const auto* sourceData = source->m_physicData.As<CPPhysicData>())
-            physicData->CopyDescriptionFrom(*sourceData);
-        SetPhysicData(CPObjectPtr(physicData));
-    }
+    if (source->m_physicsPart)
+        SetPhysicData(source->m_physicsPart->CopyFor(this));
 
     UpdateBounds();
 }
@@ -209,13 +126,14 @@ void CPGameObject::StartFlame(float strength)
 {
     if (m_flameEffect >= 0) {
         CPObjectPtr effect;
-        if (CPEffectManager* manager = GetEffectManager())
+        if (CPFlameSource* manager = GetFlameSource())
             effect = manager->DuplicateParticleSystem(m_flameEffect); // logs a bad index
         else
             LogLine("CPGameObject " + m_name + ": no effect manager to start a flame");
         if (effect) {
             auto* flame = new CPGameObject(kFlameName);
-            SetTaskOwner(effect, flame);
+            if (auto* part = effect.As<CPRenderPart>())
+                part->SetOwner(flame);
             flame->SetRenderObject(effect, kTaskObject);
             AddChild(CPObjectPtr(flame));
             // Starting the flame through its object lets the object end it

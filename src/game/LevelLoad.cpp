@@ -27,6 +27,7 @@
 #include "game/LevelLoadSteps.h"
 #include "game/LevelObjectName.h"
 #include "game/Spline.h"
+#include "physics/PhysicData.h"
 #include "physics/PhysicsWorld.h"
 #include "platform/Clock.h"
 #include "platform/Math.h"

@@ -91,6 +91,13 @@ void CPPhysicData::CopyDescriptionFrom(const CPPhysicData& source)
         part.geometry = nullptr;
 }
 
+CPObjectPtr CPPhysicData::CopyFor(CPGameObject* owner) const
+{
+    auto* copy = new CPPhysicData(owner);
+    copy->CopyDescriptionFrom(*this);
+    return CPObjectPtr(copy);
+}
+
 bool CPPhysicData::BuildBody()
 {
     if (!m_rigidBody)

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/GameObjectParts.h"
 #include "core/Object.h"
 #include "physics/CollisionPart.h"
 #include "physics/FrameListener.h"
@@ -32,7 +33,7 @@ enum CPBodyKind : std::int32_t {
 // body, through which the race code imposes a motion.
 //
 // Masses pass through the global mass divisor as they are stored.
-class CPPhysicData : public CPObject, public CPFrameListener {
+class CPPhysicData : public CPObject, public CPFrameListener, public CPPhysicsPart {
   public:
     explicit CPPhysicData(CPGameObject* owner);
     ~CPPhysicData() override;
@@ -72,6 +73,8 @@ class CPPhysicData : public CPObject, public CPFrameListener {
     // Takes over another physics data's body description and collision
     // parts (without their geometries): what a copy of a prototype needs.
     void CopyDescriptionFrom(const CPPhysicData& source);
+    // New physics data for the owner with this description.
+    CPObjectPtr CopyFor(CPGameObject* owner) const override;
 
     // --- Bodies ----------------------------------------------------------
 
@@ -103,8 +106,8 @@ class CPPhysicData : public CPObject, public CPFrameListener {
 
     // Moves (turns) the body: the kinematic body when there is one, else
     // the rigid body; nothing without a body.
-    void SetPosition(const Vector3& position);
-    void SetRotation(const Quaternion& rotation);
+    void SetPosition(const Vector3& position) override;
+    void SetRotation(const Quaternion& rotation) override;
 
     // --- Flags and the imposed motion --------------------------------------
 

@@ -37,6 +37,7 @@
 #include "interface/FontFile.h"
 #include "interface/Interface.h"
 #include "interface/InterfaceManager.h"
+#include "physics/PhysicData.h"
 #include "platform/FileSystem.h"
 #include "platform/GraphicsDevice.h"
 #include "support/ScratchFolder.h"
