@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/DrawChecks.h"
 #include "platform/MemoryTextures.h"
 #include "platform/ResourceChecks.h"
 
@@ -382,6 +383,12 @@ HResult HeadlessGraphicsDevice::Present()
 
 // ---- Draws ----
 
+DrawBindings HeadlessGraphicsDevice::Bindings() const
+{
+    return {m_inScene,      CanDraw(), m_caps.maxPrimitiveCount, m_stream, m_streamOffset,
+            m_streamStride, m_indices};
+}
+
 HResult HeadlessGraphicsDevice::RecordDraw(DrawRecord& record)
 {
     record.vertexFormat = m_states.GetFVF();
@@ -394,16 +401,10 @@ HResult HeadlessGraphicsDevice::RecordDraw(DrawRecord& record)
 HResult HeadlessGraphicsDevice::DrawPrimitive(PrimitiveType type, std::uint32_t startVertex,
                                               std::uint32_t primitiveCount)
 {
-    if (!m_inScene || primitiveCount == 0 || primitiveCount > m_caps.maxPrimitiveCount)
-        return kInvalidCall;
-    if (!CanDraw())
-        return S_OK;
-    if (!m_stream || m_streamStride == 0 || m_stream->IsLocked())
-        return kInvalidCall;
-    const std::uint64_t vertices = VerticesForPrimitives(type, primitiveCount);
-    const std::uint64_t end = m_streamOffset + (startVertex + vertices) * m_streamStride;
-    if (vertices == 0 || end > m_stream->GetLength())
-        return kInvalidCall;
+    std::uint64_t vertices = 0;
+    const HResult checked = CheckStreamDraw(Bindings(), type, startVertex, primitiveCount, &vertices);
+    if (Failed(checked) || !CanDraw())
+        return checked;
     DrawRecord record;
     record.kind = DrawRecord::Kind::Primitive;
     record.type = type;
@@ -423,28 +424,10 @@ HResult HeadlessGraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::in
                                                      std::uint32_t minIndex, std::uint32_t vertexCount,
                                                      std::uint32_t startIndex, std::uint32_t primitiveCount)
 {
-    if (!m_inScene || primitiveCount == 0 || primitiveCount > m_caps.maxPrimitiveCount || vertexCount == 0)
-        return kInvalidCall;
-    if (!CanDraw())
-        return S_OK;
-    if (!m_stream || !m_indices || m_streamStride == 0 || m_stream->IsLocked() || m_indices->IsLocked())
-        return kInvalidCall;
-    const std::uint64_t indexCount = VerticesForPrimitives(type, primitiveCount);
-    if (indexCount == 0 || startIndex + indexCount > m_indices->GetIndexCount())
-        return kInvalidCall;
-    // The vertices the draw may touch must lie inside the stream.
-    const std::int64_t first = static_cast<std::int64_t>(baseVertex) + minIndex;
-    const std::int64_t capacity =
-        (static_cast<std::int64_t>(m_stream->GetLength()) - m_streamOffset) / m_streamStride;
-    if (first < 0 || first + vertexCount > capacity)
-        return kInvalidCall;
-    // And every index must lie inside the range the caller declared.
-    if (g_checkDrawIndices) {
-        const IndexBuffer::IndexSpan span =
-            m_indices->GetIndexSpan(startIndex, static_cast<std::uint32_t>(indexCount));
-        if (span.lowest < minIndex || span.highest - minIndex >= vertexCount)
-            return kInvalidCall;
-    }
+    const HResult checked = CheckIndexedDraw(Bindings(), type, baseVertex, minIndex, vertexCount, startIndex,
+                                             primitiveCount, g_checkDrawIndices);
+    if (Failed(checked) || !CanDraw())
+        return checked;
     DrawRecord record;
     record.kind = DrawRecord::Kind::IndexedPrimitive;
     record.type = type;
@@ -462,14 +445,10 @@ HResult HeadlessGraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::in
 HResult HeadlessGraphicsDevice::DrawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount,
                                                 const void* vertices, std::uint32_t stride)
 {
-    if (!m_inScene || !vertices || stride == 0 || primitiveCount == 0 ||
-        primitiveCount > m_caps.maxPrimitiveCount)
-        return kInvalidCall;
-    if (!CanDraw())
-        return S_OK;
-    const std::uint32_t count = VerticesForPrimitives(type, primitiveCount);
-    if (count == 0)
-        return kInvalidCall;
+    std::uint32_t count = 0;
+    const HResult checked = CheckUserDraw(Bindings(), type, primitiveCount, vertices, stride, &count);
+    if (Failed(checked) || !CanDraw())
+        return checked;
     DrawRecord record;
     record.kind = DrawRecord::Kind::UserPrimitive;
     record.type = type;

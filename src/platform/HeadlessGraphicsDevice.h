@@ -12,6 +12,8 @@
 
 namespace platform {
 
+struct DrawBindings;
+
 // One draw the device accepted, as the frame's draw list records it.
 struct DrawRecord {
     enum class Kind : std::uint8_t { Primitive, IndexedPrimitive, UserPrimitive };
@@ -205,6 +207,7 @@ class HeadlessGraphicsDevice : public GraphicsDevice, private ResourceOwner {
     void Log(const DeviceCall& call);
     void LogStateCall(DeviceCall::Kind kind, std::uint32_t index, std::uint32_t state, std::uint32_t value);
     bool CanDraw() const { return m_status == Status::Operational; }
+    DrawBindings Bindings() const;
     HResult RecordDraw(DrawRecord& record);
 
     PresentParameters m_parameters;

@@ -16,6 +16,7 @@
 namespace platform {
 
 class SdlWindow;
+struct DrawBindings;
 
 // The graphics device that draws into a window through OpenGL 3.3. It makes
 // its own resources (GlResources.h): memory that locks write into, and the
@@ -152,7 +153,8 @@ class GlGraphicsDevice : public GraphicsDevice, private ResourceOwner {
     void Forget(GraphicsResource* resource) override;
     template <class Resource> Resource* Track(Resource* resource, GlObject* gl);
     void RestoreDefaultStates();
-    // The checks both devices make before a draw (GlGraphicsDeviceChecks.cpp).
+    // The checks every device makes before a draw (GlGraphicsDeviceChecks.cpp).
+    DrawBindings Bindings() const;
     HResult CheckDraw(PrimitiveType type, std::uint32_t startVertex, std::uint32_t primitiveCount) const;
     HResult CheckIndexedDraw(PrimitiveType type, std::int32_t baseVertex, std::uint32_t minIndex,
                              std::uint32_t vertexCount, std::uint32_t startIndex,

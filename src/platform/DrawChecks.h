@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+
+#include "platform/GraphicsTypes.h"
+#include "platform/MemoryBuffers.h"
+#include "platform/Result.h"
+
+namespace platform {
+
+// What a device has bound when a draw comes. Every device refuses the same
+// draws in the same order, so the engine meets one behaviour whichever
+// device draws. A draw that passes while the device is not operational
+// (lost) answers S_OK and must draw nothing.
+struct DrawBindings {
+    bool inScene = false;
+    bool operational = false;
+    std::uint32_t maxPrimitiveCount = 0;
+    const VertexBuffer* stream = nullptr;
+    std::uint32_t streamOffset = 0;
+    std::uint32_t streamStride = 0;
+    MemoryIndexBuffer* indices = nullptr;
+};
+
+// A draw from the bound stream; `*vertices` is how many it reads.
+HResult CheckStreamDraw(const DrawBindings& bound, PrimitiveType type, std::uint32_t startVertex,
+                        std::uint32_t primitiveCount, std::uint64_t* vertices);
+
+// A draw through the bound indices. With `checkIndices` every index read
+// must lie inside the range the caller declared.
+HResult CheckIndexedDraw(const DrawBindings& bound, PrimitiveType type, std::int32_t baseVertex,
+                         std::uint32_t minIndex, std::uint32_t vertexCount, std::uint32_t startIndex,
+                         std::uint32_t primitiveCount, bool checkIndices);
+
+// A draw from the caller's memory; `*vertices` is how many it reads.
+HResult CheckUserDraw(const DrawBindings& bound, PrimitiveType type, std::uint32_t primitiveCount,
+                      const void* data, std::uint32_t stride, std::uint32_t* vertices);
+
+} // namespace platform
