@@ -68,7 +68,16 @@ void* operator new(std::size_t size, std::align_val_t alignment)
         return memory;
     throw std::bad_alloc();
 }
+// The nothrow forms too: left to the library (or a sanitizer's own
+// allocator), their blocks would come back through the delete below.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
+{
+    return AllocateAligned(size, static_cast<std::size_t>(alignment));
+}
 void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
+void operator delete(void* memory, std::align_val_t, const std::nothrow_t&) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 void operator delete(void* memory, std::align_val_t) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t, std::align_val_t) noexcept { std::free(memory); }
