@@ -146,10 +146,13 @@ class FontParser {
             return Fail(which + "lacks its texture, size, cell, columns or line_height");
         if (font.glyphs.empty())
             return Fail(which + "has no glyph");
-        if (font.columns * font.cell[0] > font.size[0])
+        // Products in 64 bits: a file may give any int, and an overflowed
+        // product would pass a font whose cells lie outside its picture.
+        if (static_cast<std::int64_t>(font.columns) * font.cell[0] > font.size[0])
             return Fail(which + "has more columns than its picture is wide");
         for (const GlyphEntry& glyph : font.glyphs) {
-            const int bottom = (glyph.cell / font.columns + 1) * font.cell[1];
+            const std::int64_t bottom =
+                (static_cast<std::int64_t>(glyph.cell) / font.columns + 1) * font.cell[1];
             if (bottom > font.size[1])
                 return Fail(which + "puts character " + std::to_string(glyph.code) + " in cell " +
                             std::to_string(glyph.cell) + ", below its picture");

@@ -107,6 +107,15 @@ const BadFont kBadFonts[] = {
      "[main]\ntexture = font.tga\nsize = 64,64\ncell = 16,16\ncolumns = 16\n"
      "line_height = 16\nglyph = 65,0,8\n",
      "more columns"},
+    // Columns times the cell width passes the largest int.
+    {"columns so many their width overflows",
+     "[main]\ntexture = font.tga\nsize = 256,64\ncell = 16,16\ncolumns = 144444446\n"
+     "line_height = 16\nglyph = 65,0,8\n",
+     "more columns"},
+    {"cell row so low its bottom overflows",
+     "[main]\ntexture = font.tga\nsize = 256,64\ncell = 16,1000000\ncolumns = 1\n"
+     "line_height = 16\nglyph = 65,3000,8\n",
+     "below its picture"},
 };
 
 TEST(FontFile, UnusableFileLoadsNoFontAndSaysWhy)
