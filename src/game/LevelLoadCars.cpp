@@ -21,6 +21,7 @@
 #include "game/Level.h"
 #include "game/LevelLoadSteps.h"
 #include "game/LevelObjectName.h"
+#include "game/LoadedObject.h"
 #include "game/Player.h"
 #include "game/Spline.h"
 #include "game/XmlNumber.h"
@@ -135,17 +136,6 @@ CPObjectPtr LoadModel(const std::string& fileName)
     return loader ? loader->LoadRenderObject(fileName, 0) : CPObjectPtr();
 }
 
-void DeleteTreeOf(CPObjectPtr& object)
-{
-    // The pointer lets go before the object goes.
-    CPObject* held = object.Get();
-    object = CPObjectPtr();
-    if (auto* gameObject = dynamic_cast<CPGameObject*>(held))
-        CPGameObject::DeleteTree(gameObject);
-    else
-        delete held;
-}
-
 // The parts of a model that light the road.
 std::vector<const char*> LightNames(const std::string& model)
 {
@@ -175,7 +165,7 @@ bool CPLevelLoadState::LoadPlayerModel()
     m_playerPrototype = LoadModel(fileName);
     if (!m_playerPrototype.As<CPGameObject>()) {
         LogLine("CPLevel: the player's car \"" + fileName + "\" cannot be loaded");
-        DeleteTreeOf(m_playerPrototype);
+        DeleteLoaded(m_playerPrototype);
         return false;
     }
     if (!m_hasPlayerStart)
@@ -201,7 +191,7 @@ CPPlayer* CPLevelLoadState::MakeCar(CPObjectPtr& prototype, const std::string& m
 {
     auto* car = new CPPlayer;
     car->Build(prototype);
-    DeleteTreeOf(prototype);
+    DeleteLoaded(prototype);
     car->modelName = model;
     return car;
 }
@@ -217,7 +207,7 @@ void CPLevelLoadState::CreateOpponent(const EnemyStart& start, std::int32_t numb
     CPObjectPtr prototype = LoadModel(carName + "_enemy.rdf");
     if (!prototype.As<CPGameObject>()) {
         LogLine("CPLevel: the opponent \"" + carName + "_enemy.rdf\" cannot be loaded; it does not race");
-        DeleteTreeOf(prototype);
+        DeleteLoaded(prototype);
         return;
     }
     CPPlayer* car = MakeCar(prototype, model);
