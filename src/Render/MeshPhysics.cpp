@@ -1,15 +1,17 @@
 #include "Render/MeshPhysics.h"
 
-#include "physics/PhysicData.h"
+#include "core/GameObject.h"
+#include "core/GameObjectParts.h"
+#include "core/Log.h"
 
 using namespace meshfile;
 
-void DescribeBody(CPPhysicData& physics, const PartRecord& body)
+void DescribeBody(CPPhysicsPart& physics, const PartRecord& body)
 {
     physics.SetBox(body.sizes[0], body.sizes[1], body.sizes[2], body.mass);
 }
 
-void AddCollisionPart(CPPhysicData& physics, const PartRecord& part)
+void AddCollisionPart(CPPhysicsPart& physics, const PartRecord& part)
 {
     const float s1 = part.sizes[0];
     const float s2 = part.sizes[1];
@@ -20,4 +22,18 @@ void AddCollisionPart(CPPhysicData& physics, const PartRecord& part)
     } else if (part.kind == kCylinderPart) {
         physics.AddCylinderPart(part.position, Conjugated(part.rotation), part.cylinderSize, s2, part.mass);
     }
+}
+
+CPPhysicsPart* AttachBody(CPGameObject& object, const PartRecord& body)
+{
+    CPObjectPtr data = NewPhysicData(&object);
+    if (!data) {
+        LogLine("No physics to hold the body of node \"" + object.GetName() + "\"");
+        return nullptr;
+    }
+    object.SetPhysicData(data);
+    CPPhysicsPart* physics = object.GetPhysicsPart();
+    if (physics)
+        DescribeBody(*physics, body);
+    return physics;
 }

@@ -5,7 +5,7 @@
 #include "Render/RenderObject.h"
 #include "Render/TerrainMesh.h"
 #include "core/GameObject.h"
-#include "physics/PhysicData.h"
+#include "core/GameObjectParts.h"
 #include "platform/Math.h"
 
 namespace {
@@ -100,10 +100,10 @@ bool CPRender::BuildGroundDecal(const Vector3& halfExtents, const Matrix4& place
 
 bool CPRender::AddGroundQuad(CPObjectPtr decalObject, const Matrix4& placement, CPObjectPtr physicData)
 {
-    static_assert(kMaxDecalTriangles == CPPhysicData::kTerrainQuerySize,
+    static_assert(kMaxDecalTriangles == CPPhysicsPart::kTerrainQuerySize,
                   "the decal reads the whole terrain-query buffer");
     const CPGameObject* decal = decalObject.As<CPGameObject>();
-    const CPPhysicData* data = physicData.As<CPPhysicData>();
+    const CPPhysicsPart* data = physicData.As<CPPhysicsPart>();
     if (!decal || !data || !m_terrainMesh || decal->GetRenderKind() != CPGameObject::kMeshObject)
         return false;
     CPRenderObject* mesh = decal->GetRenderObject().As<CPRenderObject>();

@@ -13,7 +13,6 @@
 #include "core/FileReader.h"
 #include "core/GameObject.h"
 #include "core/Log.h"
-#include "physics/PhysicData.h"
 
 using namespace meshfile;
 
@@ -119,7 +118,7 @@ bool CPRenderObjectLoader::ReadGeometry(CPFileReader& reader, CPGameObject& obje
 
 void CPRenderObjectLoader::AddCollisionParts(CPGameObject& object, const std::vector<PartRecord>& parts)
 {
-    CPPhysicData* physics = object.GetPhysicData();
+    CPPhysicsPart* physics = object.GetPhysicsPart();
     for (const PartRecord& part : parts) {
         if (part.kind != kBoxPart && part.kind != kCylinderPart)
             continue;
@@ -178,9 +177,8 @@ CPObjectPtr CPRenderObjectLoader::ReadPhysicsMeshNode(CPFileReader& reader, cons
     const PartRecord body = ReadPart(reader);
 
     auto* object = new CPGameObject(name);
-    auto* physics = new CPPhysicData(object);
-    object->SetPhysicData(physics);
-    DescribeBody(*physics, body);
+    if (!AttachBody(*object, body))
+        return Abandon(object);
     object->SetPosition(placement.position);
     object->SetRotation(Conjugated(placement.rotation));
 
@@ -218,11 +216,8 @@ CPObjectPtr CPRenderObjectLoader::ReadAnimatedNode(CPFileReader& reader, const S
     const PartRecord ownPart = ReadPart(reader);
 
     auto* object = new CPGameObject(name);
-    if (body.mass > 0.0f) {
-        auto* physics = new CPPhysicData(object);
-        object->SetPhysicData(physics);
-        DescribeBody(*physics, body);
-    }
+    if (body.mass > 0.0f && !AttachBody(*object, body))
+        return Abandon(object);
     auto* animated = new CPAnimatedObject();
     animated->SetOwner(object);
     object->SetRenderObject(animated, CPGameObject::kAnimatedObject);

@@ -9,6 +9,7 @@
 #include "core/GameSettings.h"
 #include "core/Kernel.h"
 #include "core/Log.h"
+#include "core/SoundVolume.h"
 #include "core/Singletons.h"
 #include "platform/DrawSurface.h"
 #include "platform/Embedding.h"
@@ -64,16 +65,7 @@ std::int32_t CPVideoPlayer::NextPowerOfTwo(std::int32_t n)
     return power;
 }
 
-namespace {
-
-// The sound layer's starting volume until it hands over another.
-float g_soundVolume = 0.5f;
-
-} // namespace
-
-void CPVideoPlayer::SetSoundVolume(float volume) { g_soundVolume = volume; }
-
-float CPVideoPlayer::GetSoundVolume() { return g_soundVolume; }
+float CPVideoPlayer::GetSoundVolume() { return ::GetSoundVolume(); }
 
 std::int32_t CPVideoPlayer::VolumeFor(float soundVolume)
 {

@@ -55,9 +55,8 @@ class CPVideoPlayer : public CPTask {
     // The audio volume for a sound volume of 0 to 1: (1 - v)^4 * -7000,
     // truncated toward zero.
     static std::int32_t VolumeFor(float soundVolume);
-    // The game's sound volume (0 to 1) videos play their audio at; the
-    // sound layer hands it over whenever it changes.
-    static void SetSoundVolume(float volume);
+    // The game's sound volume (0 to 1) videos play their audio at, as the
+    // sound layer last set it (core/SoundVolume.h).
     static float GetSoundVolume();
 
     // Releases and clears every stream object, in the reverse of their

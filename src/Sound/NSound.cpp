@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "Render/VideoPlayer.h"
 #include "Sound/SoundSettings.h"
 #include "Sound/VolumeLaw.h"
 #include "Sound/WaveReader.h"
 #include "core/Log.h"
+#include "core/SoundVolume.h"
 #include "platform/ErrorText.h"
 #include "platform/Sleep.h"
 #include "platform/SoundDevice.h"
@@ -32,7 +32,6 @@ constexpr std::uint32_t kRestorePauseMilliseconds = 10;
 
 struct SoundGlobals {
     std::vector<CNSound*> sounds;
-    float volume = CNSound::kStartVolume;
 };
 
 SoundGlobals& Globals()
@@ -256,7 +255,7 @@ HResult CNSound::ApplyGlobalVolume()
 {
     if (!m_buffer)
         return E_FAIL;
-    const HResult result = m_buffer->SetVolume(VolumeToAttenuation(Globals().volume));
+    const HResult result = m_buffer->SetVolume(VolumeToAttenuation(::GetSoundVolume()));
     if (Failed(result))
         Report(kLineApplyGlobalVolume, result);
     return result;
@@ -264,12 +263,12 @@ HResult CNSound::ApplyGlobalVolume()
 
 void CNSound::SetGlobalVolume(float volume)
 {
-    Globals().volume = volume;
-    CPVideoPlayer::SetSoundVolume(volume);
+    // The videos read it from there.
+    StoreSoundVolume(volume);
     for (CNSound* sound : Globals().sounds)
         sound->ApplyGlobalVolume();
 }
 
-float CNSound::GetGlobalVolume() { return Globals().volume; }
+float CNSound::GetGlobalVolume() { return ::GetSoundVolume(); }
 
 const std::vector<CNSound*>& CNSound::GetSoundList() { return Globals().sounds; }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/Object.h"
+#include "core/SoundVolume.h"
 #include "platform/Result.h"
 #include "platform/SoundTypes.h"
 
@@ -51,7 +52,7 @@ class CNSound : public CPObject {
     HResult SetVolume(float volume);
     HResult ApplyGlobalVolume();
 
-    static constexpr float kStartVolume = 0.5f;
+    static constexpr float kStartVolume = kStartSoundVolume;
     // The volume every listed sound plays at, kStartVolume until set; setting it
     // applies it to every listed sound at once, and later sounds apply it
     // when they load.

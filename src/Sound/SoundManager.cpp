@@ -6,7 +6,6 @@
 #include "core/GameSettings.h"
 #include "core/Log.h"
 #include "core/Singletons.h"
-#include "physics/ImpactSound.h"
 #include "platform/ErrorText.h"
 #include "platform/SoundDevice.h"
 

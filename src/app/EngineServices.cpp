@@ -13,7 +13,9 @@
 #include "core/TextLookup.h"
 #include "physics/ImpactSound.h"
 #include "physics/MassDivisor.h"
+#include "physics/PhysicData.h"
 #include "physics/Sparks.h"
+#include "platform/SoundDevice.h"
 #include "script/ScriptHost.h"
 
 EngineServices::FreshStart::FreshStart(const GameSettings& settings)
@@ -33,6 +35,7 @@ EngineServices::Hooks::Hooks(platform::GraphicsDevice* graphics)
 {
     SetSkyDevice(graphics);
     SetImpactSound(&PlayImpactSound);
+    SetPhysicDataMaker(&CPPhysicData::Make);
     SetTextLookup(&CurrentGameText);
     SetCameraSource(&CurrentLevelCamera);
 }
@@ -41,6 +44,7 @@ EngineServices::Hooks::~Hooks()
 {
     SetCameraSource(nullptr);
     SetTextLookup(nullptr);
+    SetPhysicDataMaker(nullptr);
     SetImpactSound(nullptr);
     SetSkyDevice(nullptr);
 }
@@ -62,7 +66,7 @@ EngineServices::RenderLists::~RenderLists()
 EngineServices::EngineServices(platform::GraphicsDevice* graphics, platform::SoundDevice* sound,
                                const GameSettings& settings)
     : m_fresh(settings), m_render(graphics), m_materials(*m_effects, *m_textures), m_lists(*m_render),
-      m_sounds(sound), m_hooks(graphics)
+      m_sounds(sound), m_musicOutput(sound ? sound->GetMusicOutput() : nullptr), m_hooks(graphics)
 {
 }
 

@@ -25,6 +25,7 @@
 #include "interface/InputManager.h"
 #include "interface/InterfaceManager.h"
 #include "physics/PhysicsWorld.h"
+#include "platform/MusicOutput.h"
 #include "script/GlobalTimer.h"
 
 class CPScriptHost;
@@ -135,6 +136,9 @@ class EngineServices {
     ServiceSlot<CPSoundManager, SetSoundManager> m_sounds;
     ServiceSlot<CPAVIPlayer1, SetAVIPlayer1> m_videoPlayer1;
     ServiceSlot<CPAVIPlayer, SetAVIPlayer> m_videoPlayer;
+    // Music is heard through the sound device where it hears anything,
+    // for as long as the music player lives.
+    platform::ScopedMusicOutput m_musicOutput;
     ServiceSlot<CPMusic, SetMusicPlayer> m_music;
     // The physics world forgets its collision mesh in the renderer.
     ServiceSlot<CPPhysicsWorld, SetPhysicsWorld> m_physicsWorld;

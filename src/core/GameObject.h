@@ -250,6 +250,8 @@ class CPGameObject : public CPObject {
     {
         return static_cast<Data*>(m_physicData.Get());
     }
+    // The physics data as core knows it; null without physics data.
+    CPPhysicsPart* GetPhysicsPart() const { return m_physicsPart; }
     // The physics-side companion (a car's driving model); held, not owned.
     CPObjectPtr GetPhysicsObject() const { return m_physicsCompanion; }
     void SetPhysicsObject(CPObjectPtr companion) { m_physicsCompanion = companion; }

@@ -3,8 +3,16 @@
 namespace {
 
 CPFlameSource* g_flameSource = nullptr;
+CPPhysicDataMaker g_physicDataMaker = nullptr;
 
 } // namespace
 
 CPFlameSource* GetFlameSource() { return g_flameSource; }
 void SetFlameSource(CPFlameSource* source) { g_flameSource = source; }
+
+void SetPhysicDataMaker(CPPhysicDataMaker maker) { g_physicDataMaker = maker; }
+
+CPObjectPtr NewPhysicData(CPGameObject* owner)
+{
+    return g_physicDataMaker ? g_physicDataMaker(owner) : CPObjectPtr();
+}

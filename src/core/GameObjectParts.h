@@ -43,7 +43,9 @@ class CPRenderPart {
 };
 
 // The physics data: the game object moves its body and gives a built
-// object a description of its own.
+// object a description of its own; the mesh readers describe its body and
+// collision parts as they read them; the ground decals are cut to the
+// terrain triangles it found under its body.
 class CPPhysicsPart {
   public:
     virtual void SetPosition(const Vector3& position) = 0;
@@ -51,9 +53,29 @@ class CPPhysicsPart {
     // New physics data for the owner with this one's description and no body.
     virtual CPObjectPtr CopyFor(CPGameObject* owner) const = 0;
 
+    // The dynamic body: a box of sizes (a, b, c) and its mass.
+    virtual void SetBox(float a, float b, float c, float mass) = 0;
+    virtual void AddBoxPart(const Vector3& position, const Quaternion& rotation, float s1, float s2, float s3,
+                            float mass) = 0;
+    virtual void AddCylinderPart(const Vector3& position, const Quaternion& rotation, float diameter,
+                                 float height, float mass) = 0;
+
+    // The numbers of the level collision mesh's triangles near the body,
+    // as the last terrain query listed them, and how many are in use.
+    static constexpr std::int32_t kTerrainQuerySize = 1000;
+    virtual const std::int32_t* GetTerrainTriangles() const = 0;
+    virtual std::int32_t GetTerrainTriangleCount() const = 0;
+
   protected:
     ~CPPhysicsPart() = default;
 };
+
+// Makes new physics data for an object; the physics layer is the maker,
+// installed by whoever owns the services. Without one, NewPhysicData
+// answers an empty pointer.
+using CPPhysicDataMaker = CPObjectPtr (*)(CPGameObject* owner);
+void SetPhysicDataMaker(CPPhysicDataMaker maker);
+CPObjectPtr NewPhysicData(CPGameObject* owner);
 
 // Where a burning object's flames come from: the effect manager's particle
 // systems by index. Null until the effect manager is made.

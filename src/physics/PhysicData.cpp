@@ -91,6 +91,8 @@ void CPPhysicData::CopyDescriptionFrom(const CPPhysicData& source)
         part.geometry = nullptr;
 }
 
+CPObjectPtr CPPhysicData::Make(CPGameObject* owner) { return CPObjectPtr(new CPPhysicData(owner)); }
+
 CPObjectPtr CPPhysicData::CopyFor(CPGameObject* owner) const
 {
     auto* copy = new CPPhysicData(owner);

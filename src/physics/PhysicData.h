@@ -44,15 +44,18 @@ class CPPhysicData : public CPObject, public CPFrameListener, public CPPhysicsPa
     std::string GetTypeName() const override { return "CPPhysicData"; }
 
     CPGameObject* GetOwner() const { return m_owner; }
+    // New physics data for the owner: what the physics layer installs as
+    // the maker of the objects the mesh readers read (SetPhysicDataMaker).
+    static CPObjectPtr Make(CPGameObject* owner);
 
     // --- Description -----------------------------------------------------
 
     // The dynamic body: a box of sizes (a, b, c) and its mass.
-    void SetBox(float a, float b, float c, float mass);
+    void SetBox(float a, float b, float c, float mass) override;
     void AddBoxPart(const Vector3& position, const Quaternion& rotation, float s1, float s2, float s3,
-                    float mass);
+                    float mass) override;
     void AddCylinderPart(const Vector3& position, const Quaternion& rotation, float diameter, float height,
-                         float mass);
+                         float mass) override;
 
     std::int32_t GetBodyKind() const { return m_bodyKind; }
     // Kind 1 makes BuildBody take the cylinder's inertia, with the diameter
@@ -137,10 +140,9 @@ class CPPhysicData : public CPObject, public CPFrameListener, public CPPhysicsPa
     // triangles near the body, as the physics world's last terrain query
     // listed them (a triangle may be listed more than once), and how many
     // entries are in use. Filled in place each step, without allocation.
-    static constexpr std::int32_t kTerrainQuerySize = 1000;
     std::int32_t* GetTerrainTriangles() { return m_terrainTriangles.data(); }
-    const std::int32_t* GetTerrainTriangles() const { return m_terrainTriangles.data(); }
-    std::int32_t GetTerrainTriangleCount() const { return m_terrainTriangleCount; }
+    const std::int32_t* GetTerrainTriangles() const override { return m_terrainTriangles.data(); }
+    std::int32_t GetTerrainTriangleCount() const override { return m_terrainTriangleCount; }
     void SetTerrainTriangleCount(std::int32_t count) { m_terrainTriangleCount = count; }
 
   private:

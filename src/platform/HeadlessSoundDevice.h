@@ -1,16 +1,18 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <unordered_set>
 
+#include "platform/MemorySoundBuffer.h"
+#include "platform/SoundChecks.h"
 #include "platform/SoundDevice.h"
 
 namespace platform {
 
-// The headless sound device: buffers hold their samples and play
-// positions follow the clock, but nothing is mixed or heard.
-class HeadlessSoundDevice : public SoundDevice {
+// The headless sound device: buffers hold their samples in memory and
+// play positions follow the clock, but nothing is mixed or heard. The
+// buffers record what tests ask about (MemorySoundBuffer.h).
+class HeadlessSoundDevice final : public SoundDevice, private SoundBufferOwner {
   public:
     HeadlessSoundDevice() = default;
     ~HeadlessSoundDevice() override;
@@ -20,33 +22,23 @@ class HeadlessSoundDevice : public SoundDevice {
     HResult SetPrimaryFormat(const WaveFormat& format) override;
     const WaveFormat& GetPrimaryFormat() const override { return m_primaryFormat; }
 
-    HResult GetListener(ListenerParameters* parameters) const override;
-    HResult SetListener(const ListenerParameters& parameters, std::uint32_t apply) override;
+    HResult GetListener(ListenerParameters* parameters) const override { return m_listener.Get(parameters); }
+    HResult SetListener(const ListenerParameters& parameters, std::uint32_t apply) override
+    {
+        return m_listener.Set(parameters, apply);
+    }
     HResult CommitDeferredSettings() override;
 
     std::size_t GetBufferCount() const { return m_buffers.size(); }
     // Test trigger: every buffer loses its memory.
     void LoseAllBuffers();
 
-  protected:
-    // A device that really plays gives each new buffer a voice; the
-    // headless one none.
-    virtual std::unique_ptr<SoundVoice> MakeVoice(const SoundBuffer&) { return nullptr; }
-    // Every buffer lets go of its voice, before the device that made them
-    // goes.
-    void DropVoices();
-    const ListenerParameters& CurrentListener() const { return m_listener; }
-    const std::unordered_set<SoundBuffer*>& Buffers() const { return m_buffers; }
-
   private:
-    friend class SoundBuffer;
-    void Forget(SoundBuffer* buffer) { m_buffers.erase(buffer); }
+    void Forget(MemorySoundBuffer* buffer) override { m_buffers.erase(buffer); }
 
-    std::unordered_set<SoundBuffer*> m_buffers;
+    std::unordered_set<MemorySoundBuffer*> m_buffers;
     WaveFormat m_primaryFormat{kWaveFormatPcm, 2, 22050, 44100, 2, 8, 0};
-    ListenerParameters m_listener;
-    ListenerParameters m_deferredListener;
-    bool m_hasDeferredListener = false;
+    ListenerState m_listener;
 };
 
 } // namespace platform

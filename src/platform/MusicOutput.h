@@ -42,4 +42,18 @@ class MusicOutput {
 void SetMusicOutput(MusicOutput* output);
 MusicOutput* GetMusicOutput();
 
+// Installs an output for as long as it lives (null: leaves the one there)
+// and clears it again, unless another took its place meanwhile. Held by whoever owns
+// the device the output belongs to, so music never outlives it.
+class ScopedMusicOutput {
+  public:
+    explicit ScopedMusicOutput(MusicOutput* output);
+    ~ScopedMusicOutput();
+    ScopedMusicOutput(const ScopedMusicOutput&) = delete;
+    ScopedMusicOutput& operator=(const ScopedMusicOutput&) = delete;
+
+  private:
+    MusicOutput* m_output;
+};
+
 } // namespace platform

@@ -2,9 +2,11 @@
 
 #include <AL/al.h>
 
+#include <new>
+
 #include "platform/OpenALContext.h"
 #include "platform/OpenALMusicTrack.h"
-#include "platform/OpenALVoice.h"
+#include "platform/OpenALSoundBuffer.h"
 
 namespace platform {
 
@@ -14,17 +16,16 @@ OpenALSoundDevice::OpenALSoundDevice(std::unique_ptr<OpenALContext> context) : m
     // that mixes on demand feeds it when asked, so its mix is repeatable.
     m_music = std::make_unique<OpenALMusicPump>(*m_context, !m_context->IsLoopback());
     ApplyListener();
-    if (!GetMusicOutput())
-        SetMusicOutput(this);
 }
 
 OpenALSoundDevice::~OpenALSoundDevice()
 {
-    if (GetMusicOutput() == this)
-        SetMusicOutput(nullptr);
     // The sources belong to the context, which goes last.
     m_music.reset();
-    DropVoices();
+    for (MemorySoundBuffer* buffer : m_buffers) {
+        Heard(buffer).Silence();
+        Detach(buffer);
+    }
 }
 
 std::unique_ptr<MusicTrack> OpenALSoundDevice::OpenTrack(std::unique_ptr<PcmSource> samples,
@@ -49,21 +50,45 @@ std::unique_ptr<OpenALSoundDevice> OpenALSoundDevice::OpenLoopback(std::uint32_t
     return std::unique_ptr<OpenALSoundDevice>(new OpenALSoundDevice(std::move(context)));
 }
 
-std::unique_ptr<SoundVoice> OpenALSoundDevice::MakeVoice(const SoundBuffer& buffer)
+HResult OpenALSoundDevice::CreateSoundBuffer(const SoundBufferDesc& desc, SoundBuffer** buffer)
 {
-    auto voice = std::make_unique<OpenALVoice>(*m_context, buffer.GetFormat(),
-                                               (buffer.GetFlags() & kBufferControl3D) != 0);
-    if (!voice->IsHeard()) {
-        ++m_silentBuffers;
-        return nullptr;
+    if (!buffer)
+        return E_INVALIDARG;
+    *buffer = nullptr;
+    const HResult fits = CheckBufferDesc(desc);
+    if (Failed(fits))
+        return fits;
+    OpenALSoundBuffer* created = nullptr;
+    try {
+        created = new OpenALSoundBuffer(this, this, *m_context, desc, m_listener.Current().rolloffFactor);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
     }
-    voice->SetRolloff(CurrentListener().rolloffFactor);
-    return voice;
+    if (!created->IsHeard())
+        ++m_silentBuffers;
+    m_buffers.insert(created);
+    *buffer = created;
+    return S_OK;
+}
+
+OpenALSoundBuffer& OpenALSoundDevice::Heard(MemorySoundBuffer* buffer)
+{
+    return *static_cast<OpenALSoundBuffer*>(buffer);
+}
+
+void OpenALSoundDevice::Forget(MemorySoundBuffer* buffer) { m_buffers.erase(buffer); }
+
+HResult OpenALSoundDevice::SetPrimaryFormat(const WaveFormat& format)
+{
+    if (!IsPrimaryFormat(format))
+        return kSoundBadFormat;
+    m_primaryFormat = format;
+    return S_OK;
 }
 
 HResult OpenALSoundDevice::SetListener(const ListenerParameters& parameters, std::uint32_t apply)
 {
-    const HResult result = HeadlessSoundDevice::SetListener(parameters, apply);
+    const HResult result = m_listener.Set(parameters, apply);
     if (Succeeded(result) && apply == kApplyImmediate)
         ApplyListener();
     return result;
@@ -71,14 +96,16 @@ HResult OpenALSoundDevice::SetListener(const ListenerParameters& parameters, std
 
 HResult OpenALSoundDevice::CommitDeferredSettings()
 {
-    const HResult result = HeadlessSoundDevice::CommitDeferredSettings();
+    m_listener.Commit();
+    for (MemorySoundBuffer* buffer : m_buffers)
+        buffer->CommitDeferred();
     ApplyListener();
-    return result;
+    return S_OK;
 }
 
 void OpenALSoundDevice::ApplyListener()
 {
-    const ListenerParameters& listener = CurrentListener();
+    const ListenerParameters& listener = m_listener.Current();
     m_context->MakeCurrent();
     alListener3f(AL_POSITION, listener.position.x, listener.position.y, -listener.position.z);
     alListener3f(AL_VELOCITY, listener.velocity.x, listener.velocity.y, -listener.velocity.z);
@@ -89,9 +116,8 @@ void OpenALSoundDevice::ApplyListener()
     // Distances are in the engine's units, metres times the distance
     // factor; the speed of sound follows them.
     alSpeedOfSound(343.3f / listener.distanceFactor);
-    for (SoundBuffer* buffer : Buffers())
-        if (SoundVoice* voice = buffer->GetVoice())
-            static_cast<OpenALVoice*>(voice)->SetRolloff(listener.rolloffFactor);
+    for (MemorySoundBuffer* buffer : m_buffers)
+        Heard(buffer).SetRolloff(listener.rolloffFactor);
 }
 
 bool OpenALSoundDevice::Render(float* out, std::uint32_t frames) { return m_context->Render(out, frames); }

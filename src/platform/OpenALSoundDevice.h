@@ -3,22 +3,26 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 
-#include "platform/HeadlessSoundDevice.h"
+#include "platform/MemorySoundBuffer.h"
 #include "platform/MusicOutput.h"
+#include "platform/SoundChecks.h"
+#include "platform/SoundDevice.h"
 
 namespace platform {
 
 class OpenALContext;
 class OpenALMusicPump;
+class OpenALSoundBuffer;
 
-// The sound device that is heard: every buffer keeps its samples and its
-// readable state as on the headless device, and mirrors them into an
-// OpenAL source that plays them, in 3D for the buffers made so. The
-// engine's left-handed coordinates (z ahead) become OpenAL's right-handed
-// ones here. It is also the output music is decoded to: the first such
-// device made is installed as the music output while it lives.
-class OpenALSoundDevice : public HeadlessSoundDevice, public MusicOutput {
+// The sound device that is heard: its buffers (OpenALSoundBuffer.h) play
+// through OpenAL sources, in 3D for the buffers made so. The engine's
+// left-handed coordinates (z ahead) become OpenAL's right-handed ones
+// here. It is also an output music can be decoded to; whoever owns the
+// device installs that (MusicOutput.h) and clears it before the device
+// goes.
+class OpenALSoundDevice final : public SoundDevice, public MusicOutput, private SoundBufferOwner {
   public:
     // The system's default output; null with the reason in *error when no
     // output device opens.
@@ -29,8 +33,16 @@ class OpenALSoundDevice : public HeadlessSoundDevice, public MusicOutput {
     static std::unique_ptr<OpenALSoundDevice> OpenLoopback(std::uint32_t rate, std::string* error);
     ~OpenALSoundDevice() override;
 
+    HResult CreateSoundBuffer(const SoundBufferDesc& desc, SoundBuffer** buffer) override;
+
+    HResult SetPrimaryFormat(const WaveFormat& format) override;
+    const WaveFormat& GetPrimaryFormat() const override { return m_primaryFormat; }
+
+    HResult GetListener(ListenerParameters* parameters) const override { return m_listener.Get(parameters); }
     HResult SetListener(const ListenerParameters& parameters, std::uint32_t apply) override;
     HResult CommitDeferredSettings() override;
+
+    MusicOutput* GetMusicOutput() override { return this; }
 
     // Loopback devices only: mixes the next `frames` frames into `out`
     // (left and right interleaved). False on an output device.
@@ -41,15 +53,18 @@ class OpenALSoundDevice : public HeadlessSoundDevice, public MusicOutput {
 
     std::unique_ptr<MusicTrack> OpenTrack(std::unique_ptr<PcmSource> samples, std::string* error) override;
 
-  protected:
-    std::unique_ptr<SoundVoice> MakeVoice(const SoundBuffer& buffer) override;
-
   private:
     explicit OpenALSoundDevice(std::unique_ptr<OpenALContext> context);
+    void Forget(MemorySoundBuffer* buffer) override;
     void ApplyListener();
+    static OpenALSoundBuffer& Heard(MemorySoundBuffer* buffer);
 
     std::unique_ptr<OpenALContext> m_context;
     std::unique_ptr<OpenALMusicPump> m_music;
+    // Every buffer made here and alive: all of them OpenALSoundBuffer.
+    std::unordered_set<MemorySoundBuffer*> m_buffers;
+    WaveFormat m_primaryFormat{kWaveFormatPcm, 2, 22050, 44100, 2, 8, 0};
+    ListenerState m_listener;
     std::uint32_t m_silentBuffers = 0;
 };
 

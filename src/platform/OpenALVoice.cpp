@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "platform/OpenALContext.h"
-#include "platform/SoundDevice.h"
 
 namespace platform {
 namespace {
@@ -127,7 +126,7 @@ void OpenALVoice::Upload(const std::vector<std::uint8_t>& bytes)
     return;
 }
 
-void OpenALVoice::OnSamples(const SoundBuffer& buffer)
+void OpenALVoice::OnSamples(const std::vector<std::uint8_t>& bytes)
 {
     if (!m_source)
         return;
@@ -138,7 +137,7 @@ void OpenALVoice::OnSamples(const SoundBuffer& buffer)
     alGetSourcei(m_source, AL_SAMPLE_OFFSET, &offset);
     alSourceStop(m_source);
     alSourcei(m_source, AL_BUFFER, 0);
-    Upload(buffer.GetBytes());
+    Upload(bytes);
     if (m_frames == 0)
         return;
     alSourcei(m_source, AL_BUFFER, static_cast<ALint>(m_buffer));

@@ -3,33 +3,37 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/SoundVoice.h"
+#include "platform/SoundTypes.h"
 
 namespace platform {
 
 class OpenALContext;
 
-// One buffer's OpenAL source and sample buffer. Formats OpenAL does not
-// take (24 and 32 bits, float, more than two channels) are converted to
-// 16 bits on their way in.
-class OpenALVoice final : public SoundVoice {
+// One sound buffer's OpenAL source and sample buffer, told every change
+// of the buffer it sounds for. Formats OpenAL does not take (24 and 32
+// bits, float, more than two channels) are converted to 16 bits on their
+// way in.
+class OpenALVoice final {
   public:
     // A voice whose source could not be made stays silent; IsHeard says so.
     OpenALVoice(OpenALContext& context, const WaveFormat& format, bool spatial);
-    ~OpenALVoice() override;
+    ~OpenALVoice();
+    OpenALVoice(const OpenALVoice&) = delete;
+    OpenALVoice& operator=(const OpenALVoice&) = delete;
 
     bool IsHeard() const { return m_source != 0; }
     // The listener's rolloff applies to every positioned source.
     void SetRolloff(float rolloff);
 
-    void OnSamples(const SoundBuffer& buffer) override;
-    void OnPlay(std::uint32_t position, bool looping, bool starts) override;
-    void OnStop() override;
-    void OnPosition(std::uint32_t position) override;
-    void OnVolume(std::int32_t volume) override;
-    void OnFrequency(std::uint32_t frequency) override;
-    void OnPan(std::int32_t pan) override;
-    void On3D(const Sound3DParameters& parameters) override;
+    // The buffer's samples changed (unlocked after writing, restored or lost).
+    void OnSamples(const std::vector<std::uint8_t>& bytes);
+    void OnPlay(std::uint32_t position, bool looping, bool starts);
+    void OnStop();
+    void OnPosition(std::uint32_t position);
+    void OnVolume(std::int32_t volume);
+    void OnFrequency(std::uint32_t frequency);
+    void OnPan(std::int32_t pan);
+    void On3D(const Sound3DParameters& parameters);
 
   private:
     bool IsPlaying() const;

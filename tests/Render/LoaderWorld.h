@@ -16,9 +16,10 @@
 #include "core/GameSettings.h"
 #include "core/ObjectRegistry.h"
 #include "core/Singletons.h"
+#include "physics/PhysicData.h"
 
 // A data folder, a renderer, the material, effect and animation libraries,
-// an object registry and the loader, for the scene-loading tests. Trees
+// an object registry, the physics data maker and the loader, for the scene-loading tests. Trees
 // the tests load are deleted with the world.
 class LoaderWorld {
   public:
@@ -29,6 +30,7 @@ class LoaderWorld {
         SetObjectRegistry(&registry);
         SetEffectManager(&effectManager);
         SetRenderObjectLoader(&loader);
+        SetPhysicDataMaker(&CPPhysicData::Make);
     }
     ~LoaderWorld()
     {
@@ -36,6 +38,7 @@ class LoaderWorld {
             CPGameObject::DeleteTree(root);
         GetGameSettings().weather = m_weather;
         files.render.SetDefaultShadowMaterial(CPObjectPtr());
+        SetPhysicDataMaker(nullptr);
         SetRenderObjectLoader(nullptr);
         SetEffectManager(nullptr);
         SetObjectRegistry(nullptr);

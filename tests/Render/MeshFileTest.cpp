@@ -143,6 +143,26 @@ TEST(MeshFile, PhysicsNodesArePlacedTurnedTheOtherWayAndBoxedByTheirVertices)
     EXPECT_FLOAT_EQ(part.localMatrix.m[0][0], 1.0f);
 }
 
+// Render reaches the physics only through the maker the services install:
+// without one a node with a body is refused, with a line, rather than
+// built without the collision data the level needs.
+TEST(MeshFile, NodesWithABodyNeedThePhysicsMaker)
+{
+    LoaderWorld world;
+    SetPhysicDataMaker(nullptr);
+    world.Mesh("crate.p3d", meshbytes::PhysicsFile({Crate()}));
+    world.Scene("crate.rdf", "mesh = crate.p3d\n");
+    EXPECT_EQ(world.Load("crate.rdf"), nullptr);
+    EXPECT_TRUE(world.files.log.Contains("No physics to hold the body of node \"crate\""))
+        << world.files.log.Text();
+
+    SetPhysicDataMaker(&CPPhysicData::Make);
+    CPGameObject* crate = world.Load("crate.rdf");
+    ASSERT_NE(crate, nullptr);
+    ASSERT_NE(crate->GetPhysicsPart(), nullptr);
+    EXPECT_EQ(crate->GetPhysicsPart(), static_cast<CPPhysicsPart*>(crate->GetPhysicData()));
+}
+
 TEST(MeshFile, PartBoxesTurnTheOtherWayBeforeTheyMove)
 {
     meshfile::PartRecord record;

@@ -49,7 +49,7 @@ TEST_F(NSoundTest, LoadsTheWholeFileIntoItsBufferAndIsListed)
 {
     auto sound = LoadRamp("hit.wav", 300);
     ASSERT_TRUE(sound->IsLoaded());
-    platform::SoundBuffer* buffer = sound->GetBuffer();
+    platform::MemorySoundBuffer* buffer = platform::AsMemory(sound->GetBuffer());
     ASSERT_NE(buffer, nullptr);
     EXPECT_EQ(sound->GetSize(), 300u);
     EXPECT_EQ(buffer->GetBytes(), RampBytes(300));
@@ -127,7 +127,7 @@ TEST_F(NSoundTest, PlaysStopsAndRewindsOnTheDevice)
     auto sound = LoadRamp("horn.wav", 1000);
     ASSERT_EQ(sound->Play(7, CNSound::kPlayLooping), S_OK);
     EXPECT_TRUE(sound->IsPlaying());
-    EXPECT_EQ(sound->GetBuffer()->GetPriority(), 7u);
+    EXPECT_EQ(platform::AsMemory(sound->GetBuffer())->GetPriority(), 7u);
     m_now += 1250; // loops: 250 bytes into its second round
     std::uint32_t position = 0;
     ASSERT_EQ(sound->GetBuffer()->GetCurrentPosition(&position, nullptr), S_OK);
@@ -203,13 +203,13 @@ TEST_F(NSoundTest, LostBufferIsRestoredRefilledAndPlayedFromTheStart)
     auto sound = LoadRamp("lost.wav", 400);
     ASSERT_EQ(sound->Play(0, 0), S_OK);
     m_now += 100;
-    sound->GetBuffer()->Lose();
-    sound->GetBuffer()->FailRestores(3);
+    platform::AsMemory(sound->GetBuffer())->Lose();
+    platform::AsMemory(sound->GetBuffer())->FailRestores(3);
     EXPECT_FALSE(sound->IsPlaying());
 
     ASSERT_EQ(sound->Play(0, 0), S_OK);
     EXPECT_EQ(m_sleeps, (std::vector<std::uint32_t>{10, 10, 10}));
-    EXPECT_EQ(sound->GetBuffer()->GetBytes(), RampBytes(400));
+    EXPECT_EQ(platform::AsMemory(sound->GetBuffer())->GetBytes(), RampBytes(400));
     std::uint32_t position = 99;
     ASSERT_EQ(sound->GetBuffer()->GetCurrentPosition(&position, nullptr), S_OK);
     EXPECT_EQ(position, 0u);
@@ -219,8 +219,8 @@ TEST_F(NSoundTest, LostBufferIsRestoredRefilledAndPlayedFromTheStart)
 TEST_F(NSoundTest, ABufferThatStaysLostDoesNotHangTheGame)
 {
     auto sound = LoadRamp("gone.wav", 100);
-    sound->GetBuffer()->Lose();
-    sound->GetBuffer()->FailRestores(1000000);
+    platform::AsMemory(sound->GetBuffer())->Lose();
+    platform::AsMemory(sound->GetBuffer())->FailRestores(1000000);
     EXPECT_EQ(sound->Play(0, 0), platform::kSoundBufferLost);
     EXPECT_EQ(m_sleeps.size(), 50u); // half a second of asking
     EXPECT_TRUE(
@@ -228,14 +228,14 @@ TEST_F(NSoundTest, ABufferThatStaysLostDoesNotHangTheGame)
 
     // Any other answer ends the asking at once.
     m_sleeps.clear();
-    sound->GetBuffer()->FailRestores(1000000, E_FAIL);
+    platform::AsMemory(sound->GetBuffer())->FailRestores(1000000, E_FAIL);
     EXPECT_EQ(sound->Play(0, 0), E_FAIL);
     EXPECT_TRUE(m_sleeps.empty());
 
     // Once the device gives the memory back the sound plays again.
-    sound->GetBuffer()->FailRestores(0);
+    platform::AsMemory(sound->GetBuffer())->FailRestores(0);
     EXPECT_EQ(sound->Play(0, 0), S_OK);
-    EXPECT_EQ(sound->GetBuffer()->GetBytes(), RampBytes(100));
+    EXPECT_EQ(platform::AsMemory(sound->GetBuffer())->GetBytes(), RampBytes(100));
 }
 
 TEST_F(NSoundTest, ThreeDSoundsAskForTheAlgorithmTheMixAllows)
@@ -246,11 +246,11 @@ TEST_F(NSoundTest, ThreeDSoundsAskForTheAlgorithmTheMixAllows)
         GetSoundSettings().bitsPerSample = bits;
         auto sound = Load("mono.wav", 1);
         ASSERT_TRUE(sound->IsLoaded());
-        EXPECT_EQ(sound->GetBuffer()->GetAlgorithm(), algorithm);
-        EXPECT_EQ(sound->GetBuffer()->GetFlags(), 0xB0u);
+        EXPECT_EQ(platform::AsMemory(sound->GetBuffer())->GetAlgorithm(), algorithm);
+        EXPECT_EQ(platform::AsMemory(sound->GetBuffer())->GetFlags(), 0xB0u);
         ASSERT_NE(sound->Get3DBuffer(), nullptr);
         EXPECT_EQ(Parameters3D(*sound).mode, platform::kMode3DNormal);
-        EXPECT_EQ(sound->Get3DBuffer()->GetSetCount(), 1u);
+        EXPECT_EQ(platform::AsMemory(sound->GetBuffer())->Get3DSetCount(), 1u);
     }
     GetSoundSettings().bitsPerSample = 8;
 }
@@ -311,7 +311,7 @@ TEST_F(NSoundTest, WavesAsOtherToolsWriteThemBecomeSounds)
         auto sound = Load("tool.wav");
         ASSERT_TRUE(sound->IsLoaded());
         ASSERT_NE(sound->GetBuffer(), nullptr);
-        EXPECT_EQ(sound->GetBuffer()->GetBytes().size(), c.bytes);
+        EXPECT_EQ(platform::AsMemory(sound->GetBuffer())->GetBytes().size(), c.bytes);
         EXPECT_EQ(sound->GetBaseFrequency(), 8000u);
     }
     // Another sub-format is still no sound.

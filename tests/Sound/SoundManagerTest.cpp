@@ -102,7 +102,7 @@ TEST_F(SoundManagerTest, PositionsAndDistancesChangeOnlyThreeDSounds)
     EXPECT_FLOAT_EQ(parameters.velocity.z, -4.0f);
     EXPECT_FLOAT_EQ(parameters.minDistance, 0.0f);
     EXPECT_FLOAT_EQ(parameters.maxDistance, 200.0f);
-    EXPECT_EQ(placed->Get3DBuffer()->GetLastApply(), platform::kApplyImmediate);
+    EXPECT_EQ(platform::AsMemory(placed->GetBuffer())->GetLast3DApply(), platform::kApplyImmediate);
 
     // Nothing to place: a flat sound, an empty pointer.
     SetSound3DPosition(CPObjectPtr(flat), {1.0f, 2.0f, 3.0f}, {});

@@ -14,6 +14,7 @@
 #include "support/ScratchFolder.h"
 #include "support/WaveFiles.h"
 #include "platform/HeadlessSoundDevice.h"
+#include "platform/MemorySoundBuffer.h"
 
 // A data folder of its own, a captured log, a sound device, a clock the
 // test moves and pauses that are only counted. The global sound volume

@@ -54,8 +54,8 @@ TEST_F(WaveCorpusTest, WavesBecomeSoundsWithTheSamplesTheToolsRead)
         ASSERT_TRUE(sound.IsLoaded());
         ASSERT_NE(sound.GetBuffer(), nullptr);
         EXPECT_EQ(sound.GetBaseFrequency(), w.rate);
-        EXPECT_EQ(sound.GetBuffer()->GetBytes(), w.samples);
-        const platform::WaveFormat& format = sound.GetBuffer()->GetFormat();
+        EXPECT_EQ(platform::AsMemory(sound.GetBuffer())->GetBytes(), w.samples);
+        const platform::WaveFormat& format = platform::AsMemory(sound.GetBuffer())->GetFormat();
         EXPECT_EQ(format.channels, w.channels);
         EXPECT_EQ(format.bitsPerSample, w.bits);
     }

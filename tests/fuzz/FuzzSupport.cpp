@@ -10,6 +10,7 @@
 
 #include "core/Log.h"
 #include "core/Singletons.h"
+#include "physics/PhysicData.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -117,12 +118,14 @@ FuzzRenderWorld::FuzzRenderWorld()
     SetEffectManager(&effectManager);
     SetKernel(&kernel);
     SetRenderObjectLoader(&loader);
+    SetPhysicDataMaker(&CPPhysicData::Make);
 }
 
 FuzzRenderWorld::~FuzzRenderWorld()
 {
     kernel.KillAllTasks();
     kernel.RemoveKilledTasks();
+    SetPhysicDataMaker(nullptr);
     SetRenderObjectLoader(nullptr);
     SetKernel(nullptr);
     SetEffectManager(nullptr);

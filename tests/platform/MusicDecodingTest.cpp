@@ -85,6 +85,9 @@ class MusicDecodingTest : public ::testing::Test {
         m_device = OpenALSoundDevice::OpenLoopback(kRate, &error);
         if (!m_device)
             GTEST_SKIP() << "OpenAL cannot mix into memory here: " << error;
+        // Opening a device installs nothing; its owner installs it.
+        ASSERT_EQ(GetMusicOutput(), nullptr);
+        m_installed = std::make_unique<ScopedMusicOutput>(m_device->GetMusicOutput());
         ASSERT_EQ(GetMusicOutput(), m_device.get());
         m_folder.UseAsDataRoot();
         m_folder.Write("Data/Music/readme.txt", std::string("tracks for the tests"));
@@ -92,8 +95,9 @@ class MusicDecodingTest : public ::testing::Test {
     void TearDown() override
     {
         Close();
-        m_device.reset();
+        m_installed.reset();
         EXPECT_EQ(GetMusicOutput(), nullptr);
+        m_device.reset();
     }
 
     void Open(const std::string& name)
@@ -147,6 +151,7 @@ class MusicDecodingTest : public ::testing::Test {
 
     ScratchFolder m_folder;
     std::unique_ptr<OpenALSoundDevice> m_device;
+    std::unique_ptr<ScopedMusicOutput> m_installed;
     MediaGraph* m_graph = nullptr;
     MediaControl* m_control = nullptr;
     MediaEvent* m_event = nullptr;
@@ -225,6 +230,7 @@ TEST_F(MusicDecodingTest, FilesTheDecoderRefusesKeepTheSilentClock)
     Open("tone.wav");
     ASSERT_EQ(m_control->Run(), S_OK);
     Play(0.2);
+    m_installed.reset();
     m_device.reset();
     EXPECT_EQ(m_control->Pause(), S_OK);
     EXPECT_NEAR(Position(), 0.2, 0.02);

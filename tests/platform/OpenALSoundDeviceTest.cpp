@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "platform/Clock.h"
+#include "platform/HeadlessSoundDevice.h"
+#include "platform/OpenALSoundBuffer.h"
 #include "platform/OpenALSoundDevice.h"
 
 using namespace platform;
@@ -283,9 +285,48 @@ TEST_F(OpenALSoundDeviceTest, NewSamplesInAPlayingBufferAreHeardAndBuffersOutliv
         buffer->Release();
     m_made.clear();
     m_device.reset();
-    EXPECT_EQ(tone->GetVoice(), nullptr);
+    EXPECT_FALSE(dynamic_cast<OpenALSoundBuffer&>(*tone).IsHeard());
     EXPECT_EQ(tone->Play(0, 0, 0), S_OK);
     EXPECT_EQ(tone->Release(), 0u);
+}
+
+// The device makes buffers of its own that sound through it; the headless
+// device, committing or losing its own, leaves them alone. Opening the
+// device installs no music output: its owner does, for as long as it
+// holds it.
+TEST_F(OpenALSoundDeviceTest, ItsBuffersAreItsOwnAndItsOwnerInstallsItsMusicOutput)
+{
+    SoundBuffer* tone = MakeTone(0.5, kBufferControl3D | kBufferControlVolume);
+    ASSERT_NE(tone, nullptr);
+    EXPECT_EQ(tone->GetDevice(), m_device.get());
+    auto* heard = dynamic_cast<OpenALSoundBuffer*>(tone);
+    ASSERT_NE(heard, nullptr);
+    EXPECT_TRUE(heard->IsHeard());
+
+    Sound3DBuffer* spatial = nullptr;
+    ASSERT_EQ(tone->Query3DBuffer(&spatial), S_OK);
+    Sound3DParameters right;
+    right.position = {2.0f, 0.0f, 0.0f};
+    ASSERT_EQ(spatial->SetAllParameters(right, kApplyDeferred), S_OK);
+    HeadlessSoundDevice headless;
+    headless.CommitDeferredSettings();
+    headless.LoseAllBuffers();
+    ASSERT_EQ(tone->Play(0, 0, kPlayLooping), S_OK);
+    Record(0.05);
+    const Heard centred = Listen(Record(0.2));
+    EXPECT_NEAR(centred.leftRms, centred.rightRms, 0.01) << "another device's commit moved nothing";
+    ASSERT_EQ(m_device->CommitDeferredSettings(), S_OK);
+    Record(0.05);
+    const Heard placed = Listen(Record(0.2));
+    EXPECT_GT(placed.rightRms, 2.0 * placed.leftRms);
+    spatial->Release();
+
+    EXPECT_EQ(GetMusicOutput(), nullptr);
+    {
+        const ScopedMusicOutput installed(m_device->GetMusicOutput());
+        EXPECT_EQ(GetMusicOutput(), m_device.get());
+    }
+    EXPECT_EQ(GetMusicOutput(), nullptr);
 }
 
 } // namespace

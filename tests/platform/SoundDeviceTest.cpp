@@ -38,8 +38,8 @@ class SoundDeviceTest : public ::testing::Test {
         SetClockSource(nullptr);
     }
 
-    SoundBuffer* Make(std::uint32_t bytes, const WaveFormat& format,
-                      std::uint32_t flags = kBufferControlFrequency | kBufferControlVolume)
+    MemorySoundBuffer* Make(std::uint32_t bytes, const WaveFormat& format,
+                            std::uint32_t flags = kBufferControlFrequency | kBufferControlVolume)
     {
         SoundBufferDesc desc;
         desc.flags = flags;
@@ -49,7 +49,7 @@ class SoundDeviceTest : public ::testing::Test {
         EXPECT_EQ(m_device.CreateSoundBuffer(desc, &buffer), S_OK);
         if (buffer)
             m_made.push_back(buffer);
-        return buffer;
+        return AsMemory(buffer);
     }
 
     std::uint32_t PlayPosition(SoundBuffer* buffer)
@@ -111,7 +111,7 @@ TEST_F(SoundDeviceTest, RefusesBuffersItCannotPlay)
 
 TEST_F(SoundDeviceTest, LocksOnlyInsideTheBufferAndOneAtATime)
 {
-    SoundBuffer* buffer = Make(100, Pcm(1, 22050, 8));
+    MemorySoundBuffer* buffer = Make(100, Pcm(1, 22050, 8));
     void* data = nullptr;
     std::uint32_t locked = 0;
     EXPECT_EQ(buffer->Lock(90, 11, &data, &locked), E_INVALIDARG);
@@ -167,7 +167,7 @@ TEST_F(SoundDeviceTest, PlayPositionFollowsTheClock)
 {
     // 16-bit mono at 1000 samples a second: 2000 bytes a second, 2 bytes a
     // block; the buffer lasts one second.
-    SoundBuffer* buffer = Make(2000, Pcm(1, 1000, 16));
+    MemorySoundBuffer* buffer = Make(2000, Pcm(1, 1000, 16));
     ASSERT_EQ(buffer->Play(0, 3, 0), S_OK);
     EXPECT_EQ(Status(buffer), kStatusPlaying);
     EXPECT_EQ(buffer->GetPriority(), 3u);
@@ -197,7 +197,7 @@ TEST_F(SoundDeviceTest, PlayPositionFollowsTheClock)
 
 TEST_F(SoundDeviceTest, LoopingBufferWrapsAndKeepsPlaying)
 {
-    SoundBuffer* buffer = Make(2000, Pcm(1, 1000, 16));
+    MemorySoundBuffer* buffer = Make(2000, Pcm(1, 1000, 16));
     ASSERT_EQ(buffer->SetCurrentPosition(1801), S_OK);
     EXPECT_EQ(PlayPosition(buffer), 1800u); // whole blocks only
     ASSERT_EQ(buffer->Play(0, 0, kPlayLooping), S_OK);
@@ -209,7 +209,7 @@ TEST_F(SoundDeviceTest, LoopingBufferWrapsAndKeepsPlaying)
 
 TEST_F(SoundDeviceTest, ALostBufferStopsRefusesWorkAndComesBackEmpty)
 {
-    SoundBuffer* buffer = Make(8, Pcm(1, 22050, 8));
+    MemorySoundBuffer* buffer = Make(8, Pcm(1, 22050, 8));
     void* data = nullptr;
     std::uint32_t locked = 0;
     ASSERT_EQ(buffer->Lock(0, 0, &data, &locked), S_OK);
@@ -298,4 +298,40 @@ TEST(SoundDeviceLifetimeTest, BuffersMayOutliveTheirDevice)
     EXPECT_EQ(buffer->GetDevice(), nullptr);
     EXPECT_EQ(buffer->SetVolume(-10), S_OK);
     buffer->Release();
+}
+
+// A device commits, loses and counts only the buffers it made: another
+// device's buffer is of another kind underneath, whatever interface it is
+// handed through.
+TEST(SoundDeviceLifetimeTest, EachDeviceWorksOnlyOnItsOwnBuffers)
+{
+    const WaveFormat format = Pcm(1, 22050, 8);
+    HeadlessSoundDevice maker;
+    HeadlessSoundDevice other;
+    SoundBufferDesc desc;
+    desc.flags = kBufferControl3D;
+    desc.bufferBytes = 16;
+    desc.format = &format;
+    SoundBuffer* buffer = nullptr;
+    ASSERT_EQ(maker.CreateSoundBuffer(desc, &buffer), S_OK);
+    EXPECT_EQ(buffer->GetDevice(), &maker);
+    ASSERT_NE(AsMemory(buffer), nullptr); // the headless device's are memory
+
+    Sound3DBuffer* side = nullptr;
+    ASSERT_EQ(buffer->Query3DBuffer(&side), S_OK);
+    Sound3DParameters moved;
+    moved.position = {7.0f, 0.0f, 0.0f};
+    ASSERT_EQ(side->SetAllParameters(moved, kApplyDeferred), S_OK);
+    ASSERT_EQ(other.CommitDeferredSettings(), S_OK);
+    other.LoseAllBuffers();
+    EXPECT_FLOAT_EQ(AsMemory(buffer)->Get3DParameters().position.x, 0.0f);
+    EXPECT_FALSE(AsMemory(buffer)->IsLost());
+    EXPECT_EQ(maker.GetBufferCount(), 1u);
+    EXPECT_EQ(other.GetBufferCount(), 0u);
+
+    ASSERT_EQ(maker.CommitDeferredSettings(), S_OK);
+    EXPECT_FLOAT_EQ(AsMemory(buffer)->Get3DParameters().position.x, 7.0f);
+    side->Release();
+    EXPECT_EQ(buffer->Release(), 0u);
+    EXPECT_EQ(maker.GetBufferCount(), 0u);
 }
