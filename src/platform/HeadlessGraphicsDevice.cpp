@@ -334,7 +334,7 @@ HResult HeadlessGraphicsDevice::SetIndices(IndexBuffer* buffer)
 HResult HeadlessGraphicsDevice::Clear(std::uint32_t flags, std::uint32_t color, float z,
                                       std::uint32_t stencil)
 {
-    if (flags == 0 || (flags & ~(clear::kTarget | clear::kZBuffer | clear::kStencil)) != 0)
+    if (!AreClearFlags(flags))
         return kInvalidCall;
     if (m_logCalls) {
         DeviceCall call;
@@ -350,28 +350,15 @@ HResult HeadlessGraphicsDevice::Clear(std::uint32_t flags, std::uint32_t color, 
     return S_OK;
 }
 
-HResult HeadlessGraphicsDevice::BeginScene()
-{
-    if (m_inScene)
-        return kInvalidCall;
-    m_inScene = true;
-    return S_OK;
-}
+HResult HeadlessGraphicsDevice::BeginScene() { return m_frame.BeginScene(); }
 
-HResult HeadlessGraphicsDevice::EndScene()
-{
-    if (!m_inScene)
-        return kInvalidCall;
-    m_inScene = false;
-    return S_OK;
-}
+HResult HeadlessGraphicsDevice::EndScene() { return m_frame.EndScene(); }
 
 HResult HeadlessGraphicsDevice::Present()
 {
-    if (m_inScene)
-        return kInvalidCall;
-    if (m_status != Status::Operational)
-        return kDeviceLost;
+    const HResult ready = m_frame.CheckPresent();
+    if (Failed(ready))
+        return ready;
     // Swapping keeps both lists' memory, so steady frames allocate nothing.
     m_lastFrameDraws.swap(m_frameDraws);
     m_frameDraws.clear();
@@ -385,8 +372,8 @@ HResult HeadlessGraphicsDevice::Present()
 
 DrawBindings HeadlessGraphicsDevice::Bindings() const
 {
-    return {m_inScene,      CanDraw(), m_caps.maxPrimitiveCount, m_stream, m_streamOffset,
-            m_streamStride, m_indices};
+    return {m_frame.IsInScene(), CanDraw(), m_caps.maxPrimitiveCount, m_stream, m_streamOffset,
+            m_streamStride,      m_indices};
 }
 
 HResult HeadlessGraphicsDevice::RecordDraw(DrawRecord& record)
@@ -468,39 +455,20 @@ HResult HeadlessGraphicsDevice::DrawPrimitiveUP(PrimitiveType type, std::uint32_
 
 // ---- Loss and reset ----
 
-HResult HeadlessGraphicsDevice::TestCooperativeLevel() const
-{
-    switch (m_status) {
-    case Status::Operational:
-        return S_OK;
-    case Status::Lost:
-        return kDeviceLost;
-    case Status::NotReset:
-        return kDeviceNotReset;
-    }
-    return E_FAIL;
-}
+HResult HeadlessGraphicsDevice::TestCooperativeLevel() const { return m_frame.TestCooperativeLevel(); }
 
-void HeadlessGraphicsDevice::LoseDevice() { m_status = Status::Lost; }
+void HeadlessGraphicsDevice::LoseDevice() { m_frame.Lose(); }
 
-void HeadlessGraphicsDevice::AllowReset()
-{
-    if (m_status == Status::Lost)
-        m_status = Status::NotReset;
-}
+void HeadlessGraphicsDevice::AllowReset() { m_frame.AllowReset(); }
 
 HResult HeadlessGraphicsDevice::Reset(const PresentParameters& parameters)
 {
-    if (m_status == Status::Lost)
-        return kDeviceLost;
-    if (GetLiveResourceCount(ResourcePool::Default) > 0) {
-        m_status = Status::NotReset;
-        return kInvalidCall;
-    }
+    const HResult allowed = m_frame.CheckReset(GetLiveResourceCount(ResourcePool::Default) > 0);
+    if (Failed(allowed))
+        return allowed;
     m_parameters = parameters;
-    m_inScene = false;
     RestoreDefaultStates();
-    m_status = Status::Operational;
+    m_frame.Restart();
     ++m_resetCount;
     return S_OK;
 }

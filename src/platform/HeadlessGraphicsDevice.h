@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/DeviceStates.h"
+#include "platform/FrameState.h"
 #include "platform/GraphicsDevice.h"
 #include "platform/MemoryBuffers.h"
 #include "platform/MemoryTextures.h"
@@ -86,7 +87,7 @@ enum class DeviceFailure : std::uint8_t {
 // AsMemory hands to tests.
 class HeadlessGraphicsDevice : public GraphicsDevice, private ResourceOwner {
   public:
-    enum class Status : std::uint8_t { Operational, Lost, NotReset };
+    using Status = FrameState::Status;
 
     explicit HeadlessGraphicsDevice(const PresentParameters& parameters = {}, const DeviceCaps& caps = {});
     ~HeadlessGraphicsDevice() override;
@@ -155,7 +156,7 @@ class HeadlessGraphicsDevice : public GraphicsDevice, private ResourceOwner {
     HResult BeginScene() override;
     HResult EndScene() override;
     HResult Present() override;
-    bool IsInScene() const override { return m_inScene; }
+    bool IsInScene() const override { return m_frame.IsInScene(); }
 
     // Draws. They fail outside a scene, with nothing bound that they need,
     // with a locked buffer, or with ranges that reach past the buffers.
@@ -172,7 +173,7 @@ class HeadlessGraphicsDevice : public GraphicsDevice, private ResourceOwner {
     // default-pool resource is alive, and restores the default states.
     HResult TestCooperativeLevel() const override;
     HResult Reset(const PresentParameters& parameters) override;
-    Status GetStatus() const { return m_status; }
+    Status GetStatus() const { return m_frame.GetStatus(); }
 
     // ---- Test controls and readings ----
     void LoseDevice(); // the device is lost and may not be reset yet
@@ -206,14 +207,13 @@ class HeadlessGraphicsDevice : public GraphicsDevice, private ResourceOwner {
     void RestoreDefaultStates();
     void Log(const DeviceCall& call);
     void LogStateCall(DeviceCall::Kind kind, std::uint32_t index, std::uint32_t state, std::uint32_t value);
-    bool CanDraw() const { return m_status == Status::Operational; }
+    bool CanDraw() const { return m_frame.IsOperational(); }
     DrawBindings Bindings() const;
     HResult RecordDraw(DrawRecord& record);
 
     PresentParameters m_parameters;
     DeviceCaps m_caps;
-    Status m_status = Status::Operational;
-    bool m_inScene = false;
+    FrameState m_frame;
 
     DeviceStates m_states;
     std::array<Texture*, kMaxSamplers> m_textures{};

@@ -270,7 +270,7 @@ HResult GlGraphicsDevice::SetIndices(IndexBuffer* buffer)
 
 HResult GlGraphicsDevice::Clear(std::uint32_t flags, std::uint32_t color, float z, std::uint32_t stencil)
 {
-    if (flags == 0 || (flags & ~(clear::kTarget | clear::kZBuffer | clear::kStencil)) != 0)
+    if (!AreClearFlags(flags))
         return kInvalidCall;
     const HResult result = S_OK;
     if (!IsOperational())
@@ -298,28 +298,15 @@ HResult GlGraphicsDevice::Clear(std::uint32_t flags, std::uint32_t color, float 
     return result;
 }
 
-HResult GlGraphicsDevice::BeginScene()
-{
-    if (m_inScene)
-        return kInvalidCall;
-    m_inScene = true;
-    return S_OK;
-}
+HResult GlGraphicsDevice::BeginScene() { return m_frame.BeginScene(); }
 
-HResult GlGraphicsDevice::EndScene()
-{
-    if (!m_inScene)
-        return kInvalidCall;
-    m_inScene = false;
-    return S_OK;
-}
+HResult GlGraphicsDevice::EndScene() { return m_frame.EndScene(); }
 
 HResult GlGraphicsDevice::Present()
 {
-    if (m_inScene)
-        return kInvalidCall;
-    if (!IsOperational())
-        return kDeviceLost;
+    const HResult ready = m_frame.CheckPresent();
+    if (Failed(ready))
+        return ready;
     const HResult result = S_OK;
     CostTimer finishing(m_profiling ? &m_cost.finishSeconds : nullptr);
     if (m_profiling)
@@ -349,39 +336,19 @@ HResult GlGraphicsDevice::Present()
     return result;
 }
 
-HResult GlGraphicsDevice::TestCooperativeLevel() const
-{
-    switch (m_status) {
-    case Status::Operational:
-        return S_OK;
-    case Status::Lost:
-        return kDeviceLost;
-    case Status::NotReset:
-        return kDeviceNotReset;
-    }
-    return E_FAIL;
-}
-
-void GlGraphicsDevice::AllowReset()
-{
-    if (m_status == Status::Lost)
-        m_status = Status::NotReset;
-}
+HResult GlGraphicsDevice::TestCooperativeLevel() const { return m_frame.TestCooperativeLevel(); }
 
 HResult GlGraphicsDevice::Reset(const PresentParameters& parameters)
 {
-    if (m_status == Status::Lost)
-        return kDeviceLost;
-    for (const auto& entry : m_resources) {
-        if (entry.first->GetPool() == ResourcePool::Default) {
-            m_status = Status::NotReset;
-            return kInvalidCall;
-        }
-    }
+    bool defaultLive = false;
+    for (const auto& entry : m_resources)
+        defaultLive = defaultLive || entry.first->GetPool() == ResourcePool::Default;
+    const HResult allowed = m_frame.CheckReset(defaultLive);
+    if (Failed(allowed))
+        return allowed;
     m_parameters = parameters;
-    m_inScene = false;
     RestoreDefaultStates();
-    m_status = Status::Operational;
+    m_frame.Restart();
     m_window->Resize(parameters.backBufferWidth, parameters.backBufferHeight, parameters.windowed);
     if (!MakeTarget(parameters.backBufferWidth, parameters.backBufferHeight))
         return kOutOfVideoMemory;

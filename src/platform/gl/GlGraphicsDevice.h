@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/DeviceStates.h"
+#include "platform/FrameState.h"
 #include "platform/GraphicsDevice.h"
 #include "platform/gl/GlEffectPass.h"
 #include "platform/gl/GlProgram.h"
@@ -90,7 +91,7 @@ class GlGraphicsDevice : public GraphicsDevice, private ResourceOwner {
     HResult BeginScene() override;
     HResult EndScene() override;
     HResult Present() override;
-    bool IsInScene() const override { return m_inScene; }
+    bool IsInScene() const override { return m_frame.IsInScene(); }
 
     HResult DrawPrimitive(PrimitiveType type, std::uint32_t startVertex,
                           std::uint32_t primitiveCount) override;
@@ -111,8 +112,8 @@ class GlGraphicsDevice : public GraphicsDevice, private ResourceOwner {
 
     // Test controls: the device is lost (and may not be reset yet); a lost
     // device may now be reset.
-    void LoseDevice() { m_status = Status::Lost; }
-    void AllowReset();
+    void LoseDevice() { m_frame.Lose(); }
+    void AllowReset() { m_frame.AllowReset(); }
 
     // The last presented frame as rows of RGB bytes, top row first.
     bool ReadFrame(std::vector<std::uint8_t>* rgb, std::uint32_t* width, std::uint32_t* height) const;
@@ -144,8 +145,6 @@ class GlGraphicsDevice : public GraphicsDevice, private ResourceOwner {
     bool DecodesBlocks() const { return !m_hasS3tc; }
 
   private:
-    enum class Status : std::uint8_t { Operational, Lost, NotReset };
-
     GlGraphicsDevice(std::unique_ptr<SdlWindow> window, const PresentParameters& parameters);
     bool Initialise(std::string* error);
     bool MakeTarget(std::uint32_t width, std::uint32_t height);
@@ -174,13 +173,12 @@ class GlGraphicsDevice : public GraphicsDevice, private ResourceOwner {
     void BindTexture(std::uint32_t stage, Texture* texture);
     bool PrepareDraw(std::uint32_t format);
     // A lost device takes calls and does nothing with them.
-    bool IsOperational() const { return m_status == Status::Operational; }
+    bool IsOperational() const { return m_frame.IsOperational(); }
 
     PresentParameters m_parameters;
     DeviceCaps m_caps;
     DeviceStates m_states;
-    Status m_status = Status::Operational;
-    bool m_inScene = false;
+    FrameState m_frame;
     std::unique_ptr<SdlWindow> m_window;
     GlProgramSlots m_slots;
     unsigned m_program = 0;

@@ -7,8 +7,8 @@ namespace platform {
 
 DrawBindings GlGraphicsDevice::Bindings() const
 {
-    return {m_inScene,      IsOperational(), m_caps.maxPrimitiveCount, m_stream, m_streamOffset,
-            m_streamStride, m_indices};
+    return {m_frame.IsInScene(), IsOperational(), m_caps.maxPrimitiveCount, m_stream, m_streamOffset,
+            m_streamStride,      m_indices};
 }
 
 HResult GlGraphicsDevice::CheckDraw(PrimitiveType type, std::uint32_t startVertex,
