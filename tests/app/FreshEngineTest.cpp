@@ -24,6 +24,7 @@
 #include "core/GameClock.h"
 #include "core/GameObjectParts.h"
 #include "core/GameSettings.h"
+#include "core/LiveObjects.h"
 #include "core/Log.h"
 #include "core/Object.h"
 #include "core/PackFile.h"
@@ -74,7 +75,8 @@ std::string ProcessState()
     // The lists objects enter themselves in: what one game leaves there
     // the next would meet.
     out << "lists " << CNSound::GetSoundList().size() << ' ' << CPInterface::GetInterfaceList().size() << ' '
-        << GetDeviceListeners().size() << ' ' << GetDeferredDeleteList().size() << '\n';
+        << GetDeviceListeners().size() << ' ' << GetDeferredDeleteList().size() << ' ' << CountLiveObjects()
+        << '\n';
     for (const CPRecordStatistics& counts :
          {CPRenderPass::GetStatistics(), CPDrawGroup::GetStatistics(), CPDrawEntry::GetStatistics()})
         out << "records " << counts.live << ' ' << counts.constructed << ' ' << counts.destroyed << '\n';
