@@ -2,10 +2,10 @@
 
 #include "DynamicSky/VertexObject.h"
 #include "Render/CurrentCamera.h"
+#include "Render/RenderPass.h"
 #include "Render/RenderSettings.h"
 #include "Sound/NSound.h"
 #include "Sound/SoundSettings.h"
-#include "Render/RenderPass.h"
 #include "core/Frame.h"
 #include "core/GameClock.h"
 #include "core/GameObjectParts.h"
