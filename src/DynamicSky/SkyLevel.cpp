@@ -1,8 +1,10 @@
 #include "DynamicSky/SkyLevel.h"
 
-namespace {
-CPSkyLevel* g_skyLevel = nullptr;
-}
+#include "core/LevelSlot.h"
+#include "core/Singletons.h"
 
-CPSkyLevel* GetSkyLevel() { return g_skyLevel; }
-void SetSkyLevel(CPSkyLevel* level) { g_skyLevel = level; }
+CPSkyLevel* GetSkyLevel()
+{
+    const CPLevelSlot* slot = GetLevelSlot();
+    return slot ? slot->GetSky() : nullptr;
+}

@@ -4,8 +4,8 @@
 
 // What the sky needs of the current level: its sun light, which the sky
 // aims and colours every frame, and the level's way of adding that light
-// to the renderer's light table. The level registers itself while it is
-// the current one.
+// to the renderer's light table. It is the level the level slot
+// (core/LevelSlot.h) holds for the sky.
 class CPSkyLevel {
   public:
     virtual platform::Light& GetSunLight() = 0;
@@ -15,6 +15,5 @@ class CPSkyLevel {
     ~CPSkyLevel() = default;
 };
 
-// Null while no level is current.
+// Null while the sky has no level.
 CPSkyLevel* GetSkyLevel();
-void SetSkyLevel(CPSkyLevel* level);

@@ -16,8 +16,6 @@ constexpr float kDegrees = 0.017453292f;
 constexpr std::uint32_t kDomeColour = 0x80FFFFFF;
 constexpr std::int32_t kMaxGlow = 56;
 
-Vector3 g_sunPosition;
-
 Vector3 ClampColour(const Vector3& c)
 {
     return {std::clamp(c.x, 0.0f, 255.0f), std::clamp(c.y, 0.0f, 255.0f), std::clamp(c.z, 0.0f, 255.0f)};
@@ -80,14 +78,20 @@ struct CPSkyscape::Description {
     std::vector<std::string> sets;
 };
 
-const Vector3& GetSunPosition() { return g_sunPosition; }
+const Vector3& GetSunPosition()
+{
+    static const Vector3 kNone{};
+    const CPRender* render = GetRender();
+    const auto* sky = render ? dynamic_cast<const CPSkyscape*>(render->GetSky()) : nullptr;
+    return sky ? sky->GetSunPosition() : kNone;
+}
 
 void InstallSkyscape(CPRender& render)
 {
     render.SetSkyFactory([] { return new CPSkyscape; });
 }
 
-CPSkyscape::CPSkyscape() { g_sunPosition = {}; }
+CPSkyscape::CPSkyscape() = default;
 
 CPSkyscape::~CPSkyscape() = default;
 
@@ -439,7 +443,7 @@ void CPSkyscape::ColourDome()
 {
     for (std::size_t b = 0; b < m_bandWork.size(); ++b)
         m_bandWork[b] = Blend(m_current.bandColours[b], m_overcast.bandColours[b]);
-    const Vector3 sun = Normalize(g_sunPosition);
+    const Vector3 sun = Normalize(m_sunPosition);
     const std::int32_t rings = m_slices / 4 + 1;
 
     std::int32_t ring = 0;
@@ -535,7 +539,7 @@ void CPSkyscape::DrawParts(float t)
         if (overcast)
             part.SetAlpha(static_cast<std::int32_t>(i == 0 ? first : others));
         if (i == 0) {
-            g_sunPosition = part.GetPosition() * 100.0f;
+            m_sunPosition = part.GetPosition() * 100.0f;
             UpdateSunLight(part);
         }
         part.Draw(t);

@@ -68,6 +68,9 @@ class CPSkyscape : public CPVertexObject, public CPRenderSky {
     float GetKeyframeTimer() const { return m_keyframeTimer; }
     const SkyKeyframe& GetRates() const { return m_rates; }
     const SkyKeyframe& GetCurrent() const { return m_current; }
+    // The first sky part's position times 100 as this sky drew it last;
+    // zero before it drew a sun.
+    const Vector3& GetSunPosition() const { return m_sunPosition; }
     const SkyKeyframe& GetOvercast() const { return m_overcast; }
     const CloudLayer& GetCurrentLayer() const { return m_currentLayer; }
     std::int32_t GetLayerIndex() const { return m_layerIndex; }
@@ -149,11 +152,11 @@ class CPSkyscape : public CPVertexObject, public CPRenderSky {
     Vector3 m_factor{1.0f, 1.0f, 0.0f};
     Vector3 m_publishedVector;
     float m_publishedTimeScale = 0.0f;
+    Vector3 m_sunPosition;
 };
 
-// Where the sun stands: the first sky part's position times 100, as the
-// current sky drew it last; zero before any sky drew a sun. The lens flare
-// projects it to the screen.
+// Where the sun stands: the renderer's sky's sun position; zero without a
+// sky or before it drew a sun. The lens flare projects it to the screen.
 const Vector3& GetSunPosition();
 
 // Makes the renderer's LoadSkyscape build skyscapes. The start-up code

@@ -20,8 +20,6 @@ CPAnimationCache::~CPAnimationCache()
     owned.swap(m_owned);
     for (CPAnimation* animation : owned)
         delete animation;
-    if (g_animationCache == this)
-        g_animationCache = nullptr;
 }
 
 CPObjectPtr CPAnimationCache::GetAnimation(const std::string& name, CPFileReader& reader,

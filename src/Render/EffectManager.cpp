@@ -15,12 +15,7 @@ CPEffectManager* g_effectManager = nullptr;
 } // namespace
 
 CPEffectManager* GetEffectManager() { return g_effectManager; }
-void SetEffectManager(CPEffectManager* manager)
-{
-    g_effectManager = manager;
-    // Burning game objects take their flames from the same manager.
-    SetFlameSource(manager);
-}
+void SetEffectManager(CPEffectManager* manager) { g_effectManager = manager; }
 
 CPEffectManager::CPEffectManager() : m_prototypes(kBucketHint), m_emitters(kBucketHint) {}
 

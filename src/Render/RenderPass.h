@@ -18,6 +18,13 @@ struct CPRecordStatistics {
 template <class Record> class CPCountedInstances {
   public:
     static const CPRecordStatistics& GetStatistics() { return Statistics(); }
+    // Counts from here on: what lives now counts as constructed, nothing
+    // as destroyed yet.
+    static void RestartCounts()
+    {
+        Statistics().constructed = Statistics().live;
+        Statistics().destroyed = 0;
+    }
 
   protected:
     CPCountedInstances() { Count(); }

@@ -59,8 +59,6 @@ CPMusic::~CPMusic()
     Stop();
     if (CPKernel* kernel = GetKernel())
         kernel->RemoveTask(this);
-    if (MusicPlayer() == this)
-        MusicPlayer() = nullptr;
 }
 
 void CPMusic::Report(int line, HResult code) const { ReportDXError(kSourceName, line, code); }

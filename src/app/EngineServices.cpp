@@ -2,24 +2,58 @@
 
 #include "DynamicSky/VertexObject.h"
 #include "Render/CurrentCamera.h"
+#include "Render/RenderPass.h"
 #include "Render/RenderSettings.h"
 #include "Sound/NSound.h"
 #include "Sound/SoundSettings.h"
+#include "core/Frame.h"
 #include "core/GameClock.h"
+#include "core/GameObjectParts.h"
+#include "core/Log.h"
 #include "core/Object.h"
-#include "game/Camera.h"
-#include "game/Level.h"
+#include "core/PackFile.h"
 #include "core/ShadowMatrix.h"
 #include "core/TextLookup.h"
+#include "game/Camera.h"
+#include "game/Level.h"
+#include "game/PlayerServices.h"
 #include "physics/ImpactSound.h"
 #include "physics/MassDivisor.h"
 #include "physics/PhysicData.h"
 #include "physics/Sparks.h"
+#include "platform/Clock.h"
+#include "platform/Dialog.h"
+#include "platform/FileSystem.h"
+#include "platform/Random.h"
 #include "platform/SoundDevice.h"
 #include "script/ScriptHost.h"
 
-EngineServices::FreshStart::FreshStart(const GameSettings& settings)
+RunFolders::RunFolders(const std::string& dataRoot, const std::string& logPath, const std::string& packs)
+    : m_previousRoot(platform::GetDataRoot()), m_previousLog(GetLogFilePath())
 {
+    SetLogFilePath(logPath);
+    platform::SetDataRoot(dataRoot);
+    GetPackFileList().Clear();
+    if (!packs.empty())
+        GetPackFileList().AddPacks(packs);
+}
+
+RunFolders::~RunFolders()
+{
+    GetPackFileList().Clear();
+    platform::SetDataRoot(m_previousRoot);
+    SetLogFilePath(m_previousLog);
+}
+
+EngineServices::FreshStart::FreshStart(const GameSettings& settings, const RunTiming& timing)
+{
+    // Every random choice of the run, the scripts' first included, follows
+    // from the seed; what the game seeds from the clock follows too when
+    // the clock does.
+    platform::SeedRand(timing.seed);
+    platform::SetClockSource(timing.clock);
+    // A quit asked for before this run is not this run's.
+    platform::ClearPostedQuit();
     GetGameSettings() = settings;
     GetRenderSettings() = CPRenderSettings();
     GetSoundSettings() = SoundSettings();
@@ -29,13 +63,23 @@ EngineServices::FreshStart::FreshStart(const GameSettings& settings)
     SetMassDivisor(1);
     // Videos take the sounds' volume along.
     CNSound::SetGlobalVolume(CNSound::kStartVolume);
+    GetCoreFrame() = CPFrame();
+    GetPlayerServices() = DefaultPlayerServices();
+    // The record counts speak of this run only.
+    CPCountedInstances<CPRenderPass>::RestartCounts();
+    CPCountedInstances<CPDrawGroup>::RestartCounts();
+    CPCountedInstances<CPDrawEntry>::RestartCounts();
 }
 
-EngineServices::Hooks::Hooks(platform::GraphicsDevice* graphics)
+EngineServices::FreshStart::~FreshStart() { platform::SetClockSource(nullptr); }
+
+EngineServices::Hooks::Hooks(platform::GraphicsDevice* graphics, CPEffectManager& effects)
 {
     SetSkyDevice(graphics);
     SetImpactSound(&PlayImpactSound);
     SetPhysicDataMaker(&CPPhysicData::Make);
+    // Burning game objects take their flames from the effect manager.
+    SetFlameSource(&effects);
     SetTextLookup(&CurrentGameText);
     SetCameraSource(&CurrentLevelCamera);
 }
@@ -44,6 +88,7 @@ EngineServices::Hooks::~Hooks()
 {
     SetCameraSource(nullptr);
     SetTextLookup(nullptr);
+    SetFlameSource(nullptr);
     SetPhysicDataMaker(nullptr);
     SetImpactSound(nullptr);
     SetSkyDevice(nullptr);
@@ -64,9 +109,10 @@ EngineServices::RenderLists::~RenderLists()
 }
 
 EngineServices::EngineServices(platform::GraphicsDevice* graphics, platform::SoundDevice* sound,
-                               const GameSettings& settings)
-    : m_fresh(settings), m_render(graphics), m_materials(*m_effects, *m_textures), m_lists(*m_render),
-      m_sounds(sound), m_musicOutput(sound ? sound->GetMusicOutput() : nullptr), m_hooks(graphics)
+                               const GameSettings& settings, const RunTiming& timing)
+    : m_fresh(settings, timing), m_render(graphics), m_materials(*m_effects, *m_textures), m_lists(*m_render),
+      m_sounds(sound), m_musicOutput(sound ? sound->GetMusicOutput() : nullptr),
+      m_hooks(graphics, *m_effectManager)
 {
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "Render/AnimationCache.h"
 #include "Render/EffectLibrary.h"
@@ -16,6 +19,7 @@
 #include "Sound/SoundManager.h"
 #include "core/GameSettings.h"
 #include "core/Kernel.h"
+#include "core/LevelSlot.h"
 #include "core/ObjectRegistry.h"
 #include "core/ServiceSlot.h"
 #include "core/Singletons.h"
@@ -34,16 +38,44 @@ class GraphicsDevice;
 class SoundDevice;
 } // namespace platform
 
+// Where a run's files are: the data folder that file names are relative
+// to, the pack files found there, and the log. The services' owner makes
+// it before anything reads a file or logs a line (the game's host before
+// its devices, which read config.cfg); when it goes, the data folder and
+// the log are again what they were and no pack stays open.
+class RunFolders {
+  public:
+    // `packs`: the pattern of the pack files to open in the data folder
+    // ("*.pak"); none when empty.
+    RunFolders(const std::string& dataRoot, const std::string& logPath, const std::string& packs);
+    ~RunFolders();
+
+    RunFolders(const RunFolders&) = delete;
+    RunFolders& operator=(const RunFolders&) = delete;
+
+  private:
+    std::string m_previousRoot;
+    std::string m_previousLog;
+};
+
+// What a run's chance and time follow: the seed of the game's random
+// numbers, and the clock in milliseconds the game reads (the machine's when
+// empty), given back when the services go.
+struct RunTiming {
+    unsigned int seed = 1;
+    std::function<std::uint32_t()> clock;
+};
+
 // The engine's services, each reachable through its global getter while
 // this object lives, and the one place that sets those globals. The
-// settings, clocks and timers every component reads start from scratch,
-// so a run (or a test) meets nothing of the one before. The services are
-// made in the order the engine needs them (the renderer and its
-// libraries, the kernel, sound and media, then the game's managers) and go
-// in the reverse order, each getter cleared before its object is deleted;
-// the hooks that reach them from below (the sky's device, the hit sound,
-// the text lookup) go first. The devices are the caller's and must
-// outlive it.
+// settings, clocks, timers and the random numbers every component reads
+// start from scratch, so a run (or a test) meets nothing of the one
+// before. The services are made in the order the engine needs them (the
+// renderer and its libraries, the kernel, sound and media, then the game's
+// managers and the level slot) and go in the reverse order, each getter
+// cleared before its object is deleted; the hooks that reach them from
+// below (the sky's device, the hit sound, the flames, the text lookup, the
+// camera) go first. The devices are the caller's and must outlive it.
 //
 // The game goes before them, in one order for the game's host and the
 // tests alike: the kernel's tasks end, the deferred deletes run, the
@@ -54,7 +86,7 @@ class EngineServices {
     // `settings` are the game's settings to start from: the defaults, or
     // what config.cfg and the command line chose.
     EngineServices(platform::GraphicsDevice* graphics, platform::SoundDevice* sound,
-                   const GameSettings& settings = GameSettings());
+                   const GameSettings& settings = GameSettings(), const RunTiming& timing = RunTiming());
     ~EngineServices();
 
     EngineServices(const EngineServices&) = delete;
@@ -82,6 +114,7 @@ class EngineServices {
     CPInterfaceManager& Interfaces() { return *m_interfaces; }
     CPShotManager& Shots() { return *m_shots; }
     CPAIManager& AI() { return *m_ai; }
+    CPLevelSlot& Levels() { return *m_levels; }
     // The game's Lua state, opened on first asking: the scripts need every
     // service from their first line on.
     CPScriptHost& Scripts();
@@ -98,15 +131,19 @@ class EngineServices {
         std::unique_ptr<CPRenderList> dynamic;
     };
 
-    // Puts the settings, clocks and timers in their starting state; first,
-    // since the services read them as they are made.
+    // Puts the settings, clocks, timers and random numbers in their
+    // starting state; first, since the services read them as they are
+    // made, and last to go, giving the clock back.
     struct FreshStart {
-        explicit FreshStart(const GameSettings& settings);
+        FreshStart(const GameSettings& settings, const RunTiming& timing);
+        ~FreshStart();
+        FreshStart(const FreshStart&) = delete;
+        FreshStart& operator=(const FreshStart&) = delete;
     };
     // The hooks through which the layers below reach the services, set
     // once every service is made and cleared before any goes.
     struct Hooks {
-        explicit Hooks(platform::GraphicsDevice* graphics);
+        Hooks(platform::GraphicsDevice* graphics, CPEffectManager& effects);
         ~Hooks();
         Hooks(const Hooks&) = delete;
         Hooks& operator=(const Hooks&) = delete;
@@ -148,6 +185,9 @@ class EngineServices {
     ServiceSlot<CPInterfaceManager, SetInterfaceManager> m_interfaces;
     ServiceSlot<CPShotManager, SetWeaponManager> m_shots;
     ServiceSlot<CPAIManager, SetAIManager> m_ai;
+    // The current level and the sky's; the level in it goes with the game,
+    // before any service.
+    ServiceSlot<CPLevelSlot, SetLevelSlot> m_levels;
     Hooks m_hooks;
     std::unique_ptr<CPScriptHost> m_scripts;
 };

@@ -38,8 +38,6 @@ constexpr const char* kActionsFile = "Actions.cfg";
 // The window when asked for and available, else the headless devices.
 PlatformDevices MakeDevices(const GameHost::Options& options, GameSettings& settings, std::string* error)
 {
-    // What config.cfg says of the screen may need the log.
-    SetLogFilePath(options.dataRoot + "/log.txt");
     platform::PresentParameters screen =
         ChooseScreen(options.dataRoot, options.screen, options.window, settings);
     if (options.window) {
@@ -75,32 +73,30 @@ FramePacer MakePacer(const GameHost::Options& options, bool window)
 } // namespace
 
 GameHost::GameHost(const Options& options)
-    : m_options(options), m_devices(MakeDevices(options, m_settings, &m_deviceError)),
+    : m_options(options),
+      // The log sits beside the data it speaks of, and what config.cfg says
+      // of the screen may need it. Data files are named relative to the
+      // data folder; those not on disk are looked for in its pack files.
+      m_folders(options.dataRoot, options.dataRoot + "/log.txt", "*.pak"),
+      m_devices(MakeDevices(options, m_settings, &m_deviceError)),
       m_pacer(MakePacer(options, m_devices.windowGraphics != nullptr))
 {
-    // Data files are named relative to the data folder; those not on disk
-    // are looked for in the pack files there.
-    platform::SetDataRoot(m_options.dataRoot);
-    // A quit asked for before this run is not this run's.
-    platform::ClearPostedQuit();
-    // Every random choice of the run, the scripts' first included, follows
-    // from the seed.
-    platform::SeedRand(m_options.seed);
-    m_clock = m_options.seed;
-    platform::SetClockSource(
-        [this] { return static_cast<std::uint32_t>(static_cast<std::uint64_t>(m_clock)); });
-    // The log sits beside the data it speaks of.
-    SetLogFilePath(m_options.dataRoot + "/log.txt");
     if (!m_deviceError.empty())
         LogLine("No window, running headless: " + m_deviceError);
-    GetPackFileList().AddPacks("*.pak");
     // The heard sound takes the headless one's place before any service
     // holds the device.
     std::string why;
     if (m_options.sound && !UseHeardSound(m_devices, &why))
         LogLine("No sound can be heard (" + why + "); sounds and music play silently");
+    // The run's multimedia clock starts at the seed and goes by the frame
+    // time, so what the game seeds from the clock follows from the seed
+    // too, whatever the machine's speed.
+    m_clock = m_options.seed;
+    RunTiming timing;
+    timing.seed = m_options.seed;
+    timing.clock = [this] { return static_cast<std::uint32_t>(static_cast<std::uint64_t>(m_clock)); };
     m_services =
-        std::make_unique<EngineServices>(m_devices.graphics.get(), m_devices.sound.get(), m_settings);
+        std::make_unique<EngineServices>(m_devices.graphics.get(), m_devices.sound.get(), m_settings, timing);
     m_kernel = &m_services->Kernel();
     m_render = &m_services->Render();
     m_physicsWorld = &m_services->PhysicsWorld();
@@ -135,16 +131,15 @@ GameHost::~GameHost()
     m_autopilot.Release();
     m_services.reset();
     m_devices = PlatformDevices();
-    GetPackFileList().Clear();
-    platform::SetClockSource(nullptr);
 }
 
 bool GameHost::StartLevel(const std::string& name)
 {
-    // A level is current from its construction until its deletion, and
-    // scripts can delete it too, so the current-level global owns it.
+    // A level is current from its loading until its deletion, and scripts
+    // can delete it too, so whoever holds it current owns it.
     delete GetCurrentLevel();
     auto* level = new CPLevel();
+    MakeCurrentLevel(level);
     if (Failed(level->Load(name, false, false))) {
         delete level;
         return false;

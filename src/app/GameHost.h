@@ -164,6 +164,8 @@ class GameHost {
     void PrepareScene();
 
     Options m_options;
+    // Before anything reads a file or logs a line, and given back last.
+    RunFolders m_folders;
     std::string m_deviceError;
     std::string m_startupProblem;
     // What config.cfg and the command line chose; the services start from it.
@@ -180,9 +182,7 @@ class GameHost {
     CPInputManager* m_inputManager = nullptr;
     InputDispatch m_inputDispatch;
     CPScriptHost* m_scripts = nullptr;
-    // The run's multimedia clock, milliseconds: it starts at the seed and
-    // goes by the frame time, so what the game seeds from the clock follows
-    // from the seed too, whatever the machine's speed.
+    // The run's multimedia clock, milliseconds: the services' clock.
     double m_clock = 0.0;
     Autopilot m_autopilot;
     KeyboardDriver m_keyboard;

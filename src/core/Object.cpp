@@ -4,6 +4,8 @@
 #include <mutex>
 #include <unordered_set>
 
+#include "core/LiveObjects.h"
+
 namespace {
 
 struct LiveObjects {
@@ -37,6 +39,13 @@ CPObject::~CPObject()
     LiveObjects& live = Live();
     std::lock_guard<std::mutex> lock(live.mutex);
     live.addresses.erase(this);
+}
+
+std::size_t CountLiveObjects()
+{
+    LiveObjects& live = Live();
+    std::lock_guard<std::mutex> lock(live.mutex);
+    return live.addresses.size();
 }
 
 bool IsLiveObject(const void* address)

@@ -1,5 +1,7 @@
 #include "core/Singletons.h"
 
+#include "core/LevelSlot.h"
+
 namespace {
 CPKernel* g_kernel = nullptr;
 CPObjectRegistry* g_registry = nullptr;
@@ -7,7 +9,7 @@ CPSoundManager* g_soundManager = nullptr;
 CPShotManager* g_weaponManager = nullptr;
 CPGameData* g_gameData = nullptr;
 CPInterfaceManager* g_interfaceManager = nullptr;
-CPLevel* g_currentLevel = nullptr;
+CPLevelSlot* g_levelSlot = nullptr;
 CPPhysicsWorld* g_physicsWorld = nullptr;
 CPAIManager* g_aiManager = nullptr;
 } // namespace
@@ -30,8 +32,9 @@ void SetGameData(CPGameData* data) { g_gameData = data; }
 CPInterfaceManager* GetInterfaceManager() { return g_interfaceManager; }
 void SetInterfaceManager(CPInterfaceManager* manager) { g_interfaceManager = manager; }
 
-CPLevel* GetCurrentLevel() { return g_currentLevel; }
-void SetCurrentLevel(CPLevel* level) { g_currentLevel = level; }
+CPLevel* GetCurrentLevel() { return g_levelSlot ? g_levelSlot->GetLevel() : nullptr; }
+CPLevelSlot* GetLevelSlot() { return g_levelSlot; }
+void SetLevelSlot(CPLevelSlot* slot) { g_levelSlot = slot; }
 
 CPPhysicsWorld* GetPhysicsWorld() { return g_physicsWorld; }
 void SetPhysicsWorld(CPPhysicsWorld* world) { g_physicsWorld = world; }

@@ -10,6 +10,7 @@ class CPShotManager;
 class CPGameData;
 class CPInterfaceManager;
 class CPLevel;
+class CPLevelSlot;
 class CPPhysicsWorld;
 class CPAIManager;
 
@@ -31,8 +32,11 @@ void SetGameData(CPGameData* data);
 CPInterfaceManager* GetInterfaceManager();
 void SetInterfaceManager(CPInterfaceManager* manager);
 
+// The current level is held by the level slot (core/LevelSlot.h); null
+// while there is no slot or no level in it.
 CPLevel* GetCurrentLevel();
-void SetCurrentLevel(CPLevel* level);
+CPLevelSlot* GetLevelSlot();
+void SetLevelSlot(CPLevelSlot* slot);
 
 CPPhysicsWorld* GetPhysicsWorld();
 void SetPhysicsWorld(CPPhysicsWorld* world);

@@ -9,6 +9,7 @@
 #include "Render/QuadTreeNode.h"
 #include "core/GameObject.h"
 #include "core/GameSettings.h"
+#include "core/LevelSlot.h"
 #include "core/Log.h"
 #include "game/EnemyObject.h"
 #include "core/Singletons.h"
@@ -43,12 +44,7 @@ void ReplaceHeld(CPObjectPtr& slot, CPObjectPtr next)
 
 } // namespace
 
-CPLevel::CPLevel()
-{
-    SetCurrentLevel(this);
-    SetSkyLevel(this);
-    race.lastRealTime = platform::Milliseconds();
-}
+CPLevel::CPLevel() { race.lastRealTime = platform::Milliseconds(); }
 
 CPLevel::~CPLevel()
 {
@@ -78,19 +74,17 @@ CPLevel::~CPLevel()
 
     // A level destroyed after a newer one was made current leaves the newer
     // one current.
-    if (GetCurrentLevel() == this)
-        SetCurrentLevel(nullptr);
-    LetSkyGo();
+    LeaveLevelSlot();
 }
 
-void CPLevel::LetSkyGo()
+void CPLevel::LeaveLevelSlot()
 {
     // The renderer holds the sky, but it is this level's: left there it
     // would go on drawing and setting the clear colour after the level.
     // A newer level made since has loaded its own sky, which stays.
-    if (GetSkyLevel() != this)
+    CPLevelSlot* slot = GetLevelSlot();
+    if (!slot || !slot->Forget(this, this))
         return;
-    SetSkyLevel(nullptr);
     if (CPRender* render = GetRender())
         render->DropSkyscape();
 }

@@ -333,14 +333,17 @@ class CPLevel : public CPSkyLevel {
     void ReleaseDriverCars();
     // Empties the game data's bonus list, which holds the race's objects.
     void DropBonuses();
-    // Ends the sky's tie to this level, and the sky with it, while this
-    // level is the sky's.
-    void LetSkyGo();
+    // Takes the level out of the level slot: no longer current, and, while
+    // it is the sky's, the sky's tie to it ends and the sky with it.
+    void LeaveLevelSlot();
     // Keeps an object the level owns alive, out of its slot, until the
     // level is deleted.
     void RetireObject(CPObjectPtr& slot);
 };
 
+// Makes `level` the current level and the sky's, through the level slot
+// of the engine's services; without services it stays out of play.
+void MakeCurrentLevel(CPLevel* level);
 // Leaves no level current (the level itself stays as it is).
 void ClearCurrentLevel();
 

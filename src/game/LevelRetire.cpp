@@ -29,9 +29,7 @@ void CPLevel::Retire()
     if (!stopped)
         Shutdown();
     DropBonuses();
-    if (GetCurrentLevel() == this)
-        SetCurrentLevel(nullptr);
-    LetSkyGo();
+    LeaveLevelSlot();
 }
 
 void CPLevel::DropBonuses()

@@ -6,6 +6,7 @@
 #include "Sound/SoundManager.h"
 #include "core/GameObject.h"
 #include "core/Kernel.h"
+#include "core/LevelSlot.h"
 #include "core/Singletons.h"
 #include "game/AIManager.h"
 #include "game/AIVehicle.h"
@@ -72,7 +73,17 @@ float WrapInto(float angle, float turn)
 
 } // namespace
 
-void ClearCurrentLevel() { SetCurrentLevel(nullptr); }
+void MakeCurrentLevel(CPLevel* level)
+{
+    if (CPLevelSlot* slot = GetLevelSlot())
+        slot->Install(level, level);
+}
+
+void ClearCurrentLevel()
+{
+    if (CPLevelSlot* slot = GetLevelSlot())
+        slot->ClearLevel();
+}
 
 void CPLevel::HoldTraffic() { allOpponents = false; }
 

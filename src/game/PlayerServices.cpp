@@ -18,8 +18,10 @@ void ReleaseLevelTraffic(CPLevel& level) { level.ReleaseTraffic(); }
 
 } // namespace
 
+CPPlayerServices DefaultPlayerServices() { return {&LaunchThroughShotManager, &ReleaseLevelTraffic}; }
+
 CPPlayerServices& GetPlayerServices()
 {
-    static CPPlayerServices services{&LaunchThroughShotManager, &ReleaseLevelTraffic};
+    static CPPlayerServices services = DefaultPlayerServices();
     return services;
 }

@@ -44,9 +44,9 @@ void TakeDownWebHost()
 
 } // namespace
 
-CPLauncherApp::CPLauncherApp() { g_launcherApp = this; }
+CPLauncherApp::CPLauncherApp() = default;
 
-CPLauncherApp::~CPLauncherApp() { g_launcherApp = nullptr; }
+CPLauncherApp::~CPLauncherApp() = default;
 
 CPLauncherApp* GetLauncherApp() { return g_launcherApp; }
 
@@ -93,11 +93,12 @@ HResult CPLauncherApp::RunLauncher(void* instance, int showCommand)
 int LauncherMain()
 {
     platform::StartComponents();
-    new CPLauncherApp();
-    HResult result = GetLauncherApp()->RunLauncher(nullptr, platform::kShowNormal);
+    // The entry makes the application object and is the one to name it.
+    g_launcherApp = new CPLauncherApp();
+    HResult result = g_launcherApp->RunLauncher(nullptr, platform::kShowNormal);
     ExitingFlag = 1;
-    if (GetLauncherApp())
-        delete GetLauncherApp();
+    delete g_launcherApp;
+    g_launcherApp = nullptr;
     ReleaseLauncherSettings();
     platform::EndComponents();
     return Succeeded(result) ? 0 : 1;

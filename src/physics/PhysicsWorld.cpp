@@ -53,8 +53,6 @@ CPPhysicsWorld::~CPPhysicsWorld()
 {
     ClearRendererMesh();
     ReleaseSimulator();
-    if (GetPhysicsWorld() == this)
-        SetPhysicsWorld(nullptr);
 }
 
 void CPPhysicsWorld::Step()

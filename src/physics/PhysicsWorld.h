@@ -117,6 +117,16 @@ class CPPhysicsWorld : public CPTask {
     // that are no car, and contacts with numbers that are no numbers, leave
     // no trace.
     static void OnCollision(PhContact* contact);
+    // Whether a broken contact of that frame is still to be told of; true
+    // once a frame.
+    bool TakeBrokenContactReport(std::uint32_t frame)
+    {
+        if (m_brokenContactReported && frame == m_brokenContactFrame)
+            return false;
+        m_brokenContactReported = true;
+        m_brokenContactFrame = frame;
+        return true;
+    }
 
   private:
     void ReleaseSimulator();
@@ -128,4 +138,6 @@ class CPPhysicsWorld : public CPTask {
     float m_parkingDepth = kFirstParkingDepth;
     PhSimulator* m_simulator = nullptr;
     CPCollisionMesh m_collisionMesh;
+    bool m_brokenContactReported = false;
+    std::uint32_t m_brokenContactFrame = 0;
 };

@@ -176,16 +176,14 @@ void HitEachOther(const PhContact& contact)
     ClearSparkTimer();
 }
 
-// One line a frame at most: a stepping fault repeats every step.
+// One line a frame at most: a stepping fault repeats every step. The world
+// remembers the frame it last told of.
 void ReportBrokenContact()
 {
-    static bool reported = false;
-    static std::uint32_t reportedFrame = 0;
     const std::uint32_t frame = GetGameClock().frameCount;
-    if (reported && frame == reportedFrame)
-        return;
-    reported = true;
-    reportedFrame = frame;
+    if (CPPhysicsWorld* world = GetPhysicsWorld())
+        if (!world->TakeBrokenContactReport(frame))
+            return;
     LogLine(
         "CPPhysicsWorld::OnCollision: a contact whose point, velocity or normal is not a number is ignored");
 }

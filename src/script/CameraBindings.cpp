@@ -17,6 +17,7 @@
 #include "platform/Random.h"
 #include "platform/VectorMath.h"
 #include "script/ScriptArgs.h"
+#include "script/ScriptHost.h"
 
 namespace bind {
 
@@ -316,9 +317,11 @@ int IsPlayerMovingBackwards(lua_State* L)
 
 int GetPlayerSplineAngle(lua_State* L)
 {
-    // The line the search last ended on, kept across calls and levels.
-    static CPLine* current = nullptr;
-    static bool taken = false;
+    // The line the search last ended on, the scripts' own.
+    CPScriptHost::SplineSearch unhosted;
+    CPScriptHost* host = CPScriptHost::FromState(L);
+    CPScriptHost::SplineSearch& search = host ? host->GetSplineSearch() : unhosted;
+    CPLine*& current = search.line;
     const bool reset = lua_gettop(L) >= 1 && lua_toboolean(L, 1);
     CPLevel* level = GetCurrentLevel();
     CPSpline* spline = LevelSpline(level);
@@ -327,9 +330,9 @@ int GetPlayerSplineAngle(lua_State* L)
         return 0;
     // A line of a level that is gone is never followed: the search starts
     // again from the spline's own current line.
-    if (!taken || reset || !IsLineOf(*spline, current))
+    if (!search.taken || reset || !IsLineOf(*spline, current))
         current = spline->GetCurrentLine();
-    taken = true;
+    search.taken = true;
     float range = 20.0f;
     const float angle = spline->FindClosestSegment(player->GetPosition(), range, 0, current, -1);
     lua_pushnumber(L, level->view.referenceHeading);

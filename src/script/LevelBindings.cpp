@@ -43,8 +43,10 @@ int InitLevel(lua_State* L)
         LogLine("InitLevel: the level still current is deleted before \"" + name + "\" loads");
         QueueLevelForDelete(previous);
     }
-    // The new level makes itself current; a load that fails leaves it empty.
+    // The new level is current before it loads, since loading reaches it
+    // as the current one; a load that fails leaves it current and empty.
     auto* level = new CPLevel();
+    MakeCurrentLevel(level);
     level->Load(name, noCheckpoints, recordMode);
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <lua.hpp>
 
 class CPGameObject;
+struct CPLine;
 class CPObject;
 class CPLuaScriptObject;
 
@@ -59,6 +60,15 @@ class CPScriptHost {
     void AdoptObject(CPObject* object);
     const std::vector<CPObject*>& GetAdoptedObjects() const { return m_objects; }
 
+    // Where the scripts' search along the player's spline last ended: a
+    // line of some level's spline, kept across calls and levels for as long
+    // as the state lives.
+    struct SplineSearch {
+        CPLine* line = nullptr;
+        bool taken = false;
+    };
+    SplineSearch& GetSplineSearch() { return m_splineSearch; }
+
   private:
     static int CreateScriptObject(lua_State* L);
     bool Run(const char* data, std::size_t size, const std::string& chunkName);
@@ -68,4 +78,5 @@ class CPScriptHost {
     std::vector<CPLuaScriptObject*> m_scriptObjects;
     std::vector<CPGameObject*> m_trees;
     std::vector<CPObject*> m_objects;
+    SplineSearch m_splineSearch;
 };

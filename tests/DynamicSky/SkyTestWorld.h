@@ -63,8 +63,12 @@ class SkyWorld {
 // added to the renderer's light table.
 class FakeLevel : public CPSkyLevel {
   public:
-    FakeLevel() { SetSkyLevel(this); }
-    ~FakeLevel() { SetSkyLevel(nullptr); }
+    FakeLevel() { GetLevelSlot()->Install(nullptr, this); }
+    ~FakeLevel()
+    {
+        if (CPLevelSlot* slot = GetLevelSlot())
+            slot->Forget(nullptr, this);
+    }
 
     platform::Light& GetSunLight() override { return light; }
     void RegisterLight() override

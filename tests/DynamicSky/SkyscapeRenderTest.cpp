@@ -119,9 +119,9 @@ TEST(SkyscapeRender, TheSunGlowsOnTheDomeFacingIt)
     // The sun is placed as it draws; the next frame publishes where it
     // stands, and the one after colours the dome with it.
     f.sky.Render(0.1f);
-    EXPECT_TRUE(Near(GetSunPosition(), {0.0f, 0.0f, 0.0f}));
+    EXPECT_TRUE(Near(f.sky.GetSunPosition(), {0.0f, 0.0f, 0.0f}));
     f.sky.Render(0.1f);
-    EXPECT_TRUE(Near(GetSunPosition(), {-5000.0f, 0.0f, 0.0f}, 1e-2f));
+    EXPECT_TRUE(Near(f.sky.GetSunPosition(), {-5000.0f, 0.0f, 0.0f}, 1e-2f));
     EXPECT_EQ(f.DomeColour(0, 8), 0xC819232Du) << "no glow yet";
     f.sky.Render(0.1f);
     // Rim ring colour (25 35 45). The rim vertex at azimuth pi faces the sun
@@ -166,7 +166,7 @@ TEST(SkyscapeRender, WithoutALevelOrASunTheLightTableStillEmpties)
         if (sun)
             f.AddSun();
         f.Load();
-        SetSkyLevel(nullptr);
+        GetLevelSlot()->Install(nullptr, nullptr);
         f.world.render.AddLight(platform::Light{});
         ASSERT_EQ(f.sky.Render(0.1f), S_OK);
         EXPECT_EQ(f.world.render.GetLightCount(), 0) << (sun ? "with a sun" : "without a sun");

@@ -545,7 +545,7 @@ TEST_F(GameObjectBuildTest, FlameIndexWithoutAPrototypeStartsNothingAndIsUsedUp)
     EXPECT_EQ(kernel.GetTasks().size(), 1u);
 
     // Without an effect manager there is nothing to copy from.
-    SetEffectManager(nullptr);
+    SetFlameSource(nullptr);
     hut->SetFlameEffect(flameIndex);
     hut->StartFlame(0.5f);
     EXPECT_EQ(hut->GetChildren().size(), 1u);

@@ -47,6 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WriteFuzzFile("Data/Levels/level1.lvl", data, size);
     {
         CPLevel level;
+        MakeCurrentLevel(&level);
         level.Load("level1", false, false);
     }
     engine.services->Kernel().KillAllTasks();

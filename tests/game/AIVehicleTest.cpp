@@ -8,6 +8,7 @@
 #include "game/AIVehicle.h"
 #include "game/Level.h"
 #include "game/Spline.h"
+#include "support/LevelSlotScope.h"
 
 namespace {
 
@@ -76,7 +77,9 @@ TEST(AIVehicleTest, ReportWithoutSceneObjectKeepsThePosition)
 
 TEST(AIVehicleTest, ReversedStaysSetOnceTheLevelWasReversed)
 {
+    LevelSlotScope slot;
     CPLevel level;
+    MakeCurrentLevel(&level);
     AI_Vehicle driver;
     driver.Update(nullptr, {1, 0, 0}, 1.0f, CPObjectPtr(), 0, 0);
     EXPECT_FALSE(driver.reversed);
@@ -104,7 +107,9 @@ TEST(AIVehicleTest, CarReferenceIsHeldAndReleased)
 
 TEST(AIVehicleTest, SetLineSetsOneLineAndRefreshesTheSplines)
 {
+    LevelSlotScope slot;
     CPLevel level;
+    MakeCurrentLevel(&level);
     auto* path = new CPSpline;
     auto* left = new CPSpline;
     auto* right = new CPSpline;

@@ -13,6 +13,7 @@
 #include "game/CameraSubject.h"
 #include "game/Level.h"
 #include "platform/Math.h"
+#include "support/LevelSlotScope.h"
 #include "support/MathExpect.h"
 #include "support/TestEngine.h"
 
@@ -43,6 +44,7 @@ class CameraTest : public ::testing::Test {
         SetFrameTime(0.1f);
         GetGameSettings().temp = 1.0f;
         level = std::make_unique<CPLevel>();
+        MakeCurrentLevel(level.get());
         level->view.forwardDirection = {0.0f, -1.0f, 0.0f};
         camera = std::make_unique<CPCamera>();
         camera->distance = camera->targetDistance = 7.0f;
@@ -66,6 +68,7 @@ class CameraTest : public ::testing::Test {
         }
     }
 
+    LevelSlotScope slot;
     FakeSubject subject;
     std::unique_ptr<CPLevel> level;
     std::unique_ptr<CPCamera> camera;
@@ -80,6 +83,7 @@ TEST(CameraLifecycle, OwnsTwoCamerasAndLetsGoOfEveryReferenceToThem)
     {
         // The scene is seen through the current level's camera.
         CPLevel level;
+        MakeCurrentLevel(&level);
         auto* held = new CPCamera;
         level.SetCamera(CPObjectPtr(held));
         CPCamera& camera = *held;

@@ -17,6 +17,7 @@
 #include "platform/HeadlessGraphicsDevice.h"
 #include "platform/Math.h"
 #include "support/EffectFakes.h"
+#include "support/LevelSlotScope.h"
 
 // The car test world with a player car object racing in a level: running
 // script objects "game_interface", "main" and "gamemenu" besides "jeep",
@@ -55,6 +56,7 @@ class CarRaceTest : public CarTest {
         GetPlayerServices().releaseTraffic = [](CPLevel&) { ++TrafficReleases(); };
 
         level = std::make_unique<CPLevel>();
+        MakeCurrentLevel(level.get());
         level->race.raceRunning = true;
 
         CPGameObject::DeleteTree(m_owner);
@@ -198,6 +200,7 @@ class CarRaceTest : public CarTest {
     CPGameObject& Flare(const char* name) { return *m_player->GetChildByName(name).As<CPGameObject>(); }
 
     CPPlayer* m_player = nullptr;
+    LevelSlotScope levelSlot;
     std::unique_ptr<CPLevel> level;
     CPScriptObject m_interface;
     CPScriptObject m_main;

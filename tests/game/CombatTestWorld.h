@@ -62,6 +62,7 @@ class CombatTest : public ::testing::Test {
         registry.Register("levelscript", "level", &levelScript);
 
         level = std::make_unique<CPLevel>();
+        MakeCurrentLevel(level.get());
         level->levelWidth = level->levelDepth = CPLevel::kLevelSize;
         level->queries.AllocateGrid();
         index = new FakeLevelIndex;

@@ -348,9 +348,9 @@ TEST_F(EnemyTest, StrikeWithoutAPlayerDoesNothing)
     enemy->weapon = "mgun";
     enemy->currentAnimation = "fire";
     enemy->Strike();
-    SetCurrentLevel(nullptr);
+    ClearCurrentLevel();
     enemy->Strike();
-    SetCurrentLevel(level.get());
+    MakeCurrentLevel(level.get());
     EXPECT_EQ(shots.GetActiveCount(), 0u);
 }
 

@@ -587,6 +587,7 @@ TEST_F(LevelLoadTest, CarsFindTheLightsOfTheirModelAndEveryCarGetsItsShadow)
                                              kSplines))
         << world.toolOutput;
     world.level = std::make_unique<CPLevel>();
+    MakeCurrentLevel(world.level.get());
     Level().playerModel = "uaz";
     ASSERT_EQ(Level().Load("testtrack", false, false), S_OK) << world.log.Text();
 

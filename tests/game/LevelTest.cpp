@@ -11,6 +11,7 @@
 #include "platform/Clock.h"
 #include "Render/QuadTreeNode.h"
 #include "support/ScratchFolder.h"
+#include "support/TestEngine.h"
 
 namespace {
 
@@ -19,13 +20,24 @@ std::uint32_t FakeClock() { return g_now; }
 
 } // namespace
 
-TEST(LevelTest, NewestLevelIsCurrentAndAnOlderOneLeavesItCurrent)
+TEST(LevelTest, TheSlotHoldsTheNewestLevelAndAnOlderOneLeavesItCurrent)
 {
+    // Without services there is nowhere to be current.
+    {
+        CPLevel alone;
+        MakeCurrentLevel(&alone);
+        EXPECT_EQ(GetCurrentLevel(), nullptr);
+    }
+    TestEngine engine;
     auto* first = new CPLevel;
+    EXPECT_EQ(GetCurrentLevel(), nullptr) << "being made does not make a level current";
+    EXPECT_EQ(GetSkyLevel(), nullptr);
+    MakeCurrentLevel(first);
     EXPECT_EQ(GetCurrentLevel(), first);
     EXPECT_EQ(GetSkyLevel(), first);
 
     auto* second = new CPLevel;
+    MakeCurrentLevel(second);
     EXPECT_EQ(GetCurrentLevel(), second);
     EXPECT_EQ(GetSkyLevel(), second);
 

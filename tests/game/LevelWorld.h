@@ -85,6 +85,7 @@ class LevelWorld {
     {
         level.reset();
         level = std::make_unique<CPLevel>();
+        MakeCurrentLevel(level.get());
         return level->Load(name, noCheckpoints, recordMode);
     }
 

@@ -7,6 +7,7 @@
 #include "platform/HeadlessGraphicsDevice.h"
 #include "game/Level.h"
 #include "CarTestWorld.h"
+#include "support/LevelSlotScope.h"
 
 namespace {
 
@@ -288,7 +289,9 @@ TEST_F(PlayerTest, AnImpulseMovesTheCarBody)
 TEST_F(PlayerTest, OnlyTheCurrentLevelsPlayerIsTheLevelPlayer)
 {
     EXPECT_FALSE(m_player->IsLevelPlayer());
+    LevelSlotScope slot;
     CPLevel level;
+    MakeCurrentLevel(&level);
     auto* levelPlayer = new CPPlayer();
     level.SetPlayer(CPObjectPtr(levelPlayer));
     EXPECT_TRUE(levelPlayer->IsLevelPlayer());

@@ -66,6 +66,7 @@ class RaceTest : public ::testing::Test {
             ai.AddOpponent();
 
         level = new CPLevel;
+        MakeCurrentLevel(level);
         level->demoMode = false;
         level->SetCamera(CPObjectPtr(new CPCamera));
         level->SetSplines(CPObjectPtr(LoadSquarePath()), CPObjectPtr(), CPObjectPtr());

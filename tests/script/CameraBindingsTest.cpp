@@ -214,6 +214,7 @@ TEST_F(CameraBindingsTest, SplineAngleStaysInOneTurnAndSurvivesAChangeOfLevel)
     // is gone with it and must not be followed.
     level.reset();
     level = std::make_unique<CPLevel>();
+    MakeCurrentLevel(level.get());
     player = new CPPlayer();
     level->SetPlayer(CPObjectPtr(player));
     AddPathSpline({{0, 0, 0}, {0, 200, 0}, {-200, 200, 0}, {-200, 0, 0}});

@@ -79,6 +79,7 @@ class HudBindingsTest : public ScriptTest {
         EXPECT_TRUE(Run("screen = CreateInterface('hud', 0)")) << log.Text();
         screen = static_cast<CPInterface*>(static_cast<CPObject*>(GlobalPointer("screen")));
         level = std::make_unique<CPLevel>();
+        MakeCurrentLevel(level.get());
         player = new CPPlayer();
         level->SetPlayer(CPObjectPtr(player));
         camera = new CPCamera();

@@ -24,6 +24,7 @@ class LevelScriptTest : public ScriptTest {
         GetPackFileList().Clear();
         folder.UseAsDataRoot();
         level = std::make_unique<CPLevel>();
+        MakeCurrentLevel(level.get());
         camera = new CPCamera();
         level->SetCamera(CPObjectPtr(camera));
         player = new CPPlayer();

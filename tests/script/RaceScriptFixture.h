@@ -37,6 +37,7 @@ class RaceScriptTest : public ScriptTest {
         registry.Register("main", "main", &mainScript);
 
         level = std::make_unique<CPLevel>();
+        MakeCurrentLevel(level.get());
         level->levelWidth = level->levelDepth = CPLevel::kLevelSize;
         camera = new CPCamera();
         level->SetCamera(CPObjectPtr(camera));
