@@ -52,11 +52,30 @@ inline void Remember(std::atomic<std::uint64_t>& slot, std::uintptr_t key, const
     slot.store(key | (code << kAddressBits), std::memory_order_relaxed);
 }
 
+// The first cast of a class through a slot: the runtime's answer, kept.
+// Out of line, so that what callers inline is only the lookup.
+template <class To, class From>
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+To* AskAndRemember(From* from, std::atomic<std::uint64_t>& slot, std::uintptr_t key)
+{
+    To* result = dynamic_cast<To*>(from);
+    Remember(slot, key, from, result);
+    return result;
+}
+
 } // namespace object_cast
 
 // The same answer as dynamic_cast<To*>(from) for a pointer to an object of
-// a polymorphic class.
-template <class To, class From> To* ObjectCast(From* from)
+// a polymorphic class. Casts sit in per-frame loops all over the engine, so
+// the lookup is always inlined.
+template <class To, class From>
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline To*
+ObjectCast(From* from)
 {
     static_assert(std::is_polymorphic<From>::value, "ObjectCast needs a polymorphic class to cast from");
     using namespace object_cast;
@@ -66,17 +85,14 @@ template <class To, class From> To* ObjectCast(From* from)
     auto& answers = g_answers<std::remove_cv_t<To>, std::remove_cv_t<From>>;
     std::atomic<std::uint64_t>& slot = SlotFor(answers.slots, key);
     const std::uint64_t answer = slot.load(std::memory_order_relaxed);
-    if (answer != 0 && (answer & kAddressMask) == key) {
-        const std::uint64_t code = answer >> kAddressBits;
-        if (code == kFails)
-            return nullptr;
-        const auto offset = static_cast<std::ptrdiff_t>(static_cast<std::int64_t>(code) - kOffsetBias);
-        // The cast's result, rebuilt from the object's address and the move
-        // the first cast of this class made; constness follows To.
-        auto* bytes = reinterpret_cast<const char*>(from) + offset;
-        return const_cast<To*>(reinterpret_cast<const To*>(bytes));
-    }
-    To* result = dynamic_cast<To*>(from);
-    Remember(slot, key, from, result);
-    return result;
+    if (answer == 0 || (answer & kAddressMask) != key)
+        return AskAndRemember<To>(from, slot, key);
+    const std::uint64_t code = answer >> kAddressBits;
+    if (code == kFails)
+        return nullptr;
+    const auto offset = static_cast<std::ptrdiff_t>(static_cast<std::int64_t>(code) - kOffsetBias);
+    // The cast's result, rebuilt from the object's address and the move
+    // the first cast of this class made; constness follows To.
+    auto* bytes = reinterpret_cast<const char*>(from) + offset;
+    return const_cast<To*>(reinterpret_cast<const To*>(bytes));
 }
