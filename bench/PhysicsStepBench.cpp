@@ -46,7 +46,29 @@ constexpr int kCells = 100;       // 100 x 100 cells of two triangles
 constexpr float kCellSize = 4.0f; // a 400 m square of rolling ground
 constexpr int kRaceCars = 8;
 constexpr int kBoxes = 200;
-constexpr float kFrame = 1.0f / 60.0f;
+constexpr int kFramesPerSecond = 60;
+constexpr float kFrame = 1.0f / kFramesPerSecond;
+constexpr int kSettleSeconds = 3;
+
+// The game clock of a new frame, as the host sets it.
+void NextFrame()
+{
+    GameClock& clock = GetGameClock();
+    ++clock.frameCount;
+    clock.frameTime = kFrame;
+}
+
+// Runs a race a few simulated seconds untimed (the boxes land and settle,
+// the cars get going), then one simulated second an iteration.
+template <class AnyRace> void TimeSimulatedSeconds(benchmark::State& state, AnyRace& race)
+{
+    for (int frame = 0; frame < kSettleSeconds * kFramesPerSecond; ++frame)
+        race.Frame();
+    for (auto _ : state) {
+        for (int frame = 0; frame < kFramesPerSecond; ++frame)
+            race.Frame();
+    }
+}
 
 const char kHandling[] = "<car><physics><geometry><wheels length=\"0.9\" radius=\"0.4\"/></geometry><params>"
                          "<wheels spring1=\"400\" spring2=\"400\" damping=\"60\"/>"
@@ -86,9 +108,7 @@ class Race {
     // little, so the cars lap in wide circles on the track.
     void Frame()
     {
-        GameClock& clock = GetGameClock();
-        ++clock.frameCount;
-        clock.frameTime = kFrame;
+        NextFrame();
         for (CPGameObject* object : m_cars) {
             CPCar* car = object->GetPhysicsObject().As<CPCar>();
             car->SetControls(car->GetSpeed() < 15.0f ? 1.0f : 0.0f, 0.15f);
@@ -182,13 +202,7 @@ class Race {
 void BM_RaceSimulatedSecond(benchmark::State& state)
 {
     Race race(static_cast<int>(state.range(0)));
-    // The boxes land and settle before the clock runs.
-    for (int frame = 0; frame < 3 * 60; ++frame)
-        race.Frame();
-    for (auto _ : state) {
-        for (int frame = 0; frame < 60; ++frame)
-            race.Frame();
-    }
+    TimeSimulatedSeconds(state, race);
     state.counters["awake_boxes"] = race.AwakeBoxes();
 }
 // 200 boxes is the race; without them the figure is the cars' own share.
@@ -198,12 +212,7 @@ BENCHMARK(BM_RaceSimulatedSecond)->Arg(kBoxes)->Arg(0)->Unit(benchmark::kMillise
 void BM_CarsSimulatedSecond(benchmark::State& state)
 {
     Race race(kBoxes, static_cast<int>(state.range(0)));
-    for (int frame = 0; frame < 3 * 60; ++frame)
-        race.Frame();
-    for (auto _ : state) {
-        for (int frame = 0; frame < 60; ++frame)
-            race.Frame();
-    }
+    TimeSimulatedSeconds(state, race);
     state.counters["awake_boxes"] = race.AwakeBoxes();
 }
 BENCHMARK(BM_CarsSimulatedSecond)->Arg(8)->Arg(16)->Arg(32)->Unit(benchmark::kMillisecond);
@@ -215,7 +224,7 @@ void BM_RaceFirstSecondsWithBoxesLanding(benchmark::State& state)
         state.PauseTiming();
         auto race = std::make_unique<Race>(kBoxes);
         state.ResumeTiming();
-        for (int frame = 0; frame < 60; ++frame)
+        for (int frame = 0; frame < kFramesPerSecond; ++frame)
             race->Frame();
         state.PauseTiming();
         race.reset();
@@ -270,9 +279,7 @@ class SampleTrackRace {
 
     void Frame()
     {
-        GameClock& clock = GetGameClock();
-        ++clock.frameCount;
-        clock.frameTime = kFrame;
+        NextFrame();
         const CPLevel& level = *m_host->GetLevel();
         for (Driven& car : m_cars)
             Steer(level, car);
@@ -340,13 +347,7 @@ void BM_SampleTrackSimulatedSecond(benchmark::State& state)
         state.SkipWithError("the sample level does not load");
         return;
     }
-    // The cars drop onto the road and get going before the clock runs.
-    for (int frame = 0; frame < 3 * 60; ++frame)
-        race.Frame();
-    for (auto _ : state) {
-        for (int frame = 0; frame < 60; ++frame)
-            race.Frame();
-    }
+    TimeSimulatedSeconds(state, race);
     state.counters["cars"] = race.CarCount();
     // Track points the cars went past, a second: that they drive.
     state.counters["points_per_s"] =

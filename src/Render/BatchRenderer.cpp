@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/ObjectCast.h"
 #include "Render/BaseCamera.h"
 #include "Render/EffectLibrary.h"
 #include "Render/IVBlock.h"
@@ -56,7 +57,7 @@ void CPBatchRenderer::BeginPass(const CPBaseCamera& camera, const Matrix4& world
     const Matrix4& projection = camera.GetProjection();
     Matrix4 viewInverse;
     Vector3 eye;
-    if (auto* perspective = dynamic_cast<const CPPerspectiveCamera*>(&camera)) {
+    if (auto* perspective = ObjectCast<const CPPerspectiveCamera>(&camera)) {
         viewInverse = perspective->GetInverseView();
         eye = const_cast<CPPerspectiveCamera*>(perspective)->Eye();
     } else {
@@ -155,7 +156,7 @@ int CPBatchRenderer::DrawStaticMeshes(CPIVBlock& batch)
         auto* renderable = static_cast<CPRenderable*>(listed.Get());
         if (!renderable->IsDisabled())
             continue;
-        auto* holder = dynamic_cast<CPRenderObject*>(renderable);
+        auto* holder = ObjectCast<CPRenderObject>(renderable);
         const CPStaticMesh* mesh = holder ? holder->GetStaticMesh() : nullptr;
         if (!mesh || !mesh->vertexBuffer || !mesh->indexBuffer || mesh->triangleCount <= 0)
             continue;

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "Render/PRender.h"
 #include "Render/RenderObject.h"
@@ -45,6 +46,18 @@ bool IsTaken(const TriangleKey* taken, std::size_t count, const TriangleKey& key
     return false;
 }
 
+// The three numbers in increasing order, by three exchanges: the library's
+// sort is a call and a loop for every triangle of every shadow, each frame.
+void SortThree(TriangleKey& key)
+{
+    if (key[1] < key[0])
+        std::swap(key[0], key[1]);
+    if (key[2] < key[1])
+        std::swap(key[1], key[2]);
+    if (key[1] < key[0])
+        std::swap(key[0], key[1]);
+}
+
 } // namespace
 
 bool CPRender::BuildGroundDecal(const Vector3& halfExtents, const Matrix4& placement,
@@ -74,7 +87,7 @@ bool CPRender::BuildGroundDecal(const Vector3& halfExtents, const Matrix4& place
                         [vertexCount](std::int32_t v) { return v < 0 || v >= vertexCount; }))
             continue;
         TriangleKey key = corners;
-        std::sort(key.begin(), key.end());
+        SortThree(key);
         if (IsTaken(taken.data(), takenCount, key))
             continue;
         taken[takenCount++] = key;

@@ -118,7 +118,7 @@ void CPRenderList::AddRenderable(CPObject* object, const CPObjectPtr& renderObje
         slot = std::make_unique<CPIVBlock>(material, CPObjectPtr(m_dynamicBuffer.get()));
     auto* renderable = static_cast<CPRenderable*>(renderObject.Get());
     if (renderable->IsDisabled()) {
-        auto* holder = dynamic_cast<const CPRenderObject*>(renderable);
+        auto* holder = ObjectCast<const CPRenderObject>(renderable);
         if (holder && holder->GetStaticMesh())
             m_frameStatics.push_back(holder);
     }

@@ -1,5 +1,8 @@
 #include "core/BoundingBox.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "core/StringUtils.h"
 #include "platform/MatrixMath.h"
 #include "platform/VectorMath.h"
@@ -57,6 +60,42 @@ void TransformCorners(const Vector3& centre, const Vector3& halfExtents, const M
     }
 }
 
+// The extremes of the corners of an affine placement (w stays 1 at every
+// corner), found per axis without the corners: rounded addition never
+// decreases when a term grows, so the smallest of the eight corner sums is
+// the sum of the smaller terms, added in the same order as for one corner,
+// and it is one corner's own value. False where that value could differ
+// in its bits from the one corner by corner gives: a zero, whose sign
+// depends on which corner ties, or anything not finite.
+bool AffineExtremes(const Vector3& centre, const Vector3& halfExtents, const Matrix4& m, Vector3& low,
+                    Vector3& high)
+{
+    if (m.m[0][3] != 0.0f || m.m[1][3] != 0.0f || m.m[2][3] != 0.0f || m.m[3][3] != 1.0f)
+        return false;
+    const float lo[3] = {centre.x - halfExtents.x, centre.y - halfExtents.y, centre.z - halfExtents.z};
+    const float hi[3] = {centre.x + halfExtents.x, centre.y + halfExtents.y, centre.z + halfExtents.z};
+    float smallest[3], largest[3];
+    for (int column = 0; column < 3; ++column) {
+        float sumLow = 0.0f, sumHigh = 0.0f;
+        for (int row = 0; row < 3; ++row) {
+            const float a = lo[row] * m.m[row][column], b = hi[row] * m.m[row][column];
+            if (!std::isfinite(a) || !std::isfinite(b))
+                return false;
+            sumLow = row == 0 ? std::min(a, b) : sumLow + std::min(a, b);
+            sumHigh = row == 0 ? std::max(a, b) : sumHigh + std::max(a, b);
+        }
+        sumLow += m.m[3][column];
+        sumHigh += m.m[3][column];
+        if (!std::isfinite(sumLow) || !std::isfinite(sumHigh) || sumLow == 0.0f || sumHigh == 0.0f)
+            return false;
+        smallest[column] = sumLow;
+        largest[column] = sumHigh;
+    }
+    low = {smallest[0], smallest[1], smallest[2]};
+    high = {largest[0], largest[1], largest[2]};
+    return true;
+}
+
 } // namespace
 
 CPBoundingBox::CPBoundingBox(const Vector3& centre, const Vector3& halfExtents)
@@ -74,16 +113,15 @@ void CPBoundingBox::Transform()
     if (halfExtents.z < kMinHalfExtent)
         halfExtents.z = kMinHalfExtent;
 
-    TransformCorners(centre, halfExtents, worldMatrix, corners);
+    m_placedCentre = centre;
+    m_placedHalfExtents = halfExtents;
+    m_placedMatrix = worldMatrix;
+    m_cornersMade = false;
+    m_facesMade = false;
+    if (AffineExtremes(centre, halfExtents, worldMatrix, minimum, maximum))
+        return;
 
-    for (int f = 0; f < 6; ++f) {
-        const Vector3& a = corners[kFaceCorners[f][0]];
-        const Vector3& b = corners[kFaceCorners[f][1]];
-        const Vector3& c = corners[kFaceCorners[f][2]];
-        const Vector3 n = Cross(c - a, b - a);
-        faces[f] = {n.x, n.y, n.z, -Dot(n, a)};
-    }
-
+    const Vector3* corners = Corners();
     minimum = maximum = corners[0];
     for (int i = 1; i < 8; ++i) {
         minimum = ComponentMin(minimum, corners[i]);
@@ -91,16 +129,43 @@ void CPBoundingBox::Transform()
     }
 }
 
+const Vector3* CPBoundingBox::Corners() const
+{
+    if (!m_cornersMade) {
+        TransformCorners(m_placedCentre, m_placedHalfExtents, m_placedMatrix, m_corners);
+        m_cornersMade = true;
+    }
+    return m_corners;
+}
+
+const Plane* CPBoundingBox::Faces() const
+{
+    if (m_facesMade)
+        return m_faces;
+    const Vector3* corners = Corners();
+    for (int f = 0; f < 6; ++f) {
+        const Vector3& a = corners[kFaceCorners[f][0]];
+        const Vector3& b = corners[kFaceCorners[f][1]];
+        const Vector3& c = corners[kFaceCorners[f][2]];
+        const Vector3 n = Cross(c - a, b - a);
+        m_faces[f] = {n.x, n.y, n.z, -Dot(n, a)};
+    }
+    m_facesMade = true;
+    return m_faces;
+}
+
 bool CPBoundingBox::IsInside(const Vector3& point) const
 {
-    for (const Plane& face : faces)
-        if (!(DotCoord(face, point) < 0.0f))
+    const Plane* faces = Faces();
+    for (int f = 0; f < 6; ++f)
+        if (!(DotCoord(faces[f], point) < 0.0f))
             return false;
     return true;
 }
 
 bool CPBoundingBox::FaceContains(int face, const Vector3& point) const
 {
+    const Vector3* corners = Corners();
     const Vector3& a = corners[kFaceCorners[face][0]];
     const Vector3& b = corners[kFaceCorners[face][1]];
     const Vector3& c = corners[kFaceCorners[face][2]];
@@ -115,6 +180,7 @@ bool CPBoundingBox::IntersectRay(const Vector3& origin, const Vector3& direction
         nearest = 0.0f;
         return true;
     }
+    const Plane* faces = Faces();
     bool hit = false;
     for (int f = 0; f < 6; ++f) {
         const Plane& face = faces[f];

@@ -3,10 +3,12 @@
 #include "platform/MathTypes.h"
 
 // An oriented box: a centre and half extents in the box's own space,
-// carried into the world by its world matrix. Transform computes the eight
-// world corners, the six face planes (normals pointing out of the box for a
-// matrix without mirroring) and the world-aligned extremes; IntersectRay
-// tests a ray against those faces.
+// carried into the world by its world matrix. Transform computes the
+// world-aligned extremes; the eight world corners and the six face planes
+// (normals pointing out of the box for a matrix without mirroring) follow
+// from the placement Transform saw when first asked for, since every moved
+// object's boxes are transformed each frame and only a few of them are ever
+// hit by a ray. IntersectRay tests a ray against those faces.
 //
 // Corners are numbered 0-3 round the low-z face (x-y-, x+y-, x+y+, x-y+)
 // and 4-7 the same round the high-z face.
@@ -18,8 +20,15 @@ class CPBoundingBox {
     CPBoundingBox& operator=(const CPBoundingBox&) = default;
 
     // Raises half extents below 0.001 to 0.001 (so a flat part keeps some
-    // thickness), then recomputes corners, faces, minimum and maximum.
+    // thickness), then recomputes minimum and maximum; the corners and the
+    // faces follow from the same placement.
     void Transform();
+
+    // The eight world corners as of the last Transform.
+    const Vector3* Corners() const;
+    // The six face planes of the corners, in the order of the corner
+    // numbering's faces: low z, +x, +y, -x, -y, high z.
+    const Plane* Faces() const;
 
     // Tests the ray origin + t * direction against the faces. An origin
     // inside the box is a hit at t = 0. Otherwise the nearest face the ray
@@ -31,8 +40,6 @@ class CPBoundingBox {
     Vector3 centre;
     Vector3 halfExtents;
     Matrix4 orientation; // kept and copied; Transform does not read it
-    Vector3 corners[8];
-    Plane faces[6];
     Vector3 minimum;
     Vector3 maximum;
     Matrix4 worldMatrix;
@@ -41,6 +48,16 @@ class CPBoundingBox {
     Matrix4 localMatrix;
 
   private:
+    // What the last Transform placed, for the corners made from it later.
+    Vector3 m_placedCentre;
+    Vector3 m_placedHalfExtents;
+    Matrix4 m_placedMatrix;
+    mutable Vector3 m_corners[8];
+    mutable Plane m_faces[6];
+    // An untransformed box has zero corners and faces.
+    mutable bool m_cornersMade = true;
+    mutable bool m_facesMade = true;
+
     bool IsInside(const Vector3& point) const;
     bool FaceContains(int face, const Vector3& point) const;
 };

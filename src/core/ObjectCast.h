@@ -12,7 +12,8 @@
 // the pointer moves. The runtime's cast walks the class tree comparing type
 // names on every call; here each (from, to) pair keeps the answers it has
 // seen, keyed by the dynamic class's type_info, and walks the tree only the
-// first time a class comes by (or when two classes share a slot).
+// first time a class comes by (or when more than two classes share a pair
+// of slots).
 namespace object_cast {
 
 // A remembered answer in one word, so that a reader on another thread sees
@@ -22,7 +23,7 @@ constexpr std::uint64_t kAddressBits = 48;
 constexpr std::uint64_t kAddressMask = (std::uint64_t{1} << kAddressBits) - 1;
 constexpr std::int64_t kOffsetBias = 0x8000;
 constexpr std::uint64_t kFails = 0xFFFF;
-constexpr std::size_t kSlots = 8;
+constexpr std::size_t kSlots = 16;
 
 template <class To, class From> struct Answers {
     std::atomic<std::uint64_t> slots[kSlots];
@@ -30,10 +31,14 @@ template <class To, class From> struct Answers {
 // Zero-initialised (no answer) before any code runs; one per cast pair.
 template <class To, class From> inline Answers<To, From> g_answers{};
 
-inline std::atomic<std::uint64_t>& SlotFor(std::atomic<std::uint64_t>* slots, std::uintptr_t key)
+// A class's answer lives in its home slot or the one paired with it, so two
+// classes whose type_info addresses hash alike (the race asks each frame
+// about the player's class and the opponents' in turn) both keep theirs.
+// The type_info addresses sit close together: a multiplicative hash spreads
+// them over the slots.
+inline std::size_t HomeSlot(std::uintptr_t key)
 {
-    // type_info objects are at least 8-aligned: the low bits say nothing.
-    return slots[(key >> 4) % kSlots];
+    return static_cast<std::size_t>((static_cast<std::uint64_t>(key) * 0x9E3779B97F4A7C15ull) >> 60) % kSlots;
 }
 
 // Stores the answer when it fits a slot; answers that do not fit are simply
@@ -52,11 +57,34 @@ inline void Remember(std::atomic<std::uint64_t>& slot, std::uintptr_t key, const
     slot.store(key | (code << kAddressBits), std::memory_order_relaxed);
 }
 
+// The first cast of a class through a slot: the runtime's answer, kept.
+// Out of line, so that what callers inline is only the lookup.
+template <class To, class From>
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+To* AskAndRemember(From* from, std::atomic<std::uint64_t>* slots, std::size_t home, std::uintptr_t key)
+{
+    To* result = dynamic_cast<To*>(from);
+    // The home slot when free, else its partner (which a third class of
+    // the same hash may take over again).
+    std::atomic<std::uint64_t>& slot =
+        slots[home].load(std::memory_order_relaxed) == 0 ? slots[home] : slots[home ^ 1];
+    Remember(slot, key, from, result);
+    return result;
+}
+
 } // namespace object_cast
 
 // The same answer as dynamic_cast<To*>(from) for a pointer to an object of
-// a polymorphic class.
-template <class To, class From> To* ObjectCast(From* from)
+// a polymorphic class. Casts sit in per-frame loops all over the engine, so
+// the lookup is always inlined.
+template <class To, class From>
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline To*
+ObjectCast(From* from)
 {
     static_assert(std::is_polymorphic<From>::value, "ObjectCast needs a polymorphic class to cast from");
     using namespace object_cast;
@@ -64,19 +92,19 @@ template <class To, class From> To* ObjectCast(From* from)
         return nullptr;
     const auto key = reinterpret_cast<std::uintptr_t>(&typeid(*from));
     auto& answers = g_answers<std::remove_cv_t<To>, std::remove_cv_t<From>>;
-    std::atomic<std::uint64_t>& slot = SlotFor(answers.slots, key);
-    const std::uint64_t answer = slot.load(std::memory_order_relaxed);
-    if (answer != 0 && (answer & kAddressMask) == key) {
-        const std::uint64_t code = answer >> kAddressBits;
-        if (code == kFails)
-            return nullptr;
-        const auto offset = static_cast<std::ptrdiff_t>(static_cast<std::int64_t>(code) - kOffsetBias);
-        // The cast's result, rebuilt from the object's address and the move
-        // the first cast of this class made; constness follows To.
-        auto* bytes = reinterpret_cast<const char*>(from) + offset;
-        return const_cast<To*>(reinterpret_cast<const To*>(bytes));
+    const std::size_t home = HomeSlot(key);
+    std::uint64_t answer = answers.slots[home].load(std::memory_order_relaxed);
+    if (answer == 0 || (answer & kAddressMask) != key) {
+        answer = answers.slots[home ^ 1].load(std::memory_order_relaxed);
+        if (answer == 0 || (answer & kAddressMask) != key)
+            return AskAndRemember<To>(from, answers.slots, home, key);
     }
-    To* result = dynamic_cast<To*>(from);
-    Remember(slot, key, from, result);
-    return result;
+    const std::uint64_t code = answer >> kAddressBits;
+    if (code == kFails)
+        return nullptr;
+    const auto offset = static_cast<std::ptrdiff_t>(static_cast<std::int64_t>(code) - kOffsetBias);
+    // The cast's result, rebuilt from the object's address and the move
+    // the first cast of this class made; constness follows To.
+    auto* bytes = reinterpret_cast<const char*>(from) + offset;
+    return const_cast<To*>(reinterpret_cast<const To*>(bytes));
 }

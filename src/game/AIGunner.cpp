@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/ObjectCast.h"
 #include "core/Singletons.h"
 #include "game/AIVehicle.h"
 #include "game/Level.h"
@@ -22,7 +23,7 @@ Vector3 Flat(const Vector3& v) { return {v.x, v.y, 0.0f}; }
 
 bool Takes(const CPPlayer& shooter, const CPGameObject* object, const Vector3& forward, float& best)
 {
-    const auto* car = dynamic_cast<const CPPlayer*>(object);
+    const auto* car = ObjectCast<const CPPlayer>(object);
     if (!car || car == &shooter || car->wrecked)
         return false;
     const Vector3 to = Flat(car->GetPosition() - shooter.GetPosition());
@@ -48,10 +49,10 @@ CPPlayer* TargetOf(const CPPlayer& shooter, CPLevel& level)
     float best = kRange + 1.0f;
     CPPlayer* target = nullptr;
     if (Takes(shooter, level.GetPlayer(), forward, best))
-        target = dynamic_cast<CPPlayer*>(level.GetPlayer());
+        target = ObjectCast<CPPlayer>(level.GetPlayer());
     for (CPGameObject* opponent : level.GetOpponents())
         if (Takes(shooter, opponent, forward, best))
-            target = dynamic_cast<CPPlayer*>(opponent);
+            target = ObjectCast<CPPlayer>(opponent);
     return target;
 }
 

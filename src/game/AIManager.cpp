@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/ObjectCast.h"
 #include "game/AIGunner.h"
 #include "game/AIVehicle.h"
 #include "game/Car.h"
@@ -157,18 +158,18 @@ CPDriverCommand CPAIManager::Decide(AI_Vehicle& driver, const CPAIManager* other
 
 bool CPAIManager::Apply(const CPDriverCommand& command, CPObject* carObject)
 {
-    if (CPCar* car = dynamic_cast<CPCar*>(carObject)) {
+    if (CPCar* car = ObjectCast<CPCar>(carObject)) {
         car->SetControls(command.throttle, command.steering);
         car->SetBrake(command.brake);
         return true;
     }
-    if (CPPlayer* player = dynamic_cast<CPPlayer*>(carObject)) {
+    if (CPPlayer* player = ObjectCast<CPPlayer>(carObject)) {
         CPPlayerControls controls(*player);
         controls.SetControls(command.throttle, command.steering);
         controls.SetBrake(command.brake);
         return true;
     }
-    if (CPDriverControls* controls = dynamic_cast<CPDriverControls*>(carObject)) {
+    if (CPDriverControls* controls = ObjectCast<CPDriverControls>(carObject)) {
         controls->SetControls(command.throttle, command.steering);
         controls->SetBrake(command.brake);
         return true;

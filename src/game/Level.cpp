@@ -217,6 +217,6 @@ CPLevelIndex* CPLevel::GetIndex() const
 
 void CPLevel::SetWeaponPos(const Vector3& aimPoint, CPGameObject* target)
 {
-    if (auto* car = dynamic_cast<CPLevelCar*>(m_player.Get()))
+    if (auto* car = ObjectCast<CPLevelCar>(m_player.Get()))
         car->UpdateWeapon(aimPoint, target);
 }

@@ -25,7 +25,7 @@ constexpr float kFinishLineReach = 2.0f;
 
 std::int32_t SideOf(const CPGameObject* car)
 {
-    const auto* player = dynamic_cast<const CPPlayer*>(car);
+    const auto* player = ObjectCast<const CPPlayer>(car);
     return player ? player->side : 0;
 }
 

@@ -158,7 +158,7 @@ void StepPlayer(CPLevel& level, float dt)
     level.race.fixedStepRemainder += dt;
     if (!std::isfinite(level.race.fixedStepRemainder))
         level.race.fixedStepRemainder = 0.0f;
-    auto* car = dynamic_cast<CPRaceCar*>(level.GetPlayer());
+    auto* car = ObjectCast<CPRaceCar>(level.GetPlayer());
     while (level.race.fixedStepRemainder >= CPLevel::kFixedStep) {
         if (car)
             car->UpdateState(CPLevel::kFixedStep);
@@ -182,7 +182,7 @@ void ReportToDriver(AI_Vehicle& driver, CPGameObject& car)
     float speed = race::BodySpeed(car);
     if (race::ThrottleOf(car) < 0.0f)
         speed = -speed;
-    const auto* player = dynamic_cast<const CPPlayer*>(&car);
+    const auto* player = ObjectCast<const CPPlayer>(&car);
     driver.Update(&car, race::Forward(car), speed, CPObjectPtr(&car), player ? player->rangeMin : 0,
                   player ? player->rangeMax : 0);
 }
@@ -197,7 +197,7 @@ void StepOpponents(CPLevel& level, float dt)
         CPGameObject* car = opponents[i];
         if (AI_Vehicle* driver = DriverOf(i))
             ReportToDriver(*driver, *car);
-        if (auto* raceCar = dynamic_cast<CPRaceCar*>(car))
+        if (auto* raceCar = ObjectCast<CPRaceCar>(car))
             raceCar->UpdateState(dt);
         if (i < CPLevel::kCountedOpponents && data) {
             const Vector3& p = car->GetPosition();
@@ -225,7 +225,7 @@ bool Inside(const CPObjectPtr& zone, const Vector3& point)
 
 void RefillBoost(CPGameObject* carObject)
 {
-    auto* player = dynamic_cast<CPPlayer*>(carObject);
+    auto* player = ObjectCast<CPPlayer>(carObject);
     CPCar* car = player ? player->GetCar() : nullptr;
     if (car)
         car->SetNitroStock(std::min(car->GetNitroStock() + kFullBoost, kFullBoost));
@@ -252,7 +252,7 @@ void UpdateSpeedZones(CPLevel& level, float dt)
     for (const CPObjectPtr& zone : level.speedZones) {
         if (!Inside(zone, position))
             continue;
-        auto* car = dynamic_cast<CPPlayer*>(player);
+        auto* car = ObjectCast<CPPlayer>(player);
         const CPCar* model = car ? car->GetCar() : nullptr;
         if (model && model->GetNitroStock() != kFullBoost && level.race.speedZoneCooldown == 0.0f) {
             PlayFastSound();
@@ -386,12 +386,12 @@ void DrawCars(CPLevel& level)
     for (CPGameObject* opponent : level.GetOpponents()) {
         if (list)
             DrawOpponent(*list, *opponent, view);
-        if (auto* car = dynamic_cast<CPRaceCar*>(opponent))
+        if (auto* car = ObjectCast<CPRaceCar>(opponent))
             car->DrawShadow(view);
     }
     if (level.demoMode)
         return;
-    if (auto* car = dynamic_cast<CPRaceCar*>(level.GetPlayer()))
+    if (auto* car = ObjectCast<CPRaceCar>(level.GetPlayer()))
         car->DrawShadow(view);
 }
 

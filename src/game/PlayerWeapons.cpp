@@ -144,7 +144,7 @@ void CPPlayerWeapons::BurnHitSet(float dt)
         flameTimer -= dt;
         while (flameTimer <= 0.0f) {
             for (CPObject* object : hitSet) {
-                auto* burning = dynamic_cast<CPGameObject*>(object);
+                auto* burning = ObjectCast<CPGameObject>(object);
                 if (!burning)
                     continue;
                 const Vector3 toObject = burning->GetPosition() - m_car.GetPosition();
@@ -155,8 +155,11 @@ void CPPlayerWeapons::BurnHitSet(float dt)
             flameTimer += kFlameInterval;
         }
     }
-    // Only what the flame reached in this frame burns.
-    hitSet.clear();
+    // Only what the flame reached in this frame burns. Clearing a set
+    // wipes its whole bucket table even when it holds nothing, every frame
+    // of every car.
+    if (!hitSet.empty())
+        hitSet.clear();
 }
 
 void CPPlayerWeapons::SpinBarrel(float dt)

@@ -44,7 +44,7 @@ float BodySpeed(const CPGameObject& car)
 
 float ThrottleOf(const CPGameObject& car)
 {
-    const auto* player = dynamic_cast<const CPPlayer*>(&car);
+    const auto* player = ObjectCast<const CPPlayer>(&car);
     return player ? player->GetThrottle() : 0.0f;
 }
 

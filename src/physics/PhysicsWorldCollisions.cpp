@@ -89,7 +89,7 @@ Car CarOf(const PhBody* body)
     if (!body || !body->userData)
         return Car{};
     auto* object = static_cast<CPGameObject*>(body->userData);
-    auto* player = dynamic_cast<CPCollisionPlayer*>(object);
+    auto* player = ObjectCast<CPCollisionPlayer>(object);
     return player ? Car{object, player} : Car{};
 }
 

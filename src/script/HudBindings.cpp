@@ -186,11 +186,12 @@ int PushLevelFov(lua_State* L, float CPLevelView::*field)
 // The world centre of the box, and its corners pulled half way to it.
 void HalfCorners(const CPBoundingBox& box, Vector3 (&out)[8])
 {
+    const Vector3* corners = box.Corners();
     Vector3 centre;
-    for (const Vector3& corner : box.corners)
-        centre += corner * 0.125f;
     for (int i = 0; i < 8; ++i)
-        out[i] = centre + (box.corners[i] - centre) * 0.5f;
+        centre += corners[i] * 0.125f;
+    for (int i = 0; i < 8; ++i)
+        out[i] = centre + (corners[i] - centre) * 0.5f;
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 
 #include <lua.hpp>
 
+#include "core/ObjectCast.h"
+
 class CPObject;
 
 // How every script function reads its arguments and pushes its results.
@@ -22,10 +24,7 @@ class CPObject;
 
 CPObject* LuaToObject(lua_State* L, int index);
 
-template <class T> T* LuaToObjectAs(lua_State* L, int index)
-{
-    return dynamic_cast<T*>(LuaToObject(L, index));
-}
+template <class T> T* LuaToObjectAs(lua_State* L, int index) { return ObjectCast<T>(LuaToObject(L, index)); }
 
 // Pushes the object as light userdata; a missing object is a light
 // userdata holding null, never nil.

@@ -1,6 +1,7 @@
 #include "core/BoundingBox.h"
 
 #include <cmath>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -49,8 +50,8 @@ TEST(BoundingBox, TransformPlacesCornersByTheWorldMatrix)
     CPBoundingBox box({1, 0, 0}, {1, 2, 3});
     box.worldMatrix = RotationMatrixZ(kQuarterTurn) * TranslationMatrix(10, 0, 0);
     box.Transform();
-    EXPECT_TRUE(Near(box.corners[0], {12, 0, -3}, 1e-4f)); // local (0, -2, -3)
-    EXPECT_TRUE(Near(box.corners[6], {8, 2, 3}, 1e-4f));   // local (2, 2, 3)
+    EXPECT_TRUE(Near(box.Corners()[0], {12, 0, -3}, 1e-4f)); // local (0, -2, -3)
+    EXPECT_TRUE(Near(box.Corners()[6], {8, 2, 3}, 1e-4f));   // local (2, 2, 3)
     EXPECT_TRUE(Near(box.minimum, {8, 0, -3}, 1e-4f));
     EXPECT_TRUE(Near(box.maximum, {12, 2, 3}, 1e-4f));
 }
@@ -68,9 +69,9 @@ TEST(BoundingBox, FaceNormalsPointOutOfTheBox)
 {
     // Unit box: face 1 through corners 1, 5, 6 is x = 1, with n = (C - A) x (B - A) = (4, 0, 0).
     const CPBoundingBox box = UnitBox();
-    EXPECT_TRUE(SamePlane(box.faces[0], {0, 0, -4, -4}));
-    EXPECT_TRUE(SamePlane(box.faces[1], {4, 0, 0, -4}));
-    EXPECT_TRUE(SamePlane(box.faces[3], {-4, 0, 0, -4}));
+    EXPECT_TRUE(SamePlane(box.Faces()[0], {0, 0, -4, -4}));
+    EXPECT_TRUE(SamePlane(box.Faces()[1], {4, 0, 0, -4}));
+    EXPECT_TRUE(SamePlane(box.Faces()[3], {-4, 0, 0, -4}));
 
     // Outward directions, unturned and turned a quarter about z.
     const Vector3 plain[6] = {{0, 0, -1}, {1, 0, 0}, {0, 1, 0}, {-1, 0, 0}, {0, -1, 0}, {0, 0, 1}};
@@ -78,8 +79,8 @@ TEST(BoundingBox, FaceNormalsPointOutOfTheBox)
     const CPBoundingBox rotated = UnitBox(RotationMatrixZ(kQuarterTurn) * TranslationMatrix(5, 5, 0));
     for (int f = 0; f < 6; ++f) {
         SCOPED_TRACE(f);
-        EXPECT_TRUE(Near(Normalize(Vector3{box.faces[f].a, box.faces[f].b, box.faces[f].c}), plain[f]));
-        const Plane& p = rotated.faces[f];
+        EXPECT_TRUE(Near(Normalize(Vector3{box.Faces()[f].a, box.Faces()[f].b, box.Faces()[f].c}), plain[f]));
+        const Plane& p = rotated.Faces()[f];
         EXPECT_TRUE(Near(Normalize(Vector3{p.a, p.b, p.c}), turned[f]));
         EXPECT_LT(DotCoord(p, {5, 5, 0}), 0.0f); // the centre is inside every face
     }
@@ -129,7 +130,7 @@ TEST(BoundingBox, RayHitsTheFaceItEntersFirst)
         if (c.face < 0)
             EXPECT_TRUE(SamePlane(face, {7, 7, 7, 7}));
         else
-            EXPECT_TRUE(SamePlane(face, box.faces[c.face]));
+            EXPECT_TRUE(SamePlane(face, box.Faces()[c.face]));
     }
 }
 
@@ -185,9 +186,59 @@ TEST(BoundingBox, EveryCornerIsItsLocalCornerCarriedByTheMatrix)
                                 box.centre.y + signs[i][1] * box.halfExtents.y,
                                 box.centre.z + signs[i][2] * box.halfExtents.z};
             const Vector3 expected = TransformPoint(local, matrix);
-            EXPECT_EQ(box.corners[i].x, expected.x) << i;
-            EXPECT_EQ(box.corners[i].y, expected.y) << i;
-            EXPECT_EQ(box.corners[i].z, expected.z) << i;
+            EXPECT_EQ(box.Corners()[i].x, expected.x) << i;
+            EXPECT_EQ(box.Corners()[i].y, expected.y) << i;
+            EXPECT_EQ(box.Corners()[i].z, expected.z) << i;
+        }
+    }
+}
+
+// The extremes come straight from the placement where they can; they must
+// be the very bits the corners give, one by one, for placements with
+// corners on zero (whose sign depends on the corner), mirrored ones, a
+// projective column, and after the matrix has changed without a Transform.
+TEST(BoundingBox, ExtremesAreThoseOfTheCornersBitForBit)
+{
+    Matrix4 projective = RotationMatrixYawPitchRoll(0.4f, -0.2f, 1.1f);
+    projective.m[1][3] = 0.07f;
+    projective.m[3][3] = 0.9f;
+    struct Case {
+        Vector3 centre, halfExtents;
+        Matrix4 matrix;
+    };
+    const Case cases[] = {
+        {{0.13f, -1.7f, 0.9f}, {2.05f, 0.77f, 0.31f}, RotationMatrixYawPitchRoll(0.3f, 0.1f, 0.2f)},
+        {{1, 0, 0}, {1, 2, 3}, RotationMatrixZ(kQuarterTurn) * TranslationMatrix(10, 0, 0)},
+        // A corner exactly on each plane of the axes.
+        {{1, 1, 1}, {1, 1, 1}, IdentityMatrix()},
+        {{-1, 1, -1}, {1, 1, 1}, ScalingMatrix(-1, 1, -1)},
+        {{0.2f, 0.1f, -0.4f},
+         {0.5f, 0.25f, 0.125f},
+         ScalingMatrix(-2, 1, 3) * RotationMatrixYawPitchRoll(2.1f, 0.7f, -1.3f) *
+             TranslationMatrix(-7, 3, 1)},
+        {{0.3f, 0.3f, 0.3f}, {0.6f, 0.1f, 0.2f}, projective},
+    };
+    for (const Case& c : cases) {
+        CPBoundingBox box(c.centre, c.halfExtents);
+        box.worldMatrix = c.matrix;
+        box.Transform();
+        // The corners follow the placement Transform saw.
+        box.worldMatrix = TranslationMatrix(100, 100, 100);
+        const Vector3* corners = box.Corners();
+        Vector3 low = corners[0], high = corners[0];
+        for (int i = 1; i < 8; ++i) {
+            low = ComponentMin(low, corners[i]);
+            high = ComponentMax(high, corners[i]);
+        }
+        const Vector3 expected = TransformPoint(c.centre - c.halfExtents, c.matrix);
+        EXPECT_EQ(corners[0].x, expected.x);
+        for (const auto& [actual, wanted] : {std::pair{box.minimum, low}, std::pair{box.maximum, high}}) {
+            EXPECT_EQ(std::signbit(actual.x), std::signbit(wanted.x));
+            EXPECT_EQ(std::signbit(actual.y), std::signbit(wanted.y));
+            EXPECT_EQ(std::signbit(actual.z), std::signbit(wanted.z));
+            EXPECT_EQ(actual.x, wanted.x);
+            EXPECT_EQ(actual.y, wanted.y);
+            EXPECT_EQ(actual.z, wanted.z);
         }
     }
 }
