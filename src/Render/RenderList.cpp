@@ -107,7 +107,12 @@ void CPRenderList::AddRenderable(CPObject* object, const CPObjectPtr& renderObje
         return;
     }
     CPObjectPtr material;
-    static_cast<CPRenderable*>(renderObject.Get())->GetMaterial(material);
+    auto* drawn = static_cast<CPRenderable*>(renderObject.Get());
+    drawn->GetMaterial(material);
+    // A holder with no geometry of its own (a shot's, whose model is its
+    // child) has nothing to draw: no material is no loss there.
+    if (!material && drawn->GetVertexCount() == 0 && drawn->GetIndexCount() == 0)
+        return;
     if (!material) {
         if (!IsReported(kNoMaterial))
             ReportOnce(kNoMaterial, "CPRenderList: " + object->GetTypeName() + " has no material; not drawn");

@@ -106,8 +106,11 @@ CPObjectPtr CPRenderObjectLoader::LoadScene(const std::string& name, int option,
 
     if (auto* object = root.As<CPGameObject>()) {
         if (!scene.description.empty()) {
+            // An animated object's list of animations stands where a
+            // description's file name would; it names no file, so its
+            // absence is no fault to report.
             object->SetDescriptionFile(scene.description);
-            object->LoadDescription();
+            object->LoadDescription(Field(description, 0) == "anim");
         }
     }
     m_shadowTextureMode = false;

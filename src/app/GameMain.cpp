@@ -26,7 +26,7 @@ void PrintUsage(const char* program)
         "The run ends when the race is over, or after N frames (default: 300,\n"
         "or %d once a level runs; in a window, until it is quit); it then\n"
         "prints the player's laps, the places and times of every car and what\n"
-        "the player's car did in combat (shots, hits, kills, bonuses).\n"
+        "the player's car did in combat (shots, hits, kills, wrecks, bonuses).\n"
         "  --seed N      seed of the game's random numbers (default 1)\n"
         "  --autopilot   a computer driver steers the player's car\n"
         "  --input FILE  plays keys and mouse back from FILE, one event a line:\n"

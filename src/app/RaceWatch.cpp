@@ -193,6 +193,7 @@ std::string RaceWatch::FormatCombat()
     const CPCombatTally& combat = data->combat;
     return "Combat: " + count(combat.shotsFired, "shot", "shots") + " fired, " +
            count(combat.hits, "hit", "hits") + ", " + count(data->kills, "enemy", "enemies") + " killed, " +
+           count(combat.carsWrecked, "car", "cars") + " wrecked, " +
            count(combat.bonusesTaken, "bonus", "bonuses") + " taken\n";
 }
 

@@ -60,8 +60,8 @@ class RaceWatch {
     // the traffic apart without a place.
     std::string FormatTable() const;
     // What the player's car did in combat over the whole run, from the
-    // game's tally: "Combat: 42 shots fired, 7 hits, 1 enemy killed, 2
-    // bonuses taken". Empty without game data.
+    // game's tally: "Combat: 42 shots fired, 7 hits, 1 enemy killed, 1 car
+    // wrecked, 2 bonuses taken". Empty without game data.
     static std::string FormatCombat();
     // "m:ss.hh"
     static std::string FormatTime(float seconds);

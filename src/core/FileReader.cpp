@@ -51,6 +51,14 @@ HResult CPFileReader::Load()
     return LoadFromPack();
 }
 
+HResult CPFileReader::LoadIfPresent()
+{
+    m_quietWhenMissing = true;
+    const HResult result = Load();
+    m_quietWhenMissing = false;
+    return result;
+}
+
 HResult CPFileReader::LoadFromDisk(std::FILE* file)
 {
     std::uint64_t size = 0;
@@ -70,12 +78,12 @@ HResult CPFileReader::LoadFromDisk(std::FILE* file)
 HResult CPFileReader::LoadFromPack()
 {
     if (GetPackFileList().IsEmpty())
-        return Fail("it is not on disk");
+        return Missing("it is not on disk");
     const PackEntry* entry = nullptr;
     std::string packName;
     platform::FileHandle pack = OpenPackHolding(PackEntryName(m_fileName), entry, packName);
     if (!pack)
-        return Fail("it is neither on disk nor in a pack file");
+        return Missing("it is neither on disk nor in a pack file");
 
     const std::string where = "its entry in pack file \"" + packName + "\"";
     std::uint64_t packSize = 0;
@@ -112,6 +120,11 @@ HResult CPFileReader::Fail(const std::string& reason)
 {
     LogLine("Cannot load \"" + m_fileName + "\": " + reason);
     return E_FAIL;
+}
+
+HResult CPFileReader::Missing(const std::string& reason)
+{
+    return m_quietWhenMissing ? E_FAIL : Fail(reason);
 }
 
 void CPFileReader::MarkOverrun()

@@ -22,6 +22,10 @@ class CPFileReader {
     // Loads the whole file: S_OK, or E_FAIL (with a line in the log) when
     // it is missing or cannot be read whole (an empty file loads empty).
     HResult Load();
+    // The same, but a file that is neither on disk nor in any pack fails
+    // without a line in the log: for callers to whom an absent file is a
+    // normal answer (a free save slot, a name that may be no file at all).
+    HResult LoadIfPresent();
 
     const std::uint8_t* GetData() const { return m_data.get(); }
     std::uint32_t GetDataSize() const { return m_dataSize; }
@@ -48,6 +52,7 @@ class CPFileReader {
     HResult LoadFromPack();
     HResult ReadWhole(std::FILE* file, std::uint32_t size, const std::string& where);
     HResult Fail(const std::string& reason);
+    HResult Missing(const std::string& reason);
     void MarkOverrun();
 
     std::string m_fileName;
@@ -57,4 +62,5 @@ class CPFileReader {
     std::uint32_t m_dataSize = 0;
     std::uint32_t m_cursor = 0;
     bool m_readError = false;
+    bool m_quietWhenMissing = false;
 };

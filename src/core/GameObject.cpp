@@ -557,12 +557,12 @@ void CPGameObject::SetSecondPassRecursive(bool value)
 
 // --- Description -----------------------------------------------------------
 
-bool CPGameObject::LoadDescription()
+bool CPGameObject::LoadDescription(bool quietWhenMissing)
 {
     const std::string fileName = kDescriptionFolder + m_descriptionFile;
     m_description.Clear();
     CPFileReader reader(fileName, false);
-    if (reader.Load() != S_OK)
+    if ((quietWhenMissing ? reader.LoadIfPresent() : reader.Load()) != S_OK)
         return false;
     // The reader's bytes carry no terminator, and the parser may step
     // over one.

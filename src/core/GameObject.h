@@ -299,8 +299,9 @@ class CPGameObject : public CPObject {
 
     // Reads the description file from "Data\Descriptions" (from disk or a
     // pack) into the description document. False, with a line in the log,
-    // when the file cannot be read or is not well-formed XML.
-    bool LoadDescription();
+    // when the file cannot be read or is not well-formed XML; a file that
+    // is not there at all goes unreported when asked.
+    bool LoadDescription(bool quietWhenMissing = false);
     // The XML description: the file name is relative to "Data\Descriptions".
     const std::string& GetDescriptionFile() const { return m_descriptionFile; }
     void SetDescriptionFile(const std::string& fileName) { m_descriptionFile = fileName; }

@@ -64,8 +64,9 @@ bool IsEarlier(const platform::LocalDateTime& a, const platform::LocalDateTime& 
 // an empty one).
 bool ReadSlotTime(std::int32_t slot, platform::LocalDateTime& time)
 {
+    // A free slot has no file: nothing to report.
     CPFileReader reader(kSavesFolder + CPGameData::SaveFileName(slot), false);
-    if (reader.Load() != S_OK)
+    if (reader.LoadIfPresent() != S_OK)
         return false;
     reader.ReadString();
     reader.ReadString();

@@ -129,6 +129,12 @@ class CPPlayer : public CPGameObject,
     float fadeTimer = 0.0f;
     std::array<float, 2> combatValues{100000.0f, 100000.0f};
     bool combatFlag = false;
+    // The car whose shot struck this one last; compared, never followed
+    // (it may have gone with its level).
+    const CPGameObject* lastHitBy = nullptr;
+    // Its health has run out and not grown since: a further blow wrecks
+    // nothing more.
+    bool healthRanOut = false;
     std::int32_t abilities = 0;
     std::string modelName;
     std::int32_t side = 0;

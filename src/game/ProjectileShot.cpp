@@ -150,6 +150,8 @@ void CPProjectileShot::Hit(const RayQuery& ray)
     CPObjectPtr target = ray.hitOwner ? ray.hitOwner : ray.hitObject;
     const float damage = m_launchValue >= 0.0f ? m_launchValue : m_damage;
     auto* object = target.As<CPGameObject>();
+    if (auto* car = dynamic_cast<CPPlayer*>(object))
+        car->lastHitBy = m_shooter;
     if (object && damage > 0.0f)
         object->OnDamage(m_head, ray.hitPoint, damage, false, false);
     CountPlayersHit(object);

@@ -118,6 +118,18 @@ void TakeOutOfPhysics(CPGameObject& car)
         body->SetActive(0, 0);
 }
 
+// The player's car wrecks another when its shot was the last to strike it
+// before its health ran out.
+void CountWreck(const CPPlayer& car)
+{
+    const CPLevel* level = GetCurrentLevel();
+    CPGameData* data = GetGameData();
+    if (!level || !data || &car == level->GetPlayer() || !car.lastHitBy ||
+        car.lastHitBy != level->GetPlayer())
+        return;
+    ++data->combat.carsWrecked;
+}
+
 } // namespace
 
 int Shot(lua_State* L)
@@ -195,8 +207,13 @@ int DamagePlayer(lua_State* L)
     health -= damage;
     if (std::isnan(health)) // an endless car hit endlessly hard
         health = -1.0f;
+    if (health > 0.0f)
+        car->healthRanOut = false;
     if (health < 0.0f) {
         health = 0.0f;
+        if (!car->healthRanOut)
+            CountWreck(*car);
+        car->healthRanOut = true;
         SendToObject("gamemenu", "update_game_interface");
         if (!car->combatFlag) {
             if (CPObjectRegistry* registry = GetObjectRegistry())

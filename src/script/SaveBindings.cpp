@@ -18,8 +18,9 @@ const char* const kSavesFolder = "data\\saves\\";
 // The profile name stored in a slot, or "" for a free slot.
 std::string ReadSlotProfile(std::int32_t slot)
 {
+    // A free slot has no file: nothing to report.
     CPFileReader reader(kSavesFolder + CPGameData::SaveFileName(slot), false);
-    if (reader.Load() != S_OK)
+    if (reader.LoadIfPresent() != S_OK)
         return "";
     return reader.ReadString();
 }

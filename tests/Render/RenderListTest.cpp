@@ -156,6 +156,21 @@ TEST_F(RenderListTest, VisibleLightsFillTheLightTableUpToThirty)
     EXPECT_EQ(applied.position.z, 7.0f);
 }
 
+// A shot holds its model as a child under a render object of its own that
+// has neither geometry nor material: the model is drawn, and the empty
+// holder is no fault to report.
+TEST_F(RenderListTest, AnEmptyHolderIsPassedOverQuietlyAndItsChildDrawn)
+{
+    CPMaterial* flash = scene.Material();
+    CPGameObject* holder = scene.Mesh("holder", nullptr, 0, {});
+    scene.Mesh("tracer", flash, 3, {0, 1, 2}, holder);
+    list.AddObjectTree(holder);
+    ASSERT_NE(list.FindBatch(flash), nullptr);
+    EXPECT_EQ(Owners(*list.FindBatch(flash)), std::vector<std::string>{"tracer"});
+    EXPECT_EQ(list.GetBatchCount(), 1u);
+    EXPECT_FALSE(log.Contains("not drawn")) << log.Text();
+}
+
 TEST_F(RenderListTest, ObjectsThatCannotBeBatchedAreLeftOutAndReportedOnce)
 {
     CPGameObject* bare = scene.Mesh("bare", nullptr);

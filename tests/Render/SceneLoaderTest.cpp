@@ -150,6 +150,8 @@ TEST(SceneLoader, AnimatedModeAttachesSixFieldSpritesOnlyToNamedParents)
     EXPECT_TRUE(world.files.log.Contains("\"s_lost\" has no parent"));
     // The whole description is the root's description file as well.
     EXPECT_EQ(monster->GetDescriptionFile(), "anim;walk,walk.an");
+    // The list of animations names no file: looking for one is no fault.
+    EXPECT_FALSE(world.files.log.Contains("data\\descriptions")) << world.files.log.Text();
 }
 
 TEST(SceneLoader, LevelsOfDetailLoadNestedScenesAndNeverThemselves)

@@ -37,6 +37,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr float kFullHealth = 100000.0f;
+// What the sample's script leaves a rival of the full health a car comes with.
+constexpr float kRivalHealth = 60.0f;
 constexpr int kMineKey = 0x2C;  // Z, as Actions.cfg binds "mine"
 constexpr int kBrakeKey = 0xD0; // Down: "brake", which backs a standing car
 constexpr int kFireKey = 0x1D;  // LCtrl: "fire"
@@ -168,7 +170,7 @@ TEST_F(SampleCombat, OpponentsFireAtTheCarsInTheirSightsAndTheirShotsHurt)
             auto* car = dynamic_cast<CPPlayer*>(object);
             fired += car->weapons.ammunition[0] < 1.0f;
             // Only the opponents' guns fire at the opponents.
-            hurt += car->combatValues[0] < kFullHealth;
+            hurt += car->combatValues[0] < kRivalHealth;
         }
     }
     EXPECT_GT(fired, 1);
@@ -220,16 +222,25 @@ TEST_F(SampleCombat, ARocketLobbedAtTheCarAheadComesDownOnIt)
     MoveCar(*target, spot);
     Frames(30);
     ArmRockets();
-    const float health = target->combatValues[0];
+    // The target worn down to 30, whatever the grid's guns did.
+    target->combatValues[0] = 30.0f;
+    target->healthRanOut = false;
     const std::int32_t hits = GetGameData()->combat.hits;
+    const std::int32_t wrecked = GetGameData()->combat.carsWrecked;
+    testing::internal::CaptureStdout();
     CPProjectileShot* rocket = FireRocket();
     ASSERT_NE(rocket, nullptr) << "the rocket launcher did not fire";
     for (int i = 0; i < 600 && Flying(rocket); ++i)
         Frames(1);
     Frames(2); // the car's script takes the damage
+    const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_FALSE(Flying(rocket));
-    EXPECT_NEAR(health - target->combatValues[0], 40.0f * GetGameData()->damageCoefficient, 0.01f);
     EXPECT_EQ(GetGameData()->combat.hits, hits + 1);
+    // A rocket's 40 is more than the health left: the player's rocket
+    // wrecks it, and the player's tally counts the wreck.
+    EXPECT_EQ(target->combatValues[0], 0.0f);
+    EXPECT_EQ(GetGameData()->combat.carsWrecked, wrecked + 1);
+    EXPECT_NE(out.find(" wrecked\n"), std::string::npos) << out;
 }
 
 // The mine key lays one mine behind the car. It lies harmless while it
@@ -300,4 +311,52 @@ TEST_F(SampleCombat, ACarLeftOnItsRoofIsPutBackOnTheRoad)
     Frames(2);
     EXPECT_GT(race::Up(*player).z, 0.9f);
     EXPECT_GT(player->respawnCooldown, 0.9f);
+}
+
+// A rival whose health runs out is wrecked: blown up off the road, then put
+// back on it three seconds later with its health, and the race goes on.
+// The player's own wreck is put back the same way and does not end the
+// player's race, though "player_dead" tells every "main" object of it.
+TEST_F(SampleCombat, AWreckedCarIsBlownUpAndPutBackAndTheRaceGoesOn)
+{
+    Start();
+    // No gun but the test's hurts anyone.
+    for (CPGameObject* object : level->GetOpponents())
+        if (auto* car = dynamic_cast<CPPlayer*>(object)) {
+            car->weapons.weaponObject = CPObjectPtr();
+            car->combatValues[0] = kRivalHealth;
+            car->healthRanOut = false;
+        }
+    Frames(60);
+    auto* rival = dynamic_cast<CPPlayer*>(level->GetOpponents().front());
+    ASSERT_NE(rival, nullptr);
+    EXPECT_EQ(rival->combatValues[0], kRivalHealth);
+    EXPECT_EQ(player->combatValues[0], kFullHealth);
+
+    testing::internal::CaptureStdout();
+    rival->OnDamage(rival->GetPosition(), rival->GetPosition(), kRivalHealth + 1.0f, false, false);
+    player->OnDamage(player->GetPosition(), player->GetPosition(), kFullHealth + 1.0f, false, false);
+    Frames(2);
+    const float rivalLeft = rival->combatValues[0], playerLeft = player->combatValues[0];
+    const float groundZ = rival->GetPosition().z;
+    float highest = groundZ;
+    for (int i = 0; i < 30; ++i) {
+        Frames(1);
+        highest = std::max(highest, rival->GetPosition().z);
+    }
+    Frames(170);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(rivalLeft, 0.0f);
+    EXPECT_EQ(playerLeft, 0.0f);
+    EXPECT_GT(highest, groundZ + 1.0f) << "the wreck was not blown off the road";
+    EXPECT_NE(out.find("script: rival1 wrecked"), std::string::npos) << out;
+    EXPECT_NE(out.find("script: the player's car wrecked"), std::string::npos) << out;
+    EXPECT_EQ(out.find("script: race over"), std::string::npos) << out;
+    ASSERT_EQ(GetCurrentLevel(), level);
+    EXPECT_EQ(rival->combatValues[0], kRivalHealth);
+    EXPECT_EQ(player->combatValues[0], kFullHealth);
+    EXPECT_GT(rival->respawnCooldown, 0.0f) << "the wreck was not put back";
+    EXPECT_GT(race::Up(*rival).z, 0.9f);
+    // Shots the player never fired wreck nothing in the player's tally.
+    EXPECT_EQ(GetGameData()->combat.carsWrecked, 0);
 }

@@ -278,6 +278,21 @@ TEST_F(SamplePlay, TheRecordedPlaythroughPlaysTheWholeGame)
     EXPECT_EQ(saved.racesPassed, 2);
     EXPECT_EQ(static_cast<float>(saved.points), game->money);
     EXPECT_GE(saved.points, 300);
+
+    // The player's fire wrecks a rival, which is put back and races on.
+    EXPECT_NE(out.find(" wrecked\n"), std::string::npos) << out;
+    EXPECT_GE(game->combat.carsWrecked, 1);
+    EXPECT_NE(combat.find(" " + std::to_string(game->combat.carsWrecked) +
+                          (game->combat.carsWrecked == 1 ? " car wrecked, " : " cars wrecked, ")),
+              std::string::npos)
+        << combat;
+
+    // Everything the game shows loads and is drawn: no file it asks for is
+    // missing, no stand-in is put in place of one, nothing is left undrawn.
+    host.reset();
+    const std::string log = data.Read("log.txt");
+    for (const char* fault : {"Cannot load", "stands in", "not drawn"})
+        EXPECT_EQ(log.find(fault), std::string::npos) << fault << " in the log:\n" << log;
 }
 
 } // namespace

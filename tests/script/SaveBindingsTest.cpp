@@ -309,6 +309,21 @@ TEST_F(SaveBindingsTest, DeleteEmptiesTheSlotAndGetSavesShowsItFree)
     EXPECT_EQ(GlobalString("b"), "");
     EXPECT_EQ(GlobalString("c"), "");
     EXPECT_EQ(data.saveSlot, 1);
+    // Slots 2 to 5 have no file at all: a free slot is no fault to log.
+    EXPECT_FALSE(log.Contains("Cannot load")) << log.Text();
+}
+
+// With no save file at all, the first save looks at every slot and finds
+// them free; none of that is a fault.
+TEST_F(SaveBindingsTest, ProbingFreeSlotsLogsNothing)
+{
+    data.profileName = "me";
+    ASSERT_TRUE(Run("SaveGame(); n, saves = GetSaves()")) << log.Text();
+    EXPECT_EQ(data.saveSlot, 0);
+    EXPECT_FALSE(log.Contains("Cannot load")) << log.Text();
+    // Loading a slot by name is asked for a file that should be there.
+    ASSERT_TRUE(Run("LoadGame('save4.sav')"));
+    EXPECT_TRUE(log.Contains("save4.sav")) << log.Text();
 }
 
 TEST_F(SaveBindingsTest, NewPlayerWritesSlotZeroAndKeepsTheSlotNumber)

@@ -21,6 +21,7 @@
 #include "platform/Dialog.h"
 #include "platform/HeadlessInputDevice.h"
 #include "platform/PngWriter.h"
+#include "platform/VectorMath.h"
 #include "script/ScriptHost.h"
 
 #if RS_HAVE_WINDOW
@@ -56,6 +57,10 @@ void ExpectButton(const Frame& frame, int x, int y, const Rgb& panelColour, cons
 }
 
 bool Black(const Rgb& c) { return std::max({c.r, c.g, c.b}) <= 8; }
+
+// The tracer's warm yellow, lit or in shade: red over green well over blue,
+// which neither the grey road, the grass nor the sky shows.
+bool IsTracer(const Rgb& c) { return c.r >= 90 && c.g >= c.r * 3 / 5 && c.r - c.b >= 40 && c.g - c.b >= 25; }
 
 // The sample game in a 1280 x 720 window, stepped one frame a Run at 1/60
 // s, with the mouse and keys played into the window's input.
@@ -229,5 +234,31 @@ TEST_F(MenuShot, RaceShowsThePlayersShotsInFlight)
     const Rect around{x - 3, y - 3, 7, 7};
     EXPECT_GT(Distance(frame.Mean(around), before.Mean(around)), 20)
         << "the shot projected at " << x << "," << y << " is not drawn there";
+
+    // Along the tracer's streak, from its head back over its three metres,
+    // pixels of the tracer's own warm yellow show over the grey road, where
+    // the frame before the first shot had none.
+    const Vector3 back = inFlight->GetHead() - Normalize(inFlight->GetDirection()) * 3.0f;
+    const Vector3 tail = GetRender()->WorldToScreen(back);
+    const auto tracerPixels = [&](const Frame& f) {
+        int count = 0;
+        for (int step = 0; step <= 20; ++step) {
+            const float t = step / 20.0f;
+            const int px = static_cast<int>(at.x + (tail.x - at.x) * t);
+            const int py = static_cast<int>(at.y + (tail.y - at.y) * t);
+            for (int dy = -2; dy <= 2; ++dy)
+                for (int dx = -2; dx <= 2; ++dx) {
+                    const int sx = px + dx, sy = py + dy;
+                    if (sx < 0 || sy < 0 || sx >= kWidth || sy >= kHeight)
+                        continue;
+                    count += IsTracer(f.At(sx, sy)) ? 1 : 0;
+                }
+        }
+        return count;
+    };
+    const int seen = tracerPixels(frame);
+    EXPECT_GE(seen, 4) << "no tracer-coloured pixels between " << x << "," << y << " and " << tail.x << ","
+                       << tail.y;
+    EXPECT_GT(seen, tracerPixels(before) + 3) << "the tracer's colour was there before the shot";
 }
 #endif

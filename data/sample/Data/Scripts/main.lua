@@ -374,6 +374,9 @@ end
 local playerCar = nil
 -- The opponents' cars by grid slot, as their scripts learn them.
 local rivals = {}
+-- The wrecked cars, each with the seconds until it is put back and the
+-- health it comes back with, in the order they fell.
+local wrecks = {}
 -- The enemies the race has come near: where the game told of a source of
 -- the mission's enemies as the player's car drew near, each until its
 -- enemy dies.
@@ -409,6 +412,7 @@ local function startRace()
     game.over = false
     game.shots = 0
     rivals = {}
+    wrecks = {}
     enemies = {}
     screens.hud = screens.hud or CreateInterface("hud", 0)
     show("hud")
@@ -664,6 +668,49 @@ CreateScriptObject("enemies", "level", function(self)
     end)
 end)
 
+-- Wrecks. "player_dead" goes to every "main" object whichever car's health
+-- ran out, so the car's own object learns it from DamagePlayer's answer
+-- (false once nothing is left). The wreck is blown off the road, and
+-- WRECK_TIME later put back on it, whole again, to race on behind.
+local FULL_HEALTH = 100000
+local RIVAL_HEALTH = 60
+local WRECK_TIME = 3
+local WRECK_LIFT = 9 -- metres a second upwards
+
+local function isWrecked(car)
+    for _, wreck in ipairs(wrecks) do
+        if wreck.car == car then
+            return true
+        end
+    end
+    return false
+end
+
+local function hurt(car, amount, health, name)
+    if DamagePlayer(car, amount) or isWrecked(car) then
+        return
+    end
+    local x, y, z = GetPosition(car)
+    Explosion("rocket_exp2", x, y, z)
+    ApplyImpulse(car, 0, 0, GetPlayerMass(car) * WRECK_LIFT)
+    -- In the order they fell, so a seeded race puts them back alike.
+    table.insert(wrecks, { car = car, time = WRECK_TIME, health = health })
+    print("script: " .. name .. " wrecked")
+end
+
+local function putBackWrecks(dt)
+    for i = #wrecks, 1, -1 do
+        local wreck = wrecks[i]
+        wreck.time = wreck.time - dt
+        if wreck.time <= 0 then
+            table.remove(wrecks, i)
+            Spawn(wreck.car)
+            -- Its health is what the race gave it: a negative damage heals.
+            DamagePlayer(wreck.car, -wreck.health)
+        end
+    end
+end
+
 -- The player's car is this object's: its scene file names "jeep" as its
 -- script, so its start in the race tells us its address, and we hand it
 -- to every frame's scene until it leaves.
@@ -693,7 +740,7 @@ CreateScriptObject("jeep", "", function(self)
         elseif command == "delete_object" then
             playerCar = nil
         elseif command == "damage" and playerCar then
-            DamagePlayer(playerCar, tonumber(p1) or 0)
+            hurt(playerCar, tonumber(p1) or 0, FULL_HEALTH, "the player's car")
         end
     end)
     if not playerCar then
@@ -701,6 +748,7 @@ CreateScriptObject("jeep", "", function(self)
     end
     DrawDynamicObject(playerCar)
     if game.state == "race" then
+        putBackWrecks(GetDeltaTime())
         watchEnemySources()
         aimPlayersGuns()
         -- The bonuses not yet picked up.
@@ -717,12 +765,21 @@ for slot = 1, 7 do
         eachCommand(self, function(command, p1)
             local car = rivals[slot]
             if command == "add_object" then
-                rivals[slot] = StringToPointer(p1)
-                SetNextWeapon(rivals[slot])
+                car = StringToPointer(p1)
+                rivals[slot] = car
+                SetNextWeapon(car)
+                -- A car comes to the race with far more health than any race
+                -- wears down; a rival keeps only RIVAL_HEALTH of it.
+                DamagePlayer(car, FULL_HEALTH - RIVAL_HEALTH)
             elseif command == "delete_object" then
                 rivals[slot] = nil
+                for i = #wrecks, 1, -1 do
+                    if wrecks[i].car == car then
+                        table.remove(wrecks, i)
+                    end
+                end
             elseif command == "damage" and car then
-                DamagePlayer(car, tonumber(p1) or 0)
+                hurt(car, tonumber(p1) or 0, RIVAL_HEALTH, "rival" .. slot)
             end
         end)
     end)
@@ -755,7 +812,9 @@ local ACTIONS = {
 
 CreateScriptObject("main", "main", function(self)
     eachCommand(self, function(command, p1)
-        if command == "level_failed" or command == "player_dead" or command == "defeat" then
+        -- "player_dead" tells of any car's wreck, which the car's own object
+        -- handles; the player's wreck is put back and races on.
+        if command == "level_failed" or command == "defeat" then
             game.lost = true
             say("Race lost")
             endRace()
