@@ -57,6 +57,8 @@ class SamplePlay : public ::testing::Test {
     {
         fs::copy(kSample, data.GetPath(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
         std::error_code ignored;
+        // A log left in the sample folder by an earlier run is not this game's.
+        fs::remove(fs::path(data.GetPath()) / "log.txt", ignored);
         for (const auto& entry : fs::directory_iterator(fs::path(data.GetPath()) / "Data" / "Saves", ignored))
             if (entry.path().extension() == ".sav")
                 fs::remove(entry.path(), ignored);
