@@ -63,7 +63,11 @@ class SkyWorld {
 // added to the renderer's light table.
 class FakeLevel : public CPSkyLevel {
   public:
-    FakeLevel() { GetLevelSlot()->Install(nullptr, this); }
+    FakeLevel()
+    {
+        if (CPLevelSlot* slot = GetLevelSlot())
+            slot->Install(nullptr, this);
+    }
     ~FakeLevel()
     {
         if (CPLevelSlot* slot = GetLevelSlot())
