@@ -32,36 +32,27 @@ HResult MemorySoundBuffer::Side3D::GetAllParameters(Sound3DParameters* out) cons
 {
     if (!out)
         return E_INVALIDARG;
-    *out = parameters;
+    *out = values.Current();
     return S_OK;
 }
 
-HResult MemorySoundBuffer::Side3D::SetAllParameters(const Sound3DParameters& values, std::uint32_t apply)
+HResult MemorySoundBuffer::Side3D::SetAllParameters(const Sound3DParameters& parameters, std::uint32_t apply)
 {
     if (apply != kApplyImmediate && apply != kApplyDeferred)
         return E_INVALIDARG;
-    if (!IsValid(values))
+    if (!IsValid(parameters))
         return E_INVALIDARG;
     ++setCount;
     lastApply = apply;
-    if (apply == kApplyDeferred) {
-        deferred = values;
-        hasDeferred = true;
-        return S_OK;
-    }
-    parameters = values;
-    hasDeferred = false;
-    m_owner.On3D(parameters);
+    if (values.Take(parameters, apply))
+        m_owner.On3D(values.Current());
     return S_OK;
 }
 
 void MemorySoundBuffer::CommitDeferred()
 {
-    if (!m_3d.hasDeferred)
-        return;
-    m_3d.parameters = m_3d.deferred;
-    m_3d.hasDeferred = false;
-    On3D(m_3d.parameters);
+    if (m_3d.values.Commit())
+        On3D(m_3d.values.Current());
 }
 
 // ---- the buffer ----

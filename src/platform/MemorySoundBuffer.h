@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/SoundBuffer.h"
+#include "platform/SoundChecks.h"
 
 namespace platform {
 
@@ -60,7 +61,7 @@ class MemorySoundBuffer : public SoundBuffer {
     // How often the 3D values were set, and how the last ones applied.
     std::uint32_t Get3DSetCount() const { return m_3d.setCount; }
     std::uint32_t GetLast3DApply() const { return m_3d.lastApply; }
-    const Sound3DParameters& Get3DParameters() const { return m_3d.parameters; }
+    const Sound3DParameters& Get3DParameters() const { return m_3d.values.Current(); }
 
     // Test triggers: lose the memory now; have the next `count` Restore
     // calls answer `code` (kSoundBufferLost: the device still holds the
@@ -107,9 +108,7 @@ class MemorySoundBuffer : public SoundBuffer {
         HResult GetAllParameters(Sound3DParameters* parameters) const override;
         HResult SetAllParameters(const Sound3DParameters& parameters, std::uint32_t apply) override;
 
-        Sound3DParameters parameters;
-        Sound3DParameters deferred;
-        bool hasDeferred = false;
+        DeferredSetting<Sound3DParameters> values;
         std::uint32_t setCount = 0;
         std::uint32_t lastApply = kApplyImmediate;
 

@@ -66,7 +66,7 @@ HResult ListenerState::Get(ListenerParameters* parameters) const
 {
     if (!parameters)
         return E_INVALIDARG;
-    *parameters = m_listener;
+    *parameters = m_listener.Current();
     return S_OK;
 }
 
@@ -74,22 +74,8 @@ HResult ListenerState::Set(const ListenerParameters& parameters, std::uint32_t a
 {
     if ((apply != kApplyImmediate && apply != kApplyDeferred) || !IsValid(parameters))
         return E_INVALIDARG;
-    if (apply == kApplyDeferred) {
-        m_deferred = parameters;
-        m_hasDeferred = true;
-        return S_OK;
-    }
-    m_listener = parameters;
-    m_hasDeferred = false;
+    m_listener.Take(parameters, apply);
     return S_OK;
-}
-
-void ListenerState::Commit()
-{
-    if (!m_hasDeferred)
-        return;
-    m_listener = m_deferred;
-    m_hasDeferred = false;
 }
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "platform/SoundTypes.h"
 
 namespace platform {
@@ -16,20 +18,52 @@ HResult CheckBufferDesc(const SoundBufferDesc& desc);
 bool IsPrimaryFormat(const WaveFormat& format);
 bool IsValid(const Sound3DParameters& parameters);
 
+// A setting a device takes at once (kApplyImmediate) or holds until its
+// next commit (kApplyDeferred); a value taken at once drops what was held.
+// The caller checks `apply` and the values first.
+template <typename T> class DeferredSetting {
+  public:
+    const T& Current() const { return m_current; }
+    // True when the value took effect now.
+    bool Take(const T& value, std::uint32_t apply)
+    {
+        if (apply == kApplyDeferred) {
+            m_held = value;
+            m_holding = true;
+            return false;
+        }
+        m_current = value;
+        m_holding = false;
+        return true;
+    }
+    // True when held values took effect.
+    bool Commit()
+    {
+        if (!m_holding)
+            return false;
+        m_current = m_held;
+        m_holding = false;
+        return true;
+    }
+
+  private:
+    T m_current{};
+    T m_held{};
+    bool m_holding = false;
+};
+
 // The one listener of a device, with the values that wait for the next
 // commit.
 class ListenerState {
   public:
-    const ListenerParameters& Current() const { return m_listener; }
+    const ListenerParameters& Current() const { return m_listener.Current(); }
     HResult Get(ListenerParameters* parameters) const;
     // Checks and takes the values, at once or at the next Commit.
     HResult Set(const ListenerParameters& parameters, std::uint32_t apply);
-    void Commit();
+    void Commit() { m_listener.Commit(); }
 
   private:
-    ListenerParameters m_listener;
-    ListenerParameters m_deferred;
-    bool m_hasDeferred = false;
+    DeferredSetting<ListenerParameters> m_listener;
 };
 
 } // namespace platform
