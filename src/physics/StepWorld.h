@@ -141,6 +141,15 @@ class PhStepWorld {
         float size[3] = {};
         std::unique_ptr<btCollisionShape> shape;
     };
+    // A pair's manifold, with the collision algorithm last made for it.
+    // The algorithm is kept with the manifold, not made and given back at
+    // every call: Bullet's algorithms hold scratch arrays that would
+    // otherwise be taken from the heap afresh at every contact.
+    struct ManifoldSlot {
+        btPersistentManifold manifold;
+        btCollisionAlgorithm* algorithm = nullptr;
+        int shapeA = -1, shapeB = -1; // the shape types it was made for
+    };
     struct CacheEntry {
         std::uint64_t key = 0;
         int manifold = 0;
@@ -171,8 +180,11 @@ class PhStepWorld {
     void QueryTerrain(Motion& motion);
     ShapeSlot* Slot(const PhGeometry& geometry);
     btTransform GeometryTransform(const PhBody& body, const PhGeometry& geometry) const;
-    btPersistentManifold* Manifold(std::uint64_t key, bool& kept, const btCollisionObject* a,
-                                   const btCollisionObject* b);
+    ManifoldSlot& Manifold(std::uint64_t key, bool& kept, const btCollisionObject* a,
+                           const btCollisionObject* b);
+    btCollisionAlgorithm* AlgorithmFor(ManifoldSlot& slot, const btCollisionObjectWrapper& wa,
+                                       const btCollisionObjectWrapper& wb);
+    void FreeAlgorithm(ManifoldSlot& slot);
     void NoteSettling(const PhRigidBody& body);
     bool IsSettled(const PhBody& body) const;
     void Collide(const btCollisionObjectWrapper& wa, const btCollisionObjectWrapper& wb, PhBody& a, PhBody* b,
@@ -212,7 +224,7 @@ class PhStepWorld {
     std::vector<std::unique_ptr<ShapeSlot>> m_slots;
     int m_slotCount = 0;
     std::vector<SharedShape> m_shapes;
-    std::deque<btPersistentManifold> m_manifolds;
+    std::deque<ManifoldSlot> m_manifolds;
     std::vector<int> m_freeManifolds;
     std::vector<CacheEntry> m_cache; // sorted by key
     std::vector<CacheEntry> m_newEntries;
