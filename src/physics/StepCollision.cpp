@@ -635,12 +635,8 @@ void PhStepWorld::Collide(const btCollisionObjectWrapper& wa, const btCollisionO
     result.setPersistentManifold(manifold);
     // Sides that have barely moved since their contacts were made keep
     // them: the points are only brought up to date.
-    if (!(kept && settled)) {
-        btCollisionAlgorithm* algorithm = AlgorithmFor(slot, wa, wb);
-        if (!algorithm)
-            return;
-        algorithm->processCollision(&wa, &wb, m_dispatchInfo, &result);
-    }
+    if (!(kept && settled) && !FindContacts(slot, wa, wb, result))
+        return;
     result.refreshContactPoints();
     for (int i = 0; i < manifold->getNumContacts(); ++i) {
         btManifoldPoint& point = manifold->getContactPoint(i);
@@ -648,6 +644,27 @@ void PhStepWorld::Collide(const btCollisionObjectWrapper& wa, const btCollisionO
             OntoFace(point, *face);
         AddContact(point, a, b, friction, restitution, response, h);
     }
+}
+
+bool PhStepWorld::FindContacts(ManifoldSlot& slot, const btCollisionObjectWrapper& wa,
+                               const btCollisionObjectWrapper& wb, btManifoldResult& result)
+{
+    const btCollisionShape& a = *wa.getCollisionShape();
+    const btCollisionShape& b = *wb.getCollisionShape();
+    if (a.getShapeType() == BOX_SHAPE_PROXYTYPE && b.getShapeType() == TRIANGLE_SHAPE_PROXYTYPE) {
+        const auto& triangle = static_cast<const btTriangleShape&>(b);
+        btVector3 corners[3];
+        for (int k = 0; k < 3; ++k)
+            corners[k] = wb.getWorldTransform()(triangle.m_vertices1[k]);
+        PhCollideBoxTriangle(static_cast<const btBoxShape&>(a), wa.getWorldTransform(), corners,
+                             slot.manifold.getContactBreakingThreshold(), m_clip, result);
+        return true;
+    }
+    btCollisionAlgorithm* algorithm = AlgorithmFor(slot, wa, wb);
+    if (!algorithm)
+        return false;
+    algorithm->processCollision(&wa, &wb, m_dispatchInfo, &result);
+    return true;
 }
 
 int PhStepWorld::TouchOf(PhBody& a, PhBody* b, bool report)

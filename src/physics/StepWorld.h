@@ -12,6 +12,7 @@
 #include <BulletCollision/CollisionShapes/btTriangleShape.h>
 #include <btBulletCollisionCommon.h>
 
+#include "physics/BoxTriangle.h"
 #include "physics/Contact.h"
 #include "platform/MathTypes.h"
 
@@ -185,6 +186,8 @@ class PhStepWorld {
     btCollisionAlgorithm* AlgorithmFor(ManifoldSlot& slot, const btCollisionObjectWrapper& wa,
                                        const btCollisionObjectWrapper& wb);
     void FreeAlgorithm(ManifoldSlot& slot);
+    bool FindContacts(ManifoldSlot& slot, const btCollisionObjectWrapper& wa,
+                      const btCollisionObjectWrapper& wb, btManifoldResult& result);
     void NoteSettling(const PhRigidBody& body);
     bool IsSettled(const PhBody& body) const;
     void Collide(const btCollisionObjectWrapper& wa, const btCollisionObjectWrapper& wb, PhBody& a, PhBody* b,
@@ -226,6 +229,7 @@ class PhStepWorld {
     std::vector<SharedShape> m_shapes;
     std::deque<ManifoldSlot> m_manifolds;
     std::vector<int> m_freeManifolds;
+    PhClipScratch m_clip;
     std::vector<CacheEntry> m_cache; // sorted by key
     std::vector<CacheEntry> m_newEntries;
 
