@@ -57,7 +57,7 @@ constexpr float kDragFreeSpeed = 5.0f;  // m/s below which there is no drag
 constexpr float kAirDrag = 0.02f;       // per metre: a = k (|v| - free speed)^2
 constexpr float kSleepSpeed = 0.06f;    // m/s
 constexpr float kSleepSpin = 0.1f;      // rad/s
-constexpr int kStepsToSleep = 50;       // quiet steps before a body sleeps
+constexpr int kStepsToSleep = 20;       // quiet steps before a body sleeps
 
 constexpr std::int32_t kRespond = 1;
 constexpr std::int32_t kReport = 2;
