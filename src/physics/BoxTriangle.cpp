@@ -34,15 +34,64 @@ Axis Along(const btVector3& l, const btVector3& e, const btVector3 q[3])
     return axis;
 }
 
+// A polygon of the clipping: the triangle, with a corner more for each side
+// of the box face it is cut by.
+struct Polygon {
+    btVector3 p[8];
+    int count = 0;
+};
+
+// The part of polygon in on the side of the plane x[axis] = side * limit
+// towards the box's centre.
+void ClipBy(const Polygon& in, int axis, float side, float limit, Polygon& out)
+{
+    out.count = 0;
+    for (int i = 0; i < in.count; ++i) {
+        const btVector3& a = in.p[i];
+        const btVector3& b = in.p[(i + 1) % in.count];
+        const float da = side * a[axis] - limit, db = side * b[axis] - limit;
+        if (da <= 0.0f && out.count < 8)
+            out.p[out.count++] = a;
+        if (((da < 0.0f && db > 0.0f) || (da > 0.0f && db < 0.0f)) && out.count < 8)
+            out.p[out.count++] = a + (b - a) * (da / (da - db));
+    }
+}
+
+// The triangle (box-local corners q) cut by the four sides of the box face
+// that looks towards it, against the normal; each corner left becomes a
+// point, as deep as it lies inside that face.
+void Clip(const btBoxShape& box, const btTransform& boxTransform, const btVector3 q[3],
+          const btVector3& normal, float threshold, btDiscreteCollisionDetectorInterface::Result& result)
+{
+    const btVector3 e = box.getHalfExtentsWithMargin();
+    const int axis = normal.closestAxis();
+    const float side = normal[axis] > 0.0f ? -1.0f : 1.0f;
+    Polygon polygons[2];
+    Polygon* in = &polygons[0];
+    Polygon* out = &polygons[1];
+    in->count = 3;
+    for (int k = 0; k < 3; ++k)
+        in->p[k] = q[k];
+    for (int other = 1; other <= 2; ++other) {
+        const int j = (axis + other) % 3;
+        for (float s : {1.0f, -1.0f}) {
+            ClipBy(*in, j, s, e[j], *out);
+            std::swap(in, out);
+        }
+    }
+    const btVector3 worldNormal = boxTransform.getBasis() * normal;
+    for (int i = 0; i < in->count; ++i) {
+        const float depth = side * in->p[i][axis] - e[axis];
+        if (depth <= threshold)
+            result.addContactPoint(worldNormal, boxTransform(in->p[i]), depth);
+    }
+}
+
 } // namespace
 
 bool PhCollideBoxTriangle(const btBoxShape& box, const btTransform& boxTransform, const btVector3 corners[3],
-                          float threshold, PhClipScratch& scratch,
-                          btDiscreteCollisionDetectorInterface::Result& result)
+                          float threshold, btDiscreteCollisionDetectorInterface::Result& result)
 {
-    const btConvexPolyhedron* hull = box.getConvexPolyhedron();
-    if (!hull)
-        return false;
     const btVector3 e = box.getHalfExtentsWithMargin();
     btVector3 q[3];
     for (int k = 0; k < 3; ++k)
@@ -84,12 +133,6 @@ bool PhCollideBoxTriangle(const btBoxShape& box, const btTransform& boxTransform
         }
     }
 
-    const btVector3 normal = boxTransform.getBasis() * best.normal;
-    scratch.in.resize(0);
-    scratch.out.resize(0);
-    for (int k = 0; k < 3; ++k)
-        scratch.in.push_back(corners[k]);
-    btPolyhedralContactClipping::clipFaceAgainstHull(normal, *hull, boxTransform, scratch.in, scratch.out,
-                                                     -BT_LARGE_FLOAT, threshold, result);
+    Clip(box, boxTransform, q, best.normal, threshold, result);
     return true;
 }

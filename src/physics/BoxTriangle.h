@@ -10,19 +10,11 @@
 
 #include <BulletCollision/CollisionShapes/btBoxShape.h>
 #include <BulletCollision/NarrowPhaseCollision/btDiscreteCollisionDetectorInterface.h>
-#include <BulletCollision/NarrowPhaseCollision/btPolyhedralContactClipping.h>
 
-// Scratch polygons of the clipping, kept by the caller so that they grow
-// once and are not taken from the heap again.
-struct PhClipScratch {
-    btVertexArray in, out;
-};
-
-// Adds to result the contacts of the box (with its polyhedral features
-// made) at boxTransform and the triangle of world corners, up to threshold
-// apart, normals pointing from the triangle to the box. False when they
-// are further apart than threshold along some axis, or the box has no
-// polyhedron to clip against.
+// Adds to result the contacts of the box at boxTransform and the triangle
+// of world corners, up to threshold apart, normals pointing from the
+// triangle to the box, each point on the triangle with its depth (negative
+// inside the box). False when they are further apart than threshold along
+// some axis.
 bool PhCollideBoxTriangle(const btBoxShape& box, const btTransform& boxTransform, const btVector3 corners[3],
-                          float threshold, PhClipScratch& scratch,
-                          btDiscreteCollisionDetectorInterface::Result& result);
+                          float threshold, btDiscreteCollisionDetectorInterface::Result& result);

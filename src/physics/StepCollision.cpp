@@ -657,7 +657,7 @@ bool PhStepWorld::FindContacts(ManifoldSlot& slot, const btCollisionObjectWrappe
         for (int k = 0; k < 3; ++k)
             corners[k] = wb.getWorldTransform()(triangle.m_vertices1[k]);
         PhCollideBoxTriangle(static_cast<const btBoxShape&>(a), wa.getWorldTransform(), corners,
-                             slot.manifold.getContactBreakingThreshold(), m_clip, result);
+                             slot.manifold.getContactBreakingThreshold(), result);
         return true;
     }
     btCollisionAlgorithm* algorithm = AlgorithmFor(slot, wa, wb);

@@ -229,7 +229,6 @@ class PhStepWorld {
     std::vector<SharedShape> m_shapes;
     std::deque<ManifoldSlot> m_manifolds;
     std::vector<int> m_freeManifolds;
-    PhClipScratch m_clip;
     std::vector<CacheEntry> m_cache; // sorted by key
     std::vector<CacheEntry> m_newEntries;
 

@@ -113,10 +113,8 @@ TEST(BoxTriangle, ContactsFollowTheBoxsPlaceOnTheTriangle)
         SCOPED_TRACE(c.name);
         btBoxShape box(btVector3(0.5f, 0.5f, 0.5f));
         box.setMargin(0.02f);
-        box.initializePolyhedralFeatures();
-        PhClipScratch scratch;
         Collected result;
-        EXPECT_EQ(PhCollideBoxTriangle(box, c.box, c.corners, c.threshold, scratch, result), c.found);
+        EXPECT_EQ(PhCollideBoxTriangle(box, c.box, c.corners, c.threshold, result), c.found);
         ASSERT_EQ(static_cast<int>(result.points.size()), c.points);
         for (const Point& p : result.points) {
             EXPECT_NEAR(p.depth, c.depth, 1e-4f);
@@ -134,13 +132,11 @@ TEST(BoxTriangle, ATiltedBoxTouchesAlongItsLowEdge)
 {
     btBoxShape box(btVector3(0.5f, 0.5f, 0.5f));
     box.setMargin(0.02f);
-    box.initializePolyhedralFeatures();
     const float lowest =
         0.5f * (std::cos(SIMD_PI / 6) + std::sin(SIMD_PI / 6)); // half height turned 30 degrees
     const btTransform at = Placed({0, 0, lowest - 0.01f}, 30.0f);
-    PhClipScratch scratch;
     Collected result;
-    ASSERT_TRUE(PhCollideBoxTriangle(box, at, kWide, 0.05f, scratch, result));
+    ASSERT_TRUE(PhCollideBoxTriangle(box, at, kWide, 0.05f, result));
     ASSERT_GE(result.points.size(), 2u);
     float deepest = 1.0f;
     for (const Point& p : result.points) {
