@@ -9,6 +9,14 @@ namespace {
 // An edge axis must beat the best face axis by this much (metres) to be
 // taken: near a tie, a face normal gives steadier contacts.
 constexpr float kEdgeBias = 1e-3f;
+// The triangle's own normal is taken when the box reaches less than this
+// (metres) into its plane, or when no other axis beats it by as much. The
+// edges between the ground's triangles are not edges of the ground: a box
+// sliding over them, a little beside the next triangle or a sliver past its
+// edge, is held up out of the ground and not stopped or pushed sideways
+// against the edge (it would trip over it). The cut then leaves no point
+// of a triangle the box does not stand over yet.
+constexpr float kPlaneBias = 0.02f;
 
 struct Axis {
     btVector3 normal; // box-local, from the triangle towards the box
@@ -102,9 +110,10 @@ bool PhCollideBoxTriangle(const btBoxShape& box, const btTransform& boxTransform
         return false;
 
     // The triangle's plane first, so that it wins ties with the box's faces.
-    Axis best = Along(face.normalized(), e, q);
-    if (best.separation > threshold)
+    const Axis plane = Along(face.normalized(), e, q);
+    if (plane.separation > threshold)
         return false;
+    Axis best = plane;
     for (int i = 0; i < 3; ++i) {
         btVector3 l(0, 0, 0);
         l[i] = 1.0f;
@@ -133,6 +142,8 @@ bool PhCollideBoxTriangle(const btBoxShape& box, const btTransform& boxTransform
         }
     }
 
+    if ((plane.separation >= -kPlaneBias || plane.separation >= best.separation - kPlaneBias))
+        best = plane;
     Clip(box, boxTransform, q, best.normal, threshold, result);
     return true;
 }

@@ -99,6 +99,28 @@ TEST(BoxTriangle, ContactsFollowTheBoxsPlaceOnTheTriangle)
          0,
          up,
          0},
+        // On the ground a little beside the triangle: nothing holds the box
+        // back from it, though it is within reach.
+        {"beside the triangle, within reach",
+         Placed({0.72f, 0, 0.5f}),
+         {kHalf[0], kHalf[1], kHalf[2]},
+         0.05f,
+         true,
+         0,
+         0,
+         up,
+         0},
+        // A sliver over its edge, resting on the ground: held up, not
+        // pushed back off the edge.
+        {"a sliver over the edge",
+         Placed({0.69f, 0, 0.495f}),
+         {kHalf[0], kHalf[1], kHalf[2]},
+         0.05f,
+         true,
+         4,
+         -0.005f,
+         up,
+         0.2f + 1e-4f},
         {"half over the edge",
          Placed({0, 0, 0.49f}),
          {kHalf[0], kHalf[1], kHalf[2]},
