@@ -281,8 +281,8 @@ btTransform PhStepWorld::GeometryTransform(const PhBody& body, const PhGeometry&
     return transform;
 }
 
-btPersistentManifold* PhStepWorld::Manifold(std::uint64_t key, bool& kept, const btCollisionObject* a,
-                                            const btCollisionObject* b)
+PhStepWorld::ManifoldSlot& PhStepWorld::Manifold(std::uint64_t key, bool& kept, const btCollisionObject* a,
+                                                 const btCollisionObject* b)
 {
     auto found = std::lower_bound(m_cache.begin(), m_cache.end(), key,
                                   [](const CacheEntry& entry, std::uint64_t k) { return entry.key < k; });
@@ -299,12 +299,36 @@ btPersistentManifold* PhStepWorld::Manifold(std::uint64_t key, bool& kept, const
             index = static_cast<int>(m_manifolds.size());
             m_manifolds.emplace_back();
         }
-        m_manifolds[static_cast<std::size_t>(index)].clearManifold();
+        m_manifolds[static_cast<std::size_t>(index)].manifold.clearManifold();
         m_newEntries.push_back(CacheEntry{key, index, m_stamp});
     }
-    btPersistentManifold* manifold = &m_manifolds[static_cast<std::size_t>(index)];
-    manifold->setBodies(a, b);
-    return manifold;
+    ManifoldSlot& slot = m_manifolds[static_cast<std::size_t>(index)];
+    slot.manifold.setBodies(a, b);
+    return slot;
+}
+
+btCollisionAlgorithm* PhStepWorld::AlgorithmFor(ManifoldSlot& slot, const btCollisionObjectWrapper& wa,
+                                                const btCollisionObjectWrapper& wb)
+{
+    const int shapeA = wa.getCollisionShape()->getShapeType();
+    const int shapeB = wb.getCollisionShape()->getShapeType();
+    if (slot.algorithm && slot.shapeA == shapeA && slot.shapeB == shapeB)
+        return slot.algorithm;
+    FreeAlgorithm(slot);
+    slot.algorithm = m_dispatcher.findAlgorithm(&wa, &wb, &slot.manifold, BT_CONTACT_POINT_ALGORITHMS);
+    slot.shapeA = shapeA;
+    slot.shapeB = shapeB;
+    return slot.algorithm;
+}
+
+void PhStepWorld::FreeAlgorithm(ManifoldSlot& slot)
+{
+    if (!slot.algorithm)
+        return;
+    slot.algorithm->~btCollisionAlgorithm();
+    m_dispatcher.freeCollisionAlgorithm(slot.algorithm);
+    slot.algorithm = nullptr;
+    slot.shapeA = slot.shapeB = -1;
 }
 
 void PhStepWorld::PruneCache()
@@ -315,7 +339,7 @@ void PhStepWorld::PruneCache()
             m_cache[kept++] = entry;
             continue;
         }
-        m_manifolds[static_cast<std::size_t>(entry.manifold)].clearManifold();
+        m_manifolds[static_cast<std::size_t>(entry.manifold)].manifold.clearManifold();
         m_freeManifolds.push_back(entry.manifold);
     }
     m_cache.resize(kept);
@@ -340,7 +364,7 @@ void PhStepWorld::Forget(const PhBody& body)
         std::size_t kept = 0;
         for (const CacheEntry& entry : m_cache) {
             if (uses(entry)) {
-                m_manifolds[static_cast<std::size_t>(entry.manifold)].clearManifold();
+                m_manifolds[static_cast<std::size_t>(entry.manifold)].manifold.clearManifold();
                 m_freeManifolds.push_back(entry.manifold);
             } else {
                 m_cache[kept++] = entry;
@@ -604,21 +628,15 @@ void PhStepWorld::Collide(const btCollisionObjectWrapper& wa, const btCollisionO
                           std::int32_t response, float h, const Face* face, bool settled)
 {
     bool kept = false;
-    btPersistentManifold* manifold = Manifold(key, kept, wa.getCollisionObject(), wb.getCollisionObject());
+    ManifoldSlot& slot = Manifold(key, kept, wa.getCollisionObject(), wb.getCollisionObject());
+    btPersistentManifold* manifold = &slot.manifold;
     manifold->setContactBreakingThreshold(margin);
     btManifoldResult result(&wa, &wb);
     result.setPersistentManifold(manifold);
     // Sides that have barely moved since their contacts were made keep
     // them: the points are only brought up to date.
-    if (!(kept && settled)) {
-        btCollisionAlgorithm* algorithm =
-            m_dispatcher.findAlgorithm(&wa, &wb, manifold, BT_CONTACT_POINT_ALGORITHMS);
-        if (!algorithm)
-            return;
-        algorithm->processCollision(&wa, &wb, m_dispatchInfo, &result);
-        algorithm->~btCollisionAlgorithm();
-        m_dispatcher.freeCollisionAlgorithm(algorithm);
-    }
+    if (!(kept && settled) && !FindContacts(slot, wa, wb, result))
+        return;
     result.refreshContactPoints();
     for (int i = 0; i < manifold->getNumContacts(); ++i) {
         btManifoldPoint& point = manifold->getContactPoint(i);
@@ -626,6 +644,27 @@ void PhStepWorld::Collide(const btCollisionObjectWrapper& wa, const btCollisionO
             OntoFace(point, *face);
         AddContact(point, a, b, friction, restitution, response, h);
     }
+}
+
+bool PhStepWorld::FindContacts(ManifoldSlot& slot, const btCollisionObjectWrapper& wa,
+                               const btCollisionObjectWrapper& wb, btManifoldResult& result)
+{
+    const btCollisionShape& a = *wa.getCollisionShape();
+    const btCollisionShape& b = *wb.getCollisionShape();
+    if (a.getShapeType() == BOX_SHAPE_PROXYTYPE && b.getShapeType() == TRIANGLE_SHAPE_PROXYTYPE) {
+        const auto& triangle = static_cast<const btTriangleShape&>(b);
+        btVector3 corners[3];
+        for (int k = 0; k < 3; ++k)
+            corners[k] = wb.getWorldTransform()(triangle.m_vertices1[k]);
+        PhCollideBoxTriangle(static_cast<const btBoxShape&>(a), wa.getWorldTransform(), corners,
+                             slot.manifold.getContactBreakingThreshold(), result);
+        return true;
+    }
+    btCollisionAlgorithm* algorithm = AlgorithmFor(slot, wa, wb);
+    if (!algorithm)
+        return false;
+    algorithm->processCollision(&wa, &wb, m_dispatchInfo, &result);
+    return true;
 }
 
 int PhStepWorld::TouchOf(PhBody& a, PhBody* b, bool report)

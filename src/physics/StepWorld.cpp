@@ -39,9 +39,10 @@ int BodySlots(const PhSimulator& simulator)
            simulator.GetRigidParticlePool().GetCapacity();
 }
 
-// The dispatcher's pools: one collision algorithm is made, used and given
-// back at a time, and manifolds are the stepping's own, so a few records
-// do where Bullet's defaults would fill megabytes at every level load.
+// The dispatcher's pools: algorithms live with the stepping's own
+// manifolds and are made once for each, so a few records do where
+// Bullet's defaults would fill megabytes at every level load; the
+// algorithms beyond them come from the heap as the manifolds grow.
 btDefaultCollisionConstructionInfo SmallPools()
 {
     btDefaultCollisionConstructionInfo info;
@@ -85,7 +86,11 @@ PhStepWorld::PhStepWorld(PhSimulator& simulator)
     m_nearSensors.reserve(256);
 }
 
-PhStepWorld::~PhStepWorld() = default;
+PhStepWorld::~PhStepWorld()
+{
+    for (ManifoldSlot& slot : m_manifolds)
+        FreeAlgorithm(slot);
+}
 
 void PhStepWorld::Advance(float frameTime)
 {

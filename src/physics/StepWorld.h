@@ -12,6 +12,7 @@
 #include <BulletCollision/CollisionShapes/btTriangleShape.h>
 #include <btBulletCollisionCommon.h>
 
+#include "physics/BoxTriangle.h"
 #include "physics/Contact.h"
 #include "platform/MathTypes.h"
 
@@ -56,7 +57,7 @@ constexpr float kDragFreeSpeed = 5.0f;  // m/s below which there is no drag
 constexpr float kAirDrag = 0.02f;       // per metre: a = k (|v| - free speed)^2
 constexpr float kSleepSpeed = 0.06f;    // m/s
 constexpr float kSleepSpin = 0.1f;      // rad/s
-constexpr int kStepsToSleep = 50;       // quiet steps before a body sleeps
+constexpr int kStepsToSleep = 20;       // quiet steps before a body sleeps
 
 constexpr std::int32_t kRespond = 1;
 constexpr std::int32_t kReport = 2;
@@ -141,6 +142,15 @@ class PhStepWorld {
         float size[3] = {};
         std::unique_ptr<btCollisionShape> shape;
     };
+    // A pair's manifold, with the collision algorithm last made for it.
+    // The algorithm is kept with the manifold, not made and given back at
+    // every call: Bullet's algorithms hold scratch arrays that would
+    // otherwise be taken from the heap afresh at every contact.
+    struct ManifoldSlot {
+        btPersistentManifold manifold;
+        btCollisionAlgorithm* algorithm = nullptr;
+        int shapeA = -1, shapeB = -1; // the shape types it was made for
+    };
     struct CacheEntry {
         std::uint64_t key = 0;
         int manifold = 0;
@@ -171,8 +181,13 @@ class PhStepWorld {
     void QueryTerrain(Motion& motion);
     ShapeSlot* Slot(const PhGeometry& geometry);
     btTransform GeometryTransform(const PhBody& body, const PhGeometry& geometry) const;
-    btPersistentManifold* Manifold(std::uint64_t key, bool& kept, const btCollisionObject* a,
-                                   const btCollisionObject* b);
+    ManifoldSlot& Manifold(std::uint64_t key, bool& kept, const btCollisionObject* a,
+                           const btCollisionObject* b);
+    btCollisionAlgorithm* AlgorithmFor(ManifoldSlot& slot, const btCollisionObjectWrapper& wa,
+                                       const btCollisionObjectWrapper& wb);
+    void FreeAlgorithm(ManifoldSlot& slot);
+    bool FindContacts(ManifoldSlot& slot, const btCollisionObjectWrapper& wa,
+                      const btCollisionObjectWrapper& wb, btManifoldResult& result);
     void NoteSettling(const PhRigidBody& body);
     bool IsSettled(const PhBody& body) const;
     void Collide(const btCollisionObjectWrapper& wa, const btCollisionObjectWrapper& wb, PhBody& a, PhBody* b,
@@ -212,7 +227,7 @@ class PhStepWorld {
     std::vector<std::unique_ptr<ShapeSlot>> m_slots;
     int m_slotCount = 0;
     std::vector<SharedShape> m_shapes;
-    std::deque<btPersistentManifold> m_manifolds;
+    std::deque<ManifoldSlot> m_manifolds;
     std::vector<int> m_freeManifolds;
     std::vector<CacheEntry> m_cache; // sorted by key
     std::vector<CacheEntry> m_newEntries;

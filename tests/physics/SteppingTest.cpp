@@ -97,6 +97,39 @@ TEST(Stepping, OnASlopeABoxHoldsWithHighFrictionAndSlidesWithLow)
     }
 }
 
+// A box sent sliding over flat ground of many small triangles, on slippery
+// ground, along the rows of triangles and across them: it glides on,
+// slowing by its friction alone, and does not trip over the edges between
+// the triangles.
+TEST(Stepping, ABoxSlidingOverFlatGroundGlidesOverTheEdgesOfItsTriangles)
+{
+    const Vector4 directions[] = {V(6, 0, 0), V(6, 1.3f, 0), V(4, 4, 0)};
+    for (const Vector4& velocity : directions) {
+        SCOPED_TRACE(velocity.y);
+        Ground ground(40, 40);
+        SteppingWorld world(&ground);
+        ASSERT_TRUE(world.simulator->SetMaterial(0, 0.05f, 0.0f));
+        PhRigidBody* box = world.Box(kUnitBox, 2, V(-10.3f, 0.37f, 0.5f));
+        world.Run(0.3f);
+        box->SetVelocity(velocity);
+        float spin = 0.0f, highest = 0.0f;
+        for (int frame = 0; frame < 120; ++frame) {
+            world.simulator->Step(1.0f / 60.0f);
+            spin = std::max(spin, std::sqrt(phmath::LengthSquared(box->angularVelocity)));
+            highest = std::max(highest, box->GetPos().z);
+        }
+        EXPECT_LT(spin, 0.05f);
+        EXPECT_LT(highest, 0.52f);
+        // Two seconds at 0.05 * 9.8 m/s^2 take some 1 m/s off its speed
+        // (up to 1.4 across the friction's two directions, which are
+        // bounded one by one), not more.
+        const float lost =
+            std::sqrt(phmath::LengthSquared(velocity)) - std::sqrt(phmath::LengthSquared(box->velocity));
+        EXPECT_GT(lost, 0.9f);
+        EXPECT_LT(lost, 1.5f);
+    }
+}
+
 TEST(Stepping, AFastBodyNeverEndsUpBehindAThinWall)
 {
     struct Case {
