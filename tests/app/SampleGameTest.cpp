@@ -15,10 +15,13 @@
 
 #include "support/ScratchFolder.h"
 
+#include "SampleOutput.h"
+
 #include "app/GameHost.h"
 #include "app/InputScript.h"
 #include "app/RaceWatch.h"
 #include "core/Singletons.h"
+#include "game/AIGunner.h"
 #include "game/GameData.h"
 #include "game/Level.h"
 #include "game/Player.h"
@@ -281,8 +284,19 @@ TEST_F(SamplePlay, TheRecordedPlaythroughPlaysTheWholeGame)
     EXPECT_EQ(static_cast<float>(saved.points), game->money);
     EXPECT_GE(saved.points, 300);
 
-    // The player's fire wrecks a rival, which is put back and races on.
-    EXPECT_NE(out.find(" wrecked\n"), std::string::npos) << out;
+    // The player's fire wrecks a rival, which is put back and races on. No
+    // car is wrecked while the field leaves the grid, and wrecks stay the
+    // odd event of a race, not the field shot to pieces.
+    EXPECT_NE(out.find(" wrecked at "), std::string::npos) << out;
+    const std::vector<double> wrecks = sample_output::WreckTimes(out);
+    for (double time : wrecks)
+        EXPECT_GE(time, ai_gunner::kHoldFire) << out;
+    EXPECT_LE(wrecks.size(), 12u) << out;
+    EXPECT_GE(game->combat.hits, 10) << combat;
+    // The last race's five racing opponents each drive laps of their own.
+    const std::vector<long> best = sample_output::RivalsBestLaps(host->GetRaceWatch());
+    ASSERT_EQ(best.size(), 5u) << host->GetRaceWatch().FormatTable();
+    EXPECT_EQ(std::adjacent_find(best.begin(), best.end()), best.end()) << host->GetRaceWatch().FormatTable();
     EXPECT_GE(game->combat.carsWrecked, 1);
     EXPECT_NE(combat.find(" " + std::to_string(game->combat.carsWrecked) +
                           (game->combat.carsWrecked == 1 ? " car wrecked, " : " cars wrecked, ")),
