@@ -198,10 +198,11 @@ TEST_F(SamplePlay, TheFireKeyFiresThePlayersGun)
 }
 
 // The recorded playthrough (scripts/sample-game.input): a new profile, the
-// rockets bought, the race on the day circuit with both guns and the super
-// weapon fired and the soldier by the road shot, its results, Continue on to the gloom circuit, its
-// results, Continue back to the menu and Exit, which ends the run before
-// its frame limit. What the player's car did in combat is the game's tally.
+// rockets and the mines bought, the race on the day circuit with both guns
+// and the super weapon fired, a mine laid and the soldier by the road
+// shot, its results, Continue on to the gloom circuit, its results,
+// Continue back to the menu and Exit, which ends the run before its frame
+// limit. What the player's car did in combat is the game's tally.
 TEST_F(SamplePlay, TheRecordedPlaythroughPlaysTheWholeGame)
 {
     GameHost::Options options;
@@ -220,7 +221,9 @@ TEST_F(SamplePlay, TheRecordedPlaythroughPlaysTheWholeGame)
     EXPECT_LT(ranFrames, GameHost::kGameFrames);
     EXPECT_NE(out.find("script: new profile Driver1, money 1500"), std::string::npos) << out;
     EXPECT_NE(out.find("script: bought rlauncher for 1200, money 300"), std::string::npos) << out;
+    EXPECT_NE(out.find("script: bought mine1 for 300, money 0"), std::string::npos) << out;
     EXPECT_NE(out.find("script: super weapon"), std::string::npos) << out;
+    EXPECT_NE(out.find("script: mine\n"), std::string::npos) << out;
     EXPECT_NE(out.find("script: checkpoint checkpoint!"), std::string::npos) << out;
     // Both races end with a place: the second starts afresh, not with the
     // first one's laps and places.

@@ -877,6 +877,9 @@ local ACTIONS = {
     end,
     mine = function(down)
         SetMineShot(playerCar, down)
+        if down then
+            print("script: mine")
+        end
     end,
 }
 
