@@ -492,6 +492,12 @@ TEST_F(SampleGame, TheOneRaceIsFoughtOnceTheFieldIsUnderWayAndEveryRacerDrivesIt
     EXPECT_GE(combat.carsWrecked, 1) << line;
     EXPECT_GE(combat.bonusesTaken, 1) << line;
 
+    // A traffic car crosses the line just ahead of the player in this race;
+    // the table still places the player where the race did.
+    const std::vector<std::size_t> places = watch.GetPlaces();
+    const auto player = static_cast<int>(std::find(places.begin(), places.end(), 0u) - places.begin()) + 1;
+    EXPECT_EQ(player, ResultPlace(out)) << out;
+
     // The five racing opponents' best laps, to the hundredth the table shows.
     const std::vector<long> best = sample_output::RivalsBestLaps(watch);
     ASSERT_EQ(best.size(), 5u) << out;
