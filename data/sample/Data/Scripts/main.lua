@@ -409,7 +409,8 @@ local rivals = {}
 -- The wrecked cars, each with the seconds until it is put back and the
 -- health it comes back with, in the order they fell.
 local wrecks = {}
--- What each rival's health has lost since it was last whole, by its car.
+-- What each rival's health has lost since it was last whole and the
+-- seconds since its last hit, by its car.
 local wear = {}
 -- The enemies the race has come near: where the game told of a source of
 -- the mission's enemies as the player's car drew near. One that died is
@@ -712,13 +713,14 @@ end)
 -- ran out, so the car's own object learns it from DamagePlayer's answer
 -- (false once nothing is left). The wreck is blown off the road, and
 -- WRECK_TIME later put back on it, whole again, to race on behind.
--- A rival mends RIVAL_REPAIR of its health a second: a stray hit now and
--- then wears it down for a while only, and it takes a good burst of the
--- player's gun (ten shots a second of 6 each) or a rocket or two to wreck
--- one.
+-- A rival left unhit for MEND_TIME seconds is whole again: a stray hit now
+-- and then wears it down for a while only, and it takes a good burst of
+-- the player's gun (ten shots a second of 6 each) or a rocket or two to
+-- wreck one. It is mended at once rather than a little every frame, as
+-- each change of health also updates the display.
 local FULL_HEALTH = 100000
 local RIVAL_HEALTH = 60
-local RIVAL_REPAIR = 5
+local MEND_TIME = 3
 local WRECK_TIME = 3
 local WRECK_LIFT = 9 -- metres a second upwards
 
@@ -732,8 +734,10 @@ local function isWrecked(car)
 end
 
 local function hurt(car, amount, health, name)
-    if wear[car] then
-        wear[car] = wear[car] + amount
+    local worn = wear[car]
+    if worn then
+        worn.lost = worn.lost + amount
+        worn.quiet = 0
     end
     if DamagePlayer(car, amount) or isWrecked(car) then
         return
@@ -756,7 +760,7 @@ local function putBackWrecks(dt)
             -- Its health is what the race gave it: a negative damage heals.
             DamagePlayer(wreck.car, -wreck.health)
             if wear[wreck.car] then
-                wear[wreck.car] = 0
+                wear[wreck.car].lost = 0
             end
         end
     end
@@ -764,12 +768,14 @@ end
 
 local function mend(car, dt)
     local worn = wear[car]
-    if not worn or worn <= 0 or isWrecked(car) then
+    if not worn or worn.lost <= 0 or isWrecked(car) then
         return
     end
-    local repair = math.min(worn, RIVAL_REPAIR * dt)
-    wear[car] = worn - repair
-    DamagePlayer(car, -repair)
+    worn.quiet = worn.quiet + dt
+    if worn.quiet >= MEND_TIME then
+        DamagePlayer(car, -worn.lost)
+        worn.lost = 0
+    end
 end
 
 -- The player's car is this object's: its scene file names "jeep" as its
@@ -833,7 +839,7 @@ for slot = 1, 7 do
                 -- A car comes to the race with far more health than any race
                 -- wears down; a rival keeps only RIVAL_HEALTH of it.
                 DamagePlayer(car, FULL_HEALTH - RIVAL_HEALTH)
-                wear[car] = 0
+                wear[car] = { lost = 0, quiet = 0 }
             elseif command == "delete_object" then
                 rivals[slot] = nil
                 if car then
