@@ -55,18 +55,23 @@ const CarShape kOpponentCars[] = {
     {"tvr", {0.9, 2.0, 0.28}, {0.7, 0.6, 0.22}, 0.5, 1.3, 0.85, 0.36, 1000.0, 27.5, 10.5},
 };
 
-// Which model each opponent slot drives and the colour it is painted,
-// for one level's model name. The race counts the first five slots for
-// places; slots 6 and 7 are traffic, driven round the same laps but
-// placed nowhere. Slots 1 to 4 start ahead of the player, 5 to 7 behind:
-// the pickups and the coupes are there to be overtaken, one roadster
-// races for the lead and the other comes past as traffic.
+// Which model each opponent slot drives, the colour it is painted and how
+// its car is tuned, for one level's model name. The race counts the first
+// five slots for places; slots 6 and 7 are traffic, driven round the same
+// laps but placed nowhere. Slots 1 to 4 start ahead of the player, 5 to 7
+// behind: the pickups and the coupes are there to be overtaken, one
+// roadster races for the lead and the other comes past as traffic. Two
+// cars of one model are tuned apart, a little faster or a little
+// grippier, so no two drive the same laps.
 struct Opponent {
     int model; // index into kOpponentCars
     const char* colour;
+    double extraSpeed; // m/s over the model's top speed
+    double gripFactor; // times the model's grip
 };
 const Opponent kSlots[] = {
-    {0, "red"}, {1, "orange"}, {1, "white"}, {2, "cyan"}, {0, "yellow"}, {2, "black"}, {1, "purple"},
+    {0, "red", 0.0, 1.0},     {1, "orange", -0.6, 1.06}, {1, "white", 0.5, 0.94}, {2, "cyan", 0.0, 1.0},
+    {0, "yellow", 0.7, 0.92}, {2, "black", -0.8, 1.05},  {1, "purple", 0.2, 1.0},
 };
 const char* const kLevelModels[] = {"tvr", "viper"};
 
@@ -191,9 +196,9 @@ std::string MeshDescription(const CarShape& car)
 // of grid slot N to "rivalN": activated at the level's start, a car tells
 // its script its address, and the script arms it, takes its hits and (the
 // player's) hands it to each frame's scene.
-std::string SceneLines(const CarShape& car, const std::string& colour, const std::string& script)
+std::string SceneLines(const std::string& colour, const std::string& script, const std::string& description)
 {
-    std::string lines = "description = " + std::string(car.model) + ".xml\n";
+    std::string lines = "description = " + description + ".xml\n";
     lines += sample::Section("body", "diffuse.fx", "car_" + colour + ".tga") + "shadow = 1\n";
     if (!script.empty())
         lines += "script = " + script + "\n";
@@ -256,15 +261,31 @@ bool WriteModel(const CarShape& car, const std::string& colour, bool players, co
     const std::string meshFile = std::string(car.model) + ".p3d";
     return sample::WriteFile(sources / (meshFile + ".txt"),
                              MeshDescription(car) + "scene\n" +
-                                 SceneLines(car, colour, players ? "jeep" : "")) &&
+                                 SceneLines(colour, players ? "jeep" : "", car.model)) &&
            sample::WriteFile(descriptions / (std::string(car.model) + ".xml"), Description(car));
 }
 
 bool WriteScene(const fs::path& file, const CarShape& car, const std::string& colour,
-                const std::string& script)
+                const std::string& script, const std::string& description)
 {
-    return sample::WriteFile(file,
-                             "mesh = " + std::string(car.model) + ".p3d\n" + SceneLines(car, colour, script));
+    return sample::WriteFile(file, "mesh = " + std::string(car.model) + ".p3d\n" +
+                                       SceneLines(colour, script, description));
+}
+
+// The model of an opponent slot with the slot's own tuning.
+CarShape Tuned(const Opponent& opponent)
+{
+    CarShape car = kOpponentCars[opponent.model];
+    car.topSpeed += opponent.extraSpeed;
+    car.grip *= opponent.gripFactor;
+    return car;
+}
+
+// A slot's own description, "MODELslot.xml" (as "coupe2.xml"), which the
+// slot's scene files on every level name.
+std::string SlotDescription(int slot)
+{
+    return std::string(kOpponentCars[kSlots[slot - 1].model].model) + std::to_string(slot);
 }
 
 bool WriteCars(const fs::path& sources, const fs::path& meshes, const fs::path& descriptions)
@@ -272,20 +293,25 @@ bool WriteCars(const fs::path& sources, const fs::path& meshes, const fs::path& 
     // The player's: "zil_130_.rdf" comes with its mesh; in demo mode the
     // game asks for "zil_130__enemy.rdf".
     if (!WriteModel(kPlayerCar, "blue", true, sources, descriptions) ||
-        !WriteScene(meshes / "zil_130__enemy.rdf", kPlayerCar, "blue", ""))
+        !WriteScene(meshes / "zil_130__enemy.rdf", kPlayerCar, "blue", "", kPlayerCar.model))
         return false;
     for (const CarShape& car : kOpponentCars)
         if (!WriteModel(car, "red", false, sources, descriptions))
             return false;
+    const int slots = static_cast<int>(std::size(kSlots));
+    for (int slot = 1; slot <= slots; ++slot)
+        if (!sample::WriteFile(descriptions / (SlotDescription(slot) + ".xml"),
+                               Description(Tuned(kSlots[slot - 1]))))
+            return false;
     for (const char* level : kLevelModels) {
         const std::string model = level;
-        if (!WriteScene(meshes / (model + "_enemy.rdf"), kOpponentCars[0], "red", ""))
+        if (!WriteScene(meshes / (model + "_enemy.rdf"), kOpponentCars[0], "red", "", kOpponentCars[0].model))
             return false;
-        for (int slot = 1; slot <= static_cast<int>(std::size(kSlots)); ++slot) {
+        for (int slot = 1; slot <= slots; ++slot) {
             const Opponent& opponent = kSlots[slot - 1];
             const fs::path file = meshes / (model + std::to_string(slot) + "_enemy.rdf");
             if (!WriteScene(file, kOpponentCars[opponent.model], opponent.colour,
-                            "rival" + std::to_string(slot)))
+                            "rival" + std::to_string(slot), SlotDescription(slot)))
                 return false;
         }
     }

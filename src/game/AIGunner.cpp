@@ -2,9 +2,11 @@
 
 #include <cmath>
 
+#include "core/GameClock.h"
 #include "core/ObjectCast.h"
 #include "core/Singletons.h"
 #include "game/AIVehicle.h"
+#include "game/GameData.h"
 #include "game/Level.h"
 #include "game/Player.h"
 #include "game/RaceFrame.h"
@@ -56,11 +58,33 @@ CPPlayer* TargetOf(const CPPlayer& shooter, CPLevel& level)
     return target;
 }
 
+bool HoldsTrigger(AI_Vehicle& driver, bool targetInSights, float dt)
+{
+    if (driver.burstLeft > 0.0f) {
+        driver.burstLeft -= dt;
+        if (driver.burstLeft <= 0.0f)
+            driver.restLeft = kRest;
+        return targetInSights;
+    }
+    if (driver.restLeft > 0.0f) {
+        driver.restLeft -= dt;
+        return false;
+    }
+    if (!targetInSights)
+        return false;
+    driver.burstLeft = kBurst;
+    return true;
+}
+
 void Step(const std::vector<AI_Vehicle*>& drivers)
 {
     CPLevel* level = GetCurrentLevel();
+    const CPGameData* data = GetGameData();
     if (!level)
         return;
+    // Before the race is under way the guns turn but do not fire.
+    const bool underWay = data && data->levelStarted && level->race.elapsedTime >= kHoldFire;
+    const float dt = GetFrameTime();
     for (AI_Vehicle* driver : drivers) {
         auto* car = driver ? driver->car.As<CPPlayer>() : nullptr;
         // Unarmed cars (no weapon selected) and wrecks hold no trigger.
@@ -69,7 +93,7 @@ void Step(const std::vector<AI_Vehicle*>& drivers)
         CPPlayer* target = TargetOf(*car, *level);
         const Vector3 aim =
             target ? target->GetPosition() : car->GetPosition() + race::Forward(*car) * kIdleAim;
-        car->weapons.SetFirePressed(target != nullptr);
+        car->weapons.SetFirePressed(underWay && HoldsTrigger(*driver, target != nullptr, dt));
         car->UpdateWeapon(aim, target);
     }
 }

@@ -64,4 +64,9 @@ class AI_Vehicle : public CPObject {
     std::int32_t rangeMin = 0;
     std::int32_t rangeMax = 0;
     std::int32_t spare2 = 0;
+
+    // The gunner's: seconds the trigger stays held in the burst under way,
+    // and seconds before the next burst may start.
+    float burstLeft = 0.0f;
+    float restLeft = 0.0f;
 };

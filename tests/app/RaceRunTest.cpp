@@ -13,11 +13,14 @@
 
 #include "support/ScratchFolder.h"
 
+#include "SampleOutput.h"
+
 #include "app/GameHost.h"
 #include "app/InputScript.h"
 #include "app/RaceWatch.h"
 #include "core/GameObject.h"
 #include "core/Singletons.h"
+#include "game/AIGunner.h"
 #include "game/GameData.h"
 #include "game/Level.h"
 #include "game/Player.h"
@@ -461,4 +464,42 @@ TEST_F(SampleGame, TheTablePlacesThePlayerWhereTheRaceDid)
     EXPECT_NE(table.find("      6  "), std::string::npos) << table;
     EXPECT_EQ(table.find("      7  "), std::string::npos) << table;
     EXPECT_NE(table.find("      -  ", traffic), std::string::npos) << table;
+}
+
+// The README's one race, on the default seed, as the sample input fires
+// the player's gun: the field races off the grid unhurt, the opponents'
+// fire wrecks a car now and then but not the field, the player's bursts
+// bring down the soldier and land on the cars ahead, and no two racers
+// drive the same laps.
+TEST_F(SampleGame, TheOneRaceIsFoughtOnceTheFieldIsUnderWayAndEveryRacerDrivesItsOwnLaps)
+{
+    Start(-1);
+    if (!CanRace())
+        GTEST_SKIP() << "the sample level or the level bindings are not in this build";
+    const std::string out = RunCaptured();
+    const RaceWatch& watch = host->GetRaceWatch();
+    ASSERT_TRUE(watch.IsOver()) << out;
+
+    const std::vector<double> wrecks = sample_output::WreckTimes(out);
+    for (double time : wrecks)
+        EXPECT_GE(time, ai_gunner::kHoldFire) << out;
+    EXPECT_LE(wrecks.size(), 6u) << out;
+
+    const CPCombatTally& combat = GetGameData()->combat;
+    const std::string line = RaceWatch::FormatCombat();
+    EXPECT_NE(out.find("script: enemy soldier killed"), std::string::npos) << out;
+    EXPECT_GE(combat.hits, 10) << line;
+    EXPECT_GE(combat.carsWrecked, 1) << line;
+    EXPECT_GE(combat.bonusesTaken, 1) << line;
+
+    // A traffic car crosses the line just ahead of the player in this race;
+    // the table still places the player where the race did.
+    const std::vector<std::size_t> places = watch.GetPlaces();
+    const auto player = static_cast<int>(std::find(places.begin(), places.end(), 0u) - places.begin()) + 1;
+    EXPECT_EQ(player, ResultPlace(out)) << out;
+
+    // The five racing opponents' best laps, to the hundredth the table shows.
+    const std::vector<long> best = sample_output::RivalsBestLaps(watch);
+    ASSERT_EQ(best.size(), 5u) << out;
+    EXPECT_EQ(std::adjacent_find(best.begin(), best.end()), best.end()) << out;
 }

@@ -19,6 +19,7 @@
 #include "support/SampleHost.h"
 
 #include "app/GameHost.h"
+#include "game/AIGunner.h"
 #include "core/Singletons.h"
 #include "game/Level.h"
 #include "game/GameData.h"
@@ -179,6 +180,31 @@ TEST_F(SampleCombat, OpponentsFireAtTheCarsInTheirSightsAndTheirShotsHurt)
     EXPECT_EQ(player->weapons.ammunition[0], 1.0f);
 }
 
+// The field leaves the grid nose to tail: the opponents' guns turn but do
+// not fire until the race has run a few seconds, so no car is hurt, let
+// alone wrecked, on the grid.
+TEST_F(SampleCombat, OpponentsHoldFireWhileTheFieldLeavesTheGrid)
+{
+    Start();
+    testing::internal::CaptureStdout();
+    while (level->race.elapsedTime < ai_gunner::kHoldFire - 0.1f) {
+        Frames(1);
+        for (CPShot* shot : GetWeaponManager()->GetActiveShots()) {
+            const CPGameObject* shooter = shot->GetShooter();
+            ASSERT_TRUE(!shooter || shooter == player)
+                << "an opponent fired at " << level->race.elapsedTime << " s";
+        }
+    }
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.find(" wrecked"), std::string::npos) << out;
+    for (CPGameObject* object : level->GetOpponents()) {
+        auto* car = dynamic_cast<CPPlayer*>(object);
+        ASSERT_NE(car, nullptr);
+        EXPECT_EQ(car->weapons.ammunition[0], 1.0f) << car->modelName;
+        EXPECT_EQ(car->combatValues[0], kRivalHealth) << car->modelName;
+    }
+}
+
 // The rocket launcher lobs its rockets, leaving at 17 and falling under
 // 9.8, at what the player's guns aim at: with no car in the sights, the
 // road 60 ahead, too far for a launch at 17, so it tilts to the farthest
@@ -240,7 +266,7 @@ TEST_F(SampleCombat, ARocketLobbedAtTheCarAheadComesDownOnIt)
     // wrecks it, and the player's tally counts the wreck.
     EXPECT_EQ(target->combatValues[0], 0.0f);
     EXPECT_EQ(GetGameData()->combat.carsWrecked, wrecked + 1);
-    EXPECT_NE(out.find(" wrecked\n"), std::string::npos) << out;
+    EXPECT_NE(out.find(" wrecked at "), std::string::npos) << out;
 }
 
 // The mine key lays one mine behind the car. It lies harmless while it

@@ -15,10 +15,13 @@
 
 #include "support/ScratchFolder.h"
 
+#include "SampleOutput.h"
+
 #include "app/GameHost.h"
 #include "app/InputScript.h"
 #include "app/RaceWatch.h"
 #include "core/Singletons.h"
+#include "game/AIGunner.h"
 #include "game/GameData.h"
 #include "game/Level.h"
 #include "game/Player.h"
@@ -195,10 +198,11 @@ TEST_F(SamplePlay, TheFireKeyFiresThePlayersGun)
 }
 
 // The recorded playthrough (scripts/sample-game.input): a new profile, the
-// rockets bought, the race on the day circuit with both guns and the super
-// weapon fired and the soldier by the road shot, its results, Continue on to the gloom circuit, its
-// results, Continue back to the menu and Exit, which ends the run before
-// its frame limit. What the player's car did in combat is the game's tally.
+// rockets and the mines bought, the race on the day circuit with both guns
+// and the super weapon fired, a mine laid and the soldier by the road
+// shot, its results, Continue on to the gloom circuit, its results,
+// Continue back to the menu and Exit, which ends the run before its frame
+// limit. What the player's car did in combat is the game's tally.
 TEST_F(SamplePlay, TheRecordedPlaythroughPlaysTheWholeGame)
 {
     GameHost::Options options;
@@ -217,7 +221,9 @@ TEST_F(SamplePlay, TheRecordedPlaythroughPlaysTheWholeGame)
     EXPECT_LT(ranFrames, GameHost::kGameFrames);
     EXPECT_NE(out.find("script: new profile Driver1, money 1500"), std::string::npos) << out;
     EXPECT_NE(out.find("script: bought rlauncher for 1200, money 300"), std::string::npos) << out;
+    EXPECT_NE(out.find("script: bought mine1 for 300, money 0"), std::string::npos) << out;
     EXPECT_NE(out.find("script: super weapon"), std::string::npos) << out;
+    EXPECT_NE(out.find("script: mine\n"), std::string::npos) << out;
     EXPECT_NE(out.find("script: checkpoint checkpoint!"), std::string::npos) << out;
     // Both races end with a place: the second starts afresh, not with the
     // first one's laps and places.
@@ -281,8 +287,19 @@ TEST_F(SamplePlay, TheRecordedPlaythroughPlaysTheWholeGame)
     EXPECT_EQ(static_cast<float>(saved.points), game->money);
     EXPECT_GE(saved.points, 300);
 
-    // The player's fire wrecks a rival, which is put back and races on.
-    EXPECT_NE(out.find(" wrecked\n"), std::string::npos) << out;
+    // The player's fire wrecks a rival, which is put back and races on. No
+    // car is wrecked while the field leaves the grid, and wrecks stay the
+    // odd event of a race, not the field shot to pieces.
+    EXPECT_NE(out.find(" wrecked at "), std::string::npos) << out;
+    const std::vector<double> wrecks = sample_output::WreckTimes(out);
+    for (double time : wrecks)
+        EXPECT_GE(time, ai_gunner::kHoldFire) << out;
+    EXPECT_LE(wrecks.size(), 12u) << out;
+    EXPECT_GE(game->combat.hits, 10) << combat;
+    // The last race's five racing opponents each drive laps of their own.
+    const std::vector<long> best = sample_output::RivalsBestLaps(host->GetRaceWatch());
+    ASSERT_EQ(best.size(), 5u) << host->GetRaceWatch().FormatTable();
+    EXPECT_EQ(std::adjacent_find(best.begin(), best.end()), best.end()) << host->GetRaceWatch().FormatTable();
     EXPECT_GE(game->combat.carsWrecked, 1);
     EXPECT_NE(combat.find(" " + std::to_string(game->combat.carsWrecked) +
                           (game->combat.carsWrecked == 1 ? " car wrecked, " : " cars wrecked, ")),

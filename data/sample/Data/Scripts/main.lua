@@ -357,16 +357,48 @@ end)
 -- first cars take the first boxes; there are enough for the field.
 local BONUS_LINES = { 20, 55, 90, 125, 160, 195, 230, 265 }
 
+-- The box of each line, by the line; the script keeps it when a car takes
+-- it off the track, and puts the same box back each time the player's car
+-- starts a lap, so the boxes ahead of it lie there again.
+local boxes = {}
+-- The player's lap the boxes were last put back for.
+local boxesLap = nil
+
 local function placeBonuses()
     ClearBonuses()
+    boxes = {}
+    boxesLap = nil
     for _, line in ipairs(BONUS_LINES) do
         local x, y, z = GetSplineLinePoint(line)
         local bonus = x and LoadRenderObject("bonus_remont.rdf", 0)
         if bonus then
             SetPosition(bonus, x, y, z)
             AddBonus(bonus, 1)
+            boxes[line] = bonus
         end
     end
+end
+
+-- The boxes taken go back on their lines.
+local function restockBonuses()
+    local lying = {}
+    for _, entry in ipairs(GetBonusList()) do
+        lying[entry[1]] = true
+    end
+    for _, line in ipairs(BONUS_LINES) do
+        local bonus = boxes[line]
+        if bonus and not lying[bonus] then
+            AddBonus(bonus, 1)
+        end
+    end
+end
+
+local function returnBonuses()
+    local lap = GetCurrentRound()
+    if boxesLap and lap ~= boxesLap then
+        restockBonuses()
+    end
+    boxesLap = lap
 end
 
 -- Menu -------------------------------------------------------------------
@@ -377,9 +409,12 @@ local rivals = {}
 -- The wrecked cars, each with the seconds until it is put back and the
 -- health it comes back with, in the order they fell.
 local wrecks = {}
+-- What each rival's health has lost since it was last whole and the
+-- seconds since its last hit, by its car.
+local wear = {}
 -- The enemies the race has come near: where the game told of a source of
--- the mission's enemies as the player's car drew near, each until its
--- enemy dies.
+-- the mission's enemies as the player's car drew near. One that died is
+-- kept, marked, so the source still near is not taken for a live one.
 local enemies = {}
 
 local function startRace()
@@ -413,6 +448,7 @@ local function startRace()
     game.shots = 0
     rivals = {}
     wrecks = {}
+    wear = {}
     enemies = {}
     screens.hud = screens.hud or CreateInterface("hud", 0)
     show("hud")
@@ -619,9 +655,12 @@ end
 -- the guns' reach, or else to the nearest opponent's car there, and to the
 -- road ahead when there is none. A car aimed at is handed on as the
 -- target, so the guns take the height of its middle; the rockets are
--- lobbed to come down on it.
+-- lobbed to come down on it. An enemy standing on the road's edge swings
+-- out of a narrow sight as the car comes near, so the guns look wider for
+-- enemies than for the cars on the road ahead.
 local AIM_REACH = 60
-local SIGHTS = 0.94 -- the cosine of the sights' half angle, 20 degrees
+local SIGHTS = 0.94 -- the cosine of the sights' half angle for cars, 20 degrees
+local ENEMY_SIGHTS = 0.7 -- and for enemies, 45 degrees
 
 local function aimPlayersGuns()
     local x, y, z = GetPosition(playerCar)
@@ -630,21 +669,23 @@ local function aimPlayersGuns()
         return
     end
     local best, aim
-    local function consider(tx, ty, tz, object)
+    local function consider(tx, ty, tz, object, sights)
         local ox, oy = tx - x, ty - y
         local distance = math.sqrt(ox * ox + oy * oy)
-        if distance > 0 and distance < best and (ox * dx + oy * dy) / distance >= SIGHTS then
+        if distance > 0 and distance < best and (ox * dx + oy * dy) / distance >= sights then
             best, aim = distance, { tx, ty, tz, object }
         end
     end
     best = AIM_REACH
     for _, enemy in ipairs(enemies) do
-        consider(enemy.x, enemy.y, z + 1, nil)
+        if not enemy.dead then
+            consider(enemy.x, enemy.y, z + 1, nil, ENEMY_SIGHTS)
+        end
     end
     if not aim then
         for _, car in pairs(rivals) do
             local cx, cy, cz = GetPosition(car)
-            consider(cx, cy, cz + 1, car)
+            consider(cx, cy, cz + 1, car, SIGHTS)
         end
     end
     aim = aim or { x + dx * AIM_REACH, y + dy * AIM_REACH, z + 1, nil }
@@ -659,9 +700,9 @@ CreateScriptObject("enemies", "level", function(self)
             return
         end
         x, y = tonumber(x) or 0, tonumber(y) or 0
-        for i = #enemies, 1, -1 do
-            if sameSpot(enemies[i], x, y) then
-                table.remove(enemies, i)
+        for _, enemy in ipairs(enemies) do
+            if sameSpot(enemy, x, y) then
+                enemy.dead = true
             end
         end
         print(string.format("script: enemy %s killed", tostring(name)))
@@ -672,8 +713,14 @@ end)
 -- ran out, so the car's own object learns it from DamagePlayer's answer
 -- (false once nothing is left). The wreck is blown off the road, and
 -- WRECK_TIME later put back on it, whole again, to race on behind.
+-- A rival left unhit for MEND_TIME seconds is whole again: a stray hit now
+-- and then wears it down for a while only, and it takes a good burst of
+-- the player's gun (ten shots a second of 6 each) or a rocket or two to
+-- wreck one. It is mended at once rather than a little every frame, as
+-- each change of health also updates the display.
 local FULL_HEALTH = 100000
 local RIVAL_HEALTH = 60
+local MEND_TIME = 3
 local WRECK_TIME = 3
 local WRECK_LIFT = 9 -- metres a second upwards
 
@@ -687,6 +734,11 @@ local function isWrecked(car)
 end
 
 local function hurt(car, amount, health, name)
+    local worn = wear[car]
+    if worn then
+        worn.lost = worn.lost + amount
+        worn.quiet = 0
+    end
     if DamagePlayer(car, amount) or isWrecked(car) then
         return
     end
@@ -695,7 +747,7 @@ local function hurt(car, amount, health, name)
     ApplyImpulse(car, 0, 0, GetPlayerMass(car) * WRECK_LIFT)
     -- In the order they fell, so a seeded race puts them back alike.
     table.insert(wrecks, { car = car, time = WRECK_TIME, health = health })
-    print("script: " .. name .. " wrecked")
+    print("script: " .. name .. " wrecked at " .. formatTime(game.raceTime))
 end
 
 local function putBackWrecks(dt)
@@ -707,7 +759,22 @@ local function putBackWrecks(dt)
             Spawn(wreck.car)
             -- Its health is what the race gave it: a negative damage heals.
             DamagePlayer(wreck.car, -wreck.health)
+            if wear[wreck.car] then
+                wear[wreck.car].lost = 0
+            end
         end
+    end
+end
+
+local function mend(car, dt)
+    local worn = wear[car]
+    if not worn or worn.lost <= 0 or isWrecked(car) then
+        return
+    end
+    worn.quiet = worn.quiet + dt
+    if worn.quiet >= MEND_TIME then
+        DamagePlayer(car, -worn.lost)
+        worn.lost = 0
     end
 end
 
@@ -749,6 +816,7 @@ CreateScriptObject("jeep", "", function(self)
     DrawDynamicObject(playerCar)
     if game.state == "race" then
         putBackWrecks(GetDeltaTime())
+        returnBonuses()
         watchEnemySources()
         aimPlayersGuns()
         -- The bonuses not yet picked up.
@@ -771,8 +839,12 @@ for slot = 1, 7 do
                 -- A car comes to the race with far more health than any race
                 -- wears down; a rival keeps only RIVAL_HEALTH of it.
                 DamagePlayer(car, FULL_HEALTH - RIVAL_HEALTH)
+                wear[car] = { lost = 0, quiet = 0 }
             elseif command == "delete_object" then
                 rivals[slot] = nil
+                if car then
+                    wear[car] = nil
+                end
                 for i = #wrecks, 1, -1 do
                     if wrecks[i].car == car then
                         table.remove(wrecks, i)
@@ -782,6 +854,10 @@ for slot = 1, 7 do
                 hurt(car, tonumber(p1) or 0, RIVAL_HEALTH, "rival" .. slot)
             end
         end)
+        local car = rivals[slot]
+        if car and game.state == "race" then
+            mend(car, GetDeltaTime())
+        end
     end)
 end
 
@@ -807,6 +883,9 @@ local ACTIONS = {
     end,
     mine = function(down)
         SetMineShot(playerCar, down)
+        if down then
+            print("script: mine")
+        end
     end,
 }
 
