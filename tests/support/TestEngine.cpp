@@ -1,9 +1,9 @@
 #include "support/TestEngine.h"
 
-TestEngine::TestEngine()
+TestEngine::TestEngine(const GameSettings& settings, const RunTiming& timing)
     : devices(MakeHeadlessDevices(platform::PresentParameters())), device(*devices.headlessGraphics),
-      soundDevice(*devices.headlessSound),
-      services(std::make_unique<EngineServices>(devices.graphics.get(), devices.sound.get()))
+      soundDevice(*devices.headlessSound), services(std::make_unique<EngineServices>(
+                                               devices.graphics.get(), devices.sound.get(), settings, timing))
 {
 }
 
