@@ -8,3 +8,9 @@ TestEngine::TestEngine(const GameSettings& settings, const RunTiming& timing)
 }
 
 TestEngine::~TestEngine() = default;
+
+void TestEngine::EndFrame()
+{
+    services->SceneList().ClearFrame();
+    services->DynamicList().ClearFrame();
+}

@@ -24,6 +24,11 @@ class TestEngine {
     // level, the scripts) as the game's host has them end it.
     ~TestEngine();
 
+    // Ends the frame as drawing it would: the render lists forget what was
+    // listed for it. A test that lists objects (through screens, scripts or
+    // the level) and draws no frame calls it before it deletes them.
+    void EndFrame();
+
     TestEngine(const TestEngine&) = delete;
     TestEngine& operator=(const TestEngine&) = delete;
 
