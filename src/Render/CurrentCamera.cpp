@@ -9,3 +9,5 @@ CPCameraSource g_cameraSource;
 CPPerspectiveCamera* GetCurrentCamera() { return g_cameraSource ? g_cameraSource() : nullptr; }
 
 void SetCameraSource(CPCameraSource source) { g_cameraSource = std::move(source); }
+
+CPCameraSource GetCameraSource() { return g_cameraSource; }

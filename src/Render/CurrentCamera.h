@@ -12,3 +12,4 @@ CPPerspectiveCamera* GetCurrentCamera();
 
 using CPCameraSource = std::function<CPPerspectiveCamera*()>;
 void SetCameraSource(CPCameraSource source);
+CPCameraSource GetCameraSource();

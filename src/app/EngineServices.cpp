@@ -127,6 +127,11 @@ CPScriptHost& EngineServices::Scripts()
 
 void EngineServices::EndGame()
 {
+    // A frame ended before it was drawn (a test that lists objects and
+    // draws nothing) still lists what it took: the lists forget them before
+    // any of them goes.
+    m_lists.scene->ClearFrame();
+    m_lists.dynamic->ClearFrame();
     // Tasks may point at services and at the level's objects, so the list
     // goes before they do.
     m_kernel->KillAllTasks();

@@ -12,6 +12,8 @@ void SetFlameSource(CPFlameSource* source) { g_flameSource = source; }
 
 void SetPhysicDataMaker(CPPhysicDataMaker maker) { g_physicDataMaker = maker; }
 
+CPPhysicDataMaker GetPhysicDataMaker() { return g_physicDataMaker; }
+
 CPObjectPtr NewPhysicData(CPGameObject* owner)
 {
     return g_physicDataMaker ? g_physicDataMaker(owner) : CPObjectPtr();

@@ -75,6 +75,7 @@ class CPPhysicsPart {
 // answers an empty pointer.
 using CPPhysicDataMaker = CPObjectPtr (*)(CPGameObject* owner);
 void SetPhysicDataMaker(CPPhysicDataMaker maker);
+CPPhysicDataMaker GetPhysicDataMaker();
 CPObjectPtr NewPhysicData(CPGameObject* owner);
 
 // Where a burning object's flames come from: the effect manager's particle

@@ -8,5 +8,6 @@
 using CPTextLookup = std::string (*)(const std::string& key);
 
 void SetTextLookup(CPTextLookup lookup);
+CPTextLookup GetTextLookup();
 // The text of the key; empty when no lookup is installed.
 std::string LookupText(const std::string& key);

@@ -10,6 +10,7 @@ namespace platform {
 // requests) so that tests can check their order. Nothing is noted until a
 // recorder is attached.
 void SetCallRecorder(std::vector<std::string>* calls);
+std::vector<std::string>* GetCallRecorder();
 void RecordCall(const std::string& call);
 
 } // namespace platform

@@ -27,4 +27,6 @@ std::uint32_t Milliseconds()
 
 void SetClockSource(std::function<std::uint32_t()> source) { Source() = std::move(source); }
 
+std::function<std::uint32_t()> GetClockSource() { return Source(); }
+
 } // namespace platform

@@ -11,5 +11,7 @@ std::uint32_t Milliseconds();
 // Replaces the time source, so tests can drive time by hand. An empty
 // function restores the steady system clock.
 void SetClockSource(std::function<std::uint32_t()> source);
+// The time source set last; empty for the system clock.
+std::function<std::uint32_t()> GetClockSource();
 
 } // namespace platform

@@ -89,4 +89,6 @@ void SetEmbeddedObjectFactory(EmbeddedObjectFactory factory)
     Factory() = factory ? std::move(factory) : EmbeddedObjectFactory(MakeDefaultObject);
 }
 
+EmbeddedObjectFactory GetEmbeddedObjectFactory() { return Factory(); }
+
 } // namespace platform

@@ -144,5 +144,6 @@ HResult SetObjectContained(EmbeddedObject* object, bool contained);
 // restores the default, which makes a recording web browser.
 using EmbeddedObjectFactory = std::function<CountedInterface*(ClassId)>;
 void SetEmbeddedObjectFactory(EmbeddedObjectFactory factory);
+EmbeddedObjectFactory GetEmbeddedObjectFactory();
 
 } // namespace platform

@@ -39,4 +39,6 @@ LocalDateTime GetLocalDateTime() { return Source() ? Source()() : SystemLocalTim
 
 void SetLocalTimeSource(std::function<LocalDateTime()> source) { Source() = std::move(source); }
 
+std::function<LocalDateTime()> GetLocalTimeSource() { return Source(); }
+
 } // namespace platform

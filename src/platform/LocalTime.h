@@ -24,5 +24,7 @@ LocalDateTime GetLocalDateTime();
 // Replaces where the local time comes from, so tests can fix it. An empty
 // function restores the system's clock and time zone.
 void SetLocalTimeSource(std::function<LocalDateTime()> source);
+// The source set last; empty for the system's.
+std::function<LocalDateTime()> GetLocalTimeSource();
 
 } // namespace platform

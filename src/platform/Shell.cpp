@@ -88,6 +88,8 @@ int ExitStatusOf(int status)
 
 void SetShell(Shell* shell) { g_shell = shell; }
 
+Shell* GetInstalledShell() { return g_shell; }
+
 Shell& GetShell()
 {
     static SystemShell systemShell(std::cout);

@@ -24,6 +24,8 @@ class Shell {
 // The shell every request goes to; null restores the system shell.
 void SetShell(Shell* shell);
 Shell& GetShell();
+// The shell set last; null while requests go to the system shell.
+Shell* GetInstalledShell();
 
 constexpr int kShowNormal = 1;
 

@@ -25,4 +25,6 @@ void SleepMilliseconds(std::uint32_t milliseconds)
 
 void SetSleepFunction(std::function<void(std::uint32_t)> sleep) { SleepOverride() = std::move(sleep); }
 
+std::function<void(std::uint32_t)> GetSleepFunction() { return SleepOverride(); }
+
 } // namespace platform

@@ -9,6 +9,7 @@
 #include "platform/MatrixMath.h"
 #include "platform/TextureLoader.h"
 #include "support/MathExpect.h"
+#include "support/ServiceOverride.h"
 
 using skytest::SkyWorld;
 
@@ -130,7 +131,7 @@ TEST(VertexObject, DrawNeedsTheSkyDeviceAndBuffers)
     CPVertexObject object;
     EXPECT_EQ(object.Draw(), E_FAIL) << "nothing filled yet";
     ASSERT_EQ(object.FillBuffers(Triangle(), kTriangleIndices, false), S_OK);
-    SetSkyDevice(nullptr);
+    ServiceOverride<GetSkyDevice, SetSkyDevice> noDevice(nullptr);
     EXPECT_EQ(object.Draw(), E_FAIL);
     EXPECT_TRUE(world.device.GetFrameDraws().empty());
 }
@@ -147,7 +148,7 @@ TEST(VertexObject, FillWithoutADeviceOrWithARefusedBufferFails)
         EXPECT_EQ(object.FillBuffers(Triangle(), kTriangleIndices, false), S_OK)
             << "the next fill tries again";
     }
-    SetRender(nullptr);
+    ServiceOverride<GetRender, SetRender> noRender(nullptr);
     CPVertexObject object;
     EXPECT_EQ(object.FillBuffers(Triangle(), kTriangleIndices, false), E_FAIL);
     EXPECT_TRUE(world.log.Contains("no graphics device"));

@@ -11,6 +11,7 @@
 #include "core/FileReader.h"
 #include "core/PackFile.h"
 #include "support/ScratchFolder.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -22,9 +23,7 @@ class AnimationTest : public ::testing::Test {
     {
         GetPackFileList().Clear();
         folder.UseAsDataRoot();
-        SetAnimationCache(&cache);
     }
-    void TearDown() override { SetAnimationCache(nullptr); }
 
     // A reader over a file of one int32 (standing for the mesh file around
     // the block) followed by the bytes, its cursor on the bytes.
@@ -49,6 +48,7 @@ class AnimationTest : public ::testing::Test {
     ScratchFolder folder;
     LogCapture log;
     CPAnimationCache cache;
+    ServiceOverride<GetAnimationCache, SetAnimationCache> m_installed{&cache};
 };
 
 } // namespace

@@ -19,6 +19,7 @@
 #include "platform/Effect.h"
 #include "platform/Math.h"
 #include "support/MathExpect.h"
+#include "support/ServiceOverride.h"
 
 using namespace platform;
 using renderfiles::RenderWorld;
@@ -46,17 +47,10 @@ class BatchDraw : public ::testing::Test {
         GetGameSettings().screenHeight = 480;
         world.WriteEffect("lit.fx", kLitEffect);
         world.WriteTexture("rock.tga", Tga(2, 2, 0xFF808080));
-        SetEffectLibrary(&effects);
-        SetTextureLibrary(&textures);
         world.render.InitDeviceState();
         world.render.SetSceneObject(&list);
     }
-    ~BatchDraw() override
-    {
-        world.render.SetSceneObject(CPObjectPtr());
-        SetTextureLibrary(nullptr);
-        SetEffectLibrary(nullptr);
-    }
+    ~BatchDraw() override { world.render.SetSceneObject(CPObjectPtr()); }
 
     // Vertex counts of the frame's indexed draws, in order.
     std::vector<std::uint32_t> DrawnVertexCounts() const
@@ -72,6 +66,8 @@ class BatchDraw : public ::testing::Test {
     CPEffectLibrary effects;
     CPTextureLibrary textures;
     CPMaterialLibrary materials{effects, textures};
+    ServiceOverride<GetEffectLibrary, SetEffectLibrary> m_effects{&effects};
+    ServiceOverride<GetTextureLibrary, SetTextureLibrary> m_textures{&textures};
     SceneObjects scene;
     CPRenderList list{&world.render, 2, 16, 24};
 };

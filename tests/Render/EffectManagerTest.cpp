@@ -8,6 +8,7 @@
 #include "platform/Random.h"
 #include "support/EffectFakes.h"
 #include "support/ScratchFolder.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -230,7 +231,7 @@ TEST(EffectManager, DuplicatesOnlyExistingParticleSystems)
 {
     LogCapture log;
     CPEffectManager manager;
-    SetEffectManager(&manager);
+    ServiceOverride<GetEffectManager, SetEffectManager> installed(&manager);
     manager.RegisterEmitter("flame", CPEmitterDesc());
     EXPECT_EQ(manager.AddParticleSystem(new CPParticleSystem(nullptr, {})), 0);
     auto* burning = new CPParticleSystem(nullptr, {"flame"});
@@ -249,7 +250,6 @@ TEST(EffectManager, DuplicatesOnlyExistingParticleSystems)
     for (int index : {-1, 2, 100})
         EXPECT_FALSE(manager.DuplicateParticleSystem(index)) << index;
     EXPECT_TRUE(log.Contains("No particle system 2 to duplicate (2 registered)"));
-    SetEffectManager(nullptr);
 }
 
 TEST(EffectManager, RequestBudgetIsSharedWithinAFrameAndRenewedByTheKernel)

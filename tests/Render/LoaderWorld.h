@@ -17,33 +17,20 @@
 #include "core/ObjectRegistry.h"
 #include "core/Singletons.h"
 #include "physics/PhysicData.h"
+#include "support/TestEngine.h"
 
-// A data folder, a renderer, the material, effect and animation libraries,
-// an object registry, the physics data maker and the loader, for the scene-loading tests. Trees
-// the tests load are deleted with the world.
+// A data folder and the engine's services (the renderer, the material,
+// effect and animation libraries, the object registry, the physics data
+// maker and the loader) for the scene-loading tests. Trees the tests load
+// are deleted with the world.
 class LoaderWorld {
   public:
-    LoaderWorld()
-    {
-        SetMaterialLibrary(&materials);
-        SetAnimationCache(&cache);
-        SetObjectRegistry(&registry);
-        SetEffectManager(&effectManager);
-        SetRenderObjectLoader(&loader);
-        SetPhysicDataMaker(&CPPhysicData::Make);
-    }
     ~LoaderWorld()
     {
         for (CPGameObject* root : m_roots)
             CPGameObject::DeleteTree(root);
         GetGameSettings().weather = m_weather;
         files.render.SetDefaultShadowMaterial(CPObjectPtr());
-        SetPhysicDataMaker(nullptr);
-        SetRenderObjectLoader(nullptr);
-        SetEffectManager(nullptr);
-        SetObjectRegistry(nullptr);
-        SetAnimationCache(nullptr);
-        SetMaterialLibrary(nullptr);
     }
 
     void Scene(const std::string& name, const std::string& text)
@@ -71,14 +58,23 @@ class LoaderWorld {
         return materials.GetMaterial(effect, textures, option);
     }
 
-    renderfiles::RenderWorld files;
-    CPEffectLibrary effects;
-    CPTextureLibrary textures;
-    CPMaterialLibrary materials{effects, textures};
-    CPAnimationCache cache;
-    CPObjectRegistry registry;
-    CPEffectManager effectManager;
-    CPRenderObjectLoader loader;
+    // The files, and the engine's renderer and device under the names the
+    // renderer's own tests use.
+    struct Files : renderfiles::RenderFiles {
+        TestEngine engine;
+        platform::HeadlessGraphicsDevice& device = engine.device;
+        CPRender& render = engine.services->Render();
+    };
+
+    Files files;
+    EngineServices& services = *files.engine.services;
+    CPEffectLibrary& effects = services.Effects();
+    CPTextureLibrary& textures = services.Textures();
+    CPMaterialLibrary& materials = services.Materials();
+    CPAnimationCache& cache = services.Animations();
+    CPObjectRegistry& registry = services.Registry();
+    CPEffectManager& effectManager = services.EffectManager();
+    CPRenderObjectLoader& loader = services.Loader();
 
   private:
     std::vector<CPGameObject*> m_roots;

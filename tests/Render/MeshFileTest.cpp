@@ -6,6 +6,7 @@
 #include "Render/MeshRecords.h"
 #include "Render/RenderObject.h"
 #include "physics/PhysicData.h"
+#include "support/ServiceOverride.h"
 
 using meshbytes::AnimatedNode;
 using meshbytes::Part;
@@ -149,14 +150,16 @@ TEST(MeshFile, PhysicsNodesArePlacedTurnedTheOtherWayAndBoxedByTheirVertices)
 TEST(MeshFile, NodesWithABodyNeedThePhysicsMaker)
 {
     LoaderWorld world;
-    SetPhysicDataMaker(nullptr);
     world.Mesh("crate.p3d", meshbytes::PhysicsFile({Crate()}));
     world.Scene("crate.rdf", "mesh = crate.p3d\n");
-    EXPECT_EQ(world.Load("crate.rdf"), nullptr);
-    EXPECT_TRUE(world.files.log.Contains("No physics to hold the body of node \"crate\""))
-        << world.files.log.Text();
+    {
+        ServiceOverride<GetPhysicDataMaker, SetPhysicDataMaker> noMaker(nullptr);
+        EXPECT_EQ(world.Load("crate.rdf"), nullptr);
+        EXPECT_TRUE(world.files.log.Contains("No physics to hold the body of node \"crate\""))
+            << world.files.log.Text();
+    }
 
-    SetPhysicDataMaker(&CPPhysicData::Make);
+    // The services' maker is back.
     CPGameObject* crate = world.Load("crate.rdf");
     ASSERT_NE(crate, nullptr);
     ASSERT_NE(crate->GetPhysicsPart(), nullptr);

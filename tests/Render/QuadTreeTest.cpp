@@ -14,6 +14,7 @@
 #include "support/MathExpect.h"
 #include "support/ScratchFolder.h"
 #include "platform/HeadlessGraphicsDevice.h"
+#include "support/ServiceOverride.h"
 
 using namespace platform;
 
@@ -27,14 +28,12 @@ class QuadTree : public ::testing::Test {
         GetGameSettings().screenHeight = 480;
         GetGameSettings().quadTree = 1;
         GetRenderSettings().viewDistance = 200;
-        SetRender(&render);
         render.SetSceneObject(&list);
         material = scene.Material();
     }
     ~QuadTree() override
     {
         render.SetSceneObject(CPObjectPtr());
-        SetRender(nullptr);
         GetGameSettings().quadTree = 0;
         GetRenderSettings().viewDistance = 200;
     }
@@ -63,6 +62,7 @@ class QuadTree : public ::testing::Test {
     LogCapture log;
     HeadlessGraphicsDevice device;
     CPRender render{&device};
+    ServiceOverride<GetRender, SetRender> m_installed{&render};
     SceneObjects scene;
     CPRenderList list{&render, 1, 16, 24};
     CPMaterial* material = nullptr;

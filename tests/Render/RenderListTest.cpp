@@ -11,6 +11,7 @@
 #include "support/GameObjectFakes.h"
 #include "support/ScratchFolder.h"
 #include "platform/HeadlessGraphicsDevice.h"
+#include "support/ServiceOverride.h"
 
 using namespace platform;
 
@@ -18,9 +19,6 @@ namespace {
 
 class RenderListTest : public ::testing::Test {
   protected:
-    RenderListTest() { SetRender(&render); }
-    ~RenderListTest() override { SetRender(nullptr); }
-
     // The names of the game objects whose render objects a batch lists.
     static std::vector<std::string> Owners(const CPIVBlock& batch)
     {
@@ -33,6 +31,7 @@ class RenderListTest : public ::testing::Test {
     LogCapture log;
     HeadlessGraphicsDevice device;
     CPRender render{&device};
+    ServiceOverride<GetRender, SetRender> m_installed{&render};
     SceneObjects scene;
     CPRenderList list{&render, 2, 64, 96};
 };

@@ -14,6 +14,7 @@
 #include "platform/HeadlessGraphicsDevice.h"
 #include "platform/Math.h"
 #include "support/MathExpect.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -224,22 +225,13 @@ TEST(RenderObject, WriteIndicesCopiesTheOwnIndicesUnchanged)
 
 class RenderObjectCopy : public ::testing::Test {
   protected:
-    void SetUp() override
-    {
-        m_previous = GetRender();
-        SetRender(&render);
-    }
-    void TearDown() override
-    {
-        render.ReleaseStaticMeshes();
-        SetRender(m_previous);
-    }
+    void TearDown() override { render.ReleaseStaticMeshes(); }
 
     platform::HeadlessGraphicsDevice device;
     CPRender render{&device};
 
   private:
-    CPRender* m_previous = nullptr;
+    ServiceOverride<GetRender, SetRender> m_installed{&render};
 };
 
 TEST_F(RenderObjectCopy, DisabledCopyRegistersOneStaticMeshUnderTheSourceName)

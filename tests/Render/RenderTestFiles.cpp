@@ -67,15 +67,9 @@ Bytes DdsCube(int edge, const std::uint32_t (&faceColours)[6])
     return out;
 }
 
-RenderWorld::RenderWorld()
-{
-    folder.UseAsDataRoot();
-    SetRender(&render);
-}
+RenderFiles::RenderFiles() { folder.UseAsDataRoot(); }
 
-RenderWorld::~RenderWorld() { SetRender(nullptr); }
-
-int RenderWorld::CountReports(const std::string& source, int line) const
+int RenderFiles::CountReports(const std::string& source, int line) const
 {
     const std::string text = log.Text();
     const std::string needle = "DXError if " + source + " on line " + std::to_string(line) + "\n";

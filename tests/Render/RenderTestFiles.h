@@ -7,6 +7,7 @@
 #include "Render/PRender.h"
 #include "platform/HeadlessGraphicsDevice.h"
 #include "support/ScratchFolder.h"
+#include "support/ServiceOverride.h"
 
 // Small picture files and a data folder for the texture, effect and
 // loading-screen tests.
@@ -21,12 +22,10 @@ Bytes Tga(int width, int height, std::uint32_t argb);
 // face f is filled with `faceColours[f]`.
 Bytes DdsCube(int edge, const std::uint32_t (&faceColours)[6]);
 
-// A scratch data folder, the log captured and a renderer (the program's
-// one while the world lasts) with its device, for one test.
-class RenderWorld {
+// A scratch data folder as the data root and the log captured, for one test.
+class RenderFiles {
   public:
-    RenderWorld();
-    ~RenderWorld();
+    RenderFiles();
 
     void WriteTexture(const std::string& name, const Bytes& bytes)
     {
@@ -41,8 +40,19 @@ class RenderWorld {
 
     ScratchFolder folder;
     LogCapture log;
+};
+
+// The files and a renderer alone over a device of its own (the program's
+// renderer while the world lasts): what the device holds is what the
+// renderer and the libraries a test makes asked of it, and nothing of the
+// other services'.
+class RenderWorld : public RenderFiles {
+  public:
     platform::HeadlessGraphicsDevice device;
     CPRender render{&device};
+
+  private:
+    ServiceOverride<GetRender, SetRender> m_installed{&render};
 };
 
 } // namespace renderfiles

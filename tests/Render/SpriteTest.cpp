@@ -14,6 +14,7 @@
 #include "core/GameObject.h"
 #include "platform/Math.h"
 #include "support/MathExpect.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -30,13 +31,8 @@ class SpriteTest : public ::testing::Test {
         owner.UpdateBounds();
         sprite.SetOwner(&owner);
         PlaceCamera({1, -10, 3}, {1, 2, 3});
-        SetCameraSource([this] { return &camera; });
     }
-    void TearDown() override
-    {
-        SetCameraSource(nullptr);
-        SetFrameTime(m_savedFrameTime);
-    }
+    void TearDown() override { SetFrameTime(m_savedFrameTime); }
 
     void PlaceCamera(const Vector3& eye, const Vector3& target)
     {
@@ -52,6 +48,7 @@ class SpriteTest : public ::testing::Test {
     }
 
     CPPerspectiveCamera camera;
+    ServiceOverride<GetCameraSource, SetCameraSource> m_cameraSource{[this] { return &camera; }};
     CPGameObject owner{"lamp"};
     CPSprite sprite{0.5f};
 
@@ -201,7 +198,7 @@ TEST_F(SpriteTest, EffectsRunOnTheQuad)
 
 TEST_F(SpriteTest, NoCurrentCameraHidesTheSprite)
 {
-    SetCameraSource(nullptr);
+    ServiceOverride<GetCameraSource, SetCameraSource> noCamera(nullptr);
     EXPECT_EQ(sprite.GetVertexCount(), 0);
     EXPECT_EQ(sprite.GetIndexCount(), 0);
 }

@@ -19,6 +19,7 @@
 #include "platform/Texture.h"
 #include "support/VideoFiles.h"
 #include "platform/HeadlessMedia.h"
+#include "support/ServiceOverride.h"
 
 using renderfiles::RenderWorld;
 using videofiles::Avi;
@@ -32,11 +33,9 @@ class VideoPlayerTest : public ::testing::Test {
   protected:
     void SetUp() override
     {
-        SetTextureLibrary(&m_library);
         m_world.folder.Write("Data/Video/intro.avi", Avi(640, 480, 50, 40000));
         m_world.folder.Write("Data/Video/small.avi", Avi(320, 240, 25, 40000));
         m_world.folder.Write("Data/Video/broken.avi", std::string("RIFF\x10\0\0\0AVI junk", 16));
-        platform::SetClockSource([this] { return m_now; });
         m_depth = GetGameSettings().videoPlayerValue;
         m_volume = CNSound::GetGlobalVolume();
         m_liveBefore = platform::CountLiveVideoObjects();
@@ -45,10 +44,8 @@ class VideoPlayerTest : public ::testing::Test {
     {
         platform::ClearVideoFailures();
         platform::ClearMediaFailures();
-        platform::SetClockSource({});
         GetGameSettings().videoPlayerValue = m_depth;
         CNSound::SetGlobalVolume(m_volume);
-        SetTextureLibrary(nullptr);
     }
 
     platform::Texture* Shown(const char* key) const
@@ -69,7 +66,9 @@ class VideoPlayerTest : public ::testing::Test {
 
     RenderWorld m_world;
     CPTextureLibrary m_library;
+    ServiceOverride<GetTextureLibrary, SetTextureLibrary> m_installed{&m_library};
     std::uint32_t m_now = 5000;
+    ServiceOverride<platform::GetClockSource, platform::SetClockSource> m_clock{[this] { return m_now; }};
     std::int32_t m_depth = 0;
     float m_volume = 0.0f;
     std::size_t m_liveBefore = 0;
@@ -217,7 +216,7 @@ TEST_F(VideoPlayerTest, AFailingCallIsReportedAtItsLineAndItsResultReturned)
             SCOPED_TRACE(std::string(c.what) + (which ? " (second player)" : " (first player)"));
             RenderWorld world; // a fresh log
             CPTextureLibrary library;
-            SetTextureLibrary(&library);
+            ServiceOverride<GetTextureLibrary, SetTextureLibrary> installed(&library);
             world.folder.Write("Data/Video/intro.avi", Avi(640, 480, 50, 40000));
             CNSound::SetGlobalVolume(c.kind == Kind::Volume ? 3.0f : 0.5f); // (1-3)^4 * -7000 is too quiet
             switch (c.kind) {
@@ -275,7 +274,6 @@ TEST_F(VideoPlayerTest, AFailingCallIsReportedAtItsLineAndItsResultReturned)
                 EXPECT_EQ(entry->GetTexture(), player->GetTexture());
             }
             player.reset();
-            SetTextureLibrary(&m_library);
         }
     }
     EXPECT_EQ(platform::CountLiveVideoObjects(), m_liveBefore);
@@ -408,7 +406,7 @@ TEST(VideoPlayer, WithoutAGraphicsDeviceNothingPlays)
 TEST(VideoPlayer, ANewGraphicsDeviceGetsANewTexture)
 {
     CPTextureLibrary library;
-    SetTextureLibrary(&library);
+    ServiceOverride<GetTextureLibrary, SetTextureLibrary> installed(&library);
     {
         CPAVIPlayer player;
         auto first = std::make_unique<RenderWorld>();
@@ -425,5 +423,4 @@ TEST(VideoPlayer, ANewGraphicsDeviceGetsANewTexture)
         EXPECT_EQ(player.GetTexture()->GetDevice(), &second.device);
         EXPECT_EQ(library.FindTexture("video")->GetTexture(), player.GetTexture());
     }
-    SetTextureLibrary(nullptr);
 }

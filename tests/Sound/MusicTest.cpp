@@ -5,6 +5,7 @@
 #include "core/Singletons.h"
 #include "platform/MediaGraph.h"
 #include "platform/HeadlessMedia.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -52,7 +53,8 @@ TEST_F(MusicTest, PlayRendersTheTrackStartsItAndAppliesTheVolume)
     EXPECT_TRUE(music.IsPlaying());
     EXPECT_TRUE(music.IsLooping());
     EXPECT_EQ(music.GetName(), "theme.wav");
-    EXPECT_EQ(platform::AsHeadless(music.GetGraph())->GetRenderedPath(), m_folder.Path("Data/Music/Theme.wav"));
+    EXPECT_EQ(platform::AsHeadless(music.GetGraph())->GetRenderedPath(),
+              m_folder.Path("Data/Music/Theme.wav"));
     EXPECT_EQ(State(music), platform::MediaState::Running);
     EXPECT_EQ(MusicVolume(music), -437);
     m_now += 1500;
@@ -184,7 +186,7 @@ TEST_F(MusicTest, StepsStartALoopingTrackOverAndStopAnother)
 TEST_F(MusicTest, TheKernelStepsThePlayerFromPlayToEnd)
 {
     CPKernel kernel;
-    SetKernel(&kernel);
+    ServiceOverride<GetKernel, SetKernel> installedKernel(&kernel);
     {
         CPMusic music;
         ASSERT_EQ(music.Play("race.wav", true), S_OK);
@@ -210,5 +212,4 @@ TEST_F(MusicTest, TheKernelStepsThePlayerFromPlayToEnd)
         EXPECT_EQ(kernel.GetTasks().size(), 1u);
     }
     EXPECT_TRUE(kernel.GetTasks().empty()); // the player left on its way out
-    SetKernel(nullptr);
 }

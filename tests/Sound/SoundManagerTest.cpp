@@ -2,6 +2,7 @@
 #include "Sound/SoundManager.h"
 #include "SoundTestSupport.h"
 #include "platform/MediaGraph.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -174,7 +175,7 @@ TEST_F(SoundManagerTest, GlobalMusicVolumeIsStoredAndReachesThePlayer)
 
     m_folder.Write("Data/Music/theme.wav", MakeWave(1, 22050, 8, RampBytes(100)));
     CPMusic music;
-    SetMusicPlayer(&music);
+    ServiceOverride<GetMusicPlayer, SetMusicPlayer> installedMusicPlayer(&music);
     EXPECT_FLOAT_EQ(music.GetVolume(), 0.25f); // starts at the setting
     ASSERT_EQ(music.Play("theme.wav", true), S_OK);
     SetGlobalMusicVolume(1.0f);
@@ -182,7 +183,6 @@ TEST_F(SoundManagerTest, GlobalMusicVolumeIsStoredAndReachesThePlayer)
     std::int32_t volume = 1;
     ASSERT_EQ(music.GetAudio()->GetVolume(&volume), S_OK);
     EXPECT_EQ(volume, 0);
-    SetMusicPlayer(nullptr);
 }
 
 TEST_F(SoundManagerTest, MixFormatComesFromTheSoundSettings)

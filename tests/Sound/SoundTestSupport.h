@@ -15,6 +15,7 @@
 #include "support/WaveFiles.h"
 #include "platform/HeadlessSoundDevice.h"
 #include "platform/MemorySoundBuffer.h"
+#include "support/ServiceOverride.h"
 
 // A data folder of its own, a captured log, a sound device, a clock the
 // test moves and pauses that are only counted. The global sound volume
@@ -24,16 +25,12 @@ class SoundTest : public ::testing::Test {
     void SetUp() override
     {
         m_folder.UseAsDataRoot();
-        platform::SetClockSource([this] { return m_now; });
-        platform::SetSleepFunction([this](std::uint32_t milliseconds) { m_sleeps.push_back(milliseconds); });
         CNSound::SetGlobalVolume(0.5f);
         GetGameSettings().soundVolume = 0.5f;
         GetGameSettings().musicVolume = 0.5f;
     }
     void TearDown() override
     {
-        platform::SetSleepFunction(nullptr);
-        platform::SetClockSource(nullptr);
         CNSound::SetGlobalVolume(0.5f);
         GetGameSettings().soundVolume = 0.5f;
         GetGameSettings().musicVolume = 0.5f;
@@ -69,4 +66,9 @@ class SoundTest : public ::testing::Test {
     platform::HeadlessSoundDevice m_device;
     std::uint32_t m_now = 1000;
     std::vector<std::uint32_t> m_sleeps;
+
+  private:
+    ServiceOverride<platform::GetClockSource, platform::SetClockSource> m_clock{[this] { return m_now; }};
+    ServiceOverride<platform::GetSleepFunction, platform::SetSleepFunction> m_sleep{
+        [this](std::uint32_t milliseconds) { m_sleeps.push_back(milliseconds); }};
 };

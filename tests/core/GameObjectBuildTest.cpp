@@ -25,6 +25,7 @@
 #include "support/EffectFakes.h"
 #include "support/MathExpect.h"
 #include "support/ScratchFolder.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -545,7 +546,7 @@ TEST_F(GameObjectBuildTest, FlameIndexWithoutAPrototypeStartsNothingAndIsUsedUp)
     EXPECT_EQ(kernel.GetTasks().size(), 1u);
 
     // Without an effect manager there is nothing to copy from.
-    SetFlameSource(nullptr);
+    ServiceOverride<GetFlameSource, SetFlameSource> noFlameSource(nullptr);
     hut->SetFlameEffect(flameIndex);
     hut->StartFlame(0.5f);
     EXPECT_EQ(hut->GetChildren().size(), 1u);

@@ -9,8 +9,6 @@
 #include <unistd.h>
 
 #include "core/Log.h"
-#include "core/Singletons.h"
-#include "physics/PhysicData.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -109,30 +107,12 @@ std::string JoinParts(const std::vector<std::string>& parts)
     return joined;
 }
 
-FuzzRenderWorld::FuzzRenderWorld()
-{
-    SetRender(&render);
-    SetMaterialLibrary(&materials);
-    SetAnimationCache(&cache);
-    SetObjectRegistry(&registry);
-    SetEffectManager(&effectManager);
-    SetKernel(&kernel);
-    SetRenderObjectLoader(&loader);
-    SetPhysicDataMaker(&CPPhysicData::Make);
-}
+FuzzRenderWorld::FuzzRenderWorld() = default;
 
 FuzzRenderWorld::~FuzzRenderWorld()
 {
     kernel.KillAllTasks();
     kernel.RemoveKilledTasks();
-    SetPhysicDataMaker(nullptr);
-    SetRenderObjectLoader(nullptr);
-    SetKernel(nullptr);
-    SetEffectManager(nullptr);
-    SetObjectRegistry(nullptr);
-    SetAnimationCache(nullptr);
-    SetMaterialLibrary(nullptr);
-    SetRender(nullptr);
 }
 
 std::vector<std::string> SeedsOf(const std::vector<std::vector<std::uint8_t>>& files)

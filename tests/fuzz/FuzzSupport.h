@@ -15,7 +15,10 @@
 #include "core/Kernel.h"
 #include "core/ObjectRegistry.h"
 #include "core/ScriptObject.h"
+#include "core/Singletons.h"
+#include "physics/PhysicData.h"
 #include "platform/HeadlessGraphicsDevice.h"
+#include "support/ServiceOverride.h"
 
 // Support shared by the fuzz targets. Each target defines
 // LLVMFuzzerTestOneInput and FuzzSeeds; this file's LLVMFuzzerInitialize
@@ -45,7 +48,9 @@ std::vector<std::string> SplitInput(const std::uint8_t* data, std::size_t size, 
 std::string JoinParts(const std::vector<std::string>& parts);
 
 // The singletons a loader of render data reaches, made afresh for one
-// input so that no cache keeps what an earlier input loaded.
+// input so that no cache keeps what an earlier input loaded, each behind
+// its getter while the world lasts. Not the services owner: its sounds and
+// buffers would cost a second an input.
 class FuzzRenderWorld {
   public:
     FuzzRenderWorld();
@@ -63,4 +68,14 @@ class FuzzRenderWorld {
     CPEffectManager effectManager;
     CPKernel kernel;
     CPRenderObjectLoader loader;
+
+  private:
+    ServiceOverride<GetRender, SetRender> m_render{&render};
+    ServiceOverride<GetMaterialLibrary, SetMaterialLibrary> m_materials{&materials};
+    ServiceOverride<GetAnimationCache, SetAnimationCache> m_cache{&cache};
+    ServiceOverride<GetObjectRegistry, SetObjectRegistry> m_registry{&registry};
+    ServiceOverride<GetEffectManager, SetEffectManager> m_effectManager{&effectManager};
+    ServiceOverride<GetKernel, SetKernel> m_kernel{&kernel};
+    ServiceOverride<GetRenderObjectLoader, SetRenderObjectLoader> m_loader{&loader};
+    ServiceOverride<GetPhysicDataMaker, SetPhysicDataMaker> m_physicDataMaker{&CPPhysicData::Make};
 };

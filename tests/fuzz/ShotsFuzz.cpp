@@ -23,15 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzRenderWorld world;
     platform::HeadlessSoundDevice soundDevice;
     CPSoundManager sounds(&soundDevice);
-    SetSoundManager(&sounds);
+    ServiceOverride<GetSoundManager, SetSoundManager> installedSounds(&sounds);
     WriteFuzzFile("Data/Effects/shots.txt", data, size);
     {
         CPShotManager shots;
-        SetWeaponManager(&shots);
+        ServiceOverride<GetWeaponManager, SetWeaponManager> installedShots(&shots);
         shots.LoadKinds("Data\\Effects\\shots.txt");
-        SetWeaponManager(nullptr);
     }
     DeleteQueuedObjects();
-    SetSoundManager(nullptr);
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "platform/MediaStream.h"
 #include "platform/PcmSource.h"
 #include "support/VideoFiles.h"
+#include "support/ServiceOverride.h"
 
 using namespace platform;
 
@@ -78,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WriteFuzzFile("Data/Video/input.avi", data, size);
     ReadSound(FuzzRoot() + "/Data/Video/input.avi");
 
-    SetClockSource([] { return g_now; });
+    ServiceOverride<GetClockSource, SetClockSource> clock([] { return g_now; });
     DrawDevice* device = nullptr;
     MultiMediaStream* stream = nullptr;
     if (Succeeded(CreateDrawDevice(&device)) && Succeeded(CreateMultiMediaStream(&stream)) &&
@@ -90,6 +91,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         stream->Release();
     if (device)
         device->Release();
-    SetClockSource(nullptr);
     return 0;
 }

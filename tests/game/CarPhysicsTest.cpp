@@ -1,5 +1,7 @@
 #include <cmath>
 
+#include <optional>
+
 #include "CarTestWorld.h"
 #include "Render/EffectManager.h"
 #include "Render/PRender.h"
@@ -36,17 +38,15 @@ class CarEffectsTest : public CarPhysicsTest {
     void SetUp() override
     {
         CarPhysicsTest::SetUp();
-        m_previousEffects = GetEffectManager();
-        m_previousRender = GetRender();
         dust = new RecordingEffectPrototype();
         m_effects.RegisterPrototype("pil_", dust);
-        SetEffectManager(&m_effects);
-        SetRender(&m_render);
+        m_installedEffects.emplace(&m_effects);
+        m_installedRender.emplace(&m_render);
     }
     void TearDown() override
     {
-        SetRender(m_previousRender);
-        SetEffectManager(m_previousEffects);
+        m_installedRender.reset();
+        m_installedEffects.reset();
         CarPhysicsTest::TearDown();
     }
 
@@ -66,8 +66,8 @@ class CarEffectsTest : public CarPhysicsTest {
     CPRender m_render{&m_device};
 
   private:
-    CPEffectManager* m_previousEffects = nullptr;
-    CPRender* m_previousRender = nullptr;
+    std::optional<ServiceOverride<GetEffectManager, SetEffectManager>> m_installedEffects;
+    std::optional<ServiceOverride<GetRender, SetRender>> m_installedRender;
 };
 
 const char kSensorGeometry[] = "<car><physics><geometry>"

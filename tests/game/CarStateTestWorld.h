@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,14 +41,12 @@ class CarRaceTest : public CarTest {
         m_registry.Register("gamemenu", "", &m_gameMenu);
 
         m_previousSettings = GetGameSettings();
-        m_previousEffects = GetEffectManager();
-        m_previousRender = GetRender();
         for (const char* name : {"smoke3car", "iskra3blue", "wall", "gilze"}) {
             effects[name] = new RecordingEffectPrototype();
             m_effects.RegisterPrototype(name, effects[name]);
         }
-        SetEffectManager(&m_effects);
-        SetRender(&m_render);
+        m_installedEffects.emplace(&m_effects);
+        m_installedRender.emplace(&m_render);
         Shots().clear();
         TrafficReleases() = 0;
         GetPlayerServices().launchShot = [](const std::string& name, const Vector3&) {
@@ -88,8 +87,8 @@ class CarRaceTest : public CarTest {
         level.reset();
         if (m_levelOwnsPlayer)
             m_owner = new CPGameObject("PLAYER");
-        SetRender(m_previousRender);
-        SetEffectManager(m_previousEffects);
+        m_installedRender.reset();
+        m_installedEffects.reset();
         GetGameSettings() = m_previousSettings;
         CarTest::TearDown();
     }
@@ -213,7 +212,7 @@ class CarRaceTest : public CarTest {
   private:
     std::vector<CPGameObject*> m_bonuses;
     bool m_levelOwnsPlayer = false;
-    CPEffectManager* m_previousEffects = nullptr;
+    std::optional<ServiceOverride<GetEffectManager, SetEffectManager>> m_installedEffects;
     GameSettings m_previousSettings;
-    CPRender* m_previousRender = nullptr;
+    std::optional<ServiceOverride<GetRender, SetRender>> m_installedRender;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@
 #include "support/WaveFiles.h"
 #include "platform/HeadlessSoundDevice.h"
 #include "support/CommandDrain.h"
+#include "support/ServiceOverride.h"
 
 // A level's physics world, a registry with a running "jeep" script, a data
 // folder with the three car sounds, a sound manager, and a car's scene
@@ -38,21 +40,17 @@ class CarTest : public ::testing::Test {
         m_folder.UseAsDataRoot();
         // Sounds play against a clock that stands still: what plays keeps
         // playing.
-        platform::SetClockSource([] { return 1000u; });
+        m_clock.emplace([] { return 1000u; });
         for (const char* name : {"main.wav", "vizg.wav", "nitro.wav"})
             m_folder.Write(std::string("Data/Sounds/") + name, MakeWave(1, 22050, 8, RampBytes(64)));
-        m_previousWorld = GetPhysicsWorld();
-        m_previousRegistry = GetObjectRegistry();
-        m_previousSounds = GetSoundManager();
-        SetPhysicsWorld(&m_world);
+        m_installedWorld.emplace(&m_world);
         ASSERT_TRUE(m_world.Init());
-        SetObjectRegistry(&m_registry);
+        m_installedRegistry.emplace(&m_registry);
         m_jeep.Begin();
         m_registry.Register("jeep", "", &m_jeep);
         m_sounds = std::make_unique<CPSoundManager>(&m_device);
-        SetSoundManager(m_sounds.get());
-        m_previousGameData = GetGameData();
-        SetGameData(&m_gameData);
+        m_installedSounds.emplace(m_sounds.get());
+        m_installedGameData.emplace(&m_gameData);
         GetGameClock() = GameClock();
         GetGameSettings().smoke = 1;
         platform::SeedRand(1);
@@ -73,13 +71,13 @@ class CarTest : public ::testing::Test {
     {
         DestroyCar(*m_owner);
         CPGameObject::DeleteTree(m_owner);
-        SetGameData(m_previousGameData);
+        m_installedGameData.reset();
         GetGameClock() = GameClock();
-        SetSoundManager(m_previousSounds);
+        m_installedSounds.reset();
         m_sounds.reset();
-        SetObjectRegistry(m_previousRegistry);
-        SetPhysicsWorld(m_previousWorld);
-        platform::SetClockSource(nullptr);
+        m_installedRegistry.reset();
+        m_installedWorld.reset();
+        m_clock.reset();
     }
 
     CPGameObject& Child(const std::string& name)
@@ -160,10 +158,19 @@ class CarTest : public ::testing::Test {
     CPGameObject* m_owner = nullptr;
 
     void StartLevel() { m_gameData.levelStarted = true; }
+    // The sound manager goes; its getter finds none until tear-down.
+    void DropSounds()
+    {
+        m_installedSounds.emplace(nullptr);
+        m_sounds.reset();
+    }
 
   private:
-    CPGameData* m_previousGameData = nullptr;
-    CPPhysicsWorld* m_previousWorld = nullptr;
-    CPObjectRegistry* m_previousRegistry = nullptr;
-    CPSoundManager* m_previousSounds = nullptr;
+    // Each installed over what was there in set-up, and put back in
+    // tear-down in the reverse order.
+    std::optional<ServiceOverride<platform::GetClockSource, platform::SetClockSource>> m_clock;
+    std::optional<ServiceOverride<GetPhysicsWorld, SetPhysicsWorld>> m_installedWorld;
+    std::optional<ServiceOverride<GetObjectRegistry, SetObjectRegistry>> m_installedRegistry;
+    std::optional<ServiceOverride<GetSoundManager, SetSoundManager>> m_installedSounds;
+    std::optional<ServiceOverride<GetGameData, SetGameData>> m_installedGameData;
 };

@@ -13,6 +13,7 @@
 #include "game/LevelTestObjects.h"
 #include "platform/HeadlessGraphicsDevice.h"
 #include "platform/MatrixMath.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -298,7 +299,7 @@ TEST_F(LevelBranchTest, DrawWalkVisitsOnlyLeavesInView)
 {
     platform::HeadlessGraphicsDevice device;
     CPRender render(&device);
-    SetRender(&render);
+    ServiceOverride<GetRender, SetRender> installedRender(&render);
     CPRenderList list(&render);
     render.SetSceneObject(CPObjectPtr(&list));
 
@@ -321,7 +322,7 @@ TEST_F(LevelBranchTest, DrawWalkVisitsOnlyLeavesInView)
     camera.SetViewChanged();
     camera.SetProjectionChanged();
     camera.Update();
-    SetCameraSource([&camera] { return &camera; });
+    ServiceOverride<GetCameraSource, SetCameraSource> installedCameraSource([&camera] { return &camera; });
 
     render.DrawWalkCount() = 0;
     root.CollectVisible(camera);
@@ -334,7 +335,5 @@ TEST_F(LevelBranchTest, DrawWalkVisitsOnlyLeavesInView)
     root.CollectVisible(camera);
     EXPECT_EQ(render.DrawWalkCount(), 1);
 
-    SetCameraSource(nullptr);
     render.SetSceneObject(CPObjectPtr());
-    SetRender(nullptr);
 }

@@ -12,6 +12,7 @@
 #include "Render/QuadTreeNode.h"
 #include "support/ScratchFolder.h"
 #include "support/TestEngine.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -53,10 +54,9 @@ TEST(LevelTest, TheSlotHoldsTheNewestLevelAndAnOlderOneLeavesItCurrent)
 
 TEST(LevelTest, TakesTheTimerAtConstruction)
 {
-    platform::SetClockSource(&FakeClock);
+    ServiceOverride<platform::GetClockSource, platform::SetClockSource> installedClockSource(&FakeClock);
     g_now = 123456;
     CPLevel level;
-    platform::SetClockSource(nullptr);
     EXPECT_EQ(level.race.lastRealTime, 123456u);
 }
 
@@ -85,7 +85,7 @@ TEST(LevelTest, LevelNumberOnlyForTheTenLevelNames)
 TEST(LevelTest, LevelLightFillsTheLightTableUpToThirty)
 {
     CPRender render(nullptr);
-    SetRender(&render);
+    ServiceOverride<GetRender, SetRender> installedRender(&render);
     CPLevel level;
     level.ResetLight();
     const platform::Light& light = level.GetSunLight();
@@ -103,7 +103,7 @@ TEST(LevelTest, LevelLightFillsTheLightTableUpToThirty)
     EXPECT_EQ(render.GetLightCount(), 30);
     level.RegisterLight();
     EXPECT_EQ(render.GetLightCount(), 30);
-    SetRender(nullptr);
+    ServiceOverride<GetRender, SetRender> noRender(nullptr);
     level.RegisterLight(); // no renderer: nothing happens
 }
 

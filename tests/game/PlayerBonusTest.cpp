@@ -259,8 +259,7 @@ TEST_F(BonusTest, PickUpEffectsOnTheCar)
 
 TEST_F(BonusTest, APickUpActsEvenWhenItsSoundIsMissing)
 {
-    m_sounds.reset();
-    SetSoundManager(nullptr);
+    DropSounds();
     m_player->damage = 50.0f;
     m_player->SetControls(1.0f, 0.0f);
     AddBonus("bonus_remont", "", {0, 0, 0});

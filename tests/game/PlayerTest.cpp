@@ -8,6 +8,7 @@
 #include "game/Level.h"
 #include "CarTestWorld.h"
 #include "support/LevelSlotScope.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -152,8 +153,7 @@ TEST(PlayerObject, TheRespawnFadeDarkensForATenthAndBrightensOverFourTenths)
 {
     platform::HeadlessGraphicsDevice device;
     CPRender render(&device);
-    CPRender* previous = GetRender();
-    SetRender(&render);
+    ServiceOverride<GetRender, SetRender> installedRender(&render);
     render.SetFadeMaximum(100);
 
     CPPlayer opponent;
@@ -176,7 +176,6 @@ TEST(PlayerObject, TheRespawnFadeDarkensForATenthAndBrightensOverFourTenths)
     render.SetFade(0.3f);
     player.UpdateRespawnFade(0.05f);
     EXPECT_NEAR(render.GetFade(), 30.0f, 0.01f);
-    SetRender(previous);
 }
 
 TEST_F(PlayerTest, TheCarBodyHoldsThePlayerAsItsGameObject)

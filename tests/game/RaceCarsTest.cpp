@@ -12,6 +12,7 @@
 #include "platform/SoundDevice.h"
 #include "support/WaveFiles.h"
 #include "platform/HeadlessSoundDevice.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -142,7 +143,7 @@ TEST_F(RaceCarsTest, SpeedZonesRefillTheBoostAndPlayFastOnCooldown)
     folder.Write("Data/Sounds/fast.wav", MakeWave(1, 22050, 8, RampBytes(64)));
     CPSoundManager sounds(&device);
     sounds.LoadSpecialSounds();
-    SetSoundManager(&sounds);
+    ServiceOverride<GetSoundManager, SetSoundManager> installedSoundManager(&sounds);
     CNSound* fast = sounds.GetSound("fast").As<CNSound>();
     ASSERT_NE(fast, nullptr);
 
@@ -187,7 +188,6 @@ TEST_F(RaceCarsTest, SpeedZonesRefillTheBoostAndPlayFastOnCooldown)
     car.SetNitroStock(50.0f);
     Frame(0.5f);
     EXPECT_TRUE(fast->IsPlaying());
-    SetSoundManager(nullptr);
 }
 
 // ---- traffic

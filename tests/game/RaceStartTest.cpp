@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include "Render/PRender.h"
 #include "Render/PerspectiveCamera.h"
 #include "Sound/NSound.h"
@@ -10,6 +11,7 @@
 #include "platform/SoundDevice.h"
 #include "support/WaveFiles.h"
 #include "platform/HeadlessSoundDevice.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -18,18 +20,21 @@ class RaceStartTest : public RaceTest {
     void SetUp() override
     {
         RaceTest::SetUp();
-        SetRender(&render);
+        m_installedRender.emplace(&render);
     }
     void TearDown() override
     {
         // The cameras leave the pass table while the renderer still exists.
         delete level;
         level = nullptr;
-        SetRender(nullptr);
+        m_installedRender.reset();
         RaceTest::TearDown();
     }
 
     CPRender render{nullptr};
+
+  private:
+    std::optional<ServiceOverride<GetRender, SetRender>> m_installedRender;
 };
 
 std::vector<const CPObject*> Listed(const CPKernel& kernel)
@@ -123,7 +128,7 @@ TEST_F(RaceStartTest, ShutdownLeavesNoTaskDriverCarOrSoundBehind)
     folder.Write("Data/Sounds/fast.wav", MakeWave(1, 22050, 8, RampBytes(64)));
     CPSoundManager sounds(&device);
     sounds.LoadSpecialSounds();
-    SetSoundManager(&sounds);
+    ServiceOverride<GetSoundManager, SetSoundManager> installedSoundManager(&sounds);
     CNSound* fast = sounds.GetSound("fast").As<CNSound>();
     ASSERT_NE(fast, nullptr);
 
@@ -175,7 +180,6 @@ TEST_F(RaceStartTest, ShutdownLeavesNoTaskDriverCarOrSoundBehind)
     // A stopped level still steps and deletes safely (the sanitizers hold
     // the rest).
     level->UpdateRace();
-    SetSoundManager(nullptr);
 }
 
 TEST_F(RaceStartTest, ALevelDeletedWhileRunningLeavesTheKernel)

@@ -53,7 +53,6 @@ class RaceTest : public ::testing::Test {
     void SetUp() override
     {
         folder.UseAsDataRoot();
-        platform::SetClockSource([this] { return now; });
         GetGameClock() = GameClock();
         GetGameSettings() = GameSettings();
         for (auto& entry : scripts) {
@@ -84,7 +83,6 @@ class RaceTest : public ::testing::Test {
         kernel.RemoveKilledTasks();
         GetGameClock() = GameClock();
         GetGameSettings() = GameSettings();
-        platform::SetClockSource(nullptr);
     }
 
     // The square's corners in the spline's file order (anticlockwise seen
@@ -177,7 +175,8 @@ class RaceTest : public ::testing::Test {
     ScratchFolder folder;
     LogCapture log;
     std::uint32_t now = 1000;
-    TestEngine engine;
+    // The services read the time from `now`.
+    TestEngine engine{RunTiming{1, [this] { return now; }}};
     CPObjectRegistry& registry = engine.services->Registry();
     std::map<std::string, CPScriptObject> scripts{};
     CPGameData& data = engine.services->GameData();

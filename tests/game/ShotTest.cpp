@@ -4,6 +4,7 @@
 #include <functional>
 #include <limits>
 
+#include <optional>
 #include "CombatTestWorld.h"
 #include "Render/RenderObject.h"
 #include "Sound/NSound.h"
@@ -17,6 +18,7 @@
 #include "support/MathExpect.h"
 #include "support/WaveFiles.h"
 #include "platform/HeadlessSoundDevice.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -438,19 +440,18 @@ class ShotSoundTest : public CombatTest {
     {
         CombatTest::SetUp();
         folder.UseAsDataRoot();
-        platform::SetClockSource([] { return 1000u; });
+        m_clock.emplace([] { return 1000u; });
         folder.Write("Data/Sounds/bang.wav", MakeWave(1, 22050, 8, RampBytes(64)));
-        m_previousSounds = GetSoundManager();
         sounds = std::make_unique<CPSoundManager>(&device);
-        SetSoundManager(sounds.get());
+        m_installedSounds.emplace(sounds.get());
     }
     void TearDown() override
     {
         shots.Clear();
         CombatTest::TearDown();
-        SetSoundManager(m_previousSounds);
+        m_installedSounds.reset();
         sounds.reset();
-        platform::SetClockSource(nullptr);
+        m_clock.reset();
     }
 
     ScratchFolder folder;
@@ -458,7 +459,8 @@ class ShotSoundTest : public CombatTest {
     std::unique_ptr<CPSoundManager> sounds;
 
   private:
-    CPSoundManager* m_previousSounds = nullptr;
+    std::optional<ServiceOverride<platform::GetClockSource, platform::SetClockSource>> m_clock;
+    std::optional<ServiceOverride<GetSoundManager, SetSoundManager>> m_installedSounds;
 };
 
 } // namespace

@@ -16,6 +16,7 @@
 #include "game/Spline.h"
 #include "physics/PhysicsWorld.h"
 #include "support/ScratchFolder.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -284,7 +285,7 @@ TEST_F(SplineTest, LineMeshTakesTheSharedTestMaterial)
     CPEffectLibrary effects;
     CPTextureLibrary textures;
     CPMaterialLibrary materials{effects, textures};
-    SetMaterialLibrary(&materials);
+    ServiceOverride<GetMaterialLibrary, SetMaterialLibrary> installedMaterialLibrary(&materials);
     {
         CPSpline lines;
         Bytes bytes;
@@ -299,7 +300,6 @@ TEST_F(SplineTest, LineMeshTakesTheSharedTestMaterial)
         EXPECT_EQ(material.Get(), materials.GetMaterial("test.fx", {"error.tga"}, 10));
         EXPECT_EQ(material.As<CPMaterial>()->GetOption(), 10);
     }
-    SetMaterialLibrary(nullptr);
 }
 
 TEST_F(SplineTest, SplineNeverJoinsTheKernel)
@@ -452,9 +452,8 @@ TEST_F(SplineSearchTest, DropToGroundTakesTheGroundHeightOfEveryLine)
     spline.DropToGround(); // no world: nothing changes
     EXPECT_NEAR(Line(2)->start.z, 7.0f, 1e-4f);
     CPPhysicsWorld world;
-    SetPhysicsWorld(&world);
+    ServiceOverride<GetPhysicsWorld, SetPhysicsWorld> installedPhysicsWorld(&world);
     spline.DropToGround();
-    SetPhysicsWorld(nullptr);
     for (const auto& line : spline.GetLines()) {
         EXPECT_EQ(line->start.z, 0.0f);
         EXPECT_EQ(line->end.z, 0.0f);
@@ -504,10 +503,9 @@ TEST_F(SplineSearchTest, DropToGroundGivesStartEndAndCentreTheHeightsUnderThem)
     }
     CPPhysicsWorld world;
     ASSERT_TRUE(world.BuildCollisionMesh(CPObjectPtr(mesh)));
-    SetPhysicsWorld(&world);
+    ServiceOverride<GetPhysicsWorld, SetPhysicsWorld> installedPhysicsWorld(&world);
     Load("c_path", false, {Straight({0, 0, 7}, {100, 0, 7})});
     spline.DropToGround();
-    SetPhysicsWorld(nullptr);
 
     // The height of the vertex nearest to (x, 0, 0), found by hand from
     // the rows: the nearest column c with the distance (x - 8c)^2 + 16 + c^2.

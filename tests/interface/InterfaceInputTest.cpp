@@ -9,6 +9,7 @@
 #include "interface/Interface.h"
 #include "interface/Window.h"
 #include "platform/HeadlessInputDevice.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -195,13 +196,14 @@ TEST_F(InterfaceInputTest, ClicksReachTheOwner)
 TEST_F(InterfaceInputTest, ActivationReplaysTheMouse)
 {
     Open(true, false);
-    CPInputManager input;
-    SetInputManager(&input);
-    platform::HeadlessInputDevice device;
-    device.MoveMouseTo(205.7f, 110.2f);
-    input.ReadDevice(device);
-    screen->Activate(450);
-    SetInputManager(nullptr);
+    {
+        CPInputManager input;
+        ServiceOverride<GetInputManager, SetInputManager> installed(&input);
+        platform::HeadlessInputDevice device;
+        device.MoveMouseTo(205.7f, 110.2f);
+        input.ReadDevice(device);
+        screen->Activate(450);
+    }
     EXPECT_TRUE(screen->IsScreenActive());
     EXPECT_EQ(screen->GetHovered(), Button("b"));
     EXPECT_FLOAT_EQ(screen->GetCursorObject()->GetPosition().x, 205.0f);

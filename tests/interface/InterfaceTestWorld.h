@@ -22,11 +22,13 @@
 #include "platform/HeadlessGraphicsDevice.h"
 #include "support/ScratchFolder.h"
 #include "support/CommandDrain.h"
+#include "support/TestEngine.h"
 
-// The neighbours a screen works with: a data folder, the log, the game data, a registry
-// with the screen's owner script "menu" and a listener of the category
-// "interface", the renderer, the libraries, a font manager and a screen
-// of 1024 x 768. Screens made in a test must go before the world.
+// The neighbours a screen works with: a data folder, the log, the engine's
+// services (the game data, the registry with the screen's owner script
+// "menu" and a listener of the category "interface", the renderer, the
+// libraries, the font manager) and a screen of 1024 x 768. Screens made in
+// a test must go before the world.
 class InterfaceWorld {
   public:
     InterfaceWorld()
@@ -37,12 +39,11 @@ class InterfaceWorld {
                          "texture tex0;\ntechnique T { pass P { } }\n");
         savedSettings = GetGameSettings();
         SetScreenSize(1024, 768);
-        SetObjectRegistry(&registry);
-        SetInterfaceManager(&fonts);
-        SetGameData(&gameData);
-        SetRender(&render);
-        SetMaterialLibrary(&materials);
-        SetTextLookup(&CurrentGameText);
+        // No frame is drawn here, so no frame ends to empty the scene list:
+        // screens a test submits would stay listed after they go. A test
+        // that looks at what a screen lists gives the renderer a list of
+        // its own.
+        render.SetSceneObject(CPObjectPtr());
         menu.Begin();
         listener.Begin();
         registry.Register("menu", "main", &menu);
@@ -50,12 +51,7 @@ class InterfaceWorld {
     }
     ~InterfaceWorld()
     {
-        SetTextLookup(nullptr);
-        SetGameData(nullptr);
-        SetMaterialLibrary(nullptr);
-        SetRender(nullptr);
-        SetInterfaceManager(nullptr);
-        SetObjectRegistry(nullptr);
+        render.SetSceneObject(CPObjectPtr(&services.SceneList()));
         GetGameSettings() = savedSettings;
     }
 
@@ -89,16 +85,18 @@ class InterfaceWorld {
     ScratchFolder folder;
     LogCapture log;
     GameSettings savedSettings;
-    CPObjectRegistry registry;
+    TestEngine engine;
+    EngineServices& services = *engine.services;
+    CPObjectRegistry& registry = services.Registry();
+    CPInterfaceManager& fonts = services.Interfaces();
+    CPGameData& gameData = services.GameData();
+    platform::HeadlessGraphicsDevice& device = engine.device;
+    CPRender& render = services.Render();
+    CPEffectLibrary& effects = services.Effects();
+    CPTextureLibrary& textures = services.Textures();
+    CPMaterialLibrary& materials = services.Materials();
     CPScriptObject menu;
     CPScriptObject listener;
-    CPInterfaceManager fonts;
-    CPGameData gameData;
-    platform::HeadlessGraphicsDevice device;
-    CPRender render{&device};
-    CPEffectLibrary effects;
-    CPTextureLibrary textures;
-    CPMaterialLibrary materials{effects, textures};
 };
 
 inline CPObjectPtr MaterialOf(const CPRenderObject& render)

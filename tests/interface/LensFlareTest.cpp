@@ -7,21 +7,17 @@
 #include "interface/LensFlareInterface.h"
 #include "interface/Window.h"
 #include "platform/Clock.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
 class LensFlareTest : public ::testing::Test {
   protected:
-    LensFlareTest()
-    {
-        platform::SetClockSource([this] { return now; });
-    }
-    ~LensFlareTest() override { platform::SetClockSource(nullptr); }
-
     void WriteFlare(const std::string& text) { world.folder.Write("Data/Interface/lensflare2.int", text); }
 
     std::uint32_t now = 1000;
     InterfaceWorld world;
+    ServiceOverride<platform::GetClockSource, platform::SetClockSource> m_clock{[this] { return now; }};
 };
 
 TEST_F(LensFlareTest, PicturesSitOnTheLineThroughTheScreenCentre)

@@ -5,6 +5,7 @@
 #include "launcher/DialogCentring.h"
 #include "launcher/LauncherSettings.h"
 #include "launcher/WebHost.h"
+#include "support/ServiceOverride.h"
 
 using namespace platform;
 
@@ -38,7 +39,7 @@ TEST_F(LauncherFixture, DialogResultDecidesBetweenTheGameAndTheStatisticsPage)
     for (const Case& c : cases) {
         ScriptedFrontEnd user;
         c.user(user);
-        SetDialogFrontEnd(&user);
+        ServiceOverride<GetDialogFrontEnd, SetDialogFrontEnd> installedUser(&user);
         CPLauncherApp app;
         EXPECT_EQ(app.RunLauncher(nullptr, kShowNormal), S_OK) << c.name;
         ASSERT_FALSE(shell.GetRequests().empty()) << c.name;
@@ -116,7 +117,7 @@ TEST_F(LauncherFixture, StartModesWriteTheWindowModeBeforeTheGameStarts)
         ScriptedFrontEnd user;
         int button = c.button;
         user.Inspect([button](Dialog& d) { Reveal(d, button); }).Press(button);
-        SetDialogFrontEnd(&user);
+        ServiceOverride<GetDialogFrontEnd, SetDialogFrontEnd> installedUser(&user);
         CPLauncherApp app;
         app.RunLauncher(nullptr, kShowNormal);
 
@@ -129,7 +130,7 @@ TEST_F(LauncherFixture, StartModesWriteTheWindowModeBeforeTheGameStarts)
     std::remove("config.cfg");
     ScriptedFrontEnd user;
     user.Choose("Start Game");
-    SetDialogFrontEnd(&user);
+    ServiceOverride<GetDialogFrontEnd, SetDialogFrontEnd> installedUser(&user);
     CPLauncherApp app;
     app.RunLauncher(nullptr, kShowNormal);
     EXPECT_FALSE(shell.configExisted);
@@ -214,7 +215,7 @@ TEST_F(LauncherFixture, AFailedStartIsLoggedAndTheEntryExitsNonZero)
             std::remove(gamePath.c_str());
         ScriptedFrontEnd user;
         user.Choose(c.choice);
-        SetDialogFrontEnd(&user);
+        ServiceOverride<GetDialogFrontEnd, SetDialogFrontEnd> installedUser(&user);
         EXPECT_EQ(LauncherMain(), 1) << c.name;
         EXPECT_EQ(ExitingFlag, 1) << c.name;
         EXPECT_EQ(GetLauncherApp(), nullptr) << c.name;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -17,6 +18,7 @@
 #include "platform/Dialog.h"
 #include "platform/ScriptedFrontEnd.h"
 #include "platform/RecordingShell.h"
+#include "support/ServiceOverride.h"
 
 #include <gtest/gtest.h>
 
@@ -74,9 +76,9 @@ class LauncherFixture : public ::testing::Test {
 
         SetLogFilePath(folder + "/log.txt");
         platform::SetScreenSize(1024, 768);
-        platform::SetDialogFrontEnd(&script);
-        platform::SetShell(&shell);
-        platform::SetCallRecorder(&calls);
+        m_frontEnd.emplace(&script);
+        m_shell.emplace(&shell);
+        m_callRecorder.emplace(&calls);
         SetGameFolder(folder);
         SetGameArguments({});
         GetGameSettings() = GameSettings{};
@@ -88,9 +90,9 @@ class LauncherFixture : public ::testing::Test {
     void TearDown() override
     {
         ReleaseLauncherSettings();
-        platform::SetCallRecorder(nullptr);
-        platform::SetShell(nullptr);
-        platform::SetDialogFrontEnd(nullptr);
+        m_callRecorder.reset();
+        m_shell.reset();
+        m_frontEnd.reset();
         SetGameFolder("");
         SetLogFilePath("log.txt");
         GetGameSettings() = GameSettings{};
@@ -122,4 +124,9 @@ class LauncherFixture : public ::testing::Test {
     platform::ScriptedFrontEnd script;
     ObservingShell shell;
     std::vector<std::string> calls;
+
+  private:
+    std::optional<ServiceOverride<platform::GetDialogFrontEnd, platform::SetDialogFrontEnd>> m_frontEnd;
+    std::optional<ServiceOverride<platform::GetInstalledShell, platform::SetShell>> m_shell;
+    std::optional<ServiceOverride<platform::GetCallRecorder, platform::SetCallRecorder>> m_callRecorder;
 };

@@ -1,6 +1,7 @@
 #include "LauncherTestSupport.h"
 
 #include "launcher/OptionsDialog.h"
+#include "support/ServiceOverride.h"
 
 using namespace platform;
 
@@ -58,7 +59,7 @@ TEST_F(OptionsFixture, OpensWithTheBoxesOfTheSettings)
         BoxState seen{};
         ScriptedFrontEnd user;
         user.Inspect([&](Dialog& d) { seen = BoxesOf(d); }).Choose("Cancel");
-        SetDialogFrontEnd(&user);
+        ServiceOverride<GetDialogFrontEnd, SetDialogFrontEnd> installedUser(&user);
         EXPECT_EQ(RunOptions(), kCancelButton);
         EXPECT_TRUE(seen == c.boxes) << c.bloom << c.motionBlur << c.lensFlare << c.smoke;
         EXPECT_FALSE(user.HasFailed());
@@ -101,7 +102,7 @@ TEST_F(OptionsFixture, MotionBlurFollowsItsBoxOnlyWhileBloomIsOn)
     SetVideo(0, 1);
     ScriptedFrontEnd user;
     user.Choose("Motion Blur");
-    SetDialogFrontEnd(&user);
+    ServiceOverride<GetDialogFrontEnd, SetDialogFrontEnd> installedUser(&user);
     EXPECT_EQ(RunOptions(), kExitButton); // the failed choice ends the input, which closes
     EXPECT_TRUE(user.HasFailed());
     EXPECT_EQ(GetGameSettings().motionBlur, 1);
@@ -140,7 +141,7 @@ TEST_F(OptionsFixture, CancelAndCloseChangeAndWriteNothing)
             user.Close();
         else
             user.Choose("Cancel");
-        SetDialogFrontEnd(&user);
+        ServiceOverride<GetDialogFrontEnd, SetDialogFrontEnd> installedUser(&user);
         EXPECT_EQ(RunOptions(), c.result) << c.name;
         EXPECT_EQ(GetGameSettings().bloom, 1) << c.name;
         EXPECT_EQ(GetGameSettings().motionBlur, 1) << c.name;

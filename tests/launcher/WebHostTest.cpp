@@ -1,3 +1,5 @@
+#include <optional>
+
 #include "launcher/WebHost.h"
 
 #include <fstream>
@@ -7,6 +9,7 @@
 
 #include "core/Log.h"
 #include "platform/WebBrowser.h"
+#include "support/ServiceOverride.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +23,7 @@ class BrowserFactory {
     enum class Kind { Browser, NoBrowserInterface, Nothing };
     explicit BrowserFactory(Kind kind = Kind::Browser)
     {
-        SetEmbeddedObjectFactory([this, kind](ClassId) -> CountedInterface* {
+        m_installed.emplace([this, kind](ClassId) -> CountedInterface* {
             if (kind == Kind::Nothing)
                 return nullptr;
             records.push_back(std::make_shared<WebBrowserRecord>());
@@ -28,8 +31,10 @@ class BrowserFactory {
                 new RecordingWebBrowser(records.back(), kind == Kind::Browser));
         });
     }
-    ~BrowserFactory() { SetEmbeddedObjectFactory(nullptr); }
     std::vector<std::shared_ptr<WebBrowserRecord>> records;
+
+  private:
+    std::optional<ServiceOverride<GetEmbeddedObjectFactory, SetEmbeddedObjectFactory>> m_installed;
 };
 
 struct CountedHost : CPWebHost {

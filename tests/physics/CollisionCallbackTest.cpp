@@ -31,6 +31,7 @@
 #include "support/TestEngine.h"
 #include "support/WaveFiles.h"
 #include "platform/HeadlessSoundDevice.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -111,7 +112,6 @@ class CollisionCallbackTest : public ::testing::Test {
     CollisionCallbackTest()
     {
         folder.UseAsDataRoot();
-        platform::SetClockSource([this] { return now; });
         folder.Write("Data/Sounds/slam.wav", MakeWave(1, 1000, 8, RampBytes(1000)));
         sounds->LoadSpecialSounds();
         sparks = new RecordingEffectPrototype();
@@ -130,7 +130,6 @@ class CollisionCallbackTest : public ::testing::Test {
         NewFrame(0.0f);
         platform::SeedRand(7);
     }
-    ~CollisionCallbackTest() override { platform::SetClockSource(nullptr); }
 
     static void NewFrame(float frameTime)
     {
@@ -205,7 +204,8 @@ class CollisionCallbackTest : public ::testing::Test {
     LogCapture log;
     ScratchFolder folder;
     std::uint32_t now = 1000;
-    TestEngine engine;
+    // The services read the time from `now`.
+    TestEngine engine{RunTiming{1, [this] { return now; }}};
     CPSoundManager* sounds = &engine.services->Sounds();
     CPEffectManager& effects = engine.services->EffectManager();
     RecordingEffectPrototype* sparks = nullptr;
@@ -478,21 +478,21 @@ TEST_F(CollisionCallbackTest, ContactsWithNumbersThatAreNoNumbersAreIgnoredAndLo
 TEST_F(CollisionCallbackTest, MissingManagersAndSoundsAndAFaultyCarDoNoHarm)
 {
     carA.levelPlayer = true;
-    SetEffectManager(nullptr);
+    ServiceOverride<GetEffectManager, SetEffectManager> noEffectManager(nullptr);
     Collide(AgainstWall(V(0, 0, 0), V(0, 60, 80), V(1, 0, 0)));
     EXPECT_EQ(CPEffectManager::GetRemainingRequests(), 40);
     EXPECT_TRUE(Slam()->IsPlaying());
 
     CPSoundManager silent(&engine.soundDevice); // "slam" never loaded
-    SetSoundManager(&silent);
+    ServiceOverride<GetSoundManager, SetSoundManager> installedSoundManager(&silent);
     Collide(AgainstWall(V(0, 0, 0), V(0, 60, 80), V(1, 0, 0)));
-    SetSoundManager(nullptr);
+    ServiceOverride<GetSoundManager, SetSoundManager> noSoundManager(nullptr);
     Collide(AgainstWall(V(0, 0, 0), V(0, 60, 80), V(1, 0, 0)));
     EXPECT_EQ(carA.hit, 1);
 
     // A car whose rotation and position are no numbers still dents and
     // throws sparks without a direction of their own, never NaN ones.
-    SetEffectManager(&effects);
+    ServiceOverride<GetEffectManager, SetEffectManager> installedEffectManager(&effects);
     GiveBody(carA);
     carA.SetPosition({kNaN, 0, 0});
     carA.carRotation = {kNaN, kNaN, 0, 0};

@@ -10,20 +10,14 @@
 #include "core/Singletons.h"
 #include "physics/MassDivisor.h"
 #include "physics/PhysicsWorld.h"
+#include "support/ServiceOverride.h"
 
 using namespace phtest;
 
 namespace {
 
 // Restores the mass divisor a test changes.
-class ScopedMassDivisor {
-  public:
-    explicit ScopedMassDivisor(int divisor) : m_previous(GetMassDivisor()) { SetMassDivisor(divisor); }
-    ~ScopedMassDivisor() { SetMassDivisor(m_previous); }
-
-  private:
-    int m_previous;
-};
+using ScopedMassDivisor = ServiceOverride<GetMassDivisor, SetMassDivisor>;
 
 // A game object at a place, owning a physics data whose rigid body comes
 // from a small simulator.
@@ -259,8 +253,7 @@ TEST(PhysicData, ACopiedDescriptionHasNoGeometriesOfItsOwn)
 TEST(PhysicData, RemoveFromWorldNeedsABodyAndAWorld)
 {
     ScopedLogFile log;
-    CPPhysicsWorld* previous = GetPhysicsWorld();
-    SetPhysicsWorld(nullptr);
+    ServiceOverride<GetPhysicsWorld, SetPhysicsWorld> noWorld(nullptr);
     CPPhysicData bodiless(nullptr);
     EXPECT_FALSE(bodiless.RemoveFromWorld());
 
@@ -273,13 +266,11 @@ TEST(PhysicData, RemoveFromWorldNeedsABodyAndAWorld)
 
     {
         CPPhysicsWorld world;
-        SetPhysicsWorld(&world);
+        ServiceOverride<GetPhysicsWorld, SetPhysicsWorld> installedWorld(&world);
         EXPECT_TRUE(data.RemoveFromWorld());
         EXPECT_EQ(data.GetRigidBody(), nullptr);
         EXPECT_FALSE(body->IsActive());
         ASSERT_EQ(world.GetEvents().size(), 1u);
         EXPECT_EQ(world.GetEvents()[0].rigidBody, body);
-        SetPhysicsWorld(nullptr);
     }
-    SetPhysicsWorld(previous);
 }

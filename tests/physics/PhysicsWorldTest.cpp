@@ -17,6 +17,7 @@
 #include "platform/HeadlessGraphicsDevice.h"
 #include "platform/Math.h"
 #include "platform/QuaternionMath.h"
+#include "support/ServiceOverride.h"
 
 using namespace phtest;
 
@@ -41,17 +42,11 @@ class FakeCar : public CPObject, public CPCarControls {
 // simulator.
 class PhysicsWorldTest : public ::testing::Test {
   protected:
-    void SetUp() override
-    {
-        m_previous = GetPhysicsWorld();
-        SetPhysicsWorld(&world);
-        ASSERT_TRUE(world.Init());
-    }
+    void SetUp() override { ASSERT_TRUE(world.Init()); }
     void TearDown() override
     {
         for (CPGameObject* object : m_objects)
             delete object;
-        SetPhysicsWorld(m_previous);
     }
 
     // A game object (deleted by the fixture) at a place, with physics data
@@ -72,7 +67,7 @@ class PhysicsWorldTest : public ::testing::Test {
     CPPhysicsWorld world;
 
   private:
-    CPPhysicsWorld* m_previous = nullptr;
+    ServiceOverride<GetPhysicsWorld, SetPhysicsWorld> m_installed{&world};
     std::vector<CPGameObject*> m_objects;
 };
 
@@ -457,8 +452,7 @@ TEST_F(PhysicsWorldTest, TheCollisionMeshIsBuiltInTheWorldAndLentToTheRenderer)
 {
     platform::HeadlessGraphicsDevice device;
     CPRender render(&device);
-    CPRender* previousRender = GetRender();
-    SetRender(&render);
+    ServiceOverride<GetRender, SetRender> installedRender(&render);
     {
         CPPhysicsWorld level;
         Terrain terrain(40, 2, {100, 0, 0});
@@ -478,7 +472,6 @@ TEST_F(PhysicsWorldTest, TheCollisionMeshIsBuiltInTheWorldAndLentToTheRenderer)
         ASSERT_TRUE(level.BuildCollisionMesh(CPObjectPtr(terrain.mesh)));
     }
     EXPECT_EQ(render.GetTerrainMesh(), nullptr) << "cleared before the mesh went";
-    SetRender(previousRender);
 }
 
 TEST_F(PhysicsWorldTest, ATerrainThatIsNoPlacedMeshIsRefused)
@@ -558,7 +551,6 @@ TEST_F(PhysicsWorldTest, ALevelIsBuiltInTheLoadersOrderAndRuns)
 
 TEST(PhysicsWorldLifetime, ObjectsOutlivingTheWorldNoLongerPointIntoItsSimulator)
 {
-    CPPhysicsWorld* previous = GetPhysicsWorld();
     CPGameObject object("survivor");
     auto* data = new CPPhysicData(&object);
     object.SetPhysicData(CPObjectPtr(data));
@@ -566,7 +558,7 @@ TEST(PhysicsWorldLifetime, ObjectsOutlivingTheWorldNoLongerPointIntoItsSimulator
     data->AddBoxPart({}, {}, 1, 1, 1, 1);
     {
         CPPhysicsWorld world;
-        SetPhysicsWorld(&world);
+        ServiceOverride<GetPhysicsWorld, SetPhysicsWorld> installedWorld(&world);
         ASSERT_TRUE(world.Init());
         ASSERT_TRUE(world.AddLevelObject(CPObjectPtr(&object), 1, 1));
         ASSERT_TRUE(data->BuildBody());
@@ -576,6 +568,5 @@ TEST(PhysicsWorldLifetime, ObjectsOutlivingTheWorldNoLongerPointIntoItsSimulator
     EXPECT_EQ(data->GetParts()[0].geometry, nullptr);
     EXPECT_FALSE(data->BuildBody());
     EXPECT_FALSE(data->RemoveFromWorld());
-    SetPhysicsWorld(previous);
     // The object and its physics data go after the world, touching nothing of it.
 }

@@ -1,6 +1,9 @@
+#include <optional>
+
 #include "platform/Dialog.h"
 #include "platform/ScriptedFrontEnd.h"
 #include "platform/TerminalFrontEnd.h"
+#include "support/ServiceOverride.h"
 
 #include <sstream>
 #include <string>
@@ -76,16 +79,19 @@ class DialogRun : public ::testing::Test {
     {
         RegisterTestDialog();
         g_journal = &journal;
-        SetDialogFrontEnd(&script);
+        m_frontEnd.emplace(&script);
     }
     void TearDown() override
     {
-        SetDialogFrontEnd(nullptr);
+        m_frontEnd.reset();
         g_journal = nullptr;
     }
 
     Journal journal;
     ScriptedFrontEnd script;
+
+  private:
+    std::optional<ServiceOverride<GetDialogFrontEnd, SetDialogFrontEnd>> m_frontEnd;
 };
 
 } // namespace
@@ -213,7 +219,7 @@ TEST_F(DialogRun, TerminalShowsTitlePageAndPressableButtonsAndReadsChoices)
     std::istringstream in("\nnothing\nx\n   go  \n");
     std::ostringstream out;
     TerminalFrontEnd terminal(in, out);
-    SetDialogFrontEnd(&terminal);
+    ServiceOverride<GetDialogFrontEnd, SetDialogFrontEnd> installedDialogFrontEnd(&terminal);
 
     struct Marker {
         static bool Proc(Dialog& dialog, DialogMessage message, std::uintptr_t wParam, std::intptr_t lParam)
@@ -244,7 +250,7 @@ TEST_F(DialogRun, TerminalEndOfInputClosesTheDialog)
     std::istringstream in("");
     std::ostringstream out;
     TerminalFrontEnd terminal(in, out);
-    SetDialogFrontEnd(&terminal);
+    ServiceOverride<GetDialogFrontEnd, SetDialogFrontEnd> installedDialogFrontEnd(&terminal);
     EXPECT_EQ(RunModalDialog(kTestDialog, nullptr, JournalProc), 77);
     EXPECT_EQ(journal.messages, (std::vector<std::string>{"init 0", "close", "destroy"}));
 }

@@ -1,5 +1,8 @@
+#include <optional>
+
 #include "platform/Embedding.h"
 #include "platform/WebBrowser.h"
+#include "support/ServiceOverride.h"
 
 #include <memory>
 
@@ -14,13 +17,15 @@ class BrowserFactory {
   public:
     explicit BrowserFactory(bool offersControl = true)
     {
-        SetEmbeddedObjectFactory([this, offersControl](ClassId) -> CountedInterface* {
+        m_installed.emplace([this, offersControl](ClassId) -> CountedInterface* {
             record = std::make_shared<WebBrowserRecord>();
             return static_cast<EmbeddedObject*>(new RecordingWebBrowser(record, offersControl));
         });
     }
-    ~BrowserFactory() { SetEmbeddedObjectFactory(nullptr); }
     std::shared_ptr<WebBrowserRecord> record;
+
+  private:
+    std::optional<ServiceOverride<GetEmbeddedObjectFactory, SetEmbeddedObjectFactory>> m_installed;
 };
 
 EmbeddedObject* Create(HResult* result)
@@ -54,13 +59,13 @@ TEST(Embedding, CreatingNeedsTheEmbeddingRuntime)
 
 TEST(Embedding, AClassThatCannotBeMadeFails)
 {
-    SetEmbeddedObjectFactory([](ClassId) -> CountedInterface* { return nullptr; });
+    ServiceOverride<GetEmbeddedObjectFactory, SetEmbeddedObjectFactory> installedEmbeddedObjectFactory(
+        [](ClassId) -> CountedInterface* { return nullptr; });
     StartEmbedding();
     HResult result = S_OK;
     EXPECT_EQ(Create(&result), nullptr);
     EXPECT_EQ(result, E_FAIL);
     EndEmbedding();
-    SetEmbeddedObjectFactory(nullptr);
 }
 
 TEST(RecordingWebBrowser, AnswersItsInterfacesAndCountsItsUses)

@@ -2,12 +2,15 @@
 
 #include <cstring>
 
+#include <optional>
+
 #include "platform/Clock.h"
 #include "platform/Embedding.h"
 #include "platform/MediaGraph.h"
 #include "support/ScratchFolder.h"
 #include "support/WaveFiles.h"
 #include "platform/HeadlessMedia.h"
+#include "support/ServiceOverride.h"
 
 using namespace platform;
 
@@ -57,20 +60,23 @@ class MediaGraphTest : public ::testing::Test {
     void SetUp() override
     {
         m_folder.UseAsDataRoot();
-        SetClockSource([this] { return m_now; });
+        m_clock.emplace([this] { return m_now; });
         ASSERT_EQ(CreateMediaGraph(&m_graph), S_OK);
     }
     void TearDown() override
     {
         if (m_graph)
             m_graph->Release();
-        SetClockSource(nullptr);
+        m_clock.reset();
         ClearMediaFailures();
     }
 
     ScratchFolder m_folder;
     std::uint32_t m_now = 100;
     MediaGraph* m_graph = nullptr;
+
+  private:
+    std::optional<ServiceOverride<GetClockSource, SetClockSource>> m_clock;
 };
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include <optional>
+
 #include "platform/Clock.h"
 #include "platform/Embedding.h"
 #include "platform/MediaStream.h"
@@ -10,6 +12,7 @@
 #include "support/VideoFiles.h"
 #include "support/WaveFiles.h"
 #include "platform/HeadlessMedia.h"
+#include "support/ServiceOverride.h"
 
 using namespace platform;
 using videofiles::Avi;
@@ -86,7 +89,7 @@ class MediaStreamTest : public ::testing::Test {
     {
         m_folder.UseAsDataRoot();
         m_folder.Write("Data/Video/intro.avi", Avi(320, 240, 50, 40000)); // 2 seconds
-        SetClockSource([this] { return m_now; });
+        m_clock.emplace([this] { return m_now; });
         m_liveBefore = CountLiveVideoObjects();
         m_graphsBefore = CountLiveMediaGraphs();
         ASSERT_EQ(CreateDrawDevice(&m_device), S_OK);
@@ -98,7 +101,7 @@ class MediaStreamTest : public ::testing::Test {
         m_device->Release();
         EXPECT_EQ(CountLiveVideoObjects(), m_liveBefore);
         EXPECT_EQ(CountLiveMediaGraphs(), m_graphsBefore);
-        SetClockSource({});
+        m_clock.reset();
         ClearVideoFailures();
     }
 
@@ -119,6 +122,9 @@ class MediaStreamTest : public ::testing::Test {
     std::size_t m_graphsBefore = 0;
     DrawDevice* m_device = nullptr;
     MultiMediaStream* m_stream = nullptr;
+
+  private:
+    std::optional<ServiceOverride<GetClockSource, SetClockSource>> m_clock;
 };
 
 TEST_F(MediaStreamTest, DeliversBlankFramesWhileRunningAndEndsAfterTheFileLength)

@@ -10,6 +10,7 @@
 #include "platform/HeadlessSoundDevice.h"
 #include "platform/OpenALSoundBuffer.h"
 #include "platform/OpenALSoundDevice.h"
+#include "support/ServiceOverride.h"
 
 using namespace platform;
 
@@ -336,7 +337,7 @@ namespace {
 TEST_F(OpenALSoundDeviceTest, ABufferPlayedAgainAfterItsEndStartsOverWhileItsLastSamplesStillSound)
 {
     std::uint32_t now = 1000;
-    SetClockSource([&now] { return now; });
+    ServiceOverride<GetClockSource, SetClockSource> installedClockSource([&now] { return now; });
     SoundBuffer* tone = MakeTone(0.25);
     ASSERT_NE(tone, nullptr);
     ASSERT_EQ(tone->Play(0, 0, 0), S_OK);
@@ -344,7 +345,6 @@ TEST_F(OpenALSoundDeviceTest, ABufferPlayedAgainAfterItsEndStartsOverWhileItsLas
     now += 300;  // the clock has passed the end
     ASSERT_EQ(tone->Play(0, 0, 0), S_OK);
     EXPECT_NEAR(Listen(Record(0.5)).seconds, 0.25, 0.01);
-    SetClockSource(nullptr);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "platform/Shell.h"
 #include "platform/RecordingShell.h"
+#include "support/ServiceOverride.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -98,7 +99,7 @@ TEST(ShellOpen, AddressesAndProgramsGoToTheirOwnRequests)
     TempFolder folder;
     std::string game = folder.Write("_exGame", "#!/bin/sh\n", true);
     RecordingShell shell;
-    SetShell(&shell);
+    ServiceOverride<GetInstalledShell, SetShell> installedShell(&shell);
 
     std::string failure;
     EXPECT_EQ(ShellOpen(OpenRequest("https://pages.example/stats/x.html"), &failure), S_OK);
@@ -120,7 +121,6 @@ TEST(ShellOpen, AddressesAndProgramsGoToTheirOwnRequests)
     EXPECT_EQ(ShellOpen(OpenRequest("https://pages.example/"), &failure), E_FAIL);
     EXPECT_FALSE(failure.empty());
     EXPECT_EQ(shell.GetRequests().size(), 3u);
-    SetShell(nullptr);
 }
 
 TEST(RecordingShell, NotesEachRequestAsALineInItsFile)

@@ -4,9 +4,12 @@
 #include <cstring>
 #include <limits>
 
+#include <optional>
+
 #include "platform/Clock.h"
 #include "platform/SoundDevice.h"
 #include "platform/HeadlessSoundDevice.h"
+#include "support/ServiceOverride.h"
 
 using namespace platform;
 
@@ -29,13 +32,13 @@ class SoundDeviceTest : public ::testing::Test {
   protected:
     void SetUp() override
     {
-        SetClockSource([this] { return m_now; });
+        m_clock.emplace([this] { return m_now; });
     }
     void TearDown() override
     {
         for (SoundBuffer* buffer : m_made)
             buffer->Release();
-        SetClockSource(nullptr);
+        m_clock.reset();
     }
 
     MemorySoundBuffer* Make(std::uint32_t bytes, const WaveFormat& format,
@@ -68,6 +71,9 @@ class SoundDeviceTest : public ::testing::Test {
     HeadlessSoundDevice m_device;
     std::uint32_t m_now = 5000;
     std::vector<SoundBuffer*> m_made;
+
+  private:
+    std::optional<ServiceOverride<GetClockSource, SetClockSource>> m_clock;
 };
 
 } // namespace

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <string>
 
+#include <optional>
+
 #include "platform/Clock.h"
 #include "platform/DrawSurface.h"
 #include "platform/Embedding.h"
@@ -12,6 +14,7 @@
 #include "platform/VideoDecoder.h"
 #include "support/ScratchFolder.h"
 #include "support/ToolPath.h"
+#include "support/ServiceOverride.h"
 
 using namespace platform;
 
@@ -49,12 +52,12 @@ class VideoDecodingTest : public ::testing::Test {
         const std::string toned =
             "\"" + generator + "\" --tone 441 \"" + m_folder.Path("Data/Video/toned.avi") + "\"";
         ASSERT_EQ(std::system((toned + frames).c_str()), 0);
-        SetClockSource([this] { return m_now; });
+        m_clock.emplace([this] { return m_now; });
     }
     void TearDown() override
     {
         CloseStream();
-        SetClockSource(nullptr);
+        m_clock.reset();
     }
 
     void CloseStream()
@@ -105,6 +108,9 @@ class VideoDecodingTest : public ::testing::Test {
     MultiMediaStream* m_stream = nullptr;
     DrawSurface* m_surface = nullptr;
     StreamSample* m_sample = nullptr;
+
+  private:
+    std::optional<ServiceOverride<GetClockSource, SetClockSource>> m_clock;
 };
 
 TEST_F(VideoDecodingTest, FramesShowTheFilesColoursInOrderAtItsRateThenTheVideoEnds)

@@ -2,6 +2,7 @@
 
 #include "ScriptTestSupport.h"
 #include "interface/InputManager.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ TEST_F(ActionScriptTest, GetActionNamesListsKeysAndActionTextsInFileOrder)
 
 TEST_F(ActionScriptTest, WithoutAnInputManagerTheListIsEmpty)
 {
-    SetInputManager(nullptr);
+    ServiceOverride<GetInputManager, SetInputManager> noInputManager(nullptr);
     EXPECT_EQ(Listing(), "0:  / ");
     EXPECT_TRUE(Run(
         "SetAction('Fire', 'X', false); SaveActions(); UpdateActions(); LoadActions('a'); SetAssignKey()"));

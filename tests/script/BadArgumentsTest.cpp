@@ -5,6 +5,7 @@
 #include "Render/PRender.h"
 #include "platform/RecordingShell.h"
 #include "script/ScriptTables.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -35,10 +36,8 @@ bool Skipped(const std::string& name)
 // given nonsense: a Lua error at most, never a crash, and the race goes on.
 TEST_F(LevelScriptTest, EveryFunctionTakesNonsenseOverARunningRace)
 {
-    CPRender render(nullptr);
-    SetRender(&render);
     platform::RecordingShell shell;
-    platform::SetShell(&shell);
+    ServiceOverride<platform::GetInstalledShell, platform::SetShell> installedShell(&shell);
     AddPathSpline({{0, 0, 0}, {100, 0, 0}, {100, 100, 0}, {0, 100, 0}});
     GiveCar(player);
     for (int i = 0; i < 7; ++i)
@@ -62,6 +61,4 @@ TEST_F(LevelScriptTest, EveryFunctionTakesNonsenseOverARunningRace)
     }
     EXPECT_EQ(GetCurrentLevel(), level.get());
     EXPECT_EQ(level->GetPlayer(), player);
-    platform::SetShell(nullptr);
-    SetRender(nullptr);
 }

@@ -11,9 +11,6 @@ namespace {
 
 class CarBindingsTest : public LevelScriptTest {
   protected:
-    CarBindingsTest() { SetRender(&render); }
-    ~CarBindingsTest() override { SetRender(nullptr); }
-
     // The values a call returns, as "a,b,c" with numbers to three places.
     std::string Results(const std::string& call)
     {
@@ -27,7 +24,7 @@ class CarBindingsTest : public LevelScriptTest {
         return GlobalString("r");
     }
 
-    CPRender render{nullptr};
+    CPRender& render = engine.services->Render();
 };
 
 } // namespace

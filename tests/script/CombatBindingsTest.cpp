@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
 #include "RaceScriptFixture.h"
 #include "Sound/NSound.h"
 #include "Sound/SoundManager.h"
@@ -12,6 +14,7 @@
 #include "platform/Math.h"
 #include "platform/HeadlessSoundDevice.h"
 #include "support/WaveFiles.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -223,12 +226,12 @@ class WeaponSwitchTest : public RaceScriptTest {
         folder.Write("Data/Sounds/undo_weapon.wav", wave);
         sounds = std::make_unique<CPSoundManager>(&device);
         ASSERT_EQ(sounds->LoadSpecialSounds(), 2u);
-        SetSoundManager(sounds.get());
+        m_installedSounds.emplace(sounds.get());
         SetGlobal("car", player);
     }
     void TearDown() override
     {
-        SetSoundManager(nullptr);
+        m_installedSounds.reset();
         sounds.reset();
         RaceScriptTest::TearDown();
     }
@@ -248,6 +251,9 @@ class WeaponSwitchTest : public RaceScriptTest {
 
     platform::HeadlessSoundDevice device;
     std::unique_ptr<CPSoundManager> sounds;
+
+  private:
+    std::optional<ServiceOverride<GetSoundManager, SetSoundManager>> m_installedSounds;
 };
 
 TEST_F(WeaponSwitchTest, SlotsStepOverEmptyNamesAndWrapBothWays)
@@ -295,7 +301,7 @@ TEST_F(WeaponSwitchTest, SlotsStepOverEmptyNamesAndWrapBothWays)
 TEST_F(RaceScriptTest, KillPlayerTakesTheCarOutOfSightAndOutOfPlay)
 {
     CPPhysicsWorld world;
-    SetPhysicsWorld(&world);
+    ServiceOverride<GetPhysicsWorld, SetPhysicsWorld> installedPhysicsWorld(&world);
     ASSERT_TRUE(world.Init());
     auto* physics = new CPPhysicData(player);
     physics->SetBox(2.0f, 4.0f, 1.0f, 10.0f);
@@ -321,7 +327,6 @@ TEST_F(RaceScriptTest, KillPlayerTakesTheCarOutOfSightAndOutOfPlay)
 
     level->SetPlayer(CPObjectPtr());
     player = nullptr;
-    SetPhysicsWorld(nullptr);
 }
 
 TEST_F(RaceScriptTest, GetRealCarInfoAnswersTheCommittedConfigurationInRecordOrder)

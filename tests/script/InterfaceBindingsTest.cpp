@@ -14,6 +14,7 @@
 #include "interface/Window.h"
 #include "launcher/LauncherApp.h"
 #include "script/InterfaceBindings.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -309,7 +310,7 @@ TEST_F(InterfaceBindingsTest, SetDefaultCameraInstallsTheRendererCamera)
 TEST_F(InterfaceBindingsTest, SetActionsSwitchesActionsAndClearsTheFrameTime)
 {
     CPInputManager manager;
-    SetInputManager(&manager);
+    ServiceOverride<GetInputManager, SetInputManager> installedInputManager(&manager);
     struct Case {
         const char* code;
         bool enabled;
@@ -323,7 +324,7 @@ TEST_F(InterfaceBindingsTest, SetActionsSwitchesActionsAndClearsTheFrameTime)
         EXPECT_EQ(manager.AreActionsEnabled(), c.enabled) << c.code;
         EXPECT_EQ(GetFrameTime(), 0.0f) << c.code;
     }
-    SetInputManager(nullptr);
+    ServiceOverride<GetInputManager, SetInputManager> noInputManager(nullptr);
     SetFrameTime(0.25f);
     EXPECT_TRUE(Run("SetActions(true)"));
     EXPECT_EQ(GetFrameTime(), 0.0f);

@@ -10,6 +10,7 @@
 #include "physics/RigidBody.h"
 #include "platform/Clock.h"
 #include "platform/Math.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -209,7 +210,8 @@ TEST_F(RaceScriptTest, SetBonusLaunchesTheDrawnBonusWithinTheChance)
         if (platform::Rand() % 100 != 0)
             break;
     }
-    platform::SetClockSource([now] { return now; });
+    ServiceOverride<platform::GetClockSource, platform::SetClockSource> installedClockSource(
+        [now] { return now; });
     data.bonusCoefficient = 0.0f;
     Do("SetBonus(10, 20, 0)");
     EXPECT_EQ(shots.GetActiveCount(), 1u);
@@ -219,7 +221,6 @@ TEST_F(RaceScriptTest, SetBonusLaunchesTheDrawnBonusWithinTheChance)
     Do("SetBonus(1, 2, 1); SetBonus(1, 2, -1); SetBonus()");
     EXPECT_EQ(shots.GetActiveCount(), 2u); // SetBonus() reads record 0
     EXPECT_TRUE(log.Contains("SetBonus: the mission has no checkpoint 1"));
-    platform::SetClockSource(nullptr);
 }
 
 TEST_F(RaceScriptTest, TheBonusListKeepsObjectsWithTheirNumbersInOrder)

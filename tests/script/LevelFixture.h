@@ -32,7 +32,11 @@ class LevelScriptTest : public ScriptTest {
         level->SetPlayer(CPObjectPtr(player));
         level->cameraTarget = player;
     }
-    ~LevelScriptTest() override { level.reset(); }
+    ~LevelScriptTest() override
+    {
+        engine.EndFrame();
+        level.reset();
+    }
 
     CPPlayer* AddOpponent(const std::string& model, std::int32_t side, const Vector3& position,
                           float damage = 0.0f)

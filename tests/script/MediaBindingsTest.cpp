@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
 #include "ScriptTestSupport.h"
 #include "Sound/NSound.h"
 #include "Sound/PMusic.h"
@@ -11,6 +13,7 @@
 #include "platform/SoundDevice.h"
 #include "support/WaveFiles.h"
 #include "platform/HeadlessSoundDevice.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -29,14 +32,14 @@ class MediaScriptTest : public ScriptTest {
     void SetUp() override
     {
         folder.UseAsDataRoot();
-        platform::SetClockSource([this] { return now; });
+        m_clock.emplace([this] { return now; });
         folder.Write("Data/Sounds/slam.wav", TwoSecondWave());
         folder.Write("Data/Sounds/chik.wav", TwoSecondWave());
         folder.Write("Data/Music/theme.wav", TwoSecondWave());
         manager = std::make_unique<CPSoundManager>(&device);
         ASSERT_EQ(manager->LoadSpecialSounds(), 2u);
-        SetSoundManager(manager.get());
-        SetMusicPlayer(&music);
+        m_installedSounds.emplace(manager.get());
+        m_installedMusic.emplace(&music);
         slam = manager->GetSound("slam").As<CNSound>();
         chik = manager->GetSound("chik").As<CNSound>();
         ASSERT_NE(slam, nullptr);
@@ -46,10 +49,10 @@ class MediaScriptTest : public ScriptTest {
     {
         music.End();
         kernel.RemoveTask(&music);
-        SetMusicPlayer(nullptr);
-        SetSoundManager(nullptr);
+        m_installedMusic.reset();
+        m_installedSounds.reset();
         manager.reset();
-        platform::SetClockSource(nullptr);
+        m_clock.reset();
         CNSound::SetGlobalVolume(0.5f);
         GetGameSettings() = GameSettings();
     }
@@ -85,6 +88,13 @@ class MediaScriptTest : public ScriptTest {
     platform::HeadlessSoundDevice device;
     std::unique_ptr<CPSoundManager> manager;
     CPMusic music;
+
+  private:
+    std::optional<ServiceOverride<platform::GetClockSource, platform::SetClockSource>> m_clock;
+    std::optional<ServiceOverride<GetSoundManager, SetSoundManager>> m_installedSounds;
+    std::optional<ServiceOverride<GetMusicPlayer, SetMusicPlayer>> m_installedMusic;
+
+  protected:
     CNSound* slam = nullptr;
     CNSound* chik = nullptr;
 };
@@ -163,7 +173,7 @@ TEST_F(MediaScriptTest, AMissingSpecialSoundDoesNothingAndAnswersNeutrally)
     lua_pop(L, 2);
 
     // Without a sound manager the answers are the same.
-    SetSoundManager(nullptr);
+    ServiceOverride<GetSoundManager, SetSoundManager> noSoundManager(nullptr);
     ASSERT_TRUE(Run("a = PlaySpecialSound3D('chik', 1, 2, 3); b = IsSpecialSoundPlaying('chik')\n"
                     "PlaySpecialSound('slam'); StopSpecialSound('slam'); StopSounds()\n"
                     "UpdateSoundPosition('chik', 1, 2, 3)"))
@@ -291,7 +301,7 @@ TEST_F(MediaScriptTest, AMusicTrackThatFailsDoesNotKeepTheNextOneFromTheKernel)
 
 TEST_F(MediaScriptTest, WithoutAMusicPlayerMusicCallsDoNothing)
 {
-    SetMusicPlayer(nullptr);
+    ServiceOverride<GetMusicPlayer, SetMusicPlayer> noMusicPlayer(nullptr);
     ASSERT_TRUE(Run("PlayMusicNoLoop('theme.wav'); name = GetMusicName(); SetMusicVolume(0.3)"))
         << log.Text();
     EXPECT_EQ(GlobalString("name"), "");

@@ -13,6 +13,7 @@
 #include "ScriptTestSupport.h"
 #include "Sound/PMusic.h"
 #include "platform/HeadlessGraphicsDevice.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -74,19 +75,17 @@ TEST_F(RenderScriptTest, LoadRenderObjectHandsTheSceneToTheScriptWithOneReferenc
 
     EXPECT_EQ(Error("LoadRenderObject('rock.rdf')"),
               "test:1: bad argument #2 to 'LoadRenderObject' (number expected, got no value)");
-    SetRenderObjectLoader(nullptr);
+    ServiceOverride<GetRenderObjectLoader, SetRenderObjectLoader> noRenderObjectLoader(nullptr);
     ASSERT_TRUE(Run("none = LoadRenderObject('rock.rdf', 0)"));
     EXPECT_EQ(GlobalPointer("none"), nullptr);
-    SetRenderObjectLoader(&loader);
 }
 
 TEST_F(RenderScriptTest, SetFadeReachesTheRenderer)
 {
     ASSERT_TRUE(Run("SetFade(0.25)"));
     EXPECT_FLOAT_EQ(render.GetFade(), 0.25f * static_cast<float>(render.GetFadeMaximum()));
-    SetRender(nullptr);
+    ServiceOverride<GetRender, SetRender> noRender(nullptr);
     EXPECT_TRUE(Run("SetFade(0.5)"));
-    SetRender(&render);
 }
 
 TEST_F(ScriptTest, PlayMusicPlaysTheTrackLooping)
@@ -94,11 +93,11 @@ TEST_F(ScriptTest, PlayMusicPlaysTheTrackLooping)
     ScratchFolder folder;
     folder.UseAsDataRoot();
     CPMusic music;
-    SetMusicPlayer(&music);
+    ServiceOverride<GetMusicPlayer, SetMusicPlayer> installedMusicPlayer(&music);
     ASSERT_TRUE(Run("PlayMusic('theme.mp3')"));
     EXPECT_EQ(music.GetName(), "theme.mp3");
     EXPECT_TRUE(music.IsLooping());
-    SetMusicPlayer(nullptr);
+    ServiceOverride<GetMusicPlayer, SetMusicPlayer> noMusicPlayer(nullptr);
     EXPECT_TRUE(Run("PlayMusic('theme.mp3')"));
 }
 

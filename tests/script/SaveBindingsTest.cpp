@@ -2,10 +2,13 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
 #include "ScriptTestSupport.h"
 #include "game/GameData.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -58,11 +61,10 @@ class SaveBindingsTest : public ScriptTest {
         folder.Write("DATA/Saves/readme.txt", "");
         SetNow(Time(2026, 6, 1));
     }
-    ~SaveBindingsTest() override { platform::SetLocalTimeSource(nullptr); }
 
     void SetNow(const platform::LocalDateTime& now)
     {
-        platform::SetLocalTimeSource([now] { return now; });
+        m_localTime.emplace([now] { return now; });
     }
     // A save of another profile, made at the given time.
     void WriteSlot(int slot, const std::string& profile, const platform::LocalDateTime& when)
@@ -80,6 +82,9 @@ class SaveBindingsTest : public ScriptTest {
 
     ScratchFolder folder;
     CPGameData& data = engine.services->GameData();
+
+  private:
+    std::optional<ServiceOverride<platform::GetLocalTimeSource, platform::SetLocalTimeSource>> m_localTime;
 };
 
 } // namespace
@@ -412,7 +417,7 @@ TEST_F(SaveBindingsTest, ASaveThatFailsReturnsFalseAndKeepsThePreviousSave)
 
 TEST_F(SaveBindingsTest, WithoutGameDataTheFunctionsLogAndDoNothing)
 {
-    SetGameData(nullptr);
+    ServiceOverride<GetGameData, SetGameData> noGameData(nullptr);
     ASSERT_TRUE(Run("SaveGame(); LoadGame('save0.sav'); NewPlayer('x'); SetProfileName('y')"));
     EXPECT_FALSE(folder.Exists("DATA/Saves/save0.sav"));
     EXPECT_TRUE(log.Contains("SaveGame: there is no game data")) << log.Text();

@@ -10,6 +10,7 @@
 #include "interface/Interface.h"
 #include "platform/RecordingShell.h"
 #include "script/ScriptTables.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -433,7 +434,7 @@ TEST_F(ScriptTest, EveryNameIsRegisteredAndSurvivesBadArguments)
     ScratchFolder folder;
     folder.UseAsDataRoot();
     platform::RecordingShell shell;
-    platform::SetShell(&shell);
+    ServiceOverride<platform::GetInstalledShell, platform::SetShell> installedShell(&shell);
     const std::list<CPInterface*> screensBefore = CPInterface::GetInterfaceList();
     std::set<std::string> all(kGameNames.begin(), kGameNames.end());
     all.insert(kHudNames.begin(), kHudNames.end());
@@ -454,7 +455,6 @@ TEST_F(ScriptTest, EveryNameIsRegisteredAndSurvivesBadArguments)
             lua_settop(L, 0);
         }
     }
-    platform::SetShell(nullptr);
     // Screens made from the careless names belong to the script host: it
     // deletes them as it closes. A level the careless names made owns its
     // lens-flare screen, so it goes first.

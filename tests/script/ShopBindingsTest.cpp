@@ -4,6 +4,7 @@
 #include "ScriptTestSupport.h"
 #include "core/ScriptObject.h"
 #include "game/GameData.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -248,7 +249,7 @@ TEST_F(ShopBindingsTest, MissionAndRaceAreOneNumber)
 
 TEST_F(ShopBindingsTest, WithoutGameDataTheFunctionsGiveNeutralResults)
 {
-    SetGameData(nullptr);
+    ServiceOverride<GetGameData, SetGameData> noGameData(nullptr);
     ASSERT_TRUE(
         Run("n, t = GetWeaponNames(); m = GetMoney(); SetMoney(5); AutoSetting(); SetCarInfo();"
             "c = select('#', GetCarInfo()); i = select('#', GetMineInfo('x')); car = GetActiveCar()"));

@@ -4,6 +4,7 @@
 #include "LevelFixture.h"
 #include "Render/PRender.h"
 #include "platform/RecordingShell.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -21,17 +22,7 @@ std::string TgaPicture(int width, int height)
 
 class SystemBindingsTest : public LevelScriptTest {
   protected:
-    SystemBindingsTest()
-    {
-        SetRender(&render);
-        platform::SetShell(&shell);
-        car = GiveCar(player);
-    }
-    ~SystemBindingsTest() override
-    {
-        platform::SetShell(nullptr);
-        SetRender(nullptr);
-    }
+    SystemBindingsTest() { car = GiveCar(player); }
 
     bool Answer(const std::string& call)
     {
@@ -42,8 +33,9 @@ class SystemBindingsTest : public LevelScriptTest {
         return answer;
     }
 
-    CPRender render{nullptr};
+    CPRender& render = engine.services->Render();
     platform::RecordingShell shell;
+    ServiceOverride<platform::GetInstalledShell, platform::SetShell> m_installedShell{&shell};
     CPCar* car = nullptr;
 };
 

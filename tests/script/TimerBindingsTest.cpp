@@ -5,6 +5,7 @@
 #include "core/GameClock.h"
 #include "script/GlobalTimer.h"
 #include "support/WaveFiles.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -37,9 +38,10 @@ TEST_F(ScriptTest, GlobalTimerRunsOnceAndStoppingItClearsTheFrameTime)
     ASSERT_TRUE(Run("StartGlobalTimer()"));
     EXPECT_EQ(Listed(kernel, &timer), 1);
     ASSERT_TRUE(Run("StopGlobalTimer(); StopGlobalTimer(); ClearGlobalTimer()"));
-    SetKernel(nullptr);
-    ASSERT_TRUE(Run("StartGlobalTimer()")); // no kernel: nothing to add to
-    SetKernel(&kernel);
+    {
+        ServiceOverride<GetKernel, SetKernel> noKernel(nullptr);
+        ASSERT_TRUE(Run("StartGlobalTimer()")); // no kernel: nothing to add to
+    }
     kernel.RemoveKilledTasks();
     EXPECT_EQ(Listed(kernel, &timer), 0);
 }
@@ -50,12 +52,12 @@ TEST_F(ScriptTest, StopPlayingMusicEndsTheMusicPlayer)
     folder.UseAsDataRoot();
     folder.Write("Data/Music/theme.wav", MakeWave(1, 1000, 8, std::vector<std::uint8_t>(2000, 0x80)));
     CPMusic music;
-    SetMusicPlayer(&music);
+    ServiceOverride<GetMusicPlayer, SetMusicPlayer> installedMusicPlayer(&music);
     ASSERT_TRUE(Run("PlayMusic('theme.wav'); StopPlayingMusic()")) << log.Text();
     EXPECT_EQ(music.GetGraph(), nullptr); // the track is released
     EXPECT_FALSE(music.IsPlaying());
     EXPECT_FALSE(music.IsRunning());
-    SetMusicPlayer(nullptr);
+    ServiceOverride<GetMusicPlayer, SetMusicPlayer> noMusicPlayer(nullptr);
     kernel.RemoveTask(&music);
     ASSERT_TRUE(Run("StopPlayingMusic()")); // no player: nothing to stop
 }

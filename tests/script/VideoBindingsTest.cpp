@@ -1,5 +1,7 @@
 #include <string>
 
+#include <optional>
+
 #include "Render/PAVIPlayer.h"
 #include "Render/PAVIPlayer1.h"
 #include "Render/PRender.h"
@@ -10,6 +12,7 @@
 #include "platform/MediaStream.h"
 #include "support/VideoFiles.h"
 #include "platform/HeadlessMedia.h"
+#include "support/ServiceOverride.h"
 
 namespace {
 
@@ -21,13 +24,13 @@ class VideoScriptTest : public ScriptTest {
     {
         folder.UseAsDataRoot();
         folder.Write("Data/Video/intro.avi", videofiles::Avi(320, 240, 25, 40000));
-        platform::SetClockSource([this] { return now; });
+        m_clock.emplace([this] { return now; });
     }
     void TearDown() override
     {
         kernel.RemoveTask(&first);
         kernel.RemoveTask(&second);
-        platform::SetClockSource({});
+        m_clock.reset();
         platform::ClearVideoFailures();
     }
 
@@ -46,6 +49,9 @@ class VideoScriptTest : public ScriptTest {
     CPTextureLibrary& library = engine.services->Textures();
     CPAVIPlayer& first = engine.services->VideoPlayer();
     CPAVIPlayer1& second = engine.services->VideoPlayer1();
+
+  private:
+    std::optional<ServiceOverride<platform::GetClockSource, platform::SetClockSource>> m_clock;
 };
 
 } // namespace
@@ -125,8 +131,8 @@ TEST_F(VideoScriptTest, AMissingVideoOrPlayerIsNoScriptError)
     ASSERT_TRUE(Run("PlayVideo('none.avi', true)"));
     EXPECT_NE(log.Text().find("none.avi"), std::string::npos) << log.Text();
 
-    SetAVIPlayer(nullptr);
-    SetAVIPlayer1(nullptr);
+    ServiceOverride<GetAVIPlayer, SetAVIPlayer> noAVIPlayer(nullptr);
+    ServiceOverride<GetAVIPlayer1, SetAVIPlayer1> noAVIPlayer1(nullptr);
     first.End();
     kernel.RemoveTask(&first);
     ASSERT_TRUE(Run("PlayVideo('intro.avi'); PlayVideoNoSound('intro.avi'); PlayVideo1('intro.avi')\n"

@@ -4,6 +4,7 @@
 
 #include "core/LevelSlot.h"
 #include "core/Singletons.h"
+#include "support/ServiceOverride.h"
 
 // A place for the current level in a test that makes a level without the
 // engine's services (which hold one of their own): installed while this
@@ -15,12 +16,7 @@ class LevelSlotScope {
         if (GetLevelSlot())
             return;
         m_own = std::make_unique<CPLevelSlot>();
-        SetLevelSlot(m_own.get());
-    }
-    ~LevelSlotScope()
-    {
-        if (m_own && GetLevelSlot() == m_own.get())
-            SetLevelSlot(nullptr);
+        m_installed = std::make_unique<ServiceOverride<GetLevelSlot, SetLevelSlot>>(m_own.get());
     }
 
     LevelSlotScope(const LevelSlotScope&) = delete;
@@ -28,4 +24,5 @@ class LevelSlotScope {
 
   private:
     std::unique_ptr<CPLevelSlot> m_own;
+    std::unique_ptr<ServiceOverride<GetLevelSlot, SetLevelSlot>> m_installed;
 };
