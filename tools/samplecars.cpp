@@ -168,10 +168,12 @@ std::string MeshDescription(const CarShape& car)
     // A bonnet scoop and a bumper at each end make the nose plain to see.
     mesh.Block(Point{0, -car.body.y - 0.08, bodyCentre - car.body.z * 0.4}, Point{car.body.x, 0.08, 0.12});
     mesh.Block(Point{0, car.body.y + 0.08, bodyCentre - car.body.z * 0.4}, Point{car.body.x, 0.08, 0.12});
-    // One collision box over the body; its centre is raised by half its
-    // second size when read.
-    mesh.Line("part box " + Num(car.body.x) + " " + Num(car.body.z * 2) + " " + Num(car.body.y) + " 0 0 " +
-              Num(car.wheelRadius) + " 0 0 0 1 0 " + Num(car.mass));
+    // One collision box over the body, its sizes whole edge lengths (width,
+    // height, length); its centre is raised by half its second size when
+    // read. It reaches over the wheels' sensors, so a car that meets a
+    // wall meets it with its body, not with wheels sunk into it.
+    mesh.Line("part box " + Num(car.body.x * 2) + " " + Num(car.body.z * 2) + " " + Num(car.body.y * 2) +
+              " 0 0 " + Num(car.wheelRadius) + " 0 0 0 1 0 " + Num(car.mass));
     mesh.BeginNode("cab");
     mesh.Line("placement 0 " + Num(car.cabShift) + " " + Num(bodyCentre + car.body.z + car.cab.z) +
               " 0 0 0 1");

@@ -3,6 +3,7 @@
 // terrain, the sky and the opponents in view; the heads-up display when it
 // is handed to the frame the way the game's scripts do, the texts in the
 // font loaded at start-up; and the particles of the shots.
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -213,13 +214,17 @@ TEST_F(SampleRace, TheArrowKeysDriveThePlayersCar)
     EXPECT_GT(Dot(player->GetPosition() - start, race::Forward(*player)), 5.0f);
     EXPECT_NEAR(heading(), startHeading, 0.05f);
 
+    // Seen from above with z up, turning right turns clockwise. The car
+    // starts in the right lane, a few metres from the wall, which may
+    // straighten it again before the second is out: its furthest turn
+    // counts.
     keys->SetKey(kRight, true);
-    for (int frame = 0; frame < 60; ++frame)
+    float turned = 0.0f;
+    for (int frame = 0; frame < 60; ++frame) {
         host->Run();
+        turned = std::min(turned, std::remainder(heading() - startHeading, 6.2831853f));
+    }
     EXPECT_GT(player->GetSteering(), 0.0f);
-    // Seen from above with z up, turning right turns clockwise.
-    float turned = heading() - startHeading;
-    turned = std::remainder(turned, 6.2831853f);
     EXPECT_LT(turned, -0.1f);
 
     keys->ReleaseAll();

@@ -480,3 +480,65 @@ TEST(Stepping, ABodyReleasedBetweenFramesLeavesTheOthersStepping)
     EXPECT_LT(again->GetPos().z, 10.0f);
     EXPECT_LT(kept->GetPos().z, height);
 }
+
+namespace {
+
+// Flat ground with a wall standing on it along +x at y = 1, made of
+// vertical quads of 2 m; each quad turns `bendDegrees` further towards -y
+// than the one before, as the outer wall of a bend does towards the road.
+Ground GroundWithWall(float bendDegrees)
+{
+    Ground ground(40, 4);
+    const float bend = bendDegrees * 3.14159265f / 180.0f;
+    const std::int32_t first = static_cast<std::int32_t>(ground.vertices.size());
+    float x = -12.0f, y = 1.0f, heading = 0.0f;
+    for (int k = 0; k <= 14; ++k) {
+        ground.vertices.push_back(V(x, y, 0.0f));
+        ground.vertices.push_back(V(x, y, 1.2f));
+        x += 2.0f * std::cos(heading);
+        y -= 2.0f * std::sin(heading);
+        if (x > 0.0f)
+            heading += bend;
+    }
+    for (std::int32_t k = 0; k < 14; ++k) {
+        const std::int32_t a = first + 2 * k, b = a + 1, c = a + 2, d = a + 3;
+        PhTerrainTriangle lower, upper;
+        lower.vertex[0] = a;
+        lower.vertex[1] = c;
+        lower.vertex[2] = d;
+        upper.vertex[0] = a;
+        upper.vertex[1] = d;
+        upper.vertex[2] = b;
+        ground.triangles.push_back(lower);
+        ground.triangles.push_back(upper);
+        ground.indices.push_back(static_cast<std::int32_t>(ground.triangles.size()) - 2);
+        ground.indices.push_back(static_cast<std::int32_t>(ground.triangles.size()) - 1);
+    }
+    return ground;
+}
+
+} // namespace
+
+// A car-sized box driven along a wall of many triangles, pressed into it
+// and turned a little towards it, slides on past every seam between them,
+// on a straight wall and where the wall bends in: the seams inside one
+// surface are not edges to catch on.
+TEST(Stepping, ABoxPushedAlongAWallSlidesPastTheSeamsBetweenItsTriangles)
+{
+    for (const float bend : {0.0f, 2.0f}) {
+        SCOPED_TRACE(bend);
+        Ground ground = GroundWithWall(bend);
+        SteppingWorld world(&ground);
+        world.simulator->SetMaterial(0, 0.2f, 0.0f); // as the game sets its surfaces
+        const float yaw = 0.15f;                     // radians towards the wall
+        PhRigidBody* box = world.Box(V(4.4f, 1.9f, 0.64f), 1300, V(-8, 1.0f - 1.3f, 0.32f));
+        box->SetRotation(Quaternion{0.0f, 0.0f, std::sin(yaw / 2), std::cos(yaw / 2)});
+        const float startX = box->GetPos().x;
+        for (int frame = 0; frame < 3 * 60; ++frame) {
+            // Along the box's own heading: into the wall at its angle.
+            box->SetForce(V(11000.0f * std::cos(yaw), 11000.0f * std::sin(yaw), 0), box->GetPos());
+            world.simulator->Step(1.0f / 60.0f);
+        }
+        EXPECT_GT(box->GetPos().x - startX, 10.0f);
+    }
+}
