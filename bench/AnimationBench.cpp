@@ -17,6 +17,7 @@
 #include "core/FileReader.h"
 #include "core/GameClock.h"
 #include "core/GameObject.h"
+#include "core/ServiceOverride.h"
 #include "platform/FileSystem.h"
 #include "platform/Math.h"
 
@@ -69,7 +70,7 @@ void BM_AnimatedObjectWrite(benchmark::State& state)
 {
     const int vertices = static_cast<int>(state.range(0));
     CPAnimationCache cache;
-    SetAnimationCache(&cache);
+    ServiceOverride<GetAnimationCache, SetAnimationCache> installed(&cache);
     CPGameObject owner("monster");
     owner.SetPosition({10, 20, 0});
     owner.UpdateBounds();
@@ -86,7 +87,6 @@ void BM_AnimatedObjectWrite(benchmark::State& state)
         benchmark::DoNotOptimize(out.data());
     }
     state.SetItemsProcessed(state.iterations() * vertices);
-    SetAnimationCache(nullptr);
 }
 BENCHMARK(BM_AnimatedObjectWrite)->Arg(96)->Arg(1536);
 
@@ -117,7 +117,7 @@ class NullPrototype : public CPEffectPrototype {
 void BM_ParticleSystemTick(benchmark::State& state)
 {
     CPEffectManager manager;
-    SetEffectManager(&manager);
+    ServiceOverride<GetEffectManager, SetEffectManager> installed(&manager);
     auto* prototype = new NullPrototype();
     prototype->SetUntracked(true);
     manager.RegisterPrototype("spark", prototype);
@@ -135,7 +135,6 @@ void BM_ParticleSystemTick(benchmark::State& state)
     SetFrameTime(1.0f / 60.0f); // one tick a frame
     for (auto _ : state)
         system.Step();
-    SetEffectManager(nullptr);
 }
 BENCHMARK(BM_ParticleSystemTick);
 

@@ -27,6 +27,7 @@
 #include "app/GameHost.h"
 #include "core/GameClock.h"
 #include "core/GameObject.h"
+#include "core/ServiceOverride.h"
 #include "core/Singletons.h"
 #include "game/Car.h"
 #include "game/Level.h"
@@ -83,7 +84,6 @@ class Race {
   public:
     explicit Race(int boxes, int cars = kRaceCars)
     {
-        SetPhysicsWorld(&m_world);
         GetGameClock() = GameClock();
         platform::SeedRand(7);
         BuildTrack();
@@ -101,7 +101,6 @@ class Race {
         }
         for (CPGameObject* box : m_boxes)
             CPGameObject::DeleteTree(box);
-        SetPhysicsWorld(nullptr);
     }
 
     // One frame: every driver holds its speed with the wheel turned a
@@ -193,6 +192,7 @@ class Race {
     }
 
     CPPhysicsWorld m_world;
+    ServiceOverride<GetPhysicsWorld, SetPhysicsWorld> m_installed{&m_world};
     CPGameObject m_terrain{"track"};
     CPRenderObject* m_mesh = new CPRenderObject(&m_terrain);
     std::vector<CPGameObject*> m_cars;

@@ -15,6 +15,7 @@
 #include "Render/RenderObject.h"
 #include "core/GameObject.h"
 #include "core/GameSettings.h"
+#include "core/ServiceOverride.h"
 #include "platform/HeadlessGraphicsDevice.h"
 
 namespace {
@@ -63,18 +64,14 @@ class Scene {
 struct Renderer {
     Renderer()
     {
-        SetRender(&render);
         render.InitDeviceState();
         render.SetDefaultCamera();
         render.SetSceneObject(&list);
     }
-    ~Renderer()
-    {
-        render.SetSceneObject(CPObjectPtr());
-        SetRender(nullptr);
-    }
+    ~Renderer() { render.SetSceneObject(CPObjectPtr()); }
     platform::HeadlessGraphicsDevice device;
     CPRender render{&device};
+    ServiceOverride<GetRender, SetRender> installed{&render};
     CPRenderList list{&render};
 };
 

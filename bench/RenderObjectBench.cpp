@@ -13,6 +13,7 @@
 #include "Render/Sprite.h"
 #include "core/GameClock.h"
 #include "core/GameObject.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ void BM_WriteDirectionalSprites(benchmark::State& state)
     camera.SetViewChanged();
     camera.SetProjectionChanged();
     camera.Update();
-    SetCameraSource([&camera] { return &camera; });
+    ServiceOverride<GetCameraSource, SetCameraSource> installed([&camera] { return &camera; });
 
     const int count = static_cast<int>(state.range(0));
     std::vector<CPGameObject*> owners;
@@ -104,7 +105,6 @@ void BM_WriteDirectionalSprites(benchmark::State& state)
         delete sprites[i];
         delete owners[i];
     }
-    SetCameraSource(nullptr);
 }
 BENCHMARK(BM_WriteDirectionalSprites)->Arg(100);
 

@@ -9,7 +9,7 @@
 #include "platform/MatrixMath.h"
 #include "platform/TextureLoader.h"
 #include "support/MathExpect.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 using skytest::SkyWorld;
 

@@ -11,7 +11,7 @@
 #include "core/FileReader.h"
 #include "core/PackFile.h"
 #include "support/ScratchFolder.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

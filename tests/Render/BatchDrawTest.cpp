@@ -19,7 +19,7 @@
 #include "platform/Effect.h"
 #include "platform/Math.h"
 #include "support/MathExpect.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 using namespace platform;
 using renderfiles::RenderWorld;

@@ -8,7 +8,7 @@
 #include "platform/Random.h"
 #include "support/EffectFakes.h"
 #include "support/ScratchFolder.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "Render/MeshRecords.h"
 #include "Render/RenderObject.h"
 #include "physics/PhysicData.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 using meshbytes::AnimatedNode;
 using meshbytes::Part;

@@ -14,7 +14,7 @@
 #include "support/MathExpect.h"
 #include "support/ScratchFolder.h"
 #include "platform/HeadlessGraphicsDevice.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 using namespace platform;
 

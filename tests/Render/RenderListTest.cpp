@@ -11,7 +11,7 @@
 #include "support/GameObjectFakes.h"
 #include "support/ScratchFolder.h"
 #include "platform/HeadlessGraphicsDevice.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 using namespace platform;
 

@@ -14,7 +14,7 @@
 #include "platform/HeadlessGraphicsDevice.h"
 #include "platform/Math.h"
 #include "support/MathExpect.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

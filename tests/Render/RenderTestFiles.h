@@ -7,7 +7,7 @@
 #include "Render/PRender.h"
 #include "platform/HeadlessGraphicsDevice.h"
 #include "support/ScratchFolder.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 // Small picture files and a data folder for the texture, effect and
 // loading-screen tests.

@@ -14,7 +14,7 @@
 #include "core/GameObject.h"
 #include "platform/Math.h"
 #include "support/MathExpect.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

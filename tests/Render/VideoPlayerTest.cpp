@@ -19,7 +19,7 @@
 #include "platform/Texture.h"
 #include "support/VideoFiles.h"
 #include "platform/HeadlessMedia.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 using renderfiles::RenderWorld;
 using videofiles::Avi;

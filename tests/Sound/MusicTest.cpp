@@ -5,7 +5,7 @@
 #include "core/Singletons.h"
 #include "platform/MediaGraph.h"
 #include "platform/HeadlessMedia.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include "Sound/SoundManager.h"
 #include "SoundTestSupport.h"
 #include "platform/MediaGraph.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

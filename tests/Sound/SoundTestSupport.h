@@ -15,7 +15,7 @@
 #include "support/WaveFiles.h"
 #include "platform/HeadlessSoundDevice.h"
 #include "platform/MemorySoundBuffer.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 // A data folder of its own, a captured log, a sound device, a clock the
 // test moves and pauses that are only counted. The global sound volume

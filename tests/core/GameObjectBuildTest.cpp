@@ -25,7 +25,7 @@
 #include "support/EffectFakes.h"
 #include "support/MathExpect.h"
 #include "support/ScratchFolder.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

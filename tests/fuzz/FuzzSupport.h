@@ -18,7 +18,7 @@
 #include "core/Singletons.h"
 #include "physics/PhysicData.h"
 #include "platform/HeadlessGraphicsDevice.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 // Support shared by the fuzz targets. Each target defines
 // LLVMFuzzerTestOneInput and FuzzSeeds; this file's LLVMFuzzerInitialize

@@ -9,7 +9,7 @@
 #include "platform/MediaStream.h"
 #include "platform/PcmSource.h"
 #include "support/VideoFiles.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 using namespace platform;
 

@@ -27,7 +27,7 @@
 #include "support/WaveFiles.h"
 #include "platform/HeadlessSoundDevice.h"
 #include "support/CommandDrain.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 // A level's physics world, a registry with a running "jeep" script, a data
 // folder with the three car sounds, a sound manager, and a car's scene

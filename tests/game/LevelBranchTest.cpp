@@ -13,7 +13,7 @@
 #include "game/LevelTestObjects.h"
 #include "platform/HeadlessGraphicsDevice.h"
 #include "platform/MatrixMath.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

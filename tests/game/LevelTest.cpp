@@ -12,7 +12,7 @@
 #include "Render/QuadTreeNode.h"
 #include "support/ScratchFolder.h"
 #include "support/TestEngine.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "game/Level.h"
 #include "CarTestWorld.h"
 #include "support/LevelSlotScope.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

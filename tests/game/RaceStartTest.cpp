@@ -11,7 +11,7 @@
 #include "platform/SoundDevice.h"
 #include "support/WaveFiles.h"
 #include "platform/HeadlessSoundDevice.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "support/MathExpect.h"
 #include "support/WaveFiles.h"
 #include "platform/HeadlessSoundDevice.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "game/Spline.h"
 #include "physics/PhysicsWorld.h"
 #include "support/ScratchFolder.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

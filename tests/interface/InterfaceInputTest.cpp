@@ -9,7 +9,7 @@
 #include "interface/Interface.h"
 #include "interface/Window.h"
 #include "platform/HeadlessInputDevice.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "interface/LensFlareInterface.h"
 #include "interface/Window.h"
 #include "platform/Clock.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

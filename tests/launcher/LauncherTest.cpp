@@ -5,7 +5,7 @@
 #include "launcher/DialogCentring.h"
 #include "launcher/LauncherSettings.h"
 #include "launcher/WebHost.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 using namespace platform;
 

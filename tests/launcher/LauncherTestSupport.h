@@ -18,7 +18,7 @@
 #include "platform/Dialog.h"
 #include "platform/ScriptedFrontEnd.h"
 #include "platform/RecordingShell.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 #include <gtest/gtest.h>
 

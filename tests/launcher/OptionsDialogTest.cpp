@@ -1,7 +1,7 @@
 #include "LauncherTestSupport.h"
 
 #include "launcher/OptionsDialog.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 using namespace platform;
 

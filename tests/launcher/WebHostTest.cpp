@@ -9,7 +9,7 @@
 
 #include "core/Log.h"
 #include "platform/WebBrowser.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 #include <gtest/gtest.h>
 

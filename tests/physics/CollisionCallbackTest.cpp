@@ -31,7 +31,7 @@
 #include "support/TestEngine.h"
 #include "support/WaveFiles.h"
 #include "platform/HeadlessSoundDevice.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

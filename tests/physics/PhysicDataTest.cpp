@@ -10,7 +10,7 @@
 #include "core/Singletons.h"
 #include "physics/MassDivisor.h"
 #include "physics/PhysicsWorld.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 using namespace phtest;
 

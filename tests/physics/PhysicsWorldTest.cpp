@@ -17,7 +17,7 @@
 #include "platform/HeadlessGraphicsDevice.h"
 #include "platform/Math.h"
 #include "platform/QuaternionMath.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 using namespace phtest;
 

@@ -3,7 +3,7 @@
 #include "platform/Dialog.h"
 #include "platform/ScriptedFrontEnd.h"
 #include "platform/TerminalFrontEnd.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 #include <sstream>
 #include <string>

@@ -2,7 +2,7 @@
 
 #include "platform/Embedding.h"
 #include "platform/WebBrowser.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 #include <memory>
 

@@ -10,7 +10,7 @@
 #include "support/ScratchFolder.h"
 #include "support/WaveFiles.h"
 #include "platform/HeadlessMedia.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 using namespace platform;
 

@@ -12,7 +12,7 @@
 #include "support/VideoFiles.h"
 #include "support/WaveFiles.h"
 #include "platform/HeadlessMedia.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 using namespace platform;
 using videofiles::Avi;

@@ -10,7 +10,7 @@
 #include "platform/HeadlessSoundDevice.h"
 #include "platform/OpenALSoundBuffer.h"
 #include "platform/OpenALSoundDevice.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 using namespace platform;
 

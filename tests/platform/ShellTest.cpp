@@ -1,6 +1,6 @@
 #include "platform/Shell.h"
 #include "platform/RecordingShell.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -9,7 +9,7 @@
 #include "platform/Clock.h"
 #include "platform/SoundDevice.h"
 #include "platform/HeadlessSoundDevice.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 using namespace platform;
 

@@ -14,7 +14,7 @@
 #include "platform/VideoDecoder.h"
 #include "support/ScratchFolder.h"
 #include "support/ToolPath.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 using namespace platform;
 

@@ -2,7 +2,7 @@
 
 #include "ScriptTestSupport.h"
 #include "interface/InputManager.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

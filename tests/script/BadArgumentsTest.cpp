@@ -5,7 +5,7 @@
 #include "Render/PRender.h"
 #include "platform/RecordingShell.h"
 #include "script/ScriptTables.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "platform/Math.h"
 #include "platform/HeadlessSoundDevice.h"
 #include "support/WaveFiles.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

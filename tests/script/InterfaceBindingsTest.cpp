@@ -14,7 +14,7 @@
 #include "interface/Window.h"
 #include "launcher/LauncherApp.h"
 #include "script/InterfaceBindings.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "physics/RigidBody.h"
 #include "platform/Clock.h"
 #include "platform/Math.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "ScriptTestSupport.h"
 #include "Sound/PMusic.h"
 #include "platform/HeadlessGraphicsDevice.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

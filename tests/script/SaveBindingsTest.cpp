@@ -8,7 +8,7 @@
 #include "game/GameData.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "interface/Interface.h"
 #include "platform/RecordingShell.h"
 #include "script/ScriptTables.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "ScriptTestSupport.h"
 #include "core/ScriptObject.h"
 #include "game/GameData.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "LevelFixture.h"
 #include "Render/PRender.h"
 #include "platform/RecordingShell.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

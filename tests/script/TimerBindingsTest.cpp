@@ -5,7 +5,7 @@
 #include "core/GameClock.h"
 #include "script/GlobalTimer.h"
 #include "support/WaveFiles.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

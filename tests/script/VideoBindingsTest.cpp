@@ -12,7 +12,7 @@
 #include "platform/MediaStream.h"
 #include "support/VideoFiles.h"
 #include "platform/HeadlessMedia.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "core/LevelSlot.h"
 #include "core/Singletons.h"
-#include "support/ServiceOverride.h"
+#include "core/ServiceOverride.h"
 
 // A place for the current level in a test that makes a level without the
 // engine's services (which hold one of their own): installed while this
