@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -77,14 +78,21 @@ class CPInputManager {
 
   private:
     using CodeTable = std::array<CPAction, kCodeCount>;
+    // A code-table record that holds a binding.
+    struct BoundCode {
+        std::uint8_t code = 0;
+        bool numeric = false;
+    };
 
     CPAction* FindByActionText(const std::string& actionText);
     CPAction* FindKeyHolder(const std::string& keyName);
+    void ListBoundCodes();
 
     float m_mouseX = 0.0f;
     float m_mouseY = 0.0f;
     CodeTable m_keyboard;
     CodeTable m_numeric;
+    std::vector<BoundCode> m_boundCodes;
     ActionMap m_actionMap;
     std::vector<std::string> m_actionNames;
     bool m_actionsEnabled = false;
