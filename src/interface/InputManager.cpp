@@ -122,6 +122,7 @@ HResult CPInputManager::ParseActionsConfig(const std::string& fileName)
         m_actionNames.push_back(line.name);
     }
     ListBoundCodes();
+    ++m_namesGeneration;
     return loaded;
 }
 

@@ -72,6 +72,9 @@ class CPInputManager {
 
     const ActionMap& GetActionMap() const { return m_actionMap; }
     const std::vector<std::string>& GetActionNames() const { return m_actionNames; }
+    // Changes whenever the action names are read afresh, so that what is
+    // kept by their place in the list knows to be made again.
+    std::uint32_t GetNamesGeneration() const { return m_namesGeneration; }
     // Code-table records; a default record for codes outside 0..255.
     const CPAction& GetKeyboardAction(int scanCode) const;
     const CPAction& GetNumericAction(int code) const;
@@ -95,6 +98,7 @@ class CPInputManager {
     std::vector<BoundCode> m_boundCodes;
     ActionMap m_actionMap;
     std::vector<std::string> m_actionNames;
+    std::uint32_t m_namesGeneration = 0;
     bool m_actionsEnabled = false;
     bool m_assignKey = false;
     std::array<bool, kCodeCount> m_keysDown{};
