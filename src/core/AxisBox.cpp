@@ -64,21 +64,9 @@ bool AffineShadowExtremes(const Vector3& lo, const Vector3& hi, const Matrix4& m
         return false;
     if (!IsFinite(lo) || !IsFinite(hi) || !std::isfinite(m.m[3][3]))
         return false;
-    const float w = m.m[3][3];
     const float from[3] = {lo.x, lo.y, lo.z}, to[3] = {hi.x, hi.y, hi.z};
-    float sumLow[4], sumHigh[4];
-    // A product that overflowed leaves an extreme that is not finite.
-    if (!RowExtremes(from, to, m, sumLow, sumHigh))
-        return false;
-    float smallest[3], largest[3];
-    for (int c = 0; c < 3; ++c) {
-        smallest[c] = (w > 0.0f ? sumLow[c] : sumHigh[c]) / w;
-        largest[c] = (w > 0.0f ? sumHigh[c] : sumLow[c]) / w;
-    }
-    low = {smallest[0], smallest[1], smallest[2]};
-    high = {largest[0], largest[1], largest[2]};
-    // A sum that overflowed, or a NaN, leaves it to the corners.
-    return IsFinite(low) && IsFinite(high);
+    // A product or sum that overflowed, or a NaN, leaves it to the corners.
+    return ShadowRowExtremes(from, to, m, low, high);
 }
 
 } // namespace

@@ -72,17 +72,7 @@ bool AffineExtremes(const Vector3& centre, const Vector3& halfExtents, const Mat
         return false;
     const float lo[3] = {centre.x - halfExtents.x, centre.y - halfExtents.y, centre.z - halfExtents.z};
     const float hi[3] = {centre.x + halfExtents.x, centre.y + halfExtents.y, centre.z + halfExtents.z};
-    float smallest[4], largest[4];
-    if (!RowExtremes(lo, hi, m, smallest, largest))
-        return false;
-    for (int column = 0; column < 3; ++column) {
-        const float sumLow = smallest[column], sumHigh = largest[column];
-        if (!std::isfinite(sumLow) || !std::isfinite(sumHigh) || sumLow == 0.0f || sumHigh == 0.0f)
-            return false;
-    }
-    low = {smallest[0], smallest[1], smallest[2]};
-    high = {largest[0], largest[1], largest[2]};
-    return true;
+    return AffineRowExtremes(lo, hi, m, low, high);
 }
 
 } // namespace
