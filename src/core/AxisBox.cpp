@@ -35,9 +35,14 @@ void AxisBox::SetFromBox(const CPBoundingBox& box)
 
 void AxisBox::Merge(const AxisBox& other)
 {
+    Extend(other);
+    Recompute();
+}
+
+void AxisBox::Extend(const AxisBox& other)
+{
     minimum = ComponentMin(minimum, other.minimum);
     maximum = ComponentMax(maximum, other.maximum);
-    Recompute();
 }
 
 void AxisBox::Recompute()
