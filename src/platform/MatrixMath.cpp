@@ -77,13 +77,6 @@ constexpr double kSingularRatio = 1e-12;
 
 } // namespace
 
-Matrix4 IdentityMatrix()
-{
-    Matrix4 m;
-    m.m[0][0] = m.m[1][1] = m.m[2][2] = m.m[3][3] = 1.0f;
-    return m;
-}
-
 bool IsIdentity(const Matrix4& m)
 {
     for (int r = 0; r < 4; ++r)
@@ -118,15 +111,6 @@ bool Invert(const Matrix4& m, Matrix4& out, float* determinant)
         for (int c = 0; c < 4; ++c)
             out.m[r][c] = static_cast<float>(cof.c[r][c] * scale);
     return true;
-}
-
-Matrix4 TranslationMatrix(float x, float y, float z)
-{
-    Matrix4 m = IdentityMatrix();
-    m.m[3][0] = x;
-    m.m[3][1] = y;
-    m.m[3][2] = z;
-    return m;
 }
 
 Matrix4 ScalingMatrix(float x, float y, float z)

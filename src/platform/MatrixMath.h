@@ -14,7 +14,12 @@
 // the camera looks along +z of view space, and depth runs 0 (near) to 1
 // (far) after the divide by w.
 
-Matrix4 IdentityMatrix();
+inline Matrix4 IdentityMatrix()
+{
+    Matrix4 m;
+    m.m[0][0] = m.m[1][1] = m.m[2][2] = m.m[3][3] = 1.0f;
+    return m;
+}
 bool IsIdentity(const Matrix4& m);
 
 // A * B: first A, then B. Inlined: every moved object's matrices pass
@@ -56,7 +61,15 @@ bool Invert(const Matrix4& m, Matrix4& out, float* determinant = nullptr);
 
 // --- Builders ---------------------------------------------------------------
 
-Matrix4 TranslationMatrix(float x, float y, float z);
+inline Matrix4 TranslationMatrix(float x, float y, float z)
+{
+    Matrix4 m = IdentityMatrix();
+    m.m[3][0] = x;
+    m.m[3][1] = y;
+    m.m[3][2] = z;
+    return m;
+}
+
 Matrix4 ScalingMatrix(float x, float y, float z);
 
 // Rotations by an angle in radians. A positive angle turns the next axis
