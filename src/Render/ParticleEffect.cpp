@@ -54,7 +54,6 @@ void CPParticleQuads::WriteVertices(CPMeshVertex* vertices, std::uint16_t* indic
     const Vector3 right{view.m[0][0], view.m[0][1], view.m[0][2]};
     const Vector3 up{view.m[1][0], view.m[1][1], view.m[1][2]};
     const CPParticleSettings& settings = m_effect.m_settings;
-    static const float kCorners[4][4] = {{-1, -1, 0, 1}, {1, -1, 1, 1}, {1, 1, 1, 0}, {-1, 1, 0, 0}};
     static const std::uint16_t kPattern[6] = {0, 2, 1, 0, 3, 2};
     for (int p = 0; p < m_effect.m_live; ++p) {
         const CPParticleEffect::Particle& particle = m_effect.m_particles[static_cast<std::size_t>(p)];
@@ -62,17 +61,22 @@ void CPParticleQuads::WriteVertices(CPMeshVertex* vertices, std::uint16_t* indic
         const float left =
             settings.life > 0.0f ? std::clamp(1.0f - particle.age / settings.life, 0.0f, 1.0f) : 0.0f;
         const auto alpha = static_cast<std::uint32_t>(left * 255.0f);
-        for (int c = 0; c < 4; ++c) {
-            CPMeshVertex& vertex = vertices[4 * p + c];
-            vertex = CPMeshVertex{};
-            vertex.position =
-                particle.position + right * (kCorners[c][0] * half) + up * (kCorners[c][1] * half);
-            vertex.normal = Vector3{0.0f, 0.0f, 1.0f};
-            vertex.diffuse = (alpha << 24) | 0xFFFFFFu;
-            vertex.uv1 = {kCorners[c][2], kCorners[c][3]};
-        }
+        const std::uint32_t diffuse = (alpha << 24) | 0xFFFFFFu;
+        // Each corner is the centre, plus its side (-1 or 1) times half
+        // along the camera's right, plus its side times half along its up;
+        // the corners share those terms, so each is taken once.
+        const Vector3 leftSide = particle.position + right * (-1.0f * half);
+        const Vector3 rightSide = particle.position + right * (1.0f * half);
+        const Vector3 down = up * (-1.0f * half), upward = up * (1.0f * half);
+        CPMeshVertex* quad = vertices + 4 * p;
+        quad[0] = {leftSide + down, {0.0f, 0.0f, 1.0f}, diffuse, 0, {0.0f, 1.0f}, {}};
+        quad[1] = {rightSide + down, {0.0f, 0.0f, 1.0f}, diffuse, 0, {1.0f, 1.0f}, {}};
+        quad[2] = {rightSide + upward, {0.0f, 0.0f, 1.0f}, diffuse, 0, {1.0f, 0.0f}, {}};
+        quad[3] = {leftSide + upward, {0.0f, 0.0f, 1.0f}, diffuse, 0, {0.0f, 0.0f}, {}};
+        const int first = base + 4 * p;
+        std::uint16_t* triangles = indices + 6 * p;
         for (int i = 0; i < 6; ++i)
-            indices[6 * p + i] = static_cast<std::uint16_t>(base + 4 * p + kPattern[i]);
+            triangles[i] = static_cast<std::uint16_t>(first + kPattern[i]);
     }
 }
 

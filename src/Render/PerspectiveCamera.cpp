@@ -1,5 +1,7 @@
 #include "Render/PerspectiveCamera.h"
 
+#include <cmath>
+
 #include "Render/RenderSettings.h"
 #include "platform/Math.h"
 
@@ -72,16 +74,45 @@ void CPPerspectiveCamera::UpdatePlanes()
     }
 }
 
+namespace {
+
+// Whether a corner of the box lies on the plane's inner side, corner by
+// corner.
+bool AnyCornerInside(const Plane& plane, const Vector3& minimum, const Vector3& maximum)
+{
+    for (int i = 0; i < 8; ++i) {
+        const Vector3 corner{(i & 1) ? maximum.x : minimum.x, (i & 2) ? maximum.y : minimum.y,
+                             (i & 4) ? maximum.z : minimum.z};
+        if (DotCoord(plane, corner) > 0.0f)
+            return true;
+    }
+    return false;
+}
+
+// Of two coordinates, the one whose product with the normal's component is
+// the larger: the smaller one for a negative component. Either order of the
+// box's two ends will do.
+float Furthest(float component, float first, float second)
+{
+    return (component < 0.0f) == (first < second) ? first : second;
+}
+
+} // namespace
+
 bool CPPerspectiveCamera::IsBoxVisible(const Vector3& minimum, const Vector3& maximum) const
 {
     for (const Plane& plane : m_planes) {
-        bool anyInside = false;
-        for (int i = 0; i < 8 && !anyInside; ++i) {
-            const Vector3 corner{(i & 1) ? maximum.x : minimum.x, (i & 2) ? maximum.y : minimum.y,
-                                 (i & 4) ? maximum.z : minimum.z};
-            anyInside = DotCoord(plane, corner) > 0.0f;
-        }
-        if (!anyInside)
+        // The corner that lies furthest along the plane's normal: rounded
+        // products and sums never decrease when a term grows, so no corner
+        // gives more. Above zero, it is a corner inside; not above, none
+        // is. A NaN says nothing, and the corners are asked one by one.
+        const Vector3 furthest{Furthest(plane.a, minimum.x, maximum.x),
+                               Furthest(plane.b, minimum.y, maximum.y),
+                               Furthest(plane.c, minimum.z, maximum.z)};
+        const float side = DotCoord(plane, furthest);
+        if (side > 0.0f)
+            continue;
+        if (!std::isnan(side) || !AnyCornerInside(plane, minimum, maximum))
             return false;
     }
     return true;

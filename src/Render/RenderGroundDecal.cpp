@@ -35,16 +35,51 @@ bool FootprintFrame(const Vector3& halfExtents, const Matrix4& placement, Matrix
 
 using TriangleKey = std::array<std::int32_t, 3>;
 
-// Whether the key is among the first count taken. Compared number by
-// number, lowest first, so most keys are told apart by one comparison.
-bool IsTaken(const TriangleKey* taken, std::size_t count, const TriangleKey& key)
-{
-    for (std::size_t i = 0; i < count; ++i) {
-        if (taken[i][0] == key[0] && taken[i][1] == key[1] && taken[i][2] == key[2])
-            return true;
+// The keys of the triangles laid so far. A query lists a hundred
+// triangles or so, many of them several times, for every shadow each
+// frame: a small open-addressed table tells a key seen before without
+// going through all the others.
+class TakenKeys {
+  public:
+    explicit TakenKeys(std::int32_t listed)
+    {
+        while (m_mask + 1 < 2 * static_cast<std::size_t>(listed))
+            m_mask = m_mask * 2 + 1;
+        std::fill(m_slots.begin(), m_slots.begin() + static_cast<std::ptrdiff_t>(m_mask + 1), kFree);
     }
-    return false;
-}
+
+    // Takes the key; false when it was taken before.
+    bool Take(const TriangleKey& key)
+    {
+        std::size_t slot = Hash(key) & m_mask;
+        for (; m_slots[slot] != kFree; slot = (slot + 1) & m_mask) {
+            if (m_keys[static_cast<std::size_t>(m_slots[slot])] == key)
+                return false;
+        }
+        m_slots[slot] = static_cast<std::int16_t>(m_count);
+        m_keys[m_count++] = key;
+        return true;
+    }
+
+  private:
+    static constexpr std::int16_t kFree = -1;
+    // A power of two, at most half full with every listed triangle taken.
+    static constexpr std::size_t kSlots = 2048;
+    static_assert(kSlots >= 2 * CPRender::kMaxDecalTriangles, "the table must stay half empty");
+
+    static std::size_t Hash(const TriangleKey& key)
+    {
+        const auto mix = static_cast<std::uint32_t>(key[0]) * 73856093u ^
+                         static_cast<std::uint32_t>(key[1]) * 19349663u ^
+                         static_cast<std::uint32_t>(key[2]) * 83492791u;
+        return mix ^ (mix >> 13);
+    }
+
+    std::array<TriangleKey, CPRender::kMaxDecalTriangles> m_keys;
+    std::array<std::int16_t, kSlots> m_slots;
+    std::size_t m_count = 0;
+    std::size_t m_mask = 63;
+};
 
 // The three numbers in increasing order, by three exchanges: the library's
 // sort is a call and a loop for every triangle of every shadow, each frame.
@@ -75,9 +110,8 @@ bool CPRender::BuildGroundDecal(const Vector3& halfExtents, const Matrix4& place
 
     // A triangle listed by several cells of the query is laid once; it is
     // known by its three vertex numbers in any order.
-    std::array<TriangleKey, kMaxDecalTriangles> taken;
-    std::size_t takenCount = 0;
     const std::int32_t listed = triangles ? std::clamp(triangleCount, 0, kMaxDecalTriangles) : 0;
+    TakenKeys taken(listed);
     const std::int32_t vertexCount = mesh.GetVertexCount();
     for (std::int32_t i = 0; i < listed; ++i) {
         std::array<std::int32_t, 3> corners;
@@ -88,9 +122,8 @@ bool CPRender::BuildGroundDecal(const Vector3& halfExtents, const Matrix4& place
             continue;
         TriangleKey key = corners;
         SortThree(key);
-        if (IsTaken(taken.data(), takenCount, key))
+        if (!taken.Take(key))
             continue;
-        taken[takenCount++] = key;
 
         const Vector3 a = mesh.GetVertex(corners[0]);
         const Vector3 b = mesh.GetVertex(corners[1]);

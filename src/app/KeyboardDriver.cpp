@@ -1,5 +1,7 @@
 #include "app/KeyboardDriver.h"
 
+#include <utility>
+
 #include "core/ObjectRegistry.h"
 #include "core/Singletons.h"
 #include "game/Car.h"
@@ -50,19 +52,49 @@ void KeyboardDriver::Drive(CPLevel* level, const CPInputManager& input)
     controls.SetBrake(input.IsActionDown(kHandBrake));
 }
 
+// The names change only when the bindings are read again; an action kept
+// across that keeps what was told of it.
+void KeyboardDriver::ListActions(const CPInputManager& input)
+{
+    const std::vector<std::string>& names = input.GetActionNames();
+    std::vector<Told> told(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        told[i].slot = i;
+        told[i].driving = IsDriving(names[i]);
+        for (std::size_t first = 0; first < i; ++first) {
+            if (names[first] == names[i]) {
+                told[i].slot = first;
+                break;
+            }
+        }
+        for (std::size_t old = 0; old < m_names.size(); ++old) {
+            if (m_names[old] == names[i]) {
+                told[i].down = m_told[m_told[old].slot].down;
+                break;
+            }
+        }
+    }
+    m_told = std::move(told);
+    m_names = names;
+    m_generation = input.GetNamesGeneration();
+    m_listed = true;
+}
+
 void KeyboardDriver::TellActions(const CPInputManager& input)
 {
     CPObjectRegistry* registry = GetObjectRegistry();
     if (!registry)
         return;
-    for (const std::string& action : input.GetActionNames()) {
-        if (IsDriving(action))
+    if (!m_listed || m_generation != input.GetNamesGeneration())
+        ListActions(input);
+    for (std::size_t i = 0; i < m_names.size(); ++i) {
+        if (m_told[i].driving)
             continue;
-        const bool down = input.IsActionDown(action);
-        bool& told = m_down[action];
+        const bool down = input.IsActionDown(m_names[i]);
+        bool& told = m_told[m_told[i].slot].down;
         if (down == told)
             continue;
         told = down;
-        registry->SendCommandByName(kScriptObject, down ? "action_down" : "action_up", action);
+        registry->SendCommandByName(kScriptObject, down ? "action_down" : "action_up", m_names[i]);
     }
 }

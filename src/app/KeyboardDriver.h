@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 class CPInputManager;
 class CPLevel;
@@ -31,5 +33,18 @@ class KeyboardDriver {
     static constexpr const char* kScriptObject = "main";
 
   private:
-    std::unordered_map<std::string, bool> m_down; // by action name, as last told
+    // What was last told of an action, by its place in the input manager's
+    // list of names; an action named twice shares the place of the first.
+    struct Told {
+        std::size_t slot = 0;
+        bool driving = false;
+        bool down = false;
+    };
+
+    void ListActions(const CPInputManager& input);
+
+    std::vector<Told> m_told;
+    std::vector<std::string> m_names; // the names m_told was made for
+    std::uint32_t m_generation = 0;
+    bool m_listed = false;
 };

@@ -6,6 +6,7 @@
 #include "core/BoundingBox.h"
 #include "core/ShadowMatrix.h"
 #include "platform/MatrixMath.h"
+#include "platform/RowExtremes.h"
 #include "platform/VectorMath.h"
 
 void AxisBox::SetFromBoxes(const std::vector<CPBoundingBox>& boxes)
@@ -34,9 +35,14 @@ void AxisBox::SetFromBox(const CPBoundingBox& box)
 
 void AxisBox::Merge(const AxisBox& other)
 {
+    Extend(other);
+    Recompute();
+}
+
+void AxisBox::Extend(const AxisBox& other)
+{
     minimum = ComponentMin(minimum, other.minimum);
     maximum = ComponentMax(maximum, other.maximum);
-    Recompute();
 }
 
 void AxisBox::Recompute()
@@ -53,32 +59,19 @@ bool AxisBox::IsEmpty() const
 namespace {
 
 // The images of the box's corners under a matrix that keeps w the same at
-// every point (a light at infinity), found from the per-axis extremes:
-// rounding is monotonic, so the smallest of the eight sums is the sum of
-// the smaller terms, added in the same order as for one corner, and a
-// division by the shared w keeps the order. The result is the one corner
-// by corner gives. False when the fast way does not apply.
+// every point (a light at infinity), found from the per-axis extremes
+// (RowExtremes): a division by the shared w keeps their order. The result
+// is the one corner by corner gives. False when the fast way does not
+// apply.
 bool AffineShadowExtremes(const Vector3& lo, const Vector3& hi, const Matrix4& m, Vector3& low, Vector3& high)
 {
     if (m.m[0][3] != 0.0f || m.m[1][3] != 0.0f || m.m[2][3] != 0.0f || m.m[3][3] == 0.0f)
         return false;
     if (!IsFinite(lo) || !IsFinite(hi) || !std::isfinite(m.m[3][3]))
         return false;
-    const float w = m.m[3][3];
-    float smallest[3], largest[3];
-    for (int c = 0; c < 3; ++c) {
-        const float x0 = lo.x * m.m[0][c], x1 = hi.x * m.m[0][c];
-        const float y0 = lo.y * m.m[1][c], y1 = hi.y * m.m[1][c];
-        const float z0 = lo.z * m.m[2][c], z1 = hi.z * m.m[2][c];
-        const float sumLow = std::min(x0, x1) + std::min(y0, y1) + std::min(z0, z1) + m.m[3][c];
-        const float sumHigh = std::max(x0, x1) + std::max(y0, y1) + std::max(z0, z1) + m.m[3][c];
-        smallest[c] = (w > 0.0f ? sumLow : sumHigh) / w;
-        largest[c] = (w > 0.0f ? sumHigh : sumLow) / w;
-    }
-    low = {smallest[0], smallest[1], smallest[2]};
-    high = {largest[0], largest[1], largest[2]};
+    const float from[3] = {lo.x, lo.y, lo.z}, to[3] = {hi.x, hi.y, hi.z};
     // A product or sum that overflowed, or a NaN, leaves it to the corners.
-    return IsFinite(low) && IsFinite(high);
+    return ShadowRowExtremes(from, to, m, low, high);
 }
 
 } // namespace

@@ -19,6 +19,9 @@ struct AxisBox {
     void SetFromBox(const CPBoundingBox& box);
     // The smaller minimum and larger maximum per axis, then Recompute.
     void Merge(const AxisBox& other);
+    // Merge without Recompute, for a run of merges that recomputes once at
+    // its end.
+    void Extend(const AxisBox& other);
     // Centre and half size from minimum and maximum.
     void Recompute();
     // Widens the box by the images of its eight corners under the

@@ -5,6 +5,7 @@
 
 #include "core/StringUtils.h"
 #include "platform/MatrixMath.h"
+#include "platform/RowExtremes.h"
 #include "platform/VectorMath.h"
 
 namespace {
@@ -61,12 +62,9 @@ void TransformCorners(const Vector3& centre, const Vector3& halfExtents, const M
 }
 
 // The extremes of the corners of an affine placement (w stays 1 at every
-// corner), found per axis without the corners: rounded addition never
-// decreases when a term grows, so the smallest of the eight corner sums is
-// the sum of the smaller terms, added in the same order as for one corner,
-// and it is one corner's own value. False where that value could differ
-// in its bits from the one corner by corner gives: a zero, whose sign
-// depends on which corner ties, or anything not finite.
+// corner), found per axis without the corners (RowExtremes). False where
+// that value could differ in its bits from the one corner by corner gives:
+// a zero, whose sign depends on which corner ties, or anything not finite.
 bool AffineExtremes(const Vector3& centre, const Vector3& halfExtents, const Matrix4& m, Vector3& low,
                     Vector3& high)
 {
@@ -74,26 +72,7 @@ bool AffineExtremes(const Vector3& centre, const Vector3& halfExtents, const Mat
         return false;
     const float lo[3] = {centre.x - halfExtents.x, centre.y - halfExtents.y, centre.z - halfExtents.z};
     const float hi[3] = {centre.x + halfExtents.x, centre.y + halfExtents.y, centre.z + halfExtents.z};
-    float smallest[3], largest[3];
-    for (int column = 0; column < 3; ++column) {
-        float sumLow = 0.0f, sumHigh = 0.0f;
-        for (int row = 0; row < 3; ++row) {
-            const float a = lo[row] * m.m[row][column], b = hi[row] * m.m[row][column];
-            if (!std::isfinite(a) || !std::isfinite(b))
-                return false;
-            sumLow = row == 0 ? std::min(a, b) : sumLow + std::min(a, b);
-            sumHigh = row == 0 ? std::max(a, b) : sumHigh + std::max(a, b);
-        }
-        sumLow += m.m[3][column];
-        sumHigh += m.m[3][column];
-        if (!std::isfinite(sumLow) || !std::isfinite(sumHigh) || sumLow == 0.0f || sumHigh == 0.0f)
-            return false;
-        smallest[column] = sumLow;
-        largest[column] = sumHigh;
-    }
-    low = {smallest[0], smallest[1], smallest[2]};
-    high = {largest[0], largest[1], largest[2]};
-    return true;
+    return AffineRowExtremes(lo, hi, m, low, high);
 }
 
 } // namespace

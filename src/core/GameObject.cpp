@@ -319,9 +319,13 @@ void CPGameObject::UpdateBounds()
         child->m_parentMatrix = m_worldMatrix;
         child->m_dirty = true;
         child->UpdateBounds();
-        m_treeBox.Merge(child->m_treeBox);
-        m_ownBox.Merge(child->m_ownBox);
+        // The centres and half sizes are made once, after the last child:
+        // nothing reads them on the way.
+        m_treeBox.Extend(child->m_treeBox);
+        m_ownBox.Extend(child->m_ownBox);
     }
+    if (!m_children.empty())
+        m_treeBox.Recompute();
     if (m_shadow)
         m_ownBox.AddShadow();
     m_ownBox.Recompute();

@@ -57,7 +57,7 @@ std::size_t CPShotManager::NameHash::operator()(const std::string& name) const
     return h;
 }
 
-CPShotManager::CPShotManager() = default;
+CPShotManager::CPShotManager() { m_active.reserve(kActiveRoom); }
 
 CPShotManager::~CPShotManager() { Clear(); }
 
@@ -244,27 +244,40 @@ void CPShotManager::Finish(Active& entry)
 
 void CPShotManager::Update()
 {
-    // Shots launched by the shots stepped here wait for the next frame.
-    std::size_t count = m_active.size();
-    auto it = m_active.begin();
-    while (count-- > 0 && it != m_active.end()) {
-        auto* shot = it->shot.As<CPShot>();
+    // Shots launched by the shots stepped here wait for the next frame; the
+    // entries that stay close up in their order, and those launched follow.
+    const std::size_t count = m_active.size();
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        auto* shot = m_active[i].shot.As<CPShot>();
         if (shot && shot->Update()) {
-            ++it;
+            if (kept != i) {
+                m_active[kept] = m_active[i];
+                m_active[i].shot = CPObjectPtr();
+            }
+            ++kept;
             continue;
         }
-        Active entry = *it;
-        it = m_active.erase(it);
+        // The entry lets its shot go before the shot is finished, which may
+        // delete it.
+        Active entry = m_active[i];
+        m_active[i].shot = CPObjectPtr();
         Finish(entry);
     }
+    m_active.erase(m_active.begin() + static_cast<std::ptrdiff_t>(kept),
+                   m_active.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
 void CPShotManager::ClearActive()
 {
-    std::list<Active> finished;
+    std::vector<Active> finished;
     finished.swap(m_active);
     for (Active& entry : finished)
         Finish(entry);
+    // The room goes back for the next race.
+    finished.clear();
+    if (m_active.empty())
+        m_active.swap(finished);
 }
 
 void CPShotManager::AddActiveTo(CPRenderList& list) const

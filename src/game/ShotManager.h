@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <list>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -25,6 +24,8 @@ class CPShotManager {
     // Live shots of one kind at most, so that a runaway launcher cannot
     // grow the pools without end.
     static constexpr std::size_t kDefaultPoolLimit = 256;
+    // Room made at the start for shots in flight at once.
+    static constexpr std::size_t kActiveRoom = 64;
 
     // The hash of the kinds map: h = 5h + c over the name's bytes taken as
     // signed chars.
@@ -110,6 +111,8 @@ class CPShotManager {
     void Finish(Active& entry);
 
     std::unordered_map<std::string, Kind, NameHash> m_kinds;
-    std::list<Active> m_active;
+    // A shot's entry is made at every launch: kept in a vector that keeps
+    // its room, launching takes no block once the race has warmed up.
+    std::vector<Active> m_active;
     std::size_t m_poolLimit = kDefaultPoolLimit;
 };

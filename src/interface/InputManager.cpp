@@ -121,7 +121,24 @@ HResult CPInputManager::ParseActionsConfig(const std::string& fileName)
         }
         m_actionNames.push_back(line.name);
     }
+    ListBoundCodes();
+    ++m_namesGeneration;
     return loaded;
+}
+
+// The controls are asked for by action name several times a frame; the few
+// codes that hold a binding are listed once, so a question looks at those
+// instead of at every code.
+void CPInputManager::ListBoundCodes()
+{
+    m_boundCodes.clear();
+    // Scan code 0 is no key: it holds the bindings whose key is unknown.
+    for (int code = 1; code < kCodeCount; ++code)
+        if (m_keyboard[static_cast<std::size_t>(code)].defined)
+            m_boundCodes.push_back({static_cast<std::uint8_t>(code), false});
+    for (int code = 0; code < kCodeCount; ++code)
+        if (m_numeric[static_cast<std::size_t>(code)].defined)
+            m_boundCodes.push_back({static_cast<std::uint8_t>(code), true});
 }
 
 HResult CPInputManager::WriteActions()
@@ -218,15 +235,12 @@ bool CPInputManager::IsActionDown(const std::string& actionName) const
 {
     if (!m_actionsEnabled)
         return false;
-    // Scan code 0 is no key: it holds the bindings whose key is unknown.
-    for (std::size_t code = 1; code < m_keyboard.size(); ++code) {
-        const CPAction& record = m_keyboard[code];
-        if (m_keysDown[code] && record.defined && record.actionText == actionName)
-            return true;
-    }
-    for (std::size_t code = 0; code < m_numeric.size(); ++code) {
-        const CPAction& record = m_numeric[code];
-        if (m_buttonsDown[code] && record.defined && record.actionText == actionName)
+    for (const BoundCode& bound : m_boundCodes) {
+        const bool down = bound.numeric ? m_buttonsDown[bound.code] : m_keysDown[bound.code];
+        if (!down)
+            continue;
+        const CPAction& record = bound.numeric ? m_numeric[bound.code] : m_keyboard[bound.code];
+        if (record.actionText == actionName)
             return true;
     }
     return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -71,22 +72,33 @@ class CPInputManager {
 
     const ActionMap& GetActionMap() const { return m_actionMap; }
     const std::vector<std::string>& GetActionNames() const { return m_actionNames; }
+    // Changes whenever the action names are read afresh, so that what is
+    // kept by their place in the list knows to be made again.
+    std::uint32_t GetNamesGeneration() const { return m_namesGeneration; }
     // Code-table records; a default record for codes outside 0..255.
     const CPAction& GetKeyboardAction(int scanCode) const;
     const CPAction& GetNumericAction(int code) const;
 
   private:
     using CodeTable = std::array<CPAction, kCodeCount>;
+    // A code-table record that holds a binding.
+    struct BoundCode {
+        std::uint8_t code = 0;
+        bool numeric = false;
+    };
 
     CPAction* FindByActionText(const std::string& actionText);
     CPAction* FindKeyHolder(const std::string& keyName);
+    void ListBoundCodes();
 
     float m_mouseX = 0.0f;
     float m_mouseY = 0.0f;
     CodeTable m_keyboard;
     CodeTable m_numeric;
+    std::vector<BoundCode> m_boundCodes;
     ActionMap m_actionMap;
     std::vector<std::string> m_actionNames;
+    std::uint32_t m_namesGeneration = 0;
     bool m_actionsEnabled = false;
     bool m_assignKey = false;
     std::array<bool, kCodeCount> m_keysDown{};

@@ -2,6 +2,10 @@
 
 #include <cstddef>
 
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
 #include "platform/MathTypes.h"
 
 // 4x4 matrix operations in the row-vector convention: a point p becomes
@@ -10,11 +14,40 @@
 // the camera looks along +z of view space, and depth runs 0 (near) to 1
 // (far) after the divide by w.
 
-Matrix4 IdentityMatrix();
+inline Matrix4 IdentityMatrix()
+{
+    Matrix4 m;
+    m.m[0][0] = m.m[1][1] = m.m[2][2] = m.m[3][3] = 1.0f;
+    return m;
+}
 bool IsIdentity(const Matrix4& m);
 
-// A * B: first A, then B.
-Matrix4 Multiply(const Matrix4& a, const Matrix4& b);
+// A * B: first A, then B. Inlined: every moved object's matrices pass
+// through here several times each frame.
+inline Matrix4 Multiply(const Matrix4& a, const Matrix4& b)
+{
+    Matrix4 out;
+#if defined(__SSE__)
+    // Four columns at once: each lane multiplies and adds in the same order
+    // as the single-lane sum below, with the same single-precision rounding,
+    // so the result is the same to the bit.
+    const __m128 b0 = _mm_loadu_ps(b.m[0]), b1 = _mm_loadu_ps(b.m[1]);
+    const __m128 b2 = _mm_loadu_ps(b.m[2]), b3 = _mm_loadu_ps(b.m[3]);
+    for (int r = 0; r < 4; ++r) {
+        __m128 sum = _mm_mul_ps(_mm_set1_ps(a.m[r][0]), b0);
+        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(a.m[r][1]), b1));
+        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(a.m[r][2]), b2));
+        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(a.m[r][3]), b3));
+        _mm_storeu_ps(out.m[r], sum);
+    }
+#else
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            out.m[r][c] =
+                a.m[r][0] * b.m[0][c] + a.m[r][1] * b.m[1][c] + a.m[r][2] * b.m[2][c] + a.m[r][3] * b.m[3][c];
+#endif
+    return out;
+}
 inline Matrix4 operator*(const Matrix4& a, const Matrix4& b) { return Multiply(a, b); }
 
 Matrix4 Transpose(const Matrix4& m);
@@ -28,7 +61,15 @@ bool Invert(const Matrix4& m, Matrix4& out, float* determinant = nullptr);
 
 // --- Builders ---------------------------------------------------------------
 
-Matrix4 TranslationMatrix(float x, float y, float z);
+inline Matrix4 TranslationMatrix(float x, float y, float z)
+{
+    Matrix4 m = IdentityMatrix();
+    m.m[3][0] = x;
+    m.m[3][1] = y;
+    m.m[3][2] = z;
+    return m;
+}
+
 Matrix4 ScalingMatrix(float x, float y, float z);
 
 // Rotations by an angle in radians. A positive angle turns the next axis

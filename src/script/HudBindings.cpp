@@ -356,12 +356,13 @@ int SetPlayersPanel(lua_State* L)
     enter(static_cast<std::int32_t>(static_cast<std::uint32_t>(data->currentRound) *
                                     static_cast<std::uint32_t>(data->trackProgress)),
           "10");
-    lua_newtable(L);
+    // Made at its final size and filled by raw sets: a new table has no
+    // metamethods to look up.
+    lua_createtable(L, static_cast<int>(count), 0);
     int index = 1;
     for (std::size_t i = 0; i < count; ++i) {
-        lua_pushnumber(L, index++);
         lua_pushstring(L, order[i].key);
-        lua_settable(L, -3);
+        lua_rawseti(L, -2, index++);
     }
     return 1;
 }

@@ -193,22 +193,21 @@ int ClearBonuses(lua_State*)
 
 int GetBonusList(lua_State* L)
 {
-    lua_newtable(L);
     const CPGameData* data = GetGameData();
+    // The scripts ask every frame: each table is made at its final size and
+    // filled without a look-up of metamethods a new table cannot have.
+    lua_createtable(L, data ? static_cast<int>(data->bonuses.size()) : 0, 0);
     if (!data)
         return 1;
     // Filled relative to the top, so arguments given by mistake do no harm.
     int key = 1;
     for (const CPBonusEntry& entry : data->bonuses) {
-        lua_pushnumber(L, key++);
-        lua_newtable(L);
-        lua_pushnumber(L, 1);
+        lua_createtable(L, 2, 0);
         LuaPushObject(L, entry.Get());
-        lua_settable(L, -3);
-        lua_pushnumber(L, 2);
+        lua_rawseti(L, -2, 1);
         lua_pushnumber(L, entry.value);
-        lua_settable(L, -3);
-        lua_settable(L, -3);
+        lua_rawseti(L, -2, 2);
+        lua_rawseti(L, -2, key++);
     }
     return 1;
 }

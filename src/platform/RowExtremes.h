@@ -1,0 +1,170 @@
+#pragma once
+
+#include <cmath>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "platform/MathTypes.h"
+
+// The extremes, per output column, of [p 1] * m over the box lo..hi with p
+// in the box: the low one adds, row by row, the smaller of lo[r] * m[r][c]
+// and hi[r] * m[r][c], then m[3][c]; the high one the larger. Rounded
+// addition never decreases when a term grows, so these are the smallest
+// and the largest of the eight corner sums taken in the same order, to the
+// bit. Of two equal terms the first (the low side's) is taken, as std::min
+// and std::max do. Every moved object's boxes and their shadows pass
+// through here each frame, so the four columns go at once where the
+// processor allows; each lane rounds as the single-lane sums do.
+
+// Placements that keep w at 1: the extremes of columns 0 to 2 in low and
+// high. False, with them unset, where a product or an extreme is not finite
+// or an extreme is zero (whose sign depends on which corner ties).
+inline bool AffineRowExtremes(const float (&lo)[3], const float (&hi)[3], const Matrix4& m, Vector3& low,
+                              Vector3& high);
+
+// A matrix whose w is m[3][3] at every point (a light at infinity): the
+// extremes divided by that w, their order kept. False, with them unset,
+// where a product or a result is not finite.
+inline bool ShadowRowExtremes(const float (&lo)[3], const float (&hi)[3], const Matrix4& m, Vector3& low,
+                              Vector3& high);
+
+#if defined(__SSE2__)
+
+namespace rowextremes {
+
+// The sums of all four columns; the mask has a lane's bits set where both
+// of its products in every row were finite.
+inline void Sums(const float (&lo)[3], const float (&hi)[3], const Matrix4& m, __m128& low, __m128& high,
+                 __m128& finite)
+{
+    const __m128 infinity = _mm_set1_ps(INFINITY);
+    const __m128 signless = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+    __m128 smaller[3], larger[3];
+    finite = _mm_castsi128_ps(_mm_set1_epi32(-1));
+    for (int r = 0; r < 3; ++r) {
+        const __m128 row = _mm_loadu_ps(m.m[r]);
+        const __m128 a = _mm_mul_ps(_mm_set1_ps(lo[r]), row);
+        const __m128 b = _mm_mul_ps(_mm_set1_ps(hi[r]), row);
+        finite = _mm_and_ps(finite, _mm_cmplt_ps(_mm_and_ps(a, signless), infinity));
+        finite = _mm_and_ps(finite, _mm_cmplt_ps(_mm_and_ps(b, signless), infinity));
+        // b < a ? b : a, and b > a ? b : a: std::min(a, b) and std::max(a, b).
+        smaller[r] = _mm_min_ps(b, a);
+        larger[r] = _mm_max_ps(b, a);
+    }
+    const __m128 sumLow = _mm_add_ps(_mm_add_ps(smaller[0], smaller[1]), smaller[2]);
+    const __m128 sumHigh = _mm_add_ps(_mm_add_ps(larger[0], larger[1]), larger[2]);
+    const __m128 translation = _mm_loadu_ps(m.m[3]);
+    low = _mm_add_ps(sumLow, translation);
+    high = _mm_add_ps(sumHigh, translation);
+}
+
+inline __m128 IsFinite(__m128 v)
+{
+    const __m128 signless = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+    return _mm_cmplt_ps(_mm_and_ps(v, signless), _mm_set1_ps(INFINITY));
+}
+
+inline void Store(__m128 v, Vector3& out)
+{
+    float lanes[4];
+    _mm_storeu_ps(lanes, v);
+    out = {lanes[0], lanes[1], lanes[2]};
+}
+
+} // namespace rowextremes
+
+inline bool AffineRowExtremes(const float (&lo)[3], const float (&hi)[3], const Matrix4& m, Vector3& low,
+                              Vector3& high)
+{
+    __m128 sumLow, sumHigh, usable;
+    rowextremes::Sums(lo, hi, m, sumLow, sumHigh, usable);
+    const __m128 zero = _mm_setzero_ps();
+    usable = _mm_and_ps(usable, _mm_and_ps(rowextremes::IsFinite(sumLow), rowextremes::IsFinite(sumHigh)));
+    usable = _mm_and_ps(usable, _mm_and_ps(_mm_cmpneq_ps(sumLow, zero), _mm_cmpneq_ps(sumHigh, zero)));
+    if ((_mm_movemask_ps(usable) & 7) != 7)
+        return false;
+    rowextremes::Store(sumLow, low);
+    rowextremes::Store(sumHigh, high);
+    return true;
+}
+
+inline bool ShadowRowExtremes(const float (&lo)[3], const float (&hi)[3], const Matrix4& m, Vector3& low,
+                              Vector3& high)
+{
+    __m128 sumLow, sumHigh, usable;
+    rowextremes::Sums(lo, hi, m, sumLow, sumHigh, usable);
+    const float w = m.m[3][3];
+    const __m128 shared = _mm_set1_ps(w);
+    const __m128 smallest = _mm_div_ps(w > 0.0f ? sumLow : sumHigh, shared);
+    const __m128 largest = _mm_div_ps(w > 0.0f ? sumHigh : sumLow, shared);
+    usable = _mm_and_ps(usable, _mm_and_ps(rowextremes::IsFinite(smallest), rowextremes::IsFinite(largest)));
+    if ((_mm_movemask_ps(usable) & 7) != 7)
+        return false;
+    rowextremes::Store(smallest, low);
+    rowextremes::Store(largest, high);
+    return true;
+}
+
+#else
+
+namespace rowextremes {
+
+// The sums of columns 0 to 2; false where a product is not finite.
+inline bool Sums(const float (&lo)[3], const float (&hi)[3], const Matrix4& m, float (&low)[3],
+                 float (&high)[3])
+{
+    for (int c = 0; c < 3; ++c) {
+        for (int r = 0; r < 3; ++r) {
+            const float a = lo[r] * m.m[r][c], b = hi[r] * m.m[r][c];
+            if (!std::isfinite(a) || !std::isfinite(b))
+                return false;
+            const float smaller = b < a ? b : a, larger = a < b ? b : a;
+            low[c] = r == 0 ? smaller : low[c] + smaller;
+            high[c] = r == 0 ? larger : high[c] + larger;
+        }
+        low[c] += m.m[3][c];
+        high[c] += m.m[3][c];
+    }
+    return true;
+}
+
+} // namespace rowextremes
+
+inline bool AffineRowExtremes(const float (&lo)[3], const float (&hi)[3], const Matrix4& m, Vector3& low,
+                              Vector3& high)
+{
+    float sumLow[3], sumHigh[3];
+    if (!rowextremes::Sums(lo, hi, m, sumLow, sumHigh))
+        return false;
+    for (int c = 0; c < 3; ++c) {
+        if (!std::isfinite(sumLow[c]) || !std::isfinite(sumHigh[c]) || sumLow[c] == 0.0f ||
+            sumHigh[c] == 0.0f)
+            return false;
+    }
+    low = {sumLow[0], sumLow[1], sumLow[2]};
+    high = {sumHigh[0], sumHigh[1], sumHigh[2]};
+    return true;
+}
+
+inline bool ShadowRowExtremes(const float (&lo)[3], const float (&hi)[3], const Matrix4& m, Vector3& low,
+                              Vector3& high)
+{
+    float sumLow[3], sumHigh[3];
+    if (!rowextremes::Sums(lo, hi, m, sumLow, sumHigh))
+        return false;
+    const float w = m.m[3][3];
+    float smallest[3], largest[3];
+    for (int c = 0; c < 3; ++c) {
+        smallest[c] = (w > 0.0f ? sumLow[c] : sumHigh[c]) / w;
+        largest[c] = (w > 0.0f ? sumHigh[c] : sumLow[c]) / w;
+        if (!std::isfinite(smallest[c]) || !std::isfinite(largest[c]))
+            return false;
+    }
+    low = {smallest[0], smallest[1], smallest[2]};
+    high = {largest[0], largest[1], largest[2]};
+    return true;
+}
+
+#endif
