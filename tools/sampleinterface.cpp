@@ -146,7 +146,8 @@ std::string Cursor() { return "window\ncursor 0,0,16,16,0,128,16,16\n"; }
 
 // The buttons of a screen stand 60 pixels apart. On the game's screen
 // of 640 x 480 a centred screen's point (x, y) shows at (x - 192, y - 144):
-// the middle of a button placed at (x, y) is at (x - 64, y - 120).
+// the middle of a button placed at (x, y) is at (x - 64, y - 120). Every
+// panel, button and text therefore keeps within 192..832 by 144..624.
 std::string MainMenu()
 {
     std::string t = "// Main menu: start a race, choose a profile, the shop, or leave\n" + Header("gamemenu");
@@ -170,8 +171,8 @@ std::string MainMenu()
 std::string Profiles()
 {
     std::string t = "// Profiles: the six save slots; new, load, delete\n" + Header("profile");
-    t += "window\npanel 212,100,600,560,0,0,128,128,true,center\n";
-    t += Text("title", 412, 130, "title_profile", "center");
+    t += "window\npanel 212,150,600,470,0,0,128,128,true,center\n";
+    t += Text("title", 412, 165, "title_profile", "center");
     for (int i = 1; i <= 6; ++i) {
         const int y = 140 + 60 * i;
         t += Button("slot" + std::to_string(i), 250, y) +
@@ -193,8 +194,8 @@ std::string Profiles()
 std::string Shop()
 {
     std::string t = "// Shop: the items on offer, one at a time, and what the car carries\n" + Header("shop");
-    t += "window\npanel 212,100,600,560,0,0,128,128,true,center\n";
-    t += Text("title", 412, 130, "title_shop", "center");
+    t += "window\npanel 212,150,600,470,0,0,128,128,true,center\n";
+    t += Text("title", 412, 165, "title_shop", "center");
     t += Text("money", 260, 190, "shop_money", "center");
     t += Text("item", 260, 250, "shop_item", "center");
     t += Text("price", 260, 290, "shop_price", "center");
@@ -228,8 +229,8 @@ std::string HeadsUp()
 std::string Results()
 {
     std::string t = "// Results: places and times of the race\n" + Header("results");
-    t += "window\npanel 212,134,600,500,0,0,128,128,true,center\n";
-    t += Text("title", 412, 160, "title_results", "center");
+    t += "window\npanel 212,150,600,470,0,0,128,128,true,center\n";
+    t += Text("title", 412, 165, "title_results", "center");
     for (int i = 1; i <= 8; ++i) {
         const std::string n = std::to_string(i);
         t += Text("place" + n, 260, 200 + 36 * i, "results_place" + n, "center");

@@ -23,6 +23,19 @@ std::int32_t RoundsOfGame()
     return data && data->roundCount > 0 ? data->roundCount : 1;
 }
 
+// The time the game has run the race for: its player's lap times, the
+// running one's too, summed in the order the finish time sums them, so
+// that the player's finish and this clock at its crossing are one number.
+float RunningTimeOfGame(const CPGameData& data)
+{
+    const auto laps =
+        std::min(static_cast<std::size_t>(std::max(data.currentRound, 0)), data.roundTimes.size());
+    float total = 0.0f;
+    for (std::size_t i = 0; i < laps; ++i)
+        total += data.roundTimes[i];
+    return total;
+}
+
 } // namespace
 
 void RaceWatch::Attach(CPLevel& level)
@@ -44,6 +57,7 @@ void RaceWatch::Attach(CPLevel& level)
         car.name =
             i < level.opponentModels.size() ? level.opponentModels[i] : "opponent " + std::to_string(i + 1);
         car.racer = i < CPLevel::kCountedOpponents;
+        car.lapKey = std::to_string(i);
         m_cars.push_back(car);
     }
 }
@@ -91,6 +105,42 @@ void RaceWatch::TakeGameLaps(Car& car)
     }
 }
 
+void RaceWatch::TakeOpponentLaps(Car& car, float crossing)
+{
+    const CPGameData* data = GetGameData();
+    if (!data)
+        return;
+    const auto found = data->lapRecords.find(car.lapKey);
+    if (found == data->lapRecords.end())
+        return;
+    const auto done = static_cast<std::size_t>(std::max(found->second.lapNumber - 1, 0));
+    while (car.finishTime < 0.0f && car.laps.size() < done) {
+        car.laps.push_back(crossing - car.lapStart);
+        car.lapStart = crossing;
+        car.progress = 0;
+        if (static_cast<std::int32_t>(car.laps.size()) >= m_rounds)
+            car.finishTime = crossing;
+    }
+}
+
+void RaceWatch::AdvanceClock(const CPLevel& level, float dt)
+{
+    // Once the game times the race, the watch keeps the game's clock: it
+    // runs on the same frames, and the player's laps are the game's own,
+    // as the results screen shows them.
+    if (level.race.raceRunning)
+        m_timedByGame = true;
+    const CPGameData* data = GetGameData();
+    if (m_timedByGame && level.race.raceRunning && data) {
+        m_clock = RunningTimeOfGame(*data);
+        return;
+    }
+    // After the player's finish the clock runs on whatever the scripts do
+    // with the timing, so that the grace for the others always ends.
+    if (!m_timedByGame || level.race.raceRunning || m_playerFinish >= 0.0f)
+        m_clock += dt;
+}
+
 void RaceWatch::Update(CPLevel* level, float dt)
 {
     if (!level) {
@@ -103,15 +153,10 @@ void RaceWatch::Update(CPLevel* level, float dt)
         return;
     m_rounds = RoundsOfGame();
     m_podium.assign(level->race.places.begin(), level->race.places.end());
-    // Once the game times the race, the watch keeps the game's clock: it
-    // runs on the same frames, and the player's laps are the game's own,
-    // as the results screen shows them.
-    if (level->race.raceRunning)
-        m_timedByGame = true;
-    // After the player's finish the clock runs on whatever the scripts do
-    // with the timing, so that the grace for the others always ends.
-    if (!m_timedByGame || level->race.raceRunning || m_playerFinish >= 0.0f)
-        m_clock += dt;
+    // The game counts this frame's laps before it adds the frame's time,
+    // so a lap it counted now ended at the clock as it stood.
+    const float crossing = m_clock;
+    AdvanceClock(*level, dt);
     const auto count = static_cast<std::int32_t>(level->trackPoints.size());
     if (count == 0)
         return;
@@ -121,8 +166,13 @@ void RaceWatch::Update(CPLevel* level, float dt)
             TakeGameLaps(m_cars[0]);
     }
     const std::vector<CPGameObject*>& opponents = level->GetOpponents();
-    for (std::size_t i = 0; i < opponents.size() && i + 1 < m_cars.size(); ++i)
-        Track(m_cars[i + 1], *opponents[i], count, true);
+    for (std::size_t i = 0; i < opponents.size() && i + 1 < m_cars.size(); ++i) {
+        Car& car = m_cars[i + 1];
+        const bool byGame = m_timedByGame && car.racer;
+        Track(car, *opponents[i], count, !byGame);
+        if (byGame)
+            TakeOpponentLaps(car, crossing);
+    }
 
     if (m_playerFinish < 0.0f && m_cars[0].finishTime >= 0.0f)
         m_playerFinish = m_clock;

@@ -9,9 +9,12 @@ class CPLevel;
 
 // Watches the race of the current level from outside the game: the laps
 // and lap times of every car, the player's and each opponent's, over the
-// level's track points, on the race's own clock (the frame time summed
-// while the game times the race). The player's laps are the game's own
-// once the game times them.
+// level's track points, on the race's own clock (the game's running time
+// while the game times the race). Once the game times the race, the laps
+// of every car it counts for a place (the player and the first five
+// opponents) are the ones the game counts, taken at the frame the game
+// counts them, so that a car the game places ahead never shows a worse
+// time than one it places behind.
 // The game races the player and the first five opponents; the cars after
 // them are traffic, which drives the same laps but takes no place. The
 // places are the game's own as far as it gives them (its three podium
@@ -29,6 +32,7 @@ class RaceWatch {
         float lapStart = 0.0f;
         float finishTime = -1.0f; // race clock at the finish; -1 while racing
         std::int32_t totalProgress = 0;
+        std::string lapKey; // the key of an opponent's laps in the game data
     };
 
     // Seconds the others still get once the player has finished.
@@ -73,6 +77,10 @@ class RaceWatch {
     void Track(Car& car, const CPGameObject& object, std::int32_t count, bool countLaps);
     // The laps the game has counted for its player, with the game's times.
     void TakeGameLaps(Car& car);
+    // The laps the game has counted for an opponent, each ended at the
+    // given race clock.
+    void TakeOpponentLaps(Car& car, float crossing);
+    void AdvanceClock(const CPLevel& level, float dt);
 
     CPLevel* m_level = nullptr;
     std::vector<Car> m_cars;

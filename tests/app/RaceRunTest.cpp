@@ -464,6 +464,8 @@ TEST_F(SampleGame, TheTablePlacesThePlayerWhereTheRaceDid)
     EXPECT_NE(table.find("      6  "), std::string::npos) << table;
     EXPECT_EQ(table.find("      7  "), std::string::npos) << table;
     EXPECT_NE(table.find("      -  ", traffic), std::string::npos) << table;
+    // No racer shows a better finish time than a car placed ahead of it.
+    EXPECT_EQ(sample_output::PlaceTimeContradiction(table), "") << table;
 }
 
 // The README's one race, on the default seed, as the sample input fires
@@ -497,6 +499,10 @@ TEST_F(SampleGame, TheOneRaceIsFoughtOnceTheFieldIsUnderWayAndEveryRacerDrivesIt
     const std::vector<std::size_t> places = watch.GetPlaces();
     const auto player = static_cast<int>(std::find(places.begin(), places.end(), 0u) - places.begin()) + 1;
     EXPECT_EQ(player, ResultPlace(out)) << out;
+    // A rival crosses the line about a frame behind the player: the race
+    // places it behind, and the printed times say the same.
+    EXPECT_EQ(sample_output::PlaceTimeContradiction(watch.FormatTable()), "") << watch.FormatTable();
+    EXPECT_EQ(sample_output::PlacedFinishTimes(watch.FormatTable()).size(), 6u) << watch.FormatTable();
 
     // The five racing opponents' best laps, to the hundredth the table shows.
     const std::vector<long> best = sample_output::RivalsBestLaps(watch);

@@ -302,6 +302,8 @@ TEST_F(SamplePlay, TheRecordedPlaythroughPlaysTheWholeGame)
     const std::vector<long> best = sample_output::RivalsBestLaps(host->GetRaceWatch());
     ASSERT_EQ(best.size(), 5u) << host->GetRaceWatch().FormatTable();
     EXPECT_EQ(std::adjacent_find(best.begin(), best.end()), best.end()) << host->GetRaceWatch().FormatTable();
+    EXPECT_EQ(sample_output::PlaceTimeContradiction(host->GetRaceWatch().FormatTable()), "")
+        << host->GetRaceWatch().FormatTable();
     EXPECT_GE(game->combat.carsWrecked, 1);
     EXPECT_NE(combat.find(" " + std::to_string(game->combat.carsWrecked) +
                           (game->combat.carsWrecked == 1 ? " car wrecked, " : " cars wrecked, ")),

@@ -166,8 +166,8 @@ TEST_F(MenuShot, ResultsShowTheirPanelWithContinueAndMenu)
     const Frame frame = Read();
     SaveShot(frame, "results");
 
-    const Rect panel = Centred(212, 134, 600, 500);
-    const Rect panelStrip{panel.left + 8, panel.top + 60, panel.width - 16, 20};
+    const Rect panel = Centred(212, 150, 600, 470);
+    const Rect panelStrip{panel.left + 8, panel.top + 44, panel.width - 16, 20};
     EXPECT_LT(frame.Share(panelStrip, Black), 0.1) << "the results panel is not drawn";
     const Rgb panelColour = frame.Mean(panelStrip);
     ExpectButton(frame, 250, 570, panelColour, "CONTINUE");
