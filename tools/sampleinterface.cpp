@@ -104,7 +104,10 @@ std::string FontFile()
 }
 
 // The screens' picture: a panel, a button in its three states, the cursor
-// and the bars of the heads-up display, each in its own cell.
+// and the bars of the heads-up display, each in its own cell. The panels
+// take their cell one texel in from its edges: the picture wraps, so a
+// panel drawn from its outer texels would blend in the bars' colours from
+// the far side of the picture along its own edge.
 std::string ScreenPicture()
 {
     const int w = 256;
@@ -151,7 +154,7 @@ std::string Cursor() { return "window\ncursor 0,0,16,16,0,128,16,16\n"; }
 std::string MainMenu()
 {
     std::string t = "// Main menu: start a race, choose a profile, the shop, or leave\n" + Header("gamemenu");
-    t += "window\npanel 312,164,400,460,0,0,128,128,true,center\n";
+    t += "window\npanel 312,164,400,460,1,1,126,126,true,center\n";
     t += Text("title", 412, 200, "title_main", "center");
     t += Text("profile_name", 412, 250, "menu_profile", "center");
     const char* buttons[][2] = {
@@ -171,7 +174,7 @@ std::string MainMenu()
 std::string Profiles()
 {
     std::string t = "// Profiles: the six save slots; new, load, delete\n" + Header("profile");
-    t += "window\npanel 212,150,600,470,0,0,128,128,true,center\n";
+    t += "window\npanel 212,150,600,470,1,1,126,126,true,center\n";
     t += Text("title", 412, 165, "title_profile", "center");
     for (int i = 1; i <= 6; ++i) {
         const int y = 140 + 60 * i;
@@ -194,7 +197,7 @@ std::string Profiles()
 std::string Shop()
 {
     std::string t = "// Shop: the items on offer, one at a time, and what the car carries\n" + Header("shop");
-    t += "window\npanel 212,150,600,470,0,0,128,128,true,center\n";
+    t += "window\npanel 212,150,600,470,1,1,126,126,true,center\n";
     t += Text("title", 412, 165, "title_shop", "center");
     t += Text("money", 260, 190, "shop_money", "center");
     t += Text("item", 260, 250, "shop_item", "center");
@@ -229,7 +232,7 @@ std::string HeadsUp()
 std::string Results()
 {
     std::string t = "// Results: places and times of the race\n" + Header("results");
-    t += "window\npanel 212,150,600,470,0,0,128,128,true,center\n";
+    t += "window\npanel 212,150,600,470,1,1,126,126,true,center\n";
     t += Text("title", 412, 165, "title_results", "center");
     for (int i = 1; i <= 8; ++i) {
         const std::string n = std::to_string(i);

@@ -105,4 +105,30 @@ TEST(SampleScreens, EveryPanelButtonAndTextShowsOnA640x480Window)
     }
 }
 
+// A panel is stretched far over its cell of the screen's picture, which
+// wraps: a cell reaching the picture's outer texels blends the far side of
+// the picture (the bars of the heads-up display) into the panel's edge.
+TEST(SampleScreens, PanelsTakeTheirCellFromInsideThePicture)
+{
+    for (const char* screen : {"mainmenu", "profile", "shop", "results"}) {
+        SCOPED_TRACE(screen);
+        std::ifstream file(std::string(RS_SOURCE_DIR) + "/data/sample/Data/Interface/" + screen + "1024.int");
+        std::vector<float> picture;
+        std::vector<float> panel;
+        for (std::string line; std::getline(file, line);) {
+            if (line.rfind("screen.tga,", 0) == 0)
+                picture = Numbers(line.substr(line.find(',') + 1));
+            if (line.rfind("panel ", 0) == 0)
+                panel = Numbers(line.substr(6));
+        }
+        ASSERT_EQ(picture.size(), 2u);
+        ASSERT_GE(panel.size(), 8u);
+        const float left = panel[4], top = panel[5], width = panel[6], height = panel[7];
+        EXPECT_GE(left, 1.0f);
+        EXPECT_GE(top, 1.0f);
+        EXPECT_LE(left + width, picture[0] - 1.0f);
+        EXPECT_LE(top + height, picture[1] - 1.0f);
+    }
+}
+
 } // namespace
