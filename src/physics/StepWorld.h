@@ -62,9 +62,9 @@ constexpr int kStepsToSleep = 20;       // quiet steps before a body sleeps
 // spin at this rate (per second): each rock is a small inelastic impact
 // the contacts resolve only roughly, and without the loss a box landed on
 // a slope keeps rocking long after it would have come to rest.
-constexpr float kRockDamping = 6.0f;
-constexpr float kRockSpeed = 0.5f; // m/s, at most, of a body that rocks
-constexpr float kRockSpin = 2.0f;  // rad/s, at most
+constexpr float kRockDamping = 8.0f;
+constexpr float kRockSpeed = 1.0f; // m/s, at most, of a body that rocks
+constexpr float kRockSpin = 4.0f;  // rad/s, at most
 
 constexpr std::int32_t kRespond = 1;
 constexpr std::int32_t kReport = 2;
