@@ -129,6 +129,7 @@ void PhStepWorld::StepOnce(float h)
     SolvePositions();
     StoreImpulses();
     SweepFastBodies(h);
+    DampRocking(h);
     EndMotions(h);
     CastSensors();
     RestBodies();
@@ -274,12 +275,35 @@ void PhStepWorld::ApplyControllerForces(Motion& motion, float h) const
     motion.w = motion.invInertia * momentum;
 }
 
+void PhStepWorld::DampRocking(float h)
+{
+    const float speed2 = kRockSpeed * kRockSpeed;
+    const float spin2 = kRockSpin * kRockSpin;
+    const float kept = 1.0f / (1.0f + kRockDamping * h);
+    for (const Touch& touch : m_touches) {
+        // Only on the ground, and only bodies left to themselves: what a
+        // controller drives keeps its own motion.
+        if (touch.b || touch.deepest < 0 || touch.depth > kTouchDistance)
+            continue;
+        const int m = MotionOf(touch.a);
+        if (m < 0)
+            continue;
+        Motion& motion = m_motions[static_cast<std::size_t>(m)];
+        if (motion.body->controllers.head || ImposedOn(*motion.body) != 0)
+            continue;
+        if (motion.v.length2() > speed2 || motion.w.length2() > spin2)
+            continue;
+        motion.spinKept = kept;
+        motion.w *= kept;
+    }
+}
+
 void PhStepWorld::EndMotions(float h)
 {
     for (Motion& motion : m_motions) {
         PhRigidBody& body = *motion.body;
         body.velocity = Ph(motion.v);
-        body.angularMomentum = Ph(Bt(body.angularMomentum) + motion.dL);
+        body.angularMomentum = Ph((Bt(body.angularMomentum) + motion.dL) * motion.spinKept);
         if (motion.invMass == 0.0f && body.inverseMass == 0.0f && motion.v.isZero())
             continue;
         const btVector3 v = (motion.v + motion.vp) * motion.sweep;

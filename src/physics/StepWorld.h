@@ -58,6 +58,13 @@ constexpr float kAirDrag = 0.02f;       // per metre: a = k (|v| - free speed)^2
 constexpr float kSleepSpeed = 0.06f;    // m/s
 constexpr float kSleepSpin = 0.1f;      // rad/s
 constexpr int kStepsToSleep = 20;       // quiet steps before a body sleeps
+// A body at rest on the ground that rocks on its edges, slowly, loses its
+// spin at this rate (per second): each rock is a small inelastic impact
+// the contacts resolve only roughly, and without the loss a box landed on
+// a slope keeps rocking long after it would have come to rest.
+constexpr float kRockDamping = 8.0f;
+constexpr float kRockSpeed = 1.0f; // m/s, at most, of a body that rocks
+constexpr float kRockSpin = 4.0f;  // rad/s, at most
 
 constexpr std::int32_t kRespond = 1;
 constexpr std::int32_t kReport = 2;
@@ -102,6 +109,7 @@ class PhStepWorld {
         float invMass = 0.0f;
         int triangleFirst = 0, triangleCount = 0; // terrain near the body
         float sweep = 1.0f;                       // share of the step's travel the body may make
+        float spinKept = 1.0f;                    // what rocking damping leaves of the spin
         // The body's entry in the motion table; kept here because the body
         // may be released (and its pool slot reset) before the next step.
         int slot = -1;
@@ -168,6 +176,7 @@ class PhStepWorld {
     std::uint8_t ImposedOn(const PhRigidBody& body) const;
     void ApplyBodyForces(float h);
     void ApplyControllerForces(Motion& motion, float h) const;
+    void DampRocking(float h);
     void EndMotions(float h);
     void RestBodies();
     void ReportTouches();
