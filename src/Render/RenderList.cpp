@@ -72,7 +72,7 @@ void CPRenderList::ReportOnce(int fault, const std::string& line)
     LogLine(line + " (reported once)");
 }
 
-void CPRenderList::AddObject(CPObjectPtr object)
+void CPRenderList::AddObject(const CPObjectPtr& object)
 {
     auto* gameObject = object.As<CPGameObject>();
     if (!gameObject) {
@@ -149,7 +149,7 @@ void CPRenderList::AddLight(CPObject* object, const CPObjectPtr& renderObject)
         m_render->AddLight(*record);
 }
 
-void CPRenderList::AddObjectTree(CPObjectPtr object)
+void CPRenderList::AddObjectTree(const CPObjectPtr& object)
 {
     auto* gameObject = object.As<CPGameObject>();
     if (!gameObject) {
@@ -166,7 +166,7 @@ void CPRenderList::AddObjectTree(CPObjectPtr object)
         AddObjectTree(children[i]);
 }
 
-void CPRenderList::AddDynamicTree(CPObjectPtr object)
+void CPRenderList::AddDynamicTree(const CPObjectPtr& object)
 {
     auto* gameObject = object.As<CPGameObject>();
     if (!gameObject || !gameObject->IsVisible())

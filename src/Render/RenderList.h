@@ -38,13 +38,13 @@ class CPRenderList : public CPObject {
     std::string GetTypeName() const override { return "CPRenderList"; }
 
     // The object's render object by its kind, when the object is visible.
-    void AddObject(CPObjectPtr object);
+    void AddObject(const CPObjectPtr& object);
     // The object and, while visible, its children in order. With the
     // tagged-only switch on, an untagged object hides its whole subtree.
-    void AddObjectTree(CPObjectPtr object);
+    void AddObjectTree(const CPObjectPtr& object);
     // The visible, tagged mesh objects of a subtree (levels of detail after
     // the first entry too) into the dynamic buffer, which must be locked.
-    void AddDynamicTree(CPObjectPtr object);
+    void AddDynamicTree(const CPObjectPtr& object);
 
     // The whole dynamic buffer locked for AddDynamicTree, and unlocked.
     bool LockDynamicBuffer();

@@ -241,6 +241,7 @@ void CPGameObject::SetPosition(const Vector3& position)
             linked->SetPosition(position);
     }
     m_position = position;
+    m_localStale = true;
     m_boundsValid = false;
     m_dirty = true;
     if (m_physicsPart)
@@ -254,6 +255,7 @@ void CPGameObject::SetRotation(const Quaternion& rotation)
             linked->SetRotation(rotation);
     }
     m_rotation = rotation;
+    m_localStale = true;
     m_boundsValid = false;
     m_dirty = true;
     if (m_physicsPart)
@@ -276,6 +278,7 @@ void CPGameObject::FollowBody(const Vector3& position, const Quaternion& rotatio
     }
     m_position = position;
     m_rotation = rotation;
+    m_localStale = true;
     m_boundsValid = false;
     m_dirty = true;
 }
@@ -284,6 +287,7 @@ void CPGameObject::SetPartTransform(const Matrix4& transform)
 {
     m_partTransform = transform;
     m_hasPartTransform = true;
+    m_localStale = true;
     m_boundsValid = false;
     m_dirty = true;
 }
@@ -297,11 +301,14 @@ void CPGameObject::UpdateBounds()
             linked->UpdateBounds();
     }
 
-    if (m_hasPartTransform)
+    // A moving parent rebuilds every part under it, while most parts keep
+    // their place on the parent from one frame to the next.
+    if (m_localStale && m_hasPartTransform)
         m_localMatrix = m_partTransform;
-    else
+    else if (m_localStale)
         m_localMatrix =
             MatrixFromQuaternion(m_rotation) * TranslationMatrix(m_position.x, m_position.y, m_position.z);
+    m_localStale = false;
     m_worldMatrix = m_localMatrix * m_parentMatrix;
 
     for (CPBoundingBox& box : m_partBoxes) {

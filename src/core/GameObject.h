@@ -336,6 +336,9 @@ class CPGameObject : public CPObject {
     Vector3 m_position;
     Quaternion m_rotation;
     bool m_dirty = true;
+    // Set when the position, rotation or part transform changed since the
+    // local matrix was last made from them.
+    bool m_localStale = true;
     std::vector<CPObjectPtr> m_children;
     std::unordered_map<std::string, CPObjectPtr> m_childrenByName;
     CPGameObject* m_parent = nullptr;

@@ -107,6 +107,7 @@ void CPGameObject::Build(CPObjectPtr prototype)
     m_worldMatrix = source->m_worldMatrix;
     m_partTransform = source->m_partTransform;
     m_hasPartTransform = source->m_hasPartTransform;
+    m_localStale = true;
     m_boundsValid = false;
     m_dirty = true;
     m_name = source->m_name;
