@@ -289,7 +289,9 @@ void PhStepWorld::DampRocking(float h)
         if (m < 0)
             continue;
         Motion& motion = m_motions[static_cast<std::size_t>(m)];
-        if (motion.body->controllers.head || ImposedOn(*motion.body) != 0)
+        // A body can meet the ground in more than one touch; its spin is
+        // damped once a step, as its momentum is.
+        if (motion.spinKept != 1.0f || motion.body->controllers.head || ImposedOn(*motion.body) != 0)
             continue;
         if (motion.v.length2() > speed2 || motion.w.length2() > spin2)
             continue;
