@@ -110,6 +110,10 @@ class PhStepWorld {
         int triangleFirst = 0, triangleCount = 0; // terrain near the body
         float sweep = 1.0f;                       // share of the step's travel the body may make
         float spinKept = 1.0f;                    // what rocking damping leaves of the spin
+        // The solver's: a body alone with the unmoving, its velocity change
+        // in the last pass, and whether its contacts are done.
+        bool lone = false, solved = false;
+        float change = 0.0f;
         // The body's entry in the motion table; kept here because the body
         // may be released (and its pool slot reset) before the next step.
         int slot = -1;
@@ -126,6 +130,7 @@ class PhStepWorld {
         float friction = 0, target = 0, pseudoTarget = 0;
         float jn = 0, jt1 = 0, jt2 = 0, jp = 0;
         int touch = -1; // the reported pair it belongs to
+        int lone = -1;  // the motion it is the only moving side of, solved alone
     };
     // One touching pair of the step, for the collision callback.
     struct Touch {
@@ -212,6 +217,8 @@ class PhStepWorld {
     // StepSolver.cpp
     void PrepareContacts();
     void SolveVelocities();
+    template <bool kA, bool kB> float SolveContact(Contact& c);
+    void MarkLoneBodies();
     void SolvePositions();
     void StoreImpulses();
 
