@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <utility>
 
 #include "physics/PhysicsMath.h"
 #include "physics/Simulator.h"
@@ -15,6 +16,7 @@ using namespace phstep;
 namespace {
 
 constexpr std::uint64_t kTerrainBit = 0x80000000u;
+constexpr float kQueryPad = 0.25f; // metres, well above kContactMargin + kMostAhead
 
 btVector3 Bt(const Vector4& v) { return btVector3(v.x, v.y, v.z); }
 
@@ -498,6 +500,10 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
         std::fill(m_triangleStamps.begin(), m_triangleStamps.end(), 0u);
         m_queryStamp = 1;
     }
+    // Room for what a step may add around the body's box: its contact
+    // margin and look-ahead.
+    const btVector3 pad(kQueryPad, kQueryPad, kQueryPad);
+    const std::pair<btVector3, btVector3> near(cache.low - pad, cache.high + pad);
     for (std::int32_t i = 0; i < indexCount; ++i) {
         const std::int32_t t = indices[i];
         if (t < 0 || t >= triangleCount)
@@ -508,7 +514,11 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
         m_triangleStamps[at] = m_queryStamp;
         if (m_terrainReady[at] == 0)
             m_terrainReady[at] = MakeTriangle(triangles[t], vertices, m_terrain[at]) ? 1 : 2;
-        if (m_terrainReady[at] == 1)
+        // The query answers by cells of the mesh, much larger than a box:
+        // triangles clear of the box asked about are never reached while
+        // the answer is kept.
+        if (m_terrainReady[at] == 1 &&
+            Overlap(near.first, near.second, m_terrain[at].low, m_terrain[at].high))
             cache.triangles.push_back(t);
     }
     cache.valid = true;
