@@ -4,7 +4,6 @@
 // velocities that pushes penetrating bodies apart without adding energy.
 
 #include <algorithm>
-#include <cmath>
 
 #include "physics/Simulator.h"
 #include "physics/StepWorld.h"
@@ -65,7 +64,7 @@ void PhStepWorld::PrepareContacts()
 
 // One pass over a contact, with the sides it has known at compile time:
 // most contacts are with the terrain, whose side never moves.
-template <bool kA, bool kB> float PhStepWorld::SolveContact(Contact& c)
+template <bool kA, bool kB> void PhStepWorld::SolveContact(Contact& c)
 {
     Motion* a = kA ? &m_motions[static_cast<std::size_t>(c.a)] : nullptr;
     Motion* b = kB ? &m_motions[static_cast<std::size_t>(c.b)] : nullptr;
@@ -94,7 +93,6 @@ template <bool kA, bool kB> float PhStepWorld::SolveContact(Contact& c)
     // Friction first, bounded by the normal impulse of the pass before,
     // then the normal.
     const float limit = c.friction * c.jn;
-    const float first1 = c.jt1, first2 = c.jt2;
     if (limit > 0.0f || c.jt1 != 0.0f || c.jt2 != 0.0f) {
         const btVector3 rel = relative();
         const float old1 = c.jt1, old2 = c.jt2;
@@ -106,7 +104,6 @@ template <bool kA, bool kB> float PhStepWorld::SolveContact(Contact& c)
     c.jn = std::max(0.0f, c.jn + (c.target - relative().dot(c.n)) * c.massN);
     if (c.jn != oldN)
         push(c.n * (c.jn - oldN));
-    return std::fabs(c.jn - oldN) + std::fabs(c.jt1 - first1) + std::fabs(c.jt2 - first2);
 }
 
 void PhStepWorld::MarkLoneBodies()
@@ -115,7 +112,6 @@ void PhStepWorld::MarkLoneBodies()
         const PhRigidBody& body = *motion.body;
         motion.lone = motion.invMass > 0.0f && !body.controllers.head && ImposedOn(body) == 0;
         motion.solved = false;
-        motion.change = 0.0f;
     }
     for (const Contact& c : m_contacts) {
         if (c.a >= 0 && c.b >= 0) {
@@ -132,20 +128,22 @@ void PhStepWorld::MarkLoneBodies()
 void PhStepWorld::SolveVelocities()
 {
     // A body left to itself whose contacts are all with what does not move
-    // is solved on its own: once a pass changes its velocity by less than
-    // this (m/s), more passes would not move it, and its contacts are done.
-    // Everything else gets every pass.
+    // is solved on its own: once a pass changes the velocity of its points
+    // by less than this (m/s), more passes would not move it, and its
+    // contacts are done. Everything else gets every pass.
     constexpr float kSolvedChange = 1e-3f;
     constexpr int kLeastPasses = 3;
     MarkLoneBodies();
     for (int iteration = 0; iteration < phstep::kVelocityIterations; ++iteration) {
+        for (Motion& motion : m_motions) {
+            motion.passV = motion.v;
+            motion.passW = motion.w;
+        }
         for (Contact& c : m_contacts) {
             if (c.lone >= 0) {
-                Motion& motion = m_motions[static_cast<std::size_t>(c.lone)];
-                if (motion.solved)
+                if (m_motions[static_cast<std::size_t>(c.lone)].solved)
                     continue;
-                const float change = c.a >= 0 ? SolveContact<true, false>(c) : SolveContact<false, true>(c);
-                motion.change = std::max(motion.change, change * motion.invMass);
+                c.a >= 0 ? SolveContact<true, false>(c) : SolveContact<false, true>(c);
             } else if (c.a >= 0) {
                 c.b >= 0 ? SolveContact<true, true>(c) : SolveContact<true, false>(c);
             } else if (c.b >= 0) {
@@ -155,8 +153,11 @@ void PhStepWorld::SolveVelocities()
         if (iteration + 1 < kLeastPasses)
             continue;
         for (Motion& motion : m_motions) {
-            motion.solved = motion.solved || (motion.lone && motion.change < kSolvedChange);
-            motion.change = 0.0f;
+            if (!motion.lone || motion.solved)
+                continue;
+            const float change = (motion.v - motion.passV).length() +
+                                 (motion.w - motion.passW).length() * motion.body->boundingRadius;
+            motion.solved = change < kSolvedChange;
         }
     }
 }

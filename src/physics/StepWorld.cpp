@@ -363,7 +363,12 @@ void PhStepWorld::RestBodies()
                 body->restCounter1 /= 2;
                 continue;
             }
-            if (++body->restCounter1 < kStepsToSleep)
+            const bool still =
+                v2 < kStillShare * kStillShare * speed2 &&
+                phmath::LengthSquared(body->angularVelocity) < kStillShare * kStillShare * spin2 &&
+                !body->controllers.head;
+            body->restCounter1 += still ? 2 : 1;
+            if (body->restCounter1 < kStepsToSleep)
                 continue;
             // Asleep: still, until something wakes it.
             body->velocity = Vector4{};

@@ -58,6 +58,11 @@ constexpr float kAirDrag = 0.02f;       // per metre: a = k (|v| - free speed)^2
 constexpr float kSleepSpeed = 0.06f;    // m/s
 constexpr float kSleepSpin = 0.1f;      // rad/s
 constexpr int kStepsToSleep = 20;       // quiet steps before a body sleeps
+// A body left to itself that is stiller than this share of the sleep
+// speeds counts each step twice: a box come to rest on the ground sleeps
+// in half the steps, while one rocking slowly through a still moment does
+// not.
+constexpr float kStillShare = 0.25f;
 // A body at rest on the ground that rocks on its edges, slowly, loses its
 // spin at this rate (per second): each rock is a small inelastic impact
 // the contacts resolve only roughly, and without the loss a box landed on
@@ -71,10 +76,10 @@ constexpr std::int32_t kReport = 2;
 
 } // namespace phstep
 
-// Sleep is kept in the first rest counter: it counts quiet steps and is
-// halved by each step that is not; a body sleeps once it reaches
-// kStepsToSleep (waking clears it). The second counts the steps spent
-// asleep.
+// Sleep is kept in the first rest counter: it counts quiet steps (a still
+// one twice, see kStillShare) and is halved by each step that is not; a
+// body sleeps once it reaches kStepsToSleep (waking clears it). The second
+// counts the steps spent asleep.
 bool PhIsAsleep(const PhRigidBody& body);
 
 namespace phstep {
@@ -110,10 +115,10 @@ class PhStepWorld {
         int triangleFirst = 0, triangleCount = 0; // terrain near the body
         float sweep = 1.0f;                       // share of the step's travel the body may make
         float spinKept = 1.0f;                    // what rocking damping leaves of the spin
-        // The solver's: a body alone with the unmoving, its velocity change
-        // in the last pass, and whether its contacts are done.
+        // The solver's: a body alone with the unmoving, whether its
+        // contacts are done, and its velocities as a pass found them.
         bool lone = false, solved = false;
-        float change = 0.0f;
+        btVector3 passV = btVector3(0, 0, 0), passW = btVector3(0, 0, 0);
         // The body's entry in the motion table; kept here because the body
         // may be released (and its pool slot reset) before the next step.
         int slot = -1;
@@ -217,7 +222,7 @@ class PhStepWorld {
     // StepSolver.cpp
     void PrepareContacts();
     void SolveVelocities();
-    template <bool kA, bool kB> float SolveContact(Contact& c);
+    template <bool kA, bool kB> void SolveContact(Contact& c);
     void MarkLoneBodies();
     void SolvePositions();
     void StoreImpulses();
