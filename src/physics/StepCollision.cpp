@@ -527,7 +527,7 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
 
 void PhStepWorld::NoteSettling(const PhRigidBody& body)
 {
-    constexpr float kStill = 0.002f; // metres, and the like in the rotation rows
+    constexpr float kStill = 0.005f; // metres, and the like in the rotation rows
     const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
     if (at >= m_placements.size())
         return;
