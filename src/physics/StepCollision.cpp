@@ -443,7 +443,7 @@ void PhStepWorld::CollidePairs(float h)
     }
 }
 
-void PhStepWorld::QueryTerrain(Motion& motion)
+const PhStepWorld::TerrainCache* PhStepWorld::QueryTerrain(Motion& motion)
 {
     motion.triangleFirst = static_cast<int>(m_triangles.size());
     motion.triangleCount = 0;
@@ -452,7 +452,7 @@ void PhStepWorld::QueryTerrain(Motion& motion)
     // without one has nothing to ask about.
     if (!m_simulator.GetTerrainQueryCallback() || !body.userData ||
         (body.geometries.count == 0 && !body.sensors.head))
-        return;
+        return nullptr;
     const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
     TerrainCache& cache = at < m_terrainCaches.size() ? m_terrainCaches[at] : m_scratchCache;
     const btVector3 low = Bt(body.worldMin), high = Bt(body.worldMax);
@@ -460,9 +460,10 @@ void PhStepWorld::QueryTerrain(Motion& motion)
                         low.z() >= cache.low.z() && high.x() <= cache.high.x() &&
                         high.y() <= cache.high.y() && high.z() <= cache.high.z();
     if (!inside && !AskTerrain(body, low, high, cache))
-        return;
+        return nullptr;
     m_triangles.insert(m_triangles.end(), cache.triangles.begin(), cache.triangles.end());
     motion.triangleCount = static_cast<int>(cache.triangles.size());
+    return &cache;
 }
 
 bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3& high, TerrainCache& cache)
@@ -517,9 +518,16 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
         // The query answers by cells of the mesh, much larger than a box:
         // triangles clear of the box asked about are never reached while
         // the answer is kept.
-        if (m_terrainReady[at] == 1 &&
-            Overlap(near.first, near.second, m_terrain[at].low, m_terrain[at].high))
-            cache.triangles.push_back(t);
+        if (m_terrainReady[at] != 1 ||
+            !Overlap(near.first, near.second, m_terrain[at].low, m_terrain[at].high))
+            continue;
+        if (cache.triangles.empty()) {
+            cache.trianglesLow = m_terrain[at].low;
+            cache.trianglesHigh = m_terrain[at].high;
+        }
+        cache.trianglesLow.setMin(m_terrain[at].low);
+        cache.trianglesHigh.setMax(m_terrain[at].high);
+        cache.triangles.push_back(t);
     }
     cache.valid = true;
     return true;
@@ -527,7 +535,7 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
 
 void PhStepWorld::NoteSettling(const PhRigidBody& body)
 {
-    constexpr float kStill = 0.005f; // metres, and the like in the rotation rows
+    constexpr float kStill = 0.01f; // metres, and the like in the rotation rows
     const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
     if (at >= m_placements.size())
         return;
@@ -576,11 +584,18 @@ void PhStepWorld::CollideTerrain(float h)
     const PhResponseTable& responses = m_simulator.GetResponseTable();
     const PhMaterial& ground = m_simulator.GetMaterial(0);
     for (std::size_t m = 0; m < m_motions.size(); ++m) {
-        QueryTerrain(m_motions[m]);
+        const TerrainCache* near = QueryTerrain(m_motions[m]);
         const Motion& motion = m_motions[m];
-        if (motion.triangleCount == 0)
+        if (motion.triangleCount == 0 || !near)
             continue;
         PhRigidBody& body = *motion.body;
+        // Its geometries' boxes, with the room below, lie within its own
+        // box and a little more: a body clear of all its triangles by that
+        // (one falling onto them) has nothing to collide.
+        const btVector3 pad(kQueryPad, kQueryPad, kQueryPad);
+        if (!Overlap(Bt(body.worldMin) - pad, Bt(body.worldMax) + pad, near->trianglesLow,
+                     near->trianglesHigh))
+            continue;
         const float margin = SpeculativeMargin(body, nullptr, h);
         const float spin = motion.w.length() * body.boundingRadius;
         const bool settled = IsSettled(body);

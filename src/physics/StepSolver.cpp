@@ -131,7 +131,7 @@ void PhStepWorld::SolveVelocities()
     // is solved on its own: once a pass changes the velocity of its points
     // by less than this (m/s), more passes would not move it, and its
     // contacts are done. Everything else gets every pass.
-    constexpr float kSolvedChange = 1e-3f;
+    constexpr float kSolvedChange = 3e-3f;
     constexpr int kLeastPasses = 3;
     MarkLoneBodies();
     for (int iteration = 0; iteration < phstep::kVelocityIterations; ++iteration) {

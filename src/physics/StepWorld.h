@@ -197,7 +197,8 @@ class PhStepWorld {
     void FindPairs(float h);
     void CollidePairs(float h);
     void CollideTerrain(float h);
-    void QueryTerrain(Motion& motion);
+    struct TerrainCache;
+    const TerrainCache* QueryTerrain(Motion& motion);
     ShapeSlot* Slot(const PhGeometry& geometry);
     btTransform GeometryTransform(const PhBody& body, const PhGeometry& geometry) const;
     ManifoldSlot& Manifold(std::uint64_t key, bool& kept, const btCollisionObject* a,
@@ -289,6 +290,7 @@ class PhStepWorld {
     struct TerrainCache {
         btVector3 low, high;
         std::vector<std::int32_t> triangles;
+        btVector3 trianglesLow, trianglesHigh; // the box of the triangles
         bool valid = false;
     };
     bool AskTerrain(PhBody& body, const btVector3& low, const btVector3& high, TerrainCache& cache);
