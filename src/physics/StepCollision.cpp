@@ -36,6 +36,13 @@ void BodyFrame(const PhBody& body, Vector4 rows[3], Vector4& position)
     }
 }
 
+Vector4 BodyPosition(const PhBody& body)
+{
+    if (body.dynamic)
+        return phmath::Row(static_cast<const PhRigidBody&>(body).transform, 3);
+    return static_cast<const PhKinematicBody&>(body).position;
+}
+
 bool Overlap(const btVector3& minA, const btVector3& maxA, const btVector3& minB, const btVector3& maxB)
 {
     return minA.x() <= maxB.x() && maxA.x() >= minB.x() && minA.y() <= maxB.y() && maxA.y() >= minB.y() &&
@@ -710,23 +717,22 @@ void PhStepWorld::AddContact(btManifoldPoint& point, PhBody& a, PhBody* b, float
 {
     Contact c;
     const bool respond = (response & kRespond) != 0;
-    c.a = respond ? MotionOf(&a) : -1;
-    c.b = respond ? MotionOf(b) : -1;
+    const int ma = MotionOf(&a);
+    const int mb = b ? MotionOf(b) : -1;
+    c.a = respond ? ma : -1;
+    c.b = respond ? mb : -1;
     c.point = &point;
     c.n = point.m_normalWorldOnB;
-    Vector4 rows[3], position;
-    BodyFrame(a, rows, position);
-    c.rA = point.getPositionWorldOnA() - Bt(position);
+    c.rA = point.getPositionWorldOnA() - Bt(BodyPosition(a));
     btVector3 velocity = btVector3(0, 0, 0);
-    if (const int ma = MotionOf(&a); ma >= 0) {
+    if (ma >= 0) {
         const Motion& motion = m_motions[static_cast<std::size_t>(ma)];
         velocity = motion.v + motion.w.cross(c.rA);
     }
     c.rB = btVector3(0, 0, 0);
     if (b) {
-        BodyFrame(*b, rows, position);
-        c.rB = point.getPositionWorldOnB() - Bt(position);
-        if (const int mb = MotionOf(b); mb >= 0) {
+        c.rB = point.getPositionWorldOnB() - Bt(BodyPosition(*b));
+        if (mb >= 0) {
             const Motion& motion = m_motions[static_cast<std::size_t>(mb)];
             velocity -= motion.v + motion.w.cross(c.rB);
         }
