@@ -58,11 +58,13 @@ constexpr float kAirDrag = 0.02f;       // per metre: a = k (|v| - free speed)^2
 constexpr float kSleepSpeed = 0.06f;    // m/s
 constexpr float kSleepSpin = 0.1f;      // rad/s
 constexpr int kStepsToSleep = 20;       // quiet steps before a body sleeps
-// A body left to itself that is stiller than this share of the sleep
-// speeds counts each step twice: a box come to rest on the ground sleeps
-// in half the steps, while one rocking slowly through a still moment does
-// not.
+// A body left to itself that is stiller than a share of the sleep speeds
+// counts each quiet step more: twice below a quarter of them, four times
+// below a tenth. A box come to rest on the ground sleeps in a quarter of
+// the steps, while one rocking or bouncing passes through such stillness
+// within a step.
 constexpr float kStillShare = 0.25f;
+constexpr float kStillerShare = 0.1f;
 // A body at rest on the ground that rocks on its edges, slowly, loses its
 // spin at this rate (per second): each rock is a small inelastic impact
 // the contacts resolve only roughly, and without the loss a box landed on
@@ -77,7 +79,7 @@ constexpr std::int32_t kReport = 2;
 } // namespace phstep
 
 // Sleep is kept in the first rest counter: it counts quiet steps (a still
-// one twice, see kStillShare) and is halved by each step that is not; a
+// one more, see kStillShare) and is halved by each step that is not; a
 // body sleeps once it reaches kStepsToSleep (waking clears it). The second
 // counts the steps spent asleep.
 bool PhIsAsleep(const PhRigidBody& body);
