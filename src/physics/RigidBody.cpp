@@ -83,17 +83,30 @@ void PhRigidBody::UpdateWorldInverseInertia()
         return;
     }
     // W = R^T * I^-1 * R with R the rotation rows (body axes in the world).
+    // Only the inverse inertia's non-zero entries are summed, in the order
+    // of the full sum: a product with a zero adds nothing to it, and a
+    // body's inertia is most often diagonal.
     const float(&r)[4][4] = transform.m;
     const Vector4* b = inverseInertia;
+    struct Entry {
+        int k, l;
+        float value;
+    };
+    Entry entries[9];
+    int count = 0;
+    for (int k = 0; k < 3; ++k) {
+        const float bk[3] = {b[k].x, b[k].y, b[k].z};
+        for (int l = 0; l < 3; ++l) {
+            if (bk[l] != 0.0f)
+                entries[count++] = Entry{k, l, bk[l]};
+        }
+    }
     for (int i = 0; i < 3; ++i) {
         float row[3];
         for (int j = 0; j < 3; ++j) {
             float sum = 0.0f;
-            for (int k = 0; k < 3; ++k) {
-                const float bk[3] = {b[k].x, b[k].y, b[k].z};
-                for (int l = 0; l < 3; ++l)
-                    sum += r[k][i] * bk[l] * r[l][j];
-            }
+            for (int e = 0; e < count; ++e)
+                sum += r[entries[e].k][i] * entries[e].value * r[entries[e].l][j];
             row[j] = sum;
         }
         worldInverseInertia[i] = Vec(row[0], row[1], row[2]);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <utility>
 
 #include "physics/PhysicsMath.h"
 #include "physics/Simulator.h"
@@ -15,6 +16,7 @@ using namespace phstep;
 namespace {
 
 constexpr std::uint64_t kTerrainBit = 0x80000000u;
+constexpr float kQueryPad = 0.25f; // metres, well above kContactMargin + kMostAhead
 
 btVector3 Bt(const Vector4& v) { return btVector3(v.x, v.y, v.z); }
 
@@ -32,6 +34,13 @@ void BodyFrame(const PhBody& body, Vector4 rows[3], Vector4& position)
             rows[i] = kinematic.rotationRows[i];
         position = kinematic.position;
     }
+}
+
+Vector4 BodyPosition(const PhBody& body)
+{
+    if (body.dynamic)
+        return phmath::Row(static_cast<const PhRigidBody&>(body).transform, 3);
+    return static_cast<const PhKinematicBody&>(body).position;
 }
 
 bool Overlap(const btVector3& minA, const btVector3& maxA, const btVector3& minB, const btVector3& maxB)
@@ -441,7 +450,7 @@ void PhStepWorld::CollidePairs(float h)
     }
 }
 
-void PhStepWorld::QueryTerrain(Motion& motion)
+const PhStepWorld::TerrainCache* PhStepWorld::QueryTerrain(Motion& motion)
 {
     motion.triangleFirst = static_cast<int>(m_triangles.size());
     motion.triangleCount = 0;
@@ -450,7 +459,7 @@ void PhStepWorld::QueryTerrain(Motion& motion)
     // without one has nothing to ask about.
     if (!m_simulator.GetTerrainQueryCallback() || !body.userData ||
         (body.geometries.count == 0 && !body.sensors.head))
-        return;
+        return nullptr;
     const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
     TerrainCache& cache = at < m_terrainCaches.size() ? m_terrainCaches[at] : m_scratchCache;
     const btVector3 low = Bt(body.worldMin), high = Bt(body.worldMax);
@@ -458,9 +467,10 @@ void PhStepWorld::QueryTerrain(Motion& motion)
                         low.z() >= cache.low.z() && high.x() <= cache.high.x() &&
                         high.y() <= cache.high.y() && high.z() <= cache.high.z();
     if (!inside && !AskTerrain(body, low, high, cache))
-        return;
+        return nullptr;
     m_triangles.insert(m_triangles.end(), cache.triangles.begin(), cache.triangles.end());
     motion.triangleCount = static_cast<int>(cache.triangles.size());
+    return &cache;
 }
 
 bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3& high, TerrainCache& cache)
@@ -498,6 +508,10 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
         std::fill(m_triangleStamps.begin(), m_triangleStamps.end(), 0u);
         m_queryStamp = 1;
     }
+    // Room for what a step may add around the body's box: its contact
+    // margin and look-ahead.
+    const btVector3 pad(kQueryPad, kQueryPad, kQueryPad);
+    const std::pair<btVector3, btVector3> near(cache.low - pad, cache.high + pad);
     for (std::int32_t i = 0; i < indexCount; ++i) {
         const std::int32_t t = indices[i];
         if (t < 0 || t >= triangleCount)
@@ -508,8 +522,19 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
         m_triangleStamps[at] = m_queryStamp;
         if (m_terrainReady[at] == 0)
             m_terrainReady[at] = MakeTriangle(triangles[t], vertices, m_terrain[at]) ? 1 : 2;
-        if (m_terrainReady[at] == 1)
-            cache.triangles.push_back(t);
+        // The query answers by cells of the mesh, much larger than a box:
+        // triangles clear of the box asked about are never reached while
+        // the answer is kept.
+        if (m_terrainReady[at] != 1 ||
+            !Overlap(near.first, near.second, m_terrain[at].low, m_terrain[at].high))
+            continue;
+        if (cache.triangles.empty()) {
+            cache.trianglesLow = m_terrain[at].low;
+            cache.trianglesHigh = m_terrain[at].high;
+        }
+        cache.trianglesLow.setMin(m_terrain[at].low);
+        cache.trianglesHigh.setMax(m_terrain[at].high);
+        cache.triangles.push_back(t);
     }
     cache.valid = true;
     return true;
@@ -517,7 +542,7 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
 
 void PhStepWorld::NoteSettling(const PhRigidBody& body)
 {
-    constexpr float kStill = 0.002f; // metres, and the like in the rotation rows
+    constexpr float kStill = 0.01f; // metres, and the like in the rotation rows
     const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
     if (at >= m_placements.size())
         return;
@@ -566,11 +591,18 @@ void PhStepWorld::CollideTerrain(float h)
     const PhResponseTable& responses = m_simulator.GetResponseTable();
     const PhMaterial& ground = m_simulator.GetMaterial(0);
     for (std::size_t m = 0; m < m_motions.size(); ++m) {
-        QueryTerrain(m_motions[m]);
+        const TerrainCache* near = QueryTerrain(m_motions[m]);
         const Motion& motion = m_motions[m];
-        if (motion.triangleCount == 0)
+        if (motion.triangleCount == 0 || !near)
             continue;
         PhRigidBody& body = *motion.body;
+        // Its geometries' boxes, with the room below, lie within its own
+        // box and a little more: a body clear of all its triangles by that
+        // (one falling onto them) has nothing to collide.
+        const btVector3 pad(kQueryPad, kQueryPad, kQueryPad);
+        if (!Overlap(Bt(body.worldMin) - pad, Bt(body.worldMax) + pad, near->trianglesLow,
+                     near->trianglesHigh))
+            continue;
         const float margin = SpeculativeMargin(body, nullptr, h);
         const float spin = motion.w.length() * body.boundingRadius;
         const bool settled = IsSettled(body);
@@ -685,23 +717,22 @@ void PhStepWorld::AddContact(btManifoldPoint& point, PhBody& a, PhBody* b, float
 {
     Contact c;
     const bool respond = (response & kRespond) != 0;
-    c.a = respond ? MotionOf(&a) : -1;
-    c.b = respond ? MotionOf(b) : -1;
+    const int ma = MotionOf(&a);
+    const int mb = b ? MotionOf(b) : -1;
+    c.a = respond ? ma : -1;
+    c.b = respond ? mb : -1;
     c.point = &point;
     c.n = point.m_normalWorldOnB;
-    Vector4 rows[3], position;
-    BodyFrame(a, rows, position);
-    c.rA = point.getPositionWorldOnA() - Bt(position);
+    c.rA = point.getPositionWorldOnA() - Bt(BodyPosition(a));
     btVector3 velocity = btVector3(0, 0, 0);
-    if (const int ma = MotionOf(&a); ma >= 0) {
+    if (ma >= 0) {
         const Motion& motion = m_motions[static_cast<std::size_t>(ma)];
         velocity = motion.v + motion.w.cross(c.rA);
     }
     c.rB = btVector3(0, 0, 0);
     if (b) {
-        BodyFrame(*b, rows, position);
-        c.rB = point.getPositionWorldOnB() - Bt(position);
-        if (const int mb = MotionOf(b); mb >= 0) {
+        c.rB = point.getPositionWorldOnB() - Bt(BodyPosition(*b));
+        if (mb >= 0) {
             const Motion& motion = m_motions[static_cast<std::size_t>(mb)];
             velocity -= motion.v + motion.w.cross(c.rB);
         }

@@ -33,6 +33,19 @@ bool ControllerPushes(const PhRigidBody& body)
 // Not a value any caller writes into a vector's fourth component.
 const float kUntouched = -7.7e-33f;
 
+// What a quiet step adds to a body's rest count: more the stiller a body
+// left to itself is.
+int QuietStepWeight(const PhRigidBody& body, float v2)
+{
+    if (body.controllers.head)
+        return 1;
+    const float w2 = phmath::LengthSquared(body.angularVelocity);
+    auto within = [&](float share) {
+        return v2 < share * share * kSleepSpeed * kSleepSpeed && w2 < share * share * kSleepSpin * kSleepSpin;
+    };
+    return within(kStillerShare) ? 4 : within(kStillShare) ? 2 : 1;
+}
+
 int BodySlots(const PhSimulator& simulator)
 {
     return simulator.GetRigidBodyPool().GetCapacity() + simulator.GetKinematicBodyPool().GetCapacity() +
@@ -363,7 +376,8 @@ void PhStepWorld::RestBodies()
                 body->restCounter1 /= 2;
                 continue;
             }
-            if (++body->restCounter1 < kStepsToSleep)
+            body->restCounter1 += QuietStepWeight(*body, v2);
+            if (body->restCounter1 < kStepsToSleep)
                 continue;
             // Asleep: still, until something wakes it.
             body->velocity = Vector4{};

@@ -58,6 +58,13 @@ constexpr float kAirDrag = 0.02f;       // per metre: a = k (|v| - free speed)^2
 constexpr float kSleepSpeed = 0.06f;    // m/s
 constexpr float kSleepSpin = 0.1f;      // rad/s
 constexpr int kStepsToSleep = 20;       // quiet steps before a body sleeps
+// A body left to itself that is stiller than a share of the sleep speeds
+// counts each quiet step more: twice below a quarter of them, four times
+// below a tenth. A box come to rest on the ground sleeps in a quarter of
+// the steps, while one rocking or bouncing passes through such stillness
+// within a step.
+constexpr float kStillShare = 0.25f;
+constexpr float kStillerShare = 0.1f;
 // A body at rest on the ground that rocks on its edges, slowly, loses its
 // spin at this rate (per second): each rock is a small inelastic impact
 // the contacts resolve only roughly, and without the loss a box landed on
@@ -71,10 +78,10 @@ constexpr std::int32_t kReport = 2;
 
 } // namespace phstep
 
-// Sleep is kept in the first rest counter: it counts quiet steps and is
-// halved by each step that is not; a body sleeps once it reaches
-// kStepsToSleep (waking clears it). The second counts the steps spent
-// asleep.
+// Sleep is kept in the first rest counter: it counts quiet steps (a still
+// one more, see kStillShare) and is halved by each step that is not; a
+// body sleeps once it reaches kStepsToSleep (waking clears it). The second
+// counts the steps spent asleep.
 bool PhIsAsleep(const PhRigidBody& body);
 
 namespace phstep {
@@ -110,6 +117,10 @@ class PhStepWorld {
         int triangleFirst = 0, triangleCount = 0; // terrain near the body
         float sweep = 1.0f;                       // share of the step's travel the body may make
         float spinKept = 1.0f;                    // what rocking damping leaves of the spin
+        // The solver's: a body alone with the unmoving, whether its
+        // contacts are done, and its velocities as a pass found them.
+        bool lone = false, solved = false;
+        btVector3 passV = btVector3(0, 0, 0), passW = btVector3(0, 0, 0);
         // The body's entry in the motion table; kept here because the body
         // may be released (and its pool slot reset) before the next step.
         int slot = -1;
@@ -126,6 +137,7 @@ class PhStepWorld {
         float friction = 0, target = 0, pseudoTarget = 0;
         float jn = 0, jt1 = 0, jt2 = 0, jp = 0;
         int touch = -1; // the reported pair it belongs to
+        int lone = -1;  // the motion it is the only moving side of, solved alone
     };
     // One touching pair of the step, for the collision callback.
     struct Touch {
@@ -187,7 +199,8 @@ class PhStepWorld {
     void FindPairs(float h);
     void CollidePairs(float h);
     void CollideTerrain(float h);
-    void QueryTerrain(Motion& motion);
+    struct TerrainCache;
+    const TerrainCache* QueryTerrain(Motion& motion);
     ShapeSlot* Slot(const PhGeometry& geometry);
     btTransform GeometryTransform(const PhBody& body, const PhGeometry& geometry) const;
     ManifoldSlot& Manifold(std::uint64_t key, bool& kept, const btCollisionObject* a,
@@ -212,6 +225,8 @@ class PhStepWorld {
     // StepSolver.cpp
     void PrepareContacts();
     void SolveVelocities();
+    template <bool kA, bool kB> void SolveContact(Contact& c);
+    void MarkLoneBodies();
     void SolvePositions();
     void StoreImpulses();
 
@@ -277,6 +292,7 @@ class PhStepWorld {
     struct TerrainCache {
         btVector3 low, high;
         std::vector<std::int32_t> triangles;
+        btVector3 trianglesLow, trianglesHigh; // the box of the triangles
         bool valid = false;
     };
     bool AskTerrain(PhBody& body, const btVector3& low, const btVector3& high, TerrainCache& cache);

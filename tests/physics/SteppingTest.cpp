@@ -567,3 +567,35 @@ TEST(Stepping, ABoxLandingOnItsEdgeRocksOntoAFaceAndSleepsSoon)
         EXPECT_GT(up, std::cos(3.0f * 3.14159265f / 180.0f));
     }
 }
+
+TEST(Stepping, ABoxAtRestSleepsWithinAFewStepsABodyWithAControllerAfterAllTheQuietSteps)
+{
+    struct Idle : CPFrameListener {
+        void OnFrame(PhController*, float) override {}
+    };
+    // Steps of 10 ms until the body sleeps, at most a second's worth.
+    auto stepsToSleep = [](SteppingWorld& world, const PhRigidBody& body) {
+        int steps = 0;
+        while (!body.IsAsleep() && steps < 100) {
+            world.simulator->Step(PhSimulator::GetFixedStep());
+            ++steps;
+        }
+        return steps;
+    };
+    Ground ground(20, 4);
+    {
+        SteppingWorld world(&ground);
+        PhRigidBody* box = world.Box(kUnitBox, 2, V(0.3f, -0.2f, 0.5f));
+        const int steps = stepsToSleep(world, *box);
+        EXPECT_GE(steps, 5);
+        EXPECT_LE(steps, 8);
+        EXPECT_VEC3_NEAR(box->GetPos(), 0.3f, -0.2f, 0.5f, 0.005f);
+    }
+    {
+        SteppingWorld world(&ground);
+        PhRigidBody* box = world.Box(kUnitBox, 2, V(0.3f, -0.2f, 0.5f));
+        Idle idle;
+        box->AddController(&idle, 0);
+        EXPECT_GE(stepsToSleep(world, *box), 20);
+    }
+}
