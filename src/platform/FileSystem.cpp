@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include <cerrno>
 
@@ -107,6 +108,11 @@ std::vector<std::string> ListFolder(const std::string& hostPath)
     return names;
 }
 
+// The folder listings of the live FolderListingScope, by host path; null
+// while none lives.
+using FolderListings = std::unordered_map<std::string, std::vector<std::string>>;
+FolderListings* g_listings = nullptr;
+
 // The entry of a folder that stands for a component: the exact name when it
 // exists, else the name equal to it without regard for case (the first in
 // folded order when several are).
@@ -116,6 +122,22 @@ bool FindComponent(const std::string& folder, const std::string& component, std:
     if (component == ".." || Exists(exact)) {
         hostPath = exact;
         return true;
+    }
+    if (g_listings) {
+        auto listed = g_listings->find(folder);
+        if (listed == g_listings->end())
+            listed = g_listings->emplace(folder, ListFolder(folder)).first;
+        // The listing is in folded order, so the first equal name is the
+        // one a scan of the folder would choose. "." and ".." are not
+        // listed, and no component equals them without regard for case
+        // but themselves.
+        for (const std::string& name : listed->second) {
+            if (EqualFolded(name, component)) {
+                hostPath = Join(folder, name);
+                return true;
+            }
+        }
+        return false;
     }
     DIR* dir = ::opendir(folder.c_str());
     if (!dir)
@@ -179,6 +201,22 @@ bool GlobMatch(const char* pattern, const char* name)
 }
 
 } // namespace
+
+FolderListingScope::FolderListingScope()
+{
+    if (g_listings)
+        return;
+    g_listings = new FolderListings;
+    m_owner = true;
+}
+
+FolderListingScope::~FolderListingScope()
+{
+    if (!m_owner)
+        return;
+    delete g_listings;
+    g_listings = nullptr;
+}
 
 void SetDataRoot(const std::string& root) { DataRoot() = root.empty() ? std::string(".") : root; }
 

@@ -29,6 +29,24 @@ bool ResolveExistingPath(const std::string& name, std::string& hostPath);
 // folders on the way are matched without regard for case where they exist).
 std::string ResolveWritePath(const std::string& name);
 
+// While one lives, the folders that names are matched against without
+// regard for case are listed once and the listing is kept: a load that
+// reads hundreds of files from packs asks the disk about the same two or
+// three folders for each of them. Only for stretches that create, rename
+// or delete nothing in the folders they read: what changes in a folder
+// after it was listed is not seen until the scope ends. Scopes nest; the
+// outermost one owns the listings.
+class FolderListingScope {
+  public:
+    FolderListingScope();
+    ~FolderListingScope();
+    FolderListingScope(const FolderListingScope&) = delete;
+    FolderListingScope& operator=(const FolderListingScope&) = delete;
+
+  private:
+    bool m_owner = false;
+};
+
 // Opens a file with a C runtime mode. Reading modes open only a file that
 // resolves; writing and appending modes go through ResolveWritePath.
 // Returns null when the file cannot be opened.
