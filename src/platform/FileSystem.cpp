@@ -263,6 +263,64 @@ std::FILE* OpenFile(const std::string& name, const char* mode)
     return std::fopen(hostPath.c_str(), mode);
 }
 
+ReadOnlyFile::ReadOnlyFile(const std::string& name)
+{
+    std::string hostPath;
+    if (!ResolveExistingPath(name, hostPath))
+        return;
+    m_fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (m_fd < 0)
+        return;
+    struct stat info;
+    if (::fstat(m_fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+ReadOnlyFile::~ReadOnlyFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
+
+ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept
+{
+    if (this != &other) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = other.m_fd;
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
+bool ReadOnlyFile::Measure(std::uint64_t& size) const
+{
+    struct stat info;
+    if (m_fd < 0 || ::fstat(m_fd, &info) != 0)
+        return false;
+    size = static_cast<std::uint64_t>(info.st_size);
+    return true;
+}
+
+std::size_t ReadOnlyFile::ReadAt(std::uint64_t offset, void* destination, std::size_t count) const
+{
+    auto* bytes = static_cast<char*>(destination);
+    std::size_t done = 0;
+    while (m_fd >= 0 && done < count) {
+        const ssize_t got = ::pread(m_fd, bytes + done, count - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
 bool MeasureFile(std::FILE* file, std::uint64_t& size)
 {
     if (std::fseek(file, 0, SEEK_END) != 0)

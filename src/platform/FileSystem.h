@@ -58,6 +58,32 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
+// A file that resolves, opened to be read at given offsets without a
+// buffer of its own: a pack's entry is one read. Closed when it goes.
+class ReadOnlyFile {
+  public:
+    // Opens the file; IsOpen() is false when it does not resolve, cannot
+    // be opened or is a folder.
+    explicit ReadOnlyFile(const std::string& name);
+    // A file that is not open.
+    ReadOnlyFile() = default;
+    ~ReadOnlyFile();
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+    ReadOnlyFile(ReadOnlyFile&& other) noexcept;
+    ReadOnlyFile& operator=(ReadOnlyFile&& other) noexcept;
+
+    bool IsOpen() const { return m_fd >= 0; }
+    // The size in bytes as it is now; false when it cannot be read.
+    bool Measure(std::uint64_t& size) const;
+    // Reads up to count bytes from the offset; returns how many arrived,
+    // fewer at the end of the file or on a read error.
+    std::size_t ReadAt(std::uint64_t offset, void* destination, std::size_t count) const;
+
+  private:
+    int m_fd = -1;
+};
+
 // The size of an open file in bytes; the file is left at its start.
 // False when the file cannot be measured.
 bool MeasureFile(std::FILE* file, std::uint64_t& size);
