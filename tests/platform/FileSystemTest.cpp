@@ -87,6 +87,28 @@ TEST_F(FileSystemTest, KeptFolderListingsGoWithTheirScope)
     EXPECT_EQ(hostPath, folder.Path("data/SOUNDS/engine.wav"));
 }
 
+TEST_F(FileSystemTest, AReadOnlyFileReadsAtOffsetsAndRefusesFoldersAndMissingFiles)
+{
+    const ReadOnlyFile file("DATA\\Levels\\LEVEL1.lvl");
+    ASSERT_TRUE(file.IsOpen());
+    std::uint64_t size = 0;
+    ASSERT_TRUE(file.Measure(size));
+    EXPECT_EQ(size, 3u);
+    char bytes[4] = {};
+    EXPECT_EQ(file.ReadAt(1, bytes, 2), 2u);
+    EXPECT_EQ(std::string(bytes, 2), "vl");
+    // At the end of the file the read comes back short.
+    EXPECT_EQ(file.ReadAt(2, bytes, 4), 1u);
+    EXPECT_EQ(bytes[0], 'l');
+    EXPECT_EQ(file.ReadAt(9, bytes, 4), 0u);
+    for (const char* refused : {"data\\levels", "data\\levels\\level9.lvl", ""}) {
+        const ReadOnlyFile other(refused);
+        EXPECT_FALSE(other.IsOpen()) << refused;
+        EXPECT_FALSE(other.Measure(size)) << refused;
+        EXPECT_EQ(other.ReadAt(0, bytes, 1), 0u) << refused;
+    }
+}
+
 TEST_F(FileSystemTest, AbsoluteHostPathsIgnoreTheDataRoot)
 {
     std::string hostPath;
