@@ -93,13 +93,18 @@ ImageLevel ResampleLevel(const ImageLevel& source, int width, int height)
     // whichever way the loops run.
     const std::size_t rowFloats = static_cast<std::size_t>(width) * 4;
     std::vector<float> across(static_cast<std::size_t>(source.height) * rowFloats);
+    // Each source row is turned into floats once (exactly), not once for
+    // every tap that reads a pixel.
+    const std::size_t sourceRowBytes = static_cast<std::size_t>(source.width) * 4;
+    std::vector<float> line(sourceRowBytes);
     for (int y = 0; y < source.height; ++y) {
-        const std::uint8_t* in = &source.bytes[static_cast<std::size_t>(y) * source.width * 4];
+        const std::uint8_t* in = &source.bytes[static_cast<std::size_t>(y) * sourceRowBytes];
+        std::copy(in, in + sourceRowBytes, line.begin());
         float* out = &across[static_cast<std::size_t>(y) * rowFloats];
         for (int x = 0; x < width; ++x) {
             float sum[4] = {0.0f, 0.0f, 0.0f, 0.0f};
             for (const Tap* tap = columns.Begin(x); tap != columns.End(x); ++tap) {
-                const std::uint8_t* pixel = in + tap->index * 4;
+                const float* pixel = &line[static_cast<std::size_t>(tap->index) * 4];
                 for (int c = 0; c < 4; ++c)
                     sum[c] += tap->weight * pixel[c];
             }
