@@ -119,7 +119,7 @@ FolderListings* g_listings = nullptr;
 bool FindComponent(const std::string& folder, const std::string& component, std::string& hostPath)
 {
     std::string exact = Join(folder, component);
-    if (component == ".." || Exists(exact)) {
+    if (component == "..") {
         hostPath = exact;
         return true;
     }
@@ -127,17 +127,27 @@ bool FindComponent(const std::string& folder, const std::string& component, std:
         auto listed = g_listings->find(folder);
         if (listed == g_listings->end())
             listed = g_listings->emplace(folder, ListFolder(folder)).first;
-        // The listing is in folded order, so the first equal name is the
+        const std::vector<std::string>& names = listed->second;
+        // The exact name wins, as a look at the disk would find it. Else
+        // the listing is in folded order, so the first equal name is the
         // one a scan of the folder would choose. "." and ".." are not
         // listed, and no component equals them without regard for case
         // but themselves.
-        for (const std::string& name : listed->second) {
+        if (std::find(names.begin(), names.end(), component) != names.end()) {
+            hostPath = exact;
+            return true;
+        }
+        for (const std::string& name : names) {
             if (EqualFolded(name, component)) {
                 hostPath = Join(folder, name);
                 return true;
             }
         }
         return false;
+    }
+    if (Exists(exact)) {
+        hostPath = exact;
+        return true;
     }
     DIR* dir = ::opendir(folder.c_str());
     if (!dir)
