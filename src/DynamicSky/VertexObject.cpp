@@ -17,9 +17,6 @@ constexpr int kTextureFailureLine = 50;
 constexpr int kEffectAFailureLine = 114;
 constexpr int kEffectBFailureLine = 149;
 
-constexpr std::uint32_t kVertexBufferBytes = CPVertexObject::kMaxVertices * sizeof(CPMeshVertex);
-constexpr std::uint32_t kIndexBufferBytes = CPVertexObject::kMaxIndices * sizeof(std::uint16_t);
-
 platform::GraphicsDevice* g_skyDevice = nullptr;
 
 platform::GraphicsDevice* RendererDevice() { return GetRender() ? GetRender()->GetDevice() : nullptr; }
@@ -138,8 +135,13 @@ HResult CPVertexObject::FillBuffers(const std::vector<CPMeshVertex>& vertices,
                 std::to_string(kMaxVertices) + " and " + std::to_string(kMaxIndices) + ")");
         return E_FAIL;
     }
-    if (!m_vertexBuffer || !m_indexBuffer) {
-        const HResult created = CreateBuffers();
+    // The buffers hold what the first fill needs (a sky quad is four
+    // vertices, a dome a few thousand) and are made anew only when a later
+    // fill needs more, which the sky's own refills never do.
+    if (!m_vertexBuffer || !m_indexBuffer || drawingCount > m_vertexCapacity ||
+        indices.size() > m_indexCapacity) {
+        const HResult created = CreateBuffers(static_cast<std::uint32_t>(drawingCount),
+                                              static_cast<std::uint32_t>(indices.size()));
         if (Failed(created))
             return created;
     }
@@ -157,27 +159,35 @@ HResult CPVertexObject::FillBuffers(const std::vector<CPMeshVertex>& vertices,
     return CopyIntoBuffers();
 }
 
-HResult CPVertexObject::CreateBuffers()
+HResult CPVertexObject::CreateBuffers(std::uint32_t vertices, std::uint32_t indices)
 {
     ReleaseResource(m_vertexBuffer);
     ReleaseResource(m_indexBuffer);
+    m_vertexCapacity = 0;
+    m_indexCapacity = 0;
+    // Never empty: a buffer of no bytes is no buffer to a device.
+    vertices = std::max<std::uint32_t>(vertices, 1);
+    indices = std::max<std::uint32_t>(indices, 1);
     platform::GraphicsDevice* device = RendererDevice();
     if (!device) {
         LogLine("Sky buffers cannot be made: there is no graphics device");
         return E_FAIL;
     }
-    HResult result =
-        device->CreateVertexBuffer(kVertexBufferBytes, platform::usage::kWriteOnly, kMeshVertexFormat,
-                                   platform::ResourcePool::Managed, &m_vertexBuffer);
+    HResult result = device->CreateVertexBuffer(vertices * static_cast<std::uint32_t>(sizeof(CPMeshVertex)),
+                                                platform::usage::kWriteOnly, kMeshVertexFormat,
+                                                platform::ResourcePool::Managed, &m_vertexBuffer);
     if (Succeeded(result))
-        result = device->CreateIndexBuffer(kIndexBufferBytes, platform::usage::kWriteOnly,
-                                           platform::IndexFormat::Index16, platform::ResourcePool::Managed,
-                                           &m_indexBuffer);
+        result = device->CreateIndexBuffer(indices * static_cast<std::uint32_t>(sizeof(std::uint16_t)),
+                                           platform::usage::kWriteOnly, platform::IndexFormat::Index16,
+                                           platform::ResourcePool::Managed, &m_indexBuffer);
     if (Failed(result)) {
         ReleaseResource(m_vertexBuffer);
         ReleaseResource(m_indexBuffer);
         LogLine("Sky buffers cannot be made: the device refused them");
+        return result;
     }
+    m_vertexCapacity = vertices;
+    m_indexCapacity = indices;
     return result;
 }
 

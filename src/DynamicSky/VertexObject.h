@@ -22,8 +22,8 @@ void SetSkyDevice(platform::GraphicsDevice* device);
 
 // Base of every drawable of the sky (dome, sky parts, volume clouds): a
 // source and a drawing list of mesh vertices, a triangle list of 16-bit
-// indices, one texture and two effects, and buffers of fixed size made on
-// the first fill and reused for every later one. Loads read through the
+// indices, one texture and two effects, and buffers made on the first fill
+// to its size and reused for every later one that fits them. Loads read through the
 // renderer's device; Draw goes through the sky's device.
 class CPVertexObject : public CPDeviceListener {
   public:
@@ -78,7 +78,8 @@ class CPVertexObject : public CPDeviceListener {
   private:
     HResult LoadEffect(const std::string& fileName, std::unique_ptr<platform::Effect>& effect,
                        int failureLine);
-    HResult CreateBuffers();
+    // Buffers for that many vertices and indices, in place of any held.
+    HResult CreateBuffers(std::uint32_t vertices, std::uint32_t indices);
     HResult CopyIntoBuffers();
     HResult DrawWithEffect(platform::GraphicsDevice* device, platform::Effect* effect);
 
@@ -92,4 +93,6 @@ class CPVertexObject : public CPDeviceListener {
     std::uint8_t m_useEffectB = 0;
     platform::VertexBuffer* m_vertexBuffer = nullptr;
     platform::IndexBuffer* m_indexBuffer = nullptr;
+    std::uint32_t m_vertexCapacity = 0;
+    std::uint32_t m_indexCapacity = 0;
 };

@@ -16,21 +16,21 @@ namespace {
 // The first pack, in list order, that lists the name and opens. A pack
 // that lists it but cannot be opened is passed over, so a later pack that
 // supplies the bytes still makes the load succeed.
-platform::FileHandle OpenPackHolding(const std::string& entryName, const PackEntry*& entry,
-                                     std::string& packName)
+platform::ReadOnlyFile OpenPackHolding(const std::string& entryName, const PackEntry*& entry,
+                                       std::string& packName)
 {
     for (const PackFile& candidate : GetPackFileList().GetPacks()) {
         entry = candidate.Find(entryName);
         if (!entry)
             continue;
-        platform::FileHandle pack(platform::OpenFile(candidate.fileName, "rb"));
-        if (pack) {
+        platform::ReadOnlyFile pack(candidate.fileName);
+        if (pack.IsOpen()) {
             packName = candidate.fileName;
             return pack;
         }
         LogLine("Pack file \"" + candidate.fileName + "\" lists \"" + entryName + "\" but cannot be opened");
     }
-    return platform::FileHandle();
+    return platform::ReadOnlyFile();
 }
 
 } // namespace
@@ -81,21 +81,21 @@ HResult CPFileReader::LoadFromPack()
         return Missing("it is not on disk");
     const PackEntry* entry = nullptr;
     std::string packName;
-    platform::FileHandle pack = OpenPackHolding(PackEntryName(m_fileName), entry, packName);
-    if (!pack)
+    platform::ReadOnlyFile pack = OpenPackHolding(PackEntryName(m_fileName), entry, packName);
+    if (!pack.IsOpen())
         return Missing("it is neither on disk nor in a pack file");
 
     const std::string where = "its entry in pack file \"" + packName + "\"";
     std::uint64_t packSize = 0;
-    if (!platform::MeasureFile(pack.get(), packSize))
+    if (!pack.Measure(packSize))
         return Fail(where + " cannot be measured");
     // The pack may have changed since its table was read: check before
     // allocating anything for the entry.
     if (static_cast<std::uint64_t>(entry->offset) + entry->size > packSize)
         return Fail(where + " lies beyond the end of the pack");
-    if (std::fseek(pack.get(), static_cast<long>(entry->offset), SEEK_SET) != 0)
-        return Fail(where + " cannot be reached");
-    if (Failed(ReadWhole(pack.get(), entry->size, where)))
+    if (Failed(MakeBuffer(entry->size, where)))
+        return E_FAIL;
+    if (Failed(FinishRead(pack.ReadAt(entry->offset, m_data.get(), entry->size), where)))
         return E_FAIL;
     UnscrambleBuffer(m_data.get(), m_dataSize);
     return S_OK;
@@ -105,14 +105,25 @@ HResult CPFileReader::LoadFromPack()
 // size with zeros where nothing arrived.
 HResult CPFileReader::ReadWhole(std::FILE* file, std::uint32_t size, const std::string& where)
 {
+    if (Failed(MakeBuffer(size, where)))
+        return E_FAIL;
+    return FinishRead(std::fread(m_data.get(), 1, size, file), where);
+}
+
+HResult CPFileReader::MakeBuffer(std::uint32_t size, const std::string& where)
+{
     m_data.reset(new (std::nothrow) std::uint8_t[size]);
     if (!m_data)
         return Fail(where + " needs more memory than there is");
     m_dataSize = size;
-    const std::size_t got = std::fread(m_data.get(), 1, size, file);
-    if (got == size)
+    return S_OK;
+}
+
+HResult CPFileReader::FinishRead(std::size_t got, const std::string& where)
+{
+    if (got == m_dataSize)
         return S_OK;
-    std::memset(m_data.get() + got, 0, size - got);
+    std::memset(m_data.get() + got, 0, m_dataSize - got);
     return Fail(where + " could not be read whole");
 }
 

@@ -8,6 +8,10 @@
 
 #include "platform/Result.h"
 
+namespace platform {
+class ReadOnlyFile;
+}
+
 // Reads a data file whole into memory, from disk or, when it is not on
 // disk, from the first pack file that holds it; then hands out its
 // little-endian fields in order. Reads never leave the loaded bytes: one
@@ -51,6 +55,10 @@ class CPFileReader {
     HResult LoadFromDisk(std::FILE* file);
     HResult LoadFromPack();
     HResult ReadWhole(std::FILE* file, std::uint32_t size, const std::string& where);
+    // Makes the buffer for size bytes; E_FAIL when there is no memory.
+    HResult MakeBuffer(std::uint32_t size, const std::string& where);
+    // After got of the size bytes arrived: zeros where nothing did.
+    HResult FinishRead(std::size_t got, const std::string& where);
     HResult Fail(const std::string& reason);
     HResult Missing(const std::string& reason);
     void MarkOverrun();

@@ -30,6 +30,7 @@
 #include "physics/PhysicData.h"
 #include "physics/PhysicsWorld.h"
 #include "platform/Clock.h"
+#include "platform/FileSystem.h"
 #include "platform/Math.h"
 #include "platform/MatrixMath.h"
 #include "platform/Random.h"
@@ -254,6 +255,9 @@ void CPLevel::DiscardContents()
 
 HResult CPLevel::Load(const std::string& name, bool noCheckpoints, bool recordMode)
 {
+    // Most of the level's files come from packs; each is first looked for
+    // on disk, which would list the same folders again for every one.
+    const platform::FolderListingScope listings;
     race.raceClock = 0.0f;
     race.lastSampleTime = 0.0f;
     race.ghostSampleIndex = 0;

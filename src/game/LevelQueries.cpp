@@ -43,7 +43,10 @@ void CPLevelQueries::AllocateGrid()
         LogLine("CPLevel: the level area is too small for a grid");
     }
     const std::size_t count = static_cast<std::size_t>(m_gridColumns) * static_cast<std::size_t>(m_gridRows);
-    m_gridCells.assign(count, {});
+    // Emptied and grown rather than assigned: growing makes the empty cells
+    // in place instead of copying an empty one into each.
+    m_gridCells.clear();
+    m_gridCells.resize(count);
     m_gridWords.assign(count, 0);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include <cerrno>
 
@@ -107,13 +108,44 @@ std::vector<std::string> ListFolder(const std::string& hostPath)
     return names;
 }
 
+// The folder listings of the live FolderListingScope, by host path; null
+// while none lives.
+using FolderListings = std::unordered_map<std::string, std::vector<std::string>>;
+FolderListings* g_listings = nullptr;
+
 // The entry of a folder that stands for a component: the exact name when it
 // exists, else the name equal to it without regard for case (the first in
 // folded order when several are).
 bool FindComponent(const std::string& folder, const std::string& component, std::string& hostPath)
 {
     std::string exact = Join(folder, component);
-    if (component == ".." || Exists(exact)) {
+    if (component == "..") {
+        hostPath = exact;
+        return true;
+    }
+    if (g_listings) {
+        auto listed = g_listings->find(folder);
+        if (listed == g_listings->end())
+            listed = g_listings->emplace(folder, ListFolder(folder)).first;
+        const std::vector<std::string>& names = listed->second;
+        // The exact name wins, as a look at the disk would find it. Else
+        // the listing is in folded order, so the first equal name is the
+        // one a scan of the folder would choose. "." and ".." are not
+        // listed, and no component equals them without regard for case
+        // but themselves.
+        if (std::find(names.begin(), names.end(), component) != names.end()) {
+            hostPath = exact;
+            return true;
+        }
+        for (const std::string& name : names) {
+            if (EqualFolded(name, component)) {
+                hostPath = Join(folder, name);
+                return true;
+            }
+        }
+        return false;
+    }
+    if (Exists(exact)) {
         hostPath = exact;
         return true;
     }
@@ -180,6 +212,22 @@ bool GlobMatch(const char* pattern, const char* name)
 
 } // namespace
 
+FolderListingScope::FolderListingScope()
+{
+    if (g_listings)
+        return;
+    g_listings = new FolderListings;
+    m_owner = true;
+}
+
+FolderListingScope::~FolderListingScope()
+{
+    if (!m_owner)
+        return;
+    delete g_listings;
+    g_listings = nullptr;
+}
+
 void SetDataRoot(const std::string& root) { DataRoot() = root.empty() ? std::string(".") : root; }
 
 const std::string& GetDataRoot() { return DataRoot(); }
@@ -223,6 +271,64 @@ std::FILE* OpenFile(const std::string& name, const char* mode)
     if (IsDirectory(hostPath))
         return nullptr;
     return std::fopen(hostPath.c_str(), mode);
+}
+
+ReadOnlyFile::ReadOnlyFile(const std::string& name)
+{
+    std::string hostPath;
+    if (!ResolveExistingPath(name, hostPath))
+        return;
+    m_fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (m_fd < 0)
+        return;
+    struct stat info;
+    if (::fstat(m_fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+ReadOnlyFile::~ReadOnlyFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
+
+ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept
+{
+    if (this != &other) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = other.m_fd;
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
+bool ReadOnlyFile::Measure(std::uint64_t& size) const
+{
+    struct stat info;
+    if (m_fd < 0 || ::fstat(m_fd, &info) != 0)
+        return false;
+    size = static_cast<std::uint64_t>(info.st_size);
+    return true;
+}
+
+std::size_t ReadOnlyFile::ReadAt(std::uint64_t offset, void* destination, std::size_t count) const
+{
+    auto* bytes = static_cast<char*>(destination);
+    std::size_t done = 0;
+    while (m_fd >= 0 && done < count) {
+        const ssize_t got = ::pread(m_fd, bytes + done, count - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
 }
 
 bool MeasureFile(std::FILE* file, std::uint64_t& size)

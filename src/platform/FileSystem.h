@@ -29,6 +29,24 @@ bool ResolveExistingPath(const std::string& name, std::string& hostPath);
 // folders on the way are matched without regard for case where they exist).
 std::string ResolveWritePath(const std::string& name);
 
+// While one lives, the folders that names are matched against without
+// regard for case are listed once and the listing is kept: a load that
+// reads hundreds of files from packs asks the disk about the same two or
+// three folders for each of them. Only for stretches that create, rename
+// or delete nothing in the folders they read: what changes in a folder
+// after it was listed is not seen until the scope ends. Scopes nest; the
+// outermost one owns the listings.
+class FolderListingScope {
+  public:
+    FolderListingScope();
+    ~FolderListingScope();
+    FolderListingScope(const FolderListingScope&) = delete;
+    FolderListingScope& operator=(const FolderListingScope&) = delete;
+
+  private:
+    bool m_owner = false;
+};
+
 // Opens a file with a C runtime mode. Reading modes open only a file that
 // resolves; writing and appending modes go through ResolveWritePath.
 // Returns null when the file cannot be opened.
@@ -39,6 +57,32 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// A file that resolves, opened to be read at given offsets without a
+// buffer of its own: a pack's entry is one read. Closed when it goes.
+class ReadOnlyFile {
+  public:
+    // Opens the file; IsOpen() is false when it does not resolve, cannot
+    // be opened or is a folder.
+    explicit ReadOnlyFile(const std::string& name);
+    // A file that is not open.
+    ReadOnlyFile() = default;
+    ~ReadOnlyFile();
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+    ReadOnlyFile(ReadOnlyFile&& other) noexcept;
+    ReadOnlyFile& operator=(ReadOnlyFile&& other) noexcept;
+
+    bool IsOpen() const { return m_fd >= 0; }
+    // The size in bytes as it is now; false when it cannot be read.
+    bool Measure(std::uint64_t& size) const;
+    // Reads up to count bytes from the offset; returns how many arrived,
+    // fewer at the end of the file or on a read error.
+    std::size_t ReadAt(std::uint64_t offset, void* destination, std::size_t count) const;
+
+  private:
+    int m_fd = -1;
+};
 
 // The size of an open file in bytes; the file is left at its start.
 // False when the file cannot be measured.

@@ -13,28 +13,40 @@ struct Tap {
 };
 
 // For each destination position along one axis, the source positions and
-// weights of a tent filter centred on it.
-std::vector<std::vector<Tap>> AxisTaps(int sourceSize, int targetSize)
+// weights of a tent filter centred on it: position d's taps are
+// taps[first[d]] up to taps[first[d + 1]].
+struct AxisTaps {
+    std::vector<Tap> taps;
+    std::vector<std::size_t> first;
+
+    AxisTaps(int sourceSize, int targetSize);
+    const Tap* Begin(int d) const { return taps.data() + first[static_cast<std::size_t>(d)]; }
+    const Tap* End(int d) const { return taps.data() + first[static_cast<std::size_t>(d) + 1]; }
+};
+
+AxisTaps::AxisTaps(int sourceSize, int targetSize)
 {
-    std::vector<std::vector<Tap>> taps(static_cast<std::size_t>(targetSize));
+    first.reserve(static_cast<std::size_t>(targetSize) + 1);
+    first.push_back(0);
     float scale = static_cast<float>(sourceSize) / static_cast<float>(targetSize);
     float radius = std::max(1.0f, scale);
     for (int d = 0; d < targetSize; ++d) {
         float centre = (static_cast<float>(d) + 0.5f) * scale - 0.5f;
         int low = static_cast<int>(std::ceil(centre - radius));
         int high = static_cast<int>(std::floor(centre + radius));
+        const std::size_t start = taps.size();
         float total = 0.0f;
         for (int s = low; s <= high; ++s) {
             float weight = 1.0f - std::fabs(static_cast<float>(s) - centre) / radius;
             if (weight <= 0.0f)
                 continue;
-            taps[d].push_back({std::clamp(s, 0, sourceSize - 1), weight});
+            taps.push_back({std::clamp(s, 0, sourceSize - 1), weight});
             total += weight;
         }
-        for (Tap& tap : taps[d])
-            tap.weight /= total;
+        for (std::size_t i = start; i < taps.size(); ++i)
+            taps[i].weight /= total;
+        first.push_back(taps.size());
     }
-    return taps;
 }
 
 std::uint8_t ToByte(float value) { return static_cast<std::uint8_t>(std::clamp(value + 0.5f, 0.0f, 255.0f)); }
@@ -69,33 +81,48 @@ ImageLevel ResampleLevel(const ImageLevel& source, int width, int height)
     ImageLevel target;
     target.width = width;
     target.height = height;
-    target.bytes.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
     if (width == source.width && height == source.height) {
         target.bytes = source.bytes;
         return target;
     }
-    auto columns = AxisTaps(source.width, width);
-    auto rows = AxisTaps(source.height, height);
-    // Rows first into floats, then columns into bytes.
-    std::vector<float> across(static_cast<std::size_t>(source.height) * static_cast<std::size_t>(width) * 4,
-                              0.0f);
+    target.bytes.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+    const AxisTaps columns(source.width, width);
+    const AxisTaps rows(source.height, height);
+    // Rows first into floats, then columns into bytes. Every sum starts at
+    // zero and takes its taps in order, so each channel comes out the same
+    // whichever way the loops run.
+    const std::size_t rowFloats = static_cast<std::size_t>(width) * 4;
+    std::vector<float> across(static_cast<std::size_t>(source.height) * rowFloats);
+    // Each source row is turned into floats once (exactly), not once for
+    // every tap that reads a pixel.
+    const std::size_t sourceRowBytes = static_cast<std::size_t>(source.width) * 4;
+    std::vector<float> line(sourceRowBytes);
     for (int y = 0; y < source.height; ++y) {
-        const std::uint8_t* in = &source.bytes[static_cast<std::size_t>(y) * source.width * 4];
-        float* out = &across[static_cast<std::size_t>(y) * width * 4];
-        for (int x = 0; x < width; ++x)
-            for (const Tap& tap : columns[x])
+        const std::uint8_t* in = &source.bytes[static_cast<std::size_t>(y) * sourceRowBytes];
+        std::copy(in, in + sourceRowBytes, line.begin());
+        float* out = &across[static_cast<std::size_t>(y) * rowFloats];
+        for (int x = 0; x < width; ++x) {
+            float sum[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+            for (const Tap* tap = columns.Begin(x); tap != columns.End(x); ++tap) {
+                const float* pixel = &line[static_cast<std::size_t>(tap->index) * 4];
                 for (int c = 0; c < 4; ++c)
-                    out[x * 4 + c] += tap.weight * in[tap.index * 4 + c];
-    }
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* out = &target.bytes[static_cast<std::size_t>(y) * width * 4];
-        for (int x = 0; x < width; ++x)
-            for (int c = 0; c < 4; ++c) {
-                float sum = 0.0f;
-                for (const Tap& tap : rows[y])
-                    sum += tap.weight * across[(static_cast<std::size_t>(tap.index) * width + x) * 4 + c];
-                out[x * 4 + c] = ToByte(sum);
+                    sum[c] += tap->weight * pixel[c];
             }
+            for (int c = 0; c < 4; ++c)
+                out[x * 4 + c] = sum[c];
+        }
+    }
+    std::vector<float> sums(rowFloats);
+    for (int y = 0; y < height; ++y) {
+        std::fill(sums.begin(), sums.end(), 0.0f);
+        for (const Tap* tap = rows.Begin(y); tap != rows.End(y); ++tap) {
+            const float* row = &across[static_cast<std::size_t>(tap->index) * rowFloats];
+            for (std::size_t i = 0; i < rowFloats; ++i)
+                sums[i] += tap->weight * row[i];
+        }
+        std::uint8_t* out = &target.bytes[static_cast<std::size_t>(y) * rowFloats];
+        for (std::size_t i = 0; i < rowFloats; ++i)
+            out[i] = ToByte(sums[i]);
     }
     return target;
 }

@@ -38,18 +38,18 @@ CPMeshVertex BufferVertex(const CPVertexObject& object, std::size_t i)
 
 } // namespace
 
-TEST(VertexObject, FillMakesManagedBuffersOfFixedSizeOnceAndCopiesTheLists)
+TEST(VertexObject, FillMakesManagedBuffersOfItsSizeOnceAndCopiesTheLists)
 {
     SkyWorld world;
     CPVertexObject object;
     ASSERT_EQ(object.FillBuffers(Triangle(), kTriangleIndices, false), S_OK);
     const platform::VertexBuffer* vertices = object.GetVertexBuffer();
     ASSERT_NE(vertices, nullptr);
-    EXPECT_EQ(vertices->GetLength(), 960000u);
+    EXPECT_EQ(vertices->GetLength(), 3 * sizeof(CPMeshVertex));
     EXPECT_EQ(vertices->GetFormat(), kMeshVertexFormat);
     EXPECT_EQ(vertices->GetPool(), platform::ResourcePool::Managed);
     EXPECT_EQ(vertices->GetUsage(), platform::usage::kWriteOnly);
-    EXPECT_EQ(object.GetIndexBuffer()->GetLength(), 120000u);
+    EXPECT_EQ(object.GetIndexBuffer()->GetLength(), 3 * sizeof(std::uint16_t));
     EXPECT_EQ(object.GetIndexBuffer()->GetFormat(), platform::IndexFormat::Index16);
 
     ASSERT_EQ(object.FillBuffers(Triangle(5.0f), {2, 1, 0}, false), S_OK);
@@ -99,6 +99,22 @@ TEST(VertexObject, TransformGrowsAShortDrawingList)
     object.TransformVertices(ScalingMatrix(2.0f, 2.0f, 2.0f));
     ASSERT_EQ(object.GetDrawingList().size(), 4u);
     EXPECT_TRUE(Near(object.GetDrawingList()[3].position, {14.0f, 14.0f, 14.0f}));
+}
+
+TEST(VertexObject, AFillThatNeedsMoreThanTheBuffersHoldMakesThemAnew)
+{
+    SkyWorld world;
+    CPVertexObject object;
+    ASSERT_EQ(object.FillBuffers(Triangle(), kTriangleIndices, false), S_OK);
+    std::vector<CPMeshVertex> more = Triangle();
+    more.push_back(more[0]);
+    more.back().position = {7.0f, 7.0f, 7.0f};
+    ASSERT_EQ(object.FillBuffers(more, {0, 1, 2, 1, 2, 3}, false), S_OK);
+    ASSERT_NE(object.GetVertexBuffer(), nullptr);
+    EXPECT_EQ(object.GetVertexBuffer()->GetLength(), 4 * sizeof(CPMeshVertex));
+    EXPECT_EQ(object.GetIndexBuffer()->GetLength(), 6 * sizeof(std::uint16_t));
+    EXPECT_TRUE(Near(BufferVertex(object, 3).position, {7.0f, 7.0f, 7.0f}));
+    EXPECT_EQ(world.Resources(), 2u) << "the smaller pair is let go";
 }
 
 TEST(VertexObject, ListsThatDoNotFitTheBuffersAreRefusedWhole)

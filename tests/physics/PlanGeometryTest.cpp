@@ -1,5 +1,7 @@
 #include "physics/PlanGeometry.h"
 
+#include <cstdint>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -72,4 +74,73 @@ TEST(PlanGeometry, ATriangleOverlapsACellByAVertexACornerOrACrossingEdge)
     };
     for (const CellCase& k : cases)
         EXPECT_EQ(PlanTriangleOverlapsCell(k.triangle, 4.0f, 4.0f, 4.0f), k.overlaps) << k.what;
+}
+
+namespace {
+
+// The cell test as first written, corner by corner and edge by edge, for
+// the faster one to be held to.
+bool ReferenceOverlap(const Vector2 t[3], float x0, float y0, float size)
+{
+    const float x1 = x0 + size;
+    const float y1 = y0 + size;
+    for (int i = 0; i < 3; ++i)
+        if (t[i].x >= x0 && t[i].x <= x1 && t[i].y >= y0 && t[i].y <= y1)
+            return true;
+    const Vector2 corners[4] = {{x0, y0}, {x1, y0}, {x0, y1}, {x1, y1}};
+    for (const Vector2& corner : corners)
+        if (PlanPointInTriangle(corner, t[0], t[1], t[2]))
+            return true;
+    const int edges[4][2] = {{0, 1}, {1, 3}, {2, 3}, {2, 0}};
+    for (const auto& edge : edges)
+        for (int i = 0; i < 3; ++i)
+            if (PlanSegmentsCross(corners[edge[0]], corners[edge[1]], t[i], t[(i + 1) % 3]))
+                return true;
+    return false;
+}
+
+} // namespace
+
+// The collision mesh sorts its triangles with the cell test, which skips
+// the edge crossings for cells beside the triangle; a cell it
+// answered differently would move a triangle in or out of a cell and change
+// what the cars touch. Degenerate triangles (a point, a line) lie inside
+// every point their zero sides cannot tell apart, and those answers must
+// match too.
+TEST(PlanGeometry, TheTriangleCellTestAnswersAsTheCornerByCornerTest)
+{
+    std::uint32_t state = 12345u;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<float>(state >> 8) / static_cast<float>(1u << 24);
+    };
+    auto coordinate = [&](float spread) {
+        // Some coordinates fall on cell lines exactly.
+        const float value = (next() - 0.5f) * spread;
+        return next() < 0.2f ? 4.0f * static_cast<float>(static_cast<int>(value / 4.0f)) : value;
+    };
+    int overlaps = 0;
+    for (int n = 0; n < 4000; ++n) {
+        Vector2 t[3];
+        const float spread = n % 3 == 0 ? 6.0f : 30.0f;
+        for (Vector2& v : t)
+            v = {coordinate(spread), coordinate(spread)};
+        if (n % 7 == 0)
+            t[1] = t[2] = t[0]; // a point
+        else if (n % 7 == 1)
+            t[2] = {t[0].x + 2.0f * (t[1].x - t[0].x), t[0].y + 2.0f * (t[1].y - t[0].y)}; // about a line
+        for (int x = -5; x < 5; ++x) {
+            for (int y = -5; y < 5; ++y) {
+                const float x0 = 0.3f + 4.0f * static_cast<float>(x);
+                const float y0 = -0.7f + 4.0f * static_cast<float>(y);
+                const bool expected = ReferenceOverlap(t, x0, y0, 4.0f);
+                ASSERT_EQ(PlanTriangleOverlapsCell(t, x0, y0, 4.0f), expected)
+                    << "triangle " << n << ", cell " << x << ", " << y;
+                overlaps += expected ? 1 : 0;
+            }
+        }
+    }
+    // Both answers occur often enough for the comparison to mean something.
+    EXPECT_GT(overlaps, 20000);
+    EXPECT_LT(overlaps, 380000);
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,18 +46,66 @@ TEST_F(FileSystemTest, WindowsNamesFindFilesWithoutRegardForCase)
         {"data2\\textures\\wood.jpg", "Data2/Textures/Wood.JPG"},
         {"same\\same.txt", "same/same.txt"}, // the exact name wins
         {"same\\Same.txt", "same/Same.txt"},
+        {"same\\SAME.TXT", "same/Same.txt"}, // neither exact: the first in folded order
         {"data\\levels\\level2.lvl", nullptr},
         {"data\\levels\\level1.lvl\\more", nullptr},
         {"nowhere\\level1.lvl", nullptr},
     };
-    for (const ResolveCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::string hostPath;
-        bool found = ResolveExistingPath(c.name, hostPath);
-        ASSERT_EQ(found, c.expected != nullptr);
-        if (c.expected) {
-            EXPECT_EQ(hostPath, folder.Path(c.expected));
+    // Folders read from kept listings resolve every name as folders read
+    // afresh do, asked twice so the second answer comes from the listing.
+    for (bool kept : {false, true}) {
+        std::unique_ptr<FolderListingScope> scope(kept ? new FolderListingScope : nullptr);
+        for (int pass = 0; pass < 2; ++pass) {
+            for (const ResolveCase& c : cases) {
+                SCOPED_TRACE(std::string(c.name) + (kept ? ", listings kept" : ""));
+                std::string hostPath;
+                bool found = ResolveExistingPath(c.name, hostPath);
+                ASSERT_EQ(found, c.expected != nullptr);
+                if (c.expected) {
+                    EXPECT_EQ(hostPath, folder.Path(c.expected));
+                }
+            }
         }
+    }
+}
+
+TEST_F(FileSystemTest, KeptFolderListingsGoWithTheirScope)
+{
+    std::string hostPath;
+    {
+        const FolderListingScope outer;
+        EXPECT_FALSE(ResolveExistingPath("Data\\Sounds\\Engine.wav", hostPath));
+        {
+            const FolderListingScope inner;
+        }
+        // The inner scope owned nothing: the listing of data/ is still
+        // the one made before the folder below was created.
+        folder.Write("data/SOUNDS/engine.wav", "wav");
+        EXPECT_FALSE(ResolveExistingPath("Data\\Sounds\\Engine.wav", hostPath));
+    }
+    ASSERT_TRUE(ResolveExistingPath("Data\\Sounds\\Engine.wav", hostPath));
+    EXPECT_EQ(hostPath, folder.Path("data/SOUNDS/engine.wav"));
+}
+
+TEST_F(FileSystemTest, AReadOnlyFileReadsAtOffsetsAndRefusesFoldersAndMissingFiles)
+{
+    const ReadOnlyFile file("DATA\\Levels\\LEVEL1.lvl");
+    ASSERT_TRUE(file.IsOpen());
+    std::uint64_t size = 0;
+    ASSERT_TRUE(file.Measure(size));
+    EXPECT_EQ(size, 3u);
+    char bytes[4] = {};
+    EXPECT_EQ(file.ReadAt(1, bytes, 2), 2u);
+    EXPECT_EQ(std::string(bytes, 2), "vl");
+    // At the end of the file the read comes back short.
+    EXPECT_EQ(file.ReadAt(2, bytes, 4), 1u);
+    EXPECT_EQ(bytes[0], 'l');
+    EXPECT_EQ(file.ReadAt(9, bytes, 4), 0u);
+    for (const char* refused : {"data\\levels", "data\\levels\\level9.lvl", ""}) {
+        const ReadOnlyFile other(refused);
+        EXPECT_FALSE(other.IsOpen()) << refused;
+        EXPECT_FALSE(other.Measure(size)) << refused;
+        EXPECT_EQ(other.ReadAt(0, bytes, 1), 0u) << refused;
     }
 }
 
