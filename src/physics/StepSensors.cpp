@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
 
 #include "physics/PhysicsMath.h"
 #include "physics/Simulator.h"
@@ -48,13 +51,18 @@ bool RayTriangle(const btVector3& s, const btVector3& d, const btVector3& v0, co
     return true;
 }
 
-// Whether two boxes are apart along some axis; every comparison is made,
-// without branches between them.
-inline bool Apart(const btVector3& lowA, const btVector3& highA, const btVector3& lowB,
-                  const btVector3& highB)
+// Whether two boxes are apart along some axis (a NaN bound keeps them
+// together). The boxes' fourth lanes are not looked at.
+inline bool Apart(const btVector3& lowA, const btVector3& highA, const btVector3& lowB, const btVector3& highB)
 {
-    return (highA.x() < lowB.x()) | (lowA.x() > highB.x()) | (highA.y() < lowB.y()) | (lowA.y() > highB.y()) |
-           (highA.z() < lowB.z()) | (lowA.z() > highB.z());
+#if defined(__SSE__)
+    const __m128 below = _mm_cmplt_ps(_mm_loadu_ps(highA.m_floats), _mm_loadu_ps(lowB.m_floats));
+    const __m128 above = _mm_cmpgt_ps(_mm_loadu_ps(lowA.m_floats), _mm_loadu_ps(highB.m_floats));
+    return (_mm_movemask_ps(_mm_or_ps(below, above)) & 7) != 0;
+#else
+    return highA.x() < lowB.x() || lowA.x() > highB.x() || highA.y() < lowB.y() || lowA.y() > highB.y() ||
+           highA.z() < lowB.z() || lowA.z() > highB.z();
+#endif
 }
 
 // Slab test in the box's own frame.
