@@ -53,7 +53,8 @@ bool RayTriangle(const btVector3& s, const btVector3& d, const btVector3& v0, co
 
 // Whether two boxes are apart along some axis (a NaN bound keeps them
 // together). The boxes' fourth lanes are not looked at.
-inline bool Apart(const btVector3& lowA, const btVector3& highA, const btVector3& lowB, const btVector3& highB)
+inline bool Apart(const btVector3& lowA, const btVector3& highA, const btVector3& lowB,
+                  const btVector3& highB)
 {
 #if defined(__SSE__)
     const __m128 below = _mm_cmplt_ps(_mm_loadu_ps(highA.m_floats), _mm_loadu_ps(lowB.m_floats));
