@@ -33,12 +33,37 @@ Quaternion SpinAboutX(float a)
     return {0.25f * k, (0.0f + 0.0f) / k, (0.0f + 0.0f) / k, (s - -s) / k};
 }
 
+// RotationMatrixX(a) * RotationMatrixZ(b) as far as a quaternion reads it:
+// each entry summed as the product sums it, the zeros and ones of the two
+// rotations included, so that the entries come out the same to the bit
+// (signs of zero among them) without the full product.
+Matrix4 SpinThenSteer(float a, float b)
+{
+    const float c = std::cos(a), s = std::sin(a);
+    const float cb = std::cos(b), sb = std::sin(b);
+    constexpr float o = 0.0f, l = 1.0f;
+    Matrix4 m;
+    auto& e = m.m;
+    e[0][0] = l * cb + o * -sb + o * o + o * o;
+    e[0][1] = l * sb + o * cb + o * o + o * o;
+    e[0][2] = l * o + o * o + o * l + o * o;
+    e[1][0] = o * cb + c * -sb + s * o + o * o;
+    e[1][1] = o * sb + c * cb + s * o + o * o;
+    e[1][2] = o * o + c * o + s * l + o * o;
+    e[2][0] = o * cb + -s * -sb + c * o + o * o;
+    e[2][1] = o * sb + -s * cb + c * o + o * o;
+    e[2][2] = o * o + -s * o + c * l + o * o;
+    return m;
+}
+
 } // namespace
 
 Quaternion ComposeRotation(float a, float b)
 {
-    if (b == 0.0f && std::isfinite(a))
-        return SpinAboutX(a);
+    // Angles that are not finite take the matrices' own way: what their
+    // NaNs come out as depends on the order of the operations.
+    if (std::isfinite(a) && std::isfinite(b))
+        return b != 0.0f ? QuaternionFromMatrix(SpinThenSteer(a, b)) : SpinAboutX(a);
     const Matrix4 spin = RotationMatrixX(a);
     return QuaternionFromMatrix(b != 0.0f ? spin * RotationMatrixZ(b) : spin);
 }

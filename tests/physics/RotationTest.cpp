@@ -81,3 +81,23 @@ TEST(Rotation, ComposeRotationOfASpinAloneIsTheMatrixPathToTheBit)
     const Quaternion matrixEndless = QuaternionFromMatrix(RotationMatrixX(INFINITY));
     EXPECT_EQ(std::memcmp(&endless, &matrixEndless, sizeof endless), 0);
 }
+
+TEST(Rotation, ComposeRotationOfASpinAndASteerIsTheMatrixProductToTheBit)
+{
+    const float spins[] = {0.0f, -0.0f, 1e-30f, 0.5f, -1.2f, 2.0943952f, 3.1415925f, 4.0f, -777.7f, 30000.5f};
+    const float steers[] = {-0.7f, -0.3f, -1e-30f, 1e-38f, 0.05f, 0.4f, 0.7f, 1.5707964f, -3.1415925f, 5.0f};
+    auto expectSame = [](float a, float b) {
+        const Quaternion shortWay = ComposeRotation(a, b);
+        const Quaternion matrixWay = QuaternionFromMatrix(RotationMatrixX(a) * RotationMatrixZ(b));
+        EXPECT_EQ(std::memcmp(&shortWay, &matrixWay, sizeof shortWay), 0) << "angles " << a << ", " << b;
+    };
+    for (const float a : spins)
+        for (const float b : steers)
+            expectSame(a, b);
+    for (int i = -300; i <= 300; ++i)
+        for (int j = -14; j <= 14; ++j)
+            if (j != 0)
+                expectSame(static_cast<float>(i) * 0.0731f, static_cast<float>(j) * 0.05f);
+    expectSame(INFINITY, 0.3f);
+    expectSame(0.3f, NAN);
+}
