@@ -6,9 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#if defined(__SSE__)
-#include <xmmintrin.h>
-#endif
 
 #include "physics/PhysicsMath.h"
 #include "physics/Simulator.h"
@@ -52,18 +49,13 @@ bool RayTriangle(const btVector3& s, const btVector3& d, const btVector3& v0, co
 }
 
 // Whether two boxes are apart along some axis (a NaN bound keeps them
-// together). The boxes' fourth lanes are not looked at.
+// together). Most of the triangles near a body lie beside its sensors
+// along the first axis tested.
 inline bool Apart(const btVector3& lowA, const btVector3& highA, const btVector3& lowB,
                   const btVector3& highB)
 {
-#if defined(__SSE__)
-    const __m128 below = _mm_cmplt_ps(_mm_loadu_ps(highA.m_floats), _mm_loadu_ps(lowB.m_floats));
-    const __m128 above = _mm_cmpgt_ps(_mm_loadu_ps(lowA.m_floats), _mm_loadu_ps(highB.m_floats));
-    return (_mm_movemask_ps(_mm_or_ps(below, above)) & 7) != 0;
-#else
     return highA.x() < lowB.x() || lowA.x() > highB.x() || highA.y() < lowB.y() || lowA.y() > highB.y() ||
            highA.z() < lowB.z() || lowA.z() > highB.z();
-#endif
 }
 
 // Slab test in the box's own frame.
@@ -150,20 +142,21 @@ void PhStepWorld::NearSensors(const Motion& motion)
                              phmath::Row(body.transform, 2)};
     const btVector3 origin = Bt(phmath::Row(body.transform, 3));
     btVector3 low(BT_LARGE_FLOAT, BT_LARGE_FLOAT, BT_LARGE_FLOAT), high = -low;
-    m_sensorRays.clear();
+    std::size_t rays = 0;
     for (const PhSensor* sensor = body.sensors.head; sensor; sensor = sensor->next) {
-        SensorRay ray;
+        if (m_sensorRays.size() <= rays)
+            m_sensorRays.resize(rays + 1);
+        SensorRay& ray = m_sensorRays[rays++];
         ray.start = Bt(phmath::MulRows(sensor->start, rows)) + origin;
         ray.direction = Bt(phmath::MulRows(sensor->unitDirection, rows));
         const btVector3 e = ray.start + ray.direction * sensor->length;
         ray.low = ray.high = ray.start;
         ray.low.setMin(e);
         ray.high.setMax(e);
-        low.setMin(ray.start);
-        low.setMin(e);
-        high.setMax(ray.start);
-        high.setMax(e);
-        m_sensorRays.push_back(ray);
+        // The end is NaN wherever the start is: the segment's box bounds
+        // the union as its two ends would.
+        low.setMin(ray.low);
+        high.setMax(ray.high);
     }
     const std::size_t count = static_cast<std::size_t>(std::max(motion.triangleCount, 0));
     if (m_nearSensors.size() < count)
