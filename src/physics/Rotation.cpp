@@ -16,13 +16,25 @@ void PhQuaternionToRows(const Quaternion& q, Vector4 rows[3])
 
 namespace {
 
+// Cosine and sine of one angle, as the rotation matrices take them; kept
+// apart so that the two are always worked out together, in one call.
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+void CosSin(float angle, float& c, float& s)
+{
+    c = std::cos(angle);
+    s = std::sin(angle);
+}
+
 // QuaternionFromMatrix(RotationMatrixX(a)) for a finite angle, with the same
 // operations on the matrix's entries: 1 on the axis, cos and sin of a, and
 // zeros off the turned plane. Every wheel of every car turns through here
 // at each step.
 Quaternion SpinAboutX(float a)
 {
-    const float c = std::cos(a), s = std::sin(a);
+    float c, s;
+    CosSin(a, c, s);
     const float trace = 1.0f + c + c;
     if (trace > 0.0f) {
         const float k = 0.5f / std::sqrt(trace + 1.0f);
@@ -39,8 +51,9 @@ Quaternion SpinAboutX(float a)
 // (signs of zero among them) without the full product.
 Matrix4 SpinThenSteer(float a, float b)
 {
-    const float c = std::cos(a), s = std::sin(a);
-    const float cb = std::cos(b), sb = std::sin(b);
+    float c, s, cb, sb;
+    CosSin(a, c, s);
+    CosSin(b, cb, sb);
     constexpr float o = 0.0f, l = 1.0f;
     Matrix4 m;
     auto& e = m.m;
