@@ -171,7 +171,7 @@ void CPCar::OnStep(PhController* controller, float dt)
     FrameHousekeeping();
 }
 
-float CPCar::UpdateWheelForces(int i, Vector3& forceSumOut, Vector3& torqueSumOut)
+float CPCar::UpdateWheelForces(int i, Vector3& forceSum, Vector3& torqueSum)
 {
     Wheel& wheel = m_wheels[i];
     const float depth = wheel.sensor ? wheel.sensor->GetDetectDepth() : 0.0f;
@@ -204,15 +204,6 @@ float CPCar::UpdateWheelForces(int i, Vector3& forceSumOut, Vector3& torqueSumOu
     const Vector3 u = ToWorldDirection(wheel.sensor->GetLineUnitVector());
     const Vector3 carY = CarAxis(1);
 
-    // The sums grow in locals, in the same order, and are handed back at
-    // the end: stores through the callers' references could otherwise
-    // change any of the car's members, which would all be read afresh.
-    Vector3 forceSum = forceSumOut, torqueSum = torqueSumOut;
-    const auto handBack = [&](float result) {
-        forceSumOut = forceSum;
-        torqueSumOut = torqueSum;
-        return result;
-    };
     // Every force of the wheel acts at its contact point.
     const Vector3 relative = contact - CarAxis(3);
     const auto applyAtContact = [&](const Vector3& force) {
@@ -247,13 +238,13 @@ float CPCar::UpdateWheelForces(int i, Vector3& forceSumOut, Vector3& torqueSumOu
         const Vector3 brake = nose * (2.0f * b);
         forceSum += brake;
         torqueSum += Cross(relative, brake * m_pitchInertion);
-        return handBack(b);
+        return b;
     }
     if (m_throttleForce == 0.0f)
-        return handBack(b);
+        return b;
     // Reversing drives no further once the car backs at its rear limit.
     if (m_throttleForce < 0.0f && Dot(m_velocity, carY) >= m_maxRearSpeed)
-        return handBack(b);
+        return b;
     Vector3 drive;
     float slope = 0.0f;
     if (front) {
@@ -269,7 +260,7 @@ float CPCar::UpdateWheelForces(int i, Vector3& forceSumOut, Vector3& torqueSumOu
     const float sign = m_throttleForce > 0.0f ? 1.0f : -1.0f;
     const float accel = m_throttleForce > 0.0f ? m_accelFront : m_accelBack;
     applyAtContact(drive * ((std::fabs(slope) * 5.0f + 1.0f) * sign * accel));
-    return handBack(b);
+    return b;
 }
 
 void CPCar::UpdateWheel(int i, float dt)
