@@ -192,8 +192,6 @@ class CPCar : public CPCarBase, public CPCarControls, public CPFrameListener {
     void ReadParams(const TiXmlElement* physics, const TiXmlElement* camera, bool notify);
     void FindLights();
     void ShowLight(CPGameObject* light, bool visible);
-    void ApplyWheelForce(const Vector3& force, const Vector3& point, Vector3& forceSum,
-                         Vector3& torqueSum) const;
     void DetachFromBody();
     void FrameHousekeeping();
     void UpdateGlow();

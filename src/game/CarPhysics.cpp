@@ -25,13 +25,20 @@ namespace {
 Vector3 V3(const Vector4& v) { return Vector3{v.x, v.y, v.z}; }
 Vector4 V4(const Vector3& v) { return Vector4{v.x, v.y, v.z, 0.0f}; }
 
-// The direction of v, or zero when v is too short to have one.
-Vector3 DirectionOf(const Vector3& v)
+// The direction of v, or zero when v is too short to have one; length
+// receives v's length.
+Vector3 DirectionOf(const Vector3& v, float& length)
 {
-    const float length = Length(v);
+    length = Length(v);
     if (!(length >= 1e-6f))
         return Vector3{};
     return v * (1.0f / length);
+}
+
+Vector3 DirectionOf(const Vector3& v)
+{
+    float length;
+    return DirectionOf(v, length);
 }
 
 // Rotation rows transposed and the translation carried back through them.
@@ -164,14 +171,6 @@ void CPCar::OnStep(PhController* controller, float dt)
     FrameHousekeeping();
 }
 
-void CPCar::ApplyWheelForce(const Vector3& force, const Vector3& point, Vector3& forceSum,
-                            Vector3& torqueSum) const
-{
-    const Vector3 position = CarAxis(3);
-    forceSum += force;
-    torqueSum += Cross(point - position, force);
-}
-
 float CPCar::UpdateWheelForces(int i, Vector3& forceSum, Vector3& torqueSum)
 {
     Wheel& wheel = m_wheels[i];
@@ -181,11 +180,10 @@ float CPCar::UpdateWheelForces(int i, Vector3& forceSum, Vector3& torqueSum)
         return 0.0f;
     }
     const Vector3 contact = V3(wheel.sensor->GetDetectContactPoint());
-    const Vector3 start = ToWorldPoint(wheel.sensor->GetLinePos());
     m_meanContactPoint += contact;
     if (m_debug)
         if (CPRender* render = GetRender())
-            render->AddDebugLine(kDebugLineColour, start, contact);
+            render->AddDebugLine(kDebugLineColour, ToWorldPoint(wheel.sensor->GetLinePos()), contact);
     wheel.inContact = true;
     wheel.contactPoint = contact;
     wheel.airborne = false;
@@ -206,11 +204,17 @@ float CPCar::UpdateWheelForces(int i, Vector3& forceSum, Vector3& torqueSum)
     const Vector3 u = ToWorldDirection(wheel.sensor->GetLineUnitVector());
     const Vector3 carY = CarAxis(1);
 
-    // Spring along the ground's normal, damper along the sensor.
-    ApplyWheelForce(n * (depth * (front ? m_springFront : m_springRear)), contact, forceSum, torqueSum);
+    // Every force of the wheel acts at its contact point.
     const Vector3 relative = contact - CarAxis(3);
+    const auto applyAtContact = [&](const Vector3& force) {
+        forceSum += force;
+        torqueSum += Cross(relative, force);
+    };
+
+    // Spring along the ground's normal, damper along the sensor.
+    applyAtContact(n * (depth * (front ? m_springFront : m_springRear)));
     const Vector3 w = m_stepBody ? V3(m_stepBody->GetVelocityAtPoint(V4(relative))) : m_velocity;
-    ApplyWheelForce(u * (-Dot(w, u) * m_damping), contact, forceSum, torqueSum);
+    applyAtContact(u * (-Dot(w, u) * m_damping));
 
     wheel.rollingSpeed = -Dot(w, carY);
 
@@ -221,10 +225,12 @@ float CPCar::UpdateWheelForces(int i, Vector3& forceSum, Vector3& torqueSum)
     // for any drift it would overshoot each step and leave a car at rest
     // creeping sideways on its own chatter.
     const Vector3 across = t - along * Dot(t, along);
-    const Vector3 drift = DirectionOf(across) * std::min(1.0f, Length(across) / kFullGripDrift);
+    float acrossLength;
+    const Vector3 acrossDirection = DirectionOf(across, acrossLength);
+    const Vector3 drift = acrossDirection * std::min(1.0f, acrossLength / kFullGripDrift);
     Vector3 grip = front ? drift * -m_frictionFront : drift * (-m_frictionBack * (1.0f - m_slide));
     grip.z = 0.0f;
-    ApplyWheelForce(grip, contact, forceSum, torqueSum);
+    applyAtContact(grip);
 
     const float b = Dot(w, carY);
     if (m_alternateDrive) {
@@ -253,7 +259,7 @@ float CPCar::UpdateWheelForces(int i, Vector3& forceSum, Vector3& torqueSum)
     }
     const float sign = m_throttleForce > 0.0f ? 1.0f : -1.0f;
     const float accel = m_throttleForce > 0.0f ? m_accelFront : m_accelBack;
-    ApplyWheelForce(drive * ((std::fabs(slope) * 5.0f + 1.0f) * sign * accel), contact, forceSum, torqueSum);
+    applyAtContact(drive * ((std::fabs(slope) * 5.0f + 1.0f) * sign * accel));
     return b;
 }
 

@@ -14,8 +14,69 @@ void PhQuaternionToRows(const Quaternion& q, Vector4 rows[3])
     }
 }
 
+namespace {
+
+// Cosine and sine of one angle, as the rotation matrices take them; kept
+// apart so that the two are always worked out together, in one call.
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+void CosSin(float angle, float& c, float& s)
+{
+    c = std::cos(angle);
+    s = std::sin(angle);
+}
+
+// QuaternionFromMatrix(RotationMatrixX(a)) for a finite angle, with the same
+// operations on the matrix's entries: 1 on the axis, cos and sin of a, and
+// zeros off the turned plane. Every wheel of every car turns through here
+// at each step.
+Quaternion SpinAboutX(float a)
+{
+    float c, s;
+    CosSin(a, c, s);
+    const float trace = 1.0f + c + c;
+    if (trace > 0.0f) {
+        const float k = 0.5f / std::sqrt(trace + 1.0f);
+        return {(s - -s) * k, (0.0f - 0.0f) * k, (0.0f - 0.0f) * k, 0.25f / k};
+    }
+    // The axis entry, 1, is the largest of the diagonal.
+    const float k = 2.0f * std::sqrt(1.0f + 1.0f - c - c);
+    return {0.25f * k, (0.0f + 0.0f) / k, (0.0f + 0.0f) / k, (s - -s) / k};
+}
+
+// RotationMatrixX(a) * RotationMatrixZ(b) as far as a quaternion reads it:
+// each entry summed as the product sums it, the zeros and ones of the two
+// rotations included, so that the entries come out the same to the bit
+// (signs of zero among them) without the full product.
+Matrix4 SpinThenSteer(float a, float b)
+{
+    float c, s, cb, sb;
+    CosSin(a, c, s);
+    CosSin(b, cb, sb);
+    constexpr float o = 0.0f, l = 1.0f;
+    Matrix4 m;
+    auto& e = m.m;
+    e[0][0] = l * cb + o * -sb + o * o + o * o;
+    e[0][1] = l * sb + o * cb + o * o + o * o;
+    e[0][2] = l * o + o * o + o * l + o * o;
+    e[1][0] = o * cb + c * -sb + s * o + o * o;
+    e[1][1] = o * sb + c * cb + s * o + o * o;
+    e[1][2] = o * o + c * o + s * l + o * o;
+    e[2][0] = o * cb + -s * -sb + c * o + o * o;
+    e[2][1] = o * sb + -s * cb + c * o + o * o;
+    e[2][2] = o * o + -s * o + c * l + o * o;
+    return m;
+}
+
+} // namespace
+
 Quaternion ComposeRotation(float a, float b)
 {
+    // Angles that are not finite take the matrices' own way: what their
+    // NaNs come out as depends on the order of the operations.
+    if (std::isfinite(a) && std::isfinite(b))
+        return b != 0.0f ? QuaternionFromMatrix(SpinThenSteer(a, b)) : SpinAboutX(a);
     const Matrix4 spin = RotationMatrixX(a);
     return QuaternionFromMatrix(b != 0.0f ? spin * RotationMatrixZ(b) : spin);
 }

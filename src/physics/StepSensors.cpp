@@ -20,9 +20,11 @@ struct Hit {
     btVector3 normal;
 };
 
-// Both faces of the triangle count. True with a nearer hit in hit.
+// Both faces of the triangle count. True with a nearer hit in hit. The
+// triangle's own unit normal is the one the hit reports: the cross product
+// of its edges, made once when the triangle was.
 bool RayTriangle(const btVector3& s, const btVector3& d, const btVector3& v0, const btVector3& v1,
-                 const btVector3& v2, Hit& hit)
+                 const btVector3& v2, const btVector3& normal, Hit& hit)
 {
     const btVector3 e1 = v1 - v0, e2 = v2 - v0;
     const btVector3 p = d.cross(e2);
@@ -41,14 +43,19 @@ bool RayTriangle(const btVector3& s, const btVector3& d, const btVector3& v0, co
     const float t = e2.dot(r) * inv;
     if (t < 0.0f || t >= hit.t)
         return false;
-    btVector3 n = e1.cross(e2);
-    const float length = n.length();
-    if (length < 1e-12f)
-        return false;
-    n /= length;
     hit.t = t;
-    hit.normal = n.dot(d) > 0.0f ? -n : n;
+    hit.normal = normal.dot(d) > 0.0f ? -normal : normal;
     return true;
+}
+
+// Whether two boxes are apart along some axis (a NaN bound keeps them
+// together). Most of the triangles near a body lie beside its sensors
+// along the first axis tested.
+inline bool Apart(const btVector3& lowA, const btVector3& highA, const btVector3& lowB,
+                  const btVector3& highB)
+{
+    return highA.x() < lowB.x() || lowA.x() > highB.x() || highA.y() < lowB.y() || lowA.y() > highB.y() ||
+           highA.z() < lowB.z() || lowA.z() > highB.z();
 }
 
 // Slab test in the box's own frame.
@@ -117,8 +124,12 @@ void PhStepWorld::CastSensors()
         if (!motion.body->sensors.head)
             continue;
         NearSensors(motion);
+        // The paired bodies' geometries are placed when a first sensor
+        // looks at them.
+        bool sensed = false;
+        const SensorRay* ray = m_sensorRays.data();
         for (PhSensor* sensor = motion.body->sensors.head; sensor; sensor = sensor->next)
-            CastSensor(motion, *sensor);
+            CastSensor(*ray++, *sensor, *motion.body, sensed);
     }
 }
 
@@ -131,32 +142,58 @@ void PhStepWorld::NearSensors(const Motion& motion)
                              phmath::Row(body.transform, 2)};
     const btVector3 origin = Bt(phmath::Row(body.transform, 3));
     btVector3 low(BT_LARGE_FLOAT, BT_LARGE_FLOAT, BT_LARGE_FLOAT), high = -low;
+    std::size_t rays = 0;
     for (const PhSensor* sensor = body.sensors.head; sensor; sensor = sensor->next) {
-        const btVector3 s = Bt(phmath::MulRows(sensor->start, rows)) + origin;
-        const btVector3 e = s + Bt(phmath::MulRows(sensor->unitDirection, rows)) * sensor->length;
-        low.setMin(s);
-        low.setMin(e);
-        high.setMax(s);
-        high.setMax(e);
+        if (m_sensorRays.size() <= rays)
+            m_sensorRays.resize(rays + 1);
+        SensorRay& ray = m_sensorRays[rays++];
+        ray.start = Bt(phmath::MulRows(sensor->start, rows)) + origin;
+        ray.direction = Bt(phmath::MulRows(sensor->unitDirection, rows));
+        const btVector3 e = ray.start + ray.direction * sensor->length;
+        ray.low = ray.high = ray.start;
+        ray.low.setMin(e);
+        ray.high.setMax(e);
+        // The end is NaN wherever the start is: the segment's box bounds
+        // the union as its two ends would.
+        low.setMin(ray.low);
+        high.setMax(ray.high);
     }
-    m_nearSensors.clear();
-    for (int i = 0; i < motion.triangleCount; ++i) {
-        const std::int32_t t = m_triangles[static_cast<std::size_t>(motion.triangleFirst + i)];
-        const Triangle& triangle = m_terrain[static_cast<std::size_t>(t)];
-        if (triangle.high.x() < low.x() || triangle.low.x() > high.x() || triangle.high.y() < low.y() ||
-            triangle.low.y() > high.y() || triangle.high.z() < low.z() || triangle.low.z() > high.z())
+    const std::size_t count = static_cast<std::size_t>(std::max(motion.triangleCount, 0));
+    if (m_nearSensors.size() < count)
+        m_nearSensors.resize(count);
+    const std::int32_t* listed = m_triangles.data() + motion.triangleFirst;
+    const Triangle* terrain = m_terrain.get();
+    std::int32_t* near = m_nearSensors.data();
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::int32_t t = listed[i];
+        const Triangle& triangle = terrain[static_cast<std::size_t>(t)];
+        near[kept] = t;
+        kept += !Apart(triangle.low, triangle.high, low, high);
+    }
+    m_nearCount = kept;
+}
+
+void PhStepWorld::SenseGeometries(const PhBody& body)
+{
+    m_sensed.clear();
+    for (const Pair& pair : m_pairs) {
+        const PhBody* other = pair.a == &body ? pair.b : (pair.b == &body ? pair.a : nullptr);
+        if (!other)
             continue;
-        m_nearSensors.push_back(t);
+        for (const PhGeometry* g = other->geometries.head; g; g = g->next) {
+            ShapeSlot* slot = Slot(*g);
+            if (!slot)
+                continue;
+            m_sensed.push_back(SensedGeometry{GeometryTransform(*other, *g), g, slot});
+        }
     }
 }
 
-void PhStepWorld::CastSensor(const Motion& motion, PhSensor& sensor)
+void PhStepWorld::CastSensor(const SensorRay& ray, PhSensor& sensor, const PhBody& body, bool& sensed)
 {
-    const PhRigidBody& body = *motion.body;
-    const Vector4 rows[3] = {phmath::Row(body.transform, 0), phmath::Row(body.transform, 1),
-                             phmath::Row(body.transform, 2)};
-    const btVector3 s = Bt(phmath::MulRows(sensor.start, rows)) + Bt(phmath::Row(body.transform, 3));
-    const btVector3 d = Bt(phmath::MulRows(sensor.unitDirection, rows));
+    const btVector3& s = ray.start;
+    const btVector3& d = ray.direction;
     const float length = sensor.length;
     sensor.detectDepth = 0.0f;
     sensor.detectNormal = Vector4{};
@@ -166,31 +203,26 @@ void PhStepWorld::CastSensor(const Motion& motion, PhSensor& sensor)
 
     Hit hit{length, btVector3(0, 0, 0)};
     bool any = false;
-    btVector3 low = s, high = s;
-    low.setMin(s + d * length);
-    high.setMax(s + d * length);
-    for (const std::int32_t t : m_nearSensors) {
-        const Triangle& triangle = m_terrain[static_cast<std::size_t>(t)];
+    const Triangle* terrain = m_terrain.get();
+    const std::int32_t* near = m_nearSensors.data();
+    for (std::size_t i = 0; i < m_nearCount; ++i) {
+        const Triangle& triangle = terrain[static_cast<std::size_t>(near[i])];
         // Triangles beside the segment are passed over on their boxes.
-        if (triangle.high.x() < low.x() || triangle.low.x() > high.x() || triangle.high.y() < low.y() ||
-            triangle.low.y() > high.y() || triangle.high.z() < low.z() || triangle.low.z() > high.z())
+        if (Apart(triangle.low, triangle.high, ray.low, ray.high))
             continue;
-        any |= RayTriangle(s, d, triangle.v[0], triangle.v[1], triangle.v[2], hit);
+        any |= RayTriangle(s, d, triangle.v[0], triangle.v[1], triangle.v[2], triangle.face.normal, hit);
     }
-    for (const Pair& pair : m_pairs) {
-        const PhBody* other = pair.a == &body ? pair.b : (pair.b == &body ? pair.a : nullptr);
-        if (!other)
-            continue;
-        for (const PhGeometry* g = other->geometries.head; g; g = g->next) {
-            ShapeSlot* slot = Slot(*g);
-            if (!slot)
-                continue;
-            const btTransform transform = GeometryTransform(*other, *g);
-            if (g->kind == kPhGeometryBox)
-                any |= RayBox(s, d, transform, btVector3(g->shape[0], g->shape[1], g->shape[2]), hit);
-            else
-                any |= RayShape(s, d, length, slot->object, *slot->shape, transform, hit);
-        }
+    if (!sensed) {
+        SenseGeometries(body);
+        sensed = true;
+    }
+    for (const SensedGeometry& sensedGeometry : m_sensed) {
+        const PhGeometry& g = *sensedGeometry.geometry;
+        if (g.kind == kPhGeometryBox)
+            any |= RayBox(s, d, sensedGeometry.transform, btVector3(g.shape[0], g.shape[1], g.shape[2]), hit);
+        else
+            any |= RayShape(s, d, length, sensedGeometry.slot->object, *sensedGeometry.slot->shape,
+                            sensedGeometry.transform, hit);
     }
     if (!any)
         return;

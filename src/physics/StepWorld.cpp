@@ -97,6 +97,8 @@ PhStepWorld::PhStepWorld(PhSimulator& simulator)
     m_touches.reserve(256);
     m_triangles.reserve(4096);
     m_nearSensors.reserve(256);
+    m_sensorRays.reserve(16);
+    m_sensed.reserve(64);
 }
 
 PhStepWorld::~PhStepWorld()

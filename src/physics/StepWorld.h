@@ -234,9 +234,21 @@ class PhStepWorld {
     void SweepFastBodies(float h);
 
     // StepSensors.cpp
+    // A sensor's segment at its body's new place.
+    struct SensorRay {
+        btVector3 start, direction, low, high; // low, high: the segment's box
+    };
+    // A geometry of a body paired with the one whose sensors are cast, placed
+    // once for all of them.
+    struct SensedGeometry {
+        btTransform transform;
+        const PhGeometry* geometry = nullptr;
+        ShapeSlot* slot = nullptr;
+    };
     void CastSensors();
     void NearSensors(const Motion& motion);
-    void CastSensor(const Motion& motion, PhSensor& sensor);
+    void SenseGeometries(const PhBody& body);
+    void CastSensor(const SensorRay& ray, PhSensor& sensor, const PhBody& body, bool& sensed);
 
     PhSimulator& m_simulator;
     float m_carried = 0.0f;
@@ -299,6 +311,9 @@ class PhStepWorld {
     std::vector<TerrainCache> m_terrainCaches;
     TerrainCache m_scratchCache;
     std::vector<std::int32_t> m_nearSensors;     // triangles near one body's sensors
+    std::size_t m_nearCount = 0;                 // of m_nearSensors, the ones in use
+    std::vector<SensorRay> m_sensorRays;         // one body's, in its sensors' order
+    std::vector<SensedGeometry> m_sensed;        // what one body's sensors may meet besides the ground
     std::vector<std::uint32_t> m_triangleStamps; // by triangle: the query that last listed it
     std::uint32_t m_queryStamp = 0;
 };

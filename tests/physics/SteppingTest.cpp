@@ -322,6 +322,60 @@ TEST(Stepping, LineSensorsReportDepthNormalAndPoint)
     }
 }
 
+TEST(Stepping, EachSensorOfABodyReportsItsOwnSegmentAmongOtherBodiesSensors)
+{
+    // The sensors of one body are cast together, and the next body's right
+    // after them in the same step: each must see only what its own segment
+    // meets.
+    Ground ground(20, 2, 10.0f);
+    SteppingWorld world(&ground, false);
+    world.Wall(V(2, 2, 1), V(5, 0, 0.5f)); // top face at z = 1
+    const float a = 10.0f * 3.14159265f / 180.0f;
+    struct Expected {
+        const char* what;
+        float depth;
+        Vector4 normal;
+        Vector4 point;
+    };
+    auto probe = [&]() {
+        PhRigidBody* body = world.simulator->CreateRigidBody();
+        body->SetUserData(&world);
+        return body;
+    };
+    auto sensor = [](PhRigidBody* body, const Vector4& start, const Vector4& direction) {
+        PhSensor* added = body->AddSensor();
+        added->SetLineSensor(start, direction);
+        return added;
+    };
+    // The first body is paired with nothing, the second with the box.
+    PhRigidBody* first = probe();
+    PhSensor* overGround = sensor(first, V(-3, 0, 0), V(0, 0, -2));
+    PhSensor* withoutLength = sensor(first, V(1, 0, 0), V(0, 0, 0));
+    PhSensor* tooHigh = sensor(first, V(-3, 0, 4), V(0, 0, -2));
+    PhRigidBody* second = probe();
+    PhSensor* overBox = sensor(second, V(0, 0, 0), V(0, 0, -2));
+    PhSensor* deeperInBox = sensor(second, V(0.5f, 0, -0.5f), V(0, 0, -2));
+    first->UpdateBoundingInfo();
+    first->SetPos(V(0, 0, 1.5f));
+    second->UpdateBoundingInfo();
+    second->SetPos(V(5, 0, 2.5f));
+    world.simulator->Step(0.01f);
+
+    const std::pair<PhSensor*, Expected> cases[] = {
+        {overGround, {"over the sloped ground", 0.5f, V(0, -std::sin(a), std::cos(a)), V(-3, 0, 0)}},
+        {withoutLength, {"without length", 0.0f, V(0, 0, 0), V(0, 0, 0)}},
+        {tooHigh, {"too high", 0.0f, V(0, 0, 0), V(0, 0, 0)}},
+        {overBox, {"the next body's, over the box", 0.5f, V(0, 0, 1), V(5, 0, 1)}},
+        {deeperInBox, {"the next body's, lower over the box", 1.0f, V(0, 0, 1), V(5.5f, 0, 1)}},
+    };
+    for (const auto& [probed, c] : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_NEAR(probed->GetDetectDepth(), c.depth, 2e-3f);
+        EXPECT_VEC3_NEAR(probed->GetDetectNormal(), c.normal.x, c.normal.y, c.normal.z, 1e-3f);
+        EXPECT_VEC3_NEAR(probed->GetDetectContactPoint(), c.point.x, c.point.y, c.point.z, 2e-3f);
+    }
+}
+
 TEST(Stepping, FramesAreCutIntoFixedStepsWithTheRemainderCarried)
 {
     struct Counter : CPFrameListener {
