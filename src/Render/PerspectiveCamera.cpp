@@ -2,6 +2,10 @@
 
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "Render/RenderSettings.h"
 #include "platform/Math.h"
 
@@ -72,6 +76,12 @@ void CPPerspectiveCamera::UpdatePlanes()
             plane = {-plane.a, -plane.b, -plane.c, -plane.d};
         m_planes[p] = plane;
     }
+    for (int p = 0; p < kPlaneCount; ++p) {
+        m_planeRows[0][p] = m_planes[p].a;
+        m_planeRows[1][p] = m_planes[p].b;
+        m_planeRows[2][p] = m_planes[p].c;
+        m_planeRows[3][p] = m_planes[p].d;
+    }
 }
 
 namespace {
@@ -97,10 +107,61 @@ float Furthest(float component, float first, float second)
     return (component < 0.0f) == (first < second) ? first : second;
 }
 
+#if defined(__SSE2__)
+
+// Of the box's two ends on one axis, per plane, the one Furthest picks.
+__m128 FurthestLanes(__m128 components, __m128 first, __m128 second, __m128 firstBelowSecond)
+{
+    const __m128 negative = _mm_cmplt_ps(components, _mm_setzero_ps());
+    // Where the two tests agree the first end is taken.
+    const __m128 takeSecond = _mm_xor_ps(negative, firstBelowSecond);
+    return _mm_or_ps(_mm_and_ps(takeSecond, second), _mm_andnot_ps(takeSecond, first));
+}
+
+// Per plane of a row of four, bit set where the furthest corner's side is
+// above zero (`inside`) or not above it and a number (`outside`); the
+// sums are taken in DotCoord's order, so each lane rounds as it does.
+void FurthestSides(const float (&rows)[4][8], int offset, const Vector3& minimum, const Vector3& maximum,
+                   int& inside, int& outside)
+{
+    const auto below = [](float first, float second) {
+        return _mm_castsi128_ps(_mm_set1_epi32(first < second ? -1 : 0));
+    };
+    const __m128 a = _mm_loadu_ps(rows[0] + offset);
+    const __m128 b = _mm_loadu_ps(rows[1] + offset);
+    const __m128 c = _mm_loadu_ps(rows[2] + offset);
+    const __m128 d = _mm_loadu_ps(rows[3] + offset);
+    const __m128 x =
+        FurthestLanes(a, _mm_set1_ps(minimum.x), _mm_set1_ps(maximum.x), below(minimum.x, maximum.x));
+    const __m128 y =
+        FurthestLanes(b, _mm_set1_ps(minimum.y), _mm_set1_ps(maximum.y), below(minimum.y, maximum.y));
+    const __m128 z =
+        FurthestLanes(c, _mm_set1_ps(minimum.z), _mm_set1_ps(maximum.z), below(minimum.z, maximum.z));
+    const __m128 side =
+        _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(a, x), _mm_mul_ps(b, y)), _mm_mul_ps(c, z)), d);
+    inside = _mm_movemask_ps(_mm_cmpgt_ps(side, _mm_setzero_ps()));
+    outside = _mm_movemask_ps(_mm_cmple_ps(side, _mm_setzero_ps()));
+}
+
+#endif
+
 } // namespace
 
 bool CPPerspectiveCamera::IsBoxVisible(const Vector3& minimum, const Vector3& maximum) const
 {
+#if defined(__SSE2__)
+    // The six planes four at a time; only a side that is not a number
+    // sends the box to the test below.
+    int inside = 0, outside = 0, insideHigh = 0, outsideHigh = 0;
+    FurthestSides(m_planeRows, 0, minimum, maximum, inside, outside);
+    FurthestSides(m_planeRows, 4, minimum, maximum, insideHigh, outsideHigh);
+    inside |= (insideHigh & 3) << 4;
+    outside |= (outsideHigh & 3) << 4;
+    if (outside != 0)
+        return false;
+    if (inside == (1 << kPlaneCount) - 1)
+        return true;
+#endif
     for (const Plane& plane : m_planes) {
         // The corner that lies furthest along the plane's normal: rounded
         // products and sums never decrease when a term grows, so no corner

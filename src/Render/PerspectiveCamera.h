@@ -46,6 +46,9 @@ class CPPerspectiveCamera : public CPBaseCamera {
     void UpdatePlanes();
 
     Plane m_planes[kPlaneCount];
+    // The planes' a, b, c and d in rows of eight (the last two unused), so
+    // the box test takes four planes at once.
+    float m_planeRows[4][8] = {};
     Vector3 m_target;
     Vector3 m_eye;
     Vector3 m_up;
