@@ -2,15 +2,15 @@
 
 #include <algorithm>
 #include <mutex>
-#include <unordered_set>
 
+#include "core/AddressSet.h"
 #include "core/LiveObjects.h"
 
 namespace {
 
 struct LiveObjects {
     std::mutex mutex;
-    std::unordered_set<const void*> addresses;
+    AddressSet addresses;
 };
 
 // Never destroyed: objects with static lifetime may outlive any other
@@ -25,7 +25,7 @@ void AddLive(const CPObject* object)
 {
     LiveObjects& live = Live();
     std::lock_guard<std::mutex> lock(live.mutex);
-    live.addresses.insert(object);
+    live.addresses.Insert(object);
 }
 
 } // namespace
@@ -38,14 +38,14 @@ CPObject::~CPObject()
 {
     LiveObjects& live = Live();
     std::lock_guard<std::mutex> lock(live.mutex);
-    live.addresses.erase(this);
+    live.addresses.Erase(this);
 }
 
 std::size_t CountLiveObjects()
 {
     LiveObjects& live = Live();
     std::lock_guard<std::mutex> lock(live.mutex);
-    return live.addresses.size();
+    return live.addresses.Size();
 }
 
 bool IsLiveObject(const void* address)
@@ -54,7 +54,7 @@ bool IsLiveObject(const void* address)
         return false;
     LiveObjects& live = Live();
     std::lock_guard<std::mutex> lock(live.mutex);
-    return live.addresses.count(address) != 0;
+    return live.addresses.Contains(address);
 }
 
 DeferredDeleteList& GetDeferredDeleteList()
