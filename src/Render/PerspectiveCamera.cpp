@@ -1,6 +1,8 @@
 #include "Render/PerspectiveCamera.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -14,6 +16,12 @@ namespace {
 // Corner i of the clip volume: bit 0 picks x = 1, bit 1 y = 1, bit 2 the
 // far plane (z = 1).
 Vector3 ClipCorner(int i) { return {(i & 1) ? 1.0f : -1.0f, (i & 2) ? 1.0f : -1.0f, (i & 4) ? 1.0f : 0.0f}; }
+
+// The planes in the order the box test takes them: the sides first, which
+// turn away most of what lies out of view.
+constexpr int kRowOrder[CPPerspectiveCamera::kPlaneCount] = {
+    CPPerspectiveCamera::kLeft, CPPerspectiveCamera::kRight, CPPerspectiveCamera::kBottom,
+    CPPerspectiveCamera::kTop,  CPPerspectiveCamera::kNear,  CPPerspectiveCamera::kFar};
 
 // Three corners of each face, in the order of PlaneIndex.
 constexpr int kFaceCorners[CPPerspectiveCamera::kPlaneCount][3] = {
@@ -77,10 +85,16 @@ void CPPerspectiveCamera::UpdatePlanes()
         m_planes[p] = plane;
     }
     for (int p = 0; p < kPlaneCount; ++p) {
-        m_planeRows[0][p] = m_planes[p].a;
-        m_planeRows[1][p] = m_planes[p].b;
-        m_planeRows[2][p] = m_planes[p].c;
-        m_planeRows[3][p] = m_planes[p].d;
+        const Plane& plane = m_planes[kRowOrder[p]];
+        const float components[3] = {plane.a, plane.b, plane.c};
+        m_planeRows[0][p] = plane.a;
+        m_planeRows[1][p] = plane.b;
+        m_planeRows[2][p] = plane.c;
+        m_planeRows[3][p] = plane.d;
+        for (int axis = 0; axis < 3; ++axis) {
+            const std::uint32_t mask = components[axis] < 0.0f ? 0xFFFFFFFFu : 0u;
+            std::memcpy(&m_planeRows[4 + axis][p], &mask, sizeof mask);
+        }
     }
 }
 
@@ -109,38 +123,29 @@ float Furthest(float component, float first, float second)
 
 #if defined(__SSE2__)
 
-// Of the box's two ends on one axis, per plane, the one Furthest picks.
-__m128 FurthestLanes(__m128 components, __m128 first, __m128 second, __m128 firstBelowSecond)
+// The sides of the furthest corners for four planes of the rows from
+// `first`: where a normal's component is negative the box's low end, else
+// its high end, as Furthest picks for a box whose low ends are not above
+// its high ones. Summed in DotCoord's order, so each lane rounds as it does.
+// Bits of the planes whose side is not above zero and a number.
+int OutsideLanes(const float (&rows)[7][8], int first, __m128 lowX, __m128 lowY, __m128 lowZ, __m128 highX,
+                 __m128 highY, __m128 highZ, int& inside)
 {
-    const __m128 negative = _mm_cmplt_ps(components, _mm_setzero_ps());
-    // Where the two tests agree the first end is taken.
-    const __m128 takeSecond = _mm_xor_ps(negative, firstBelowSecond);
-    return _mm_or_ps(_mm_and_ps(takeSecond, second), _mm_andnot_ps(takeSecond, first));
-}
-
-// Per plane of a row of four, bit set where the furthest corner's side is
-// above zero (`inside`) or not above it and a number (`outside`); the
-// sums are taken in DotCoord's order, so each lane rounds as it does.
-void FurthestSides(const float (&rows)[4][8], int offset, const Vector3& minimum, const Vector3& maximum,
-                   int& inside, int& outside)
-{
-    const auto below = [](float first, float second) {
-        return _mm_castsi128_ps(_mm_set1_epi32(first < second ? -1 : 0));
+    const auto pick = [&rows, first](int row, __m128 low, __m128 high) {
+        const __m128 negative = _mm_loadu_ps(rows[row] + first);
+        return _mm_or_ps(_mm_and_ps(negative, low), _mm_andnot_ps(negative, high));
     };
-    const __m128 a = _mm_loadu_ps(rows[0] + offset);
-    const __m128 b = _mm_loadu_ps(rows[1] + offset);
-    const __m128 c = _mm_loadu_ps(rows[2] + offset);
-    const __m128 d = _mm_loadu_ps(rows[3] + offset);
-    const __m128 x =
-        FurthestLanes(a, _mm_set1_ps(minimum.x), _mm_set1_ps(maximum.x), below(minimum.x, maximum.x));
-    const __m128 y =
-        FurthestLanes(b, _mm_set1_ps(minimum.y), _mm_set1_ps(maximum.y), below(minimum.y, maximum.y));
-    const __m128 z =
-        FurthestLanes(c, _mm_set1_ps(minimum.z), _mm_set1_ps(maximum.z), below(minimum.z, maximum.z));
+    const __m128 x = pick(4, lowX, highX);
+    const __m128 y = pick(5, lowY, highY);
+    const __m128 z = pick(6, lowZ, highZ);
+    const __m128 a = _mm_loadu_ps(rows[0] + first);
+    const __m128 b = _mm_loadu_ps(rows[1] + first);
+    const __m128 c = _mm_loadu_ps(rows[2] + first);
+    const __m128 d = _mm_loadu_ps(rows[3] + first);
     const __m128 side =
         _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(a, x), _mm_mul_ps(b, y)), _mm_mul_ps(c, z)), d);
     inside = _mm_movemask_ps(_mm_cmpgt_ps(side, _mm_setzero_ps()));
-    outside = _mm_movemask_ps(_mm_cmple_ps(side, _mm_setzero_ps()));
+    return _mm_movemask_ps(_mm_cmple_ps(side, _mm_setzero_ps()));
 }
 
 #endif
@@ -150,17 +155,22 @@ void FurthestSides(const float (&rows)[4][8], int offset, const Vector3& minimum
 bool CPPerspectiveCamera::IsBoxVisible(const Vector3& minimum, const Vector3& maximum) const
 {
 #if defined(__SSE2__)
-    // The six planes four at a time; only a side that is not a number
-    // sends the box to the test below.
-    int inside = 0, outside = 0, insideHigh = 0, outsideHigh = 0;
-    FurthestSides(m_planeRows, 0, minimum, maximum, inside, outside);
-    FurthestSides(m_planeRows, 4, minimum, maximum, insideHigh, outsideHigh);
-    inside |= (insideHigh & 3) << 4;
-    outside |= (outsideHigh & 3) << 4;
-    if (outside != 0)
-        return false;
-    if (inside == (1 << kPlaneCount) - 1)
-        return true;
+    // Four planes, then the other two; only a box with an end above the
+    // other or not a number, or a side that is not a number, goes to the
+    // plane by plane test below.
+    if (minimum.x <= maximum.x && minimum.y <= maximum.y && minimum.z <= maximum.z) {
+        const __m128 lowX = _mm_set1_ps(minimum.x), lowY = _mm_set1_ps(minimum.y),
+                     lowZ = _mm_set1_ps(minimum.z);
+        const __m128 highX = _mm_set1_ps(maximum.x), highY = _mm_set1_ps(maximum.y),
+                     highZ = _mm_set1_ps(maximum.z);
+        int inside = 0, insideRest = 0;
+        if (OutsideLanes(m_planeRows, 0, lowX, lowY, lowZ, highX, highY, highZ, inside) != 0)
+            return false;
+        if ((OutsideLanes(m_planeRows, 4, lowX, lowY, lowZ, highX, highY, highZ, insideRest) & 3) != 0)
+            return false;
+        if (inside == 15 && (insideRest & 3) == 3)
+            return true;
+    }
 #endif
     for (const Plane& plane : m_planes) {
         // The corner that lies furthest along the plane's normal: rounded
