@@ -6,22 +6,6 @@ constexpr std::size_t kFirstSlots = 1024;
 
 } // namespace
 
-std::size_t AddressSet::Find(const void* address) const
-{
-    const std::size_t mask = m_slots.size() - 1;
-    std::size_t slot = Home(address);
-    while (m_slots[slot] && m_slots[slot] != address)
-        slot = (slot + 1) & mask;
-    return slot;
-}
-
-bool AddressSet::Contains(const void* address) const
-{
-    if (!address || m_slots.empty())
-        return false;
-    return m_slots[Find(address)] == address;
-}
-
 bool AddressSet::Insert(const void* address)
 {
     if (!address)

@@ -15,7 +15,10 @@ class AddressSet {
     bool Insert(const void* address);
     // False for an address not held.
     bool Erase(const void* address);
-    bool Contains(const void* address) const;
+    bool Contains(const void* address) const
+    {
+        return address && !m_slots.empty() && m_slots[Find(address)] == address;
+    }
     std::size_t Size() const { return m_count; }
 
   private:
@@ -27,7 +30,14 @@ class AddressSet {
         return static_cast<std::size_t>((bits * 0x9E3779B97F4A7C15ull) >> m_shift);
     }
     // The slot holding the address, or the free slot where it would go.
-    std::size_t Find(const void* address) const;
+    std::size_t Find(const void* address) const
+    {
+        const std::size_t mask = m_slots.size() - 1;
+        std::size_t slot = Home(address);
+        while (m_slots[slot] && m_slots[slot] != address)
+            slot = (slot + 1) & mask;
+        return slot;
+    }
     void Grow();
 
     std::vector<const void*> m_slots;

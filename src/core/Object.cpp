@@ -1,6 +1,7 @@
 #include "core/Object.h"
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 
 #include "core/AddressSet.h"
@@ -8,8 +9,23 @@
 
 namespace {
 
+// Held for a few instructions at a time and, in a running game, only ever
+// by one thread: a system mutex cost more than the table it guards.
+class SpinLock {
+  public:
+    void lock()
+    {
+        while (m_held.test_and_set(std::memory_order_acquire)) {
+        }
+    }
+    void unlock() { m_held.clear(std::memory_order_release); }
+
+  private:
+    std::atomic_flag m_held = ATOMIC_FLAG_INIT;
+};
+
 struct LiveObjects {
-    std::mutex mutex;
+    SpinLock mutex;
     AddressSet addresses;
 };
 
@@ -24,7 +40,7 @@ LiveObjects& Live()
 void AddLive(const CPObject* object)
 {
     LiveObjects& live = Live();
-    std::lock_guard<std::mutex> lock(live.mutex);
+    std::lock_guard<SpinLock> lock(live.mutex);
     live.addresses.Insert(object);
 }
 
@@ -37,14 +53,14 @@ CPObject::CPObject(const CPObject& other) : m_useCount(other.m_useCount) { AddLi
 CPObject::~CPObject()
 {
     LiveObjects& live = Live();
-    std::lock_guard<std::mutex> lock(live.mutex);
+    std::lock_guard<SpinLock> lock(live.mutex);
     live.addresses.Erase(this);
 }
 
 std::size_t CountLiveObjects()
 {
     LiveObjects& live = Live();
-    std::lock_guard<std::mutex> lock(live.mutex);
+    std::lock_guard<SpinLock> lock(live.mutex);
     return live.addresses.Size();
 }
 
@@ -53,7 +69,7 @@ bool IsLiveObject(const void* address)
     if (!address)
         return false;
     LiveObjects& live = Live();
-    std::lock_guard<std::mutex> lock(live.mutex);
+    std::lock_guard<SpinLock> lock(live.mutex);
     return live.addresses.Contains(address);
 }
 
