@@ -14,7 +14,7 @@ CPIVBlock::~CPIVBlock()
 
 CPIVertexBuffer* CPIVBlock::GetBuffer() const { return m_buffer.As<CPIVertexBuffer>(); }
 
-bool CPIVBlock::AddRenderable(CPObjectPtr renderable)
+bool CPIVBlock::AddRenderable(const CPObjectPtr& renderable)
 {
     auto* r = renderable.As<CPRenderable>();
     if (!r)

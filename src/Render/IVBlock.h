@@ -29,7 +29,7 @@ class CPIVBlock : public CPObject, public CPDeviceListener {
 
     // Lists the renderable for this frame. False, listing nothing, for an
     // empty pointer or anything but a renderable.
-    bool AddRenderable(CPObjectPtr renderable);
+    bool AddRenderable(const CPObjectPtr& renderable);
     // Empties the renderables and the counts for the next frame; the
     // memory is kept.
     void ClearFrame();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Render/BlurGrid.h"
+#include "Render/DecalGround.h"
 #include "Render/MeshVertex.h"
 #include "Render/RenderPass.h"
 #include "Render/RenderSky.h"
@@ -132,16 +133,17 @@ class CPRender {
     bool BuildGroundDecal(const Vector3& halfExtents, const Matrix4& placement, const std::int32_t* triangles,
                           std::int32_t triangleCount, const CPTerrainMesh& mesh,
                           std::vector<CPMeshVertex>& vertices, std::vector<CPMeshVertex>& worldVertices,
-                          std::vector<std::uint16_t>& indices) const;
+                          std::vector<std::uint16_t>& indices);
     // Lays the decal object's mesh render object on the terrain triangles
     // of the physics data's last terrain query, under the decal's local box
     // placed by `placement`. Nothing changes when there is no collision
     // mesh, the decal object has no mesh render object, the physics data is
     // empty or the footprint is degenerate; true when the decal was laid.
     bool AddGroundQuad(CPObjectPtr decalObject, const Matrix4& placement, CPObjectPtr physicData);
-    // The level collision mesh the decals read; not owned. Its owner clears
-    // it before the mesh goes.
-    void SetTerrainMesh(const CPTerrainMesh* mesh) { m_terrainMesh = mesh; }
+    // The level collision mesh the decals read; not owned. The decals read
+    // a copy made here, so its owner clears it before the mesh changes or
+    // goes, and sets it again once rebuilt.
+    void SetTerrainMesh(const CPTerrainMesh* mesh);
     const CPTerrainMesh* GetTerrainMesh() const { return m_terrainMesh; }
 
     // The frame's render list: filled by the scene walk, its batches drawn
@@ -227,6 +229,7 @@ class CPRender {
     std::uint32_t m_fogColor = 0;
     bool m_listenersLost = false;
     const CPTerrainMesh* m_terrainMesh = nullptr;
+    CPDecalGround m_decalGround; // of m_terrainMesh
 
     CPObjectPtr m_dynamicList;
     std::int32_t m_tintOn = 0;

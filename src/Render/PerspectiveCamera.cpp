@@ -1,6 +1,12 @@
 #include "Render/PerspectiveCamera.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "Render/RenderSettings.h"
 #include "platform/Math.h"
@@ -10,6 +16,12 @@ namespace {
 // Corner i of the clip volume: bit 0 picks x = 1, bit 1 y = 1, bit 2 the
 // far plane (z = 1).
 Vector3 ClipCorner(int i) { return {(i & 1) ? 1.0f : -1.0f, (i & 2) ? 1.0f : -1.0f, (i & 4) ? 1.0f : 0.0f}; }
+
+// The planes in the order the box test takes them: the sides first, which
+// turn away most of what lies out of view.
+constexpr int kRowOrder[CPPerspectiveCamera::kPlaneCount] = {
+    CPPerspectiveCamera::kLeft, CPPerspectiveCamera::kRight, CPPerspectiveCamera::kBottom,
+    CPPerspectiveCamera::kTop,  CPPerspectiveCamera::kNear,  CPPerspectiveCamera::kFar};
 
 // Three corners of each face, in the order of PlaneIndex.
 constexpr int kFaceCorners[CPPerspectiveCamera::kPlaneCount][3] = {
@@ -72,6 +84,18 @@ void CPPerspectiveCamera::UpdatePlanes()
             plane = {-plane.a, -plane.b, -plane.c, -plane.d};
         m_planes[p] = plane;
     }
+    for (int p = 0; p < kPlaneCount; ++p) {
+        const Plane& plane = m_planes[kRowOrder[p]];
+        const float components[3] = {plane.a, plane.b, plane.c};
+        m_planeRows[0][p] = plane.a;
+        m_planeRows[1][p] = plane.b;
+        m_planeRows[2][p] = plane.c;
+        m_planeRows[3][p] = plane.d;
+        for (int axis = 0; axis < 3; ++axis) {
+            const std::uint32_t mask = components[axis] < 0.0f ? 0xFFFFFFFFu : 0u;
+            std::memcpy(&m_planeRows[4 + axis][p], &mask, sizeof mask);
+        }
+    }
 }
 
 namespace {
@@ -97,10 +121,57 @@ float Furthest(float component, float first, float second)
     return (component < 0.0f) == (first < second) ? first : second;
 }
 
+#if defined(__SSE2__)
+
+// The sides of the furthest corners for four planes of the rows from
+// `first`: where a normal's component is negative the box's low end, else
+// its high end, as Furthest picks for a box whose low ends are not above
+// its high ones. Summed in DotCoord's order, so each lane rounds as it does.
+// Bits of the planes whose side is not above zero and a number.
+int OutsideLanes(const float (&rows)[7][8], int first, __m128 lowX, __m128 lowY, __m128 lowZ, __m128 highX,
+                 __m128 highY, __m128 highZ, int& inside)
+{
+    const auto pick = [&rows, first](int row, __m128 low, __m128 high) {
+        const __m128 negative = _mm_loadu_ps(rows[row] + first);
+        return _mm_or_ps(_mm_and_ps(negative, low), _mm_andnot_ps(negative, high));
+    };
+    const __m128 x = pick(4, lowX, highX);
+    const __m128 y = pick(5, lowY, highY);
+    const __m128 z = pick(6, lowZ, highZ);
+    const __m128 a = _mm_loadu_ps(rows[0] + first);
+    const __m128 b = _mm_loadu_ps(rows[1] + first);
+    const __m128 c = _mm_loadu_ps(rows[2] + first);
+    const __m128 d = _mm_loadu_ps(rows[3] + first);
+    const __m128 side =
+        _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(a, x), _mm_mul_ps(b, y)), _mm_mul_ps(c, z)), d);
+    inside = _mm_movemask_ps(_mm_cmpgt_ps(side, _mm_setzero_ps()));
+    return _mm_movemask_ps(_mm_cmple_ps(side, _mm_setzero_ps()));
+}
+
+#endif
+
 } // namespace
 
 bool CPPerspectiveCamera::IsBoxVisible(const Vector3& minimum, const Vector3& maximum) const
 {
+#if defined(__SSE2__)
+    // Four planes, then the other two; only a box with an end above the
+    // other or not a number, or a side that is not a number, goes to the
+    // plane by plane test below.
+    if (minimum.x <= maximum.x && minimum.y <= maximum.y && minimum.z <= maximum.z) {
+        const __m128 lowX = _mm_set1_ps(minimum.x), lowY = _mm_set1_ps(minimum.y),
+                     lowZ = _mm_set1_ps(minimum.z);
+        const __m128 highX = _mm_set1_ps(maximum.x), highY = _mm_set1_ps(maximum.y),
+                     highZ = _mm_set1_ps(maximum.z);
+        int inside = 0, insideRest = 0;
+        if (OutsideLanes(m_planeRows, 0, lowX, lowY, lowZ, highX, highY, highZ, inside) != 0)
+            return false;
+        if ((OutsideLanes(m_planeRows, 4, lowX, lowY, lowZ, highX, highY, highZ, insideRest) & 3) != 0)
+            return false;
+        if (inside == 15 && (insideRest & 3) == 3)
+            return true;
+    }
+#endif
     for (const Plane& plane : m_planes) {
         // The corner that lies furthest along the plane's normal: rounded
         // products and sums never decrease when a term grows, so no corner

@@ -46,6 +46,10 @@ class CPPerspectiveCamera : public CPBaseCamera {
     void UpdatePlanes();
 
     Plane m_planes[kPlaneCount];
+    // The planes' a, b, c and d, and masks of where a, b and c are negative,
+    // in rows of eight (the last two unused), sides first, so the box test
+    // takes four planes at once.
+    float m_planeRows[7][8] = {};
     Vector3 m_target;
     Vector3 m_eye;
     Vector3 m_up;

@@ -118,21 +118,30 @@ void CPRenderList::AddRenderable(CPObject* object, const CPObjectPtr& renderObje
             ReportOnce(kNoMaterial, "CPRenderList: " + object->GetTypeName() + " has no material; not drawn");
         return;
     }
-    std::unique_ptr<CPIVBlock>& slot = m_allBatches[material.Get()];
-    if (!slot)
-        slot = std::make_unique<CPIVBlock>(material, CPObjectPtr(m_dynamicBuffer.get()));
+    CPIVBlock* batch = BatchOf(material);
     auto* renderable = static_cast<CPRenderable*>(renderObject.Get());
     if (renderable->IsDisabled()) {
         auto* holder = ObjectCast<const CPRenderObject>(renderable);
         if (holder && holder->GetStaticMesh())
             m_frameStatics.push_back(holder);
     }
-    CPIVBlock* batch = slot.get();
     if (!batch->IsInFrame()) {
         batch->SetInFrame(true);
         m_frameBatches.push_back(batch);
     }
     batch->AddRenderable(renderObject);
+}
+
+CPIVBlock* CPRenderList::BatchOf(const CPObjectPtr& material)
+{
+    if (material.Get() == m_lastMaterial)
+        return m_lastBatch;
+    std::unique_ptr<CPIVBlock>& slot = m_allBatches[material.Get()];
+    if (!slot)
+        slot = std::make_unique<CPIVBlock>(material, CPObjectPtr(m_dynamicBuffer.get()));
+    m_lastMaterial = material.Get();
+    m_lastBatch = slot.get();
+    return m_lastBatch;
 }
 
 void CPRenderList::AddLight(CPObject* object, const CPObjectPtr& renderObject)

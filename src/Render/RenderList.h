@@ -71,6 +71,8 @@ class CPRenderList : public CPObject {
   private:
     void AddRenderable(CPObject* object, const CPObjectPtr& renderObject, std::int32_t kind);
     void AddLight(CPObject* object, const CPObjectPtr& renderObject);
+    // The material's batch, made when it first draws.
+    CPIVBlock* BatchOf(const CPObjectPtr& material);
     // Faulty objects come back every frame: callers test IsReported first so
     // the report's text is only built once.
     bool IsReported(int fault) const { return (m_reported & static_cast<std::uint32_t>(fault)) != 0; }
@@ -81,6 +83,9 @@ class CPRenderList : public CPObject {
     // The static-mesh holders listed this frame, so no walk lists one twice.
     std::vector<const CPRenderObject*> m_frameStatics;
     std::unordered_map<const CPObject*, std::unique_ptr<CPIVBlock>> m_allBatches;
+    // The batch found last: neighbours in a walk mostly share a material.
+    const CPObject* m_lastMaterial = nullptr;
+    CPIVBlock* m_lastBatch = nullptr;
     std::uint8_t m_taggedOnly = 0;
     CPRender* m_render;
     std::uint32_t m_reported = 0;

@@ -1,16 +1,32 @@
 #include "core/Object.h"
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
-#include <unordered_set>
 
+#include "core/AddressSet.h"
 #include "core/LiveObjects.h"
 
 namespace {
 
+// Held for a few instructions at a time and, in a running game, only ever
+// by one thread: a system mutex cost more than the table it guards.
+class SpinLock {
+  public:
+    void lock()
+    {
+        while (m_held.test_and_set(std::memory_order_acquire)) {
+        }
+    }
+    void unlock() { m_held.clear(std::memory_order_release); }
+
+  private:
+    std::atomic_flag m_held = ATOMIC_FLAG_INIT;
+};
+
 struct LiveObjects {
-    std::mutex mutex;
-    std::unordered_set<const void*> addresses;
+    SpinLock mutex;
+    AddressSet addresses;
 };
 
 // Never destroyed: objects with static lifetime may outlive any other
@@ -24,8 +40,8 @@ LiveObjects& Live()
 void AddLive(const CPObject* object)
 {
     LiveObjects& live = Live();
-    std::lock_guard<std::mutex> lock(live.mutex);
-    live.addresses.insert(object);
+    std::lock_guard<SpinLock> lock(live.mutex);
+    live.addresses.Insert(object);
 }
 
 } // namespace
@@ -37,15 +53,15 @@ CPObject::CPObject(const CPObject& other) : m_useCount(other.m_useCount) { AddLi
 CPObject::~CPObject()
 {
     LiveObjects& live = Live();
-    std::lock_guard<std::mutex> lock(live.mutex);
-    live.addresses.erase(this);
+    std::lock_guard<SpinLock> lock(live.mutex);
+    live.addresses.Erase(this);
 }
 
 std::size_t CountLiveObjects()
 {
     LiveObjects& live = Live();
-    std::lock_guard<std::mutex> lock(live.mutex);
-    return live.addresses.size();
+    std::lock_guard<SpinLock> lock(live.mutex);
+    return live.addresses.Size();
 }
 
 bool IsLiveObject(const void* address)
@@ -53,8 +69,8 @@ bool IsLiveObject(const void* address)
     if (!address)
         return false;
     LiveObjects& live = Live();
-    std::lock_guard<std::mutex> lock(live.mutex);
-    return live.addresses.count(address) != 0;
+    std::lock_guard<SpinLock> lock(live.mutex);
+    return live.addresses.Contains(address);
 }
 
 DeferredDeleteList& GetDeferredDeleteList()

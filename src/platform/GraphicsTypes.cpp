@@ -23,26 +23,6 @@ std::uint32_t VertexSize(std::uint32_t format)
     return size;
 }
 
-std::uint32_t VerticesForPrimitives(PrimitiveType type, std::uint32_t primitiveCount)
-{
-    if (primitiveCount == 0)
-        return 0;
-    switch (type) {
-    case PrimitiveType::PointList:
-        return primitiveCount;
-    case PrimitiveType::LineList:
-        return primitiveCount * 2;
-    case PrimitiveType::LineStrip:
-        return primitiveCount + 1;
-    case PrimitiveType::TriangleList:
-        return primitiveCount * 3;
-    case PrimitiveType::TriangleStrip:
-    case PrimitiveType::TriangleFan:
-        return primitiveCount + 2;
-    }
-    return 0;
-}
-
 std::uint32_t FormatUnitBytes(PixelFormat format)
 {
     switch (format) {

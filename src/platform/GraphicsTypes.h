@@ -156,7 +156,25 @@ enum class PrimitiveType : std::uint32_t {
 
 // Vertices (or indices) that a draw of the given number of primitives
 // reads; 0 when the count is 0.
-std::uint32_t VerticesForPrimitives(PrimitiveType type, std::uint32_t primitiveCount);
+inline std::uint32_t VerticesForPrimitives(PrimitiveType type, std::uint32_t primitiveCount)
+{
+    if (primitiveCount == 0)
+        return 0;
+    switch (type) {
+    case PrimitiveType::PointList:
+        return primitiveCount;
+    case PrimitiveType::LineList:
+        return primitiveCount * 2;
+    case PrimitiveType::LineStrip:
+        return primitiveCount + 1;
+    case PrimitiveType::TriangleList:
+        return primitiveCount * 3;
+    case PrimitiveType::TriangleStrip:
+    case PrimitiveType::TriangleFan:
+        return primitiveCount + 2;
+    }
+    return 0;
+}
 
 enum class PixelFormat : std::uint32_t {
     Unknown,

@@ -94,10 +94,12 @@ class MemoryIndexBuffer : public IndexBuffer {
         return m_memory.Lock(offset, size, data, flags, GetOwner());
     }
     HResult Unlock() override { return m_memory.Unlock(); }
-    bool IsLocked() const override { return m_memory.IsLocked(); }
-    std::uint32_t GetLength() const override { return m_memory.GetLength(); }
+    // Final, so that the draw checks, which hold the bound indices as this
+    // class, ask them without a virtual call.
+    bool IsLocked() const final { return m_memory.IsLocked(); }
+    std::uint32_t GetLength() const final { return m_memory.GetLength(); }
     std::uint32_t GetUsage() const override { return m_memory.GetUsage(); }
-    IndexFormat GetFormat() const override { return m_format; }
+    IndexFormat GetFormat() const final { return m_format; }
 
     std::uint32_t GetLastLockFlags() const { return m_memory.GetLastLockFlags(); }
     std::uint32_t GetLockCount() const { return m_memory.GetLockCount(); }

@@ -97,6 +97,27 @@ TEST_F(GroundDecal, LiesOnTwoTerrainTrianglesWithFootprintCoordinates)
     EXPECT_EQ(world[4].position.z, vertices[4].position.z);
 }
 
+TEST_F(GroundDecal, OfTrianglesOnTheSameThreeVerticesTheOneListedFirstIsLaid)
+{
+    // Triangle 2 names the vertices of triangle 0 backwards; listed first,
+    // it is laid in its own order and with its own normal, (0,0,4).
+    const std::int32_t listed[] = {2, 0, 2};
+    ASSERT_TRUE(render.BuildGroundDecal({0.9f, 0.9f, 0.5f}, Translation(1, 1, 0.5f), listed, 3, terrain,
+                                        vertices, world, indices));
+    ASSERT_EQ(vertices.size(), 3u);
+    const Vector3 expected[] = {{0, 2, 0.03f}, {2, 0, 0.03f}, {0, 0, 0.03f}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_NEAR(vertices[i].position.x, expected[i].x, 1e-6f) << i;
+        EXPECT_NEAR(vertices[i].position.y, expected[i].y, 1e-6f) << i;
+        EXPECT_NEAR(vertices[i].position.z, expected[i].z, 1e-6f) << i;
+        EXPECT_NEAR(vertices[i].normal.z, 1.0f, 1e-6f) << i;
+    }
+    // The next call starts afresh: the same list lays the same triangle.
+    ASSERT_TRUE(render.BuildGroundDecal({0.9f, 0.9f, 0.5f}, Translation(1, 1, 0.5f), listed, 3, terrain,
+                                        vertices, world, indices));
+    EXPECT_EQ(vertices.size(), 3u);
+}
+
 TEST_F(GroundDecal, ASingularFootprintBuildsNothing)
 {
     vertices.resize(3);
@@ -216,6 +237,24 @@ TEST_F(GroundQuad, LaysTheDecalObjectOnTheTrianglesOfThePhysicsData)
     EXPECT_TRUE(quad->GetVertices().empty());
     EXPECT_TRUE(quad->GetWorldVertices().empty());
     EXPECT_TRUE(quad->GetIndices().empty());
+}
+
+TEST_F(GroundQuad, AMeshRebuiltAndSetAgainIsReadAnew)
+{
+    // The renderer reads its own copy of the mesh: the far corner lowered
+    // and the mesh set again, the decal follows; one of 2 + 1 vertices
+    // names no whole triangle any more.
+    List({1});
+    terrain.vertices[3].z = -1.0f;
+    render.SetTerrainMesh(&terrain);
+    ASSERT_TRUE(render.AddGroundQuad(&decal, TurnedPlacement(), data));
+    ASSERT_EQ(quad->GetVertices().size(), 3u);
+    EXPECT_NEAR(quad->GetVertices()[1].position.z, -0.97f, 1e-6f);
+
+    terrain.vertices.pop_back();
+    render.SetTerrainMesh(&terrain);
+    ASSERT_TRUE(render.AddGroundQuad(&decal, TurnedPlacement(), data));
+    EXPECT_TRUE(quad->GetVertices().empty());
 }
 
 TEST_F(GroundQuad, BuildsNothingWithoutADecalMeshPhysicsDataTerrainOrFootprint)
