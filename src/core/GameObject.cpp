@@ -116,6 +116,7 @@ void CPGameObject::DeleteOwnedObjects()
     };
     take(m_physicData);
     m_physicsPart = nullptr;
+    m_meshPart = nullptr;
     take(m_renderObject);
     take(m_idleAnimation);
     for (auto& entry : m_animations)
@@ -348,10 +349,8 @@ void CPGameObject::Place(bool withBoxes)
 
     m_boundsValid = true;
     m_dirty = false;
-    if (m_renderKind == kMeshObject) {
-        if (CPRenderPart* mesh = PartOfKind(m_renderObject, kMeshObject))
-            mesh->SetTransform(m_worldMatrix);
-    }
+    if (m_meshPart)
+        m_meshPart->SetTransform(m_worldMatrix);
 }
 
 void CPGameObject::PlaceOwnBoxes()
@@ -594,8 +593,11 @@ void CPGameObject::SetAnimation(const std::string& name, CPObjectPtr animation)
 
 void CPGameObject::SetRenderObject(CPObjectPtr renderObject, std::int32_t kind)
 {
+    m_meshPart = nullptr;
     ReplaceOwned(m_renderObject, renderObject);
     m_renderKind = kind;
+    if (kind == kMeshObject)
+        m_meshPart = PartOfKind(m_renderObject, kMeshObject);
 }
 
 void CPGameObject::SetPhysicData(CPObjectPtr physicData)

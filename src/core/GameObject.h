@@ -17,6 +17,7 @@ class CPEnemy;
 struct CPAnimationRequest;
 class CPPhysicData;
 class CPPhysicsPart;
+class CPRenderPart;
 class CPScriptObject;
 
 // The base of every scriptable scene object: a node of a tree (children by
@@ -414,6 +415,9 @@ class CPGameObject : public CPObject {
     bool m_shadow = true;
     CPObjectPtr m_renderObject;
     std::int32_t m_renderKind = kNoRenderObject;
+    // m_renderObject as the mesh that follows the world matrix, when it is
+    // one; every placement hands it over.
+    CPRenderPart* m_meshPart = nullptr;
     CPObjectPtr m_physicData;
     CPPhysicsPart* m_physicsPart = nullptr; // m_physicData as the body it moves
     CPObjectPtr m_physicsCompanion;
