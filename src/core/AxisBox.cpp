@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 #include "core/BoundingBox.h"
 #include "core/ShadowMatrix.h"
@@ -39,11 +40,51 @@ void AxisBox::Merge(const AxisBox& other)
     Recompute();
 }
 
+#if defined(__SSE2__)
+
+namespace {
+
+// The three lanes of a float triple that another member follows: the
+// fourth lane read is the next member's and is never written back.
+__m128 LoadTriple(const Vector3& v) { return _mm_loadu_ps(&v.x); }
+
+void StoreTriple(__m128 lanes, Vector3& v)
+{
+    _mm_storel_pi(reinterpret_cast<__m64*>(&v.x), lanes);
+    _mm_store_ss(&v.z, _mm_movehl_ps(lanes, lanes));
+}
+
+// FloatMin and FloatMax lane by lane: a where it wins or b is a NaN, else b.
+__m128 Pick(__m128 a, __m128 b, __m128 aWins)
+{
+    const __m128 keepA = _mm_or_ps(aWins, _mm_cmpunord_ps(b, b));
+    return _mm_or_ps(_mm_and_ps(keepA, a), _mm_andnot_ps(keepA, b));
+}
+
+} // namespace
+
+static_assert(offsetof(AxisBox, maximum) == offsetof(AxisBox, minimum) + sizeof(Vector3) &&
+                  offsetof(AxisBox, halfSize) == offsetof(AxisBox, maximum) + sizeof(Vector3),
+              "the box's triples are read four floats at a time");
+
+void AxisBox::Extend(const AxisBox& other)
+{
+    // A merge per child of every moved object each frame.
+    const __m128 lo = LoadTriple(minimum), otherLo = LoadTriple(other.minimum);
+    const __m128 hi = LoadTriple(maximum), otherHi = LoadTriple(other.maximum);
+    StoreTriple(Pick(lo, otherLo, _mm_cmplt_ps(lo, otherLo)), minimum);
+    StoreTriple(Pick(hi, otherHi, _mm_cmpgt_ps(hi, otherHi)), maximum);
+}
+
+#else
+
 void AxisBox::Extend(const AxisBox& other)
 {
     minimum = ComponentMin(minimum, other.minimum);
     maximum = ComponentMax(maximum, other.maximum);
 }
+
+#endif
 
 void AxisBox::Recompute()
 {
@@ -67,10 +108,12 @@ bool AffineShadowExtremes(const Vector3& lo, const Vector3& hi, const Matrix4& m
 {
     if (m.m[0][3] != 0.0f || m.m[1][3] != 0.0f || m.m[2][3] != 0.0f || m.m[3][3] == 0.0f)
         return false;
-    if (!IsFinite(lo) || !IsFinite(hi) || !std::isfinite(m.m[3][3]))
+    if (!std::isfinite(m.m[3][3]))
         return false;
     const float from[3] = {lo.x, lo.y, lo.z}, to[3] = {hi.x, hi.y, hi.z};
-    // A product or sum that overflowed, or a NaN, leaves it to the corners.
+    // A product or sum that overflowed, or a NaN, leaves it to the corners;
+    // so does a corner that is not finite, as every product of its
+    // coordinate is then infinite or a NaN.
     return ShadowRowExtremes(from, to, m, low, high);
 }
 

@@ -116,6 +116,7 @@ void CPGameObject::DeleteOwnedObjects()
     };
     take(m_physicData);
     m_physicsPart = nullptr;
+    m_meshPart = nullptr;
     take(m_renderObject);
     take(m_idleAnimation);
     for (auto& entry : m_animations)
@@ -171,6 +172,7 @@ void CPGameObject::AddChild(CPObjectPtr child)
     auto* object = child.As<CPGameObject>();
     if (!object || object->IsSelfOrAncestor(this))
         return;
+    SettleBoxesUpward();
     if (object->m_parent)
         object->m_parent->RemoveChild(object);
     object->m_parent = this;
@@ -189,6 +191,7 @@ bool CPGameObject::IsSelfOrAncestor(const CPGameObject* object) const
 
 void CPGameObject::RemoveChild(CPGameObject* child)
 {
+    SettleBoxesUpward();
     auto listed = std::find_if(m_children.begin(), m_children.end(),
                                [child](const CPObjectPtr& entry) { return entry.Get() == child; });
     if (listed != m_children.end())
@@ -296,9 +299,27 @@ void CPGameObject::UpdateBounds()
 {
     if (!m_dirty)
         return;
+    SettleBoxesUpward();
+    Place(true);
+}
+
+void CPGameObject::UpdatePlacement()
+{
+    if (!m_dirty)
+        return;
+    SettleBoxesUpward();
+    Place(false);
+}
+
+void CPGameObject::Place(bool withBoxes)
+{
     for (std::size_t i = 1; i < m_linkedObjects.size(); ++i) {
-        if (CPGameObject* linked = LinkedAt(i))
-            linked->UpdateBounds();
+        if (CPGameObject* linked = LinkedAt(i)) {
+            if (withBoxes)
+                linked->UpdateBounds();
+            else
+                linked->UpdatePlacement();
+        }
     }
 
     // A moving parent rebuilds every part under it, while most parts keep
@@ -311,6 +332,29 @@ void CPGameObject::UpdateBounds()
     m_localStale = false;
     m_worldMatrix = m_localMatrix * m_parentMatrix;
 
+    if (withBoxes)
+        PlaceOwnBoxes();
+    for (std::size_t i = 0; i < m_children.size(); ++i) {
+        CPGameObject* child = GetChildAt(i);
+        child->m_boundsValid = false;
+        child->m_parentMatrix = m_worldMatrix;
+        child->m_dirty = true;
+        child->Place(withBoxes);
+        if (withBoxes)
+            MergeChildBoxes(*child);
+    }
+    if (withBoxes)
+        FinishBoxes();
+    m_boxesStale = !withBoxes;
+
+    m_boundsValid = true;
+    m_dirty = false;
+    if (m_meshPart)
+        m_meshPart->SetTransform(m_worldMatrix);
+}
+
+void CPGameObject::PlaceOwnBoxes()
+{
     for (CPBoundingBox& box : m_partBoxes) {
         box.worldMatrix = box.localMatrix * m_worldMatrix;
         box.Transform();
@@ -319,34 +363,52 @@ void CPGameObject::UpdateBounds()
     m_orientedBox.Transform();
     m_ownBox.SetFromBox(m_orientedBox);
     m_treeBox.SetFromBoxes(m_partBoxes);
+}
 
-    for (std::size_t i = 0; i < m_children.size(); ++i) {
-        CPGameObject* child = GetChildAt(i);
-        child->m_boundsValid = false;
-        child->m_parentMatrix = m_worldMatrix;
-        child->m_dirty = true;
-        child->UpdateBounds();
-        // The centres and half sizes are made once, after the last child:
-        // nothing reads them on the way.
-        m_treeBox.Extend(child->m_treeBox);
-        m_ownBox.Extend(child->m_ownBox);
-    }
+void CPGameObject::MergeChildBoxes(const CPGameObject& child)
+{
+    // The centres and half sizes are made once, after the last child:
+    // nothing reads them on the way.
+    m_treeBox.Extend(child.m_treeBox);
+    m_ownBox.Extend(child.m_ownBox);
+}
+
+void CPGameObject::FinishBoxes()
+{
     if (!m_children.empty())
         m_treeBox.Recompute();
     if (m_shadow)
         m_ownBox.AddShadow();
     m_ownBox.Recompute();
+}
 
-    m_boundsValid = true;
-    m_dirty = false;
-    if (m_renderKind == kMeshObject) {
-        if (CPRenderPart* mesh = PartOfKind(m_renderObject, kMeshObject))
-            mesh->SetTransform(m_worldMatrix);
+void CPGameObject::BuildBoxes()
+{
+    PlaceOwnBoxes();
+    for (std::size_t i = 0; i < m_children.size(); ++i) {
+        const CPGameObject* child = GetChildAt(i);
+        child->SettleBoxes();
+        MergeChildBoxes(*child);
     }
+    FinishBoxes();
+    m_boxesStale = false;
+}
+
+void CPGameObject::SettleBoxesUpward()
+{
+    // The highest object left for later takes in everything below it.
+    CPGameObject* highest = nullptr;
+    for (CPGameObject* up = this; up; up = up->m_parent) {
+        if (up->m_boxesStale)
+            highest = up;
+    }
+    if (highest)
+        highest->BuildBoxes();
 }
 
 void CPGameObject::SetBoundingBox(const CPBoundingBox& box)
 {
+    SettleBoxesUpward();
     m_orientedBox = box;
     m_ownBox.SetFromBox(m_orientedBox);
 }
@@ -356,6 +418,7 @@ bool CPGameObject::IntersectRay(RayQuery& ray)
     // The shooter's whole tree: a shot leaves from one of its parts.
     if (ray.ignored == this)
         return false;
+    SettleBoxes();
     bool hit = false;
     if (m_pickable && m_treeBox.IntersectSegment(ray.origin, ray.direction, ray.length)) {
         bool partHit = false;
@@ -530,8 +593,11 @@ void CPGameObject::SetAnimation(const std::string& name, CPObjectPtr animation)
 
 void CPGameObject::SetRenderObject(CPObjectPtr renderObject, std::int32_t kind)
 {
+    m_meshPart = nullptr;
     ReplaceOwned(m_renderObject, renderObject);
     m_renderKind = kind;
+    if (kind == kMeshObject)
+        m_meshPart = PartOfKind(m_renderObject, kMeshObject);
 }
 
 void CPGameObject::SetPhysicData(CPObjectPtr physicData)
@@ -557,6 +623,7 @@ void CPGameObject::SetMarkRecursive(std::uint8_t value)
 
 void CPGameObject::SetSecondPassRecursive(bool value)
 {
+    SettleBoxesUpward();
     m_shadow = value;
     for (std::size_t i = 0; i < m_children.size(); ++i)
         GetChildAt(i)->SetSecondPassRecursive(value);

@@ -17,6 +17,7 @@ class CPEnemy;
 struct CPAnimationRequest;
 class CPPhysicData;
 class CPPhysicsPart;
+class CPRenderPart;
 class CPScriptObject;
 
 // The base of every scriptable scene object: a node of a tree (children by
@@ -139,18 +140,46 @@ class CPGameObject : public CPObject {
     // children, merges their boxes into its own and widens its own box by
     // its shadow. Hands the world matrix to a mesh render object.
     void UpdateBounds();
+    // The same placement of the object and its subtree, matrices and mesh
+    // transforms at once, with the boxes built from them only when they
+    // are next read. For a part turned again under a parent that keeps
+    // the merge of its earlier boxes (a turret aimed after its car was
+    // placed): nothing may read the part's boxes before the car moves on,
+    // and the car's own rebuild then places them again anyway. Boxes are
+    // built with the shadow matrix of the time they are read.
+    void UpdatePlacement();
 
     // Takes the box as the object's oriented box and rebuilds the own box.
     void SetBoundingBox(const CPBoundingBox& box);
-    const CPBoundingBox& GetBoundingBox() const { return m_orientedBox; }
+    const CPBoundingBox& GetBoundingBox() const
+    {
+        SettleBoxes();
+        return m_orientedBox;
+    }
     // Boxes of the object's parts, each placed by its local matrix.
-    std::vector<CPBoundingBox>& GetPartBoxes() { return m_partBoxes; }
-    const std::vector<CPBoundingBox>& GetPartBoxes() const { return m_partBoxes; }
+    std::vector<CPBoundingBox>& GetPartBoxes()
+    {
+        SettleBoxesUpward();
+        return m_partBoxes;
+    }
+    const std::vector<CPBoundingBox>& GetPartBoxes() const
+    {
+        SettleBoxes();
+        return m_partBoxes;
+    }
     // Over the part boxes of the object and of all its descendants.
-    const AxisBox& GetTreeBox() const { return m_treeBox; }
+    const AxisBox& GetTreeBox() const
+    {
+        SettleBoxes();
+        return m_treeBox;
+    }
     // Over the oriented box, widened by the children's own boxes and the
     // shadow.
-    const AxisBox& GetOwnBox() const { return m_ownBox; }
+    const AxisBox& GetOwnBox() const
+    {
+        SettleBoxes();
+        return m_ownBox;
+    }
 
     // Tests the ray against the part boxes of the object (unless it is not
     // pickable or is the ignored one) and then of every descendant. A nearer
@@ -278,7 +307,11 @@ class CPGameObject : public CPObject {
     void SetPickable(bool pickable) { m_pickable = pickable; }
     // Whether the object casts a shadow, drawn in a second pass.
     bool HasShadow() const { return m_shadow; }
-    void SetShadow(bool shadow) { m_shadow = shadow; }
+    void SetShadow(bool shadow)
+    {
+        SettleBoxesUpward();
+        m_shadow = shadow;
+    }
     // The shadow flag of this object, of its whole subtree and of the
     // levels of detail after the first entry, recursively.
     void SetSecondPassRecursive(bool value);
@@ -317,6 +350,26 @@ class CPGameObject : public CPObject {
     CPGameObject* LinkedAt(std::size_t index) const;
     void DeleteOwnedObjects();
 
+    // Placement of the object and its subtree, with or without the boxes.
+    void Place(bool withBoxes);
+    // The boxes from the matrices as they stand, the object's own first,
+    // then each child's merged in (stale children built first), then the
+    // shadow.
+    void PlaceOwnBoxes();
+    void MergeChildBoxes(const CPGameObject& child);
+    void FinishBoxes();
+    void BuildBoxes();
+    // Boxes left for later are built before they are read...
+    void SettleBoxes() const
+    {
+        if (m_boxesStale)
+            const_cast<CPGameObject*>(this)->BuildBoxes();
+    }
+    // ... and before anything they were to be built from changes: the
+    // object's boxes, its children or its shadow flag, which the boxes of
+    // its ancestors still take in as they were.
+    void SettleBoxesUpward();
+
     std::vector<LinkedObject> m_linkedObjects;
     TiXmlDocument m_description;
     std::int32_t m_flameEffect = -1;
@@ -336,6 +389,8 @@ class CPGameObject : public CPObject {
     Vector3 m_position;
     Quaternion m_rotation;
     bool m_dirty = true;
+    // Set when the matrices were placed and the boxes left for later.
+    bool m_boxesStale = false;
     // Set when the position, rotation or part transform changed since the
     // local matrix was last made from them.
     bool m_localStale = true;
@@ -360,6 +415,9 @@ class CPGameObject : public CPObject {
     bool m_shadow = true;
     CPObjectPtr m_renderObject;
     std::int32_t m_renderKind = kNoRenderObject;
+    // m_renderObject as the mesh that follows the world matrix, when it is
+    // one; every placement hands it over.
+    CPRenderPart* m_meshPart = nullptr;
     CPObjectPtr m_physicData;
     CPPhysicsPart* m_physicsPart = nullptr; // m_physicData as the body it moves
     CPObjectPtr m_physicsCompanion;

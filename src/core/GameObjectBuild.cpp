@@ -63,6 +63,8 @@ void CPGameObject::Build(CPObjectPtr prototype)
         return;
     }
 
+    source->SettleBoxes();
+    SettleBoxesUpward();
     m_orientedBox = source->m_orientedBox;
     m_ownBox = source->m_ownBox;
     m_description = source->m_description;

@@ -199,7 +199,8 @@ void CPPlayerWeapons::AimWeapon()
         rotation = Multiply(QuaternionFromAxisAngle({1.0f, 0.0f, 0.0f}, -elevation), rotation);
     }
     weapon->SetRotation(rotation);
-    weapon->UpdateBounds();
+    // The car keeps the turret's boxes of its own placement this frame.
+    weapon->UpdatePlacement();
 }
 
 // --- Firing --------------------------------------------------------------------------

@@ -1,5 +1,8 @@
 #include "core/AxisBox.h"
 
+#include <cmath>
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 #include "core/BoundingBox.h"
@@ -82,6 +85,32 @@ TEST(AxisBox, MergeWidensAndRecomputes)
     EXPECT_TRUE(Near(box.maximum, {1, 1, 4}));
     EXPECT_TRUE(Near(box.centre, {-1, 0.5f, 2}));
     EXPECT_TRUE(Near(box.halfSize, {2, 0.5f, 2}));
+}
+
+// Extend takes per axis what FloatMin and FloatMax give, to the bit: a NaN
+// on the other side leaves the box's value, a NaN of the box's own gives
+// way, and of two equal values (signed zeros among them) the other's wins.
+TEST(AxisBox, ExtendKeepsTheFloatMinAndMaxAnswersToTheBit)
+{
+    const float nan = std::nanf(""), inf = INFINITY;
+    const float values[] = {-0.0f, 0.0f, 1.0f, -1.0f, nan, inf, -inf, 1e6f, -1e6f};
+    for (float a : values) {
+        for (float b : values) {
+            AxisBox box;
+            box.minimum = {a, b, a};
+            box.maximum = {b, a, b};
+            box.halfSize = {7.0f, 7.0f, 7.0f};
+            AxisBox other;
+            other.minimum = {b, a, 2.0f};
+            other.maximum = {a, b, -2.0f};
+            const Vector3 low = ComponentMin(box.minimum, other.minimum);
+            const Vector3 high = ComponentMax(box.maximum, other.maximum);
+            box.Extend(other);
+            EXPECT_EQ(std::memcmp(&box.minimum, &low, sizeof low), 0) << a << " " << b;
+            EXPECT_EQ(std::memcmp(&box.maximum, &high, sizeof high), 0) << a << " " << b;
+            EXPECT_EQ(box.halfSize.x, 7.0f);
+        }
+    }
 }
 
 TEST(AxisBox, PointAndSphereTests)

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -277,5 +278,157 @@ TEST_F(GameObjectRayTest, RayThatFallsShortOrPointsAwayHitsNothing)
         EXPECT_FALSE(group->IntersectRay(miss));
         EXPECT_EQ(miss.hitObject.Get(), nullptr);
         EXPECT_EQ(miss.length, c.length);
+    }
+}
+
+namespace {
+
+bool SameBits(const Vector3& a, const Vector3& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+::testing::AssertionResult SameBox(const AxisBox& a, const AxisBox& b)
+{
+    if (SameBits(a.minimum, b.minimum) && SameBits(a.maximum, b.maximum) && SameBits(a.centre, b.centre) &&
+        SameBits(a.halfSize, b.halfSize))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "boxes differ: " << Near(a.minimum, b.minimum, 0.0f).message()
+                                         << " / " << Near(a.maximum, b.maximum, 0.0f).message();
+}
+
+// A car with a turret that has a barrel and a flare, each part casting a
+// shadow under a slanted sun: the turret is aimed after the car has been
+// placed, as the weapons aim every frame.
+struct TurretCar {
+    explicit TurretCar(Trees& trees)
+    {
+        car = trees.Root("car");
+        car->SetBoundingBox(CPBoundingBox({0.0f, 0.0f, 0.5f}, {1.0f, 2.0f, 0.5f}));
+        car->GetPartBoxes().push_back(Cube({0.0f, 0.0f, 0.5f}, 0.8f));
+        turret = Trees::Child(car, "turret");
+        turret->SetPosition({0.0f, 0.5f, 1.2f});
+        turret->SetBoundingBox(CPBoundingBox({0.0f, 0.0f, 0.0f}, {0.3f, 0.3f, 0.2f}));
+        barrel = Trees::Child(turret, "barrel");
+        barrel->SetPosition({0.0f, -0.6f, 0.0f});
+        barrel->SetBoundingBox(CPBoundingBox({0.0f, -0.3f, 0.0f}, {0.05f, 0.3f, 0.05f}));
+        barrel->GetPartBoxes().push_back(Cube({0.0f, -0.3f, 0.0f}, 0.06f));
+        flare = Trees::Child(barrel, "flare");
+        flare->SetPosition({0.0f, -0.65f, 0.0f});
+    }
+    std::vector<CPGameObject*> All() const { return {car, turret, barrel, flare}; }
+
+    CPGameObject* car = nullptr;
+    CPGameObject* turret = nullptr;
+    CPGameObject* barrel = nullptr;
+    CPGameObject* flare = nullptr;
+};
+
+class DeferredTurretTest : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        saved = GetShadowMatrix();
+        GetShadowMatrix() = ShadowMatrix({0.4f, -0.3f, -1.0f, 0.0f}, {0.0f, 0.0f, -1.0f, 0.5f});
+    }
+    void TearDown() override { GetShadowMatrix() = saved; }
+
+    // One frame: the car follows its body, then the turret turns to aim,
+    // placed at once on the eager car and with its boxes left for later on
+    // the deferred one.
+    void Frame(int frame)
+    {
+        const Vector3 place{0.3f * frame, 10.0f - 0.7f * frame, 0.05f * frame};
+        const Quaternion heading{0.0f, 0.0f, std::sin(0.05f * frame), std::cos(0.05f * frame)};
+        const Quaternion aim{0.0f, 0.0f, std::sin(-0.2f * frame), std::cos(-0.2f * frame)};
+        for (TurretCar* car : {&eager, &deferred}) {
+            car->car->FollowBody(place, heading);
+            car->car->UpdateBounds();
+            car->turret->SetRotation(aim);
+        }
+        eager.turret->UpdateBounds();
+        deferred.turret->UpdatePlacement();
+    }
+
+    ::testing::AssertionResult SameEverywhere() const
+    {
+        const std::vector<CPGameObject*> a = eager.All(), b = deferred.All();
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            if (!Near(a[i]->GetWorldMatrix(), b[i]->GetWorldMatrix(), 0.0f))
+                return ::testing::AssertionFailure() << a[i]->GetName() << ": world matrices differ";
+            if (auto r = SameBox(a[i]->GetOwnBox(), b[i]->GetOwnBox()); !r)
+                return r << " (own box of " << a[i]->GetName() << ")";
+            if (auto r = SameBox(a[i]->GetTreeBox(), b[i]->GetTreeBox()); !r)
+                return r << " (tree box of " << a[i]->GetName() << ")";
+            const std::vector<CPBoundingBox>& pa = a[i]->GetPartBoxes();
+            const std::vector<CPBoundingBox>& pb = b[i]->GetPartBoxes();
+            for (std::size_t k = 0; k < pa.size(); ++k) {
+                if (!SameBits(pa[k].minimum, pb[k].minimum) || !SameBits(pa[k].maximum, pb[k].maximum))
+                    return ::testing::AssertionFailure() << a[i]->GetName() << ": part boxes differ";
+            }
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    Matrix4 saved;
+    Trees trees;
+    TurretCar eager{trees};
+    TurretCar deferred{trees};
+};
+
+} // namespace
+
+// The matrices and the mesh transform follow the aim at once; the boxes,
+// read later, are those the eager rebuild made, and the car's own box keeps
+// the turret as it stood when the car was placed.
+TEST_F(DeferredTurretTest, BoxesReadLaterAreThoseOfTheEagerRebuild)
+{
+    auto* mesh = new CPRenderObject(deferred.turret);
+    deferred.turret->SetRenderObject(CPObjectPtr(mesh), CPGameObject::kMeshObject);
+    for (int frame = 0; frame < 5; ++frame) {
+        Frame(frame);
+        EXPECT_TRUE(Near(mesh->GetTransform(), deferred.turret->GetWorldMatrix(), 0.0f));
+        // Only the car is read this frame: it keeps the turret's earlier
+        // boxes, which the turret no longer has.
+        EXPECT_TRUE(SameBox(eager.car->GetOwnBox(), deferred.car->GetOwnBox())) << "frame " << frame;
+    }
+    EXPECT_TRUE(SameEverywhere());
+    EXPECT_FALSE(SameBox(deferred.car->GetOwnBox(), deferred.turret->GetOwnBox()));
+}
+
+// Whatever the boxes left for later were to be built from is kept as it
+// stood: a barrel turned and placed on its own, a part box added, the
+// shadow switched off, a child taken away or a ray cast through the tree.
+TEST_F(DeferredTurretTest, ChangesBelowALaterBuildLeaveItAsTheEagerOne)
+{
+    struct Case {
+        const char* name;
+        void (*change)(TurretCar&);
+    };
+    const Case cases[] = {
+        {"barrel placed on its own",
+         [](TurretCar& car) {
+             car.barrel->SetRotation({0.0f, std::sin(0.3f), 0.0f, std::cos(0.3f)});
+             car.barrel->UpdateBounds();
+         }},
+        {"part box added", [](TurretCar& car) { car.turret->GetPartBoxes().push_back(Cube({}, 0.5f)); }},
+        {"shadow switched off", [](TurretCar& car) { car.barrel->SetShadow(false); }},
+        {"oriented box replaced",
+         [](TurretCar& car) {
+             car.flare->SetBoundingBox(CPBoundingBox({}, {3.0f, 3.0f, 3.0f}));
+         }},
+        {"flare taken away", [](TurretCar& car) { car.car->AddChild(CPObjectPtr(car.flare)); }},
+        {"ray cast",
+         [](TurretCar& car) {
+             RayQuery ray;
+             ray.origin = {-20.0f, 10.0f, 1.0f};
+             ray.direction = {1.0f, 0.0f, 0.0f};
+             ray.length = 100.0f;
+             car.car->IntersectRay(ray);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Frame(1);
+        c.change(eager);
+        c.change(deferred);
+        EXPECT_TRUE(SameEverywhere());
     }
 }
