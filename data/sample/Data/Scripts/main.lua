@@ -42,6 +42,16 @@ local game = {
     shots = 0,      -- times the player pulled the trigger this race
 }
 
+-- What the frames call over and over, looked up once here rather than in
+-- the globals at every call.
+local floor, sqrt, min, max, abs, format = math.floor, math.sqrt, math.min, math.max, math.abs, string.format
+local ipairs, pairs, tonumber = ipairs, pairs, tonumber
+local GetDeltaTime, UpdateInterface = GetDeltaTime, UpdateInterface
+local GetPosition, GetPlayerDirection, SetWeaponPos = GetPosition, GetPlayerDirection, SetWeaponPos
+local DrawDynamicObject, GetBonusesCount, IsEnemySourceNear = DrawDynamicObject, GetBonusesCount, IsEnemySourceNear
+local GetCurrentRound, GetRoundsNumber = GetCurrentRound, GetRoundsNumber
+local GetPlayerSpeed, SetPlayersPanel = GetPlayerSpeed, SetPlayersPanel
+
 local screens = {}
 
 -- Calls a binding the running build may lack, so that a missing one is
@@ -79,8 +89,8 @@ local function show(name)
 end
 
 local function formatTime(seconds)
-    local hundredths = math.floor(seconds * 100 + 0.5)
-    return string.format("%d:%02d.%02d", math.floor(hundredths / 6000), math.floor(hundredths / 100) % 60,
+    local hundredths = floor(seconds * 100 + 0.5)
+    return format("%d:%02d.%02d", floor(hundredths / 6000), floor(hundredths / 100) % 60,
         hundredths % 100)
 end
 
@@ -88,7 +98,7 @@ end
 local function setMoney(amount)
     game.money = amount
     SetMoney(amount)
-    SetPoints(math.floor(amount))
+    SetPoints(floor(amount))
 end
 
 -- Profiles ------------------------------------------------------------------
@@ -98,7 +108,7 @@ local function profileLine()
     if name == "" then
         name = "none"
     end
-    return string.format("Profile %s  money %d", name, math.floor(GetMoney()))
+    return format("Profile %s  money %d", name, floor(GetMoney()))
 end
 
 local function refreshMenu()
@@ -130,7 +140,7 @@ local function refreshProfiles()
 end
 
 local function saveName(slot)
-    return string.format("save%d.sav", slot - 1)
+    return format("save%d.sav", slot - 1)
 end
 
 local function newProfile()
@@ -143,7 +153,7 @@ local function newProfile()
     game.circuit = 1
     -- The first free slot takes it.
     SaveGame()
-    print(string.format("script: new profile %s, money %d", name, START_MONEY))
+    print(format("script: new profile %s, money %d", name, START_MONEY))
 end
 
 local function loadProfile()
@@ -155,7 +165,7 @@ local function loadProfile()
     InitPlayer()
     setMoney(GetPoints())
     game.circuit = 1
-    print(string.format("script: profile %s loaded, money %d, races %d", GetProfileName(), GetPoints(),
+    print(format("script: profile %s loaded, money %d, races %d", GetProfileName(), GetPoints(),
         GetNumRacesPassed()))
 end
 
@@ -291,12 +301,12 @@ local function refreshShop(message)
     local screen = screens.shop
     shop.items = collectItems()
     if shop.index > #shop.items then
-        shop.index = math.max(1, #shop.items)
+        shop.index = max(1, #shop.items)
     end
     local item = shop.items[shop.index]
-    SetText(screen, "money", string.format("Money %d", math.floor(GetMoney())))
-    SetText(screen, "item", item and string.format("%d/%d %s", shop.index, #shop.items, item.name) or "Sold out")
-    SetText(screen, "price", item and string.format("Price %d", item.price) or "")
+    SetText(screen, "money", format("Money %d", floor(GetMoney())))
+    SetText(screen, "item", item and format("%d/%d %s", shop.index, #shop.items, item.name) or "Sold out")
+    SetText(screen, "price", item and format("Price %d", item.price) or "")
     SetText(screen, "text", item and item.text or "")
     SetText(screen, "fitted", fittedLine())
     SetText(screen, "message", message or "")
@@ -320,7 +330,7 @@ local function buy()
     setMoney(money - item.price)
     -- The profile keeps the money spent.
     SaveGame()
-    print(string.format("script: bought %s for %d, money %d", item.key, item.price, math.floor(GetMoney())))
+    print(format("script: bought %s for %d, money %d", item.key, item.price, floor(GetMoney())))
     return "Bought " .. item.name
 end
 
@@ -409,7 +419,7 @@ local function drawLyingBonuses()
     local count = GetBonusesCount()
     if count ~= lyingCount then
         local list = GetBonusList()
-        for i = 1, math.max(#list, lyingCount) do
+        for i = 1, max(#list, lyingCount) do
             lyingBoxes[i] = list[i] and list[i][1]
         end
         lyingCount = #list
@@ -539,7 +549,7 @@ local function formatOnce(name, pattern, a, b)
         formatted[name] = last
     end
     if last.text == nil or last.a ~= a or last.b ~= b then
-        last.a, last.b, last.text = a, b, string.format(pattern, a, b)
+        last.a, last.b, last.text = a, b, format(pattern, a, b)
     end
     return last.text
 end
@@ -591,7 +601,7 @@ local function onDisplayCommand(command, p1, p2, p3)
         say(p1 == "timeout!" and "Time out" or "Checkpoint")
         print("script: checkpoint " .. tostring(p1))
     elseif command == "bonus_points" then
-        say(string.format("%s +%.1f", p2 or "time", tonumber(p3) or 0))
+        say(format("%s +%.1f", p2 or "time", tonumber(p3) or 0))
     end
 end
 
@@ -610,10 +620,10 @@ CreateScriptObject("game_interface", "", function(self)
     game.raceTime = game.raceTime + dt
     local hud = screens.hud
     local rounds = GetRoundsNumber()
-    local lap = math.min(GetCurrentRound(), rounds)
+    local lap = min(GetCurrentRound(), rounds)
     setText(hud, "lap", formatOnce("lap", "Lap %d/%d", lap, rounds))
     setText(hud, "time", formatTime(game.raceTime))
-    setText(hud, "speed", formatOnce("speed", "%3d km/h", math.floor(GetPlayerSpeed() * 3.6)))
+    setText(hud, "speed", formatOnce("speed", "%3d km/h", floor(GetPlayerSpeed() * 3.6)))
     setText(hud, "place", game.place or placeSoFar() or "")
     game.messageTime = game.messageTime - dt
     setText(hud, "message", game.messageTime > 0 and game.message or "")
@@ -626,7 +636,7 @@ local function showResults(prize, saved)
     screens.results = screens.results or CreateInterface("results", 0)
     local results = screens.results
     local title = game.place and ("Place " .. game.place) or "Race lost"
-    SetText(results, "title", string.format("%s  prize %d  money %d%s", title, prize, math.floor(game.money),
+    SetText(results, "title", format("%s  prize %d  money %d%s", title, prize, floor(game.money),
         saved and "" or "  NOT SAVED"))
     local count, times = UpdateRoundsTime()
     -- Every round reached is flagged, the one under way too: only those
@@ -642,7 +652,7 @@ local function showResults(prize, saved)
         SetText(results, "place" .. lap, done and tostring(lap) or "")
         SetText(results, "name" .. lap, done and "Lap" or "")
         SetText(results, "time" .. lap,
-            done and string.format("%d:%02d.%02d", times[k], times[k + 1], times[k + 2]) or "")
+            done and format("%d:%02d.%02d", times[k], times[k + 1], times[k + 2]) or "")
     end
     show("results")
 end
@@ -667,7 +677,7 @@ function endRace()
     CheckPlayerRecords(game.circuit)
     SaveScore()
     local saved = SaveGame()
-    print(string.format("script: race over, place %s, prize %d, money %.2f, shots %d, %s",
+    print(format("script: race over, place %s, prize %d, money %.2f, shots %d, %s",
         game.place or "none", prize, game.money, game.shots,
         saved and "profile saved" or "the profile could not be saved"))
     showResults(prize, saved)
@@ -678,7 +688,7 @@ end
 local ENEMY_GROUP = "1"
 
 local function sameSpot(enemy, x, y)
-    return math.abs(enemy.x - x) < 1 and math.abs(enemy.y - y) < 1
+    return abs(enemy.x - x) < 1 and abs(enemy.y - y) < 1
 end
 
 local function watchEnemySources()
@@ -713,7 +723,7 @@ local ENEMY_SIGHTS = 0.7 -- and for enemies, 45 degrees
 -- otherwise. The aim is worked out every frame, in plain numbers.
 local function nearerInSights(x, y, dx, dy, tx, ty, sights, best)
     local ox, oy = tx - x, ty - y
-    local distance = math.sqrt(ox * ox + oy * oy)
+    local distance = sqrt(ox * ox + oy * oy)
     if distance > 0 and distance < best and (ox * dx + oy * dy) / distance >= sights then
         return distance
     end
@@ -763,7 +773,7 @@ local function onEnemyCommand(command, name, x, y)
             enemy.dead = true
         end
     end
-    print(string.format("script: enemy %s killed", tostring(name)))
+    print(format("script: enemy %s killed", tostring(name)))
 end
 
 CreateScriptObject("enemies", "level", function(self)
