@@ -17,9 +17,9 @@ std::vector<std::string> CPCommand::CutParams(const std::string& paramText)
     return params;
 }
 
-void CPCommand::Assign(const std::string& name, const std::string& paramText)
+void CPCommand::Assign(std::string_view name, const std::string& paramText)
 {
-    m_name = name;
+    m_name.assign(name.data(), name.size());
     CPTokenizer tokenizer(paramText, ",", true);
     std::size_t count = 0;
     for (;; ++count) {

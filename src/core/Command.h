@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -21,7 +22,7 @@ class CPCommand {
 
     // Becomes the command FromText builds, in the storage this command's
     // texts already have.
-    void Assign(const std::string& name, const std::string& paramText);
+    void Assign(std::string_view name, const std::string& paramText);
 
     const std::string& GetName() const { return m_name; }
     const std::vector<std::string>& GetParams() const { return m_params; }

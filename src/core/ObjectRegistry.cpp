@@ -64,7 +64,7 @@ void CPObjectRegistry::Unregister(CPScriptObject* object)
         object->m_registry = nullptr;
 }
 
-void CPObjectRegistry::SendCommandByName(const std::string& objectName, const std::string& command,
+void CPObjectRegistry::SendCommandByName(const std::string& objectName, std::string_view command,
                                          const std::string& params)
 {
     auto found = m_byName.find(objectName);
@@ -73,7 +73,7 @@ void CPObjectRegistry::SendCommandByName(const std::string& objectName, const st
     Deliver(&found->second, 1, command, params);
 }
 
-void CPObjectRegistry::SendCommandByCategory(const std::string& category, const std::string& command,
+void CPObjectRegistry::SendCommandByCategory(const std::string& category, std::string_view command,
                                              const std::string& params)
 {
     auto found = m_byCategory.find(category);
@@ -82,7 +82,7 @@ void CPObjectRegistry::SendCommandByCategory(const std::string& category, const 
     Deliver(found->second.data(), found->second.size(), command, params);
 }
 
-void CPObjectRegistry::SendCommandByObject(CPObjectPtr receiver, const std::string& command,
+void CPObjectRegistry::SendCommandByObject(CPObjectPtr receiver, std::string_view command,
                                            const std::string& params)
 {
     CPScriptObject* object = receiver.As<CPScriptObject>();
@@ -105,8 +105,8 @@ const std::vector<CPScriptObject*>* CPObjectRegistry::GetCategory(const std::str
     return found == m_byCategory.end() ? nullptr : &found->second;
 }
 
-void CPObjectRegistry::Deliver(CPScriptObject* const* receivers, std::size_t count,
-                               const std::string& command, const std::string& params)
+void CPObjectRegistry::Deliver(CPScriptObject* const* receivers, std::size_t count, std::string_view command,
+                               const std::string& params)
 {
     // Each receiver cuts the text into the storage of a command slot it
     // keeps, so commands sent every frame allocate nothing.

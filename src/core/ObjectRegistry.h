@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -31,12 +32,14 @@ class CPObjectRegistry {
 
     // Each send cuts the parameter text into parameters (see CPCommand) and
     // queues the command on every receiver that runs; anything else is
-    // silently dropped.
-    void SendCommandByName(const std::string& objectName, const std::string& command,
+    // silently dropped. The command's name goes as a view into the slots
+    // the receivers keep: senders name commands by literals, many longer
+    // than a short text holds in place.
+    void SendCommandByName(const std::string& objectName, std::string_view command,
                            const std::string& params);
-    void SendCommandByCategory(const std::string& category, const std::string& command,
+    void SendCommandByCategory(const std::string& category, std::string_view command,
                                const std::string& params);
-    void SendCommandByObject(CPObjectPtr receiver, const std::string& command, const std::string& params);
+    void SendCommandByObject(CPObjectPtr receiver, std::string_view command, const std::string& params);
 
     // The object registered under the name; empty when there is none.
     CPObjectPtr FindObject(const std::string& name) const;
@@ -44,7 +47,7 @@ class CPObjectRegistry {
     const std::vector<CPScriptObject*>* GetCategory(const std::string& category) const;
 
   private:
-    void Deliver(CPScriptObject* const* receivers, std::size_t count, const std::string& command,
+    void Deliver(CPScriptObject* const* receivers, std::size_t count, std::string_view command,
                  const std::string& params);
     bool IsListed(const CPScriptObject* object) const;
 

@@ -35,7 +35,7 @@ bool CPScriptObject::PostCommand(const CPCommand& command)
     return true;
 }
 
-bool CPScriptObject::PostCommand(const std::string& name, const std::string& paramText)
+bool CPScriptObject::PostCommand(std::string_view name, const std::string& paramText)
 {
     if (!IsRunning())
         return false;

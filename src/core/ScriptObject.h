@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/Command.h"
@@ -34,8 +35,9 @@ class CPScriptObject : public CPTask {
     // was queued.
     bool PostCommand(const CPCommand& command);
     // The same for a command given as its name and parameter text, cut as
-    // CPCommand::FromText cuts it.
-    bool PostCommand(const std::string& name, const std::string& paramText);
+    // CPCommand::FromText cuts it. The name is taken as a view, so that a
+    // sender's literal makes no text of its own on the way to the slot.
+    bool PostCommand(std::string_view name, const std::string& paramText);
 
     // Drops the finished command (the current one) and makes the next
     // oldest current. False, with no current command, when none is left.

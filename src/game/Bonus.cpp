@@ -25,6 +25,25 @@ AxisBox Reshaped(const AxisBox& box, float halfX, float halfY)
     return result;
 }
 
+// A gate bonus takes the box of its gate and the loosest divisor.
+const char* const kGateName = "empty";
+// A barrier sphere's box on the ground, whatever its model's box.
+constexpr float kSphereHalfSize = 3.5f;
+// The least divisor of any bonus but the gate.
+constexpr float kLeastDivisor = 1.0f;
+
+// Whether the car could touch a bonus (not a gate) with its trigger box at
+// all: the widest box and the least divisor any bonus takes. Most bonuses
+// are far from most cars, and this settles them before the searches of the
+// bonus's tree; a box that fails it fails the bonus's own test too.
+bool MayTouch(const AxisBox& bonus, const AxisBox& car)
+{
+    AxisBox widest = bonus;
+    widest.halfSize.x = std::fmax(bonus.halfSize.x, kSphereHalfSize);
+    widest.halfSize.y = std::fmax(bonus.halfSize.y, kSphereHalfSize);
+    return CPBonus::BoxesTouch(widest, car, kLeastDivisor);
+}
+
 } // namespace
 
 CPBonus::Kind CPBonus::Classify(const CPGameObject& object)
@@ -98,18 +117,20 @@ bool CPBonus::Touches(CPGameObject& bonus, const CPPlayer& car)
 {
     AxisBox bonusBox = TriggerBox(bonus);
     AxisBox carBox = TriggerBox(car);
-    float divisor = kContactDivisor;
     const std::string& name = bonus.GetName();
-    if (name == "empty") {
+    // This model's own box is too loose to pick things up by.
+    if (car.modelName == "uaz")
+        carBox = car.GetTreeBox();
+    if (name != kGateName && !MayTouch(bonusBox, carBox))
+        return false;
+    float divisor = kContactDivisor;
+    if (name == kGateName) {
         divisor = 0.8f;
         if (auto* gate = bonus.GetChildByName("v_bii").As<CPGameObject>())
             bonusBox = TriggerBox(*gate);
     }
-    // This model's own box is too loose to pick things up by.
-    if (car.modelName == "uaz")
-        carBox = car.GetTreeBox();
     if (HasInTree(bonus, "sphera"))
-        bonusBox = Reshaped(bonusBox, 3.5f, 3.5f);
+        bonusBox = Reshaped(bonusBox, kSphereHalfSize, kSphereHalfSize);
     if (name == "fake") {
         divisor = 1.0f;
     } else if (name == "light") {

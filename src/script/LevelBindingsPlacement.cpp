@@ -51,21 +51,46 @@ Vector3 PlayerPosition(const CPLevel* level)
     return player ? player->GetPosition() : Vector3{};
 }
 
-// The sources of the group whose flag is the one asked for and that stand
-// near the point, but not too near.
-std::vector<const CPSourceInfo*> NearSources(const CPGameData& data, const std::string& group, bool flag,
-                                             const Vector3& point)
+// Whether the source has the flag asked for and stands near the point, but
+// not too near.
+bool IsNearSource(const CPSourceInfo& source, bool flag, const Vector3& point)
 {
-    std::vector<const CPSourceInfo*> near;
+    const float distance = Length(source.position - point);
+    return (source.flag != 0) == flag && distance > kSourceNear && distance < kSourceFar;
+}
+
+// The sources near the point, of the group and with the flag asked for, are
+// counted and picked from in place: the scripts ask every frame while the
+// car passes a source.
+const std::vector<CPSourceInfo>* SourcesOf(const CPGameData& data, const std::string& group)
+{
     const auto found = data.enemySources.find(group);
-    if (found == data.enemySources.end())
-        return near;
-    for (const CPSourceInfo& source : found->second) {
-        const float distance = Length(source.position - point);
-        if ((source.flag != 0) == flag && distance > kSourceNear && distance < kSourceFar)
-            near.push_back(&source);
+    return found == data.enemySources.end() ? nullptr : &found->second;
+}
+
+std::size_t CountNearSources(const CPGameData& data, const std::string& group, bool flag,
+                             const Vector3& point)
+{
+    const std::vector<CPSourceInfo>* sources = SourcesOf(data, group);
+    if (!sources)
+        return 0;
+    return static_cast<std::size_t>(
+        std::count_if(sources->begin(), sources->end(),
+                      [&](const CPSourceInfo& s) { return IsNearSource(s, flag, point); }));
+}
+
+// The near source of that rank (from 0) in the group's order.
+const CPSourceInfo* NearSourceAt(const CPGameData& data, const std::string& group, bool flag,
+                                 const Vector3& point, std::size_t rank)
+{
+    const std::vector<CPSourceInfo>* sources = SourcesOf(data, group);
+    if (!sources)
+        return nullptr;
+    for (const CPSourceInfo& source : *sources) {
+        if (IsNearSource(source, flag, point) && rank-- == 0)
+            return &source;
     }
-    return near;
+    return nullptr;
 }
 
 const CPCheckpointInfo* Checkpoint(const CPGameData& data, const char* binding, std::int32_t index)
@@ -201,9 +226,10 @@ int GetEnemyType(lua_State* L)
     std::string kind;
     bool fromSource = false;
     if (level && data) {
-        const std::vector<const CPSourceInfo*> near = NearSources(*data, group, flag, position);
-        if (!near.empty()) {
-            const CPSourceInfo& source = *near[static_cast<std::size_t>(platform::Rand()) % near.size()];
+        const std::size_t near = CountNearSources(*data, group, flag, position);
+        if (near > 0) {
+            const std::size_t rank = static_cast<std::size_t>(platform::Rand()) % near;
+            const CPSourceInfo& source = *NearSourceAt(*data, group, flag, position, rank);
             position = source.position;
             kind = DrawWeightedName(source.enemies);
             fromSource = true;
@@ -224,7 +250,7 @@ int IsEnemySourceNear(lua_State* L)
     const std::string group = LuaToText(L, 2);
     const CPLevel* level = GetCurrentLevel();
     const CPGameData* data = GetGameData();
-    const bool near = level && data && !NearSources(*data, group, flag, PlayerPosition(level)).empty();
+    const bool near = level && data && CountNearSources(*data, group, flag, PlayerPosition(level)) > 0;
     lua_pushboolean(L, near);
     return 1;
 }

@@ -42,6 +42,16 @@ local game = {
     shots = 0,      -- times the player pulled the trigger this race
 }
 
+-- What the frames call over and over, looked up once here rather than in
+-- the globals at every call.
+local floor, sqrt, min, max, abs, format = math.floor, math.sqrt, math.min, math.max, math.abs, string.format
+local ipairs, pairs, tonumber = ipairs, pairs, tonumber
+local GetDeltaTime, UpdateInterface = GetDeltaTime, UpdateInterface
+local GetPosition, GetPlayerDirection, SetWeaponPos = GetPosition, GetPlayerDirection, SetWeaponPos
+local DrawDynamicObject, GetBonusesCount, IsEnemySourceNear = DrawDynamicObject, GetBonusesCount, IsEnemySourceNear
+local GetCurrentRound, GetRoundsNumber = GetCurrentRound, GetRoundsNumber
+local GetPlayerSpeed, SetPlayersPanel = GetPlayerSpeed, SetPlayersPanel
+
 local screens = {}
 
 -- Calls a binding the running build may lack, so that a missing one is
@@ -59,7 +69,8 @@ local function call(name, ...)
     return f(...)
 end
 
--- Works through the commands queued for the object.
+-- Works through the commands queued for the object. Each object's handler
+-- is made once, beside it, rather than as a new function every frame.
 local function eachCommand(self, handle)
     while SetNextCommand(self) do
         handle(GetCurrentCommand(self), GetCurrentParams(self))
@@ -78,8 +89,8 @@ local function show(name)
 end
 
 local function formatTime(seconds)
-    local hundredths = math.floor(seconds * 100 + 0.5)
-    return string.format("%d:%02d.%02d", math.floor(hundredths / 6000), math.floor(hundredths / 100) % 60,
+    local hundredths = floor(seconds * 100 + 0.5)
+    return format("%d:%02d.%02d", floor(hundredths / 6000), floor(hundredths / 100) % 60,
         hundredths % 100)
 end
 
@@ -87,7 +98,7 @@ end
 local function setMoney(amount)
     game.money = amount
     SetMoney(amount)
-    SetPoints(math.floor(amount))
+    SetPoints(floor(amount))
 end
 
 -- Profiles ------------------------------------------------------------------
@@ -97,7 +108,7 @@ local function profileLine()
     if name == "" then
         name = "none"
     end
-    return string.format("Profile %s  money %d", name, math.floor(GetMoney()))
+    return format("Profile %s  money %d", name, floor(GetMoney()))
 end
 
 local function refreshMenu()
@@ -129,7 +140,7 @@ local function refreshProfiles()
 end
 
 local function saveName(slot)
-    return string.format("save%d.sav", slot - 1)
+    return format("save%d.sav", slot - 1)
 end
 
 local function newProfile()
@@ -142,7 +153,7 @@ local function newProfile()
     game.circuit = 1
     -- The first free slot takes it.
     SaveGame()
-    print(string.format("script: new profile %s, money %d", name, START_MONEY))
+    print(format("script: new profile %s, money %d", name, START_MONEY))
 end
 
 local function loadProfile()
@@ -154,7 +165,7 @@ local function loadProfile()
     InitPlayer()
     setMoney(GetPoints())
     game.circuit = 1
-    print(string.format("script: profile %s loaded, money %d, races %d", GetProfileName(), GetPoints(),
+    print(format("script: profile %s loaded, money %d, races %d", GetProfileName(), GetPoints(),
         GetNumRacesPassed()))
 end
 
@@ -176,26 +187,28 @@ local function backToMenu()
     show("menu")
 end
 
+local function onProfileCommand(command, p1)
+    if command ~= "button" or game.state ~= "profile" then
+        return
+    end
+    local slot = tonumber(string.match(p1 or "", "^slot(%d)$"))
+    if slot then
+        profiles.chosen = slot
+    elseif p1 == "new" then
+        newProfile()
+    elseif p1 == "load" then
+        loadProfile()
+    elseif p1 == "delete" then
+        deleteProfile()
+    elseif p1 == "back" then
+        backToMenu()
+        return
+    end
+    refreshProfiles()
+end
+
 CreateScriptObject("profile", "menu", function(self)
-    eachCommand(self, function(command, p1)
-        if command ~= "button" or game.state ~= "profile" then
-            return
-        end
-        local slot = tonumber(string.match(p1 or "", "^slot(%d)$"))
-        if slot then
-            profiles.chosen = slot
-        elseif p1 == "new" then
-            newProfile()
-        elseif p1 == "load" then
-            loadProfile()
-        elseif p1 == "delete" then
-            deleteProfile()
-        elseif p1 == "back" then
-            backToMenu()
-            return
-        end
-        refreshProfiles()
-    end)
+    eachCommand(self, onProfileCommand)
     if game.state == "profile" and screens.profile then
         UpdateInterface(screens.profile)
     end
@@ -288,12 +301,12 @@ local function refreshShop(message)
     local screen = screens.shop
     shop.items = collectItems()
     if shop.index > #shop.items then
-        shop.index = math.max(1, #shop.items)
+        shop.index = max(1, #shop.items)
     end
     local item = shop.items[shop.index]
-    SetText(screen, "money", string.format("Money %d", math.floor(GetMoney())))
-    SetText(screen, "item", item and string.format("%d/%d %s", shop.index, #shop.items, item.name) or "Sold out")
-    SetText(screen, "price", item and string.format("Price %d", item.price) or "")
+    SetText(screen, "money", format("Money %d", floor(GetMoney())))
+    SetText(screen, "item", item and format("%d/%d %s", shop.index, #shop.items, item.name) or "Sold out")
+    SetText(screen, "price", item and format("Price %d", item.price) or "")
     SetText(screen, "text", item and item.text or "")
     SetText(screen, "fitted", fittedLine())
     SetText(screen, "message", message or "")
@@ -317,7 +330,7 @@ local function buy()
     setMoney(money - item.price)
     -- The profile keeps the money spent.
     SaveGame()
-    print(string.format("script: bought %s for %d, money %d", item.key, item.price, math.floor(GetMoney())))
+    print(format("script: bought %s for %d, money %d", item.key, item.price, floor(GetMoney())))
     return "Bought " .. item.name
 end
 
@@ -329,24 +342,26 @@ local function openShop()
     show("shop")
 end
 
+local function onShopCommand(command, p1)
+    if command ~= "button" or game.state ~= "shop" then
+        return
+    end
+    local message = nil
+    if p1 == "prev" then
+        shop.index = shop.index > 1 and shop.index - 1 or #shop.items
+    elseif p1 == "next" then
+        shop.index = shop.index < #shop.items and shop.index + 1 or 1
+    elseif p1 == "buy" then
+        message = buy()
+    elseif p1 == "back" then
+        backToMenu()
+        return
+    end
+    refreshShop(message)
+end
+
 CreateScriptObject("shop", "menu", function(self)
-    eachCommand(self, function(command, p1)
-        if command ~= "button" or game.state ~= "shop" then
-            return
-        end
-        local message = nil
-        if p1 == "prev" then
-            shop.index = shop.index > 1 and shop.index - 1 or #shop.items
-        elseif p1 == "next" then
-            shop.index = shop.index < #shop.items and shop.index + 1 or 1
-        elseif p1 == "buy" then
-            message = buy()
-        elseif p1 == "back" then
-            backToMenu()
-            return
-        end
-        refreshShop(message)
-    end)
+    eachCommand(self, onShopCommand)
     if game.state == "shop" and screens.shop then
         UpdateInterface(screens.shop)
     end
@@ -363,11 +378,17 @@ local BONUS_LINES = { 20, 55, 90, 125, 160, 195, 230, 265 }
 local boxes = {}
 -- The player's lap the boxes were last put back for.
 local boxesLap = nil
+-- The boxes lying on the track as the race lists them, drawn every frame.
+-- The list is read again only when it may have changed: when its length
+-- differs (a car took a box) or the script put boxes down itself.
+local lyingBoxes = {}
+local lyingCount = -1
 
 local function placeBonuses()
     ClearBonuses()
     boxes = {}
     boxesLap = nil
+    lyingCount = -1
     for _, line in ipairs(BONUS_LINES) do
         local x, y, z = GetSplineLinePoint(line)
         local bonus = x and LoadRenderObject("bonus_remont.rdf", 0)
@@ -390,6 +411,21 @@ local function restockBonuses()
         if bonus and not lying[bonus] then
             AddBonus(bonus, 1)
         end
+    end
+    lyingCount = -1
+end
+
+local function drawLyingBonuses()
+    local count = GetBonusesCount()
+    if count ~= lyingCount then
+        local list = GetBonusList()
+        for i = 1, max(#list, lyingCount) do
+            lyingBoxes[i] = list[i] and list[i][1]
+        end
+        lyingCount = #list
+    end
+    for i = 1, lyingCount do
+        DrawDynamicObject(lyingBoxes[i])
     end
 end
 
@@ -461,30 +497,32 @@ local function exitGame()
     KillAllTasks()
 end
 
-CreateScriptObject("gamemenu", "menu", function(self)
-    eachCommand(self, function(command, p1)
-        if command == "button" then
-            if game.state ~= "menu" then
-                return
-            end
-            if p1 == "start" then
-                startRace()
-            elseif p1 == "profile" then
-                openProfiles()
-            elseif p1 == "shop" then
-                openShop()
-            elseif p1 == "exit" then
-                exitGame()
-            end
-        elseif command == "set_money" or command == "change_money" then
-            game.money = tonumber(p1) or game.money
-            refreshMenu()
-        elseif command == "init_game_interface" then
-            InitGameInterface(screens.hud)
-        elseif command == "update_game_interface" then
-            UpdateGameInterface(screens.hud)
+local function onMenuCommand(command, p1)
+    if command == "button" then
+        if game.state ~= "menu" then
+            return
         end
-    end)
+        if p1 == "start" then
+            startRace()
+        elseif p1 == "profile" then
+            openProfiles()
+        elseif p1 == "shop" then
+            openShop()
+        elseif p1 == "exit" then
+            exitGame()
+        end
+    elseif command == "set_money" or command == "change_money" then
+        game.money = tonumber(p1) or game.money
+        refreshMenu()
+    elseif command == "init_game_interface" then
+        InitGameInterface(screens.hud)
+    elseif command == "update_game_interface" then
+        UpdateGameInterface(screens.hud)
+    end
+end
+
+CreateScriptObject("gamemenu", "menu", function(self)
+    eachCommand(self, onMenuCommand)
     if game.state == "menu" and screens.menu then
         UpdateInterface(screens.menu)
     end
@@ -499,6 +537,21 @@ local function setText(screen, name, text)
         shown[name] = text
         SetText(screen, name, text)
     end
+end
+
+-- The display's texts made of numbers are formatted again only when their
+-- numbers change: most frames change the time alone.
+local formatted = {}
+local function formatOnce(name, pattern, a, b)
+    local last = formatted[name]
+    if not last then
+        last = {}
+        formatted[name] = last
+    end
+    if last.text == nil or last.a ~= a or last.b ~= b then
+        last.a, last.b, last.text = a, b, format(pattern, a, b)
+    end
+    return last.text
 end
 
 local function say(text)
@@ -539,19 +592,21 @@ local MESSAGES = {
 -- The end of the race (below), which the display's object calls.
 local endRace
 
+local function onDisplayCommand(command, p1, p2, p3)
+    if command == "place" then
+        game.place = p1
+    elseif command == "show_message" then
+        say(MESSAGES[p1] or p1)
+    elseif command == "checkpoint" then
+        say(p1 == "timeout!" and "Time out" or "Checkpoint")
+        print("script: checkpoint " .. tostring(p1))
+    elseif command == "bonus_points" then
+        say(format("%s +%.1f", p2 or "time", tonumber(p3) or 0))
+    end
+end
+
 CreateScriptObject("game_interface", "", function(self)
-    eachCommand(self, function(command, p1, p2, p3)
-        if command == "place" then
-            game.place = p1
-        elseif command == "show_message" then
-            say(MESSAGES[p1] or p1)
-        elseif command == "checkpoint" then
-            say(p1 == "timeout!" and "Time out" or "Checkpoint")
-            print("script: checkpoint " .. tostring(p1))
-        elseif command == "bonus_points" then
-            say(string.format("%s +%.1f", p2 or "time", tonumber(p3) or 0))
-        end
-    end)
+    eachCommand(self, onDisplayCommand)
     -- The race sends the player's place and then "game_over" to "jeep" in
     -- the same frame; the race ends once the place has been read here,
     -- whichever of the two objects works through its commands first.
@@ -564,10 +619,11 @@ CreateScriptObject("game_interface", "", function(self)
     local dt = GetDeltaTime()
     game.raceTime = game.raceTime + dt
     local hud = screens.hud
-    local lap = math.min(GetCurrentRound(), GetRoundsNumber())
-    setText(hud, "lap", string.format("Lap %d/%d", lap, GetRoundsNumber()))
+    local rounds = GetRoundsNumber()
+    local lap = min(GetCurrentRound(), rounds)
+    setText(hud, "lap", formatOnce("lap", "Lap %d/%d", lap, rounds))
     setText(hud, "time", formatTime(game.raceTime))
-    setText(hud, "speed", string.format("%3d km/h", math.floor(GetPlayerSpeed() * 3.6)))
+    setText(hud, "speed", formatOnce("speed", "%3d km/h", floor(GetPlayerSpeed() * 3.6)))
     setText(hud, "place", game.place or placeSoFar() or "")
     game.messageTime = game.messageTime - dt
     setText(hud, "message", game.messageTime > 0 and game.message or "")
@@ -580,7 +636,7 @@ local function showResults(prize, saved)
     screens.results = screens.results or CreateInterface("results", 0)
     local results = screens.results
     local title = game.place and ("Place " .. game.place) or "Race lost"
-    SetText(results, "title", string.format("%s  prize %d  money %d%s", title, prize, math.floor(game.money),
+    SetText(results, "title", format("%s  prize %d  money %d%s", title, prize, floor(game.money),
         saved and "" or "  NOT SAVED"))
     local count, times = UpdateRoundsTime()
     -- Every round reached is flagged, the one under way too: only those
@@ -596,7 +652,7 @@ local function showResults(prize, saved)
         SetText(results, "place" .. lap, done and tostring(lap) or "")
         SetText(results, "name" .. lap, done and "Lap" or "")
         SetText(results, "time" .. lap,
-            done and string.format("%d:%02d.%02d", times[k], times[k + 1], times[k + 2]) or "")
+            done and format("%d:%02d.%02d", times[k], times[k + 1], times[k + 2]) or "")
     end
     show("results")
 end
@@ -621,7 +677,7 @@ function endRace()
     CheckPlayerRecords(game.circuit)
     SaveScore()
     local saved = SaveGame()
-    print(string.format("script: race over, place %s, prize %d, money %.2f, shots %d, %s",
+    print(format("script: race over, place %s, prize %d, money %.2f, shots %d, %s",
         game.place or "none", prize, game.money, game.shots,
         saved and "profile saved" or "the profile could not be saved"))
     showResults(prize, saved)
@@ -632,7 +688,7 @@ end
 local ENEMY_GROUP = "1"
 
 local function sameSpot(enemy, x, y)
-    return math.abs(enemy.x - x) < 1 and math.abs(enemy.y - y) < 1
+    return abs(enemy.x - x) < 1 and abs(enemy.y - y) < 1
 end
 
 local function watchEnemySources()
@@ -662,51 +718,66 @@ local AIM_REACH = 60
 local SIGHTS = 0.94 -- the cosine of the sights' half angle for cars, 20 degrees
 local ENEMY_SIGHTS = 0.7 -- and for enemies, 45 degrees
 
+-- The distance from the car at (x, y), heading (dx, dy), to a target at
+-- (tx, ty) when the target is in the sights and nearer than best; nil
+-- otherwise. The aim is worked out every frame, in plain numbers.
+local function nearerInSights(x, y, dx, dy, tx, ty, sights, best)
+    local ox, oy = tx - x, ty - y
+    local distance = sqrt(ox * ox + oy * oy)
+    if distance > 0 and distance < best and (ox * dx + oy * dy) / distance >= sights then
+        return distance
+    end
+    return nil
+end
+
 local function aimPlayersGuns()
     local x, y, z = GetPosition(playerCar)
     local dx, dy = GetPlayerDirection()
     if not dx then
         return
     end
-    local best, aim
-    local function consider(tx, ty, tz, object, sights)
-        local ox, oy = tx - x, ty - y
-        local distance = math.sqrt(ox * ox + oy * oy)
-        if distance > 0 and distance < best and (ox * dx + oy * dy) / distance >= sights then
-            best, aim = distance, { tx, ty, tz, object }
-        end
-    end
-    best = AIM_REACH
+    local best = AIM_REACH
+    local aimed, ax, ay, az, target = false, nil, nil, nil, nil
     for _, enemy in ipairs(enemies) do
         if not enemy.dead then
-            consider(enemy.x, enemy.y, z + 1, nil, ENEMY_SIGHTS)
+            local distance = nearerInSights(x, y, dx, dy, enemy.x, enemy.y, ENEMY_SIGHTS, best)
+            if distance then
+                best, aimed, ax, ay, az, target = distance, true, enemy.x, enemy.y, z + 1, nil
+            end
         end
     end
-    if not aim then
+    if not aimed then
         for _, car in pairs(rivals) do
             local cx, cy, cz = GetPosition(car)
-            consider(cx, cy, cz + 1, car, SIGHTS)
+            local distance = nearerInSights(x, y, dx, dy, cx, cy, SIGHTS, best)
+            if distance then
+                best, aimed, ax, ay, az, target = distance, true, cx, cy, cz + 1, car
+            end
         end
     end
-    aim = aim or { x + dx * AIM_REACH, y + dy * AIM_REACH, z + 1, nil }
-    SetWeaponPos(aim[1], aim[2], aim[3], aim[4])
+    if not aimed then
+        ax, ay, az, target = x + dx * AIM_REACH, y + dy * AIM_REACH, z + 1, nil
+    end
+    SetWeaponPos(ax, ay, az, target)
 end
 
 -- An enemy's death ("enemy_death" to the category "level": its name and
 -- where it fell) is counted and the guns leave it.
+local function onEnemyCommand(command, name, x, y)
+    if command ~= "enemy_death" then
+        return
+    end
+    x, y = tonumber(x) or 0, tonumber(y) or 0
+    for _, enemy in ipairs(enemies) do
+        if sameSpot(enemy, x, y) then
+            enemy.dead = true
+        end
+    end
+    print(format("script: enemy %s killed", tostring(name)))
+end
+
 CreateScriptObject("enemies", "level", function(self)
-    eachCommand(self, function(command, name, x, y)
-        if command ~= "enemy_death" then
-            return
-        end
-        x, y = tonumber(x) or 0, tonumber(y) or 0
-        for _, enemy in ipairs(enemies) do
-            if sameSpot(enemy, x, y) then
-                enemy.dead = true
-            end
-        end
-        print(string.format("script: enemy %s killed", tostring(name)))
-    end)
+    eachCommand(self, onEnemyCommand)
 end)
 
 -- Wrecks. "player_dead" goes to every "main" object whichever car's health
@@ -796,20 +867,22 @@ local function selectFirstWeapon(car)
     SetNextWeapon(car)
 end
 
+local function onJeepCommand(command, p1)
+    if command == "game_over" then
+        game.over = true
+    elseif command == "add_object" then
+        playerCar = StringToPointer(p1)
+        enemies = {}
+        selectFirstWeapon(playerCar)
+    elseif command == "delete_object" then
+        playerCar = nil
+    elseif command == "damage" and playerCar then
+        hurt(playerCar, tonumber(p1) or 0, FULL_HEALTH, "the player's car")
+    end
+end
+
 CreateScriptObject("jeep", "", function(self)
-    eachCommand(self, function(command, p1)
-        if command == "game_over" then
-            game.over = true
-        elseif command == "add_object" then
-            playerCar = StringToPointer(p1)
-            enemies = {}
-            selectFirstWeapon(playerCar)
-        elseif command == "delete_object" then
-            playerCar = nil
-        elseif command == "damage" and playerCar then
-            hurt(playerCar, tonumber(p1) or 0, FULL_HEALTH, "the player's car")
-        end
-    end)
+    eachCommand(self, onJeepCommand)
     if not playerCar then
         return
     end
@@ -820,40 +893,40 @@ CreateScriptObject("jeep", "", function(self)
         watchEnemySources()
         aimPlayersGuns()
         -- The bonuses not yet picked up.
-        for _, entry in ipairs(GetBonusList()) do
-            DrawDynamicObject(entry[1])
-        end
+        drawLyingBonuses()
     end
 end)
 
 -- Each opponent's car belongs to "rivalN" (N its grid slot): it is armed
 -- with the first weapon as the race starts, and what hits it hurts it.
 for slot = 1, 7 do
-    CreateScriptObject("rival" .. slot, "", function(self)
-        eachCommand(self, function(command, p1)
-            local car = rivals[slot]
-            if command == "add_object" then
-                car = StringToPointer(p1)
-                rivals[slot] = car
-                SetNextWeapon(car)
-                -- A car comes to the race with far more health than any race
-                -- wears down; a rival keeps only RIVAL_HEALTH of it.
-                DamagePlayer(car, FULL_HEALTH - RIVAL_HEALTH)
-                wear[car] = { lost = 0, quiet = 0 }
-            elseif command == "delete_object" then
-                rivals[slot] = nil
-                if car then
-                    wear[car] = nil
-                end
-                for i = #wrecks, 1, -1 do
-                    if wrecks[i].car == car then
-                        table.remove(wrecks, i)
-                    end
-                end
-            elseif command == "damage" and car then
-                hurt(car, tonumber(p1) or 0, RIVAL_HEALTH, "rival" .. slot)
+    local function onRivalCommand(command, p1)
+        local car = rivals[slot]
+        if command == "add_object" then
+            car = StringToPointer(p1)
+            rivals[slot] = car
+            SetNextWeapon(car)
+            -- A car comes to the race with far more health than any race
+            -- wears down; a rival keeps only RIVAL_HEALTH of it.
+            DamagePlayer(car, FULL_HEALTH - RIVAL_HEALTH)
+            wear[car] = { lost = 0, quiet = 0 }
+        elseif command == "delete_object" then
+            rivals[slot] = nil
+            if car then
+                wear[car] = nil
             end
-        end)
+            for i = #wrecks, 1, -1 do
+                if wrecks[i].car == car then
+                    table.remove(wrecks, i)
+                end
+            end
+        elseif command == "damage" and car then
+            hurt(car, tonumber(p1) or 0, RIVAL_HEALTH, "rival" .. slot)
+        end
+    end
+
+    CreateScriptObject("rival" .. slot, "", function(self)
+        eachCommand(self, onRivalCommand)
         local car = rivals[slot]
         if car and game.state == "race" then
             mend(car, GetDeltaTime())
@@ -889,23 +962,25 @@ local ACTIONS = {
     end,
 }
 
-CreateScriptObject("main", "main", function(self)
-    eachCommand(self, function(command, p1)
-        -- "player_dead" tells of any car's wreck, which the car's own object
-        -- handles; the player's wreck is put back and races on.
-        if command == "level_failed" or command == "defeat" then
-            game.lost = true
-            say("Race lost")
-            endRace()
-        elseif (command == "action_down" or command == "action_up") and game.state == "race" and playerCar then
-            local act = ACTIONS[p1]
-            if act then
-                act(command == "action_down")
-            end
-        elseif command == "update_bonus_list" then
-            print("script: bonus " .. tostring(p1))
+local function onMainCommand(command, p1)
+    -- "player_dead" tells of any car's wreck, which the car's own object
+    -- handles; the player's wreck is put back and races on.
+    if command == "level_failed" or command == "defeat" then
+        game.lost = true
+        say("Race lost")
+        endRace()
+    elseif (command == "action_down" or command == "action_up") and game.state == "race" and playerCar then
+        local act = ACTIONS[p1]
+        if act then
+            act(command == "action_down")
         end
-    end)
+    elseif command == "update_bonus_list" then
+        print("script: bonus " .. tostring(p1))
+    end
+end
+
+CreateScriptObject("main", "main", function(self)
+    eachCommand(self, onMainCommand)
 end)
 
 -- The results: Continue goes on to the next circuit, or back to the menu
@@ -927,26 +1002,28 @@ local function quitRace()
     PlayMusic(MENU_MUSIC)
 end
 
+local function onResultsCommand(command, p1)
+    if command ~= "button" or game.state ~= "results" then
+        return
+    end
+    if p1 == "continue" then
+        leaveRace()
+        game.state = "menu"
+        game.circuit = game.circuit + 1
+        if game.circuit <= #CIRCUITS and IsFileExists("Data\\Levels\\" .. CIRCUITS[game.circuit] .. ".lvl") then
+            startRace()
+        else
+            game.circuit = 1
+            backToMenu()
+            PlayMusic(MENU_MUSIC)
+        end
+    elseif p1 == "menu" then
+        quitRace()
+    end
+end
+
 CreateScriptObject("results", "", function(self)
-    eachCommand(self, function(command, p1)
-        if command ~= "button" or game.state ~= "results" then
-            return
-        end
-        if p1 == "continue" then
-            leaveRace()
-            game.state = "menu"
-            game.circuit = game.circuit + 1
-            if game.circuit <= #CIRCUITS and IsFileExists("Data\\Levels\\" .. CIRCUITS[game.circuit] .. ".lvl") then
-                startRace()
-            else
-                game.circuit = 1
-                backToMenu()
-                PlayMusic(MENU_MUSIC)
-            end
-        elseif p1 == "menu" then
-            quitRace()
-        end
-    end)
+    eachCommand(self, onResultsCommand)
     if game.state == "results" and screens.results then
         UpdateInterface(screens.results)
     end
@@ -955,19 +1032,21 @@ end)
 -- Escape (the "menu" action of Actions.cfg) leaves the race or its results
 -- for the main menu, the profiles and the shop for the main menu too, and
 -- the main menu for the desktop.
+local function onKeyCommand(command, code, action)
+    if command ~= "key_down" or action ~= "menu" then
+        return
+    end
+    if game.state == "menu" then
+        exitGame()
+    elseif game.state == "race" or game.state == "results" then
+        quitRace()
+    else
+        backToMenu()
+    end
+end
+
 CreateScriptObject("keys", "interface", function(self)
-    eachCommand(self, function(command, code, action)
-        if command ~= "key_down" or action ~= "menu" then
-            return
-        end
-        if game.state == "menu" then
-            exitGame()
-        elseif game.state == "race" or game.state == "results" then
-            quitRace()
-        else
-            backToMenu()
-        end
-    end)
+    eachCommand(self, onKeyCommand)
 end)
 
 -- The player's starting car; a loaded or new profile fits it again.
