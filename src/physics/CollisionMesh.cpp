@@ -197,12 +197,18 @@ std::int32_t CPCollisionMesh::Query(const Vector4& a, const Vector4& b, std::int
     }
 
     std::int32_t count = 0;
+    // Every cell asked for lies in the grid (the samples are clamped into
+    // it, the rectangle too), so a cell is read straight from the lists.
+    const std::int32_t* starts = m_cellStart.data();
+    const std::int32_t* lists = m_cellTriangles.data();
     // Appends a whole cell; false once the list would be full.
     auto take = [&](std::int32_t cx, std::int32_t cy) {
-        const std::int32_t n = GetCellTriangleCount(cx, cy);
+        const std::int32_t c = CellIndex(cx, cy);
+        const std::int32_t first = starts[c];
+        const std::int32_t n = starts[c + 1] - first;
         if (count + n >= capacity)
             return false;
-        std::copy_n(GetCellTriangles(cx, cy), n, out + count);
+        std::copy_n(lists + first, n, out + count);
         count += n;
         return true;
     };

@@ -303,7 +303,8 @@ class PhStepWorld {
     // within the box asked about (by global body index).
     struct TerrainCache {
         btVector3 low, high;
-        std::vector<std::int32_t> triangles;
+        std::vector<std::int32_t> triangles; // the first `count` are the answer
+        std::size_t count = 0;
         btVector3 trianglesLow, trianglesHigh; // the box of the triangles
         bool valid = false;
     };
