@@ -454,6 +454,7 @@ const PhStepWorld::TerrainCache* PhStepWorld::QueryTerrain(Motion& motion)
 {
     motion.triangleFirst = static_cast<int>(m_triangles.size());
     motion.triangleCount = 0;
+    motion.terrainList = nullptr;
     PhRigidBody& body = *motion.body;
     // The query answers for the game object a body stands for; a body
     // without one has nothing to ask about.
@@ -468,9 +469,16 @@ const PhStepWorld::TerrainCache* PhStepWorld::QueryTerrain(Motion& motion)
                         high.y() <= cache.high.y() && high.z() <= cache.high.z();
     if (!inside && !AskTerrain(body, low, high, cache))
         return nullptr;
+    motion.triangleCount = static_cast<int>(cache.count);
+    if (&cache != &m_scratchCache) {
+        // Left alone until the body's next question, a step later at the
+        // soonest: read where it is.
+        motion.terrainList = &cache.triangles;
+        return &cache;
+    }
+    // The scratch answer is the next such body's: copied out.
     m_triangles.insert(m_triangles.end(), cache.triangles.begin(),
                        cache.triangles.begin() + static_cast<std::ptrdiff_t>(cache.count));
-    motion.triangleCount = static_cast<int>(cache.count);
     return &cache;
 }
 
@@ -639,8 +647,7 @@ void PhStepWorld::CollideTerrain(float h)
             const std::uint64_t keyA = static_cast<std::uint64_t>(m_simulator.GetGeometryPool().IndexOf(g))
                                        << 32;
             for (int i = 0; i < motion.triangleCount; ++i) {
-                const Triangle& triangle = m_terrain[static_cast<std::size_t>(
-                    m_triangles[static_cast<std::size_t>(motion.triangleFirst + i)])];
+                const Triangle& triangle = m_terrain[static_cast<std::size_t>(TrianglesOf(motion)[i])];
                 if (!Overlap(low, high, triangle.low, triangle.high))
                     continue;
                 // Clear of the plane by more than the body can close on it
@@ -656,7 +663,7 @@ void PhStepWorld::CollideTerrain(float h)
                 // dropped again, whatever the triangle's manifold held.
                 if (BesideTriangle(*slot->shape, transform, triangle.v, triangle.face.normal, 2.0f * margin))
                     continue;
-                const std::int32_t t = m_triangles[static_cast<std::size_t>(motion.triangleFirst + i)];
+                const std::int32_t t = TrianglesOf(motion)[i];
                 btTriangleShape shape(triangle.v[0], triangle.v[1], triangle.v[2]);
                 shape.setMargin(0.0f);
                 const btCollisionObjectWrapper wb(nullptr, &shape, &m_terrainObject,
