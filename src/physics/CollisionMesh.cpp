@@ -222,9 +222,16 @@ std::int32_t CPCollisionMesh::Query(const Vector4& a, const Vector4& b, std::int
         highY = std::max(highY, sampleCells[i][1]);
     }
     // The widened rectangle, clamped into the grid; no cell is taken twice.
-    for (std::int32_t x = std::max(lowX - 1, 0); x <= std::min(highX + 1, m_width - 1); ++x) {
-        for (std::int32_t y = std::max(lowY - 1, 0); y <= std::min(highY + 1, m_height - 1); ++y) {
-            const bool sampled = std::any_of(sampleCells, sampleCells + sampleCount,
+    // Its bounds are held in locals: the list written may, for all the
+    // compiler knows, overlap the grid's size. Only the sampled rectangle
+    // can hold a sampled cell.
+    const std::int32_t firstX = std::max(lowX - 1, 0), lastX = std::min(highX + 1, m_width - 1);
+    const std::int32_t firstY = std::max(lowY - 1, 0), lastY = std::min(highY + 1, m_height - 1);
+    for (std::int32_t x = firstX; x <= lastX; ++x) {
+        const bool innerX = x >= lowX && x <= highX;
+        for (std::int32_t y = firstY; y <= lastY; ++y) {
+            const bool sampled = innerX && y >= lowY && y <= highY &&
+                                 std::any_of(sampleCells, sampleCells + sampleCount,
                                              [&](const std::int32_t* c) { return c[0] == x && c[1] == y; });
             if (!sampled && !take(x, y))
                 return count;
