@@ -185,8 +185,9 @@ std::int32_t CPCollisionMesh::Query(const Vector4& a, const Vector4& b, std::int
     std::int32_t sampleCells[5][2];
     int sampleCount = 0;
     for (const auto& sample : samples) {
-        std::int32_t cx, cy;
-        CellOf(sample[0], sample[1], cx, cy);
+        // CellOf's clamp, without the call it is otherwise left as.
+        const std::int32_t cx = ClampedCell(sample[0] - m_origin.x, m_width);
+        const std::int32_t cy = ClampedCell(sample[1] - m_origin.y, m_height);
         const bool listed = std::any_of(sampleCells, sampleCells + sampleCount,
                                         [&](const std::int32_t* c) { return c[0] == cx && c[1] == cy; });
         if (!listed) {
