@@ -185,8 +185,9 @@ std::int32_t CPCollisionMesh::Query(const Vector4& a, const Vector4& b, std::int
     std::int32_t sampleCells[5][2];
     int sampleCount = 0;
     for (const auto& sample : samples) {
-        std::int32_t cx, cy;
-        CellOf(sample[0], sample[1], cx, cy);
+        // CellOf's clamp, without the call it is otherwise left as.
+        const std::int32_t cx = ClampedCell(sample[0] - m_origin.x, m_width);
+        const std::int32_t cy = ClampedCell(sample[1] - m_origin.y, m_height);
         const bool listed = std::any_of(sampleCells, sampleCells + sampleCount,
                                         [&](const std::int32_t* c) { return c[0] == cx && c[1] == cy; });
         if (!listed) {
@@ -197,12 +198,18 @@ std::int32_t CPCollisionMesh::Query(const Vector4& a, const Vector4& b, std::int
     }
 
     std::int32_t count = 0;
+    // Every cell asked for lies in the grid (the samples are clamped into
+    // it, the rectangle too), so a cell is read straight from the lists.
+    const std::int32_t* starts = m_cellStart.data();
+    const std::int32_t* lists = m_cellTriangles.data();
     // Appends a whole cell; false once the list would be full.
     auto take = [&](std::int32_t cx, std::int32_t cy) {
-        const std::int32_t n = GetCellTriangleCount(cx, cy);
+        const std::int32_t c = CellIndex(cx, cy);
+        const std::int32_t first = starts[c];
+        const std::int32_t n = starts[c + 1] - first;
         if (count + n >= capacity)
             return false;
-        std::copy_n(GetCellTriangles(cx, cy), n, out + count);
+        std::copy_n(lists + first, n, out + count);
         count += n;
         return true;
     };
@@ -216,9 +223,16 @@ std::int32_t CPCollisionMesh::Query(const Vector4& a, const Vector4& b, std::int
         highY = std::max(highY, sampleCells[i][1]);
     }
     // The widened rectangle, clamped into the grid; no cell is taken twice.
-    for (std::int32_t x = std::max(lowX - 1, 0); x <= std::min(highX + 1, m_width - 1); ++x) {
-        for (std::int32_t y = std::max(lowY - 1, 0); y <= std::min(highY + 1, m_height - 1); ++y) {
-            const bool sampled = std::any_of(sampleCells, sampleCells + sampleCount,
+    // Its bounds are held in locals: the list written may, for all the
+    // compiler knows, overlap the grid's size. Only the sampled rectangle
+    // can hold a sampled cell.
+    const std::int32_t firstX = std::max(lowX - 1, 0), lastX = std::min(highX + 1, m_width - 1);
+    const std::int32_t firstY = std::max(lowY - 1, 0), lastY = std::min(highY + 1, m_height - 1);
+    for (std::int32_t x = firstX; x <= lastX; ++x) {
+        const bool innerX = x >= lowX && x <= highX;
+        for (std::int32_t y = firstY; y <= lastY; ++y) {
+            const bool sampled = innerX && y >= lowY && y <= highY &&
+                                 std::any_of(sampleCells, sampleCells + sampleCount,
                                              [&](const std::int32_t* c) { return c[0] == x && c[1] == y; });
             if (!sampled && !take(x, y))
                 return count;

@@ -454,6 +454,7 @@ const PhStepWorld::TerrainCache* PhStepWorld::QueryTerrain(Motion& motion)
 {
     motion.triangleFirst = static_cast<int>(m_triangles.size());
     motion.triangleCount = 0;
+    motion.terrainList = nullptr;
     PhRigidBody& body = *motion.body;
     // The query answers for the game object a body stands for; a body
     // without one has nothing to ask about.
@@ -468,8 +469,16 @@ const PhStepWorld::TerrainCache* PhStepWorld::QueryTerrain(Motion& motion)
                         high.y() <= cache.high.y() && high.z() <= cache.high.z();
     if (!inside && !AskTerrain(body, low, high, cache))
         return nullptr;
-    m_triangles.insert(m_triangles.end(), cache.triangles.begin(), cache.triangles.end());
-    motion.triangleCount = static_cast<int>(cache.triangles.size());
+    motion.triangleCount = static_cast<int>(cache.count);
+    if (&cache != &m_scratchCache) {
+        // Left alone until the body's next question, a step later at the
+        // soonest: read where it is.
+        motion.terrainList = &cache.triangles;
+        return &cache;
+    }
+    // The scratch answer is the next such body's: copied out.
+    m_triangles.insert(m_triangles.end(), cache.triangles.begin(),
+                       cache.triangles.begin() + static_cast<std::ptrdiff_t>(cache.count));
     return &cache;
 }
 
@@ -481,7 +490,7 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
     cache.low = low - slack;
     cache.high = high + slack;
     cache.valid = false;
-    cache.triangles.clear();
+    cache.count = 0;
     const Vector4 cornerA{cache.low.x(), cache.low.y(), cache.low.z(), 0.0f};
     const Vector4 cornerB{cache.high.x(), cache.high.y(), cache.high.z(), 0.0f};
     const std::int32_t* indices = nullptr;
@@ -512,29 +521,42 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
     // margin and look-ahead.
     const btVector3 pad(kQueryPad, kQueryPad, kQueryPad);
     const std::pair<btVector3, btVector3> near(cache.low - pad, cache.high + pad);
-    for (std::int32_t i = 0; i < indexCount; ++i) {
+    // Written straight into the kept list, sized for the longest answer
+    // yet: the answer holds no more triangles than the query listed.
+    const std::size_t listed = static_cast<std::size_t>(indexCount);
+    if (cache.triangles.size() < listed)
+        cache.triangles.resize(listed);
+    std::int32_t* out = cache.triangles.data();
+    std::size_t count = 0;
+    std::uint32_t* stamps = m_triangleStamps.data();
+    std::uint8_t* ready = m_terrainReady.data();
+    Triangle* terrain = m_terrain.get();
+    const std::uint32_t stamp = m_queryStamp;
+    btVector3 trianglesLow(SIMD_INFINITY, SIMD_INFINITY, SIMD_INFINITY);
+    btVector3 trianglesHigh(-SIMD_INFINITY, -SIMD_INFINITY, -SIMD_INFINITY);
+    for (std::size_t i = 0; i < listed; ++i) {
         const std::int32_t t = indices[i];
         if (t < 0 || t >= triangleCount)
             continue;
         const std::size_t at = static_cast<std::size_t>(t);
-        if (m_triangleStamps[at] == m_queryStamp)
+        if (stamps[at] == stamp)
             continue;
-        m_triangleStamps[at] = m_queryStamp;
-        if (m_terrainReady[at] == 0)
-            m_terrainReady[at] = MakeTriangle(triangles[t], vertices, m_terrain[at]) ? 1 : 2;
+        stamps[at] = stamp;
+        if (ready[at] == 0)
+            ready[at] = MakeTriangle(triangles[t], vertices, terrain[at]) ? 1 : 2;
         // The query answers by cells of the mesh, much larger than a box:
         // triangles clear of the box asked about are never reached while
         // the answer is kept.
-        if (m_terrainReady[at] != 1 ||
-            !Overlap(near.first, near.second, m_terrain[at].low, m_terrain[at].high))
+        if (ready[at] != 1 || !Overlap(near.first, near.second, terrain[at].low, terrain[at].high))
             continue;
-        if (cache.triangles.empty()) {
-            cache.trianglesLow = m_terrain[at].low;
-            cache.trianglesHigh = m_terrain[at].high;
-        }
-        cache.trianglesLow.setMin(m_terrain[at].low);
-        cache.trianglesHigh.setMax(m_terrain[at].high);
-        cache.triangles.push_back(t);
+        trianglesLow.setMin(terrain[at].low);
+        trianglesHigh.setMax(terrain[at].high);
+        out[count++] = t;
+    }
+    cache.count = count;
+    if (count > 0) {
+        cache.trianglesLow = trianglesLow;
+        cache.trianglesHigh = trianglesHigh;
     }
     cache.valid = true;
     return true;
@@ -625,8 +647,7 @@ void PhStepWorld::CollideTerrain(float h)
             const std::uint64_t keyA = static_cast<std::uint64_t>(m_simulator.GetGeometryPool().IndexOf(g))
                                        << 32;
             for (int i = 0; i < motion.triangleCount; ++i) {
-                const Triangle& triangle = m_terrain[static_cast<std::size_t>(
-                    m_triangles[static_cast<std::size_t>(motion.triangleFirst + i)])];
+                const Triangle& triangle = m_terrain[static_cast<std::size_t>(TrianglesOf(motion)[i])];
                 if (!Overlap(low, high, triangle.low, triangle.high))
                     continue;
                 // Clear of the plane by more than the body can close on it
@@ -642,7 +663,7 @@ void PhStepWorld::CollideTerrain(float h)
                 // dropped again, whatever the triangle's manifold held.
                 if (BesideTriangle(*slot->shape, transform, triangle.v, triangle.face.normal, 2.0f * margin))
                     continue;
-                const std::int32_t t = m_triangles[static_cast<std::size_t>(motion.triangleFirst + i)];
+                const std::int32_t t = TrianglesOf(motion)[i];
                 btTriangleShape shape(triangle.v[0], triangle.v[1], triangle.v[2]);
                 shape.setMargin(0.0f);
                 const btCollisionObjectWrapper wb(nullptr, &shape, &m_terrainObject,

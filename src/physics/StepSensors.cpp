@@ -161,7 +161,7 @@ void PhStepWorld::NearSensors(const Motion& motion)
     const std::size_t count = static_cast<std::size_t>(std::max(motion.triangleCount, 0));
     if (m_nearSensors.size() < count)
         m_nearSensors.resize(count);
-    const std::int32_t* listed = m_triangles.data() + motion.triangleFirst;
+    const std::int32_t* listed = TrianglesOf(motion);
     const Triangle* terrain = m_terrain.get();
     std::int32_t* near = m_nearSensors.data();
     std::size_t kept = 0;

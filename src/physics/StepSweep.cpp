@@ -76,8 +76,7 @@ void PhStepWorld::SweepFastBodies(float h)
             low -= btVector3(radius, radius, radius);
             high += btVector3(radius, radius, radius);
             for (int i = 0; i < motion.triangleCount; ++i) {
-                const Triangle& triangle = m_terrain[static_cast<std::size_t>(
-                    m_triangles[static_cast<std::size_t>(motion.triangleFirst + i)])];
+                const Triangle& triangle = m_terrain[static_cast<std::size_t>(TrianglesOf(motion)[i])];
                 if (triangle.high.x() < low.x() || triangle.low.x() > high.x() ||
                     triangle.high.y() < low.y() || triangle.low.y() > high.y() ||
                     triangle.high.z() < low.z() || triangle.low.z() > high.z())

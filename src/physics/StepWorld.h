@@ -124,6 +124,9 @@ class PhStepWorld {
         // The body's entry in the motion table; kept here because the body
         // may be released (and its pool slot reset) before the next step.
         int slot = -1;
+        // The body's kept terrain answer when it has one of its own;
+        // otherwise its triangles are copied into m_triangles.
+        const std::vector<std::int32_t>* terrainList = nullptr;
     };
     struct Pair {
         PhBody* a = nullptr;
@@ -291,6 +294,10 @@ class PhStepWorld {
     };
     static bool MakeTriangle(const PhTerrainTriangle& source, const Vector4* vertices, Triangle& triangle);
     std::vector<std::int32_t> m_triangles; // terrain near each motion, into m_terrain
+    const std::int32_t* TrianglesOf(const Motion& motion) const
+    {
+        return motion.terrainList ? motion.terrainList->data() : m_triangles.data() + motion.triangleFirst;
+    }
     // The terrain's triangles as the step uses them, made the first time a
     // query lists them, for as long as the query answers with the same mesh.
     // Left unset until made: a level's tens of thousands of triangles are
@@ -303,7 +310,8 @@ class PhStepWorld {
     // within the box asked about (by global body index).
     struct TerrainCache {
         btVector3 low, high;
-        std::vector<std::int32_t> triangles;
+        std::vector<std::int32_t> triangles; // the first `count` are the answer
+        std::size_t count = 0;
         btVector3 trianglesLow, trianglesHigh; // the box of the triangles
         bool valid = false;
     };
