@@ -227,6 +227,8 @@ class PhStepWorld {
     void SolveVelocities();
     template <bool kA, bool kB> void SolveContact(Contact& c);
     void MarkLoneBodies();
+    // Keeps four well spread of a lone body's terrain contacts from first on.
+    void KeepSpreadContacts(std::size_t first);
     void SolvePositions();
     void StoreImpulses();
 
