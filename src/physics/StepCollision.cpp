@@ -17,6 +17,9 @@ namespace {
 
 constexpr std::uint64_t kTerrainBit = 0x80000000u;
 constexpr float kQueryPad = 0.25f; // metres, well above kContactMargin + kMostAhead
+// Marks a lone body's terrain point left out of its solving; Bullet's own
+// flags stay below it, and a point found anew comes without it.
+constexpr int kLeftOut = 1 << 30;
 
 btVector3 Bt(const Vector4& v) { return btVector3(v.x, v.y, v.z); }
 
@@ -559,6 +562,13 @@ void PhStepWorld::NoteSettling(const PhRigidBody& body)
     }
 }
 
+void PhStepWorld::ForgetPlacement(const PhRigidBody& body)
+{
+    const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
+    if (at < m_placements.size())
+        m_placements[at].made = false;
+}
+
 bool PhStepWorld::IsSettled(const PhBody& body) const
 {
     if (body.dynamic == 0)
@@ -611,6 +621,8 @@ void PhStepWorld::CollideTerrain(float h)
         const bool settled = IsSettled(body);
         const btVector3 room(margin, margin, margin);
         const std::size_t first = m_contacts.size();
+        m_lonePoints = motion.lone;
+        m_leftOutSkipped = 0;
         for (const PhGeometry* g = body.geometries.head; g; g = g->next) {
             const std::int32_t response = responses.Get(g->collisionClass, -1);
             if ((response & (kRespond | kReport)) == 0)
@@ -656,8 +668,13 @@ void PhStepWorld::CollideTerrain(float h)
                         &triangle.face, settled);
             }
         }
+        m_lonePoints = false;
         if (motion.lone)
             KeepSpreadContacts(first);
+        // Too few of the points it kept are left to stand on: the next step
+        // finds its contacts anew and chooses again.
+        if (m_leftOutSkipped > 0 && m_contacts.size() - first < 3)
+            ForgetPlacement(body);
     }
 }
 
@@ -717,8 +734,10 @@ void PhStepWorld::KeepSpreadContacts(std::size_t first)
             c.point->m_appliedImpulse = 0.0f;
             c.point->m_appliedImpulseLateral1 = 0.0f;
             c.point->m_appliedImpulseLateral2 = 0.0f;
+            c.point->m_contactPointFlags |= kLeftOut;
             continue;
         }
+        c.point->m_contactPointFlags &= ~kLeftOut;
         if (static_cast<int>(first + i) == touch.deepest)
             touch.deepest = static_cast<int>(kept);
         m_contacts[kept++] = c;
@@ -738,11 +757,19 @@ void PhStepWorld::Collide(const btCollisionObjectWrapper& wa, const btCollisionO
     result.setPersistentManifold(manifold);
     // Sides that have barely moved since their contacts were made keep
     // them: the points are only brought up to date.
-    if (!(kept && settled) && !FindContacts(slot, wa, wb, result))
+    const bool found = !(kept && settled);
+    if (found && !FindContacts(slot, wa, wb, result))
         return;
     result.refreshContactPoints();
+    // Points a lone body's solving left out stay out while they are only
+    // brought up to date: the choice would come out the same.
+    const bool skipLeftOut = m_lonePoints && !found;
     for (int i = 0; i < manifold->getNumContacts(); ++i) {
         btManifoldPoint& point = manifold->getContactPoint(i);
+        if (skipLeftOut && (point.m_contactPointFlags & kLeftOut)) {
+            ++m_leftOutSkipped;
+            continue;
+        }
         if (face)
             OntoFace(point, *face);
         AddContact(point, a, b, friction, restitution, response, h);
