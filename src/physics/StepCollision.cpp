@@ -17,6 +17,9 @@ namespace {
 
 constexpr std::uint64_t kTerrainBit = 0x80000000u;
 constexpr float kQueryPad = 0.25f; // metres, well above kContactMargin + kMostAhead
+// Marks a lone body's terrain point left out of its solving; Bullet's own
+// flags stay below it, and a point found anew comes without it.
+constexpr int kLeftOut = 1 << 30;
 
 btVector3 Bt(const Vector4& v) { return btVector3(v.x, v.y, v.z); }
 
@@ -581,6 +584,13 @@ void PhStepWorld::NoteSettling(const PhRigidBody& body)
     }
 }
 
+void PhStepWorld::ForgetPlacement(const PhRigidBody& body)
+{
+    const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
+    if (at < m_placements.size())
+        m_placements[at].made = false;
+}
+
 bool PhStepWorld::IsSettled(const PhBody& body) const
 {
     if (body.dynamic == 0)
@@ -610,6 +620,9 @@ bool PhStepWorld::MakeTriangle(const PhTerrainTriangle& source, const Vector4* v
 void PhStepWorld::CollideTerrain(float h)
 {
     m_triangles.clear();
+    // Only pairs' contacts are in yet: a body that meets no other moving
+    // one is lone already, as the solver will find it.
+    MarkLoneBodies();
     const PhResponseTable& responses = m_simulator.GetResponseTable();
     const PhMaterial& ground = m_simulator.GetMaterial(0);
     for (std::size_t m = 0; m < m_motions.size(); ++m) {
@@ -629,6 +642,9 @@ void PhStepWorld::CollideTerrain(float h)
         const float spin = motion.w.length() * body.boundingRadius;
         const bool settled = IsSettled(body);
         const btVector3 room(margin, margin, margin);
+        const std::size_t first = m_contacts.size();
+        m_lonePoints = motion.lone;
+        m_leftOutSkipped = 0;
         for (const PhGeometry* g = body.geometries.head; g; g = g->next) {
             const std::int32_t response = responses.Get(g->collisionClass, -1);
             if ((response & (kRespond | kReport)) == 0)
@@ -673,7 +689,81 @@ void PhStepWorld::CollideTerrain(float h)
                         &triangle.face, settled);
             }
         }
+        m_lonePoints = false;
+        if (motion.lone)
+            KeepSpreadContacts(first);
+        // Too few of the points it kept are left to stand on: the next step
+        // finds its contacts anew and chooses again.
+        if (m_leftOutSkipped > 0 && m_contacts.size() - first < 3)
+            ForgetPlacement(body);
     }
+}
+
+void PhStepWorld::KeepSpreadContacts(std::size_t first)
+{
+    // A box standing across two triangles gets a face's worth of points
+    // from each; four spread ones hold it as well. The touch's deepest
+    // point stays, then the one furthest from it, then those adding the
+    // most area: the body's rest and its reported touch stay as they were.
+    constexpr std::size_t kKept = 4;
+    const std::size_t count = m_contacts.size() - first;
+    if (count <= kKept)
+        return;
+    const int touchIndex = m_contacts[first].touch;
+    Touch& touch = m_touches[static_cast<std::size_t>(touchIndex)];
+    if (touch.deepest < static_cast<int>(first))
+        return;
+    auto at = [&](std::size_t i) { return m_contacts[first + i].point->getPositionWorldOnA(); };
+    std::size_t chosen[kKept];
+    chosen[0] = static_cast<std::size_t>(touch.deepest) - first;
+    auto best = [&](auto score) {
+        std::size_t pick = chosen[0];
+        float most = -1.0f;
+        for (std::size_t i = 0; i < count; ++i) {
+            const float value = score(at(i));
+            if (value > most) {
+                most = value;
+                pick = i;
+            }
+        }
+        return pick;
+    };
+    const btVector3 p0 = at(chosen[0]);
+    chosen[1] = best([&](const btVector3& p) { return (p - p0).length2(); });
+    const btVector3 p1 = at(chosen[1]);
+    chosen[2] = best([&](const btVector3& p) { return (p1 - p0).cross(p - p0).length2(); });
+    const btVector3 p2 = at(chosen[2]);
+    const btVector3 corners[3] = {p0, p1, p2};
+    const btVector3 up = (p1 - p0).cross(p2 - p0);
+    // The fourth: the largest triangle it makes with an edge it lies
+    // beyond; points within the first three add nothing.
+    chosen[3] = best([&](const btVector3& p) {
+        float most = 0.0f;
+        for (int e = 0; e < 3; ++e) {
+            const btVector3& a = corners[e];
+            const btVector3& b = corners[(e + 1) % 3];
+            const float outside = -(b - a).cross(p - a).dot(up);
+            most = std::max(most, outside);
+        }
+        return most;
+    });
+    std::size_t kept = first;
+    for (std::size_t i = 0; i < count; ++i) {
+        Contact& c = m_contacts[first + i];
+        if (std::find(chosen, chosen + kKept, i) == chosen + kKept) {
+            // Dropped points start afresh if they are kept again later.
+            c.point->m_appliedImpulse = 0.0f;
+            c.point->m_appliedImpulseLateral1 = 0.0f;
+            c.point->m_appliedImpulseLateral2 = 0.0f;
+            c.point->m_contactPointFlags |= kLeftOut;
+            continue;
+        }
+        c.point->m_contactPointFlags &= ~kLeftOut;
+        if (static_cast<int>(first + i) == touch.deepest)
+            touch.deepest = static_cast<int>(kept);
+        m_contacts[kept++] = c;
+    }
+    m_contacts.resize(kept);
 }
 
 void PhStepWorld::Collide(const btCollisionObjectWrapper& wa, const btCollisionObjectWrapper& wb, PhBody& a,
@@ -688,11 +778,19 @@ void PhStepWorld::Collide(const btCollisionObjectWrapper& wa, const btCollisionO
     result.setPersistentManifold(manifold);
     // Sides that have barely moved since their contacts were made keep
     // them: the points are only brought up to date.
-    if (!(kept && settled) && !FindContacts(slot, wa, wb, result))
+    const bool found = !(kept && settled);
+    if (found && !FindContacts(slot, wa, wb, result))
         return;
     result.refreshContactPoints();
+    // Points a lone body's solving left out stay out while they are only
+    // brought up to date: the choice would come out the same.
+    const bool skipLeftOut = m_lonePoints && !found;
     for (int i = 0; i < manifold->getNumContacts(); ++i) {
         btManifoldPoint& point = manifold->getContactPoint(i);
+        if (skipLeftOut && (point.m_contactPointFlags & kLeftOut)) {
+            ++m_leftOutSkipped;
+            continue;
+        }
         if (face)
             OntoFace(point, *face);
         AddContact(point, a, b, friction, restitution, response, h);

@@ -230,6 +230,11 @@ class PhStepWorld {
     void SolveVelocities();
     template <bool kA, bool kB> void SolveContact(Contact& c);
     void MarkLoneBodies();
+    // Keeps four well spread of a lone body's terrain contacts from first on.
+    void KeepSpreadContacts(std::size_t first);
+    bool m_lonePoints = false; // the terrain contacts being made are a lone body's
+    int m_leftOutSkipped = 0;  // and how many of its points stayed out of them
+    void ForgetPlacement(const PhRigidBody& body);
     void SolvePositions();
     void StoreImpulses();
 

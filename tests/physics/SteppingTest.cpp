@@ -653,3 +653,33 @@ TEST(Stepping, ABoxAtRestSleepsWithinAFewStepsABodyWithAControllerAfterAllTheQui
         EXPECT_GE(stepsToSleep(world, *box), 20);
     }
 }
+
+// A box standing across the diagonal of a cell meets both of its triangles,
+// each giving a face's worth of points; it rests on them level and in place
+// and sleeps, turned on the diagonal or along it, on flat or sloped ground.
+TEST(Stepping, ABoxAcrossTwoTrianglesRestsLevelInPlaceAndSleeps)
+{
+    struct Case {
+        float slope; // degrees about x
+        float yaw;   // degrees about the upright
+    };
+    for (const Case& c : {Case{0.0f, 0.0f}, Case{0.0f, 45.0f}, Case{5.0f, 0.0f}, Case{5.0f, 30.0f}}) {
+        SCOPED_TRACE(testing::Message() << c.slope << " " << c.yaw);
+        Ground ground(20, 4, c.slope);
+        SteppingWorld world(&ground);
+        // The middle of the cell from (0, 0) to (5, 5) lies on its diagonal.
+        const float angle = c.slope * 3.14159265f / 180.0f;
+        const Vector4 start =
+            V(2.5f, 2.5f * std::cos(angle), 2.5f * std::sin(angle) + 0.55f / std::cos(angle));
+        PhRigidBody* box = world.Box(kUnitBox, 2, start);
+        const float half = 0.5f * c.yaw * 3.14159265f / 180.0f;
+        const Quaternion yaw{0.0f, 0.0f, std::sin(half), std::cos(half)};
+        box->SetRotation(phmath::QuatMul(AboutX(c.slope), yaw));
+        world.Run(2.0f);
+        EXPECT_TRUE(box->IsAsleep());
+        EXPECT_VEC3_NEAR(box->GetPos(), start.x, start.y, start.z - 0.05f / std::cos(angle), 0.03f);
+        // Level with the ground: its upright axis along the ground's normal.
+        EXPECT_NEAR(box->transform.m[2][1] * -std::sin(angle) + box->transform.m[2][2] * std::cos(angle),
+                    1.0f, 1e-3f);
+    }
+}
