@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "core/GameObject.h"
 #include "core/Singletons.h"
@@ -47,18 +48,22 @@ void RaceWatch::Attach(CPLevel& level)
     m_over = false;
     m_timedByGame = false;
     m_podium.clear();
+    // The lap times are taken in frames; their room is made here.
+    const auto lapRoom = static_cast<std::size_t>(std::clamp(RoundsOfGame(), 1, 64));
     Car player;
+    player.laps.reserve(lapRoom);
     player.name = "player (" + level.playerModel + ")";
     player.player = true;
     player.racer = true;
-    m_cars.push_back(player);
+    m_cars.push_back(std::move(player));
     for (std::size_t i = 0; i < level.GetOpponents().size(); ++i) {
         Car car;
+        car.laps.reserve(lapRoom);
         car.name =
             i < level.opponentModels.size() ? level.opponentModels[i] : "opponent " + std::to_string(i + 1);
         car.racer = i < CPLevel::kCountedOpponents;
         car.lapKey = std::to_string(i);
-        m_cars.push_back(car);
+        m_cars.push_back(std::move(car));
     }
 }
 

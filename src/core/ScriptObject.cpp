@@ -4,6 +4,16 @@
 
 #include "core/ObjectRegistry.h"
 
+namespace {
+constexpr std::size_t kFirstSlots = 4;
+}
+
+CPScriptObject::CPScriptObject() : m_slots(kFirstSlots)
+{
+    for (auto& slot : m_slots)
+        slot = std::make_unique<CPCommand>();
+}
+
 CPScriptObject::~CPScriptObject()
 {
     if (m_registry)
@@ -14,7 +24,7 @@ CPCommand& CPScriptObject::Push()
 {
     if (m_count == m_slots.size()) {
         // Full: a wider ring, the commands in their order from its start.
-        std::vector<std::unique_ptr<CPCommand>> wider(std::max<std::size_t>(4, m_slots.size() * 2));
+        std::vector<std::unique_ptr<CPCommand>> wider(std::max(kFirstSlots, m_slots.size() * 2));
         for (std::size_t i = 0; i < m_slots.size(); ++i)
             wider[i] = std::move(m_slots[(m_oldest + i) % m_slots.size()]);
         for (std::size_t i = m_slots.size(); i < wider.size(); ++i)

@@ -19,7 +19,9 @@ class CPScriptObject : public CPTask {
     // Bound updaters are type 0, part animations and particle systems 1.
     static constexpr int kTaskType = 2;
 
-    CPScriptObject() = default;
+    // Makes the first slots of its ring, so that the first commands of a
+    // race fill slots made at load.
+    CPScriptObject();
     // Leaves the registry, which only holds a raw pointer to it.
     ~CPScriptObject() override;
 
