@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr std::size_t kCornerRoomStep = 3 * 64;
+
 // TransformPoint of a point whose w comes out 1: the same sums, undivided.
 Vector2 AffinePoint(const Vector2& v, const Matrix4& m)
 {
@@ -120,6 +122,13 @@ void CPDecalGround::Lay(const Matrix4& toFootprint, const std::int32_t* triangle
     const bool affine = m_finite && toFootprint.m[0][3] == 0.0f && toFootprint.m[1][3] == 0.0f &&
                         toFootprint.m[2][3] == 0.0f && toFootprint.m[3][3] == 1.0f;
     const std::size_t corners = 3 * m_laid.size();
+    // A footprint sliding over the ground covers a few triangles more or
+    // less each frame; room in steps keeps the meshes from reallocating
+    // every time it reaches a new most.
+    const std::size_t room = (corners / kCornerRoomStep + 1) * kCornerRoomStep;
+    vertices.reserve(room);
+    worldVertices.reserve(room);
+    indices.reserve(room);
     vertices.resize(corners);
     indices.resize(corners);
     CPMeshVertex* out = vertices.data();

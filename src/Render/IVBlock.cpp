@@ -3,7 +3,12 @@
 #include "Render/PIVertexBuffer.h"
 #include "Render/Renderable.h"
 
-CPIVBlock::CPIVBlock(CPObjectPtr material, CPObjectPtr buffer) : m_buffer(buffer), m_material(material) {}
+CPIVBlock::CPIVBlock(CPObjectPtr material, CPObjectPtr buffer) : m_buffer(buffer), m_material(material)
+{
+    // The list is refilled every frame; room for a crowded frame up front
+    // keeps it from growing while the race runs.
+    m_renderables.reserve(kRenderableRoom);
+}
 
 CPIVBlock::~CPIVBlock()
 {

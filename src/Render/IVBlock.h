@@ -60,6 +60,7 @@ class CPIVBlock : public CPObject, public CPDeviceListener {
     std::uint8_t m_inBuffers = 0;
     std::vector<CPObjectPtr> m_extraReferences;
     CPObjectPtr m_buffer;
+    static constexpr std::size_t kRenderableRoom = 32;
     std::vector<CPObjectPtr> m_renderables;
     CPObjectPtr m_material;
     bool m_inFrame = false;

@@ -23,6 +23,7 @@ class CPCommand {
     // Becomes the command FromText builds, in the storage this command's
     // texts already have.
     void Assign(std::string_view name, const std::string& paramText);
+    void ReserveParams(std::size_t count) { m_params.reserve(count); }
 
     const std::string& GetName() const { return m_name; }
     const std::vector<std::string>& GetParams() const { return m_params; }

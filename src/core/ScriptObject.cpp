@@ -6,12 +6,22 @@
 
 namespace {
 constexpr std::size_t kFirstSlots = 4;
+// Most commands carry a few parameters; a slot with room for them takes
+// its first commands without allocating, even when that is mid-race.
+constexpr std::size_t kParamRoom = 4;
+
+std::unique_ptr<CPCommand> MakeSlot()
+{
+    auto slot = std::make_unique<CPCommand>();
+    slot->ReserveParams(kParamRoom);
+    return slot;
 }
+} // namespace
 
 CPScriptObject::CPScriptObject() : m_slots(kFirstSlots)
 {
     for (auto& slot : m_slots)
-        slot = std::make_unique<CPCommand>();
+        slot = MakeSlot();
 }
 
 CPScriptObject::~CPScriptObject()
@@ -28,7 +38,7 @@ CPCommand& CPScriptObject::Push()
         for (std::size_t i = 0; i < m_slots.size(); ++i)
             wider[i] = std::move(m_slots[(m_oldest + i) % m_slots.size()]);
         for (std::size_t i = m_slots.size(); i < wider.size(); ++i)
-            wider[i] = std::make_unique<CPCommand>();
+            wider[i] = MakeSlot();
         m_slots = std::move(wider);
         m_oldest = 0;
     }

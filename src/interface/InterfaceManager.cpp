@@ -1,5 +1,7 @@
 #include "interface/InterfaceManager.h"
 
+#include <algorithm>
+
 #include "Render/RenderObject.h"
 #include "core/GameObject.h"
 #include "core/Log.h"
@@ -35,6 +37,25 @@ CPFont& CPInterfaceManager::GetFont(const std::string& name)
     return *static_cast<CPFont*>(slot.Get());
 }
 
+namespace {
+
+// Texts change every frame (times, speeds, messages) and mostly grow a
+// glyph at a time; room in steps of this many glyphs, taken the first time
+// a text is laid out (when its screen loads), keeps later layouts from
+// reallocating.
+constexpr std::size_t kGlyphRoomStep = 32;
+
+void ReserveGlyphRoom(CPRenderObject& render, std::size_t bytes)
+{
+    const std::size_t glyphs = std::min(std::max<std::size_t>(bytes, 1), CPInterfaceManager::kMaxGlyphs);
+    const std::size_t room = (glyphs + kGlyphRoomStep - 1) / kGlyphRoomStep * kGlyphRoomStep;
+    render.GetVertices().reserve(room * 4);
+    render.GetIndices().reserve(room * 6);
+    render.GetWorldVertices().reserve(room * 4);
+}
+
+} // namespace
+
 CPObjectPtr CPInterfaceManager::LayoutText(CPObjectPtr textObject, float x, float y,
                                            const std::string& fontName, const std::string& text)
 {
@@ -49,6 +70,7 @@ CPObjectPtr CPInterfaceManager::LayoutText(CPObjectPtr textObject, float x, floa
     std::vector<std::uint16_t>& indices = render->GetIndices();
     vertices.clear();
     indices.clear();
+    ReserveGlyphRoom(*render, text.size());
     const CPFont& font = GetFont(fontName);
     render->SetMaterial(font.material);
 

@@ -87,7 +87,9 @@ class Effect {
     void ClearRecords() { m_drawn.clear(); }
 
   private:
-    Effect() = default;
+    // The pass records' whole room up front: an effect first drawn in a
+    // race records its passes without reallocating.
+    Effect() { m_drawn.reserve(kPassRecordLimit); }
     HResult StoreNumbers(EffectParameter* parameter, const float* values, std::size_t count);
 
     std::vector<std::shared_ptr<EffectParameter>> m_parameters;

@@ -29,6 +29,10 @@ bool g_checkDrawIndices = false;
 HeadlessGraphicsDevice::HeadlessGraphicsDevice(const PresentParameters& parameters, const DeviceCaps& caps)
     : m_parameters(parameters), m_caps(caps)
 {
+    // Room for a busy frame's draws in both lists, as they swap every
+    // frame: a race's frames then record without reallocating.
+    m_frameDraws.reserve(kDrawRoom);
+    m_lastFrameDraws.reserve(kDrawRoom);
     RestoreDefaultStates();
 }
 

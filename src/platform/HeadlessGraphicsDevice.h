@@ -231,6 +231,7 @@ class HeadlessGraphicsDevice : public GraphicsDevice, private ResourceOwner {
 
     bool m_logCalls = false;
     std::vector<DeviceCall> m_callLog;
+    static constexpr std::size_t kDrawRoom = 1024;
     std::vector<DrawRecord> m_frameDraws;
     std::vector<DrawRecord> m_lastFrameDraws;
     std::vector<std::uint8_t> m_frameUserBytes;

@@ -487,6 +487,8 @@ local function startRace()
     wear = {}
     enemies = {}
     screens.hud = screens.hud or CreateInterface("hud", 0)
+    -- Loaded with the race, hidden, so that its end does not read a file.
+    screens.results = screens.results or CreateInterface("results", 0)
     show("hud")
     print("script: race on " .. level .. ", " .. LAPS .. " laps")
 end
@@ -633,7 +635,6 @@ end)
 -- The end of the race ---------------------------------------------------------
 
 local function showResults(prize, saved)
-    screens.results = screens.results or CreateInterface("results", 0)
     local results = screens.results
     local title = game.place and ("Place " .. game.place) or "Race lost"
     SetText(results, "title", format("%s  prize %d  money %d%s", title, prize, floor(game.money),
