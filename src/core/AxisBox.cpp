@@ -99,23 +99,72 @@ bool AxisBox::IsEmpty() const
 
 namespace {
 
+#if defined(__SSE2__)
+
 // The images of the box's corners under a matrix that keeps w the same at
-// every point (a light at infinity), found from the per-axis extremes
-// (RowExtremes): a division by the shared w keeps their order. The result
-// is the one corner by corner gives. False when the fast way does not
-// apply.
-bool AffineShadowExtremes(const Vector3& lo, const Vector3& hi, const Matrix4& m, Vector3& low, Vector3& high)
+// every point (a light at infinity), found from the per-axis extremes: of
+// each row's two products the smaller goes into the low sum and the larger
+// into the high one, in the order the corner sums take them, and a division
+// by the shared w keeps their order, so the result is the one corner by
+// corner gives to the bit. The box's triples are read straight into lanes,
+// as every shadow-casting object that moved comes here each frame. False,
+// with the box untouched, where a product or an image is not finite (a
+// corner that is not finite makes its products infinite or NaN): the
+// corners then decide.
+bool WidenBySharedW(AxisBox& box, const Matrix4& m)
 {
-    if (m.m[0][3] != 0.0f || m.m[1][3] != 0.0f || m.m[2][3] != 0.0f || m.m[3][3] == 0.0f)
+    const __m128 lo = LoadTriple(box.minimum), hi = LoadTriple(box.maximum);
+    const __m128 signless = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+    const __m128 infinity = _mm_set1_ps(INFINITY);
+    const __m128 lows[3] = {_mm_shuffle_ps(lo, lo, 0x00), _mm_shuffle_ps(lo, lo, 0x55),
+                            _mm_shuffle_ps(lo, lo, 0xaa)};
+    const __m128 highs[3] = {_mm_shuffle_ps(hi, hi, 0x00), _mm_shuffle_ps(hi, hi, 0x55),
+                             _mm_shuffle_ps(hi, hi, 0xaa)};
+    __m128 finite = _mm_castsi128_ps(_mm_set1_epi32(-1));
+    __m128 sumLow = _mm_setzero_ps(), sumHigh = _mm_setzero_ps();
+    for (int r = 0; r < 3; ++r) {
+        const __m128 row = _mm_loadu_ps(m.m[r]);
+        const __m128 a = _mm_mul_ps(lows[r], row);
+        const __m128 b = _mm_mul_ps(highs[r], row);
+        finite = _mm_and_ps(finite, _mm_cmplt_ps(_mm_and_ps(a, signless), infinity));
+        finite = _mm_and_ps(finite, _mm_cmplt_ps(_mm_and_ps(b, signless), infinity));
+        // b < a ? b : a, and b > a ? b : a: std::min(a, b) and std::max(a, b).
+        const __m128 smaller = _mm_min_ps(b, a), larger = _mm_max_ps(b, a);
+        sumLow = r == 0 ? smaller : _mm_add_ps(sumLow, smaller);
+        sumHigh = r == 0 ? larger : _mm_add_ps(sumHigh, larger);
+    }
+    const __m128 translation = _mm_loadu_ps(m.m[3]);
+    sumLow = _mm_add_ps(sumLow, translation);
+    sumHigh = _mm_add_ps(sumHigh, translation);
+    const float w = m.m[3][3];
+    const __m128 shared = _mm_set1_ps(w);
+    const __m128 smallest = _mm_div_ps(w > 0.0f ? sumLow : sumHigh, shared);
+    const __m128 largest = _mm_div_ps(w > 0.0f ? sumHigh : sumLow, shared);
+    finite = _mm_and_ps(finite, _mm_cmplt_ps(_mm_and_ps(smallest, signless), infinity));
+    finite = _mm_and_ps(finite, _mm_cmplt_ps(_mm_and_ps(largest, signless), infinity));
+    if ((_mm_movemask_ps(finite) & 7) != 7)
         return false;
-    if (!std::isfinite(m.m[3][3]))
-        return false;
-    const float from[3] = {lo.x, lo.y, lo.z}, to[3] = {hi.x, hi.y, hi.z};
-    // A product or sum that overflowed, or a NaN, leaves it to the corners;
-    // so does a corner that is not finite, as every product of its
-    // coordinate is then infinite or a NaN.
-    return ShadowRowExtremes(from, to, m, low, high);
+    StoreTriple(Pick(lo, smallest, _mm_cmplt_ps(lo, smallest)), box.minimum);
+    StoreTriple(Pick(hi, largest, _mm_cmpgt_ps(hi, largest)), box.maximum);
+    return true;
 }
+
+#else
+
+// As above, a column at a time (ShadowRowExtremes).
+bool WidenBySharedW(AxisBox& box, const Matrix4& m)
+{
+    const float from[3] = {box.minimum.x, box.minimum.y, box.minimum.z};
+    const float to[3] = {box.maximum.x, box.maximum.y, box.maximum.z};
+    Vector3 low, high;
+    if (!ShadowRowExtremes(from, to, m, low, high))
+        return false;
+    box.minimum = ComponentMin(box.minimum, low);
+    box.maximum = ComponentMax(box.maximum, high);
+    return true;
+}
+
+#endif
 
 } // namespace
 
@@ -123,14 +172,11 @@ void AxisBox::AddShadow()
 {
     if (IsEmpty())
         return;
-    const Matrix4& shadow = GetShadowMatrix();
-    const Vector3 lo = minimum, hi = maximum;
-    Vector3 low, high;
-    if (AffineShadowExtremes(lo, hi, shadow, low, high)) {
-        minimum = ComponentMin(minimum, low);
-        maximum = ComponentMax(maximum, high);
+    const ShadowState& state = GetShadowState();
+    const Matrix4& shadow = state.matrix;
+    if (state.sharedW && WidenBySharedW(*this, shadow))
         return;
-    }
+    const Vector3 lo = minimum, hi = maximum;
     for (int i = 0; i < 8; ++i) {
         const Vector3 corner{(i & 1) ? hi.x : lo.x, (i & 2) ? hi.y : lo.y, (i & 4) ? hi.z : lo.z};
         const Vector4 h = TransformHomogeneous(corner, shadow);
