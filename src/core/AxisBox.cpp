@@ -44,15 +44,8 @@ void AxisBox::Merge(const AxisBox& other)
 
 namespace {
 
-// The three lanes of a float triple that another member follows: the
-// fourth lane read is the next member's and is never written back.
-__m128 LoadTriple(const Vector3& v) { return _mm_loadu_ps(&v.x); }
-
-void StoreTriple(__m128 lanes, Vector3& v)
-{
-    _mm_storel_pi(reinterpret_cast<__m64*>(&v.x), lanes);
-    _mm_store_ss(&v.z, _mm_movehl_ps(lanes, lanes));
-}
+using rowextremes::LoadTriple;
+using rowextremes::StoreTriple;
 
 // FloatMin and FloatMax lane by lane: a where it wins or b is a NaN, else b.
 __m128 Pick(__m128 a, __m128 b, __m128 aWins)
@@ -114,35 +107,8 @@ namespace {
 bool WidenBySharedW(AxisBox& box, const Matrix4& m)
 {
     const __m128 lo = LoadTriple(box.minimum), hi = LoadTriple(box.maximum);
-    const __m128 signless = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
-    const __m128 infinity = _mm_set1_ps(INFINITY);
-    const __m128 lows[3] = {_mm_shuffle_ps(lo, lo, 0x00), _mm_shuffle_ps(lo, lo, 0x55),
-                            _mm_shuffle_ps(lo, lo, 0xaa)};
-    const __m128 highs[3] = {_mm_shuffle_ps(hi, hi, 0x00), _mm_shuffle_ps(hi, hi, 0x55),
-                             _mm_shuffle_ps(hi, hi, 0xaa)};
-    __m128 finite = _mm_castsi128_ps(_mm_set1_epi32(-1));
-    __m128 sumLow = _mm_setzero_ps(), sumHigh = _mm_setzero_ps();
-    for (int r = 0; r < 3; ++r) {
-        const __m128 row = _mm_loadu_ps(m.m[r]);
-        const __m128 a = _mm_mul_ps(lows[r], row);
-        const __m128 b = _mm_mul_ps(highs[r], row);
-        finite = _mm_and_ps(finite, _mm_cmplt_ps(_mm_and_ps(a, signless), infinity));
-        finite = _mm_and_ps(finite, _mm_cmplt_ps(_mm_and_ps(b, signless), infinity));
-        // b < a ? b : a, and b > a ? b : a: std::min(a, b) and std::max(a, b).
-        const __m128 smaller = _mm_min_ps(b, a), larger = _mm_max_ps(b, a);
-        sumLow = r == 0 ? smaller : _mm_add_ps(sumLow, smaller);
-        sumHigh = r == 0 ? larger : _mm_add_ps(sumHigh, larger);
-    }
-    const __m128 translation = _mm_loadu_ps(m.m[3]);
-    sumLow = _mm_add_ps(sumLow, translation);
-    sumHigh = _mm_add_ps(sumHigh, translation);
-    const float w = m.m[3][3];
-    const __m128 shared = _mm_set1_ps(w);
-    const __m128 smallest = _mm_div_ps(w > 0.0f ? sumLow : sumHigh, shared);
-    const __m128 largest = _mm_div_ps(w > 0.0f ? sumHigh : sumLow, shared);
-    finite = _mm_and_ps(finite, _mm_cmplt_ps(_mm_and_ps(smallest, signless), infinity));
-    finite = _mm_and_ps(finite, _mm_cmplt_ps(_mm_and_ps(largest, signless), infinity));
-    if ((_mm_movemask_ps(finite) & 7) != 7)
+    __m128 smallest, largest;
+    if (!ShadowLaneExtremes(lo, hi, m, smallest, largest))
         return false;
     StoreTriple(Pick(lo, smallest, _mm_cmplt_ps(lo, smallest)), box.minimum);
     StoreTriple(Pick(hi, largest, _mm_cmpgt_ps(hi, largest)), box.maximum);
