@@ -359,7 +359,10 @@ void CPGameObject::PlaceOwnBoxes()
         box.worldMatrix = box.localMatrix * m_worldMatrix;
         box.Transform();
     }
-    m_orientedBox.worldMatrix = m_orientedBox.localMatrix * m_worldMatrix;
+    if (IdentityProductIsExact(m_orientedBox.localMatrix, m_worldMatrix))
+        m_orientedBox.worldMatrix = m_worldMatrix;
+    else
+        m_orientedBox.worldMatrix = m_orientedBox.localMatrix * m_worldMatrix;
     m_orientedBox.Transform();
     m_ownBox.SetFromBox(m_orientedBox);
     m_treeBox.SetFromBoxes(m_partBoxes);
