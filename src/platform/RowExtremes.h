@@ -50,29 +50,36 @@ inline __m128 IsFinite(__m128 v)
     return _mm_cmplt_ps(_mm_and_ps(v, signless), _mm_set1_ps(INFINITY));
 }
 
+// One row's two products, the smaller and the larger of them, and the
+// mask narrowed to the lanes where both were finite.
+inline void RowTerms(__m128 lo, __m128 hi, const float (&row)[4], __m128& smaller, __m128& larger,
+                     __m128& finite)
+{
+    const __m128 m = _mm_loadu_ps(row);
+    const __m128 a = _mm_mul_ps(lo, m), b = _mm_mul_ps(hi, m);
+    finite = _mm_and_ps(finite, _mm_and_ps(IsFinite(a), IsFinite(b)));
+    // b < a ? b : a, and b > a ? b : a: std::min(a, b) and std::max(a, b).
+    smaller = _mm_min_ps(b, a);
+    larger = _mm_max_ps(b, a);
+}
+
 // The sums of all four columns over the box whose corners' coordinates are
 // lanes 0 to 2 of lo and hi; the mask has a lane's bits set where both of
-// its products in every row were finite.
+// its products in every row were finite. Written out row by row so that
+// nothing goes through the stack.
 inline void Sums(__m128 lo, __m128 hi, const Matrix4& m, __m128& low, __m128& high, __m128& finite)
 {
-    const __m128 lows[3] = {_mm_shuffle_ps(lo, lo, 0x00), _mm_shuffle_ps(lo, lo, 0x55),
-                            _mm_shuffle_ps(lo, lo, 0xaa)};
-    const __m128 highs[3] = {_mm_shuffle_ps(hi, hi, 0x00), _mm_shuffle_ps(hi, hi, 0x55),
-                             _mm_shuffle_ps(hi, hi, 0xaa)};
     finite = _mm_castsi128_ps(_mm_set1_epi32(-1));
-    for (int r = 0; r < 3; ++r) {
-        const __m128 row = _mm_loadu_ps(m.m[r]);
-        const __m128 a = _mm_mul_ps(lows[r], row);
-        const __m128 b = _mm_mul_ps(highs[r], row);
-        finite = _mm_and_ps(finite, _mm_and_ps(IsFinite(a), IsFinite(b)));
-        // b < a ? b : a, and b > a ? b : a: std::min(a, b) and std::max(a, b).
-        const __m128 smaller = _mm_min_ps(b, a), larger = _mm_max_ps(b, a);
-        low = r == 0 ? smaller : _mm_add_ps(low, smaller);
-        high = r == 0 ? larger : _mm_add_ps(high, larger);
-    }
+    __m128 smaller[3], larger[3];
+    RowTerms(_mm_shuffle_ps(lo, lo, 0x00), _mm_shuffle_ps(hi, hi, 0x00), m.m[0], smaller[0], larger[0],
+             finite);
+    RowTerms(_mm_shuffle_ps(lo, lo, 0x55), _mm_shuffle_ps(hi, hi, 0x55), m.m[1], smaller[1], larger[1],
+             finite);
+    RowTerms(_mm_shuffle_ps(lo, lo, 0xaa), _mm_shuffle_ps(hi, hi, 0xaa), m.m[2], smaller[2], larger[2],
+             finite);
     const __m128 translation = _mm_loadu_ps(m.m[3]);
-    low = _mm_add_ps(low, translation);
-    high = _mm_add_ps(high, translation);
+    low = _mm_add_ps(_mm_add_ps(_mm_add_ps(smaller[0], smaller[1]), smaller[2]), translation);
+    high = _mm_add_ps(_mm_add_ps(_mm_add_ps(larger[0], larger[1]), larger[2]), translation);
 }
 
 inline __m128 Lanes(const float (&v)[3]) { return _mm_setr_ps(v[0], v[1], v[2], 0.0f); }
