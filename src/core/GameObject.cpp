@@ -364,7 +364,9 @@ void CPGameObject::PlaceOwnBoxes()
     else
         m_orientedBox.worldMatrix = m_orientedBox.localMatrix * m_worldMatrix;
     m_orientedBox.Transform();
-    m_ownBox.SetFromBox(m_orientedBox);
+    // FinishBoxes, which always follows, makes the centre and half size.
+    m_ownBox.minimum = m_orientedBox.minimum;
+    m_ownBox.maximum = m_orientedBox.maximum;
     m_treeBox.SetFromBoxes(m_partBoxes);
 }
 
