@@ -101,17 +101,18 @@ namespace {
 // by the shared w keeps their order, so the result is the one corner by
 // corner gives to the bit. The box's triples are read straight into lanes,
 // as every shadow-casting object that moved comes here each frame. False,
-// with the box untouched, where a product or an image is not finite (a
-// corner that is not finite makes its products infinite or NaN): the
+// with the box untouched, where the box or an image is not finite: the
 // corners then decide.
 bool WidenBySharedW(AxisBox& box, const Matrix4& m)
 {
     const __m128 lo = LoadTriple(box.minimum), hi = LoadTriple(box.maximum);
     __m128 smallest, largest;
-    if (!ShadowLaneExtremes(lo, hi, m, smallest, largest))
+    if (!FiniteShadowLaneExtremes(lo, hi, m, smallest, largest))
         return false;
-    StoreTriple(Pick(lo, smallest, _mm_cmplt_ps(lo, smallest)), box.minimum);
-    StoreTriple(Pick(hi, largest, _mm_cmpgt_ps(hi, largest)), box.maximum);
+    // Neither side is a NaN here, where FloatMin and FloatMax are the
+    // processor's minimum and maximum with the box's own extreme first.
+    StoreTriple(_mm_min_ps(lo, smallest), box.minimum);
+    StoreTriple(_mm_max_ps(hi, largest), box.maximum);
     return true;
 }
 

@@ -12,7 +12,10 @@ void SetShadowMatrix(const Matrix4& matrix)
 {
     ShadowState& state = shadowmatrix::g_state;
     state.matrix = matrix;
-    const float w = matrix.m[3][3];
-    state.sharedW = matrix.m[0][3] == 0.0f && matrix.m[1][3] == 0.0f && matrix.m[2][3] == 0.0f && w != 0.0f &&
-                    std::isfinite(w);
+    bool finite = true;
+    for (const auto& row : matrix.m)
+        for (float v : row)
+            finite = finite && std::isfinite(v);
+    state.sharedW = finite && matrix.m[0][3] == 0.0f && matrix.m[1][3] == 0.0f && matrix.m[2][3] == 0.0f &&
+                    matrix.m[3][3] != 0.0f;
 }

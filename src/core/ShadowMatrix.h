@@ -9,9 +9,9 @@ const Matrix4& GetShadowMatrix();
 void SetShadowMatrix(const Matrix4& matrix);
 
 // The matrix with what every shadow-casting box asks of it each frame,
-// worked out once when it is set: whether w is the same nonzero finite
-// value at every point (a light at infinity), so the box's extremes can be
-// carried over without its corners.
+// worked out once when it is set: whether every entry is finite and w is
+// the same nonzero value at every point (a light at infinity), so the
+// box's extremes can be carried over without its corners.
 struct ShadowState {
     Matrix4 matrix;
     bool sharedW = false;

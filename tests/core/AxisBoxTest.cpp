@@ -284,4 +284,31 @@ TEST_F(AxisBoxShadow, TheShadowOfALightAtInfinityIsTheOneItsCornersCast)
             }
         }
     }
+
+    // Boxes whose products overflow or that are not finite themselves, and
+    // a matrix with an infinite entry: whichever way the shadow is found,
+    // it is the corners' one, NaN and sign of zero included.
+    Matrix4 infiniteEntry = ShadowMatrix(lights[0], grounds[0]);
+    infiniteEntry.m[1][0] = INFINITY;
+    const Matrix4 matrices[] = {ShadowMatrix(lights[0], grounds[0]), ShadowMatrix(lights[1], grounds[2]),
+                                infiniteEntry};
+    const float huge = 3e38f;
+    const AxisBox extremeBoxes[] = {
+        MakeBox({-huge, -1, 0}, {huge, 1, 2}), MakeBox({-1, -1, -huge}, {1, 1, huge}),
+        MakeBox({-INFINITY, 0, 0}, {1, 1, 1}), MakeBox({0, 0, 0}, {1, INFINITY, 1}),
+        MakeBox({0, NAN, 0}, {1, 1, 1}),       MakeBox({-1e20f, -1e20f, -1e20f}, {1e20f, 1e20f, 1e20f}),
+        MakeBox({0, 0, 0}, {0, 0, 0}),
+    };
+    for (const Matrix4& matrix : matrices) {
+        SetShadowMatrix(matrix);
+        for (const AxisBox& box : extremeBoxes) {
+            AxisBox fast = box;
+            fast.AddShadow();
+            const AxisBox expected = cornerByCorner(box);
+            EXPECT_EQ(std::memcmp(&fast.minimum, &expected.minimum, sizeof(Vector3)), 0)
+                << box.minimum.x << " " << box.minimum.y << " " << box.minimum.z;
+            EXPECT_EQ(std::memcmp(&fast.maximum, &expected.maximum, sizeof(Vector3)), 0)
+                << box.maximum.x << " " << box.maximum.y << " " << box.maximum.z;
+        }
+    }
 }
