@@ -25,7 +25,7 @@ BENCHMARK(BM_OrientedBoxTransform);
 
 void BM_AxisBoxWithShadow(benchmark::State& state)
 {
-    GetShadowMatrix() = ShadowMatrix({0.3f, -0.2f, -1, 0}, {0, 0, -1, 0});
+    SetShadowMatrix(ShadowMatrix({0.3f, -0.2f, -1, 0}, {0, 0, -1, 0}));
     CPBoundingBox box({0, 0, 1}, {2, 1, 0.5f});
     box.Transform();
     for (auto _ : state) {
@@ -35,7 +35,7 @@ void BM_AxisBoxWithShadow(benchmark::State& state)
         axis.Recompute();
         benchmark::DoNotOptimize(axis.centre);
     }
-    GetShadowMatrix() = Matrix4{};
+    SetShadowMatrix(Matrix4{});
 }
 BENCHMARK(BM_AxisBoxWithShadow);
 

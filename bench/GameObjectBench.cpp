@@ -29,7 +29,7 @@ CPGameObject* MakeTree(int parts)
 
 void BM_UpdateBoundsOfAMovingTree(benchmark::State& state)
 {
-    GetShadowMatrix() = ShadowMatrix({0.3f, -0.2f, -1, 0}, {0, 0, -1, 0});
+    SetShadowMatrix(ShadowMatrix({0.3f, -0.2f, -1, 0}, {0, 0, -1, 0}));
     CPGameObject* root = MakeTree(static_cast<int>(state.range(0)));
     float x = 0.0f;
     for (auto _ : state) {
@@ -39,7 +39,7 @@ void BM_UpdateBoundsOfAMovingTree(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * (state.range(0) + 1));
     CPGameObject::DeleteTree(root);
-    GetShadowMatrix() = Matrix4{};
+    SetShadowMatrix(Matrix4{});
 }
 BENCHMARK(BM_UpdateBoundsOfAMovingTree)->Arg(12);
 

@@ -59,7 +59,7 @@ EngineServices::FreshStart::FreshStart(const GameSettings& settings, const RunTi
     GetSoundSettings() = SoundSettings();
     GetGameClock() = GameClock();
     ResetSparkTimer();
-    GetShadowMatrix() = Matrix4();
+    SetShadowMatrix(Matrix4());
     SetMassDivisor(1);
     // Videos take the sounds' volume along.
     CNSound::SetGlobalVolume(CNSound::kStartVolume);

@@ -44,15 +44,8 @@ void AxisBox::Merge(const AxisBox& other)
 
 namespace {
 
-// The three lanes of a float triple that another member follows: the
-// fourth lane read is the next member's and is never written back.
-__m128 LoadTriple(const Vector3& v) { return _mm_loadu_ps(&v.x); }
-
-void StoreTriple(__m128 lanes, Vector3& v)
-{
-    _mm_storel_pi(reinterpret_cast<__m64*>(&v.x), lanes);
-    _mm_store_ss(&v.z, _mm_movehl_ps(lanes, lanes));
-}
+using rowextremes::LoadTriple;
+using rowextremes::StoreTriple;
 
 // FloatMin and FloatMax lane by lane: a where it wins or b is a NaN, else b.
 __m128 Pick(__m128 a, __m128 b, __m128 aWins)
@@ -99,23 +92,46 @@ bool AxisBox::IsEmpty() const
 
 namespace {
 
+#if defined(__SSE2__)
+
 // The images of the box's corners under a matrix that keeps w the same at
-// every point (a light at infinity), found from the per-axis extremes
-// (RowExtremes): a division by the shared w keeps their order. The result
-// is the one corner by corner gives. False when the fast way does not
-// apply.
-bool AffineShadowExtremes(const Vector3& lo, const Vector3& hi, const Matrix4& m, Vector3& low, Vector3& high)
+// every point (a light at infinity), found from the per-axis extremes: of
+// each row's two products the smaller goes into the low sum and the larger
+// into the high one, in the order the corner sums take them, and a division
+// by the shared w keeps their order, so the result is the one corner by
+// corner gives to the bit. The box's triples are read straight into lanes,
+// as every shadow-casting object that moved comes here each frame. False,
+// with the box untouched, where the box or an image is not finite: the
+// corners then decide.
+bool WidenBySharedW(AxisBox& box, const Matrix4& m)
 {
-    if (m.m[0][3] != 0.0f || m.m[1][3] != 0.0f || m.m[2][3] != 0.0f || m.m[3][3] == 0.0f)
+    const __m128 lo = LoadTriple(box.minimum), hi = LoadTriple(box.maximum);
+    __m128 smallest, largest;
+    if (!FiniteShadowLaneExtremes(lo, hi, m, smallest, largest))
         return false;
-    if (!std::isfinite(m.m[3][3]))
-        return false;
-    const float from[3] = {lo.x, lo.y, lo.z}, to[3] = {hi.x, hi.y, hi.z};
-    // A product or sum that overflowed, or a NaN, leaves it to the corners;
-    // so does a corner that is not finite, as every product of its
-    // coordinate is then infinite or a NaN.
-    return ShadowRowExtremes(from, to, m, low, high);
+    // Neither side is a NaN here, where FloatMin and FloatMax are the
+    // processor's minimum and maximum with the box's own extreme first.
+    StoreTriple(_mm_min_ps(lo, smallest), box.minimum);
+    StoreTriple(_mm_max_ps(hi, largest), box.maximum);
+    return true;
 }
+
+#else
+
+// As above, a column at a time (ShadowRowExtremes).
+bool WidenBySharedW(AxisBox& box, const Matrix4& m)
+{
+    const float from[3] = {box.minimum.x, box.minimum.y, box.minimum.z};
+    const float to[3] = {box.maximum.x, box.maximum.y, box.maximum.z};
+    Vector3 low, high;
+    if (!ShadowRowExtremes(from, to, m, low, high))
+        return false;
+    box.minimum = ComponentMin(box.minimum, low);
+    box.maximum = ComponentMax(box.maximum, high);
+    return true;
+}
+
+#endif
 
 } // namespace
 
@@ -123,14 +139,11 @@ void AxisBox::AddShadow()
 {
     if (IsEmpty())
         return;
-    const Matrix4& shadow = GetShadowMatrix();
-    const Vector3 lo = minimum, hi = maximum;
-    Vector3 low, high;
-    if (AffineShadowExtremes(lo, hi, shadow, low, high)) {
-        minimum = ComponentMin(minimum, low);
-        maximum = ComponentMax(maximum, high);
+    const ShadowState& state = GetShadowState();
+    const Matrix4& shadow = state.matrix;
+    if (state.sharedW && WidenBySharedW(*this, shadow))
         return;
-    }
+    const Vector3 lo = minimum, hi = maximum;
     for (int i = 0; i < 8; ++i) {
         const Vector3 corner{(i & 1) ? hi.x : lo.x, (i & 2) ? hi.y : lo.y, (i & 4) ? hi.z : lo.z};
         const Vector4 h = TransformHomogeneous(corner, shadow);

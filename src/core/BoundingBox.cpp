@@ -70,9 +70,22 @@ bool AffineExtremes(const Vector3& centre, const Vector3& halfExtents, const Mat
 {
     if (m.m[0][3] != 0.0f || m.m[1][3] != 0.0f || m.m[2][3] != 0.0f || m.m[3][3] != 1.0f)
         return false;
+#if defined(__SSE2__)
+    // Every moved object's boxes come here each frame: the centre and half
+    // extents go straight into lanes (each read runs one float into the
+    // member after it, which no lane written back holds).
+    const __m128 c = rowextremes::LoadTriple(centre), h = rowextremes::LoadTriple(halfExtents);
+    __m128 sumLow, sumHigh;
+    if (!AffineLaneExtremes(_mm_sub_ps(c, h), _mm_add_ps(c, h), m, sumLow, sumHigh))
+        return false;
+    rowextremes::StoreTriple(sumLow, low);
+    rowextremes::StoreTriple(sumHigh, high);
+    return true;
+#else
     const float lo[3] = {centre.x - halfExtents.x, centre.y - halfExtents.y, centre.z - halfExtents.z};
     const float hi[3] = {centre.x + halfExtents.x, centre.y + halfExtents.y, centre.z + halfExtents.z};
     return AffineRowExtremes(lo, hi, m, low, high);
+#endif
 }
 
 } // namespace

@@ -359,9 +359,14 @@ void CPGameObject::PlaceOwnBoxes()
         box.worldMatrix = box.localMatrix * m_worldMatrix;
         box.Transform();
     }
-    m_orientedBox.worldMatrix = m_orientedBox.localMatrix * m_worldMatrix;
+    if (IdentityProductIsExact(m_orientedBox.localMatrix, m_worldMatrix))
+        m_orientedBox.worldMatrix = m_worldMatrix;
+    else
+        m_orientedBox.worldMatrix = m_orientedBox.localMatrix * m_worldMatrix;
     m_orientedBox.Transform();
-    m_ownBox.SetFromBox(m_orientedBox);
+    // FinishBoxes, which always follows, makes the centre and half size.
+    m_ownBox.minimum = m_orientedBox.minimum;
+    m_ownBox.maximum = m_orientedBox.maximum;
     m_treeBox.SetFromBoxes(m_partBoxes);
 }
 

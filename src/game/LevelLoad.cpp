@@ -145,8 +145,8 @@ void SetUpLightAndRenderer(CPLevel& level)
     render->MaterialColor() = ColorValue{0.5f, 0.5f, 0.5f, 1.0f};
     render->InitDeviceState();
     const Vector3& direction = level.GetSunLight().direction;
-    GetShadowMatrix() =
-        ShadowMatrix(Vector4{direction.x, direction.y, direction.z, 0.0f}, Plane{0.0f, 0.0f, -1.0f, 0.5f});
+    SetShadowMatrix(
+        ShadowMatrix(Vector4{direction.x, direction.y, direction.z, 0.0f}, Plane{0.0f, 0.0f, -1.0f, 0.5f}));
 }
 
 } // namespace

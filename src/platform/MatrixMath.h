@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 
-#if defined(__SSE__)
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#elif defined(__SSE__)
 #include <xmmintrin.h>
 #endif
 
@@ -49,6 +52,43 @@ inline Matrix4 Multiply(const Matrix4& a, const Matrix4& b)
     return out;
 }
 inline Matrix4 operator*(const Matrix4& a, const Matrix4& b) { return Multiply(a, b); }
+
+// Whether a is the identity to the bit and a * b (or b * a) is then b to
+// the bit: it is unless b holds a -0 or anything infinite or NaN, which the
+// identity's zero terms would turn into +0 or NaN. Most boxes sit at their
+// object's origin, so placing them can skip the product for every moved
+// object each frame.
+inline bool IdentityProductIsExact(const Matrix4& a, const Matrix4& b)
+{
+#if defined(__SSE2__)
+    const __m128i one = _mm_castps_si128(_mm_set_ss(1.0f));
+    const __m128i negativeZero = _mm_set1_epi32(static_cast<int>(0x80000000u));
+    const __m128i exponent = _mm_set1_epi32(0x7f800000);
+    const __m128i identity[4] = {one, _mm_slli_si128(one, 4), _mm_slli_si128(one, 8),
+                                 _mm_slli_si128(one, 12)};
+    __m128i same = _mm_set1_epi32(-1), unsafe = _mm_setzero_si128();
+    for (int r = 0; r < 4; ++r) {
+        const __m128i rowA = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a.m[r]));
+        const __m128i rowB = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b.m[r]));
+        same = _mm_and_si128(same, _mm_cmpeq_epi32(rowA, identity[r]));
+        unsafe = _mm_or_si128(unsafe, _mm_cmpeq_epi32(rowB, negativeZero));
+        unsafe = _mm_or_si128(unsafe, _mm_cmpeq_epi32(_mm_and_si128(rowB, exponent), exponent));
+    }
+    return _mm_movemask_epi8(same) == 0xffff && _mm_movemask_epi8(unsafe) == 0;
+#else
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            const float wanted = r == c ? 1.0f : 0.0f;
+            if (a.m[r][c] != wanted || std::signbit(a.m[r][c]))
+                return false;
+            const float v = b.m[r][c];
+            if (!std::isfinite(v) || (v == 0.0f && std::signbit(v)))
+                return false;
+        }
+    }
+    return true;
+#endif
+}
 
 Matrix4 Transpose(const Matrix4& m);
 float Determinant(const Matrix4& m);

@@ -34,30 +34,14 @@ inline bool ShadowRowExtremes(const float (&lo)[3], const float (&hi)[3], const 
 
 namespace rowextremes {
 
-// The sums of all four columns; the mask has a lane's bits set where both
-// of its products in every row were finite.
-inline void Sums(const float (&lo)[3], const float (&hi)[3], const Matrix4& m, __m128& low, __m128& high,
-                 __m128& finite)
+// The three lanes of a float triple that another member follows: the
+// fourth lane read is the next member's and is never written back.
+inline __m128 LoadTriple(const Vector3& v) { return _mm_loadu_ps(&v.x); }
+
+inline void StoreTriple(__m128 lanes, Vector3& v)
 {
-    const __m128 infinity = _mm_set1_ps(INFINITY);
-    const __m128 signless = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
-    __m128 smaller[3], larger[3];
-    finite = _mm_castsi128_ps(_mm_set1_epi32(-1));
-    for (int r = 0; r < 3; ++r) {
-        const __m128 row = _mm_loadu_ps(m.m[r]);
-        const __m128 a = _mm_mul_ps(_mm_set1_ps(lo[r]), row);
-        const __m128 b = _mm_mul_ps(_mm_set1_ps(hi[r]), row);
-        finite = _mm_and_ps(finite, _mm_cmplt_ps(_mm_and_ps(a, signless), infinity));
-        finite = _mm_and_ps(finite, _mm_cmplt_ps(_mm_and_ps(b, signless), infinity));
-        // b < a ? b : a, and b > a ? b : a: std::min(a, b) and std::max(a, b).
-        smaller[r] = _mm_min_ps(b, a);
-        larger[r] = _mm_max_ps(b, a);
-    }
-    const __m128 sumLow = _mm_add_ps(_mm_add_ps(smaller[0], smaller[1]), smaller[2]);
-    const __m128 sumHigh = _mm_add_ps(_mm_add_ps(larger[0], larger[1]), larger[2]);
-    const __m128 translation = _mm_loadu_ps(m.m[3]);
-    low = _mm_add_ps(sumLow, translation);
-    high = _mm_add_ps(sumHigh, translation);
+    _mm_storel_pi(reinterpret_cast<__m64*>(&v.x), lanes);
+    _mm_store_ss(&v.z, _mm_movehl_ps(lanes, lanes));
 }
 
 inline __m128 IsFinite(__m128 v)
@@ -65,6 +49,43 @@ inline __m128 IsFinite(__m128 v)
     const __m128 signless = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
     return _mm_cmplt_ps(_mm_and_ps(v, signless), _mm_set1_ps(INFINITY));
 }
+
+// One row's two products, the smaller and the larger of them, and the
+// mask narrowed to the lanes where both were finite.
+template <bool kCheckProducts>
+inline void RowTerms(__m128 lo, __m128 hi, const float (&row)[4], __m128& smaller, __m128& larger,
+                     __m128& finite)
+{
+    const __m128 m = _mm_loadu_ps(row);
+    const __m128 a = _mm_mul_ps(lo, m), b = _mm_mul_ps(hi, m);
+    if (kCheckProducts)
+        finite = _mm_and_ps(finite, _mm_and_ps(IsFinite(a), IsFinite(b)));
+    // b < a ? b : a, and b > a ? b : a: std::min(a, b) and std::max(a, b).
+    smaller = _mm_min_ps(b, a);
+    larger = _mm_max_ps(b, a);
+}
+
+// The sums of all four columns over the box whose corners' coordinates are
+// lanes 0 to 2 of lo and hi; the mask has a lane's bits set where both of
+// its products in every row were finite (left all set without the check).
+// Written out row by row so that nothing goes through the stack.
+template <bool kCheckProducts = true>
+inline void Sums(__m128 lo, __m128 hi, const Matrix4& m, __m128& low, __m128& high, __m128& finite)
+{
+    finite = _mm_castsi128_ps(_mm_set1_epi32(-1));
+    __m128 smaller[3], larger[3];
+    RowTerms<kCheckProducts>(_mm_shuffle_ps(lo, lo, 0x00), _mm_shuffle_ps(hi, hi, 0x00), m.m[0], smaller[0],
+                             larger[0], finite);
+    RowTerms<kCheckProducts>(_mm_shuffle_ps(lo, lo, 0x55), _mm_shuffle_ps(hi, hi, 0x55), m.m[1], smaller[1],
+                             larger[1], finite);
+    RowTerms<kCheckProducts>(_mm_shuffle_ps(lo, lo, 0xaa), _mm_shuffle_ps(hi, hi, 0xaa), m.m[2], smaller[2],
+                             larger[2], finite);
+    const __m128 translation = _mm_loadu_ps(m.m[3]);
+    low = _mm_add_ps(_mm_add_ps(_mm_add_ps(smaller[0], smaller[1]), smaller[2]), translation);
+    high = _mm_add_ps(_mm_add_ps(_mm_add_ps(larger[0], larger[1]), larger[2]), translation);
+}
+
+inline __m128 Lanes(const float (&v)[3]) { return _mm_setr_ps(v[0], v[1], v[2], 0.0f); }
 
 inline void Store(__m128 v, Vector3& out)
 {
@@ -75,15 +96,58 @@ inline void Store(__m128 v, Vector3& out)
 
 } // namespace rowextremes
 
-inline bool AffineRowExtremes(const float (&lo)[3], const float (&hi)[3], const Matrix4& m, Vector3& low,
-                              Vector3& high)
+// AffineRowExtremes and ShadowRowExtremes on lanes 0 to 2, for callers
+// that hold the box in lanes already; lane 3 of the results is left over.
+inline bool AffineLaneExtremes(__m128 lo, __m128 hi, const Matrix4& m, __m128& low, __m128& high)
+{
+    __m128 usable;
+    rowextremes::Sums(lo, hi, m, low, high, usable);
+    const __m128 zero = _mm_setzero_ps();
+    usable = _mm_and_ps(usable, _mm_and_ps(rowextremes::IsFinite(low), rowextremes::IsFinite(high)));
+    usable = _mm_and_ps(usable, _mm_and_ps(_mm_cmpneq_ps(low, zero), _mm_cmpneq_ps(high, zero)));
+    return (_mm_movemask_ps(usable) & 7) == 7;
+}
+
+namespace rowextremes {
+
+// The sums divided by the shared w, their order kept; false where a lane
+// of the result is not finite.
+inline bool Divide(__m128 sumLow, __m128 sumHigh, float w, __m128 usable, __m128& low, __m128& high)
+{
+    const __m128 shared = _mm_set1_ps(w);
+    low = _mm_div_ps(w > 0.0f ? sumLow : sumHigh, shared);
+    high = _mm_div_ps(w > 0.0f ? sumHigh : sumLow, shared);
+    usable = _mm_and_ps(usable, _mm_and_ps(IsFinite(low), IsFinite(high)));
+    return (_mm_movemask_ps(usable) & 7) == 7;
+}
+
+} // namespace rowextremes
+
+inline bool ShadowLaneExtremes(__m128 lo, __m128 hi, const Matrix4& m, __m128& low, __m128& high)
 {
     __m128 sumLow, sumHigh, usable;
     rowextremes::Sums(lo, hi, m, sumLow, sumHigh, usable);
-    const __m128 zero = _mm_setzero_ps();
-    usable = _mm_and_ps(usable, _mm_and_ps(rowextremes::IsFinite(sumLow), rowextremes::IsFinite(sumHigh)));
-    usable = _mm_and_ps(usable, _mm_and_ps(_mm_cmpneq_ps(sumLow, zero), _mm_cmpneq_ps(sumHigh, zero)));
-    if ((_mm_movemask_ps(usable) & 7) != 7)
+    return rowextremes::Divide(sumLow, sumHigh, m.m[3][3], usable, low, high);
+}
+
+// ShadowLaneExtremes for a matrix whose every entry the caller knows to be
+// finite: with the box's extremes checked finite instead, a product can
+// only go wrong by overflowing, and an infinite product makes its sum
+// infinite or NaN, so the check on the results stands in for the one on
+// the products and the answer is the same.
+inline bool FiniteShadowLaneExtremes(__m128 lo, __m128 hi, const Matrix4& m, __m128& low, __m128& high)
+{
+    const __m128 usable = _mm_and_ps(rowextremes::IsFinite(lo), rowextremes::IsFinite(hi));
+    __m128 sumLow, sumHigh, unchecked;
+    rowextremes::Sums<false>(lo, hi, m, sumLow, sumHigh, unchecked);
+    return rowextremes::Divide(sumLow, sumHigh, m.m[3][3], usable, low, high);
+}
+
+inline bool AffineRowExtremes(const float (&lo)[3], const float (&hi)[3], const Matrix4& m, Vector3& low,
+                              Vector3& high)
+{
+    __m128 sumLow, sumHigh;
+    if (!AffineLaneExtremes(rowextremes::Lanes(lo), rowextremes::Lanes(hi), m, sumLow, sumHigh))
         return false;
     rowextremes::Store(sumLow, low);
     rowextremes::Store(sumHigh, high);
@@ -93,14 +157,8 @@ inline bool AffineRowExtremes(const float (&lo)[3], const float (&hi)[3], const 
 inline bool ShadowRowExtremes(const float (&lo)[3], const float (&hi)[3], const Matrix4& m, Vector3& low,
                               Vector3& high)
 {
-    __m128 sumLow, sumHigh, usable;
-    rowextremes::Sums(lo, hi, m, sumLow, sumHigh, usable);
-    const float w = m.m[3][3];
-    const __m128 shared = _mm_set1_ps(w);
-    const __m128 smallest = _mm_div_ps(w > 0.0f ? sumLow : sumHigh, shared);
-    const __m128 largest = _mm_div_ps(w > 0.0f ? sumHigh : sumLow, shared);
-    usable = _mm_and_ps(usable, _mm_and_ps(rowextremes::IsFinite(smallest), rowextremes::IsFinite(largest)));
-    if ((_mm_movemask_ps(usable) & 7) != 7)
+    __m128 smallest, largest;
+    if (!ShadowLaneExtremes(rowextremes::Lanes(lo), rowextremes::Lanes(hi), m, smallest, largest))
         return false;
     rowextremes::Store(smallest, low);
     rowextremes::Store(largest, high);

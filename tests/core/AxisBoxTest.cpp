@@ -27,8 +27,8 @@ AxisBox MakeBox(const Vector3& minimum, const Vector3& maximum)
 // Restores the program-wide shadow matrix to its start-up state around each test.
 class AxisBoxShadow : public ::testing::Test {
   protected:
-    void SetUp() override { GetShadowMatrix() = Matrix4{}; }
-    void TearDown() override { GetShadowMatrix() = Matrix4{}; }
+    void SetUp() override { SetShadowMatrix(Matrix4{}); }
+    void TearDown() override { SetShadowMatrix(Matrix4{}); }
 };
 
 } // namespace
@@ -178,7 +178,7 @@ TEST(AxisBox, SegmentTest)
 TEST_F(AxisBoxShadow, ShadowWidensByTheImagesOfTheCorners)
 {
     // Light along (1, 0, 1) onto z = 0: (x, y, z) casts (x - z, y, 0).
-    GetShadowMatrix() = ShadowMatrix({1, 0, 1, 0}, {0, 0, 1, 0});
+    SetShadowMatrix(ShadowMatrix({1, 0, 1, 0}, {0, 0, 1, 0}));
     AxisBox box = MakeBox({0, 0, 0}, {1, 1, 1});
     box.AddShadow();
     EXPECT_TRUE(Near(box.minimum, {-1, 0, 0}));
@@ -220,7 +220,7 @@ TEST_F(AxisBoxShadow, CornersWithoutAFiniteShadowAreSkipped)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        GetShadowMatrix() = c.shadow;
+        SetShadowMatrix(c.shadow);
         AxisBox box = MakeBox(c.minimum, c.maximum);
         box.AddShadow();
         box.Recompute();
@@ -232,7 +232,7 @@ TEST_F(AxisBoxShadow, CornersWithoutAFiniteShadowAreSkipped)
 
 TEST_F(AxisBoxShadow, AnEmptyBoxCastsNoShadow)
 {
-    GetShadowMatrix() = ShadowMatrix({0.3f, 0.2f, 1, 0}, {0, 0, 1, 0});
+    SetShadowMatrix(ShadowMatrix({0.3f, 0.2f, 1, 0}, {0, 0, 1, 0}));
     AxisBox box;
     box.AddShadow();
     EXPECT_TRUE(box.IsEmpty());
@@ -267,7 +267,7 @@ TEST_F(AxisBoxShadow, TheShadowOfALightAtInfinityIsTheOneItsCornersCast)
     const Vector3 sizes[] = {{0.9f, 1.73f, 0.41f}, {4.1f, 2.2f, 1.3f}, {0.001f, 0.002f, 0.003f}};
     for (const Vector4& light : lights) {
         for (const Plane& ground : grounds) {
-            GetShadowMatrix() = ShadowMatrix(light, ground);
+            SetShadowMatrix(ShadowMatrix(light, ground));
             for (const Vector3& minimum : minima) {
                 for (const Vector3& size : sizes) {
                     const AxisBox box = MakeBox(minimum, minimum + size);
@@ -282,6 +282,33 @@ TEST_F(AxisBoxShadow, TheShadowOfALightAtInfinityIsTheOneItsCornersCast)
                     EXPECT_EQ(fast.maximum.z, expected.maximum.z);
                 }
             }
+        }
+    }
+
+    // Boxes whose products overflow or that are not finite themselves, and
+    // a matrix with an infinite entry: whichever way the shadow is found,
+    // it is the corners' one, NaN and sign of zero included.
+    Matrix4 infiniteEntry = ShadowMatrix(lights[0], grounds[0]);
+    infiniteEntry.m[1][0] = INFINITY;
+    const Matrix4 matrices[] = {ShadowMatrix(lights[0], grounds[0]), ShadowMatrix(lights[1], grounds[2]),
+                                infiniteEntry};
+    const float huge = 3e38f;
+    const AxisBox extremeBoxes[] = {
+        MakeBox({-huge, -1, 0}, {huge, 1, 2}), MakeBox({-1, -1, -huge}, {1, 1, huge}),
+        MakeBox({-INFINITY, 0, 0}, {1, 1, 1}), MakeBox({0, 0, 0}, {1, INFINITY, 1}),
+        MakeBox({0, NAN, 0}, {1, 1, 1}),       MakeBox({-1e20f, -1e20f, -1e20f}, {1e20f, 1e20f, 1e20f}),
+        MakeBox({0, 0, 0}, {0, 0, 0}),
+    };
+    for (const Matrix4& matrix : matrices) {
+        SetShadowMatrix(matrix);
+        for (const AxisBox& box : extremeBoxes) {
+            AxisBox fast = box;
+            fast.AddShadow();
+            const AxisBox expected = cornerByCorner(box);
+            EXPECT_EQ(std::memcmp(&fast.minimum, &expected.minimum, sizeof(Vector3)), 0)
+                << box.minimum.x << " " << box.minimum.y << " " << box.minimum.z;
+            EXPECT_EQ(std::memcmp(&fast.maximum, &expected.maximum, sizeof(Vector3)), 0)
+                << box.maximum.x << " " << box.maximum.y << " " << box.maximum.z;
         }
     }
 }

@@ -159,7 +159,7 @@ TEST(GameObjectBoundsTest, ShadowWidensTheOwnBoxDownToTheGround)
     // Light from straight above onto the plane z = 0: (x, y, z) falls on
     // (x, y, 0).
     const Matrix4 saved = GetShadowMatrix();
-    GetShadowMatrix() = ShadowMatrix({0.0f, 0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f, 0.0f});
+    SetShadowMatrix(ShadowMatrix({0.0f, 0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f, 0.0f}));
     Trees trees;
     CPGameObject* caster = trees.Root("caster");
     CPGameObject* flat = trees.Root("flat");
@@ -169,7 +169,7 @@ TEST(GameObjectBoundsTest, ShadowWidensTheOwnBoxDownToTheGround)
         object->SetPosition({0.0f, 0.0f, 2.0f});
         object->UpdateBounds();
     }
-    GetShadowMatrix() = saved;
+    SetShadowMatrix(saved);
 
     EXPECT_TRUE(BoxIs(caster->GetOwnBox(), {-1.0f, -1.0f, 0.0f}, {1.0f, 1.0f, 3.0f}));
     EXPECT_TRUE(Near(caster->GetOwnBox().centre, {0.0f, 0.0f, 1.5f}));
@@ -181,13 +181,13 @@ TEST(GameObjectBoundsTest, BeforeAnyLevelTheShadowLeavesBoxesFinite)
 {
     // The shadow matrix is all zero until a level builds it.
     const Matrix4 saved = GetShadowMatrix();
-    GetShadowMatrix() = Matrix4();
+    SetShadowMatrix(Matrix4());
     Trees trees;
     CPGameObject* object = trees.Root("crate");
     object->SetBoundingBox(Cube({0.0f, 0.0f, 0.0f}, 1.0f));
     object->SetPosition({5.0f, 0.0f, 1.0f});
     object->UpdateBounds();
-    GetShadowMatrix() = saved;
+    SetShadowMatrix(saved);
 
     EXPECT_TRUE(BoxIs(object->GetOwnBox(), {4.0f, -1.0f, 0.0f}, {6.0f, 1.0f, 2.0f}));
 }
@@ -326,9 +326,9 @@ class DeferredTurretTest : public ::testing::Test {
     void SetUp() override
     {
         saved = GetShadowMatrix();
-        GetShadowMatrix() = ShadowMatrix({0.4f, -0.3f, -1.0f, 0.0f}, {0.0f, 0.0f, -1.0f, 0.5f});
+        SetShadowMatrix(ShadowMatrix({0.4f, -0.3f, -1.0f, 0.0f}, {0.0f, 0.0f, -1.0f, 0.5f}));
     }
-    void TearDown() override { GetShadowMatrix() = saved; }
+    void TearDown() override { SetShadowMatrix(saved); }
 
     // One frame: the car follows its body, then the turret turns to aim,
     // placed at once on the eager car and with its boxes left for later on

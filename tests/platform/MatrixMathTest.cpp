@@ -91,6 +91,50 @@ TEST(MatrixMath, AProductIsTheOrderedSumOfItsTermsToTheBit)
     }
 }
 
+TEST(MatrixMath, AnIdentityProductIsSkippedOnlyWhereItWouldGiveTheOtherMatrixToTheBit)
+{
+    // A placement with zeros on both sides, and one with a zero of each
+    // sign (a turn by pi leaves -0 behind).
+    const Matrix4 placed = RotationMatrixZ(0.4f) * TranslationMatrix(5.0f, 0.0f, -2.0f);
+    Matrix4 negativeZero = placed;
+    negativeZero.m[2][1] = -0.0f;
+    Matrix4 infinite = placed;
+    infinite.m[3][0] = INFINITY;
+    Matrix4 notANumber = placed;
+    notANumber.m[1][3] = NAN;
+    Matrix4 nearlyIdentity = IdentityMatrix();
+    nearlyIdentity.m[1][1] = std::nextafter(1.0f, 2.0f);
+    Matrix4 signedIdentity = IdentityMatrix();
+    signedIdentity.m[0][2] = -0.0f;
+    struct Case {
+        const char* name;
+        Matrix4 a, b;
+        bool exact;
+    };
+    const Case cases[] = {
+        {"identity, placement", IdentityMatrix(), placed, true},
+        {"identity, identity", IdentityMatrix(), IdentityMatrix(), true},
+        {"identity, all zero", IdentityMatrix(), Matrix4{}, true},
+        {"a -0 in the other", IdentityMatrix(), negativeZero, false},
+        {"an infinity in the other", IdentityMatrix(), infinite, false},
+        {"a NaN in the other", IdentityMatrix(), notANumber, false},
+        {"not quite the identity", nearlyIdentity, placed, false},
+        {"an identity holding -0", signedIdentity, placed, false},
+        {"a placement first", placed, IdentityMatrix(), false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IdentityProductIsExact(c.a, c.b), c.exact) << c.name;
+        if (!c.exact)
+            continue;
+        const Matrix4 left = Multiply(c.a, c.b), right = Multiply(c.b, c.a);
+        EXPECT_EQ(std::memcmp(&left, &c.b, sizeof left), 0) << c.name;
+        EXPECT_EQ(std::memcmp(&right, &c.b, sizeof right), 0) << c.name;
+    }
+    // Where the check says no, the product would indeed differ.
+    const Matrix4 turned = Multiply(IdentityMatrix(), negativeZero);
+    EXPECT_NE(std::memcmp(&turned, &negativeZero, sizeof turned), 0);
+}
+
 TEST(MatrixMath, YawPitchRollTurnsByRollThenPitchThenYaw)
 {
     // Worked by hand, one turn at a time: roll about z, pitch about x, yaw about y.
