@@ -27,6 +27,15 @@ std::vector<CPMeshVertex> Triangle(float offset = 0.0f)
 
 const std::vector<std::uint16_t> kTriangleIndices = {0, 1, 2};
 
+// The triangle and a fourth vertex at (7, 7, 7): a fill larger than the first.
+std::vector<CPMeshVertex> FourVertices()
+{
+    std::vector<CPMeshVertex> vertices = Triangle();
+    vertices.push_back(vertices[0]);
+    vertices.back().position = {7.0f, 7.0f, 7.0f};
+    return vertices;
+}
+
 // What the vertex buffer holds for vertex i.
 CPMeshVertex BufferVertex(const CPVertexObject& object, std::size_t i)
 {
@@ -91,9 +100,7 @@ TEST(VertexObject, TransformGrowsAShortDrawingList)
     SkyWorld world;
     CPVertexObject object;
     ASSERT_EQ(object.FillBuffers(Triangle(), kTriangleIndices, false), S_OK);
-    std::vector<CPMeshVertex> more = Triangle();
-    more.push_back(more[0]);
-    more.back().position = {7.0f, 7.0f, 7.0f};
+    const std::vector<CPMeshVertex> more = FourVertices();
     // Keep the old drawing list of three, take a source list of four.
     ASSERT_EQ(object.FillBuffers(more, {0, 1, 2, 1, 2, 3}, true), S_OK);
     object.TransformVertices(ScalingMatrix(2.0f, 2.0f, 2.0f));
@@ -106,9 +113,7 @@ TEST(VertexObject, AFillThatNeedsMoreThanTheBuffersHoldMakesThemAnew)
     SkyWorld world;
     CPVertexObject object;
     ASSERT_EQ(object.FillBuffers(Triangle(), kTriangleIndices, false), S_OK);
-    std::vector<CPMeshVertex> more = Triangle();
-    more.push_back(more[0]);
-    more.back().position = {7.0f, 7.0f, 7.0f};
+    const std::vector<CPMeshVertex> more = FourVertices();
     ASSERT_EQ(object.FillBuffers(more, {0, 1, 2, 1, 2, 3}, false), S_OK);
     ASSERT_NE(object.GetVertexBuffer(), nullptr);
     EXPECT_EQ(object.GetVertexBuffer()->GetLength(), 4 * sizeof(CPMeshVertex));
