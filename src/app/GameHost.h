@@ -156,7 +156,7 @@ class GameHost {
     static constexpr const char* kShotKindsFile = "Data\\Effects\\shots.txt";
     // Idle shots each kind holds from the start: more than the busiest kind
     // (the sparks of hits) has in flight in a race, so a race makes none.
-    static constexpr std::size_t kReadyShotsPerKind = 12;
+    static constexpr std::size_t kReadyShotsPerKind = 20;
 
   private:
     // The effect prototypes and the shot kinds, once the sound manager and
