@@ -11,7 +11,9 @@ class CPObject;
 // of its own; each entry still takes its reference on the prototype.
 class CPActiveEffects {
   public:
-    CPActiveEffects() = default;
+    // Room for the kinds of effect a race has running at once, made with
+    // the manager rather than when the race first sparks.
+    CPActiveEffects() { m_runs.reserve(kRunRoom); }
     ~CPActiveEffects() { Clear(); }
     CPActiveEffects(const CPActiveEffects&) = delete;
     CPActiveEffects& operator=(const CPActiveEffects&) = delete;
@@ -28,6 +30,7 @@ class CPActiveEffects {
         CPObject* prototype;
         std::size_t count;
     };
+    static constexpr std::size_t kRunRoom = 16;
     std::vector<Run> m_runs;
     std::size_t m_total = 0;
 };

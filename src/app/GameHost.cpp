@@ -158,6 +158,7 @@ void GameHost::LoadEffectsAndShots()
     m_services->EffectManager().RegisterPrototype("firethrower", new CPFlameEffect("flame"));
     // Shots play sounds of the sound manager and may load models.
     m_services->Shots().LoadKinds(kShotKindsFile);
+    m_services->Shots().FillPools(kReadyShotsPerKind);
 }
 
 std::uint64_t GameHost::GetDrawCount() const { return CountDraws(m_devices); }

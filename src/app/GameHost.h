@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -153,6 +154,9 @@ class GameHost {
 
     // The shot kinds the game launches by name.
     static constexpr const char* kShotKindsFile = "Data\\Effects\\shots.txt";
+    // Idle shots each kind holds from the start: more than the busiest kind
+    // (the sparks of hits) has in flight in a race, so a race makes none.
+    static constexpr std::size_t kReadyShotsPerKind = 20;
 
   private:
     // The effect prototypes and the shot kinds, once the sound manager and

@@ -23,12 +23,20 @@ class CPCommand {
     // Becomes the command FromText builds, in the storage this command's
     // texts already have.
     void Assign(std::string_view name, const std::string& paramText);
-    void ReserveParams(std::size_t count) { m_params.reserve(count); }
+    // Room for this many parameters of this many bytes each, and for a name
+    // and a parameter text of that many: Assign then takes no block for
+    // commands that fit, and a text that grew keeps its room.
+    void Reserve(std::size_t params, std::size_t textRoom);
 
     const std::string& GetName() const { return m_name; }
     const std::vector<std::string>& GetParams() const { return m_params; }
 
   private:
+    std::string TakeSpare();
+
     std::string m_name;
     std::vector<std::string> m_params;
+    // Parameter texts not in use, with their room, and the text being cut.
+    std::vector<std::string> m_spare;
+    std::string m_text;
 };

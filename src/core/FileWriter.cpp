@@ -6,9 +6,16 @@
 #include "core/Scramble.h"
 #include "platform/FileSystem.h"
 
+namespace {
+// A profile's save or the score table fits: the bytes are taken in one
+// block rather than grown into.
+constexpr std::size_t kFirstRoom = 4096;
+} // namespace
+
 CPFileWriter::CPFileWriter(const std::string& fileName, bool scrambled)
     : m_fileName(fileName), m_scrambled(scrambled)
 {
+    m_data.reserve(kFirstRoom);
 }
 
 HResult CPFileWriter::WriteBytes(const void* source, std::int32_t count)

@@ -9,11 +9,14 @@ constexpr std::size_t kFirstSlots = 4;
 // Most commands carry a few parameters; a slot with room for them takes
 // its first commands without allocating, even when that is mid-race.
 constexpr std::size_t kParamRoom = 4;
+// Bytes of a command name or parameter (the messages the race shows among
+// them) a slot holds from the start.
+constexpr std::size_t kTextRoom = 48;
 
 std::unique_ptr<CPCommand> MakeSlot()
 {
     auto slot = std::make_unique<CPCommand>();
-    slot->ReserveParams(kParamRoom);
+    slot->Reserve(kParamRoom, kTextRoom);
     return slot;
 }
 } // namespace

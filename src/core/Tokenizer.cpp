@@ -8,6 +8,12 @@ CPTokenizer::CPTokenizer(const std::string& text, const std::string& delimiter, 
     TrimString(m_text);
 }
 
+CPTokenizer::CPTokenizer(std::string&& text, const std::string& delimiter, bool quotes)
+    : m_text(std::move(text)), m_delimiter(delimiter), m_quotes(quotes)
+{
+    TrimString(m_text);
+}
+
 bool CPTokenizer::NextToken(std::string& token)
 {
     token.clear();

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 
 // Cuts a text into tokens at a delimiter string. With quotes on, double
 // quotes group characters (delimiters inside them are ordinary text) and a
@@ -12,11 +13,15 @@ class CPTokenizer {
     // The text is copied and trimmed. An empty delimiter never matches, so
     // the whole text becomes one token.
     CPTokenizer(const std::string& text, const std::string& delimiter, bool quotes);
+    // Takes the text's storage instead of a copy; TakeText hands it back
+    // (trimmed), so that a caller cutting text after text keeps its room.
+    CPTokenizer(std::string&& text, const std::string& delimiter, bool quotes);
     virtual ~CPTokenizer() = default;
 
     // The next token into `token`; false, with an empty token, when the
     // text is used up.
     bool NextToken(std::string& token);
+    std::string TakeText() { return std::move(m_text); }
 
   private:
     std::string m_text;

@@ -11,6 +11,8 @@ namespace {
 
 // The lap records are rebuilt with room for this many opponents.
 constexpr std::size_t kLapRecordBuckets = 20;
+// More bonuses than a track places at once.
+constexpr std::size_t kBonusRoom = 256;
 
 template <class Item> double PriceOf(const CPShopTable<Item>& table, const std::string& name)
 {
@@ -37,7 +39,11 @@ std::string CurrentGameText(const std::string& key)
     return data ? data->GetText(key) : std::string();
 }
 
-CPGameData::CPGameData() { ClearGameData(); }
+CPGameData::CPGameData()
+{
+    bonuses.reserve(kBonusRoom);
+    ClearGameData();
+}
 
 CPGameData::~CPGameData() = default;
 

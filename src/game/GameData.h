@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <list>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -146,7 +145,9 @@ class CPGameData {
     // Fields, in the order the game keeps them.
     float roundTimeCopy = 0.0f;
     std::int32_t transportCount = 0;
-    std::list<CPBonusEntry> bonuses;
+    // In the order the scripts placed them. The room is made once: the
+    // scripts put taken bonuses back all through a race.
+    std::vector<CPBonusEntry> bonuses;
     std::vector<std::vector<CPTimeRecord>> bestTimes; // track 1 is element 0
 
     CPShopTable<CPWeaponInfo> weapons;

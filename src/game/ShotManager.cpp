@@ -1,5 +1,6 @@
 #include "game/ShotManager.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 
@@ -161,6 +162,26 @@ std::size_t CPShotManager::GetIdleCount(const std::string& kindName) const
     return found->second.shots.size() - 1;
 }
 
+std::size_t CPShotManager::FillPools(std::size_t idlePerKind)
+{
+    const std::size_t idle = std::min(idlePerKind, m_poolLimit);
+    std::size_t made = 0;
+    for (auto& [kindName, kind] : m_kinds) {
+        if (kind.shots.empty())
+            continue;
+        // The room the pool will need once all its shots are idle again.
+        kind.shots.reserve(1 + kind.live + std::max(idle, kind.shots.size() - 1));
+        while (kind.shots.size() - 1 < idle && kind.live + kind.shots.size() - 1 < m_poolLimit) {
+            CPShot* shot = CopyPrototype(kindName, kind);
+            if (!shot)
+                break;
+            kind.shots.push_back(CPObjectPtr(shot));
+            ++made;
+        }
+    }
+    return made;
+}
+
 // --- Launching ----------------------------------------------------------------
 
 CPShot* CPShotManager::TakeShot(const std::string& kindName, Kind& kind)
@@ -177,6 +198,11 @@ CPShot* CPShotManager::TakeShot(const std::string& kindName, Kind& kind)
         kind.fullReported = true;
         return nullptr;
     }
+    return CopyPrototype(kindName, kind);
+}
+
+CPShot* CPShotManager::CopyPrototype(const std::string& kindName, Kind& kind)
+{
     CPObjectPtr clone = kind.shots.front().As<CPShot>()->Clone();
     auto* shot = clone.As<CPShot>();
     if (!shot) {

@@ -60,6 +60,10 @@ class CPShotManager {
     std::size_t GetIdleCount(const std::string& kindName) const;
     std::size_t GetKindCount() const { return m_kinds.size(); }
     void SetPoolLimit(std::size_t limit) { m_poolLimit = limit; }
+    // Copies the prototypes until every kind has this many idle shots (at
+    // most the pool limit), so that a race takes its shots from the pools
+    // instead of making them while it runs. Returns how many were made.
+    std::size_t FillPools(std::size_t idlePerKind);
 
     // --- Launching -----------------------------------------------------------
 
@@ -108,6 +112,7 @@ class CPShotManager {
     };
 
     CPShot* TakeShot(const std::string& kindName, Kind& kind);
+    CPShot* CopyPrototype(const std::string& kindName, Kind& kind);
     void Finish(Active& entry);
 
     std::unordered_map<std::string, Kind, NameHash> m_kinds;

@@ -57,6 +57,8 @@ SplitName Split(const std::string& name)
 {
     SplitName split;
     split.base = (!name.empty() && name[0] == '/') ? "/" : DataRoot();
+    split.components.reserve(1 +
+                             static_cast<std::size_t>(std::count_if(name.begin(), name.end(), IsSeparator)));
     std::string component;
     for (std::size_t i = 0; i <= name.size(); ++i) {
         if (i < name.size() && !IsSeparator(name[i])) {
@@ -64,7 +66,7 @@ SplitName Split(const std::string& name)
             continue;
         }
         if (!component.empty() && component != ".")
-            split.components.push_back(component);
+            split.components.push_back(std::move(component));
         component.clear();
     }
     return split;
@@ -77,6 +79,18 @@ std::string Join(const std::string& folder, const std::string& component)
     if (!folder.empty() && folder.back() == '/')
         return folder + component;
     return folder + "/" + component;
+}
+
+// Join(path, component) in the room the path has.
+void Append(std::string& path, const std::string& component)
+{
+    if (path == ".") {
+        path = component;
+        return;
+    }
+    if (path.empty() || path.back() != '/')
+        path += '/';
+    path += component;
 }
 
 bool Exists(const std::string& hostPath)
@@ -118,11 +132,13 @@ FolderListings* g_listings = nullptr;
 // folded order when several are).
 bool FindComponent(const std::string& folder, const std::string& component, std::string& hostPath)
 {
-    std::string exact = Join(folder, component);
-    if (component == "..") {
-        hostPath = exact;
+    // Written into the caller's path, whose room is kept from call to call;
+    // what it holds after a miss is no result.
+    std::string& exact = hostPath;
+    exact = folder;
+    Append(exact, component);
+    if (component == "..")
         return true;
-    }
     if (g_listings) {
         auto listed = g_listings->find(folder);
         if (listed == g_listings->end())
@@ -133,22 +149,19 @@ bool FindComponent(const std::string& folder, const std::string& component, std:
         // one a scan of the folder would choose. "." and ".." are not
         // listed, and no component equals them without regard for case
         // but themselves.
-        if (std::find(names.begin(), names.end(), component) != names.end()) {
-            hostPath = exact;
+        if (std::find(names.begin(), names.end(), component) != names.end())
             return true;
-        }
         for (const std::string& name : names) {
             if (EqualFolded(name, component)) {
-                hostPath = Join(folder, name);
+                hostPath = folder;
+                Append(hostPath, name);
                 return true;
             }
         }
         return false;
     }
-    if (Exists(exact)) {
-        hostPath = exact;
+    if (Exists(exact))
         return true;
-    }
     DIR* dir = ::opendir(folder.c_str());
     if (!dir)
         return false;
@@ -162,8 +175,10 @@ bool FindComponent(const std::string& folder, const std::string& component, std:
         }
     }
     ::closedir(dir);
-    if (found)
-        hostPath = Join(folder, best);
+    if (found) {
+        hostPath = folder;
+        Append(hostPath, best);
+    }
     return found;
 }
 
@@ -173,11 +188,11 @@ std::size_t ResolvePrefix(const SplitName& split, std::string& hostPath)
 {
     hostPath = split.base;
     std::size_t count = 0;
+    std::string next;
     for (const std::string& component : split.components) {
-        std::string next;
         if (!FindComponent(hostPath, component, next))
             break;
-        hostPath = next;
+        hostPath.swap(next);
         ++count;
     }
     return count;
@@ -236,8 +251,9 @@ bool ResolveExistingPath(const std::string& name, std::string& hostPath)
 {
     SplitName split = Split(name);
     std::string direct = split.base;
+    direct.reserve(split.base.size() + name.size() + 1);
     for (const std::string& component : split.components)
-        direct = Join(direct, component);
+        Append(direct, component);
     if (Exists(direct)) {
         hostPath = direct;
         return true;
@@ -255,7 +271,7 @@ std::string ResolveWritePath(const std::string& name)
     std::string hostPath;
     std::size_t resolved = ResolvePrefix(split, hostPath);
     for (std::size_t i = resolved; i < split.components.size(); ++i)
-        hostPath = Join(hostPath, split.components[i]);
+        Append(hostPath, split.components[i]);
     return hostPath;
 }
 

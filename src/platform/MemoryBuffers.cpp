@@ -38,17 +38,18 @@ IndexBuffer::IndexSpan MemoryIndexBuffer::GetIndexSpan(std::uint32_t start, std:
 {
     // Every write goes through a lock, so a new lock may have changed any index.
     if (m_knownAtLock != GetLockCount()) {
-        m_knownSpans.clear();
+        m_knownCount = 0;
         m_nextKnownSpan = 0;
         m_knownAtLock = GetLockCount();
     }
-    for (const KnownSpan& known : m_knownSpans) {
+    for (std::size_t i = 0; i < m_knownCount; ++i) {
+        const KnownSpan& known = m_knownSpans[i];
         if (known.start == start && known.count == count)
             return known.span;
     }
     const IndexSpan span = ReadIndexSpan(start, count);
-    if (m_knownSpans.size() < kKnownSpans) {
-        m_knownSpans.push_back({start, count, span});
+    if (m_knownCount < kKnownSpans) {
+        m_knownSpans[m_knownCount++] = {start, count, span};
     } else {
         m_knownSpans[m_nextKnownSpan] = {start, count, span};
         m_nextKnownSpan = (m_nextKnownSpan + 1) % kKnownSpans;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -122,7 +123,9 @@ class MemoryIndexBuffer : public IndexBuffer {
 
     BufferMemory m_memory;
     IndexFormat m_format;
-    std::vector<KnownSpan> m_knownSpans;
+    // In the buffer itself: a draw that meets a new range takes no block.
+    std::array<KnownSpan, kKnownSpans> m_knownSpans{};
+    std::size_t m_knownCount = 0;
     std::size_t m_nextKnownSpan = 0; // the one to replace when all are taken
     std::uint32_t m_knownAtLock = 0; // the lock count the spans were read at
 };

@@ -1,6 +1,7 @@
 #include "script/InterfaceBindings.h"
 
 #include <string>
+#include <string_view>
 
 #include "Render/PRender.h"
 #include "core/GameClock.h"
@@ -44,10 +45,11 @@ CPTextItem* TextArg(lua_State* L)
 
 CPEditBox* EditBoxArg(lua_State* L, CPInterface* screen) { return screen->FindEditBox(LuaToText(L, 2)); }
 
-std::string TableText(const std::string& key)
+const std::string& TableText(const std::string& key)
 {
+    static const std::string none;
     CPGameData* data = GetGameData();
-    return data ? data->GetText(key) : std::string();
+    return data ? data->GetText(key) : none;
 }
 
 void Layout(const CPTextItem& item, const std::string& font, const std::string& text)
@@ -58,12 +60,14 @@ void Layout(const CPTextItem& item, const std::string& font, const std::string& 
 
 // Stores the text in the named item and shows it; nothing during shutdown,
 // when the fonts and render objects may already be gone.
-void StoreAndLayout(CPTextItem* item, const std::string& text)
+// The item's text keeps its room, so the texts the race shows again and
+// again take no block.
+void StoreAndLayout(CPTextItem* item, std::string_view text)
 {
     if (ExitingFlag || !item)
         return;
-    item->text = text;
-    Layout(*item, item->font, text);
+    item->text.assign(text.data(), text.size());
+    Layout(*item, item->font, item->text);
 }
 
 int PushPair(lua_State* L, float x, float y)
@@ -169,7 +173,7 @@ int GetWindowPosition(lua_State* L)
 
 int SetText(lua_State* L)
 {
-    StoreAndLayout(TextArg(L), LuaToText(L, 3));
+    StoreAndLayout(TextArg(L), LuaToTextView(L, 3));
     return 0;
 }
 

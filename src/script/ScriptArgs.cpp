@@ -43,13 +43,15 @@ std::int32_t TruncateToInt(double value)
 
 std::int32_t LuaToInt(lua_State* L, int index) { return TruncateToInt(lua_tonumber(L, index)); }
 
-std::string LuaToText(lua_State* L, int index)
+std::string LuaToText(lua_State* L, int index) { return std::string(LuaToTextView(L, index)); }
+
+std::string_view LuaToTextView(lua_State* L, int index)
 {
     if (!lua_isstring(L, index))
-        return std::string();
+        return std::string_view();
     std::size_t size = 0;
     const char* data = lua_tolstring(L, index, &size);
-    return std::string(data, size);
+    return std::string_view(data, size);
 }
 
 LuaTextArg LuaCheckText(lua_State* L, int index)

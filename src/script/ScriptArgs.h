@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include <lua.hpp>
 
@@ -38,6 +39,9 @@ std::int32_t TruncateToInt(double value);
 
 // An optional text: a string or a number as text; anything else is "".
 std::string LuaToText(lua_State* L, int index);
+// The same text without a copy: the bytes stay valid while the argument
+// stays on the stack.
+std::string_view LuaToTextView(lua_State* L, int index);
 
 // A required text: raises "bad argument #n ... string expected, got ..."
 // unless the argument is a string or a number. The bytes stay valid while

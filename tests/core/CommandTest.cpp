@@ -24,8 +24,15 @@ TEST(Command, CutsParameterTextAtCommasWithQuotes)
         {"", V{}},
         {" \t\r\n", V{}},
     };
+    // One command assigned every case in turn, its parameter counts going
+    // up and down, cuts as a new one does.
+    CPCommand reused;
+    reused.Reserve(2, 8);
     for (const Case& c : cases) {
         EXPECT_EQ(CPCommand::CutParams(c.text), c.params) << "text \"" << c.text << "\"";
+        reused.Assign("again", c.text);
+        EXPECT_EQ(reused.GetName(), "again");
+        EXPECT_EQ(reused.GetParams(), c.params) << "text \"" << c.text << "\"";
         const CPCommand command = CPCommand::FromText("cmd", c.text);
         EXPECT_EQ(command.GetName(), "cmd");
         EXPECT_EQ(command.GetParams(), c.params) << "text \"" << c.text << "\"";

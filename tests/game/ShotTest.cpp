@@ -164,6 +164,37 @@ TEST_F(ShotPoolTest, ClonesWhileThePoolIsEmptyThenTakesTheLastIdleShotFirst)
     EXPECT_TRUE(again[0]->IsVisible());
 }
 
+TEST_F(ShotPoolTest, FilledPoolsServeTheLaunchesWithTheShotsMadeAhead)
+{
+    ASSERT_TRUE(shots.CreateKind("bullet", "projectile", {"none", "100", "50", "puff", "0", "1", "none"}));
+    const struct {
+        std::size_t limit;
+        std::size_t asked;
+        std::size_t idle; // per kind, puff and bullet
+    } cases[] = {{256, 3, 3}, {256, 0, 3}, {4, 8, 4}};
+    std::size_t madeBefore = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.asked);
+        shots.SetPoolLimit(c.limit);
+        const std::size_t made = shots.FillPools(c.asked);
+        EXPECT_EQ(made, 2 * c.idle - madeBefore);
+        madeBefore = 2 * c.idle;
+        EXPECT_EQ(shots.GetIdleCount("puff"), c.idle);
+        EXPECT_EQ(shots.GetIdleCount("bullet"), c.idle);
+    }
+    // A launch takes a shot made ahead, and it goes back to the pool.
+    LaunchPuff();
+    ASSERT_EQ(shots.GetActiveCount(), 1u);
+    EXPECT_EQ(shots.GetIdleCount("puff"), 3u);
+    EXPECT_TRUE(Near(shots.GetActiveShots()[0]->GetPosition(), {1.0f, 2.0f, 3.0f}));
+    EXPECT_TRUE(shots.GetActiveShots()[0]->IsVisible());
+    shots.Update();
+    EXPECT_EQ(shots.GetIdleCount("puff"), 4u);
+    // Shots in flight count against the limit: the pool is not filled past it.
+    LaunchPuff();
+    EXPECT_EQ(shots.FillPools(8), 0u);
+}
+
 TEST_F(ShotPoolTest, FullPoolRefusesUntilAShotIsReleased)
 {
     shots.SetPoolLimit(2);
