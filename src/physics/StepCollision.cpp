@@ -304,9 +304,14 @@ PhStepWorld::ManifoldSlot& PhStepWorld::Manifold(std::uint64_t key, bool& kept, 
         found->stamp = m_stamp;
         index = found->manifold;
     } else {
-        if (!m_freeManifolds.empty()) {
-            index = m_freeManifolds.back();
-            m_freeManifolds.pop_back();
+        // A pair takes a manifold that has served pairs, with its
+        // algorithm, first.
+        std::vector<int>* spare = &m_freeManifolds;
+        if ((key & kTerrainBit) == 0 && !m_freePairManifolds.empty())
+            spare = &m_freePairManifolds;
+        if (!spare->empty()) {
+            index = spare->back();
+            spare->pop_back();
         } else {
             index = static_cast<int>(m_manifolds.size());
             m_manifolds.emplace_back();
@@ -343,6 +348,60 @@ void PhStepWorld::FreeAlgorithm(ManifoldSlot& slot)
     slot.shapeA = slot.shapeB = -1;
 }
 
+void PhStepWorld::FreeManifold(const CacheEntry& entry)
+{
+    m_manifolds[static_cast<std::size_t>(entry.manifold)].manifold.clearManifold();
+    (entry.key & kTerrainBit ? m_freeManifolds : m_freePairManifolds).push_back(entry.manifold);
+}
+
+void PhStepWorld::PrepareGeometries(const PhBody& body)
+{
+    bool box = false;
+    for (const PhGeometry* g = body.geometries.head; g; g = g->next) {
+        if (Slot(*g) && g->kind == kPhGeometryBox)
+            box = true;
+    }
+    // One pair's manifold for each moving box, up to a bound: a race meets
+    // far fewer pairs at once than it has bodies.
+    constexpr int kMostPairSlots = 64;
+    if (box && body.dynamic && m_pairSlots < kMostPairSlots)
+        AddPairSlot();
+}
+
+void PhStepWorld::AddPairSlot()
+{
+    // Bullet's convex algorithm grows its clipping arrays the first time
+    // it clips two faces: two boxes, one turned an eighth of a turn on the
+    // other's face, clip to an octagon, as much as boxes ever take.
+    if (!m_warmBox) {
+        m_warmBox = std::make_unique<btBoxShape>(btVector3(0.5f, 0.5f, 0.5f));
+        m_warmBox->setMargin(0.02f);
+        m_warmBox->initializePolyhedralFeatures();
+    }
+    btCollisionObject objectA, objectB;
+    objectA.setCollisionShape(m_warmBox.get());
+    objectB.setCollisionShape(m_warmBox.get());
+    const btTransform ta = btTransform::getIdentity();
+    const btTransform tb(btQuaternion(btVector3(0, 0, 1), 0.25f * SIMD_PI), btVector3(0, 0, 0.98f));
+    objectA.setWorldTransform(ta);
+    objectB.setWorldTransform(tb);
+    const btCollisionObjectWrapper wa(nullptr, m_warmBox.get(), &objectA, ta, -1, -1);
+    const btCollisionObjectWrapper wb(nullptr, m_warmBox.get(), &objectB, tb, -1, -1);
+    const int index = static_cast<int>(m_manifolds.size());
+    ManifoldSlot& slot = m_manifolds.emplace_back();
+    slot.manifold.setBodies(&objectA, &objectB);
+    slot.manifold.setContactBreakingThreshold(kContactMargin);
+    if (btCollisionAlgorithm* algorithm = AlgorithmFor(slot, wa, wb)) {
+        btManifoldResult result(&wa, &wb);
+        result.setPersistentManifold(&slot.manifold);
+        algorithm->processCollision(&wa, &wb, m_dispatchInfo, &result);
+    }
+    slot.manifold.clearManifold();
+    slot.manifold.setBodies(nullptr, nullptr);
+    m_freePairManifolds.push_back(index);
+    ++m_pairSlots;
+}
+
 void PhStepWorld::PruneCache()
 {
     std::size_t kept = 0;
@@ -351,8 +410,7 @@ void PhStepWorld::PruneCache()
             m_cache[kept++] = entry;
             continue;
         }
-        m_manifolds[static_cast<std::size_t>(entry.manifold)].manifold.clearManifold();
-        m_freeManifolds.push_back(entry.manifold);
+        FreeManifold(entry);
     }
     m_cache.resize(kept);
     if (m_newEntries.empty())
@@ -376,8 +434,7 @@ void PhStepWorld::Forget(const PhBody& body)
         std::size_t kept = 0;
         for (const CacheEntry& entry : m_cache) {
             if (uses(entry)) {
-                m_manifolds[static_cast<std::size_t>(entry.manifold)].manifold.clearManifold();
-                m_freeManifolds.push_back(entry.manifold);
+                FreeManifold(entry);
             } else {
                 m_cache[kept++] = entry;
             }

@@ -104,6 +104,10 @@ class PhStepWorld {
     float GetCarriedTime() const { return m_carried; }
     // Drops what the stepping keeps about a body that leaves its pool.
     void Forget(const PhBody& body);
+    // Makes, as the level loads, the shapes of a body's geometries and,
+    // for a moving box, room for the pairs it may meet: a race's steps
+    // then take no block from Bullet.
+    void PrepareGeometries(const PhBody& body);
 
   private:
     // A moving body's state while the step solves it.
@@ -211,6 +215,8 @@ class PhStepWorld {
     btCollisionAlgorithm* AlgorithmFor(ManifoldSlot& slot, const btCollisionObjectWrapper& wa,
                                        const btCollisionObjectWrapper& wb);
     void FreeAlgorithm(ManifoldSlot& slot);
+    void FreeManifold(const CacheEntry& entry);
+    void AddPairSlot();
     bool FindContacts(ManifoldSlot& slot, const btCollisionObjectWrapper& wa,
                       const btCollisionObjectWrapper& wb, btManifoldResult& result);
     void NoteSettling(const PhRigidBody& body);
@@ -273,7 +279,12 @@ class PhStepWorld {
     std::vector<SharedShape> m_shapes;
     std::deque<ManifoldSlot> m_manifolds;
     std::vector<int> m_freeManifolds;
-    std::vector<CacheEntry> m_cache; // sorted by key
+    // Manifolds last used between geometries, not with the terrain: they
+    // keep their algorithms (made and warmed at load for boxes) for pairs.
+    std::vector<int> m_freePairManifolds;
+    int m_pairSlots = 0;                   // made at load
+    std::unique_ptr<btBoxShape> m_warmBox; // what the slots made at load collide
+    std::vector<CacheEntry> m_cache;       // sorted by key
     std::vector<CacheEntry> m_newEntries;
 
     std::vector<Motion> m_motions;
