@@ -101,6 +101,27 @@ void PhRigidBody::UpdateWorldInverseInertia()
                 entries[count++] = Entry{k, l, bk[l]};
         }
     }
+    const bool diagonal = count == 3 && entries[0].k == 0 && entries[0].l == 0 && entries[1].k == 1 &&
+                          entries[1].l == 1 && entries[2].k == 2 && entries[2].l == 2;
+    if (diagonal) {
+        // Every moving body turns each step: the diagonal's sums written
+        // out, each first product taken once for its row.
+        for (int i = 0; i < 3; ++i) {
+            const float a0 = r[0][i] * entries[0].value;
+            const float a1 = r[1][i] * entries[1].value;
+            const float a2 = r[2][i] * entries[2].value;
+            float row[3];
+            for (int j = 0; j < 3; ++j) {
+                float sum = 0.0f;
+                sum += a0 * r[0][j];
+                sum += a1 * r[1][j];
+                sum += a2 * r[2][j];
+                row[j] = sum;
+            }
+            worldInverseInertia[i] = Vec(row[0], row[1], row[2]);
+        }
+        return;
+    }
     for (int i = 0; i < 3; ++i) {
         float row[3];
         for (int j = 0; j < 3; ++j) {
