@@ -88,6 +88,28 @@ void PhRigidBody::UpdateWorldInverseInertia()
     // body's inertia is most often diagonal.
     const float(&r)[4][4] = transform.m;
     const Vector4* b = inverseInertia;
+    const bool diagonal = b[0].x != 0.0f && b[1].y != 0.0f && b[2].z != 0.0f && b[0].y == 0.0f &&
+                          b[0].z == 0.0f && b[1].x == 0.0f && b[1].z == 0.0f && b[2].x == 0.0f &&
+                          b[2].y == 0.0f;
+    if (diagonal) {
+        // Every moving body turns each step: the diagonal's sums written
+        // out, each first product taken once for its row.
+        for (int i = 0; i < 3; ++i) {
+            const float a0 = r[0][i] * b[0].x;
+            const float a1 = r[1][i] * b[1].y;
+            const float a2 = r[2][i] * b[2].z;
+            float row[3];
+            for (int j = 0; j < 3; ++j) {
+                float sum = 0.0f;
+                sum += a0 * r[0][j];
+                sum += a1 * r[1][j];
+                sum += a2 * r[2][j];
+                row[j] = sum;
+            }
+            worldInverseInertia[i] = Vec(row[0], row[1], row[2]);
+        }
+        return;
+    }
     struct Entry {
         int k, l;
         float value;
@@ -100,27 +122,6 @@ void PhRigidBody::UpdateWorldInverseInertia()
             if (bk[l] != 0.0f)
                 entries[count++] = Entry{k, l, bk[l]};
         }
-    }
-    const bool diagonal = count == 3 && entries[0].k == 0 && entries[0].l == 0 && entries[1].k == 1 &&
-                          entries[1].l == 1 && entries[2].k == 2 && entries[2].l == 2;
-    if (diagonal) {
-        // Every moving body turns each step: the diagonal's sums written
-        // out, each first product taken once for its row.
-        for (int i = 0; i < 3; ++i) {
-            const float a0 = r[0][i] * entries[0].value;
-            const float a1 = r[1][i] * entries[1].value;
-            const float a2 = r[2][i] * entries[2].value;
-            float row[3];
-            for (int j = 0; j < 3; ++j) {
-                float sum = 0.0f;
-                sum += a0 * r[0][j];
-                sum += a1 * r[1][j];
-                sum += a2 * r[2][j];
-                row[j] = sum;
-            }
-            worldInverseInertia[i] = Vec(row[0], row[1], row[2]);
-        }
-        return;
     }
     for (int i = 0; i < 3; ++i) {
         float row[3];

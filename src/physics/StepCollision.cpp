@@ -7,6 +7,10 @@
 #include <cmath>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "physics/PhysicsMath.h"
 #include "physics/Simulator.h"
 #include "physics/StepWorld.h"
@@ -141,6 +145,38 @@ bool BesideTriangle(const btCollisionShape& shape, const btTransform& transform,
             return true;
     }
     return false;
+}
+
+// Whether the first three entries of two rows differ by less than limit
+// each (not when one is not a number).
+bool RowStill(const float (&row)[4], const float (&was)[4], float limit)
+{
+#if defined(__SSE2__)
+    const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+    const __m128 change = _mm_and_ps(_mm_sub_ps(_mm_loadu_ps(row), _mm_loadu_ps(was)), magnitude);
+    return (_mm_movemask_ps(_mm_cmplt_ps(change, _mm_set1_ps(limit))) & 7) == 7;
+#else
+    for (int c = 0; c < 3; ++c) {
+        if (!(std::fabs(row[c] - was[c]) < limit))
+            return false;
+    }
+    return true;
+#endif
+}
+
+// Whether the boxes [lowA, highA] and [lowB, highB] overlap (touching
+// counts), as Overlap, in one go.
+bool OverlapLanes(const btVector3& lowA, const btVector3& highA, const btVector3& lowB,
+                  const btVector3& highB)
+{
+#if defined(__SSE2__)
+    const __m128 a0 = _mm_loadu_ps(&lowA.x()), a1 = _mm_loadu_ps(&highA.x());
+    const __m128 b0 = _mm_loadu_ps(&lowB.x()), b1 = _mm_loadu_ps(&highB.x());
+    const __m128 both = _mm_and_ps(_mm_cmple_ps(a0, b1), _mm_cmpge_ps(a1, b0));
+    return (_mm_movemask_ps(both) & 7) == 7;
+#else
+    return Overlap(lowA, highA, lowB, highB);
+#endif
 }
 
 } // namespace
@@ -607,7 +643,7 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
         // The query answers by cells of the mesh, much larger than a box:
         // triangles clear of the box asked about are never reached while
         // the answer is kept.
-        if (ready[at] != 1 || !Overlap(near.first, near.second, terrain[at].low, terrain[at].high))
+        if (ready[at] != 1 || !OverlapLanes(near.first, near.second, terrain[at].low, terrain[at].high))
             continue;
         trianglesLow.setMin(terrain[at].low);
         trianglesHigh.setMax(terrain[at].high);
@@ -630,10 +666,9 @@ void PhStepWorld::NoteSettling(const PhRigidBody& body)
         return;
     Placement& placement = m_placements[at];
     bool still = placement.made;
-    for (int r = 0; r < 4 && still; ++r) {
-        for (int c = 0; c < 3 && still; ++c)
-            still = std::fabs(body.transform.m[r][c] - placement.transform.m[r][c]) < kStill;
-    }
+    // The position row first: a moving body is told by it at once.
+    for (int r = 3; r >= 0 && still; --r)
+        still = RowStill(body.transform.m[r], placement.transform.m[r], kStill);
     placement.settled = still;
     if (!still) {
         placement.transform = body.transform;
@@ -697,7 +732,8 @@ void PhStepWorld::CollideTerrain(float h)
             continue;
         const float margin = SpeculativeMargin(body, nullptr, h);
         const float spin = motion.w.length() * body.boundingRadius;
-        const bool settled = IsSettled(body);
+        // Asked only of a body that reaches a triangle: most never do.
+        int settled = -1;
         const btVector3 room(margin, margin, margin);
         const std::size_t first = m_contacts.size();
         m_lonePoints = motion.lone;
@@ -721,7 +757,7 @@ void PhStepWorld::CollideTerrain(float h)
                                        << 32;
             for (int i = 0; i < motion.triangleCount; ++i) {
                 const Triangle& triangle = m_terrain[static_cast<std::size_t>(TrianglesOf(motion)[i])];
-                if (!Overlap(low, high, triangle.low, triangle.high))
+                if (!OverlapLanes(low, high, triangle.low, triangle.high))
                     continue;
                 // Clear of the plane by more than the body can close on it
                 // in the step: nothing to collide.
@@ -737,13 +773,15 @@ void PhStepWorld::CollideTerrain(float h)
                 if (BesideTriangle(*slot->shape, transform, triangle.v, triangle.face.normal, 2.0f * margin))
                     continue;
                 const std::int32_t t = TrianglesOf(motion)[i];
+                if (settled < 0)
+                    settled = IsSettled(body) ? 1 : 0;
                 btTriangleShape shape(triangle.v[0], triangle.v[1], triangle.v[2]);
                 shape.setMargin(0.0f);
                 const btCollisionObjectWrapper wb(nullptr, &shape, &m_terrainObject,
                                                   btTransform::getIdentity(), -1, t);
                 Collide(wa, wb, body, nullptr, keyA | kTerrainBit | static_cast<std::uint64_t>(t), margin,
                         Friction(material, ground), Restitution(material, ground), response, h,
-                        &triangle.face, settled);
+                        &triangle.face, settled == 1);
             }
         }
         m_lonePoints = false;
