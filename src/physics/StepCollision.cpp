@@ -329,6 +329,21 @@ btTransform PhStepWorld::GeometryTransform(const PhBody& body, const PhGeometry&
     return transform;
 }
 
+const btTransform& PhStepWorld::PlacedTransform(const PhBody& body, const PhGeometry& geometry)
+{
+    const int index = m_simulator.GetGeometryPool().IndexOf(&geometry);
+    if (index < 0 || index >= m_slotCount) {
+        m_unplaced = GeometryTransform(body, geometry);
+        return m_unplaced;
+    }
+    Placed& placed = m_placed[static_cast<std::size_t>(index)];
+    if (placed.stamp != m_stamp) {
+        placed.transform = GeometryTransform(body, geometry);
+        placed.stamp = m_stamp;
+    }
+    return placed.transform;
+}
+
 PhStepWorld::ManifoldSlot& PhStepWorld::Manifold(std::uint64_t key, bool& kept, const btCollisionObject* a,
                                                  const btCollisionObject* b)
 {
@@ -513,7 +528,7 @@ void PhStepWorld::CollidePairs(float h)
             ShapeSlot* slotA = Slot(*ga);
             if (!slotA)
                 continue;
-            const btTransform ta = GeometryTransform(*pair.a, *ga);
+            const btTransform ta = PlacedTransform(*pair.a, *ga);
             slotA->object.setWorldTransform(ta);
             btVector3 minA, maxA;
             slotA->shape->getAabb(ta, minA, maxA);
@@ -526,7 +541,7 @@ void PhStepWorld::CollidePairs(float h)
                 ShapeSlot* slotB = Slot(*gb);
                 if (!slotB)
                     continue;
-                const btTransform tb = GeometryTransform(*pair.b, *gb);
+                const btTransform tb = PlacedTransform(*pair.b, *gb);
                 btVector3 minB, maxB;
                 slotB->shape->getAabb(tb, minB, maxB);
                 if (!Overlap(minA, maxA, minB, maxB))
@@ -632,7 +647,8 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
     btVector3 trianglesHigh(-SIMD_INFINITY, -SIMD_INFINITY, -SIMD_INFINITY);
     for (std::size_t i = 0; i < listed; ++i) {
         const std::int32_t t = indices[i];
-        if (t < 0 || t >= triangleCount)
+        // Below 0 or past the last, in one comparison.
+        if (static_cast<std::uint32_t>(t) >= static_cast<std::uint32_t>(triangleCount))
             continue;
         const std::size_t at = static_cast<std::size_t>(t);
         if (stamps[at] == stamp)
@@ -730,8 +746,13 @@ void PhStepWorld::CollideTerrain(float h)
         if (!Overlap(Bt(body.worldMin) - pad, Bt(body.worldMax) + pad, near->trianglesLow,
                      near->trianglesHigh))
             continue;
-        const float margin = SpeculativeMargin(body, nullptr, h);
         const float spin = motion.w.length() * body.boundingRadius;
+        // The body's own margin, as SpeculativeMargin makes it, from the
+        // spin just found.
+        const float margin =
+            MotionOf(&body) == static_cast<int>(m)
+                ? kContactMargin + std::min(0.0f + (motion.v.length() + spin) * h, kMostAhead)
+                : SpeculativeMargin(body, nullptr, h);
         // Asked only of a body that reaches a triangle: most never do.
         int settled = -1;
         const btVector3 room(margin, margin, margin);
@@ -745,7 +766,7 @@ void PhStepWorld::CollideTerrain(float h)
             ShapeSlot* slot = Slot(*g);
             if (!slot)
                 continue;
-            const btTransform transform = GeometryTransform(body, *g);
+            const btTransform transform = PlacedTransform(body, *g);
             slot->object.setWorldTransform(transform);
             btVector3 low, high;
             slot->shape->getAabb(transform, low, high);

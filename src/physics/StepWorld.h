@@ -210,6 +210,9 @@ class PhStepWorld {
     const TerrainCache* QueryTerrain(Motion& motion);
     ShapeSlot* Slot(const PhGeometry& geometry);
     btTransform GeometryTransform(const PhBody& body, const PhGeometry& geometry) const;
+    // The geometry's transform as the step found it before the bodies move
+    // (pairs, terrain and the sweep all ask for it), made once a step.
+    const btTransform& PlacedTransform(const PhBody& body, const PhGeometry& geometry);
     ManifoldSlot& Manifold(std::uint64_t key, bool& kept, const btCollisionObject* a,
                            const btCollisionObject* b);
     btCollisionAlgorithm* AlgorithmFor(ManifoldSlot& slot, const btCollisionObjectWrapper& wa,
@@ -276,6 +279,12 @@ class PhStepWorld {
     // By geometry pool index, made when a geometry first collides.
     std::vector<std::unique_ptr<ShapeSlot>> m_slots;
     int m_slotCount = 0;
+    struct Placed {
+        btTransform transform;
+        std::uint32_t stamp = 0;
+    };
+    std::vector<Placed> m_placed; // by geometry pool index
+    btTransform m_unplaced;       // the transform of a geometry outside the pool
     std::vector<SharedShape> m_shapes;
     std::deque<ManifoldSlot> m_manifolds;
     std::vector<int> m_freeManifolds;
