@@ -85,6 +85,7 @@ void PhBroadPhase::Release()
             m_allocator->Free(m_points[axis]);
         m_points[axis] = nullptr;
         m_first[axis] = nullptr;
+        m_unsorted[axis] = false;
         m_listed[axis] = 0;
     }
     FreeEntries(m_pairs);
@@ -173,6 +174,41 @@ void PhBroadPhase::Resort(PhEndPoint* point)
         right->prev = point;
 }
 
+const PhEndPoint* PhBroadPhase::GetFirst(int axis) const
+{
+    if (m_unsorted[axis])
+        SortAxis(axis);
+    return m_first[axis];
+}
+
+void PhBroadPhase::SortAxis(int axis) const
+{
+    // Insertion, each point after the last before it that is not greater:
+    // the points moved by only a step's worth are nearly in order already.
+    m_unsorted[axis] = false;
+    PhEndPoint* point = m_first[axis];
+    while (point) {
+        PhEndPoint* next = point->next;
+        PhEndPoint* left = point->prev;
+        while (left && left->value > point->value)
+            left = left->prev;
+        if (left != point->prev) {
+            point->prev->next = point->next;
+            if (point->next)
+                point->next->prev = point->prev;
+            PhEndPoint* right = left ? left->next : m_first[axis];
+            point->prev = left;
+            point->next = right;
+            if (left)
+                left->next = point;
+            else
+                m_first[axis] = point;
+            right->prev = point;
+        }
+        point = next;
+    }
+}
+
 void PhBroadPhase::Enter(PhBody& body, std::uint32_t /*word*/)
 {
     if (body.inBroadPhase || !IsBuilt())
@@ -218,8 +254,12 @@ void PhBroadPhase::Move(PhBody& body)
             // told here, as Resort would find it, without the walk.
             const bool inPlace =
                 !(point->prev && point->prev->value > value) && !(point->next && point->next->value < value);
-            if (point->listed && !inPlace)
+            if (!point->listed || inPlace)
+                continue;
+            if (axis == 0)
                 Resort(point);
+            else
+                m_unsorted[axis] = true;
         }
     }
 }
