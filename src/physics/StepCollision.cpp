@@ -318,10 +318,24 @@ btTransform PhStepWorld::GeometryTransform(const PhBody& body, const PhGeometry&
     Vector4 rows[3], position;
     BodyFrame(body, rows, position);
     Vector4 axes[3];
+    Vector4 origin;
+#if defined(__SSE2__)
+    // MulRows four lanes at a time: each lane sums the same products in
+    // the same order.
+    const __m128 r0 = _mm_loadu_ps(&rows[0].x), r1 = _mm_loadu_ps(&rows[1].x), r2 = _mm_loadu_ps(&rows[2].x);
+    const auto turn = [&](const float(&v)[4]) {
+        __m128 sum = _mm_mul_ps(_mm_set1_ps(v[0]), r0);
+        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(v[1]), r1));
+        return _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(v[2]), r2));
+    };
+    for (int i = 0; i < 3; ++i)
+        _mm_storeu_ps(&axes[i].x, turn(geometry.localTransform.m[i]));
+    _mm_storeu_ps(&origin.x, _mm_add_ps(turn(geometry.localTransform.m[3]), _mm_loadu_ps(&position.x)));
+#else
     for (int i = 0; i < 3; ++i)
         axes[i] = phmath::MulRows(phmath::Row(geometry.localTransform, i), rows);
-    const Vector4 origin =
-        phmath::Add(phmath::MulRows(phmath::Row(geometry.localTransform, 3), rows), position);
+    origin = phmath::Add(phmath::MulRows(phmath::Row(geometry.localTransform, 3), rows), position);
+#endif
     // Bullet's basis takes the turned axes as its columns.
     btMatrix3x3 basis(axes[0].x, axes[1].x, axes[2].x, axes[0].y, axes[1].y, axes[2].y, axes[0].z, axes[1].z,
                       axes[2].z);
