@@ -154,8 +154,12 @@ void PhBroadPhase::Resort(PhEndPoint* point)
         for (PhEndPoint* scan = point->next; scan && scan->value < point->value; scan = scan->next)
             left = scan;
     }
-    if (left == point->prev)
-        return;
+    if (left != point->prev)
+        MoveAfter(point, left);
+}
+
+void PhBroadPhase::MoveAfter(PhEndPoint* point, PhEndPoint* left) const
+{
     const int axis = point->axis;
     if (point->prev)
         point->prev->next = point->next;
@@ -192,19 +196,8 @@ void PhBroadPhase::SortAxis(int axis) const
         PhEndPoint* left = point->prev;
         while (left && left->value > point->value)
             left = left->prev;
-        if (left != point->prev) {
-            point->prev->next = point->next;
-            if (point->next)
-                point->next->prev = point->prev;
-            PhEndPoint* right = left ? left->next : m_first[axis];
-            point->prev = left;
-            point->next = right;
-            if (left)
-                left->next = point;
-            else
-                m_first[axis] = point;
-            right->prev = point;
-        }
+        if (left != point->prev)
+            MoveAfter(point, left);
         point = next;
     }
 }

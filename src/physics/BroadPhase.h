@@ -75,6 +75,9 @@ class PhBroadPhase {
     void Unlink(PhEndPoint* point);
     void Resort(PhEndPoint* point);
     void SortAxis(int axis) const;
+    // Takes the point from its place and puts it after left (first for
+    // nothing).
+    void MoveAfter(PhEndPoint* point, PhEndPoint* left) const;
     PhPairEntry* AllocEntries(std::size_t count);
     PhPairEntry* TakeTable(PhPairEntry*& table, std::size_t count);
     void FreeEntries(PhPairEntry*& entries);
