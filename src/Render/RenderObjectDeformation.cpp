@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "Render/ImpactReach.h"
 #include "Render/RenderObject.h"
 #include "core/GameObject.h"
 #include "core/Log.h"
@@ -212,7 +213,7 @@ void CPRenderObject::ApplyImpact(const Vector3& point, const Vector3& direction,
     if (!IsDeformable() || !(strength > kLeastStrength))
         return;
     for (CPDamageZone& zone : m_damageZones) {
-        if (zone.IsFinished())
+        if (zone.IsFinished() || !ImpactMayReach(zone.box, point, direction, kImpactReach))
             continue;
         float reach = kImpactReach;
         Plane face;

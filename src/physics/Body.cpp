@@ -127,6 +127,8 @@ void PhBody::UpdateBoundingInfo()
     }
     localCentre = Row(boundingShape.localTransform, 3);
     localCentre.w = 0.0f;
+    if (simulator)
+        simulator->PrepareGeometries(*this);
 }
 
 Vector4 PhBody::GetVelocityAtPoint(const Vector4& r) const

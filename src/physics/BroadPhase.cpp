@@ -85,6 +85,7 @@ void PhBroadPhase::Release()
             m_allocator->Free(m_points[axis]);
         m_points[axis] = nullptr;
         m_first[axis] = nullptr;
+        m_unsorted[axis] = false;
         m_listed[axis] = 0;
     }
     FreeEntries(m_pairs);
@@ -153,8 +154,12 @@ void PhBroadPhase::Resort(PhEndPoint* point)
         for (PhEndPoint* scan = point->next; scan && scan->value < point->value; scan = scan->next)
             left = scan;
     }
-    if (left == point->prev)
-        return;
+    if (left != point->prev)
+        MoveAfter(point, left);
+}
+
+void PhBroadPhase::MoveAfter(PhEndPoint* point, PhEndPoint* left) const
+{
     const int axis = point->axis;
     if (point->prev)
         point->prev->next = point->next;
@@ -171,6 +176,30 @@ void PhBroadPhase::Resort(PhEndPoint* point)
         m_first[axis] = point;
     if (right)
         right->prev = point;
+}
+
+const PhEndPoint* PhBroadPhase::GetFirst(int axis) const
+{
+    if (m_unsorted[axis])
+        SortAxis(axis);
+    return m_first[axis];
+}
+
+void PhBroadPhase::SortAxis(int axis) const
+{
+    // Insertion, each point after the last before it that is not greater:
+    // the points moved by only a step's worth are nearly in order already.
+    m_unsorted[axis] = false;
+    PhEndPoint* point = m_first[axis];
+    while (point) {
+        PhEndPoint* next = point->next;
+        PhEndPoint* left = point->prev;
+        while (left && left->value > point->value)
+            left = left->prev;
+        if (left != point->prev)
+            MoveAfter(point, left);
+        point = next;
+    }
 }
 
 void PhBroadPhase::Enter(PhBody& body, std::uint32_t /*word*/)
@@ -212,9 +241,18 @@ void PhBroadPhase::Move(PhBody& body)
             PhEndPoint* point = body.endPoints[axis][end];
             if (!point)
                 continue;
-            point->value = phmath::Component(end ? body.worldMax : body.worldMin, axis);
-            if (point->listed)
+            const float value = phmath::Component(end ? body.worldMax : body.worldMin, axis);
+            point->value = value;
+            // Most points keep their place from one step to the next:
+            // told here, as Resort would find it, without the walk.
+            const bool inPlace =
+                !(point->prev && point->prev->value > value) && !(point->next && point->next->value < value);
+            if (!point->listed || inPlace)
+                continue;
+            if (axis == 0)
                 Resort(point);
+            else
+                m_unsorted[axis] = true;
         }
     }
 }

@@ -62,7 +62,9 @@ class PhBroadPhase {
     PhPairEntry* GetPairTable() { return TakeTable(m_pairs, m_pairCount); }
     PhPairEntry* GetParticlePairTable() { return TakeTable(m_particlePairs, m_particlePairCount); }
 
-    const PhEndPoint* GetFirst(int axis) const { return m_first[axis]; }
+    // The head of an axis's sorted list. The stepping pairs bodies on x
+    // alone, so the y and z lists are put in order when they are read.
+    const PhEndPoint* GetFirst(int axis) const;
     int GetListedCount(int axis) const { return m_listed[axis]; }
     std::size_t GetPairTableSize() const { return m_pairCount; }
     std::size_t GetParticlePairTableSize() const { return m_particlePairCount; }
@@ -72,6 +74,10 @@ class PhBroadPhase {
     void Insert(PhEndPoint* point);
     void Unlink(PhEndPoint* point);
     void Resort(PhEndPoint* point);
+    void SortAxis(int axis) const;
+    // Takes the point from its place and puts it after left (first for
+    // nothing).
+    void MoveAfter(PhEndPoint* point, PhEndPoint* left) const;
     PhPairEntry* AllocEntries(std::size_t count);
     PhPairEntry* TakeTable(PhPairEntry*& table, std::size_t count);
     void FreeEntries(PhPairEntry*& entries);
@@ -79,7 +85,8 @@ class PhBroadPhase {
     PhAllocator* m_allocator = nullptr;
     int m_bodyCount = 0;                   // bodies + particles
     PhEndPoint* m_points[kAxisCount] = {}; // 2 per body index: minimum, maximum
-    PhEndPoint* m_first[kAxisCount] = {};
+    mutable PhEndPoint* m_first[kAxisCount] = {};
+    mutable bool m_unsorted[kAxisCount] = {}; // points moved but not yet put in place
     int m_listed[kAxisCount] = {};
     PhPairEntry* m_pairs = nullptr; // one per unordered pair of non-particle bodies
     std::size_t m_pairCount = 0;

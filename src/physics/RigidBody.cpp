@@ -2,6 +2,10 @@
 
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "physics/ContactGroup.h"
 #include "physics/PhysicsMath.h"
 #include "physics/Rotation.h"
@@ -88,6 +92,42 @@ void PhRigidBody::UpdateWorldInverseInertia()
     // body's inertia is most often diagonal.
     const float(&r)[4][4] = transform.m;
     const Vector4* b = inverseInertia;
+    const bool diagonal = b[0].x != 0.0f && b[1].y != 0.0f && b[2].z != 0.0f && b[0].y == 0.0f &&
+                          b[0].z == 0.0f && b[1].x == 0.0f && b[1].z == 0.0f && b[2].x == 0.0f &&
+                          b[2].y == 0.0f;
+    if (diagonal) {
+        // Every moving body turns each step: the diagonal's sums written
+        // out, each first product taken once for its row.
+#if defined(__SSE2__)
+        // A row of W at once: lane j sums a_k * r[k][j] over k as below.
+        const __m128 rows[3] = {_mm_loadu_ps(r[0]), _mm_loadu_ps(r[1]), _mm_loadu_ps(r[2])};
+        for (int i = 0; i < 3; ++i) {
+            __m128 sum = _mm_setzero_ps();
+            sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(r[0][i] * b[0].x), rows[0]));
+            sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(r[1][i] * b[1].y), rows[1]));
+            sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(r[2][i] * b[2].z), rows[2]));
+            float row[4];
+            _mm_storeu_ps(row, sum);
+            worldInverseInertia[i] = Vec(row[0], row[1], row[2]);
+        }
+#else
+        for (int i = 0; i < 3; ++i) {
+            const float a0 = r[0][i] * b[0].x;
+            const float a1 = r[1][i] * b[1].y;
+            const float a2 = r[2][i] * b[2].z;
+            float row[3];
+            for (int j = 0; j < 3; ++j) {
+                float sum = 0.0f;
+                sum += a0 * r[0][j];
+                sum += a1 * r[1][j];
+                sum += a2 * r[2][j];
+                row[j] = sum;
+            }
+            worldInverseInertia[i] = Vec(row[0], row[1], row[2]);
+        }
+#endif
+        return;
+    }
     struct Entry {
         int k, l;
         float value;

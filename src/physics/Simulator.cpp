@@ -242,6 +242,12 @@ void PhSimulator::MoveBetweenLists(PhBody& body, bool toActive)
     (toActive ? active : inactive).Append(&rigid);
 }
 
+void PhSimulator::PrepareGeometries(const PhBody& body)
+{
+    if (m_stepWorld)
+        m_stepWorld->PrepareGeometries(body);
+}
+
 void PhSimulator::ReleaseParts(PhBody& body)
 {
     if (m_stepWorld)

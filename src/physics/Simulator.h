@@ -99,6 +99,9 @@ class PhSimulator {
     PhGeometry* TakeGeometry();
     PhSensor* TakeSensor();
     PhController* TakeController();
+    // For PhBody::UpdateBoundingInfo: readies what the stepping needs to
+    // collide the body's geometries, as they are now, before it steps.
+    void PrepareGeometries(const PhBody& body);
     // For PhBody::SetActive: moves the body to the active or the inactive
     // list of its kind.
     void MoveBetweenLists(PhBody& body, bool toActive);

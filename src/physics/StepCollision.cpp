@@ -7,6 +7,10 @@
 #include <cmath>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "physics/PhysicsMath.h"
 #include "physics/Simulator.h"
 #include "physics/StepWorld.h"
@@ -141,6 +145,38 @@ bool BesideTriangle(const btCollisionShape& shape, const btTransform& transform,
             return true;
     }
     return false;
+}
+
+// Whether the first three entries of two rows differ by less than limit
+// each (not when one is not a number).
+bool RowStill(const float (&row)[4], const float (&was)[4], float limit)
+{
+#if defined(__SSE2__)
+    const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+    const __m128 change = _mm_and_ps(_mm_sub_ps(_mm_loadu_ps(row), _mm_loadu_ps(was)), magnitude);
+    return (_mm_movemask_ps(_mm_cmplt_ps(change, _mm_set1_ps(limit))) & 7) == 7;
+#else
+    for (int c = 0; c < 3; ++c) {
+        if (!(std::fabs(row[c] - was[c]) < limit))
+            return false;
+    }
+    return true;
+#endif
+}
+
+// Whether the boxes [lowA, highA] and [lowB, highB] overlap (touching
+// counts), as Overlap, in one go.
+bool OverlapLanes(const btVector3& lowA, const btVector3& highA, const btVector3& lowB,
+                  const btVector3& highB)
+{
+#if defined(__SSE2__)
+    const __m128 a0 = _mm_loadu_ps(&lowA.x()), a1 = _mm_loadu_ps(&highA.x());
+    const __m128 b0 = _mm_loadu_ps(&lowB.x()), b1 = _mm_loadu_ps(&highB.x());
+    const __m128 both = _mm_and_ps(_mm_cmple_ps(a0, b1), _mm_cmpge_ps(a1, b0));
+    return (_mm_movemask_ps(both) & 7) == 7;
+#else
+    return Overlap(lowA, highA, lowB, highB);
+#endif
 }
 
 } // namespace
@@ -282,15 +318,44 @@ btTransform PhStepWorld::GeometryTransform(const PhBody& body, const PhGeometry&
     Vector4 rows[3], position;
     BodyFrame(body, rows, position);
     Vector4 axes[3];
+    Vector4 origin;
+#if defined(__SSE2__)
+    // MulRows four lanes at a time: each lane sums the same products in
+    // the same order.
+    const __m128 r0 = _mm_loadu_ps(&rows[0].x), r1 = _mm_loadu_ps(&rows[1].x), r2 = _mm_loadu_ps(&rows[2].x);
+    const auto turn = [&](const float(&v)[4]) {
+        __m128 sum = _mm_mul_ps(_mm_set1_ps(v[0]), r0);
+        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(v[1]), r1));
+        return _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(v[2]), r2));
+    };
+    for (int i = 0; i < 3; ++i)
+        _mm_storeu_ps(&axes[i].x, turn(geometry.localTransform.m[i]));
+    _mm_storeu_ps(&origin.x, _mm_add_ps(turn(geometry.localTransform.m[3]), _mm_loadu_ps(&position.x)));
+#else
     for (int i = 0; i < 3; ++i)
         axes[i] = phmath::MulRows(phmath::Row(geometry.localTransform, i), rows);
-    const Vector4 origin =
-        phmath::Add(phmath::MulRows(phmath::Row(geometry.localTransform, 3), rows), position);
+    origin = phmath::Add(phmath::MulRows(phmath::Row(geometry.localTransform, 3), rows), position);
+#endif
     // Bullet's basis takes the turned axes as its columns.
     btMatrix3x3 basis(axes[0].x, axes[1].x, axes[2].x, axes[0].y, axes[1].y, axes[2].y, axes[0].z, axes[1].z,
                       axes[2].z);
     btTransform transform(basis, btVector3(origin.x, origin.y, origin.z));
     return transform;
+}
+
+const btTransform& PhStepWorld::PlacedTransform(const PhBody& body, const PhGeometry& geometry)
+{
+    const int index = m_simulator.GetGeometryPool().IndexOf(&geometry);
+    if (index < 0 || index >= m_slotCount) {
+        m_unplaced = GeometryTransform(body, geometry);
+        return m_unplaced;
+    }
+    Placed& placed = m_placed[static_cast<std::size_t>(index)];
+    if (placed.stamp != m_stamp) {
+        placed.transform = GeometryTransform(body, geometry);
+        placed.stamp = m_stamp;
+    }
+    return placed.transform;
 }
 
 PhStepWorld::ManifoldSlot& PhStepWorld::Manifold(std::uint64_t key, bool& kept, const btCollisionObject* a,
@@ -304,9 +369,14 @@ PhStepWorld::ManifoldSlot& PhStepWorld::Manifold(std::uint64_t key, bool& kept, 
         found->stamp = m_stamp;
         index = found->manifold;
     } else {
-        if (!m_freeManifolds.empty()) {
-            index = m_freeManifolds.back();
-            m_freeManifolds.pop_back();
+        // A pair takes a manifold that has served pairs, with its
+        // algorithm, first.
+        std::vector<int>* spare = &m_freeManifolds;
+        if ((key & kTerrainBit) == 0 && !m_freePairManifolds.empty())
+            spare = &m_freePairManifolds;
+        if (!spare->empty()) {
+            index = spare->back();
+            spare->pop_back();
         } else {
             index = static_cast<int>(m_manifolds.size());
             m_manifolds.emplace_back();
@@ -343,6 +413,60 @@ void PhStepWorld::FreeAlgorithm(ManifoldSlot& slot)
     slot.shapeA = slot.shapeB = -1;
 }
 
+void PhStepWorld::FreeManifold(const CacheEntry& entry)
+{
+    m_manifolds[static_cast<std::size_t>(entry.manifold)].manifold.clearManifold();
+    (entry.key & kTerrainBit ? m_freeManifolds : m_freePairManifolds).push_back(entry.manifold);
+}
+
+void PhStepWorld::PrepareGeometries(const PhBody& body)
+{
+    bool box = false;
+    for (const PhGeometry* g = body.geometries.head; g; g = g->next) {
+        if (Slot(*g) && g->kind == kPhGeometryBox)
+            box = true;
+    }
+    // One pair's manifold for each moving box, up to a bound: a race meets
+    // far fewer pairs at once than it has bodies.
+    constexpr int kMostPairSlots = 64;
+    if (box && body.dynamic && m_pairSlots < kMostPairSlots)
+        AddPairSlot();
+}
+
+void PhStepWorld::AddPairSlot()
+{
+    // Bullet's convex algorithm grows its clipping arrays the first time
+    // it clips two faces: two boxes, one turned an eighth of a turn on the
+    // other's face, clip to an octagon, as much as boxes ever take.
+    if (!m_warmBox) {
+        m_warmBox = std::make_unique<btBoxShape>(btVector3(0.5f, 0.5f, 0.5f));
+        m_warmBox->setMargin(0.02f);
+        m_warmBox->initializePolyhedralFeatures();
+    }
+    btCollisionObject objectA, objectB;
+    objectA.setCollisionShape(m_warmBox.get());
+    objectB.setCollisionShape(m_warmBox.get());
+    const btTransform ta = btTransform::getIdentity();
+    const btTransform tb(btQuaternion(btVector3(0, 0, 1), 0.25f * SIMD_PI), btVector3(0, 0, 0.98f));
+    objectA.setWorldTransform(ta);
+    objectB.setWorldTransform(tb);
+    const btCollisionObjectWrapper wa(nullptr, m_warmBox.get(), &objectA, ta, -1, -1);
+    const btCollisionObjectWrapper wb(nullptr, m_warmBox.get(), &objectB, tb, -1, -1);
+    const int index = static_cast<int>(m_manifolds.size());
+    ManifoldSlot& slot = m_manifolds.emplace_back();
+    slot.manifold.setBodies(&objectA, &objectB);
+    slot.manifold.setContactBreakingThreshold(kContactMargin);
+    if (btCollisionAlgorithm* algorithm = AlgorithmFor(slot, wa, wb)) {
+        btManifoldResult result(&wa, &wb);
+        result.setPersistentManifold(&slot.manifold);
+        algorithm->processCollision(&wa, &wb, m_dispatchInfo, &result);
+    }
+    slot.manifold.clearManifold();
+    slot.manifold.setBodies(nullptr, nullptr);
+    m_freePairManifolds.push_back(index);
+    ++m_pairSlots;
+}
+
 void PhStepWorld::PruneCache()
 {
     std::size_t kept = 0;
@@ -351,8 +475,7 @@ void PhStepWorld::PruneCache()
             m_cache[kept++] = entry;
             continue;
         }
-        m_manifolds[static_cast<std::size_t>(entry.manifold)].manifold.clearManifold();
-        m_freeManifolds.push_back(entry.manifold);
+        FreeManifold(entry);
     }
     m_cache.resize(kept);
     if (m_newEntries.empty())
@@ -376,8 +499,7 @@ void PhStepWorld::Forget(const PhBody& body)
         std::size_t kept = 0;
         for (const CacheEntry& entry : m_cache) {
             if (uses(entry)) {
-                m_manifolds[static_cast<std::size_t>(entry.manifold)].manifold.clearManifold();
-                m_freeManifolds.push_back(entry.manifold);
+                FreeManifold(entry);
             } else {
                 m_cache[kept++] = entry;
             }
@@ -420,7 +542,7 @@ void PhStepWorld::CollidePairs(float h)
             ShapeSlot* slotA = Slot(*ga);
             if (!slotA)
                 continue;
-            const btTransform ta = GeometryTransform(*pair.a, *ga);
+            const btTransform ta = PlacedTransform(*pair.a, *ga);
             slotA->object.setWorldTransform(ta);
             btVector3 minA, maxA;
             slotA->shape->getAabb(ta, minA, maxA);
@@ -433,7 +555,7 @@ void PhStepWorld::CollidePairs(float h)
                 ShapeSlot* slotB = Slot(*gb);
                 if (!slotB)
                     continue;
-                const btTransform tb = GeometryTransform(*pair.b, *gb);
+                const btTransform tb = PlacedTransform(*pair.b, *gb);
                 btVector3 minB, maxB;
                 slotB->shape->getAabb(tb, minB, maxB);
                 if (!Overlap(minA, maxA, minB, maxB))
@@ -539,7 +661,8 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
     btVector3 trianglesHigh(-SIMD_INFINITY, -SIMD_INFINITY, -SIMD_INFINITY);
     for (std::size_t i = 0; i < listed; ++i) {
         const std::int32_t t = indices[i];
-        if (t < 0 || t >= triangleCount)
+        // Below 0 or past the last, in one comparison.
+        if (static_cast<std::uint32_t>(t) >= static_cast<std::uint32_t>(triangleCount))
             continue;
         const std::size_t at = static_cast<std::size_t>(t);
         if (stamps[at] == stamp)
@@ -550,7 +673,7 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
         // The query answers by cells of the mesh, much larger than a box:
         // triangles clear of the box asked about are never reached while
         // the answer is kept.
-        if (ready[at] != 1 || !Overlap(near.first, near.second, terrain[at].low, terrain[at].high))
+        if (ready[at] != 1 || !OverlapLanes(near.first, near.second, terrain[at].low, terrain[at].high))
             continue;
         trianglesLow.setMin(terrain[at].low);
         trianglesHigh.setMax(terrain[at].high);
@@ -573,10 +696,9 @@ void PhStepWorld::NoteSettling(const PhRigidBody& body)
         return;
     Placement& placement = m_placements[at];
     bool still = placement.made;
-    for (int r = 0; r < 4 && still; ++r) {
-        for (int c = 0; c < 3 && still; ++c)
-            still = std::fabs(body.transform.m[r][c] - placement.transform.m[r][c]) < kStill;
-    }
+    // The position row first: a moving body is told by it at once.
+    for (int r = 3; r >= 0 && still; --r)
+        still = RowStill(body.transform.m[r], placement.transform.m[r], kStill);
     placement.settled = still;
     if (!still) {
         placement.transform = body.transform;
@@ -638,9 +760,15 @@ void PhStepWorld::CollideTerrain(float h)
         if (!Overlap(Bt(body.worldMin) - pad, Bt(body.worldMax) + pad, near->trianglesLow,
                      near->trianglesHigh))
             continue;
-        const float margin = SpeculativeMargin(body, nullptr, h);
         const float spin = motion.w.length() * body.boundingRadius;
-        const bool settled = IsSettled(body);
+        // The body's own margin, as SpeculativeMargin makes it, from the
+        // spin just found.
+        const float margin =
+            MotionOf(&body) == static_cast<int>(m)
+                ? kContactMargin + std::min(0.0f + (motion.v.length() + spin) * h, kMostAhead)
+                : SpeculativeMargin(body, nullptr, h);
+        // Asked only of a body that reaches a triangle: most never do.
+        int settled = -1;
         const btVector3 room(margin, margin, margin);
         const std::size_t first = m_contacts.size();
         m_lonePoints = motion.lone;
@@ -652,7 +780,7 @@ void PhStepWorld::CollideTerrain(float h)
             ShapeSlot* slot = Slot(*g);
             if (!slot)
                 continue;
-            const btTransform transform = GeometryTransform(body, *g);
+            const btTransform transform = PlacedTransform(body, *g);
             slot->object.setWorldTransform(transform);
             btVector3 low, high;
             slot->shape->getAabb(transform, low, high);
@@ -664,7 +792,7 @@ void PhStepWorld::CollideTerrain(float h)
                                        << 32;
             for (int i = 0; i < motion.triangleCount; ++i) {
                 const Triangle& triangle = m_terrain[static_cast<std::size_t>(TrianglesOf(motion)[i])];
-                if (!Overlap(low, high, triangle.low, triangle.high))
+                if (!OverlapLanes(low, high, triangle.low, triangle.high))
                     continue;
                 // Clear of the plane by more than the body can close on it
                 // in the step: nothing to collide.
@@ -680,13 +808,15 @@ void PhStepWorld::CollideTerrain(float h)
                 if (BesideTriangle(*slot->shape, transform, triangle.v, triangle.face.normal, 2.0f * margin))
                     continue;
                 const std::int32_t t = TrianglesOf(motion)[i];
+                if (settled < 0)
+                    settled = IsSettled(body) ? 1 : 0;
                 btTriangleShape shape(triangle.v[0], triangle.v[1], triangle.v[2]);
                 shape.setMargin(0.0f);
                 const btCollisionObjectWrapper wb(nullptr, &shape, &m_terrainObject,
                                                   btTransform::getIdentity(), -1, t);
                 Collide(wa, wb, body, nullptr, keyA | kTerrainBit | static_cast<std::uint64_t>(t), margin,
                         Friction(material, ground), Restitution(material, ground), response, h,
-                        &triangle.face, settled);
+                        &triangle.face, settled == 1);
             }
         }
         m_lonePoints = false;

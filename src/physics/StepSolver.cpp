@@ -135,7 +135,10 @@ void PhStepWorld::SolveVelocities()
     constexpr int kLeastPasses = 3;
     MarkLoneBodies();
     for (int iteration = 0; iteration < phstep::kVelocityIterations; ++iteration) {
+        // Only a lone body still being solved is measured after the pass.
         for (Motion& motion : m_motions) {
+            if (!motion.lone || motion.solved)
+                continue;
             motion.passV = motion.v;
             motion.passW = motion.w;
         }

@@ -68,7 +68,7 @@ void PhStepWorld::SweepFastBodies(float h)
             if (!(radius > 0.0f) || distance < radius)
                 continue;
             const btSphereShape sphere(radius);
-            const btVector3 from = GeometryTransform(body, *g).getOrigin();
+            const btVector3 from = PlacedTransform(body, *g).getOrigin();
             const btVector3 to = from + travel;
             btVector3 low = from, high = from;
             low.setMin(to);
@@ -94,7 +94,7 @@ void PhStepWorld::SweepFastBodies(float h)
                     ShapeSlot* slot = Slot(*og);
                     if (!slot)
                         continue;
-                    const btTransform placed = GeometryTransform(*other, *og);
+                    const btTransform placed = PlacedTransform(*other, *og);
                     btVector3 olow, ohigh;
                     slot->shape->getAabb(placed, olow, ohigh);
                     if (ohigh.x() < low.x() || olow.x() > high.x() || ohigh.y() < low.y() ||

@@ -84,6 +84,7 @@ PhStepWorld::PhStepWorld(PhSimulator& simulator)
     m_terrainObject.setWorldTransform(btTransform::getIdentity());
     m_slotCount = simulator.GetGeometryPool().GetCapacity();
     m_slots.resize(static_cast<std::size_t>(std::max(m_slotCount, 0)));
+    m_placed.resize(m_slots.size());
     m_motionOfBody.assign(static_cast<std::size_t>(BodySlots(simulator)), -1);
     m_imposed.assign(m_motionOfBody.size(), 0);
     m_placements.assign(m_motionOfBody.size(), Placement());

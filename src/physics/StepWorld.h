@@ -104,6 +104,10 @@ class PhStepWorld {
     float GetCarriedTime() const { return m_carried; }
     // Drops what the stepping keeps about a body that leaves its pool.
     void Forget(const PhBody& body);
+    // Makes, as the level loads, the shapes of a body's geometries and,
+    // for a moving box, room for the pairs it may meet: a race's steps
+    // then take no block from Bullet.
+    void PrepareGeometries(const PhBody& body);
 
   private:
     // A moving body's state while the step solves it.
@@ -206,11 +210,16 @@ class PhStepWorld {
     const TerrainCache* QueryTerrain(Motion& motion);
     ShapeSlot* Slot(const PhGeometry& geometry);
     btTransform GeometryTransform(const PhBody& body, const PhGeometry& geometry) const;
+    // The geometry's transform as the step found it before the bodies move
+    // (pairs, terrain and the sweep all ask for it), made once a step.
+    const btTransform& PlacedTransform(const PhBody& body, const PhGeometry& geometry);
     ManifoldSlot& Manifold(std::uint64_t key, bool& kept, const btCollisionObject* a,
                            const btCollisionObject* b);
     btCollisionAlgorithm* AlgorithmFor(ManifoldSlot& slot, const btCollisionObjectWrapper& wa,
                                        const btCollisionObjectWrapper& wb);
     void FreeAlgorithm(ManifoldSlot& slot);
+    void FreeManifold(const CacheEntry& entry);
+    void AddPairSlot();
     bool FindContacts(ManifoldSlot& slot, const btCollisionObjectWrapper& wa,
                       const btCollisionObjectWrapper& wb, btManifoldResult& result);
     void NoteSettling(const PhRigidBody& body);
@@ -270,10 +279,21 @@ class PhStepWorld {
     // By geometry pool index, made when a geometry first collides.
     std::vector<std::unique_ptr<ShapeSlot>> m_slots;
     int m_slotCount = 0;
+    struct Placed {
+        btTransform transform;
+        std::uint32_t stamp = 0;
+    };
+    std::vector<Placed> m_placed; // by geometry pool index
+    btTransform m_unplaced;       // the transform of a geometry outside the pool
     std::vector<SharedShape> m_shapes;
     std::deque<ManifoldSlot> m_manifolds;
     std::vector<int> m_freeManifolds;
-    std::vector<CacheEntry> m_cache; // sorted by key
+    // Manifolds last used between geometries, not with the terrain: they
+    // keep their algorithms (made and warmed at load for boxes) for pairs.
+    std::vector<int> m_freePairManifolds;
+    int m_pairSlots = 0;                   // made at load
+    std::unique_ptr<btBoxShape> m_warmBox; // what the slots made at load collide
+    std::vector<CacheEntry> m_cache;       // sorted by key
     std::vector<CacheEntry> m_newEntries;
 
     std::vector<Motion> m_motions;

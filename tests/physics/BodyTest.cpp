@@ -1,12 +1,15 @@
 #include "physics/Body.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "PhysicsTestSupport.h"
+#include "physics/PhysicsMath.h"
 #include "physics/Rotation.h"
 
 using namespace phtest;
@@ -295,6 +298,49 @@ TEST(Body, KinematicPlacementGivesWorldBoundsAndSortsTheEndPoints)
     EXPECT_EQ(first->next->isMaximum, 1);
     EXPECT_EQ(first->axisBit, 1);
     EXPECT_EQ(sim->GetBroadPhase().GetFirst(2)->axisBit, 4);
+}
+
+// The stepping pairs bodies along x alone; y and z are put in order when
+// they are read. However the bodies have crossed each other, every axis
+// reads back sorted with each body's two points, and x is kept in order as
+// the bodies move.
+TEST(Body, EveryAxisReadsBackSortedAfterBodiesCrossEachOther)
+{
+    SimulatorPtr sim = MakeSimulator();
+    std::vector<PhKinematicBody*> bodies;
+    for (int i = 0; i < 6; ++i) {
+        PhKinematicBody* body = sim->CreateKinematicBody();
+        body->AddGeometry()->SetBoxSize(1.0f + 0.5f * static_cast<float>(i), 1, 2);
+        body->UpdateBoundingInfo();
+        bodies.push_back(body);
+    }
+    std::uint32_t state = 99u;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<float>(state >> 8) / 16777216.0f * 20.0f - 10.0f;
+    };
+    for (int round = 0; round < 30; ++round) {
+        for (PhKinematicBody* body : bodies)
+            body->SetPos(V(next(), next(), next(), 1));
+        // x is read by the stepping every step, unread axes between.
+        const std::vector<float> x = AxisValues(*sim, 0);
+        EXPECT_TRUE(std::is_sorted(x.begin(), x.end())) << "round " << round;
+        if (round % 3 != 2)
+            continue;
+        for (int axis = 0; axis < 3; ++axis) {
+            const std::vector<float> values = AxisValues(*sim, axis);
+            EXPECT_EQ(values.size(), 2 * bodies.size()) << "axis " << axis;
+            EXPECT_TRUE(std::is_sorted(values.begin(), values.end()))
+                << "axis " << axis << " round " << round;
+            std::vector<float> expected;
+            for (const PhKinematicBody* body : bodies) {
+                expected.push_back(phmath::Component(body->worldMin, axis));
+                expected.push_back(phmath::Component(body->worldMax, axis));
+            }
+            std::sort(expected.begin(), expected.end());
+            EXPECT_EQ(values, expected) << "axis " << axis << " round " << round;
+        }
+    }
 }
 
 TEST(Body, KinematicBodyWithoutGeometriesKeepsItsBounds)

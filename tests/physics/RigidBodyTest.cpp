@@ -1,6 +1,8 @@
 #include "physics/RigidBody.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@
 #include "PhysicsTestSupport.h"
 #include "physics/ContactGroup.h"
 #include "physics/Inertia.h"
+#include "physics/PhysicsMath.h"
 
 using namespace phtest;
 
@@ -299,5 +302,53 @@ TEST(Inertia, BoxAndCylinderTensors)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_VEC3_NEAR(c.inertia, c.expected.x, c.expected.y, c.expected.z, 1e-5f);
+    }
+}
+
+// The world inverse inertia is R^T I^-1 R summed term by term over the
+// entries of I^-1 that are not zero, in row order. Turned every step for
+// every moving body, the diagonal's sums are written out apart: they must
+// come out bit for bit as the sum over the entries does, whatever the
+// turn, and a tensor that is not diagonal keeps the general sum.
+TEST_F(RigidBodyTest, WorldInverseInertiaIsTheTermByTermSumBitForBit)
+{
+    const Vector4 tensors[][3] = {
+        {V(0.5f, 0, 0), V(0, 0.25f, 0), V(0, 0, 0.125f)}, // a box's
+        {V(1.7f, 0, 0), V(0, 0.3f, 0), V(0, 0, 2.9f)},
+        {V(0.6f, 0, 0), V(0, 0, 0), V(0, 0, 0.6f)},        // a zero on the diagonal
+        {V(0.5f, 0.1f, 0), V(0.1f, 0.25f, 0), V(0, 0, 1)}, // not diagonal
+        {V(0, 0, 0.2f), V(0, 0.4f, 0), V(0.2f, 0, 0)},     // three entries off it
+    };
+    std::uint32_t state = 12345u;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<float>(state >> 8) / 16777216.0f * 2.0f - 1.0f;
+    };
+    for (const auto& tensor : tensors) {
+        for (int turn = 0; turn < 200; ++turn) {
+            Quaternion q{next(), next(), next(), next()};
+            const float length = std::sqrt(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w);
+            q = Quaternion{q.x / length, q.y / length, q.z / length, q.w / length};
+            body->SetRotation(q);
+            for (int k = 0; k < 3; ++k)
+                body->inverseInertia[k] = tensor[k];
+            body->UpdateWorldInverseInertia();
+            const float(&r)[4][4] = body->transform.m;
+            for (int i = 0; i < 3; ++i) {
+                for (int j = 0; j < 3; ++j) {
+                    float sum = 0.0f;
+                    for (int k = 0; k < 3; ++k) {
+                        const float b[3] = {tensor[k].x, tensor[k].y, tensor[k].z};
+                        for (int l = 0; l < 3; ++l) {
+                            if (b[l] != 0.0f)
+                                sum += r[k][i] * b[l] * r[l][j];
+                        }
+                    }
+                    const float got = phmath::Component(body->worldInverseInertia[i], j);
+                    EXPECT_EQ(std::memcmp(&got, &sum, sizeof sum), 0)
+                        << "entry " << i << j << " turn " << turn << ": " << got << " against " << sum;
+                }
+            }
+        }
     }
 }
