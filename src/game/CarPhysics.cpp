@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "Render/EffectManager.h"
 #include "Render/EffectNode.h"
@@ -152,26 +153,77 @@ void CPCar::OnStep(PhController* controller, float dt)
     m_meanContactPoint = Vector3{};
     for (int i = 0; i < m_wheelCount; ++i)
         m_wheels[i].inContact = false;
-    Vector3 forceSum;
-    Vector3 torqueSum;
+    WheelStep step = BeginWheelStep();
     for (int i = 0; i < m_wheelCount; ++i)
-        UpdateWheelForces(i, forceSum, torqueSum);
+        AddWheelForces(i, step);
     m_meanContactPoint *= 0.25f;
     for (int i = 0; i < m_wheelCount; ++i)
         UpdateWheel(i, dt);
 
     m_nitroDirection = DirectionOf(ToWorldDirection(Vector4{0.0f, -1.0f, 0.0f, 0.0f}));
+    Vector3 forceSum = step.forceSum;
     forceSum += m_nitroDirection * (80.0f * m_accelFront * m_nitro * dt);
     PlayNitroSound();
 
     controller->SetControllerForce(V4(forceSum));
-    controller->SetControllerTorque(V4(torqueSum));
+    controller->SetControllerTorque(V4(step.torqueSum));
     m_stepBody = nullptr;
 
     FrameHousekeeping();
 }
 
+CPCar::WheelStep CPCar::BeginWheelStep() const
+{
+    WheelStep step;
+    step.side = CarAxis(0);
+    step.carY = CarAxis(1);
+    step.origin = CarAxis(3);
+    // Reversing drives no further once the car backs at its rear limit.
+    step.drives = !m_alternateDrive && m_throttleForce != 0.0f &&
+                  !(m_throttleForce < 0.0f && Dot(m_velocity, step.carY) >= m_maxRearSpeed);
+    if (step.drives)
+        step.frontDrive = DirectionOf(-m_frontHeading);
+    return step;
+}
+
 float CPCar::UpdateWheelForces(int i, Vector3& forceSum, Vector3& torqueSum)
+{
+    WheelStep step = BeginWheelStep();
+    step.forceSum = forceSum;
+    step.torqueSum = torqueSum;
+    const float b = AddWheelForces(i, step);
+    forceSum = step.forceSum;
+    torqueSum = step.torqueSum;
+    return b;
+}
+
+const Vector3& CPCar::SensorAxis(const Vector4& unit, WheelStep& step) const
+{
+    const Vector3 local = V3(unit);
+    if (!step.hasSensorAxis || std::memcmp(&local, &step.sensorUnit, sizeof local) != 0) {
+        step.sensorUnit = local;
+        step.sensorAxis = ToWorldDirection(unit);
+        step.hasSensorAxis = true;
+    }
+    return step.sensorAxis;
+}
+
+void CPCar::RearDrive(const Vector3& n, WheelStep& step) const
+{
+    if (step.hasGround && std::memcmp(&n, &step.groundNormal, sizeof n) == 0)
+        return;
+    // The ground's forward direction: the normal turned a right angle
+    // about the car's side axis.
+    const Vector3& side = step.side;
+    const Vector3 drive = Cross(side, n) + side * Dot(side, n);
+    const Vector3 flat = DirectionOf(Vector3{drive.x, drive.y, 0.0f});
+    step.rearDrive = drive;
+    step.rearSlope = static_cast<float>(ClampedAcos(Dot(DirectionOf(drive), flat)));
+    step.groundNormal = n;
+    step.hasGround = true;
+}
+
+float CPCar::AddWheelForces(int i, WheelStep& step)
 {
     Wheel& wheel = m_wheels[i];
     const float depth = wheel.sensor ? wheel.sensor->GetDetectDepth() : 0.0f;
@@ -201,11 +253,13 @@ float CPCar::UpdateWheelForces(int i, Vector3& forceSum, Vector3& torqueSum)
     Vector3 n = V3(wheel.sensor->GetDetectNormal());
     if (n.z < 0.0f)
         n = -n;
-    const Vector3 u = ToWorldDirection(wheel.sensor->GetLineUnitVector());
-    const Vector3 carY = CarAxis(1);
+    const Vector3 u = SensorAxis(wheel.sensor->GetLineUnitVector(), step);
+    const Vector3 carY = step.carY;
 
     // Every force of the wheel acts at its contact point.
-    const Vector3 relative = contact - CarAxis(3);
+    const Vector3 relative = contact - step.origin;
+    Vector3 forceSum = step.forceSum;
+    Vector3 torqueSum = step.torqueSum;
     const auto applyAtContact = [&](const Vector3& force) {
         forceSum += force;
         torqueSum += Cross(relative, force);
@@ -238,28 +292,19 @@ float CPCar::UpdateWheelForces(int i, Vector3& forceSum, Vector3& torqueSum)
         const Vector3 brake = nose * (2.0f * b);
         forceSum += brake;
         torqueSum += Cross(relative, brake * m_pitchInertion);
-        return b;
+    } else if (step.drives) {
+        float slope = 0.0f;
+        if (!front) {
+            RearDrive(n, step);
+            slope = step.rearSlope;
+        }
+        const Vector3& drive = front ? step.frontDrive : step.rearDrive;
+        const float sign = m_throttleForce > 0.0f ? 1.0f : -1.0f;
+        const float accel = m_throttleForce > 0.0f ? m_accelFront : m_accelBack;
+        applyAtContact(drive * ((std::fabs(slope) * 5.0f + 1.0f) * sign * accel));
     }
-    if (m_throttleForce == 0.0f)
-        return b;
-    // Reversing drives no further once the car backs at its rear limit.
-    if (m_throttleForce < 0.0f && Dot(m_velocity, carY) >= m_maxRearSpeed)
-        return b;
-    Vector3 drive;
-    float slope = 0.0f;
-    if (front) {
-        drive = DirectionOf(-m_frontHeading);
-    } else {
-        // The ground's forward direction: the normal turned a right angle
-        // about the car's side axis.
-        const Vector3 side = CarAxis(0);
-        drive = Cross(side, n) + side * Dot(side, n);
-        const Vector3 flat = DirectionOf(Vector3{drive.x, drive.y, 0.0f});
-        slope = static_cast<float>(ClampedAcos(Dot(DirectionOf(drive), flat)));
-    }
-    const float sign = m_throttleForce > 0.0f ? 1.0f : -1.0f;
-    const float accel = m_throttleForce > 0.0f ? m_accelFront : m_accelBack;
-    applyAtContact(drive * ((std::fabs(slope) * 5.0f + 1.0f) * sign * accel));
+    step.forceSum = forceSum;
+    step.torqueSum = torqueSum;
     return b;
 }
 
@@ -281,7 +326,13 @@ void CPCar::UpdateWheel(int i, float dt)
     auto* object = wheel.object.As<CPGameObject>();
     if (!object)
         return;
-    object->SetRotation(ComposeRotation(wheel.spin, front ? -m_steering : 0.0f));
+    if (front) {
+        // Both steered wheels, step after step, turn by the same steering.
+        RenewTurnZ(m_wheelTurn, -m_steering);
+        object->SetRotation(ComposeRotation(wheel.spin, m_wheelTurn));
+    } else {
+        object->SetRotation(ComposeRotation(wheel.spin, 0.0f));
+    }
     object->SetPosition(
         Vector3{wheel.restPosition.x, wheel.restPosition.y, wheel.suspensionOffset + m_sensorHeight});
 }

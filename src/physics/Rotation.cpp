@@ -1,6 +1,7 @@
 #include "physics/Rotation.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "platform/Math.h"
 
@@ -49,11 +50,11 @@ Quaternion SpinAboutX(float a)
 // each entry summed as the product sums it, the zeros and ones of the two
 // rotations included, so that the entries come out the same to the bit
 // (signs of zero among them) without the full product.
-Matrix4 SpinThenSteer(float a, float b)
+Matrix4 SpinThenSteer(float a, const PhTurnZ& turn)
 {
-    float c, s, cb, sb;
+    float c, s;
     CosSin(a, c, s);
-    CosSin(b, cb, sb);
+    const float cb = turn.c, sb = turn.s;
     constexpr float o = 0.0f, l = 1.0f;
     Matrix4 m;
     auto& e = m.m;
@@ -71,14 +72,38 @@ Matrix4 SpinThenSteer(float a, float b)
 
 } // namespace
 
-Quaternion ComposeRotation(float a, float b)
+PhTurnZ MakeTurnZ(float b)
 {
+    PhTurnZ turn;
+    turn.angle = b;
+    CosSin(b, turn.c, turn.s);
+    return turn;
+}
+
+void RenewTurnZ(PhTurnZ& turn, float b)
+{
+    if (std::memcmp(&turn.angle, &b, sizeof b) != 0)
+        turn = MakeTurnZ(b);
+}
+
+Quaternion ComposeRotation(float a, const PhTurnZ& turn)
+{
+    const float b = turn.angle;
     // Angles that are not finite take the matrices' own way: what their
     // NaNs come out as depends on the order of the operations.
     if (std::isfinite(a) && std::isfinite(b))
-        return b != 0.0f ? QuaternionFromMatrix(SpinThenSteer(a, b)) : SpinAboutX(a);
+        return b != 0.0f ? QuaternionFromMatrix(SpinThenSteer(a, turn)) : SpinAboutX(a);
     const Matrix4 spin = RotationMatrixX(a);
     return QuaternionFromMatrix(b != 0.0f ? spin * RotationMatrixZ(b) : spin);
+}
+
+Quaternion ComposeRotation(float a, float b)
+{
+    PhTurnZ turn;
+    turn.angle = b;
+    if (b != 0.0f && std::isfinite(b))
+        CosSin(b, turn.c, turn.s);
+    return ComposeRotation(a, turn);
 }
 
 Quaternion PhUnitRotation(const Quaternion& q)
