@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "physics/PhysicsMath.h"
 #include "physics/Simulator.h"
@@ -20,31 +21,55 @@ struct Hit {
     btVector3 normal;
 };
 
-// Both faces of the triangle count. True with a nearer hit in hit. The
-// triangle's own unit normal is the one the hit reports: the cross product
-// of its edges, made once when the triangle was.
-bool RayTriangle(const btVector3& s, const btVector3& d, const btVector3& v0, const btVector3& v1,
-                 const btVector3& v2, const btVector3& normal, Hit& hit)
+// The part of a segment's test against a triangle that depends on the
+// segment's direction alone: a car's segments all run the same way, so it
+// serves all of them. False when the direction runs along the triangle.
+struct Facing {
+    btVector3 e1, e2, p;
+    float inv;
+};
+
+// Both run for every triangle a segment reaches: kept inline, in registers.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline bool
+FaceTriangle(const btVector3& d, const btVector3& v0, const btVector3& v1, const btVector3& v2,
+             Facing& facing)
 {
-    const btVector3 e1 = v1 - v0, e2 = v2 - v0;
-    const btVector3 p = d.cross(e2);
-    const float det = e1.dot(p);
+    facing.e1 = v1 - v0;
+    facing.e2 = v2 - v0;
+    facing.p = d.cross(facing.e2);
+    const float det = facing.e1.dot(facing.p);
     if (std::fabs(det) < 1e-12f)
         return false;
-    const float inv = 1.0f / det;
+    facing.inv = 1.0f / det;
+    return true;
+}
+
+// Both faces of the triangle count. True with a nearer hit in hitT and
+// hitNormal. The triangle's own unit normal is the one the hit reports: the
+// cross product of its edges, made once when the triangle was.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline bool
+MeetTriangle(const btVector3& s, const btVector3& d, const btVector3& v0, const Facing& facing,
+             const btVector3& normal, float& hitT, btVector3& hitNormal)
+{
     const btVector3 q = s - v0;
-    const float u = q.dot(p) * inv;
+    const float u = q.dot(facing.p) * facing.inv;
     if (u < 0.0f || u > 1.0f)
         return false;
-    const btVector3 r = q.cross(e1);
-    const float v = d.dot(r) * inv;
+    const btVector3 r = q.cross(facing.e1);
+    const float v = d.dot(r) * facing.inv;
     if (v < 0.0f || u + v > 1.0f)
         return false;
-    const float t = e2.dot(r) * inv;
-    if (t < 0.0f || t >= hit.t)
+    const float t = facing.e2.dot(r) * facing.inv;
+    if (t < 0.0f || t >= hitT)
         return false;
-    hit.t = t;
-    hit.normal = normal.dot(d) > 0.0f ? -normal : normal;
+    hitT = t;
+    hitNormal = normal.dot(d) > 0.0f ? -normal : normal;
     return true;
 }
 
@@ -123,17 +148,25 @@ void PhStepWorld::CastSensors()
     for (const Motion& motion : m_motions) {
         if (!motion.body->sensors.head)
             continue;
-        NearSensors(motion);
+        bool alike = false;
+        const std::size_t rays = NearSensors(motion, alike);
+        if (alike) {
+            SenseGroundAlike(rays);
+        } else {
+            for (std::size_t i = 0; i < rays; ++i)
+                if (m_sensorRays[i].live)
+                    SenseGround(m_sensorRays[i]);
+        }
         // The paired bodies' geometries are placed when a first sensor
         // looks at them.
         bool sensed = false;
-        const SensorRay* ray = m_sensorRays.data();
+        SensorRay* ray = m_sensorRays.data();
         for (PhSensor* sensor = motion.body->sensors.head; sensor; sensor = sensor->next)
             CastSensor(*ray++, *sensor, *motion.body, sensed);
     }
 }
 
-void PhStepWorld::NearSensors(const Motion& motion)
+std::size_t PhStepWorld::NearSensors(const Motion& motion, bool& alike)
 {
     // The terrain's triangles whose boxes meet the box of all the body's
     // segments: each segment then looks at these few.
@@ -143,16 +176,32 @@ void PhStepWorld::NearSensors(const Motion& motion)
     const btVector3 origin = Bt(phmath::Row(body.transform, 3));
     btVector3 low(BT_LARGE_FLOAT, BT_LARGE_FLOAT, BT_LARGE_FLOAT), high = -low;
     std::size_t rays = 0;
+    alike = true;
+    const Vector4* lastUnit = nullptr;
     for (const PhSensor* sensor = body.sensors.head; sensor; sensor = sensor->next) {
         if (m_sensorRays.size() <= rays)
             m_sensorRays.resize(rays + 1);
         SensorRay& ray = m_sensorRays[rays++];
         ray.start = Bt(phmath::MulRows(sensor->start, rows)) + origin;
-        ray.direction = Bt(phmath::MulRows(sensor->unitDirection, rows));
+        // Segments fixed the same way to the body run the same way in the
+        // world: the direction is turned once for them.
+        const Vector4& unit = sensor->unitDirection;
+        if (lastUnit && std::memcmp(&unit, lastUnit, 3 * sizeof(float)) == 0) {
+            ray.direction = m_sensorRays[rays - 2].direction;
+        } else {
+            ray.direction = Bt(phmath::MulRows(unit, rows));
+            if (lastUnit)
+                alike = false;
+        }
+        lastUnit = &unit;
         const btVector3 e = ray.start + ray.direction * sensor->length;
         ray.low = ray.high = ray.start;
         ray.low.setMin(e);
         ray.high.setMax(e);
+        ray.t = sensor->length;
+        ray.normal.setValue(0, 0, 0);
+        ray.any = false;
+        ray.live = sensor->length > 0.0f;
         // The end is NaN wherever the start is: the segment's box bounds
         // the union as its two ends would.
         low.setMin(ray.low);
@@ -172,6 +221,54 @@ void PhStepWorld::NearSensors(const Motion& motion)
         kept += !Apart(triangle.low, triangle.high, low, high);
     }
     m_nearCount = kept;
+    return rays;
+}
+
+void PhStepWorld::SenseGround(SensorRay& ray) const
+{
+    const Triangle* terrain = m_terrain.get();
+    const std::int32_t* near = m_nearSensors.data();
+    for (std::size_t i = 0; i < m_nearCount; ++i) {
+        const Triangle& triangle = terrain[static_cast<std::size_t>(near[i])];
+        // Triangles beside the segment are passed over on their boxes.
+        if (Apart(triangle.low, triangle.high, ray.low, ray.high))
+            continue;
+        Facing facing;
+        if (FaceTriangle(ray.direction, triangle.v[0], triangle.v[1], triangle.v[2], facing))
+            ray.any |= MeetTriangle(ray.start, ray.direction, triangle.v[0], facing, triangle.face.normal,
+                                    ray.t, ray.normal);
+    }
+}
+
+void PhStepWorld::SenseGroundAlike(std::size_t rays)
+{
+    // Each segment meets the triangles in the order SenseGround takes
+    // them, with the triangle's facing shared among the segments that
+    // reach it.
+    const Triangle* terrain = m_terrain.get();
+    const std::int32_t* near = m_nearSensors.data();
+    SensorRay* first = m_sensorRays.data();
+    SensorRay* end = first + rays;
+    const btVector3 d = first->direction;
+    const auto beside = [](const Triangle& triangle, const SensorRay& ray) {
+        return !ray.live || Apart(triangle.low, triangle.high, ray.low, ray.high);
+    };
+    for (std::size_t i = 0; i < m_nearCount; ++i) {
+        const Triangle& triangle = terrain[static_cast<std::size_t>(near[i])];
+        SensorRay* ray = first;
+        while (ray != end && beside(triangle, *ray))
+            ++ray;
+        Facing facing;
+        if (ray == end || !FaceTriangle(d, triangle.v[0], triangle.v[1], triangle.v[2], facing))
+            continue;
+        do {
+            ray->any |=
+                MeetTriangle(ray->start, d, triangle.v[0], facing, triangle.face.normal, ray->t, ray->normal);
+            do
+                ++ray;
+            while (ray != end && beside(triangle, *ray));
+        } while (ray != end);
+    }
 }
 
 void PhStepWorld::SenseGeometries(const PhBody& body)
@@ -190,7 +287,7 @@ void PhStepWorld::SenseGeometries(const PhBody& body)
     }
 }
 
-void PhStepWorld::CastSensor(const SensorRay& ray, PhSensor& sensor, const PhBody& body, bool& sensed)
+void PhStepWorld::CastSensor(SensorRay& ray, PhSensor& sensor, const PhBody& body, bool& sensed)
 {
     const btVector3& s = ray.start;
     const btVector3& d = ray.direction;
@@ -198,20 +295,11 @@ void PhStepWorld::CastSensor(const SensorRay& ray, PhSensor& sensor, const PhBod
     sensor.detectDepth = 0.0f;
     sensor.detectNormal = Vector4{};
     sensor.detectContactPoint = Vector4{};
-    if (!(length > 0.0f))
+    if (!ray.live)
         return;
 
-    Hit hit{length, btVector3(0, 0, 0)};
-    bool any = false;
-    const Triangle* terrain = m_terrain.get();
-    const std::int32_t* near = m_nearSensors.data();
-    for (std::size_t i = 0; i < m_nearCount; ++i) {
-        const Triangle& triangle = terrain[static_cast<std::size_t>(near[i])];
-        // Triangles beside the segment are passed over on their boxes.
-        if (Apart(triangle.low, triangle.high, ray.low, ray.high))
-            continue;
-        any |= RayTriangle(s, d, triangle.v[0], triangle.v[1], triangle.v[2], triangle.face.normal, hit);
-    }
+    Hit hit{ray.t, ray.normal};
+    bool any = ray.any;
     if (!sensed) {
         SenseGeometries(body);
         sensed = true;

@@ -101,3 +101,29 @@ TEST(Rotation, ComposeRotationOfASpinAndASteerIsTheMatrixProductToTheBit)
     expectSame(INFINITY, 0.3f);
     expectSame(0.3f, NAN);
 }
+
+TEST(Rotation, AKeptTurnComposesAsItsAngleDoesThroughAnyRunOfSteerings)
+{
+    const float spins[] = {0.0f, -0.0f, 0.5f, -1.2f, 3.1415925f, -777.7f, 30000.5f, INFINITY};
+    const float steers[] = {0.0f, -0.0f, -0.7f, -1e-30f, 1e-38f, 0.05f, 0.4f, 1.5707964f, 5.0f, NAN};
+    for (const float b : steers) {
+        const PhTurnZ turn = MakeTurnZ(b);
+        for (const float a : spins) {
+            const Quaternion kept = ComposeRotation(a, turn);
+            const Quaternion plain = ComposeRotation(a, b);
+            EXPECT_EQ(std::memcmp(&kept, &plain, sizeof kept), 0) << "angles " << a << ", " << b;
+        }
+    }
+
+    // A turn renewed through a run of steerings, as a car's step keeps it,
+    // composes at each one as the steering itself does.
+    PhTurnZ turn;
+    const float run[] = {0.0f, 0.3f, 0.3f, -0.0f, -0.2f, -0.2f, 0.0f, 0.7f, NAN, NAN, 0.1f};
+    for (const float b : run) {
+        RenewTurnZ(turn, b);
+        EXPECT_EQ(std::memcmp(&turn.angle, &b, sizeof b), 0);
+        const Quaternion kept = ComposeRotation(2.5f, turn);
+        const Quaternion plain = ComposeRotation(2.5f, b);
+        EXPECT_EQ(std::memcmp(&kept, &plain, sizeof kept), 0) << "steering " << b;
+    }
+}
