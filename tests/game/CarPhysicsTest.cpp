@@ -474,10 +474,12 @@ TEST_F(CarPhysicsTest, TheStepAddsWhatEachWheelGivesWorkedOutOnItsOwn)
     // ground, the rear drive. Each wheel worked out alone must add up to
     // the same force and torque.
     const float a = 0.2f;
-    const Vector3 flat{0.0f, 0.0f, 1.0f};
-    const Vector3 rising{0.0f, std::sin(a), std::cos(a)};
-    const Vector3 leaning{0.3f, -0.1f, 0.9f};
-    const Vector3 under{0.0f, -0.2f, -0.95f}; // seen from below: flipped up
+    // The grounds: flat, rising towards the tail, leaning, and one seen
+    // from below, which the wheel flips up.
+    const Vector3 F{0.0f, 0.0f, 1.0f};
+    const Vector3 R{0.0f, std::sin(a), std::cos(a)};
+    const Vector3 L{0.3f, -0.1f, 0.9f};
+    const Vector3 U{0.0f, -0.2f, -0.95f};
     struct Case {
         const char* what;
         float throttle, steering;
@@ -487,72 +489,16 @@ TEST_F(CarPhysicsTest, TheStepAddsWhatEachWheelGivesWorkedOutOnItsOwn)
         bool airborne; // wheel 3 senses nothing
     };
     const Case cases[] = {
-        {"forward on flat ground",
-         1.0f,
-         0.3f,
-         false,
-         false,
-         {1.0f, -8.0f, 0.0f},
-         {flat, flat, flat, flat},
-         false},
-        {"rear wheels on one slope",
-         1.0f,
-         -0.4f,
-         false,
-         false,
-         {0.5f, -3.0f, 0.2f},
-         {flat, flat, rising, rising},
-         false},
-        {"rear wheels on two grounds",
-         1.0f,
-         0.1f,
-         false,
-         false,
-         {-2.0f, -5.0f, 0.0f},
-         {rising, flat, rising, leaning},
-         false},
-        {"a rear wheel under its ground",
-         1.0f,
-         0.0f,
-         false,
-         false,
-         {0.0f, -6.0f, 0.0f},
-         {flat, leaning, under, rising},
-         false},
-        {"reversing", -1.0f, 0.5f, false, false, {0.0f, 4.0f, 0.0f}, {leaning, flat, rising, flat}, false},
-        {"reversing at the limit",
-         -1.0f,
-         0.5f,
-         false,
-         false,
-         {0.0f, 20.0f, 0.0f},
-         {flat, flat, rising, rising},
-         false},
-        {"sliding on the hand brake",
-         1.0f,
-         0.6f,
-         true,
-         false,
-         {3.0f, -10.0f, 0.0f},
-         {flat, rising, leaning, leaning},
-         false},
-        {"alternate drive",
-         1.0f,
-         0.2f,
-         false,
-         true,
-         {0.0f, -10.0f, 0.0f},
-         {flat, flat, rising, leaning},
-         false},
-        {"coasting", 0.0f, 0.2f, false, false, {1.0f, -7.0f, 0.0f}, {flat, flat, rising, rising}, false},
-        {"a rear wheel in the air",
-         1.0f,
-         -0.2f,
-         false,
-         false,
-         {0.0f, -5.0f, 0.0f},
-         {flat, flat, rising, rising},
-         true},
+        {"forward on flat ground", 1.0f, 0.3f, false, false, {1.0f, -8.0f, 0.0f}, {F, F, F, F}, false},
+        {"rear wheels on one slope", 1.0f, -0.4f, false, false, {0.5f, -3.0f, 0.2f}, {F, F, R, R}, false},
+        {"rear wheels on two grounds", 1.0f, 0.1f, false, false, {-2.0f, -5.0f, 0.0f}, {R, F, R, L}, false},
+        {"a rear wheel under its ground", 1.0f, 0.0f, false, false, {0.0f, -6.0f, 0.0f}, {F, L, U, R}, false},
+        {"reversing", -1.0f, 0.5f, false, false, {0.0f, 4.0f, 0.0f}, {L, F, R, F}, false},
+        {"reversing at the limit", -1.0f, 0.5f, false, false, {0.0f, 20.0f, 0.0f}, {F, F, R, R}, false},
+        {"sliding on the hand brake", 1.0f, 0.6f, true, false, {3.0f, -10.0f, 0.0f}, {F, R, L, L}, false},
+        {"alternate drive", 1.0f, 0.2f, false, true, {0.0f, -10.0f, 0.0f}, {F, F, R, L}, false},
+        {"coasting", 0.0f, 0.2f, false, false, {1.0f, -7.0f, 0.0f}, {F, F, R, R}, false},
+        {"a rear wheel in the air", 1.0f, -0.2f, false, false, {0.0f, -5.0f, 0.0f}, {F, F, R, R}, true},
     };
     CPCar& car = MakeCar();
     for (const Case& c : cases) {
