@@ -13,6 +13,7 @@
 #include "core/Singletons.h"
 #include "core/StringUtils.h"
 #include "game/Car.h"
+#include "game/CarLanes.h"
 #include "physics/Controller.h"
 #include "physics/PhysicData.h"
 #include "physics/RigidBody.h"
@@ -197,7 +198,7 @@ float CPCar::UpdateWheelForces(int i, Vector3& forceSum, Vector3& torqueSum)
     return b;
 }
 
-const Vector3& CPCar::SensorAxis(const Vector4& unit, WheelStep& step) const
+inline const Vector3& CPCar::SensorAxis(const Vector4& unit, WheelStep& step) const
 {
     const Vector3 local = V3(unit);
     if (!step.hasSensorAxis || std::memcmp(&local, &step.sensorUnit, sizeof local) != 0) {
@@ -208,7 +209,7 @@ const Vector3& CPCar::SensorAxis(const Vector4& unit, WheelStep& step) const
     return step.sensorAxis;
 }
 
-void CPCar::RearDrive(const Vector3& n, WheelStep& step) const
+inline void CPCar::RearDrive(const Vector3& n, WheelStep& step) const
 {
     if (step.hasGround && std::memcmp(&n, &step.groundNormal, sizeof n) == 0)
         return;
@@ -250,61 +251,65 @@ float CPCar::AddWheelForces(int i, WheelStep& step)
         offset = m_fixedMin ? m_backMinRadius : std::min(offset, m_backMinRadius);
     wheel.suspensionOffset = offset;
 
-    Vector3 n = V3(wheel.sensor->GetDetectNormal());
-    if (n.z < 0.0f)
-        n = -n;
-    const Vector3 u = SensorAxis(wheel.sensor->GetLineUnitVector(), step);
-    const Vector3 carY = step.carY;
+    using namespace car_lanes;
+    Vector3 normal = V3(wheel.sensor->GetDetectNormal());
+    if (normal.z < 0.0f)
+        normal = -normal;
+    const Lanes n = Load(normal);
+    const Lanes u = Load(SensorAxis(wheel.sensor->GetLineUnitVector(), step));
+    const Lanes carY = Load(step.carY);
 
     // Every force of the wheel acts at its contact point.
-    const Vector3 relative = contact - step.origin;
-    Vector3 forceSum = step.forceSum;
-    Vector3 torqueSum = step.torqueSum;
-    const auto applyAtContact = [&](const Vector3& force) {
-        forceSum += force;
-        torqueSum += Cross(relative, force);
+    const Vector3 relativePoint = contact - step.origin;
+    const Lanes relative = Load(relativePoint);
+    Lanes forceSum = Load(step.forceSum);
+    Lanes torqueSum = Load(step.torqueSum);
+    const auto applyAtContact = [&](Lanes force) {
+        forceSum = _mm_add_ps(forceSum, force);
+        torqueSum = _mm_add_ps(torqueSum, Cross(relative, force));
     };
 
     // Spring along the ground's normal, damper along the sensor.
-    applyAtContact(n * (depth * (front ? m_springFront : m_springRear)));
-    const Vector3 w = m_stepBody ? V3(m_stepBody->GetVelocityAtPoint(V4(relative))) : m_velocity;
-    applyAtContact(u * (-Dot(w, u) * m_damping));
+    applyAtContact(Scale(n, depth * (front ? m_springFront : m_springRear)));
+    const Lanes w = Load(m_stepBody ? V3(m_stepBody->GetVelocityAtPoint(V4(relativePoint))) : m_velocity);
+    applyAtContact(Scale(u, -Dot(w, u) * m_damping));
 
     wheel.rollingSpeed = -Dot(w, carY);
 
     // Side grip: against the drift across the wheel's rolling direction.
-    const Vector3 t = w - n * Dot(w, n);
-    const Vector3 along = front ? m_frontHeading : carY;
+    const Lanes t = _mm_sub_ps(w, Scale(n, Dot(w, n)));
+    const Lanes along = front ? Load(m_frontHeading) : carY;
     // Below kFullGripDrift the grip grows with the drift: at full strength
     // for any drift it would overshoot each step and leave a car at rest
     // creeping sideways on its own chatter.
-    const Vector3 across = t - along * Dot(t, along);
+    const Lanes across = _mm_sub_ps(t, Scale(along, Dot(t, along)));
     float acrossLength;
-    const Vector3 acrossDirection = DirectionOf(across, acrossLength);
-    const Vector3 drift = acrossDirection * std::min(1.0f, acrossLength / kFullGripDrift);
-    Vector3 grip = front ? drift * -m_frictionFront : drift * (-m_frictionBack * (1.0f - m_slide));
-    grip.z = 0.0f;
-    applyAtContact(grip);
+    const Lanes acrossDirection = DirectionOf(across, acrossLength);
+    const Lanes drift = Scale(acrossDirection, std::min(1.0f, acrossLength / kFullGripDrift));
+    const Lanes grip =
+        front ? Scale(drift, -m_frictionFront) : Scale(drift, -m_frictionBack * (1.0f - m_slide));
+    // The grip works along the ground's plane only: its z is +0.
+    applyAtContact(_mm_movelh_ps(grip, _mm_setzero_ps()));
 
     const float b = Dot(w, carY);
     if (m_alternateDrive) {
-        const Vector3 nose = front ? -m_frontHeading : -carY;
-        const Vector3 brake = nose * (2.0f * b);
-        forceSum += brake;
-        torqueSum += Cross(relative, brake * m_pitchInertion);
+        const Lanes nose = Negate(along);
+        const Lanes brake = Scale(nose, 2.0f * b);
+        forceSum = _mm_add_ps(forceSum, brake);
+        torqueSum = _mm_add_ps(torqueSum, Cross(relative, Scale(brake, m_pitchInertion)));
     } else if (step.drives) {
         float slope = 0.0f;
         if (!front) {
-            RearDrive(n, step);
+            RearDrive(normal, step);
             slope = step.rearSlope;
         }
-        const Vector3& drive = front ? step.frontDrive : step.rearDrive;
+        const Lanes drive = Load(front ? step.frontDrive : step.rearDrive);
         const float sign = m_throttleForce > 0.0f ? 1.0f : -1.0f;
         const float accel = m_throttleForce > 0.0f ? m_accelFront : m_accelBack;
-        applyAtContact(drive * ((std::fabs(slope) * 5.0f + 1.0f) * sign * accel));
+        applyAtContact(Scale(drive, (std::fabs(slope) * 5.0f + 1.0f) * sign * accel));
     }
-    step.forceSum = forceSum;
-    step.torqueSum = torqueSum;
+    step.forceSum = Store(forceSum);
+    step.torqueSum = Store(torqueSum);
     return b;
 }
 

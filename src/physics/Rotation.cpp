@@ -1,7 +1,6 @@
 #include "physics/Rotation.h"
 
 #include <cmath>
-#include <cstring>
 
 #include "platform/Math.h"
 
@@ -80,12 +79,6 @@ PhTurnZ MakeTurnZ(float b)
     turn.angle = b;
     CosSin(b, turn.c, turn.s);
     return turn;
-}
-
-void RenewTurnZ(PhTurnZ& turn, float b)
-{
-    if (std::memcmp(&turn.angle, &b, sizeof b) != 0)
-        turn = MakeTurnZ(b);
 }
 
 Quaternion ComposeRotation(float a, const PhTurnZ& turn)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstring>
+
 #include "platform/MathTypes.h"
 
 // Rotation rows of a unit quaternion q = (x, y, z, w) in the row-vector
@@ -23,7 +25,11 @@ struct PhTurnZ {
 PhTurnZ MakeTurnZ(float b);
 // The turn for angle b, worked out again only when b differs (to the bit)
 // from the angle turn holds.
-void RenewTurnZ(PhTurnZ& turn, float b);
+inline void RenewTurnZ(PhTurnZ& turn, float b)
+{
+    if (std::memcmp(&turn.angle, &b, sizeof b) != 0)
+        turn = MakeTurnZ(b);
+}
 // ComposeRotation(a, turn.angle), to the bit, without the turn's cosine and
 // sine.
 Quaternion ComposeRotation(float a, const PhTurnZ& turn);
