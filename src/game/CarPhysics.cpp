@@ -13,8 +13,8 @@
 #include "core/Singletons.h"
 #include "core/StringUtils.h"
 #include "game/Car.h"
-#include "game/CarLanes.h"
 #include "physics/Controller.h"
+#include "physics/LaneMath.h"
 #include "physics/PhysicData.h"
 #include "physics/RigidBody.h"
 #include "physics/Rotation.h"
@@ -251,7 +251,7 @@ float CPCar::AddWheelForces(int i, WheelStep& step)
         offset = m_fixedMin ? m_backMinRadius : std::min(offset, m_backMinRadius);
     wheel.suspensionOffset = offset;
 
-    using namespace car_lanes;
+    using namespace lanes;
     Vector3 normal = V3(wheel.sensor->GetDetectNormal());
     if (normal.z < 0.0f)
         normal = -normal;

@@ -10,6 +10,7 @@
 
 #include <xmmintrin.h>
 
+#include "physics/LaneMath.h"
 #include "physics/PhysicsMath.h"
 #include "physics/Simulator.h"
 #include "physics/StepWorld.h"
@@ -26,8 +27,9 @@ struct Hit {
 // The part of a segment's test against a triangle that depends on the
 // segment's direction alone: a car's segments all run the same way, so it
 // serves all of them. False when the direction runs along the triangle.
+// The vectors' arithmetic is btVector3's, on lanes.
 struct Facing {
-    btVector3 e1, e2, p;
+    lanes::Lanes e1, e2, p;
     float inv;
 };
 
@@ -36,13 +38,14 @@ struct Facing {
 __attribute__((always_inline))
 #endif
 inline bool
-FaceTriangle(const btVector3& d, const btVector3& v0, const btVector3& v1, const btVector3& v2,
-             Facing& facing)
+FaceTriangle(lanes::Lanes d, const btVector3& v0, const btVector3& v1, const btVector3& v2, Facing& facing)
 {
-    facing.e1 = v1 - v0;
-    facing.e2 = v2 - v0;
-    facing.p = d.cross(facing.e2);
-    const float det = facing.e1.dot(facing.p);
+    using namespace lanes;
+    const Lanes corner = Load4(&v0[0]);
+    facing.e1 = _mm_sub_ps(Load4(&v1[0]), corner);
+    facing.e2 = _mm_sub_ps(Load4(&v2[0]), corner);
+    facing.p = Cross(d, facing.e2);
+    const float det = Dot(facing.e1, facing.p);
     if (std::fabs(det) < 1e-12f)
         return false;
     facing.inv = 1.0f / det;
@@ -56,22 +59,23 @@ FaceTriangle(const btVector3& d, const btVector3& v0, const btVector3& v1, const
 __attribute__((always_inline))
 #endif
 inline bool
-MeetTriangle(const btVector3& s, const btVector3& d, const btVector3& v0, const Facing& facing,
-             const btVector3& normal, float& hitT, btVector3& hitNormal)
+MeetTriangle(const btVector3& s, lanes::Lanes d, const btVector3& v0, const Facing& facing,
+             const btVector3& normal, const btVector3& direction, float& hitT, btVector3& hitNormal)
 {
-    const btVector3 q = s - v0;
-    const float u = q.dot(facing.p) * facing.inv;
+    using namespace lanes;
+    const Lanes q = _mm_sub_ps(Load4(&s[0]), Load4(&v0[0]));
+    const float u = Dot(q, facing.p) * facing.inv;
     if (u < 0.0f || u > 1.0f)
         return false;
-    const btVector3 r = q.cross(facing.e1);
-    const float v = d.dot(r) * facing.inv;
+    const Lanes r = Cross(q, facing.e1);
+    const float v = Dot(d, r) * facing.inv;
     if (v < 0.0f || u + v > 1.0f)
         return false;
-    const float t = facing.e2.dot(r) * facing.inv;
+    const float t = Dot(facing.e2, r) * facing.inv;
     if (t < 0.0f || t >= hitT)
         return false;
     hitT = t;
-    hitNormal = normal.dot(d) > 0.0f ? -normal : normal;
+    hitNormal = normal.dot(direction) > 0.0f ? -normal : normal;
     return true;
 }
 
@@ -88,13 +92,13 @@ inline void Raise(btVector3& a, const btVector3& b)
 }
 
 // Whether two boxes are apart along some axis (a NaN bound keeps them
-// together). Most of the triangles near a body lie beside its sensors
-// along the first axis tested.
+// together): the six comparisons of x, y and z on SSE lanes at once.
 inline bool Apart(const btVector3& lowA, const btVector3& highA, const btVector3& lowB,
                   const btVector3& highB)
 {
-    return highA.x() < lowB.x() || lowA.x() > highB.x() || highA.y() < lowB.y() || lowA.y() > highB.y() ||
-           highA.z() < lowB.z() || lowA.z() > highB.z();
+    const __m128 below = _mm_cmplt_ps(_mm_loadu_ps(&highA[0]), _mm_loadu_ps(&lowB[0]));
+    const __m128 above = _mm_cmpgt_ps(_mm_loadu_ps(&lowA[0]), _mm_loadu_ps(&highB[0]));
+    return (_mm_movemask_ps(_mm_or_ps(below, above)) & 7) != 0;
 }
 
 // Slab test in the box's own frame.
@@ -248,8 +252,9 @@ void PhStepWorld::SenseGround(SensorRay& ray) const
         if (Apart(triangle.low, triangle.high, ray.low, ray.high))
             continue;
         Facing facing;
-        if (FaceTriangle(ray.direction, triangle.v[0], triangle.v[1], triangle.v[2], facing))
-            ray.any |= MeetTriangle(ray.start, ray.direction, triangle.v[0], facing, triangle.face.normal,
+        const lanes::Lanes d = lanes::Load4(&ray.direction[0]);
+        if (FaceTriangle(d, triangle.v[0], triangle.v[1], triangle.v[2], facing))
+            ray.any |= MeetTriangle(ray.start, d, triangle.v[0], facing, triangle.face.normal, ray.direction,
                                     ray.t, ray.normal);
     }
 }
@@ -263,7 +268,8 @@ void PhStepWorld::SenseGroundAlike(std::size_t rays)
     const std::int32_t* near = m_nearSensors.data();
     SensorRay* first = m_sensorRays.data();
     SensorRay* end = first + rays;
-    const btVector3 d = first->direction;
+    const btVector3& direction = first->direction;
+    const lanes::Lanes d = lanes::Load4(&direction[0]);
     const auto beside = [](const Triangle& triangle, const SensorRay& ray) {
         return !ray.live || Apart(triangle.low, triangle.high, ray.low, ray.high);
     };
@@ -276,8 +282,8 @@ void PhStepWorld::SenseGroundAlike(std::size_t rays)
         if (ray == end || !FaceTriangle(d, triangle.v[0], triangle.v[1], triangle.v[2], facing))
             continue;
         do {
-            ray->any |=
-                MeetTriangle(ray->start, d, triangle.v[0], facing, triangle.face.normal, ray->t, ray->normal);
+            ray->any |= MeetTriangle(ray->start, d, triangle.v[0], facing, triangle.face.normal, direction,
+                                     ray->t, ray->normal);
             do
                 ++ray;
             while (ray != end && beside(triangle, *ray));

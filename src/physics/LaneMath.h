@@ -4,16 +4,20 @@
 
 #include "platform/MathTypes.h"
 
-// The wheel step's vector arithmetic on SSE lanes x, y, z (w held at 0):
-// each lane takes the same single-precision operation, and the dot product
-// adds its three products in the same order, as the Vector3 operators do,
-// so the results are the same to the bit with fewer moves between them.
-namespace car_lanes {
+// Vector arithmetic on SSE lanes x, y, z for the hot per-wheel and
+// per-sensor sums: each lane takes the same single-precision operation, and
+// the dot product adds its three products in the same order, as the
+// Vector3 operators and btVector3 do, so the results are the same to the
+// bit with fewer moves between them. What the fourth lane holds is never
+// read into x, y or z.
+namespace lanes {
 
 using Lanes = __m128;
 
 inline Lanes Load(const Vector3& v) { return _mm_setr_ps(v.x, v.y, v.z, 0.0f); }
 inline Lanes Load(const Vector4& v) { return _mm_setr_ps(v.x, v.y, v.z, 0.0f); }
+// All four floats, from anywhere in memory.
+inline Lanes Load4(const float* f) { return _mm_loadu_ps(f); }
 
 inline Vector3 Store(Lanes a)
 {
@@ -53,4 +57,4 @@ inline Lanes DirectionOf(Lanes v, float& length)
     return Scale(v, 1.0f / length);
 }
 
-} // namespace car_lanes
+} // namespace lanes
