@@ -17,8 +17,6 @@
 
 namespace {
 
-btVector3 Bt(const Vector4& v) { return btVector3(v.x, v.y, v.z); }
-
 struct Hit {
     float t;
     btVector3 normal;
@@ -79,26 +77,28 @@ MeetTriangle(const btVector3& s, lanes::Lanes d, const btVector3& v0, const Faci
     return true;
 }
 
-// btVector3::setMin and setMax as Bullet works them on each of the four
-// floats (a takes b's where b is below, above, it), on one SSE instruction.
-inline void Lower(btVector3& a, const btVector3& b)
-{
-    _mm_storeu_ps(&a[0], _mm_min_ps(_mm_loadu_ps(&b[0]), _mm_loadu_ps(&a[0])));
-}
-
-inline void Raise(btVector3& a, const btVector3& b)
-{
-    _mm_storeu_ps(&a[0], _mm_max_ps(_mm_loadu_ps(&b[0]), _mm_loadu_ps(&a[0])));
-}
-
 // Whether two boxes are apart along some axis (a NaN bound keeps them
 // together): the six comparisons of x, y and z on SSE lanes at once.
+inline bool Apart(lanes::Lanes lowA, lanes::Lanes highA, lanes::Lanes lowB, lanes::Lanes highB)
+{
+    const __m128 below = _mm_cmplt_ps(highA, lowB);
+    const __m128 above = _mm_cmpgt_ps(lowA, highB);
+    return (_mm_movemask_ps(_mm_or_ps(below, above)) & 7) != 0;
+}
+
 inline bool Apart(const btVector3& lowA, const btVector3& highA, const btVector3& lowB,
                   const btVector3& highB)
 {
-    const __m128 below = _mm_cmplt_ps(_mm_loadu_ps(&highA[0]), _mm_loadu_ps(&lowB[0]));
-    const __m128 above = _mm_cmpgt_ps(_mm_loadu_ps(&lowA[0]), _mm_loadu_ps(&highB[0]));
-    return (_mm_movemask_ps(_mm_or_ps(below, above)) & 7) != 0;
+    using lanes::Load4;
+    return Apart(Load4(&lowA[0]), Load4(&highA[0]), Load4(&lowB[0]), Load4(&highB[0]));
+}
+
+// v turned by the rows as phmath::MulRows turns it, on lanes.
+inline lanes::Lanes MulRows(const Vector4& v, const lanes::Lanes rows[3])
+{
+    return _mm_add_ps(
+        _mm_add_ps(_mm_mul_ps(_mm_set1_ps(v.x), rows[0]), _mm_mul_ps(_mm_set1_ps(v.y), rows[1])),
+        _mm_mul_ps(_mm_set1_ps(v.z), rows[2]));
 }
 
 // Slab test in the box's own frame.
@@ -188,42 +188,46 @@ std::size_t PhStepWorld::NearSensors(const Motion& motion, bool& alike)
 {
     // The terrain's triangles whose boxes meet the box of all the body's
     // segments: each segment then looks at these few.
+    // The lanes take btVector3's operations, and Bullet's setMin and
+    // setMax as the selects _mm_min_ps and _mm_max_ps make.
+    using namespace lanes;
     const PhRigidBody& body = *motion.body;
-    const Vector4 rows[3] = {phmath::Row(body.transform, 0), phmath::Row(body.transform, 1),
-                             phmath::Row(body.transform, 2)};
-    const btVector3 origin = Bt(phmath::Row(body.transform, 3));
-    btVector3 low(BT_LARGE_FLOAT, BT_LARGE_FLOAT, BT_LARGE_FLOAT), high = -low;
+    const Lanes rows[3] = {Load4(&body.transform.m[0][0]), Load4(&body.transform.m[1][0]),
+                           Load4(&body.transform.m[2][0])};
+    const Lanes origin = Load4(&body.transform.m[3][0]);
+    Lanes low = _mm_set1_ps(BT_LARGE_FLOAT), high = _mm_set1_ps(-BT_LARGE_FLOAT);
     std::size_t rays = 0;
     alike = true;
     const Vector4* lastUnit = nullptr;
+    Lanes direction = _mm_setzero_ps();
     for (const PhSensor* sensor = body.sensors.head; sensor; sensor = sensor->next) {
         if (m_sensorRays.size() <= rays)
             m_sensorRays.resize(rays + 1);
         SensorRay& ray = m_sensorRays[rays++];
-        ray.start = Bt(phmath::MulRows(sensor->start, rows)) + origin;
+        const Lanes start = _mm_add_ps(MulRows(sensor->start, rows), origin);
         // Segments fixed the same way to the body run the same way in the
         // world: the direction is turned once for them.
         const Vector4& unit = sensor->unitDirection;
-        if (lastUnit && std::memcmp(&unit, lastUnit, 3 * sizeof(float)) == 0) {
-            ray.direction = m_sensorRays[rays - 2].direction;
-        } else {
-            ray.direction = Bt(phmath::MulRows(unit, rows));
+        if (!lastUnit || std::memcmp(&unit, lastUnit, 3 * sizeof(float)) != 0) {
+            direction = MulRows(unit, rows);
             if (lastUnit)
                 alike = false;
         }
         lastUnit = &unit;
-        const btVector3 e = ray.start + ray.direction * sensor->length;
-        ray.low = ray.high = ray.start;
-        Lower(ray.low, e);
-        Raise(ray.high, e);
+        const Lanes end = _mm_add_ps(start, Scale(direction, sensor->length));
+        const Lanes rayLow = _mm_min_ps(end, start), rayHigh = _mm_max_ps(end, start);
+        _mm_storeu_ps(&ray.start[0], start);
+        _mm_storeu_ps(&ray.direction[0], direction);
+        _mm_storeu_ps(&ray.low[0], rayLow);
+        _mm_storeu_ps(&ray.high[0], rayHigh);
         ray.t = sensor->length;
         ray.normal.setValue(0, 0, 0);
         ray.any = false;
         ray.live = sensor->length > 0.0f;
         // The end is NaN wherever the start is: the segment's box bounds
         // the union as its two ends would.
-        Lower(low, ray.low);
-        Raise(high, ray.high);
+        low = _mm_min_ps(rayLow, low);
+        high = _mm_max_ps(rayHigh, high);
     }
     const std::size_t count = static_cast<std::size_t>(std::max(motion.triangleCount, 0));
     if (m_nearSensors.size() < count)
@@ -236,7 +240,7 @@ std::size_t PhStepWorld::NearSensors(const Motion& motion, bool& alike)
         const std::int32_t t = listed[i];
         const Triangle& triangle = terrain[static_cast<std::size_t>(t)];
         near[kept] = t;
-        kept += !Apart(triangle.low, triangle.high, low, high);
+        kept += !Apart(Load4(&triangle.low[0]), Load4(&triangle.high[0]), low, high);
     }
     m_nearCount = kept;
     return rays;
