@@ -193,25 +193,27 @@ class CPCar : public CPCarBase, public CPCarControls, public CPFrameListener {
     // and how the wheels drive, the sums they add to, and the last wheel's
     // sensor direction and ground (neighbouring wheels mostly sense the
     // same), so that each is worked out once a step rather than per wheel.
+    // The vectors the wheels read on SSE lanes are kept with w = 0.
     struct WheelStep {
         Vector3 side;
-        Vector3 carY;
-        Vector3 origin;
-        Vector3 forceSum;
-        Vector3 torqueSum;
+        Vector4 carY;
+        Vector4 origin;
+        Vector4 frontHeading;
+        Vector4 forceSum;
+        Vector4 torqueSum;
         bool drives = false;
-        Vector3 frontDrive;
+        Vector4 frontDrive;
         bool hasSensorAxis = false;
         Vector3 sensorUnit;
-        Vector3 sensorAxis;
+        Vector4 sensorAxis;
         bool hasGround = false;
         Vector3 groundNormal;
-        Vector3 rearDrive;
+        Vector4 rearDrive;
         float rearSlope = 0.0f;
     };
     WheelStep BeginWheelStep() const;
     float AddWheelForces(int i, WheelStep& step);
-    const Vector3& SensorAxis(const Vector4& unit, WheelStep& step) const;
+    const Vector4& SensorAxis(const Vector4& unit, WheelStep& step) const;
     void RearDrive(const Vector3& n, WheelStep& step) const;
     void ReadGeometry(const TiXmlElement* physics);
     void ReadParams(const TiXmlElement* physics, const TiXmlElement* camera, bool notify);

@@ -162,12 +162,12 @@ void CPCar::OnStep(PhController* controller, float dt)
         UpdateWheel(i, dt);
 
     m_nitroDirection = DirectionOf(ToWorldDirection(Vector4{0.0f, -1.0f, 0.0f, 0.0f}));
-    Vector3 forceSum = step.forceSum;
+    Vector3 forceSum = V3(step.forceSum);
     forceSum += m_nitroDirection * (80.0f * m_accelFront * m_nitro * dt);
     PlayNitroSound();
 
     controller->SetControllerForce(V4(forceSum));
-    controller->SetControllerTorque(V4(step.torqueSum));
+    controller->SetControllerTorque(step.torqueSum);
     m_stepBody = nullptr;
 
     FrameHousekeeping();
@@ -177,33 +177,35 @@ CPCar::WheelStep CPCar::BeginWheelStep() const
 {
     WheelStep step;
     step.side = CarAxis(0);
-    step.carY = CarAxis(1);
-    step.origin = CarAxis(3);
+    const Vector3 carY = CarAxis(1);
+    step.carY = V4(carY);
+    step.origin = V4(CarAxis(3));
+    step.frontHeading = V4(m_frontHeading);
     // Reversing drives no further once the car backs at its rear limit.
     step.drives = !m_alternateDrive && m_throttleForce != 0.0f &&
-                  !(m_throttleForce < 0.0f && Dot(m_velocity, step.carY) >= m_maxRearSpeed);
+                  !(m_throttleForce < 0.0f && Dot(m_velocity, carY) >= m_maxRearSpeed);
     if (step.drives)
-        step.frontDrive = DirectionOf(-m_frontHeading);
+        step.frontDrive = V4(DirectionOf(-m_frontHeading));
     return step;
 }
 
 float CPCar::UpdateWheelForces(int i, Vector3& forceSum, Vector3& torqueSum)
 {
     WheelStep step = BeginWheelStep();
-    step.forceSum = forceSum;
-    step.torqueSum = torqueSum;
+    step.forceSum = V4(forceSum);
+    step.torqueSum = V4(torqueSum);
     const float b = AddWheelForces(i, step);
-    forceSum = step.forceSum;
-    torqueSum = step.torqueSum;
+    forceSum = V3(step.forceSum);
+    torqueSum = V3(step.torqueSum);
     return b;
 }
 
-inline const Vector3& CPCar::SensorAxis(const Vector4& unit, WheelStep& step) const
+inline const Vector4& CPCar::SensorAxis(const Vector4& unit, WheelStep& step) const
 {
     const Vector3 local = V3(unit);
     if (!step.hasSensorAxis || std::memcmp(&local, &step.sensorUnit, sizeof local) != 0) {
         step.sensorUnit = local;
-        step.sensorAxis = ToWorldDirection(unit);
+        step.sensorAxis = V4(ToWorldDirection(unit));
         step.hasSensorAxis = true;
     }
     return step.sensorAxis;
@@ -218,7 +220,7 @@ inline void CPCar::RearDrive(const Vector3& n, WheelStep& step) const
     const Vector3& side = step.side;
     const Vector3 drive = Cross(side, n) + side * Dot(side, n);
     const Vector3 flat = DirectionOf(Vector3{drive.x, drive.y, 0.0f});
-    step.rearDrive = drive;
+    step.rearDrive = V4(drive);
     step.rearSlope = static_cast<float>(ClampedAcos(Dot(DirectionOf(drive), flat)));
     step.groundNormal = n;
     step.hasGround = true;
@@ -252,18 +254,19 @@ float CPCar::AddWheelForces(int i, WheelStep& step)
     wheel.suspensionOffset = offset;
 
     using namespace lanes;
-    Vector3 normal = V3(wheel.sensor->GetDetectNormal());
-    if (normal.z < 0.0f)
-        normal = -normal;
-    const Lanes n = Load(normal);
-    const Lanes u = Load(SensorAxis(wheel.sensor->GetLineUnitVector(), step));
-    const Lanes carY = Load(step.carY);
+    Lanes n = Load4(&wheel.sensor->GetDetectNormal().x);
+    if (wheel.sensor->GetDetectNormal().z < 0.0f)
+        n = Negate(n);
+    const Lanes u = Load4(&SensorAxis(wheel.sensor->GetLineUnitVector(), step).x);
+    const Lanes carY = Load4(&step.carY.x);
 
     // Every force of the wheel acts at its contact point.
-    const Vector3 relativePoint = contact - step.origin;
-    const Lanes relative = Load(relativePoint);
-    Lanes forceSum = Load(step.forceSum);
-    Lanes torqueSum = Load(step.torqueSum);
+    Vector4 relativePoint;
+    const Lanes relative =
+        DropW(_mm_sub_ps(Load4(&wheel.sensor->GetDetectContactPoint().x), Load4(&step.origin.x)));
+    _mm_storeu_ps(&relativePoint.x, relative);
+    Lanes forceSum = Load4(&step.forceSum.x);
+    Lanes torqueSum = Load4(&step.torqueSum.x);
     const auto applyAtContact = [&](Lanes force) {
         forceSum = _mm_add_ps(forceSum, force);
         torqueSum = _mm_add_ps(torqueSum, Cross(relative, force));
@@ -271,14 +274,18 @@ float CPCar::AddWheelForces(int i, WheelStep& step)
 
     // Spring along the ground's normal, damper along the sensor.
     applyAtContact(Scale(n, depth * (front ? m_springFront : m_springRear)));
-    const Lanes w = Load(m_stepBody ? V3(m_stepBody->GetVelocityAtPoint(V4(relativePoint))) : m_velocity);
+    Lanes w = Load(m_velocity);
+    if (m_stepBody) {
+        const Vector4 atPoint = m_stepBody->GetVelocityAtPoint(relativePoint);
+        w = Load4(&atPoint.x);
+    }
     applyAtContact(Scale(u, -Dot(w, u) * m_damping));
 
     wheel.rollingSpeed = -Dot(w, carY);
 
     // Side grip: against the drift across the wheel's rolling direction.
     const Lanes t = _mm_sub_ps(w, Scale(n, Dot(w, n)));
-    const Lanes along = front ? Load(m_frontHeading) : carY;
+    const Lanes along = front ? Load4(&step.frontHeading.x) : carY;
     // Below kFullGripDrift the grip grows with the drift: at full strength
     // for any drift it would overshoot each step and leave a car at rest
     // creeping sideways on its own chatter.
@@ -300,16 +307,16 @@ float CPCar::AddWheelForces(int i, WheelStep& step)
     } else if (step.drives) {
         float slope = 0.0f;
         if (!front) {
-            RearDrive(normal, step);
+            RearDrive(Store(n), step);
             slope = step.rearSlope;
         }
-        const Lanes drive = Load(front ? step.frontDrive : step.rearDrive);
+        const Lanes drive = Load4(front ? &step.frontDrive.x : &step.rearDrive.x);
         const float sign = m_throttleForce > 0.0f ? 1.0f : -1.0f;
         const float accel = m_throttleForce > 0.0f ? m_accelFront : m_accelBack;
         applyAtContact(Scale(drive, (std::fabs(slope) * 5.0f + 1.0f) * sign * accel));
     }
-    step.forceSum = Store(forceSum);
-    step.torqueSum = Store(torqueSum);
+    _mm_storeu_ps(&step.forceSum.x, forceSum);
+    _mm_storeu_ps(&step.torqueSum.x, torqueSum);
     return b;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <emmintrin.h>
 #include <xmmintrin.h>
 
 #include "platform/MathTypes.h"
@@ -18,6 +19,9 @@ inline Lanes Load(const Vector3& v) { return _mm_setr_ps(v.x, v.y, v.z, 0.0f); }
 inline Lanes Load(const Vector4& v) { return _mm_setr_ps(v.x, v.y, v.z, 0.0f); }
 // All four floats, from anywhere in memory.
 inline Lanes Load4(const float* f) { return _mm_loadu_ps(f); }
+
+// a with its w lane +0.
+inline Lanes DropW(Lanes a) { return _mm_and_ps(a, _mm_castsi128_ps(_mm_setr_epi32(-1, -1, -1, 0))); }
 
 inline Vector3 Store(Lanes a)
 {
