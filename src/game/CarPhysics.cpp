@@ -343,7 +343,7 @@ void CPCar::UpdateWheel(int i, float dt)
         RenewTurnZ(m_wheelTurn, -m_steering);
         object->SetRotation(ComposeRotation(wheel.spin, m_wheelTurn));
     } else {
-        object->SetRotation(ComposeRotation(wheel.spin, 0.0f));
+        object->SetRotation(SpinRotation(wheel.spin));
     }
     object->SetPosition(
         Vector3{wheel.restPosition.x, wheel.restPosition.y, wheel.suspensionOffset + m_sensorHeight});

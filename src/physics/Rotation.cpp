@@ -92,6 +92,11 @@ Quaternion ComposeRotation(float a, const PhTurnZ& turn)
     return QuaternionFromMatrix(b != 0.0f ? spin * RotationMatrixZ(b) : spin);
 }
 
+Quaternion SpinRotation(float a)
+{
+    return std::isfinite(a) ? SpinAboutX(a) : QuaternionFromMatrix(RotationMatrixX(a));
+}
+
 Quaternion ComposeRotation(float a, float b)
 {
     PhTurnZ turn;

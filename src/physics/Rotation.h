@@ -13,6 +13,8 @@ void PhQuaternionToRows(const Quaternion& q, Vector4 rows[3]);
 // z (row vectors: RotationX(a) * RotationZ(b)); b = 0 leaves the second
 // rotation out. The cars turn their wheels with it (spin, then steering).
 Quaternion ComposeRotation(float a, float b);
+// ComposeRotation(a, 0): the spin alone, as the unsteered wheels turn.
+Quaternion SpinRotation(float a);
 
 // An angle about z with its cosine and sine, worked out once: a car's
 // steered wheels all turn by the same steering, which changes only with the

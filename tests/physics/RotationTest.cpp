@@ -69,6 +69,8 @@ TEST(Rotation, ComposeRotationOfASpinAloneIsTheMatrixPathToTheBit)
         const Quaternion shortWay = ComposeRotation(a, 0.0f);
         const Quaternion matrixWay = QuaternionFromMatrix(RotationMatrixX(a));
         EXPECT_EQ(std::memcmp(&shortWay, &matrixWay, sizeof shortWay), 0) << "angle " << a;
+        const Quaternion spin = SpinRotation(a);
+        EXPECT_EQ(std::memcmp(&spin, &matrixWay, sizeof spin), 0) << "angle " << a;
     }
     for (int i = -20000; i <= 20000; ++i) {
         const float a = static_cast<float>(i) * 0.00157f;
@@ -80,6 +82,8 @@ TEST(Rotation, ComposeRotationOfASpinAloneIsTheMatrixPathToTheBit)
     const Quaternion endless = ComposeRotation(INFINITY, 0.0f);
     const Quaternion matrixEndless = QuaternionFromMatrix(RotationMatrixX(INFINITY));
     EXPECT_EQ(std::memcmp(&endless, &matrixEndless, sizeof endless), 0);
+    const Quaternion endlessSpin = SpinRotation(INFINITY);
+    EXPECT_EQ(std::memcmp(&endlessSpin, &matrixEndless, sizeof endlessSpin), 0);
 }
 
 TEST(Rotation, ComposeRotationOfASpinAndASteerIsTheMatrixProductToTheBit)
