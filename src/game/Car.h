@@ -8,6 +8,7 @@
 #include "game/CarBase.h"
 #include "physics/CarControls.h"
 #include "physics/FrameListener.h"
+#include "physics/Rotation.h"
 #include "platform/MathTypes.h"
 
 class CNSound;
@@ -188,6 +189,32 @@ class CPCar : public CPCarBase, public CPCarControls, public CPFrameListener {
     const Wheel& GetWheel(int i) const { return m_wheels[i]; }
 
   private:
+    // What the wheels of one step share: the car's axes and place, whether
+    // and how the wheels drive, the sums they add to, and the last wheel's
+    // sensor direction and ground (neighbouring wheels mostly sense the
+    // same), so that each is worked out once a step rather than per wheel.
+    // The vectors the wheels read on SSE lanes are kept with w = 0.
+    struct WheelStep {
+        Vector3 side;
+        Vector4 carY;
+        Vector4 origin;
+        Vector4 frontHeading;
+        Vector4 forceSum;
+        Vector4 torqueSum;
+        bool drives = false;
+        Vector4 frontDrive;
+        bool hasSensorAxis = false;
+        Vector3 sensorUnit;
+        Vector4 sensorAxis;
+        bool hasGround = false;
+        Vector3 groundNormal;
+        Vector4 rearDrive;
+        float rearSlope = 0.0f;
+    };
+    WheelStep BeginWheelStep() const;
+    float AddWheelForces(int i, WheelStep& step);
+    const Vector4& SensorAxis(const Vector4& unit, WheelStep& step) const;
+    void RearDrive(const Vector3& n, WheelStep& step) const;
     void ReadGeometry(const TiXmlElement* physics);
     void ReadParams(const TiXmlElement* physics, const TiXmlElement* camera, bool notify);
     void FindLights();
@@ -259,6 +286,8 @@ class CPCar : public CPCarBase, public CPCarControls, public CPFrameListener {
     float m_steeringAngle = 0.0f;
     // The body being stepped, for the length of one OnStep.
     PhRigidBody* m_stepBody = nullptr;
+    // The steered wheels' turn, kept from step to step with the steering.
+    PhTurnZ m_wheelTurn;
 };
 
 // Makes the car of a scene object and puts it in the object's companion

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "Render/EffectManager.h"
 #include "Render/EffectNode.h"
@@ -13,6 +14,7 @@
 #include "core/StringUtils.h"
 #include "game/Car.h"
 #include "physics/Controller.h"
+#include "physics/LaneMath.h"
 #include "physics/PhysicData.h"
 #include "physics/RigidBody.h"
 #include "physics/Rotation.h"
@@ -26,8 +28,8 @@ Vector3 V3(const Vector4& v) { return Vector3{v.x, v.y, v.z}; }
 Vector4 V4(const Vector3& v) { return Vector4{v.x, v.y, v.z, 0.0f}; }
 
 // The direction of v, or zero when v is too short to have one; length
-// receives v's length.
-Vector3 DirectionOf(const Vector3& v, float& length)
+// receives v's length. Each wheel takes several at every step.
+inline Vector3 DirectionOf(const Vector3& v, float& length)
 {
     length = Length(v);
     if (!(length >= 1e-6f))
@@ -152,26 +154,79 @@ void CPCar::OnStep(PhController* controller, float dt)
     m_meanContactPoint = Vector3{};
     for (int i = 0; i < m_wheelCount; ++i)
         m_wheels[i].inContact = false;
-    Vector3 forceSum;
-    Vector3 torqueSum;
+    WheelStep step = BeginWheelStep();
     for (int i = 0; i < m_wheelCount; ++i)
-        UpdateWheelForces(i, forceSum, torqueSum);
+        AddWheelForces(i, step);
     m_meanContactPoint *= 0.25f;
     for (int i = 0; i < m_wheelCount; ++i)
         UpdateWheel(i, dt);
 
     m_nitroDirection = DirectionOf(ToWorldDirection(Vector4{0.0f, -1.0f, 0.0f, 0.0f}));
+    Vector3 forceSum = V3(step.forceSum);
     forceSum += m_nitroDirection * (80.0f * m_accelFront * m_nitro * dt);
     PlayNitroSound();
 
     controller->SetControllerForce(V4(forceSum));
-    controller->SetControllerTorque(V4(torqueSum));
+    controller->SetControllerTorque(step.torqueSum);
     m_stepBody = nullptr;
 
     FrameHousekeeping();
 }
 
+CPCar::WheelStep CPCar::BeginWheelStep() const
+{
+    WheelStep step;
+    step.side = CarAxis(0);
+    const Vector3 carY = CarAxis(1);
+    step.carY = V4(carY);
+    step.origin = V4(CarAxis(3));
+    step.frontHeading = V4(m_frontHeading);
+    // Reversing drives no further once the car backs at its rear limit.
+    step.drives = !m_alternateDrive && m_throttleForce != 0.0f &&
+                  !(m_throttleForce < 0.0f && Dot(m_velocity, carY) >= m_maxRearSpeed);
+    if (step.drives)
+        step.frontDrive = V4(DirectionOf(-m_frontHeading));
+    return step;
+}
+
 float CPCar::UpdateWheelForces(int i, Vector3& forceSum, Vector3& torqueSum)
+{
+    WheelStep step = BeginWheelStep();
+    step.forceSum = V4(forceSum);
+    step.torqueSum = V4(torqueSum);
+    const float b = AddWheelForces(i, step);
+    forceSum = V3(step.forceSum);
+    torqueSum = V3(step.torqueSum);
+    return b;
+}
+
+inline const Vector4& CPCar::SensorAxis(const Vector4& unit, WheelStep& step) const
+{
+    const Vector3 local = V3(unit);
+    if (!step.hasSensorAxis || std::memcmp(&local, &step.sensorUnit, sizeof local) != 0) {
+        step.sensorUnit = local;
+        step.sensorAxis = V4(ToWorldDirection(unit));
+        step.hasSensorAxis = true;
+    }
+    return step.sensorAxis;
+}
+
+inline void CPCar::RearDrive(const Vector3& n, WheelStep& step) const
+{
+    if (step.hasGround && std::memcmp(&n, &step.groundNormal, sizeof n) == 0)
+        return;
+    // The ground's forward direction: the normal turned a right angle
+    // about the car's side axis.
+    const Vector3& side = step.side;
+    const Vector3 drive = Cross(side, n) + side * Dot(side, n);
+    const Vector3 flat = DirectionOf(Vector3{drive.x, drive.y, 0.0f});
+    step.rearDrive = V4(drive);
+    step.rearSlope = static_cast<float>(ClampedAcos(Dot(DirectionOf(drive), flat)));
+    step.groundNormal = n;
+    step.hasGround = true;
+}
+
+float CPCar::AddWheelForces(int i, WheelStep& step)
 {
     Wheel& wheel = m_wheels[i];
     const float depth = wheel.sensor ? wheel.sensor->GetDetectDepth() : 0.0f;
@@ -198,68 +253,70 @@ float CPCar::UpdateWheelForces(int i, Vector3& forceSum, Vector3& torqueSum)
         offset = m_fixedMin ? m_backMinRadius : std::min(offset, m_backMinRadius);
     wheel.suspensionOffset = offset;
 
-    Vector3 n = V3(wheel.sensor->GetDetectNormal());
-    if (n.z < 0.0f)
-        n = -n;
-    const Vector3 u = ToWorldDirection(wheel.sensor->GetLineUnitVector());
-    const Vector3 carY = CarAxis(1);
+    using namespace lanes;
+    Lanes n = Load4(&wheel.sensor->GetDetectNormal().x);
+    if (wheel.sensor->GetDetectNormal().z < 0.0f)
+        n = Negate(n);
+    const Lanes u = Load4(&SensorAxis(wheel.sensor->GetLineUnitVector(), step).x);
+    const Lanes carY = Load4(&step.carY.x);
 
     // Every force of the wheel acts at its contact point.
-    const Vector3 relative = contact - CarAxis(3);
-    const auto applyAtContact = [&](const Vector3& force) {
-        forceSum += force;
-        torqueSum += Cross(relative, force);
+    Vector4 relativePoint;
+    const Lanes relative =
+        DropW(_mm_sub_ps(Load4(&wheel.sensor->GetDetectContactPoint().x), Load4(&step.origin.x)));
+    _mm_storeu_ps(&relativePoint.x, relative);
+    Lanes forceSum = Load4(&step.forceSum.x);
+    Lanes torqueSum = Load4(&step.torqueSum.x);
+    const auto applyAtContact = [&](Lanes force) {
+        forceSum = _mm_add_ps(forceSum, force);
+        torqueSum = _mm_add_ps(torqueSum, Cross(relative, force));
     };
 
     // Spring along the ground's normal, damper along the sensor.
-    applyAtContact(n * (depth * (front ? m_springFront : m_springRear)));
-    const Vector3 w = m_stepBody ? V3(m_stepBody->GetVelocityAtPoint(V4(relative))) : m_velocity;
-    applyAtContact(u * (-Dot(w, u) * m_damping));
+    applyAtContact(Scale(n, depth * (front ? m_springFront : m_springRear)));
+    Lanes w = Load(m_velocity);
+    if (m_stepBody) {
+        const Vector4 atPoint = m_stepBody->GetVelocityAtPoint(relativePoint);
+        w = Load4(&atPoint.x);
+    }
+    applyAtContact(Scale(u, -Dot(w, u) * m_damping));
 
     wheel.rollingSpeed = -Dot(w, carY);
 
     // Side grip: against the drift across the wheel's rolling direction.
-    const Vector3 t = w - n * Dot(w, n);
-    const Vector3 along = front ? m_frontHeading : carY;
+    const Lanes t = _mm_sub_ps(w, Scale(n, Dot(w, n)));
+    const Lanes along = front ? Load4(&step.frontHeading.x) : carY;
     // Below kFullGripDrift the grip grows with the drift: at full strength
     // for any drift it would overshoot each step and leave a car at rest
     // creeping sideways on its own chatter.
-    const Vector3 across = t - along * Dot(t, along);
+    const Lanes across = _mm_sub_ps(t, Scale(along, Dot(t, along)));
     float acrossLength;
-    const Vector3 acrossDirection = DirectionOf(across, acrossLength);
-    const Vector3 drift = acrossDirection * std::min(1.0f, acrossLength / kFullGripDrift);
-    Vector3 grip = front ? drift * -m_frictionFront : drift * (-m_frictionBack * (1.0f - m_slide));
-    grip.z = 0.0f;
-    applyAtContact(grip);
+    const Lanes acrossDirection = DirectionOf(across, acrossLength);
+    const Lanes drift = Scale(acrossDirection, std::min(1.0f, acrossLength / kFullGripDrift));
+    const Lanes grip =
+        front ? Scale(drift, -m_frictionFront) : Scale(drift, -m_frictionBack * (1.0f - m_slide));
+    // The grip works along the ground's plane only: its z is +0.
+    applyAtContact(_mm_movelh_ps(grip, _mm_setzero_ps()));
 
     const float b = Dot(w, carY);
     if (m_alternateDrive) {
-        const Vector3 nose = front ? -m_frontHeading : -carY;
-        const Vector3 brake = nose * (2.0f * b);
-        forceSum += brake;
-        torqueSum += Cross(relative, brake * m_pitchInertion);
-        return b;
+        const Lanes nose = Negate(along);
+        const Lanes brake = Scale(nose, 2.0f * b);
+        forceSum = _mm_add_ps(forceSum, brake);
+        torqueSum = _mm_add_ps(torqueSum, Cross(relative, Scale(brake, m_pitchInertion)));
+    } else if (step.drives) {
+        float slope = 0.0f;
+        if (!front) {
+            RearDrive(Store(n), step);
+            slope = step.rearSlope;
+        }
+        const Lanes drive = Load4(front ? &step.frontDrive.x : &step.rearDrive.x);
+        const float sign = m_throttleForce > 0.0f ? 1.0f : -1.0f;
+        const float accel = m_throttleForce > 0.0f ? m_accelFront : m_accelBack;
+        applyAtContact(Scale(drive, (std::fabs(slope) * 5.0f + 1.0f) * sign * accel));
     }
-    if (m_throttleForce == 0.0f)
-        return b;
-    // Reversing drives no further once the car backs at its rear limit.
-    if (m_throttleForce < 0.0f && Dot(m_velocity, carY) >= m_maxRearSpeed)
-        return b;
-    Vector3 drive;
-    float slope = 0.0f;
-    if (front) {
-        drive = DirectionOf(-m_frontHeading);
-    } else {
-        // The ground's forward direction: the normal turned a right angle
-        // about the car's side axis.
-        const Vector3 side = CarAxis(0);
-        drive = Cross(side, n) + side * Dot(side, n);
-        const Vector3 flat = DirectionOf(Vector3{drive.x, drive.y, 0.0f});
-        slope = static_cast<float>(ClampedAcos(Dot(DirectionOf(drive), flat)));
-    }
-    const float sign = m_throttleForce > 0.0f ? 1.0f : -1.0f;
-    const float accel = m_throttleForce > 0.0f ? m_accelFront : m_accelBack;
-    applyAtContact(drive * ((std::fabs(slope) * 5.0f + 1.0f) * sign * accel));
+    _mm_storeu_ps(&step.forceSum.x, forceSum);
+    _mm_storeu_ps(&step.torqueSum.x, torqueSum);
     return b;
 }
 
@@ -281,7 +338,13 @@ void CPCar::UpdateWheel(int i, float dt)
     auto* object = wheel.object.As<CPGameObject>();
     if (!object)
         return;
-    object->SetRotation(ComposeRotation(wheel.spin, front ? -m_steering : 0.0f));
+    if (front) {
+        // Both steered wheels, step after step, turn by the same steering.
+        RenewTurnZ(m_wheelTurn, -m_steering);
+        object->SetRotation(ComposeRotation(wheel.spin, m_wheelTurn));
+    } else {
+        object->SetRotation(SpinRotation(wheel.spin));
+    }
     object->SetPosition(
         Vector3{wheel.restPosition.x, wheel.restPosition.y, wheel.suspensionOffset + m_sensorHeight});
 }

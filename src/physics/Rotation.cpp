@@ -45,40 +45,65 @@ Quaternion SpinAboutX(float a)
     return {0.25f * k, (0.0f + 0.0f) / k, (0.0f + 0.0f) / k, (s - -s) / k};
 }
 
-// RotationMatrixX(a) * RotationMatrixZ(b) as far as a quaternion reads it:
-// each entry summed as the product sums it, the zeros and ones of the two
-// rotations included, so that the entries come out the same to the bit
-// (signs of zero among them) without the full product.
-Matrix4 SpinThenSteer(float a, float b)
+// RotationMatrixX(a) * RotationMatrixZ(b) as far as a quaternion reads it,
+// for finite angles. Each entry of the full product sums one term, a
+// product of the rotations' cosines, sines and ones, with products by the
+// rotations' zeros. Those zeros leave a non-zero term as it is and turn a
+// zero term into +0, as adding +0 to the term does: the entries come out
+// the same to the bit, signs of zero among them, from one product each.
+Matrix4 SpinThenSteer(float a, const PhTurnZ& turn)
 {
-    float c, s, cb, sb;
+    float c, s;
     CosSin(a, c, s);
-    CosSin(b, cb, sb);
-    constexpr float o = 0.0f, l = 1.0f;
+    const float cb = turn.c, sb = turn.s;
+    constexpr float o = 0.0f;
     Matrix4 m;
     auto& e = m.m;
-    e[0][0] = l * cb + o * -sb + o * o + o * o;
-    e[0][1] = l * sb + o * cb + o * o + o * o;
-    e[0][2] = l * o + o * o + o * l + o * o;
-    e[1][0] = o * cb + c * -sb + s * o + o * o;
-    e[1][1] = o * sb + c * cb + s * o + o * o;
-    e[1][2] = o * o + c * o + s * l + o * o;
-    e[2][0] = o * cb + -s * -sb + c * o + o * o;
-    e[2][1] = o * sb + -s * cb + c * o + o * o;
-    e[2][2] = o * o + -s * o + c * l + o * o;
+    e[0][0] = cb + o;
+    e[0][1] = sb + o;
+    e[0][2] = o;
+    e[1][0] = c * -sb + o;
+    e[1][1] = c * cb + o;
+    e[1][2] = s + o;
+    e[2][0] = -s * -sb + o;
+    e[2][1] = -s * cb + o;
+    e[2][2] = c + o;
     return m;
 }
 
 } // namespace
 
-Quaternion ComposeRotation(float a, float b)
+PhTurnZ MakeTurnZ(float b)
 {
+    PhTurnZ turn;
+    turn.angle = b;
+    CosSin(b, turn.c, turn.s);
+    return turn;
+}
+
+Quaternion ComposeRotation(float a, const PhTurnZ& turn)
+{
+    const float b = turn.angle;
     // Angles that are not finite take the matrices' own way: what their
     // NaNs come out as depends on the order of the operations.
     if (std::isfinite(a) && std::isfinite(b))
-        return b != 0.0f ? QuaternionFromMatrix(SpinThenSteer(a, b)) : SpinAboutX(a);
+        return b != 0.0f ? QuaternionFromMatrix(SpinThenSteer(a, turn)) : SpinAboutX(a);
     const Matrix4 spin = RotationMatrixX(a);
     return QuaternionFromMatrix(b != 0.0f ? spin * RotationMatrixZ(b) : spin);
+}
+
+Quaternion SpinRotation(float a)
+{
+    return std::isfinite(a) ? SpinAboutX(a) : QuaternionFromMatrix(RotationMatrixX(a));
+}
+
+Quaternion ComposeRotation(float a, float b)
+{
+    PhTurnZ turn;
+    turn.angle = b;
+    if (b != 0.0f && std::isfinite(b))
+        CosSin(b, turn.c, turn.s);
+    return ComposeRotation(a, turn);
 }
 
 Quaternion PhUnitRotation(const Quaternion& q)

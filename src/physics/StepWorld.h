@@ -254,6 +254,12 @@ class PhStepWorld {
     // A sensor's segment at its body's new place.
     struct SensorRay {
         btVector3 start, direction, low, high; // low, high: the segment's box
+        // The nearest surface met so far: its distance along the segment
+        // and normal, and whether there is one.
+        float t = 0.0f;
+        btVector3 normal;
+        bool any = false;
+        bool live = false; // a segment with a length
     };
     // A geometry of a body paired with the one whose sensors are cast, placed
     // once for all of them.
@@ -263,9 +269,13 @@ class PhStepWorld {
         ShapeSlot* slot = nullptr;
     };
     void CastSensors();
-    void NearSensors(const Motion& motion);
+    // The body's segment count; alike tells whether they all run the same
+    // way in the world.
+    std::size_t NearSensors(const Motion& motion, bool& alike);
     void SenseGeometries(const PhBody& body);
-    void CastSensor(const SensorRay& ray, PhSensor& sensor, const PhBody& body, bool& sensed);
+    void SenseGround(SensorRay& ray) const;
+    void SenseGroundAlike(std::size_t rays);
+    void CastSensor(SensorRay& ray, PhSensor& sensor, const PhBody& body, bool& sensed);
 
     PhSimulator& m_simulator;
     float m_carried = 0.0f;

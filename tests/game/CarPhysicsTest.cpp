@@ -466,3 +466,61 @@ TEST_F(CarPhysicsTest, SteeredFrontWheelsGripAcrossTheirOwnHeading)
     EXPECT_NEAR(sums.force.x, -2 * 100.0f * std::cos(a) - 2 * 240.0f, 1e-2f);
     EXPECT_NEAR(sums.force.y, 2 * 100.0f * std::sin(a), 1e-2f);
 }
+
+TEST_F(CarPhysicsTest, TheStepAddsWhatEachWheelGivesWorkedOutOnItsOwn)
+{
+    // The step works out what its wheels share once: the car's axes, the
+    // sensors' direction, the front drive and, for rear wheels on the same
+    // ground, the rear drive. Each wheel worked out alone must add up to
+    // the same force and torque.
+    const float a = 0.2f;
+    // The grounds: flat, rising towards the tail, leaning, and one seen
+    // from below, which the wheel flips up.
+    const Vector3 F{0.0f, 0.0f, 1.0f};
+    const Vector3 R{0.0f, std::sin(a), std::cos(a)};
+    const Vector3 L{0.3f, -0.1f, 0.9f};
+    const Vector3 U{0.0f, -0.2f, -0.95f};
+    struct Case {
+        const char* what;
+        float throttle, steering;
+        bool brake, alternate;
+        Vector3 velocity;
+        Vector3 normals[4];
+        bool airborne; // wheel 3 senses nothing
+    };
+    const Case cases[] = {
+        {"forward on flat ground", 1.0f, 0.3f, false, false, {1.0f, -8.0f, 0.0f}, {F, F, F, F}, false},
+        {"rear wheels on one slope", 1.0f, -0.4f, false, false, {0.5f, -3.0f, 0.2f}, {F, F, R, R}, false},
+        {"rear wheels on two grounds", 1.0f, 0.1f, false, false, {-2.0f, -5.0f, 0.0f}, {R, F, R, L}, false},
+        {"a rear wheel under its ground", 1.0f, 0.0f, false, false, {0.0f, -6.0f, 0.0f}, {F, L, U, R}, false},
+        {"reversing", -1.0f, 0.5f, false, false, {0.0f, 4.0f, 0.0f}, {L, F, R, F}, false},
+        {"reversing at the limit", -1.0f, 0.5f, false, false, {0.0f, 20.0f, 0.0f}, {F, F, R, R}, false},
+        {"sliding on the hand brake", 1.0f, 0.6f, true, false, {3.0f, -10.0f, 0.0f}, {F, R, L, L}, false},
+        {"alternate drive", 1.0f, 0.2f, false, true, {0.0f, -10.0f, 0.0f}, {F, F, R, L}, false},
+        {"coasting", 0.0f, 0.2f, false, false, {1.0f, -7.0f, 0.0f}, {F, F, R, R}, false},
+        {"a rear wheel in the air", 1.0f, -0.2f, false, false, {0.0f, -5.0f, 0.0f}, {F, F, R, R}, true},
+    };
+    CPCar& car = MakeCar();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        car.SetControls(c.throttle, c.steering);
+        car.SetBrake(c.brake);
+        car.SetAlternateDrive(c.alternate);
+        SetVelocity(c.velocity);
+        for (int i = 0; i < 4; ++i) {
+            const Vector3 rest = car.GetWheel(i).restPosition;
+            const float depth = c.airborne && i == 3 ? 0.0f : 0.3f + 0.1f * static_cast<float>(i);
+            Detect(car, i, depth, {rest.x, rest.y, -1.0f}, c.normals[i]);
+        }
+        const Sums sums = StepSums(car, 0.05f);
+        Vector3 force, torque;
+        for (int i = 0; i < 4; ++i)
+            car.UpdateWheelForces(i, force, torque);
+        EXPECT_EQ(sums.force.x, force.x);
+        EXPECT_EQ(sums.force.y, force.y);
+        EXPECT_EQ(sums.force.z, force.z);
+        EXPECT_EQ(sums.torque.x, torque.x);
+        EXPECT_EQ(sums.torque.y, torque.y);
+        EXPECT_EQ(sums.torque.z, torque.z);
+    }
+}

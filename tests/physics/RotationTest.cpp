@@ -69,6 +69,8 @@ TEST(Rotation, ComposeRotationOfASpinAloneIsTheMatrixPathToTheBit)
         const Quaternion shortWay = ComposeRotation(a, 0.0f);
         const Quaternion matrixWay = QuaternionFromMatrix(RotationMatrixX(a));
         EXPECT_EQ(std::memcmp(&shortWay, &matrixWay, sizeof shortWay), 0) << "angle " << a;
+        const Quaternion spin = SpinRotation(a);
+        EXPECT_EQ(std::memcmp(&spin, &matrixWay, sizeof spin), 0) << "angle " << a;
     }
     for (int i = -20000; i <= 20000; ++i) {
         const float a = static_cast<float>(i) * 0.00157f;
@@ -80,6 +82,8 @@ TEST(Rotation, ComposeRotationOfASpinAloneIsTheMatrixPathToTheBit)
     const Quaternion endless = ComposeRotation(INFINITY, 0.0f);
     const Quaternion matrixEndless = QuaternionFromMatrix(RotationMatrixX(INFINITY));
     EXPECT_EQ(std::memcmp(&endless, &matrixEndless, sizeof endless), 0);
+    const Quaternion endlessSpin = SpinRotation(INFINITY);
+    EXPECT_EQ(std::memcmp(&endlessSpin, &matrixEndless, sizeof endlessSpin), 0);
 }
 
 TEST(Rotation, ComposeRotationOfASpinAndASteerIsTheMatrixProductToTheBit)
@@ -100,4 +104,30 @@ TEST(Rotation, ComposeRotationOfASpinAndASteerIsTheMatrixProductToTheBit)
                 expectSame(static_cast<float>(i) * 0.0731f, static_cast<float>(j) * 0.05f);
     expectSame(INFINITY, 0.3f);
     expectSame(0.3f, NAN);
+}
+
+TEST(Rotation, AKeptTurnComposesAsItsAngleDoesThroughAnyRunOfSteerings)
+{
+    const float spins[] = {0.0f, -0.0f, 0.5f, -1.2f, 3.1415925f, -777.7f, 30000.5f, INFINITY};
+    const float steers[] = {0.0f, -0.0f, -0.7f, -1e-30f, 1e-38f, 0.05f, 0.4f, 1.5707964f, 5.0f, NAN};
+    for (const float b : steers) {
+        const PhTurnZ turn = MakeTurnZ(b);
+        for (const float a : spins) {
+            const Quaternion kept = ComposeRotation(a, turn);
+            const Quaternion plain = ComposeRotation(a, b);
+            EXPECT_EQ(std::memcmp(&kept, &plain, sizeof kept), 0) << "angles " << a << ", " << b;
+        }
+    }
+
+    // A turn renewed through a run of steerings, as a car's step keeps it,
+    // composes at each one as the steering itself does.
+    PhTurnZ turn;
+    const float run[] = {0.0f, 0.3f, 0.3f, -0.0f, -0.2f, -0.2f, 0.0f, 0.7f, NAN, NAN, 0.1f};
+    for (const float b : run) {
+        RenewTurnZ(turn, b);
+        EXPECT_EQ(std::memcmp(&turn.angle, &b, sizeof b), 0);
+        const Quaternion kept = ComposeRotation(2.5f, turn);
+        const Quaternion plain = ComposeRotation(2.5f, b);
+        EXPECT_EQ(std::memcmp(&kept, &plain, sizeof kept), 0) << "steering " << b;
+    }
 }

@@ -1,6 +1,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "SteppingTestWorld.h"
@@ -682,4 +684,64 @@ TEST(Stepping, ABoxAcrossTwoTrianglesRestsLevelInPlaceAndSleeps)
         EXPECT_NEAR(box->transform.m[2][1] * -std::sin(angle) + box->transform.m[2][2] * std::cos(angle),
                     1.0f, 1e-3f);
     }
+}
+
+TEST(Stepping, SensorsThatRunAlikeDetectWhatEachDetectsAmongSensorsThatDoNot)
+{
+    // A car's wheel sensors all run the same way, and the step shares each
+    // triangle's facing among them; with one sensor running another way the
+    // body's sensors are cast one by one. Over seams and corners of a
+    // sloped grid, turned any way, the wheels must detect the same.
+    Ground ground(20, 10, 10.0f);
+    SteppingWorld world(&ground, false);
+    const Vector4 wheels[] = {V(1.0f, -1.5f, 0.3f), V(-1.0f, -1.5f, 0.3f), V(1.0f, 1.5f, 0.3f),
+                              V(-1.0f, 1.5f, 0.3f), V(0.0f, 0.0f, 0.3f)};
+    const Vector4 down = V(0, 0, -1.5f);
+    auto probe = [&](bool withOddSensor) {
+        PhRigidBody* body = world.simulator->CreateRigidBody();
+        body->SetUserData(&world);
+        std::vector<PhSensor*> sensors;
+        for (const Vector4& at : wheels) {
+            sensors.push_back(body->AddSensor());
+            sensors.back()->SetLineSensor(at, down);
+        }
+        if (withOddSensor)
+            body->AddSensor()->SetLineSensor(V(0, 0, 0), V(0.7f, 0.2f, -1.0f));
+        body->UpdateBoundingInfo();
+        return std::make_pair(body, sensors);
+    };
+    const auto alike = probe(false);
+    const auto oneByOne = probe(true);
+    int hits = 0;
+    for (int k = 0; k < 60; ++k) {
+        // Places on the grid's seams (every 2 units), between them and at
+        // their crossings, at heights from touching to out of reach.
+        const float x = -6.0f + 0.5f * static_cast<float>(k % 13);
+        const float y = -6.0f + 0.25f * static_cast<float>(k % 29);
+        const float z = y * std::tan(10.0f * 3.14159265f / 180.0f) + 0.4f + 0.1f * static_cast<float>(k % 7);
+        const float yaw = 0.37f * static_cast<float>(k), roll = 0.05f * static_cast<float>(k % 5 - 2);
+        const Quaternion turn =
+            phmath::QuatMul(Quaternion{std::sin(0.5f * roll), 0, 0, std::cos(0.5f * roll)},
+                            Quaternion{0, 0, std::sin(0.5f * yaw), std::cos(0.5f * yaw)});
+        for (PhRigidBody* body : {alike.first, oneByOne.first}) {
+            body->SetRotation(turn);
+            body->SetPos(V(x, y, z));
+            body->SetVelocity(V(0, 0, 0));
+            body->SetAngularMomentum(V(0, 0, 0));
+        }
+        world.simulator->Step(0.01f);
+        for (std::size_t i = 0; i < alike.second.size(); ++i) {
+            const PhSensor& a = *alike.second[i];
+            const PhSensor& b = *oneByOne.second[i];
+            SCOPED_TRACE("place " + std::to_string(k) + ", sensor " + std::to_string(i));
+            EXPECT_EQ(std::memcmp(&a.detectDepth, &b.detectDepth, sizeof a.detectDepth), 0);
+            EXPECT_EQ(std::memcmp(&a.detectNormal, &b.detectNormal, sizeof a.detectNormal), 0);
+            EXPECT_EQ(std::memcmp(&a.detectContactPoint, &b.detectContactPoint, sizeof a.detectContactPoint),
+                      0);
+            hits += a.detectDepth > 0.0f;
+        }
+    }
+    // Most of the places put the wheels on the ground, some out of reach.
+    EXPECT_GT(hits, 100);
+    EXPECT_LT(hits, 300);
 }
