@@ -172,6 +172,58 @@ TEST_F(ScriptTest, TheBudgetIsRenewedForEveryRun)
     EXPECT_TRUE(Run("ok = 1"));
 }
 
+// An object that has stepped keeps the state's budget and still sees a
+// budget installed again later, smaller or larger.
+TEST_F(ScriptTest, ABudgetInstalledAgainHoldsForObjectsThatAlreadyStepped)
+{
+    ASSERT_TRUE(Run(R"lua(
+        loops, finished = 2000, 0
+        CreateScriptObject('worker', '', function(self)
+            for i = 1, loops do end
+            finished = finished + 1
+        end)
+    )lua"))
+        << log.Text();
+    kernel.StepTasks(0.01f);
+    stepbudget::Budget* budget = stepbudget::Find(L);
+    ASSERT_NE(budget, nullptr);
+    stepbudget::Install(L, 50000);
+    EXPECT_EQ(stepbudget::Find(L), budget);
+    kernel.StepTasks(0.01f);
+    ASSERT_TRUE(Run("loops = 200000"));
+    kernel.StepTasks(0.01f);
+    EXPECT_EQ(GlobalNumber("finished"), 2);
+    EXPECT_TRUE(log.Contains("Script object \"worker\" stopped: ")) << log.Text();
+}
+
+// The command functions read the stepping object's own queue, another
+// object's queue during a step, and any queue between steps alike.
+TEST_F(ScriptTest, CommandsAreReadFromAnyObjectInOrOutOfItsStep)
+{
+    ASSERT_TRUE(Run(R"lua(
+        heard = {}
+        local function drain(object, who)
+            while SetNextCommand(object) do
+                heard[#heard + 1] = who .. ":" .. GetCurrentCommand(object) .. "(" ..
+                    table.concat({GetCurrentParams(object)}, ",") .. ")"
+            end
+        end
+        other = CreateScriptObject('other', '', function(self) end)
+        CreateScriptObject('reader', '', function(self)
+            drain(self, "own")
+            drain(other, "other")
+        end)
+        drainOther = function() drain(other, "outside") end
+    )lua"))
+        << log.Text();
+    registry.SendCommandByName("reader", "hit", "3,4");
+    registry.SendCommandByName("other", "place", "1st");
+    kernel.StepTasks(0.01f);
+    registry.SendCommandByName("other", "lap", "2");
+    ASSERT_TRUE(Run("drainOther(); got = table.concat(heard, ' ')"));
+    EXPECT_EQ(GlobalString("got"), "own:hit(3,4) other:place(1st) outside:lap(2)");
+}
+
 // A script object made inside a coroutine steps on the main state, so it
 // outlives the coroutine.
 TEST_F(ScriptTest, AnObjectMadeInACoroutineOutlivesIt)
