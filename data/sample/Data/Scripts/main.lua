@@ -51,6 +51,10 @@ local GetPosition, GetPlayerDirection, SetWeaponPos = GetPosition, GetPlayerDire
 local DrawDynamicObject, GetBonusesCount, IsEnemySourceNear = DrawDynamicObject, GetBonusesCount, IsEnemySourceNear
 local GetCurrentRound, GetRoundsNumber = GetCurrentRound, GetRoundsNumber
 local GetPlayerSpeed, SetPlayersPanel = GetPlayerSpeed, SetPlayersPanel
+local SetNextCommand, GetBonusList = SetNextCommand, GetBonusList
+-- GetCurrentCommand, GetCurrentParams and SetText are read from the
+-- globals at each call (a command at most, a changed text), so that what
+-- wraps them later, as a listener that counts the commands, sees them all.
 
 local screens = {}
 
@@ -69,13 +73,14 @@ local function call(name, ...)
     return f(...)
 end
 
--- Works through the commands queued for the object. Each object's handler
--- is made once, beside it, rather than as a new function every frame.
-local function eachCommand(self, handle)
-    while SetNextCommand(self) do
-        handle(GetCurrentCommand(self), GetCurrentParams(self))
-    end
-end
+-- Each object works through the commands queued for it with the loop
+--   while SetNextCommand(self) do
+--       onCommand(GetCurrentCommand(self), GetCurrentParams(self))
+--   end
+-- written out in its step rather than behind a helper: sixteen objects
+-- run it every frame, mostly to find their queue empty. Each object's
+-- handler is made once, beside it, rather than as a new function every
+-- frame.
 
 local function show(name)
     for other, screen in pairs(screens) do
@@ -88,10 +93,29 @@ local function show(name)
     end
 end
 
+-- The display shows the race's time every frame: the minutes and seconds
+-- are formatted again only when they change, and the hundredths are
+-- looked up, all as "%d:%02d.%02d" would write them.
+local HUNDREDTHS = {}
+for i = 0, 99 do
+    HUNDREDTHS[i] = format(".%02d", i)
+end
+local lastSeconds, lastSecondsText = nil, nil
+
 local function formatTime(seconds)
     local hundredths = floor(seconds * 100 + 0.5)
-    return format("%d:%02d.%02d", floor(hundredths / 6000), floor(hundredths / 100) % 60,
-        hundredths % 100)
+    local tail = HUNDREDTHS[hundredths % 100]
+    if not tail then
+        -- Not a number of hundredths the table knows (not a number at all).
+        return format("%d:%02d.%02d", floor(hundredths / 6000), floor(hundredths / 100) % 60,
+            hundredths % 100)
+    end
+    local whole = floor(hundredths / 100)
+    if whole ~= lastSeconds then
+        lastSeconds = whole
+        lastSecondsText = format("%d:%02d", floor(hundredths / 6000), whole % 60)
+    end
+    return lastSecondsText .. tail
 end
 
 -- The money is kept in the save as the profile's points.
@@ -208,7 +232,9 @@ local function onProfileCommand(command, p1)
 end
 
 CreateScriptObject("profile", "menu", function(self)
-    eachCommand(self, onProfileCommand)
+    while SetNextCommand(self) do
+        onProfileCommand(GetCurrentCommand(self), GetCurrentParams(self))
+    end
     if game.state == "profile" and screens.profile then
         UpdateInterface(screens.profile)
     end
@@ -361,7 +387,9 @@ local function onShopCommand(command, p1)
 end
 
 CreateScriptObject("shop", "menu", function(self)
-    eachCommand(self, onShopCommand)
+    while SetNextCommand(self) do
+        onShopCommand(GetCurrentCommand(self), GetCurrentParams(self))
+    end
     if game.state == "shop" and screens.shop then
         UpdateInterface(screens.shop)
     end
@@ -524,7 +552,9 @@ local function onMenuCommand(command, p1)
 end
 
 CreateScriptObject("gamemenu", "menu", function(self)
-    eachCommand(self, onMenuCommand)
+    while SetNextCommand(self) do
+        onMenuCommand(GetCurrentCommand(self), GetCurrentParams(self))
+    end
     if game.state == "menu" and screens.menu then
         UpdateInterface(screens.menu)
     end
@@ -608,7 +638,9 @@ local function onDisplayCommand(command, p1, p2, p3)
 end
 
 CreateScriptObject("game_interface", "", function(self)
-    eachCommand(self, onDisplayCommand)
+    while SetNextCommand(self) do
+        onDisplayCommand(GetCurrentCommand(self), GetCurrentParams(self))
+    end
     -- The race sends the player's place and then "game_over" to "jeep" in
     -- the same frame; the race ends once the place has been read here,
     -- whichever of the two objects works through its commands first.
@@ -719,17 +751,12 @@ local AIM_REACH = 60
 local SIGHTS = 0.94 -- the cosine of the sights' half angle for cars, 20 degrees
 local ENEMY_SIGHTS = 0.7 -- and for enemies, 45 degrees
 
--- The distance from the car at (x, y), heading (dx, dy), to a target at
--- (tx, ty) when the target is in the sights and nearer than best; nil
--- otherwise. The aim is worked out every frame, in plain numbers.
-local function nearerInSights(x, y, dx, dy, tx, ty, sights, best)
-    local ox, oy = tx - x, ty - y
-    local distance = sqrt(ox * ox + oy * oy)
-    if distance > 0 and distance < best and (ox * dx + oy * dy) / distance >= sights then
-        return distance
-    end
-    return nil
-end
+-- A target at (tx, ty) is in the sights of the car at (x, y), heading
+-- (dx, dy), when, with (ox, oy) = (tx - x, ty - y) and distance its
+-- length, distance > 0 and (ox * dx + oy * dy) / distance >= sights. The
+-- aim is worked out every frame, in plain numbers, written out in the
+-- loops below rather than called for each target.
+local GRID_SLOTS = 7
 
 local function aimPlayersGuns()
     local x, y, z = GetPosition(playerCar)
@@ -739,20 +766,28 @@ local function aimPlayersGuns()
     end
     local best = AIM_REACH
     local aimed, ax, ay, az, target = false, nil, nil, nil, nil
-    for _, enemy in ipairs(enemies) do
+    for i = 1, #enemies do
+        local enemy = enemies[i]
         if not enemy.dead then
-            local distance = nearerInSights(x, y, dx, dy, enemy.x, enemy.y, ENEMY_SIGHTS, best)
-            if distance then
-                best, aimed, ax, ay, az, target = distance, true, enemy.x, enemy.y, z + 1, nil
+            local ex, ey = enemy.x, enemy.y
+            local ox, oy = ex - x, ey - y
+            local distance = sqrt(ox * ox + oy * oy)
+            if distance > 0 and distance < best and (ox * dx + oy * dy) / distance >= ENEMY_SIGHTS then
+                best, aimed, ax, ay, az, target = distance, true, ex, ey, z + 1, nil
             end
         end
     end
     if not aimed then
-        for _, car in pairs(rivals) do
-            local cx, cy, cz = GetPosition(car)
-            local distance = nearerInSights(x, y, dx, dy, cx, cy, SIGHTS, best)
-            if distance then
-                best, aimed, ax, ay, az, target = distance, true, cx, cy, cz + 1, car
+        -- By grid slot: of two cars as near, the lower slot is aimed at.
+        for slot = 1, GRID_SLOTS do
+            local car = rivals[slot]
+            if car then
+                local cx, cy, cz = GetPosition(car)
+                local ox, oy = cx - x, cy - y
+                local distance = sqrt(ox * ox + oy * oy)
+                if distance > 0 and distance < best and (ox * dx + oy * dy) / distance >= SIGHTS then
+                    best, aimed, ax, ay, az, target = distance, true, cx, cy, cz + 1, car
+                end
             end
         end
     end
@@ -778,7 +813,9 @@ local function onEnemyCommand(command, name, x, y)
 end
 
 CreateScriptObject("enemies", "level", function(self)
-    eachCommand(self, onEnemyCommand)
+    while SetNextCommand(self) do
+        onEnemyCommand(GetCurrentCommand(self), GetCurrentParams(self))
+    end
 end)
 
 -- Wrecks. "player_dead" goes to every "main" object whichever car's health
@@ -883,13 +920,17 @@ local function onJeepCommand(command, p1)
 end
 
 CreateScriptObject("jeep", "", function(self)
-    eachCommand(self, onJeepCommand)
+    while SetNextCommand(self) do
+        onJeepCommand(GetCurrentCommand(self), GetCurrentParams(self))
+    end
     if not playerCar then
         return
     end
     DrawDynamicObject(playerCar)
     if game.state == "race" then
-        putBackWrecks(GetDeltaTime())
+        if #wrecks > 0 then
+            putBackWrecks(GetDeltaTime())
+        end
         returnBonuses()
         watchEnemySources()
         aimPlayersGuns()
@@ -900,7 +941,7 @@ end)
 
 -- Each opponent's car belongs to "rivalN" (N its grid slot): it is armed
 -- with the first weapon as the race starts, and what hits it hurts it.
-for slot = 1, 7 do
+for slot = 1, GRID_SLOTS do
     local function onRivalCommand(command, p1)
         local car = rivals[slot]
         if command == "add_object" then
@@ -927,10 +968,16 @@ for slot = 1, 7 do
     end
 
     CreateScriptObject("rival" .. slot, "", function(self)
-        eachCommand(self, onRivalCommand)
+        while SetNextCommand(self) do
+            onRivalCommand(GetCurrentCommand(self), GetCurrentParams(self))
+        end
         local car = rivals[slot]
         if car and game.state == "race" then
-            mend(car, GetDeltaTime())
+            -- Most frames nothing is worn, and the frame's time is not needed.
+            local worn = wear[car]
+            if worn and not (worn.lost <= 0) then
+                mend(car, GetDeltaTime())
+            end
         end
     end)
 end
@@ -981,7 +1028,9 @@ local function onMainCommand(command, p1)
 end
 
 CreateScriptObject("main", "main", function(self)
-    eachCommand(self, onMainCommand)
+    while SetNextCommand(self) do
+        onMainCommand(GetCurrentCommand(self), GetCurrentParams(self))
+    end
 end)
 
 -- The results: Continue goes on to the next circuit, or back to the menu
@@ -1024,7 +1073,9 @@ local function onResultsCommand(command, p1)
 end
 
 CreateScriptObject("results", "", function(self)
-    eachCommand(self, onResultsCommand)
+    while SetNextCommand(self) do
+        onResultsCommand(GetCurrentCommand(self), GetCurrentParams(self))
+    end
     if game.state == "results" and screens.results then
         UpdateInterface(screens.results)
     end
@@ -1047,7 +1098,9 @@ local function onKeyCommand(command, code, action)
 end
 
 CreateScriptObject("keys", "interface", function(self)
-    eachCommand(self, onKeyCommand)
+    while SetNextCommand(self) do
+        onKeyCommand(GetCurrentCommand(self), GetCurrentParams(self))
+    end
 end)
 
 -- The player's starting car; a loaded or new profile fits it again.
