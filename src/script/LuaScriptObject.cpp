@@ -45,6 +45,8 @@ CPScriptObject* CPLuaScriptObject::ToScriptObject(lua_State* L, int index)
 
 void CPLuaScriptObject::Step()
 {
+    if (m_onCommandsOnly && GetQueuedCount() == 0)
+        return;
     lua_rawgeti(m_state, LUA_REGISTRYINDEX, m_functionRef);
     LuaPushObject(m_state, this);
     // A step that runs too long fails like any failing step.

@@ -27,6 +27,11 @@ class CPLuaScriptObject : public CPScriptObject {
 
     const std::string& GetName() const { return m_name; }
 
+    // Whether the function runs only in the frames that find commands
+    // queued for the object, rather than in every frame.
+    void SetStepsOnCommandsOnly(bool onCommands) { m_onCommandsOnly = onCommands; }
+    bool StepsOnCommandsOnly() const { return m_onCommandsOnly; }
+
     // The script object at the index: the one stepping now when that is
     // what the script passed (its step's own argument, handed back to the
     // command functions every frame), which is live without asking the
@@ -39,4 +44,5 @@ class CPLuaScriptObject : public CPScriptObject {
     int m_functionRef;
     // Found at the first step: the state keeps it until it closes.
     stepbudget::Budget* m_budget = nullptr;
+    bool m_onCommandsOnly = false;
 };

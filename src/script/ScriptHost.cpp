@@ -146,6 +146,7 @@ int CPScriptHost::CreateScriptObject(lua_State* L)
     LuaTextArg name = LuaCheckText(L, 1);
     luaL_checktype(L, 3, LUA_TFUNCTION);
     std::string category = LuaToText(L, 2);
+    const bool onCommands = lua_toboolean(L, 4) != 0;
     auto* host = static_cast<CPScriptHost*>(lua_touserdata(L, lua_upvalueindex(1)));
 
     lua_pushvalue(L, 3);
@@ -153,6 +154,7 @@ int CPScriptHost::CreateScriptObject(lua_State* L)
     // The object steps on the main state: a coroutine that made it may be
     // gone by the next frame.
     auto* object = new CPLuaScriptObject(host->m_state, name.Str(), functionRef);
+    object->SetStepsOnCommandsOnly(onCommands);
     host->m_scriptObjects.push_back(object);
     if (CPObjectRegistry* registry = GetObjectRegistry())
         registry->Register(object->GetName(), category, object);

@@ -172,6 +172,60 @@ TEST_F(ScriptTest, TheBudgetIsRenewedForEveryRun)
     EXPECT_TRUE(Run("ok = 1"));
 }
 
+// An object made to step on commands only runs in the frames that find
+// some queued for it, and hears them as an every-frame object does; one
+// that leaves a command unread runs again the next frame.
+TEST_F(ScriptTest, AnObjectSteppedOnCommandsRunsOnlyInFramesWithCommands)
+{
+    ASSERT_TRUE(Run(R"lua(
+        steps, heard, keep = { always = 0, commands = 0, lazy = 0 }, {}, false
+        local function hear(self, who)
+            steps[who] = steps[who] + 1
+            while SetNextCommand(self) do
+                heard[#heard + 1] = who .. ":" .. GetCurrentCommand(self)
+            end
+        end
+        CreateScriptObject('always', '', function(self) hear(self, "always") end)
+        CreateScriptObject('commands', '', function(self) hear(self, "commands") end, true)
+        -- Reads one command a frame, the first only once told to go on.
+        CreateScriptObject('lazy', '', function(self)
+            steps.lazy = steps.lazy + 1
+            if keep and SetNextCommand(self) then
+                heard[#heard + 1] = "lazy:" .. GetCurrentCommand(self)
+            end
+        end, true)
+    )lua"))
+        << log.Text();
+    struct Frame {
+        const char* to; // the object sent a command before the frame, or ""
+        const char* command;
+        bool keep;
+    };
+    const Frame frames[] = {{"", "", false},
+                            {"commands", "hit", false},
+                            {"", "", false},
+                            {"lazy", "first", false},
+                            {"", "", false},
+                            {"", "", true},
+                            {"lazy", "second", true},
+                            {"", "", true},
+                            {"", "", true},
+                            {"commands", "lap", true},
+                            {"", "", true}};
+    for (const Frame& frame : frames) {
+        if (*frame.to)
+            registry.SendCommandByName(frame.to, frame.command, "");
+        ASSERT_TRUE(Run(std::string("keep = ") + (frame.keep ? "true" : "false")));
+        kernel.StepTasks(0.01f);
+    }
+    ASSERT_TRUE(Run(
+        "got = table.concat(heard, ' '); s = steps.always .. ' ' .. steps.commands .. ' ' .. steps.lazy"));
+    EXPECT_EQ(GlobalString("got"), "commands:hit lazy:first lazy:second commands:lap");
+    // "lazy" holds a command from the fourth frame on, and its current
+    // command, once read, until it finds none left in the eighth.
+    EXPECT_EQ(GlobalString("s"), "11 2 5");
+}
+
 // An object that has stepped keeps the state's budget and still sees a
 // budget installed again later, smaller or larger.
 TEST_F(ScriptTest, ABudgetInstalledAgainHoldsForObjectsThatAlreadyStepped)

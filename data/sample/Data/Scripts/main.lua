@@ -5,7 +5,8 @@
 --
 -- Everything goes through the engine's bindings. The engine talks back
 -- with commands queued on named script objects; each object works through
--- its own queue, oldest first, once a frame:
+-- its own queue, oldest first, once a frame (those that only answer
+-- commands, in the frames that bring some):
 --   "gamemenu"        the menu's buttons, the money, the display's set-up
 --   "profile"         the profile screen's buttons
 --   "shop"            the shop screen's buttons
@@ -15,6 +16,9 @@
 --                     keys of the actions other than driving
 --   "results"         the results screen's buttons
 --   "keys"            the keys pressed ("key_down": scan code, action)
+--   "enemies"         the mission's enemies that die ("enemy_death")
+--   "rivalN"          the opponent's car of grid slot N: its start, its
+--                     end and what hits it
 
 local CIRCUITS = { "level1", "level2" }
 -- The packs the game's data comes in: the host will not start without them.
@@ -816,7 +820,7 @@ CreateScriptObject("enemies", "level", function(self)
     while SetNextCommand(self) do
         onEnemyCommand(GetCurrentCommand(self), GetCurrentParams(self))
     end
-end)
+end, true)
 
 -- Wrecks. "player_dead" goes to every "main" object whichever car's health
 -- ran out, so the car's own object learns it from DamagePlayer's answer
@@ -971,16 +975,26 @@ for slot = 1, GRID_SLOTS do
         while SetNextCommand(self) do
             onRivalCommand(GetCurrentCommand(self), GetCurrentParams(self))
         end
-        local car = rivals[slot]
-        if car and game.state == "race" then
-            -- Most frames nothing is worn, and the frame's time is not needed.
-            local worn = wear[car]
-            if worn and not (worn.lost <= 0) then
-                mend(car, GetDeltaTime())
-            end
-        end
-    end)
+    end, true)
 end
+
+-- The rivals' wear is mended here, after every rival has heard its
+-- commands, rather than in each rival's own object: those then run only in
+-- the frames that bring them commands. A rival's mending touches its own
+-- car alone, as what the others hear touches theirs.
+CreateScriptObject("wear", "", function(self)
+    if game.state ~= "race" then
+        return
+    end
+    for slot = 1, GRID_SLOTS do
+        local car = rivals[slot]
+        -- Most frames nothing is worn, and the frame's time is not needed.
+        local worn = car and wear[car]
+        if worn and not (worn.lost <= 0) then
+            mend(car, GetDeltaTime())
+        end
+    end
+end)
 
 -- The game's messages and the keys of the actions ----------------------------
 
@@ -1031,7 +1045,7 @@ CreateScriptObject("main", "main", function(self)
     while SetNextCommand(self) do
         onMainCommand(GetCurrentCommand(self), GetCurrentParams(self))
     end
-end)
+end, true)
 
 -- The results: Continue goes on to the next circuit, or back to the menu
 -- after the last; Menu goes back at once.
@@ -1101,7 +1115,7 @@ CreateScriptObject("keys", "interface", function(self)
     while SetNextCommand(self) do
         onKeyCommand(GetCurrentCommand(self), GetCurrentParams(self))
     end
-end)
+end, true)
 
 -- The player's starting car; a loaded or new profile fits it again.
 InitPlayer()
