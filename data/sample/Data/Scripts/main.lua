@@ -48,7 +48,7 @@ local game = {
 
 -- What the frames call over and over, looked up once here rather than in
 -- the globals at every call.
-local floor, sqrt, min, max, abs, format = math.floor, math.sqrt, math.min, math.max, math.abs, string.format
+local floor, sqrt, max, abs, format = math.floor, math.sqrt, math.max, math.abs, string.format
 local ipairs, pairs, tonumber = ipairs, pairs, tonumber
 local GetDeltaTime, UpdateInterface = GetDeltaTime, UpdateInterface
 local GetPosition, GetPlayerDirection, SetWeaponPos = GetPosition, GetPlayerDirection, SetWeaponPos
@@ -480,6 +480,9 @@ local wrecks = {}
 -- What each rival's health has lost since it was last whole and the
 -- seconds since its last hit, by its car.
 local wear = {}
+-- False only while no rival has lost anything: the wear's object has
+-- nothing to look at then.
+local someWorn = false
 -- The enemies the race has come near: where the game told of a source of
 -- the mission's enemies as the player's car drew near. One that died is
 -- kept, marked, so the source still near is not taken for a live one.
@@ -576,18 +579,19 @@ local function setText(screen, name, text)
 end
 
 -- The display's texts made of numbers are formatted again only when their
--- numbers change: most frames change the time alone.
+-- numbers change: most frames change the time alone. The same numbers
+-- make the text the display shows already, so they are done with at once.
 local formatted = {}
-local function formatOnce(name, pattern, a, b)
+local function setNumbers(screen, name, pattern, a, b)
     local last = formatted[name]
     if not last then
         last = {}
         formatted[name] = last
+    elseif last.a == a and last.b == b then
+        return
     end
-    if last.text == nil or last.a ~= a or last.b ~= b then
-        last.a, last.b, last.text = a, b, format(pattern, a, b)
-    end
-    return last.text
+    last.a, last.b = a, b
+    setText(screen, name, format(pattern, a, b))
 end
 
 local function say(text)
@@ -658,10 +662,13 @@ CreateScriptObject("game_interface", "", function(self)
     game.raceTime = game.raceTime + dt
     local hud = screens.hud
     local rounds = GetRoundsNumber()
-    local lap = min(GetCurrentRound(), rounds)
-    setText(hud, "lap", formatOnce("lap", "Lap %d/%d", lap, rounds))
+    local lap = GetCurrentRound()
+    if rounds < lap then
+        lap = rounds
+    end
+    setNumbers(hud, "lap", "Lap %d/%d", lap, rounds)
     setText(hud, "time", formatTime(game.raceTime))
-    setText(hud, "speed", formatOnce("speed", "%3d km/h", floor(GetPlayerSpeed() * 3.6)))
+    setNumbers(hud, "speed", "%3d km/h", floor(GetPlayerSpeed() * 3.6))
     setText(hud, "place", game.place or placeSoFar() or "")
     game.messageTime = game.messageTime - dt
     setText(hud, "message", game.messageTime > 0 and game.message or "")
@@ -759,7 +766,10 @@ local ENEMY_SIGHTS = 0.7 -- and for enemies, 45 degrees
 -- (dx, dy), when, with (ox, oy) = (tx - x, ty - y) and distance its
 -- length, distance > 0 and (ox * dx + oy * dy) / distance >= sights. The
 -- aim is worked out every frame, in plain numbers, written out in the
--- loops below rather than called for each target.
+-- loops below rather than called for each target. A target behind the car
+-- (a dot product not above 0) or more than twice the best distance away
+-- (its square above four times the best's) fails that test whatever its
+-- length, which is then not worked out.
 local GRID_SLOTS = 7
 
 local function aimPlayersGuns()
@@ -775,9 +785,12 @@ local function aimPlayersGuns()
         if not enemy.dead then
             local ex, ey = enemy.x, enemy.y
             local ox, oy = ex - x, ey - y
-            local distance = sqrt(ox * ox + oy * oy)
-            if distance > 0 and distance < best and (ox * dx + oy * dy) / distance >= ENEMY_SIGHTS then
-                best, aimed, ax, ay, az, target = distance, true, ex, ey, z + 1, nil
+            local along, square = ox * dx + oy * dy, ox * ox + oy * oy
+            if along > 0 and square < 4 * best * best then
+                local distance = sqrt(square)
+                if distance > 0 and distance < best and along / distance >= ENEMY_SIGHTS then
+                    best, aimed, ax, ay, az, target = distance, true, ex, ey, z + 1, nil
+                end
             end
         end
     end
@@ -788,9 +801,12 @@ local function aimPlayersGuns()
             if car then
                 local cx, cy, cz = GetPosition(car)
                 local ox, oy = cx - x, cy - y
-                local distance = sqrt(ox * ox + oy * oy)
-                if distance > 0 and distance < best and (ox * dx + oy * dy) / distance >= SIGHTS then
-                    best, aimed, ax, ay, az, target = distance, true, cx, cy, cz + 1, car
+                local along, square = ox * dx + oy * dy, ox * ox + oy * oy
+                if along > 0 and square < 4 * best * best then
+                    local distance = sqrt(square)
+                    if distance > 0 and distance < best and along / distance >= SIGHTS then
+                        best, aimed, ax, ay, az, target = distance, true, cx, cy, cz + 1, car
+                    end
                 end
             end
         end
@@ -851,6 +867,7 @@ local function hurt(car, amount, health, name)
     if worn then
         worn.lost = worn.lost + amount
         worn.quiet = 0
+        someWorn = true
     end
     if DamagePlayer(car, amount) or isWrecked(car) then
         return
@@ -983,17 +1000,20 @@ end
 -- the frames that bring them commands. A rival's mending touches its own
 -- car alone, as what the others hear touches theirs.
 CreateScriptObject("wear", "", function(self)
-    if game.state ~= "race" then
+    if game.state ~= "race" or not someWorn then
         return
     end
+    local still = false
     for slot = 1, GRID_SLOTS do
         local car = rivals[slot]
-        -- Most frames nothing is worn, and the frame's time is not needed.
+        -- Most rivals are whole, and the frame's time is not needed.
         local worn = car and wear[car]
         if worn and not (worn.lost <= 0) then
             mend(car, GetDeltaTime())
+            still = still or not (worn.lost <= 0)
         end
     end
+    someWorn = still
 end)
 
 -- The game's messages and the keys of the actions ----------------------------
