@@ -603,9 +603,10 @@ local ORDINALS = { "1st", "2nd", "3rd", "4th", "5th", "6th" }
 
 -- The player's place so far, from the game's ranking of the player and the
 -- first five opponents, last place first.
+local panel = {}
 local function placeSoFar()
-    local panel = SetPlayersPanel()
-    if not panel then
+    -- The panel is filled anew every frame, in the same table.
+    if not SetPlayersPanel(panel) then
         return nil
     end
     for i = 1, #panel do
