@@ -56,6 +56,15 @@ int PostQuitFromScript(lua_State* L)
     return 0;
 }
 
+// StepOnCommands(object, onCommands): anything but a script object the
+// scripts made is ignored.
+int StepOnCommands(lua_State* L)
+{
+    if (auto* object = LuaToObjectAs<CPLuaScriptObject>(L, 1))
+        object->SetStepsOnCommandsOnly(lua_toboolean(L, 2) != 0);
+    return 0;
+}
+
 void ReplaceExit(lua_State* L)
 {
     lua_getglobal(L, "os");
@@ -81,6 +90,8 @@ CPScriptHost::CPScriptHost() : m_state(luaL_newstate())
     lua_pushlightuserdata(m_state, this);
     lua_pushcclosure(m_state, CreateScriptObject, 1);
     lua_setglobal(m_state, "CreateScriptObject");
+    lua_pushcfunction(m_state, StepOnCommands);
+    lua_setglobal(m_state, "StepOnCommands");
 }
 
 CPScriptHost::~CPScriptHost()

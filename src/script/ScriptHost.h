@@ -23,7 +23,8 @@ class CPLuaScriptObject;
 // step(object) once a frame until the object is stopped. With onCommands
 // true it is called only in the frames that find commands queued for the
 // object: one that only answers commands then costs nothing in a frame
-// without any. The host owns the objects it made, the
+// without any. StepOnCommands(object, onCommands) changes that for an
+// object made so, from the next time the kernel comes to it. The host owns the objects it made, the
 // screens the scripts created and the trees they loaded, and deletes them
 // before it closes the state.
 class CPScriptHost {

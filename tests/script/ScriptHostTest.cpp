@@ -226,6 +226,46 @@ TEST_F(ScriptTest, AnObjectSteppedOnCommandsRunsOnlyInFramesWithCommands)
     EXPECT_EQ(GlobalString("s"), "11 2 5");
 }
 
+// StepOnCommands switches an object between stepping every frame and on
+// commands only, from its next turn: a switch that an object stepping
+// before it makes counts in the same frame. Anything but a script object
+// is left be.
+TEST_F(ScriptTest, StepOnCommandsSwitchesAnObjectsSteppingFromItsNextTurn)
+{
+    ASSERT_TRUE(Run(R"lua(
+        steps, switchTo = 0, nil
+        CreateScriptObject('switcher', '', function(self)
+            if switchTo ~= nil then
+                StepOnCommands(late, switchTo)
+                switchTo = nil
+            end
+        end)
+        late = CreateScriptObject('late', '', function(self) steps = steps + 1 end, true)
+    )lua"))
+        << log.Text();
+    struct Frame {
+        const char* before; // run before the frame
+        int steps;          // "late"'s steps after it
+    };
+    const Frame frames[] = {
+        {"", 0},
+        {"switchTo = false", 1},
+        {"", 2},
+        {"StepOnCommands(late, true)", 2},
+        {"StepOnCommands(late)", 3},
+        {"switchTo = 0", 3}, // a true value, as any number is
+        {"", 3},
+        {"StepOnCommands(nil, false); StepOnCommands(5, false); StepOnCommands(StringToPointer('0x10'), "
+         "false)",
+         3},
+    };
+    for (const Frame& frame : frames) {
+        ASSERT_TRUE(Run(frame.before)) << frame.before << log.Text();
+        kernel.StepTasks(0.01f);
+        EXPECT_EQ(GlobalNumber("steps"), frame.steps) << frame.before;
+    }
+}
+
 // An object that has stepped keeps the state's budget and still sees a
 // budget installed again later, smaller or larger.
 TEST_F(ScriptTest, ABudgetInstalledAgainHoldsForObjectsThatAlreadyStepped)

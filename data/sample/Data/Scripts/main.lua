@@ -62,6 +62,23 @@ local SetNextCommand, GetBonusList = SetNextCommand, GetBonusList
 
 local screens = {}
 
+-- The objects of the screens by the state that shows them ("profile",
+-- "shop", "menu", "results"). Each draws its screen every frame of its
+-- state and does nothing else but answer commands, so in the other states
+-- it steps only in the frames that bring it some.
+local screenObjects = {}
+
+local function setState(state)
+    game.state = state
+    for shownIn, object in pairs(screenObjects) do
+        StepOnCommands(object, shownIn ~= state)
+    end
+end
+
+local function screenObject(name, category, shownIn, step)
+    screenObjects[shownIn] = CreateScriptObject(name, category, step, game.state ~= shownIn)
+end
+
 -- Calls a binding the running build may lack, so that a missing one is
 -- reported once instead of stopping the script object that called it.
 local missing = {}
@@ -203,14 +220,14 @@ local function deleteProfile()
 end
 
 local function openProfiles()
-    game.state = "profile"
+    setState("profile")
     screens.profile = screens.profile or CreateInterface("profile", 0)
     refreshProfiles()
     show("profile")
 end
 
 local function backToMenu()
-    game.state = "menu"
+    setState("menu")
     refreshMenu()
     show("menu")
 end
@@ -235,7 +252,7 @@ local function onProfileCommand(command, p1)
     refreshProfiles()
 end
 
-CreateScriptObject("profile", "menu", function(self)
+screenObject("profile", "menu", "profile", function(self)
     while SetNextCommand(self) do
         onProfileCommand(GetCurrentCommand(self), GetCurrentParams(self))
     end
@@ -366,7 +383,7 @@ end
 
 local function openShop()
     ensureProfile()
-    game.state = "shop"
+    setState("shop")
     screens.shop = screens.shop or CreateInterface("shop", 0)
     refreshShop()
     show("shop")
@@ -390,7 +407,7 @@ local function onShopCommand(command, p1)
     refreshShop(message)
 end
 
-CreateScriptObject("shop", "menu", function(self)
+screenObject("shop", "menu", "shop", function(self)
     while SetNextCommand(self) do
         onShopCommand(GetCurrentCommand(self), GetCurrentParams(self))
     end
@@ -511,7 +528,7 @@ local function startRace()
     PlayMusic(RACE_MUSIC)
     -- The keys bound in Actions.cfg drive the car while the race runs.
     SetActions(true)
-    game.state = "race"
+    setState("race")
     game.raceTime = 0
     game.place = nil
     game.lost = false
@@ -558,7 +575,7 @@ local function onMenuCommand(command, p1)
     end
 end
 
-CreateScriptObject("gamemenu", "menu", function(self)
+screenObject("gamemenu", "menu", "menu", function(self)
     while SetNextCommand(self) do
         onMenuCommand(GetCurrentCommand(self), GetCurrentParams(self))
     end
@@ -707,7 +724,7 @@ function endRace()
     if game.state ~= "race" then
         return
     end
-    game.state = "results"
+    setState("results")
     SetActions(false)
     -- The results are shown in quiet.
     StopPlayingMusic()
@@ -1093,7 +1110,7 @@ local function onResultsCommand(command, p1)
     end
     if p1 == "continue" then
         leaveRace()
-        game.state = "menu"
+        setState("menu")
         game.circuit = game.circuit + 1
         if game.circuit <= #CIRCUITS and IsFileExists("Data\\Levels\\" .. CIRCUITS[game.circuit] .. ".lvl") then
             startRace()
@@ -1107,7 +1124,7 @@ local function onResultsCommand(command, p1)
     end
 end
 
-CreateScriptObject("results", "", function(self)
+screenObject("results", "", "results", function(self)
     while SetNextCommand(self) do
         onResultsCommand(GetCurrentCommand(self), GetCurrentParams(self))
     end
