@@ -626,9 +626,12 @@ local function placeSoFar()
     if not SetPlayersPanel(panel) then
         return nil
     end
-    for i = 1, #panel do
+    -- The player is in it once, and mostly near the front of the race,
+    -- where the search starts.
+    local count = #panel
+    for i = count, 1, -1 do
         if panel[i] == "10" then
-            return ORDINALS[#panel - i + 1]
+            return ORDINALS[count - i + 1]
         end
     end
     return nil
@@ -803,27 +806,36 @@ local function aimPlayersGuns()
         if not enemy.dead then
             local ex, ey = enemy.x, enemy.y
             local ox, oy = ex - x, ey - y
-            local along, square = ox * dx + oy * dy, ox * ox + oy * oy
-            if along > 0 and square < 4 * best * best then
-                local distance = sqrt(square)
-                if distance > 0 and distance < best and along / distance >= ENEMY_SIGHTS then
-                    best, aimed, ax, ay, az, target = distance, true, ex, ey, z + 1, nil
+            local along = ox * dx + oy * dy
+            if along > 0 then
+                local square = ox * ox + oy * oy
+                if square < 4 * best * best then
+                    local distance = sqrt(square)
+                    if distance > 0 and distance < best and along / distance >= ENEMY_SIGHTS then
+                        best, aimed, ax, ay, az, target = distance, true, ex, ey, z + 1, nil
+                    end
                 end
             end
         end
     end
     if not aimed then
         -- By grid slot: of two cars as near, the lower slot is aimed at.
+        -- The square of twice the best distance changes with it alone.
+        local far = 4 * best * best
         for slot = 1, GRID_SLOTS do
             local car = rivals[slot]
             if car then
                 local cx, cy, cz = GetPosition(car)
                 local ox, oy = cx - x, cy - y
-                local along, square = ox * dx + oy * dy, ox * ox + oy * oy
-                if along > 0 and square < 4 * best * best then
-                    local distance = sqrt(square)
-                    if distance > 0 and distance < best and along / distance >= SIGHTS then
-                        best, aimed, ax, ay, az, target = distance, true, cx, cy, cz + 1, car
+                local along = ox * dx + oy * dy
+                if along > 0 then
+                    local square = ox * ox + oy * oy
+                    if square < far then
+                        local distance = sqrt(square)
+                        if distance > 0 and distance < best and along / distance >= SIGHTS then
+                            best, aimed, ax, ay, az, target = distance, true, cx, cy, cz + 1, car
+                            far = 4 * best * best
+                        end
                     end
                 end
             end
