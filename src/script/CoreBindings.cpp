@@ -20,6 +20,7 @@
 #include "physics/PhysicData.h"
 #include "platform/MatrixMath.h"
 #include "script/GlobalTimer.h"
+#include "script/LuaScriptObject.h"
 #include "script/ScriptArgs.h"
 #include "script/ScriptHost.h"
 
@@ -117,14 +118,14 @@ int SendCommandByCategory(lua_State* L)
 
 int SetNextCommand(lua_State* L)
 {
-    auto* script = LuaToObjectAs<CPScriptObject>(L, 1);
+    auto* script = CPLuaScriptObject::ToScriptObject(L, 1);
     lua_pushboolean(L, script && script->SetNextCommand());
     return 1;
 }
 
 int GetCurrentCommand(lua_State* L)
 {
-    auto* script = LuaToObjectAs<CPScriptObject>(L, 1);
+    auto* script = CPLuaScriptObject::ToScriptObject(L, 1);
     const CPCommand* command = script ? script->GetCurrentCommand() : nullptr;
     if (!command)
         return 0;
@@ -134,7 +135,7 @@ int GetCurrentCommand(lua_State* L)
 
 int GetCurrentParams(lua_State* L)
 {
-    auto* script = LuaToObjectAs<CPScriptObject>(L, 1);
+    auto* script = CPLuaScriptObject::ToScriptObject(L, 1);
     const std::vector<std::string>* params = script ? script->GetCurrentParams() : nullptr;
     if (!params || params->empty())
         return 0;

@@ -1,6 +1,7 @@
 #include "script/HudBindings.h"
 
 #include <array>
+#include <cstring>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -338,6 +339,7 @@ int SetPlayersPanel(lua_State* L)
     struct Entry {
         std::int32_t score;
         const char* key;
+        std::size_t size;
     };
     std::array<Entry, 6> order{};
     std::size_t count = 0;
@@ -345,7 +347,7 @@ int SetPlayersPanel(lua_State* L)
         std::size_t at = count++;
         for (; at > 0 && order[at - 1].score > score; --at)
             order[at] = order[at - 1];
-        order[at] = {score, key};
+        order[at] = {score, key, std::strlen(key)};
     };
     for (const char* key : {"0", "1", "2", "3", "4"}) {
         const CPLapRecord& laps = data->GetLapRecord(key);
@@ -356,13 +358,29 @@ int SetPlayersPanel(lua_State* L)
     enter(static_cast<std::int32_t>(static_cast<std::uint32_t>(data->currentRound) *
                                     static_cast<std::uint32_t>(data->trackProgress)),
           "10");
-    // Made at its final size and filled by raw sets: a new table has no
-    // metamethods to look up.
-    lua_createtable(L, static_cast<int>(count), 0);
+    // A table the script hands in, to have it filled every frame rather
+    // than a new one made, takes the keys in place, and loses the entries
+    // that ran on past them (up to the first gap), so that it is a list of
+    // the keys alone. A new table is made at its final size. Either is
+    // filled by raw sets: the panel is plain data, with no metamethods.
+    if (lua_istable(L, 1)) {
+        lua_settop(L, 1);
+    } else {
+        lua_createtable(L, static_cast<int>(count), 0);
+    }
     int index = 1;
     for (std::size_t i = 0; i < count; ++i) {
-        lua_pushstring(L, order[i].key);
+        lua_pushlstring(L, order[i].key, order[i].size);
         lua_rawseti(L, -2, index++);
+    }
+    for (;; ++index) {
+        lua_rawgeti(L, -1, index);
+        const bool more = !lua_isnil(L, -1);
+        lua_pop(L, 1);
+        if (!more)
+            break;
+        lua_pushnil(L);
+        lua_rawseti(L, -2, index);
     }
     return 1;
 }

@@ -18,6 +18,9 @@ int GetCursor(lua_State* L);
 int GetFov1(lua_State* L);
 int GetFov2(lua_State* L);
 int GetHelthBarCoord(lua_State* L);
+// SetPlayersPanel([panel]): the keys of the first five opponents and of the
+// player ("10") ranked by their race so far, last place first; in the
+// table given, when there is one, else in a new one.
 int SetPlayersPanel(lua_State* L);
 
 } // namespace bind

@@ -56,6 +56,15 @@ int PostQuitFromScript(lua_State* L)
     return 0;
 }
 
+// StepOnCommands(object, onCommands): anything but a script object the
+// scripts made is ignored.
+int StepOnCommands(lua_State* L)
+{
+    if (auto* object = LuaToObjectAs<CPLuaScriptObject>(L, 1))
+        object->SetStepsOnCommandsOnly(lua_toboolean(L, 2) != 0);
+    return 0;
+}
+
 void ReplaceExit(lua_State* L)
 {
     lua_getglobal(L, "os");
@@ -81,6 +90,8 @@ CPScriptHost::CPScriptHost() : m_state(luaL_newstate())
     lua_pushlightuserdata(m_state, this);
     lua_pushcclosure(m_state, CreateScriptObject, 1);
     lua_setglobal(m_state, "CreateScriptObject");
+    lua_pushcfunction(m_state, StepOnCommands);
+    lua_setglobal(m_state, "StepOnCommands");
 }
 
 CPScriptHost::~CPScriptHost()
@@ -146,6 +157,7 @@ int CPScriptHost::CreateScriptObject(lua_State* L)
     LuaTextArg name = LuaCheckText(L, 1);
     luaL_checktype(L, 3, LUA_TFUNCTION);
     std::string category = LuaToText(L, 2);
+    const bool onCommands = lua_toboolean(L, 4) != 0;
     auto* host = static_cast<CPScriptHost*>(lua_touserdata(L, lua_upvalueindex(1)));
 
     lua_pushvalue(L, 3);
@@ -153,6 +165,7 @@ int CPScriptHost::CreateScriptObject(lua_State* L)
     // The object steps on the main state: a coroutine that made it may be
     // gone by the next frame.
     auto* object = new CPLuaScriptObject(host->m_state, name.Str(), functionRef);
+    object->SetStepsOnCommandsOnly(onCommands);
     host->m_scriptObjects.push_back(object);
     if (CPObjectRegistry* registry = GetObjectRegistry())
         registry->Register(object->GetName(), category, object);

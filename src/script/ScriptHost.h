@@ -17,10 +17,14 @@ class CPLuaScriptObject;
 // that receive the engine's commands. Scripts are run from source; their
 // errors go to the log.
 //
-// CreateScriptObject(name, category, step) registers a new script object
-// under the name (and the category, unless it is ""), starts it in the
-// kernel and returns it; from then on the kernel calls step(object) once a
-// frame until the object is stopped. The host owns the objects it made, the
+// CreateScriptObject(name, category, step[, onCommands]) registers a new
+// script object under the name (and the category, unless it is ""), starts
+// it in the kernel and returns it; from then on the kernel calls
+// step(object) once a frame until the object is stopped. With onCommands
+// true it is called only in the frames that find commands queued for the
+// object: one that only answers commands then costs nothing in a frame
+// without any. StepOnCommands(object, onCommands) changes that for an
+// object made so, from the next time the kernel comes to it. The host owns the objects it made, the
 // screens the scripts created and the trees they loaded, and deletes them
 // before it closes the state.
 class CPScriptHost {

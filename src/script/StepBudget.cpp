@@ -10,6 +10,8 @@ constexpr int kCheckEvery = 1000;
 // The registry key under which the state keeps its budget.
 const char kBudgetKey = 0;
 
+} // namespace
+
 struct Budget {
     long long limit = 0;
     long long used = 0;
@@ -23,6 +25,8 @@ Budget* Find(lua_State* L)
     lua_pop(L, 1);
     return budget;
 }
+
+namespace {
 
 void OnCount(lua_State* L, lua_Debug*)
 {
@@ -46,18 +50,22 @@ void OnCount(lua_State* L, lua_Debug*)
 
 void Install(lua_State* L, long long instructions)
 {
-    // The budget is the state's own: it goes when the state closes.
-    lua_pushlightuserdata(L, const_cast<char*>(&kBudgetKey));
-    auto* budget = static_cast<Budget*>(lua_newuserdata(L, sizeof(Budget)));
+    Budget* budget = Find(L);
+    if (!budget) {
+        // The budget is the state's own: it goes when the state closes.
+        lua_pushlightuserdata(L, const_cast<char*>(&kBudgetKey));
+        budget = static_cast<Budget*>(lua_newuserdata(L, sizeof(Budget)));
+        lua_rawset(L, LUA_REGISTRYINDEX);
+    }
     *budget = Budget{instructions, 0};
-    lua_rawset(L, LUA_REGISTRYINDEX);
     // Coroutines made later take the hook with them.
     lua_sethook(L, OnCount, LUA_MASKCOUNT, kCheckEvery);
 }
 
-void Renew(lua_State* L)
+void Renew(lua_State* L) { Renew(L, Find(L)); }
+
+void Renew(lua_State* L, Budget* budget)
 {
-    Budget* budget = Find(L);
     if (!budget)
         return;
     budget->used = 0;

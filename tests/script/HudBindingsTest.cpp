@@ -232,6 +232,22 @@ TEST_F(HudBindingsTest, PlayersPanelOrdersTheKeysByScoreKeepingTies)
     Do("t = SetPlayersPanel(); s = table.concat(t, ',')");
     EXPECT_EQ(GlobalString("s"), "2,4,3,10,0,1");
     EXPECT_EQ(data.lapRecords.count("4"), 1u);
+    // A table handed in is filled in place and handed back, whatever it
+    // held; anything but a table gets a new one.
+    struct Case {
+        const char* given;
+        const char* same; // the table handed back is the one given
+    };
+    const Case cases[] = {
+        {"{}", "true"}, {"{'x', 'y'}", "true"}, {"{'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', k = 'k'}", "true"},
+        {"5", "false"}, {"nil", "false"},
+    };
+    for (const Case& c : cases) {
+        Do(std::string("given = ") + c.given +
+           "; t = SetPlayersPanel(given); s = table.concat(t, ',') .. ' ' .. #t .. ' ' .. tostring(t == "
+           "given)");
+        EXPECT_EQ(GlobalString("s"), std::string("2,4,3,10,0,1 6 ") + c.same) << c.given;
+    }
 }
 
 TEST_F(HudBindingsTest, HealthBarOfACarInViewAndBehindTheCamera)

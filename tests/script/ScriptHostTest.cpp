@@ -172,6 +172,152 @@ TEST_F(ScriptTest, TheBudgetIsRenewedForEveryRun)
     EXPECT_TRUE(Run("ok = 1"));
 }
 
+// An object made to step on commands only runs in the frames that find
+// some queued for it, and hears them as an every-frame object does; one
+// that leaves a command unread runs again the next frame.
+TEST_F(ScriptTest, AnObjectSteppedOnCommandsRunsOnlyInFramesWithCommands)
+{
+    ASSERT_TRUE(Run(R"lua(
+        steps, heard, keep = { always = 0, commands = 0, lazy = 0 }, {}, false
+        local function hear(self, who)
+            steps[who] = steps[who] + 1
+            while SetNextCommand(self) do
+                heard[#heard + 1] = who .. ":" .. GetCurrentCommand(self)
+            end
+        end
+        CreateScriptObject('always', '', function(self) hear(self, "always") end)
+        CreateScriptObject('commands', '', function(self) hear(self, "commands") end, true)
+        -- Reads one command a frame, the first only once told to go on.
+        CreateScriptObject('lazy', '', function(self)
+            steps.lazy = steps.lazy + 1
+            if keep and SetNextCommand(self) then
+                heard[#heard + 1] = "lazy:" .. GetCurrentCommand(self)
+            end
+        end, true)
+    )lua"))
+        << log.Text();
+    struct Frame {
+        const char* to; // the object sent a command before the frame, or ""
+        const char* command;
+        bool keep;
+    };
+    const Frame frames[] = {{"", "", false},
+                            {"commands", "hit", false},
+                            {"", "", false},
+                            {"lazy", "first", false},
+                            {"", "", false},
+                            {"", "", true},
+                            {"lazy", "second", true},
+                            {"", "", true},
+                            {"", "", true},
+                            {"commands", "lap", true},
+                            {"", "", true}};
+    for (const Frame& frame : frames) {
+        if (*frame.to)
+            registry.SendCommandByName(frame.to, frame.command, "");
+        ASSERT_TRUE(Run(std::string("keep = ") + (frame.keep ? "true" : "false")));
+        kernel.StepTasks(0.01f);
+    }
+    ASSERT_TRUE(Run(
+        "got = table.concat(heard, ' '); s = steps.always .. ' ' .. steps.commands .. ' ' .. steps.lazy"));
+    EXPECT_EQ(GlobalString("got"), "commands:hit lazy:first lazy:second commands:lap");
+    // "lazy" holds a command from the fourth frame on, and its current
+    // command, once read, until it finds none left in the eighth.
+    EXPECT_EQ(GlobalString("s"), "11 2 5");
+}
+
+// StepOnCommands switches an object between stepping every frame and on
+// commands only, from its next turn: a switch that an object stepping
+// before it makes counts in the same frame. Anything but a script object
+// is left be.
+TEST_F(ScriptTest, StepOnCommandsSwitchesAnObjectsSteppingFromItsNextTurn)
+{
+    ASSERT_TRUE(Run(R"lua(
+        steps, switchTo = 0, nil
+        CreateScriptObject('switcher', '', function(self)
+            if switchTo ~= nil then
+                StepOnCommands(late, switchTo)
+                switchTo = nil
+            end
+        end)
+        late = CreateScriptObject('late', '', function(self) steps = steps + 1 end, true)
+    )lua"))
+        << log.Text();
+    struct Frame {
+        const char* before; // run before the frame
+        int steps;          // "late"'s steps after it
+    };
+    const Frame frames[] = {
+        {"", 0},
+        {"switchTo = false", 1},
+        {"", 2},
+        {"StepOnCommands(late, true)", 2},
+        {"StepOnCommands(late)", 3},
+        {"switchTo = 0", 3}, // a true value, as any number is
+        {"", 3},
+        {"StepOnCommands(nil, false); StepOnCommands(5, false); StepOnCommands(StringToPointer('0x10'), "
+         "false)",
+         3},
+    };
+    for (const Frame& frame : frames) {
+        ASSERT_TRUE(Run(frame.before)) << frame.before << log.Text();
+        kernel.StepTasks(0.01f);
+        EXPECT_EQ(GlobalNumber("steps"), frame.steps) << frame.before;
+    }
+}
+
+// An object that has stepped keeps the state's budget and still sees a
+// budget installed again later, smaller or larger.
+TEST_F(ScriptTest, ABudgetInstalledAgainHoldsForObjectsThatAlreadyStepped)
+{
+    ASSERT_TRUE(Run(R"lua(
+        loops, finished = 2000, 0
+        CreateScriptObject('worker', '', function(self)
+            for i = 1, loops do end
+            finished = finished + 1
+        end)
+    )lua"))
+        << log.Text();
+    kernel.StepTasks(0.01f);
+    stepbudget::Budget* budget = stepbudget::Find(L);
+    ASSERT_NE(budget, nullptr);
+    stepbudget::Install(L, 50000);
+    EXPECT_EQ(stepbudget::Find(L), budget);
+    kernel.StepTasks(0.01f);
+    ASSERT_TRUE(Run("loops = 200000"));
+    kernel.StepTasks(0.01f);
+    EXPECT_EQ(GlobalNumber("finished"), 2);
+    EXPECT_TRUE(log.Contains("Script object \"worker\" stopped: ")) << log.Text();
+}
+
+// The command functions read the stepping object's own queue, another
+// object's queue during a step, and any queue between steps alike.
+TEST_F(ScriptTest, CommandsAreReadFromAnyObjectInOrOutOfItsStep)
+{
+    ASSERT_TRUE(Run(R"lua(
+        heard = {}
+        local function drain(object, who)
+            while SetNextCommand(object) do
+                heard[#heard + 1] = who .. ":" .. GetCurrentCommand(object) .. "(" ..
+                    table.concat({GetCurrentParams(object)}, ",") .. ")"
+            end
+        end
+        other = CreateScriptObject('other', '', function(self) end)
+        CreateScriptObject('reader', '', function(self)
+            drain(self, "own")
+            drain(other, "other")
+        end)
+        drainOther = function() drain(other, "outside") end
+    )lua"))
+        << log.Text();
+    registry.SendCommandByName("reader", "hit", "3,4");
+    registry.SendCommandByName("other", "place", "1st");
+    kernel.StepTasks(0.01f);
+    registry.SendCommandByName("other", "lap", "2");
+    ASSERT_TRUE(Run("drainOther(); got = table.concat(heard, ' ')"));
+    EXPECT_EQ(GlobalString("got"), "own:hit(3,4) other:place(1st) outside:lap(2)");
+}
+
 // A script object made inside a coroutine steps on the main state, so it
 // outlives the coroutine.
 TEST_F(ScriptTest, AnObjectMadeInACoroutineOutlivesIt)

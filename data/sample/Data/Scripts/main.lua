@@ -5,7 +5,8 @@
 --
 -- Everything goes through the engine's bindings. The engine talks back
 -- with commands queued on named script objects; each object works through
--- its own queue, oldest first, once a frame:
+-- its own queue, oldest first, once a frame (those that only answer
+-- commands, in the frames that bring some):
 --   "gamemenu"        the menu's buttons, the money, the display's set-up
 --   "profile"         the profile screen's buttons
 --   "shop"            the shop screen's buttons
@@ -15,6 +16,9 @@
 --                     keys of the actions other than driving
 --   "results"         the results screen's buttons
 --   "keys"            the keys pressed ("key_down": scan code, action)
+--   "enemies"         the mission's enemies that die ("enemy_death")
+--   "rivalN"          the opponent's car of grid slot N: its start, its
+--                     end and what hits it
 
 local CIRCUITS = { "level1", "level2" }
 -- The packs the game's data comes in: the host will not start without them.
@@ -44,15 +48,36 @@ local game = {
 
 -- What the frames call over and over, looked up once here rather than in
 -- the globals at every call.
-local floor, sqrt, min, max, abs, format = math.floor, math.sqrt, math.min, math.max, math.abs, string.format
+local floor, sqrt, max, abs, format = math.floor, math.sqrt, math.max, math.abs, string.format
 local ipairs, pairs, tonumber = ipairs, pairs, tonumber
 local GetDeltaTime, UpdateInterface = GetDeltaTime, UpdateInterface
 local GetPosition, GetPlayerDirection, SetWeaponPos = GetPosition, GetPlayerDirection, SetWeaponPos
 local DrawDynamicObject, GetBonusesCount, IsEnemySourceNear = DrawDynamicObject, GetBonusesCount, IsEnemySourceNear
 local GetCurrentRound, GetRoundsNumber = GetCurrentRound, GetRoundsNumber
 local GetPlayerSpeed, SetPlayersPanel = GetPlayerSpeed, SetPlayersPanel
+local SetNextCommand, GetBonusList = SetNextCommand, GetBonusList
+-- GetCurrentCommand, GetCurrentParams and SetText are read from the
+-- globals at each call (a command at most, a changed text), so that what
+-- wraps them later, as a listener that counts the commands, sees them all.
 
 local screens = {}
+
+-- The objects of the screens by the state that shows them ("profile",
+-- "shop", "menu", "results"). Each draws its screen every frame of its
+-- state and does nothing else but answer commands, so in the other states
+-- it steps only in the frames that bring it some.
+local screenObjects = {}
+
+local function setState(state)
+    game.state = state
+    for shownIn, object in pairs(screenObjects) do
+        StepOnCommands(object, shownIn ~= state)
+    end
+end
+
+local function screenObject(name, category, shownIn, step)
+    screenObjects[shownIn] = CreateScriptObject(name, category, step, game.state ~= shownIn)
+end
 
 -- Calls a binding the running build may lack, so that a missing one is
 -- reported once instead of stopping the script object that called it.
@@ -69,13 +94,14 @@ local function call(name, ...)
     return f(...)
 end
 
--- Works through the commands queued for the object. Each object's handler
--- is made once, beside it, rather than as a new function every frame.
-local function eachCommand(self, handle)
-    while SetNextCommand(self) do
-        handle(GetCurrentCommand(self), GetCurrentParams(self))
-    end
-end
+-- Each object works through the commands queued for it with the loop
+--   while SetNextCommand(self) do
+--       onCommand(GetCurrentCommand(self), GetCurrentParams(self))
+--   end
+-- written out in its step rather than behind a helper: sixteen objects
+-- run it every frame, mostly to find their queue empty. Each object's
+-- handler is made once, beside it, rather than as a new function every
+-- frame.
 
 local function show(name)
     for other, screen in pairs(screens) do
@@ -88,10 +114,29 @@ local function show(name)
     end
 end
 
+-- The display shows the race's time every frame: the minutes and seconds
+-- are formatted again only when they change, and the hundredths are
+-- looked up, all as "%d:%02d.%02d" would write them.
+local HUNDREDTHS = {}
+for i = 0, 99 do
+    HUNDREDTHS[i] = format(".%02d", i)
+end
+local lastSeconds, lastSecondsText = nil, nil
+
 local function formatTime(seconds)
     local hundredths = floor(seconds * 100 + 0.5)
-    return format("%d:%02d.%02d", floor(hundredths / 6000), floor(hundredths / 100) % 60,
-        hundredths % 100)
+    local tail = HUNDREDTHS[hundredths % 100]
+    if not tail then
+        -- Not a number of hundredths the table knows (not a number at all).
+        return format("%d:%02d.%02d", floor(hundredths / 6000), floor(hundredths / 100) % 60,
+            hundredths % 100)
+    end
+    local whole = floor(hundredths / 100)
+    if whole ~= lastSeconds then
+        lastSeconds = whole
+        lastSecondsText = format("%d:%02d", floor(hundredths / 6000), whole % 60)
+    end
+    return lastSecondsText .. tail
 end
 
 -- The money is kept in the save as the profile's points.
@@ -175,14 +220,14 @@ local function deleteProfile()
 end
 
 local function openProfiles()
-    game.state = "profile"
+    setState("profile")
     screens.profile = screens.profile or CreateInterface("profile", 0)
     refreshProfiles()
     show("profile")
 end
 
 local function backToMenu()
-    game.state = "menu"
+    setState("menu")
     refreshMenu()
     show("menu")
 end
@@ -207,8 +252,10 @@ local function onProfileCommand(command, p1)
     refreshProfiles()
 end
 
-CreateScriptObject("profile", "menu", function(self)
-    eachCommand(self, onProfileCommand)
+screenObject("profile", "menu", "profile", function(self)
+    while SetNextCommand(self) do
+        onProfileCommand(GetCurrentCommand(self), GetCurrentParams(self))
+    end
     if game.state == "profile" and screens.profile then
         UpdateInterface(screens.profile)
     end
@@ -336,7 +383,7 @@ end
 
 local function openShop()
     ensureProfile()
-    game.state = "shop"
+    setState("shop")
     screens.shop = screens.shop or CreateInterface("shop", 0)
     refreshShop()
     show("shop")
@@ -360,8 +407,10 @@ local function onShopCommand(command, p1)
     refreshShop(message)
 end
 
-CreateScriptObject("shop", "menu", function(self)
-    eachCommand(self, onShopCommand)
+screenObject("shop", "menu", "shop", function(self)
+    while SetNextCommand(self) do
+        onShopCommand(GetCurrentCommand(self), GetCurrentParams(self))
+    end
     if game.state == "shop" and screens.shop then
         UpdateInterface(screens.shop)
     end
@@ -448,6 +497,9 @@ local wrecks = {}
 -- What each rival's health has lost since it was last whole and the
 -- seconds since its last hit, by its car.
 local wear = {}
+-- False only while no rival has lost anything: the wear's object has
+-- nothing to look at then.
+local someWorn = false
 -- The enemies the race has come near: where the game told of a source of
 -- the mission's enemies as the player's car drew near. One that died is
 -- kept, marked, so the source still near is not taken for a live one.
@@ -476,7 +528,7 @@ local function startRace()
     PlayMusic(RACE_MUSIC)
     -- The keys bound in Actions.cfg drive the car while the race runs.
     SetActions(true)
-    game.state = "race"
+    setState("race")
     game.raceTime = 0
     game.place = nil
     game.lost = false
@@ -523,8 +575,10 @@ local function onMenuCommand(command, p1)
     end
 end
 
-CreateScriptObject("gamemenu", "menu", function(self)
-    eachCommand(self, onMenuCommand)
+screenObject("gamemenu", "menu", "menu", function(self)
+    while SetNextCommand(self) do
+        onMenuCommand(GetCurrentCommand(self), GetCurrentParams(self))
+    end
     if game.state == "menu" and screens.menu then
         UpdateInterface(screens.menu)
     end
@@ -542,18 +596,19 @@ local function setText(screen, name, text)
 end
 
 -- The display's texts made of numbers are formatted again only when their
--- numbers change: most frames change the time alone.
+-- numbers change: most frames change the time alone. The same numbers
+-- make the text the display shows already, so they are done with at once.
 local formatted = {}
-local function formatOnce(name, pattern, a, b)
+local function setNumbers(screen, name, pattern, a, b)
     local last = formatted[name]
     if not last then
         last = {}
         formatted[name] = last
+    elseif last.a == a and last.b == b then
+        return
     end
-    if last.text == nil or last.a ~= a or last.b ~= b then
-        last.a, last.b, last.text = a, b, format(pattern, a, b)
-    end
-    return last.text
+    last.a, last.b = a, b
+    setText(screen, name, format(pattern, a, b))
 end
 
 local function say(text)
@@ -565,14 +620,18 @@ local ORDINALS = { "1st", "2nd", "3rd", "4th", "5th", "6th" }
 
 -- The player's place so far, from the game's ranking of the player and the
 -- first five opponents, last place first.
+local panel = {}
 local function placeSoFar()
-    local panel = SetPlayersPanel()
-    if not panel then
+    -- The panel is filled anew every frame, in the same table.
+    if not SetPlayersPanel(panel) then
         return nil
     end
-    for i = 1, #panel do
+    -- The player is in it once, and mostly near the front of the race,
+    -- where the search starts.
+    local count = #panel
+    for i = count, 1, -1 do
         if panel[i] == "10" then
-            return ORDINALS[#panel - i + 1]
+            return ORDINALS[count - i + 1]
         end
     end
     return nil
@@ -608,7 +667,9 @@ local function onDisplayCommand(command, p1, p2, p3)
 end
 
 CreateScriptObject("game_interface", "", function(self)
-    eachCommand(self, onDisplayCommand)
+    while SetNextCommand(self) do
+        onDisplayCommand(GetCurrentCommand(self), GetCurrentParams(self))
+    end
     -- The race sends the player's place and then "game_over" to "jeep" in
     -- the same frame; the race ends once the place has been read here,
     -- whichever of the two objects works through its commands first.
@@ -622,10 +683,13 @@ CreateScriptObject("game_interface", "", function(self)
     game.raceTime = game.raceTime + dt
     local hud = screens.hud
     local rounds = GetRoundsNumber()
-    local lap = min(GetCurrentRound(), rounds)
-    setText(hud, "lap", formatOnce("lap", "Lap %d/%d", lap, rounds))
+    local lap = GetCurrentRound()
+    if rounds < lap then
+        lap = rounds
+    end
+    setNumbers(hud, "lap", "Lap %d/%d", lap, rounds)
     setText(hud, "time", formatTime(game.raceTime))
-    setText(hud, "speed", formatOnce("speed", "%3d km/h", floor(GetPlayerSpeed() * 3.6)))
+    setNumbers(hud, "speed", "%3d km/h", floor(GetPlayerSpeed() * 3.6))
     setText(hud, "place", game.place or placeSoFar() or "")
     game.messageTime = game.messageTime - dt
     setText(hud, "message", game.messageTime > 0 and game.message or "")
@@ -663,7 +727,7 @@ function endRace()
     if game.state ~= "race" then
         return
     end
-    game.state = "results"
+    setState("results")
     SetActions(false)
     -- The results are shown in quiet.
     StopPlayingMusic()
@@ -719,17 +783,15 @@ local AIM_REACH = 60
 local SIGHTS = 0.94 -- the cosine of the sights' half angle for cars, 20 degrees
 local ENEMY_SIGHTS = 0.7 -- and for enemies, 45 degrees
 
--- The distance from the car at (x, y), heading (dx, dy), to a target at
--- (tx, ty) when the target is in the sights and nearer than best; nil
--- otherwise. The aim is worked out every frame, in plain numbers.
-local function nearerInSights(x, y, dx, dy, tx, ty, sights, best)
-    local ox, oy = tx - x, ty - y
-    local distance = sqrt(ox * ox + oy * oy)
-    if distance > 0 and distance < best and (ox * dx + oy * dy) / distance >= sights then
-        return distance
-    end
-    return nil
-end
+-- A target at (tx, ty) is in the sights of the car at (x, y), heading
+-- (dx, dy), when, with (ox, oy) = (tx - x, ty - y) and distance its
+-- length, distance > 0 and (ox * dx + oy * dy) / distance >= sights. The
+-- aim is worked out every frame, in plain numbers, written out in the
+-- loops below rather than called for each target. A target behind the car
+-- (a dot product not above 0) or more than twice the best distance away
+-- (its square above four times the best's) fails that test whatever its
+-- length, which is then not worked out.
+local GRID_SLOTS = 7
 
 local function aimPlayersGuns()
     local x, y, z = GetPosition(playerCar)
@@ -739,20 +801,43 @@ local function aimPlayersGuns()
     end
     local best = AIM_REACH
     local aimed, ax, ay, az, target = false, nil, nil, nil, nil
-    for _, enemy in ipairs(enemies) do
+    for i = 1, #enemies do
+        local enemy = enemies[i]
         if not enemy.dead then
-            local distance = nearerInSights(x, y, dx, dy, enemy.x, enemy.y, ENEMY_SIGHTS, best)
-            if distance then
-                best, aimed, ax, ay, az, target = distance, true, enemy.x, enemy.y, z + 1, nil
+            local ex, ey = enemy.x, enemy.y
+            local ox, oy = ex - x, ey - y
+            local along = ox * dx + oy * dy
+            if along > 0 then
+                local square = ox * ox + oy * oy
+                if square < 4 * best * best then
+                    local distance = sqrt(square)
+                    if distance > 0 and distance < best and along / distance >= ENEMY_SIGHTS then
+                        best, aimed, ax, ay, az, target = distance, true, ex, ey, z + 1, nil
+                    end
+                end
             end
         end
     end
     if not aimed then
-        for _, car in pairs(rivals) do
-            local cx, cy, cz = GetPosition(car)
-            local distance = nearerInSights(x, y, dx, dy, cx, cy, SIGHTS, best)
-            if distance then
-                best, aimed, ax, ay, az, target = distance, true, cx, cy, cz + 1, car
+        -- By grid slot: of two cars as near, the lower slot is aimed at.
+        -- The square of twice the best distance changes with it alone.
+        local far = 4 * best * best
+        for slot = 1, GRID_SLOTS do
+            local car = rivals[slot]
+            if car then
+                local cx, cy, cz = GetPosition(car)
+                local ox, oy = cx - x, cy - y
+                local along = ox * dx + oy * dy
+                if along > 0 then
+                    local square = ox * ox + oy * oy
+                    if square < far then
+                        local distance = sqrt(square)
+                        if distance > 0 and distance < best and along / distance >= SIGHTS then
+                            best, aimed, ax, ay, az, target = distance, true, cx, cy, cz + 1, car
+                            far = 4 * best * best
+                        end
+                    end
+                end
             end
         end
     end
@@ -778,8 +863,10 @@ local function onEnemyCommand(command, name, x, y)
 end
 
 CreateScriptObject("enemies", "level", function(self)
-    eachCommand(self, onEnemyCommand)
-end)
+    while SetNextCommand(self) do
+        onEnemyCommand(GetCurrentCommand(self), GetCurrentParams(self))
+    end
+end, true)
 
 -- Wrecks. "player_dead" goes to every "main" object whichever car's health
 -- ran out, so the car's own object learns it from DamagePlayer's answer
@@ -810,6 +897,7 @@ local function hurt(car, amount, health, name)
     if worn then
         worn.lost = worn.lost + amount
         worn.quiet = 0
+        someWorn = true
     end
     if DamagePlayer(car, amount) or isWrecked(car) then
         return
@@ -883,13 +971,17 @@ local function onJeepCommand(command, p1)
 end
 
 CreateScriptObject("jeep", "", function(self)
-    eachCommand(self, onJeepCommand)
+    while SetNextCommand(self) do
+        onJeepCommand(GetCurrentCommand(self), GetCurrentParams(self))
+    end
     if not playerCar then
         return
     end
     DrawDynamicObject(playerCar)
     if game.state == "race" then
-        putBackWrecks(GetDeltaTime())
+        if #wrecks > 0 then
+            putBackWrecks(GetDeltaTime())
+        end
         returnBonuses()
         watchEnemySources()
         aimPlayersGuns()
@@ -900,7 +992,7 @@ end)
 
 -- Each opponent's car belongs to "rivalN" (N its grid slot): it is armed
 -- with the first weapon as the race starts, and what hits it hurts it.
-for slot = 1, 7 do
+for slot = 1, GRID_SLOTS do
     local function onRivalCommand(command, p1)
         local car = rivals[slot]
         if command == "add_object" then
@@ -927,13 +1019,32 @@ for slot = 1, 7 do
     end
 
     CreateScriptObject("rival" .. slot, "", function(self)
-        eachCommand(self, onRivalCommand)
-        local car = rivals[slot]
-        if car and game.state == "race" then
-            mend(car, GetDeltaTime())
+        while SetNextCommand(self) do
+            onRivalCommand(GetCurrentCommand(self), GetCurrentParams(self))
         end
-    end)
+    end, true)
 end
+
+-- The rivals' wear is mended here, after every rival has heard its
+-- commands, rather than in each rival's own object: those then run only in
+-- the frames that bring them commands. A rival's mending touches its own
+-- car alone, as what the others hear touches theirs.
+CreateScriptObject("wear", "", function(self)
+    if game.state ~= "race" or not someWorn then
+        return
+    end
+    local still = false
+    for slot = 1, GRID_SLOTS do
+        local car = rivals[slot]
+        -- Most rivals are whole, and the frame's time is not needed.
+        local worn = car and wear[car]
+        if worn and not (worn.lost <= 0) then
+            mend(car, GetDeltaTime())
+            still = still or not (worn.lost <= 0)
+        end
+    end
+    someWorn = still
+end)
 
 -- The game's messages and the keys of the actions ----------------------------
 
@@ -981,8 +1092,10 @@ local function onMainCommand(command, p1)
 end
 
 CreateScriptObject("main", "main", function(self)
-    eachCommand(self, onMainCommand)
-end)
+    while SetNextCommand(self) do
+        onMainCommand(GetCurrentCommand(self), GetCurrentParams(self))
+    end
+end, true)
 
 -- The results: Continue goes on to the next circuit, or back to the menu
 -- after the last; Menu goes back at once.
@@ -1009,7 +1122,7 @@ local function onResultsCommand(command, p1)
     end
     if p1 == "continue" then
         leaveRace()
-        game.state = "menu"
+        setState("menu")
         game.circuit = game.circuit + 1
         if game.circuit <= #CIRCUITS and IsFileExists("Data\\Levels\\" .. CIRCUITS[game.circuit] .. ".lvl") then
             startRace()
@@ -1023,8 +1136,10 @@ local function onResultsCommand(command, p1)
     end
 end
 
-CreateScriptObject("results", "", function(self)
-    eachCommand(self, onResultsCommand)
+screenObject("results", "", "results", function(self)
+    while SetNextCommand(self) do
+        onResultsCommand(GetCurrentCommand(self), GetCurrentParams(self))
+    end
     if game.state == "results" and screens.results then
         UpdateInterface(screens.results)
     end
@@ -1047,8 +1162,10 @@ local function onKeyCommand(command, code, action)
 end
 
 CreateScriptObject("keys", "interface", function(self)
-    eachCommand(self, onKeyCommand)
-end)
+    while SetNextCommand(self) do
+        onKeyCommand(GetCurrentCommand(self), GetCurrentParams(self))
+    end
+end, true)
 
 -- The player's starting car; a loaded or new profile fits it again.
 InitPlayer()
