@@ -17,6 +17,7 @@
 #include "core/Singletons.h"
 #include "physics/PhysicData.h"
 #include "game/Level.h"
+#include "game/TrackPointIndex.h"
 #include "game/Player.h"
 #include "platform/Math.h"
 #include "support/SampleHost.h"
@@ -118,4 +119,27 @@ TEST_F(RaceScene, AGroundDecalLaidFromWhatItLaidLastIsTheOneLaidAfresh)
     EXPECT_GT(laid, kRaceFrames * 4);
     EXPECT_GT(changed, 100);
     EXPECT_LT(changed, laid / 2);
+}
+
+// Where each car stands on the track, asked of the level twice a frame as
+// the race asks it (the second time answered from what the first found),
+// is the point a look at every track point finds.
+TEST_F(RaceScene, ATrackPointRecalledForAPositionIsTheOneEveryPointGives)
+{
+    CPLevel* level = StartRace();
+    ASSERT_NE(level, nullptr);
+    ASSERT_FALSE(level->trackPoints.empty());
+    int found = 0;
+    for (int frame = 0; frame < kRaceFrames && Frames(1); ++frame) {
+        for (const CPPlayer* car : Cars(*level)) {
+            const Vector3 position = car->GetPosition();
+            const std::int32_t scanned = CPTrackPointIndex::FindByScan(level->trackPoints, position);
+            ASSERT_EQ(level->FindNearestTrackPoint(position), scanned) << "frame " << frame;
+            ASSERT_EQ(level->FindNearestTrackPoint(position), scanned) << "frame " << frame;
+            found += scanned >= 0 ? 1 : 0;
+        }
+        ASSERT_EQ(level->FindNearestTrackPoint(level->race.startPosition),
+                  CPTrackPointIndex::FindByScan(level->trackPoints, level->race.startPosition));
+    }
+    EXPECT_GT(found, kRaceFrames * 7);
 }
