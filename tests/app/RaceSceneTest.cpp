@@ -20,6 +20,7 @@
 #include "game/TrackPointIndex.h"
 #include "game/Player.h"
 #include "platform/Math.h"
+#include "support/RaceCars.h"
 #include "support/SampleHost.h"
 
 namespace {
@@ -42,18 +43,6 @@ class RaceScene : public SampleHostTest {
             return nullptr;
         CPLevel* level = host->GetLevel();
         return level && level->GetPlayer() ? level : nullptr;
-    }
-
-    // The player's car, then the opponents.
-    static std::vector<CPPlayer*> Cars(CPLevel& level)
-    {
-        std::vector<CPPlayer*> cars;
-        if (auto* player = dynamic_cast<CPPlayer*>(level.GetPlayer()))
-            cars.push_back(player);
-        for (CPGameObject* opponent : level.GetOpponents())
-            if (auto* car = dynamic_cast<CPPlayer*>(opponent))
-                cars.push_back(car);
-        return cars;
     }
 };
 
@@ -84,13 +73,13 @@ TEST_F(RaceScene, AGroundDecalLaidFromWhatItLaidLastIsTheOneLaidAfresh)
     CPDecalGround remembering, forgetting;
     remembering.Build(*mesh);
     forgetting.Build(*mesh);
-    std::vector<Decal> decals(Cars(*level).size());
+    std::vector<Decal> decals(RaceCars(*level).size());
     Decal fresh;
     int laid = 0, changed = 0;
     std::vector<std::vector<std::int32_t>> last(decals.size());
 
     for (int frame = 0; frame < kRaceFrames && Frames(1); ++frame) {
-        const std::vector<CPPlayer*> cars = Cars(*level);
+        const std::vector<CPPlayer*> cars = RaceCars(*level);
         ASSERT_EQ(cars.size(), decals.size());
         for (std::size_t i = 0; i < cars.size(); ++i) {
             const CPPhysicData* data = cars[i]->GetPhysicData();
@@ -131,7 +120,7 @@ TEST_F(RaceScene, ATrackPointRecalledForAPositionIsTheOneEveryPointGives)
     ASSERT_FALSE(level->trackPoints.empty());
     int found = 0;
     for (int frame = 0; frame < kRaceFrames && Frames(1); ++frame) {
-        for (const CPPlayer* car : Cars(*level)) {
+        for (const CPPlayer* car : RaceCars(*level)) {
             const Vector3 position = car->GetPosition();
             const std::int32_t scanned = CPTrackPointIndex::FindByScan(level->trackPoints, position);
             ASSERT_EQ(level->FindNearestTrackPoint(position), scanned) << "frame " << frame;
