@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <numeric>
+#include <type_traits>
 #include <utility>
 
 #include "Render/TerrainMesh.h"
@@ -25,9 +27,22 @@ void CPDecalGround::Clear()
     m_vertices.clear();
     m_triangles.clear();
     m_laidIn.clear();
-    m_laid.clear();
+    m_order.clear();
+    for (Remembered& remembered : m_remembered) {
+        remembered = Remembered{};
+    }
     m_call = 0;
     m_finite = true;
+}
+
+void CPDecalGround::Forget()
+{
+    for (Remembered& remembered : m_remembered) {
+        remembered.decal = nullptr;
+        remembered.lastCall = 0;
+        remembered.listed.clear();
+        remembered.corners.clear();
+    }
 }
 
 void CPDecalGround::Build(const CPTerrainMesh& mesh)
@@ -60,8 +75,14 @@ void CPDecalGround::Build(const CPTerrainMesh& mesh)
     FindFirstOfEachVertexSet();
     m_laidIn.assign(m_triangles.size(), 0);
     // A terrain query lists at most a thousand triangles: the decals of a
-    // race then never grow the list.
-    m_laid.reserve(std::min(m_triangles.size(), std::size_t{1000}));
+    // race then never grow the lists.
+    const std::size_t most = 3 * std::min(m_triangles.size(), std::size_t{1000});
+    for (Remembered& remembered : m_remembered) {
+        remembered.listed.reserve(1000);
+        remembered.corners.reserve(most);
+    }
+    m_order.resize(most);
+    std::iota(m_order.begin(), m_order.end(), std::uint16_t{0});
 }
 
 void CPDecalGround::FindFirstOfEachVertexSet()
@@ -95,6 +116,64 @@ bool CPDecalGround::TakeLaid(std::int32_t first)
     return true;
 }
 
+CPDecalGround::Remembered& CPDecalGround::RememberedFor(const void* decal)
+{
+    Remembered* oldest = &m_remembered.front();
+    for (Remembered& remembered : m_remembered) {
+        if (remembered.decal == decal)
+            return remembered;
+        if (remembered.lastCall < oldest->lastCall)
+            oldest = &remembered;
+    }
+    // An empty memory stands for an empty list, which lays nothing.
+    oldest->decal = decal;
+    oldest->listed.clear();
+    oldest->corners.clear();
+    return *oldest;
+}
+
+void CPDecalGround::LayCorners(const std::int32_t* triangles, std::int32_t listed,
+                               std::vector<CPMeshVertex>& corners)
+{
+    corners.clear();
+    const auto triangleCount = static_cast<std::uint32_t>(m_triangles.size());
+    for (std::int32_t i = 0; i < listed; ++i) {
+        const auto number = static_cast<std::uint32_t>(triangles[i]);
+        if (number >= triangleCount)
+            continue;
+        const Triangle& triangle = m_triangles[number];
+        if (triangle.first < 0 || !TakeLaid(triangle.first))
+            continue;
+        for (const std::int32_t v : triangle.vertex) {
+            const Vector3& p = m_vertices[static_cast<std::size_t>(v)];
+            corners.push_back(CPMeshVertex{{p.x, p.y, p.z + 0.03f}, triangle.normal, 0xFFFFFFFFu, 0, {}, {}});
+        }
+    }
+}
+
+void CPDecalGround::WriteFootprint(const Matrix4& toFootprint, std::vector<CPMeshVertex>& corners) const
+{
+    // A footprint frame without projection gives every finite point a w of
+    // exactly 1, and dividing by it changes nothing: the (s, t) of such a
+    // frame are its first two sums alone.
+    const bool affine = m_finite && toFootprint.m[0][3] == 0.0f && toFootprint.m[1][3] == 0.0f &&
+                        toFootprint.m[2][3] == 0.0f && toFootprint.m[3][3] == 1.0f;
+    // A copy the stores below cannot alias, so it is not read again.
+    const Matrix4 frame = toFootprint;
+    const auto write = [&corners, &frame](auto affineFrame) {
+        for (CPMeshVertex& corner : corners) {
+            const Vector2 p{corner.position.x, corner.position.y};
+            const Vector2 st =
+                decltype(affineFrame)::value ? AffinePoint(p, frame) : TransformPoint(p, frame);
+            corner.uv1 = {st.x - 1.0f, st.y};
+        }
+    };
+    if (affine)
+        write(std::true_type{});
+    else
+        write(std::false_type{});
+}
+
 void CPDecalGround::Lay(const Matrix4& toFootprint, const std::int32_t* triangles, std::int32_t listed,
                         std::vector<CPMeshVertex>& vertices, std::vector<CPMeshVertex>& worldVertices,
                         std::vector<std::uint16_t>& indices)
@@ -103,25 +182,20 @@ void CPDecalGround::Lay(const Matrix4& toFootprint, const std::int32_t* triangle
     // numbers run out, the marks start again from nothing.
     if (++m_call == 0) {
         std::fill(m_laidIn.begin(), m_laidIn.end(), 0u);
+        for (Remembered& remembered : m_remembered)
+            remembered.lastCall = 0;
         m_call = 1;
     }
-    m_laid.clear();
-    const auto triangleCount = static_cast<std::uint32_t>(m_triangles.size());
-    for (std::int32_t i = 0; i < listed; ++i) {
-        const auto number = static_cast<std::uint32_t>(triangles[i]);
-        if (number >= triangleCount)
-            continue;
-        const std::int32_t first = m_triangles[number].first;
-        if (first >= 0 && TakeLaid(first))
-            m_laid.push_back(triangles[i]);
+    Remembered& remembered = RememberedFor(&vertices);
+    remembered.lastCall = m_call;
+    const auto count = static_cast<std::size_t>(std::max(listed, 0));
+    if (remembered.listed.size() != count ||
+        !std::equal(triangles, triangles + count, remembered.listed.begin())) {
+        remembered.listed.assign(triangles, triangles + count);
+        LayCorners(triangles, listed, remembered.corners);
     }
 
-    // A footprint frame without projection gives every finite point a w of
-    // exactly 1, and dividing by it changes nothing: the (s, t) of such a
-    // frame are its first two sums alone.
-    const bool affine = m_finite && toFootprint.m[0][3] == 0.0f && toFootprint.m[1][3] == 0.0f &&
-                        toFootprint.m[2][3] == 0.0f && toFootprint.m[3][3] == 1.0f;
-    const std::size_t corners = 3 * m_laid.size();
+    const std::size_t corners = remembered.corners.size();
     // A footprint sliding over the ground covers a few triangles more or
     // less each frame; room in steps keeps the meshes from reallocating
     // every time it reaches a new most.
@@ -129,20 +203,14 @@ void CPDecalGround::Lay(const Matrix4& toFootprint, const std::int32_t* triangle
     vertices.reserve(room);
     worldVertices.reserve(room);
     indices.reserve(room);
-    vertices.resize(corners);
-    indices.resize(corners);
-    CPMeshVertex* out = vertices.data();
-    for (const std::int32_t number : m_laid) {
-        const Triangle& triangle = m_triangles[static_cast<std::size_t>(number)];
-        for (const std::int32_t v : triangle.vertex) {
-            const Vector3& p = m_vertices[static_cast<std::size_t>(v)];
-            const Vector2 st = affine ? AffinePoint(Vector2{p.x, p.y}, toFootprint)
-                                      : TransformPoint(Vector2{p.x, p.y}, toFootprint);
-            *out++ = CPMeshVertex{
-                {p.x, p.y, p.z + 0.03f}, triangle.normal, 0xFFFFFFFFu, 0, {st.x - 1.0f, st.y}, {}};
-        }
+    vertices = remembered.corners;
+    WriteFootprint(toFootprint, vertices);
+    if (corners > m_order.size()) {
+        // More than a terrain query lists, from a caller of its own.
+        indices.resize(corners);
+        std::iota(indices.begin(), indices.end(), std::uint16_t{0});
+    } else {
+        indices.assign(m_order.begin(), m_order.begin() + static_cast<std::ptrdiff_t>(corners));
     }
-    for (std::size_t i = 0; i < corners; ++i)
-        indices[i] = static_cast<std::uint16_t>(i);
     worldVertices = vertices;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -20,6 +21,9 @@ class CPDecalGround {
     // read again.
     void Build(const CPTerrainMesh& mesh);
     void Clear();
+    // Drops what each decal laid last, so that the next lay of every decal
+    // reads the triangles afresh.
+    void Forget();
 
     // Replaces the arrays with the listed triangles, each laid once (a
     // triangle whose three vertex numbers, in any order, match one laid
@@ -42,9 +46,29 @@ class CPDecalGround {
         std::int32_t first;
     };
 
+    // What was laid last for one decal's vertices: the triangles it was
+    // given and those of them it laid. A car standing on the same ground is
+    // given the same list frame after frame, and the triangles laid from it
+    // depend on the list alone.
+    struct Remembered {
+        const void* decal = nullptr;
+        std::uint32_t lastCall = 0;
+        std::vector<std::int32_t> listed;
+        // The corners of the laid triangles as laid, but for their
+        // footprint coordinates.
+        std::vector<CPMeshVertex> corners;
+    };
+    static constexpr std::size_t kRememberedDecals = 16;
+
     // Whether the triangle was laid before in this call; marks it laid.
     bool TakeLaid(std::int32_t first);
     void FindFirstOfEachVertexSet();
+    // The memory of this decal, or the least lately used one made its own.
+    Remembered& RememberedFor(const void* decal);
+    // Fills `corners` with those of the listed triangles, each laid once.
+    void LayCorners(const std::int32_t* triangles, std::int32_t listed, std::vector<CPMeshVertex>& corners);
+    // Gives the corners their footprint coordinates.
+    void WriteFootprint(const Matrix4& toFootprint, std::vector<CPMeshVertex>& corners) const;
 
     std::vector<Vector3> m_vertices;
     std::vector<Triangle> m_triangles;
@@ -52,6 +76,7 @@ class CPDecalGround {
     std::vector<std::uint32_t> m_laidIn;
     bool m_finite = true; // every vertex
     std::uint32_t m_call = 0;
-    // The triangles the call lays, kept for the next.
-    std::vector<std::int32_t> m_laid;
+    std::array<Remembered, kRememberedDecals> m_remembered;
+    // 0, 1, 2, ... for as many corners as a decal can have: its indices.
+    std::vector<std::uint16_t> m_order;
 };

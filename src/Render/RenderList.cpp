@@ -81,17 +81,22 @@ void CPRenderList::AddObject(const CPObjectPtr& object)
                        "CPRenderList: " + object->GetTypeName() + " is no game object; not drawn");
         return;
     }
-    if (!gameObject->IsVisible())
+    AddGameObject(*gameObject);
+}
+
+void CPRenderList::AddGameObject(CPGameObject& gameObject)
+{
+    if (!gameObject.IsVisible())
         return;
-    const std::int32_t kind = gameObject->GetRenderKind();
+    const std::int32_t kind = gameObject.GetRenderKind();
     switch (kind) {
     case CPGameObject::kMeshObject:
     case CPGameObject::kAnimatedObject:
     case CPGameObject::kSprite:
-        AddRenderable(gameObject, gameObject->GetRenderObject(), kind);
+        AddRenderable(&gameObject, gameObject.GetRenderObject(), kind);
         break;
     case CPGameObject::kLight:
-        AddLight(gameObject, gameObject->GetRenderObject());
+        AddLight(&gameObject, gameObject.GetRenderObject());
         break;
     default:
         break;
@@ -167,7 +172,7 @@ void CPRenderList::AddObjectTree(const CPObjectPtr& object)
     }
     if (m_taggedOnly && gameObject->GetTag() == 0)
         return;
-    AddObject(object);
+    AddGameObject(*gameObject);
     if (!gameObject->IsVisible())
         return;
     const auto& children = gameObject->GetChildren();

@@ -8,6 +8,7 @@
 #include "Render/PIVertexBuffer.h"
 #include "core/Object.h"
 
+class CPGameObject;
 class CPIVBlock;
 class CPPerspectiveCamera;
 class CPRender;
@@ -69,6 +70,8 @@ class CPRenderList : public CPObject {
     void SetTaggedOnly(bool taggedOnly) { m_taggedOnly = taggedOnly ? 1 : 0; }
 
   private:
+    // AddObject for an object already known to be a game object.
+    void AddGameObject(CPGameObject& gameObject);
     void AddRenderable(CPObject* object, const CPObjectPtr& renderObject, std::int32_t kind);
     void AddLight(CPObject* object, const CPObjectPtr& renderObject);
     // The material's batch, made when it first draws.

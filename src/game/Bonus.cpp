@@ -113,16 +113,24 @@ bool CPBonus::BoxesTouch(const AxisBox& bonus, const AxisBox& car, float divisor
     return true;
 }
 
-bool CPBonus::Touches(CPGameObject& bonus, const CPPlayer& car)
+AxisBox CPBonus::CarBox(const CPPlayer& car)
 {
-    AxisBox bonusBox = TriggerBox(bonus);
-    AxisBox carBox = TriggerBox(car);
-    const std::string& name = bonus.GetName();
     // This model's own box is too loose to pick things up by.
     if (car.modelName == "uaz")
-        carBox = car.GetTreeBox();
-    if (name != kGateName && !MayTouch(bonusBox, carBox))
+        return car.GetTreeBox();
+    return TriggerBox(car);
+}
+
+bool CPBonus::Touches(CPGameObject& bonus, const CPPlayer& car) { return Touches(bonus, CarBox(car)); }
+
+bool CPBonus::Touches(CPGameObject& bonus, const AxisBox& carBox)
+{
+    AxisBox bonusBox = TriggerBox(bonus);
+    // The box test first: it is the cheaper of the two that settle most
+    // bonuses, and either order gives the same answer.
+    if (!MayTouch(bonusBox, carBox) && bonus.GetName() != kGateName)
         return false;
+    const std::string& name = bonus.GetName();
     float divisor = kContactDivisor;
     if (name == kGateName) {
         divisor = 0.8f;

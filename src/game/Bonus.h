@@ -41,6 +41,11 @@ class CPBonus {
     // box centres is at most the sum of the half-sizes over the contact
     // divisor. Some bonuses change the divisor or their box (see the .cpp).
     static bool Touches(CPGameObject& bonus, const CPPlayer& car);
+    // The same with the car's box as CarBox gives it, for a car that is
+    // tested against many bonuses while it stands still.
+    static bool Touches(CPGameObject& bonus, const AxisBox& carBox);
+    // The box a car touches bonuses with.
+    static AxisBox CarBox(const CPPlayer& car);
     // The same test on two given boxes.
     static bool BoxesTouch(const AxisBox& bonus, const AxisBox& car, float divisor);
 };

@@ -254,40 +254,44 @@ CPGameObject* CPLevelBranch::ChooseDetail(CPGameObject& object, float distanceSq
     return &object;
 }
 
-void CPLevelBranch::DrawLeaf()
+void CPLevelBranch::DrawLeaf(const DrawTarget& target)
 {
-    CPRender* render = GetRender();
-    if (!render)
-        return;
-    render->DrawWalkCount() += static_cast<std::int32_t>(m_objects.size());
-    CPObjectPtr listPointer;
-    render->GetSceneObject(listPointer);
-    auto* list = listPointer.As<CPRenderList>();
-    if (!list)
+    target.render.DrawWalkCount() += static_cast<std::int32_t>(m_objects.size());
+    if (!target.list)
         return;
     for (const CPObjectPtr& object : m_plainObjects)
-        list->AddObjectTree(object);
-    CPPerspectiveCamera* eyeCamera = GetCurrentCamera();
+        target.list->AddObjectTree(object);
     for (const CPObjectPtr& object : m_detailObjects) {
         CPGameObject* gameObject = GameObjectOf(object);
         float distanceSquared = 0.0f;
-        if (eyeCamera)
-            distanceSquared = SquaredDistance(gameObject->GetPosition(), eyeCamera->Eye());
+        if (target.eye)
+            distanceSquared = SquaredDistance(gameObject->GetPosition(), target.eye->Eye());
         if (CPGameObject* chosen = ChooseDetail(*gameObject, distanceSquared))
-            list->AddObjectTree(CPObjectPtr(chosen));
+            target.list->AddObjectTree(CPObjectPtr(chosen));
     }
 }
 
 void CPLevelBranch::CollectVisible(CPPerspectiveCamera& camera)
 {
+    CPRender* render = GetRender();
+    if (!render)
+        return;
+    CPObjectPtr listPointer;
+    render->GetSceneObject(listPointer);
+    const DrawTarget target{*render, listPointer.As<CPRenderList>(), GetCurrentCamera()};
+    CollectVisible(camera, target);
+}
+
+void CPLevelBranch::CollectVisible(CPPerspectiveCamera& camera, const DrawTarget& target)
+{
     if (m_objects.empty() || !camera.IsBoxVisible(m_box.minimum, m_box.maximum))
         return;
-    if (!IsLeaf()) {
-        m_left->CollectVisible(camera);
-        m_right->CollectVisible(camera);
+    if (IsLeaf()) {
+        DrawLeaf(target);
         return;
     }
-    DrawLeaf();
+    m_left->CollectVisible(camera, target);
+    m_right->CollectVisible(camera, target);
 }
 
 void CPLevelBranch::DeactivatePlainObjects()

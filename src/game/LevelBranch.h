@@ -14,6 +14,8 @@
 
 class CPGameObject;
 class CPPerspectiveCamera;
+class CPRender;
+class CPRenderList;
 
 // A node of the binary tree over a level's static scene objects. Each node
 // cuts its objects at the middle of the spread of their centres along x,
@@ -92,7 +94,15 @@ class CPLevelBranch : public CPObject, public CPLevelIndex, public CPSceneBranch
     void ListBonuses();
     void AddMaterial(const CPObjectPtr& material);
     void CountObject(CPGameObject& object);
-    void DrawLeaf();
+    // What the leaves of one draw walk hand their objects to, found once
+    // for the walk.
+    struct DrawTarget {
+        CPRender& render;
+        CPRenderList* list;
+        CPPerspectiveCamera* eye;
+    };
+    void CollectVisible(CPPerspectiveCamera& camera, const DrawTarget& target);
+    void DrawLeaf(const DrawTarget& target);
 
     std::unordered_set<const CPObject*> m_materials{100};
     AxisBox m_box;

@@ -81,9 +81,17 @@ void CPPlayerBonuses::CheckBonuses()
     if (!level || !level->race.raceRunning || !gameData)
         return;
     auto& bonuses = gameData->bonuses;
+    // The car's box stays as it is until a bonus acts on the car.
+    AxisBox carBox = CPBonus::CarBox(m_car);
     for (auto it = bonuses.begin(); it != bonuses.end();) {
         auto* bonus = it->As<CPGameObject>();
-        if (bonus && CPBonus::Touches(*bonus, m_car) && ApplyBonus(*bonus))
+        if (!bonus || !CPBonus::Touches(*bonus, carBox)) {
+            ++it;
+            continue;
+        }
+        const bool taken = ApplyBonus(*bonus);
+        carBox = CPBonus::CarBox(m_car);
+        if (taken)
             it = bonuses.erase(it);
         else
             ++it;

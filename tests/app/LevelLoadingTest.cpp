@@ -15,6 +15,7 @@
 #include "game/Level.h"
 #include "game/Player.h"
 #include "platform/HeadlessGraphicsDevice.h"
+#include "support/RaceCars.h"
 #include "support/ScratchFolder.h"
 
 namespace fs = std::filesystem;
@@ -35,17 +36,6 @@ std::size_t FrameDraws(GameHost& host)
 {
     host.Run();
     return host.GetHeadlessDevice()->GetLastFrameDraws().size();
-}
-
-std::vector<CPPlayer*> Cars(const CPLevel& level)
-{
-    std::vector<CPPlayer*> cars;
-    if (auto* player = dynamic_cast<CPPlayer*>(level.GetPlayer()))
-        cars.push_back(player);
-    for (CPGameObject* opponent : level.GetOpponents())
-        if (auto* car = dynamic_cast<CPPlayer*>(opponent))
-            cars.push_back(car);
-    return cars;
 }
 
 // Whether the frame was lit by the light (among the others of the frame).
@@ -70,7 +60,7 @@ TEST(SampleLevelLoading, EveryCarLaysItsShadowOnTheRoadAndTheFrameDrawsIt)
     std::unique_ptr<GameHost> host = MakeHost(kSample);
     ASSERT_TRUE(host->StartLevel("level1"));
     CPLevel* level = host->GetLevel();
-    const std::vector<CPPlayer*> cars = Cars(*level);
+    const std::vector<CPPlayer*> cars = RaceCars(*level);
     ASSERT_EQ(cars.size(), 8u);
     for (CPPlayer* car : cars)
         ASSERT_TRUE(car->shadow.As<CPGameObject>()) << car->modelName;
@@ -88,7 +78,7 @@ TEST(SampleLevelLoading, EveryCarLaysItsShadowOnTheRoadAndTheFrameDrawsIt)
     float nearest = 1e9f;
     for (const CPMeshVertex& vertex : decal->GetWorldVertices()) {
         nearest = std::min(nearest, std::hypot(vertex.position.x - player->GetPosition().x,
-                                                vertex.position.y - player->GetPosition().y));
+                                               vertex.position.y - player->GetPosition().y));
         EXPECT_LT(std::fabs(vertex.position.z - player->GetPosition().z), 3.0f);
     }
     EXPECT_LT(nearest, 25.0f);

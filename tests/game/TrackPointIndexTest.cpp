@@ -145,3 +145,25 @@ TEST(TrackPointIndex, ALaterListIsGriddedAgain)
     lines.Add(100.0f, 0.0f);
     EXPECT_EQ(index.Find(lines.points, {100.0f, 0.0f, 0.0f}), 1);
 }
+
+// The answers the index recalls for positions asked again belong to its
+// grid: a list gridded anew answers for its own points, the same position
+// asked twice of each.
+TEST(TrackPointIndex, APositionAskedAgainOfAnotherListIsSearchedAgain)
+{
+    Lines first, second;
+    for (Lines* lines : {&first, &second}) {
+        lines->Add(0.0f, 0.0f);
+        lines->Add(10.0f, 0.0f);
+        lines->Add(0.0f, 10.0f);
+    }
+    second.Add(4.0f, 1.0f);
+    CPTrackPointIndex index;
+    const Vector3 position{3.0f, 1.0f, 0.0f};
+    for (int ask = 0; ask < 2; ++ask)
+        EXPECT_EQ(index.Find(first.points, position), 0) << "ask " << ask;
+    for (int ask = 0; ask < 2; ++ask)
+        EXPECT_EQ(index.Find(second.points, position), 3) << "ask " << ask;
+    for (int ask = 0; ask < 2; ++ask)
+        EXPECT_EQ(index.Find(first.points, position), 0) << "ask " << ask;
+}
