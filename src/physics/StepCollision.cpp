@@ -428,9 +428,25 @@ void PhStepWorld::PrepareGeometries(const PhBody& body)
     }
     // One pair's manifold for each moving box, up to a bound: a race meets
     // far fewer pairs at once than it has bodies.
-    constexpr int kMostPairSlots = 64;
     if (box && body.dynamic && m_pairSlots < kMostPairSlots)
         AddPairSlot();
+    if (body.dynamic && body.geometries.count > 0)
+        PrepareTerrainRoom(body);
+}
+
+void PhStepWorld::PrepareTerrainRoom(const PhBody& body)
+{
+    // A moving body rests on a few terrain triangles at a time, each with
+    // its manifold. The manifolds made here wait under the ones given back,
+    // so they are taken only where a new one would have been made.
+    for (int k = 0; k < kTerrainSlotsPerBody && m_terrainSlots < kMostTerrainSlots; ++k, ++m_terrainSlots) {
+        m_freeManifolds.insert(m_freeManifolds.begin(), static_cast<int>(m_manifolds.size()));
+        m_manifolds.emplace_back();
+    }
+    // Room for the triangles a query around the body lists.
+    const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
+    if (at < m_terrainCaches.size())
+        m_terrainCaches[at].triangles.reserve(kTerrainAnswerRoom);
 }
 
 void PhStepWorld::AddPairSlot()

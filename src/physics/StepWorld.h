@@ -291,7 +291,15 @@ class PhStepWorld {
     // Manifolds last used between geometries, not with the terrain: they
     // keep their algorithms (made and warmed at load for boxes) for pairs.
     std::vector<int> m_freePairManifolds;
-    int m_pairSlots = 0;                   // made at load
+    int m_pairSlots = 0; // made at load
+    static constexpr int kMostPairSlots = 64;
+    // Manifolds for terrain contacts, made at load for each moving body, up
+    // to a bound, and the triangles a body's terrain answer has room for.
+    void PrepareTerrainRoom(const PhBody& body);
+    int m_terrainSlots = 0;
+    static constexpr int kTerrainSlotsPerBody = 4;
+    static constexpr int kMostTerrainSlots = 128;
+    static constexpr std::size_t kTerrainAnswerRoom = 1024;
     std::unique_ptr<btBoxShape> m_warmBox; // what the slots made at load collide
     std::vector<CacheEntry> m_cache;       // sorted by key
     std::vector<CacheEntry> m_newEntries;
