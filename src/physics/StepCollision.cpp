@@ -623,6 +623,22 @@ const PhStepWorld::TerrainCache* PhStepWorld::QueryTerrain(Motion& motion)
     return &cache;
 }
 
+void PhStepWorld::PrepareTerrain(const Vector4* vertices, std::int32_t triangleCount)
+{
+    if (!vertices || triangleCount <= 0)
+        return;
+    if (m_terrainSource == vertices && m_terrainCount == static_cast<std::size_t>(triangleCount))
+        return;
+    // Another mesh: what was made of the last one goes.
+    m_terrainSource = vertices;
+    m_terrainCount = static_cast<std::size_t>(triangleCount);
+    m_terrain.reset(new Triangle[m_terrainCount]);
+    m_terrainReady.assign(m_terrainCount, 0);
+    m_triangleStamps.assign(m_terrainCount, 0);
+    for (TerrainCache& other : m_terrainCaches)
+        other.valid = false;
+}
+
 bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3& high, TerrainCache& cache)
 {
     // A box a little larger than the body's, so the answer serves the
@@ -642,16 +658,7 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
                                           &triangleCount, &body);
     if (!indices || !triangles || !vertices || indexCount <= 0 || triangleCount <= 0)
         return false;
-    if (m_terrainSource != vertices || m_terrainCount != static_cast<std::size_t>(triangleCount)) {
-        // Another mesh: what was made of the last one goes.
-        m_terrainSource = vertices;
-        m_terrainCount = static_cast<std::size_t>(triangleCount);
-        m_terrain.reset(new Triangle[m_terrainCount]);
-        m_terrainReady.assign(static_cast<std::size_t>(triangleCount), 0);
-        m_triangleStamps.assign(static_cast<std::size_t>(triangleCount), 0);
-        for (TerrainCache& other : m_terrainCaches)
-            other.valid = false;
-    }
+    PrepareTerrain(vertices, triangleCount);
     // Cells list a triangle once each: it is collided once, in the order
     // the query first gave it.
     if (++m_queryStamp == 0) {
