@@ -436,6 +436,13 @@ void PhStepWorld::PrepareGeometries(const PhBody& body)
 
 void PhStepWorld::PrepareTerrainRoom(const PhBody& body)
 {
+    // Once for each body slot: a body prepared again (its geometries
+    // changed) finds its room made.
+    const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
+    if (at >= m_terrainCaches.size() || m_terrainCaches[at].triangles.capacity() >= kTerrainAnswerRoom)
+        return;
+    // Room for the triangles a query around the body lists.
+    m_terrainCaches[at].triangles.reserve(kTerrainAnswerRoom);
     // A moving body rests on a few terrain triangles at a time, each with
     // its manifold. The manifolds made here wait under the ones given back,
     // so they are taken only where a new one would have been made.
@@ -443,10 +450,6 @@ void PhStepWorld::PrepareTerrainRoom(const PhBody& body)
         m_freeManifolds.insert(m_freeManifolds.begin(), static_cast<int>(m_manifolds.size()));
         m_manifolds.emplace_back();
     }
-    // Room for the triangles a query around the body lists.
-    const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
-    if (at < m_terrainCaches.size())
-        m_terrainCaches[at].triangles.reserve(kTerrainAnswerRoom);
 }
 
 void PhStepWorld::AddPairSlot()
