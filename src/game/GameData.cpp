@@ -42,7 +42,25 @@ std::string CurrentGameText(const std::string& key)
 CPGameData::CPGameData()
 {
     bonuses.reserve(kBonusRoom);
+    for (std::size_t i = 0; i < kOpponentPositionRoom; ++i)
+        opponentPositionRoom[std::to_string(i)] = Vector2{};
     ClearGameData();
+}
+
+void CPGameData::SetOpponentPosition(const std::string& key, const Vector2& position)
+{
+    auto found = opponentPositions.find(key);
+    if (found != opponentPositions.end()) {
+        found->second = position;
+        return;
+    }
+    auto entry = opponentPositionRoom.extract(key);
+    if (entry.empty()) {
+        opponentPositions[key] = position;
+        return;
+    }
+    entry.mapped() = position;
+    opponentPositions.insert(std::move(entry));
 }
 
 CPGameData::~CPGameData() = default;
@@ -99,6 +117,8 @@ void CPGameData::ClearGameData()
     roundTimes.assign(kRoundTimeCount, 0.0f);
     trackProgress = -1;
     clearedWord1 = 0;
+    // The entries go back to the room they came from, for the next race.
+    opponentPositionRoom.merge(opponentPositions);
     opponentPositions.clear();
     lapRecords = std::unordered_map<std::string, CPLapRecord>(kLapRecordBuckets);
     clearedWord2 = 0;

@@ -66,6 +66,10 @@ class CPGameData {
     // list.
     void ClearGameData();
     void ClearLevelTimers() { levelTimer = 0.0f; }
+    // Sets an opponent's entry in opponentPositions. A new entry is moved in
+    // from opponentPositionRoom when that holds its key, rather than made on
+    // the heap in the race's first frame.
+    void SetOpponentPosition(const std::string& key, const Vector2& position);
 
     // A new profile: no save slot, mission 1, no points, empty progress
     // entries (their recorded runs are kept).
@@ -187,6 +191,8 @@ class CPGameData {
     std::string profileName;
     std::uint32_t clearedWord1 = 0;                          // the bonus counter AddBonus and EraseBonus keep
     std::map<std::string, Vector2> opponentPositions;        // by opponent index "%d"
+    static constexpr std::size_t kOpponentPositionRoom = 5;  // the opponents a race counts
+    std::map<std::string, Vector2> opponentPositionRoom;     // entries not in opponentPositions yet
     std::unordered_map<std::string, CPLapRecord> lapRecords; // by opponent index "%d"
     std::uint32_t clearedWord2 = 0;
     std::int32_t roundCount = 0;

@@ -187,6 +187,9 @@ void ReportToDriver(AI_Vehicle& driver, CPGameObject& car)
                   player ? player->rangeMax : 0);
 }
 
+static_assert(CPLevel::kCountedOpponents <= CPGameData::kOpponentPositionRoom,
+              "the opponents' positions are written into the room the game data makes for them");
+
 void StepOpponents(CPLevel& level, float dt)
 {
     CPGameData* data = GetGameData();
@@ -201,7 +204,7 @@ void StepOpponents(CPLevel& level, float dt)
             raceCar->UpdateState(dt);
         if (i < CPLevel::kCountedOpponents && data) {
             const Vector3& p = car->GetPosition();
-            data->opponentPositions[std::to_string(i)] = Vector2{p.x, p.y};
+            data->SetOpponentPosition(std::to_string(i), Vector2{p.x, p.y});
         }
     }
 }

@@ -129,6 +129,9 @@ bool CPPhysicsWorld::Init()
     responses.Set(0, -1, kLevelResponse);
     responses.Set(0, 0, kLevelResponse);
     m_simulator->SetTerrainQueryCallback(&CPPhysicsWorld::QueryTerrainTriangles);
+    // The collision mesh is built before Init: its triangles' tables are
+    // made now, not in the race's first step.
+    m_simulator->PrepareTerrain(m_collisionMesh.GetVertices(), m_collisionMesh.GetTriangleCount());
     return true;
 }
 

@@ -248,6 +248,12 @@ void PhSimulator::PrepareGeometries(const PhBody& body)
         m_stepWorld->PrepareGeometries(body);
 }
 
+void PhSimulator::PrepareTerrain(const Vector4* vertices, std::int32_t triangleCount)
+{
+    if (m_stepWorld)
+        m_stepWorld->PrepareTerrain(vertices, triangleCount);
+}
+
 void PhSimulator::ReleaseParts(PhBody& body)
 {
     if (m_stepWorld)

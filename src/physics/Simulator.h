@@ -102,6 +102,9 @@ class PhSimulator {
     // For PhBody::UpdateBoundingInfo: readies what the stepping needs to
     // collide the body's geometries, as they are now, before it steps.
     void PrepareGeometries(const PhBody& body);
+    // For the terrain query's owner: readies what the stepping keeps about
+    // the mesh the query will answer with, before the first step.
+    void PrepareTerrain(const Vector4* vertices, std::int32_t triangleCount);
     // For PhBody::SetActive: moves the body to the active or the inactive
     // list of its kind.
     void MoveBetweenLists(PhBody& body, bool toActive);

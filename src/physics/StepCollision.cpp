@@ -428,9 +428,28 @@ void PhStepWorld::PrepareGeometries(const PhBody& body)
     }
     // One pair's manifold for each moving box, up to a bound: a race meets
     // far fewer pairs at once than it has bodies.
-    constexpr int kMostPairSlots = 64;
     if (box && body.dynamic && m_pairSlots < kMostPairSlots)
         AddPairSlot();
+    if (body.dynamic && body.geometries.count > 0)
+        PrepareTerrainRoom(body);
+}
+
+void PhStepWorld::PrepareTerrainRoom(const PhBody& body)
+{
+    // Once for each body slot: a body prepared again (its geometries
+    // changed) finds its room made.
+    const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
+    if (at >= m_terrainCaches.size() || m_terrainCaches[at].triangles.capacity() >= kTerrainAnswerRoom)
+        return;
+    // Room for the triangles a query around the body lists.
+    m_terrainCaches[at].triangles.reserve(kTerrainAnswerRoom);
+    // A moving body rests on a few terrain triangles at a time, each with
+    // its manifold. The manifolds made here wait under the ones given back,
+    // so they are taken only where a new one would have been made.
+    for (int k = 0; k < kTerrainSlotsPerBody && m_terrainSlots < kMostTerrainSlots; ++k, ++m_terrainSlots) {
+        m_freeManifolds.insert(m_freeManifolds.begin(), static_cast<int>(m_manifolds.size()));
+        m_manifolds.emplace_back();
+    }
 }
 
 void PhStepWorld::AddPairSlot()
@@ -607,6 +626,22 @@ const PhStepWorld::TerrainCache* PhStepWorld::QueryTerrain(Motion& motion)
     return &cache;
 }
 
+void PhStepWorld::PrepareTerrain(const Vector4* vertices, std::int32_t triangleCount)
+{
+    if (!vertices || triangleCount <= 0)
+        return;
+    if (m_terrainSource == vertices && m_terrainCount == static_cast<std::size_t>(triangleCount))
+        return;
+    // Another mesh: what was made of the last one goes.
+    m_terrainSource = vertices;
+    m_terrainCount = static_cast<std::size_t>(triangleCount);
+    m_terrain.reset(new Triangle[m_terrainCount]);
+    m_terrainReady.assign(m_terrainCount, 0);
+    m_triangleStamps.assign(m_terrainCount, 0);
+    for (TerrainCache& other : m_terrainCaches)
+        other.valid = false;
+}
+
 bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3& high, TerrainCache& cache)
 {
     // A box a little larger than the body's, so the answer serves the
@@ -626,16 +661,7 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
                                           &triangleCount, &body);
     if (!indices || !triangles || !vertices || indexCount <= 0 || triangleCount <= 0)
         return false;
-    if (m_terrainSource != vertices || m_terrainCount != static_cast<std::size_t>(triangleCount)) {
-        // Another mesh: what was made of the last one goes.
-        m_terrainSource = vertices;
-        m_terrainCount = static_cast<std::size_t>(triangleCount);
-        m_terrain.reset(new Triangle[m_terrainCount]);
-        m_terrainReady.assign(static_cast<std::size_t>(triangleCount), 0);
-        m_triangleStamps.assign(static_cast<std::size_t>(triangleCount), 0);
-        for (TerrainCache& other : m_terrainCaches)
-            other.valid = false;
-    }
+    PrepareTerrain(vertices, triangleCount);
     // Cells list a triangle once each: it is collided once, in the order
     // the query first gave it.
     if (++m_queryStamp == 0) {

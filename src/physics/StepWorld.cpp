@@ -100,6 +100,13 @@ PhStepWorld::PhStepWorld(PhSimulator& simulator)
     m_nearSensors.reserve(256);
     m_sensorRays.reserve(16);
     m_sensed.reserve(64);
+    // Every manifold may be given back at once; the cache holds an entry
+    // for each manifold in use, and a step's new ones besides.
+    const std::size_t manifolds = static_cast<std::size_t>(kMostPairSlots + kMostTerrainSlots);
+    m_freeManifolds.reserve(manifolds);
+    m_freePairManifolds.reserve(manifolds);
+    m_cache.reserve(2 * manifolds);
+    m_newEntries.reserve(manifolds);
 }
 
 PhStepWorld::~PhStepWorld()

@@ -108,6 +108,9 @@ class PhStepWorld {
     // for a moving box, room for the pairs it may meet: a race's steps
     // then take no block from Bullet.
     void PrepareGeometries(const PhBody& body);
+    // Makes the tables kept about a terrain mesh's triangles, as the level
+    // loads, rather than when a query first answers with it.
+    void PrepareTerrain(const Vector4* vertices, std::int32_t triangleCount);
 
   private:
     // A moving body's state while the step solves it.
@@ -301,9 +304,17 @@ class PhStepWorld {
     // Manifolds last used between geometries, not with the terrain: they
     // keep their algorithms (made and warmed at load for boxes) for pairs.
     std::vector<int> m_freePairManifolds;
-    int m_pairSlots = 0;                   // made at load
-    std::unique_ptr<btBoxShape> m_warmBox; // what the slots made at load collide
-    std::vector<CacheEntry> m_cache;       // sorted by key
+    int m_pairSlots = 0; // made at load
+    static constexpr int kMostPairSlots = 64;
+    // Manifolds for terrain contacts, made at load for each moving body, up
+    // to a bound, and the triangles a body's terrain answer has room for.
+    void PrepareTerrainRoom(const PhBody& body);
+    int m_terrainSlots = 0;
+    static constexpr int kTerrainSlotsPerBody = 4;
+    static constexpr int kMostTerrainSlots = 128;
+    static constexpr std::size_t kTerrainAnswerRoom = 1024; // the game's query lists at most 1000
+    std::unique_ptr<btBoxShape> m_warmBox;                  // what the slots made at load collide
+    std::vector<CacheEntry> m_cache;                        // sorted by key
     std::vector<CacheEntry> m_newEntries;
 
     std::vector<Motion> m_motions;

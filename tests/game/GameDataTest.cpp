@@ -215,6 +215,41 @@ TEST_F(GameDataTest, ClearGameDataResetsTheRaceAndLetsGoOfTheBonuses)
     EXPECT_EQ(data.money, 55.0f); // the profile is not race state
 }
 
+// The opponents' entries are written as an assignment by key would write
+// them, across two races: the entries of the counted opponents are the
+// nodes made with the game data, given back by ClearGameData; a key beyond
+// them is made as before.
+TEST_F(GameDataTest, OpponentPositionsAreWrittenAsByKeyFromTheRoomMadeWithTheGameData)
+{
+    const std::pair<const char*, Vector2> writes[] = {
+        {"3", {1.0f, 2.0f}}, {"0", {3.0f, 4.0f}},  {"3", {5.0f, 6.0f}},
+        {"7", {7.0f, 8.0f}}, {"4", {-1.0f, 0.5f}},
+    };
+    for (int race = 0; race < 2; ++race) {
+        SCOPED_TRACE(race);
+        std::vector<const Vector2*> room;
+        for (const char* key : {"0", "3", "4"})
+            room.push_back(&data.opponentPositionRoom.at(key));
+        std::map<std::string, Vector2> expected;
+        for (const auto& [key, position] : writes) {
+            expected[key] = position;
+            data.SetOpponentPosition(key, position);
+        }
+        ASSERT_EQ(data.opponentPositions.size(), expected.size());
+        for (const auto& [key, position] : expected) {
+            SCOPED_TRACE(key);
+            EXPECT_EQ(data.opponentPositions.at(key).x, position.x);
+            EXPECT_EQ(data.opponentPositions.at(key).y, position.y);
+        }
+        EXPECT_EQ(&data.opponentPositions.at("0"), room[0]);
+        EXPECT_EQ(&data.opponentPositions.at("3"), room[1]);
+        EXPECT_EQ(&data.opponentPositions.at("4"), room[2]);
+        EXPECT_EQ(data.opponentPositionRoom.count("0") + data.opponentPositionRoom.count("3"), 0u);
+        data.ClearGameData();
+        EXPECT_TRUE(data.opponentPositions.empty());
+    }
+}
+
 TEST_F(GameDataTest, LapRecordsStartFreshAndCountDownOnlyWithinTheirLaps)
 {
     CPLapRecord& record = data.GetLapRecord("2");
