@@ -38,12 +38,28 @@ class CPParticleQuads : public CPRenderable {
     int GetVertexCount() override { return GetCurrentCamera() ? 4 * m_effect.m_live : 0; }
     int GetIndexCount() override { return GetCurrentCamera() ? 6 * m_effect.m_live : 0; }
     void WriteVertices(CPMeshVertex* vertices, std::uint16_t* indices, std::uint16_t base, int) override;
+    // Every live particle writes its six indices.
+    bool WritesAllIndices() const override { return true; }
     void WriteIndices(std::uint16_t*, int, std::uint16_t&, std::uint16_t&) override {}
     void GetMaterial(CPObjectPtr& material) const override { material = m_effect.m_material; }
 
   private:
     CPParticleEffect& m_effect;
 };
+
+namespace {
+
+void PutCorner(CPMeshVertex& vertex, const Vector3& at, std::uint32_t diffuse, float u, float v)
+{
+    vertex.position = at;
+    vertex.normal = {0.0f, 0.0f, 1.0f};
+    vertex.diffuse = diffuse;
+    vertex.specular = 0;
+    vertex.uv1 = {u, v};
+    vertex.uv2 = {};
+}
+
+} // namespace
 
 void CPParticleQuads::WriteVertices(CPMeshVertex* vertices, std::uint16_t* indices, std::uint16_t base, int)
 {
@@ -54,12 +70,16 @@ void CPParticleQuads::WriteVertices(CPMeshVertex* vertices, std::uint16_t* indic
     const Vector3 right{view.m[0][0], view.m[0][1], view.m[0][2]};
     const Vector3 up{view.m[1][0], view.m[1][1], view.m[1][2]};
     const CPParticleSettings& settings = m_effect.m_settings;
-    static const std::uint16_t kPattern[6] = {0, 2, 1, 0, 3, 2};
-    for (int p = 0; p < m_effect.m_live; ++p) {
-        const CPParticleEffect::Particle& particle = m_effect.m_particles[static_cast<std::size_t>(p)];
-        const float half = settings.size + settings.grow * particle.age;
-        const float left =
-            settings.life > 0.0f ? std::clamp(1.0f - particle.age / settings.life, 0.0f, 1.0f) : 0.0f;
+    const float size = settings.size;
+    const float grow = settings.grow;
+    const float life = settings.life;
+    const bool fades = life > 0.0f;
+    const int live = m_effect.m_live;
+    const CPParticleEffect::Particle* particles = m_effect.m_particles.data();
+    for (int p = 0; p < live; ++p) {
+        const CPParticleEffect::Particle& particle = particles[p];
+        const float half = size + grow * particle.age;
+        const float left = fades ? std::clamp(1.0f - particle.age / life, 0.0f, 1.0f) : 0.0f;
         const auto alpha = static_cast<std::uint32_t>(left * 255.0f);
         const std::uint32_t diffuse = (alpha << 24) | 0xFFFFFFu;
         // Each corner is the centre, plus its side (-1 or 1) times half
@@ -69,14 +89,19 @@ void CPParticleQuads::WriteVertices(CPMeshVertex* vertices, std::uint16_t* indic
         const Vector3 rightSide = particle.position + right * (1.0f * half);
         const Vector3 down = up * (-1.0f * half), upward = up * (1.0f * half);
         CPMeshVertex* quad = vertices + 4 * p;
-        quad[0] = {leftSide + down, {0.0f, 0.0f, 1.0f}, diffuse, 0, {0.0f, 1.0f}, {}};
-        quad[1] = {rightSide + down, {0.0f, 0.0f, 1.0f}, diffuse, 0, {1.0f, 1.0f}, {}};
-        quad[2] = {rightSide + upward, {0.0f, 0.0f, 1.0f}, diffuse, 0, {1.0f, 0.0f}, {}};
-        quad[3] = {leftSide + upward, {0.0f, 0.0f, 1.0f}, diffuse, 0, {0.0f, 0.0f}, {}};
-        const int first = base + 4 * p;
+        PutCorner(quad[0], leftSide + down, diffuse, 0.0f, 1.0f);
+        PutCorner(quad[1], rightSide + down, diffuse, 1.0f, 1.0f);
+        PutCorner(quad[2], rightSide + upward, diffuse, 1.0f, 0.0f);
+        PutCorner(quad[3], leftSide + upward, diffuse, 0.0f, 0.0f);
+        // Two triangles of the quad: 0 2 1 and 0 3 2.
+        const auto first = static_cast<std::uint16_t>(base + 4 * p);
         std::uint16_t* triangles = indices + 6 * p;
-        for (int i = 0; i < 6; ++i)
-            triangles[i] = static_cast<std::uint16_t>(first + kPattern[i]);
+        triangles[0] = first;
+        triangles[1] = static_cast<std::uint16_t>(first + 2);
+        triangles[2] = static_cast<std::uint16_t>(first + 1);
+        triangles[3] = first;
+        triangles[4] = static_cast<std::uint16_t>(first + 3);
+        triangles[5] = static_cast<std::uint16_t>(first + 2);
     }
 }
 
