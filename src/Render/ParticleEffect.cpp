@@ -5,6 +5,7 @@
 
 #include "Render/CurrentCamera.h"
 #include "Render/InstanceDesc.h"
+#include "Render/ParticleQuads.h"
 #include "Render/PRender.h"
 #include "Render/PerspectiveCamera.h"
 #include "Render/Renderable.h"
@@ -47,62 +48,20 @@ class CPParticleQuads : public CPRenderable {
     CPParticleEffect& m_effect;
 };
 
-namespace {
-
-void PutCorner(CPMeshVertex& vertex, const Vector3& at, std::uint32_t diffuse, float u, float v)
-{
-    vertex.position = at;
-    vertex.normal = {0.0f, 0.0f, 1.0f};
-    vertex.diffuse = diffuse;
-    vertex.specular = 0;
-    vertex.uv1 = {u, v};
-    vertex.uv2 = {};
-}
-
-} // namespace
-
 void CPParticleQuads::WriteVertices(CPMeshVertex* vertices, std::uint16_t* indices, std::uint16_t base, int)
 {
     CPPerspectiveCamera* camera = GetCurrentCamera();
     if (!camera)
         return;
     const Matrix4& view = camera->GetInverseView();
-    const Vector3 right{view.m[0][0], view.m[0][1], view.m[0][2]};
-    const Vector3 up{view.m[1][0], view.m[1][1], view.m[1][2]};
     const CPParticleSettings& settings = m_effect.m_settings;
-    const float size = settings.size;
-    const float grow = settings.grow;
-    const float life = settings.life;
-    const bool fades = life > 0.0f;
-    const int live = m_effect.m_live;
-    const CPParticleEffect::Particle* particles = m_effect.m_particles.data();
-    for (int p = 0; p < live; ++p) {
-        const CPParticleEffect::Particle& particle = particles[p];
-        const float half = size + grow * particle.age;
-        const float left = fades ? std::clamp(1.0f - particle.age / life, 0.0f, 1.0f) : 0.0f;
-        const auto alpha = static_cast<std::uint32_t>(left * 255.0f);
-        const std::uint32_t diffuse = (alpha << 24) | 0xFFFFFFu;
-        // Each corner is the centre, plus its side (-1 or 1) times half
-        // along the camera's right, plus its side times half along its up;
-        // the corners share those terms, so each is taken once.
-        const Vector3 leftSide = particle.position + right * (-1.0f * half);
-        const Vector3 rightSide = particle.position + right * (1.0f * half);
-        const Vector3 down = up * (-1.0f * half), upward = up * (1.0f * half);
-        CPMeshVertex* quad = vertices + 4 * p;
-        PutCorner(quad[0], leftSide + down, diffuse, 0.0f, 1.0f);
-        PutCorner(quad[1], rightSide + down, diffuse, 1.0f, 1.0f);
-        PutCorner(quad[2], rightSide + upward, diffuse, 1.0f, 0.0f);
-        PutCorner(quad[3], leftSide + upward, diffuse, 0.0f, 0.0f);
-        // Two triangles of the quad: 0 2 1 and 0 3 2.
-        const auto first = static_cast<std::uint16_t>(base + 4 * p);
-        std::uint16_t* triangles = indices + 6 * p;
-        triangles[0] = first;
-        triangles[1] = static_cast<std::uint16_t>(first + 2);
-        triangles[2] = static_cast<std::uint16_t>(first + 1);
-        triangles[3] = first;
-        triangles[4] = static_cast<std::uint16_t>(first + 3);
-        triangles[5] = static_cast<std::uint16_t>(first + 2);
-    }
+    CPParticleQuadFrame frame;
+    frame.right = {view.m[0][0], view.m[0][1], view.m[0][2]};
+    frame.up = {view.m[1][0], view.m[1][1], view.m[1][2]};
+    frame.size = settings.size;
+    frame.grow = settings.grow;
+    frame.life = settings.life;
+    WriteParticleQuads(m_effect.m_particles.data(), m_effect.m_live, frame, base, vertices, indices);
 }
 
 CPParticleEffect::CPParticleEffect(const CPParticleSettings& settings, CPObjectPtr material)
