@@ -50,6 +50,7 @@ void CPBatchRenderer::BeginPass(const CPBaseCamera& camera, const Matrix4& world
     m_view = camera.GetView();
     m_projection = camera.GetProjection();
     m_passWorld = world;
+    m_passIsIdentity = IdentityProductIsExact(world, IdentityMatrix());
     Effect* effect = m_shared;
     if (!effect)
         return;
@@ -168,7 +169,13 @@ int CPBatchRenderer::DrawStaticMeshes(CPIVBlock& batch)
         const CPStaticMesh* mesh = holder ? holder->GetStaticMesh() : nullptr;
         if (!mesh || !mesh->vertexBuffer || !mesh->indexBuffer || mesh->triangleCount <= 0)
             continue;
-        SetWorld(holder->GetTransform() * m_passWorld);
+        // The scene pass places by the identity: the mesh's own transform
+        // is then the product, to the bit, whenever the product would be.
+        const Matrix4& transform = holder->GetTransform();
+        if (m_passIsIdentity && IdentityProductIsExact(m_passWorld, transform))
+            SetWorld(transform);
+        else
+            SetWorld(transform * m_passWorld);
         m_device.SetStreamSource(0, mesh->vertexBuffer, 0, sizeof(CPMeshVertex));
         m_device.SetIndices(mesh->indexBuffer);
         m_device.SetFVF(kMeshVertexFormat);

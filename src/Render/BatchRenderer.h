@@ -79,4 +79,6 @@ class CPBatchRenderer {
     Matrix4 m_view;
     Matrix4 m_projection;
     Matrix4 m_passWorld;
+    // Whether the pass's world is the identity to the bit.
+    bool m_passIsIdentity = true;
 };

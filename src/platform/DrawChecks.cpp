@@ -20,6 +20,15 @@ HResult CheckStreamDraw(const DrawBindings& bound, PrimitiveType type, std::uint
     return S_OK;
 }
 
+HResult CheckDrawnIndices(MemoryIndexBuffer& indices, std::uint32_t minIndex, std::uint32_t vertexCount,
+                          std::uint32_t startIndex, std::uint32_t indexCount)
+{
+    const IndexBuffer::IndexSpan span = indices.GetIndexSpan(startIndex, indexCount);
+    if (span.lowest < minIndex || span.highest - minIndex >= vertexCount)
+        return kInvalidCall;
+    return S_OK;
+}
+
 HResult CheckUserDraw(const DrawBindings& bound, PrimitiveType type, std::uint32_t primitiveCount,
                       const void* data, std::uint32_t stride, std::uint32_t* vertices)
 {
