@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "core/StringUtils.h"
 #include "platform/Math.h"
@@ -33,6 +34,7 @@ void CPSkyPart::SetDirection(const Vector3& direction)
 {
     m_direction = Normalize(direction);
     m_orientation = TurnOnto(kZAxis, m_direction, kXAxis);
+    m_placed = false;
 }
 
 void CPSkyPart::SetEffectNames(const std::string& first, const std::string& second)
@@ -107,11 +109,27 @@ Matrix4 CPSkyPart::Placement() const
     return scale * face * roll * TranslationMatrix(m_position.x, m_position.y, m_position.z);
 }
 
+bool CPSkyPart::IsPlacedAt(float angle, float size) const
+{
+    // Bit for bit: a placement is only reused for the very same values.
+    return m_placed && std::memcmp(&m_placedAngle, &angle, sizeof angle) == 0 &&
+           std::memcmp(&m_placedSize, &size, sizeof size) == 0;
+}
+
 HResult CPSkyPart::Draw(float /*frameTime*/)
 {
-    const Matrix4 turn = m_orientation * RotationMatrixAxis(m_direction, m_baseAngle - m_currentAngle + kPi);
-    m_position = TransformPoint(Vector3{m_distance, 0.0f, 0.0f}, turn);
-    TransformVertices(Placement());
+    // A sky that does not move its parts (the race's, whose step scale is
+    // 0) places each once.
+    if (!IsPlacedAt(m_currentAngle, m_size)) {
+        const Matrix4 turn =
+            m_orientation * RotationMatrixAxis(m_direction, m_baseAngle - m_currentAngle + kPi);
+        m_position = TransformPoint(Vector3{m_distance, 0.0f, 0.0f}, turn);
+        m_placement = Placement();
+        m_placedAngle = m_currentAngle;
+        m_placedSize = m_size;
+        m_placed = true;
+    }
+    TransformVertices(m_placement);
     const HResult filled = FillBuffers(SourceList(), GetIndices(), true);
     if (Failed(filled))
         return filled;

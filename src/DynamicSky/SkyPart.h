@@ -19,8 +19,16 @@ class CPSkyPart : public CPVertexObject {
 
     // Normalises the direction and turns +z onto it.
     void SetDirection(const Vector3& direction);
-    void SetDistance(float distance) { m_distance = distance; }
-    void SetBaseAngle(float angle) { m_baseAngle = angle; }
+    void SetDistance(float distance)
+    {
+        m_distance = distance;
+        m_placed = false;
+    }
+    void SetBaseAngle(float angle)
+    {
+        m_baseAngle = angle;
+        m_placed = false;
+    }
     void SetCurrentAngle(float angle) { m_currentAngle = angle; }
     void SetSize(float size) { m_size = size; }
 
@@ -53,6 +61,8 @@ class CPSkyPart : public CPVertexObject {
 
   private:
     Matrix4 Placement() const;
+    // Whether the placement kept is the one of this angle and size.
+    bool IsPlacedAt(float angle, float size) const;
 
     Vector3 m_direction;
     Vector3 m_position;
@@ -65,4 +75,9 @@ class CPSkyPart : public CPVertexObject {
     std::vector<std::string> m_frames;
     std::int32_t m_frameIndex = 0;
     Matrix4 m_orientation;
+    // The last placement, kept while the part stands still.
+    Matrix4 m_placement;
+    float m_placedAngle = 0.0f;
+    float m_placedSize = 0.0f;
+    bool m_placed = false;
 };

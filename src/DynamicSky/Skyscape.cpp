@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "DynamicSky/SkyFile.h"
 #include "DynamicSky/SkyLevel.h"
@@ -371,6 +372,8 @@ void CPSkyscape::SetUpKeyframe()
     m_overcast = key;
     m_rates = key;
     m_bandWork.resize(key.bandColours.size());
+    m_domeBands.resize(key.bandColours.size());
+    m_domeColoured = false;
 
     // A keyframe that lasts no time has no rate of change.
     const float perTime = key.duration > 0.0f ? 1.0f / key.duration : 0.0f;
@@ -439,11 +442,21 @@ void CPSkyscape::ApplyAmbient()
         render->SetAmbient(Argb(255.0f, ambient), ambient.x / 255.0f, ambient.y / 255.0f, ambient.z / 255.0f);
 }
 
-void CPSkyscape::ColourDome()
+bool CPSkyscape::ColourDome()
 {
     for (std::size_t b = 0; b < m_bandWork.size(); ++b)
         m_bandWork[b] = Blend(m_current.bandColours[b], m_overcast.bandColours[b]);
     const Vector3 sun = Normalize(m_sunPosition);
+    const std::uint32_t alpha = Byte(m_current.level);
+    // A sky standing still (the race's) colours its dome once.
+    const std::size_t bandBytes = m_bandWork.size() * sizeof(Vector3);
+    if (m_domeColoured && alpha == m_domeAlpha && std::memcmp(&sun, &m_domeSun, sizeof sun) == 0 &&
+        std::memcmp(m_bandWork.data(), m_domeBands.data(), bandBytes) == 0)
+        return false;
+    std::copy(m_bandWork.begin(), m_bandWork.end(), m_domeBands.begin());
+    m_domeSun = sun;
+    m_domeAlpha = alpha;
+    m_domeColoured = true;
     const std::int32_t rings = m_slices / 4 + 1;
 
     std::int32_t ring = 0;
@@ -462,6 +475,7 @@ void CPSkyscape::ColourDome()
     // Rings that the bands do not reach evenly keep the last colour.
     for (; ring < rings; ++ring)
         ColourRing(ring, colour, sun);
+    return true;
 }
 
 void CPSkyscape::ColourRing(std::int32_t ring, const Vector3& colour, const Vector3& sun)
@@ -508,13 +522,18 @@ HResult CPSkyscape::Render(float frameTime)
         m_current.partSizes[i] += m_rates.partSizes[i] * s;
     }
 
-    ColourDome();
+    const bool recoloured = ColourDome();
     m_keyframeTimer += s;
     m_layerTimer += t;
     ApplyAmbient();
 
     SetUseEffectB(false);
-    HResult result = FillBuffers(SourceList(), GetIndices(), false);
+    // The buffers keep the dome's colours until they change.
+    HResult result = S_OK;
+    if (recoloured || !m_domeFilled) {
+        result = FillBuffers(SourceList(), GetIndices(), false);
+        m_domeFilled = Succeeded(result);
+    }
     if (Succeeded(result))
         result = Draw();
     DrawParts(t);

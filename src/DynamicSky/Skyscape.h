@@ -106,7 +106,9 @@ class CPSkyscape : public CPVertexObject, public CPRenderSky {
     void StepColours(float s);
     void ApplyFog();
     void ApplyAmbient();
-    void ColourDome();
+    // Colours the dome's rings; false, colouring nothing, when the colours
+    // and the sun are bit for bit those the dome was coloured with last.
+    bool ColourDome();
     void ColourRing(std::int32_t ring, const Vector3& colour, const Vector3& sun);
     void DrawParts(float t);
     void UpdateSunLight(const CPSkyPart& sun);
@@ -137,6 +139,13 @@ class CPSkyscape : public CPVertexObject, public CPRenderSky {
     SkyKeyframe m_current;
     SkyKeyframe m_overcast;
     std::vector<Vector3> m_bandWork; // blended band colours of the frame
+    // What the dome's rings were coloured from last, and whether the
+    // buffers hold those colours.
+    std::vector<Vector3> m_domeBands;
+    Vector3 m_domeSun;
+    std::uint32_t m_domeAlpha = 0;
+    bool m_domeColoured = false;
+    bool m_domeFilled = false;
     std::vector<CPCloudSet*> m_activeSets;
     CloudLayer m_currentLayer;
     std::int32_t m_layerIndex = 0;

@@ -39,6 +39,8 @@ CPBatchRenderer::CPBatchRenderer(GraphicsDevice& device, CPEffectLibrary* effect
     : m_device(device), m_effects(effects), m_view(IdentityMatrix()), m_projection(IdentityMatrix()),
       m_passWorld(IdentityMatrix())
 {
+    CPEffect* shared = m_effects ? m_effects->GetSharedEffect() : nullptr;
+    m_shared = shared ? shared->GetEffect() : nullptr;
 }
 
 void CPBatchRenderer::BeginPass(const CPBaseCamera& camera, const Matrix4& world, const Light& light,
@@ -48,8 +50,8 @@ void CPBatchRenderer::BeginPass(const CPBaseCamera& camera, const Matrix4& world
     m_view = camera.GetView();
     m_projection = camera.GetProjection();
     m_passWorld = world;
-    CPEffect* shared = m_effects ? m_effects->GetSharedEffect() : nullptr;
-    Effect* effect = shared ? shared->GetEffect() : nullptr;
+    m_passIsIdentity = IdentityProductIsExact(world, IdentityMatrix());
+    Effect* effect = m_shared;
     if (!effect)
         return;
 
@@ -145,12 +147,19 @@ void CPBatchRenderer::DrawRange(CPIVBlock& batch)
     m_device.SetStreamSource(0, buffer.GetVertexBuffer(slot), 0, sizeof(CPMeshVertex));
     m_device.SetIndices(buffer.GetIndexBuffer(slot));
     m_device.SetFVF(kMeshVertexFormat);
-    DrawIndexed(batch.GetMaterial(), static_cast<std::uint32_t>(buffer.GetVerticesWritten()),
+    DrawIndexed(Resolve(batch.GetMaterial()), static_cast<std::uint32_t>(buffer.GetVerticesWritten()),
                 static_cast<std::uint32_t>(buffer.GetIndicesWritten() / 3));
 }
 
 int CPBatchRenderer::DrawStaticMeshes(CPIVBlock& batch)
 {
+    // The material's effect is begun once for all the batch's meshes: its
+    // values are the same for each, and each mesh still draws in passes of
+    // its own.
+    const MaterialDraw material = Resolve(batch.GetMaterial());
+    bool opened = false;
+    bool begun = false;
+    unsigned passes = 0;
     int draws = 0;
     for (const CPObjectPtr& listed : batch.GetRenderables()) {
         auto* renderable = static_cast<CPRenderable*>(listed.Get());
@@ -160,14 +169,34 @@ int CPBatchRenderer::DrawStaticMeshes(CPIVBlock& batch)
         const CPStaticMesh* mesh = holder ? holder->GetStaticMesh() : nullptr;
         if (!mesh || !mesh->vertexBuffer || !mesh->indexBuffer || mesh->triangleCount <= 0)
             continue;
-        SetWorld(holder->GetTransform() * m_passWorld);
+        // The scene pass places by the identity: the mesh's own transform
+        // is then the product, to the bit, whenever the product would be.
+        const Matrix4& transform = holder->GetTransform();
+        if (m_passIsIdentity && IdentityProductIsExact(m_passWorld, transform))
+            SetWorld(transform);
+        else
+            SetWorld(transform * m_passWorld);
         m_device.SetStreamSource(0, mesh->vertexBuffer, 0, sizeof(CPMeshVertex));
         m_device.SetIndices(mesh->indexBuffer);
         m_device.SetFVF(kMeshVertexFormat);
-        DrawIndexed(batch.GetMaterial(), static_cast<std::uint32_t>(mesh->vertexCount),
-                    static_cast<std::uint32_t>(mesh->triangleCount));
         ++draws;
+        const auto vertexCount = static_cast<std::uint32_t>(mesh->vertexCount);
+        const auto triangles = static_cast<std::uint32_t>(mesh->triangleCount);
+        if (!material.fx) {
+            m_device.SetTexture(0, material.fixedTexture);
+            DrawTriangles(vertexCount, triangles);
+            continue;
+        }
+        if (!opened) {
+            opened = true;
+            SetEffectValues(material);
+            begun = Succeeded(material.fx->Begin(&passes));
+        }
+        if (begun)
+            DrawEffectPasses(*material.fx, passes, vertexCount, triangles);
     }
+    if (begun)
+        material.fx->End();
     // The batches after these are written in world space.
     if (draws > 0)
         SetWorld(m_passWorld);
@@ -177,8 +206,7 @@ int CPBatchRenderer::DrawStaticMeshes(CPIVBlock& batch)
 void CPBatchRenderer::SetWorld(const Matrix4& world)
 {
     m_device.SetTransform(TransformState::World, world);
-    CPEffect* shared = m_effects ? m_effects->GetSharedEffect() : nullptr;
-    Effect* effect = shared ? shared->GetEffect() : nullptr;
+    Effect* effect = m_shared;
     if (!effect)
         return;
     const Matrix4 worldView = world * m_view;
@@ -188,40 +216,62 @@ void CPBatchRenderer::SetWorld(const Matrix4& world)
         effect->SetMatrix(handle, worldView);
 }
 
-void CPBatchRenderer::DrawIndexed(const CPObjectPtr& materialObject, std::uint32_t vertexCount,
-                                  std::uint32_t triangles)
+CPBatchRenderer::MaterialDraw CPBatchRenderer::Resolve(const CPObjectPtr& materialObject)
 {
-    const auto draw = [&] {
-        m_device.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 0, vertexCount, 0, triangles);
-    };
-
+    MaterialDraw draw;
     auto* material = materialObject.As<CPMaterial>();
-    CPEffect* effect = material ? material->GetEffect() : nullptr;
-    CPTextureBlock* textures = material ? material->GetTextureBlock() : nullptr;
-    Effect* fx = effect ? effect->GetEffect() : nullptr;
-    if (!fx) {
-        const CPTexture* first =
-            textures && textures->GetTextureCount() > 0 ? textures->GetTexture(0) : nullptr;
-        m_device.SetTexture(0, first ? first->GetTexture() : nullptr);
-        draw();
-        return;
-    }
-    if (EffectParameter* time = effect->GetTimeHandle())
-        fx->SetFloat(time, m_time);
-    const auto& handles = effect->GetTextureHandles();
+    if (!material)
+        return draw;
+    draw.effect = material->GetEffect();
+    draw.textures = material->GetTextureBlock();
+    draw.fx = draw.effect ? draw.effect->GetEffect() : nullptr;
+    if (!draw.fx && draw.textures && draw.textures->GetTextureCount() > 0)
+        if (const CPTexture* first = draw.textures->GetTexture(0))
+            draw.fixedTexture = first->GetTexture();
+    return draw;
+}
+
+void CPBatchRenderer::DrawTriangles(std::uint32_t vertexCount, std::uint32_t triangles)
+{
+    m_device.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 0, vertexCount, 0, triangles);
+}
+
+void CPBatchRenderer::SetEffectValues(const MaterialDraw& material)
+{
+    Effect& fx = *material.fx;
+    if (EffectParameter* time = material.effect->GetTimeHandle())
+        fx.SetFloat(time, m_time);
+    const auto& handles = material.effect->GetTextureHandles();
+    const int count = material.textures ? material.textures->GetTextureCount() : 0;
     for (std::size_t i = 0; i < handles.size(); ++i) {
         const int index = static_cast<int>(i);
-        const CPTexture* texture =
-            textures && index < textures->GetTextureCount() ? textures->GetTexture(index) : nullptr;
-        fx->SetTexture(handles[i], TextureOf(texture));
+        const CPTexture* texture = index < count ? material.textures->GetTexture(index) : nullptr;
+        fx.SetTexture(handles[i], TextureOf(texture));
     }
-    unsigned passes = 0;
-    if (Failed(fx->Begin(&passes)))
-        return;
+}
+
+void CPBatchRenderer::DrawEffectPasses(Effect& fx, unsigned passes, std::uint32_t vertexCount,
+                                       std::uint32_t triangles)
+{
     for (unsigned pass = 0; pass < passes; ++pass) {
-        fx->BeginPass(pass);
-        draw();
-        fx->EndPass();
+        fx.BeginPass(pass);
+        DrawTriangles(vertexCount, triangles);
+        fx.EndPass();
     }
-    fx->End();
+}
+
+void CPBatchRenderer::DrawIndexed(const MaterialDraw& material, std::uint32_t vertexCount,
+                                  std::uint32_t triangles)
+{
+    if (!material.fx) {
+        m_device.SetTexture(0, material.fixedTexture);
+        DrawTriangles(vertexCount, triangles);
+        return;
+    }
+    SetEffectValues(material);
+    unsigned passes = 0;
+    if (Failed(material.fx->Begin(&passes)))
+        return;
+    DrawEffectPasses(*material.fx, passes, vertexCount, triangles);
+    material.fx->End();
 }

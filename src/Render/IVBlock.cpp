@@ -1,5 +1,6 @@
 #include "Render/IVBlock.h"
 
+#include "Render/Material.h"
 #include "Render/PIVertexBuffer.h"
 #include "Render/Renderable.h"
 
@@ -8,6 +9,8 @@ CPIVBlock::CPIVBlock(CPObjectPtr material, CPObjectPtr buffer) : m_buffer(buffer
     // The list is refilled every frame; room for a crowded frame up front
     // keeps it from growing while the race runs.
     m_renderables.reserve(kRenderableRoom);
+    if (const auto* option = m_material.As<CPMaterial>())
+        m_option = option->GetOption();
 }
 
 CPIVBlock::~CPIVBlock()

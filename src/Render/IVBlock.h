@@ -38,6 +38,10 @@ class CPIVBlock : public CPObject, public CPDeviceListener {
     int GetVertexCount() const { return m_vertexCount; }
     const std::vector<CPObjectPtr>& GetRenderables() const { return m_renderables; }
     const CPObjectPtr& GetMaterial() const { return m_material; }
+    // The material's option, which picks the render pass; a material of
+    // another kind counts as 0. A material's option never changes, so it
+    // is read once.
+    int GetOption() const { return m_option; }
     CPIVertexBuffer* GetBuffer() const;
     bool IsInBuffers() const { return m_inBuffers != 0; }
     void SetInBuffers(bool inBuffers) { m_inBuffers = inBuffers ? 1 : 0; }
@@ -63,6 +67,7 @@ class CPIVBlock : public CPObject, public CPDeviceListener {
     static constexpr std::size_t kRenderableRoom = 32;
     std::vector<CPObjectPtr> m_renderables;
     CPObjectPtr m_material;
+    int m_option = 0;
     bool m_inFrame = false;
     bool m_oversizeReported = false;
 };

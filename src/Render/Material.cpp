@@ -1,11 +1,18 @@
 #include "Render/Material.h"
 
+#include <atomic>
+
 #include "Render/PEffect.h"
 #include "Render/PRender.h"
 #include "Render/TextureBlock.h"
 
+namespace {
+std::atomic<std::uint32_t> g_madeMaterials{0};
+}
+
 CPMaterial::CPMaterial(int option, CPEffect* effect, CPTextureBlock* textureBlock)
-    : m_renderer(GetRender()), m_effect(effect), m_textureBlock(textureBlock), m_option(option)
+    : m_renderer(GetRender()), m_effect(effect), m_textureBlock(textureBlock), m_option(option),
+      m_slot(g_madeMaterials++)
 {
 }
 

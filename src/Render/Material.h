@@ -25,6 +25,9 @@ class CPMaterial : public CPObject {
     CPEffect* GetEffect() const;
     CPTextureBlock* GetTextureBlock() const;
     int GetOption() const { return m_option; }
+    // Where the material stands among all the materials made, from 0: a
+    // render list keeps the material's batch in this place.
+    std::uint32_t GetSlot() const { return m_slot; }
     // The renderer of the time the material was made.
     CPRender* GetRenderer() const { return m_renderer; }
     // Whether the material is made of exactly these parts.
@@ -40,5 +43,6 @@ class CPMaterial : public CPObject {
     CPObjectPtr m_textureBlock;
     std::vector<std::uint32_t> m_words;
     int m_option;
+    std::uint32_t m_slot;
     std::uint8_t m_flag = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "Render/EffectLibrary.h"
 #include "Render/Material.h"
+#include "Render/PRender.h"
 #include "Render/TextureLibrary.h"
 
 namespace {
@@ -40,5 +41,7 @@ CPMaterial* CPMaterialLibrary::GetMaterial(const std::string& effectName,
     }
     auto* material = new CPMaterial(option, effect, block);
     m_materials.emplace_back(material);
+    if (CPRender* render = material->GetRenderer())
+        render->PrepareMaterial(material);
     return material;
 }

@@ -183,7 +183,8 @@ bool CPIVertexBuffer::AddRenderable(CPRenderable& renderable)
     // A renderable that writes less than it announced (a disabled or empty
     // mesh) leaves its indices pointing at its first vertex: degenerate
     // triangles that draw nothing, never stale indices.
-    std::fill_n(m_indexCursor, indexCount, static_cast<std::uint16_t>(m_nextBaseVertex));
+    if (!renderable.WritesAllIndices())
+        std::fill_n(m_indexCursor, indexCount, static_cast<std::uint16_t>(m_nextBaseVertex));
     renderable.WriteVertices(m_vertexCursor, m_indexCursor, static_cast<std::uint16_t>(m_nextBaseVertex), 1);
     m_vertexCursor += vertexCount;
     m_indexCursor += indexCount;

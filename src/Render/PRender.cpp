@@ -389,6 +389,12 @@ CPPerspectiveCamera* CPRender::GetSceneCamera()
     return nullptr;
 }
 
+void CPRender::PrepareMaterial(CPObject* material)
+{
+    if (auto* list = m_renderList.As<CPRenderList>())
+        list->PrepareBatch(CPObjectPtr(material));
+}
+
 void CPRender::CollectStaticMeshes()
 {
     auto* list = m_renderList.As<CPRenderList>();

@@ -150,6 +150,9 @@ class CPRender {
     // by RenderFrame and emptied after every frame.
     void GetSceneObject(CPObjectPtr& out) const { out = m_renderList; }
     void SetSceneObject(const CPObjectPtr& list) { m_renderList = list; }
+    // A material just made gets its batch in the frame's render list now,
+    // as its level loads, rather than in the frame that first draws it.
+    void PrepareMaterial(CPObject* material);
     std::int32_t GetHandedOverCount() const { return m_handedOverCount; }
     void SetHandedOverCount(std::int32_t count) { m_handedOverCount = count; }
 

@@ -5,6 +5,7 @@
 
 #include "Render/CurrentCamera.h"
 #include "Render/InstanceDesc.h"
+#include "Render/ParticleQuads.h"
 #include "Render/PRender.h"
 #include "Render/PerspectiveCamera.h"
 #include "Render/Renderable.h"
@@ -38,6 +39,8 @@ class CPParticleQuads : public CPRenderable {
     int GetVertexCount() override { return GetCurrentCamera() ? 4 * m_effect.m_live : 0; }
     int GetIndexCount() override { return GetCurrentCamera() ? 6 * m_effect.m_live : 0; }
     void WriteVertices(CPMeshVertex* vertices, std::uint16_t* indices, std::uint16_t base, int) override;
+    // Every live particle writes its six indices.
+    bool WritesAllIndices() const override { return true; }
     void WriteIndices(std::uint16_t*, int, std::uint16_t&, std::uint16_t&) override {}
     void GetMaterial(CPObjectPtr& material) const override { material = m_effect.m_material; }
 
@@ -51,33 +54,14 @@ void CPParticleQuads::WriteVertices(CPMeshVertex* vertices, std::uint16_t* indic
     if (!camera)
         return;
     const Matrix4& view = camera->GetInverseView();
-    const Vector3 right{view.m[0][0], view.m[0][1], view.m[0][2]};
-    const Vector3 up{view.m[1][0], view.m[1][1], view.m[1][2]};
     const CPParticleSettings& settings = m_effect.m_settings;
-    static const std::uint16_t kPattern[6] = {0, 2, 1, 0, 3, 2};
-    for (int p = 0; p < m_effect.m_live; ++p) {
-        const CPParticleEffect::Particle& particle = m_effect.m_particles[static_cast<std::size_t>(p)];
-        const float half = settings.size + settings.grow * particle.age;
-        const float left =
-            settings.life > 0.0f ? std::clamp(1.0f - particle.age / settings.life, 0.0f, 1.0f) : 0.0f;
-        const auto alpha = static_cast<std::uint32_t>(left * 255.0f);
-        const std::uint32_t diffuse = (alpha << 24) | 0xFFFFFFu;
-        // Each corner is the centre, plus its side (-1 or 1) times half
-        // along the camera's right, plus its side times half along its up;
-        // the corners share those terms, so each is taken once.
-        const Vector3 leftSide = particle.position + right * (-1.0f * half);
-        const Vector3 rightSide = particle.position + right * (1.0f * half);
-        const Vector3 down = up * (-1.0f * half), upward = up * (1.0f * half);
-        CPMeshVertex* quad = vertices + 4 * p;
-        quad[0] = {leftSide + down, {0.0f, 0.0f, 1.0f}, diffuse, 0, {0.0f, 1.0f}, {}};
-        quad[1] = {rightSide + down, {0.0f, 0.0f, 1.0f}, diffuse, 0, {1.0f, 1.0f}, {}};
-        quad[2] = {rightSide + upward, {0.0f, 0.0f, 1.0f}, diffuse, 0, {1.0f, 0.0f}, {}};
-        quad[3] = {leftSide + upward, {0.0f, 0.0f, 1.0f}, diffuse, 0, {0.0f, 0.0f}, {}};
-        const int first = base + 4 * p;
-        std::uint16_t* triangles = indices + 6 * p;
-        for (int i = 0; i < 6; ++i)
-            triangles[i] = static_cast<std::uint16_t>(first + kPattern[i]);
-    }
+    CPParticleQuadFrame frame;
+    frame.right = {view.m[0][0], view.m[0][1], view.m[0][2]};
+    frame.up = {view.m[1][0], view.m[1][1], view.m[1][2]};
+    frame.size = settings.size;
+    frame.grow = settings.grow;
+    frame.life = settings.life;
+    WriteParticleQuads(m_effect.m_particles.data(), m_effect.m_live, frame, base, vertices, indices);
 }
 
 CPParticleEffect::CPParticleEffect(const CPParticleSettings& settings, CPObjectPtr material)

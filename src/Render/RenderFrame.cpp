@@ -6,7 +6,6 @@
 #include "Render/DeviceListener.h"
 #include "Render/EffectLibrary.h"
 #include "Render/IVBlock.h"
-#include "Render/Material.h"
 #include "Render/PRender.h"
 #include "Render/PerspectiveCamera.h"
 #include "Render/RenderList.h"
@@ -64,13 +63,6 @@ class SavedStates {
     Texture* m_texture;
     Matrix4 m_world;
 };
-
-// The material option of a batch; a material of another kind counts as 0.
-int BatchOption(const CPIVBlock& batch)
-{
-    const auto* material = batch.GetMaterial().As<CPMaterial>();
-    return material ? material->GetOption() : 0;
-}
 
 // A pass that places what it draws by a matrix of its own (the shadow
 // pass flattens onto the ground) draws only the options of its own range.
@@ -218,7 +210,7 @@ void CPRender::DrawPasses(CPRenderList* list, float frameTime)
         const bool isScene = entry->first == scenePass;
         bool begun = false;
         for (CPIVBlock* batch : list->GetFrameBatches()) {
-            const int option = BatchOption(*batch);
+            const int option = batch->GetOption();
             const bool inRange = option >= entry->first && (option < beyond || beyond == INT_MAX);
             if (!inRange && !(isScene && option < firstDrawing))
                 continue;

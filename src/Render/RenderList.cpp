@@ -53,7 +53,7 @@ bool IsMeshSeen(const CPPerspectiveCamera& camera, const CPRenderObject& holder)
 CPRenderList::CPRenderList(CPRender* render, int slotCount, int slotVertices, int slotIndices)
     : m_dynamicBuffer(std::make_unique<CPIVertexBuffer>(render ? render->GetDevice() : nullptr, slotCount,
                                                         slotVertices, slotIndices)),
-      m_render(render)
+      m_batches(m_dynamicBuffer.get()), m_render(render)
 {
 }
 
@@ -61,7 +61,7 @@ CPRenderList::~CPRenderList()
 {
     // The batches hold the dynamic buffer; they go first.
     m_frameBatches.clear();
-    m_allBatches.clear();
+    m_batches.Clear();
 }
 
 void CPRenderList::ReportOnce(int fault, const std::string& line)
@@ -141,11 +141,8 @@ CPIVBlock* CPRenderList::BatchOf(const CPObjectPtr& material)
 {
     if (material.Get() == m_lastMaterial)
         return m_lastBatch;
-    std::unique_ptr<CPIVBlock>& slot = m_allBatches[material.Get()];
-    if (!slot)
-        slot = std::make_unique<CPIVBlock>(material, CPObjectPtr(m_dynamicBuffer.get()));
     m_lastMaterial = material.Get();
-    m_lastBatch = slot.get();
+    m_lastBatch = m_batches.Get(material);
     return m_lastBatch;
 }
 
@@ -232,8 +229,4 @@ void CPRenderList::ClearFrame()
     m_frameStatics.clear();
 }
 
-CPIVBlock* CPRenderList::FindBatch(const CPObject* material) const
-{
-    const auto found = m_allBatches.find(material);
-    return found == m_allBatches.end() ? nullptr : found->second.get();
-}
+CPIVBlock* CPRenderList::FindBatch(const CPObject* material) const { return m_batches.Find(material); }

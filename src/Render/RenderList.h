@@ -2,9 +2,9 @@
 
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
+#include "Render/BatchTable.h"
 #include "Render/PIVertexBuffer.h"
 #include "core/Object.h"
 
@@ -61,9 +61,14 @@ class CPRenderList : public CPObject {
     void ClearFrame();
 
     const std::vector<CPIVBlock*>& GetFrameBatches() const { return m_frameBatches; }
-    // The batch of a material, null before the material first drew.
+    // The batch of a material, null before the material first drew or was
+    // prepared.
     CPIVBlock* FindBatch(const CPObject* material) const;
-    std::size_t GetBatchCount() const { return m_allBatches.size(); }
+    std::size_t GetBatchCount() const { return m_batches.Size(); }
+    // Makes the material's batch before it first draws: the materials of a
+    // level get theirs as the level loads, so no frame of the race makes
+    // one.
+    void PrepareBatch(const CPObjectPtr& material) { m_batches.Get(material); }
     CPIVertexBuffer& GetDynamicBuffer() { return *m_dynamicBuffer; }
 
     bool IsTaggedOnly() const { return m_taggedOnly != 0; }
@@ -85,7 +90,7 @@ class CPRenderList : public CPObject {
     std::vector<CPIVBlock*> m_frameBatches;
     // The static-mesh holders listed this frame, so no walk lists one twice.
     std::vector<const CPRenderObject*> m_frameStatics;
-    std::unordered_map<const CPObject*, std::unique_ptr<CPIVBlock>> m_allBatches;
+    CPBatchTable m_batches;
     // The batch found last: neighbours in a walk mostly share a material.
     const CPObject* m_lastMaterial = nullptr;
     CPIVBlock* m_lastBatch = nullptr;

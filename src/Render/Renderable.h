@@ -23,6 +23,9 @@ class CPRenderable : public CPObject {
     // not read.
     virtual void WriteVertices(CPMeshVertex* vertices, std::uint16_t* indices, std::uint16_t base,
                                int unused) = 0;
+    // Whether WriteVertices always writes every index GetIndexCount
+    // announced; the buffer then need not clear the range beforehand.
+    virtual bool WritesAllIndices() const { return false; }
     // Copies the own indices unchanged and reports the first and the last
     // one; writes nothing (and leaves first and last) when there is nothing
     // to draw.

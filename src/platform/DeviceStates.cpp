@@ -105,14 +105,6 @@ std::uint32_t DeviceStates::GetTextureStageState(std::uint32_t stage, StageState
     return m_stageStates[stage][Slot(state)];
 }
 
-HResult DeviceStates::SetTransform(TransformState state, const Matrix4& matrix)
-{
-    if (state >= TransformState::Count)
-        return kInvalidCall;
-    m_transforms[Slot(state)] = matrix;
-    return S_OK;
-}
-
 HResult DeviceStates::GetTransform(TransformState state, Matrix4* matrix) const
 {
     if (!matrix || state >= TransformState::Count)

@@ -23,7 +23,14 @@ class DeviceStates {
     std::uint32_t GetSamplerState(std::uint32_t sampler, SamplerState state) const;
     HResult SetTextureStageState(std::uint32_t stage, StageState state, std::uint32_t value);
     std::uint32_t GetTextureStageState(std::uint32_t stage, StageState state) const;
-    HResult SetTransform(TransformState state, const Matrix4& matrix);
+    // Inline: every draw of a placed mesh sets its world.
+    HResult SetTransform(TransformState state, const Matrix4& matrix)
+    {
+        if (state >= TransformState::Count)
+            return kInvalidCall;
+        m_transforms[static_cast<std::size_t>(state)] = matrix;
+        return S_OK;
+    }
     HResult GetTransform(TransformState state, Matrix4* matrix) const;
     void SetMaterial(const Material& material) { m_material = material; }
     HResult GetMaterial(Material* material) const;

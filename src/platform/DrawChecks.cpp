@@ -20,32 +20,10 @@ HResult CheckStreamDraw(const DrawBindings& bound, PrimitiveType type, std::uint
     return S_OK;
 }
 
-HResult CheckIndexedDraw(const DrawBindings& bound, PrimitiveType type, std::int32_t baseVertex,
-                         std::uint32_t minIndex, std::uint32_t vertexCount, std::uint32_t startIndex,
-                         std::uint32_t primitiveCount, bool checkIndices)
+HResult CheckDrawnIndices(MemoryIndexBuffer& indices, std::uint32_t minIndex, std::uint32_t vertexCount,
+                          std::uint32_t startIndex, std::uint32_t indexCount)
 {
-    if (!bound.inScene || primitiveCount == 0 || primitiveCount > bound.maxPrimitiveCount || vertexCount == 0)
-        return kInvalidCall;
-    if (!bound.operational)
-        return S_OK;
-    if (!bound.stream || !bound.indices || bound.streamStride == 0 || bound.stream->IsLocked() ||
-        bound.indices->IsLocked())
-        return kInvalidCall;
-    const std::uint64_t indexCount = VerticesForPrimitives(type, primitiveCount);
-    if (indexCount == 0 || startIndex + indexCount > bound.indices->GetIndexCount())
-        return kInvalidCall;
-    // The vertices the draw may touch must lie inside the stream.
-    const std::int64_t first = static_cast<std::int64_t>(baseVertex) + minIndex;
-    const std::int64_t capacity =
-        (static_cast<std::int64_t>(bound.stream->GetLength()) - bound.streamOffset) / bound.streamStride;
-    if (first < 0 || first + vertexCount > capacity)
-        return kInvalidCall;
-    if (!checkIndices)
-        return S_OK;
-    // An index outside the declared range would read past what the caller
-    // said the draw touches.
-    const IndexBuffer::IndexSpan span =
-        bound.indices->GetIndexSpan(startIndex, static_cast<std::uint32_t>(indexCount));
+    const IndexBuffer::IndexSpan span = indices.GetIndexSpan(startIndex, indexCount);
     if (span.lowest < minIndex || span.highest - minIndex >= vertexCount)
         return kInvalidCall;
     return S_OK;

@@ -174,19 +174,20 @@ HResult Effect::Begin(unsigned* passes)
     if (!m_current || m_begun)
         return E_FAIL;
     m_begun = true;
+    m_passCount = static_cast<unsigned>(m_current->passes.size());
     if (passes)
-        *passes = static_cast<unsigned>(m_current->passes.size());
+        *passes = m_passCount;
     return S_OK;
 }
 
 HResult Effect::BeginPass(unsigned pass)
 {
-    if (!m_begun || m_inPass || pass >= m_current->passes.size())
+    if (!m_begun || m_inPass || pass >= m_passCount)
         return E_FAIL;
     m_inPass = true;
     if (m_drawn.size() >= kPassRecordLimit)
         m_drawn.erase(m_drawn.begin(), m_drawn.begin() + kPassRecordLimit / 2);
-    m_drawn.push_back({m_current, pass, 0});
+    m_drawn.emplace_back(EffectPassRecord{m_current, pass, 0});
     if (m_device)
         m_device->BeginEffectPass(*this, m_current->passes[pass]);
     return S_OK;

@@ -96,6 +96,9 @@ class Effect {
     std::vector<EffectTechnique> m_techniques;
     GraphicsDevice* m_device = nullptr;
     const EffectTechnique* m_current = nullptr;
+    // The current technique's passes, counted when it is begun (the
+    // technique cannot change until it ends).
+    unsigned m_passCount = 0;
     bool m_begun = false;
     bool m_inPass = false;
     int m_lostCount = 0;

@@ -419,7 +419,9 @@ HResult HeadlessGraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::in
                                              primitiveCount, g_checkDrawIndices);
     if (Failed(checked) || !CanDraw())
         return checked;
-    DrawRecord record;
+    // Written in its place in the list: every indexed draw of a frame
+    // comes through here.
+    DrawRecord& record = m_frameDraws.emplace_back();
     record.kind = DrawRecord::Kind::IndexedPrimitive;
     record.type = type;
     record.primitiveCount = primitiveCount;
@@ -428,9 +430,12 @@ HResult HeadlessGraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::in
     record.vertexCount = vertexCount;
     record.startIndex = startIndex;
     record.stride = m_streamStride;
+    record.vertexFormat = m_states.GetFVF();
     record.vertexBuffer = m_stream;
     record.indexBuffer = m_indices;
-    return RecordDraw(record);
+    record.texture0 = m_textures[0];
+    ++m_drawCount;
+    return S_OK;
 }
 
 HResult HeadlessGraphicsDevice::DrawPrimitiveUP(PrimitiveType type, std::uint32_t primitiveCount,

@@ -1,10 +1,13 @@
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "DynamicSky/Skyscape.h"
 #include "SkyTestWorld.h"
 #include "platform/Math.h"
+#include "platform/MemoryBuffers.h"
 #include "platform/Random.h"
 #include "support/MathExpect.h"
 
@@ -434,5 +437,46 @@ TEST(SkyscapeRender, TargetTimesStayWithinTheSpread)
             EXPECT_GE(target, c.lowest - 1e-3f) << c.duration << " " << c.spread;
             EXPECT_LE(target, c.highest + 1e-3f) << c.duration << " " << c.spread;
         }
+    }
+}
+
+// The dome's buffer holds the colours the dome has: a still sky colours
+// and fills it once its sun stands, a moving one on every frame its colours
+// or its sun change. A frame that left the buffer as it was would show
+// here as the buffer and the dome's own list parting.
+TEST(SkyscapeRender, TheDomeBufferHoldsTheDomesColoursEveryFrame)
+{
+    const struct {
+        const char* what;
+        float stepScale;
+    } skies[] = {{"still", 0.0f}, {"moving", 1.0f}};
+    for (const auto& kind : skies) {
+        SkyFrame f;
+        f.AddSun();
+        KeyframeText second;
+        second.bands = {"200 20 30", "40 250 60", "70 80 10"};
+        second.level = 120.0f;
+        second.parts = {KeyframeText::Part{90.0f, 0, 2.0f, 0}};
+        f.text.keyframes.push_back(second);
+        f.Load();
+        f.sky.SetStepScale(kind.stepScale);
+        std::vector<std::uint32_t> before;
+        int changes = 0;
+        for (int frame = 0; frame < 6; ++frame) {
+            f.sky.Render(1.5f);
+            const auto* buffer = static_cast<const platform::MemoryVertexBuffer*>(f.sky.GetVertexBuffer());
+            ASSERT_NE(buffer, nullptr);
+            const std::vector<CPMeshVertex>& dome = f.sky.GetSourceList();
+            ASSERT_EQ(std::memcmp(buffer->GetBytes(), dome.data(), dome.size() * sizeof(CPMeshVertex)), 0)
+                << kind.what << " sky, frame " << frame;
+            std::vector<std::uint32_t> colours;
+            for (const CPMeshVertex& vertex : dome)
+                colours.push_back(vertex.diffuse);
+            changes += frame > 0 && colours != before ? 1 : 0;
+            before = colours;
+        }
+        // The still sky's dome changes once, as its sun first stands; the
+        // moving one's on every frame after the first.
+        EXPECT_EQ(changes, kind.stepScale > 0.0f ? 5 : 1) << kind.what;
     }
 }

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "HeapCount.h"
+#include "Render/MaterialLibrary.h"
+#include "Render/PRender.h"
+#include "Render/RenderList.h"
 #include "app/GameHost.h"
 #include "app/InputScript.h"
 #include "app/RaceWatch.h"
@@ -219,4 +222,35 @@ TEST(RaceAllocations, FiringThroughTheSampleRaceTakesShotsAndBonusesFromTheRoomM
         SCOPED_TRACE(kind);
         EXPECT_EQ(shots->GetIdleCount(kind), GameHost::kReadyShotsPerKind);
     }
+}
+
+// The frame's render list keeps a batch for every material, and the
+// batches are made as the materials are: by the time the race runs, every
+// material the level loaded has its batch, so the frames that first draw a
+// material (a rival's wreck, a weapon's flash, the results screen) make
+// none, all the race long.
+TEST(RaceAllocations, EveryMaterialHasItsRenderBatchBeforeTheRaceFirstDrawsIt)
+{
+    ScratchFolder data;
+    std::unique_ptr<GameHost> host = StartSampleRace(data);
+    ASSERT_NE(host->GetLevel(), nullptr);
+    CPObjectPtr scene;
+    GetRender()->GetSceneObject(scene);
+    auto* list = scene.As<CPRenderList>();
+    ASSERT_NE(list, nullptr);
+    const std::size_t materials = GetMaterialLibrary()->GetMaterialCount();
+    EXPECT_EQ(list->GetBatchCount(), materials);
+
+    constexpr int kRaceFrames = 30000;
+    std::string making;
+    int frame = 0;
+    for (; frame < kRaceFrames && !host->GetRaceWatch().IsOver(); ++frame) {
+        const std::size_t before = list->GetBatchCount();
+        host->Run();
+        if (list->GetBatchCount() != before)
+            making += " " + std::to_string(frame) + ":" + std::to_string(list->GetBatchCount() - before);
+    }
+    EXPECT_TRUE(host->GetRaceWatch().IsOver()) << "after " << frame << " frames";
+    EXPECT_EQ(making, "") << "frame:batches made";
+    EXPECT_EQ(GetMaterialLibrary()->GetMaterialCount(), materials);
 }
