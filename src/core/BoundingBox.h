@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/MathTypes.h"
+#include "platform/RowExtremes.h"
 
 // An oriented box: a centre and half extents in the box's own space,
 // carried into the world by its world matrix. Transform computes the
@@ -58,6 +59,61 @@ class CPBoundingBox {
     mutable bool m_cornersMade = true;
     mutable bool m_facesMade = true;
 
+    // Minimum and maximum from the corners, where the per-axis extremes
+    // could differ from them.
+    void TakeCornerExtremes();
     bool IsInside(const Vector3& point) const;
     bool FaceContains(int face, const Vector3& point) const;
 };
+
+namespace boundingbox {
+
+constexpr float kMinHalfExtent = 0.001f;
+
+// The extremes of the corners of an affine placement (w stays 1 at every
+// corner), found per axis without the corners (RowExtremes). False where
+// that value could differ in its bits from the one corner by corner gives:
+// a zero, whose sign depends on which corner ties, or anything not finite.
+inline bool AffineExtremes(const Vector3& centre, const Vector3& halfExtents, const Matrix4& m, Vector3& low,
+                           Vector3& high)
+{
+    if (m.m[0][3] != 0.0f || m.m[1][3] != 0.0f || m.m[2][3] != 0.0f || m.m[3][3] != 1.0f)
+        return false;
+#if defined(__SSE2__)
+    // The centre and half extents go straight into lanes (each read runs
+    // one float into the member after it, which no lane written back holds).
+    const __m128 c = rowextremes::LoadTriple(centre), h = rowextremes::LoadTriple(halfExtents);
+    __m128 sumLow, sumHigh;
+    if (!AffineLaneExtremes(_mm_sub_ps(c, h), _mm_add_ps(c, h), m, sumLow, sumHigh))
+        return false;
+    rowextremes::StoreTriple(sumLow, low);
+    rowextremes::StoreTriple(sumHigh, high);
+    return true;
+#else
+    const float lo[3] = {centre.x - halfExtents.x, centre.y - halfExtents.y, centre.z - halfExtents.z};
+    const float hi[3] = {centre.x + halfExtents.x, centre.y + halfExtents.y, centre.z + halfExtents.z};
+    return AffineRowExtremes(lo, hi, m, low, high);
+#endif
+}
+
+} // namespace boundingbox
+
+// Inlined: every moved object's boxes are transformed each frame.
+inline void CPBoundingBox::Transform()
+{
+    using boundingbox::kMinHalfExtent;
+    if (halfExtents.x < kMinHalfExtent)
+        halfExtents.x = kMinHalfExtent;
+    if (halfExtents.y < kMinHalfExtent)
+        halfExtents.y = kMinHalfExtent;
+    if (halfExtents.z < kMinHalfExtent)
+        halfExtents.z = kMinHalfExtent;
+
+    m_placedCentre = centre;
+    m_placedHalfExtents = halfExtents;
+    m_placedMatrix = worldMatrix;
+    m_cornersMade = false;
+    m_facesMade = false;
+    if (!boundingbox::AffineExtremes(centre, halfExtents, worldMatrix, minimum, maximum))
+        TakeCornerExtremes();
+}

@@ -327,10 +327,10 @@ void CPGameObject::Place(bool withBoxes)
     if (m_localStale && m_hasPartTransform)
         m_localMatrix = m_partTransform;
     else if (m_localStale)
-        m_localMatrix =
-            MatrixFromQuaternion(m_rotation) * TranslationMatrix(m_position.x, m_position.y, m_position.z);
+        MultiplyInto(MatrixFromQuaternion(m_rotation),
+                     TranslationMatrix(m_position.x, m_position.y, m_position.z), m_localMatrix);
     m_localStale = false;
-    m_worldMatrix = m_localMatrix * m_parentMatrix;
+    MultiplyInto(m_localMatrix, m_parentMatrix, m_worldMatrix);
 
     if (withBoxes)
         PlaceOwnBoxes();
@@ -356,13 +356,13 @@ void CPGameObject::Place(bool withBoxes)
 void CPGameObject::PlaceOwnBoxes()
 {
     for (CPBoundingBox& box : m_partBoxes) {
-        box.worldMatrix = box.localMatrix * m_worldMatrix;
+        MultiplyInto(box.localMatrix, m_worldMatrix, box.worldMatrix);
         box.Transform();
     }
-    if (IdentityProductIsExact(m_orientedBox.localMatrix, m_worldMatrix))
+    if (m_orientedAtOrigin && IdentityKeeps(m_worldMatrix))
         m_orientedBox.worldMatrix = m_worldMatrix;
     else
-        m_orientedBox.worldMatrix = m_orientedBox.localMatrix * m_worldMatrix;
+        MultiplyInto(m_orientedBox.localMatrix, m_worldMatrix, m_orientedBox.worldMatrix);
     m_orientedBox.Transform();
     // FinishBoxes, which always follows, makes the centre and half size.
     m_ownBox.minimum = m_orientedBox.minimum;
@@ -415,6 +415,7 @@ void CPGameObject::SetBoundingBox(const CPBoundingBox& box)
 {
     SettleBoxesUpward();
     m_orientedBox = box;
+    m_orientedAtOrigin = IsExactIdentity(m_orientedBox.localMatrix);
     m_ownBox.SetFromBox(m_orientedBox);
 }
 

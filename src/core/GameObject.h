@@ -380,6 +380,9 @@ class CPGameObject : public CPObject {
     AxisBox m_treeBox;
     AxisBox m_ownBox;
     CPBoundingBox m_orientedBox;
+    // Whether the oriented box's local matrix is the identity to the bit,
+    // so that placing it may take the world matrix as it is.
+    bool m_orientedAtOrigin = true;
     std::vector<CPBoundingBox> m_partBoxes;
     Matrix4 m_parentMatrix;
     Matrix4 m_localMatrix;
