@@ -65,15 +65,15 @@ bool WidenBySharedW(AxisBox& box, const Matrix4& m)
 
 #endif
 
-void AxisBox::AddShadowByCorners()
+bool AxisBox::AddShadowByCorners()
 {
     if (IsEmpty())
-        return;
+        return false;
     const ShadowState& state = GetShadowState();
     const Matrix4& shadow = state.matrix;
 #if !defined(__SSE2__)
     if (state.sharedW && WidenBySharedW(*this, shadow))
-        return;
+        return true;
 #endif
     const Vector3 lo = minimum, hi = maximum;
     for (int i = 0; i < 8; ++i) {
@@ -87,6 +87,7 @@ void AxisBox::AddShadowByCorners()
         minimum = ComponentMin(minimum, image);
         maximum = ComponentMax(maximum, image);
     }
+    return false;
 }
 
 bool AxisBox::IntersectSegment(const Vector3& origin, const Vector3& direction, float length) const

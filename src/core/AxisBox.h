@@ -31,8 +31,10 @@ struct AxisBox {
     // program-wide shadow matrix; centre and half size are left to the
     // caller. Images at infinity (w = 0, as with the all-zero matrix before
     // a level is loaded or a light running along the ground) and non-finite
-    // images are skipped; an empty box casts no shadow.
-    void AddShadow();
+    // images are skipped; an empty box casts no shadow. True when the images
+    // came from the per-axis extremes under a light at infinity, every
+    // product and image finite.
+    bool AddShadow();
 
     // Whether the segment from origin along the unit direction for length
     // overlaps the box (separating axes on centre and half size; touching
@@ -62,7 +64,7 @@ struct AxisBox {
     // SetFromBoxes over a list that is not empty.
     void SetFromBoxList(const std::vector<CPBoundingBox>& boxes);
     // AddShadow where the extremes cannot stand in for the corners.
-    void AddShadowByCorners();
+    bool AddShadowByCorners();
 };
 
 // Extend, Recompute and AddShadow run for every part of every moved object
@@ -132,7 +134,7 @@ inline bool AxisBox::IsEmpty() const
     return minimum.x > maximum.x || minimum.y > maximum.y || minimum.z > maximum.z;
 }
 
-inline void AxisBox::AddShadow()
+inline bool AxisBox::AddShadow()
 {
 #if defined(__SSE2__)
     // The images of the box's corners under a matrix that keeps w the same
@@ -143,7 +145,7 @@ inline void AxisBox::AddShadow()
     using rowextremes::StoreTriple;
     const __m128 lo = LoadTriple(minimum), hi = LoadTriple(maximum);
     if (_mm_movemask_ps(_mm_cmpgt_ps(lo, hi)) & 7)
-        return; // empty
+        return false; // empty
     const ShadowState& state = GetShadowState();
     __m128 smallest, largest;
     if (state.sharedW && FiniteShadowLaneExtremes(lo, hi, state.matrix, smallest, largest)) {
@@ -151,8 +153,8 @@ inline void AxisBox::AddShadow()
         // processor's minimum and maximum with the box's own extreme first.
         StoreTriple(_mm_min_ps(lo, smallest), minimum);
         StoreTriple(_mm_max_ps(hi, largest), maximum);
-        return;
+        return true;
     }
 #endif
-    AddShadowByCorners();
+    return AddShadowByCorners();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+
 #include "platform/MathTypes.h"
 #include "platform/RowExtremes.h"
 
@@ -22,8 +24,14 @@ class CPBoundingBox {
 
     // Raises half extents below 0.001 to 0.001 (so a flat part keeps some
     // thickness), then recomputes minimum and maximum; the corners and the
-    // faces follow from the same placement.
-    void Transform();
+    // faces follow from the same placement. True when the extremes came
+    // from the per-axis sums of an affine placement, every product finite.
+    bool Transform();
+
+    // Whether the inner box, in the same space, lies within this one on
+    // every axis, both with their half extents raised as Transform raises
+    // them and every extreme finite.
+    bool Encloses(const CPBoundingBox& inner) const;
 
     // The eight world corners as of the last Transform.
     const Vector3* Corners() const;
@@ -99,7 +107,7 @@ inline bool AffineExtremes(const Vector3& centre, const Vector3& halfExtents, co
 } // namespace boundingbox
 
 // Inlined: every moved object's boxes are transformed each frame.
-inline void CPBoundingBox::Transform()
+inline bool CPBoundingBox::Transform()
 {
     using boundingbox::kMinHalfExtent;
     if (halfExtents.x < kMinHalfExtent)
@@ -114,6 +122,37 @@ inline void CPBoundingBox::Transform()
     m_placedMatrix = worldMatrix;
     m_cornersMade = false;
     m_facesMade = false;
-    if (!boundingbox::AffineExtremes(centre, halfExtents, worldMatrix, minimum, maximum))
-        TakeCornerExtremes();
+    if (boundingbox::AffineExtremes(centre, halfExtents, worldMatrix, minimum, maximum))
+        return true;
+    TakeCornerExtremes();
+    return false;
+}
+
+inline bool CPBoundingBox::Encloses(const CPBoundingBox& inner) const
+{
+#if defined(__SSE2__)
+    using rowextremes::LoadTriple;
+    // The raised half extents as Transform makes them: the larger of the
+    // floor and the extent, a NaN extent kept.
+    const __m128 floor = _mm_set1_ps(boundingbox::kMinHalfExtent);
+    const __m128 c = LoadTriple(centre), h = _mm_max_ps(floor, LoadTriple(halfExtents));
+    const __m128 ic = LoadTriple(inner.centre), ih = _mm_max_ps(floor, LoadTriple(inner.halfExtents));
+    const __m128 lo = _mm_sub_ps(c, h), hi = _mm_add_ps(c, h);
+    const __m128 innerLo = _mm_sub_ps(ic, ih), innerHi = _mm_add_ps(ic, ih);
+    __m128 ok = _mm_and_ps(_mm_cmple_ps(lo, innerLo), _mm_cmple_ps(innerHi, hi));
+    ok = _mm_and_ps(ok, _mm_and_ps(rowextremes::IsFinite(lo), rowextremes::IsFinite(hi)));
+    return (_mm_movemask_ps(ok) & 7) == 7;
+#else
+    auto raised = [](float v) { return v < boundingbox::kMinHalfExtent ? boundingbox::kMinHalfExtent : v; };
+    const float c[3] = {centre.x, centre.y, centre.z}, h[3] = {halfExtents.x, halfExtents.y, halfExtents.z};
+    const float ic[3] = {inner.centre.x, inner.centre.y, inner.centre.z};
+    const float ih[3] = {inner.halfExtents.x, inner.halfExtents.y, inner.halfExtents.z};
+    for (int a = 0; a < 3; ++a) {
+        const float lo = c[a] - raised(h[a]), hi = c[a] + raised(h[a]);
+        const float innerLo = ic[a] - raised(ih[a]), innerHi = ic[a] + raised(ih[a]);
+        if (!(lo <= innerLo && innerHi <= hi) || !std::isfinite(lo) || !std::isfinite(hi))
+            return false;
+    }
+    return true;
+#endif
 }

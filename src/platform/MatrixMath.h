@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -66,6 +67,21 @@ inline Matrix4 Multiply(const Matrix4& a, const Matrix4& b)
     return out;
 }
 inline Matrix4 operator*(const Matrix4& a, const Matrix4& b) { return Multiply(a, b); }
+
+// Whether a and b hold the same bits.
+inline bool BitwiseEqual(const Matrix4& a, const Matrix4& b)
+{
+#if defined(__SSE2__)
+    __m128i same = _mm_set1_epi32(-1);
+    for (int r = 0; r < 4; ++r)
+        same =
+            _mm_and_si128(same, _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a.m[r])),
+                                                _mm_loadu_si128(reinterpret_cast<const __m128i*>(b.m[r]))));
+    return _mm_movemask_epi8(same) == 0xffff;
+#else
+    return std::memcmp(&a, &b, sizeof a) == 0;
+#endif
+}
 
 // Whether a is the identity to the bit.
 inline bool IsExactIdentity(const Matrix4& a)
