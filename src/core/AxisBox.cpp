@@ -10,13 +10,8 @@
 #include "platform/RowExtremes.h"
 #include "platform/VectorMath.h"
 
-void AxisBox::SetFromBoxes(const std::vector<CPBoundingBox>& boxes)
+void AxisBox::SetFromBoxList(const std::vector<CPBoundingBox>& boxes)
 {
-    if (boxes.empty()) {
-        minimum = {kEmptyExtreme, kEmptyExtreme, kEmptyExtreme};
-        maximum = {-kEmptyExtreme, -kEmptyExtreme, -kEmptyExtreme};
-        return;
-    }
     minimum = boxes.front().minimum;
     maximum = boxes.front().maximum;
     for (const CPBoundingBox& box : boxes) {
@@ -34,42 +29,7 @@ void AxisBox::SetFromBox(const CPBoundingBox& box)
     centre = minimum + halfSize;
 }
 
-void AxisBox::Merge(const AxisBox& other)
-{
-    Extend(other);
-    Recompute();
-}
-
-#if defined(__SSE2__)
-
-namespace {
-
-using rowextremes::LoadTriple;
-using rowextremes::StoreTriple;
-
-// FloatMin and FloatMax lane by lane: a where it wins or b is a NaN, else b.
-__m128 Pick(__m128 a, __m128 b, __m128 aWins)
-{
-    const __m128 keepA = _mm_or_ps(aWins, _mm_cmpunord_ps(b, b));
-    return _mm_or_ps(_mm_and_ps(keepA, a), _mm_andnot_ps(keepA, b));
-}
-
-} // namespace
-
-static_assert(offsetof(AxisBox, maximum) == offsetof(AxisBox, minimum) + sizeof(Vector3) &&
-                  offsetof(AxisBox, halfSize) == offsetof(AxisBox, maximum) + sizeof(Vector3),
-              "the box's triples are read four floats at a time");
-
-void AxisBox::Extend(const AxisBox& other)
-{
-    // A merge per child of every moved object each frame.
-    const __m128 lo = LoadTriple(minimum), otherLo = LoadTriple(other.minimum);
-    const __m128 hi = LoadTriple(maximum), otherHi = LoadTriple(other.maximum);
-    StoreTriple(Pick(lo, otherLo, _mm_cmplt_ps(lo, otherLo)), minimum);
-    StoreTriple(Pick(hi, otherHi, _mm_cmpgt_ps(hi, otherHi)), maximum);
-}
-
-#else
+#if !defined(__SSE2__)
 
 void AxisBox::Extend(const AxisBox& other)
 {
@@ -77,48 +37,18 @@ void AxisBox::Extend(const AxisBox& other)
     maximum = ComponentMax(maximum, other.maximum);
 }
 
-#endif
-
 void AxisBox::Recompute()
 {
     centre = (minimum + maximum) * 0.5f;
     halfSize = (maximum - minimum) * 0.5f;
 }
 
-bool AxisBox::IsEmpty() const
-{
-    return minimum.x > maximum.x || minimum.y > maximum.y || minimum.z > maximum.z;
-}
-
 namespace {
 
-#if defined(__SSE2__)
-
 // The images of the box's corners under a matrix that keeps w the same at
-// every point (a light at infinity), found from the per-axis extremes: of
-// each row's two products the smaller goes into the low sum and the larger
-// into the high one, in the order the corner sums take them, and a division
-// by the shared w keeps their order, so the result is the one corner by
-// corner gives to the bit. The box's triples are read straight into lanes,
-// as every shadow-casting object that moved comes here each frame. False,
-// with the box untouched, where the box or an image is not finite: the
-// corners then decide.
-bool WidenBySharedW(AxisBox& box, const Matrix4& m)
-{
-    const __m128 lo = LoadTriple(box.minimum), hi = LoadTriple(box.maximum);
-    __m128 smallest, largest;
-    if (!FiniteShadowLaneExtremes(lo, hi, m, smallest, largest))
-        return false;
-    // Neither side is a NaN here, where FloatMin and FloatMax are the
-    // processor's minimum and maximum with the box's own extreme first.
-    StoreTriple(_mm_min_ps(lo, smallest), box.minimum);
-    StoreTriple(_mm_max_ps(hi, largest), box.maximum);
-    return true;
-}
-
-#else
-
-// As above, a column at a time (ShadowRowExtremes).
+// every point, from the per-axis extremes (ShadowRowExtremes), a column at a
+// time. False, with the box untouched, where the box or an image is not
+// finite: the corners then decide.
 bool WidenBySharedW(AxisBox& box, const Matrix4& m)
 {
     const float from[3] = {box.minimum.x, box.minimum.y, box.minimum.z};
@@ -131,18 +61,20 @@ bool WidenBySharedW(AxisBox& box, const Matrix4& m)
     return true;
 }
 
-#endif
-
 } // namespace
 
-void AxisBox::AddShadow()
+#endif
+
+bool AxisBox::AddShadowByCorners()
 {
     if (IsEmpty())
-        return;
+        return false;
     const ShadowState& state = GetShadowState();
     const Matrix4& shadow = state.matrix;
+#if !defined(__SSE2__)
     if (state.sharedW && WidenBySharedW(*this, shadow))
-        return;
+        return true;
+#endif
     const Vector3 lo = minimum, hi = maximum;
     for (int i = 0; i < 8; ++i) {
         const Vector3 corner{(i & 1) ? hi.x : lo.x, (i & 2) ? hi.y : lo.y, (i & 4) ? hi.z : lo.z};
@@ -155,6 +87,7 @@ void AxisBox::AddShadow()
         minimum = ComponentMin(minimum, image);
         maximum = ComponentMax(maximum, image);
     }
+    return false;
 }
 
 bool AxisBox::IntersectSegment(const Vector3& origin, const Vector3& direction, float length) const

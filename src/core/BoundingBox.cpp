@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr float kMinHalfExtent = 0.001f;
-
 // Corners of each face in order round it; the first three give its plane.
 constexpr int kFaceCorners[6][4] = {
     {0, 1, 2, 3}, {1, 5, 6, 2}, {2, 6, 7, 3}, {3, 7, 4, 0}, {0, 4, 5, 1}, {5, 4, 7, 6},
@@ -61,33 +59,6 @@ void TransformCorners(const Vector3& centre, const Vector3& halfExtents, const M
     }
 }
 
-// The extremes of the corners of an affine placement (w stays 1 at every
-// corner), found per axis without the corners (RowExtremes). False where
-// that value could differ in its bits from the one corner by corner gives:
-// a zero, whose sign depends on which corner ties, or anything not finite.
-bool AffineExtremes(const Vector3& centre, const Vector3& halfExtents, const Matrix4& m, Vector3& low,
-                    Vector3& high)
-{
-    if (m.m[0][3] != 0.0f || m.m[1][3] != 0.0f || m.m[2][3] != 0.0f || m.m[3][3] != 1.0f)
-        return false;
-#if defined(__SSE2__)
-    // Every moved object's boxes come here each frame: the centre and half
-    // extents go straight into lanes (each read runs one float into the
-    // member after it, which no lane written back holds).
-    const __m128 c = rowextremes::LoadTriple(centre), h = rowextremes::LoadTriple(halfExtents);
-    __m128 sumLow, sumHigh;
-    if (!AffineLaneExtremes(_mm_sub_ps(c, h), _mm_add_ps(c, h), m, sumLow, sumHigh))
-        return false;
-    rowextremes::StoreTriple(sumLow, low);
-    rowextremes::StoreTriple(sumHigh, high);
-    return true;
-#else
-    const float lo[3] = {centre.x - halfExtents.x, centre.y - halfExtents.y, centre.z - halfExtents.z};
-    const float hi[3] = {centre.x + halfExtents.x, centre.y + halfExtents.y, centre.z + halfExtents.z};
-    return AffineRowExtremes(lo, hi, m, low, high);
-#endif
-}
-
 } // namespace
 
 CPBoundingBox::CPBoundingBox(const Vector3& centre, const Vector3& halfExtents)
@@ -96,23 +67,8 @@ CPBoundingBox::CPBoundingBox(const Vector3& centre, const Vector3& halfExtents)
 {
 }
 
-void CPBoundingBox::Transform()
+void CPBoundingBox::TakeCornerExtremes()
 {
-    if (halfExtents.x < kMinHalfExtent)
-        halfExtents.x = kMinHalfExtent;
-    if (halfExtents.y < kMinHalfExtent)
-        halfExtents.y = kMinHalfExtent;
-    if (halfExtents.z < kMinHalfExtent)
-        halfExtents.z = kMinHalfExtent;
-
-    m_placedCentre = centre;
-    m_placedHalfExtents = halfExtents;
-    m_placedMatrix = worldMatrix;
-    m_cornersMade = false;
-    m_facesMade = false;
-    if (AffineExtremes(centre, halfExtents, worldMatrix, minimum, maximum))
-        return;
-
     const Vector3* corners = Corners();
     minimum = maximum = corners[0];
     for (int i = 1; i < 8; ++i) {

@@ -311,6 +311,18 @@ void CPGameObject::UpdatePlacement()
     Place(false);
 }
 
+void CPGameObject::RefreshLocalMatrix()
+{
+    // A moving parent rebuilds every part under it, while most parts keep
+    // their place on the parent from one frame to the next.
+    if (m_localStale && m_hasPartTransform)
+        m_localMatrix = m_partTransform;
+    else if (m_localStale)
+        MultiplyInto(MatrixFromQuaternion(m_rotation),
+                     TranslationMatrix(m_position.x, m_position.y, m_position.z), m_localMatrix);
+    m_localStale = false;
+}
+
 void CPGameObject::Place(bool withBoxes)
 {
     for (std::size_t i = 1; i < m_linkedObjects.size(); ++i) {
@@ -322,29 +334,17 @@ void CPGameObject::Place(bool withBoxes)
         }
     }
 
-    // A moving parent rebuilds every part under it, while most parts keep
-    // their place on the parent from one frame to the next.
-    if (m_localStale && m_hasPartTransform)
-        m_localMatrix = m_partTransform;
-    else if (m_localStale)
-        m_localMatrix =
-            MatrixFromQuaternion(m_rotation) * TranslationMatrix(m_position.x, m_position.y, m_position.z);
-    m_localStale = false;
-    m_worldMatrix = m_localMatrix * m_parentMatrix;
+    RefreshLocalMatrix();
+    MultiplyInto(m_localMatrix, m_parentMatrix, m_worldMatrix);
 
-    if (withBoxes)
+    if (withBoxes) {
         PlaceOwnBoxes();
-    for (std::size_t i = 0; i < m_children.size(); ++i) {
-        CPGameObject* child = GetChildAt(i);
-        child->m_boundsValid = false;
-        child->m_parentMatrix = m_worldMatrix;
-        child->m_dirty = true;
-        child->Place(withBoxes);
-        if (withBoxes)
-            MergeChildBoxes(*child);
-    }
-    if (withBoxes)
+        PlaceChildrenWithBoxes();
         FinishBoxes();
+    } else {
+        for (std::size_t i = 0; i < m_children.size(); ++i)
+            PlaceChild(*GetChildAt(i), false);
+    }
     m_boxesStale = !withBoxes;
 
     m_boundsValid = true;
@@ -353,17 +353,67 @@ void CPGameObject::Place(bool withBoxes)
         m_meshPart->SetTransform(m_worldMatrix);
 }
 
+void CPGameObject::PlaceChild(CPGameObject& child, bool withBoxes)
+{
+    child.m_boundsValid = false;
+    child.m_parentMatrix = m_worldMatrix;
+    child.m_dirty = true;
+    child.Place(withBoxes);
+}
+
+void CPGameObject::PlaceChildrenWithBoxes()
+{
+    const std::size_t count = m_children.size();
+    for (std::size_t i = 0; i < count;) {
+        // A run of parts each inside the next (a flare's sizes) adds
+        // nothing to this object's boxes beyond its last part's, once that
+        // one's extremes are known to be exact: the others only take their
+        // places and build their boxes when read.
+        std::size_t last = i;
+        while (last + 1 < count && GetChildAt(last + 1)->Covers(*GetChildAt(last)))
+            ++last;
+        CPGameObject& cover = *GetChildAt(last);
+        PlaceChild(cover, true);
+        const bool covered = last > i && cover.m_extremesExact;
+        for (; i < last; ++i) {
+            PlaceChild(*GetChildAt(i), !covered);
+            if (!covered)
+                MergeChildBoxes(*GetChildAt(i));
+        }
+        MergeChildBoxes(cover);
+        ++i;
+    }
+}
+
+bool CPGameObject::Covers(CPGameObject& inner)
+{
+    // Equal local matrices under one parent give equal world matrices to
+    // the bit. Boxes about them that nest in the parts' own space keep
+    // nesting in the world and in the shadow: rounded products and sums
+    // never shrink as their terms grow, and the outer part's sums stay
+    // finite (Place checks that), so the inner part's do as well. Both
+    // parts stand alone: no children, part boxes or levels of detail.
+    if (!m_children.empty() || !inner.m_children.empty() || !m_partBoxes.empty() ||
+        !inner.m_partBoxes.empty() || m_linkedObjects.size() > 1 || inner.m_linkedObjects.size() > 1)
+        return false;
+    if (!m_orientedAtOrigin || !inner.m_orientedAtOrigin || (inner.m_shadow && !m_shadow))
+        return false;
+    RefreshLocalMatrix();
+    inner.RefreshLocalMatrix();
+    return BitwiseEqual(m_localMatrix, inner.m_localMatrix) && m_orientedBox.Encloses(inner.m_orientedBox);
+}
+
 void CPGameObject::PlaceOwnBoxes()
 {
     for (CPBoundingBox& box : m_partBoxes) {
-        box.worldMatrix = box.localMatrix * m_worldMatrix;
+        MultiplyInto(box.localMatrix, m_worldMatrix, box.worldMatrix);
         box.Transform();
     }
-    if (IdentityProductIsExact(m_orientedBox.localMatrix, m_worldMatrix))
+    if (m_orientedAtOrigin && IdentityKeeps(m_worldMatrix))
         m_orientedBox.worldMatrix = m_worldMatrix;
     else
-        m_orientedBox.worldMatrix = m_orientedBox.localMatrix * m_worldMatrix;
-    m_orientedBox.Transform();
+        MultiplyInto(m_orientedBox.localMatrix, m_worldMatrix, m_orientedBox.worldMatrix);
+    m_extremesExact = m_orientedBox.Transform();
     // FinishBoxes, which always follows, makes the centre and half size.
     m_ownBox.minimum = m_orientedBox.minimum;
     m_ownBox.maximum = m_orientedBox.maximum;
@@ -382,8 +432,8 @@ void CPGameObject::FinishBoxes()
 {
     if (!m_children.empty())
         m_treeBox.Recompute();
-    if (m_shadow)
-        m_ownBox.AddShadow();
+    if (m_shadow && !m_ownBox.AddShadow())
+        m_extremesExact = false;
     m_ownBox.Recompute();
 }
 
@@ -415,6 +465,7 @@ void CPGameObject::SetBoundingBox(const CPBoundingBox& box)
 {
     SettleBoxesUpward();
     m_orientedBox = box;
+    m_orientedAtOrigin = IsExactIdentity(m_orientedBox.localMatrix);
     m_ownBox.SetFromBox(m_orientedBox);
 }
 

@@ -352,6 +352,13 @@ class CPGameObject : public CPObject {
 
     // Placement of the object and its subtree, with or without the boxes.
     void Place(bool withBoxes);
+    void RefreshLocalMatrix();
+    void PlaceChild(CPGameObject& child, bool withBoxes);
+    void PlaceChildrenWithBoxes();
+    // Whether this part, the next one after the inner part under the same
+    // parent, takes in every box the inner part would add to the parent's
+    // boxes, provided its own extremes come out exact.
+    bool Covers(CPGameObject& inner);
     // The boxes from the matrices as they stand, the object's own first,
     // then each child's merged in (stale children built first), then the
     // shadow.
@@ -380,6 +387,12 @@ class CPGameObject : public CPObject {
     AxisBox m_treeBox;
     AxisBox m_ownBox;
     CPBoundingBox m_orientedBox;
+    // Whether the oriented box's local matrix is the identity to the bit,
+    // so that placing it may take the world matrix as it is.
+    bool m_orientedAtOrigin = true;
+    // Set by the last placement with boxes when the oriented box's extremes
+    // and their shadow came from per-axis sums with every product finite.
+    bool m_extremesExact = false;
     std::vector<CPBoundingBox> m_partBoxes;
     Matrix4 m_parentMatrix;
     Matrix4 m_localMatrix;

@@ -66,6 +66,7 @@ void CPGameObject::Build(CPObjectPtr prototype)
     source->SettleBoxes();
     SettleBoxesUpward();
     m_orientedBox = source->m_orientedBox;
+    m_orientedAtOrigin = source->m_orientedAtOrigin;
     m_ownBox = source->m_ownBox;
     m_description = source->m_description;
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -25,69 +26,120 @@ inline Matrix4 IdentityMatrix()
 }
 bool IsIdentity(const Matrix4& m);
 
-// A * B: first A, then B. Inlined: every moved object's matrices pass
-// through here several times each frame.
-inline Matrix4 Multiply(const Matrix4& a, const Matrix4& b)
+// out = A * B: first A, then B. Inlined: every moved object's matrices
+// pass through here several times each frame. B is read whole before the
+// first row is written and each row of A just before its row of the
+// result, so out may be A or B.
+inline void MultiplyInto(const Matrix4& a, const Matrix4& b, Matrix4& out)
 {
-    Matrix4 out;
 #if defined(__SSE__)
     // Four columns at once: each lane multiplies and adds in the same order
     // as the single-lane sum below, with the same single-precision rounding,
-    // so the result is the same to the bit.
+    // so the result is the same to the bit. The rows are written out so
+    // that each goes straight into its place.
     const __m128 b0 = _mm_loadu_ps(b.m[0]), b1 = _mm_loadu_ps(b.m[1]);
     const __m128 b2 = _mm_loadu_ps(b.m[2]), b3 = _mm_loadu_ps(b.m[3]);
-    for (int r = 0; r < 4; ++r) {
-        __m128 sum = _mm_mul_ps(_mm_set1_ps(a.m[r][0]), b0);
-        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(a.m[r][1]), b1));
-        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(a.m[r][2]), b2));
-        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(a.m[r][3]), b3));
+    auto row = [&](int r) {
+        __m128 sum = _mm_mul_ps(_mm_load1_ps(&a.m[r][0]), b0);
+        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_load1_ps(&a.m[r][1]), b1));
+        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_load1_ps(&a.m[r][2]), b2));
+        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_load1_ps(&a.m[r][3]), b3));
         _mm_storeu_ps(out.m[r], sum);
-    }
+    };
+    row(0);
+    row(1);
+    row(2);
+    row(3);
 #else
+    const Matrix4 left = a, right = b;
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
-            out.m[r][c] =
-                a.m[r][0] * b.m[0][c] + a.m[r][1] * b.m[1][c] + a.m[r][2] * b.m[2][c] + a.m[r][3] * b.m[3][c];
+            out.m[r][c] = left.m[r][0] * right.m[0][c] + left.m[r][1] * right.m[1][c] +
+                          left.m[r][2] * right.m[2][c] + left.m[r][3] * right.m[3][c];
 #endif
+}
+
+// A * B: first A, then B.
+inline Matrix4 Multiply(const Matrix4& a, const Matrix4& b)
+{
+    Matrix4 out;
+    MultiplyInto(a, b, out);
     return out;
 }
 inline Matrix4 operator*(const Matrix4& a, const Matrix4& b) { return Multiply(a, b); }
 
-// Whether a is the identity to the bit and a * b (or b * a) is then b to
-// the bit: it is unless b holds a -0 or anything infinite or NaN, which the
-// identity's zero terms would turn into +0 or NaN. Most boxes sit at their
-// object's origin, so placing them can skip the product for every moved
-// object each frame.
-inline bool IdentityProductIsExact(const Matrix4& a, const Matrix4& b)
+// Whether a and b hold the same bits.
+inline bool BitwiseEqual(const Matrix4& a, const Matrix4& b)
+{
+#if defined(__SSE2__)
+    __m128i same = _mm_set1_epi32(-1);
+    for (int r = 0; r < 4; ++r)
+        same =
+            _mm_and_si128(same, _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a.m[r])),
+                                                _mm_loadu_si128(reinterpret_cast<const __m128i*>(b.m[r]))));
+    return _mm_movemask_epi8(same) == 0xffff;
+#else
+    return std::memcmp(&a, &b, sizeof a) == 0;
+#endif
+}
+
+// Whether a is the identity to the bit.
+inline bool IsExactIdentity(const Matrix4& a)
 {
 #if defined(__SSE2__)
     const __m128i one = _mm_castps_si128(_mm_set_ss(1.0f));
-    const __m128i negativeZero = _mm_set1_epi32(static_cast<int>(0x80000000u));
-    const __m128i exponent = _mm_set1_epi32(0x7f800000);
-    const __m128i identity[4] = {one, _mm_slli_si128(one, 4), _mm_slli_si128(one, 8),
-                                 _mm_slli_si128(one, 12)};
-    __m128i same = _mm_set1_epi32(-1), unsafe = _mm_setzero_si128();
-    for (int r = 0; r < 4; ++r) {
-        const __m128i rowA = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a.m[r]));
-        const __m128i rowB = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b.m[r]));
-        same = _mm_and_si128(same, _mm_cmpeq_epi32(rowA, identity[r]));
-        unsafe = _mm_or_si128(unsafe, _mm_cmpeq_epi32(rowB, negativeZero));
-        unsafe = _mm_or_si128(unsafe, _mm_cmpeq_epi32(_mm_and_si128(rowB, exponent), exponent));
-    }
-    return _mm_movemask_epi8(same) == 0xffff && _mm_movemask_epi8(unsafe) == 0;
+    __m128i same = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a.m[0])), one);
+    same = _mm_and_si128(same, _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a.m[1])),
+                                               _mm_slli_si128(one, 4)));
+    same = _mm_and_si128(same, _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a.m[2])),
+                                               _mm_slli_si128(one, 8)));
+    same = _mm_and_si128(same, _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a.m[3])),
+                                               _mm_slli_si128(one, 12)));
+    return _mm_movemask_epi8(same) == 0xffff;
 #else
     for (int r = 0; r < 4; ++r) {
         for (int c = 0; c < 4; ++c) {
             const float wanted = r == c ? 1.0f : 0.0f;
             if (a.m[r][c] != wanted || std::signbit(a.m[r][c]))
                 return false;
-            const float v = b.m[r][c];
+        }
+    }
+    return true;
+#endif
+}
+
+// Whether the identity times b (or b times the identity) is b to the bit:
+// it is unless b holds a -0 or anything infinite or NaN, which the
+// identity's zero terms would turn into +0 or NaN.
+inline bool IdentityKeeps(const Matrix4& b)
+{
+#if defined(__SSE2__)
+    const __m128i negativeZero = _mm_set1_epi32(static_cast<int>(0x80000000u));
+    const __m128i exponent = _mm_set1_epi32(0x7f800000);
+    __m128i unsafe = _mm_setzero_si128();
+    for (int r = 0; r < 4; ++r) {
+        const __m128i row = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b.m[r]));
+        unsafe = _mm_or_si128(unsafe, _mm_cmpeq_epi32(row, negativeZero));
+        unsafe = _mm_or_si128(unsafe, _mm_cmpeq_epi32(_mm_and_si128(row, exponent), exponent));
+    }
+    return _mm_movemask_epi8(unsafe) == 0;
+#else
+    for (const auto& row : b.m) {
+        for (float v : row) {
             if (!std::isfinite(v) || (v == 0.0f && std::signbit(v)))
                 return false;
         }
     }
     return true;
 #endif
+}
+
+// Whether a is the identity to the bit and a * b (or b * a) is then b to
+// the bit. Most boxes sit at their object's origin, so placing them can
+// skip the product for every moved object each frame.
+inline bool IdentityProductIsExact(const Matrix4& a, const Matrix4& b)
+{
+    return IsExactIdentity(a) && IdentityKeeps(b);
 }
 
 Matrix4 Transpose(const Matrix4& m);
