@@ -26,7 +26,7 @@ Written Write(Writer writer, const CPParticleEffect& effect, const CPParticleQua
     Written out;
     // Filled with a pattern no writer leaves, so a field left unwritten shows.
     CPMeshVertex stale;
-    std::memset(&stale, 0xA5, sizeof stale);
+    std::memset(static_cast<void*>(&stale), 0xA5, sizeof stale);
     out.vertices.assign(static_cast<std::size_t>(4 * count), stale);
     out.indices.assign(static_cast<std::size_t>(6 * count), 0xA5A5);
     writer(count > 0 ? &effect.GetParticle(0) : nullptr, count, frame, base, out.vertices.data(),

@@ -110,8 +110,9 @@ TEST_F(SampleCarBoundsTest, BoxesPlacedWithTheCarAreThoseBuiltPartByPart)
         Frame(frame);
         // The culling reads the car's own box first, each frame.
         ASSERT_TRUE(SameBox(placed->GetOwnBox(), rebuilt->GetOwnBox())) << "frame " << frame;
-        if (frame % 7 == 0)
+        if (frame % 7 == 0) {
             ASSERT_TRUE(SameTrees(placed, rebuilt)) << "frame " << frame;
+        }
     }
 }
 
