@@ -280,9 +280,10 @@ int GetAIPositions(lua_State* L)
     const CPLevel* level = GetCurrentLevel();
     if (!level)
         return 0;
+    // Read in place: a copy of the map would allocate on every call.
+    static const std::map<std::string, Vector2> kNoPositions;
     const CPGameData* data = GetGameData();
-    const std::map<std::string, Vector2> positions =
-        data ? data->opponentPositions : std::map<std::string, Vector2>();
+    const std::map<std::string, Vector2>& positions = data ? data->opponentPositions : kNoPositions;
     lua_pushnumber(L, 3.0 * static_cast<double>(positions.size()));
     PushRadar(L, *level, positions);
     return 2;

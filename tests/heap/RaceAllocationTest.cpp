@@ -159,9 +159,8 @@ TEST(RaceAllocations, ThePhysicsLibraryAllocatesNothingFromTheStartToTheEndOfThe
 // pools filled when the kinds load, the bonus list and the scripts' command
 // slots keep the room they were given: nothing of that allocates while the
 // race runs. The frames of the last burst and the seconds after it are held
-// to no allocation at all; the render list still makes a batch for a part
-// it meets for the first time (as before the burst and a little after this
-// stretch).
+// to no allocation at all; before them, two frames of the race still make
+// one first-use allocation each.
 TEST(RaceAllocations, FiringThroughTheSampleRaceTakesShotsAndBonusesFromTheRoomMadeAtLoad)
 {
     ScratchFolder data;
