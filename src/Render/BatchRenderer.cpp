@@ -50,7 +50,7 @@ void CPBatchRenderer::BeginPass(const CPBaseCamera& camera, const Matrix4& world
     m_view = camera.GetView();
     m_projection = camera.GetProjection();
     m_passWorld = world;
-    m_passIsIdentity = IdentityProductIsExact(world, IdentityMatrix());
+    m_passIsIdentity = IsExactIdentity(world);
     Effect* effect = m_shared;
     if (!effect)
         return;
@@ -172,7 +172,7 @@ int CPBatchRenderer::DrawStaticMeshes(CPIVBlock& batch)
         // The scene pass places by the identity: the mesh's own transform
         // is then the product, to the bit, whenever the product would be.
         const Matrix4& transform = holder->GetTransform();
-        if (m_passIsIdentity && IdentityProductIsExact(m_passWorld, transform))
+        if (m_passIsIdentity && IdentityKeeps(transform))
             SetWorld(transform);
         else
             SetWorld(transform * m_passWorld);

@@ -2,13 +2,7 @@
 
 #include "core/StringUtils.h"
 
-CPTokenizer::CPTokenizer(const std::string& text, const std::string& delimiter, bool quotes)
-    : m_text(text), m_delimiter(delimiter), m_quotes(quotes)
-{
-    TrimString(m_text);
-}
-
-CPTokenizer::CPTokenizer(std::string&& text, const std::string& delimiter, bool quotes)
+CPTokenizer::CPTokenizer(std::string text, const std::string& delimiter, bool quotes)
     : m_text(std::move(text)), m_delimiter(delimiter), m_quotes(quotes)
 {
     TrimString(m_text);

@@ -10,12 +10,11 @@
 // trimmed of blanks, except a token that is exactly one space.
 class CPTokenizer {
   public:
-    // The text is copied and trimmed. An empty delimiter never matches, so
-    // the whole text becomes one token.
-    CPTokenizer(const std::string& text, const std::string& delimiter, bool quotes);
-    // Takes the text's storage instead of a copy; TakeText hands it back
-    // (trimmed), so that a caller cutting text after text keeps its room.
-    CPTokenizer(std::string&& text, const std::string& delimiter, bool quotes);
+    // The text is kept trimmed. An empty delimiter never matches, so the
+    // whole text becomes one token. A text moved in keeps its storage, and
+    // TakeText hands it back (trimmed), so that a caller cutting text after
+    // text keeps its room.
+    CPTokenizer(std::string text, const std::string& delimiter, bool quotes);
     virtual ~CPTokenizer() = default;
 
     // The next token into `token`; false, with an empty token, when the

@@ -28,7 +28,7 @@ Vector3 V3(const Vector4& v) { return Vector3{v.x, v.y, v.z}; }
 Vector4 V4(const Vector3& v) { return Vector4{v.x, v.y, v.z, 0.0f}; }
 
 // The direction of v, or zero when v is too short to have one; length
-// receives v's length. Each wheel takes several at every step.
+// receives v's length.
 inline Vector3 DirectionOf(const Vector3& v, float& length)
 {
     length = Length(v);

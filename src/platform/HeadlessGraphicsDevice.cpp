@@ -380,13 +380,16 @@ DrawBindings HeadlessGraphicsDevice::Bindings() const
             m_streamStride,      m_indices};
 }
 
-HResult HeadlessGraphicsDevice::RecordDraw(DrawRecord& record)
+// Written in its place in the frame's list, which keeps its room from
+// frame to frame; the caller fills in what its kind of draw records.
+DrawRecord& HeadlessGraphicsDevice::NewRecord(DrawRecord::Kind kind)
 {
+    DrawRecord& record = m_frameDraws.emplace_back();
+    record.kind = kind;
     record.vertexFormat = m_states.GetFVF();
     record.texture0 = m_textures[0];
-    m_frameDraws.push_back(record);
     ++m_drawCount;
-    return S_OK;
+    return record;
 }
 
 HResult HeadlessGraphicsDevice::DrawPrimitive(PrimitiveType type, std::uint32_t startVertex,
@@ -396,15 +399,14 @@ HResult HeadlessGraphicsDevice::DrawPrimitive(PrimitiveType type, std::uint32_t 
     const HResult checked = CheckStreamDraw(Bindings(), type, startVertex, primitiveCount, &vertices);
     if (Failed(checked) || !CanDraw())
         return checked;
-    DrawRecord record;
-    record.kind = DrawRecord::Kind::Primitive;
+    DrawRecord& record = NewRecord(DrawRecord::Kind::Primitive);
     record.type = type;
     record.primitiveCount = primitiveCount;
     record.startVertex = startVertex;
     record.vertexCount = static_cast<std::uint32_t>(vertices);
     record.stride = m_streamStride;
     record.vertexBuffer = m_stream;
-    return RecordDraw(record);
+    return S_OK;
 }
 
 void HeadlessGraphicsDevice::SetDrawIndexCheck(bool on) { g_checkDrawIndices = on; }
@@ -419,10 +421,7 @@ HResult HeadlessGraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::in
                                              primitiveCount, g_checkDrawIndices);
     if (Failed(checked) || !CanDraw())
         return checked;
-    // Written in its place in the list: every indexed draw of a frame
-    // comes through here.
-    DrawRecord& record = m_frameDraws.emplace_back();
-    record.kind = DrawRecord::Kind::IndexedPrimitive;
+    DrawRecord& record = NewRecord(DrawRecord::Kind::IndexedPrimitive);
     record.type = type;
     record.primitiveCount = primitiveCount;
     record.baseVertex = baseVertex;
@@ -430,11 +429,8 @@ HResult HeadlessGraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::in
     record.vertexCount = vertexCount;
     record.startIndex = startIndex;
     record.stride = m_streamStride;
-    record.vertexFormat = m_states.GetFVF();
     record.vertexBuffer = m_stream;
     record.indexBuffer = m_indices;
-    record.texture0 = m_textures[0];
-    ++m_drawCount;
     return S_OK;
 }
 
@@ -445,8 +441,7 @@ HResult HeadlessGraphicsDevice::DrawPrimitiveUP(PrimitiveType type, std::uint32_
     const HResult checked = CheckUserDraw(Bindings(), type, primitiveCount, vertices, stride, &count);
     if (Failed(checked) || !CanDraw())
         return checked;
-    DrawRecord record;
-    record.kind = DrawRecord::Kind::UserPrimitive;
+    DrawRecord& record = NewRecord(DrawRecord::Kind::UserPrimitive);
     record.type = type;
     record.primitiveCount = primitiveCount;
     record.vertexCount = count;
@@ -459,7 +454,7 @@ HResult HeadlessGraphicsDevice::DrawPrimitiveUP(PrimitiveType type, std::uint32_
     m_stream = nullptr;
     m_streamOffset = 0;
     m_streamStride = 0;
-    return RecordDraw(record);
+    return S_OK;
 }
 
 // ---- Loss and reset ----

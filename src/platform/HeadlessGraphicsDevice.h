@@ -209,7 +209,7 @@ class HeadlessGraphicsDevice : public GraphicsDevice, private ResourceOwner {
     void LogStateCall(DeviceCall::Kind kind, std::uint32_t index, std::uint32_t state, std::uint32_t value);
     bool CanDraw() const { return m_frame.IsOperational(); }
     DrawBindings Bindings() const;
-    HResult RecordDraw(DrawRecord& record);
+    DrawRecord& NewRecord(DrawRecord::Kind kind);
 
     PresentParameters m_parameters;
     DeviceCaps m_caps;

@@ -57,11 +57,15 @@ int PostQuitFromScript(lua_State* L)
 }
 
 // StepOnCommands(object, onCommands): anything but a script object the
-// scripts made is ignored.
+// scripts made changes nothing and is logged.
 int StepOnCommands(lua_State* L)
 {
-    if (auto* object = LuaToObjectAs<CPLuaScriptObject>(L, 1))
-        object->SetStepsOnCommandsOnly(lua_toboolean(L, 2) != 0);
+    auto* object = LuaToObjectAs<CPLuaScriptObject>(L, 1);
+    if (!object) {
+        LogLine("StepOnCommands: argument 1 is no script object the scripts made; nothing changes");
+        return 0;
+    }
+    object->SetStepsOnCommandsOnly(lua_toboolean(L, 2) != 0);
     return 0;
 }
 

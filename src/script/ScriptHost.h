@@ -24,9 +24,9 @@ class CPLuaScriptObject;
 // true it is called only in the frames that find commands queued for the
 // object: one that only answers commands then costs nothing in a frame
 // without any. StepOnCommands(object, onCommands) changes that for an
-// object made so, from the next time the kernel comes to it. The host owns the objects it made, the
-// screens the scripts created and the trees they loaded, and deletes them
-// before it closes the state.
+// object made so, from the next time the kernel comes to it. The host owns
+// the objects it made, the screens the scripts created and the trees they
+// loaded, and deletes them before it closes the state.
 class CPScriptHost {
   public:
     static constexpr const char* kStartScript = "Data\\Scripts\\main.lua";

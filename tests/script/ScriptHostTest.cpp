@@ -229,7 +229,7 @@ TEST_F(ScriptTest, AnObjectSteppedOnCommandsRunsOnlyInFramesWithCommands)
 // StepOnCommands switches an object between stepping every frame and on
 // commands only, from its next turn: a switch that an object stepping
 // before it makes counts in the same frame. Anything but a script object
-// is left be.
+// is left be, and logged.
 TEST_F(ScriptTest, StepOnCommandsSwitchesAnObjectsSteppingFromItsNextTurn)
 {
     ASSERT_TRUE(Run(R"lua(
@@ -264,6 +264,9 @@ TEST_F(ScriptTest, StepOnCommandsSwitchesAnObjectsSteppingFromItsNextTurn)
         kernel.StepTasks(0.01f);
         EXPECT_EQ(GlobalNumber("steps"), frame.steps) << frame.before;
     }
+    // What is not a script object is named in the log, not taken.
+    EXPECT_NE(log.Text().find("StepOnCommands: argument 1 is no script object"), std::string::npos)
+        << log.Text();
 }
 
 // An object that has stepped keeps the state's budget and still sees a
