@@ -38,13 +38,6 @@ inline void Consider(float distance, std::int32_t index, float& best, std::int32
     }
 }
 
-// How far a coordinate lies outside the span of a cell from `low`, 0
-// inside it.
-inline double Gap(double coordinate, double low, double size)
-{
-    return std::max({low - coordinate, coordinate - (low + size), 0.0});
-}
-
 } // namespace
 
 std::int32_t CPTrackPointIndex::FindByScan(const std::vector<CPLine*>& points, const Vector3& position)
@@ -166,13 +159,6 @@ void CPTrackPointIndex::SearchCell(std::int32_t x, std::int32_t y, const Vector3
                                    std::int32_t& nearest) const
 {
     if (x < 0 || x >= m_columns)
-        return;
-    // A cell whose nearest place lies farther than the best point found,
-    // with the rounding slack, holds no point as near: no point of it is
-    // looked at.
-    const double reachX = std::max(Gap(position.x, m_minX + x * m_cellSize, m_cellSize) - kSlackUnits, 0.0);
-    const double reachY = std::max(Gap(position.y, m_minY + y * m_cellSize, m_cellSize) - kSlackUnits, 0.0);
-    if (reachX * reachX + reachY * reachY > static_cast<double>(best) * kSlackFactor)
         return;
     const auto cell = static_cast<std::size_t>(y * m_columns + x);
     const std::int32_t end = m_cellStart[cell + 1];
