@@ -69,7 +69,7 @@ void RaceWatch::Attach(CPLevel& level)
 
 void RaceWatch::Track(Car& car, const CPGameObject& object, std::int32_t count, bool countLaps)
 {
-    const std::int32_t point = m_level->FindNearestTrackPoint(object.GetPosition());
+    const std::int32_t point = m_level->NearestTrackPointOf(object);
     if (point < 0)
         return;
     if (car.nearest >= 0 && point != car.nearest) {

@@ -35,13 +35,18 @@ constexpr float kLeastDivisor = 1.0f;
 // Whether the car could touch a bonus (not a gate) with its trigger box at
 // all: the widest box and the least divisor any bonus takes. Most bonuses
 // are far from most cars, and this settles them before the searches of the
-// bonus's tree; a box that fails it fails the bonus's own test too.
+// bonus's tree; a box that fails it fails the bonus's own test too. It is
+// BoxesTouch's test written out for the divisor 1, which leaves every sum
+// of half-sizes as it is.
 bool MayTouch(const AxisBox& bonus, const AxisBox& car)
 {
-    AxisBox widest = bonus;
-    widest.halfSize.x = std::fmax(bonus.halfSize.x, kSphereHalfSize);
-    widest.halfSize.y = std::fmax(bonus.halfSize.y, kSphereHalfSize);
-    return CPBonus::BoxesTouch(widest, car, kLeastDivisor);
+    static_assert(kLeastDivisor == 1.0f, "a sum over the least divisor is the sum itself");
+    const float reachX = std::fmax(bonus.halfSize.x, kSphereHalfSize) + car.halfSize.x;
+    const float reachY = std::fmax(bonus.halfSize.y, kSphereHalfSize) + car.halfSize.y;
+    const float reachZ = bonus.halfSize.z + car.halfSize.z;
+    return std::fabs(bonus.centre.x - car.centre.x) <= reachX &&
+           std::fabs(bonus.centre.y - car.centre.y) <= reachY &&
+           std::fabs(bonus.centre.z - car.centre.z) <= reachZ;
 }
 
 } // namespace

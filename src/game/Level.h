@@ -260,6 +260,9 @@ class CPLevel : public CPSkyLevel {
     // The track point nearest in x and y within about 316 units, the later
     // of equals; -1 when none is that near.
     std::int32_t FindNearestTrackPoint(const Vector3& position) const;
+    // The same for a car of the race where it stands now: the point the lap
+    // count found for it this frame while it has not moved since.
+    std::int32_t NearestTrackPointOf(const CPGameObject& car) const;
 
     // Stops the level: cars, drivers, tasks, grid, effects and sounds go
     // out of play. The objects stay allocated until the level is deleted.

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "core/GameObject.h"
@@ -61,11 +62,36 @@ float DistanceToLine(const Vector3& point, const Vector3& origin, const Vector3&
 
 std::string IndexKey(std::size_t index) { return std::to_string(index); }
 
+// Whether two positions are one place for the track search, which reads
+// only x and y: the same bits, so that the point found for one is the
+// point found for the other.
+bool SameSpot(const Vector3& a, const Vector3& b)
+{
+    return std::memcmp(&a.x, &b.x, sizeof a.x) == 0 && std::memcmp(&a.y, &b.y, sizeof a.y) == 0;
+}
+
 } // namespace
 
 std::int32_t CPLevel::FindNearestTrackPoint(const Vector3& position) const
 {
     return m_trackPointIndex.Find(trackPoints, position);
+}
+
+std::int32_t CPLevel::NearestTrackPointOf(const CPGameObject& car) const
+{
+    const CPRaceProgress::TrackFix* fix = nullptr;
+    if (&car == GetPlayer()) {
+        fix = &race.playerFix;
+    } else {
+        const std::size_t slots = std::min(m_opponents.size(), race.opponentFix.size());
+        for (std::size_t i = 0; i < slots && !fix; ++i)
+            if (m_opponents[i] == &car)
+                fix = &race.opponentFix[i];
+    }
+    const Vector3& position = car.GetPosition();
+    if (fix && fix->taken && !trackPoints.empty() && SameSpot(fix->position, position))
+        return fix->point;
+    return FindNearestTrackPoint(position);
 }
 
 void CPLevel::InitRaceTrack()
@@ -86,6 +112,8 @@ void CPLevel::InitRaceTrack()
             break;
     }
     m_trackPointIndex.Build(trackPoints);
+    race.playerFix = {};
+    race.opponentFix.fill({});
 
     CPGameObject* player = GetPlayer();
     race.playerNearestPoint = player ? FindNearestTrackPoint(player->GetPosition()) : -1;
@@ -112,6 +140,7 @@ void CPLevel::UpdateLaps()
 
     const Vector3& position = player->GetPosition();
     const std::int32_t p = FindNearestTrackPoint(position);
+    race.playerFix = {position, p, true};
     if (p != -1 && p != race.playerNearestPoint) {
         const std::int32_t d = ProgressStep(race.playerNearestPoint, p, n);
         race.playerProgress += d;
@@ -149,6 +178,7 @@ void CPLevel::UpdateLaps()
             continue;
         CPLapRecord& record = data->GetLapRecord(IndexKey(i));
         const std::int32_t q = FindNearestTrackPoint(car->GetPosition());
+        race.opponentFix[i] = {car->GetPosition(), q, true};
         if (q != -1 && q != race.opponentNearestPoint[i]) {
             const std::int32_t d = ProgressStep(race.opponentNearestPoint[i], q, n);
             race.opponentProgress[i] += d;

@@ -17,6 +17,8 @@ constexpr float kPi = 3.1415927f;
 constexpr float kHalfPi = 1.5707964f;
 // A car leaning further than 70 degrees goes back onto the track.
 constexpr float kMaxTilt = 1.2217305f;
+// The cosine of 60 degrees, under which the limit cannot be reached.
+constexpr float kUprightDown = 0.5f;
 constexpr float kSearchHalfSize = 20.0f;
 constexpr float kClearRadius = 5.0f;
 constexpr float kDropHeight = 2.0f;
@@ -59,6 +61,17 @@ template <typename Test> bool AnyOtherCar(const CPPlayer& self, Test test)
     return hit(level->GetPlayer());
 }
 
+// Whether a car whose down axis points this way leans past the limit. One
+// whose down axis keeps at least half its length downwards leans 60 degrees
+// at most, which settles it without the angle.
+bool TiltedOver(const Vector3& down)
+{
+    if (-down.z >= kUprightDown)
+        return false;
+    const float tilt = std::fabs(down.z) < 0.0001f ? 0.0f : static_cast<float>(ClampedAcos(-down.z));
+    return tilt > kMaxTilt;
+}
+
 bool NearOtherCar(const CPPlayer& self, const Vector3& candidate)
 {
     return AnyOtherCar(self,
@@ -73,11 +86,9 @@ bool CPPlayer::Spawn(bool force)
         return false;
     const Vector4 v = GetCarVelocity();
     const bool falling = 1.5f * (v.x * v.x + v.y * v.y) < v.z * v.z && v.z < -5.0f;
-    const Vector3 down = Rotate(Vector3{0.0f, 0.0f, -1.0f}, GetRotation());
-    const float tilt = std::fabs(down.z) < 0.0001f ? 0.0f : static_cast<float>(ClampedAcos(-down.z));
     const CPPhysicData* data = GetPhysicData();
     const bool offGround = !data || data->GetTerrainTriangleCount() == 0;
-    if (!offGround && !force && !falling && !(tilt > kMaxTilt))
+    if (!offGround && !force && !falling && !TiltedOver(Rotate(Vector3{0.0f, 0.0f, -1.0f}, GetRotation())))
         return false;
 
     CPLevel* level = GetCurrentLevel();

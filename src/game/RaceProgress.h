@@ -46,6 +46,16 @@ class CPRaceProgress {
     Vector3 startPosition;
     std::vector<std::int32_t> opponentNearestPoint = std::vector<std::int32_t>(kMaxOpponentSlots, 0);
     std::vector<std::int32_t> opponentProgress = std::vector<std::int32_t>(kMaxOpponentSlots, 0);
+    // The point the lap count found for a car (-1 for none) and where the
+    // car stood when it asked: whoever follows the car reads the point while
+    // the car stands there, instead of searching the track again.
+    struct TrackFix {
+        Vector3 position;
+        std::int32_t point = -1;
+        bool taken = false;
+    };
+    TrackFix playerFix;
+    std::array<TrackFix, kMaxOpponentSlots> opponentFix{};
     // The player's heading along the path and the line its search starts
     // from; kept between frames.
     float heading = 0.0f;

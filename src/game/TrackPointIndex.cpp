@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "game/Spline.h"
 
@@ -55,8 +54,6 @@ void CPTrackPointIndex::Build(const std::vector<CPLine*>& points)
 {
     m_builtFor = points.data();
     m_builtCount = points.size();
-    m_answerCount = 0;
-    m_nextAnswer = 0;
     m_entries.clear();
     m_cellStart.clear();
     m_columns = m_rows = 0;
@@ -122,28 +119,7 @@ std::int32_t CPTrackPointIndex::Find(const std::vector<CPLine*>& points, const V
         Build(points);
     if (!Covers(position))
         return FindByScan(points, position);
-    std::uint32_t x = 0, y = 0;
-    std::memcpy(&x, &position.x, sizeof x);
-    std::memcpy(&y, &position.y, sizeof y);
-    std::int32_t nearest = -1;
-    if (Recall(x, y, nearest))
-        return nearest;
-    nearest = Search(position);
-    m_answers[m_nextAnswer] = Answer{x, y, nearest};
-    m_nextAnswer = (m_nextAnswer + 1) % kAnswers;
-    m_answerCount = std::min(m_answerCount + 1, kAnswers);
-    return nearest;
-}
-
-bool CPTrackPointIndex::Recall(std::uint32_t x, std::uint32_t y, std::int32_t& nearest) const
-{
-    for (std::size_t i = 0; i < m_answerCount; ++i) {
-        if (m_answers[i].x == x && m_answers[i].y == y) {
-            nearest = m_answers[i].nearest;
-            return true;
-        }
-    }
-    return false;
+    return Search(position);
 }
 
 std::int32_t CPTrackPointIndex::Search(const Vector3& position) const

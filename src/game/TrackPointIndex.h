@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -36,18 +35,6 @@ class CPTrackPointIndex {
         std::int32_t x;
         std::int32_t y;
     };
-    // A position asked about lately, by the bits of its x and y, and the
-    // point found for it. The race asks where each car stands several
-    // times a frame, and the start's point every frame.
-    struct Answer {
-        std::uint32_t x;
-        std::uint32_t y;
-        std::int32_t nearest;
-    };
-    static constexpr std::size_t kAnswers = 16;
-
-    // The point found for the position before; false when it was not asked.
-    bool Recall(std::uint32_t x, std::uint32_t y, std::int32_t& nearest) const;
     std::int32_t Search(const Vector3& position) const;
 
     bool IsBuiltFor(const std::vector<CPLine*>& points) const;
@@ -71,7 +58,4 @@ class CPTrackPointIndex {
     // Cell c holds m_entries[m_cellStart[c]] up to m_cellStart[c + 1].
     std::vector<std::int32_t> m_cellStart;
     std::vector<Entry> m_entries;
-    std::array<Answer, kAnswers> m_answers{};
-    std::size_t m_answerCount = 0;
-    std::size_t m_nextAnswer = 0;
 };

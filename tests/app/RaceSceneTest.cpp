@@ -17,6 +17,7 @@
 #include "core/Singletons.h"
 #include "physics/PhysicData.h"
 #include "game/Level.h"
+#include "game/Spline.h"
 #include "game/TrackPointIndex.h"
 #include "game/Player.h"
 #include "platform/Math.h"
@@ -110,25 +111,45 @@ TEST_F(RaceScene, AGroundDecalLaidFromWhatItLaidLastIsTheOneLaidAfresh)
     EXPECT_LT(changed, laid / 2);
 }
 
-// Where each car stands on the track, asked of the level twice a frame as
-// the race asks it (the second time answered from what the first found),
-// is the point a look at every track point finds.
-TEST_F(RaceScene, ATrackPointRecalledForAPositionIsTheOneEveryPointGives)
+// Where each car stands on the track: asked of the level as the race asks
+// it, twice in a row, and read for the car as the race watch reads it (the
+// point the lap count found this frame, while the car stands where it was
+// asked about) is the point a look at every track point finds. A car moved
+// after the lap count asked is searched for where it now stands.
+TEST_F(RaceScene, ATrackPointReadForACarIsTheOneEveryPointGives)
 {
     CPLevel* level = StartRace();
     ASSERT_NE(level, nullptr);
     ASSERT_FALSE(level->trackPoints.empty());
-    int found = 0;
+    int found = 0, read = 0;
     for (int frame = 0; frame < kRaceFrames && Frames(1); ++frame) {
-        for (const CPPlayer* car : RaceCars(*level)) {
+        for (CPPlayer* car : RaceCars(*level)) {
             const Vector3 position = car->GetPosition();
             const std::int32_t scanned = CPTrackPointIndex::FindByScan(level->trackPoints, position);
+            ASSERT_EQ(level->NearestTrackPointOf(*car), scanned) << "frame " << frame;
             ASSERT_EQ(level->FindNearestTrackPoint(position), scanned) << "frame " << frame;
             ASSERT_EQ(level->FindNearestTrackPoint(position), scanned) << "frame " << frame;
             found += scanned >= 0 ? 1 : 0;
+            const CPRaceProgress::TrackFix& fix = level->race.playerFix;
+            if (car == level->GetPlayer() && fix.taken &&
+                std::memcmp(&fix.position, &position, sizeof position) == 0)
+                ++read;
         }
         ASSERT_EQ(level->FindNearestTrackPoint(level->race.startPosition),
                   CPTrackPointIndex::FindByScan(level->trackPoints, level->race.startPosition));
+        if (frame % 100 != 99)
+            continue;
+        // The player's car jumps along the track after the lap count asked.
+        CPPlayer* moved = RaceCars(*level).front();
+        const Vector3 before = moved->GetPosition();
+        const CPLine* far =
+            level->trackPoints[(static_cast<std::size_t>(frame) / 100 * 37) % level->trackPoints.size()];
+        moved->SetPosition(far->start + Vector3{1.5f, -0.5f, 0.0f});
+        const std::int32_t scanned = CPTrackPointIndex::FindByScan(level->trackPoints, moved->GetPosition());
+        EXPECT_EQ(level->NearestTrackPointOf(*moved), scanned) << "frame " << frame;
+        moved->SetPosition(before);
     }
     EXPECT_GT(found, kRaceFrames * 7);
+    // The player's fix is read every frame once the race runs.
+    EXPECT_GT(read, kRaceFrames / 2);
 }

@@ -80,6 +80,8 @@ TEST_F(SpawnTest, WhatSendsACarBack)
         bool moved;
     } cases[] = {
         {"upright", 0.0f, {0, 0, 0}, 2, false, false},
+        {"leaning 59 degrees", 1.0297f, {0, 0, 0}, 2, false, false},
+        {"leaning 61 degrees", 1.0647f, {0, 0, 0}, 2, false, false},
         {"leaning 69 degrees", 1.2043f, {0, 0, 0}, 2, false, false},
         {"leaning 71 degrees", 1.2392f, {0, 0, 0}, 2, false, true},
         {"upside down", kPi, {0, 0, 0}, 2, false, true},
