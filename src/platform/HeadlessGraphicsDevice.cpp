@@ -318,7 +318,7 @@ HResult HeadlessGraphicsDevice::SetStreamSource(std::uint32_t stream, VertexBuff
 {
     if (stream != 0 || (buffer && buffer->GetDevice() != this))
         return kInvalidCall;
-    m_stream = buffer;
+    m_stream = static_cast<MemoryVertexBuffer*>(buffer);
     m_streamOffset = offset;
     m_streamStride = stride;
     return S_OK;
@@ -421,7 +421,10 @@ HResult HeadlessGraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::in
                                              primitiveCount, g_checkDrawIndices);
     if (Failed(checked) || !CanDraw())
         return checked;
-    DrawRecord& record = NewRecord(DrawRecord::Kind::IndexedPrimitive);
+    // The scenery draws through here mesh by mesh: the record is written
+    // whole in one place rather than cleared and then filled.
+    DrawRecord record;
+    record.kind = DrawRecord::Kind::IndexedPrimitive;
     record.type = type;
     record.primitiveCount = primitiveCount;
     record.baseVertex = baseVertex;
@@ -429,8 +432,12 @@ HResult HeadlessGraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::in
     record.vertexCount = vertexCount;
     record.startIndex = startIndex;
     record.stride = m_streamStride;
+    record.vertexFormat = m_states.GetFVF();
     record.vertexBuffer = m_stream;
     record.indexBuffer = m_indices;
+    record.texture0 = m_textures[0];
+    m_frameDraws.push_back(record);
+    ++m_drawCount;
     return S_OK;
 }
 
