@@ -381,8 +381,9 @@ DrawBindings HeadlessGraphicsDevice::Bindings() const
 }
 
 // Written in its place in the frame's list, which keeps its room from
-// frame to frame; the caller fills in what its kind of draw records.
-DrawRecord& HeadlessGraphicsDevice::NewRecord(DrawRecord::Kind kind)
+// frame to frame; the caller fills in what its kind of draw records. The
+// scenery draws mesh by mesh, so this is inlined into every draw.
+inline DrawRecord& HeadlessGraphicsDevice::NewRecord(DrawRecord::Kind kind)
 {
     DrawRecord& record = m_frameDraws.emplace_back();
     record.kind = kind;
@@ -421,10 +422,7 @@ HResult HeadlessGraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::in
                                              primitiveCount, g_checkDrawIndices);
     if (Failed(checked) || !CanDraw())
         return checked;
-    // The scenery draws through here mesh by mesh: the record is written
-    // whole in one place rather than cleared and then filled.
-    DrawRecord record;
-    record.kind = DrawRecord::Kind::IndexedPrimitive;
+    DrawRecord& record = NewRecord(DrawRecord::Kind::IndexedPrimitive);
     record.type = type;
     record.primitiveCount = primitiveCount;
     record.baseVertex = baseVertex;
@@ -432,12 +430,8 @@ HResult HeadlessGraphicsDevice::DrawIndexedPrimitive(PrimitiveType type, std::in
     record.vertexCount = vertexCount;
     record.startIndex = startIndex;
     record.stride = m_streamStride;
-    record.vertexFormat = m_states.GetFVF();
     record.vertexBuffer = m_stream;
     record.indexBuffer = m_indices;
-    record.texture0 = m_textures[0];
-    m_frameDraws.push_back(record);
-    ++m_drawCount;
     return S_OK;
 }
 
