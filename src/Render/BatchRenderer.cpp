@@ -151,24 +151,54 @@ void CPBatchRenderer::DrawRange(CPIVBlock& batch)
                 static_cast<std::uint32_t>(buffer.GetIndicesWritten() / 3));
 }
 
+// The world matrix reaches the device for every mesh; the shared effect's
+// products are worked out only where there is a shared effect.
+inline void CPBatchRenderer::SetWorld(const Matrix4& world)
+{
+    m_device.SetTransform(TransformState::World, world);
+    if (m_shared)
+        SetSharedWorld(world);
+}
+
+inline void CPBatchRenderer::DrawTriangles(std::uint32_t vertexCount, std::uint32_t triangles)
+{
+    m_device.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 0, vertexCount, 0, triangles);
+}
+
+inline void CPBatchRenderer::DrawEffectPasses(Effect& fx, unsigned passes, std::uint32_t vertexCount,
+                                              std::uint32_t triangles)
+{
+    for (unsigned pass = 0; pass < passes; ++pass) {
+        fx.BeginPass(pass);
+        DrawTriangles(vertexCount, triangles);
+        fx.EndPass();
+    }
+}
+
 int CPBatchRenderer::DrawStaticMeshes(CPIVBlock& batch)
 {
     // The material's effect is begun once for all the batch's meshes: its
     // values are the same for each, and each mesh still draws in passes of
-    // its own.
-    const MaterialDraw material = Resolve(batch.GetMaterial());
+    // its own. A batch without a static mesh (most of the dynamic ones)
+    // never looks its material up.
+    MaterialDraw material;
+    bool resolved = false;
     bool opened = false;
     bool begun = false;
     unsigned passes = 0;
     int draws = 0;
     for (const CPObjectPtr& listed : batch.GetRenderables()) {
-        auto* renderable = static_cast<CPRenderable*>(listed.Get());
-        if (!renderable->IsDisabled())
+        // Only a mesh render object is ever disabled.
+        CPRenderObject* holder = AsRenderObject(static_cast<CPRenderable*>(listed.Get()));
+        if (!holder || !holder->IsDisabled())
             continue;
-        auto* holder = ObjectCast<CPRenderObject>(renderable);
-        const CPStaticMesh* mesh = holder ? holder->GetStaticMesh() : nullptr;
+        const CPStaticMesh* mesh = holder->GetStaticMesh();
         if (!mesh || !mesh->vertexBuffer || !mesh->indexBuffer || mesh->triangleCount <= 0)
             continue;
+        if (!resolved) {
+            material = Resolve(batch.GetMaterial());
+            resolved = true;
+        }
         // The scene pass places by the identity: the mesh's own transform
         // is then the product, to the bit, whenever the product would be.
         const Matrix4& transform = holder->GetTransform();
@@ -203,12 +233,9 @@ int CPBatchRenderer::DrawStaticMeshes(CPIVBlock& batch)
     return draws;
 }
 
-void CPBatchRenderer::SetWorld(const Matrix4& world)
+void CPBatchRenderer::SetSharedWorld(const Matrix4& world)
 {
-    m_device.SetTransform(TransformState::World, world);
     Effect* effect = m_shared;
-    if (!effect)
-        return;
     const Matrix4 worldView = world * m_view;
     if (EffectParameter* handle = m_effects->GetSharedHandle(CPEffectLibrary::kWorldViewProjection))
         effect->SetMatrix(handle, worldView * m_projection);
@@ -231,11 +258,6 @@ CPBatchRenderer::MaterialDraw CPBatchRenderer::Resolve(const CPObjectPtr& materi
     return draw;
 }
 
-void CPBatchRenderer::DrawTriangles(std::uint32_t vertexCount, std::uint32_t triangles)
-{
-    m_device.DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 0, vertexCount, 0, triangles);
-}
-
 void CPBatchRenderer::SetEffectValues(const MaterialDraw& material)
 {
     Effect& fx = *material.fx;
@@ -247,16 +269,6 @@ void CPBatchRenderer::SetEffectValues(const MaterialDraw& material)
         const int index = static_cast<int>(i);
         const CPTexture* texture = index < count ? material.textures->GetTexture(index) : nullptr;
         fx.SetTexture(handles[i], TextureOf(texture));
-    }
-}
-
-void CPBatchRenderer::DrawEffectPasses(Effect& fx, unsigned passes, std::uint32_t vertexCount,
-                                       std::uint32_t triangles)
-{
-    for (unsigned pass = 0; pass < passes; ++pass) {
-        fx.BeginPass(pass);
-        DrawTriangles(vertexCount, triangles);
-        fx.EndPass();
     }
 }
 

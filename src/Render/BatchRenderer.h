@@ -70,6 +70,7 @@ class CPBatchRenderer {
     void DrawTriangles(std::uint32_t vertexCount, std::uint32_t triangles);
     // The world matrix on the device and in the shared effect parameters.
     void SetWorld(const Matrix4& world);
+    void SetSharedWorld(const Matrix4& world);
 
     platform::GraphicsDevice& m_device;
     CPEffectLibrary* m_effects;

@@ -27,12 +27,17 @@ bool CPIVBlock::AddRenderable(const CPObjectPtr& renderable)
     auto* r = renderable.As<CPRenderable>();
     if (!r)
         return false;
-    m_renderables.push_back(renderable);
-    if (r->IsDisabled())
-        return true;
-    m_indexCount += r->GetIndexCount();
-    m_vertexCount += r->GetVertexCount();
+    AddRenderable(renderable, *r);
     return true;
+}
+
+void CPIVBlock::AddRenderable(const CPObjectPtr& renderable, CPRenderable& drawn)
+{
+    m_renderables.push_back(renderable);
+    if (drawn.IsDisabled())
+        return;
+    m_indexCount += drawn.GetIndexCount();
+    m_vertexCount += drawn.GetVertexCount();
 }
 
 void CPIVBlock::ClearFrame()

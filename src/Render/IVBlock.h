@@ -7,6 +7,7 @@
 #include "core/Object.h"
 
 class CPIVertexBuffer;
+class CPRenderable;
 
 // A batch: everything drawn with one material in a frame, written into one
 // range of the render list's dynamic buffer and drawn with one effect. The
@@ -30,6 +31,8 @@ class CPIVBlock : public CPObject, public CPDeviceListener {
     // Lists the renderable for this frame. False, listing nothing, for an
     // empty pointer or anything but a renderable.
     bool AddRenderable(const CPObjectPtr& renderable);
+    // The same for a pointer already known to hold `drawn`.
+    void AddRenderable(const CPObjectPtr& renderable, CPRenderable& drawn);
     // Empties the renderables and the counts for the next frame; the
     // memory is kept.
     void ClearFrame();

@@ -105,14 +105,14 @@ void CPRenderList::AddGameObject(CPGameObject& gameObject)
 
 void CPRenderList::AddRenderable(CPObject* object, const CPObjectPtr& renderObject, std::int32_t kind)
 {
-    if (!renderObject.As<CPRenderable>()) {
+    auto* drawn = renderObject.As<CPRenderable>();
+    if (!drawn) {
         if (!IsReported(kNoRenderable))
             ReportOnce(kNoRenderable, "CPRenderList: " + object->GetTypeName() + " of render kind " +
                                           std::to_string(kind) + " has no renderable; not drawn");
         return;
     }
     CPObjectPtr material;
-    auto* drawn = static_cast<CPRenderable*>(renderObject.Get());
     drawn->GetMaterial(material);
     // A holder with no geometry of its own (a shot's, whose model is its
     // child) has nothing to draw: no material is no loss there.
@@ -124,17 +124,15 @@ void CPRenderList::AddRenderable(CPObject* object, const CPObjectPtr& renderObje
         return;
     }
     CPIVBlock* batch = BatchOf(material);
-    auto* renderable = static_cast<CPRenderable*>(renderObject.Get());
-    if (renderable->IsDisabled()) {
-        auto* holder = ObjectCast<const CPRenderObject>(renderable);
-        if (holder && holder->GetStaticMesh())
-            m_frameStatics.push_back(holder);
-    }
+    // Only a mesh render object is ever disabled.
+    const CPRenderObject* holder = AsRenderObject(drawn);
+    if (holder && holder->IsDisabled() && holder->GetStaticMesh())
+        m_frameStatics.push_back(holder);
     if (!batch->IsInFrame()) {
         batch->SetInFrame(true);
         m_frameBatches.push_back(batch);
     }
-    batch->AddRenderable(renderObject);
+    batch->AddRenderable(renderObject, *drawn);
 }
 
 CPIVBlock* CPRenderList::BatchOf(const CPObjectPtr& material)

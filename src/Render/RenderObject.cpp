@@ -20,7 +20,10 @@ Vector3 TransformPosition(const Vector3& p, const Matrix4& m)
 
 } // namespace
 
-CPRenderObject::CPRenderObject(CPGameObject* owner) : m_owner(owner) { m_transform = IdentityMatrix(); }
+CPRenderObject::CPRenderObject(CPGameObject* owner) : CPRenderable(true), m_owner(owner)
+{
+    m_transform = IdentityMatrix();
+}
 
 CPRenderObject::~CPRenderObject() { SetStaticMesh(nullptr); }
 

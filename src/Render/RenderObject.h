@@ -24,7 +24,7 @@ struct CPStaticMesh;
 // The world copy is refreshed lazily: only when the object is written and
 // the owner has rebuilt its bounds since (its bounds-valid flag, which the
 // refresh clears again).
-class CPRenderObject : public CPRenderable, public CPRenderPart {
+class CPRenderObject final : public CPRenderable, public CPRenderPart {
   public:
     explicit CPRenderObject(CPGameObject* owner);
     ~CPRenderObject() override;
@@ -168,3 +168,15 @@ class CPRenderObject : public CPRenderable, public CPRenderPart {
     CPRender* m_meshHolder = nullptr; // the renderer that lists this object
     Vector4 m_glow;
 };
+
+// The renderable as a mesh render object, or null: what a cast would
+// answer, from the renderable's own mark.
+inline CPRenderObject* AsRenderObject(CPRenderable* renderable)
+{
+    return renderable && renderable->IsMeshObject() ? static_cast<CPRenderObject*>(renderable) : nullptr;
+}
+inline const CPRenderObject* AsRenderObject(const CPRenderable* renderable)
+{
+    return renderable && renderable->IsMeshObject() ? static_cast<const CPRenderObject*>(renderable)
+                                                    : nullptr;
+}

@@ -34,4 +34,17 @@ class CPRenderable : public CPObject {
 
     // The material that draws the renderable (a reference taken), or empty.
     virtual void GetMaterial(CPObjectPtr& material) const = 0;
+
+    // Whether this is a mesh render object. The render list and the batches
+    // ask it of every renderable of every frame; the class's own mark
+    // answers it without a cast.
+    bool IsMeshObject() const { return m_meshObject != 0; }
+
+  protected:
+    CPRenderable() = default;
+    // Only the mesh render object marks itself, as it is made.
+    explicit CPRenderable(bool meshObject) : m_meshObject(meshObject ? 1 : 0) {}
+
+  private:
+    std::uint8_t m_meshObject = 0;
 };

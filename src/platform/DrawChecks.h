@@ -16,7 +16,8 @@ struct DrawBindings {
     bool inScene = false;
     bool operational = false;
     std::uint32_t maxPrimitiveCount = 0;
-    const VertexBuffer* stream = nullptr;
+    // Every device keeps its buffers' bytes in memory.
+    const MemoryVertexBuffer* stream = nullptr;
     std::uint32_t streamOffset = 0;
     std::uint32_t streamStride = 0;
     MemoryIndexBuffer* indices = nullptr;
@@ -51,7 +52,7 @@ CheckIndexedDraw(const DrawBindings& bound, PrimitiveType type, std::int32_t bas
         bound.indices->IsLocked())
         return kInvalidCall;
     const std::uint64_t indexCount = VerticesForPrimitives(type, primitiveCount);
-    if (indexCount == 0 || startIndex + indexCount > bound.indices->GetIndexCount())
+    if (indexCount == 0 || startIndex + indexCount > bound.indices->GetMemoryIndexCount())
         return kInvalidCall;
     // The vertices the draw may touch must lie inside the stream.
     const std::int64_t first = static_cast<std::int64_t>(baseVertex) + minIndex;

@@ -180,17 +180,9 @@ HResult Effect::Begin(unsigned* passes)
     return S_OK;
 }
 
-HResult Effect::BeginPass(unsigned pass)
+void Effect::DropOldestPassRecords()
 {
-    if (!m_begun || m_inPass || pass >= m_passCount)
-        return E_FAIL;
-    m_inPass = true;
-    if (m_drawn.size() >= kPassRecordLimit)
-        m_drawn.erase(m_drawn.begin(), m_drawn.begin() + kPassRecordLimit / 2);
-    m_drawn.emplace_back(EffectPassRecord{m_current, pass, 0});
-    if (m_device)
-        m_device->BeginEffectPass(*this, m_current->passes[pass]);
-    return S_OK;
+    m_drawn.erase(m_drawn.begin(), m_drawn.begin() + kPassRecordLimit / 2);
 }
 
 HResult Effect::CommitChanges()
@@ -202,16 +194,6 @@ HResult Effect::CommitChanges()
         if (m_device)
             m_device->BeginEffectPass(*this, m_current->passes[m_drawn.back().pass]);
     }
-    return S_OK;
-}
-
-HResult Effect::EndPass()
-{
-    if (!m_inPass)
-        return E_FAIL;
-    m_inPass = false;
-    if (m_device)
-        m_device->EndEffectPass();
     return S_OK;
 }
 

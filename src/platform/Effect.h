@@ -2,6 +2,7 @@
 
 #include "platform/EffectParameter.h"
 #include "platform/EffectPool.h"
+#include "platform/GraphicsDevice.h"
 #include "platform/MathTypes.h"
 #include "platform/Result.h"
 
@@ -20,8 +21,6 @@ struct EffectPassRecord {
     unsigned pass = 0;
     unsigned commits = 0;
 };
-
-class GraphicsDevice;
 
 // Effect files name semantics, states and values in any case.
 bool SameIgnoringCase(std::string_view a, std::string_view b);
@@ -68,11 +67,32 @@ class Effect {
     HResult SetString(EffectParameter* parameter, const std::string& value);
     HResult SetTexture(EffectParameter* parameter, const void* texture);
 
-    // Drawing with the current technique: Begin gives its pass count.
+    // Drawing with the current technique: Begin gives its pass count. A
+    // pass is begun and ended for every draw of the scenery, so those two
+    // are inlined.
     HResult Begin(unsigned* passes);
-    HResult BeginPass(unsigned pass);
+    HResult BeginPass(unsigned pass)
+    {
+        if (!m_begun || m_inPass || pass >= m_passCount)
+            return E_FAIL;
+        m_inPass = true;
+        if (m_drawn.size() >= kPassRecordLimit)
+            DropOldestPassRecords();
+        m_drawn.push_back(EffectPassRecord{m_current, pass, 0});
+        if (m_device)
+            m_device->BeginEffectPass(*this, m_current->passes[pass]);
+        return S_OK;
+    }
     HResult CommitChanges();
-    HResult EndPass();
+    HResult EndPass()
+    {
+        if (!m_inPass)
+            return E_FAIL;
+        m_inPass = false;
+        if (m_device)
+            m_device->EndEffectPass();
+        return S_OK;
+    }
     HResult End();
 
     void OnLostDevice() { ++m_lostCount; }
@@ -91,6 +111,8 @@ class Effect {
     // race records its passes without reallocating.
     Effect() { m_drawn.reserve(kPassRecordLimit); }
     HResult StoreNumbers(EffectParameter* parameter, const float* values, std::size_t count);
+    // The older half of the pass records goes once they fill their room.
+    void DropOldestPassRecords();
 
     std::vector<std::shared_ptr<EffectParameter>> m_parameters;
     std::vector<EffectTechnique> m_techniques;

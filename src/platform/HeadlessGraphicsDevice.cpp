@@ -318,7 +318,7 @@ HResult HeadlessGraphicsDevice::SetStreamSource(std::uint32_t stream, VertexBuff
 {
     if (stream != 0 || (buffer && buffer->GetDevice() != this))
         return kInvalidCall;
-    m_stream = buffer;
+    m_stream = static_cast<MemoryVertexBuffer*>(buffer);
     m_streamOffset = offset;
     m_streamStride = stride;
     return S_OK;
@@ -381,8 +381,9 @@ DrawBindings HeadlessGraphicsDevice::Bindings() const
 }
 
 // Written in its place in the frame's list, which keeps its room from
-// frame to frame; the caller fills in what its kind of draw records.
-DrawRecord& HeadlessGraphicsDevice::NewRecord(DrawRecord::Kind kind)
+// frame to frame; the caller fills in what its kind of draw records. The
+// scenery draws mesh by mesh, so this is inlined into every draw.
+inline DrawRecord& HeadlessGraphicsDevice::NewRecord(DrawRecord::Kind kind)
 {
     DrawRecord& record = m_frameDraws.emplace_back();
     record.kind = kind;

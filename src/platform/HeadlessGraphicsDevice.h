@@ -217,7 +217,8 @@ class HeadlessGraphicsDevice : public GraphicsDevice, private ResourceOwner {
 
     DeviceStates m_states;
     std::array<Texture*, kMaxSamplers> m_textures{};
-    VertexBuffer* m_stream = nullptr;
+    // Every buffer of this device is one it made in memory.
+    MemoryVertexBuffer* m_stream = nullptr;
     std::uint32_t m_streamOffset = 0;
     std::uint32_t m_streamStride = 0;
     MemoryIndexBuffer* m_indices = nullptr;

@@ -65,8 +65,10 @@ class MemoryVertexBuffer : public VertexBuffer {
         return m_memory.Lock(offset, size, data, flags, GetOwner());
     }
     HResult Unlock() override { return m_memory.Unlock(); }
-    bool IsLocked() const override { return m_memory.IsLocked(); }
-    std::uint32_t GetLength() const override { return m_memory.GetLength(); }
+    // Final, so that the draw checks, which hold the bound stream as this
+    // class, ask it without a virtual call.
+    bool IsLocked() const final { return m_memory.IsLocked(); }
+    std::uint32_t GetLength() const final { return m_memory.GetLength(); }
     std::uint32_t GetUsage() const override { return m_memory.GetUsage(); }
     std::uint32_t GetFormat() const override { return m_format; }
 
@@ -101,6 +103,11 @@ class MemoryIndexBuffer : public IndexBuffer {
     std::uint32_t GetLength() const final { return m_memory.GetLength(); }
     std::uint32_t GetUsage() const override { return m_memory.GetUsage(); }
     IndexFormat GetFormat() const final { return m_format; }
+    // IndexBuffer::GetIndexCount without its virtual calls.
+    std::uint32_t GetMemoryIndexCount() const
+    {
+        return m_memory.GetLength() / (m_format == IndexFormat::Index16 ? 2u : 4u);
+    }
 
     std::uint32_t GetLastLockFlags() const { return m_memory.GetLastLockFlags(); }
     std::uint32_t GetLockCount() const { return m_memory.GetLockCount(); }

@@ -7,6 +7,8 @@
 #include "Render/IVBlock.h"
 #include "Render/PRender.h"
 #include "Render/RenderList.h"
+#include "Render/RenderObject.h"
+#include "Render/Sprite.h"
 #include "SceneObjects.h"
 #include "support/GameObjectFakes.h"
 #include "support/ScratchFolder.h"
@@ -221,4 +223,35 @@ TEST_F(RenderListTest, DynamicTreesWriteVisibleTaggedMeshesAndTheirLevelsOfDetai
     EXPECT_EQ(buffer.GetVerticesWritten(), 10);
     // Nothing of it joins the frame's batches.
     EXPECT_TRUE(list.GetFrameBatches().empty());
+}
+
+// The list and the batches tell a mesh render object from the other
+// renderables by its own mark: for every kind, and for a mesh copied onto
+// another owner, the mark must answer what a cast answers.
+TEST_F(RenderListTest, TheMeshMarkAnswersAsACastWouldForEveryRenderable)
+{
+    CPMaterial* stone = scene.Material();
+    CPGameObject* mesh = scene.Mesh("mesh", stone);
+    CPGameObject* other = scene.Object("other", CPGameObject::kNoRenderObject, nullptr);
+    CPObjectPtr copied = SceneObjects::MeshOf(mesh)->CopyFor(other);
+    auto* sprite = new CPSprite(1.0f);
+    auto* animated = new CPAnimatedObject();
+    scene.Object("lamp", CPGameObject::kSprite, sprite);
+    scene.Object("flag", CPGameObject::kAnimatedObject, animated);
+
+    const CPRenderable* renderables[] = {SceneObjects::MeshOf(mesh), copied.As<CPRenderable>(), sprite,
+                                         animated};
+    for (const CPRenderable* renderable : renderables) {
+        ASSERT_NE(renderable, nullptr);
+        EXPECT_EQ(AsRenderObject(renderable), dynamic_cast<const CPRenderObject*>(renderable))
+            << renderable->GetTypeName();
+        EXPECT_EQ(renderable->IsMeshObject(), dynamic_cast<const CPRenderObject*>(renderable) != nullptr)
+            << renderable->GetTypeName();
+    }
+    EXPECT_EQ(AsRenderObject(static_cast<const CPRenderable*>(nullptr)), nullptr);
+
+    // No owner deletes the copy.
+    CPRenderObject* copy = copied.As<CPRenderObject>();
+    copied = CPObjectPtr();
+    delete copy;
 }
