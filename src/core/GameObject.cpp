@@ -29,6 +29,11 @@ constexpr std::size_t kNameMapBuckets = 100;
 // Damage reaches the enemy behaviour scaled by this factor.
 constexpr float kEnemyDamageFactor = 1.0f;
 
+// The source of the shape and local stamps of all objects.
+std::uint64_t g_lastStamp = 0;
+
+std::uint64_t NextStamp() { return ++g_lastStamp; }
+
 // Begins a task in the kernel with a priority. A task that was ended but
 // not yet swept out of the list leaves its old place first, so that it is
 // never listed twice.
@@ -79,6 +84,7 @@ CPGameObject::CPGameObject(std::string name)
       m_worldMatrix(IdentityMatrix()), m_partTransform(IdentityMatrix()), m_childrenByName(kNameMapBuckets),
       m_name(std::move(name))
 {
+    Reshaped();
 }
 
 CPGameObject::~CPGameObject()
@@ -175,6 +181,7 @@ void CPGameObject::AddChild(CPObjectPtr child)
     SettleBoxesUpward();
     if (object->m_parent)
         object->m_parent->RemoveChild(object);
+    Reshaped();
     object->m_parent = this;
     m_children.push_back(child);
     m_childrenByName[object->m_name] = child;
@@ -192,6 +199,7 @@ bool CPGameObject::IsSelfOrAncestor(const CPGameObject* object) const
 void CPGameObject::RemoveChild(CPGameObject* child)
 {
     SettleBoxesUpward();
+    Reshaped();
     auto listed = std::find_if(m_children.begin(), m_children.end(),
                                [child](const CPObjectPtr& entry) { return entry.Get() == child; });
     if (listed != m_children.end())
@@ -226,6 +234,7 @@ CPGameObject* CPGameObject::FindInTree(const std::string& name) const
 void CPGameObject::AddLod(CPObjectPtr object, std::int32_t distance)
 {
     m_linkedObjects.push_back({CPObjectPtr(object.As<CPGameObject>()), distance});
+    Reshaped();
 }
 
 CPGameObject* CPGameObject::LinkedAt(std::size_t index) const
@@ -311,16 +320,17 @@ void CPGameObject::UpdatePlacement()
     Place(false);
 }
 
-void CPGameObject::RefreshLocalMatrix()
+void CPGameObject::RemakeLocalMatrix()
 {
     // A moving parent rebuilds every part under it, while most parts keep
     // their place on the parent from one frame to the next.
-    if (m_localStale && m_hasPartTransform)
+    if (m_hasPartTransform)
         m_localMatrix = m_partTransform;
-    else if (m_localStale)
+    else
         MultiplyInto(MatrixFromQuaternion(m_rotation),
                      TranslationMatrix(m_position.x, m_position.y, m_position.z), m_localMatrix);
     m_localStale = false;
+    m_localStamp = NextStamp();
 }
 
 void CPGameObject::Place(bool withBoxes)
@@ -391,17 +401,39 @@ bool CPGameObject::Covers(CPGameObject& inner)
     // the bit. Boxes about them that nest in the parts' own space keep
     // nesting in the world and in the shadow: rounded products and sums
     // never shrink as their terms grow, and the outer part's sums stay
-    // finite (Place checks that), so the inner part's do as well. Both
-    // parts stand alone: no children, part boxes or levels of detail.
+    // finite (Place checks that), so the inner part's do as well.
+    if (m_coverInner != &inner || m_coverShapeStamp != m_shapeStamp ||
+        m_coverInnerShapeStamp != inner.m_shapeStamp) {
+        m_coverInner = &inner;
+        m_coverShapeStamp = m_shapeStamp;
+        m_coverInnerShapeStamp = inner.m_shapeStamp;
+        m_coverShapesNest = NestsByShape(inner);
+        m_coverLocalStamp = m_coverInnerLocalStamp = 0;
+    }
+    if (!m_coverShapesNest)
+        return false;
+    RefreshLocalMatrix();
+    inner.RefreshLocalMatrix();
+    if (m_coverLocalStamp != m_localStamp || m_coverInnerLocalStamp != inner.m_localStamp) {
+        m_coverLocalStamp = m_localStamp;
+        m_coverInnerLocalStamp = inner.m_localStamp;
+        m_coverLocalsEqual = BitwiseEqual(m_localMatrix, inner.m_localMatrix);
+    }
+    return m_coverLocalsEqual;
+}
+
+bool CPGameObject::NestsByShape(const CPGameObject& inner) const
+{
+    // Both parts stand alone: no children, part boxes or levels of detail.
     if (!m_children.empty() || !inner.m_children.empty() || !m_partBoxes.empty() ||
         !inner.m_partBoxes.empty() || m_linkedObjects.size() > 1 || inner.m_linkedObjects.size() > 1)
         return false;
     if (!m_orientedAtOrigin || !inner.m_orientedAtOrigin || (inner.m_shadow && !m_shadow))
         return false;
-    RefreshLocalMatrix();
-    inner.RefreshLocalMatrix();
-    return BitwiseEqual(m_localMatrix, inner.m_localMatrix) && m_orientedBox.Encloses(inner.m_orientedBox);
+    return m_orientedBox.Encloses(inner.m_orientedBox);
 }
+
+void CPGameObject::Reshaped() { m_shapeStamp = NextStamp(); }
 
 void CPGameObject::PlaceOwnBoxes()
 {
@@ -466,6 +498,7 @@ void CPGameObject::SetBoundingBox(const CPBoundingBox& box)
     SettleBoxesUpward();
     m_orientedBox = box;
     m_orientedAtOrigin = IsExactIdentity(m_orientedBox.localMatrix);
+    Reshaped();
     m_ownBox.SetFromBox(m_orientedBox);
 }
 
@@ -681,6 +714,7 @@ void CPGameObject::SetSecondPassRecursive(bool value)
 {
     SettleBoxesUpward();
     m_shadow = value;
+    Reshaped();
     for (std::size_t i = 0; i < m_children.size(); ++i)
         GetChildAt(i)->SetSecondPassRecursive(value);
     for (std::size_t i = 1; i < m_linkedObjects.size(); ++i) {

@@ -160,6 +160,7 @@ class CPGameObject : public CPObject {
     std::vector<CPBoundingBox>& GetPartBoxes()
     {
         SettleBoxesUpward();
+        Reshaped();
         return m_partBoxes;
     }
     const std::vector<CPBoundingBox>& GetPartBoxes() const
@@ -311,6 +312,7 @@ class CPGameObject : public CPObject {
     {
         SettleBoxesUpward();
         m_shadow = shadow;
+        Reshaped();
     }
     // The shadow flag of this object, of its whole subtree and of the
     // levels of detail after the first entry, recursively.
@@ -352,13 +354,23 @@ class CPGameObject : public CPObject {
 
     // Placement of the object and its subtree, with or without the boxes.
     void Place(bool withBoxes);
-    void RefreshLocalMatrix();
+    void RefreshLocalMatrix()
+    {
+        if (m_localStale)
+            RemakeLocalMatrix();
+    }
+    void RemakeLocalMatrix();
     void PlaceChild(CPGameObject& child, bool withBoxes);
     void PlaceChildrenWithBoxes();
     // Whether this part, the next one after the inner part under the same
     // parent, takes in every box the inner part would add to the parent's
     // boxes, provided its own extremes come out exact.
     bool Covers(CPGameObject& inner);
+    // The part of Covers that holds until either part is reshaped.
+    bool NestsByShape(const CPGameObject& inner) const;
+    // Renews the shape stamp: the children, the part boxes, the levels of
+    // detail, the oriented box or the shadow flag may have changed.
+    void Reshaped();
     // The boxes from the matrices as they stand, the object's own first,
     // then each child's merged in (stale children built first), then the
     // shadow.
@@ -407,6 +419,23 @@ class CPGameObject : public CPObject {
     // Set when the position, rotation or part transform changed since the
     // local matrix was last made from them.
     bool m_localStale = true;
+    // Stamps drawn from one counter for every object, so that no two states
+    // of any objects share one: the shape stamp is renewed by Reshaped, the
+    // local stamp each time the local matrix is made.
+    std::uint64_t m_shapeStamp = 0;
+    std::uint64_t m_localStamp = 0;
+    // What Covers last found for the part before this one: whether the two
+    // nest by their shapes, and whether their local matrices were the same,
+    // with the stamps both answers were found under. A part's shape seldom
+    // changes and a rigid part's local matrix is made once, while every
+    // placement of the parent asks again.
+    const CPGameObject* m_coverInner = nullptr;
+    std::uint64_t m_coverShapeStamp = 0;
+    std::uint64_t m_coverInnerShapeStamp = 0;
+    std::uint64_t m_coverLocalStamp = 0;
+    std::uint64_t m_coverInnerLocalStamp = 0;
+    bool m_coverShapesNest = false;
+    bool m_coverLocalsEqual = false;
     std::vector<CPObjectPtr> m_children;
     std::unordered_map<std::string, CPObjectPtr> m_childrenByName;
     CPGameObject* m_parent = nullptr;

@@ -123,6 +123,7 @@ void CPGameObject::Build(CPObjectPtr prototype)
     if (source->m_physicsPart)
         SetPhysicData(source->m_physicsPart->CopyFor(this));
 
+    Reshaped();
     UpdateBounds();
 }
 

@@ -100,8 +100,14 @@ inline void Store(__m128 v, Vector3& out)
 // that hold the box in lanes already; lane 3 of the results is left over.
 inline bool AffineLaneExtremes(__m128 lo, __m128 hi, const Matrix4& m, __m128& low, __m128& high)
 {
-    __m128 usable;
-    rowextremes::Sums(lo, hi, m, low, high, usable);
+    // With the box's extremes finite, a product goes wrong only through its
+    // matrix entry or by overflowing, and then the low or the high sum of
+    // its lane is not finite either: the smaller of a row's two terms keeps
+    // a NaN or a -inf, the larger a +inf, and no sum takes one back. So the
+    // check on the extremes and the sums stands in for one on each product.
+    __m128 usable = _mm_and_ps(rowextremes::IsFinite(lo), rowextremes::IsFinite(hi));
+    __m128 unchecked;
+    rowextremes::Sums<false>(lo, hi, m, low, high, unchecked);
     const __m128 zero = _mm_setzero_ps();
     usable = _mm_and_ps(usable, _mm_and_ps(rowextremes::IsFinite(low), rowextremes::IsFinite(high)));
     usable = _mm_and_ps(usable, _mm_and_ps(_mm_cmpneq_ps(low, zero), _mm_cmpneq_ps(high, zero)));
@@ -114,9 +120,16 @@ namespace rowextremes {
 // of the result is not finite.
 inline bool Divide(__m128 sumLow, __m128 sumHigh, float w, __m128 usable, __m128& low, __m128& high)
 {
-    const __m128 shared = _mm_set1_ps(w);
-    low = _mm_div_ps(w > 0.0f ? sumLow : sumHigh, shared);
-    high = _mm_div_ps(w > 0.0f ? sumHigh : sumLow, shared);
+    if (w == 1.0f) {
+        // A finite number divided by one is itself to the bit; anything
+        // else fails the check below either way.
+        low = sumLow;
+        high = sumHigh;
+    } else {
+        const __m128 shared = _mm_set1_ps(w);
+        low = _mm_div_ps(w > 0.0f ? sumLow : sumHigh, shared);
+        high = _mm_div_ps(w > 0.0f ? sumHigh : sumLow, shared);
+    }
     usable = _mm_and_ps(usable, _mm_and_ps(IsFinite(low), IsFinite(high)));
     return (_mm_movemask_ps(usable) & 7) == 7;
 }

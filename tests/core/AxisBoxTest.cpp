@@ -260,8 +260,13 @@ TEST_F(AxisBoxShadow, TheShadowOfALightAtInfinityIsTheOneItsCornersCast)
         }
         return box;
     };
-    const Vector4 lights[] = {
-        {0.3f, -0.2f, -1, 0}, {-0.71f, 0.13f, -0.4f, 0}, {0.05f, 0.9f, -0.33f, 0}, {0.3f, -0.2f, 1, 0}};
+    // A sun straight overhead gives w = 1 on the ground planes of unit
+    // normal, as on the sample level.
+    const Vector4 lights[] = {{0.3f, -0.2f, -1, 0},
+                              {-0.71f, 0.13f, -0.4f, 0},
+                              {0.05f, 0.9f, -0.33f, 0},
+                              {0.3f, -0.2f, 1, 0},
+                              {0, 0, -1, 0}};
     const Plane grounds[] = {{0, 0, 1, 0}, {0, 0, -1, 2.5f}, {0.1f, -0.2f, 0.97f, -1.3f}};
     const Vector3 minima[] = {{-1.37f, 2.11f, 0.031f}, {103.7f, -58.3f, -0.77f}, {-0.5f, -0.5f, -0.5f}};
     const Vector3 sizes[] = {{0.9f, 1.73f, 0.41f}, {4.1f, 2.2f, 1.3f}, {0.001f, 0.002f, 0.003f}};
@@ -291,7 +296,7 @@ TEST_F(AxisBoxShadow, TheShadowOfALightAtInfinityIsTheOneItsCornersCast)
     Matrix4 infiniteEntry = ShadowMatrix(lights[0], grounds[0]);
     infiniteEntry.m[1][0] = INFINITY;
     const Matrix4 matrices[] = {ShadowMatrix(lights[0], grounds[0]), ShadowMatrix(lights[1], grounds[2]),
-                                infiniteEntry};
+                                infiniteEntry, ShadowMatrix(lights[4], {0, 0, -1, 0.5f})};
     const float huge = 3e38f;
     const AxisBox extremeBoxes[] = {
         MakeBox({-huge, -1, 0}, {huge, 1, 2}), MakeBox({-1, -1, -huge}, {1, 1, huge}),

@@ -1,6 +1,7 @@
 #include "core/BoundingBox.h"
 
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -240,5 +241,49 @@ TEST(BoundingBox, ExtremesAreThoseOfTheCornersBitForBit)
             EXPECT_EQ(actual.y, wanted.y);
             EXPECT_EQ(actual.z, wanted.z);
         }
+    }
+
+    // Boxes and placements whose products overflow or are not numbers:
+    // an infinite or NaN entry, an infinite entry met by a zero extreme,
+    // and an extreme that overflows to infinity against a zero entry (its
+    // product is NaN while the other side's is finite). The extremes are
+    // still the corners' ones, to the bit.
+    Matrix4 infiniteEntry = RotationMatrixYawPitchRoll(0.3f, 0.1f, 0.2f);
+    infiniteEntry.m[1][2] = INFINITY;
+    Matrix4 nanEntry = RotationMatrixZ(0.7f) * TranslationMatrix(1, 2, 3);
+    nanEntry.m[0][1] = NAN;
+    Matrix4 infiniteTranslation = TranslationMatrix(1, 2, 3);
+    infiniteTranslation.m[3][1] = -INFINITY;
+    const float huge = 3e38f;
+    const Case extremeCases[] = {
+        {{0, 0, 0}, {huge, 1, 1}, ScalingMatrix(4, 1, 1)},
+        {{0.5f, 0, 0}, {0.5f, 1, 1}, infiniteEntry},
+        {{0, 1, 0}, {1, 1, 1}, infiniteEntry},
+        {{0.2f, 0.3f, 0.4f}, {1, 1, 1}, nanEntry},
+        {{0.2f, 0.3f, 0.4f}, {1, 1, 1}, infiniteTranslation},
+        {{huge, 0.1f, 0.2f}, {1e38f, 1, 1}, IdentityMatrix()},
+        {{huge, 0.1f, 0.2f}, {1e38f, 1, 1}, RotationMatrixZ(kQuarterTurn)},
+        // Only the overflowing extreme's products with the flattened axis
+        // go wrong: every sum is finite and not zero.
+        {{huge, 0.1f, 0.2f}, {1e38f, 1, 1}, ScalingMatrix(0, 1, 1) * TranslationMatrix(1, 2, 3)},
+        {{0, 0, 0}, {INFINITY, 1, 1}, IdentityMatrix()},
+        {{NAN, 0, 0}, {1, 1, 1}, RotationMatrixYawPitchRoll(0.3f, 0.1f, 0.2f)},
+    };
+    for (const Case& c : extremeCases) {
+        CPBoundingBox box(c.centre, c.halfExtents);
+        box.worldMatrix = c.matrix;
+        box.Transform();
+        const Vector3* corners = box.Corners();
+        Vector3 low = corners[0], high = corners[0];
+        for (int i = 1; i < 8; ++i) {
+            low = ComponentMin(low, corners[i]);
+            high = ComponentMax(high, corners[i]);
+        }
+        EXPECT_EQ(std::memcmp(&box.minimum, &low, sizeof low), 0)
+            << c.centre.x << " " << c.halfExtents.x << ": " << box.minimum.x << " " << box.minimum.y << " "
+            << box.minimum.z;
+        EXPECT_EQ(std::memcmp(&box.maximum, &high, sizeof high), 0)
+            << c.centre.x << " " << c.halfExtents.x << ": " << box.maximum.x << " " << box.maximum.y << " "
+            << box.maximum.z;
     }
 }

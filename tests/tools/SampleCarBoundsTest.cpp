@@ -117,41 +117,67 @@ TEST_F(SampleCarBoundsTest, BoxesPlacedWithTheCarAreThoseBuiltPartByPart)
 }
 
 // The muzzle flashes of a gun nest one in the next; when one is changed so
-// that it no longer fits in the next, or is moved off it, or casts a shadow
-// the next does not, the car's boxes take it in again.
+// that it no longer fits in the next, or is moved or turned off it, or casts
+// a shadow the next does not, or gets part boxes or parts of its own, the
+// car's boxes take it in again, and a flash turned back onto the next may
+// be passed over again. What the placement remembers of the flashes'
+// nesting from frame to frame must follow each change.
 TEST_F(SampleCarBoundsTest, AFlashThatNoLongerNestsIsTakenInAgain)
 {
     ASSERT_NE(placed, nullptr);
     ASSERT_NE(rebuilt, nullptr);
     const struct {
         const char* name;
+        const char* flash;
+        const char* next;
         void (*change)(CPGameObject& flash, CPGameObject& next);
     } cases[] = {
-        {"wider than the next",
+        {"wider than the next", "flare_mgun_01", "flare_mgun_02",
          [](CPGameObject& flash, CPGameObject&) {
              CPBoundingBox box = flash.GetBoundingBox();
              box.halfExtents.x = 0.6f;
              flash.SetBoundingBox(box);
          }},
-        {"moved off the next",
+        {"moved off the next", "flare_mgun_01", "flare_mgun_02",
          [](CPGameObject& flash, CPGameObject&) {
              flash.SetPosition({0.0f, -0.9f, 0.2f});
          }},
-        {"casting a shadow the next does not",
+        {"casting a shadow the next does not", "flare_mgun_01", "flare_mgun_02",
          [](CPGameObject&, CPGameObject& next) { next.SetShadow(false); }},
-        {"centred away from the next",
+        {"centred away from the next", "flare_mgun_01", "flare_mgun_02",
          [](CPGameObject& flash, CPGameObject&) {
              CPBoundingBox box = flash.GetBoundingBox();
              box.centre.z = 0.3f;
              flash.SetBoundingBox(box);
+         }},
+        {"turned off the next", "flare_rlauncher_01", "flare_rlauncher_02",
+         [](CPGameObject& flash, CPGameObject&) {
+             // A quarter turn by a quaternion of length two, which also
+             // grows the flash fourfold, up out of the gun and its shadow.
+             flash.SetRotation(Quaternion{1.4142135f, 0.0f, 0.0f, 1.4142135f});
+         }},
+        {"turned back onto the next", "flare_rlauncher_01", "flare_rlauncher_02",
+         [](CPGameObject& flash, CPGameObject& next) {
+             flash.SetRotation(next.GetRotation());
+             flash.SetPosition(next.GetPosition());
+         }},
+        {"given a part box of its own", "flare_rlauncher_01", "flare_rlauncher_02",
+         [](CPGameObject& flash, CPGameObject&) {
+             flash.GetPartBoxes().emplace_back(Vector3{0.0f, 0.0f, 0.0f}, Vector3{0.7f, 0.02f, 0.02f});
+         }},
+        {"given a part of its own", "flare_rlauncher_02", "flare_rlauncher_03",
+         [](CPGameObject& flash, CPGameObject&) {
+             auto* part = new CPGameObject("spark");
+             part->SetBoundingBox(CPBoundingBox({0.0f, 0.0f, 0.0f}, {0.02f, 0.9f, 0.02f}));
+             flash.AddChild(CPObjectPtr(part));
          }},
     };
     int frame = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         for (CPGameObject* car : {placed, rebuilt}) {
-            auto* flash = car->FindObjectInTree("flare_mgun_01").As<CPGameObject>();
-            auto* next = car->FindObjectInTree("flare_mgun_02").As<CPGameObject>();
+            auto* flash = car->FindObjectInTree(c.flash).As<CPGameObject>();
+            auto* next = car->FindObjectInTree(c.next).As<CPGameObject>();
             ASSERT_NE(flash, nullptr);
             ASSERT_NE(next, nullptr);
             c.change(*flash, *next);
