@@ -53,7 +53,7 @@ local ipairs, pairs, tonumber = ipairs, pairs, tonumber
 local GetDeltaTime, UpdateInterface = GetDeltaTime, UpdateInterface
 local GetPosition, GetPlayerDirection, SetWeaponPos = GetPosition, GetPlayerDirection, SetWeaponPos
 local DrawDynamicObject, GetBonusesCount, IsEnemySourceNear = DrawDynamicObject, GetBonusesCount, IsEnemySourceNear
-local NearestInSights = NearestInSights
+local NearestInSights, SetTimeText = NearestInSights, SetTimeText
 local GetCurrentRound, GetRoundsNumber = GetCurrentRound, GetRoundsNumber
 local GetPlayerSpeed, SetPlayersPanel = GetPlayerSpeed, SetPlayersPanel
 local SetNextCommand, GetBonusList = SetNextCommand, GetBonusList
@@ -115,29 +115,10 @@ local function show(name)
     end
 end
 
--- The display shows the race's time every frame: the minutes and seconds
--- are formatted again only when they change, and the hundredths are
--- looked up, all as "%d:%02d.%02d" would write them.
-local HUNDREDTHS = {}
-for i = 0, 99 do
-    HUNDREDTHS[i] = format(".%02d", i)
-end
-local lastSeconds, lastSecondsText = nil, nil
-
+-- A race time as the display shows it (SetTimeText), for the messages.
 local function formatTime(seconds)
     local hundredths = floor(seconds * 100 + 0.5)
-    local tail = HUNDREDTHS[hundredths % 100]
-    if not tail then
-        -- Not a number of hundredths the table knows (not a number at all).
-        return format("%d:%02d.%02d", floor(hundredths / 6000), floor(hundredths / 100) % 60,
-            hundredths % 100)
-    end
-    local whole = floor(hundredths / 100)
-    if whole ~= lastSeconds then
-        lastSeconds = whole
-        lastSecondsText = format("%d:%02d", floor(hundredths / 6000), whole % 60)
-    end
-    return lastSecondsText .. tail
+    return format("%d:%02d.%02d", floor(hundredths / 6000), floor(hundredths / 100) % 60, hundredths % 100)
 end
 
 -- The money is kept in the save as the profile's points.
@@ -678,16 +659,14 @@ CreateScriptObject("game_interface", "", function(self)
         lap = rounds
     end
     -- The texts' checks are written out here rather than called: most
-    -- frames change the time alone.
+    -- frames change the time alone, which SetTimeText shows without making
+    -- a new string for it.
     local numbers = shownNumbers
     if numbers.lap ~= lap or numbers.rounds ~= rounds then
         numbers.lap, numbers.rounds = lap, rounds
         setText(hud, "lap", format("Lap %d/%d", lap, rounds))
     end
-    local time = formatTime(raceTime)
-    if shown.time ~= time then
-        setText(hud, "time", time)
-    end
+    SetTimeText(hud, "time", raceTime)
     local speed = floor(GetPlayerSpeed() * 3.6)
     if numbers.speed ~= speed then
         numbers.speed = speed
