@@ -58,6 +58,17 @@ int GetNearestCorvanePlayer(lua_State* L);
 // Scene objects and renderer values.
 int SetPosition(lua_State* L);
 int GetPosition(lua_State* L);
+// NearestInSights(x, y, dx, dy, reach, sights, objects, count): of
+// objects[1] to objects[count] (holes skipped), the nearest whose position
+// lies ahead of (x, y) along (dx, dy), within the sights (the cosine of
+// their half angle) and nearer than reach; of two as near, the first.
+// Answers its distance, its position and the object, or nothing. Worked out
+// in the script's own numbers, so it picks what the same search written in
+// the script with GetPosition picks, and anything but a live game object
+// stands at the origin as GetPosition answers for it. Not in the tables:
+// the host adds it, so that a script aiming every frame makes one call
+// rather than one per car.
+int NearestInSights(lua_State* L);
 int SetRotation(lua_State* L);
 int GetBBoxInfo(lua_State* L);
 int GetObjectSpeed(lua_State* L);

@@ -1,3 +1,6 @@
+#include <cmath>
+#include <cstdint>
+
 #include "Render/PRender.h"
 #include "core/GameSettings.h"
 #include "core/Log.h"
@@ -32,6 +35,61 @@ int GetPosition(lua_State* L)
 {
     const CPGameObject* object = ObjectArg(L);
     return PushVector3(L, object ? object->GetPosition() : Vector3{});
+}
+
+int NearestInSights(lua_State* L)
+{
+    const lua_Number x = lua_tonumber(L, 1);
+    const lua_Number y = lua_tonumber(L, 2);
+    const lua_Number dx = lua_tonumber(L, 3);
+    const lua_Number dy = lua_tonumber(L, 4);
+    lua_Number best = lua_tonumber(L, 5);
+    const lua_Number sights = lua_tonumber(L, 6);
+    if (!lua_istable(L, 7))
+        return 0;
+    const std::int32_t count = LuaToInt(L, 8);
+    lua_settop(L, 7);
+    // The search in the order and the double arithmetic of the script's own
+    // loop: a target behind, or more than twice the best distance away, is
+    // out whatever its exact distance, which is then not worked out.
+    lua_Number far = 4 * best * best;
+    int found = 0;
+    Vector3 at{};
+    for (std::int32_t slot = 1; slot <= count; ++slot) {
+        lua_rawgeti(L, 7, slot);
+        if (!lua_toboolean(L, -1)) {
+            lua_pop(L, 1);
+            continue;
+        }
+        const CPGameObject* object = LuaToObjectAs<CPGameObject>(L, -1);
+        const Vector3 position = object ? object->GetPosition() : Vector3{};
+        const lua_Number ox = static_cast<lua_Number>(position.x) - x;
+        const lua_Number oy = static_cast<lua_Number>(position.y) - y;
+        const lua_Number along = ox * dx + oy * dy;
+        if (along > 0) {
+            const lua_Number square = ox * ox + oy * oy;
+            if (square < far) {
+                const lua_Number distance = std::sqrt(square);
+                if (distance > 0 && distance < best && along / distance >= sights) {
+                    best = distance;
+                    far = 4 * best * best;
+                    at = position;
+                    if (found)
+                        lua_remove(L, found);
+                    // The pick stays on the stack, just above the arguments.
+                    found = lua_gettop(L);
+                    continue;
+                }
+            }
+        }
+        lua_pop(L, 1);
+    }
+    if (!found)
+        return 0;
+    lua_pushnumber(L, best);
+    PushVector3(L, at);
+    lua_pushvalue(L, found);
+    return 5;
 }
 
 int SetRotation(lua_State* L)

@@ -1,5 +1,7 @@
 #include "script/InterfaceBindings.h"
 
+#include <cmath>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -22,6 +24,9 @@ namespace {
 
 // The priority screens run at once activated from a script.
 constexpr int kScreenPriority = 450;
+
+// Hundredths past which a time is no race's (and no longer fits an integer).
+constexpr double kLargestTime = 1e15;
 
 CPInterface* ScreenArg(lua_State* L) { return LuaToObjectAs<CPInterface>(L, 1); }
 
@@ -182,6 +187,29 @@ int SetTextString(lua_State* L)
     if (ExitingFlag)
         return 0;
     StoreAndLayout(TextArg(L), TableText(LuaToText(L, 3)));
+    return 0;
+}
+
+int SetTimeText(lua_State* L)
+{
+    CPTextItem* item = TextArg(L);
+    if (!item)
+        return 0;
+    // The numbers as the script's own formatting worked them out: floors
+    // and Lua's modulo in doubles, each cut to an integer by string.format.
+    const double hundredths = std::floor(lua_tonumber(L, 3) * 100 + 0.5);
+    long long parts[3] = {0, 0, 0};
+    if (std::isfinite(hundredths) && std::fabs(hundredths) < kLargestTime) {
+        const double whole = std::floor(hundredths / 100);
+        parts[0] = static_cast<long long>(std::floor(hundredths / 6000));
+        parts[1] = static_cast<long long>(whole - std::floor(whole / 60) * 60);
+        parts[2] = static_cast<long long>(hundredths - std::floor(hundredths / 100) * 100);
+    }
+    char text[72];
+    const int size = std::snprintf(text, sizeof text, "%lld:%02lld.%02lld", parts[0], parts[1], parts[2]);
+    const std::string_view shown(text, static_cast<std::size_t>(size));
+    if (item->text != shown)
+        StoreAndLayout(item, shown);
     return 0;
 }
 

@@ -24,6 +24,13 @@ int GetWindowPosition(lua_State* L);
 
 int SetText(lua_State* L);
 int SetTextString(lua_State* L);
+// SetTimeText(screen, name, seconds): the time in the text item as
+// string.format("%d:%02d.%02d", minutes, seconds, hundredths) writes it,
+// rounded to the nearest hundredth; a time that is no number a race keeps
+// shows as 0:00.00. An item that shows the text already is not laid out
+// again. Not in the tables: the host adds it, so that a display showing
+// the race's time every frame makes no new string for it.
+int SetTimeText(lua_State* L);
 int SetTextPosition(lua_State* L);
 int GetTextPosition(lua_State* L);
 int SetFont(lua_State* L);

@@ -7,6 +7,8 @@
 #include "core/ObjectRegistry.h"
 #include "core/Singletons.h"
 #include "platform/Dialog.h"
+#include "script/CarBindings.h"
+#include "script/InterfaceBindings.h"
 #include "script/LuaScriptObject.h"
 #include "script/ScriptArgs.h"
 #include "script/ScriptTables.h"
@@ -96,6 +98,10 @@ CPScriptHost::CPScriptHost() : m_state(luaL_newstate())
     lua_setglobal(m_state, "CreateScriptObject");
     lua_pushcfunction(m_state, StepOnCommands);
     lua_setglobal(m_state, "StepOnCommands");
+    lua_pushcfunction(m_state, bind::NearestInSights);
+    lua_setglobal(m_state, "NearestInSights");
+    lua_pushcfunction(m_state, bind::SetTimeText);
+    lua_setglobal(m_state, "SetTimeText");
 }
 
 CPScriptHost::~CPScriptHost()

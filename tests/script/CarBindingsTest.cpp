@@ -142,6 +142,54 @@ TEST_F(CarBindingsTest, NearestCarOfASide)
     EXPECT_EQ(Results("GetNearestSollaryPlayer(0, 0, 0)"), "");
 }
 
+// The cars' search of the guns: from (0, 0) heading along +x, the sights
+// cosine 0.9 and the reach 50. Holes and false are skipped, anything but a
+// live game object stands at the origin (and is never picked there), and of
+// two cars as near the first in the list wins.
+TEST_F(CarBindingsTest, NearestInSightsPicksTheNearestCarAheadWithinTheSights)
+{
+    CPPlayer* ahead = AddOpponent("uaz", CPPlayer::kLightSide, {30, 2, 1});
+    CPPlayer* nearer = AddOpponent("uaz", CPPlayer::kLightSide, {20, -1, 0});
+    CPPlayer* same = AddOpponent("bmw", CPPlayer::kDarkSide, {20, 1, 0});   // as near as nearer
+    CPPlayer* wide = AddOpponent("bmw", CPPlayer::kDarkSide, {5, 5, 0});    // 45 degrees off
+    CPPlayer* behind = AddOpponent("bmw", CPPlayer::kDarkSide, {-4, 0, 0}); // nearest of all
+    CPPlayer* far = AddOpponent("bmw", CPPlayer::kDarkSide, {60, 0, 0});    // out of reach
+    for (auto [name, car] : {std::pair{"ahead", ahead},
+                             {"nearer", nearer},
+                             {"same", same},
+                             {"wide", wide},
+                             {"behind", behind},
+                             {"far", far}})
+        SetGlobal(name, car);
+    const auto text = [](const CPPlayer* car) {
+        return std::to_string(reinterpret_cast<std::uintptr_t>(car));
+    };
+    const std::string search = "NearestInSights(0, 0, 1, 0, 50, 0.9, cars, ";
+    struct Case {
+        const char* cars;
+        const char* count;
+        std::string expected;
+    } cases[] = {
+        {"{ahead}", "1", "30.067,30.000,2.000,1.000," + text(ahead)},
+        {"{behind, wide, far, ahead}", "4", "30.067,30.000,2.000,1.000," + text(ahead)},
+        {"{ahead, same, nearer}", "3", "20.025,20.000,1.000,0.000," + text(same)},
+        {"{ahead, nearer, same}", "3", "20.025,20.000,-1.000,0.000," + text(nearer)},
+        // Past the count, a hole, false, a number and a dead handle.
+        {"{ahead, nearer}", "1", "30.067,30.000,2.000,1.000," + text(ahead)},
+        {"{nil, false, 7, StringToPointer('0x10'), ahead}", "5", "30.067,30.000,2.000,1.000," + text(ahead)},
+        {"{behind, wide, far}", "3", ""},
+        {"{}", "7", ""},
+    };
+    for (const Case& c : cases) {
+        Do(std::string("cars = ") + c.cars);
+        EXPECT_EQ(Results(search + c.count + ")"), c.expected) << c.cars;
+    }
+    // The reach is the script's: a shorter one leaves the car at 30 out.
+    Do("cars = {ahead}");
+    EXPECT_EQ(Results("NearestInSights(0, 0, 1, 0, 30, 0.9, cars, 1)"), "");
+    EXPECT_EQ(Results("NearestInSights(0, 0, 1, 0, 50, 0.9, nil, 1)"), "");
+}
+
 TEST_F(CarBindingsTest, PlacementBoxAndDirectionOfObjects)
 {
     auto* box = new CPGameObject("crate");

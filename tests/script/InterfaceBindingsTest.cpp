@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
@@ -178,6 +179,50 @@ TEST_F(InterfaceBindingsTest, TextsAreStoredLaidOutAndMoved)
         EXPECT_EQ(GlobalNumber("x"), -1.0) << code;
         EXPECT_EQ(GlobalNumber("y"), -1.0) << code;
     }
+}
+
+// SetTimeText writes what the script's own formatting of the time writes,
+// for times on both sides of every rounding and carry, and negative ones;
+// what is no time a race keeps shows as nought.
+TEST_F(InterfaceBindingsTest, TimeTextsAreWhatTheScriptsFormattingWrites)
+{
+    ASSERT_TRUE(Run(R"lua(
+        function scriptTime(seconds)
+            local hundredths = math.floor(seconds * 100 + 0.5)
+            return string.format("%d:%02d.%02d", math.floor(hundredths / 6000),
+                math.floor(hundredths / 100) % 60, hundredths % 100)
+        end
+    )lua"));
+    for (const char* seconds :
+         {"0",       "1 / 60", "0.004999", "0.005",   "0.015",   "9.995",      "59.994", "59.995", "60",
+          "119.999", "599.5",  "3599.995", "3600",    "6039.99", "123456.789", "-0.004", "-0.006", "-0.01",
+          "-61.255", "2^40",   "1e13",     "1/0 * 0", "1/0",     "-1/0",       "1e300"}) {
+        ASSERT_TRUE(Run(std::string("t = ") + seconds +
+                        "; SetTimeText(screen, 'title', t);"
+                        "ok, expected = pcall(scriptTime, t)"))
+            << seconds << log.Text();
+        const std::string shown = screen->FindText("title")->text;
+        const double value = GlobalNumber("t");
+        if (std::isfinite(value) && std::fabs(value) < 1e13)
+            EXPECT_EQ(shown, GlobalString("expected")) << seconds;
+        else
+            EXPECT_EQ(shown, "0:00.00") << seconds;
+    }
+    // Laid out as SetText lays the same text out.
+    ASSERT_TRUE(Run("SetText(screen, 'title', '1:15.50')"));
+    const std::vector<CPMeshVertex> plain = TextVertices("title");
+    ASSERT_TRUE(Run("SetText(screen, 'title', ''); SetTimeText(screen, 'title', 75.5)"));
+    ASSERT_EQ(TextVertices("title").size(), plain.size());
+    for (std::size_t i = 0; i < plain.size(); ++i)
+        EXPECT_EQ(TextVertices("title")[i].position.x, plain[i].position.x) << i;
+    ASSERT_TRUE(Run("SetTimeText(screen, 'title', 0)"));
+    // No screen or no such item: nothing, and no failure.
+    EXPECT_TRUE(Run("SetTimeText(nil, 'title', 1); SetTimeText(screen, 'nothing', 1); SetTimeText(screen)"))
+        << log.Text();
+    EXPECT_EQ(screen->FindText("title")->text, "0:00.00");
+    ExitingFlag = 1;
+    ASSERT_TRUE(Run("SetTimeText(screen, 'title', 75)"));
+    EXPECT_EQ(screen->FindText("title")->text, "0:00.00");
 }
 
 TEST_F(InterfaceBindingsTest, TextSettersDoNothingWhileExiting)

@@ -53,6 +53,7 @@ local ipairs, pairs, tonumber = ipairs, pairs, tonumber
 local GetDeltaTime, UpdateInterface = GetDeltaTime, UpdateInterface
 local GetPosition, GetPlayerDirection, SetWeaponPos = GetPosition, GetPlayerDirection, SetWeaponPos
 local DrawDynamicObject, GetBonusesCount, IsEnemySourceNear = DrawDynamicObject, GetBonusesCount, IsEnemySourceNear
+local NearestInSights, SetTimeText = NearestInSights, SetTimeText
 local GetCurrentRound, GetRoundsNumber = GetCurrentRound, GetRoundsNumber
 local GetPlayerSpeed, SetPlayersPanel = GetPlayerSpeed, SetPlayersPanel
 local SetNextCommand, GetBonusList = SetNextCommand, GetBonusList
@@ -114,29 +115,10 @@ local function show(name)
     end
 end
 
--- The display shows the race's time every frame: the minutes and seconds
--- are formatted again only when they change, and the hundredths are
--- looked up, all as "%d:%02d.%02d" would write them.
-local HUNDREDTHS = {}
-for i = 0, 99 do
-    HUNDREDTHS[i] = format(".%02d", i)
-end
-local lastSeconds, lastSecondsText = nil, nil
-
+-- A race time as the display shows it (SetTimeText), for the messages.
 local function formatTime(seconds)
     local hundredths = floor(seconds * 100 + 0.5)
-    local tail = HUNDREDTHS[hundredths % 100]
-    if not tail then
-        -- Not a number of hundredths the table knows (not a number at all).
-        return format("%d:%02d.%02d", floor(hundredths / 6000), floor(hundredths / 100) % 60,
-            hundredths % 100)
-    end
-    local whole = floor(hundredths / 100)
-    if whole ~= lastSeconds then
-        lastSeconds = whole
-        lastSecondsText = format("%d:%02d", floor(hundredths / 6000), whole % 60)
-    end
-    return lastSecondsText .. tail
+    return format("%d:%02d.%02d", floor(hundredths / 6000), floor(hundredths / 100) % 60, hundredths % 100)
 end
 
 -- The money is kept in the save as the profile's points.
@@ -595,21 +577,9 @@ local function setText(screen, name, text)
     end
 end
 
--- The display's texts made of numbers are formatted again only when their
--- numbers change: most frames change the time alone. The same numbers
--- make the text the display shows already, so they are done with at once.
-local formatted = {}
-local function setNumbers(screen, name, pattern, a, b)
-    local last = formatted[name]
-    if not last then
-        last = {}
-        formatted[name] = last
-    elseif last.a == a and last.b == b then
-        return
-    end
-    last.a, last.b = a, b
-    setText(screen, name, format(pattern, a, b))
-end
+-- The numbers the display's texts were last made of: those texts are
+-- formatted again only when their numbers change.
+local shownNumbers = {}
 
 local function say(text)
     game.message = text
@@ -680,19 +650,38 @@ CreateScriptObject("game_interface", "", function(self)
         return
     end
     local dt = GetDeltaTime()
-    game.raceTime = game.raceTime + dt
+    local raceTime = game.raceTime + dt
+    game.raceTime = raceTime
     local hud = screens.hud
     local rounds = GetRoundsNumber()
     local lap = GetCurrentRound()
     if rounds < lap then
         lap = rounds
     end
-    setNumbers(hud, "lap", "Lap %d/%d", lap, rounds)
-    setText(hud, "time", formatTime(game.raceTime))
-    setNumbers(hud, "speed", "%3d km/h", floor(GetPlayerSpeed() * 3.6))
-    setText(hud, "place", game.place or placeSoFar() or "")
-    game.messageTime = game.messageTime - dt
-    setText(hud, "message", game.messageTime > 0 and game.message or "")
+    -- The texts' checks are written out here rather than called: most
+    -- frames change the time alone, which SetTimeText shows without making
+    -- a new string for it.
+    local numbers = shownNumbers
+    if numbers.lap ~= lap or numbers.rounds ~= rounds then
+        numbers.lap, numbers.rounds = lap, rounds
+        setText(hud, "lap", format("Lap %d/%d", lap, rounds))
+    end
+    SetTimeText(hud, "time", raceTime)
+    local speed = floor(GetPlayerSpeed() * 3.6)
+    if numbers.speed ~= speed then
+        numbers.speed = speed
+        setText(hud, "speed", format("%3d km/h", speed))
+    end
+    local place = game.place or placeSoFar() or ""
+    if shown.place ~= place then
+        setText(hud, "place", place)
+    end
+    local messageTime = game.messageTime - dt
+    game.messageTime = messageTime
+    local message = messageTime > 0 and game.message or ""
+    if shown.message ~= message then
+        setText(hud, "message", message)
+    end
     UpdateInterface(hud)
 end)
 
@@ -786,8 +775,10 @@ local ENEMY_SIGHTS = 0.7 -- and for enemies, 45 degrees
 -- A target at (tx, ty) is in the sights of the car at (x, y), heading
 -- (dx, dy), when, with (ox, oy) = (tx - x, ty - y) and distance its
 -- length, distance > 0 and (ox * dx + oy * dy) / distance >= sights. The
--- aim is worked out every frame, in plain numbers, written out in the
--- loops below rather than called for each target. A target behind the car
+-- aim is worked out every frame, in plain numbers: for the enemies in the
+-- loop below rather than called for each of them, and for the cars by
+-- NearestInSights, which makes the same search through them in one call
+-- where the loop would call GetPosition for each. A target behind the car
 -- (a dot product not above 0) or more than twice the best distance away
 -- (its square above four times the best's) fails that test whatever its
 -- length, which is then not worked out.
@@ -820,25 +811,9 @@ local function aimPlayersGuns()
     end
     if not aimed then
         -- By grid slot: of two cars as near, the lower slot is aimed at.
-        -- The square of twice the best distance changes with it alone.
-        local far = 4 * best * best
-        for slot = 1, GRID_SLOTS do
-            local car = rivals[slot]
-            if car then
-                local cx, cy, cz = GetPosition(car)
-                local ox, oy = cx - x, cy - y
-                local along = ox * dx + oy * dy
-                if along > 0 then
-                    local square = ox * ox + oy * oy
-                    if square < far then
-                        local distance = sqrt(square)
-                        if distance > 0 and distance < best and along / distance >= SIGHTS then
-                            best, aimed, ax, ay, az, target = distance, true, cx, cy, cz + 1, car
-                            far = 4 * best * best
-                        end
-                    end
-                end
-            end
+        local distance, cx, cy, cz, car = NearestInSights(x, y, dx, dy, best, SIGHTS, rivals, GRID_SLOTS)
+        if distance then
+            aimed, ax, ay, az, target = true, cx, cy, cz + 1, car
         end
     end
     if not aimed then
