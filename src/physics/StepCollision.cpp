@@ -11,6 +11,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "physics/BoxesApart.h"
 #include "physics/PhysicsMath.h"
 #include "physics/Simulator.h"
 #include "physics/StepWorld.h"
@@ -587,8 +588,19 @@ void PhStepWorld::CollidePairs(float h)
                     static_cast<std::uint64_t>(m_simulator.GetGeometryPool().IndexOf(gb));
                 const PhMaterial& materialA = m_simulator.GetMaterial(ga->materialIndex);
                 const PhMaterial& materialB = m_simulator.GetMaterial(gb->materialIndex);
+                // The convex search reports points up to both shapes'
+                // margins and the pair's beyond each other; boxes a face
+                // axis parts by more (and a little to spare for rounding)
+                // would only find nothing.
+                constexpr float kSpare = 0.005f;
+                const bool apart =
+                    slotA->shape->getShapeType() == BOX_SHAPE_PROXYTYPE &&
+                    slotB->shape->getShapeType() == BOX_SHAPE_PROXYTYPE &&
+                    PhBoxesApart(static_cast<const btBoxShape&>(*slotA->shape), ta,
+                                 static_cast<const btBoxShape&>(*slotB->shape), tb,
+                                 slotA->shape->getMargin() + slotB->shape->getMargin() + margin + kSpare);
                 Collide(wa, wb, *pair.a, pair.b, key, margin, Friction(materialA, materialB),
-                        Restitution(materialA, materialB), response, h, nullptr, settled);
+                        Restitution(materialA, materialB), response, h, nullptr, settled, apart);
             }
         }
     }
@@ -842,7 +854,7 @@ void PhStepWorld::CollideTerrain(float h)
                                                   btTransform::getIdentity(), -1, t);
                 Collide(wa, wb, body, nullptr, keyA | kTerrainBit | static_cast<std::uint64_t>(t), margin,
                         Friction(material, ground), Restitution(material, ground), response, h,
-                        &triangle.face, settled == 1);
+                        &triangle.face, settled == 1, false);
             }
         }
         m_lonePoints = false;
@@ -924,7 +936,7 @@ void PhStepWorld::KeepSpreadContacts(std::size_t first)
 
 void PhStepWorld::Collide(const btCollisionObjectWrapper& wa, const btCollisionObjectWrapper& wb, PhBody& a,
                           PhBody* b, std::uint64_t key, float margin, float friction, float restitution,
-                          std::int32_t response, float h, const Face* face, bool settled)
+                          std::int32_t response, float h, const Face* face, bool settled, bool apart)
 {
     bool kept = false;
     ManifoldSlot& slot = Manifold(key, kept, wa.getCollisionObject(), wb.getCollisionObject());
@@ -933,9 +945,10 @@ void PhStepWorld::Collide(const btCollisionObjectWrapper& wa, const btCollisionO
     btManifoldResult result(&wa, &wb);
     result.setPersistentManifold(manifold);
     // Sides that have barely moved since their contacts were made keep
-    // them: the points are only brought up to date.
+    // them: the points are only brought up to date. So are those of sides
+    // too far apart for a search to find any.
     const bool found = !(kept && settled);
-    if (found && !FindContacts(slot, wa, wb, result))
+    if (found && !apart && !FindContacts(slot, wa, wb, result))
         return;
     result.refreshContactPoints();
     // Points a lone body's solving left out stay out while they are only

@@ -229,7 +229,7 @@ class PhStepWorld {
     bool IsSettled(const PhBody& body) const;
     void Collide(const btCollisionObjectWrapper& wa, const btCollisionObjectWrapper& wb, PhBody& a, PhBody* b,
                  std::uint64_t key, float margin, float friction, float restitution, std::int32_t response,
-                 float h, const phstep::Face* face, bool settled);
+                 float h, const phstep::Face* face, bool settled, bool apart);
     void AddContact(btManifoldPoint& point, PhBody& a, PhBody* b, float friction, float restitution,
                     std::int32_t response, float h);
     int TouchOf(PhBody& a, PhBody* b, bool report);
