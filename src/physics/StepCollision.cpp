@@ -51,11 +51,28 @@ Vector4 BodyPosition(const PhBody& body)
     return static_cast<const PhKinematicBody&>(body).position;
 }
 
-bool Overlap(const btVector3& minA, const btVector3& maxA, const btVector3& minB, const btVector3& maxB)
+// Whether the boxes [lowA, highA] and [lowB, highB] overlap (touching
+// counts; not when a bound is not a number), the axes in one go.
+bool Overlap(const btVector3& lowA, const btVector3& highA, const btVector3& lowB, const btVector3& highB)
 {
-    return minA.x() <= maxB.x() && maxA.x() >= minB.x() && minA.y() <= maxB.y() && maxA.y() >= minB.y() &&
-           minA.z() <= maxB.z() && maxA.z() >= minB.z();
+#if defined(__SSE2__)
+    const __m128 a0 = _mm_loadu_ps(&lowA.x()), a1 = _mm_loadu_ps(&highA.x());
+    const __m128 b0 = _mm_loadu_ps(&lowB.x()), b1 = _mm_loadu_ps(&highB.x());
+    const __m128 both = _mm_and_ps(_mm_cmple_ps(a0, b1), _mm_cmpge_ps(a1, b0));
+    return (_mm_movemask_ps(both) & 7) == 7;
+#else
+    return lowA.x() <= highB.x() && highA.x() >= lowB.x() && lowA.y() <= highB.y() && highA.y() >= lowB.y() &&
+           lowA.z() <= highB.z() && highA.z() >= lowB.z();
+#endif
 }
+
+// The margin contacts are looked for within, for sides that may close on
+// each other by reach in the step: fast bodies rely on the sweep beyond.
+float AheadMargin(float reach) { return kContactMargin + std::min(reach, kMostAhead); }
+
+// How far a moving body may close on anything in the step, from its speed
+// and the speed its spin gives its rim.
+float Reach(const btVector3& velocity, float rimSpeed, float h) { return (velocity.length() + rimSpeed) * h; }
 
 bool OverlapYZ(const PhBody& a, const PhBody& b)
 {
@@ -162,21 +179,6 @@ bool RowStill(const float (&row)[4], const float (&was)[4], float limit)
             return false;
     }
     return true;
-#endif
-}
-
-// Whether the boxes [lowA, highA] and [lowB, highB] overlap (touching
-// counts), as Overlap, in one go.
-bool OverlapLanes(const btVector3& lowA, const btVector3& highA, const btVector3& lowB,
-                  const btVector3& highB)
-{
-#if defined(__SSE2__)
-    const __m128 a0 = _mm_loadu_ps(&lowA.x()), a1 = _mm_loadu_ps(&highA.x());
-    const __m128 b0 = _mm_loadu_ps(&lowB.x()), b1 = _mm_loadu_ps(&highB.x());
-    const __m128 both = _mm_and_ps(_mm_cmple_ps(a0, b1), _mm_cmpge_ps(a1, b0));
-    return (_mm_movemask_ps(both) & 7) == 7;
-#else
-    return Overlap(lowA, highA, lowB, highB);
 #endif
 }
 
@@ -428,9 +430,14 @@ void PhStepWorld::PrepareGeometries(const PhBody& body)
             box = true;
     }
     // One pair's manifold for each moving box, up to a bound: a race meets
-    // far fewer pairs at once than it has bodies.
-    if (box && body.dynamic && m_pairSlots < kMostPairSlots)
+    // far fewer pairs at once than it has bodies. Once for each body slot,
+    // as the terrain's room: a body prepared again finds its own made.
+    const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
+    if (box && body.dynamic && at < m_pairSlotMade.size() && !m_pairSlotMade[at] &&
+        m_pairSlots < kMostPairSlots) {
         AddPairSlot();
+        m_pairSlotMade[at] = 1;
+    }
     if (body.dynamic && body.geometries.count > 0)
         PrepareTerrainRoom(body);
 }
@@ -546,9 +553,9 @@ float PhStepWorld::SpeculativeMargin(const PhBody& a, const PhBody* b, float h) 
         if (m < 0)
             continue;
         const Motion& motion = m_motions[static_cast<std::size_t>(m)];
-        reach += (motion.v.length() + motion.w.length() * body->boundingRadius) * h;
+        reach += Reach(motion.v, motion.w.length() * body->boundingRadius, h);
     }
-    return kContactMargin + std::min(reach, kMostAhead);
+    return AheadMargin(reach);
 }
 
 void PhStepWorld::CollidePairs(float h)
@@ -711,7 +718,7 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
         // The query answers by cells of the mesh, much larger than a box:
         // triangles clear of the box asked about are never reached while
         // the answer is kept.
-        if (ready[at] != 1 || !OverlapLanes(near.first, near.second, terrain[at].low, terrain[at].high))
+        if (ready[at] != 1 || !Overlap(near.first, near.second, terrain[at].low, terrain[at].high))
             continue;
         trianglesLow.setMin(terrain[at].low);
         trianglesHigh.setMax(terrain[at].high);
@@ -802,9 +809,7 @@ void PhStepWorld::CollideTerrain(float h)
         // The body's own margin, as SpeculativeMargin makes it, from the
         // spin just found.
         const float margin =
-            MotionOf(&body) == static_cast<int>(m)
-                ? kContactMargin + std::min(0.0f + (motion.v.length() + spin) * h, kMostAhead)
-                : SpeculativeMargin(body, nullptr, h);
+            AheadMargin(MotionOf(&body) == static_cast<int>(m) ? Reach(motion.v, spin, h) : 0.0f);
         // Asked only of a body that reaches a triangle: most never do.
         int settled = -1;
         const btVector3 room(margin, margin, margin);
@@ -830,15 +835,14 @@ void PhStepWorld::CollideTerrain(float h)
                                        << 32;
             for (int i = 0; i < motion.triangleCount; ++i) {
                 const Triangle& triangle = m_terrain[static_cast<std::size_t>(TrianglesOf(motion)[i])];
-                if (!OverlapLanes(low, high, triangle.low, triangle.high))
+                if (!Overlap(low, high, triangle.low, triangle.high))
                     continue;
                 // Clear of the plane by more than the body can close on it
                 // in the step: nothing to collide.
                 btVector3 n = triangle.face.normal;
                 if ((transform.getOrigin() - triangle.face.origin).dot(n) < 0.0f)
                     n = -n;
-                const float closing =
-                    kContactMargin + std::min((std::max(0.0f, -motion.v.dot(n)) + spin) * h, kMostAhead);
+                const float closing = AheadMargin((std::max(0.0f, -motion.v.dot(n)) + spin) * h);
                 if (AbovePlane(*slot->shape, transform, triangle.face, closing))
                     continue;
                 // Twice the margin: contacts that far apart would all be

@@ -304,7 +304,8 @@ class PhStepWorld {
     // Manifolds last used between geometries, not with the terrain: they
     // keep their algorithms (made and warmed at load for boxes) for pairs.
     std::vector<int> m_freePairManifolds;
-    int m_pairSlots = 0; // made at load
+    int m_pairSlots = 0;                      // made at load
+    std::vector<std::uint8_t> m_pairSlotMade; // by global body index: one was made for it
     static constexpr int kMostPairSlots = 64;
     // Manifolds for terrain contacts, made at load for each moving body, up
     // to a bound, and the triangles a body's terrain answer has room for.
