@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -198,10 +199,13 @@ void PhStepWorld::UpdateBounds(float h)
         // Room for the motion of the step, so what the body may reach is
         // paired with it before it gets there.
         const float turn = motion.w.length() * body.boundingRadius * h + kContactMargin;
+        const Vector4 axes[3] = {phmath::MulRows(body.localAxes[0], rows),
+                                 phmath::MulRows(body.localAxes[1], rows),
+                                 phmath::MulRows(body.localAxes[2], rows)};
         for (int i = 0; i < 3; ++i) {
             float extent = 0.0f;
-            for (const Vector4& axis : body.localAxes)
-                extent += std::fabs(phmath::Component(phmath::MulRows(axis, rows), i));
+            for (const Vector4& axis : axes)
+                extent += std::fabs(phmath::Component(axis, i));
             const float travel = motion.v[i] * h;
             phmath::SetComponent(body.worldMin, i,
                                  phmath::Component(centre, i) - extent - turn + std::min(travel, 0.0f));
@@ -451,6 +455,8 @@ void PhStepWorld::PrepareTerrainRoom(const PhBody& body)
         return;
     // Room for the triangles a query around the body lists.
     m_terrainCaches[at].triangles.reserve(kTerrainAnswerRoom);
+    m_terrainCaches[at].listed.reserve(kTerrainAnswerRoom);
+    m_terrainCaches[at].distinct.reserve(kTerrainAnswerRoom);
     // A moving body rests on a few terrain triangles at a time, each with
     // its manifold. The manifolds made here wait under the ones given back,
     // so they are taken only where a new one would have been made.
@@ -657,8 +663,11 @@ void PhStepWorld::PrepareTerrain(const Vector4* vertices, std::int32_t triangleC
     m_terrain.reset(new Triangle[m_terrainCount]);
     m_terrainReady.assign(m_terrainCount, 0);
     m_triangleStamps.assign(m_terrainCount, 0);
-    for (TerrainCache& other : m_terrainCaches)
+    for (TerrainCache& other : m_terrainCaches) {
         other.valid = false;
+        other.listedCount = 0;
+    }
+    m_scratchCache.listedCount = 0;
 }
 
 bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3& high, TerrainCache& cache)
@@ -681,16 +690,10 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
     if (!indices || !triangles || !vertices || indexCount <= 0 || triangleCount <= 0)
         return false;
     PrepareTerrain(vertices, triangleCount);
-    // Cells list a triangle once each: it is collided once, in the order
-    // the query first gave it.
-    if (++m_queryStamp == 0) {
-        std::fill(m_triangleStamps.begin(), m_triangleStamps.end(), 0u);
-        m_queryStamp = 1;
-    }
     // Room for what a step may add around the body's box: its contact
     // margin and look-ahead.
     const btVector3 pad(kQueryPad, kQueryPad, kQueryPad);
-    const std::pair<btVector3, btVector3> near(cache.low - pad, cache.high + pad);
+    const btVector3 nearLow = cache.low - pad, nearHigh = cache.high + pad;
     // Written straight into the kept list, sized for the longest answer
     // yet: the answer holds no more triangles than the query listed.
     const std::size_t listed = static_cast<std::size_t>(indexCount);
@@ -698,31 +701,61 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
         cache.triangles.resize(listed);
     std::int32_t* out = cache.triangles.data();
     std::size_t count = 0;
-    std::uint32_t* stamps = m_triangleStamps.data();
-    std::uint8_t* ready = m_terrainReady.data();
     Triangle* terrain = m_terrain.get();
-    const std::uint32_t stamp = m_queryStamp;
     btVector3 trianglesLow(SIMD_INFINITY, SIMD_INFINITY, SIMD_INFINITY);
     btVector3 trianglesHigh(-SIMD_INFINITY, -SIMD_INFINITY, -SIMD_INFINITY);
-    for (std::size_t i = 0; i < listed; ++i) {
-        const std::int32_t t = indices[i];
-        // Below 0 or past the last, in one comparison.
-        if (static_cast<std::uint32_t>(t) >= static_cast<std::uint32_t>(triangleCount))
-            continue;
-        const std::size_t at = static_cast<std::size_t>(t);
-        if (stamps[at] == stamp)
-            continue;
-        stamps[at] = stamp;
-        if (ready[at] == 0)
-            ready[at] = MakeTriangle(triangles[t], vertices, terrain[at]) ? 1 : 2;
-        // The query answers by cells of the mesh, much larger than a box:
-        // triangles clear of the box asked about are never reached while
-        // the answer is kept.
-        if (ready[at] != 1 || !Overlap(near.first, near.second, terrain[at].low, terrain[at].high))
-            continue;
-        trianglesLow.setMin(terrain[at].low);
-        trianglesHigh.setMax(terrain[at].high);
+    // The query answers by cells of the mesh, much larger than a box:
+    // triangles clear of the box asked about are never reached while the
+    // answer is kept.
+    auto take = [&](std::int32_t t) {
+        const Triangle& triangle = terrain[static_cast<std::size_t>(t)];
+        if (!Overlap(nearLow, nearHigh, triangle.low, triangle.high))
+            return;
+        trianglesLow.setMin(triangle.low);
+        trianglesHigh.setMax(triangle.high);
         out[count++] = t;
+    };
+    // A body that moved on within the same cells is given the same list
+    // again: its triangles, found once each, are those found before.
+    if (cache.listedCount == listed &&
+        std::memcmp(cache.listed.data(), indices, listed * sizeof(std::int32_t)) == 0) {
+        for (std::size_t i = 0; i < cache.distinctCount; ++i)
+            take(cache.distinct[i]);
+    } else {
+        if (cache.listed.size() < listed)
+            cache.listed.resize(listed);
+        if (cache.distinct.size() < listed)
+            cache.distinct.resize(listed);
+        std::memcpy(cache.listed.data(), indices, listed * sizeof(std::int32_t));
+        cache.listedCount = listed;
+        // Cells list a triangle once each: it is collided once, in the
+        // order the query first gave it.
+        if (++m_queryStamp == 0) {
+            std::fill(m_triangleStamps.begin(), m_triangleStamps.end(), 0u);
+            m_queryStamp = 1;
+        }
+        std::int32_t* distinct = cache.distinct.data();
+        std::size_t distinctCount = 0;
+        std::uint32_t* stamps = m_triangleStamps.data();
+        std::uint8_t* ready = m_terrainReady.data();
+        const std::uint32_t stamp = m_queryStamp;
+        for (std::size_t i = 0; i < listed; ++i) {
+            const std::int32_t t = indices[i];
+            // Below 0 or past the last, in one comparison.
+            if (static_cast<std::uint32_t>(t) >= static_cast<std::uint32_t>(triangleCount))
+                continue;
+            const std::size_t at = static_cast<std::size_t>(t);
+            if (stamps[at] == stamp)
+                continue;
+            stamps[at] = stamp;
+            if (ready[at] == 0)
+                ready[at] = MakeTriangle(triangles[t], vertices, terrain[at]) ? 1 : 2;
+            if (ready[at] != 1)
+                continue;
+            distinct[distinctCount++] = t;
+            take(t);
+        }
+        cache.distinctCount = distinctCount;
     }
     cache.count = count;
     if (count > 0) {

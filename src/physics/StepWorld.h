@@ -361,6 +361,11 @@ class PhStepWorld {
         std::size_t count = 0;
         btVector3 trianglesLow, trianglesHigh; // the box of the triangles
         bool valid = false;
+        // The query's last list as it came (the first listedCount), and
+        // the triangles with an area it names, once each, in the order it
+        // first named them (the first distinctCount).
+        std::vector<std::int32_t> listed, distinct;
+        std::size_t listedCount = 0, distinctCount = 0;
     };
     bool AskTerrain(PhBody& body, const btVector3& low, const btVector3& high, TerrainCache& cache);
     std::vector<TerrainCache> m_terrainCaches;
