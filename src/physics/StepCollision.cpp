@@ -199,13 +199,10 @@ void PhStepWorld::UpdateBounds(float h)
         // Room for the motion of the step, so what the body may reach is
         // paired with it before it gets there.
         const float turn = motion.w.length() * body.boundingRadius * h + kContactMargin;
-        const Vector4 axes[3] = {phmath::MulRows(body.localAxes[0], rows),
-                                 phmath::MulRows(body.localAxes[1], rows),
-                                 phmath::MulRows(body.localAxes[2], rows)};
         for (int i = 0; i < 3; ++i) {
             float extent = 0.0f;
-            for (const Vector4& axis : axes)
-                extent += std::fabs(phmath::Component(axis, i));
+            for (const Vector4& axis : body.localAxes)
+                extent += std::fabs(phmath::Component(phmath::MulRows(axis, rows), i));
             const float travel = motion.v[i] * h;
             phmath::SetComponent(body.worldMin, i,
                                  phmath::Component(centre, i) - extent - turn + std::min(travel, 0.0f));
