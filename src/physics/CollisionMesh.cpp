@@ -230,12 +230,33 @@ std::int32_t CPCollisionMesh::Query(const Vector4& a, const Vector4& b, std::int
     const std::int32_t firstY = std::max(lowY - 1, 0), lastY = std::min(highY + 1, m_height - 1);
     for (std::int32_t x = firstX; x <= lastX; ++x) {
         const bool innerX = x >= lowX && x <= highX;
-        for (std::int32_t y = firstY; y <= lastY; ++y) {
-            const bool sampled = innerX && y >= lowY && y <= highY &&
-                                 std::any_of(sampleCells, sampleCells + sampleCount,
-                                             [&](const std::int32_t* c) { return c[0] == x && c[1] == y; });
-            if (!sampled && !take(x, y))
-                return count;
+        auto sampled = [&](std::int32_t y) {
+            return innerX && y >= lowY && y <= highY &&
+                   std::any_of(sampleCells, sampleCells + sampleCount,
+                               [&](const std::int32_t* c) { return c[0] == x && c[1] == y; });
+        };
+        // The cells of a column lie one after the other in the lists: a run
+        // of them between sampled cells is one stretch, taken at once when
+        // all of it fits and cell by cell (to the one that does not) when
+        // not.
+        for (std::int32_t y = firstY; y <= lastY;) {
+            std::int32_t end = y;
+            while (end <= lastY && !sampled(end))
+                ++end;
+            if (end > y) {
+                const std::int32_t first = starts[CellIndex(x, y)];
+                const std::int32_t n = starts[CellIndex(x, end - 1) + 1] - first;
+                if (count + n < capacity) {
+                    std::copy_n(lists + first, n, out + count);
+                    count += n;
+                } else {
+                    for (std::int32_t cell = y; cell < end; ++cell) {
+                        if (!take(x, cell))
+                            return count;
+                    }
+                }
+            }
+            y = end + 1; // past the sampled cell that ended the run
         }
     }
     return count;

@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
+#include "physics/BoxesApart.h"
 #include "physics/PhysicsMath.h"
 #include "physics/Simulator.h"
 #include "physics/StepWorld.h"
@@ -50,11 +52,28 @@ Vector4 BodyPosition(const PhBody& body)
     return static_cast<const PhKinematicBody&>(body).position;
 }
 
-bool Overlap(const btVector3& minA, const btVector3& maxA, const btVector3& minB, const btVector3& maxB)
+// Whether the boxes [lowA, highA] and [lowB, highB] overlap (touching
+// counts; not when a bound is not a number), the axes in one go.
+bool Overlap(const btVector3& lowA, const btVector3& highA, const btVector3& lowB, const btVector3& highB)
 {
-    return minA.x() <= maxB.x() && maxA.x() >= minB.x() && minA.y() <= maxB.y() && maxA.y() >= minB.y() &&
-           minA.z() <= maxB.z() && maxA.z() >= minB.z();
+#if defined(__SSE2__)
+    const __m128 a0 = _mm_loadu_ps(&lowA.x()), a1 = _mm_loadu_ps(&highA.x());
+    const __m128 b0 = _mm_loadu_ps(&lowB.x()), b1 = _mm_loadu_ps(&highB.x());
+    const __m128 both = _mm_and_ps(_mm_cmple_ps(a0, b1), _mm_cmpge_ps(a1, b0));
+    return (_mm_movemask_ps(both) & 7) == 7;
+#else
+    return lowA.x() <= highB.x() && highA.x() >= lowB.x() && lowA.y() <= highB.y() && highA.y() >= lowB.y() &&
+           lowA.z() <= highB.z() && highA.z() >= lowB.z();
+#endif
 }
+
+// The margin contacts are looked for within, for sides that may close on
+// each other by reach in the step: fast bodies rely on the sweep beyond.
+float AheadMargin(float reach) { return kContactMargin + std::min(reach, kMostAhead); }
+
+// How far a moving body may close on anything in the step, from its speed
+// and the speed its spin gives its rim.
+float Reach(const btVector3& velocity, float rimSpeed, float h) { return (velocity.length() + rimSpeed) * h; }
 
 bool OverlapYZ(const PhBody& a, const PhBody& b)
 {
@@ -161,21 +180,6 @@ bool RowStill(const float (&row)[4], const float (&was)[4], float limit)
             return false;
     }
     return true;
-#endif
-}
-
-// Whether the boxes [lowA, highA] and [lowB, highB] overlap (touching
-// counts), as Overlap, in one go.
-bool OverlapLanes(const btVector3& lowA, const btVector3& highA, const btVector3& lowB,
-                  const btVector3& highB)
-{
-#if defined(__SSE2__)
-    const __m128 a0 = _mm_loadu_ps(&lowA.x()), a1 = _mm_loadu_ps(&highA.x());
-    const __m128 b0 = _mm_loadu_ps(&lowB.x()), b1 = _mm_loadu_ps(&highB.x());
-    const __m128 both = _mm_and_ps(_mm_cmple_ps(a0, b1), _mm_cmpge_ps(a1, b0));
-    return (_mm_movemask_ps(both) & 7) == 7;
-#else
-    return Overlap(lowA, highA, lowB, highB);
 #endif
 }
 
@@ -427,9 +431,14 @@ void PhStepWorld::PrepareGeometries(const PhBody& body)
             box = true;
     }
     // One pair's manifold for each moving box, up to a bound: a race meets
-    // far fewer pairs at once than it has bodies.
-    if (box && body.dynamic && m_pairSlots < kMostPairSlots)
+    // far fewer pairs at once than it has bodies. Once for each body slot,
+    // as the terrain's room: a body prepared again finds its own made.
+    const std::size_t at = static_cast<std::size_t>(body.bodyIndex);
+    if (box && body.dynamic && at < m_pairSlotMade.size() && !m_pairSlotMade[at] &&
+        m_pairSlots < kMostPairSlots) {
         AddPairSlot();
+        m_pairSlotMade[at] = 1;
+    }
     if (body.dynamic && body.geometries.count > 0)
         PrepareTerrainRoom(body);
 }
@@ -443,6 +452,8 @@ void PhStepWorld::PrepareTerrainRoom(const PhBody& body)
         return;
     // Room for the triangles a query around the body lists.
     m_terrainCaches[at].triangles.reserve(kTerrainAnswerRoom);
+    m_terrainCaches[at].listed.reserve(kTerrainAnswerRoom);
+    m_terrainCaches[at].distinct.reserve(kTerrainAnswerRoom);
     // A moving body rests on a few terrain triangles at a time, each with
     // its manifold. The manifolds made here wait under the ones given back,
     // so they are taken only where a new one would have been made.
@@ -545,9 +556,9 @@ float PhStepWorld::SpeculativeMargin(const PhBody& a, const PhBody* b, float h) 
         if (m < 0)
             continue;
         const Motion& motion = m_motions[static_cast<std::size_t>(m)];
-        reach += (motion.v.length() + motion.w.length() * body->boundingRadius) * h;
+        reach += Reach(motion.v, motion.w.length() * body->boundingRadius, h);
     }
-    return kContactMargin + std::min(reach, kMostAhead);
+    return AheadMargin(reach);
 }
 
 void PhStepWorld::CollidePairs(float h)
@@ -587,8 +598,19 @@ void PhStepWorld::CollidePairs(float h)
                     static_cast<std::uint64_t>(m_simulator.GetGeometryPool().IndexOf(gb));
                 const PhMaterial& materialA = m_simulator.GetMaterial(ga->materialIndex);
                 const PhMaterial& materialB = m_simulator.GetMaterial(gb->materialIndex);
+                // The convex search reports points up to both shapes'
+                // margins and the pair's beyond each other; boxes a face
+                // axis parts by more (and a little to spare for rounding)
+                // would only find nothing.
+                constexpr float kSpare = 0.005f;
+                const bool apart =
+                    slotA->shape->getShapeType() == BOX_SHAPE_PROXYTYPE &&
+                    slotB->shape->getShapeType() == BOX_SHAPE_PROXYTYPE &&
+                    PhBoxesApart(static_cast<const btBoxShape&>(*slotA->shape), ta,
+                                 static_cast<const btBoxShape&>(*slotB->shape), tb,
+                                 slotA->shape->getMargin() + slotB->shape->getMargin() + margin + kSpare);
                 Collide(wa, wb, *pair.a, pair.b, key, margin, Friction(materialA, materialB),
-                        Restitution(materialA, materialB), response, h, nullptr, settled);
+                        Restitution(materialA, materialB), response, h, nullptr, settled, apart);
             }
         }
     }
@@ -638,8 +660,11 @@ void PhStepWorld::PrepareTerrain(const Vector4* vertices, std::int32_t triangleC
     m_terrain.reset(new Triangle[m_terrainCount]);
     m_terrainReady.assign(m_terrainCount, 0);
     m_triangleStamps.assign(m_terrainCount, 0);
-    for (TerrainCache& other : m_terrainCaches)
+    for (TerrainCache& other : m_terrainCaches) {
         other.valid = false;
+        other.listedCount = 0;
+    }
+    m_scratchCache.listedCount = 0;
 }
 
 bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3& high, TerrainCache& cache)
@@ -662,16 +687,10 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
     if (!indices || !triangles || !vertices || indexCount <= 0 || triangleCount <= 0)
         return false;
     PrepareTerrain(vertices, triangleCount);
-    // Cells list a triangle once each: it is collided once, in the order
-    // the query first gave it.
-    if (++m_queryStamp == 0) {
-        std::fill(m_triangleStamps.begin(), m_triangleStamps.end(), 0u);
-        m_queryStamp = 1;
-    }
     // Room for what a step may add around the body's box: its contact
     // margin and look-ahead.
     const btVector3 pad(kQueryPad, kQueryPad, kQueryPad);
-    const std::pair<btVector3, btVector3> near(cache.low - pad, cache.high + pad);
+    const btVector3 nearLow = cache.low - pad, nearHigh = cache.high + pad;
     // Written straight into the kept list, sized for the longest answer
     // yet: the answer holds no more triangles than the query listed.
     const std::size_t listed = static_cast<std::size_t>(indexCount);
@@ -679,31 +698,61 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
         cache.triangles.resize(listed);
     std::int32_t* out = cache.triangles.data();
     std::size_t count = 0;
-    std::uint32_t* stamps = m_triangleStamps.data();
-    std::uint8_t* ready = m_terrainReady.data();
     Triangle* terrain = m_terrain.get();
-    const std::uint32_t stamp = m_queryStamp;
     btVector3 trianglesLow(SIMD_INFINITY, SIMD_INFINITY, SIMD_INFINITY);
     btVector3 trianglesHigh(-SIMD_INFINITY, -SIMD_INFINITY, -SIMD_INFINITY);
-    for (std::size_t i = 0; i < listed; ++i) {
-        const std::int32_t t = indices[i];
-        // Below 0 or past the last, in one comparison.
-        if (static_cast<std::uint32_t>(t) >= static_cast<std::uint32_t>(triangleCount))
-            continue;
-        const std::size_t at = static_cast<std::size_t>(t);
-        if (stamps[at] == stamp)
-            continue;
-        stamps[at] = stamp;
-        if (ready[at] == 0)
-            ready[at] = MakeTriangle(triangles[t], vertices, terrain[at]) ? 1 : 2;
-        // The query answers by cells of the mesh, much larger than a box:
-        // triangles clear of the box asked about are never reached while
-        // the answer is kept.
-        if (ready[at] != 1 || !OverlapLanes(near.first, near.second, terrain[at].low, terrain[at].high))
-            continue;
-        trianglesLow.setMin(terrain[at].low);
-        trianglesHigh.setMax(terrain[at].high);
+    // The query answers by cells of the mesh, much larger than a box:
+    // triangles clear of the box asked about are never reached while the
+    // answer is kept.
+    auto take = [&](std::int32_t t) {
+        const Triangle& triangle = terrain[static_cast<std::size_t>(t)];
+        if (!Overlap(nearLow, nearHigh, triangle.low, triangle.high))
+            return;
+        trianglesLow.setMin(triangle.low);
+        trianglesHigh.setMax(triangle.high);
         out[count++] = t;
+    };
+    // A body that moved on within the same cells is given the same list
+    // again: its triangles, found once each, are those found before.
+    if (cache.listedCount == listed &&
+        std::memcmp(cache.listed.data(), indices, listed * sizeof(std::int32_t)) == 0) {
+        for (std::size_t i = 0; i < cache.distinctCount; ++i)
+            take(cache.distinct[i]);
+    } else {
+        if (cache.listed.size() < listed)
+            cache.listed.resize(listed);
+        if (cache.distinct.size() < listed)
+            cache.distinct.resize(listed);
+        std::memcpy(cache.listed.data(), indices, listed * sizeof(std::int32_t));
+        cache.listedCount = listed;
+        // Cells list a triangle once each: it is collided once, in the
+        // order the query first gave it.
+        if (++m_queryStamp == 0) {
+            std::fill(m_triangleStamps.begin(), m_triangleStamps.end(), 0u);
+            m_queryStamp = 1;
+        }
+        std::int32_t* distinct = cache.distinct.data();
+        std::size_t distinctCount = 0;
+        std::uint32_t* stamps = m_triangleStamps.data();
+        std::uint8_t* ready = m_terrainReady.data();
+        const std::uint32_t stamp = m_queryStamp;
+        for (std::size_t i = 0; i < listed; ++i) {
+            const std::int32_t t = indices[i];
+            // Below 0 or past the last, in one comparison.
+            if (static_cast<std::uint32_t>(t) >= static_cast<std::uint32_t>(triangleCount))
+                continue;
+            const std::size_t at = static_cast<std::size_t>(t);
+            if (stamps[at] == stamp)
+                continue;
+            stamps[at] = stamp;
+            if (ready[at] == 0)
+                ready[at] = MakeTriangle(triangles[t], vertices, terrain[at]) ? 1 : 2;
+            if (ready[at] != 1)
+                continue;
+            distinct[distinctCount++] = t;
+            take(t);
+        }
+        cache.distinctCount = distinctCount;
     }
     cache.count = count;
     if (count > 0) {
@@ -790,9 +839,7 @@ void PhStepWorld::CollideTerrain(float h)
         // The body's own margin, as SpeculativeMargin makes it, from the
         // spin just found.
         const float margin =
-            MotionOf(&body) == static_cast<int>(m)
-                ? kContactMargin + std::min(0.0f + (motion.v.length() + spin) * h, kMostAhead)
-                : SpeculativeMargin(body, nullptr, h);
+            AheadMargin(MotionOf(&body) == static_cast<int>(m) ? Reach(motion.v, spin, h) : 0.0f);
         // Asked only of a body that reaches a triangle: most never do.
         int settled = -1;
         const btVector3 room(margin, margin, margin);
@@ -818,15 +865,14 @@ void PhStepWorld::CollideTerrain(float h)
                                        << 32;
             for (int i = 0; i < motion.triangleCount; ++i) {
                 const Triangle& triangle = m_terrain[static_cast<std::size_t>(TrianglesOf(motion)[i])];
-                if (!OverlapLanes(low, high, triangle.low, triangle.high))
+                if (!Overlap(low, high, triangle.low, triangle.high))
                     continue;
                 // Clear of the plane by more than the body can close on it
                 // in the step: nothing to collide.
                 btVector3 n = triangle.face.normal;
                 if ((transform.getOrigin() - triangle.face.origin).dot(n) < 0.0f)
                     n = -n;
-                const float closing =
-                    kContactMargin + std::min((std::max(0.0f, -motion.v.dot(n)) + spin) * h, kMostAhead);
+                const float closing = AheadMargin((std::max(0.0f, -motion.v.dot(n)) + spin) * h);
                 if (AbovePlane(*slot->shape, transform, triangle.face, closing))
                     continue;
                 // Twice the margin: contacts that far apart would all be
@@ -842,7 +888,7 @@ void PhStepWorld::CollideTerrain(float h)
                                                   btTransform::getIdentity(), -1, t);
                 Collide(wa, wb, body, nullptr, keyA | kTerrainBit | static_cast<std::uint64_t>(t), margin,
                         Friction(material, ground), Restitution(material, ground), response, h,
-                        &triangle.face, settled == 1);
+                        &triangle.face, settled == 1, false);
             }
         }
         m_lonePoints = false;
@@ -924,7 +970,7 @@ void PhStepWorld::KeepSpreadContacts(std::size_t first)
 
 void PhStepWorld::Collide(const btCollisionObjectWrapper& wa, const btCollisionObjectWrapper& wb, PhBody& a,
                           PhBody* b, std::uint64_t key, float margin, float friction, float restitution,
-                          std::int32_t response, float h, const Face* face, bool settled)
+                          std::int32_t response, float h, const Face* face, bool settled, bool apart)
 {
     bool kept = false;
     ManifoldSlot& slot = Manifold(key, kept, wa.getCollisionObject(), wb.getCollisionObject());
@@ -933,9 +979,10 @@ void PhStepWorld::Collide(const btCollisionObjectWrapper& wa, const btCollisionO
     btManifoldResult result(&wa, &wb);
     result.setPersistentManifold(manifold);
     // Sides that have barely moved since their contacts were made keep
-    // them: the points are only brought up to date.
+    // them: the points are only brought up to date. So are those of sides
+    // too far apart for a search to find any.
     const bool found = !(kept && settled);
-    if (found && !FindContacts(slot, wa, wb, result))
+    if (found && !apart && !FindContacts(slot, wa, wb, result))
         return;
     result.refreshContactPoints();
     // Points a lone body's solving left out stay out while they are only

@@ -17,6 +17,10 @@
 
 namespace {
 
+// Metres beyond a sphere's radius that count as clear of a plane, well
+// beyond what rounding moves a point.
+constexpr float kPlaneSpare = 0.01f;
+
 // The radius of a sphere well inside the geometry, around its centre.
 float InnerRadius(const PhGeometry& geometry)
 {
@@ -80,6 +84,13 @@ void PhStepWorld::SweepFastBodies(float h)
                 if (triangle.high.x() < low.x() || triangle.low.x() > high.x() ||
                     triangle.high.y() < low.y() || triangle.low.y() > high.y() ||
                     triangle.high.z() < low.z() || triangle.low.z() > high.z())
+                    continue;
+                // A sphere that stays clear of the triangle's plane all the
+                // way, on one side of it, meets nothing in it.
+                const float clear = radius + kPlaneSpare;
+                const float d0 = (from - triangle.face.origin).dot(triangle.face.normal);
+                const float d1 = (to - triangle.face.origin).dot(triangle.face.normal);
+                if ((d0 > clear && d1 > clear) || (d0 < -clear && d1 < -clear))
                     continue;
                 btTriangleShape shape(triangle.v[0], triangle.v[1], triangle.v[2]);
                 shape.setMargin(0.0f);

@@ -89,6 +89,7 @@ PhStepWorld::PhStepWorld(PhSimulator& simulator)
     m_imposed.assign(m_motionOfBody.size(), 0);
     m_placements.assign(m_motionOfBody.size(), Placement());
     m_terrainCaches.resize(m_motionOfBody.size());
+    m_pairSlotMade.assign(m_motionOfBody.size(), 0);
     const std::size_t bodies = static_cast<std::size_t>(simulator.GetRigidBodyPool().GetCapacity() +
                                                         simulator.GetRigidParticlePool().GetCapacity());
     m_motions.reserve(bodies);

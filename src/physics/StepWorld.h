@@ -229,7 +229,7 @@ class PhStepWorld {
     bool IsSettled(const PhBody& body) const;
     void Collide(const btCollisionObjectWrapper& wa, const btCollisionObjectWrapper& wb, PhBody& a, PhBody* b,
                  std::uint64_t key, float margin, float friction, float restitution, std::int32_t response,
-                 float h, const phstep::Face* face, bool settled);
+                 float h, const phstep::Face* face, bool settled, bool apart);
     void AddContact(btManifoldPoint& point, PhBody& a, PhBody* b, float friction, float restitution,
                     std::int32_t response, float h);
     int TouchOf(PhBody& a, PhBody* b, bool report);
@@ -304,7 +304,8 @@ class PhStepWorld {
     // Manifolds last used between geometries, not with the terrain: they
     // keep their algorithms (made and warmed at load for boxes) for pairs.
     std::vector<int> m_freePairManifolds;
-    int m_pairSlots = 0; // made at load
+    int m_pairSlots = 0;                      // made at load
+    std::vector<std::uint8_t> m_pairSlotMade; // by global body index: one was made for it
     static constexpr int kMostPairSlots = 64;
     // Manifolds for terrain contacts, made at load for each moving body, up
     // to a bound, and the triangles a body's terrain answer has room for.
@@ -360,6 +361,11 @@ class PhStepWorld {
         std::size_t count = 0;
         btVector3 trianglesLow, trianglesHigh; // the box of the triangles
         bool valid = false;
+        // The query's last list as it came (the first listedCount), and
+        // the triangles with an area it names, once each, in the order it
+        // first named them (the first distinctCount).
+        std::vector<std::int32_t> listed, distinct;
+        std::size_t listedCount = 0, distinctCount = 0;
     };
     bool AskTerrain(PhBody& body, const btVector3& low, const btVector3& high, TerrainCache& cache);
     std::vector<TerrainCache> m_terrainCaches;

@@ -59,3 +59,23 @@ TEST(SteppingHeap, AWarmSceneStepsWithoutTakingLibraryBlocks)
     EXPECT_GT(pushed->GetPos().x - pushedBefore, 2.0f);
     EXPECT_FALSE(top->IsAsleep());
 }
+
+// A body whose geometries are prepared again (as a car's are at load) finds
+// the room for its pairs made the first time: only the first preparation of
+// each body takes blocks from the library for it.
+TEST(SteppingHeap, ABodyPreparedAgainMakesNoMoreRoomForItsPairs)
+{
+    CountLibraryBlocks counting;
+    SteppingWorld world;
+    PhRigidBody* first = world.Box(V(1, 1, 1), 1, V(0, 0, 0.5f));
+    // The same shape: what its preparation takes is its pairs' room.
+    const int beforeSecond = g_blocks.load();
+    PhRigidBody* second = world.Box(V(1, 1, 1), 1, V(3, 0, 0.5f));
+    EXPECT_GT(g_blocks.load() - beforeSecond, 0);
+    const int before = g_blocks.load();
+    for (int again = 0; again < 3; ++again) {
+        first->UpdateBoundingInfo();
+        second->UpdateBoundingInfo();
+    }
+    EXPECT_EQ(g_blocks.load() - before, 0);
+}

@@ -39,6 +39,27 @@ TEST(Stepping, ABoxDroppedOnTheGroundRestsAtItsHalfHeightAndSleeps)
     EXPECT_NEAR(box->transform.m[2][2], 1.0f, 1e-3f);
 }
 
+// The query answers with the same list of triangles for another mesh (the
+// level's ground replaced by one 2 m lower): what was found of the first
+// mesh is not taken for the second's.
+TEST(Stepping, AGroundReplacedUnderTheSameListIsTheOneBodiesRestOn)
+{
+    Ground high(20, 4);
+    Ground low = high;
+    for (Vector4& v : low.vertices)
+        v.z -= 2.0f;
+    SteppingWorld world(&high);
+    PhRigidBody* box = world.Box(V(1, 1, 0.6f), 2, V(0.3f, -0.2f, 1));
+    world.Run(2.0f);
+    EXPECT_VEC3_NEAR(box->GetPos(), 0.3f, -0.2f, 0.3f, 0.01f);
+    CurrentGround() = &low;
+    // Moved well away, so its body asks again.
+    box->SetPos(V(4.3f, 3.8f, 0.3f));
+    box->Wake();
+    world.Run(3.0f);
+    EXPECT_VEC3_NEAR(box->GetPos(), 4.3f, 3.8f, -1.7f, 0.01f);
+}
+
 TEST(Stepping, CylindersAndSpheresRestOnTheGroundAndCarryABox)
 {
     Ground ground(20, 2);
