@@ -213,6 +213,9 @@ class CPCar : public CPCarBase, public CPCarControls, public CPFrameListener {
     };
     WheelStep BeginWheelStep() const;
     float AddWheelForces(int i, WheelStep& step);
+    // UpdateWheel, with the object's turn and place left as they were
+    // unless place is set.
+    void TurnWheel(int i, float dt, bool place);
     const Vector4& SensorAxis(const Vector4& unit, WheelStep& step) const;
     void RearDrive(const Vector3& n, WheelStep& step) const;
     void ReadGeometry(const TiXmlElement* physics);

@@ -59,6 +59,21 @@ float RandomFraction() { return static_cast<float>(platform::Rand()) / 32767.0f;
 
 bool IsFrontWheel(int i) { return i < 2; }
 
+// Whether placing the object, or any of its levels of detail, moves a
+// physics part: the steps in between would see where it was put.
+bool MovesABody(const CPGameObject& object)
+{
+    if (object.GetPhysicsPart())
+        return true;
+    const auto& linked = object.GetLinkedObjects();
+    for (std::size_t i = 1; i < linked.size(); ++i) {
+        const auto* detail = linked[i].object.As<CPGameObject>();
+        if (detail && MovesABody(*detail))
+            return true;
+    }
+    return false;
+}
+
 // Sideways speed (m/s) from which a wheel grips with its full side friction.
 constexpr float kFullGripDrift = 1.0f;
 
@@ -158,8 +173,11 @@ void CPCar::OnStep(PhController* controller, float dt)
     for (int i = 0; i < m_wheelCount; ++i)
         AddWheelForces(i, step);
     m_meanContactPoint *= 0.25f;
+    // A wheel's turn and place are seen only at the frame's end: a step
+    // that another follows in the same frame leaves them to it.
+    const bool place = controller->lastOfFrame != 0;
     for (int i = 0; i < m_wheelCount; ++i)
-        UpdateWheel(i, dt);
+        TurnWheel(i, dt, place);
 
     m_nitroDirection = DirectionOf(ToWorldDirection(Vector4{0.0f, -1.0f, 0.0f, 0.0f}));
     Vector3 forceSum = V3(step.forceSum);
@@ -320,7 +338,9 @@ float CPCar::AddWheelForces(int i, WheelStep& step)
     return b;
 }
 
-void CPCar::UpdateWheel(int i, float dt)
+void CPCar::UpdateWheel(int i, float dt) { TurnWheel(i, dt, true); }
+
+void CPCar::TurnWheel(int i, float dt, bool place)
 {
     Wheel& wheel = m_wheels[i];
     const bool front = IsFrontWheel(i);
@@ -336,7 +356,7 @@ void CPCar::UpdateWheel(int i, float dt)
         RaiseDust(wheel);
 
     auto* object = wheel.object.As<CPGameObject>();
-    if (!object)
+    if (!object || (!place && !MovesABody(*object)))
         return;
     if (front) {
         // Both steered wheels, step after step, turn by the same steering.

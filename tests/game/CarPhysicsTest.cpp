@@ -1,4 +1,5 @@
 #include <cmath>
+#include <cstring>
 
 #include <optional>
 
@@ -522,5 +523,59 @@ TEST_F(CarPhysicsTest, TheStepAddsWhatEachWheelGivesWorkedOutOnItsOwn)
         EXPECT_EQ(sums.torque.x, torque.x);
         EXPECT_EQ(sums.torque.y, torque.y);
         EXPECT_EQ(sums.torque.z, torque.z);
+    }
+}
+
+TEST_F(CarPhysicsTest, AStepBeforeItsFramesLastSpinsTheWheelsAndLeavesTheirObjectsToTheLast)
+{
+    // Only the frame's end shows the wheels, so a step that another follows
+    // in the same frame only spins them; a wheel whose placing moves a
+    // physics part is placed at every step all the same.
+    CPCar& car = MakeCar();
+    auto* moving = car.GetWheel(3).object.As<CPGameObject>();
+    ASSERT_NE(moving, nullptr);
+    moving->SetPhysicData(CPObjectPtr(new CPPhysicData(moving)));
+    car.SetControls(1.0f, 0.3f);
+    SetVelocity({0.5f, -10.0f, 0.0f});
+    OnGround(car, 0.5f);
+    struct Pose {
+        Quaternion rotation;
+        Vector3 position;
+    };
+    const auto pose = [&](int i) {
+        const auto* object = car.GetWheel(i).object.As<CPGameObject>();
+        return Pose{object->GetRotation(), object->GetPosition()};
+    };
+    const auto samePose = [](const Pose& a, const Pose& b) {
+        return std::memcmp(&a.rotation, &b.rotation, sizeof a.rotation) == 0 &&
+               std::memcmp(&a.position, &b.position, sizeof a.position) == 0;
+    };
+    // Where the step's state puts wheel i.
+    const auto placed = [&](int i) {
+        const CPCar::Wheel& wheel = car.GetWheel(i);
+        const float steer = i < 2 ? -car.GetSteering() : 0.0f;
+        return Pose{ComposeRotation(wheel.spin, steer),
+                    Vector3{wheel.restPosition.x, wheel.restPosition.y,
+                            wheel.suspensionOffset + car.GetSensorHeight()}};
+    };
+    Pose before[4];
+    for (int i = 0; i < 4; ++i)
+        before[i] = pose(i);
+
+    Controller()->lastOfFrame = 0;
+    Step(car, 0.05f);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE("wheel " + std::to_string(i));
+        EXPECT_NE(car.GetWheel(i).spin, 0.0f);
+        EXPECT_TRUE(samePose(pose(i), before[i]));
+        EXPECT_FALSE(samePose(pose(i), placed(i)));
+    }
+    EXPECT_TRUE(samePose(pose(3), placed(3)));
+
+    Controller()->lastOfFrame = 1;
+    Step(car, 0.05f);
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE("wheel " + std::to_string(i) + " at the frame's last step");
+        EXPECT_TRUE(samePose(pose(i), placed(i)));
     }
 }
