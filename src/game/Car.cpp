@@ -36,11 +36,7 @@ constexpr SoundToLoad kCarSounds[] = {
 
 } // namespace
 
-CPCar::CPCar(CPGameObject* owner) : m_owner(owner)
-{
-    m_transform = IdentityMatrix();
-    m_inverseTransform = IdentityMatrix();
-}
+CPCar::CPCar(CPGameObject* owner) : m_owner(owner) { m_transform = IdentityMatrix(); }
 
 CPCar::~CPCar()
 {
@@ -110,7 +106,7 @@ void CPCar::ShowLight(CPGameObject* light, bool visible)
 
 void CPCar::SetControls(float throttle, float steering)
 {
-    const float backwardSpeed = TransformNormal(m_velocity, m_inverseTransform).y;
+    const float backwardSpeed = TransformNormal(m_velocity, GetInverseTransform()).y;
     if (throttle >= 0.0f) {
         m_throttleForce = throttle * m_accelFront;
         ShowLight(m_backLights, true);

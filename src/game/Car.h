@@ -123,7 +123,8 @@ class CPCar : public CPCarBase, public CPCarControls, public CPFrameListener {
     void SetAlternateDrive(bool on) { m_alternateDrive = on; }
     float GetEnginePitch() const { return m_enginePitch; }
     const Matrix4& GetTransform() const { return m_transform; }
-    const Matrix4& GetInverseTransform() const { return m_inverseTransform; }
+    // The inverse of the last step's transform, worked out when asked for.
+    Matrix4 GetInverseTransform() const;
     const Vector3& GetFrontHeading() const { return m_frontHeading; }
     const Vector3& GetMeanContactPoint() const { return m_meanContactPoint; }
     const Vector3& GetNitroDirection() const { return m_nitroDirection; }
@@ -210,9 +211,19 @@ class CPCar : public CPCarBase, public CPCarControls, public CPFrameListener {
         Vector3 groundNormal;
         Vector4 rearDrive;
         float rearSlope = 0.0f;
+        // Whether the wheels take their contact points' velocity from the
+        // body being stepped (its velocity and spin, w = 0; none for a body
+        // that is not dynamic) or, outside a step, the car's velocity.
+        bool atPoint = false;
+        bool bodyMoves = false;
+        Vector4 bodyVelocity;
+        Vector4 bodySpin;
     };
     WheelStep BeginWheelStep() const;
     float AddWheelForces(int i, WheelStep& step);
+    // UpdateWheel, with the object's turn and place left as they were
+    // unless place is set.
+    void TurnWheel(int i, float dt, bool place);
     const Vector4& SensorAxis(const Vector4& unit, WheelStep& step) const;
     void RearDrive(const Vector3& n, WheelStep& step) const;
     void ReadGeometry(const TiXmlElement* physics);
@@ -254,7 +265,6 @@ class CPCar : public CPCarBase, public CPCarControls, public CPFrameListener {
     // Sounds made for this car alone, which it deletes; shared ones stay.
     std::array<bool, kSoundSlots> m_ownsSound{};
     Matrix4 m_transform;
-    Matrix4 m_inverseTransform;
     float m_nitroStock = 100.0f;
     float m_nitro = 0.0f;
     int m_wheelCount = 4;

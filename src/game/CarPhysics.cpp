@@ -59,6 +59,23 @@ float RandomFraction() { return static_cast<float>(platform::Rand()) / 32767.0f;
 
 bool IsFrontWheel(int i) { return i < 2; }
 
+// Whether placing the object, or any of its levels of detail, moves a
+// body: the steps in between would see where it was put. Physics data
+// without a body (as the sample's wheels have) moves nothing.
+bool MovesABody(const CPGameObject& object)
+{
+    if (const CPPhysicData* data = object.GetPhysicData())
+        if (data->GetRigidBody() || data->GetKinematicBody())
+            return true;
+    const auto& linked = object.GetLinkedObjects();
+    for (std::size_t i = 1; i < linked.size(); ++i) {
+        const auto* detail = linked[i].object.As<CPGameObject>();
+        if (detail && MovesABody(*detail))
+            return true;
+    }
+    return false;
+}
+
 // Sideways speed (m/s) from which a wheel grips with its full side friction.
 constexpr float kFullGripDrift = 1.0f;
 
@@ -75,6 +92,8 @@ Vector3 CPCar::ToWorldDirection(const Vector4& local) const
 {
     return TransformNormal(V3(local), m_transform);
 }
+
+Matrix4 CPCar::GetInverseTransform() const { return RigidInverse(m_transform); }
 
 // --- Set-up -------------------------------------------------------------------
 
@@ -138,7 +157,6 @@ void CPCar::OnStep(PhController* controller, float dt)
     m_slide = m_handBrake ? m_slideFriction : std::max(0.0f, m_slide - dt * 3.0f);
 
     m_transform = body->GetTransform();
-    m_inverseTransform = RigidInverse(m_transform);
 
     m_velocity = V3(body->GetVelocity());
     const float speedSquared = LengthSquared(m_velocity);
@@ -158,8 +176,11 @@ void CPCar::OnStep(PhController* controller, float dt)
     for (int i = 0; i < m_wheelCount; ++i)
         AddWheelForces(i, step);
     m_meanContactPoint *= 0.25f;
+    // A wheel's turn and place are seen only at the frame's end: a step
+    // that another follows in the same frame leaves them to it.
+    const bool place = controller->lastOfFrame != 0;
     for (int i = 0; i < m_wheelCount; ++i)
-        UpdateWheel(i, dt);
+        TurnWheel(i, dt, place);
 
     m_nitroDirection = DirectionOf(ToWorldDirection(Vector4{0.0f, -1.0f, 0.0f, 0.0f}));
     Vector3 forceSum = V3(step.forceSum);
@@ -167,6 +188,7 @@ void CPCar::OnStep(PhController* controller, float dt)
     PlayNitroSound();
 
     controller->SetControllerForce(V4(forceSum));
+    step.torqueSum.w = 0.0f;
     controller->SetControllerTorque(step.torqueSum);
     m_stepBody = nullptr;
 
@@ -186,6 +208,15 @@ CPCar::WheelStep CPCar::BeginWheelStep() const
                   !(m_throttleForce < 0.0f && Dot(m_velocity, carY) >= m_maxRearSpeed);
     if (step.drives)
         step.frontDrive = V4(DirectionOf(-m_frontHeading));
+    // The body's motion as PhBody::GetVelocityAtPoint reads it.
+    if (m_stepBody) {
+        step.atPoint = true;
+        step.bodyMoves = m_stepBody->dynamic != 0;
+        if (step.bodyMoves) {
+            step.bodyVelocity = V4(V3(m_stepBody->velocity));
+            step.bodySpin = V4(V3(m_stepBody->angularVelocity));
+        }
+    }
     return step;
 }
 
@@ -261,10 +292,8 @@ float CPCar::AddWheelForces(int i, WheelStep& step)
     const Lanes carY = Load4(&step.carY.x);
 
     // Every force of the wheel acts at its contact point.
-    Vector4 relativePoint;
     const Lanes relative =
         DropW(_mm_sub_ps(Load4(&wheel.sensor->GetDetectContactPoint().x), Load4(&step.origin.x)));
-    _mm_storeu_ps(&relativePoint.x, relative);
     Lanes forceSum = Load4(&step.forceSum.x);
     Lanes torqueSum = Load4(&step.torqueSum.x);
     const auto applyAtContact = [&](Lanes force) {
@@ -274,11 +303,12 @@ float CPCar::AddWheelForces(int i, WheelStep& step)
 
     // Spring along the ground's normal, damper along the sensor.
     applyAtContact(Scale(n, depth * (front ? m_springFront : m_springRear)));
+    // The velocity at the contact point: the body's, and its spin's about
+    // the point, with PhBody::GetVelocityAtPoint's operations.
     Lanes w = Load(m_velocity);
-    if (m_stepBody) {
-        const Vector4 atPoint = m_stepBody->GetVelocityAtPoint(relativePoint);
-        w = Load4(&atPoint.x);
-    }
+    if (step.atPoint)
+        w = step.bodyMoves ? _mm_add_ps(Load4(&step.bodyVelocity.x), Cross(Load4(&step.bodySpin.x), relative))
+                           : _mm_setzero_ps();
     applyAtContact(Scale(u, -Dot(w, u) * m_damping));
 
     wheel.rollingSpeed = -Dot(w, carY);
@@ -320,7 +350,9 @@ float CPCar::AddWheelForces(int i, WheelStep& step)
     return b;
 }
 
-void CPCar::UpdateWheel(int i, float dt)
+void CPCar::UpdateWheel(int i, float dt) { TurnWheel(i, dt, true); }
+
+void CPCar::TurnWheel(int i, float dt, bool place)
 {
     Wheel& wheel = m_wheels[i];
     const bool front = IsFrontWheel(i);
@@ -331,12 +363,12 @@ void CPCar::UpdateWheel(int i, float dt)
         else if (halfRadius != 0.0f)
             wheel.spin += dt * wheel.rollingSpeed / halfRadius;
     }
-    if (wheel.inContact && LengthSquared(m_velocity) > 80.0f && GetGameSettings().smoke != 0 &&
-        m_slide > 0.0f)
+    if (wheel.inContact && m_slide > 0.0f && LengthSquared(m_velocity) > 80.0f &&
+        GetGameSettings().smoke != 0)
         RaiseDust(wheel);
 
     auto* object = wheel.object.As<CPGameObject>();
-    if (!object)
+    if (!object || (!place && !MovesABody(*object)))
         return;
     if (front) {
         // Both steered wheels, step after step, turn by the same steering.

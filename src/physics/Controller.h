@@ -23,6 +23,10 @@ struct PhController {
     PhController* next = nullptr;
     PhController* prev = nullptr;
     std::uint8_t inUse = 0;
+    // Whether the step the listener is called in is the last of its frame:
+    // what only the frame's end shows (a wheel's turn) can wait for it. A
+    // step run on its own is its frame's last.
+    std::uint8_t lastOfFrame = 1;
 
     void SetControllerForce(const Vector4& value) { force = value; }
     void SetControllerTorque(const Vector4& value) { torque = value; }

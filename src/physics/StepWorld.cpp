@@ -123,10 +123,13 @@ void PhStepWorld::Advance(float frameTime)
     m_carried += frameTime;
     int steps = 0;
     while (m_carried >= kFixedStep && steps < kMaxStepsPerFrame) {
+        const float rest = m_carried - kFixedStep;
+        m_lastOfFrame = !(rest >= kFixedStep && steps + 1 < kMaxStepsPerFrame);
         StepOnce(kFixedStep);
-        m_carried -= kFixedStep;
+        m_carried = rest;
         ++steps;
     }
+    m_lastOfFrame = true;
     // Time beyond the bounded number of steps is dropped, not owed: a slow
     // frame must not make the next one slower still.
     if (m_carried >= kFixedStep)
@@ -175,6 +178,7 @@ void PhStepWorld::RunControllers(float h)
             body->angularMomentum.w = kUntouched;
             for (PhController* controller = body->controllers.head; controller;) {
                 PhController* nextController = controller->next;
+                controller->lastOfFrame = m_lastOfFrame;
                 controller->Tick(h);
                 controller = nextController;
             }

@@ -282,6 +282,8 @@ class PhStepWorld {
 
     PhSimulator& m_simulator;
     float m_carried = 0.0f;
+    // Whether the step running is the last that Advance takes this frame.
+    bool m_lastOfFrame = true;
     std::uint32_t m_stamp = 0;
 
     btDefaultCollisionConfiguration m_configuration;

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <cstring>
 
 #include <optional>
 
@@ -522,5 +523,98 @@ TEST_F(CarPhysicsTest, TheStepAddsWhatEachWheelGivesWorkedOutOnItsOwn)
         EXPECT_EQ(sums.torque.x, torque.x);
         EXPECT_EQ(sums.torque.y, torque.y);
         EXPECT_EQ(sums.torque.z, torque.z);
+    }
+}
+
+TEST_F(CarPhysicsTest, AStepBeforeItsFramesLastSpinsTheWheelsAndLeavesTheirObjectsToTheLast)
+{
+    // Only the frame's end shows the wheels, so a step that another follows
+    // in the same frame only spins them; a wheel whose placing moves a body
+    // is placed at every step all the same. Physics data without a body
+    // moves nothing.
+    CPCar& car = MakeCar();
+    auto* still = car.GetWheel(2).object.As<CPGameObject>();
+    auto* moving = car.GetWheel(3).object.As<CPGameObject>();
+    ASSERT_NE(still, nullptr);
+    ASSERT_NE(moving, nullptr);
+    still->SetPhysicData(CPObjectPtr(new CPPhysicData(still)));
+    auto* data = new CPPhysicData(moving);
+    data->SetBox(0.5f, 0.5f, 0.5f, 1.0f);
+    moving->SetPhysicData(CPObjectPtr(data));
+    ASSERT_TRUE(m_world.AddLevelObject(CPObjectPtr(moving), 1, 1));
+    ASSERT_NE(data->GetRigidBody(), nullptr);
+    car.SetControls(1.0f, 0.3f);
+    SetVelocity({0.5f, -10.0f, 0.0f});
+    OnGround(car, 0.5f);
+    struct Pose {
+        Quaternion rotation;
+        Vector3 position;
+    };
+    const auto pose = [&](int i) {
+        const auto* object = car.GetWheel(i).object.As<CPGameObject>();
+        return Pose{object->GetRotation(), object->GetPosition()};
+    };
+    const auto samePose = [](const Pose& a, const Pose& b) {
+        return std::memcmp(&a.rotation, &b.rotation, sizeof a.rotation) == 0 &&
+               std::memcmp(&a.position, &b.position, sizeof a.position) == 0;
+    };
+    // Where the step's state puts wheel i.
+    const auto placed = [&](int i) {
+        const CPCar::Wheel& wheel = car.GetWheel(i);
+        const float steer = i < 2 ? -car.GetSteering() : 0.0f;
+        return Pose{ComposeRotation(wheel.spin, steer),
+                    Vector3{wheel.restPosition.x, wheel.restPosition.y,
+                            wheel.suspensionOffset + car.GetSensorHeight()}};
+    };
+    Pose before[4];
+    for (int i = 0; i < 4; ++i)
+        before[i] = pose(i);
+
+    Controller()->lastOfFrame = 0;
+    Step(car, 0.05f);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE("wheel " + std::to_string(i));
+        EXPECT_NE(car.GetWheel(i).spin, 0.0f);
+        EXPECT_TRUE(samePose(pose(i), before[i]));
+        EXPECT_FALSE(samePose(pose(i), placed(i)));
+    }
+    EXPECT_TRUE(samePose(pose(3), placed(3)));
+
+    Controller()->lastOfFrame = 1;
+    Step(car, 0.05f);
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE("wheel " + std::to_string(i) + " at the frame's last step");
+        EXPECT_TRUE(samePose(pose(i), placed(i)));
+    }
+}
+
+TEST_F(CarPhysicsTest, EachWheelRollsWithTheBodysVelocityAtItsContactPoint)
+{
+    // The step works out the velocity at each contact point itself; it must
+    // be the body's own answer to the bit, for a body that spins any way.
+    CPCar& car = MakeCar();
+    car.SetControls(1.0f, 0.2f);
+    const Vector4 spins[] = {{0.0f, 0.0f, 1.5f, 0.0f}, {0.3f, -0.7f, 0.2f, 0.0f}, {-2.0f, 0.1f, -0.4f, 0.0f}};
+    for (const Vector4& spin : spins) {
+        SetVelocity({0.7f, -9.0f, 0.3f});
+        Body().angularVelocity = spin;
+        for (int i = 0; i < 4; ++i) {
+            const Vector3 rest = car.GetWheel(i).restPosition;
+            Detect(car, i, 0.3f,
+                   {rest.x + 0.1f * static_cast<float>(i), rest.y, -1.0f + 0.05f * static_cast<float>(i)});
+        }
+        Step(car, 0.02f);
+        const Matrix4& frame = car.GetTransform();
+        const Vector4 origin{frame.m[3][0], frame.m[3][1], frame.m[3][2], 0.0f};
+        const Vector3 carY{frame.m[1][0], frame.m[1][1], frame.m[1][2]};
+        for (int i = 0; i < 4; ++i) {
+            SCOPED_TRACE("wheel " + std::to_string(i));
+            const Vector4& p = car.GetWheel(i).sensor->GetDetectContactPoint();
+            const Vector4 r{p.x - origin.x, p.y - origin.y, p.z - origin.z, 0.0f};
+            const Vector4 w = Body().GetVelocityAtPoint(r);
+            const float rolling = -((w.x * carY.x + w.y * carY.y) + w.z * carY.z);
+            const float stepped = car.GetWheel(i).rollingSpeed;
+            EXPECT_EQ(std::memcmp(&rolling, &stepped, sizeof rolling), 0) << rolling << " " << stepped;
+        }
     }
 }

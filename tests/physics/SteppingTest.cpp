@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "SteppingTestWorld.h"
+#include "physics/Controller.h"
 #include "physics/FrameListener.h"
 #include "physics/PhysicsMath.h"
 
@@ -429,6 +430,37 @@ TEST(Stepping, FramesAreCutIntoFixedStepsWithTheRemainderCarried)
     world.simulator->Step(5.0f);
     EXPECT_EQ(everyStep.calls, 10);
     EXPECT_FLOAT_EQ(world.simulator->GetCarriedTime(), 0.0f);
+}
+
+TEST(Stepping, ListenersKnowTheLastStepOfEachFrame)
+{
+    // What only the frame's end shows may wait for the frame's last step:
+    // each frame marks exactly its last step, whether the frame takes none,
+    // one, a few, or is cut short at the most steps a frame takes.
+    struct Marks : CPFrameListener {
+        std::vector<int> lasts;
+        void OnFrame(PhController* controller, float) override { lasts.push_back(controller->lastOfFrame); }
+    };
+    SteppingWorld world(nullptr, false);
+    PhRigidBody* body = world.simulator->CreateRigidBody();
+    Marks marks;
+    body->AddController(&marks, 0);
+    const float frames[] = {0.004f, 0.0167f, 0.0167f, 0.0167f, 0.031f, 0.009f, 0.001f, 0.05f, 5.0f, 0.0101f};
+    int steps = 0;
+    for (const float frameTime : frames) {
+        SCOPED_TRACE("frame of " + std::to_string(frameTime) + " s");
+        marks.lasts.clear();
+        const float carried = world.simulator->GetCarriedTime();
+        world.simulator->Step(frameTime);
+        const int taken = static_cast<int>(marks.lasts.size());
+        steps += taken;
+        // The steps the carried time and the frame come to, at most ten.
+        const float owed = (carried + frameTime) / PhSimulator::GetFixedStep();
+        EXPECT_NEAR(static_cast<float>(taken), std::min(std::floor(owed + 1e-3f), 10.0f), 1.0f);
+        for (int i = 0; i < taken; ++i)
+            EXPECT_EQ(marks.lasts[static_cast<std::size_t>(i)], i + 1 == taken ? 1 : 0) << "step " << i;
+    }
+    EXPECT_GT(steps, 15);
 }
 
 TEST(Stepping, ForcesTorquesAndImpulsesMoveBodiesAndWakeSleepers)
