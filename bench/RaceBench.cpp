@@ -7,9 +7,17 @@
 //                    cpu_ms_per_race_s  CPU milliseconds per race second
 //                    race_s             race seconds of one race
 //                    allocs_per_frame   heap allocations per frame of the
-//                                       engine and the game
-//                    physics_lib_allocs_per_frame  of those, the blocks
-//                                       the physics library took
+//                                       engine and the game, all the race's
+//                                       frames, but for those of the save
+//                                       at the race's end
+//                    race_end_save_allocs  those of the save, per race: the
+//                                       scripts' SaveScore and SaveGame at
+//                                       the finish write the best times and
+//                                       the profile and read the save slots
+//                                       back, file work counted apart
+//                    physics_lib_allocs_per_frame  of all the frames'
+//                                       allocations, the blocks the physics
+//                                       library took
 //                    script_allocs_per_frame  and of the scripts'
 //                                       interpreter
 //                    peak_rss_MB        the process's peak resident size
@@ -69,12 +77,20 @@ std::unique_ptr<GameHost> MakeHost(const DataCopy& data)
     return std::make_unique<GameHost>(options);
 }
 
+// The bindings the scripts save with when the race ends.
+constexpr const char* kRaceEndSaves[] = {"SaveScore", "SaveGame"};
+
 // The main menu's Start, as its button sends it: the scripts load level1
 // and start the race within the frame.
 std::unique_ptr<GameHost> RaceOn(const DataCopy& data)
 {
     std::unique_ptr<GameHost> host = MakeHost(data);
-    heapcount::CountScriptAllocations(host->GetScriptHost().GetState());
+    lua_State* scripts = host->GetScriptHost().GetState();
+    heapcount::CountScriptAllocations(scripts);
+    // A script without them saves nothing at the finish: then there is
+    // nothing to count apart.
+    for (const char* save : kRaceEndSaves)
+        heapcount::CountCallsApart(scripts, save);
     GetObjectRegistry()->SendCommandByName("gamemenu", "button", "start");
     host->Run();
     return host;
@@ -110,6 +126,7 @@ void BM_SampleRace(benchmark::State& state)
     std::int64_t allocations = 0;
     std::int64_t scriptAllocations = 0;
     std::int64_t physicsAllocations = 0;
+    std::int64_t saveAllocations = 0;
     for (auto _ : state) {
         state.PauseTiming();
         std::unique_ptr<GameHost> host = RaceOn(data);
@@ -120,12 +137,14 @@ void BM_SampleRace(benchmark::State& state)
         const std::int64_t allocationsBefore = heapcount::EngineAllocations();
         const std::int64_t scriptAllocationsBefore = heapcount::ScriptAllocations();
         const std::int64_t physicsAllocationsBefore = heapcount::PhysicsLibraryAllocations();
+        const std::int64_t saveAllocationsBefore = heapcount::CallsApartAllocations();
         state.ResumeTiming();
         const int raceFrames = RaceToTheEnd(*host);
         state.PauseTiming();
         allocations += heapcount::EngineAllocations() - allocationsBefore;
         scriptAllocations += heapcount::ScriptAllocations() - scriptAllocationsBefore;
         physicsAllocations += heapcount::PhysicsLibraryAllocations() - physicsAllocationsBefore;
+        saveAllocations += heapcount::CallsApartAllocations() - saveAllocationsBefore;
         if (raceFrames < 0) {
             state.SkipWithError("the sample race did not end");
             break;
@@ -143,7 +162,10 @@ void BM_SampleRace(benchmark::State& state)
     state.counters["cpu_ms_per_race_s"] =
         benchmark::Counter(raceSeconds / 1000.0, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["race_s"] = raceSeconds / static_cast<double>(state.iterations());
-    state.counters["allocs_per_frame"] = static_cast<double>(allocations) / static_cast<double>(frames);
+    state.counters["allocs_per_frame"] =
+        static_cast<double>(allocations - saveAllocations) / static_cast<double>(frames);
+    state.counters["race_end_save_allocs"] =
+        static_cast<double>(saveAllocations) / static_cast<double>(state.iterations());
     state.counters["physics_lib_allocs_per_frame"] =
         static_cast<double>(physicsAllocations) / static_cast<double>(frames);
     state.counters["script_allocs_per_frame"] =

@@ -174,6 +174,15 @@ void CPDecalGround::WriteFootprint(const Matrix4& toFootprint, std::vector<CPMes
         write(std::false_type{});
 }
 
+void CPDecalGround::MakeRoom(std::size_t triangles, std::vector<CPMeshVertex>& vertices,
+                             std::vector<CPMeshVertex>& worldVertices, std::vector<std::uint16_t>& indices)
+{
+    const std::size_t corners = 3 * triangles;
+    vertices.reserve(corners);
+    worldVertices.reserve(corners);
+    indices.reserve(corners);
+}
+
 void CPDecalGround::Lay(const Matrix4& toFootprint, const std::int32_t* triangles, std::int32_t listed,
                         std::vector<CPMeshVertex>& vertices, std::vector<CPMeshVertex>& worldVertices,
                         std::vector<std::uint16_t>& indices)

@@ -34,6 +34,11 @@ class CPDecalGround {
              std::vector<CPMeshVertex>& vertices, std::vector<CPMeshVertex>& worldVertices,
              std::vector<std::uint16_t>& indices);
 
+    // Room in a decal's arrays for the corners of that many triangles, so
+    // that no lay of up to as many grows them.
+    static void MakeRoom(std::size_t triangles, std::vector<CPMeshVertex>& vertices,
+                         std::vector<CPMeshVertex>& worldVertices, std::vector<std::uint16_t>& indices);
+
     std::size_t GetTriangleCount() const { return m_triangles.size(); }
 
   private:

@@ -367,8 +367,11 @@ const CPStaticMesh* CPRender::FindStaticMesh(const std::string& name) const
 void CPRender::AddStaticMeshHolder(CPRenderObject* holder)
 {
     if (holder && std::find(m_staticMeshHolders.begin(), m_staticMeshHolders.end(), holder) ==
-                      m_staticMeshHolders.end())
+                      m_staticMeshHolders.end()) {
         m_staticMeshHolders.push_back(holder);
+        if (auto* list = m_renderList.As<CPRenderList>())
+            list->PrepareStaticMeshes(m_staticMeshHolders.size());
+    }
 }
 
 void CPRender::RemoveStaticMeshHolder(CPRenderObject* holder)

@@ -140,6 +140,11 @@ class CPRender {
     // mesh, the decal object has no mesh render object, the physics data is
     // empty or the footprint is degenerate; true when the decal was laid.
     bool AddGroundQuad(CPObjectPtr decalObject, const Matrix4& placement, CPObjectPtr physicData);
+    // Gives the decal object's mesh render object the room of the largest
+    // decal a terrain query lists, so that laying it never grows its arrays
+    // (a car's shadow is prepared as the car loads); false when the object
+    // has no mesh render object.
+    bool PrepareGroundDecal(CPObjectPtr decalObject);
     // The level collision mesh the decals read; not owned. The decals read
     // a copy made here, so its owner clears it before the mesh changes or
     // goes, and sets it again once rebuilt.

@@ -62,6 +62,19 @@ void CPRender::SetTerrainMesh(const CPTerrainMesh* mesh)
         m_decalGround.Clear();
 }
 
+bool CPRender::PrepareGroundDecal(CPObjectPtr decalObject)
+{
+    const CPGameObject* decal = decalObject.As<CPGameObject>();
+    if (!decal || decal->GetRenderKind() != CPGameObject::kMeshObject)
+        return false;
+    CPRenderObject* mesh = decal->GetRenderObject().As<CPRenderObject>();
+    if (!mesh)
+        return false;
+    CPDecalGround::MakeRoom(kMaxDecalTriangles, mesh->GetVertices(), mesh->GetWorldVertices(),
+                            mesh->GetIndices());
+    return true;
+}
+
 bool CPRender::AddGroundQuad(CPObjectPtr decalObject, const Matrix4& placement, CPObjectPtr physicData)
 {
     static_assert(kMaxDecalTriangles == CPPhysicsPart::kTerrainQuerySize,

@@ -48,6 +48,14 @@ bool IsMeshSeen(const CPPerspectiveCamera& camera, const CPRenderObject& holder)
     return camera.IsBoxVisible(minimum, maximum);
 }
 
+// Room for at least `count`, grown by doubling so that a level's loading,
+// asking once per material or holder, does not reallocate every time.
+template <class T> void KeepRoom(std::vector<T>& list, std::size_t count)
+{
+    if (list.capacity() < count)
+        list.reserve(std::max(count, 2 * list.capacity()));
+}
+
 } // namespace
 
 CPRenderList::CPRenderList(CPRender* render, int slotCount, int slotVertices, int slotIndices)
@@ -134,6 +142,14 @@ void CPRenderList::AddRenderable(CPObject* object, const CPObjectPtr& renderObje
     }
     batch->AddRenderable(renderObject, *drawn);
 }
+
+void CPRenderList::PrepareBatch(const CPObjectPtr& material)
+{
+    m_batches.Get(material);
+    KeepRoom(m_frameBatches, m_batches.Size());
+}
+
+void CPRenderList::PrepareStaticMeshes(std::size_t holders) { KeepRoom(m_frameStatics, holders); }
 
 CPIVBlock* CPRenderList::BatchOf(const CPObjectPtr& material)
 {

@@ -67,8 +67,11 @@ class CPRenderList : public CPObject {
     std::size_t GetBatchCount() const { return m_batches.Size(); }
     // Makes the material's batch before it first draws: the materials of a
     // level get theirs as the level loads, so no frame of the race makes
-    // one.
-    void PrepareBatch(const CPObjectPtr& material) { m_batches.Get(material); }
+    // one, and the frame's list of batches gets room for it too.
+    void PrepareBatch(const CPObjectPtr& material);
+    // Room in the frame's list of static-mesh holders for that many, made as
+    // the holders are: the first frame that lists them all grows nothing.
+    void PrepareStaticMeshes(std::size_t holders);
     CPIVertexBuffer& GetDynamicBuffer() { return *m_dynamicBuffer; }
 
     bool IsTaggedOnly() const { return m_taggedOnly != 0; }

@@ -1,7 +1,6 @@
 #include "app/Autopilot.h"
 
 #include "game/AIManager.h"
-#include "game/AIVehicle.h"
 #include "game/Level.h"
 #include "game/Player.h"
 #include "game/RaceFrame.h"
@@ -23,8 +22,7 @@ void Autopilot::Follow(CPLevel& level)
     CPSpline* path = level.GetPathSpline();
     if (!path)
         return;
-    m_driver = std::make_unique<AI_Vehicle>();
-    AI_Vehicle* driver = m_driver.get();
+    AI_Vehicle* driver = &m_driver.emplace();
     CPSpline* left = level.GetLeftBorder();
     CPSpline* right = level.GetRightBorder();
     driver->SetLine(AI_Vehicle::kPathLine, path->GetFirstLine());
@@ -41,7 +39,7 @@ void Autopilot::Drive(CPLevel* level)
     }
     if (level != m_level)
         Follow(*level);
-    AI_Vehicle* driver = m_driver.get();
+    AI_Vehicle* driver = m_driver ? &*m_driver : nullptr;
     auto* player = dynamic_cast<CPPlayer*>(level->GetPlayer());
     if (!driver || !player)
         return;

@@ -1,15 +1,17 @@
 #pragma once
 
-#include <memory>
+#include <optional>
 
-class AI_Vehicle;
+#include "game/AIVehicle.h"
+
 class CPLevel;
 
 // Drives the player's car with a computer driver of the same kind the
 // opponents have: each frame the car reports to the driver, and the AI
 // manager's decision reaches the car through its driver controls, as a
 // player's keys would. The driver follows the level it was last given;
-// a new current level gets a new driver.
+// a new current level gets a new driver, made in the autopilot's own
+// room: the first frame of a race takes no block for it.
 class Autopilot {
   public:
     Autopilot();
@@ -26,6 +28,6 @@ class Autopilot {
   private:
     void Follow(CPLevel& level);
 
-    std::unique_ptr<AI_Vehicle> m_driver;
+    std::optional<AI_Vehicle> m_driver;
     CPLevel* m_level = nullptr;
 };

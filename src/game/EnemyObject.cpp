@@ -177,10 +177,13 @@ void CPEnemyObject::ReportDeath()
     if (!registry || !m_owner)
         return;
     const Vector3& p = m_owner->GetPosition();
-    char position[128];
+    char position[kPositionTextRoom];
     std::snprintf(position, sizeof(position), "%.2f,%.2f,%.2f", static_cast<double>(p.x),
                   static_cast<double>(p.y), static_cast<double>(p.z));
-    registry->SendCommandByCategory("level", "enemy_death", name + "," + position);
+    m_deathReport.assign(name);
+    m_deathReport += ',';
+    m_deathReport += position;
+    registry->SendCommandByCategory("level", "enemy_death", m_deathReport);
 }
 
 // --- Sounds ---------------------------------------------------------------------------
@@ -270,6 +273,8 @@ bool CPEnemyObject::ReadDescription()
         return false;
     }
     ReadText(*enemy, "name", name);
+    // The death report is written in the race, into room made here.
+    m_deathReport.reserve(name.size() + 1 + kPositionTextRoom);
     ReadText(*enemy, "weapon", weapon);
     ReadFloat(*enemy, "health", health);
     ReadInt(*enemy, "reward", reward);

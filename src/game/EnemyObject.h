@@ -131,6 +131,10 @@ class CPEnemyObject : public CPEnemy {
     void Face(const Vector3& offset);
     void StartAttack(const std::string& animation, float parameter);
 
+    // "name,x,y,z", the scripts' news of the enemy's death.
+    static constexpr std::size_t kPositionTextRoom = 128;
+    std::string m_deathReport;
+
     CPGameObject* m_owner; // not counted
     std::uint32_t m_state = 0;
 };

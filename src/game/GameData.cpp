@@ -44,6 +44,11 @@ CPGameData::CPGameData()
     bonuses.reserve(kBonusRoom);
     for (std::size_t i = 0; i < kOpponentPositionRoom; ++i)
         opponentPositionRoom[std::to_string(i)] = Vector2{};
+    // The texts a race asks for as it runs (a checkpoint's bonus time, a
+    // drift's), entered empty until the text table gives them: asking for
+    // one adds no key in a race frame.
+    for (const char* key : {"bonus_time", "drift_time"})
+        texts.try_emplace(key);
     ClearGameData();
 }
 

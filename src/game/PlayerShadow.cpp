@@ -42,6 +42,10 @@ void CPPlayer::CreateShadow()
         LogLine("CPPlayer::CreateShadow: \"shadow.rdf\" did not load; " + modelName + " casts no shadow");
         return;
     }
+    // The shadow is laid anew every frame the car is seen: its room is made
+    // here, not in the race.
+    if (CPRender* render = GetRender())
+        render->PrepareGroundDecal(shadow);
     const CPCar* car = GetCar();
     CPMaterialLibrary* library = GetMaterialLibrary();
     if (!car || car->GetShadowName().empty() || !library)

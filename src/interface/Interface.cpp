@@ -256,6 +256,13 @@ void CPInterface::MakeCursor(const CPWindow& window)
     m_objects["cursor"] = cursor;
 }
 
+void CPInterface::AddText(const std::string& name, const CPTextItem& item)
+{
+    CPTextItem& stored = m_texts[name];
+    stored = item;
+    stored.text.reserve(CPTextItem::kRoom);
+}
+
 CPGameObject* CPInterface::MakeTextObject()
 {
     auto* text = new CPGameObject("text");
@@ -284,7 +291,7 @@ bool CPInterface::ReadEditBlock(CPTextReader& reader)
     m_ownedEditBoxes.push_back(box);
     m_editBoxes[name] = box;
     AddChild(item.textObject);
-    m_texts[name] = item;
+    AddText(name, item);
     return true;
 }
 
@@ -303,7 +310,7 @@ bool CPInterface::ReadTextBlock(CPTextReader& reader)
         ApplyAnchor(item.x, item.y, values[4]);
     CPGameObject* text = MakeTextObject();
     item.textObject = CPObjectPtr(text);
-    m_texts[name] = item;
+    AddText(name, item);
     AddChild(item.textObject);
     // The game's text of the key; without game data the text is empty.
     const std::string shown = LookupText(TokenAt(values, 3));
@@ -402,7 +409,9 @@ void CPInterface::SetCursor(const std::string& name)
 {
     if (m_cursorObject)
         m_cursorObject->SetVisible(false);
-    m_cursorObject = m_objects[name];
+    // A name the screen has no object for shows no cursor; it is not
+    // entered, so asking for it every frame takes no block.
+    m_cursorObject = FindObject(name);
     m_cursorName = name;
     if (!m_cursorObject)
         return;

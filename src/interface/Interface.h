@@ -128,6 +128,8 @@ class CPInterface : public CPGameObject {
     bool ReadTextBlock(CPTextReader& reader);
     void MakeCursor(const CPWindow& window);
     CPGameObject* MakeTextObject();
+    // Enters the item under the name, its text with the room of a line.
+    void AddText(const std::string& name, const CPTextItem& item);
     CPWindow* ElementAt(float x, float y) const;
     void UpdateHover(float x, float y, bool keepButtonsOnly);
     bool IsButton(const CPWindow* element) const;

@@ -12,6 +12,7 @@ namespace {
 std::atomic<std::int64_t> g_engine{0};
 std::atomic<std::int64_t> g_physics{0};
 std::atomic<std::int64_t> g_script{0};
+std::atomic<std::int64_t> g_apart{0};
 
 void* Allocate(std::size_t size)
 {
@@ -52,6 +53,20 @@ void* CountingScriptAlloc(void* /*ud*/, void* block, std::size_t oldSize, std::s
     if (newSize > 0 && (!block || newSize > oldSize))
         g_script.fetch_add(1, std::memory_order_relaxed);
     return g_scriptAlloc(g_scriptAllocData, block, oldSize, newSize);
+}
+
+// Calls the function of its upvalue with its own arguments and returns
+// all it returns, counting the engine allocations made meanwhile. An error
+// raised inside goes on to the caller; that call is then not counted apart.
+int CountedApart(lua_State* L)
+{
+    const std::int64_t before = g_engine.load(std::memory_order_relaxed);
+    const int arguments = lua_gettop(L);
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, arguments, LUA_MULTRET);
+    g_apart.fetch_add(g_engine.load(std::memory_order_relaxed) - before, std::memory_order_relaxed);
+    return lua_gettop(L);
 }
 
 } // namespace
@@ -107,5 +122,24 @@ bool CountScriptAllocations(lua_State* L)
     lua_setallocf(L, CountingScriptAlloc, nullptr);
     return true;
 }
+
+bool CountCallsApart(lua_State* L, const char* name)
+{
+    lua_getglobal(L, name);
+    if (!lua_isfunction(L, -1)) {
+        lua_pop(L, 1);
+        return false;
+    }
+    // Counted apart already: a second wrapper would count its calls twice.
+    if (lua_tocfunction(L, -1) == CountedApart) {
+        lua_pop(L, 1);
+        return true;
+    }
+    lua_pushcclosure(L, CountedApart, 1);
+    lua_setglobal(L, name);
+    return true;
+}
+
+std::int64_t CallsApartAllocations() { return g_apart.load(std::memory_order_relaxed); }
 
 } // namespace heapcount

@@ -23,4 +23,14 @@ std::int64_t ScriptAllocations();
 // the one of the first state counted.
 bool CountScriptAllocations(lua_State* L);
 
+// Counts the engine allocations made inside every call of the state's
+// global function `name` (a binding the scripts call) apart as well: they
+// stay in EngineAllocations() and are added to CallsApartAllocations() too.
+// The global is replaced by a function that calls the one it had with the
+// same arguments and returns what it returns. False when the global is no
+// function.
+bool CountCallsApart(lua_State* L, const char* name);
+// The allocations of the calls counted apart so far.
+std::int64_t CallsApartAllocations();
+
 } // namespace heapcount
