@@ -45,8 +45,10 @@ int NearestInSights(lua_State* L)
     const lua_Number dy = lua_tonumber(L, 4);
     lua_Number best = lua_tonumber(L, 5);
     const lua_Number sights = lua_tonumber(L, 6);
-    if (!lua_istable(L, 7))
+    if (!lua_istable(L, 7)) {
+        LogLine("NearestInSights: argument 7 is not a list of cars; no car is picked");
         return 0;
+    }
     const std::int32_t count = LuaToInt(L, 8);
     lua_settop(L, 7);
     // The search in the order and the double arithmetic of the script's own

@@ -80,6 +80,14 @@ class StepMark : public CPTask {
     std::int64_t* m_made;
 };
 
+// The engine's own blocks, without the physics library's and those of the
+// calls counted apart (the race-end save).
+std::int64_t EngineOnlyAllocations()
+{
+    return heapcount::EngineAllocations() - heapcount::PhysicsLibraryAllocations() -
+           heapcount::CallsApartAllocations();
+}
+
 } // namespace
 
 // From the race's first frame to its end its frames allocate nothing on the
@@ -99,10 +107,6 @@ TEST(RaceAllocations, TheEngineAllocatesNothingInTheFramesOfARunningRace)
     ASSERT_NE(host->GetLevel(), nullptr);
     constexpr int kMostFrames = 30 * 60 * 60;
 
-    auto engineOnly = [] {
-        return heapcount::EngineAllocations() - heapcount::PhysicsLibraryAllocations() -
-               heapcount::CallsApartAllocations();
-    };
     std::string allocating;
     std::int64_t total = 0;
     const std::int64_t scriptBefore = heapcount::ScriptAllocations();
@@ -112,12 +116,12 @@ TEST(RaceAllocations, TheEngineAllocatesNothingInTheFramesOfARunningRace)
     std::int64_t scriptInStretch = 0;
     int frame = 0;
     for (; frame < kMostFrames && !host->GetRaceWatch().IsOver(); ++frame) {
-        const std::int64_t before = engineOnly();
+        const std::int64_t before = EngineOnlyAllocations();
         const std::int64_t scriptBeforeFrame = heapcount::ScriptAllocations();
         host->Run();
         if (frame >= kStretchFrom && frame < kStretchFrom + kStretchFrames)
             scriptInStretch += heapcount::ScriptAllocations() - scriptBeforeFrame;
-        const std::int64_t made = engineOnly() - before;
+        const std::int64_t made = EngineOnlyAllocations() - before;
         if (made != 0)
             allocating += " " + std::to_string(frame) + ":" + std::to_string(made);
         total += made;
@@ -221,17 +225,13 @@ TEST(RaceAllocations, FiringThroughTheSampleRaceTakesShotsAndBonusesFromTheRoomM
 
     // The last burst ends at frame 2560; the race goes on for minutes.
     constexpr int kMostFrames = 30 * 60 * 60;
-    auto engineOnly = [] {
-        return heapcount::EngineAllocations() - heapcount::PhysicsLibraryAllocations() -
-               heapcount::CallsApartAllocations();
-    };
     std::string allocating;
     std::int64_t total = 0;
     while (frame < kMostFrames && !host->GetRaceWatch().IsOver()) {
         const int thisFrame = frame;
-        const std::int64_t before = engineOnly();
+        const std::int64_t before = EngineOnlyAllocations();
         runFrame();
-        const std::int64_t made = engineOnly() - before;
+        const std::int64_t made = EngineOnlyAllocations() - before;
         if (made != 0) {
             allocating += " " + std::to_string(thisFrame) + ":" + std::to_string(made);
             total += made;
