@@ -97,7 +97,7 @@ Vector3 CPCar::CarAxis(int row) const
 
 Vector3 CPCar::ToWorldPoint(const Vector4& local) const { return TransformPoint(V3(local), m_transform); }
 
-Vector3 CPCar::ToWorldDirection(const Vector4& local) const
+inline Vector3 CPCar::ToWorldDirection(const Vector4& local) const
 {
     return TransformNormal(V3(local), m_transform);
 }
@@ -157,7 +157,12 @@ bool CPCar::SetupPhysics(PhSimulator* /*simulator*/, bool withSounds)
 
 // --- The step -------------------------------------------------------------------
 
-CPCar::WheelStep CPCar::BeginWheelStep() const
+// Inlined, so that the step builds its shared values in place.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline CPCar::WheelStep
+CPCar::BeginWheelStep() const
 {
     WheelStep step;
     step.side = CarAxis(0);
