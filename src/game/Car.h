@@ -186,6 +186,9 @@ class CPCar : public CPCarBase, public CPCarControls, public CPFrameListener {
         float suspensionOffset = 0.0f;
         bool inContact = false;
         CPObjectPtr object;
+        // The object as a game object, cast once at set-up: the object is
+        // held for the car's life and its class never changes.
+        CPGameObject* gameObject = nullptr;
     };
     const Wheel& GetWheel(int i) const { return m_wheels[i]; }
 
@@ -224,6 +227,10 @@ class CPCar : public CPCarBase, public CPCarControls, public CPFrameListener {
     // UpdateWheel, with the object's turn and place left as they were
     // unless place is set.
     void TurnWheel(int i, float dt, bool place);
+    // TurnWheel's part before the object: the spin, the dust and the skid.
+    void SpinWheel(int i, float dt);
+    // TurnWheel's part that turns and moves the object.
+    void PlaceWheel(int i, CPGameObject& object);
     const Vector4& SensorAxis(const Vector4& unit, WheelStep& step) const;
     void RearDrive(const Vector3& n, WheelStep& step) const;
     void ReadGeometry(const TiXmlElement* physics);

@@ -62,11 +62,20 @@ bool IsFrontWheel(int i) { return i < 2; }
 // Whether placing the object, or any of its levels of detail, moves a
 // body: the steps in between would see where it was put. Physics data
 // without a body (as the sample's wheels have) moves nothing.
-bool MovesABody(const CPGameObject& object)
+bool DetailMovesABody(const CPGameObject& object);
+
+// Asked for every wheel at every step: the object's own data answers in
+// place, and only an object with levels of detail walks them.
+inline bool MovesABody(const CPGameObject& object)
 {
     if (const CPPhysicData* data = object.GetPhysicData())
         if (data->GetRigidBody() || data->GetKinematicBody())
             return true;
+    return object.GetLinkedObjects().size() > 1 && DetailMovesABody(object);
+}
+
+bool DetailMovesABody(const CPGameObject& object)
+{
     const auto& linked = object.GetLinkedObjects();
     for (std::size_t i = 1; i < linked.size(); ++i) {
         const auto* detail = linked[i].object.As<CPGameObject>();
@@ -88,7 +97,7 @@ Vector3 CPCar::CarAxis(int row) const
 
 Vector3 CPCar::ToWorldPoint(const Vector4& local) const { return TransformPoint(V3(local), m_transform); }
 
-Vector3 CPCar::ToWorldDirection(const Vector4& local) const
+inline Vector3 CPCar::ToWorldDirection(const Vector4& local) const
 {
     return TransformNormal(V3(local), m_transform);
 }
@@ -109,6 +118,7 @@ bool CPCar::SetupPhysics(PhSimulator* /*simulator*/, bool withSounds)
     for (int i = 0; i < m_wheelCount; ++i) {
         std::snprintf(name, sizeof(name), "w%d", i);
         m_wheels[i].object = m_owner->GetChildByName(name);
+        m_wheels[i].gameObject = m_wheels[i].object.As<CPGameObject>();
     }
 
     CPPhysicData* data = m_owner->GetPhysicData();
@@ -121,7 +131,7 @@ bool CPCar::SetupPhysics(PhSimulator* /*simulator*/, bool withSounds)
     for (int i = 0; i < m_wheelCount; ++i) {
         Wheel& wheel = m_wheels[i];
         // A slot without a wheel object hangs its sensor at the car's centre.
-        auto* object = wheel.object.As<CPGameObject>();
+        const CPGameObject* object = wheel.gameObject;
         const Vector3 p = object ? object->GetPosition() : Vector3{};
         const float side = i % 2 == 0 ? 1.0f : -1.0f;
         const Vector4 start{p.x - side * m_sensorInset, p.y, m_sensorHeight, 0.0f};
@@ -147,55 +157,12 @@ bool CPCar::SetupPhysics(PhSimulator* /*simulator*/, bool withSounds)
 
 // --- The step -------------------------------------------------------------------
 
-void CPCar::OnStep(PhController* controller, float dt)
-{
-    PhRigidBody* body = controller ? controller->owner : nullptr;
-    if (!body)
-        return;
-    m_stepBody = body;
-
-    m_slide = m_handBrake ? m_slideFriction : std::max(0.0f, m_slide - dt * 3.0f);
-
-    m_transform = body->GetTransform();
-
-    m_velocity = V3(body->GetVelocity());
-    const float speedSquared = LengthSquared(m_velocity);
-    m_speed = speedSquared < 1e-6f ? 0.0f : std::sqrt(speedSquared);
-
-    const float k = m_slide > 0.0f ? 1.0f : 1.0f - std::min(m_speed * 0.025f, 0.9f);
-    m_steeringAngle = m_steering * k;
-    Vector3 heading =
-        ToWorldDirection(Vector4{std::sin(m_steeringAngle), std::cos(m_steeringAngle), 0.0f, 0.0f});
-    heading.z = 0.0f;
-    m_frontHeading = DirectionOf(heading);
-
-    m_meanContactPoint = Vector3{};
-    for (int i = 0; i < m_wheelCount; ++i)
-        m_wheels[i].inContact = false;
-    WheelStep step = BeginWheelStep();
-    for (int i = 0; i < m_wheelCount; ++i)
-        AddWheelForces(i, step);
-    m_meanContactPoint *= 0.25f;
-    // A wheel's turn and place are seen only at the frame's end: a step
-    // that another follows in the same frame leaves them to it.
-    const bool place = controller->lastOfFrame != 0;
-    for (int i = 0; i < m_wheelCount; ++i)
-        TurnWheel(i, dt, place);
-
-    m_nitroDirection = DirectionOf(ToWorldDirection(Vector4{0.0f, -1.0f, 0.0f, 0.0f}));
-    Vector3 forceSum = V3(step.forceSum);
-    forceSum += m_nitroDirection * (80.0f * m_accelFront * m_nitro * dt);
-    PlayNitroSound();
-
-    controller->SetControllerForce(V4(forceSum));
-    step.torqueSum.w = 0.0f;
-    controller->SetControllerTorque(step.torqueSum);
-    m_stepBody = nullptr;
-
-    FrameHousekeeping();
-}
-
-CPCar::WheelStep CPCar::BeginWheelStep() const
+// Inlined, so that the step builds its shared values in place.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline CPCar::WheelStep
+CPCar::BeginWheelStep() const
 {
     WheelStep step;
     step.side = CarAxis(0);
@@ -218,17 +185,6 @@ CPCar::WheelStep CPCar::BeginWheelStep() const
         }
     }
     return step;
-}
-
-float CPCar::UpdateWheelForces(int i, Vector3& forceSum, Vector3& torqueSum)
-{
-    WheelStep step = BeginWheelStep();
-    step.forceSum = V4(forceSum);
-    step.torqueSum = V4(torqueSum);
-    const float b = AddWheelForces(i, step);
-    forceSum = V3(step.forceSum);
-    torqueSum = V3(step.torqueSum);
-    return b;
 }
 
 inline const Vector4& CPCar::SensorAxis(const Vector4& unit, WheelStep& step) const
@@ -257,7 +213,13 @@ inline void CPCar::RearDrive(const Vector3& n, WheelStep& step) const
     step.hasGround = true;
 }
 
-float CPCar::AddWheelForces(int i, WheelStep& step)
+// Inlined into the step's loop over the wheels, so that the sums stay in
+// registers from wheel to wheel.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline float
+CPCar::AddWheelForces(int i, WheelStep& step)
 {
     Wheel& wheel = m_wheels[i];
     const float depth = wheel.sensor ? wheel.sensor->GetDetectDepth() : 0.0f;
@@ -350,14 +312,22 @@ float CPCar::AddWheelForces(int i, WheelStep& step)
     return b;
 }
 
-void CPCar::UpdateWheel(int i, float dt) { TurnWheel(i, dt, true); }
+float CPCar::UpdateWheelForces(int i, Vector3& forceSum, Vector3& torqueSum)
+{
+    WheelStep step = BeginWheelStep();
+    step.forceSum = V4(forceSum);
+    step.torqueSum = V4(torqueSum);
+    const float b = AddWheelForces(i, step);
+    forceSum = V3(step.forceSum);
+    torqueSum = V3(step.torqueSum);
+    return b;
+}
 
-void CPCar::TurnWheel(int i, float dt, bool place)
+inline void CPCar::SpinWheel(int i, float dt)
 {
     Wheel& wheel = m_wheels[i];
-    const bool front = IsFrontWheel(i);
     const float halfRadius = m_wheelRadius * 0.5f;
-    if (front || !m_handBrake) {
+    if (IsFrontWheel(i) || !m_handBrake) {
         if (!wheel.inContact)
             wheel.spin -= dt * m_throttleForce;
         else if (halfRadius != 0.0f)
@@ -366,19 +336,81 @@ void CPCar::TurnWheel(int i, float dt, bool place)
     if (wheel.inContact && m_slide > 0.0f && LengthSquared(m_velocity) > 80.0f &&
         GetGameSettings().smoke != 0)
         RaiseDust(wheel);
+}
 
-    auto* object = wheel.object.As<CPGameObject>();
-    if (!object || (!place && !MovesABody(*object)))
-        return;
-    if (front) {
+void CPCar::PlaceWheel(int i, CPGameObject& object)
+{
+    const Wheel& wheel = m_wheels[i];
+    if (IsFrontWheel(i)) {
         // Both steered wheels, step after step, turn by the same steering.
         RenewTurnZ(m_wheelTurn, -m_steering);
-        object->SetRotation(ComposeRotation(wheel.spin, m_wheelTurn));
+        object.SetRotation(ComposeRotation(wheel.spin, m_wheelTurn));
     } else {
-        object->SetRotation(SpinRotation(wheel.spin));
+        object.SetRotation(SpinRotation(wheel.spin));
     }
-    object->SetPosition(
+    object.SetPosition(
         Vector3{wheel.restPosition.x, wheel.restPosition.y, wheel.suspensionOffset + m_sensorHeight});
+}
+
+// The step's loop over the wheels runs this inline: a step before the
+// frame's last mostly only spins, and calls out just to place or to raise
+// dust.
+inline void CPCar::TurnWheel(int i, float dt, bool place)
+{
+    SpinWheel(i, dt);
+    CPGameObject* object = m_wheels[i].gameObject;
+    if (object && (place || MovesABody(*object)))
+        PlaceWheel(i, *object);
+}
+
+void CPCar::UpdateWheel(int i, float dt) { TurnWheel(i, dt, true); }
+
+void CPCar::OnStep(PhController* controller, float dt)
+{
+    PhRigidBody* body = controller ? controller->owner : nullptr;
+    if (!body)
+        return;
+    m_stepBody = body;
+
+    m_slide = m_handBrake ? m_slideFriction : std::max(0.0f, m_slide - dt * 3.0f);
+
+    m_transform = body->GetTransform();
+
+    m_velocity = V3(body->GetVelocity());
+    const float speedSquared = LengthSquared(m_velocity);
+    m_speed = speedSquared < 1e-6f ? 0.0f : std::sqrt(speedSquared);
+
+    const float k = m_slide > 0.0f ? 1.0f : 1.0f - std::min(m_speed * 0.025f, 0.9f);
+    m_steeringAngle = m_steering * k;
+    Vector3 heading =
+        ToWorldDirection(Vector4{std::sin(m_steeringAngle), std::cos(m_steeringAngle), 0.0f, 0.0f});
+    heading.z = 0.0f;
+    m_frontHeading = DirectionOf(heading);
+
+    m_meanContactPoint = Vector3{};
+    for (int i = 0; i < m_wheelCount; ++i)
+        m_wheels[i].inContact = false;
+    WheelStep step = BeginWheelStep();
+    for (int i = 0; i < m_wheelCount; ++i)
+        AddWheelForces(i, step);
+    m_meanContactPoint *= 0.25f;
+    // A wheel's turn and place are seen only at the frame's end: a step
+    // that another follows in the same frame leaves them to it.
+    const bool place = controller->lastOfFrame != 0;
+    for (int i = 0; i < m_wheelCount; ++i)
+        TurnWheel(i, dt, place);
+
+    m_nitroDirection = DirectionOf(ToWorldDirection(Vector4{0.0f, -1.0f, 0.0f, 0.0f}));
+    Vector3 forceSum = V3(step.forceSum);
+    forceSum += m_nitroDirection * (80.0f * m_accelFront * m_nitro * dt);
+    PlayNitroSound();
+
+    controller->SetControllerForce(V4(forceSum));
+    step.torqueSum.w = 0.0f;
+    controller->SetControllerTorque(step.torqueSum);
+    m_stepBody = nullptr;
+
+    FrameHousekeeping();
 }
 
 void CPCar::RaiseDust(Wheel& wheel)
