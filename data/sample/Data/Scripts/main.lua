@@ -38,18 +38,21 @@ local game = {
     circuit = 1,    -- index into CIRCUITS of the next race
     place = nil,    -- "1st", "2nd", "3rd" once the race names one
     lost = false,
-    over = false,   -- the race has said "game_over"; it ends once its place is read
     money = 0,
-    raceTime = 0,
-    message = "",
-    messageTime = 0,
     shots = 0,      -- times the player pulled the trigger this race
 }
+
+-- What the display's object reads and writes every frame is kept in
+-- locals rather than in the game's table, where each read is a lookup.
+-- The race has said "game_over"; it ends once its place is read.
+local raceOver = false
+-- The seconds the race has run.
+local raceTime = 0
 
 -- What the frames call over and over, looked up once here rather than in
 -- the globals at every call.
 local floor, sqrt, max, abs, format = math.floor, math.sqrt, math.max, math.abs, string.format
-local ipairs, pairs, tonumber = ipairs, pairs, tonumber
+local ipairs, pairs, tonumber, unpack = ipairs, pairs, tonumber, unpack
 local GetDeltaTime, UpdateInterface = GetDeltaTime, UpdateInterface
 local GetPosition, GetPlayerDirection, SetWeaponPos = GetPosition, GetPlayerDirection, SetWeaponPos
 local DrawDynamicObject, GetBonusesCount, IsEnemySourceNear = DrawDynamicObject, GetBonusesCount, IsEnemySourceNear
@@ -69,8 +72,12 @@ local screens = {}
 -- it steps only in the frames that bring it some.
 local screenObjects = {}
 
+-- Whether the state is "race", which the race's objects ask every frame.
+local racing = false
+
 local function setState(state)
     game.state = state
+    racing = state == "race"
     for shownIn, object in pairs(screenObjects) do
         StepOnCommands(object, shownIn ~= state)
     end
@@ -455,8 +462,8 @@ local function drawLyingBonuses()
         end
         lyingCount = #list
     end
-    for i = 1, lyingCount do
-        DrawDynamicObject(lyingBoxes[i])
+    if lyingCount > 0 then
+        DrawDynamicObject(unpack(lyingBoxes, 1, lyingCount))
     end
 end
 
@@ -479,6 +486,9 @@ local wrecks = {}
 -- What each rival's health has lost since it was last whole and the
 -- seconds since its last hit, by its car.
 local wear = {}
+-- The same wear by the rival's grid slot, which the wear's object walks
+-- every frame.
+local slotWear = {}
 -- False only while no rival has lost anything: the wear's object has
 -- nothing to look at then.
 local someWorn = false
@@ -511,14 +521,15 @@ local function startRace()
     -- The keys bound in Actions.cfg drive the car while the race runs.
     SetActions(true)
     setState("race")
-    game.raceTime = 0
+    raceTime = 0
     game.place = nil
     game.lost = false
-    game.over = false
+    raceOver = false
     game.shots = 0
     rivals = {}
     wrecks = {}
     wear = {}
+    slotWear = {}
     enemies = {}
     screens.hud = screens.hud or CreateInterface("hud", 0)
     -- Loaded with the race, hidden, so that its end does not read a file.
@@ -577,13 +588,16 @@ local function setText(screen, name, text)
     end
 end
 
--- The numbers the display's texts were last made of: those texts are
--- formatted again only when their numbers change.
-local shownNumbers = {}
+-- What the display's texts were last made of, compared every frame: a
+-- text is made and set again only when these change.
+local shownLap, shownRounds, shownSpeed, shownPlace, shownMessage
+
+-- The message the display shows, and the seconds it has left.
+local message, messageTime = "", 0
 
 local function say(text)
-    game.message = text
-    game.messageTime = 3
+    message = text
+    messageTime = 3
 end
 
 local ORDINALS = { "1st", "2nd", "3rd", "4th", "5th", "6th" }
@@ -643,16 +657,15 @@ CreateScriptObject("game_interface", "", function(self)
     -- The race sends the player's place and then "game_over" to "jeep" in
     -- the same frame; the race ends once the place has been read here,
     -- whichever of the two objects works through its commands first.
-    if game.over then
+    if raceOver then
         endRace()
     end
-    if game.state ~= "race" or not screens.hud then
+    local hud = screens.hud
+    if not racing or not hud then
         return
     end
     local dt = GetDeltaTime()
-    local raceTime = game.raceTime + dt
-    game.raceTime = raceTime
-    local hud = screens.hud
+    raceTime = raceTime + dt
     local rounds = GetRoundsNumber()
     local lap = GetCurrentRound()
     if rounds < lap then
@@ -661,26 +674,26 @@ CreateScriptObject("game_interface", "", function(self)
     -- The texts' checks are written out here rather than called: most
     -- frames change the time alone, which SetTimeText shows without making
     -- a new string for it.
-    local numbers = shownNumbers
-    if numbers.lap ~= lap or numbers.rounds ~= rounds then
-        numbers.lap, numbers.rounds = lap, rounds
+    if shownLap ~= lap or shownRounds ~= rounds then
+        shownLap, shownRounds = lap, rounds
         setText(hud, "lap", format("Lap %d/%d", lap, rounds))
     end
     SetTimeText(hud, "time", raceTime)
     local speed = floor(GetPlayerSpeed() * 3.6)
-    if numbers.speed ~= speed then
-        numbers.speed = speed
+    if shownSpeed ~= speed then
+        shownSpeed = speed
         setText(hud, "speed", format("%3d km/h", speed))
     end
     local place = game.place or placeSoFar() or ""
-    if shown.place ~= place then
+    if shownPlace ~= place then
+        shownPlace = place
         setText(hud, "place", place)
     end
-    local messageTime = game.messageTime - dt
-    game.messageTime = messageTime
-    local message = messageTime > 0 and game.message or ""
-    if shown.message ~= message then
-        setText(hud, "message", message)
+    messageTime = messageTime - dt
+    local text = messageTime > 0 and message or ""
+    if shownMessage ~= text then
+        shownMessage = text
+        setText(hud, "message", text)
     end
     UpdateInterface(hud)
 end)
@@ -712,7 +725,7 @@ local function showResults(prize, saved)
 end
 
 function endRace()
-    game.over = false
+    raceOver = false
     if game.state ~= "race" then
         return
     end
@@ -859,8 +872,8 @@ local WRECK_TIME = 3
 local WRECK_LIFT = 9 -- metres a second upwards
 
 local function isWrecked(car)
-    for _, wreck in ipairs(wrecks) do
-        if wreck.car == car then
+    for i = 1, #wrecks do
+        if wrecks[i].car == car then
             return true
         end
     end
@@ -882,7 +895,7 @@ local function hurt(car, amount, health, name)
     ApplyImpulse(car, 0, 0, GetPlayerMass(car) * WRECK_LIFT)
     -- In the order they fell, so a seeded race puts them back alike.
     table.insert(wrecks, { car = car, time = WRECK_TIME, health = health })
-    print("script: " .. name .. " wrecked at " .. formatTime(game.raceTime))
+    print("script: " .. name .. " wrecked at " .. formatTime(raceTime))
 end
 
 local function putBackWrecks(dt)
@@ -901,9 +914,9 @@ local function putBackWrecks(dt)
     end
 end
 
-local function mend(car, dt)
-    local worn = wear[car]
-    if not worn or worn.lost <= 0 or isWrecked(car) then
+-- The car's wear is worn, something lost.
+local function mend(car, worn, dt)
+    if isWrecked(car) then
         return
     end
     worn.quiet = worn.quiet + dt
@@ -933,7 +946,7 @@ end
 
 local function onJeepCommand(command, p1)
     if command == "game_over" then
-        game.over = true
+        raceOver = true
     elseif command == "add_object" then
         playerCar = StringToPointer(p1)
         enemies = {}
@@ -953,7 +966,7 @@ CreateScriptObject("jeep", "", function(self)
         return
     end
     DrawDynamicObject(playerCar)
-    if game.state == "race" then
+    if racing then
         if #wrecks > 0 then
             putBackWrecks(GetDeltaTime())
         end
@@ -977,9 +990,12 @@ for slot = 1, GRID_SLOTS do
             -- A car comes to the race with far more health than any race
             -- wears down; a rival keeps only RIVAL_HEALTH of it.
             DamagePlayer(car, FULL_HEALTH - RIVAL_HEALTH)
-            wear[car] = { lost = 0, quiet = 0 }
+            local worn = { lost = 0, quiet = 0 }
+            wear[car] = worn
+            slotWear[slot] = worn
         elseif command == "delete_object" then
             rivals[slot] = nil
+            slotWear[slot] = nil
             if car then
                 wear[car] = nil
             end
@@ -1005,16 +1021,16 @@ end
 -- the frames that bring them commands. A rival's mending touches its own
 -- car alone, as what the others hear touches theirs.
 CreateScriptObject("wear", "", function(self)
-    if game.state ~= "race" or not someWorn then
+    if not someWorn or not racing then
         return
     end
-    local still = false
+    local still, dt = false, nil
     for slot = 1, GRID_SLOTS do
-        local car = rivals[slot]
         -- Most rivals are whole, and the frame's time is not needed.
-        local worn = car and wear[car]
+        local worn = slotWear[slot]
         if worn and not (worn.lost <= 0) then
-            mend(car, GetDeltaTime())
+            dt = dt or GetDeltaTime()
+            mend(rivals[slot], worn, dt)
             still = still or not (worn.lost <= 0)
         end
     end
