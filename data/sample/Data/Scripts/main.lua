@@ -652,7 +652,12 @@ end
 
 CreateScriptObject("game_interface", "", function(self)
     while SetNextCommand(self) do
-        onDisplayCommand(GetCurrentCommand(self), GetCurrentParams(self))
+        -- The race sends the bend arrows' direction every frame, which
+        -- this display does not show: its parameters are not read.
+        local command = GetCurrentCommand(self)
+        if command ~= "update_arrows" then
+            onDisplayCommand(command, GetCurrentParams(self))
+        end
     end
     -- The race sends the player's place and then "game_over" to "jeep" in
     -- the same frame; the race ends once the place has been read here,
