@@ -453,26 +453,12 @@ local function restockBonuses()
     lyingCount = -1
 end
 
-local function drawLyingBonuses()
-    local count = GetBonusesCount()
-    if count ~= lyingCount then
-        local list = GetBonusList()
-        for i = 1, max(#list, lyingCount) do
-            lyingBoxes[i] = list[i] and list[i][1]
-        end
-        lyingCount = #list
+local function readLyingBonuses()
+    local list = GetBonusList()
+    for i = 1, max(#list, lyingCount) do
+        lyingBoxes[i] = list[i] and list[i][1]
     end
-    if lyingCount > 0 then
-        DrawDynamicObject(unpack(lyingBoxes, 1, lyingCount))
-    end
-end
-
-local function returnBonuses()
-    local lap = GetCurrentRound()
-    if boxesLap and lap ~= boxesLap then
-        restockBonuses()
-    end
-    boxesLap = lap
+    lyingCount = #list
 end
 
 -- Menu -------------------------------------------------------------------
@@ -602,24 +588,9 @@ end
 
 local ORDINALS = { "1st", "2nd", "3rd", "4th", "5th", "6th" }
 
--- The player's place so far, from the game's ranking of the player and the
--- first five opponents, last place first.
+-- The game's ranking of the player and the first five opponents, last
+-- place first, filled anew every frame in the same table.
 local panel = {}
-local function placeSoFar()
-    -- The panel is filled anew every frame, in the same table.
-    if not SetPlayersPanel(panel) then
-        return nil
-    end
-    -- The player is in it once, and mostly near the front of the race,
-    -- where the search starts.
-    local count = #panel
-    for i = count, 1, -1 do
-        if panel[i] == "10" then
-            return ORDINALS[count - i + 1]
-        end
-    end
-    return nil
-end
 
 local MESSAGES = {
     ["finish!"] = "Finish!",
@@ -689,7 +660,22 @@ CreateScriptObject("game_interface", "", function(self)
         shownSpeed = speed
         setText(hud, "speed", format("%3d km/h", speed))
     end
-    local place = game.place or placeSoFar() or ""
+    -- The player's place so far, until the race names one. The player is
+    -- in the panel once, and mostly near the front of the race, where the
+    -- search starts.
+    local place = game.place
+    if not place then
+        place = ""
+        if SetPlayersPanel(panel) then
+            local count = #panel
+            for i = count, 1, -1 do
+                if panel[i] == "10" then
+                    place = ORDINALS[count - i + 1] or ""
+                    break
+                end
+            end
+        end
+    end
     if shownPlace ~= place then
         shownPlace = place
         setText(hud, "place", place)
@@ -763,10 +749,8 @@ local function sameSpot(enemy, x, y)
     return abs(enemy.x - x) < 1 and abs(enemy.y - y) < 1
 end
 
-local function watchEnemySources()
-    if not IsEnemySourceNear(false, ENEMY_GROUP) then
-        return
-    end
+-- With a source of the group near.
+local function watchEnemySource()
     local kind, fromSource, x, y = GetEnemyType(tonumber(ENEMY_GROUP), false)
     if not fromSource or kind == "" then
         return
@@ -972,14 +956,28 @@ CreateScriptObject("jeep", "", function(self)
     end
     DrawDynamicObject(playerCar)
     if racing then
+        -- What runs every frame of the race is written out here rather
+        -- than called, but for what runs only now and then.
         if #wrecks > 0 then
             putBackWrecks(GetDeltaTime())
         end
-        returnBonuses()
-        watchEnemySources()
+        -- The boxes taken go back as the player's car starts a lap.
+        local lap = GetCurrentRound()
+        if boxesLap and lap ~= boxesLap then
+            restockBonuses()
+        end
+        boxesLap = lap
+        if IsEnemySourceNear(false, ENEMY_GROUP) then
+            watchEnemySource()
+        end
         aimPlayersGuns()
         -- The bonuses not yet picked up.
-        drawLyingBonuses()
+        if GetBonusesCount() ~= lyingCount then
+            readLyingBonuses()
+        end
+        if lyingCount > 0 then
+            DrawDynamicObject(unpack(lyingBoxes, 1, lyingCount))
+        end
     end
 end)
 
