@@ -244,14 +244,24 @@ int LoadRenderObject(lua_State* L)
 
 int DrawDynamicObject(lua_State* L)
 {
-    auto* object = LuaToObjectAs<CPGameObject>(L, 1);
+    // Every object given is drawn, in their order, with the scene looked up
+    // once: the race draws the bonuses lying on the track in one call.
     CPRender* render = GetRender();
-    if (!object || !render)
-        return 0;
     CPObjectPtr scene;
-    render->GetSceneObject(scene);
-    if (auto* list = scene.As<CPRenderList>())
+    CPRenderList* list = nullptr;
+    const int count = lua_gettop(L);
+    for (int index = 1; index <= count; ++index) {
+        auto* object = LuaToObjectAs<CPGameObject>(L, index);
+        if (!object || !render)
+            continue;
+        if (!list) {
+            render->GetSceneObject(scene);
+            list = scene.As<CPRenderList>();
+            if (!list)
+                return 0;
+        }
         list->AddObjectTree(CPObjectPtr(object));
+    }
     return 0;
 }
 

@@ -27,6 +27,7 @@ int SetCollision(lua_State* L);
 int SplitString(lua_State* L);
 // The loaded tree stays with the script host until the state closes.
 int LoadRenderObject(lua_State* L);
+// Each object given (nil and what is no game object are passed over).
 int DrawDynamicObject(lua_State* L);
 int SetAnimation(lua_State* L);
 int GetParentObject(lua_State* L);

@@ -349,11 +349,13 @@ int SetPlayersPanel(lua_State* L)
             order[at] = order[at - 1];
         order[at] = {score, key, std::strlen(key)};
     };
-    for (const char* key : {"0", "1", "2", "3", "4"}) {
+    // The records' keys made once, not a string for each look-up.
+    static const std::string kOpponentKeys[] = {"0", "1", "2", "3", "4"};
+    for (const std::string& key : kOpponentKeys) {
         const CPLapRecord& laps = data->GetLapRecord(key);
         enter(static_cast<std::int32_t>(static_cast<std::uint32_t>(laps.lapNumber) *
                                         static_cast<std::uint32_t>(laps.trackProgress)),
-              key);
+              key.c_str());
     }
     enter(static_cast<std::int32_t>(static_cast<std::uint32_t>(data->currentRound) *
                                     static_cast<std::uint32_t>(data->trackProgress)),
@@ -363,15 +365,27 @@ int SetPlayersPanel(lua_State* L)
     // that ran on past them (up to the first gap), so that it is a list of
     // the keys alone. A new table is made at its final size. Either is
     // filled by raw sets: the panel is plain data, with no metamethods.
-    if (lua_istable(L, 1)) {
+    // The ranking seldom changes from one frame to the next, so an entry
+    // that already holds its key is left as it is.
+    const bool reused = lua_istable(L, 1);
+    if (reused) {
         lua_settop(L, 1);
     } else {
         lua_createtable(L, static_cast<int>(count), 0);
     }
     int index = 1;
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count; ++i, ++index) {
+        if (reused) {
+            lua_rawgeti(L, -1, index);
+            std::size_t size = 0;
+            const char* held = lua_type(L, -1) == LUA_TSTRING ? lua_tolstring(L, -1, &size) : nullptr;
+            const bool same = held && size == order[i].size && std::memcmp(held, order[i].key, size) == 0;
+            lua_pop(L, 1);
+            if (same)
+                continue;
+        }
         lua_pushlstring(L, order[i].key, order[i].size);
-        lua_rawseti(L, -2, index++);
+        lua_rawseti(L, -2, index);
     }
     for (;; ++index) {
         lua_rawgeti(L, -1, index);

@@ -1,5 +1,6 @@
 #include "script/InterfaceBindings.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -73,6 +74,26 @@ void StoreAndLayout(CPTextItem* item, std::string_view text)
         return;
     item->text.assign(text.data(), text.size());
     Layout(*item, item->font, item->text);
+}
+
+// "%lld:%02lld.%02lld" of the three parts, written out by hand: the race
+// shows a new time every frame, and the general formatter costs more than
+// the layout of the text. Parts past two digits go to the formatter.
+std::string_view FormatTime(const long long (&parts)[3], char* text, std::size_t room)
+{
+    const auto twoDigits = [](long long value) { return value >= 0 && value < 100; };
+    if (!twoDigits(parts[1]) || !twoDigits(parts[2])) {
+        const int size = std::snprintf(text, room, "%lld:%02lld.%02lld", parts[0], parts[1], parts[2]);
+        return std::string_view(text, static_cast<std::size_t>(size));
+    }
+    char* end = std::to_chars(text, text + room, parts[0]).ptr;
+    *end++ = ':';
+    *end++ = static_cast<char>('0' + parts[1] / 10);
+    *end++ = static_cast<char>('0' + parts[1] % 10);
+    *end++ = '.';
+    *end++ = static_cast<char>('0' + parts[2] / 10);
+    *end++ = static_cast<char>('0' + parts[2] % 10);
+    return std::string_view(text, static_cast<std::size_t>(end - text));
 }
 
 int PushPair(lua_State* L, float x, float y)
@@ -206,8 +227,7 @@ int SetTimeText(lua_State* L)
         parts[2] = static_cast<long long>(hundredths - std::floor(hundredths / 100) * 100);
     }
     char text[72];
-    const int size = std::snprintf(text, sizeof text, "%lld:%02lld.%02lld", parts[0], parts[1], parts[2]);
-    const std::string_view shown(text, static_cast<std::size_t>(size));
+    const std::string_view shown = FormatTime(parts, text, sizeof text);
     if (item->text != shown)
         StoreAndLayout(item, shown);
     return 0;

@@ -233,19 +233,28 @@ TEST_F(HudBindingsTest, PlayersPanelOrdersTheKeysByScoreKeepingTies)
     EXPECT_EQ(GlobalString("s"), "2,4,3,10,0,1");
     EXPECT_EQ(data.lapRecords.count("4"), 1u);
     // A table handed in is filled in place and handed back, whatever it
-    // held; anything but a table gets a new one.
+    // held (the keys already in their places among them, numbers that
+    // read as the keys); anything but a table gets a new one. Every entry
+    // is the key's string.
     struct Case {
         const char* given;
         const char* same; // the table handed back is the one given
     };
     const Case cases[] = {
-        {"{}", "true"}, {"{'x', 'y'}", "true"}, {"{'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', k = 'k'}", "true"},
-        {"5", "false"}, {"nil", "false"},
+        {"{}", "true"},
+        {"{'x', 'y'}", "true"},
+        {"{'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', k = 'k'}", "true"},
+        {"{'2', '4', '3', '10', '0', '1'}", "true"},
+        {"{'2', '4', '3', '1', '0', '10', '7'}", "true"},
+        {"{2, 4, 3, 10, 0, 1}", "true"},
+        {"{'2', '4 ', '3', '10', '0', '1'}", "true"},
+        {"5", "false"},
+        {"nil", "false"},
     };
     for (const Case& c : cases) {
         Do(std::string("given = ") + c.given +
            "; t = SetPlayersPanel(given); s = table.concat(t, ',') .. ' ' .. #t .. ' ' .. tostring(t == "
-           "given)");
+           "given); for i = 1, #t do if type(t[i]) ~= 'string' then s = s .. ' not a string' end end");
         EXPECT_EQ(GlobalString("s"), std::string("2,4,3,10,0,1 6 ") + c.same) << c.given;
     }
 }

@@ -119,3 +119,38 @@ TEST_F(RenderScriptTest, DrawDynamicObjectPutsTheVisibleTreeIntoTheFramesList)
     EXPECT_TRUE(list.GetFrameBatches().empty());
     render.SetSceneObject(CPObjectPtr());
 }
+
+// Several objects in one call are each drawn, whatever lies between them
+// (nil, a number, a hidden tree), as the race draws its lying bonuses.
+TEST_F(RenderScriptTest, DrawDynamicObjectDrawsEveryObjectGiven)
+{
+    folder.Write("Data/Meshes/rock.msh", meshbytes::PlainFile({Triangle("Rock")}));
+    folder.Write("Data/Meshes/rock.rdf", "mesh = rock.msh\n");
+    ASSERT_TRUE(Run("a = LoadRenderObject('rock.rdf', 0); b = LoadRenderObject('rock.rdf', 0);"
+                    "c = LoadRenderObject('rock.rdf', 0); SetVisible(c, false)"))
+        << log.Text();
+    CPRenderList list(&render);
+    render.SetSceneObject(CPObjectPtr(&list));
+    const auto drawn = [&list] {
+        std::size_t count = 0;
+        for (const auto& batch : list.GetFrameBatches())
+            count += batch->GetRenderables().size();
+        return count;
+    };
+    const struct {
+        const char* call;
+        std::size_t drawn;
+    } cases[] = {
+        {"DrawDynamicObject()", 0},
+        {"DrawDynamicObject(a, b)", 2},
+        {"DrawDynamicObject(nil, a, 5, c, b)", 2},
+        {"DrawDynamicObject(a, nil)", 1},
+    };
+    for (const auto& c : cases) {
+        list.ClearFrame();
+        ASSERT_TRUE(Run(c.call)) << c.call << log.Text();
+        EXPECT_EQ(drawn(), c.drawn) << c.call;
+    }
+    list.ClearFrame();
+    render.SetSceneObject(CPObjectPtr());
+}

@@ -38,18 +38,21 @@ local game = {
     circuit = 1,    -- index into CIRCUITS of the next race
     place = nil,    -- "1st", "2nd", "3rd" once the race names one
     lost = false,
-    over = false,   -- the race has said "game_over"; it ends once its place is read
     money = 0,
-    raceTime = 0,
-    message = "",
-    messageTime = 0,
     shots = 0,      -- times the player pulled the trigger this race
 }
+
+-- What the display's object reads and writes every frame is kept in
+-- locals rather than in the game's table, where each read is a lookup.
+-- The race has said "game_over"; it ends once its place is read.
+local raceOver = false
+-- The seconds the race has run.
+local raceTime = 0
 
 -- What the frames call over and over, looked up once here rather than in
 -- the globals at every call.
 local floor, sqrt, max, abs, format = math.floor, math.sqrt, math.max, math.abs, string.format
-local ipairs, pairs, tonumber = ipairs, pairs, tonumber
+local ipairs, pairs, tonumber, unpack = ipairs, pairs, tonumber, unpack
 local GetDeltaTime, UpdateInterface = GetDeltaTime, UpdateInterface
 local GetPosition, GetPlayerDirection, SetWeaponPos = GetPosition, GetPlayerDirection, SetWeaponPos
 local DrawDynamicObject, GetBonusesCount, IsEnemySourceNear = DrawDynamicObject, GetBonusesCount, IsEnemySourceNear
@@ -69,8 +72,12 @@ local screens = {}
 -- it steps only in the frames that bring it some.
 local screenObjects = {}
 
+-- Whether the state is "race", which the race's objects ask every frame.
+local racing = false
+
 local function setState(state)
     game.state = state
+    racing = state == "race"
     for shownIn, object in pairs(screenObjects) do
         StepOnCommands(object, shownIn ~= state)
     end
@@ -446,26 +453,12 @@ local function restockBonuses()
     lyingCount = -1
 end
 
-local function drawLyingBonuses()
-    local count = GetBonusesCount()
-    if count ~= lyingCount then
-        local list = GetBonusList()
-        for i = 1, max(#list, lyingCount) do
-            lyingBoxes[i] = list[i] and list[i][1]
-        end
-        lyingCount = #list
+local function readLyingBonuses()
+    local list = GetBonusList()
+    for i = 1, max(#list, lyingCount) do
+        lyingBoxes[i] = list[i] and list[i][1]
     end
-    for i = 1, lyingCount do
-        DrawDynamicObject(lyingBoxes[i])
-    end
-end
-
-local function returnBonuses()
-    local lap = GetCurrentRound()
-    if boxesLap and lap ~= boxesLap then
-        restockBonuses()
-    end
-    boxesLap = lap
+    lyingCount = #list
 end
 
 -- Menu -------------------------------------------------------------------
@@ -479,6 +472,9 @@ local wrecks = {}
 -- What each rival's health has lost since it was last whole and the
 -- seconds since its last hit, by its car.
 local wear = {}
+-- The same wear by the rival's grid slot, which the wear's object walks
+-- every frame.
+local slotWear = {}
 -- False only while no rival has lost anything: the wear's object has
 -- nothing to look at then.
 local someWorn = false
@@ -511,14 +507,15 @@ local function startRace()
     -- The keys bound in Actions.cfg drive the car while the race runs.
     SetActions(true)
     setState("race")
-    game.raceTime = 0
+    raceTime = 0
     game.place = nil
     game.lost = false
-    game.over = false
+    raceOver = false
     game.shots = 0
     rivals = {}
     wrecks = {}
     wear = {}
+    slotWear = {}
     enemies = {}
     screens.hud = screens.hud or CreateInterface("hud", 0)
     -- Loaded with the race, hidden, so that its end does not read a file.
@@ -577,35 +574,23 @@ local function setText(screen, name, text)
     end
 end
 
--- The numbers the display's texts were last made of: those texts are
--- formatted again only when their numbers change.
-local shownNumbers = {}
+-- What the display's texts were last made of, compared every frame: a
+-- text is made and set again only when these change.
+local shownLap, shownRounds, shownSpeed, shownPlace, shownMessage
+
+-- The message the display shows, and the seconds it has left.
+local message, messageTime = "", 0
 
 local function say(text)
-    game.message = text
-    game.messageTime = 3
+    message = text
+    messageTime = 3
 end
 
 local ORDINALS = { "1st", "2nd", "3rd", "4th", "5th", "6th" }
 
--- The player's place so far, from the game's ranking of the player and the
--- first five opponents, last place first.
+-- The game's ranking of the player and the first five opponents, last
+-- place first, filled anew every frame in the same table.
 local panel = {}
-local function placeSoFar()
-    -- The panel is filled anew every frame, in the same table.
-    if not SetPlayersPanel(panel) then
-        return nil
-    end
-    -- The player is in it once, and mostly near the front of the race,
-    -- where the search starts.
-    local count = #panel
-    for i = count, 1, -1 do
-        if panel[i] == "10" then
-            return ORDINALS[count - i + 1]
-        end
-    end
-    return nil
-end
 
 local MESSAGES = {
     ["finish!"] = "Finish!",
@@ -638,21 +623,25 @@ end
 
 CreateScriptObject("game_interface", "", function(self)
     while SetNextCommand(self) do
-        onDisplayCommand(GetCurrentCommand(self), GetCurrentParams(self))
+        -- The race sends the bend arrows' direction every frame, which
+        -- this display does not show: its parameters are not read.
+        local command = GetCurrentCommand(self)
+        if command ~= "update_arrows" then
+            onDisplayCommand(command, GetCurrentParams(self))
+        end
     end
     -- The race sends the player's place and then "game_over" to "jeep" in
     -- the same frame; the race ends once the place has been read here,
     -- whichever of the two objects works through its commands first.
-    if game.over then
+    if raceOver then
         endRace()
     end
-    if game.state ~= "race" or not screens.hud then
+    local hud = screens.hud
+    if not racing or not hud then
         return
     end
     local dt = GetDeltaTime()
-    local raceTime = game.raceTime + dt
-    game.raceTime = raceTime
-    local hud = screens.hud
+    raceTime = raceTime + dt
     local rounds = GetRoundsNumber()
     local lap = GetCurrentRound()
     if rounds < lap then
@@ -661,26 +650,41 @@ CreateScriptObject("game_interface", "", function(self)
     -- The texts' checks are written out here rather than called: most
     -- frames change the time alone, which SetTimeText shows without making
     -- a new string for it.
-    local numbers = shownNumbers
-    if numbers.lap ~= lap or numbers.rounds ~= rounds then
-        numbers.lap, numbers.rounds = lap, rounds
+    if shownLap ~= lap or shownRounds ~= rounds then
+        shownLap, shownRounds = lap, rounds
         setText(hud, "lap", format("Lap %d/%d", lap, rounds))
     end
     SetTimeText(hud, "time", raceTime)
     local speed = floor(GetPlayerSpeed() * 3.6)
-    if numbers.speed ~= speed then
-        numbers.speed = speed
+    if shownSpeed ~= speed then
+        shownSpeed = speed
         setText(hud, "speed", format("%3d km/h", speed))
     end
-    local place = game.place or placeSoFar() or ""
-    if shown.place ~= place then
+    -- The player's place so far, until the race names one. The player is
+    -- in the panel once, and mostly near the front of the race, where the
+    -- search starts.
+    local place = game.place
+    if not place then
+        place = ""
+        if SetPlayersPanel(panel) then
+            local count = #panel
+            for i = count, 1, -1 do
+                if panel[i] == "10" then
+                    place = ORDINALS[count - i + 1] or ""
+                    break
+                end
+            end
+        end
+    end
+    if shownPlace ~= place then
+        shownPlace = place
         setText(hud, "place", place)
     end
-    local messageTime = game.messageTime - dt
-    game.messageTime = messageTime
-    local message = messageTime > 0 and game.message or ""
-    if shown.message ~= message then
-        setText(hud, "message", message)
+    messageTime = messageTime - dt
+    local text = messageTime > 0 and message or ""
+    if shownMessage ~= text then
+        shownMessage = text
+        setText(hud, "message", text)
     end
     UpdateInterface(hud)
 end)
@@ -712,7 +716,7 @@ local function showResults(prize, saved)
 end
 
 function endRace()
-    game.over = false
+    raceOver = false
     if game.state ~= "race" then
         return
     end
@@ -745,10 +749,8 @@ local function sameSpot(enemy, x, y)
     return abs(enemy.x - x) < 1 and abs(enemy.y - y) < 1
 end
 
-local function watchEnemySources()
-    if not IsEnemySourceNear(false, ENEMY_GROUP) then
-        return
-    end
+-- With a source of the group near.
+local function watchEnemySource()
     local kind, fromSource, x, y = GetEnemyType(tonumber(ENEMY_GROUP), false)
     if not fromSource or kind == "" then
         return
@@ -859,8 +861,8 @@ local WRECK_TIME = 3
 local WRECK_LIFT = 9 -- metres a second upwards
 
 local function isWrecked(car)
-    for _, wreck in ipairs(wrecks) do
-        if wreck.car == car then
+    for i = 1, #wrecks do
+        if wrecks[i].car == car then
             return true
         end
     end
@@ -882,7 +884,7 @@ local function hurt(car, amount, health, name)
     ApplyImpulse(car, 0, 0, GetPlayerMass(car) * WRECK_LIFT)
     -- In the order they fell, so a seeded race puts them back alike.
     table.insert(wrecks, { car = car, time = WRECK_TIME, health = health })
-    print("script: " .. name .. " wrecked at " .. formatTime(game.raceTime))
+    print("script: " .. name .. " wrecked at " .. formatTime(raceTime))
 end
 
 local function putBackWrecks(dt)
@@ -901,9 +903,9 @@ local function putBackWrecks(dt)
     end
 end
 
-local function mend(car, dt)
-    local worn = wear[car]
-    if not worn or worn.lost <= 0 or isWrecked(car) then
+-- The car's wear is worn, something lost.
+local function mend(car, worn, dt)
+    if isWrecked(car) then
         return
     end
     worn.quiet = worn.quiet + dt
@@ -933,7 +935,7 @@ end
 
 local function onJeepCommand(command, p1)
     if command == "game_over" then
-        game.over = true
+        raceOver = true
     elseif command == "add_object" then
         playerCar = StringToPointer(p1)
         enemies = {}
@@ -953,15 +955,29 @@ CreateScriptObject("jeep", "", function(self)
         return
     end
     DrawDynamicObject(playerCar)
-    if game.state == "race" then
+    if racing then
+        -- What runs every frame of the race is written out here rather
+        -- than called, but for what runs only now and then.
         if #wrecks > 0 then
             putBackWrecks(GetDeltaTime())
         end
-        returnBonuses()
-        watchEnemySources()
+        -- The boxes taken go back as the player's car starts a lap.
+        local lap = GetCurrentRound()
+        if boxesLap and lap ~= boxesLap then
+            restockBonuses()
+        end
+        boxesLap = lap
+        if IsEnemySourceNear(false, ENEMY_GROUP) then
+            watchEnemySource()
+        end
         aimPlayersGuns()
         -- The bonuses not yet picked up.
-        drawLyingBonuses()
+        if GetBonusesCount() ~= lyingCount then
+            readLyingBonuses()
+        end
+        if lyingCount > 0 then
+            DrawDynamicObject(unpack(lyingBoxes, 1, lyingCount))
+        end
     end
 end)
 
@@ -977,9 +993,12 @@ for slot = 1, GRID_SLOTS do
             -- A car comes to the race with far more health than any race
             -- wears down; a rival keeps only RIVAL_HEALTH of it.
             DamagePlayer(car, FULL_HEALTH - RIVAL_HEALTH)
-            wear[car] = { lost = 0, quiet = 0 }
+            local worn = { lost = 0, quiet = 0 }
+            wear[car] = worn
+            slotWear[slot] = worn
         elseif command == "delete_object" then
             rivals[slot] = nil
+            slotWear[slot] = nil
             if car then
                 wear[car] = nil
             end
@@ -1005,16 +1024,16 @@ end
 -- the frames that bring them commands. A rival's mending touches its own
 -- car alone, as what the others hear touches theirs.
 CreateScriptObject("wear", "", function(self)
-    if game.state ~= "race" or not someWorn then
+    if not someWorn or not racing then
         return
     end
-    local still = false
+    local still, dt = false, nil
     for slot = 1, GRID_SLOTS do
-        local car = rivals[slot]
         -- Most rivals are whole, and the frame's time is not needed.
-        local worn = car and wear[car]
+        local worn = slotWear[slot]
         if worn and not (worn.lost <= 0) then
-            mend(car, GetDeltaTime())
+            dt = dt or GetDeltaTime()
+            mend(rivals[slot], worn, dt)
             still = still or not (worn.lost <= 0)
         end
     end
