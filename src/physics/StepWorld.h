@@ -272,13 +272,19 @@ class PhStepWorld {
         ShapeSlot* slot = nullptr;
     };
     void CastSensors();
-    // The body's segment count; alike tells whether they all run the same
-    // way in the world.
-    std::size_t NearSensors(const Motion& motion, bool& alike);
+    // The body's segments at its new place, in m_sensorRays, and the box of
+    // them all; returns their count. alike tells whether they all run the
+    // same way in the world, live how many have a length.
+    std::size_t PlaceSensors(const PhRigidBody& body, bool& alike, std::size_t& live);
+    // The terrain triangles near the segments, for SenseGround.
+    void NearSensors(const Motion& motion);
     void SenseGeometries(const PhBody& body);
     void SenseGround(SensorRay& ray) const;
-    void SenseGroundAlike(std::size_t rays);
-    void CastSensor(SensorRay& ray, PhSensor& sensor, const PhBody& body, bool& sensed);
+    // The segments, all running the same way, against the body's terrain.
+    void SenseGroundAlike(const Motion& motion, std::size_t rays);
+    // What the sensed geometries give the segment, then the sensor's report.
+    void CastSensor(SensorRay& ray, PhSensor& sensor) const;
+    bool MeetGeometries(const SensorRay& ray, float length, btVector3& normal, float& t) const;
 
     PhSimulator& m_simulator;
     float m_carried = 0.0f;
@@ -375,6 +381,7 @@ class PhStepWorld {
     std::vector<std::int32_t> m_nearSensors;     // triangles near one body's sensors
     std::size_t m_nearCount = 0;                 // of m_nearSensors, the ones in use
     std::vector<SensorRay> m_sensorRays;         // one body's, in its sensors' order
+    btVector3 m_sensorsLow, m_sensorsHigh;       // the box of all of them
     std::vector<SensedGeometry> m_sensed;        // what one body's sensors may meet besides the ground
     std::vector<std::uint32_t> m_triangleStamps; // by triangle: the query that last listed it
     std::uint32_t m_queryStamp = 0;

@@ -798,3 +798,71 @@ TEST(Stepping, SensorsThatRunAlikeDetectWhatEachDetectsAmongSensorsThatDoNot)
     EXPECT_GT(hits, 100);
     EXPECT_LT(hits, 300);
 }
+
+TEST(Stepping, SensorsThatRunAlikeDetectAloneWhatTheyDetectTogetherOnEdgesAndCorners)
+{
+    // The sensors that run alike are cast four at a time, one to a lane.
+    // Each must detect what it detects when the body's sensors are cast one
+    // by one: on a bumpy grid, where the triangles meeting at an edge or a
+    // corner face different ways, a segment straight through a corner or
+    // along an edge shows which triangle won a tie, a segment beyond the
+    // ground misses in its lane alone, and five or nine sensors leave
+    // lanes without a segment.
+    Ground ground(20, 10);
+    for (std::size_t k = 0; k < ground.vertices.size(); ++k)
+        ground.vertices[k].z = (k % 2 == 0 ? 0.25f : 0.0f) + (k % 3 == 0 ? 0.125f : 0.0f);
+    struct Case {
+        const char* name;
+        std::vector<Vector4> starts; // in the body, which stands at (0, 0, 1)
+        Vector4 direction;
+        int hits; // of the alike sensors, the ones that detect the ground
+    };
+    const Vector4 down = V(0, 0, -1.5f);
+    const Case cases[] = {
+        {"through corners", {V(2, 2, 0), V(-2, 2, 0), V(2, -2, 0), V(-2, -2, 0)}, down, 4},
+        {"along diagonals", {V(1, 1, 0), V(-1, -1, 0), V(3, 3, 0), V(-3, -3, 0)}, down, 4},
+        {"along seams", {V(1, 0, 0), V(0, 1, 0), V(-1, 2, 0), V(2, -1, 0)}, down, 4},
+        {"one beyond the ground", {V(9, 0, 0), V(-9, 0, 0), V(10.5f, 0, 0), V(0, 9, 0)}, down, 3},
+        {"from a corner", {V(0, 0, -0.625f), V(2, 0, -0.625f), V(4, 0, -0.625f), V(6, 0, -0.625f)}, down, 4},
+        {"reaching a corner", {V(0, 0, 0.875f), V(2, 0, 0.875f), V(4, 0, 0.875f), V(6, 0, 0.875f)}, down, 0},
+        {"five", {V(2, 2, 0), V(-2, 2, 0), V(2, -2, 0), V(-2, -2, 0), V(0, 0, 0)}, down, 5},
+        {"nine slanting",
+         {V(0, 0, 0), V(2, 0, 0), V(4, 0, 0), V(0, 2, 0), V(2, 2, 0), V(4, 2, 0), V(0, 4, 0), V(2, 4, 0),
+          V(11, 4, 0)},
+         V(0.5f, 0.5f, -1.5f),
+         8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SteppingWorld world(&ground, false);
+        auto probe = [&](bool withOddSensor) {
+            PhRigidBody* body = world.simulator->CreateRigidBody();
+            body->SetUserData(&world);
+            std::vector<PhSensor*> sensors;
+            for (const Vector4& at : c.starts) {
+                sensors.push_back(body->AddSensor());
+                sensors.back()->SetLineSensor(at, c.direction);
+            }
+            if (withOddSensor)
+                body->AddSensor()->SetLineSensor(V(0, 0, 0), V(0.7f, 0.2f, -1.0f));
+            body->UpdateBoundingInfo();
+            body->SetPos(V(0, 0, 1));
+            return std::make_pair(body, sensors);
+        };
+        const auto alike = probe(false);
+        const auto oneByOne = probe(true);
+        world.simulator->Step(0.01f);
+        int hits = 0;
+        for (std::size_t i = 0; i < alike.second.size(); ++i) {
+            const PhSensor& a = *alike.second[i];
+            const PhSensor& b = *oneByOne.second[i];
+            SCOPED_TRACE("sensor " + std::to_string(i));
+            EXPECT_EQ(std::memcmp(&a.detectDepth, &b.detectDepth, sizeof a.detectDepth), 0);
+            EXPECT_EQ(std::memcmp(&a.detectNormal, &b.detectNormal, sizeof a.detectNormal), 0);
+            EXPECT_EQ(std::memcmp(&a.detectContactPoint, &b.detectContactPoint, sizeof a.detectContactPoint),
+                      0);
+            hits += a.detectDepth > 0.0f;
+        }
+        EXPECT_EQ(hits, c.hits);
+    }
+}
