@@ -14,6 +14,16 @@ namespace {
 
 constexpr float kInverseCellSize = 0.25f;
 
+// Builds of every mesh are numbered apart, so cells kept from one mesh are
+// never taken for those of another.
+std::uint32_t NextBuild()
+{
+    static std::uint32_t last = 0;
+    if (++last == 0)
+        last = 1;
+    return last;
+}
+
 std::int32_t ClampedCell(float offset, std::int32_t count)
 {
     const float cell = offset * kInverseCellSize;
@@ -35,6 +45,7 @@ void CPCollisionMesh::Clear()
     m_height = 0;
     m_cellStart.clear();
     m_cellTriangles.clear();
+    m_build = 0;
 }
 
 bool CPCollisionMesh::Build(const CPMeshVertex* vertices, std::int32_t vertexCount,
@@ -108,6 +119,7 @@ bool CPCollisionMesh::Build(const CPMeshVertex* vertices, std::int32_t vertexCou
     std::vector<std::int32_t> fill(m_cellStart.begin(), m_cellStart.end() - 1);
     for (const auto& entry : entries)
         m_cellTriangles[fill[entry.first]++] = entry.second;
+    m_build = NextBuild();
     return true;
 }
 
@@ -178,24 +190,40 @@ const std::int32_t* CPCollisionMesh::GetCellTriangles(std::int32_t cx, std::int3
 std::int32_t CPCollisionMesh::Query(const Vector4& a, const Vector4& b, std::int32_t* out,
                                     std::int32_t capacity) const
 {
-    if (IsEmpty() || !out)
-        return 0;
+    CPMeshCells cells;
+    SampleCells(a, b, cells);
+    return Query(cells, out, capacity);
+}
+
+void CPCollisionMesh::SampleCells(const Vector4& a, const Vector4& b, CPMeshCells& cells) const
+{
+    cells.mesh = m_build;
+    cells.count = 0;
+    if (IsEmpty())
+        return;
     const float samples[5][2] = {
         {a.x, a.y}, {b.x, b.y}, {a.x, b.y}, {b.x, a.y}, {0.5f * (a.x + b.x), 0.5f * (a.y + b.y)}};
-    std::int32_t sampleCells[5][2];
-    int sampleCount = 0;
     for (const auto& sample : samples) {
         // CellOf's clamp, without the call it is otherwise left as.
         const std::int32_t cx = ClampedCell(sample[0] - m_origin.x, m_width);
         const std::int32_t cy = ClampedCell(sample[1] - m_origin.y, m_height);
-        const bool listed = std::any_of(sampleCells, sampleCells + sampleCount,
+        const bool listed = std::any_of(cells.cell, cells.cell + cells.count,
                                         [&](const std::int32_t* c) { return c[0] == cx && c[1] == cy; });
         if (!listed) {
-            sampleCells[sampleCount][0] = cx;
-            sampleCells[sampleCount][1] = cy;
-            ++sampleCount;
+            cells.cell[cells.count][0] = cx;
+            cells.cell[cells.count][1] = cy;
+            ++cells.count;
         }
     }
+}
+
+std::int32_t CPCollisionMesh::Query(const CPMeshCells& cells, std::int32_t* out, std::int32_t capacity) const
+{
+    // Cells sampled from another build name cells of another grid.
+    if (IsEmpty() || !out || cells.mesh != m_build)
+        return 0;
+    const std::int32_t(*sampleCells)[2] = cells.cell;
+    const int sampleCount = cells.count;
 
     std::int32_t count = 0;
     // Every cell asked for lies in the grid (the samples are clamped into

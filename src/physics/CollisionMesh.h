@@ -5,6 +5,7 @@
 
 #include "Render/TerrainMesh.h"
 #include "physics/Contact.h"
+#include "physics/MeshCells.h"
 #include "platform/MathTypes.h"
 
 struct CPMeshVertex;
@@ -63,6 +64,10 @@ class CPCollisionMesh : public CPTerrainMesh {
     // next would bring the list to `capacity` entries or more. A triangle in
     // several cells is listed once for each. Returns the number listed.
     std::int32_t Query(const Vector4& a, const Vector4& b, std::int32_t* out, std::int32_t capacity) const;
+    // The same in two halves: the cells the box samples, then the list
+    // they make. A caller that kept the list made of the same cells has it.
+    void SampleCells(const Vector4& a, const Vector4& b, CPMeshCells& cells) const;
+    std::int32_t Query(const CPMeshCells& cells, std::int32_t* out, std::int32_t capacity) const;
 
     // The z of the vertex nearest to p (3D) among the triangles of p's
     // cell; 0.0 when none lies nearer than 1000.
@@ -81,4 +86,5 @@ class CPCollisionMesh : public CPTerrainMesh {
     // Cell c lists m_cellTriangles[m_cellStart[c] .. m_cellStart[c + 1]).
     std::vector<std::int32_t> m_cellStart;
     std::vector<std::int32_t> m_cellTriangles;
+    std::uint32_t m_build = 0; // changed by every Build and Clear; 0 for none
 };

@@ -9,6 +9,7 @@
 #include "core/Object.h"
 #include "physics/CollisionPart.h"
 #include "physics/FrameListener.h"
+#include "physics/MeshCells.h"
 #include "platform/MathTypes.h"
 
 class CPGameObject;
@@ -140,10 +141,23 @@ class CPPhysicData : public CPObject, public CPFrameListener, public CPPhysicsPa
     // triangles near the body, as the physics world's last terrain query
     // listed them (a triangle may be listed more than once), and how many
     // entries are in use. Filled in place each step, without allocation.
-    std::int32_t* GetTerrainTriangles() { return m_terrainTriangles.data(); }
+    // Writing the list, or its count, forgets the cells it was made of.
+    std::int32_t* GetTerrainTriangles()
+    {
+        m_terrainCells.mesh = 0;
+        return m_terrainTriangles.data();
+    }
     const std::int32_t* GetTerrainTriangles() const override { return m_terrainTriangles.data(); }
     std::int32_t GetTerrainTriangleCount() const override { return m_terrainTriangleCount; }
-    void SetTerrainTriangleCount(std::int32_t count) { m_terrainTriangleCount = count; }
+    void SetTerrainTriangleCount(std::int32_t count)
+    {
+        m_terrainTriangleCount = count;
+        m_terrainCells.mesh = 0;
+    }
+    // The mesh cells the query last made the list of, set after it wrote
+    // the list: a query sampling the same cells finds its answer there.
+    const CPMeshCells& GetTerrainCells() const { return m_terrainCells; }
+    void SetTerrainCells(const CPMeshCells& cells) { m_terrainCells = cells; }
 
   private:
     std::uint8_t m_active = 1;
@@ -159,6 +173,7 @@ class CPPhysicData : public CPObject, public CPFrameListener, public CPPhysicsPa
     std::uint8_t m_buildFlag = 0;
     std::array<std::int32_t, kTerrainQuerySize> m_terrainTriangles{};
     std::int32_t m_terrainTriangleCount = 0;
+    CPMeshCells m_terrainCells;
     PhRigidBody* m_rigidBody = nullptr;
     std::int32_t m_bodyKind = kBodyBox;
     Vector3 m_boxSizes;

@@ -299,11 +299,20 @@ void CPPhysicsWorld::QueryTerrainTriangles(const Vector4& a, const Vector4& b, c
 
     std::int32_t count = 0;
     if (data) {
-        count = mesh->Query(a, b, data->GetTerrainTriangles(), CPPhysicData::kTerrainQuerySize);
-        data->SetTerrainTriangleCount(count);
+        // A body that moved on within the cells of its last query has their
+        // list already: most steps' queries are of that kind.
+        CPMeshCells cells;
+        mesh->SampleCells(a, b, cells);
+        if (cells.SameAs(data->GetTerrainCells())) {
+            count = data->GetTerrainTriangleCount();
+        } else {
+            count = mesh->Query(cells, data->GetTerrainTriangles(), CPPhysicData::kTerrainQuerySize);
+            data->SetTerrainTriangleCount(count);
+            data->SetTerrainCells(cells);
+        }
     }
     if (indices)
-        *indices = data ? data->GetTerrainTriangles() : nullptr;
+        *indices = data ? static_cast<const CPPhysicData*>(data)->GetTerrainTriangles() : nullptr;
     if (indexCount)
         *indexCount = count;
     if (triangles)

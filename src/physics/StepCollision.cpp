@@ -67,6 +67,70 @@ bool Overlap(const btVector3& lowA, const btVector3& highA, const btVector3& low
 #endif
 }
 
+// A box held in registers for testing many boxes against it, as Overlap
+// tests them.
+struct BoxLanes {
+#if defined(__SSE2__)
+    __m128 low, high;
+    BoxLanes(const btVector3& l, const btVector3& h) : low(_mm_loadu_ps(&l.x())), high(_mm_loadu_ps(&h.x()))
+    {
+    }
+    bool Overlaps(const btVector3& lowB, const btVector3& highB) const
+    {
+        const __m128 both = _mm_and_ps(_mm_cmple_ps(low, _mm_loadu_ps(&highB.x())),
+                                       _mm_cmpge_ps(high, _mm_loadu_ps(&lowB.x())));
+        return (_mm_movemask_ps(both) & 7) == 7;
+    }
+#else
+    btVector3 low, high;
+    BoxLanes(const btVector3& l, const btVector3& h) : low(l), high(h) {}
+    bool Overlaps(const btVector3& lowB, const btVector3& highB) const
+    {
+        return Overlap(low, high, lowB, highB);
+    }
+#endif
+};
+
+// The box of boxes taken one by one, from none, as btVector3's setMin and
+// setMax grow it (all four components; a tie keeps what was there).
+class BoxGrowth {
+  public:
+#if defined(__SSE2__)
+    void Take(const btVector3& low, const btVector3& high)
+    {
+        m_low = _mm_min_ps(_mm_loadu_ps(&low.x()), m_low);
+        m_high = _mm_max_ps(_mm_loadu_ps(&high.x()), m_high);
+    }
+    btVector3 Low() const { return Vector(m_low); }
+    btVector3 High() const { return Vector(m_high); }
+
+  private:
+    static btVector3 Vector(__m128 lanes)
+    {
+        alignas(16) float v[4];
+        _mm_store_ps(v, lanes);
+        btVector3 vector;
+        vector.setValue(v[0], v[1], v[2]);
+        vector.setW(v[3]);
+        return vector;
+    }
+    __m128 m_low = _mm_setr_ps(SIMD_INFINITY, SIMD_INFINITY, SIMD_INFINITY, 0.0f);
+    __m128 m_high = _mm_setr_ps(-SIMD_INFINITY, -SIMD_INFINITY, -SIMD_INFINITY, 0.0f);
+#else
+    void Take(const btVector3& low, const btVector3& high)
+    {
+        m_low.setMin(low);
+        m_high.setMax(high);
+    }
+    const btVector3& Low() const { return m_low; }
+    const btVector3& High() const { return m_high; }
+
+  private:
+    btVector3 m_low = btVector3(SIMD_INFINITY, SIMD_INFINITY, SIMD_INFINITY);
+    btVector3 m_high = btVector3(-SIMD_INFINITY, -SIMD_INFINITY, -SIMD_INFINITY);
+#endif
+};
+
 // The margin contacts are looked for within, for sides that may close on
 // each other by reach in the step: fast bodies rely on the sweep beyond.
 float AheadMargin(float reach) { return kContactMargin + std::min(reach, kMostAhead); }
@@ -699,8 +763,7 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
     std::int32_t* out = cache.triangles.data();
     std::size_t count = 0;
     Triangle* terrain = m_terrain.get();
-    btVector3 trianglesLow(SIMD_INFINITY, SIMD_INFINITY, SIMD_INFINITY);
-    btVector3 trianglesHigh(-SIMD_INFINITY, -SIMD_INFINITY, -SIMD_INFINITY);
+    BoxGrowth trianglesBox;
     // The query answers by cells of the mesh, much larger than a box:
     // triangles clear of the box asked about are never reached while the
     // answer is kept.
@@ -708,8 +771,7 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
         const Triangle& triangle = terrain[static_cast<std::size_t>(t)];
         if (!Overlap(nearLow, nearHigh, triangle.low, triangle.high))
             return;
-        trianglesLow.setMin(triangle.low);
-        trianglesHigh.setMax(triangle.high);
+        trianglesBox.Take(triangle.low, triangle.high);
         out[count++] = t;
     };
     // A body that moved on within the same cells is given the same list
@@ -756,8 +818,8 @@ bool PhStepWorld::AskTerrain(PhBody& body, const btVector3& low, const btVector3
     }
     cache.count = count;
     if (count > 0) {
-        cache.trianglesLow = trianglesLow;
-        cache.trianglesHigh = trianglesHigh;
+        cache.trianglesLow = trianglesBox.Low();
+        cache.trianglesHigh = trianglesBox.High();
     }
     cache.valid = true;
     return true;
@@ -863,9 +925,16 @@ void PhStepWorld::CollideTerrain(float h)
             const PhMaterial& material = m_simulator.GetMaterial(g->materialIndex);
             const std::uint64_t keyA = static_cast<std::uint64_t>(m_simulator.GetGeometryPool().IndexOf(g))
                                        << 32;
-            for (int i = 0; i < motion.triangleCount; ++i) {
-                const Triangle& triangle = m_terrain[static_cast<std::size_t>(TrianglesOf(motion)[i])];
-                if (!Overlap(low, high, triangle.low, triangle.high))
+            // Most triangles fail the box test alone: the box and the list
+            // are read once, not again after every store the loop may make.
+            const BoxLanes reach(low, high);
+            const std::int32_t* listed = TrianglesOf(motion);
+            const Triangle* terrain = m_terrain.get();
+            const int listedCount = motion.triangleCount;
+            for (int i = 0; i < listedCount; ++i) {
+                const std::int32_t t = listed[i];
+                const Triangle& triangle = terrain[static_cast<std::size_t>(t)];
+                if (!reach.Overlaps(triangle.low, triangle.high))
                     continue;
                 // Clear of the plane by more than the body can close on it
                 // in the step: nothing to collide.
@@ -879,7 +948,6 @@ void PhStepWorld::CollideTerrain(float h)
                 // dropped again, whatever the triangle's manifold held.
                 if (BesideTriangle(*slot->shape, transform, triangle.v, triangle.face.normal, 2.0f * margin))
                     continue;
-                const std::int32_t t = TrianglesOf(motion)[i];
                 if (settled < 0)
                     settled = IsSettled(body) ? 1 : 0;
                 btTriangleShape shape(triangle.v[0], triangle.v[1], triangle.v[2]);

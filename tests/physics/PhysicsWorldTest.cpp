@@ -1,6 +1,8 @@
 #include "physics/PhysicsWorld.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -528,6 +530,62 @@ TEST_F(PhysicsWorldTest, TheTerrainQueryFillsThePhysicsDataOfTheBodysObject)
     EXPECT_EQ(triangleCount, 0);
     CPPhysicsWorld::QueryTerrainTriangles(V(5, 5, 0), V(7, 7, 2), nullptr, nullptr, nullptr, nullptr, nullptr,
                                           nullptr);
+}
+
+TEST_F(PhysicsWorldTest, TheTerrainQueryListsWhatTheMeshWouldListForEveryBoxInTurn)
+{
+    // A query whose box samples the cells of the body's last one finds its
+    // list made; a list written by anyone else, or a mesh built anew, must
+    // not be mistaken for it.
+    Terrain wide(40, 0);
+    Terrain narrow(8, 0);
+    ASSERT_TRUE(world.BuildCollisionMesh(CPObjectPtr(wide.mesh)));
+    CPGameObject& car = Object(1);
+    ASSERT_TRUE(world.AddLevelObject(CPObjectPtr(&car), 1, 1));
+    PhRigidBody* body = car.GetPhysicData()->GetRigidBody();
+    CPPhysicData& data = *car.GetPhysicData();
+    const CPPhysicData& view = data; // reading through it forgets nothing
+
+    enum Before { kNothing, kWriteList, kWriteCount, kBuildNarrow, kBuildWide };
+    struct Case {
+        Before before;
+        Vector4 a, b;
+    };
+    const Case cases[] = {
+        {kNothing, V(5, 5, 0), V(7, 7, 2)},
+        {kNothing, V(5.5f, 5.5f, 0), V(7.5f, 7.5f, 2)}, // the same cells
+        {kNothing, V(30, 30, 0), V(33, 33, 2)},         // others, with the second triangle
+        {kNothing, V(5, 5, 0), V(7, 7, 2)},
+        {kWriteList, V(5.2f, 5.2f, 0), V(7.2f, 7.2f, 2)},
+        {kWriteCount, V(5.1f, 5.1f, 0), V(7.1f, 7.1f, 2)},
+        {kBuildNarrow, V(5, 5, 0), V(7, 7, 2)},
+        {kNothing, V(5.5f, 5.5f, 0), V(7.5f, 7.5f, 2)},
+        {kBuildWide, V(5, 5, 0), V(7, 7, 2)},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        if (c.before == kWriteList) {
+            data.GetTerrainTriangles()[0] = 1;
+        } else if (c.before == kWriteCount) {
+            data.SetTerrainTriangleCount(1);
+        } else if (c.before == kBuildNarrow || c.before == kBuildWide) {
+            ASSERT_TRUE(
+                world.BuildCollisionMesh(CPObjectPtr(c.before == kBuildNarrow ? narrow.mesh : wide.mesh)));
+        }
+        std::vector<std::int32_t> expected(CPPhysicData::kTerrainQuerySize);
+        expected.resize(static_cast<std::size_t>(
+            world.GetCollisionMesh().Query(c.a, c.b, expected.data(), CPPhysicData::kTerrainQuerySize)));
+        ASSERT_FALSE(expected.empty()) << "case " << i;
+
+        const std::int32_t* indices = nullptr;
+        std::int32_t indexCount = -1;
+        CPPhysicsWorld::QueryTerrainTriangles(c.a, c.b, &indices, nullptr, nullptr, &indexCount, nullptr,
+                                              body);
+        ASSERT_EQ(indices, view.GetTerrainTriangles()) << "case " << i;
+        EXPECT_EQ(std::vector<std::int32_t>(indices, indices + std::max(indexCount, 0)), expected)
+            << "case " << i;
+        EXPECT_EQ(view.GetTerrainTriangleCount(), indexCount) << "case " << i;
+    }
 }
 
 TEST_F(PhysicsWorldTest, ALevelIsBuiltInTheLoadersOrderAndRuns)
