@@ -327,8 +327,7 @@ void CPGameObject::RemakeLocalMatrix()
     if (m_hasPartTransform)
         m_localMatrix = m_partTransform;
     else
-        MultiplyInto(MatrixFromQuaternion(m_rotation),
-                     TranslationMatrix(m_position.x, m_position.y, m_position.z), m_localMatrix);
+        RotationTranslationInto(m_rotation, m_position, m_localMatrix);
     m_localStale = false;
     m_localStamp = NextStamp();
 }
@@ -352,8 +351,14 @@ void CPGameObject::Place(bool withBoxes)
         PlaceChildrenWithBoxes();
         FinishBoxes();
     } else {
-        for (std::size_t i = 0; i < m_children.size(); ++i)
-            PlaceChild(*GetChildAt(i), false);
+        for (std::size_t i = 0; i < m_children.size(); ++i) {
+            CPGameObject& child = *GetChildAt(i);
+            // A part that covers the one before it has its local matrix.
+            if (i > 0 && child.Covers(*GetChildAt(i - 1)))
+                PlaceTwin(child, *GetChildAt(i - 1));
+            else
+                PlaceChild(child, false);
+        }
     }
     m_boxesStale = !withBoxes;
 
@@ -371,6 +376,20 @@ void CPGameObject::PlaceChild(CPGameObject& child, bool withBoxes)
     child.Place(withBoxes);
 }
 
+void CPGameObject::PlaceTwin(CPGameObject& child, const CPGameObject& twin)
+{
+    // Equal local matrices under one parent give equal world matrices to
+    // the bit; as Place without boxes of a part with no children and no
+    // levels of detail, whose local matrix is fresh.
+    child.m_parentMatrix = m_worldMatrix;
+    child.m_worldMatrix = twin.m_worldMatrix;
+    child.m_boxesStale = true;
+    child.m_boundsValid = true;
+    child.m_dirty = false;
+    if (child.m_meshPart)
+        child.m_meshPart->SetTransform(child.m_worldMatrix);
+}
+
 void CPGameObject::PlaceChildrenWithBoxes()
 {
     const std::size_t count = m_children.size();
@@ -386,9 +405,12 @@ void CPGameObject::PlaceChildrenWithBoxes()
         PlaceChild(cover, true);
         const bool covered = last > i && cover.m_extremesExact;
         for (; i < last; ++i) {
-            PlaceChild(*GetChildAt(i), !covered);
-            if (!covered)
+            if (covered) {
+                PlaceTwin(*GetChildAt(i), cover);
+            } else {
+                PlaceChild(*GetChildAt(i), true);
                 MergeChildBoxes(*GetChildAt(i));
+            }
         }
         MergeChildBoxes(cover);
         ++i;

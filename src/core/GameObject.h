@@ -362,6 +362,10 @@ class CPGameObject : public CPObject {
     void RemakeLocalMatrix();
     void PlaceChild(CPGameObject& child, bool withBoxes);
     void PlaceChildrenWithBoxes();
+    // Places the child, without its boxes, by the world matrix of a twin
+    // just placed under this object: one that Covers the child or that the
+    // child Covers, so that their local matrices are the same.
+    void PlaceTwin(CPGameObject& child, const CPGameObject& twin);
     // Whether this part, the next one after the inner part under the same
     // parent, takes in every box the inner part would add to the parent's
     // boxes, provided its own extremes come out exact.

@@ -182,19 +182,12 @@ Matrix4 RotationMatrixYawPitchRoll(float yaw, float pitch, float roll)
 
 Matrix4 MatrixFromQuaternion(const Quaternion& q)
 {
-    const float xx = q.x * q.x, yy = q.y * q.y, zz = q.z * q.z;
-    const float xy = q.x * q.y, xz = q.x * q.z, yz = q.y * q.z;
-    const float wx = q.w * q.x, wy = q.w * q.y, wz = q.w * q.z;
+    float r[3][3];
+    matrixmath::QuaternionRotation(q, r);
     Matrix4 m = IdentityMatrix();
-    m.m[0][0] = 1.0f - 2.0f * (yy + zz);
-    m.m[0][1] = 2.0f * (xy + wz);
-    m.m[0][2] = 2.0f * (xz - wy);
-    m.m[1][0] = 2.0f * (xy - wz);
-    m.m[1][1] = 1.0f - 2.0f * (xx + zz);
-    m.m[1][2] = 2.0f * (yz + wx);
-    m.m[2][0] = 2.0f * (xz + wy);
-    m.m[2][1] = 2.0f * (yz - wx);
-    m.m[2][2] = 1.0f - 2.0f * (xx + yy);
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            m.m[i][j] = r[i][j];
     return m;
 }
 

@@ -178,6 +178,61 @@ Matrix4 RotationMatrixYawPitchRoll(float yaw, float pitch, float roll);
 // scales).
 Matrix4 MatrixFromQuaternion(const Quaternion& q);
 
+namespace matrixmath {
+
+// The upper 3x3 of MatrixFromQuaternion, row by row.
+inline void QuaternionRotation(const Quaternion& q, float (&r)[3][3])
+{
+    const float xx = q.x * q.x, yy = q.y * q.y, zz = q.z * q.z;
+    const float xy = q.x * q.y, xz = q.x * q.z, yz = q.y * q.z;
+    const float wx = q.w * q.x, wy = q.w * q.y, wz = q.w * q.z;
+    r[0][0] = 1.0f - 2.0f * (yy + zz);
+    r[0][1] = 2.0f * (xy + wz);
+    r[0][2] = 2.0f * (xz - wy);
+    r[1][0] = 2.0f * (xy - wz);
+    r[1][1] = 1.0f - 2.0f * (xx + zz);
+    r[1][2] = 2.0f * (yz + wx);
+    r[2][0] = 2.0f * (xz + wy);
+    r[2][1] = 2.0f * (yz - wx);
+    r[2][2] = 1.0f - 2.0f * (xx + yy);
+}
+
+} // namespace matrixmath
+
+// MultiplyInto(MatrixFromQuaternion(q), TranslationMatrix(p.x, p.y, p.z),
+// out) to the bit, without either matrix in memory: every turned part's
+// local matrix is made this way each frame.
+inline void RotationTranslationInto(const Quaternion& q, const Vector3& p, Matrix4& out)
+{
+    float r[3][3];
+    matrixmath::QuaternionRotation(q, r);
+#if defined(__SSE__)
+    // MultiplyInto's lanes with the translation's rows as they are: the
+    // same products of the same entries, summed in the same order. Only
+    // what is exact either way (a product by a constant of a constant) may
+    // be folded away.
+    const __m128 b0 = _mm_setr_ps(1.0f, 0.0f, 0.0f, 0.0f), b1 = _mm_setr_ps(0.0f, 1.0f, 0.0f, 0.0f);
+    const __m128 b2 = _mm_setr_ps(0.0f, 0.0f, 1.0f, 0.0f), b3 = _mm_setr_ps(p.x, p.y, p.z, 1.0f);
+    auto row = [&](float a0, float a1, float a2, float a3, int index) {
+        __m128 sum = _mm_mul_ps(_mm_set1_ps(a0), b0);
+        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(a1), b1));
+        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(a2), b2));
+        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(a3), b3));
+        _mm_storeu_ps(out.m[index], sum);
+    };
+    row(r[0][0], r[0][1], r[0][2], 0.0f, 0);
+    row(r[1][0], r[1][1], r[1][2], 0.0f, 1);
+    row(r[2][0], r[2][1], r[2][2], 0.0f, 2);
+    row(0.0f, 0.0f, 0.0f, 1.0f, 3);
+#else
+    Matrix4 rotation = IdentityMatrix();
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            rotation.m[i][j] = r[i][j];
+    MultiplyInto(rotation, TranslationMatrix(p.x, p.y, p.z), out);
+#endif
+}
+
 // View matrix of an eye at `eye` looking at `at`, with `up` pointing up.
 // When up is parallel to the view direction the side axis is zero and the
 // matrix is degenerate but finite.

@@ -432,3 +432,117 @@ TEST_F(DeferredTurretTest, ChangesBelowALaterBuildLeaveItAsTheEagerOne)
         EXPECT_TRUE(SameEverywhere());
     }
 }
+
+namespace {
+
+::testing::AssertionResult SameMatrix(const Matrix4& a, const Matrix4& b)
+{
+    if (std::memcmp(&a, &b, sizeof a) == 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << Near(a, b, 0.0f).message();
+}
+
+// A gun of a car with flares of growing size at one place, each drawn by
+// a mesh, under a slanted sun.
+class GunFlaresTest : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        saved = GetShadowMatrix();
+        SetShadowMatrix(ShadowMatrix({0.4f, -0.3f, -1.0f, 0.0f}, {0.0f, 0.0f, -1.0f, 0.5f}));
+        car = trees.Root("car");
+        car->SetBoundingBox(CPBoundingBox({0.0f, 0.0f, 0.5f}, {1.0f, 2.0f, 0.5f}));
+        gun = Trees::Child(car, "gun");
+        gun->SetPosition({0.0f, 0.5f, 1.2f});
+        gun->SetBoundingBox(CPBoundingBox({}, {0.2f, 0.4f, 0.2f}));
+        for (int i = 0; i < 4; ++i) {
+            CPGameObject* flare = Trees::Child(gun, "flare" + std::to_string(i));
+            flare->SetPosition(kMuzzle);
+            flare->SetBoundingBox(CPBoundingBox({}, {0.1f * (i + 1), 0.1f * (i + 1), 0.1f * (i + 1)}));
+            auto* mesh = new CPRenderObject(flare);
+            flare->SetRenderObject(CPObjectPtr(mesh), CPGameObject::kMeshObject);
+            flares.push_back(flare);
+            meshes.push_back(mesh);
+        }
+    }
+    void TearDown() override { SetShadowMatrix(saved); }
+
+    // Every flare where its own local matrix puts it under the gun, its
+    // mesh with it, and its boxes, when read, those of the same box placed
+    // there on its own.
+    ::testing::AssertionResult FlaresInPlace()
+    {
+        if (auto r =
+                SameMatrix(gun->GetWorldMatrix(), Multiply(gun->GetLocalMatrix(), car->GetWorldMatrix()));
+            !r)
+            return r << " (gun)";
+        for (std::size_t i = 0; i < flares.size(); ++i) {
+            const CPGameObject& flare = *flares[i];
+            const Matrix4 local = Multiply(
+                MatrixFromQuaternion(flare.GetRotation()),
+                TranslationMatrix(flare.GetPosition().x, flare.GetPosition().y, flare.GetPosition().z));
+            const Matrix4 world = Multiply(local, gun->GetWorldMatrix());
+            if (auto r = SameMatrix(flare.GetWorldMatrix(), world); !r)
+                return r << " (world matrix of " << flare.GetName() << ")";
+            if (auto r = SameMatrix(meshes[i]->GetTransform(), world); !r)
+                return r << " (mesh of " << flare.GetName() << ")";
+            CPGameObject* alone = trees.Root("alone");
+            alone->SetBoundingBox(flare.GetBoundingBox());
+            alone->SetParentMatrix(gun->GetWorldMatrix());
+            alone->SetPosition(flare.GetPosition());
+            alone->UpdateBounds();
+            if (auto r = SameBox(flare.GetOwnBox(), alone->GetOwnBox()); !r)
+                return r << " (own box of " << flare.GetName() << ")";
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    static constexpr Vector3 kMuzzle{0.0f, -0.7f, 0.05f};
+    Matrix4 saved;
+    Trees trees;
+    CPGameObject* car = nullptr;
+    CPGameObject* gun = nullptr;
+    std::vector<CPGameObject*> flares;
+    std::vector<CPRenderObject*> meshes;
+};
+
+} // namespace
+
+// Flares at one place take one another's world matrix: each must still be
+// placed anew when only the car or the gun moved, and one moved off the
+// shared place (or back onto it) must follow its own place, whether the car
+// places the gun with its boxes or the gun is aimed on its own.
+TEST_F(GunFlaresTest, FlaresAtOnePlaceEachFollowTheirOwnPlacement)
+{
+    struct Step {
+        const char* name;
+        int movedFlare; // -1: none
+        Vector3 place;  // of the moved flare
+        bool aim;       // the gun is turned and placed after the car
+    };
+    const Step steps[] = {
+        {"car and gun move", -1, {}, true},
+        {"only the car moves", -1, {}, false},
+        {"an inner flare moved off", 1, {0.0f, -0.9f, 0.05f}, true},
+        {"the largest flare moved off", 3, {0.1f, -0.7f, 0.05f}, false},
+        {"both moved back", 1, kMuzzle, true},
+        {"the largest back", 3, kMuzzle, true},
+        {"the smallest moved off", 0, {0.0f, -0.7f, -0.05f}, true},
+    };
+    int frame = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        ++frame;
+        if (step.movedFlare >= 0)
+            flares[static_cast<std::size_t>(step.movedFlare)]->SetPosition(step.place);
+        car->FollowBody({0.3f * frame, 10.0f - 0.7f * frame, 0.05f * frame},
+                        {0.0f, 0.0f, std::sin(0.05f * frame), std::cos(0.05f * frame)});
+        car->UpdateBounds();
+        EXPECT_TRUE(FlaresInPlace()) << "after the car";
+        if (step.aim) {
+            gun->SetRotation({0.0f, 0.0f, std::sin(-0.2f * frame), std::cos(-0.2f * frame)});
+            gun->UpdatePlacement();
+            EXPECT_TRUE(FlaresInPlace()) << "after the aim";
+        }
+    }
+}

@@ -135,6 +135,46 @@ TEST(MatrixMath, AnIdentityProductIsSkippedOnlyWhereItWouldGiveTheOtherMatrixToT
     EXPECT_NE(std::memcmp(&turned, &negativeZero, sizeof turned), 0);
 }
 
+// The local matrix of a turned part, made without the two matrices, must
+// keep every bit of their product: the signs of its zeros (a part at -0 or
+// turned by pi), and whatever overflow or a NaN leaves behind.
+TEST(MatrixMath, RotationThenTranslationIsTheProductOfTheTwoToTheBit)
+{
+    const float s = std::sin(0.35f), c = std::cos(0.35f);
+    struct Case {
+        const char* name;
+        Quaternion q;
+        Vector3 p;
+    };
+    const Case cases[] = {
+        {"none", {0.0f, 0.0f, 0.0f, 1.0f}, {0.0f, 0.0f, 0.0f}},
+        {"negative zeros", {-0.0f, 0.0f, -0.0f, 1.0f}, {-0.0f, -0.0f, 0.0f}},
+        {"half turn about z", {0.0f, 0.0f, 1.0f, 0.0f}, {-0.0f, 2.0f, -3.5f}},
+        {"half turn about x", {1.0f, -0.0f, 0.0f, -0.0f}, {1.0f, -0.0f, 0.0f}},
+        {"wheel spin", {s, 0.0f, 0.0f, c}, {0.8f, -1.4f, 0.31f}},
+        {"skewed", {0.3f, -0.5f, 0.1f, 0.8f}, {-311.7f, 1e-7f, 1e20f}},
+        {"not unit", {2.0f, 3.0f, -1.0f, 0.5f}, {1e-38f, -1e-38f, 7.0f}},
+        {"overflowing", {1e20f, 0.0f, 0.0f, 1.0f}, {1.0f, 2.0f, 3.0f}},
+        {"infinite position", {s, 0.0f, 0.0f, c}, {INFINITY, -INFINITY, 0.0f}},
+        {"NaN position", {0.0f, s, 0.0f, c}, {NAN, 0.0f, -0.0f}},
+        {"NaN rotation", {NAN, 0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 1.0f}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        Matrix4 expected;
+        MultiplyInto(MatrixFromQuaternion(k.q), TranslationMatrix(k.p.x, k.p.y, k.p.z), expected);
+        Matrix4 made = ScalingMatrix(5.0f, 5.0f, 5.0f);
+        RotationTranslationInto(k.q, k.p, made);
+        for (int r = 0; r < 4; ++r) {
+            for (int col = 0; col < 4; ++col) {
+                const bool bothNaN = std::isnan(made.m[r][col]) && std::isnan(expected.m[r][col]);
+                EXPECT_TRUE(bothNaN || std::memcmp(&made.m[r][col], &expected.m[r][col], sizeof(float)) == 0)
+                    << r << "," << col << ": " << made.m[r][col] << " vs " << expected.m[r][col];
+            }
+        }
+    }
+}
+
 TEST(MatrixMath, YawPitchRollTurnsByRollThenPitchThenYaw)
 {
     // Worked by hand, one turn at a time: roll about z, pitch about x, yaw about y.
