@@ -19,12 +19,18 @@ class CPBaseCamera : public CPObject {
     const Matrix4& GetProjection() const { return m_projection; }
     const Matrix4& GetFarProjection() const { return m_farProjection; }
     const Matrix4& GetOrientationView() const { return m_orientationView; }
-    const Matrix4& GetInverseOrientationView() const { return m_inverseOrientationView; }
+    // Worked out when first asked for after the orientation changed: no
+    // pass of a frame reads it.
+    const Matrix4& GetInverseOrientationView() const;
 
   protected:
+    // The orientation view was written; its inverse is stale.
+    void OrientationChanged() { m_inverseOrientationStale = true; }
+
     Matrix4 m_view;
     Matrix4 m_projection;
     Matrix4 m_farProjection;   // the projection with its far plane at 1000
     Matrix4 m_orientationView; // rotation only: from the origin along the view direction
-    Matrix4 m_inverseOrientationView;
+    mutable Matrix4 m_inverseOrientationView;
+    mutable bool m_inverseOrientationStale = false;
 };

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <numeric>
-#include <type_traits>
 #include <utility>
 
 #include "Render/TerrainMesh.h"
 #include "platform/Math.h"
+
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
 
 namespace {
 
@@ -151,7 +154,8 @@ void CPDecalGround::LayCorners(const std::int32_t* triangles, std::int32_t liste
     }
 }
 
-void CPDecalGround::WriteFootprint(const Matrix4& toFootprint, std::vector<CPMeshVertex>& corners) const
+void CPDecalGround::WriteFootprint(const Matrix4& toFootprint, const std::vector<CPMeshVertex>& corners,
+                                   CPMeshVertex* vertices, CPMeshVertex* worldVertices) const
 {
     // A footprint frame without projection gives every finite point a w of
     // exactly 1, and dividing by it changes nothing: the (s, t) of such a
@@ -160,18 +164,58 @@ void CPDecalGround::WriteFootprint(const Matrix4& toFootprint, std::vector<CPMes
                         toFootprint.m[2][3] == 0.0f && toFootprint.m[3][3] == 1.0f;
     // A copy the stores below cannot alias, so it is not read again.
     const Matrix4 frame = toFootprint;
-    const auto write = [&corners, &frame](auto affineFrame) {
-        for (CPMeshVertex& corner : corners) {
-            const Vector2 p{corner.position.x, corner.position.y};
-            const Vector2 st =
-                decltype(affineFrame)::value ? AffinePoint(p, frame) : TransformPoint(p, frame);
+    const std::size_t count = corners.size();
+    const CPMeshVertex* from = corners.data();
+    // Both arrays are written in the one pass that reads the corners: a
+    // copy of each after the coordinates cost as much again as these.
+    if (!affine) {
+        for (std::size_t i = 0; i < count; ++i) {
+            CPMeshVertex corner = from[i];
+            const Vector2 st = TransformPoint(Vector2{corner.position.x, corner.position.y}, frame);
             corner.uv1 = {st.x - 1.0f, st.y};
+            vertices[i] = corner;
+            worldVertices[i] = corner;
         }
-    };
-    if (affine)
-        write(std::true_type{});
-    else
-        write(std::false_type{});
+        return;
+    }
+#if defined(__SSE2__)
+    // s and t side by side, summed in the order of the plain transform; the
+    // zero z still adds its products, which a -0 sum or an infinite frame
+    // would show. Taking (1, 0) then leaves t as it is, -0 and NaN too.
+    const __m128 row0 = _mm_setr_ps(frame.m[0][0], frame.m[0][1], 0.0f, 0.0f);
+    const __m128 row1 = _mm_setr_ps(frame.m[1][0], frame.m[1][1], 0.0f, 0.0f);
+    const __m128 zTerm = _mm_mul_ps(_mm_setzero_ps(), _mm_setr_ps(frame.m[2][0], frame.m[2][1], 0.0f, 0.0f));
+    const __m128 row3 = _mm_setr_ps(frame.m[3][0], frame.m[3][1], 0.0f, 0.0f);
+    const __m128 shift = _mm_setr_ps(1.0f, 0.0f, 0.0f, 0.0f);
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto* in = reinterpret_cast<const float*>(from + i);
+        const __m128 a = _mm_loadu_ps(in);
+        const __m128 b = _mm_loadu_ps(in + 4);
+        const __m128 c = _mm_loadu_ps(in + 8);
+        const __m128 x = _mm_shuffle_ps(a, a, _MM_SHUFFLE(0, 0, 0, 0));
+        const __m128 y = _mm_shuffle_ps(a, a, _MM_SHUFFLE(1, 1, 1, 1));
+        const __m128 st =
+            _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(x, row0), _mm_mul_ps(y, row1)), zTerm), row3);
+        // uv1 takes the low half of the third lane, uv2 keeps the high one.
+        const __m128 uvs = _mm_movelh_ps(_mm_sub_ps(st, shift), _mm_movehl_ps(c, c));
+        auto* out = reinterpret_cast<float*>(vertices + i);
+        auto* world = reinterpret_cast<float*>(worldVertices + i);
+        _mm_storeu_ps(out, a);
+        _mm_storeu_ps(out + 4, b);
+        _mm_storeu_ps(out + 8, uvs);
+        _mm_storeu_ps(world, a);
+        _mm_storeu_ps(world + 4, b);
+        _mm_storeu_ps(world + 8, uvs);
+    }
+#else
+    for (std::size_t i = 0; i < count; ++i) {
+        CPMeshVertex corner = from[i];
+        const Vector2 st = AffinePoint(Vector2{corner.position.x, corner.position.y}, frame);
+        corner.uv1 = {st.x - 1.0f, st.y};
+        vertices[i] = corner;
+        worldVertices[i] = corner;
+    }
+#endif
 }
 
 void CPDecalGround::MakeRoom(std::size_t triangles, std::vector<CPMeshVertex>& vertices,
@@ -212,8 +256,9 @@ void CPDecalGround::Lay(const Matrix4& toFootprint, const std::int32_t* triangle
     vertices.reserve(room);
     worldVertices.reserve(room);
     indices.reserve(room);
-    vertices = remembered.corners;
-    WriteFootprint(toFootprint, vertices);
+    vertices.resize(corners);
+    worldVertices.resize(corners);
+    WriteFootprint(toFootprint, remembered.corners, vertices.data(), worldVertices.data());
     if (corners > m_order.size()) {
         // More than a terrain query lists, from a caller of its own.
         indices.resize(corners);
@@ -221,5 +266,4 @@ void CPDecalGround::Lay(const Matrix4& toFootprint, const std::int32_t* triangle
     } else {
         indices.assign(m_order.begin(), m_order.begin() + static_cast<std::ptrdiff_t>(corners));
     }
-    worldVertices = vertices;
 }

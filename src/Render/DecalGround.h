@@ -72,8 +72,10 @@ class CPDecalGround {
     Remembered& RememberedFor(const void* decal);
     // Fills `corners` with those of the listed triangles, each laid once.
     void LayCorners(const std::int32_t* triangles, std::int32_t listed, std::vector<CPMeshVertex>& corners);
-    // Gives the corners their footprint coordinates.
-    void WriteFootprint(const Matrix4& toFootprint, std::vector<CPMeshVertex>& corners) const;
+    // Writes the corners with their footprint coordinates into both arrays,
+    // which hold room for them.
+    void WriteFootprint(const Matrix4& toFootprint, const std::vector<CPMeshVertex>& corners,
+                        CPMeshVertex* vertices, CPMeshVertex* worldVertices) const;
 
     std::vector<Vector3> m_vertices;
     std::vector<Triangle> m_triangles;

@@ -51,12 +51,19 @@ void CPPerspectiveCamera::Update()
         Invert(m_view, m_inverseView);
         const Vector3 direction = Normalize(m_target - m_eye);
         m_orientationView = LookAtMatrixLH(Vector3{}, direction, m_up);
-        Invert(m_orientationView, m_inverseOrientationView);
+        OrientationChanged();
     }
     if (projectionChanged) {
         const float aspect = static_cast<float>(GetScreenWidth()) / static_cast<float>(GetScreenHeight());
-        m_projection = PerspectiveMatrixLH(m_fieldOfView, aspect, m_near, m_far);
-        m_farProjection = PerspectiveMatrixLH(m_fieldOfView, aspect, m_near, 1000.0f);
+        // A lens that settled is flagged every frame with the same values:
+        // the matrices of the same four numbers are the same.
+        const float lens[4] = {m_fieldOfView, aspect, m_near, m_far};
+        if (!m_projectionMade || std::memcmp(lens, m_projectionLens, sizeof lens) != 0) {
+            m_projection = PerspectiveMatrixLH(m_fieldOfView, aspect, m_near, m_far);
+            m_farProjection = PerspectiveMatrixLH(m_fieldOfView, aspect, m_near, 1000.0f);
+            std::memcpy(m_projectionLens, lens, sizeof lens);
+            m_projectionMade = true;
+        }
         m_projectionChanged = 0;
     }
     if (!viewChanged && !projectionChanged)
@@ -127,9 +134,14 @@ float Furthest(float component, float first, float second)
 // `first`: where a normal's component is negative the box's low end, else
 // its high end, as Furthest picks for a box whose low ends are not above
 // its high ones. Summed in DotCoord's order, so each lane rounds as it does.
-// Bits of the planes whose side is not above zero and a number.
-int OutsideLanes(const float (&rows)[7][8], int first, __m128 lowX, __m128 lowY, __m128 lowZ, __m128 highX,
-                 __m128 highY, __m128 highZ, int& inside)
+// Bits of the planes whose side is not above zero and a number. Inlined:
+// every culled box takes it twice, and a call costs as much as the test.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline int
+OutsideLanes(const float (&rows)[7][8], int first, __m128 lowX, __m128 lowY, __m128 lowZ, __m128 highX,
+             __m128 highY, __m128 highZ, int& inside)
 {
     const auto pick = [&rows, first](int row, __m128 low, __m128 high) {
         const __m128 negative = _mm_loadu_ps(rows[row] + first);

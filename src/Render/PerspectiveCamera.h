@@ -56,6 +56,10 @@ class CPPerspectiveCamera : public CPBaseCamera {
     float m_fieldOfView = 0.0f;
     float m_near = 0.0f;
     float m_far = 0.0f;
+    // The field of view, aspect, near and far the projections were last
+    // made of, bit for bit.
+    float m_projectionLens[4] = {};
+    bool m_projectionMade = false;
     std::uint8_t m_projectionChanged = 0;
     std::uint8_t m_viewChanged = 0;
     Matrix4 m_viewProjection;

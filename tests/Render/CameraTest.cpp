@@ -9,6 +9,7 @@
 
 #include "Render/PRender.h"
 #include "core/GameSettings.h"
+#include "platform/Math.h"
 
 namespace {
 
@@ -172,6 +173,50 @@ TEST_F(DefaultCamera, UpdateRecomputesOnlyWhatItsFlagsCallFor)
     camera->Update();
     EXPECT_NEAR(camera->GetProjection().m[1][1], 1.0f / std::tan(0.25f), 1e-5f);
     EXPECT_FALSE(camera->IsProjectionChanged());
+}
+
+TEST_F(DefaultCamera, MatricesKeptFromAnEarlierUpdateAreThoseOfTheValuesNow)
+{
+    // Each step changes one value the matrices are made of (or none): what
+    // the camera hands out must be what the values now make, to the bit.
+    struct Step {
+        const char* what;
+        void (*change)(CPPerspectiveCamera&);
+    } steps[] = {
+        {"nothing", [](CPPerspectiveCamera&) {}},
+        {"field of view", [](CPPerspectiveCamera& c) { c.FieldOfView() = 0.9f; }},
+        {"near plane", [](CPPerspectiveCamera& c) { c.NearPlane() = 2.5f; }},
+        {"far plane", [](CPPerspectiveCamera& c) { c.FarPlane() = 300.0f; }},
+        {"screen", [](CPPerspectiveCamera&) { GetGameSettings().screenWidth = 800; }},
+        {"field of view back", [](CPPerspectiveCamera& c) { c.FieldOfView() = 70.0f * kPi / 180.0f; }},
+        {"turn",
+         [](CPPerspectiveCamera& c) {
+             c.Target() = {3.0f, 4.0f, 0.5f};
+         }},
+        {"turn again",
+         [](CPPerspectiveCamera& c) {
+             c.Target() = {-2.0f, 1.0f, -0.25f};
+         }},
+    };
+    for (const Step& step : steps) {
+        step.change(*camera);
+        camera->SetViewChanged();
+        camera->SetProjectionChanged();
+        camera->Update();
+        const float aspect = static_cast<float>(GetGameSettings().screenWidth) /
+                             static_cast<float>(GetGameSettings().screenHeight);
+        EXPECT_TRUE(
+            SameMatrix(camera->GetProjection(), PerspectiveMatrixLH(camera->FieldOfView(), aspect,
+                                                                    camera->NearPlane(), camera->FarPlane())))
+            << step.what;
+        EXPECT_TRUE(SameMatrix(camera->GetFarProjection(), PerspectiveMatrixLH(camera->FieldOfView(), aspect,
+                                                                               camera->NearPlane(), 1000.0f)))
+            << step.what;
+        Matrix4 inverse;
+        ASSERT_TRUE(Invert(camera->GetOrientationView(), inverse));
+        EXPECT_TRUE(SameMatrix(camera->GetInverseOrientationView(), inverse)) << step.what;
+    }
+    GetGameSettings().screenWidth = 640;
 }
 
 TEST(PlaneFromPoints, NormalFollowsTheCrossProduct)

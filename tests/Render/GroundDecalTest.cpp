@@ -1,4 +1,5 @@
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include "Render/TerrainMesh.h"
 #include "core/GameObject.h"
 #include "physics/PhysicData.h"
+#include "platform/Math.h"
 
 namespace {
 
@@ -148,6 +150,75 @@ TEST_F(GroundDecal, ReadsAtMostTheThousandEntriesOfTheQuery)
     EXPECT_TRUE(render.BuildGroundDecal({1, 1, 1}, Translation(0, 0, 0), listed.data(), -4, strip, vertices,
                                         world, indices));
     EXPECT_TRUE(vertices.empty());
+}
+
+TEST_F(GroundDecal, LaysIntoUsedArraysWhatAFreshLayGivesWithTheWorldCopyTheSame)
+{
+    // The level's ground remembers what each decal laid; arrays that held
+    // a longer or shorter decal the frame before must end exactly as a
+    // first lay into empty ones, and the world copy as the vertices.
+    Mesh strip;
+    for (int i = 0; i < 42; ++i)
+        strip.vertices.push_back({static_cast<float>(i) * 0.5f, static_cast<float>(i % 2) * 0.75f, 0.1f * i});
+    for (int i = 0; i < 40; ++i)
+        strip.triangles.push_back({i, i + 1, i + 2});
+    render.SetTerrainMesh(&strip);
+    Matrix4 turned = RotationMatrixZ(0.7f) * Translation(3.25f, -0.5f, 0.2f);
+    struct Case {
+        int first, count;
+        Matrix4 placement;
+    } cases[] = {
+        {0, 40, Translation(4, 0, 0)},
+        {2, 7, Translation(4, 0, 0)},
+        {2, 7, turned},
+        {5, 30, turned},
+        {5, 30, Translation(-1, 2, 0)},
+        {0, 0, turned},
+        {1, 39, Translation(0, 0, 0)},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::int32_t> listed;
+        for (int i = 0; i < c.count; ++i)
+            listed.push_back(c.first + i);
+        ASSERT_TRUE(render.BuildGroundDecal({0.9f, 0.4f, 0.5f}, c.placement, listed.data(), c.count, strip,
+                                            vertices, world, indices));
+        // Another mesh than the level's is read afresh for the call.
+        Mesh copy = strip;
+        std::vector<CPMeshVertex> freshVertices, freshWorld;
+        std::vector<std::uint16_t> freshIndices;
+        ASSERT_TRUE(render.BuildGroundDecal({0.9f, 0.4f, 0.5f}, c.placement, listed.data(), c.count, copy,
+                                            freshVertices, freshWorld, freshIndices));
+        ASSERT_EQ(vertices.size(), 3u * static_cast<std::size_t>(c.count)) << c.first << " " << c.count;
+        ASSERT_EQ(freshVertices.size(), vertices.size());
+        ASSERT_EQ(world.size(), vertices.size());
+        const std::size_t bytes = vertices.size() * sizeof(CPMeshVertex);
+        EXPECT_EQ(std::memcmp(vertices.data(), freshVertices.data(), bytes), 0) << c.first << " " << c.count;
+        EXPECT_EQ(std::memcmp(world.data(), vertices.data(), bytes), 0) << c.first << " " << c.count;
+        EXPECT_EQ(std::memcmp(freshWorld.data(), freshVertices.data(), bytes), 0);
+        EXPECT_EQ(indices, freshIndices);
+        // The footprint coordinates to the bit of the plain transform of
+        // the footprint's frame, which the lanes must sum in its order.
+        const float a = 0.9f + 0.1f, b = 0.4f + 0.1f;
+        const Vector3 origin = TransformPoint(Vector3{-a, -b, -0.5f}, c.placement);
+        const Vector3 uEnd = TransformPoint(Vector3{a, -b, -0.5f}, c.placement);
+        const Vector3 vEnd = TransformPoint(Vector3{-a, b, -0.5f}, c.placement);
+        Matrix4 frame, toFootprint;
+        frame.m[0][0] = uEnd.x - origin.x;
+        frame.m[0][1] = uEnd.y - origin.y;
+        frame.m[1][0] = vEnd.x - origin.x;
+        frame.m[1][1] = vEnd.y - origin.y;
+        frame.m[2][2] = 1.0f;
+        frame.m[3][0] = origin.x;
+        frame.m[3][1] = origin.y;
+        frame.m[3][3] = 1.0f;
+        ASSERT_TRUE(Invert(frame, toFootprint));
+        for (const CPMeshVertex& v : vertices) {
+            const Vector2 st = TransformPoint(Vector2{v.position.x, v.position.y}, toFootprint);
+            EXPECT_EQ(v.uv1.x, st.x - 1.0f);
+            EXPECT_EQ(v.uv1.y, st.y);
+        }
+    }
+    render.SetTerrainMesh(nullptr);
 }
 
 namespace {
