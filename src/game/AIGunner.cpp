@@ -1,6 +1,8 @@
 #include "game/AIGunner.h"
 
+#include <array>
 #include <cmath>
+#include <vector>
 
 #include "core/GameClock.h"
 #include "core/ObjectCast.h"
@@ -23,9 +25,8 @@ constexpr float kIdleAim = 30.0f;
 
 Vector3 Flat(const Vector3& v) { return {v.x, v.y, 0.0f}; }
 
-bool Takes(const CPPlayer& shooter, const CPGameObject* object, const Vector3& forward, float& best)
+bool Takes(const CPPlayer& shooter, const CPPlayer* car, const Vector3& forward, float& best)
 {
-    const auto* car = ObjectCast<const CPPlayer>(object);
     if (!car || car == &shooter || car->wrecked)
         return false;
     const Vector3 to = Flat(car->GetPosition() - shooter.GetPosition());
@@ -50,13 +51,53 @@ CPPlayer* TargetOf(const CPPlayer& shooter, CPLevel& level)
     const Vector3 forward = Normalize(nose);
     float best = kRange + 1.0f;
     CPPlayer* target = nullptr;
-    if (Takes(shooter, level.GetPlayer(), forward, best))
-        target = ObjectCast<CPPlayer>(level.GetPlayer());
+    if (CPPlayer* player = ObjectCast<CPPlayer>(level.GetPlayer()); Takes(shooter, player, forward, best))
+        target = player;
     for (CPGameObject* opponent : level.GetOpponents())
-        if (Takes(shooter, opponent, forward, best))
-            target = ObjectCast<CPPlayer>(opponent);
+        if (CPPlayer* car = ObjectCast<CPPlayer>(opponent); Takes(shooter, car, forward, best))
+            target = car;
     return target;
 }
+
+namespace {
+
+// The cars a gun may take, the player's first, then the opponents in
+// their order: each one's car object or null, cast once for all the guns
+// of a frame.
+struct Candidates {
+    static constexpr std::size_t kRoom = 16;
+    std::array<CPPlayer*, kRoom> cars{};
+    std::size_t count = 0;
+
+    // False when the level has more cars than the room.
+    bool Take(CPLevel& level)
+    {
+        const std::vector<CPGameObject*>& opponents = level.GetOpponents();
+        if (opponents.size() + 1 > kRoom)
+            return false;
+        cars[0] = ObjectCast<CPPlayer>(level.GetPlayer());
+        for (std::size_t i = 0; i < opponents.size(); ++i)
+            cars[i + 1] = ObjectCast<CPPlayer>(opponents[i]);
+        count = opponents.size() + 1;
+        return true;
+    }
+};
+
+CPPlayer* TargetAmong(const CPPlayer& shooter, const Candidates& candidates)
+{
+    const Vector3 nose = Flat(race::Forward(shooter));
+    if (!(LengthSquared(nose) > 0.0f))
+        return nullptr;
+    const Vector3 forward = Normalize(nose);
+    float best = kRange + 1.0f;
+    CPPlayer* target = nullptr;
+    for (std::size_t i = 0; i < candidates.count; ++i)
+        if (Takes(shooter, candidates.cars[i], forward, best))
+            target = candidates.cars[i];
+    return target;
+}
+
+} // namespace
 
 bool HoldsTrigger(AI_Vehicle& driver, bool targetInSights, float dt)
 {
@@ -85,12 +126,14 @@ void Step(const std::vector<AI_Vehicle*>& drivers)
     // Before the race is under way the guns turn but do not fire.
     const bool underWay = data && data->levelStarted && level->race.elapsedTime >= kHoldFire;
     const float dt = GetFrameTime();
+    Candidates candidates;
+    const bool listed = candidates.Take(*level);
     for (AI_Vehicle* driver : drivers) {
         auto* car = driver ? driver->car.As<CPPlayer>() : nullptr;
         // Unarmed cars (no weapon selected) and wrecks hold no trigger.
         if (!car || car->wrecked || !car->weapons.weaponObject.As<CPGameObject>())
             continue;
-        CPPlayer* target = TargetOf(*car, *level);
+        CPPlayer* target = listed ? TargetAmong(*car, candidates) : TargetOf(*car, *level);
         const Vector3 aim =
             target ? target->GetPosition() : car->GetPosition() + race::Forward(*car) * kIdleAim;
         car->weapons.SetFirePressed(underWay && HoldsTrigger(*driver, target != nullptr, dt));

@@ -1,9 +1,10 @@
 #include "game/CarCameraSubject.h"
 
+#include "core/ObjectCast.h"
 #include "game/Car.h"
 #include "game/Player.h"
 
-void CPCarCameraSubject::SetCar(const CPGameObject* car) { m_car = dynamic_cast<const CPPlayer*>(car); }
+void CPCarCameraSubject::SetCar(const CPGameObject* car) { m_car = ObjectCast<const CPPlayer>(car); }
 
 float CPCarCameraSubject::GetSlide() const
 {

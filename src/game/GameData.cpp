@@ -68,6 +68,32 @@ void CPGameData::SetOpponentPosition(const std::string& key, const Vector2& posi
     opponentPositions.insert(std::move(entry));
 }
 
+void CPGameData::SetOpponentPosition(std::size_t index, const Vector2& position)
+{
+    if (index >= m_positionEntries.size()) {
+        SetOpponentPosition(std::to_string(index), position);
+        return;
+    }
+    Vector2*& entry = m_positionEntries[index];
+    if (!entry) {
+        const std::string key = std::to_string(index);
+        SetOpponentPosition(key, position);
+        entry = &opponentPositions.find(key)->second;
+        return;
+    }
+    *entry = position;
+}
+
+CPLapRecord& CPGameData::GetLapRecord(std::size_t index)
+{
+    if (index >= m_lapEntries.size())
+        return GetLapRecord(std::to_string(index));
+    CPLapRecord*& entry = m_lapEntries[index];
+    if (!entry)
+        entry = &GetLapRecord(std::to_string(index));
+    return *entry;
+}
+
 CPGameData::~CPGameData() = default;
 
 const std::string& CPGameData::GetText(const std::string& key) { return texts[key]; }
@@ -126,6 +152,8 @@ void CPGameData::ClearGameData()
     opponentPositionRoom.merge(opponentPositions);
     opponentPositions.clear();
     lapRecords = std::unordered_map<std::string, CPLapRecord>(kLapRecordBuckets);
+    m_positionEntries.fill(nullptr);
+    m_lapEntries.fill(nullptr);
     clearedWord2 = 0;
     for (CPObjectPtr& bonus : bonuses) {
         if (bonus)

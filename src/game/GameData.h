@@ -70,6 +70,12 @@ class CPGameData {
     // from opponentPositionRoom when that holds its key, rather than made on
     // the heap in the race's first frame.
     void SetOpponentPosition(const std::string& key, const Vector2& position);
+    // The same for the opponent of an index, whose key is the index in
+    // decimal. The race writes every opponent's entry each frame: an index
+    // below kOpponentPositionRoom finds its entry once and then writes it
+    // through its address, which the map keeps until ClearGameData takes
+    // the entries back.
+    void SetOpponentPosition(std::size_t index, const Vector2& position);
 
     // A new profile: no save slot, mission 1, no points, empty progress
     // entries (their recorded runs are kept).
@@ -102,6 +108,10 @@ class CPGameData {
 
     // The lap record of an opponent key; a new key starts a fresh record.
     CPLapRecord& GetLapRecord(const std::string& key) { return lapRecords[key]; }
+    // The lap record of the opponent of an index, keyed by the index in
+    // decimal; an index below kOpponentPositionRoom keeps its record's
+    // address, as SetOpponentPosition does.
+    CPLapRecord& GetLapRecord(std::size_t index);
 
     void SetRoundTime(float time)
     {
@@ -189,7 +199,9 @@ class CPGameData {
     std::int32_t trackProgress = -1;
     std::string playerName;
     std::string profileName;
-    std::uint32_t clearedWord1 = 0;                          // the bonus counter AddBonus and EraseBonus keep
+    std::uint32_t clearedWord1 = 0; // the bonus counter AddBonus and EraseBonus keep
+    // Entries of these two maps are taken out only by ClearGameData: the
+    // index forms above write through the addresses of those they found.
     std::map<std::string, Vector2> opponentPositions;        // by opponent index "%d"
     static constexpr std::size_t kOpponentPositionRoom = 5;  // the opponents a race counts
     std::map<std::string, Vector2> opponentPositionRoom;     // entries not in opponentPositions yet
@@ -208,6 +220,12 @@ class CPGameData {
     // The enemy kinds the scripts ask about (GetEnemyData); a kind asked
     // for first is entered with zeros and empty texts.
     CPEnemyDataTable enemyData;
+
+  private:
+    // The entries the index forms found, null until found; cleared with
+    // the maps.
+    std::array<Vector2*, kOpponentPositionRoom> m_positionEntries{};
+    std::array<CPLapRecord*, kOpponentPositionRoom> m_lapEntries{};
 };
 
 // The current game data's text of the key, for the screens below the game;

@@ -93,10 +93,13 @@ void CPLevelBranch::Build(const std::vector<CPObjectPtr>& objects)
             CountObject(*gameObject);
     }
     for (const CPObjectPtr& object : m_objects) {
-        if (GameObjectOf(object)->GetTag() == 0)
+        CPGameObject* gameObject = GameObjectOf(object);
+        if (gameObject->GetTag() == 0) {
             m_plainObjects.push_back(object);
-        else
+        } else {
             m_detailObjects.push_back(object);
+            m_detailGameObjects.push_back(gameObject);
+        }
     }
 }
 
@@ -261,12 +264,16 @@ void CPLevelBranch::DrawLeaf(const DrawTarget& target)
         return;
     for (const CPObjectPtr& object : m_plainObjects)
         target.list->AddObjectTree(object);
-    for (const CPObjectPtr& object : m_detailObjects) {
-        CPGameObject* gameObject = GameObjectOf(object);
-        float distanceSquared = 0.0f;
-        if (target.eye)
-            distanceSquared = SquaredDistance(gameObject->GetPosition(), target.eye->Eye());
-        if (CPGameObject* chosen = ChooseDetail(*gameObject, distanceSquared))
+    const Vector3* eye = target.eye ? &target.eye->Eye() : nullptr;
+    for (std::size_t i = 0; i < m_detailObjects.size(); ++i) {
+        CPGameObject& gameObject = *m_detailGameObjects[i];
+        const float distanceSquared = eye ? SquaredDistance(gameObject.GetPosition(), *eye) : 0.0f;
+        CPGameObject* chosen = ChooseDetail(gameObject, distanceSquared);
+        // Most objects are drawn as themselves: their own pointer is handed
+        // on as it is.
+        if (chosen == &gameObject)
+            target.list->AddObjectTree(m_detailObjects[i]);
+        else if (chosen)
             target.list->AddObjectTree(CPObjectPtr(chosen));
     }
 }

@@ -113,6 +113,8 @@ class CPLevelBranch : public CPObject, public CPLevelIndex, public CPSceneBranch
     std::vector<Vector3> m_bonusPositions;
     std::vector<CPObjectPtr> m_plainObjects;
     std::vector<CPObjectPtr> m_detailObjects;
+    // The game objects of m_detailObjects, in the same order, for the walk.
+    std::vector<CPGameObject*> m_detailGameObjects;
     std::uint32_t m_vertexCount = 0;
     std::uint32_t m_indexCount = 0;
 };

@@ -60,8 +60,6 @@ float DistanceToLine(const Vector3& point, const Vector3& origin, const Vector3&
     return Length(offset - along * Dot(offset, along));
 }
 
-std::string IndexKey(std::size_t index) { return std::to_string(index); }
-
 // Whether two positions are one place for the track search, which reads
 // only x and y: the same bits, so that the point found for one is the
 // point found for the other.
@@ -176,7 +174,7 @@ void CPLevel::UpdateLaps()
         const CPGameObject* car = m_opponents[i];
         if (SideOf(car) & CPPlayer::kOwnCar)
             continue;
-        CPLapRecord& record = data->GetLapRecord(IndexKey(i));
+        CPLapRecord& record = data->GetLapRecord(i);
         const std::int32_t q = FindNearestTrackPoint(car->GetPosition());
         race.opponentFix[i] = {car->GetPosition(), q, true};
         if (q != -1 && q != race.opponentNearestPoint[i]) {

@@ -204,7 +204,7 @@ void StepOpponents(CPLevel& level, float dt)
             raceCar->UpdateState(dt);
         if (i < CPLevel::kCountedOpponents && data) {
             const Vector3& p = car->GetPosition();
-            data->SetOpponentPosition(std::to_string(i), Vector2{p.x, p.y});
+            data->SetOpponentPosition(i, Vector2{p.x, p.y});
         }
     }
 }
@@ -368,13 +368,14 @@ CPRenderList* FrameList()
 
 // The player's car belongs to the script that owns it, which draws it; the
 // opponents are nobody's, so the level puts each one that the game camera
-// can see into the frame's scene.
-void DrawOpponent(CPRenderList& list, CPGameObject& opponent, const CPPerspectiveCamera* view)
+// can see into the frame's scene. Whether the camera sees the car's own box.
+bool DrawOpponent(CPRenderList& list, CPGameObject& opponent, const CPPerspectiveCamera* view)
 {
     const AxisBox& box = opponent.GetOwnBox();
     if (view && !view->IsBoxVisible(box.minimum, box.maximum))
-        return;
+        return false;
     list.AddObjectTree(CPObjectPtr(&opponent));
+    return true;
 }
 
 void DrawCars(CPLevel& level)
@@ -387,10 +388,18 @@ void DrawCars(CPLevel& level)
     CPPerspectiveCamera* view = camera ? camera->GetMainCamera() : nullptr;
     CPRenderList* list = FrameList();
     for (CPGameObject* opponent : level.GetOpponents()) {
-        if (list)
-            DrawOpponent(*list, *opponent, view);
-        if (auto* car = ObjectCast<CPRaceCar>(opponent))
-            car->DrawShadow(view);
+        auto* car = ObjectCast<CPRaceCar>(opponent);
+        if (!list || !view) {
+            if (list)
+                DrawOpponent(*list, *opponent, view);
+            if (car)
+                car->DrawShadow(view);
+            continue;
+        }
+        // The shadow would ask the camera about the same box again.
+        const bool seen = DrawOpponent(*list, *opponent, view);
+        if (car)
+            car->DrawShadowAsSeen(view, seen);
     }
     if (level.demoMode)
         return;

@@ -6,6 +6,7 @@
 #include "Render/QuadTreeNode.h"
 #include "DynamicSky/Skyscape.h"
 #include "core/GameSettings.h"
+#include "core/ObjectCast.h"
 #include "core/Singletons.h"
 #include "game/Camera.h"
 #include "game/Level.h"
@@ -136,7 +137,7 @@ void FeedCamera(CPLevel& level, const CPGameObject& car)
     }
 
     camera->speed = 0.0f;
-    if (const auto* player = dynamic_cast<const CPPlayer*>(&car)) {
+    if (const auto* player = ObjectCast<const CPPlayer>(&car)) {
         const Vector4 v = player->GetCarVelocity();
         const float squared = v.x * v.x + v.y * v.y + v.z * v.z;
         camera->speed = squared < 0.000001f ? 0.0f : std::sqrt(squared);
@@ -186,7 +187,7 @@ void CullScene(CPLevel& level)
             root->Walk(*view);
         return;
     }
-    if (auto* branches = dynamic_cast<CPSceneBranches*>(level.GetBranchRoot().Get()))
+    if (auto* branches = ObjectCast<CPSceneBranches>(level.GetBranchRoot().Get()))
         branches->CollectVisible(view);
 }
 

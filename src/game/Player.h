@@ -17,6 +17,7 @@
 #include "platform/MathTypes.h"
 
 class CPPerspectiveCamera;
+class CPRender;
 class CPCar;
 class CPLevel;
 struct CPLine;
@@ -175,6 +176,7 @@ class CPPlayer : public CPGameObject,
     // Places the shadow under a car the camera sees within 100 units and
     // submits it; runs the respawn fade of the human player's car.
     void DrawShadow(CPPerspectiveCamera* camera) override;
+    void DrawShadowAsSeen(CPPerspectiveCamera* camera, bool ownBoxSeen) override;
     // Deletes the shadow object, which the car owns.
     void DeleteShadow();
 
@@ -197,6 +199,8 @@ class CPPlayer : public CPGameObject,
     float TrackHeading(CPLevel& level, CPLine*& line);
     void TellCameraHeading(CPLevel& level, float angle) const;
     bool m_spawnRefusalLogged = false;
+    // The shadow's part of DrawShadow once the camera sees the car.
+    void LayShadow(CPPerspectiveCamera& camera, CPRender& render);
 
   private:
     // The bonuses stun, halt and release the car; the state update drives

@@ -68,18 +68,30 @@ void CPPlayer::DrawShadow(CPPerspectiveCamera* camera)
     if (!camera || !render || !shadow)
         return;
     const AxisBox& box = GetOwnBox();
-    if (!camera->IsBoxVisible(box.minimum, box.maximum))
-        return;
-    if (!(LengthSquared(GetPosition() - camera->Eye()) < 10000.0f))
+    if (camera->IsBoxVisible(box.minimum, box.maximum))
+        LayShadow(*camera, *render);
+}
+
+void CPPlayer::DrawShadowAsSeen(CPPerspectiveCamera* camera, bool ownBoxSeen)
+{
+    UpdateRespawnFade(GetFrameTime());
+    CPRender* render = GetRender();
+    if (camera && render && shadow && ownBoxSeen)
+        LayShadow(*camera, *render);
+}
+
+void CPPlayer::LayShadow(CPPerspectiveCamera& camera, CPRender& render)
+{
+    if (!(LengthSquared(GetPosition() - camera.Eye()) < 10000.0f))
         return;
     // The decal is laid under the car as the car stands.
     const Matrix4 placement = MatrixFromQuaternion(GetRotation()) *
                               TranslationMatrix(GetPosition().x, GetPosition().y, GetPosition().z);
-    if (!render->AddGroundQuad(shadow, placement, CPObjectPtr(GetPhysicData())))
+    if (!render.AddGroundQuad(shadow, placement, CPObjectPtr(GetPhysicData())))
         return;
     // The decal is laid in world coordinates and drawn as it is laid.
     CPObjectPtr list;
-    render->GetSceneObject(list);
+    render.GetSceneObject(list);
     if (auto* scene = list.As<CPRenderList>())
         scene->AddObjectTree(shadow);
 }

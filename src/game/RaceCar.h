@@ -11,6 +11,13 @@ class CPRaceCar {
   public:
     virtual void UpdateState(float frameTime) = 0;
     virtual void DrawShadow(CPPerspectiveCamera* camera) = 0;
+    // As DrawShadow, for a car whose own box the race has just asked the
+    // same camera about: `ownBoxSeen` is that answer, not asked again.
+    virtual void DrawShadowAsSeen(CPPerspectiveCamera* camera, bool ownBoxSeen)
+    {
+        (void)ownBoxSeen;
+        DrawShadow(camera);
+    }
 
   protected:
     ~CPRaceCar() = default;

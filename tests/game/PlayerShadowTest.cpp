@@ -89,6 +89,12 @@ TEST_F(ShadowTest, TheShadowIsLaidOnlyUnderACarInSightWithinAHundredUnits)
         Look(c.eye, c.target);
         m_player->DrawShadow(&m_camera);
         EXPECT_EQ(m_quad->GetVertices().size(), c.laid ? 3u : 0u);
+        // Told the camera's answer for the car's box, as the race does for
+        // an opponent it has just drawn, the car lays the same shadow.
+        m_quad->GetVertices().clear();
+        const AxisBox& box = m_player->GetOwnBox();
+        m_player->DrawShadowAsSeen(&m_camera, m_camera.IsBoxVisible(box.minimum, box.maximum));
+        EXPECT_EQ(m_quad->GetVertices().size(), c.laid ? 3u : 0u);
     }
     // Without a camera nothing is laid, and nothing breaks.
     m_quad->GetVertices().clear();

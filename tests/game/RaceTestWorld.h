@@ -35,6 +35,7 @@ class CountingCar : public CPPlayer {
   public:
     void UpdateState(float frameTime) override { steps.push_back(frameTime); }
     void DrawShadow(CPPerspectiveCamera* camera) override { drawnWith.push_back(camera); }
+    void DrawShadowAsSeen(CPPerspectiveCamera* camera, bool) override { drawnWith.push_back(camera); }
     std::vector<float> steps;
     std::vector<CPPerspectiveCamera*> drawnWith;
 };
