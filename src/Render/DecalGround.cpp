@@ -16,12 +16,14 @@ namespace {
 
 constexpr std::size_t kCornerRoomStep = 3 * 64;
 
+#if !defined(__SSE2__)
 // TransformPoint of a point whose w comes out 1: the same sums, undivided.
 Vector2 AffinePoint(const Vector2& v, const Matrix4& m)
 {
     const Vector4 h = TransformHomogeneous(Vector3{v.x, v.y, 0.0f}, m);
     return {h.x, h.y};
 }
+#endif
 
 } // namespace
 
