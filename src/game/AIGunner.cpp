@@ -43,7 +43,11 @@ bool Takes(const CPPlayer& shooter, const CPPlayer* car, const Vector3& forward,
 
 namespace ai_gunner {
 
-CPPlayer* TargetOf(const CPPlayer& shooter, CPLevel& level)
+namespace {
+
+// The nearest car ahead that the shooter's gun takes, of those `each`
+// hands to its visitor in order; the earlier car wins a tie.
+template <typename EachCandidate> CPPlayer* NearestTaken(const CPPlayer& shooter, EachCandidate&& each)
 {
     const Vector3 nose = Flat(race::Forward(shooter));
     if (!(LengthSquared(nose) > 0.0f))
@@ -51,12 +55,22 @@ CPPlayer* TargetOf(const CPPlayer& shooter, CPLevel& level)
     const Vector3 forward = Normalize(nose);
     float best = kRange + 1.0f;
     CPPlayer* target = nullptr;
-    if (CPPlayer* player = ObjectCast<CPPlayer>(level.GetPlayer()); Takes(shooter, player, forward, best))
-        target = player;
-    for (CPGameObject* opponent : level.GetOpponents())
-        if (CPPlayer* car = ObjectCast<CPPlayer>(opponent); Takes(shooter, car, forward, best))
+    each([&](CPPlayer* car) {
+        if (Takes(shooter, car, forward, best))
             target = car;
+    });
     return target;
+}
+
+} // namespace
+
+CPPlayer* TargetOf(const CPPlayer& shooter, CPLevel& level)
+{
+    return NearestTaken(shooter, [&level](auto&& take) {
+        take(ObjectCast<CPPlayer>(level.GetPlayer()));
+        for (CPGameObject* opponent : level.GetOpponents())
+            take(ObjectCast<CPPlayer>(opponent));
+    });
 }
 
 namespace {
@@ -85,16 +99,10 @@ struct Candidates {
 
 CPPlayer* TargetAmong(const CPPlayer& shooter, const Candidates& candidates)
 {
-    const Vector3 nose = Flat(race::Forward(shooter));
-    if (!(LengthSquared(nose) > 0.0f))
-        return nullptr;
-    const Vector3 forward = Normalize(nose);
-    float best = kRange + 1.0f;
-    CPPlayer* target = nullptr;
-    for (std::size_t i = 0; i < candidates.count; ++i)
-        if (Takes(shooter, candidates.cars[i], forward, best))
-            target = candidates.cars[i];
-    return target;
+    return NearestTaken(shooter, [&candidates](auto&& take) {
+        for (std::size_t i = 0; i < candidates.count; ++i)
+            take(candidates.cars[i]);
+    });
 }
 
 } // namespace

@@ -18,19 +18,9 @@
 #include "physics/PhysicsWorld.h"
 #include "physics/Simulator.h"
 #include "script/ScriptHost.h"
+#include "support/RaceCars.h"
 
 namespace {
-
-std::vector<CPCar*> RaceCars(CPLevel& level)
-{
-    std::vector<CPCar*> cars;
-    if (auto* player = dynamic_cast<CPPlayer*>(level.GetPlayer()))
-        cars.push_back(player->GetCar());
-    for (CPGameObject* opponent : level.GetOpponents())
-        if (auto* driven = dynamic_cast<CPPlayer*>(opponent))
-            cars.push_back(driven->GetCar());
-    return cars;
-}
 
 bool HasSensor(const PhBody& body, const PhSensor* sensor)
 {
@@ -66,7 +56,7 @@ std::vector<unsigned char> RaceDetections(bool oddSensor, int frames, int& hits)
         ADD_FAILURE() << "the sample race does not start";
         return detected;
     }
-    const std::vector<CPCar*> cars = RaceCars(*host->GetLevel());
+    const std::vector<CPCar*> cars = RaceCarPhysics(*host->GetLevel());
     EXPECT_EQ(cars.size(), 8u);
     if (oddSensor) {
         PhSimulator* simulator = GetPhysicsWorld() ? GetPhysicsWorld()->GetSimulator() : nullptr;

@@ -17,19 +17,9 @@
 #include "game/Player.h"
 #include "physics/Rotation.h"
 #include "script/ScriptHost.h"
+#include "support/RaceCars.h"
 
 namespace {
-
-std::vector<CPCar*> RaceCars(CPLevel& level)
-{
-    std::vector<CPCar*> cars;
-    if (auto* player = dynamic_cast<CPPlayer*>(level.GetPlayer()))
-        cars.push_back(player->GetCar());
-    for (CPGameObject* opponent : level.GetOpponents())
-        if (auto* driven = dynamic_cast<CPPlayer*>(opponent))
-            cars.push_back(driven->GetCar());
-    return cars;
-}
 
 } // namespace
 
@@ -41,7 +31,7 @@ TEST(SampleWheels, EveryWheelTurnsAsItsSpinAndSteeringComposeFromScratch)
     auto host = std::make_unique<GameHost>(options);
     ASSERT_TRUE(host->StartLevel("level1"));
     ASSERT_TRUE(host->GetScriptHost().RunText("SetActions(true)", "keys on"));
-    const std::vector<CPCar*> cars = RaceCars(*host->GetLevel());
+    const std::vector<CPCar*> cars = RaceCarPhysics(*host->GetLevel());
     ASSERT_EQ(cars.size(), 8u);
 
     std::set<float> steerings;

@@ -13,3 +13,11 @@ std::vector<CPPlayer*> RaceCars(const CPLevel& level)
             cars.push_back(car);
     return cars;
 }
+
+std::vector<CPCar*> RaceCarPhysics(const CPLevel& level)
+{
+    std::vector<CPCar*> cars;
+    for (CPPlayer* player : RaceCars(level))
+        cars.push_back(player->GetCar());
+    return cars;
+}
